@@ -1,0 +1,23 @@
+# engine_library(NAME DIR [DEPS ...]): a static library made of every source
+# below DIR (sub-folders included).
+function(engine_library name dir)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.c)
+  add_library(${name} STATIC ${srcs})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/source)
+  if(ARG_DEPS)
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  endif()
+endfunction()
+
+# engine_test(NAME [DEPS ...]): one test executable made of every source in
+# tests/NAME, registered test by test with CTest.
+function(engine_test name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_executable(test_${name} ${srcs})
+  target_include_directories(test_${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  target_link_libraries(test_${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
+  gtest_discover_tests(test_${name} DISCOVERY_MODE PRE_TEST
+                       PROPERTIES ENVIRONMENT "ENGINE_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+endfunction()

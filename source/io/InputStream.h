@@ -2,7 +2,13 @@
 
 #include <lang/Object.h>
 #include <lang/Ptr.h>
+#include <cstdio>
 #include <string>
+
+// The C library defines SEEK_END as a macro; the stream's own SeekMode value
+// of that name has the same number (2), so C code may use either spelling
+// once this header is included.
+#undef SEEK_END
 
 namespace io
 {

@@ -15,7 +15,7 @@ Throwable::Throwable(Format const& msg) : m_msg(msg)
 	Debug::printf("Created Throwable( \"%s\" )\n", buf);
 }
 
-void Throwable::showExceptionDialog()
+void Throwable::showExceptionDialog() const
 {
 	std::string text = m_msg.format();
 	printf("EXCEPTION: %s\n", text.c_str());

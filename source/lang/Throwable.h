@@ -23,7 +23,7 @@ public:
 	Format const& getMessage() const { return m_msg; }
 
 	/** Writes "EXCEPTION: <text>" to standard output. */
-	void showExceptionDialog();
+	void showExceptionDialog() const;
 
 private:
 	Format m_msg;

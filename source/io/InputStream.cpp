@@ -3,7 +3,7 @@
 namespace io
 {
 
-InputStream::InputStream(InputStream& source) : m_source(&source) {}
+InputStream::InputStream(InputStream& source) : lang::Object(), m_source(&source) {}
 
 InputStream::InputStream(lang::Ptr<InputStream> embedded) : m_embedded(embedded), m_source(nullptr) {}
 

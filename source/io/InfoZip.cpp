@@ -1,0 +1,224 @@
+#include "InfoZip.h"
+#include <io/InputStream.h>
+#include <climits>
+#include <minizip/unzip.h>
+
+namespace io
+{
+
+namespace
+{
+
+// Stream callbacks of the zip reader. They run inside the reader's C code,
+// so no exception may leave them: a failure of the stream is kept in the
+// source record and thrown again once the reader has returned.
+
+voidpf ZCALLBACK zipOpen(voidpf opaque, char const*, int)
+{
+	return opaque;
+}
+
+uLong ZCALLBACK zipRead(voidpf opaque, voidpf, void* buf, uLong size)
+{
+	auto src = static_cast<ZipFileInfoZip::Source*>(opaque);
+	src->shortRead = true;
+	if (src->error)
+		return 0;
+	try
+	{
+		int want = static_cast<int>(size > INT_MAX ? INT_MAX : size);
+		int n = src->stream->read(buf, want);
+		if (n < 0)
+			n = 0;
+		src->position += n;
+		src->shortRead = n < want;
+		return static_cast<uLong>(n);
+	}
+	catch (...)
+	{
+		src->error = std::current_exception();
+		return 0;
+	}
+}
+
+uLong ZCALLBACK zipWrite(voidpf, voidpf, void const*, uLong)
+{
+	return 0;
+}
+
+long ZCALLBACK zipTell(voidpf opaque, voidpf)
+{
+	return static_cast<long>(static_cast<ZipFileInfoZip::Source*>(opaque)->position);
+}
+
+long ZCALLBACK zipSeek(voidpf opaque, voidpf, uLong offset, int origin)
+{
+	auto src = static_cast<ZipFileInfoZip::Source*>(opaque);
+	if (src->error)
+		return -1;
+	long long off = static_cast<long>(offset);
+	long long target;
+	switch (origin)
+	{
+	case ZLIB_FILEFUNC_SEEK_SET: target = off; break;
+	case ZLIB_FILEFUNC_SEEK_CUR: target = src->position + off; break;
+	case ZLIB_FILEFUNC_SEEK_END: target = src->size + off; break;
+	default: return -1;
+	}
+	if (target < 0 || target > src->size)
+		return -1;
+	try
+	{
+		if (!src->stream->seek(static_cast<int>(target), InputStream::SEEK_BEGIN))
+			return -1;
+	}
+	catch (...)
+	{
+		src->error = std::current_exception();
+		return -1;
+	}
+	src->position = target;
+	return 0;
+}
+
+int ZCALLBACK zipClose(voidpf, voidpf)
+{
+	return 0;
+}
+
+// The reader asks this after a read came back short. Its own end-of-data
+// code equals its success code, so a short read must count as an error
+// here, or a truncated archive would be parsed from bytes never read.
+int ZCALLBACK zipError(voidpf opaque, voidpf)
+{
+	auto src = static_cast<ZipFileInfoZip::Source*>(opaque);
+	return src->error || src->shortRead ? 1 : 0;
+}
+
+} // namespace
+
+ZipFileInfoZip::ZipFileInfoZip() : m_handle(nullptr), m_source{nullptr, 0, 0, false, nullptr} {}
+
+ZipFileInfoZip::~ZipFileInfoZip()
+{
+	if (m_handle)
+		unzClose(m_handle);
+}
+
+void ZipFileInfoZip::rethrow()
+{
+	if (m_source.error)
+	{
+		std::exception_ptr e = m_source.error;
+		m_source.error = nullptr;
+		std::rethrow_exception(e);
+	}
+}
+
+int ZipFileInfoZip::open(InputStream& in)
+{
+	m_source.stream = &in;
+	m_source.position = 0;
+	m_source.size = in.available();
+	if (m_source.size < 0)
+		return 1;
+
+	zlib_filefunc_def funcs;
+	funcs.zopen_file = zipOpen;
+	funcs.zread_file = zipRead;
+	funcs.zwrite_file = zipWrite;
+	funcs.ztell_file = zipTell;
+	funcs.zseek_file = zipSeek;
+	funcs.zclose_file = zipClose;
+	funcs.zerror_file = zipError;
+	funcs.opaque = &m_source;
+	m_handle = unzOpen2("stream", &funcs);
+	if (m_source.error && m_handle)
+	{
+		unzClose(m_handle);
+		m_handle = nullptr;
+	}
+	rethrow();
+	return m_handle ? 0 : 1;
+}
+
+int ZipFileInfoZip::readHeader(std::vector<std::string>& names)
+{
+	int err = unzGoToFirstFile(m_handle);
+	rethrow();
+	std::vector<char> name;
+	while (err == UNZ_OK)
+	{
+		unz_file_info info;
+		err = unzGetCurrentFileInfo(m_handle, &info, nullptr, 0, nullptr, 0, nullptr, 0);
+		rethrow();
+		if (err != UNZ_OK)
+			break;
+		name.assign(info.size_filename + 1, 0);
+		err = unzGetCurrentFileInfo(m_handle, &info, name.data(), static_cast<uLong>(name.size()), nullptr, 0, nullptr, 0);
+		rethrow();
+		if (err != UNZ_OK)
+			break;
+		std::string text(name.data(), info.size_filename);
+		// Folder entries have no content: only files are numbered.
+		if (text.empty() || text.back() != '/')
+		{
+			unz_file_pos pos;
+			err = unzGetFilePos(m_handle, &pos);
+			if (err != UNZ_OK)
+				break;
+			m_entries.emplace_back(pos.pos_in_zip_directory, pos.num_of_file);
+			names.push_back(text);
+		}
+		err = unzGoToNextFile(m_handle);
+		rethrow();
+	}
+	return err == UNZ_END_OF_LIST_OF_FILE ? 0 : err;
+}
+
+int ZipFileInfoZip::extract(int index, std::vector<char>& bytes)
+{
+	bytes.clear();
+	if (index < 0 || index >= static_cast<int>(m_entries.size()))
+		return UNZ_PARAMERROR;
+	unz_file_pos pos;
+	pos.pos_in_zip_directory = m_entries[static_cast<size_t>(index)].first;
+	pos.num_of_file = m_entries[static_cast<size_t>(index)].second;
+	int err = unzGoToFilePos(m_handle, &pos);
+	rethrow();
+	if (err != UNZ_OK)
+		return err;
+	unz_file_info info;
+	err = unzGetCurrentFileInfo(m_handle, &info, nullptr, 0, nullptr, 0, nullptr, 0);
+	rethrow();
+	if (err != UNZ_OK)
+		return err;
+	if (info.uncompressed_size > static_cast<uLong>(INT_MAX))
+		return UNZ_BADZIPFILE;
+	err = unzOpenCurrentFile(m_handle);
+	rethrow();
+	if (err != UNZ_OK)
+		return err;
+
+	// The stated size is only trusted up to a limit before the data backs it.
+	bytes.reserve(info.uncompressed_size < (1u << 24) ? info.uncompressed_size : (1u << 24));
+	char buf[4096];
+	int n;
+	while ((n = unzReadCurrentFile(m_handle, buf, sizeof(buf))) > 0)
+	{
+		if (m_source.error)
+			break;
+		bytes.insert(bytes.end(), buf, buf + n);
+	}
+	int closeErr = unzCloseCurrentFile(m_handle);
+	rethrow();
+	if (n < 0)
+		return n;
+	if (closeErr != UNZ_OK)
+		return closeErr;
+	if (bytes.size() != info.uncompressed_size)
+		return UNZ_BADZIPFILE;
+	return 0;
+}
+
+} // io

@@ -1,0 +1,252 @@
+#include "SevenZip.h"
+#include <io/InputStream.h>
+#include <archive.h>
+#include <archive_entry.h>
+#include <climits>
+#include <locale.h>
+
+namespace io
+{
+
+namespace
+{
+
+const int BUFFER_SIZE = 1 << 16;
+
+/**
+ * Makes the calling thread use a UTF-8 character set while it lives, so
+ * that the decoder turns the archive's UTF-16 names into UTF-8 whatever
+ * the process locale is.
+ */
+class Utf8Locale
+{
+public:
+	Utf8Locale() : m_old(nullptr)
+	{
+		static locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+		if (utf8)
+			m_old = uselocale(utf8);
+	}
+
+	~Utf8Locale()
+	{
+		if (m_old)
+			uselocale(m_old);
+	}
+
+private:
+	locale_t m_old;
+};
+
+// Stream callbacks of the decoder. They run inside its C code, so no
+// exception may leave them: a failure of the stream is kept in the source
+// record and thrown again once the decoder has returned.
+
+la_ssize_t readCallback(archive*, void* client, void const** buffer)
+{
+	auto src = static_cast<ZipFile7Zip::Source*>(client);
+	*buffer = src->buffer.data();
+	if (src->error)
+		return ARCHIVE_FATAL;
+	try
+	{
+		int n = src->stream->read(src->buffer.data(), static_cast<int>(src->buffer.size()));
+		if (n < 0)
+			return ARCHIVE_FATAL;
+		src->position += n;
+		return n;
+	}
+	catch (...)
+	{
+		src->error = std::current_exception();
+		return ARCHIVE_FATAL;
+	}
+}
+
+la_int64_t seekCallback(archive*, void* client, la_int64_t offset, int whence)
+{
+	auto src = static_cast<ZipFile7Zip::Source*>(client);
+	if (src->error)
+		return ARCHIVE_FATAL;
+	long long target;
+	switch (whence)
+	{
+	case 0: target = offset; break; // from the start
+	case 1: target = src->position + offset; break; // from the current position
+	case 2: target = src->size + offset; break; // from the end
+	default: return ARCHIVE_FATAL;
+	}
+	if (target < 0 || target > src->size)
+		return ARCHIVE_FATAL;
+	try
+	{
+		if (!src->stream->seek(static_cast<int>(target), InputStream::SEEK_BEGIN))
+			return ARCHIVE_FATAL;
+	}
+	catch (...)
+	{
+		src->error = std::current_exception();
+		return ARCHIVE_FATAL;
+	}
+	src->position = target;
+	return target;
+}
+
+} // namespace
+
+ZipFile7Zip::ZipFile7Zip() : m_source{nullptr, 0, 0, {}, nullptr}, m_archive(nullptr), m_next(0) {}
+
+ZipFile7Zip::~ZipFile7Zip()
+{
+	closeArchive();
+}
+
+void ZipFile7Zip::closeArchive()
+{
+	if (m_archive)
+	{
+		archive_read_free(m_archive);
+		m_archive = nullptr;
+	}
+}
+
+void ZipFile7Zip::rethrow()
+{
+	if (m_source.error)
+	{
+		closeArchive();
+		std::exception_ptr e = m_source.error;
+		m_source.error = nullptr;
+		std::rethrow_exception(e);
+	}
+}
+
+int ZipFile7Zip::restart()
+{
+	closeArchive();
+	m_next = 0;
+	m_source.position = 0;
+	m_archive = archive_read_new();
+	if (!m_archive)
+		return ARCHIVE_FATAL;
+	archive_read_support_format_7zip(m_archive);
+	archive_read_set_read_callback(m_archive, readCallback);
+	archive_read_set_seek_callback(m_archive, seekCallback);
+	archive_read_set_callback_data(m_archive, &m_source);
+	int err;
+	try
+	{
+		if (!m_source.stream->seek(0, InputStream::SEEK_BEGIN))
+			err = ARCHIVE_FATAL;
+		else
+			err = archive_read_open1(m_archive);
+	}
+	catch (...)
+	{
+		closeArchive();
+		throw;
+	}
+	rethrow();
+	if (err != ARCHIVE_OK)
+		closeArchive();
+	return err;
+}
+
+int ZipFile7Zip::open(InputStream& in)
+{
+	Utf8Locale utf8;
+	m_source.stream = &in;
+	m_source.size = in.available();
+	m_source.buffer.resize(BUFFER_SIZE);
+	if (m_source.size < 0)
+		return ARCHIVE_FATAL;
+	return restart();
+}
+
+int ZipFile7Zip::readHeader(std::vector<std::string>& names)
+{
+	Utf8Locale utf8;
+	if (!m_archive || m_next != 0)
+	{
+		int err = restart();
+		if (err != ARCHIVE_OK)
+			return err;
+	}
+	m_items.clear();
+	for (;;)
+	{
+		archive_entry* entry;
+		int err = archive_read_next_header(m_archive, &entry);
+		rethrow();
+		if (err == ARCHIVE_EOF)
+			break;
+		if (err < ARCHIVE_WARN)
+		{
+			closeArchive();
+			return err;
+		}
+		// Folder entries have no content: only files are numbered.
+		if (archive_entry_filetype(entry) != AE_IFDIR)
+		{
+			char const* name = archive_entry_pathname_utf8(entry);
+			if (!name)
+				name = archive_entry_pathname(entry);
+			m_items.push_back(m_next);
+			names.push_back(name ? name : "");
+		}
+		++m_next;
+	}
+	return 0;
+}
+
+int ZipFile7Zip::skipTo(int item)
+{
+	if (!m_archive || item < m_next)
+	{
+		int err = restart();
+		if (err != ARCHIVE_OK)
+			return err;
+	}
+	for (;;)
+	{
+		archive_entry* entry;
+		int err = archive_read_next_header(m_archive, &entry);
+		rethrow();
+		if (err == ARCHIVE_EOF || err < ARCHIVE_WARN)
+		{
+			closeArchive();
+			return err == ARCHIVE_EOF ? ARCHIVE_FATAL : err;
+		}
+		if (m_next++ == item)
+			return 0;
+	}
+}
+
+int ZipFile7Zip::extract(int index, std::vector<char>& bytes)
+{
+	Utf8Locale utf8;
+	bytes.clear();
+	if (index < 0 || index >= static_cast<int>(m_items.size()))
+		return ARCHIVE_FATAL;
+	int err = skipTo(m_items[static_cast<size_t>(index)]);
+	if (err != 0)
+		return err;
+
+	std::vector<char> buf(BUFFER_SIZE);
+	for (;;)
+	{
+		la_ssize_t n = archive_read_data(m_archive, buf.data(), buf.size());
+		rethrow();
+		if (n == 0)
+			return 0;
+		// Any warning here (a checksum mismatch among them) means bad data.
+		if (n < 0 || bytes.size() + static_cast<size_t>(n) > static_cast<size_t>(INT_MAX))
+		{
+			closeArchive();
+			return n < 0 ? static_cast<int>(n) : ARCHIVE_FATAL;
+		}
+		bytes.insert(bytes.end(), buf.data(), buf.data() + n);
+	}
+}
+
+} // io

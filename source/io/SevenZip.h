@@ -1,0 +1,59 @@
+#pragma once
+
+#include <io/ZipFileInputStream.h>
+#include <exception>
+#include <vector>
+
+struct archive;
+
+namespace io
+{
+
+/**
+ * 7z back end. Entries are decoded in archive order; extracting an entry
+ * at or after the last one extracted continues from there, an earlier one
+ * starts the decoder again from the beginning of the archive.
+ */
+class ZipFile7Zip : public ZipFile
+{
+public:
+	ZipFile7Zip();
+
+	/** Closes the decoder. */
+	~ZipFile7Zip() override;
+
+	/** @return 0, or the decoder's (negative) error code. */
+	int open(InputStream& in) override;
+
+	int readHeader(std::vector<std::string>& names) override;
+
+	int extract(int index, std::vector<char>& bytes) override;
+
+	/** State shared with the decoder's stream callbacks. */
+	struct Source
+	{
+		InputStream* stream;
+		long long position;
+		long long size;
+		std::vector<char> buffer;
+		std::exception_ptr error;
+	};
+
+private:
+	Source m_source;
+	archive* m_archive;
+	/** Entry number (files and folders) of each file entry. */
+	std::vector<int> m_items;
+	/** Entry number the decoder's next header read returns. */
+	int m_next;
+
+	int restart();
+	int skipTo(int item);
+	void closeArchive();
+	void rethrow();
+
+	ZipFile7Zip(ZipFile7Zip const&) = delete;
+	ZipFile7Zip& operator=(ZipFile7Zip const&) = delete;
+};
+
+} // io

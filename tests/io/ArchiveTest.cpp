@@ -1,0 +1,280 @@
+#include "TempFolder.h"
+#include <archive.h>
+#include <archive_entry.h>
+#include <gtest/gtest.h>
+#include <io/ByteArrayInputStream.h>
+#include <io/IOException.h>
+#include <io/ZipFileInputStream.h>
+#include <io/std/FileInputStream.h>
+#include <lang/Exception.h>
+#include <locale.h>
+#include <minizip/zip.h>
+#include <map>
+#include <random>
+#include <set>
+
+namespace
+{
+
+struct Entry
+{
+	std::string name;
+	std::string data;
+};
+
+const char* const NON_ASCII = "lev\xC3\xA9l-\xE2\x82\xAC.lua"; // "levél-€.lua" in UTF-8
+
+/** The files of both fixtures, in archive order (the folder "dir/" sits between them). */
+std::vector<Entry> fixtureFiles()
+{
+	std::string big;
+	for (int i = 0; i < 10000; ++i)
+		big += static_cast<char>('a' + (i * 7 + i / 13) % 26);
+	return {{"a.txt", "first entry"}, {"empty.bin", ""}, {"dir/b.bin", big}, {NON_ASCII, "return 1"}};
+}
+
+std::string makeZip(TempFolder const& dir)
+{
+	std::string path = dir / "fixture.zip";
+	zipFile z = zipOpen(path.c_str(), 0);
+	EXPECT_TRUE(z);
+	auto add = [&](std::string const& name, std::string const& data) {
+		zip_fileinfo info = {};
+		EXPECT_EQ(ZIP_OK, zipOpenNewFileInZip(z, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, 6));
+		if (!data.empty())
+		{
+			EXPECT_EQ(ZIP_OK, zipWriteInFileInZip(z, data.data(), static_cast<unsigned>(data.size())));
+		}
+		EXPECT_EQ(ZIP_OK, zipCloseFileInZip(z));
+	};
+	std::vector<Entry> files = fixtureFiles();
+	add(files[0].name, files[0].data);
+	add(files[1].name, files[1].data);
+	add("dir/", "");
+	add(files[2].name, files[2].data);
+	add(files[3].name, files[3].data);
+	EXPECT_EQ(ZIP_OK, zipClose(z, nullptr));
+	return dir.read("fixture.zip");
+}
+
+std::string make7z()
+{
+	// The writer turns names into UTF-16 through the thread's character set.
+	locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+	locale_t old = uselocale(utf8);
+	std::vector<char> out(1 << 20);
+	size_t used = 0;
+	archive* a = archive_write_new();
+	archive_write_set_format_7zip(a);
+	EXPECT_EQ(ARCHIVE_OK, archive_write_open_memory(a, out.data(), out.size(), &used));
+	auto add = [&](std::string const& name, std::string const& data, bool folder) {
+		archive_entry* e = archive_entry_new();
+		archive_entry_set_pathname(e, name.c_str());
+		archive_entry_set_filetype(e, folder ? AE_IFDIR : AE_IFREG);
+		archive_entry_set_perm(e, 0644);
+		archive_entry_set_size(e, static_cast<la_int64_t>(data.size()));
+		EXPECT_EQ(ARCHIVE_OK, archive_write_header(a, e));
+		if (!data.empty())
+		{
+			EXPECT_EQ(static_cast<la_ssize_t>(data.size()), archive_write_data(a, data.data(), data.size()));
+		}
+		archive_entry_free(e);
+	};
+	std::vector<Entry> files = fixtureFiles();
+	add(files[0].name, files[0].data, false);
+	add(files[1].name, files[1].data, false);
+	add("dir", "", true);
+	add(files[2].name, files[2].data, false);
+	add(files[3].name, files[3].data, false);
+	EXPECT_EQ(ARCHIVE_OK, archive_write_close(a));
+	archive_write_free(a);
+	uselocale(old);
+	freelocale(utf8);
+	return std::string(out.data(), used);
+}
+
+std::string const& zipFixture()
+{
+	static TempFolder dir;
+	static std::string zip = makeZip(dir);
+	return zip;
+}
+
+std::string const& sevenZipFixture()
+{
+	static std::string sz = make7z();
+	return sz;
+}
+
+std::string contents(lang::Ptr<io::InputStream> stream)
+{
+	io::InputStream& in = *stream;
+	std::string s(static_cast<size_t>(in.available()), 0);
+	EXPECT_EQ(static_cast<int>(s.size()), in.read(s.data(), static_cast<int>(s.size())));
+	return s;
+}
+
+template <class F>
+std::string message(F f)
+{
+	try
+	{
+		f();
+	}
+	catch (lang::Throwable const& e)
+	{
+		return e.getMessage().format();
+	}
+	return "no exception";
+}
+
+/** A memory stream whose reads fail after `limit` bytes. */
+class FailingStream : public io::ByteArrayInputStream
+{
+public:
+	FailingStream(std::string const& s, int limit) : io::ByteArrayInputStream(s.data(), static_cast<int>(s.size())), m_limit(limit) {}
+
+	int read(void* data, int count) override
+	{
+		if (size() - available() + count > m_limit)
+			lang::throwError(io::IOException(lang::Format("disk gone")));
+		return ByteArrayInputStream::read(data, count);
+	}
+
+private:
+	int m_limit;
+};
+
+class Archive : public ::testing::TestWithParam<io::ZipFileInputStream::FileFormat>
+{
+protected:
+	std::string const& fixture() const { return GetParam() == io::ZipFileInputStream::ZIPFORMAT_7Z ? sevenZipFixture() : zipFixture(); }
+};
+
+} // namespace
+
+TEST_P(Archive, listsAndExtractsFiles)
+{
+	// The 7z writer stores empty files after the others, so compare by name.
+	std::map<std::string, std::string> files;
+	for (Entry const& e : fixtureFiles())
+		files[e.name] = e.data;
+	io::ByteArrayInputStream in(fixture().data(), static_cast<int>(fixture().size()));
+	io::ZipFileInputStream zip(in, GetParam());
+	ASSERT_EQ(4, zip.size());
+	std::set<std::string> names;
+	for (int i = 0; i < 4; ++i)
+		names.insert(zip.getEntryName(i));
+	EXPECT_EQ(4u, names.size());
+	for (auto const& f : files)
+		EXPECT_EQ(1u, names.count(f.first)) << f.first;
+	// Any order, and the same entry twice.
+	for (int i : {3, 0, 2, 1, 2})
+	{
+		std::string name = zip.getEntryName(i);
+		lang::Ptr<io::InputStream> entry = zip.getEntryStream(i);
+		EXPECT_TRUE(files[name] == contents(entry)) << name;
+		EXPECT_EQ(name, entry->toString());
+	}
+	EXPECT_EQ("Entry index out of bounds! (index: 4, size: 4)", message([&] { lang::Ptr<io::InputStream> entry = zip.getEntryStream(4); }));
+	EXPECT_EQ("Entry index out of bounds! (index: -1, size: 4)", message([&] { zip.getEntryName(-1); }));
+}
+
+TEST_P(Archive, readsFromAFile)
+{
+	TempFolder dir;
+	dir.write("x.arc", fixture());
+	io::FileInputStream in(dir / "x.arc");
+	io::ZipFileInputStream zip(in, GetParam());
+	int found = 0;
+	for (int i = 0; i < zip.size(); ++i)
+	{
+		if (zip.getEntryName(i) == "dir/b.bin")
+		{
+			++found;
+			EXPECT_TRUE(fixtureFiles()[2].data == contents(zip.getEntryStream(i)));
+		}
+	}
+	EXPECT_EQ(1, found);
+}
+
+TEST_P(Archive, rejectsWhatIsNotAnArchive)
+{
+	std::string text(3000, 'x');
+	for (int size : {0, 3, 3000})
+	{
+		io::ByteArrayInputStream in(text.data(), size);
+		EXPECT_EQ(0u, message([&] { io::ZipFileInputStream zip(in, GetParam()); }).find("Error opening 7zip file. Error ")) << size;
+	}
+}
+
+TEST_P(Archive, streamFailuresPassThroughTheDecoder)
+{
+	std::string const& data = fixture();
+	for (int limit : {0, 10, static_cast<int>(data.size()) / 2, static_cast<int>(data.size()) - 10})
+	{
+		FailingStream in(data, limit);
+		std::string msg = message([&] {
+			io::ZipFileInputStream zip(in, GetParam());
+			for (int i = 0; i < zip.size(); ++i)
+				lang::Ptr<io::InputStream> entry = zip.getEntryStream(i);
+		});
+		EXPECT_TRUE(msg == "disk gone" || msg.find("Error opening") == 0) << limit << ": " << msg;
+	}
+}
+
+TEST_P(Archive, damagedArchivesReadCorrectlyOrThrow)
+{
+	std::string const& good = fixture();
+	std::map<std::string, std::string> files;
+	for (Entry const& e : fixtureFiles())
+		files[e.name] = e.data;
+	std::vector<std::string> names;
+	{
+		io::ByteArrayInputStream in(good.data(), static_cast<int>(good.size()));
+		io::ZipFileInputStream zip(in, GetParam());
+		for (int i = 0; i < zip.size(); ++i)
+			names.push_back(zip.getEntryName(i));
+	}
+	int thrown = 0;
+	auto attempt = [&](std::string const& data) {
+		io::ByteArrayInputStream in(data.data(), static_cast<int>(data.size()));
+		try
+		{
+			io::ZipFileInputStream zip(in, GetParam());
+			bool same = zip.size() == static_cast<int>(names.size());
+			for (int i = 0; i < zip.size(); ++i)
+			{
+				same = same && zip.getEntryName(i) == names[static_cast<size_t>(i)];
+				std::string got = contents(zip.getEntryStream(i));
+				if (same)
+				{
+					EXPECT_TRUE(files[names[static_cast<size_t>(i)]] == got) << "entry " << i;
+				}
+			}
+		}
+		catch (lang::Exception const&)
+		{
+			++thrown;
+		}
+	};
+	for (size_t n = 0; n < good.size(); ++n)
+	{
+		int before = thrown;
+		attempt(good.substr(0, n));
+		EXPECT_EQ(before + 1, thrown) << "prefix of " << n << " bytes of " << good.size();
+	}
+
+	std::mt19937 rng(12345);
+	for (int i = 0; i < 400; ++i)
+	{
+		std::string bad = good;
+		size_t at = rng() % bad.size();
+		bad[at] = static_cast<char>(bad[at] ^ (1 << (rng() % 8)));
+		SCOPED_TRACE(at);
+		attempt(bad);
+	}
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, Archive, ::testing::Values(io::ZipFileInputStream::ZIPFORMAT_7Z, io::ZipFileInputStream::ZIPFORMAT_ZIP),
+                         [](auto const& info) { return info.param == io::ZipFileInputStream::ZIPFORMAT_7Z ? "SevenZip" : "Zip"; });

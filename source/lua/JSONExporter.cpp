@@ -1,0 +1,197 @@
+#include "JSONExporter.h"
+#include <cassert>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace lua
+{
+
+namespace
+{
+
+std::string stringText(char const* s)
+{
+	std::string out = "\"";
+	JSONExporter::backslashEscape(s, out);
+	out += '"';
+	return out;
+}
+
+/**
+ * The shortest of "%.16g" and "%.17g" that reads back as the same double,
+ * so that no precision is lost; null for values JSON cannot hold.
+ */
+std::string numberText(double v)
+{
+	if (!std::isfinite(v))
+		return "null";
+	char buf[40];
+	std::snprintf(buf, sizeof(buf), "%.16g", v);
+	if (std::strtod(buf, nullptr) != v)
+		std::snprintf(buf, sizeof(buf), "%.17g", v);
+	return buf;
+}
+
+} // namespace
+
+JSONExporter::JSONExporter()
+{
+}
+
+void JSONExporter::backslashEscape(char const* s, std::string& out)
+{
+	static char const hex[] = "0123456789abcdef";
+	for (; *s; ++s)
+	{
+		unsigned char c = static_cast<unsigned char>(*s);
+		switch (c)
+		{
+		case '"': out += "\\\""; break;
+		case '\\': out += "\\\\"; break;
+		case '/': out += "\\/"; break;
+		case '\b': out += "\\b"; break;
+		case '\t': out += "\\t"; break;
+		case '\n': out += "\\n"; break;
+		case '\f': out += "\\f"; break;
+		case '\r': out += "\\r"; break;
+		default:
+			if (c < 32)
+			{
+				out += "\\u00";
+				out += hex[c >> 4];
+				out += hex[c & 15];
+			}
+			else
+			{
+				out += static_cast<char>(c);
+			}
+			break;
+		}
+	}
+}
+
+void JSONExporter::addKeyed(char const* key, std::string const& value)
+{
+	Member m;
+	backslashEscape(key ? key : "", m.key);
+	m.index = 0;
+	m.indexed = false;
+	m.value = value;
+	m_currentState.members.push_back(std::move(m));
+}
+
+void JSONExporter::addIndexed(int index, std::string const& value)
+{
+	Member m;
+	m.index = index;
+	m.indexed = true;
+	m.value = value;
+	m_currentState.members.push_back(std::move(m));
+	m_currentState.lastIndex = index;
+}
+
+void JSONExporter::visit(char const* key, char const* value)
+{
+	addKeyed(key, stringText(value ? value : ""));
+}
+
+void JSONExporter::visit(char const* key, double value)
+{
+	addKeyed(key, numberText(value));
+}
+
+void JSONExporter::visit(char const* key, bool value)
+{
+	addKeyed(key, value ? "true" : "false");
+}
+
+void JSONExporter::visit(char const*)
+{
+}
+
+void JSONExporter::visit(int index, char const* value)
+{
+	addIndexed(index, stringText(value ? value : ""));
+}
+
+void JSONExporter::visit(int index, double value)
+{
+	addIndexed(index, numberText(value));
+}
+
+void JSONExporter::visit(int index, bool value)
+{
+	addIndexed(index, value ? "true" : "false");
+}
+
+void JSONExporter::visit(int)
+{
+}
+
+void JSONExporter::openTable(char const* key)
+{
+	State& parent = m_currentState;
+	parent.pendingIndexed = key == nullptr;
+	parent.pendingKey = key ? key : "";
+	// The walk does not tell under which index a nested table sits: take
+	// the position after the last index written.
+	parent.pendingIndex = key ? 0 : parent.lastIndex + 1;
+	m_states.push_back(std::move(m_currentState));
+	m_currentState = State();
+}
+
+void JSONExporter::closeTable()
+{
+	assert(!m_states.empty());
+	std::string text = render(m_currentState);
+	m_currentState = std::move(m_states.back());
+	m_states.pop_back();
+	if (m_currentState.pendingIndexed)
+		addIndexed(m_currentState.pendingIndex, text);
+	else
+		addKeyed(m_currentState.pendingKey.c_str(), text);
+}
+
+void JSONExporter::start()
+{
+}
+
+void JSONExporter::end()
+{
+	assert(m_states.empty());
+	m_json = render(m_currentState);
+	m_currentState = State();
+}
+
+std::string JSONExporter::render(State const& state)
+{
+	if (state.members.empty())
+		return "{}";
+
+	bool array = true;
+	for (size_t k = 0; k < state.members.size() && array; ++k)
+	{
+		Member const& m = state.members[k];
+		array = m.indexed && static_cast<size_t>(m.index) == k + 1;
+	}
+
+	std::string out(1, array ? '[' : '{');
+	for (size_t k = 0; k < state.members.size(); ++k)
+	{
+		Member const& m = state.members[k];
+		if (k > 0)
+			out += ',';
+		if (!array)
+		{
+			out += '"';
+			out += m.indexed ? std::to_string(m.index) : m.key;
+			out += "\":";
+		}
+		out += m.value;
+	}
+	out += array ? ']' : '}';
+	return out;
+}
+
+} // lua

@@ -1,0 +1,139 @@
+#include "LuaFixture.h"
+#include <io/ByteArrayOutputStream.h>
+
+using lua::LuaTable;
+
+namespace
+{
+
+class LuaTableTextTest : public LuaFixture
+{
+protected:
+	// Text of the table that the chunk leaves in the global "t".
+	std::string textOf(std::string const& code)
+	{
+		run(code);
+		io::ByteArrayOutputStream out;
+		lua.globals().getTable("t").write(out, 0, false);
+		return std::string(out.data().begin(), out.data().end());
+	}
+
+	void readInto(LuaTable& table, std::string const& text)
+	{
+		io::ByteArrayInputStream in(text.data(), static_cast<int>(text.size()));
+		table.read(in);
+	}
+};
+
+} // namespace
+
+TEST_F(LuaTableTextTest, WorkedExampleByteForByte)
+{
+	EXPECT_EQ("levels = {\n    1,2,3,\n    best = {\n        4.5,\n    },\n}\n",
+		textOf("t = { levels = { 1, 2, 3, best = { 4.5 } } }"));
+}
+
+TEST_F(LuaTableTextTest, KeysAndLayout)
+{
+	struct Case
+	{
+		char const* table;
+		char const* text;
+	} const cases[] = {
+		{"{ a = 1, ['a b'] = 2, [3] = 3, f = print }", "a = 1\n"},
+		{"{ }", "\n"},
+		{"{ n = { [2] = 'x' } }", "n = {\n    [2] = \"x\",\n}\n"},
+		{"{ n = { 1, 2, [4] = 3 } }", "n = {\n    1,2,\n    [4] = 3,\n}\n"},
+		{"{ n = { ['end'] = 1 } }", "n = {\n    [\"end\"] = 1,\n}\n"},
+		{"{ n = { _a1 = true } }", "n = {\n    _a1 = true,\n}\n"},
+		{"{ n = { [''] = 1 }, [''] = 2 }", "n = {\n    [\"\"] = 1,\n}\n"},
+		{"{ n = { [false] = 0 } }", "n = {\n    [false] = 0,\n}\n"},
+		{"{ n = { } }", "n = {\n\n}\n"},
+		{"{ n = { { } } }", "n = {\n    {\n\n    },\n}\n"},
+		{"{ _G = 1, this = 2 }", ""},
+		{"{ s = 'Gr\\195\\188\\195\\159e' }", "s = \"Gr\xc3\xbc\xc3\x9f" "e\"\n"},
+		{"{ v = { 0.5, 3, 0.0001, 0.00001 } }", "v = {\n    0.5,3,0.0001,1e-05,\n}\n"},
+	};
+	for (Case const& c : cases)
+		EXPECT_EQ(c.text, textOf(std::string("t = ") + c.table)) << c.table;
+}
+
+TEST_F(LuaTableTextTest, TrickyValuesReadBackUnchanged)
+{
+	run("function same(a, b)\n"
+		"  if type(a) ~= type(b) then return false end\n"
+		"  if type(a) == 'number' then\n"
+		"    if a ~= a then return b ~= b end\n"
+		"    return a == b and 1 / a == 1 / b\n"
+		"  end\n"
+		"  if type(a) ~= 'table' then return a == b end\n"
+		"  for k, v in pairs(a) do if not same(v, b[k]) then return false end end\n"
+		"  for k in pairs(b) do if a[k] == nil then return false end end\n"
+		"  return true\n"
+		"end\n"
+		"local nz = 1 / (-1 / 0)\n"
+		"t = { zero = 0, negzero = nz, n = { 1234567, 0.1, 1e30, nz, 2^53, -2^53 + 1, 1/3, 5e-324, 1/0, -1/0, 0/0, 0 },\n"
+		"  s = { 'quote \" backslash \\\\ end', 'line\\nbreak\\r', 'zero\\0' .. '1 byte', '\\0', '\\\\0' },\n"
+		"  k = { ['a\\nb'] = 1, ['q\"'] = 2, [1/0] = 3, [0.1] = 4, [2^40] = 5 } }");
+	io::ByteArrayOutputStream out;
+	lua.globals().getTable("t").write(out, 0, false);
+	std::string text(out.data().begin(), out.data().end());
+
+	LuaTable back(&lua);
+	readInto(back, text);
+	lua.globals().setTable("back", back);
+	run("ok = same(t, back)");
+	EXPECT_TRUE(lua.globals().getBoolean("ok")) << text;
+	run("negative = 1 / back.negzero < 0 and 1 / back.n[4] < 0");
+	EXPECT_TRUE(lua.globals().getBoolean("negative")) << text;
+	EXPECT_NE(std::string::npos, text.find("1234567,0.1,1e+30,")) << text;
+}
+
+TEST_F(LuaTableTextTest, SelfContainingTableIsWrittenOnce)
+{
+	std::string text = textOf("t = { a = { 1 } }; t.a[2] = t.a; t.a.up = t; t.b = t.a");
+	EXPECT_EQ("a = {\n    1,\n}\nb = {\n    1,\n}\n", text);
+}
+
+TEST_F(LuaTableTextTest, ReadKeepsOtherFieldsAndRefusesPrecompiledChunks)
+{
+	LuaTable t(&lua);
+	t.setNumber("old", 1);
+	readInto(t, "new = 2\n");
+	EXPECT_EQ(1.f, t.getNumber("old"));
+	EXPECT_EQ(2.f, t.getNumber("new"));
+
+	run("code = string.dump(function() evil = true end)");
+	std::string code = lua.globals().getString("code");
+	try
+	{
+		readInto(t, code);
+		FAIL() << "precompiled chunk accepted";
+	}
+	catch (lua::LuaException const& e)
+	{
+		EXPECT_EQ(0u, e.getMessage().format().find("Error while compiling Lua: "));
+	}
+	EXPECT_TRUE(t.isNil("evil"));
+	EXPECT_TRUE(lua.globals().isNil("evil"));
+
+	try
+	{
+		readInto(t, "x = 1\ny = = 2\n");
+		FAIL() << "bad text accepted";
+	}
+	catch (lua::LuaException const& e)
+	{
+		EXPECT_NE(std::string::npos, e.getMessage().format().find(":2:")) << e.getMessage().format();
+	}
+}
+
+TEST_F(LuaTableTextTest, DeepNestingFailsCleanly)
+{
+	run("local d = { }; for i = 1, 20000 do d = { d } end; t = { d = d }");
+	int top = lua.top();
+	io::ByteArrayOutputStream out;
+	EXPECT_THROW(lua.globals().getTable("t").write(out, 0, false), lua::LuaException);
+	EXPECT_TRUE(out.data().empty()) << "nothing is written when the table cannot be written";
+	EXPECT_EQ(top, lua.top());
+}

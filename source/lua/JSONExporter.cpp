@@ -131,12 +131,26 @@ void JSONExporter::visit(int)
 
 void JSONExporter::openTable(char const* key)
 {
+	// A table under an unknown index goes after the last index written.
+	if (!key)
+	{
+		openTable(m_currentState.lastIndex + 1);
+		return;
+	}
 	State& parent = m_currentState;
-	parent.pendingIndexed = key == nullptr;
-	parent.pendingKey = key ? key : "";
-	// The walk does not tell under which index a nested table sits: take
-	// the position after the last index written.
-	parent.pendingIndex = key ? 0 : parent.lastIndex + 1;
+	parent.pendingIndexed = false;
+	parent.pendingKey = key;
+	parent.pendingIndex = 0;
+	m_states.push_back(std::move(m_currentState));
+	m_currentState = State();
+}
+
+void JSONExporter::openTable(int index)
+{
+	State& parent = m_currentState;
+	parent.pendingIndexed = true;
+	parent.pendingKey.clear();
+	parent.pendingIndex = index;
 	m_states.push_back(std::move(m_currentState));
 	m_currentState = State();
 }

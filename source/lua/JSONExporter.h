@@ -36,6 +36,7 @@ public:
 	void visit(int index, bool value) override;
 	void visit(int index) override;
 	void openTable(char const* key) override;
+	void openTable(int index) override;
 	void closeTable() override;
 	void start() override;
 	void end() override;

@@ -138,7 +138,10 @@ void walk(LuaState* state, lua_State* lua, LuaTableVisitor& visitor, int table, 
 		case LUA_TTABLE:
 			if (!onPath(path, lua_topointer(lua, -1)))
 			{
-				visitor.openTable(key);
+				if (key)
+					visitor.openTable(key);
+				else
+					visitor.openTable(index);
 				walk(state, lua, visitor, lua_gettop(lua), path);
 				visitor.closeTable();
 			}

@@ -60,6 +60,16 @@ public:
 
 	/** The walk ends. */
 	virtual void end() = 0;
+
+	/**
+	 * A nested table starts under an index. By default the same as
+	 * openTable(nullptr); visitors that need the position override it.
+	 */
+	virtual void openTable(int index)
+	{
+		(void)index;
+		openTable(static_cast<char const*>(nullptr));
+	}
 };
 
 /**

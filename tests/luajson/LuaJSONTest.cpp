@@ -91,6 +91,10 @@ TEST_F(LuaJSON, ExportOfTableWithHolesIsAnObject)
 {
 	std::string json = exportOf("t = {[1] = 'a', [3] = 'c'}");
 	EXPECT_TRUE(json == "{\"1\":\"a\",\"3\":\"c\"}" || json == "{\"3\":\"c\",\"1\":\"a\"}") << json;
+
+	// Nested tables keep the index they sit under.
+	json = exportOf("t = {[1] = {}, [5] = {}}");
+	EXPECT_TRUE(json == "{\"1\":{},\"5\":{}}" || json == "{\"5\":{},\"1\":{}}") << json;
 }
 
 TEST_F(LuaJSON, ExportEscapesKeysAndStrings)

@@ -1,0 +1,12 @@
+#define TEXTURED
+#define PREMULTIPLIED
+technique Default
+{
+	pass P0
+	{
+#include "2d-states.fxh"
+		EnableBlending = TRUE;
+		BlendFuncSrc = ONE;
+		BlendFuncDst = ONE_MINUS_SRC_ALPHA;
+	}
+}

@@ -1,0 +1,9 @@
+#define TEXTURED
+technique Default
+{
+	pass P0
+	{
+#include "2d-states.fxh"
+		EnableBlending = FALSE;
+	}
+}

@@ -1,0 +1,5 @@
+		EnableCulling = FALSE;
+		EnableDepthTest = FALSE;
+		EnableDepthMask = FALSE;
+		VertexShader = 2d.vsh;
+		PixelShader = 2d.fsh;

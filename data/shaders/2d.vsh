@@ -1,0 +1,20 @@
+// Vertex stage of the built-in 2D effects. Positions arrive in normalised
+// device coordinates; PROJTM is the projection times the batch's world
+// transform. Vertex colours are 0..1.
+attribute vec4 DT_POSITION;
+attribute vec4 DT_DIFFUSE;
+uniform mat4 PROJTM;
+varying vec4 v_color;
+#ifdef TEXTURED
+attribute vec2 DT_TEX0;
+varying vec2 v_uv;
+#endif
+
+void main()
+{
+	gl_Position = PROJTM * DT_POSITION;
+	v_color = DT_DIFFUSE;
+#ifdef TEXTURED
+	v_uv = DT_TEX0;
+#endif
+}

@@ -248,6 +248,7 @@ private:
 
 	Shader* builtinShader(lang::Ptr<Shader>& field, char const* name);
 	int targetHeight() const;
+	void readFrame(std::vector<unsigned char>& pixels, int* width, int* height);
 	void transform2D(float x, float y, float u, float v, math::float3* out) const;
 	void submitShape(GL_RenderBatcher::Type type, unsigned color, math::float3 const* positions, int count, int lineWidth);
 

@@ -1,0 +1,130 @@
+#include <benchmark/benchmark.h>
+#include <framework/linux/GLLayer.h>
+#include <framework/linux/HeadlessGL.h>
+#include <gr/Image.h>
+#include <gr/gl/GL2_Context.h>
+#include <io/detail/detail.h>
+#include <lang/Ptr.h>
+#include <GLES2/gl2.h>
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+// Every heap allocation of the process is counted, so that a frame's
+// allocations can be told from the counter before and after it.
+static std::atomic<long> g_allocations{0};
+
+void* operator new(std::size_t size)
+{
+	g_allocations.fetch_add(1, std::memory_order_relaxed);
+	if (void* p = std::malloc(size ? size : 1))
+		return p;
+	throw std::bad_alloc();
+}
+
+// The replaced operator new above takes its memory from malloc, so free is
+// the matching release; the compiler cannot see that pairing.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void operator delete(void* p) noexcept
+{
+	std::free(p);
+}
+
+void operator delete(void* p, std::size_t) noexcept
+{
+	std::free(p);
+}
+#pragma GCC diagnostic pop
+
+namespace
+{
+
+int const SPRITES = 2000;
+int const SIZE = 256;
+
+struct Scene
+{
+	framework::HeadlessGL gl{framework::HeadlessGL::API_GLES2, SIZE, SIZE};
+	lang::Ptr<gr::gles2::GL_Context> ctx;
+	lang::Ptr<gr::Image> images[2];
+
+	Scene()
+	{
+		io::detail::setBundlePath(ENGINE_DATA_DIR);
+		ctx = gr::gles2::GL_createContext(SIZE, SIZE, gr::Context::ORIENTATION_0, updateScrFunc);
+		ctx->setShaderPath("shaders");
+		std::vector<unsigned char> pixels(8 * 8 * 3, 200);
+		for (lang::Ptr<gr::Image>& image : images)
+		{
+			image = ctx->createImage(8, 8, 0, gr::SurfaceFormat::SURFACE_B8G8R8, gr::Context::USAGE_STATIC);
+			image->blt(0, 0, pixels.data(), 8 * 3, 0, 8, 8, gr::SurfaceFormat::SURFACE_B8G8R8);
+		}
+	}
+
+	void submit(int imageMask)
+	{
+		for (int i = 0; i < SPRITES; ++i)
+		{
+			float const x = float((i * 7) % (SIZE - 4));
+			float const y = float((i * 13) % (SIZE - 4));
+			images[i & imageMask]->draw(ctx, x, y, 0, 0, 4, 4, 4.f, 4.f);
+		}
+	}
+};
+
+void runFrames(benchmark::State& state, int imageMask, bool flush)
+{
+	Scene scene;
+	// Warm-up frame: shaders, pooled primitives and scratch arrays are made here.
+	scene.submit(imageMask);
+	scene.ctx->flush();
+	glFinish();
+
+	long allocations = 0;
+	long drawCalls = 0;
+	for (auto _ : state)
+	{
+		scene.ctx->statistics.reset();
+		long const before = g_allocations.load(std::memory_order_relaxed);
+		scene.submit(imageMask);
+		if (flush)
+			scene.ctx->flush();
+		else
+			scene.ctx->getBatcher().reset();
+		allocations += g_allocations.load(std::memory_order_relaxed) - before;
+		drawCalls += scene.ctx->statistics.counters[gr::Context::Statistics::COUNTER_DRAWCALLS];
+		state.PauseTiming();
+		glFinish();
+		state.ResumeTiming();
+	}
+	double const frames = double(state.iterations());
+	state.counters["drawcalls/frame"] = double(drawCalls) / frames;
+	state.counters["allocs/frame"] = double(allocations) / frames;
+	state.counters["sprites/frame"] = SPRITES;
+}
+
+// 2,000 sprites of one image: submission and flush of one frame.
+void BM_SpritesOneImage(benchmark::State& state)
+{
+	runFrames(state, 0, true);
+}
+
+// 2,000 sprites alternating between two images: every sprite is a batch.
+void BM_SpritesAlternatingImages(benchmark::State& state)
+{
+	runFrames(state, 1, true);
+}
+
+// Submission alone (the batch is dropped instead of drawn).
+void BM_SpritesOneImageSubmitOnly(benchmark::State& state)
+{
+	runFrames(state, 0, false);
+}
+
+} // namespace
+
+BENCHMARK(BM_SpritesOneImage)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SpritesAlternatingImages)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SpritesOneImageSubmitOnly)->Unit(benchmark::kMicrosecond);

@@ -1,0 +1,176 @@
+#include "RenderFixture.h"
+#include <gr/Shader.h>
+#include <gr/gl/GL2_State.h>
+#include <io/std/BundleInputStream.h>
+#include <io/IOException.h>
+#include <functional>
+#include <numbers>
+
+using gr::Context;
+using gr::Rect;
+using gr::gles2::GL_RenderBatcher;
+using namespace gles2test;
+
+namespace
+{
+
+typedef RenderFixture BatcherTest;
+
+RGBA solid(RGBA c)
+{
+	return c;
+}
+
+} // namespace
+
+TEST_F(BatcherTest, HundredSpritesOfOneImageAreOneDrawCall)
+{
+	lang::Ptr<gr::Image> image = makeImage(4, 4, [](int, int) { return solid(GREEN); });
+	for (int i = 0; i < 100; ++i)
+		image->draw(&ctx(), float(i % 10) * 6.f, float(i / 10) * 6.f, 0, 0, 4, 4, 4.f, 4.f);
+	ctx().flush();
+	EXPECT_EQ(1, counter(Context::Statistics::COUNTER_DRAWCALLS));
+	EXPECT_EQ(1, counter(Context::Statistics::COUNTER_IMAGEBATCHES));
+	EXPECT_EQ(100, counter(Context::Statistics::COUNTER_IMAGEQUADS));
+	EXPECT_EQ(200, counter(Context::Statistics::COUNTER_TRIANGLES));
+	EXPECT_EQ(GREEN, px(1, 1)) << "sprites without vertex colours draw unmodulated";
+	EXPECT_EQ(GREEN, px(57, 57));
+	EXPECT_EQ(BLACK, px(5, 1));
+}
+
+TEST_F(BatcherTest, RotatedSpriteLandsOnTheRightPixels)
+{
+	// Left half red, right half green, 16 x 8.
+	lang::Ptr<gr::Image> image = makeImage(16, 8, [](int x, int) { return x < 8 ? RED : GREEN; });
+	gr::RenderState2D& rs = ctx().getRenderState2D();
+	float const a = float(std::numbers::pi) / 2.f;
+	rs.angle = a;
+	rs.rotation[0] = std::cos(a);
+	rs.rotation[1] = std::sin(a);
+	rs.rotation[2] = -std::sin(a);
+	rs.rotation[3] = std::cos(a);
+	// A quarter turn about the top-left corner: the picture hangs down and
+	// to the left of (40, 10), covering x 32..40 and y 10..26.
+	image->draw(&ctx(), 40.f, 10.f, 0, 0, 16, 8, 16.f, 8.f);
+	EXPECT_EQ(RED, px(36, 12));
+	EXPECT_EQ(GREEN, px(36, 23));
+	EXPECT_EQ(BLACK, px(44, 12)) << "where the unrotated sprite would be";
+	EXPECT_EQ(BLACK, px(36, 8));
+
+	// With angle 0 the matrix and the pivot are ignored.
+	ctx().clear(0xFF000000, true, false, false);
+	rs.angle = 0.f;
+	rs.pivot = math::float2(5.f, 5.f);
+	image->draw(&ctx(), 40.f, 10.f, 0, 0, 16, 8, 16.f, 8.f);
+	EXPECT_EQ(RED, px(42, 12));
+	EXPECT_EQ(GREEN, px(54, 16));
+}
+
+TEST_F(BatcherTest, ItemsJoinOnlyWhenTheyWouldDrawAlike)
+{
+	lang::Ptr<gr::Image> image = makeImage(4, 4, [](int, int) { return solid(WHITE); });
+	lang::Ptr<gr::Image> other = makeImage(4, 4, [](int, int) { return solid(WHITE); });
+	lang::Ptr<gr::Shader> clone = ctx().getSpriteShader()->clone();
+	math::float3 const pos[4] = {{0, 0, 0}, {4, 0, 0}, {0, 4, 0}, {4, 4, 0}};
+	math::float2 const uv[4] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
+	math::float4 const colors[4] = {{255, 255, 255, 255}, {255, 255, 255, 255}, {255, 255, 255, 255}, {255, 255, 255, 255}};
+	gr::RenderState2D& rs = ctx().getRenderState2D();
+
+	struct Case
+	{
+		char const* what;
+		int batches;
+		std::function<void()> second;
+	} const cases[] = {
+		{"same everything", 1, [&] { image->draw(&ctx(), pos, uv, nullptr); }},
+		{"other image", 2, [&] { other->draw(&ctx(), pos, uv, nullptr); }},
+		{"other shader", 2, [&] { image->draw(&ctx(), pos, uv, clone); }},
+		{"with colours", 2, [&] { image->draw(&ctx(), pos, uv, colors, nullptr); }},
+		{"alpha", 2, [&] { rs.alpha = 0.5f; image->draw(&ctx(), pos, uv, nullptr); }},
+		{"colour saturation", 2, [&] { rs.colorSaturation = 0.f; image->draw(&ctx(), pos, uv, nullptr); }},
+		{"transform", 2, [&] { rs.transform[3] = 0.5f; image->draw(&ctx(), pos, uv, nullptr); }},
+		{"world space", 2, [&] { rs.worldSpace = true; image->draw(&ctx(), pos, uv, nullptr); }},
+		{"clip rectangle", 2, [&] { rs.clipRect = Rect(0, 0, 8, 8); image->draw(&ctx(), pos, uv, nullptr); }},
+		{"off-screen quad between", 1, [&] {
+			 image->draw(&ctx(), -100.f, 0.f, 0, 0, 4, 4, 4.f, 4.f);
+			 image->draw(&ctx(), pos, uv, nullptr);
+		 }},
+	};
+	for (Case const& c : cases)
+	{
+		ctx().setRenderState2D(gr::RenderState2D());
+		ctx().statistics.reset();
+		image->draw(&ctx(), pos, uv, nullptr);
+		c.second();
+		ctx().flush();
+		EXPECT_EQ(c.batches, counter(Context::Statistics::COUNTER_IMAGEBATCHES)) << c.what;
+	}
+}
+
+TEST_F(BatcherTest, BatchWithoutImageOrShaderIsDropped)
+{
+	math::float3 const pos[4] = {{-1, 1, 0}, {1, 1, 0}, {-1, -1, 0}, {1, -1, 0}};
+	GL_RenderBatcher& batcher = ctx().getBatcher();
+	batcher.render(GL_RenderBatcher::TYPE_QUADS, nullptr, pos, nullptr, nullptr, nullptr, 1);
+	EXPECT_TRUE(batcher.pending());
+	batcher.flush();
+	EXPECT_FALSE(batcher.pending());
+	EXPECT_EQ(0, counter(Context::Statistics::COUNTER_DRAWCALLS));
+	ctx().flush();
+	EXPECT_EQ(0, counter(Context::Statistics::COUNTER_DRAWCALLS)) << "flush with nothing pending";
+}
+
+TEST_F(BatcherTest, BatchKeepsItsImageUntilDrawn)
+{
+	{
+		lang::Ptr<gr::Image> image = makeImage(4, 4, [](int, int) { return solid(RED); });
+		image->draw(&ctx(), 0.f, 0.f, 0, 0, 4, 4, 8.f, 8.f);
+		EXPECT_EQ(image.ptr(), ctx().getBatcher().getImage());
+	}
+	ASSERT_NE(nullptr, ctx().getBatcher().getImage());
+	ctx().flush();
+	EXPECT_EQ(nullptr, ctx().getBatcher().getImage());
+	EXPECT_EQ(RED, px(4, 4));
+}
+
+TEST_F(BatcherTest, RenderTargetThenBackBuffer)
+{
+	lang::Ptr<gr::Image> target = ctx().createImage(32, 32, 0, gr::SurfaceFormat::SURFACE_A8B8G8R8, Context::UsageFlags(0x08));
+	ctx().setRenderTarget(target->getTexture());
+	EXPECT_EQ(Rect(0, 0, 32, 32), ctx().viewport());
+	ctx().clear(0xFF00FF00, true, false, false);
+	// 2D coordinates stay those of the 64 x 64 context: the left half of
+	// the context is the left half of the target.
+	ctx().fillRect2D(0xFFFF0000, 0, 0, 32, SIZE);
+	ctx().setRenderTarget(nullptr);
+	EXPECT_EQ(Rect(0, 0, SIZE, SIZE), ctx().viewport());
+	EXPECT_EQ(BLACK, px(8, 8)) << "the back buffer was not drawn on";
+
+	target->draw(&ctx(), 0.f, 0.f, 0, 0, 32, 32, 32.f, 32.f);
+	EXPECT_EQ(RED, px(4, 8));
+	EXPECT_EQ(GREEN, px(24, 8));
+	EXPECT_EQ(BLACK, px(40, 8));
+}
+
+TEST_F(BatcherTest, ImagesLoadFromFilesWithTheirSize)
+{
+	lang::Ptr<io::InputStream> in = new io::BundleInputStream("images/sprite.png");
+	lang::Ptr<gr::Image> image = ctx().createImage(*in, "images/sprite.png");
+	EXPECT_EQ(16, image->width());
+	EXPECT_EQ(16, image->height());
+	EXPECT_EQ(1, counter(Context::Statistics::COUNTER_IMAGES));
+	lang::Ptr<gr::Texture> texture = ctx().createTexture("images/sprite.png");
+	EXPECT_EQ("images/sprite.png", texture->getName());
+	EXPECT_THROW(ctx().createTexture("images/missing.png"), io::IOException);
+}
+
+TEST_F(BatcherTest, ShadowedImagesSurviveHibernateAndResume)
+{
+	ctx().textureShadowing().setEnabled(true);
+	lang::Ptr<gr::Image> image = makeImage(4, 4, [](int, int) { return solid(BLUE); });
+	ctx().hibernateContext();
+	ctx().resumeContext();
+	ctx().textureShadowing().setEnabled(false);
+	image->draw(&ctx(), 0.f, 0.f, 0, 0, 4, 4, 8.f, 8.f);
+	EXPECT_EQ(BLUE, px(4, 4));
+}

@@ -1,0 +1,94 @@
+// Draws a small scene of sprites, lines and shapes through the OpenGL ES 2.0
+// rendering context on a headless GL view and writes it to a PNG file.
+//
+//   render-demo [output.png]      (default ./render-demo.png)
+//
+// Data (effects, images) comes from ENGINE_DATA_PATH when it is set, else
+// from the project's data folder.
+
+#include <framework/linux/GLLayer.h>
+#include <framework/linux/HeadlessGL.h>
+#include <gr/Image.h>
+#include <gr/gl/GL2_Context.h>
+#include <io/detail/detail.h>
+#include <lang/Ptr.h>
+#include <lang/Throwable.h>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <numbers>
+#include <string>
+
+namespace
+{
+
+int const WIDTH = 320;
+int const HEIGHT = 240;
+
+void drawScene(gr::Context& ctx)
+{
+	ctx.clear(0xFF203048, true, true, false);
+
+	// Ground and a few blocks.
+	ctx.fillRect2D(0xFF3A6B35, 0, 200, WIDTH, 40);
+	for (int i = 0; i < 4; ++i)
+		ctx.fillRect2D(0xFF8B5A2B, 180 + i * 24, 200 - 20 * (i + 1), 20, 20 * (i + 1));
+	ctx.fillRect2D(0x80FFFFFF, 20, 20, 120, 40);
+
+	// A sun and the flight path of a projectile.
+	ctx.fillCircle2D(0xFFFFD040, 270, 45, 22);
+	int px = 40, py = 180;
+	for (int step = 1; step <= 12; ++step)
+	{
+		int const x = 40 + step * 12;
+		int const y = 180 - step * 20 + step * step * 2;
+		ctx.drawLine2D(0xFFFFFFFF, px, py, x, y, 2);
+		px = x;
+		py = y;
+	}
+
+	// Sprites: a row of balls, one of them turned and scaled up.
+	lang::Ptr<gr::Image> ball = ctx.createImagefromBundle("images/sprite.png");
+	for (int i = 0; i < 6; ++i)
+		ball->draw(&ctx, 20.f + float(i) * 20.f, 182.f, 0, 0, 16, 16, 16.f, 16.f);
+
+	gr::RenderState2D& rs = ctx.getRenderState2D();
+	float const a = float(std::numbers::pi) / 6.f;
+	rs.angle = a;
+	rs.rotation[0] = std::cos(a);
+	rs.rotation[1] = std::sin(a);
+	rs.rotation[2] = -std::sin(a);
+	rs.rotation[3] = std::cos(a);
+	rs.pivot = math::float2(16.f, 16.f);
+	ball->draw(&ctx, 140.f, 90.f, 0, 0, 16, 16, 32.f, 32.f);
+	ctx.setRenderState2D(gr::RenderState2D());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+	std::string const output = argc > 1 ? argv[1] : "render-demo.png";
+	if (!std::getenv("ENGINE_DATA_PATH"))
+		io::detail::setBundlePath(ENGINE_DATA_DIR);
+	try
+	{
+		framework::HeadlessGL view(framework::HeadlessGL::API_GLES2, WIDTH, HEIGHT);
+		lang::Ptr<gr::gles2::GL_Context> ctx = gr::gles2::GL_createContext(WIDTH, HEIGHT, gr::Context::ORIENTATION_0, updateScrFunc);
+		ctx->setShaderPath("shaders");
+		drawScene(*ctx);
+		ctx->flush();
+		ctx->capture(output);
+		ctx->present();
+	}
+	catch (lang::Throwable const& e)
+	{
+		std::fprintf(stderr, "render-demo: %s\n", e.getMessage().format().c_str());
+		return 1;
+	}
+	std::error_code ec;
+	std::filesystem::path const written = std::filesystem::absolute(output, ec);
+	std::printf("Wrote %s\n", (ec ? output : written.string()).c_str());
+	return 0;
+}

@@ -5,4 +5,5 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DENGINE_TESTS=OFF >/dev/null
 cmake --build build/release -j"$(nproc)"
-echo "run: built every library"
+mkdir -p build/out
+ENGINE_DATA_PATH="$PWD/data" build/release/tools/render-demo/render-demo build/out/render-demo.png

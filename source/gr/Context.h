@@ -262,8 +262,8 @@ public:
 	/** Image read from a file of the application bundle. */
 	Image* createImagefromBundle(std::string const& name);
 
-	/** Whether texture uploads are kept for replay after a context loss (never set). */
-	bool isTextureShadowingEnabled() const { return m_textureShadowing; }
+	/** Whether texture uploads are kept for replay after a context loss; off unless a back end turns it on. */
+	virtual bool isTextureShadowingEnabled() const { return m_textureShadowing; }
 
 private:
 	bool m_textureShadowing;

@@ -2,56 +2,23 @@
 // the same bytes with the simplest API of libpng (png_image) and libjpeg
 // (memory source, default settings), and the peak memory of a PNG load.
 
-#include <img/ImageReader.h>
+#include "ImageFixtures.h"
 #include <benchmark/benchmark.h>
 #include <algorithm>
-#include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <stdexcept>
 #include <string>
-#include <vector>
-#include <jpeglib.h>
 #include <malloc.h>
 #include <png.h>
 
 namespace
 {
 
-using Bytes = std::vector<unsigned char>;
+using imgtest::Bytes;
 int const SIZE = 1024;
-
-/** Input stream over bytes owned elsewhere (no copy per load). */
-class ViewStream : public io::InputStream
-{
-public:
-	explicit ViewStream(Bytes const& data) : io::InputStream(lang::Ptr<io::InputStream>()), m_data(data) {}
-
-	int read(void* buf, int size) override
-	{
-		int const n = std::min(size, available());
-		std::memcpy(buf, m_data.data() + m_pos, n);
-		m_pos += n;
-		return n;
-	}
-
-	int skip(int n) override
-	{
-		n = std::clamp(n, 0, available());
-		m_pos += n;
-		return n;
-	}
-
-	bool seek(int, SeekMode) override { return false; }
-	int available() const override { return static_cast<int>(m_data.size()) - m_pos; }
-	std::string toString() const override { return "bench"; }
-
-private:
-	Bytes const& m_data;
-	int m_pos = 0;
-};
 
 /** A photo-like RGB picture: smooth gradients with some noise. */
 Bytes picture()
@@ -88,77 +55,6 @@ Bytes encodePng(Bytes const& rgb)
 	return out;
 }
 
-struct JpegErr
-{
-	jpeg_error_mgr pub;
-	std::jmp_buf jump;
-};
-
-void jpegErrExit(j_common_ptr cinfo)
-{
-	std::longjmp(reinterpret_cast<JpegErr*>(cinfo->err)->jump, 1);
-}
-
-bool jpegEncode(jpeg_compress_struct* c, JpegErr* err, Bytes const& rgb, unsigned char** out, unsigned long* size)
-{
-	c->err = jpeg_std_error(&err->pub);
-	err->pub.error_exit = jpegErrExit;
-	if (setjmp(err->jump))
-		return false;
-	jpeg_create_compress(c);
-	jpeg_mem_dest(c, out, size);
-	c->image_width = SIZE;
-	c->image_height = SIZE;
-	c->input_components = 3;
-	c->in_color_space = JCS_RGB;
-	jpeg_set_defaults(c);
-	jpeg_set_quality(c, 90, TRUE);
-	jpeg_start_compress(c, TRUE);
-	while (c->next_scanline < c->image_height)
-	{
-		JSAMPROW row = const_cast<unsigned char*>(rgb.data()) + static_cast<size_t>(c->next_scanline) * SIZE * 3;
-		jpeg_write_scanlines(c, &row, 1);
-	}
-	jpeg_finish_compress(c);
-	return true;
-}
-
-Bytes encodeJpeg(Bytes const& rgb)
-{
-	jpeg_compress_struct c = {};
-	JpegErr err;
-	unsigned char* mem = nullptr;
-	unsigned long size = 0;
-	bool const ok = jpegEncode(&c, &err, rgb, &mem, &size);
-	jpeg_destroy_compress(&c);
-	Bytes out;
-	if (ok)
-		out.assign(mem, mem + size);
-	std::free(mem);
-	if (!ok)
-		throw std::runtime_error("JPEG encode failed");
-	return out;
-}
-
-bool jpegDecode(jpeg_decompress_struct* d, JpegErr* err, Bytes const& data, unsigned char* out)
-{
-	d->err = jpeg_std_error(&err->pub);
-	err->pub.error_exit = jpegErrExit;
-	if (setjmp(err->jump))
-		return false;
-	jpeg_create_decompress(d);
-	jpeg_mem_src(d, data.data(), data.size());
-	jpeg_read_header(d, TRUE);
-	jpeg_start_decompress(d);
-	while (d->output_scanline < d->output_height)
-	{
-		JSAMPROW row = out + static_cast<size_t>(d->output_scanline) * d->output_width * d->output_components;
-		jpeg_read_scanlines(d, &row, 1);
-	}
-	jpeg_finish_decompress(d);
-	return true;
-}
-
 Bytes const& pngFile()
 {
 	static Bytes const file = encodePng(picture());
@@ -167,13 +63,14 @@ Bytes const& pngFile()
 
 Bytes const& jpegFile()
 {
-	static Bytes const file = encodeJpeg(picture());
+	static Bytes const file = imgtest::makeJpeg(picture(), SIZE, SIZE);
 	return file;
 }
 
 void readerLoad(Bytes const& file, io::FileFormat fmt, gr::SurfaceFormat dstfmt, Bytes& dst)
 {
-	img::ImageReader reader(new ViewStream(file), fmt);
+	// A stream over the file itself: no copy per load.
+	img::ImageReader reader(new imgtest::ViewStream(file, "bench"), fmt);
 	int const bpp = dstfmt.bitsPerPixel() / 8;
 	reader.readSurface(dst.data(), SIZE * bpp, SIZE, SIZE, dstfmt);
 }
@@ -192,80 +89,60 @@ void libpngLoad(Bytes const& file, png_uint_32 format, Bytes& dst)
 
 // ---------------------------------------------------------------------------
 
-void BM_PngReader_RGB(benchmark::State& state)
+/** Times load(file, dst) into a destination of bytesPerPixel per pixel, made (and file) before the timing. */
+template <class Load>
+void timeLoads(benchmark::State& state, Bytes const& file, int bytesPerPixel, Load load)
 {
-	pngFile();
-	Bytes dst(static_cast<size_t>(SIZE) * SIZE * 3);
+	Bytes dst(static_cast<size_t>(SIZE) * SIZE * bytesPerPixel);
 	for (auto _ : state)
 	{
-		readerLoad(pngFile(), io::FILEFORMAT_PNG, gr::SurfaceFormat::SURFACE_B8G8R8, dst);
+		load(file, dst);
 		benchmark::DoNotOptimize(dst.data());
 	}
+}
+
+void BM_PngReader_RGB(benchmark::State& state)
+{
+	timeLoads(state, pngFile(), 3, [](Bytes const& file, Bytes& dst) { readerLoad(file, io::FILEFORMAT_PNG, gr::SurfaceFormat::SURFACE_B8G8R8, dst); });
 }
 BENCHMARK(BM_PngReader_RGB)->Unit(benchmark::kMillisecond);
 
 void BM_PngLibpngSimple_RGB(benchmark::State& state)
 {
-	pngFile();
-	Bytes dst(static_cast<size_t>(SIZE) * SIZE * 3);
-	for (auto _ : state)
-	{
-		libpngLoad(pngFile(), PNG_FORMAT_RGB, dst);
-		benchmark::DoNotOptimize(dst.data());
-	}
+	timeLoads(state, pngFile(), 3, [](Bytes const& file, Bytes& dst) { libpngLoad(file, PNG_FORMAT_RGB, dst); });
 }
 BENCHMARK(BM_PngLibpngSimple_RGB)->Unit(benchmark::kMillisecond);
 
 void BM_PngReader_RGBA(benchmark::State& state)
 {
-	pngFile();
-	Bytes dst(static_cast<size_t>(SIZE) * SIZE * 4);
-	for (auto _ : state)
-	{
-		readerLoad(pngFile(), io::FILEFORMAT_PNG, gr::SurfaceFormat::SURFACE_A8B8G8R8, dst);
-		benchmark::DoNotOptimize(dst.data());
-	}
+	timeLoads(state, pngFile(), 4, [](Bytes const& file, Bytes& dst) { readerLoad(file, io::FILEFORMAT_PNG, gr::SurfaceFormat::SURFACE_A8B8G8R8, dst); });
 }
 BENCHMARK(BM_PngReader_RGBA)->Unit(benchmark::kMillisecond);
 
 void BM_PngLibpngSimple_RGBA(benchmark::State& state)
 {
-	pngFile();
-	Bytes dst(static_cast<size_t>(SIZE) * SIZE * 4);
-	for (auto _ : state)
-	{
-		libpngLoad(pngFile(), PNG_FORMAT_RGBA, dst);
-		benchmark::DoNotOptimize(dst.data());
-	}
+	timeLoads(state, pngFile(), 4, [](Bytes const& file, Bytes& dst) { libpngLoad(file, PNG_FORMAT_RGBA, dst); });
 }
 BENCHMARK(BM_PngLibpngSimple_RGBA)->Unit(benchmark::kMillisecond);
 
 void BM_JpegReader_RGB(benchmark::State& state)
 {
-	jpegFile();
-	Bytes dst(static_cast<size_t>(SIZE) * SIZE * 3);
-	for (auto _ : state)
-	{
-		readerLoad(jpegFile(), io::FILEFORMAT_JPG, gr::SurfaceFormat::SURFACE_B8G8R8, dst);
-		benchmark::DoNotOptimize(dst.data());
-	}
+	timeLoads(state, jpegFile(), 3, [](Bytes const& file, Bytes& dst) { readerLoad(file, io::FILEFORMAT_JPG, gr::SurfaceFormat::SURFACE_B8G8R8, dst); });
 }
 BENCHMARK(BM_JpegReader_RGB)->Unit(benchmark::kMillisecond);
 
 void BM_JpegLibjpegPlain_RGB(benchmark::State& state)
 {
-	jpegFile();
-	Bytes dst(static_cast<size_t>(SIZE) * SIZE * 3);
-	for (auto _ : state)
-	{
+	timeLoads(state, jpegFile(), 3, [&state](Bytes const& file, Bytes& dst) {
 		jpeg_decompress_struct d = {};
-		JpegErr err;
-		bool const ok = jpegDecode(&d, &err, jpegFile(), dst.data());
+		imgtest::detail::JpegErr err;
+		int w, h, comps;
+		// dst has the decoded size already: the decoder writes into it without reallocating.
+		bool const ok = imgtest::detail::jpegDecompress(&d, &err, file, &dst, &w, &h, &comps);
 		jpeg_destroy_decompress(&d);
 		if (!ok)
 			state.SkipWithError("JPEG decode failed");
-		benchmark::DoNotOptimize(dst.data());
-	}
+	});
 }
 BENCHMARK(BM_JpegLibjpegPlain_RGB)->Unit(benchmark::kMillisecond);
 
@@ -274,23 +151,14 @@ BENCHMARK(BM_JpegLibjpegPlain_RGB)->Unit(benchmark::kMillisecond);
 // load (the destination is allocated and touched first, so it is not
 // counted) and read after it.
 
-long residentPeakKiB()
+/** The value in KiB of the line key ("VmHWM:", "VmRSS:") of /proc/self/status, or -1. */
+long statusKiB(char const* key)
 {
 	std::ifstream status("/proc/self/status");
 	std::string line;
 	while (std::getline(status, line))
-		if (line.rfind("VmHWM:", 0) == 0)
-			return std::atol(line.c_str() + 6);
-	return -1;
-}
-
-long residentKiB()
-{
-	std::ifstream status("/proc/self/status");
-	std::string line;
-	while (std::getline(status, line))
-		if (line.rfind("VmRSS:", 0) == 0)
-			return std::atol(line.c_str() + 6);
+		if (line.rfind(key, 0) == 0)
+			return std::atol(line.c_str() + std::strlen(key));
 	return -1;
 }
 
@@ -317,12 +185,12 @@ void peakOf(benchmark::State& state, Load load)
 	{
 		state.PauseTiming();
 		bool const reset = resetPeak();
-		long const before = residentKiB();
+		long const before = statusKiB("VmRSS:");
 		state.ResumeTiming();
 		load(dst);
 		state.PauseTiming();
 		if (reset)
-			peak = std::max(peak, static_cast<double>(residentPeakKiB() - before));
+			peak = std::max(peak, static_cast<double>(statusKiB("VmHWM:") - before));
 		state.ResumeTiming();
 	}
 	state.counters["peak_KiB_above_start"] = peak;

@@ -1,5 +1,6 @@
 #include "InfoZip.h"
 #include <io/InputStream.h>
+#include <algorithm>
 #include <climits>
 #include <minizip/unzip.h>
 
@@ -21,24 +22,10 @@ voidpf ZCALLBACK zipOpen(voidpf opaque, char const*, int)
 uLong ZCALLBACK zipRead(voidpf opaque, voidpf, void* buf, uLong size)
 {
 	auto src = static_cast<ZipFileInfoZip::Source*>(opaque);
-	src->shortRead = true;
-	if (src->error)
-		return 0;
-	try
-	{
-		int want = static_cast<int>(size > INT_MAX ? INT_MAX : size);
-		int n = src->stream->read(buf, want);
-		if (n < 0)
-			n = 0;
-		src->position += n;
-		src->shortRead = n < want;
-		return static_cast<uLong>(n);
-	}
-	catch (...)
-	{
-		src->error = std::current_exception();
-		return 0;
-	}
+	int want = static_cast<int>(size > INT_MAX ? INT_MAX : size);
+	int n = std::max(src->read(buf, want), 0);
+	src->shortRead = src->error || n < want;
+	return static_cast<uLong>(n);
 }
 
 uLong ZCALLBACK zipWrite(voidpf, voidpf, void const*, uLong)
@@ -53,32 +40,9 @@ long ZCALLBACK zipTell(voidpf opaque, voidpf)
 
 long ZCALLBACK zipSeek(voidpf opaque, voidpf, uLong offset, int origin)
 {
+	static_assert(ZLIB_FILEFUNC_SEEK_SET == 0 && ZLIB_FILEFUNC_SEEK_CUR == 1 && ZLIB_FILEFUNC_SEEK_END == 2, "origins as fseek's");
 	auto src = static_cast<ZipFileInfoZip::Source*>(opaque);
-	if (src->error)
-		return -1;
-	long long off = static_cast<long>(offset);
-	long long target;
-	switch (origin)
-	{
-	case ZLIB_FILEFUNC_SEEK_SET: target = off; break;
-	case ZLIB_FILEFUNC_SEEK_CUR: target = src->position + off; break;
-	case ZLIB_FILEFUNC_SEEK_END: target = src->size + off; break;
-	default: return -1;
-	}
-	if (target < 0 || target > src->size)
-		return -1;
-	try
-	{
-		if (!src->stream->seek(static_cast<int>(target), InputStream::SEEK_BEGIN))
-			return -1;
-	}
-	catch (...)
-	{
-		src->error = std::current_exception();
-		return -1;
-	}
-	src->position = target;
-	return 0;
+	return src->seek(static_cast<long>(offset), origin) ? 0 : -1;
 }
 
 int ZCALLBACK zipClose(voidpf, voidpf)
@@ -97,7 +61,7 @@ int ZCALLBACK zipError(voidpf opaque, voidpf)
 
 } // namespace
 
-ZipFileInfoZip::ZipFileInfoZip() : m_handle(nullptr), m_source{nullptr, 0, 0, false, nullptr} {}
+ZipFileInfoZip::ZipFileInfoZip() : m_handle(nullptr) {}
 
 ZipFileInfoZip::~ZipFileInfoZip()
 {
@@ -107,12 +71,7 @@ ZipFileInfoZip::~ZipFileInfoZip()
 
 void ZipFileInfoZip::rethrow()
 {
-	if (m_source.error)
-	{
-		std::exception_ptr e = m_source.error;
-		m_source.error = nullptr;
-		std::rethrow_exception(e);
-	}
+	m_source.rethrow();
 }
 
 int ZipFileInfoZip::open(InputStream& in)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <io/ZipFileInputStream.h>
-#include <exception>
+#include <io/detail/ArchiveSource.h>
 
 namespace io
 {
@@ -23,14 +23,10 @@ public:
 	int extract(int index, std::vector<char>& bytes) override;
 
 	/** State shared with the reader's stream callbacks. */
-	struct Source
+	struct Source : detail::ArchiveSource
 	{
-		InputStream* stream;
-		long long position;
-		long long size;
 		/** The last read gave fewer bytes than asked (the reader asks only for bytes it expects to exist). */
-		bool shortRead;
-		std::exception_ptr error;
+		bool shortRead = false;
 	};
 
 private:

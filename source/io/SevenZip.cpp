@@ -46,55 +46,20 @@ la_ssize_t readCallback(archive*, void* client, void const** buffer)
 {
 	auto src = static_cast<ZipFile7Zip::Source*>(client);
 	*buffer = src->buffer.data();
-	if (src->error)
-		return ARCHIVE_FATAL;
-	try
-	{
-		int n = src->stream->read(src->buffer.data(), static_cast<int>(src->buffer.size()));
-		if (n < 0)
-			return ARCHIVE_FATAL;
-		src->position += n;
-		return n;
-	}
-	catch (...)
-	{
-		src->error = std::current_exception();
-		return ARCHIVE_FATAL;
-	}
+	int n = src->read(src->buffer.data(), static_cast<int>(src->buffer.size()));
+	return n < 0 ? ARCHIVE_FATAL : n;
 }
 
 la_int64_t seekCallback(archive*, void* client, la_int64_t offset, int whence)
 {
+	// whence is numbered as fseek's origins
 	auto src = static_cast<ZipFile7Zip::Source*>(client);
-	if (src->error)
-		return ARCHIVE_FATAL;
-	long long target;
-	switch (whence)
-	{
-	case 0: target = offset; break; // from the start
-	case 1: target = src->position + offset; break; // from the current position
-	case 2: target = src->size + offset; break; // from the end
-	default: return ARCHIVE_FATAL;
-	}
-	if (target < 0 || target > src->size)
-		return ARCHIVE_FATAL;
-	try
-	{
-		if (!src->stream->seek(static_cast<int>(target), InputStream::SEEK_BEGIN))
-			return ARCHIVE_FATAL;
-	}
-	catch (...)
-	{
-		src->error = std::current_exception();
-		return ARCHIVE_FATAL;
-	}
-	src->position = target;
-	return target;
+	return src->seek(offset, whence) ? src->position : ARCHIVE_FATAL;
 }
 
 } // namespace
 
-ZipFile7Zip::ZipFile7Zip() : m_source{nullptr, 0, 0, {}, nullptr}, m_archive(nullptr), m_next(0) {}
+ZipFile7Zip::ZipFile7Zip() : m_archive(nullptr), m_next(0) {}
 
 ZipFile7Zip::~ZipFile7Zip()
 {
@@ -113,12 +78,8 @@ void ZipFile7Zip::closeArchive()
 void ZipFile7Zip::rethrow()
 {
 	if (m_source.error)
-	{
 		closeArchive();
-		std::exception_ptr e = m_source.error;
-		m_source.error = nullptr;
-		std::rethrow_exception(e);
-	}
+	m_source.rethrow();
 }
 
 int ZipFile7Zip::restart()

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <io/ZipFileInputStream.h>
-#include <exception>
+#include <io/detail/ArchiveSource.h>
 #include <vector>
 
 struct archive;
@@ -30,13 +30,9 @@ public:
 	int extract(int index, std::vector<char>& bytes) override;
 
 	/** State shared with the decoder's stream callbacks. */
-	struct Source
+	struct Source : detail::ArchiveSource
 	{
-		InputStream* stream;
-		long long position;
-		long long size;
 		std::vector<char> buffer;
-		std::exception_ptr error;
 	};
 
 private:

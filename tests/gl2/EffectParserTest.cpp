@@ -11,36 +11,26 @@ using gltest::TempBundle;
 namespace
 {
 
-char const* const VS = "attribute vec4 DT_POSITION;\nvoid main() { gl_Position = DT_POSITION; }\n";
 char const* const FS = "precision mediump float;\nvoid main() { gl_FragColor = vec4(1.0); }\n";
 
 // A pass with working shaders, for files whose point lies elsewhere.
 std::string const PASS = "pass P { VertexShader = v.vsh; PixelShader = f.fsh; }";
 
-class EffectParserTest : public ::testing::Test
+class EffectParserTest : public gltest::EffectFileTest
 {
 protected:
-	static void SetUpTestSuite() { s_gl = new framework::HeadlessGL(framework::HeadlessGL::API_GLES2, 8, 8); }
-	static void TearDownTestSuite()
-	{
-		delete s_gl;
-		s_gl = nullptr;
-	}
-
 	void SetUp() override
 	{
-		s_gl->makeCurrent();
-		m_bundle.write("fx/v.vsh", VS);
+		EffectFileTest::SetUp();
 		m_bundle.write("fx/f.fsh", FS);
 	}
 
 	// Loads text as fx/e.fx; returns the shader or sets message.
 	lang::Ptr<GL_Shader> load(std::string const& text, std::string* message)
 	{
-		m_bundle.write("fx/e.fx", text);
 		try
 		{
-			return new GL_Shader(nullptr, "e", "fx/e.fx", 0);
+			return EffectFileTest::load(text);
 		}
 		catch (gr::GraphicsException const& e)
 		{
@@ -48,12 +38,7 @@ protected:
 			return nullptr;
 		}
 	}
-
-	static framework::HeadlessGL* s_gl;
-	TempBundle m_bundle;
 };
-
-framework::HeadlessGL* EffectParserTest::s_gl = nullptr;
 
 } // namespace
 

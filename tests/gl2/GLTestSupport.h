@@ -2,7 +2,9 @@
 
 #include <framework/linux/HeadlessGL.h>
 #include <gr/BaseTexture.h>
+#include <gr/gl/GL2_Shader.h>
 #include <gr/gl/GL2_ShaderHost.h>
+#include <lang/Ptr.h>
 #include <gr/gl/GL_TextureHandle.h>
 #include <io/detail/detail.h>
 #include <GLES2/gl2.h>
@@ -46,6 +48,41 @@ public:
 
 private:
 	std::string m_dir;
+};
+
+/** Vertex shader that passes DT_POSITION through. */
+inline char const* const PASS_THROUGH_VS = "attribute vec4 DT_POSITION;\nvoid main() { gl_Position = DT_POSITION; }\n";
+
+/**
+ * Fixture of the effect file tests: one headless GLES2 context for the
+ * suite, made current for every test, and a scratch bundle per test that
+ * holds PASS_THROUGH_VS as fx/v.vsh.
+ */
+class EffectFileTest : public ::testing::Test
+{
+protected:
+	static void SetUpTestSuite() { s_gl = new framework::HeadlessGL(framework::HeadlessGL::API_GLES2, 8, 8); }
+	static void TearDownTestSuite()
+	{
+		delete s_gl;
+		s_gl = nullptr;
+	}
+
+	void SetUp() override
+	{
+		s_gl->makeCurrent();
+		m_bundle.write("fx/v.vsh", PASS_THROUGH_VS);
+	}
+
+	/** Writes fx as fx/e.fx and loads it as the shader "e". */
+	lang::Ptr<gr::gles2::GL_Shader> load(std::string const& fx, gr::gles2::GL_ShaderHost* host = nullptr)
+	{
+		m_bundle.write("fx/e.fx", fx);
+		return new gr::gles2::GL_Shader(host, "e", "fx/e.fx", 0);
+	}
+
+	static inline framework::HeadlessGL* s_gl = nullptr;
+	TempBundle m_bundle;
 };
 
 /** Host that counts batch flushes and keeps the sort data. */

@@ -8,12 +8,9 @@ using gr::Shader;
 using gr::gles2::GL_Shader;
 using gr::gles2::GL_Shader_Platform;
 using gr::gles2::GL_State;
-using gltest::TempBundle;
 
 namespace
 {
-
-char const* const VS = "attribute vec4 DT_POSITION;\nvoid main() { gl_Position = DT_POSITION; }\n";
 
 std::string effect(std::string const& vs, std::string const& fs, std::string const& extra = "")
 {
@@ -21,29 +18,10 @@ std::string effect(std::string const& vs, std::string const& fs, std::string con
 		"; PixelShader = " + fs + "; } }";
 }
 
-class ShaderProgramTest : public ::testing::Test
+class ShaderProgramTest : public gltest::EffectFileTest
 {
 protected:
-	static void SetUpTestSuite() { s_gl = new framework::HeadlessGL(framework::HeadlessGL::API_GLES2, 8, 8); }
-	static void TearDownTestSuite()
-	{
-		delete s_gl;
-		s_gl = nullptr;
-	}
-
-	void SetUp() override
-	{
-		s_gl->makeCurrent();
-		m_bundle.write("fx/v.vsh", VS);
-	}
-
 	void TearDown() override { EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError()); }
-
-	lang::Ptr<GL_Shader> load(std::string const& fx, gr::gles2::GL_ShaderHost* host = nullptr)
-	{
-		m_bundle.write("fx/e.fx", fx);
-		return new GL_Shader(host, "e", "fx/e.fx", 0);
-	}
 
 	std::string loadError(std::string const& fx)
 	{
@@ -62,12 +40,7 @@ protected:
 	{
 		return shader->techniques()[technique]->getPass(pass)->getPlatform();
 	}
-
-	static framework::HeadlessGL* s_gl;
-	TempBundle m_bundle;
 };
-
-framework::HeadlessGL* ShaderProgramTest::s_gl = nullptr;
 
 } // namespace
 

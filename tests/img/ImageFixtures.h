@@ -12,6 +12,7 @@
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -24,12 +25,15 @@ namespace imgtest
 
 using Bytes = std::vector<unsigned char>;
 
-/** Named input stream over bytes; may deliver short chunks or fail after a given offset. */
-class MemStream : public io::InputStream
+/**
+ * Named input stream over bytes held elsewhere, which must outlive it; may
+ * deliver short chunks or fail after a given offset.
+ */
+class ViewStream : public io::InputStream
 {
 public:
-	explicit MemStream(Bytes data, std::string name = "mem.img", int chunk = INT_MAX, int failAt = -1) :
-		io::InputStream(lang::Ptr<io::InputStream>()), m_data(std::move(data)), m_name(std::move(name)), m_chunk(chunk), m_failAt(failAt)
+	explicit ViewStream(Bytes const& data, std::string name = "mem.img", int chunk = INT_MAX, int failAt = -1) :
+		io::InputStream(lang::Ptr<io::InputStream>()), m_data(data), m_name(std::move(name)), m_chunk(chunk), m_failAt(failAt)
 	{
 	}
 
@@ -58,11 +62,32 @@ public:
 	std::string toString() const override { return m_name; }
 
 private:
-	Bytes m_data;
+	Bytes const& m_data;
 	std::string m_name;
 	int m_chunk;
 	int m_failAt;
 	int m_pos = 0;
+};
+
+namespace detail
+{
+
+/** Holds the bytes of a MemStream; a base so that they are made before the ViewStream over them. */
+struct OwnedBytes
+{
+	Bytes owned;
+};
+
+} // detail
+
+/** ViewStream over its own copy of the bytes. */
+class MemStream : private detail::OwnedBytes, public ViewStream
+{
+public:
+	explicit MemStream(Bytes data, std::string name = "mem.img", int chunk = INT_MAX, int failAt = -1) :
+		detail::OwnedBytes{std::move(data)}, ViewStream(owned, std::move(name), chunk, failAt)
+	{
+	}
 };
 
 /** Output stream that records each write; may throw once a byte limit is passed. */

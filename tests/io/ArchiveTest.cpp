@@ -1,4 +1,5 @@
 #include "TempFolder.h"
+#include "ThrownMessage.h"
 #include <archive.h>
 #include <archive_entry.h>
 #include <gtest/gtest.h>
@@ -112,20 +113,6 @@ std::string contents(lang::Ptr<io::InputStream> stream)
 	std::string s(static_cast<size_t>(in.available()), 0);
 	EXPECT_EQ(static_cast<int>(s.size()), in.read(s.data(), static_cast<int>(s.size())));
 	return s;
-}
-
-template <class F>
-std::string message(F f)
-{
-	try
-	{
-		f();
-	}
-	catch (lang::Throwable const& e)
-	{
-		return e.getMessage().format();
-	}
-	return "no exception";
 }
 
 /** A memory stream whose reads fail after `limit` bytes. */

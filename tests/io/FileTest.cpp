@@ -1,4 +1,5 @@
 #include "TempFolder.h"
+#include "ThrownMessage.h"
 #include <gtest/gtest.h>
 #include <io/FileFormat.h>
 #include <io/IOException.h>
@@ -13,20 +14,6 @@
 
 namespace
 {
-
-template <class F>
-std::string ioMessage(F f)
-{
-	try
-	{
-		f();
-	}
-	catch (io::IOException const& e)
-	{
-		return e.getMessage().format();
-	}
-	return "no exception";
-}
 
 /** Points both base folders at temporary folders for one test. */
 class Folders : public ::testing::Test

@@ -1,3 +1,4 @@
+#include "ThrownMessage.h"
 #include <gtest/gtest.h>
 #include <io/ByteArrayInputStream.h>
 #include <io/ByteArrayOutputStream.h>
@@ -44,20 +45,6 @@ std::string bytes(std::initializer_list<int> b)
 	for (int c : b)
 		s += static_cast<char>(c);
 	return s;
-}
-
-template <class F>
-std::string ioMessage(F f)
-{
-	try
-	{
-		f();
-	}
-	catch (io::IOException const& e)
-	{
-		return e.getMessage().format();
-	}
-	return "no exception";
 }
 
 } // namespace

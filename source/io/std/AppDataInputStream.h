@@ -1,7 +1,6 @@
 #pragma once
 
-#include <io/InputStream.h>
-#include <lang/Ptr.h>
+#include <io/std/FileInputStream.h>
 #include <string>
 
 namespace io
@@ -9,9 +8,9 @@ namespace io
 
 /**
  * Input stream over a file of the app-data folder (the saves, see
- * io::detail::appdataPath). Behaves as io::FileInputStream on the full path.
+ * io::detail::appdataPath): an io::FileInputStream on the full path.
  */
-class AppDataInputStream : public InputStream
+class AppDataInputStream : public FileInputStream
 {
 public:
 	/**
@@ -20,21 +19,6 @@ public:
 	 * @exception IOException "Failed to open {0} with errno {1}".
 	 */
 	explicit AppDataInputStream(std::string const& name);
-
-	~AppDataInputStream() override;
-
-	int read(void* data, int size) override;
-	int skip(int n) override;
-	bool seek(int offset, SeekMode mode) override;
-	int available() const override;
-
-	/** The full path. */
-	std::string toString() const override;
-
-	class Impl;
-
-private:
-	lang::Ptr<Impl> m_impl;
 };
 
 } // io

@@ -1,4 +1,5 @@
 #include "AppDataOutputStream.h"
+#include "FileOutputStreamImpl.h"
 #include "FileUtil.h"
 #include <io/IOException.h>
 #include <io/detail/detail.h>
@@ -10,49 +11,27 @@
 namespace io
 {
 
-class AppDataOutputStream::Impl : public lang::Object
+namespace
+{
+
+/** Writes "<target>.tmp" and renames it over the target when closed without error. */
+class SaveImpl : public FileOutputStream::Impl
 {
 public:
-	std::string m_path;
-	std::string m_tmp;
-	FILE* m_file;
-	bool m_failed;
+	explicit SaveImpl(std::string const& name) : SaveImpl(detail::appdataPath(), name) {}
 
-	explicit Impl(std::string const& name) : m_file(nullptr), m_failed(false)
+	SaveImpl(std::string const& folder, std::string const& name) : Impl(detail::constructPath(folder, name)), m_tmp(m_path + ".tmp")
 	{
-		std::string base = detail::appdataPath();
-		m_path = detail::constructPath(base, name);
-		m_tmp = m_path + ".tmp";
-		detail::makeFolders(base);
-		m_file = fopen(m_tmp.c_str(), "wb");
-		if (!m_file)
-			lang::throwError(IOException(lang::Format("Failed to open {0} for writing, with errno {1}", m_path, errno)));
+		detail::makeFolders(folder);
+		m_file = detail::openFile(m_tmp, "wb", "Failed to open {0} for writing, with errno {1}", m_path);
 	}
 
-	~Impl() override
+	~SaveImpl() override
 	{
-		try
-		{
-			close();
-		}
-		catch (...)
-		{
-			// already logged when the exception was made; destructors do not throw
-		}
+		closeQuietly();
 	}
 
-	void write(void const* data, int size)
-	{
-		if (size == 0)
-			return;
-		if (size < 0 || !m_file || fwrite(data, 1, static_cast<size_t>(size), m_file) != static_cast<size_t>(size))
-		{
-			m_failed = true;
-			lang::throwError(IOException(lang::Format("Failed to write {1} bytes to {0}", m_path, size)));
-		}
-	}
-
-	void close()
+	void close() override
 	{
 		if (!m_file)
 			return;
@@ -90,25 +69,13 @@ public:
 			lang::throwError(IOException(error));
 		}
 	}
+
+private:
+	std::string m_tmp;
 };
 
-AppDataOutputStream::AppDataOutputStream(std::string const& name) : OutputStream(lang::Ptr<OutputStream>()), m_impl(new Impl(name)) {}
+} // namespace
 
-AppDataOutputStream::~AppDataOutputStream() {}
-
-void AppDataOutputStream::write(void const* data, int size)
-{
-	m_impl->write(data, size);
-}
-
-void AppDataOutputStream::close()
-{
-	m_impl->close();
-}
-
-std::string AppDataOutputStream::toString() const
-{
-	return m_impl->m_path;
-}
+AppDataOutputStream::AppDataOutputStream(std::string const& name) : FileOutputStream(new SaveImpl(name)) {}
 
 } // io

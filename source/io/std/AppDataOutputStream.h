@@ -1,7 +1,6 @@
 #pragma once
 
-#include <io/OutputStream.h>
-#include <lang/Ptr.h>
+#include <io/std/FileOutputStream.h>
 #include <string>
 
 namespace io
@@ -15,10 +14,16 @@ namespace io
  * replace the target. Otherwise the ".tmp" file is removed and the old
  * file stays as it was.
  *
- * close() commits and reports failure; the destructor commits when close()
- * was not called, and then failures are only logged.
+ * A failed write() throws IOException "Failed to write {0} bytes to {1}"
+ * and makes the save fail. close() commits the save (flush, sync, close and
+ * rename over the target) and throws IOException when any step failed or
+ * an earlier write failed; the old file is then intact and the ".tmp" file
+ * removed. Closing twice does nothing (the
+ * second call does not report again). The destructor commits when close()
+ * was not called, and then failures are only logged. toString() is the
+ * full path of the target (without ".tmp").
  */
-class AppDataOutputStream : public OutputStream
+class AppDataOutputStream : public FileOutputStream
 {
 public:
 	/**
@@ -27,31 +32,6 @@ public:
 	 * @exception IOException "Failed to open {0} for writing, with errno {1}".
 	 */
 	explicit AppDataOutputStream(std::string const& name);
-
-	~AppDataOutputStream() override;
-
-	/**
-	 * Writes all the bytes.
-	 * @exception IOException "Failed to write {0} bytes to {1}"; the save
-	 *            then fails when the stream is closed.
-	 */
-	void write(void const* data, int size) override;
-
-	/**
-	 * Commits the save: flush, sync, close and rename over the target.
-	 * Closing twice does nothing (the second call does not report again).
-	 * @exception IOException When any step failed or an earlier write failed;
-	 *            the old file is then intact and the ".tmp" file removed.
-	 */
-	void close();
-
-	/** The full path of the target (without ".tmp"). */
-	std::string toString() const override;
-
-	class Impl;
-
-private:
-	lang::Ptr<Impl> m_impl;
 };
 
 } // io

@@ -4,7 +4,6 @@
 #include <io/PathName.h>
 #include <lang/Format.h>
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cstdio>
 
@@ -17,11 +16,9 @@ public:
 	std::string m_path;
 	FILE* m_file;
 
-	explicit Impl(std::string const& path) : m_path(PathName(path).path()), m_file(nullptr)
+	explicit Impl(std::string const& path) :
+		m_path(PathName(path).path()), m_file(detail::openFile(m_path, "rb", "Failed to open {0} with errno {1}", detail::shortPath(m_path)))
 	{
-		m_file = fopen(m_path.c_str(), "rb");
-		if (!m_file)
-			lang::throwError(IOException(lang::Format("Failed to open {0} with errno {1}", detail::shortPath(m_path), errno)));
 	}
 
 	~Impl() override

@@ -1,60 +1,66 @@
-#include "FileOutputStream.h"
+#include "FileOutputStreamImpl.h"
 #include "FileUtil.h"
 #include <io/IOException.h>
 #include <io/PathName.h>
 #include <lang/Format.h>
 #include <cerrno>
-#include <cstdio>
+#include <utility>
 
 namespace io
 {
 
-class FileOutputStream::Impl : public lang::Object
+FileOutputStream::Impl::Impl(std::string path) : m_path(std::move(path)), m_file(nullptr), m_failed(false) {}
+
+FileOutputStream::Impl::~Impl()
 {
-public:
-	std::string m_path;
-	FILE* m_file;
+	closeQuietly();
+}
 
-	explicit Impl(std::string const& path) : m_path(PathName(path).path()), m_file(nullptr)
+void FileOutputStream::Impl::write(void const* data, int size)
+{
+	if (size == 0)
+		return;
+	if (size < 0 || !m_file || fwrite(data, 1, static_cast<size_t>(size), m_file) != static_cast<size_t>(size))
 	{
-		m_file = fopen(m_path.c_str(), "wb");
-		if (!m_file)
-			lang::throwError(IOException(lang::Format("Failed to open {0} for writing with errno {1}", detail::shortPath(m_path), errno)));
+		m_failed = true;
+		lang::throwError(IOException(lang::Format("Failed to write {0} bytes to {1}", size, m_path)));
 	}
+}
 
-	~Impl() override
+void FileOutputStream::Impl::close()
+{
+	if (!m_file)
+		return;
+	FILE* f = m_file;
+	m_file = nullptr;
+	if (fclose(f) != 0)
+		lang::throwError(IOException(lang::Format("Failed to close {0} with errno {1}", m_path, errno)));
+}
+
+void FileOutputStream::Impl::closeQuietly()
+{
+	try
 	{
-		try
-		{
-			close();
-		}
-		catch (...)
-		{
-			// already logged when the exception was made; destructors do not throw
-		}
+		close();
 	}
-
-	void close()
+	catch (...)
 	{
-		if (!m_file)
-			return;
-		FILE* f = m_file;
-		m_file = nullptr;
-		if (fclose(f) != 0)
-			lang::throwError(IOException(lang::Format("Failed to close {0} with errno {1}", m_path, errno)));
+		// already logged when the exception was made; destructors do not throw
 	}
-};
+}
 
-FileOutputStream::FileOutputStream(std::string const& path) : OutputStream(lang::Ptr<OutputStream>()), m_impl(new Impl(path)) {}
+FileOutputStream::FileOutputStream(std::string const& path) : FileOutputStream(new Impl(PathName(path).path()))
+{
+	m_impl->m_file = detail::openFile(m_impl->m_path, "wb", "Failed to open {0} for writing with errno {1}", detail::shortPath(m_impl->m_path));
+}
+
+FileOutputStream::FileOutputStream(Impl* impl) : OutputStream(lang::Ptr<OutputStream>()), m_impl(impl) {}
 
 FileOutputStream::~FileOutputStream() {}
 
 void FileOutputStream::write(void const* data, int size)
 {
-	if (size == 0)
-		return;
-	if (size < 0 || !m_impl->m_file || fwrite(data, 1, static_cast<size_t>(size), m_impl->m_file) != static_cast<size_t>(size))
-		lang::throwError(IOException(lang::Format("Failed to write {0} bytes to {1}", size, m_impl->m_path)));
+	m_impl->write(data, size);
 }
 
 void FileOutputStream::close()

@@ -38,6 +38,10 @@ public:
 
 	class Impl;
 
+protected:
+	/** For streams that open and close the file in their own way: impl holds the open file. */
+	explicit FileOutputStream(Impl* impl);
+
 private:
 	lang::Ptr<Impl> m_impl;
 };

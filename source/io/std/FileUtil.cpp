@@ -1,5 +1,8 @@
 #include "FileUtil.h"
+#include <io/IOException.h>
 #include <io/PathName.h>
+#include <lang/Format.h>
+#include <cerrno>
 
 namespace io
 {
@@ -19,6 +22,17 @@ std::string constructPath(std::string const& base, std::string const& name)
 	if (!n.empty() && n[0] == '/')
 		n.erase(0, 1);
 	return PathName(base, n).path();
+}
+
+FILE* openFile(std::string const& path, char const* mode, char const* failure, std::string const& shown)
+{
+	FILE* file = fopen(path.c_str(), mode);
+	if (!file)
+	{
+		int const error = errno;
+		lang::throwError(IOException(lang::Format(failure, shown, error)));
+	}
+	return file;
 }
 
 } // detail

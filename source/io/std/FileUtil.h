@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 namespace io
@@ -12,6 +13,13 @@ std::string shortPath(std::string const& path);
 
 /** The full path of name in folder base (one leading "/" of name ignored), normalised. */
 std::string constructPath(std::string const& base, std::string const& name);
+
+/**
+ * Opens path with the fopen mode.
+ * @param failure Message pattern of the failure: {0} is shown, {1} errno.
+ * @exception IOException When the file cannot be opened.
+ */
+FILE* openFile(std::string const& path, char const* mode, char const* failure, std::string const& shown);
 
 } // detail
 } // io

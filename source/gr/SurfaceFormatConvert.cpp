@@ -1,0 +1,950 @@
+#include "SurfaceFormat.h"
+#include "SurfaceFormatConvert.h"
+#include "GraphicsException.h"
+#include <lang/Format.h>
+#include <bit>
+#include <cassert>
+#include <cstring>
+#include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace gr
+{
+
+namespace
+{
+
+typedef std::uint8_t u8;
+typedef std::uint16_t u16;
+typedef std::uint32_t u32;
+
+// The specialised loops read pixel words straight from memory.
+static_assert(std::endian::native == std::endian::little, "pixel words are little-endian");
+
+/** One colour channel of an integer format. */
+struct Channel
+{
+	/** Channel bits in the pixel word; 0 when the format lacks the channel. */
+	u32 mask;
+	/** Lowest set bit of the mask. */
+	int pos;
+	/** Number of bits. */
+	int bits;
+	/** Widening to 8 bits by bit replication: ((v * mul) >> mulShift). */
+	u32 mul;
+	int mulShift;
+};
+
+Channel makeChannel(u32 mask)
+{
+	static u32 const MUL[9] = {0, 255, 85, 73, 17, 33, 65, 129, 257};
+	static int const SHIFT[9] = {0, 0, 0, 1, 0, 2, 4, 6, 8};
+	Channel c = {mask, 0, 0, 0, 0};
+	if (mask)
+	{
+		c.pos = std::countr_zero(mask);
+		c.bits = std::popcount(mask);
+		assert(c.bits <= 8);
+		c.mul = MUL[c.bits];
+		c.mulShift = SHIFT[c.bits];
+	}
+	return c;
+}
+
+/** The 8-bit value of a channel of the word w; 255 when the channel is absent. */
+inline u32 channelValue(u32 w, Channel const& c)
+{
+	if (!c.mask)
+		return 255;
+	return (((w & c.mask) >> c.pos) * c.mul) >> c.mulShift;
+}
+
+bool isFloat(SurfaceFormat::SurfaceFormatType t)
+{
+	return t >= SurfaceFormat::SURFACE_R16F && t <= SurfaceFormat::SURFACE_A32B32G32R32F;
+}
+
+bool isPalette(SurfaceFormat::SurfaceFormatType t)
+{
+	return t == SurfaceFormat::SURFACE_P4 || t == SurfaceFormat::SURFACE_P8;
+}
+
+int const* hdrInfo(SurfaceFormat::SurfaceFormatType t)
+{
+	int const* row = HDR_INFO[t - SurfaceFormat::SURFACE_R16F];
+	assert(row[0] == t);
+	assert(16 == row[1] || 32 == row[1]);
+	return row;
+}
+
+inline u32 readWord(u8 const* p, int bytes)
+{
+	switch (bytes)
+	{
+	case 2:
+		return u32(p[0]) | u32(p[1]) << 8;
+	case 3:
+		return u32(p[0]) | u32(p[1]) << 8 | u32(p[2]) << 16;
+	case 4:
+		return u32(p[0]) | u32(p[1]) << 8 | u32(p[2]) << 16 | u32(p[3]) << 24;
+	default:
+		return p[0];
+	}
+}
+
+inline void writeWord(u8* p, int bytes, u32 w)
+{
+	switch (bytes)
+	{
+	case 4:
+		p[3] = u8(w >> 24);
+		[[fallthrough]];
+	case 3:
+		p[2] = u8(w >> 16);
+		[[fallthrough]];
+	case 2:
+		p[1] = u8(w >> 8);
+		[[fallthrough]];
+	case 1:
+		p[0] = u8(w);
+		break;
+	default:
+		break;
+	}
+}
+
+/** Bytes of the little-endian word of a format with bpp bits per pixel. */
+inline int wordBytes(int bpp)
+{
+	return bpp == 16 ? 2 : bpp == 24 ? 3 : bpp == 32 ? 4 : 1;
+}
+
+float halfToFloat(u16 h)
+{
+	u32 const sign = u32(h & 0x8000) << 16;
+	u32 exp = (h >> 10) & 0x1F;
+	u32 mant = h & 0x3FF;
+	u32 bits;
+	if (exp == 0x1F)
+	{
+		bits = sign | 0x7F800000 | (mant << 13);
+	}
+	else if (exp == 0)
+	{
+		if (mant == 0)
+		{
+			bits = sign;
+		}
+		else
+		{
+			// Subnormal: normalise.
+			int e = 113;
+			while (!(mant & 0x400))
+			{
+				mant <<= 1;
+				--e;
+			}
+			bits = sign | u32(e) << 23 | (mant & 0x3FF) << 13;
+		}
+	}
+	else
+	{
+		bits = sign | (exp + 112) << 23 | mant << 13;
+	}
+	return std::bit_cast<float>(bits);
+}
+
+u16 floatToHalf(float f)
+{
+	u32 const bits = std::bit_cast<u32>(f);
+	u16 const sign = u16((bits >> 16) & 0x8000);
+	int const fexp = int((bits >> 23) & 0xFF);
+	u32 mant = bits & 0x7FFFFF;
+	if (fexp == 0xFF)
+	{
+		if (mant == 0)
+			return sign | 0x7C00;
+		u32 m = mant >> 13;
+		return u16(sign | 0x7C00 | (m ? m : 1));
+	}
+	int e = fexp - 112;
+	if (e <= -11)
+		return sign;
+	if (e <= 0)
+	{
+		mant = (mant | 0x800000) >> (113 - fexp);
+		if (mant & 0x1000)
+			mant += 0x2000;
+		return u16(sign | (mant >> 13));
+	}
+	if (mant & 0x1000)
+	{
+		mant += 0x2000;
+		if (mant & 0x800000)
+		{
+			mant = 0;
+			++e;
+		}
+	}
+	if (e >= 31)
+		return sign | 0x7C00;
+	return u16(sign | u32(e) << 10 | (mant >> 13));
+}
+
+inline u32 floatTo8(float v)
+{
+	if (!(v >= 0.f))
+		return 0;
+	if (v > 1.f)
+		return 255;
+	return u32(v * 255.f);
+}
+
+/** What a run conversion reads and writes, worked out once per run. */
+struct Plan
+{
+	// Source side.
+	int srcBpp;
+	bool srcFloat;
+	int const* srcHdr;
+	u8 const* srcPal;
+	int srcEntries;
+	int srcPalStride;
+	int srcWordBytes;
+	Channel srcCh[4];
+	// Destination side.
+	int dstBpp;
+	bool dstFloat;
+	int const* dstHdr;
+	u8 const* dstPal;
+	int dstEntries;
+	int dstPalStride;
+	int dstPalBytes;
+	Channel dstPalCh[4];
+	Channel dstCh[4];
+	/** Per channel: later channel with the same destination bits overrides it. */
+	bool dstShadowed[4];
+};
+
+void setChannels(Channel* ch, SurfaceFormat const& fmt)
+{
+	for (int k = 0; k < 4; ++k)
+		ch[k] = makeChannel(FORMATDESC[fmt.type()][2 + k]);
+}
+
+void checkPaletteFormat(SurfaceFormat const& palfmt)
+{
+	assert(palfmt.type() != SurfaceFormat::SURFACE_P4 && palfmt.type() != SurfaceFormat::SURFACE_P8);
+	int const bpp = palfmt.bitsPerPixel();
+	(void)bpp;
+	assert(!palfmt.compressed() && !isFloat(palfmt.type()) && (bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32));
+}
+
+Plan makePlan(SurfaceFormat const& dstfmt, SurfaceFormat const& dstpalfmt, void const* dstpal,
+	SurfaceFormat const& srcfmt, SurfaceFormat const& srcpalfmt, void const* srcpal)
+{
+	Plan p = {};
+	p.srcBpp = srcfmt.bitsPerPixel();
+	p.srcFloat = isFloat(srcfmt.type());
+	p.srcHdr = p.srcFloat ? hdrInfo(srcfmt.type()) : nullptr;
+	if (isPalette(srcfmt.type()))
+	{
+		if (!srcpal)
+			lang::throwError(GraphicsException(lang::Format("Pixel conversion from {0} needs a source palette", srcfmt.toString())));
+		checkPaletteFormat(srcpalfmt);
+		p.srcPal = static_cast<u8 const*>(srcpal);
+		p.srcEntries = srcfmt.type() == SurfaceFormat::SURFACE_P4 ? 16 : 256;
+		p.srcPalStride = srcpalfmt.bitsPerPixel() / 8;
+		p.srcWordBytes = wordBytes(srcpalfmt.bitsPerPixel());
+		setChannels(p.srcCh, srcpalfmt);
+	}
+	else
+	{
+		p.srcWordBytes = wordBytes(p.srcBpp);
+		setChannels(p.srcCh, srcfmt);
+	}
+
+	p.dstBpp = dstfmt.bitsPerPixel();
+	p.dstFloat = isFloat(dstfmt.type());
+	p.dstHdr = p.dstFloat ? hdrInfo(dstfmt.type()) : nullptr;
+	if (isPalette(dstfmt.type()))
+	{
+		if (!dstpal)
+			lang::throwError(GraphicsException(lang::Format("Pixel conversion into {0} needs a destination palette", dstfmt.toString())));
+		checkPaletteFormat(dstpalfmt);
+		p.dstPal = static_cast<u8 const*>(dstpal);
+		p.dstEntries = dstfmt.type() == SurfaceFormat::SURFACE_P4 ? 16 : 256;
+		p.dstPalStride = dstpalfmt.bitsPerPixel() / 8;
+		p.dstPalBytes = wordBytes(dstpalfmt.bitsPerPixel());
+		setChannels(p.dstPalCh, dstpalfmt);
+	}
+	setChannels(p.dstCh, dstfmt);
+	for (int k = 0; k < 4; ++k)
+	{
+		p.dstShadowed[k] = false;
+		for (int j = k + 1; j < 4; ++j)
+			if (p.dstCh[k].mask && p.dstCh[k].mask == p.dstCh[j].mask)
+				p.dstShadowed[k] = true;
+	}
+	return p;
+}
+
+/** Index of the first palette entry nearest to the 8-bit channels c. */
+int nearestEntry(Plan const& p, u32 const* c)
+{
+	int best = 0;
+	u32 bestDist = ~0u;
+	for (int e = 0; e < p.dstEntries; ++e)
+	{
+		u32 const w = readWord(p.dstPal + e * p.dstPalStride, p.dstPalBytes);
+		u32 dist = 0;
+		for (int k = 0; k < 4; ++k)
+		{
+			int const d = int(channelValue(w, p.dstPalCh[k])) - int(c[k]);
+			dist += u32(d * d);
+		}
+		if (dist < bestDist)
+		{
+			bestDist = dist;
+			best = e;
+			if (dist == 0)
+				break;
+		}
+	}
+	return best;
+}
+
+void convertPerPixel(Plan const& p, u8* d, u8 const* s, int count)
+{
+	int sbit = 0;
+	int dbit = 0;
+	for (int i = 0; i < count; ++i)
+	{
+		float f[4];
+		u32 c[4];
+		// Read.
+		if (p.srcFloat)
+		{
+			for (int k = 0; k < 4; ++k)
+			{
+				int const slot = p.srcHdr[2 + k];
+				if (slot < 0)
+					f[k] = k == 3 ? 1.f : 0.f;
+				else if (p.srcHdr[1] == 16)
+					f[k] = halfToFloat(u16(s[slot * 2] | s[slot * 2 + 1] << 8));
+				else
+					std::memcpy(&f[k], s + slot * 4, 4);
+				c[k] = floatTo8(f[k]);
+			}
+		}
+		else
+		{
+			u32 w;
+			if (p.srcPal)
+			{
+				int const ix = (s[0] >> ((-(sbit + p.srcBpp)) & 7)) & (p.srcEntries - 1);
+				assert((unsigned)ix < (unsigned)p.srcEntries);
+				w = readWord(p.srcPal + ix * p.srcPalStride, p.srcWordBytes);
+			}
+			else
+			{
+				w = readWord(s, p.srcWordBytes);
+			}
+			for (int k = 0; k < 4; ++k)
+			{
+				c[k] = channelValue(w, p.srcCh[k]);
+				// Integer to float: present channels scale to 0..1; a
+				// missing colour reads 0, a missing alpha 1.
+				f[k] = p.srcCh[k].mask ? float(c[k]) * (1.f / 255.f) : (k == 3 ? 1.f : 0.f);
+			}
+		}
+
+		// Write.
+		if (p.dstFloat)
+		{
+			for (int k = 0; k < 4; ++k)
+			{
+				int const slot = p.dstHdr[2 + k];
+				if (slot < 0)
+					continue;
+				if (p.dstHdr[1] == 16)
+				{
+					u16 const h = floatToHalf(f[k]);
+					d[slot * 2] = u8(h);
+					d[slot * 2 + 1] = u8(h >> 8);
+				}
+				else
+				{
+					std::memcpy(d + slot * 4, &f[k], 4);
+				}
+			}
+		}
+		else if (p.dstPal)
+		{
+			u32 const ix = u32(nearestEntry(p, c));
+			if (p.dstBpp == 4)
+			{
+				// The first pixel of a byte is its high nibble.
+				int const shift = 4 - dbit;
+				d[0] = u8((d[0] & ~(0xF << shift)) | ((ix & 0xF) << shift));
+			}
+			else
+			{
+				d[0] = u8(ix);
+			}
+		}
+		else
+		{
+			u32 w = ~0u;
+			for (int k = 0; k < 4; ++k)
+			{
+				Channel const& dc = p.dstCh[k];
+				if (!dc.mask)
+					continue;
+				w = (w & ~dc.mask) | ((c[k] >> (8 - dc.bits)) << dc.pos);
+			}
+			writeWord(d, p.dstBpp / 8, w);
+		}
+
+		sbit += p.srcBpp;
+		s += sbit >> 3;
+		sbit &= 7;
+		dbit += p.dstBpp;
+		d += dbit >> 3;
+		dbit &= 7;
+	}
+}
+
+/**
+ * Integer to integer conversion without palettes, laid out for a tight loop:
+ * out = base | sum over channels of ((((w >> srcShift) & srcMax) * mul) >> shr) << dstShift.
+ * A channel that keeps or loses bits needs no multiply: the top bits of its
+ * replicated value are the top bits of the value itself.
+ */
+struct IntPlan
+{
+	/** Destination bits that do not depend on the source. */
+	u32 base;
+	u32 srcShift[4];
+	u32 srcMax[4];
+	u32 mul[4];
+	u32 shr[4];
+	u32 dstShift[4];
+	/** Some channel widens (needs the multiply). */
+	bool widens;
+	/** Number of channels taken from the source, first in the arrays. */
+	int channels;
+};
+
+IntPlan makeIntPlan(Plan const& p)
+{
+	IntPlan ip = {};
+	u32 all = 0;
+	for (int k = 0; k < 4; ++k)
+		all |= p.dstCh[k].mask;
+	ip.base = ~all;
+	ip.widens = false;
+	ip.channels = 0;
+	for (int k = 0; k < 4; ++k)
+	{
+		Channel const& dc = p.dstCh[k];
+		Channel const& sc = p.srcCh[k];
+		if (!dc.mask || p.dstShadowed[k])
+			continue;
+		if (!sc.mask)
+		{
+			ip.base |= dc.mask;
+			continue;
+		}
+		// The destination masks left are disjoint, so order does not matter.
+		int const n = ip.channels++;
+		if (sc.bits >= dc.bits)
+		{
+			ip.srcShift[n] = u32(sc.pos + sc.bits - dc.bits);
+			ip.srcMax[n] = dc.mask >> dc.pos;
+			ip.mul[n] = 1;
+			ip.shr[n] = 0;
+		}
+		else
+		{
+			ip.srcShift[n] = u32(sc.pos);
+			ip.srcMax[n] = sc.mask >> sc.pos;
+			ip.mul[n] = sc.mul;
+			ip.shr[n] = u32(sc.mulShift + 8 - dc.bits);
+			ip.widens = true;
+		}
+		ip.dstShift[n] = u32(dc.pos);
+	}
+	return ip;
+}
+
+template <int B>
+inline u32 load(u8 const* p)
+{
+	if constexpr (B == 4)
+	{
+		u32 w;
+		std::memcpy(&w, p, 4);
+		return w;
+	}
+	else if constexpr (B == 2)
+	{
+		u16 w;
+		std::memcpy(&w, p, 2);
+		return w;
+	}
+	else
+	{
+		return readWord(p, B);
+	}
+}
+
+template <int B>
+inline void store(u8* p, u32 w)
+{
+	if constexpr (B == 4)
+	{
+		std::memcpy(p, &w, 4);
+	}
+	else if constexpr (B == 2)
+	{
+		u16 const h = u16(w);
+		std::memcpy(p, &h, 2);
+	}
+	else
+	{
+		writeWord(p, B, w);
+	}
+}
+
+/** Four pixel words; the compiler maps the operations to vector code where it can. */
+typedef u32 V4 __attribute__((vector_size(16)));
+typedef u16 V4h __attribute__((vector_size(8)));
+typedef u8 V4b __attribute__((vector_size(4)));
+
+/** Words of 4 pixels of SB bytes each. */
+template <int SB>
+inline V4 load4(u8 const* s)
+{
+	if constexpr (SB == 4)
+	{
+		V4 v;
+		std::memcpy(&v, s, 16);
+		return v;
+	}
+	else if constexpr (SB == 2)
+	{
+		V4h h;
+		std::memcpy(&h, s, 8);
+		return __builtin_convertvector(h, V4);
+	}
+	else if constexpr (SB == 1)
+	{
+		V4b b;
+		std::memcpy(&b, s, 4);
+		return __builtin_convertvector(b, V4);
+	}
+	else
+	{
+		u32 w[3];
+		std::memcpy(w, s, 12);
+		V4 v = {w[0] & 0xFFFFFF, (w[0] >> 24 | w[1] << 8) & 0xFFFFFF, (w[1] >> 16 | w[2] << 16) & 0xFFFFFF, w[2] >> 8};
+		return v;
+	}
+}
+
+/** Stores the low DB bytes of 4 pixel words. */
+template <int DB>
+inline void store4(u8* d, V4 v)
+{
+	if constexpr (DB == 4)
+	{
+		std::memcpy(d, &v, 16);
+	}
+	else if constexpr (DB == 2)
+	{
+		V4h const h = __builtin_convertvector(v, V4h);
+		std::memcpy(d, &h, 8);
+	}
+	else if constexpr (DB == 1)
+	{
+		V4b const b = __builtin_convertvector(v, V4b);
+		std::memcpy(d, &b, 4);
+	}
+	else
+	{
+		u32 const w[3] = {(v[0] & 0xFFFFFF) | v[1] << 24, (v[1] >> 8 & 0xFFFF) | v[2] << 16, (v[2] >> 16 & 0xFF) | v[3] << 8};
+		std::memcpy(d, w, 12);
+	}
+}
+
+/** Stores the low DB bytes of 8 pixel words. */
+template <int DB>
+inline void store8(u8* d, V4 a, V4 b)
+{
+#if defined(__SSE2__)
+	if constexpr (DB == 2)
+	{
+		// Sign-extend the low halves so that the saturating pack keeps them.
+		typedef std::int32_t V4i __attribute__((vector_size(16)));
+		V4i const sa = V4i(a << 16) >> 16;
+		V4i const sb = V4i(b << 16) >> 16;
+		__m128i const packed = _mm_packs_epi32(__m128i(sa), __m128i(sb));
+		_mm_storeu_si128(reinterpret_cast<__m128i*>(d), packed);
+		return;
+	}
+#endif
+	store4<DB>(d, a);
+	store4<DB>(d + 4 * DB, b);
+}
+
+/** One channel of pixel words (scalar or V4): see IntPlan. */
+template <bool WIDEN, class W>
+inline W intChannel(W w, u32 srcShift, u32 srcMax, u32 mul, u32 shr, u32 dstShift)
+{
+	W v = (w >> srcShift) & srcMax;
+	if constexpr (WIDEN)
+		v = (v * mul) >> shr;
+	return v << dstShift;
+}
+
+template <int SB, int DB, bool WIDEN, int N>
+void intRunOf(IntPlan const& p, u8* d, u8 const* s, int count)
+{
+	u32 const base = p.base;
+	u32 const s0 = p.srcShift[0], s1 = p.srcShift[1], s2 = p.srcShift[2], s3 = p.srcShift[3];
+	u32 const m0 = p.srcMax[0], m1 = p.srcMax[1], m2 = p.srcMax[2], m3 = p.srcMax[3];
+	u32 const x0 = p.mul[0], x1 = p.mul[1], x2 = p.mul[2], x3 = p.mul[3];
+	u32 const r0 = p.shr[0], r1 = p.shr[1], r2 = p.shr[2], r3 = p.shr[3];
+	u32 const d0 = p.dstShift[0], d1 = p.dstShift[1], d2 = p.dstShift[2], d3 = p.dstShift[3];
+	auto convert = [&](auto w) {
+		decltype(w) out = w & 0;
+		out |= base;
+		if constexpr (N > 0)
+			out |= intChannel<WIDEN>(w, s0, m0, x0, r0, d0);
+		if constexpr (N > 1)
+			out |= intChannel<WIDEN>(w, s1, m1, x1, r1, d1);
+		if constexpr (N > 2)
+			out |= intChannel<WIDEN>(w, s2, m2, x2, r2, d2);
+		if constexpr (N > 3)
+			out |= intChannel<WIDEN>(w, s3, m3, x3, r3, d3);
+		return out;
+	};
+	int i = 0;
+	for (; i + 8 <= count; i += 8)
+	{
+		u8 const* ss = s + std::ptrdiff_t(i) * SB;
+		store8<DB>(d + std::ptrdiff_t(i) * DB, convert(load4<SB>(ss)), convert(load4<SB>(ss + 4 * SB)));
+	}
+	for (; i < count; ++i)
+		store<DB>(d + std::ptrdiff_t(i) * DB, convert(load<SB>(s + std::ptrdiff_t(i) * SB)));
+}
+
+template <int SB, int DB>
+void intRun(IntPlan const& ip, u8* d, u8 const* s, int count)
+{
+	switch (ip.channels + (ip.widens ? 8 : 0))
+	{
+	case 0: intRunOf<SB, DB, false, 0>(ip, d, s, count); break;
+	case 1: intRunOf<SB, DB, false, 1>(ip, d, s, count); break;
+	case 2: intRunOf<SB, DB, false, 2>(ip, d, s, count); break;
+	case 3: intRunOf<SB, DB, false, 3>(ip, d, s, count); break;
+	case 4: intRunOf<SB, DB, false, 4>(ip, d, s, count); break;
+	case 9: intRunOf<SB, DB, true, 1>(ip, d, s, count); break;
+	case 10: intRunOf<SB, DB, true, 2>(ip, d, s, count); break;
+	case 11: intRunOf<SB, DB, true, 3>(ip, d, s, count); break;
+	default: intRunOf<SB, DB, true, 4>(ip, d, s, count); break;
+	}
+}
+
+template <int SB>
+void intRunTo(int db, IntPlan const& ip, u8* d, u8 const* s, int count)
+{
+	switch (db)
+	{
+	case 1: intRun<SB, 1>(ip, d, s, count); break;
+	case 2: intRun<SB, 2>(ip, d, s, count); break;
+	case 3: intRun<SB, 3>(ip, d, s, count); break;
+	case 4: intRun<SB, 4>(ip, d, s, count); break;
+	default: assert(false); break;
+	}
+}
+
+void intRunAny(int sb, int db, IntPlan const& ip, u8* d, u8 const* s, int count)
+{
+	switch (sb)
+	{
+	case 1: intRunTo<1>(db, ip, d, s, count); break;
+	case 2: intRunTo<2>(db, ip, d, s, count); break;
+	case 3: intRunTo<3>(db, ip, d, s, count); break;
+	case 4: intRunTo<4>(db, ip, d, s, count); break;
+	default: assert(false); break;
+	}
+}
+
+/** 24-bit 8-8-8 pixels into 32 bits with the top byte set, keeping byte order. */
+void rgbToRgba(u8* __restrict d, u8 const* __restrict s, int count)
+{
+	int i = 0;
+	for (; i + 4 <= count; i += 4)
+	{
+		std::uint64_t a;
+		u32 b;
+		std::memcpy(&a, s + 3 * i, 8);
+		std::memcpy(&b, s + 3 * i + 8, 4);
+		std::uint64_t const lo = (a & 0xFFFFFF) | (a << 8 & 0xFFFFFF00000000ull) | 0xFF000000FF000000ull;
+		std::uint64_t const hi = ((a >> 48 | std::uint64_t(b) << 16) & 0xFFFFFF) | std::uint64_t(b >> 8) << 32 | 0xFF000000FF000000ull;
+		std::memcpy(d + 4 * i, &lo, 8);
+		std::memcpy(d + 4 * i + 8, &hi, 8);
+	}
+	for (; i < count; ++i)
+	{
+		u32 const w = u32(s[3 * i]) | u32(s[3 * i + 1]) << 8 | u32(s[3 * i + 2]) << 16 | 0xFF000000u;
+		std::memcpy(d + 4 * i, &w, 4);
+	}
+}
+
+/** A run through a conversion of one word with constant shifts (scalar and V4). */
+template <int SB, int DB, class Convert>
+void fixedRun(u8* d, u8 const* s, int count, Convert convert)
+{
+	int i = 0;
+	for (; i + 8 <= count; i += 8)
+	{
+		u8 const* ss = s + std::ptrdiff_t(i) * SB;
+		store8<DB>(d + std::ptrdiff_t(i) * DB, convert(load4<SB>(ss)), convert(load4<SB>(ss + 4 * SB)));
+	}
+	for (; i < count; ++i)
+		store<DB>(d + std::ptrdiff_t(i) * DB, convert(load<SB>(s + std::ptrdiff_t(i) * SB)));
+}
+
+/**
+ * Loops for common pairs without palettes; each gives the bytes of the
+ * general mask conversion. Returns false when the pair has none.
+ */
+bool fastRun(SurfaceFormat::SurfaceFormatType dt, SurfaceFormat::SurfaceFormatType st, u8* d, u8 const* s, int count)
+{
+	typedef SurfaceFormat F;
+	if ((st == F::SURFACE_B8G8R8 && (dt == F::SURFACE_A8B8G8R8 || dt == F::SURFACE_X8B8G8R8)) ||
+		(st == F::SURFACE_R8G8B8 && (dt == F::SURFACE_A8R8G8B8 || dt == F::SURFACE_X8R8G8B8)))
+	{
+		rgbToRgba(d, s, count);
+		return true;
+	}
+	if (st == F::SURFACE_A8B8G8R8)
+	{
+		// Bytes R, G, B, A: every channel moves by one shift and one mask.
+		switch (dt)
+		{
+		case F::SURFACE_R5G6B5:
+			fixedRun<4, 2>(d, s, count, [](auto w) { return ((w << 8) & 0xF800) | ((w >> 5) & 0x07E0) | ((w >> 19) & 0x001F); });
+			return true;
+		case F::SURFACE_R4G4B4A4:
+			fixedRun<4, 2>(d, s, count, [](auto w) { return ((w << 8) & 0xF000) | ((w >> 4) & 0x0F00) | ((w >> 16) & 0x00F0) | (w >> 28); });
+			return true;
+		case F::SURFACE_R5G5B5A1:
+			fixedRun<4, 2>(d, s, count, [](auto w) { return ((w << 8) & 0xF800) | ((w >> 5) & 0x07C0) | ((w >> 18) & 0x003E) | (w >> 31); });
+			return true;
+		default:
+			break;
+		}
+	}
+	return false;
+}
+
+} // namespace
+
+namespace detail
+{
+
+void copyPixelsPerPixel(SurfaceFormat const& dstfmt, void* dst, SurfaceFormat const& dstpalfmt, void const* dstpal,
+	SurfaceFormat const& srcfmt, void const* src, SurfaceFormat const& srcpalfmt, void const* srcpal, int count)
+{
+	assert(!dstfmt.compressed());
+	assert(!srcfmt.compressed());
+	assert(srcfmt.type() != SurfaceFormat::SURFACE_UNKNOWN);
+	assert(count >= 0);
+	Plan const p = makePlan(dstfmt, dstpalfmt, dstpal, srcfmt, srcpalfmt, srcpal);
+	convertPerPixel(p, static_cast<u8*>(dst), static_cast<u8 const*>(src), count);
+}
+
+} // detail
+
+void SurfaceFormat::copyPixels(void* dst, SurfaceFormat const& dstpalfmt, void const* dstpal,
+	SurfaceFormat const& srcfmt, void const* src, SurfaceFormat const& srcpalfmt, void const* srcpal,
+	int count) const
+{
+	assert(!compressed());
+	assert(!srcfmt.compressed());
+	assert(srcfmt.m_type != SURFACE_UNKNOWN);
+	assert(srcpalfmt.m_type != SURFACE_P4 && srcpalfmt.m_type != SURFACE_P8);
+	assert(dstpalfmt.m_type != SURFACE_P4 && dstpalfmt.m_type != SURFACE_P8);
+	assert(count >= 0);
+	if (count <= 0)
+		return;
+
+	u8* d = static_cast<u8*>(dst);
+	u8 const* s = static_cast<u8 const*>(src);
+
+	if (srcfmt.m_type == m_type)
+	{
+		// Same layout: the bytes (palette indices included) as they are.
+		std::int64_t const bits = std::int64_t(count) * bitsPerPixel();
+		std::memcpy(d, s, size_t(bits / 8));
+		if (bits & 7)
+		{
+			// An odd count of 4-bit pixels ends in the high nibble.
+			d[bits / 8] = u8((d[bits / 8] & 0x0F) | (s[bits / 8] & 0xF0));
+		}
+		return;
+	}
+
+	Plan const p = makePlan(*this, dstpalfmt, dstpal, srcfmt, srcpalfmt, srcpal);
+	bool const intSrc = !p.srcFloat && !p.srcPal;
+	bool const intDst = !p.dstFloat && !p.dstPal;
+	bool const wholeBytes = p.srcBpp % 8 == 0 && p.srcBpp <= 32 && p.srcBpp > 0 && p.dstBpp % 8 == 0 && p.dstBpp <= 32 && p.dstBpp > 0;
+
+	if (intSrc && intDst && wholeBytes)
+	{
+		if (fastRun(m_type, srcfmt.m_type, d, s, count))
+			return;
+		IntPlan const ip = makeIntPlan(p);
+		intRunAny(p.srcBpp / 8, p.dstBpp / 8, ip, d, s, count);
+		return;
+	}
+
+	if (p.srcPal && p.dstBpp % 8 == 0 && p.dstBpp > 0)
+	{
+		// Convert the palette once, then look every pixel up.
+		int const db = p.dstBpp / 8;
+		u8 table[256 * 16];
+		detail::copyPixelsPerPixel(*this, table, dstpalfmt, dstpal, srcpalfmt, srcpal, SurfaceFormat(), nullptr, p.srcEntries);
+		if (p.srcBpp == 8)
+		{
+			if (db == 4)
+			{
+				u32 words[256];
+				std::memcpy(words, table, sizeof words);
+				int i = 0;
+				for (; i + 4 <= count; i += 4)
+				{
+					u32 const w[4] = {words[s[i]], words[s[i + 1]], words[s[i + 2]], words[s[i + 3]]};
+					std::memcpy(d + 4 * i, w, 16);
+				}
+				for (; i < count; ++i)
+					std::memcpy(d + 4 * i, &words[s[i]], 4);
+			}
+			else
+			{
+				for (int i = 0; i < count; ++i)
+					std::memcpy(d + db * i, table + db * s[i], size_t(db));
+			}
+		}
+		else
+		{
+			for (int i = 0; i < count; ++i)
+			{
+				int const ix = (i & 1) ? (s[i >> 1] & 0xF) : (s[i >> 1] >> 4);
+				std::memcpy(d + db * i, table + db * ix, size_t(db));
+			}
+		}
+		return;
+	}
+
+	convertPerPixel(p, d, s, count);
+}
+
+namespace
+{
+
+/** Pixels per chunk of decoded block rows. */
+int const CHUNK = 256;
+
+} // namespace
+
+void SurfaceFormat::copyPixels(void* dst, int dstpitch, SurfaceFormat const& dstpalfmt, void const* dstpal,
+	SurfaceFormat const& srcfmt, void const* src, int srcpitch, SurfaceFormat const& srcpalfmt, void const* srcpal,
+	int width, int height) const
+{
+	assert(!compressed());
+	assert(bitsPerPixel() >= 8 || !srcfmt.compressed());
+	assert(width >= 0 && height >= 0);
+	if (width <= 0 || height <= 0)
+		return;
+
+	u8* d = static_cast<u8*>(dst);
+	u8 const* s = static_cast<u8 const*>(src);
+	SurfaceFormat const argb(SURFACE_A8R8G8B8);
+	SurfaceFormat const abgr(SURFACE_A8B8G8R8);
+	SurfaceFormat const none;
+	std::ptrdiff_t const dpitch = dstpitch;
+	std::ptrdiff_t const spitch = srcpitch;
+	int const dstBytes = bitsPerPixel() / 8;
+
+	switch (srcfmt.m_type)
+	{
+	case SURFACE_DXT1:
+	case SURFACE_DXT3:
+	case SURFACE_DXT5:
+	case SURFACE_ETC1_RGB_4BPP: {
+		// Decode a strip of blocks at a time into a small buffer and convert
+		// its rows; blocks reaching past the surface are cut.
+		bool const etc = srcfmt.m_type == SURFACE_ETC1_RGB_4BPP;
+		int const blockBytes = srcfmt.m_type == SURFACE_DXT1 || etc ? 8 : 16;
+		std::ptrdiff_t const blockRowBytes = etc ? std::ptrdiff_t((width + 3) / 4) * 8 : spitch;
+		SurfaceFormat const& decoded = etc ? abgr : argb;
+		u32 strip[4][CHUNK];
+		u32 block[16];
+		for (int by = 0; by * 4 < height; ++by)
+		{
+			u8 const* row = s + by * blockRowBytes;
+			for (int x0 = 0; x0 < width; x0 += CHUNK)
+			{
+				int const n = width - x0 < CHUNK ? width - x0 : CHUNK;
+				for (int bx = 0; bx * 4 < n; ++bx)
+				{
+					u8 const* b = row + std::ptrdiff_t((x0 / 4) + bx) * blockBytes;
+					if (etc)
+						detail::decodeETC1Block(b, block);
+					else
+						detail::decodeDXTBlock(srcfmt.m_type, b, block);
+					for (int r = 0; r < 4; ++r)
+						std::memcpy(&strip[r][bx * 4], &block[r * 4], 16);
+				}
+				for (int r = 0; r < 4 && by * 4 + r < height; ++r)
+				{
+					u8* out = d + (by * 4 + r) * dpitch + std::ptrdiff_t(x0) * dstBytes;
+					copyPixels(out, dstpalfmt, dstpal, decoded, strip[r], none, nullptr, n);
+				}
+			}
+		}
+		break;
+	}
+
+	case SURFACE_RGB_PVRTC_GL_2BPP:
+	case SURFACE_RGBA_PVRTC_GL_2BPP:
+	case SURFACE_RGB_PVRTC_GL_4BPP:
+	case SURFACE_RGBA_PVRTC_GL_4BPP: {
+		int const twoBit = srcfmt.m_type == SURFACE_RGB_PVRTC_GL_2BPP || srcfmt.m_type == SURFACE_RGBA_PVRTC_GL_2BPP;
+		if (m_type == SURFACE_A8B8G8R8 && dpitch == std::ptrdiff_t(width) * 4)
+		{
+			decompressPVRTC(s, twoBit, width, height, d);
+			break;
+		}
+		std::vector<u8> image(size_t(width) * size_t(height) * 4);
+		decompressPVRTC(s, twoBit, width, height, image.data());
+		for (int y = 0; y < height; ++y)
+			copyPixels(d + y * dpitch, dstpalfmt, dstpal, abgr, image.data() + size_t(y) * size_t(width) * 4, none, nullptr, width);
+		break;
+	}
+
+	default:
+		for (int y = 0; y < height; ++y)
+			copyPixels(d + y * dpitch, dstpalfmt, dstpal, srcfmt, s + y * spitch, srcpalfmt, srcpal, width);
+		break;
+	}
+}
+
+} // gr

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <framework/linux/HeadlessGL.h>
+#include <gr/gl/GL1_Context.h>
+#include <lang/Ptr.h>
+#include <GLES/gl.h>
+#include <array>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace gles1test
+{
+
+/** RGBA of the pixel at x, y (counted from the top) of a height-pixel-high frame buffer. */
+inline std::array<int, 4> pixelAt(int x, int y, int height)
+{
+	unsigned char px[4] = {};
+	glReadPixels(x, height - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
+	return {px[0], px[1], px[2], px[3]};
+}
+
+inline std::array<float, 4> getFloat4(GLenum pname)
+{
+	float v[16] = {};
+	glGetFloatv(pname, v);
+	return {v[0], v[1], v[2], v[3]};
+}
+
+inline GLint getInt(GLenum pname)
+{
+	GLint v[4] = {};
+	glGetIntegerv(pname, v);
+	return v[0];
+}
+
+/** A headless ES 1.1 view with a context of the back end drawing into it. */
+class Gles1Fixture : public ::testing::Test
+{
+protected:
+	static constexpr int W = 128;
+	static constexpr int H = 128;
+
+	std::unique_ptr<framework::HeadlessGL> m_gl;
+	lang::Ptr<gr::gles1::GL_Context> m_ctx;
+
+	void SetUp() override
+	{
+		m_gl = std::make_unique<framework::HeadlessGL>(framework::HeadlessGL::API_GLES1, W, H);
+		m_ctx = gr::gles1::GL_createContext(W, H, gr::Context::ORIENTATION_0, &updateScrFunc);
+	}
+
+	void TearDown() override
+	{
+		EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+		m_ctx = nullptr;
+		m_gl.reset();
+	}
+
+	std::array<int, 4> pixel(int x, int y) const { return pixelAt(x, y, H); }
+
+	/** Clears the whole target to an A8R8G8B8 colour. */
+	void clearTo(unsigned color)
+	{
+		m_ctx->getRenderState2D().clipRect = gr::Rect(0, 0, W, H);
+		m_ctx->clear(color, true, true, false);
+	}
+};
+
+} // namespace gles1test

@@ -6,4 +6,4 @@ bash scripts/setup.sh
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DENGINE_TESTS=OFF >/dev/null
 cmake --build build/release -j"$(nproc)"
 mkdir -p build/out
-ENGINE_DATA_PATH="$PWD/data" build/release/tools/render-demo/render-demo build/out/render-demo.png
+ENGINE_DATA_PATH="$PWD/data" build/release/tools/render-demo/render-demo build/out

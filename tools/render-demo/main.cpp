@@ -1,15 +1,17 @@
-// Draws a small scene of sprites, lines and shapes through the OpenGL ES 2.0
-// rendering context on a headless GL view and writes it to a PNG file.
+// Draws a small scene of sprites, lines and shapes through both rendering
+// back ends (OpenGL ES 1.1 and 2.0) on headless GL views and writes one PNG
+// file per back end.
 //
-//   render-demo [output.png]      (default ./render-demo.png)
+//   render-demo [output-folder]      (default: the current folder)
 //
-// Data (effects, images) comes from ENGINE_DATA_PATH when it is set, else
-// from the project's data folder.
+// Writes render-demo-gles1.png and render-demo-gles2.png. Data (effects,
+// images) comes from ENGINE_DATA_PATH when it is set, else from the
+// project's data folder.
 
-#include <framework/linux/GLLayer.h>
-#include <framework/linux/HeadlessGL.h>
+#include "Views.h"
+#include <gr/Context.h>
 #include <gr/Image.h>
-#include <gr/gl/GL2_Context.h>
+#include <gr/RenderState2D.h>
 #include <io/detail/detail.h>
 #include <lang/Ptr.h>
 #include <lang/Throwable.h>
@@ -20,11 +22,8 @@
 #include <numbers>
 #include <string>
 
-namespace
+namespace demo
 {
-
-int const WIDTH = 320;
-int const HEIGHT = 240;
 
 void drawScene(gr::Context& ctx)
 {
@@ -65,30 +64,37 @@ void drawScene(gr::Context& ctx)
 	ctx.setRenderState2D(gr::RenderState2D());
 }
 
-} // namespace
+} // demo
 
 int main(int argc, char** argv)
 {
-	std::string const output = argc > 1 ? argv[1] : "render-demo.png";
+	std::filesystem::path const folder = argc > 1 ? argv[1] : ".";
 	if (!std::getenv("ENGINE_DATA_PATH"))
 		io::detail::setBundlePath(ENGINE_DATA_DIR);
-	try
+
+	struct Backend
 	{
-		framework::HeadlessGL view(framework::HeadlessGL::API_GLES2, WIDTH, HEIGHT);
-		lang::Ptr<gr::gles2::GL_Context> ctx = gr::gles2::GL_createContext(WIDTH, HEIGHT, gr::Context::ORIENTATION_0, updateScrFunc);
-		ctx->setShaderPath("shaders");
-		drawScene(*ctx);
-		ctx->flush();
-		ctx->capture(output);
-		ctx->present();
-	}
-	catch (lang::Throwable const& e)
+		char const* file;
+		void (*render)(std::string const&);
+	} const backends[] = {
+		{"render-demo-gles1.png", demo::renderWithGles1},
+		{"render-demo-gles2.png", demo::renderWithGles2},
+	};
+	for (Backend const& b : backends)
 	{
-		std::fprintf(stderr, "render-demo: %s\n", e.getMessage().format().c_str());
-		return 1;
+		std::filesystem::path const output = folder / b.file;
+		try
+		{
+			b.render(output.string());
+		}
+		catch (lang::Throwable const& e)
+		{
+			std::fprintf(stderr, "render-demo: %s\n", e.getMessage().format().c_str());
+			return 1;
+		}
+		std::error_code ec;
+		std::filesystem::path const written = std::filesystem::absolute(output, ec);
+		std::printf("Wrote %s\n", (ec ? output : written).string().c_str());
 	}
-	std::error_code ec;
-	std::filesystem::path const written = std::filesystem::absolute(output, ec);
-	std::printf("Wrote %s\n", (ec ? output : written.string()).c_str());
 	return 0;
 }

@@ -1,4 +1,5 @@
 #include "JSONExporter.h"
+#include <algorithm>
 #include <cassert>
 #include <cmath>
 #include <cstdio>
@@ -169,6 +170,10 @@ void JSONExporter::closeTable()
 
 void JSONExporter::start()
 {
+	// Leftovers of a walk that was cut short by an exception are dropped.
+	m_json.clear();
+	m_states.clear();
+	m_currentState = State();
 }
 
 void JSONExporter::end()
@@ -183,17 +188,32 @@ std::string JSONExporter::render(State const& state)
 	if (state.members.empty())
 		return "{}";
 
+	// A table whose values sit exactly under 1..n is an array, whatever
+	// order the walk met them in; its elements are written by index.
+	std::vector<Member const*> order;
+	order.reserve(state.members.size());
 	bool array = true;
-	for (size_t k = 0; k < state.members.size() && array; ++k)
+	for (Member const& m : state.members)
 	{
-		Member const& m = state.members[k];
-		array = m.indexed && static_cast<size_t>(m.index) == k + 1;
+		array = array && m.indexed && m.index >= 1 && static_cast<size_t>(m.index) <= state.members.size();
+		order.push_back(&m);
+	}
+	if (array)
+	{
+		std::sort(order.begin(), order.end(), [](Member const* a, Member const* b) { return a->index < b->index; });
+		for (size_t k = 0; k < order.size() && array; ++k)
+			array = static_cast<size_t>(order[k]->index) == k + 1;
+		if (!array)
+		{
+			for (size_t k = 0; k < order.size(); ++k)
+				order[k] = &state.members[k];
+		}
 	}
 
 	std::string out(1, array ? '[' : '{');
-	for (size_t k = 0; k < state.members.size(); ++k)
+	for (size_t k = 0; k < order.size(); ++k)
 	{
-		Member const& m = state.members[k];
+		Member const& m = *order[k];
 		if (k > 0)
 			out += ',';
 		if (!array)

@@ -12,15 +12,15 @@ namespace lua
  * Builds compact JSON text from a Lua table; use it as the visitor of
  * LuaTable::traverse, then read getJSON().
  *
- * A table whose values all sit under the indices 1, 2, 3 ... (in the walk's
- * order) becomes a JSON array; any other non-empty table becomes an object
- * whose names are the string keys and the indices written in decimal. An
- * empty table is {}. Numbers that are not finite become null. Strings are
- * written byte for byte except for the escapes of quote, backslash, slash
- * and the control characters.
+ * A table whose values all sit under the indices 1, 2, 3 ... (met in any
+ * order) becomes a JSON array in index order; any other non-empty table
+ * becomes an object whose names are the string keys and the indices written
+ * in decimal, in the walk's order. An empty table is {}. Numbers that are
+ * not finite become null. Strings are written byte for byte except for the
+ * escapes of quote, backslash, slash and the control characters.
  *
- * A nested table that sits under an index is reported without its index;
- * it is taken to be at the position after the previous indexed value.
+ * A nested table announced without its index (openTable(nullptr)) is taken
+ * to sit at the position after the previous indexed value.
  */
 class JSONExporter : public LuaTableVisitor
 {

@@ -123,6 +123,8 @@ void JSONImporter::endArray()
 
 void JSONImporter::start()
 {
+	// Leftovers of a walk that was cut short by an exception are dropped.
+	m_stack.clear();
 	m_stack.push_back(State{&m_table, nullptr, -1});
 }
 

@@ -1,4 +1,5 @@
 #include "JSONObject.h"
+#include "JSONParse.h"
 #include <cjson/cJSON.h>
 
 namespace util
@@ -8,12 +9,10 @@ JSONObject::JSONObject(char const* text) :
 	m_owner(true),
 	m_item(nullptr)
 {
-	// The variant with a parse-end pointer leaves the library's shared error
-	// position unread, so documents may be parsed on several threads.
 	if (text)
 	{
 		char const* end = nullptr;
-		m_item = cJSON_ParseWithOpts(text, &end, 0);
+		m_item = parseJSON(text, end);
 	}
 }
 

@@ -1,4 +1,5 @@
 #include "JSONVisitor.h"
+#include "JSONParse.h"
 #include <lang/Exception.h>
 #include <cjson/cJSON.h>
 #include <cassert>
@@ -23,7 +24,7 @@ void traverseJSON(char const* text, JSONVisitor& visitor)
 		return;
 
 	char const* end = nullptr;
-	std::unique_ptr<cJSON, TreeDeleter> root(cJSON_ParseWithOpts(text, &end, 0));
+	std::unique_ptr<cJSON, TreeDeleter> root(parseJSON(text, end));
 	if (!root)
 		lang::throwError(lang::Exception(lang::Format("JSON parsing failed here: {0}", end ? end : text)));
 

@@ -1,5 +1,6 @@
 #include <lua/JSONExporter.h>
 #include <lua/JSONImporter.h>
+#include <lua/LuaException.h>
 #include <lua/LuaState.h>
 #include <lua/LuaTable.h>
 #include <io/ByteArrayInputStream.h>
@@ -77,6 +78,9 @@ TEST_F(LuaJSON, ExportsArraysObjectsAndNesting)
 		{"t = {x = false}", "{\"x\":false}"},
 		{"t = {3, 0.5, -2, 1e20, 0.1 + 0.2}", "[3,0.5,-2,1e+20,0.30000000000000004]"},
 		{"t = {1/0, -1/0, 0/0, n = 1/0}", "{\"1\":null,\"2\":null,\"3\":null,\"n\":null}"},
+		// Indices 1..n met out of order still make an array, in index order.
+		{"t = {[3] = 'c', [2] = 'b', [1] = 'a'}", "[\"a\",\"b\",\"c\"]"},
+		{"t = {[5] = 5, [4] = {}, [3] = 3, [2] = {x = 1}, [1] = 1}", "[1,{\"x\":1},3,{},5]"},
 		{"t = {[2] = 'b'}", "{\"2\":\"b\"}"},
 		{"t = {[0] = 'z'}", "{\"0\":\"z\"}"},
 		{"t = {1, 2, x = 3}", "{\"1\":1,\"2\":2,\"x\":3}"},
@@ -165,4 +169,14 @@ TEST_F(LuaJSON, NumbersKeepFullPrecisionBothWays)
 	JSONExporter e;
 	t.traverse(e);
 	EXPECT_EQ(json, e.getJSON());
+}
+
+TEST_F(LuaJSON, ExporterRecoversFromAnAbortedWalk)
+{
+	LuaTable bad = run("t = {a = {b = {[true] = 1}}}").getTable("t");
+	JSONExporter e;
+	EXPECT_THROW(bad.traverse(e), LuaException);
+	LuaTable good = run("t = {1, {2}}").getTable("t");
+	good.traverse(e);
+	EXPECT_EQ("[1,[2]]", e.getJSON());
 }

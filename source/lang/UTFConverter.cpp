@@ -131,10 +131,11 @@ bool UTFConverter::encode(void* begin, void* end, int* written, int codepoint) c
 	uint8_t* p = static_cast<uint8_t*>(begin);
 	long const room = available(begin, end);
 	*written = 0;
-	// Negative values are no code points in any encoding.
-	if (codepoint < 0)
-		return false;
 	uint32_t const cp = uint32_t(codepoint);
+	// UTF-32 carries any 32-bit value as it is; in the other encodings a
+	// negative value is no code point and would come out as a wrong unit.
+	if (codepoint < 0 && m_type != ENCODING_UTF32BE && m_type != ENCODING_UTF32LE)
+		return false;
 
 	switch (m_type)
 	{

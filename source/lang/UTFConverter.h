@@ -9,7 +9,9 @@ namespace lang
  * Decodes and encodes single code points in ASCII, UTF-8, UTF-16 and UTF-32.
  * Decoding is lenient: UTF-8 continuation bytes are not checked, overlong
  * forms and surrogate values are accepted, and a UTF-16 high surrogate is
- * combined with whatever unit follows it.
+ * combined with whatever unit follows it. Encoding refuses negative values
+ * (except in UTF-32, which stores any 32-bit value as it is) and, in UTF-16,
+ * values above 0x10FFFF that a surrogate pair cannot carry.
  */
 class UTFConverter : public Converter
 {

@@ -160,6 +160,10 @@ TEST(UTFConverter, encodeTable)
 		{UTFConverter::ENCODING_UTF32LE, 0x1F600, 4, {0x00, 0xF6, 0x01, 0x00}},
 		{UTFConverter::ENCODING_UTF32BE, 0x1F600, 4, {0x00, 0x01, 0xF6, 0x00}},
 		{UTFConverter::ENCODING_UTF32, 'a', 3, {}},
+		// Negative values: no code point, except as the raw word of UTF-32.
+		{UTFConverter::ENCODING_ASCII, -1, 4, {}},
+		{UTFConverter::ENCODING_UTF16LE, -1, 8, {}},
+		{UTFConverter::ENCODING_UTF32BE, -2, 4, {0xFF, 0xFF, 0xFF, 0xFE}},
 		{static_cast<UTFConverter::EncodingType>(0), 'a', 8, {}},
 	};
 	int row = 0;

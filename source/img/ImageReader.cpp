@@ -44,13 +44,12 @@ boolean jpegFillInputBuffer(j_decompress_ptr cinfo)
 		ERREXIT(cinfo, JERR_FILE_READ);
 	if (n == 0)
 	{
+		// The stream ended before the end-of-image marker: the file is
+		// truncated. Decoding on would fill the missing rows with made-up
+		// pixels and report success, so the premature end is an error.
 		if (src->startOfFile)
 			ERREXIT(cinfo, JERR_INPUT_EMPTY);
-		// Truncated data: end the image with an inserted end-of-image marker.
-		WARNMS(cinfo, JWRN_JPEG_EOF);
-		src->buffer[0] = 0xFF;
-		src->buffer[1] = JPEG_EOI;
-		n = 2;
+		ERREXIT(cinfo, JWRN_JPEG_EOF);
 	}
 	src->pub.next_input_byte = src->buffer;
 	src->pub.bytes_in_buffer = static_cast<size_t>(n);
@@ -349,7 +348,7 @@ void ImageReader::readHeader_bmp()
 	long long const skip = dataOffset - 14 - headerSize - static_cast<long long>(mapEntries) * mapEntrySize;
 	long long const pitch = (rowBytes(width, bpp) + 3) & ~3LL;
 	long long const left = bytesLeft();
-	if (skip < 0 || (left >= 0 && skip > left))
+	if (skip < 0 || skip > INT_MAX || (left >= 0 && skip > left))
 		lang::throwError(io::IOException(lang::Format("BMP {0} header corrupted, invalid data offset ({1,#})", name, static_cast<double>(dataOffset))));
 	if (pitch > INT_MAX / 2 || (left >= 0 && pitch * height > left - skip))
 		lang::throwError(io::IOException(lang::Format("BMP {0} header corrupted, pixel data exceeds the file", name)));
@@ -830,7 +829,9 @@ void ImageReader::readPvrSurface(int level)
 	s.width = std::max(m_width >> level, 1);
 	s.height = std::max(m_height >> level, 1);
 	s.data.resize(static_cast<size_t>(m_fmt.getMemoryUsage(s.width, s.height)));
-	readFully(m_in, s.data.data(), static_cast<int>(s.data.size()));
+	std::exception_ptr error;
+	if (!detail::readAll(m_in.ptr(), s.data.data(), s.data.size(), &error))
+		std::rethrow_exception(error);
 }
 
 void ImageReader::readHeader_pvr3()
@@ -895,7 +896,7 @@ void ImageReader::readHeader_pvr3()
 	m_bitsPerPixel = m_fmt.bitsPerPixel();
 
 	long long const left = bytesLeft();
-	if (left >= 0 && metaSize > left)
+	if (metaSize > INT_MAX || (left >= 0 && metaSize > left))
 		lang::throwError(io::IOException(lang::Format("Failed to read {0} bytes from {1}", static_cast<double>(metaSize), name)));
 	if (metaSize > 0 && m_in->skip(static_cast<int>(metaSize)) != static_cast<int>(metaSize))
 		lang::throwError(io::IOException(lang::Format("Failed to read {0} bytes from {1}", static_cast<double>(metaSize), name)));

@@ -195,6 +195,14 @@ TEST(JpegReader, Errors)
 
 	Bytes const file = makeJpeg(gradientRGB(40, 40), 40, 40);
 	EXPECT_EQ(readError(file, io::FILEFORMAT_JPG, "ok.jpg"), "");
+	// A stream that ends before the end-of-image marker is truncated: an
+	// error, not an image with made-up rows.
+	for (size_t cut : {file.size() / 2, file.size() - 3, file.size() - 1})
+	{
+		SCOPED_TRACE(cut);
+		EXPECT_EQ(readError(Bytes(file.begin(), file.begin() + cut), io::FILEFORMAT_JPG, "cut.jpg"),
+			"Failed to decode JPG cut.jpg: Premature end of JPEG file");
+	}
 	try
 	{
 		lang::Ptr<ImageReader> r = new ImageReader(new MemStream(file, "f.jpg", 100, static_cast<int>(file.size() / 2)), io::FILEFORMAT_JPG);

@@ -1,5 +1,6 @@
 #include <gr/Context.h>
 #include <io/std/BundleInputStream.h>
+#include <cassert>
 
 namespace gr
 {
@@ -12,12 +13,17 @@ void Context::Statistics::reset()
 
 Context::RenderScene::RenderScene(Context* context) : m_context(context)
 {
-	m_context->beginScene();
+	// A null context is a fatal assertion; without assertions the guard
+	// does nothing.
+	assert(m_context.get());
+	if (m_context)
+		m_context->beginScene();
 }
 
 Context::RenderScene::~RenderScene()
 {
-	m_context->endScene();
+	if (m_context)
+		m_context->endScene();
 }
 
 Context::Context() : m_textureShadowing(false)

@@ -8,12 +8,14 @@ ContextObject::Lock::Lock(ContextObject* obj, LockType type)
 {
 	assert(obj);
 	m_obj = obj;
-	obj->lock(type);
+	if (obj)
+		obj->lock(type);
 }
 
 ContextObject::Lock::~Lock()
 {
-	m_obj->unlock();
+	if (m_obj)
+		m_obj->unlock();
 }
 
 ContextObject::ContextObject(ClassId classId) : m_classId(classId)

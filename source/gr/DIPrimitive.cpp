@@ -32,6 +32,17 @@ bool inRange(int first, int count, int size)
 	return first >= 0 && count >= 0 && first <= size && count <= size - first;
 }
 
+/**
+ * Bone number of a bone-index component: truncated toward zero, or -1 when
+ * the value is NaN or outside the int range (stream data may hold anything).
+ */
+int boneIndex(float f)
+{
+	if (!(f > -2147483648.0f && f < 2147483648.0f))
+		return -1;
+	return int(f);
+}
+
 /** Applies the affine part of a bone matrix to a point. */
 math::float3 boneTransform(math::float4x4 const& b, math::float3 const& p)
 {
@@ -395,7 +406,7 @@ void DIPrimitive::packBones()
 		float const bones[4] = {ixs.x, ixs.y, ixs.z, ixs.w};
 		for (int k = 0; k < 4; ++k)
 		{
-			int const ix = int(bones[k]);
+			int const ix = boneIndex(bones[k]);
 			assert(ix >= 0 && ix < MAX_BONES);
 			if (ix < 0 || ix >= MAX_BONES)
 				continue;
@@ -442,7 +453,7 @@ void DIPrimitive::packBones()
 		float* c[4] = {&ixs.x, &ixs.y, &ixs.z, &ixs.w};
 		for (int j = 0; j < 4; ++j)
 		{
-			int const ix = int(*c[j]);
+			int const ix = boneIndex(*c[j]);
 			assert(ix >= 0 && ix < MAX_BONES);
 			*c[j] = (ix >= 0 && ix < MAX_BONES) ? float(remap[ix]) : 0.f;
 		}
@@ -473,24 +484,33 @@ void DIPrimitive::setUsedBones(unsigned char const* bones, int usedbones)
 void DIPrimitive::setVertexRangeBegin(int begin)
 {
 	assert(begin >= 0 && begin < int(m_vertices));
+	// A range outside the data would make the draw read past the buffers.
+	if (begin < 0 || begin >= m_vertices)
+		return;
 	m_vertexRangeBegin = begin;
 }
 
 void DIPrimitive::setVertexRangeEnd(int end)
 {
 	assert(end >= 0 && end <= int(m_vertices));
+	if (end < 0 || end > m_vertices)
+		return;
 	m_vertexRangeEnd = end;
 }
 
 void DIPrimitive::setIndexRangeBegin(int begin)
 {
 	assert(begin >= 0 && begin < int(m_indices));
+	if (begin < 0 || begin >= m_indices)
+		return;
 	m_indexRangeBegin = begin;
 }
 
 void DIPrimitive::setIndexRangeEnd(int end)
 {
 	assert(end >= 0 && end <= int(m_indices));
+	if (end < 0 || end > m_indices)
+		return;
 	m_indexRangeEnd = end;
 }
 
@@ -562,8 +582,8 @@ void DIPrimitive::getTriangleDistances(math::float3 const& camera, math::float4x
 			math::float4 ix;
 			readElement(VertexFormat::DT_BONEWEIGHTS, v, &w);
 			readElement(VertexFormat::DT_BONEINDICES, v, &ix);
-			int const ix0 = int(ix.x);
-			int const ix1 = int(ix.y);
+			int const ix0 = boneIndex(ix.x);
+			int const ix1 = boneIndex(ix.y);
 			assert(ix0 >= 0 && ix0 < boneCount);
 			assert(ix1 >= 0 && ix1 < boneCount);
 			if (ix0 < 0 || ix0 >= boneCount || ix1 < 0 || ix1 >= boneCount)

@@ -108,10 +108,12 @@ int const HDR_INFO[6][6] = {
 };
 
 SurfaceFormat::SurfaceFormat(SurfaceFormatType type) :
-	m_type(type)
+	m_type((unsigned)type < (unsigned)SURFACE_LAST ? type : SURFACE_UNKNOWN)
 {
+	// Without assertions an id outside the table becomes SURFACE_UNKNOWN,
+	// so that no lookup reads past the tables.
 	assert((unsigned)type < (unsigned)SURFACE_LAST);
-	assert((SurfaceFormatType)FORMATDESC[type][0] == type);
+	assert((SurfaceFormatType)FORMATDESC[m_type][0] == m_type);
 }
 
 int SurfaceFormat::bitsPerPixel() const
@@ -150,8 +152,9 @@ char const* SurfaceFormat::toString() const
 std::int64_t SurfaceFormat::getMemoryUsage(int width, int height) const
 {
 	assert(width >= 0 && height >= 0);
-	std::int64_t const w = width;
-	std::int64_t const h = height;
+	// A negative side counts as empty rather than giving a negative size.
+	std::int64_t const w = width > 0 ? width : 0;
+	std::int64_t const h = height > 0 ? height : 0;
 	std::int64_t const blocks = ((w + 3) / 4) * ((h + 3) / 4);
 	switch (m_type)
 	{

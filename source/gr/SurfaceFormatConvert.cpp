@@ -782,7 +782,8 @@ void SurfaceFormat::copyPixels(void* dst, SurfaceFormat const& dstpalfmt, void c
 	assert(srcpalfmt.m_type != SURFACE_P4 && srcpalfmt.m_type != SURFACE_P8);
 	assert(dstpalfmt.m_type != SURFACE_P4 && dstpalfmt.m_type != SURFACE_P8);
 	assert(count >= 0);
-	if (count <= 0)
+	// Without assertions a broken precondition converts nothing.
+	if (count <= 0 || compressed() || srcfmt.compressed() || srcfmt.m_type == SURFACE_UNKNOWN)
 		return;
 
 	u8* d = static_cast<u8*>(dst);
@@ -871,7 +872,7 @@ void SurfaceFormat::copyPixels(void* dst, int dstpitch, SurfaceFormat const& dst
 	assert(!compressed());
 	assert(bitsPerPixel() >= 8 || !srcfmt.compressed());
 	assert(width >= 0 && height >= 0);
-	if (width <= 0 || height <= 0)
+	if (width <= 0 || height <= 0 || compressed() || (srcfmt.compressed() && bitsPerPixel() < 8))
 		return;
 
 	u8* d = static_cast<u8*>(dst);

@@ -233,7 +233,7 @@ std::int64_t ETCTextureDecompress(void const* src, int const& width, int const& 
 			int const w = width - bx * 4 < 4 ? width - bx * 4 : 4;
 			int const h = height - by * 4 < 4 ? height - by * 4 : 4;
 			for (int y = 0; y < h; ++y)
-				std::memcpy(d + (by * 4 + y) * pitch + bx * 16, &block[y * 4], size_t(w) * 4);
+				std::memcpy(d + (by * 4 + y) * pitch + std::ptrdiff_t(bx) * 16, &block[y * 4], size_t(w) * 4);
 		}
 	return std::int64_t(bw) * bh * 8;
 }
@@ -488,8 +488,8 @@ std::int64_t decompressPVRTC(void const* src, int do2bitMode, int width, int hei
 		return w;
 	};
 
-	int values[16][8];
-	int modes[16][8];
+	int values[16][8] = {};
+	int modes[16][8] = {};
 	Pixel128S upA[32];
 	Pixel128S upB[32];
 	for (unsigned wy = 0; wy < ys; ++wy)

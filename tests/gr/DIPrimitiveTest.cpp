@@ -215,6 +215,24 @@ TEST(DIPrimitive, IndexDataWidthsAndCounts)
 	EXPECT_EQ(2, back[1]);
 }
 
+TEST(DIPrimitive, DrawRangesStayInsideTheData)
+{
+	auto p = makePrimitive(Primitive::PRIM_TRI, positionsOnly(), 4, 6);
+	p->setVertexRangeBegin(1);
+	p->setVertexRangeEnd(3);
+	p->setIndexRangeBegin(3);
+	p->setIndexRangeEnd(6);
+	// Ranges past the data are refused and leave the old range in place.
+	EXPECT_DEBUG_DEATH(p->setVertexRangeBegin(4), "begin >= 0");
+	EXPECT_DEBUG_DEATH(p->setVertexRangeEnd(5), "end >= 0");
+	EXPECT_DEBUG_DEATH(p->setIndexRangeBegin(-1), "begin >= 0");
+	EXPECT_DEBUG_DEATH(p->setIndexRangeEnd(7), "end >= 0");
+	EXPECT_EQ(1, p->vertexRangeBegin());
+	EXPECT_EQ(3, p->vertexRangeEnd());
+	EXPECT_EQ(3, p->indexRangeBegin());
+	EXPECT_EQ(6, p->indexRangeEnd());
+}
+
 TEST(DIPrimitive, SetFormatDiscardsOldData)
 {
 	auto p = makePrimitive(Primitive::PRIM_TRI, positionsOnly(), 3, 3);

@@ -1,4 +1,5 @@
 #include "FileFormat.h"
+#include <lang/String.h>
 
 namespace io
 {
@@ -33,10 +34,7 @@ FileFormat guessFileFormat(std::string const& name)
 	size_t dot = name.rfind('.');
 	if (dot == std::string::npos)
 		return FILEFORMAT_UNKNOWN;
-	std::string suffix = name.substr(dot + 1);
-	for (char& c : suffix)
-		if (c >= 'a' && c <= 'z')
-			c = static_cast<char>(c - 'a' + 'A');
+	std::string suffix = lang::string::toupper(name.substr(dot + 1));
 	for (int i = 0; i < 16; ++i)
 		for (char const* s : names[i])
 			if (s && suffix == s)

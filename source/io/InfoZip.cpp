@@ -21,9 +21,20 @@ voidpf ZCALLBACK zipOpen(voidpf opaque, char const*, int)
 
 uLong ZCALLBACK zipRead(voidpf opaque, voidpf, void* buf, uLong size)
 {
+	// The reader treats any short read as the end of the data, but streams
+	// may hand out fewer bytes than asked before their end: gather until
+	// the count is filled or the stream ends.
 	auto src = static_cast<ZipFileInfoZip::Source*>(opaque);
 	int want = static_cast<int>(size > INT_MAX ? INT_MAX : size);
-	int n = std::max(src->read(buf, want), 0);
+	char* p = static_cast<char*>(buf);
+	int n = 0;
+	while (n < want)
+	{
+		int got = src->read(p + n, want - n);
+		if (got <= 0)
+			break;
+		n += std::min(got, want - n);
+	}
 	src->shortRead = src->error || n < want;
 	return static_cast<uLong>(n);
 }

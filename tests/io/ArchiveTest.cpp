@@ -6,8 +6,10 @@
 #include <io/ByteArrayInputStream.h>
 #include <io/IOException.h>
 #include <io/ZipFileInputStream.h>
+#include <io/detail/ArchiveSource.h>
 #include <io/std/FileInputStream.h>
 #include <lang/Exception.h>
+#include <climits>
 #include <locale.h>
 #include <minizip/zip.h>
 #include <map>
@@ -132,6 +134,15 @@ private:
 	int m_limit;
 };
 
+/** A memory stream that hands out at most 7 bytes per read, as a pipe or a decoding stream may. */
+class TrickleStream : public io::ByteArrayInputStream
+{
+public:
+	explicit TrickleStream(std::string const& s) : io::ByteArrayInputStream(s.data(), static_cast<int>(s.size())) {}
+
+	int read(void* data, int count) override { return ByteArrayInputStream::read(data, std::min(count, 7)); }
+};
+
 class Archive : public ::testing::TestWithParam<io::ZipFileInputStream::FileFormat>
 {
 protected:
@@ -183,6 +194,20 @@ TEST_P(Archive, readsFromAFile)
 		}
 	}
 	EXPECT_EQ(1, found);
+}
+
+TEST_P(Archive, readsFromAStreamOfShortReads)
+{
+	TrickleStream in(fixture());
+	io::ZipFileInputStream zip(in, GetParam());
+	ASSERT_EQ(4, zip.size());
+	for (int i = 0; i < zip.size(); ++i)
+	{
+		if (zip.getEntryName(i) == "dir/b.bin")
+		{
+			EXPECT_TRUE(fixtureFiles()[2].data == contents(zip.getEntryStream(i)));
+		}
+	}
 }
 
 TEST_P(Archive, rejectsWhatIsNotAnArchive)
@@ -265,3 +290,32 @@ TEST_P(Archive, damagedArchivesReadCorrectlyOrThrow)
 
 INSTANTIATE_TEST_SUITE_P(Formats, Archive, ::testing::Values(io::ZipFileInputStream::ZIPFORMAT_7Z, io::ZipFileInputStream::ZIPFORMAT_ZIP),
                          [](auto const& info) { return info.param == io::ZipFileInputStream::ZIPFORMAT_7Z ? "SevenZip" : "Zip"; });
+
+TEST(ArchiveSource, seeksFromArchiveDataStayInside)
+{
+	// Offsets come from the archive and may be anything, far beyond the
+	// range of a sum with the position.
+	struct Case
+	{
+		long long offset;
+		int origin;
+		bool ok;
+		long long position;
+	};
+	const Case cases[] = {
+		{4, 0, true, 4},           {LLONG_MAX, 1, false, 4}, {LLONG_MIN, 1, false, 4}, {-4, 1, true, 0},
+		{LLONG_MIN, 2, false, 0},  {-10, 2, true, 0},        {1, 2, false, 0},         {0, 2, true, 10},
+		{-11, 1, false, 10},       {-1, 0, false, 10},       {3, 7, false, 10},
+	};
+	std::string data(10, 'x');
+	io::ByteArrayInputStream in(data.data(), 10);
+	io::detail::ArchiveSource src;
+	src.stream = &in;
+	src.size = 10;
+	for (Case const& c : cases)
+	{
+		EXPECT_EQ(c.ok, src.seek(c.offset, c.origin)) << c.offset << " from " << c.origin;
+		EXPECT_EQ(c.position, src.position) << c.offset << " from " << c.origin;
+		EXPECT_EQ(10 - c.position, in.available());
+	}
+}

@@ -129,6 +129,7 @@ TEST_F(Folders, bundleNamesAndFileStream)
 	EXPECT_EQ("Failed to open ... " + deep.substr(deep.size() - 124) + " with errno 2",
 	          ioMessage([&] { io::FileInputStream in(deep); }));
 	EXPECT_EQ("Failed to open " + (docs / "none") + " with errno 2", ioMessage([] { io::AppDataInputStream("none"); }));
+	EXPECT_EQ("Failed to open " + (bundle / "levels") + " with errno 21", ioMessage([] { io::BundleInputStream("levels"); }));
 }
 
 TEST_F(Folders, appDataSaveReplacesOnlyOnSuccess)

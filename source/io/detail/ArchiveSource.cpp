@@ -28,16 +28,19 @@ bool ArchiveSource::seek(long long offset, int origin)
 {
 	if (error)
 		return false;
-	long long target;
+	long long base;
 	switch (origin)
 	{
-	case 0: target = offset; break;
-	case 1: target = position + offset; break;
-	case 2: target = size + offset; break;
+	case 0: base = 0; break;
+	case 1: base = position; break;
+	case 2: base = size; break;
 	default: return false;
 	}
-	if (target < 0 || target > size)
+	// The offset comes from archive data and may be anything: compare it
+	// with the room on either side of base, so that no sum can overflow.
+	if (base < 0 || base > size || offset < -base || offset > size - base)
 		return false;
+	long long target = base + offset;
 	try
 	{
 		if (!stream->seek(static_cast<int>(target), InputStream::SEEK_BEGIN))

@@ -3,6 +3,7 @@
 #include <io/PathName.h>
 #include <lang/Format.h>
 #include <cerrno>
+#include <sys/stat.h>
 
 namespace io
 {
@@ -27,11 +28,18 @@ std::string constructPath(std::string const& base, std::string const& name)
 FILE* openFile(std::string const& path, char const* mode, char const* failure, std::string const& shown)
 {
 	FILE* file = fopen(path.c_str(), mode);
-	if (!file)
+	int error = file ? 0 : errno;
+	// A folder opens for reading but gives no bytes, only errors (or a
+	// bogus size): refuse it here as writing does.
+	struct stat st;
+	if (file && fstat(fileno(file), &st) == 0 && S_ISDIR(st.st_mode))
 	{
-		int const error = errno;
-		lang::throwError(IOException(lang::Format(failure, shown, error)));
+		fclose(file);
+		file = nullptr;
+		error = EISDIR;
 	}
+	if (!file)
+		lang::throwError(IOException(lang::Format(failure, shown, error)));
 	return file;
 }
 

@@ -15,7 +15,7 @@ std::string shortPath(std::string const& path);
 std::string constructPath(std::string const& base, std::string const& name);
 
 /**
- * Opens path with the fopen mode.
+ * Opens path with the fopen mode; a folder fails with errno EISDIR.
  * @param failure Message pattern of the failure: {0} is shown, {1} errno.
  * @exception IOException When the file cannot be opened.
  */

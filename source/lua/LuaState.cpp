@@ -28,10 +28,7 @@ constexpr int MAX_STACK_FRAMES = 10;
 // Size of the read buffer of the chunk reader.
 constexpr int CHUNK_BUFFER_SIZE = 2048;
 
-// Registry key of the message handler (the address is the key).
-char const s_handlerKey = 0;
-
-// True when the exception being handled is the interpreter's own error.
+// The standard allocator of the interpreter.
 void* allocate(void*, void* ptr, size_t, size_t nsize)
 {
 	if (nsize == 0)
@@ -42,6 +39,7 @@ void* allocate(void*, void* ptr, size_t, size_t nsize)
 	return std::realloc(ptr, nsize);
 }
 
+// True when the exception being handled is the interpreter's own error.
 bool isLuaError()
 {
 	std::type_info const* t = abi::__cxa_current_exception_type();
@@ -85,7 +83,8 @@ std::string stackTrace(lua_State* lua, int firstLevel)
 		if (frames == 0)
 			text += "\nCall stack:\n";
 		char buf[512];
-		std::snprintf(buf, sizeof(buf), "%s(%i)\n", ar.source ? ar.source : "?", ar.currentline);
+		// A long source name is cut so that the line number and the line break stay.
+		std::snprintf(buf, sizeof(buf), "%.480s(%i)\n", ar.source ? ar.source : "?", ar.currentline);
 		text += buf;
 		++frames;
 	}
@@ -185,6 +184,20 @@ struct ChunkReader
 
 } // namespace
 
+// The libraries opened in every state, in this order (the debug library is
+// left closed), ended by a null pair.
+extern luaL_Reg const libsToOpen[];
+luaL_Reg const libsToOpen[] = {
+	{"", luaopen_base},
+	{LUA_LOADLIBNAME, luaopen_package},
+	{LUA_TABLIBNAME, luaopen_table},
+	{LUA_IOLIBNAME, luaopen_io},
+	{LUA_OSLIBNAME, luaopen_os},
+	{LUA_STRLIBNAME, luaopen_string},
+	{LUA_MATHLIBNAME, luaopen_math},
+	{nullptr, nullptr},
+};
+
 LuaState::LuaState() : m_lua(nullptr), m_handlerRef(LUA_NOREF)
 {
 	// The standard allocator; its user data is this state, which is how a
@@ -195,16 +208,6 @@ LuaState::LuaState() : m_lua(nullptr), m_handlerRef(LUA_NOREF)
 	m_lua = lua;
 	lua_atpanic(lua, handleError);
 
-	static luaL_Reg const libsToOpen[] = {
-		{"", luaopen_base},
-		{LUA_LOADLIBNAME, luaopen_package},
-		{LUA_TABLIBNAME, luaopen_table},
-		{LUA_IOLIBNAME, luaopen_io},
-		{LUA_OSLIBNAME, luaopen_os},
-		{LUA_STRLIBNAME, luaopen_string},
-		{LUA_MATHLIBNAME, luaopen_math},
-		{nullptr, nullptr},
-	};
 	bool ok = true;
 	for (luaL_Reg const* lib = libsToOpen; lib->func && ok; ++lib)
 	{
@@ -302,8 +305,7 @@ void LuaState::pop(int n)
 
 LuaState::Type LuaState::type(int index) const
 {
-	// Positive indices above the top read as absent inside the library.
-	if (index <= 0 && !validIndex(m_lua, index))
+	if (!validIndex(m_lua, index))
 		return TYPE_INVALID;
 	return static_cast<Type>(lua_type(m_lua, index));
 }
@@ -647,12 +649,20 @@ int LuaState::invokeBody(lua_State* lua, int (*body)(lua_State*, LuaState*, LuaF
 	LuaFunctor functor;
 	getDispatchData(lua, &state, &functor);
 	assert(state);
+
+	// The body works on the stack of the thread that called it: a coroutine
+	// has a stack of its own, apart from the main thread's.
+	lua_State* outer = state->m_lua;
+	state->m_lua = lua;
 	try
 	{
-		return body(lua, state, functor);
+		int results = body(lua, state, functor);
+		state->m_lua = outer;
+		return results;
 	}
 	catch (...)
 	{
+		state->m_lua = outer;
 		if (isLuaError())
 			throw;
 		state->keepPending();

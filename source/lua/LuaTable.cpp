@@ -22,6 +22,12 @@ namespace
 // Stack slots a walk or writer level needs: key, value and one spare.
 constexpr int LEVEL_STACK = 4;
 
+// Reference of a handle that refers to no table.
+constexpr int NO_REF = -1;
+
+// Largest piece handed to an output stream at once.
+constexpr size_t WRITE_PIECE = 1 << 20;
+
 void ensureStack(lua_State* lua, int n)
 {
 	if (!lua_checkstack(lua, n))
@@ -207,6 +213,13 @@ void appendQuoted(std::string& text, char const* s, size_t len)
 	text += '"';
 }
 
+// Hands the text to the stream in pieces whose size fits an int.
+void writeText(io::OutputStream& out, std::string const& text)
+{
+	for (size_t at = 0; at < text.size(); at += WRITE_PIECE)
+		out.write(text.data() + at, static_cast<int>(std::min(WRITE_PIECE, text.size() - at)));
+}
+
 bool isWritableKey(int type)
 {
 	return type == LUA_TBOOLEAN || type == LUA_TNUMBER || type == LUA_TSTRING;
@@ -329,9 +342,9 @@ void appendContents(lua_State* lua, std::string& text, int table, int indent, bo
 
 } // namespace
 
-LuaTable::LuaTable() : m_luastate(nullptr), m_ref(LUA_NOREF) {}
+LuaTable::LuaTable() : m_luastate(nullptr), m_ref(NO_REF) {}
 
-LuaTable::LuaTable(LuaState* luastate) : m_luastate(luastate), m_ref(LUA_NOREF)
+LuaTable::LuaTable(LuaState* luastate) : m_luastate(luastate), m_ref(NO_REF)
 {
 	if (luastate)
 	{
@@ -342,7 +355,7 @@ LuaTable::LuaTable(LuaState* luastate) : m_luastate(luastate), m_ref(LUA_NOREF)
 	}
 }
 
-LuaTable::LuaTable(LuaTable const& other) : lang::Object(), m_luastate(other.m_luastate), m_ref(LUA_NOREF)
+LuaTable::LuaTable(LuaTable const& other) : lang::Object(), m_luastate(other.m_luastate), m_ref(NO_REF)
 {
 	if (other.m_luastate && other.m_ref >= 0)
 	{
@@ -368,7 +381,7 @@ LuaTable& LuaTable::operator=(LuaTable const& other)
 	else
 	{
 		m_luastate = nullptr;
-		m_ref = LUA_NOREF;
+		m_ref = NO_REF;
 	}
 	if (oldState && oldRef >= 0)
 		luaL_unref(LuaAccess::get(oldState), LUA_REGISTRYINDEX, oldRef);
@@ -742,8 +755,7 @@ void LuaTable::write(io::OutputStream& out, int indent, bool nested) const
 		else
 			text += "\n";
 	}
-	if (!text.empty())
-		out.write(text.data(), static_cast<int>(text.size()));
+	writeText(out, text);
 }
 
 void LuaTable::writeValue(io::OutputStream& out, int index, int indent) const
@@ -761,7 +773,7 @@ void LuaTable::writeValue(io::OutputStream& out, int index, int indent) const
 		else
 			appendValue(lua, text, index, indent, path);
 	}
-	out.write(text.data(), static_cast<int>(text.size()));
+	writeText(out, text);
 }
 
 void LuaTable::read(io::InputStream& in)

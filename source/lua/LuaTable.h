@@ -214,6 +214,7 @@ public:
 
 protected:
 	LuaState* m_luastate;
+	/** Registry reference of the table; -1 when the handle refers to no table. */
 	int m_ref;
 
 private:

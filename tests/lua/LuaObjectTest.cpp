@@ -195,6 +195,20 @@ TEST_F(LuaObjectTest, ThousandFailuresLeaveTheInterpreterUsable)
 	EXPECT_EQ(top, lua.top());
 }
 
+TEST_F(LuaObjectTest, BoundCallsInsideCoroutinesUseTheCoroutineStack)
+{
+	int top = lua.top();
+	run("co = coroutine.wrap(function(a) local r = obj.add('abc', a); coroutine.yield(r); return obj.twice(r) end)\n"
+		"r1 = co(1.5); r2 = co()\n"
+		"ok, msg = coroutine.resume(coroutine.create(function() obj.add('a', 'b') end))");
+	EXPECT_EQ(4.5f, lua.globals().getNumber("r1"));
+	EXPECT_EQ(9.f, lua.globals().getNumber("r2"));
+	EXPECT_FALSE(lua.globals().getBoolean("ok"));
+	EXPECT_EQ(0u, lua.globals().getString("msg").find("Excepted type NUMBER at stack position 2 but found STRING\nCall stack:\ntest(3)\n"))
+		<< lua.globals().getString("msg");
+	EXPECT_EQ(top, lua.top());
+}
+
 TEST_F(LuaObjectTest, ObjectTableHoldsItselfAndTheGlobals)
 {
 	EXPECT_FALSE(host.isNil(0));

@@ -119,6 +119,22 @@ TEST_F(LuaFixture, CallStackListsAtMostTenFrames)
 	EXPECT_EQ("(end)\n", msg.substr(msg.size() - 6));
 }
 
+TEST_F(LuaFixture, LongChunkNamesAreCutInTheCallStack)
+{
+	std::string name(600, 'n');
+	std::string code = "error('long')";
+	io::ByteArrayInputStream in(code.data(), static_cast<int>(code.size()));
+	try
+	{
+		lua.compile(in, name, nullptr);
+		FAIL() << "no exception";
+	}
+	catch (lua::LuaException const& e)
+	{
+		EXPECT_EQ("long\nCall stack:\n" + name.substr(0, 480) + "(1)\n(end)\n", e.getMessage().format());
+	}
+}
+
 TEST_F(LuaFixture, LibrariesAreOpenedWithoutDebugOrCModules)
 {
 	run("r = tostring(debug) .. ',' .. tostring(package.loadlib) .. ',' .. #package.loaders .. ','"

@@ -105,6 +105,7 @@ void walk(LuaState* state, lua_State* lua, LuaTableVisitor& visitor, int table, 
 	{
 		char const* key = nullptr;
 		int index = 0;
+		char numberKey[32];
 		if (lua_type(lua, -2) == LUA_TSTRING)
 		{
 			size_t len = 0;
@@ -118,7 +119,15 @@ void walk(LuaState* state, lua_State* lua, LuaTableVisitor& visitor, int table, 
 		else
 		{
 			state->checkType(-2, LuaState::TYPE_NUMBER);
-			index = LuaNumber::toInt(lua_tonumber(lua, -2));
+			double const n = lua_tonumber(lua, -2);
+			index = LuaNumber::toInt(n);
+			if (static_cast<double>(index) != n)
+			{
+				// A number key that is no int index is reported by its text,
+				// so that it neither collides with an index nor gets lost.
+				std::snprintf(numberKey, sizeof(numberKey), LUA_NUMBER_FMT, n);
+				key = numberKey;
+			}
 		}
 
 		switch (lua_type(lua, -1))

@@ -10,6 +10,7 @@
 #include <io/std/FileOutputStream.h>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 #include <vector>
 
 using gr::gles1::GL_State;
@@ -79,6 +80,49 @@ TEST_F(ContextTest, LinesHaveTheirWidth)
 	m_ctx->drawLine2D(0xFFFFFFFF, 0, 20, W, 20, 3);
 	m_ctx->flush();
 	EXPECT_EQ(6, litRows(64));
+}
+
+TEST_F(ContextTest, ShapesAreCulledAtTheSurfaceEdges)
+{
+	// Normalised x = 2 x / W - 1: a shape is kept while its right edge
+	// reaches -1 and its left edge stays below 1 (likewise for y).
+	struct Case
+	{
+		int x, y, w, h;
+		int vertices;
+	};
+	Case const cases[] = {
+		{-30, 10, 20, 10, 0}, // entirely left
+		{-30, 10, 30, 10, 6}, // right edge exactly at -1
+		{W, 10, 10, 10, 0}, // left edge exactly at 1
+		{W - 1, 10, 10, 10, 6},
+		{10, -10, 10, 10, 0}, // bottom edge exactly at the top (y 1)
+	};
+	for (Case const& c : cases)
+	{
+		SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
+		m_ctx->fillRect2D(0xFFFFFFFF, c.x, c.y, c.w, c.h);
+		EXPECT_EQ(c.vertices, m_ctx->getBatcher().pendingVertices());
+		m_ctx->getBatcher().reset();
+	}
+
+	// A circle partly on screen goes whole: 16 quads of 2 triangles.
+	m_ctx->fillCircle2D(0xFFFFFFFF, 0, 0, 20);
+	EXPECT_EQ(16 * 6, m_ctx->getBatcher().pendingVertices());
+	m_ctx->getBatcher().reset();
+
+	// Widths 0 and 1 draw 1 pixel; an absurd width still draws.
+	for (int width : {0, 1, std::numeric_limits<int>::max()})
+	{
+		SCOPED_TRACE(width);
+		clearTo(0xFF000000);
+		m_ctx->drawLine2D(0xFFFFFFFF, 0, 20, W / 2, 20, width);
+		m_ctx->flush();
+		if (width <= 1)
+			EXPECT_EQ(1, litRows(32));
+		else
+			EXPECT_LE(1, litRows(32));
+	}
 }
 
 TEST_F(ContextTest, ClearStaysInsideTheClipRectangle)
@@ -271,6 +315,24 @@ TEST_F(ContextTest, ShadowedTexturesSurviveHibernation)
 	image->draw(m_ctx, 0.f, 0.f, 0, 0, 4, 4, 32.f, 32.f);
 	m_ctx->flush();
 	EXPECT_EQ(GREEN, pixel(16, 16));
+}
+
+TEST_F(ContextTest, HibernationDoesNothingWithoutShadowing)
+{
+	lang::Ptr<gr::Texture> t = m_ctx->createTexture(4, 4, 0, gr::SurfaceFormat::SURFACE_A8B8G8R8, 0);
+	m_ctx->hibernateContext();
+	EXPECT_NE(0u, static_cast<gr::gles1::GL_Texture*>(t.ptr())->glTextureName());
+	m_ctx->resumeContext();
+	EXPECT_TRUE(m_ctx->textureShadowing().textures().empty());
+}
+
+TEST_F(ContextTest, BadImageDataRaisesAndCreatesNothing)
+{
+	unsigned char const junk[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R', 0xff, 0xff};
+	m_ctx->statistics.reset();
+	io::ByteArrayInputStream in(junk, int(sizeof(junk)));
+	EXPECT_ANY_THROW(m_ctx->createImage(in, "broken.png"));
+	EXPECT_EQ(0, m_ctx->statistics.counters[gr::Context::Statistics::COUNTER_IMAGES]);
 }
 
 TEST_F(ContextTest, TexturesLoadFromTheBundleAndAreCounted)

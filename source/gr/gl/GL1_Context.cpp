@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -31,6 +32,9 @@ namespace
 
 const int CLIP_UNSET = 32000;
 
+// Upper bound of a 2D line width in pixels (far beyond what any GL draws).
+const int MAX_LINE_WIDTH = 1 << 20;
+
 bool swapsSides(Context::OrientationType orientation)
 {
 	return orientation == Context::ORIENTATION_1 || orientation == Context::ORIENTATION_3;
@@ -39,6 +43,13 @@ bool swapsSides(Context::OrientationType orientation)
 int roundUp32(int n)
 {
 	return (n + 31) / 32 * 32;
+}
+
+// Adds a byte count to a statistics counter; the counter wraps instead of
+// overflowing when huge surfaces pile up within one frame.
+void addBytes(int& counter, std::int64_t bytes)
+{
+	counter = int(unsigned(counter) + unsigned(bytes));
 }
 
 // An A8R8G8B8 colour word as floats r, g, b, a in 0..1.
@@ -57,7 +68,7 @@ float circleStep()
 
 // The pixels of an image file, read level by level into a texture or image.
 template <class Target>
-void uploadLevels(img::ImageReader& reader, Target* target, SurfaceFormat const& format, int* bytesCounter)
+void uploadLevels(img::ImageReader& reader, Target* target, SurfaceFormat const& format, int& bytesCounter)
 {
 	int const levels = reader.mipLevels();
 	for (int level = 0; level < levels; ++level)
@@ -69,7 +80,7 @@ void uploadLevels(img::ImageReader& reader, Target* target, SurfaceFormat const&
 		reader.readSurface(buffer.data(), pitch, w, h, format, nullptr, SurfaceFormat());
 		target->blt(0, 0, buffer.data(), pitch, level, w, h, format);
 		if (level > 0)
-			*bytesCounter += int(format.getMemoryUsage(w, h));
+			addBytes(bytesCounter, format.getMemoryUsage(w, h));
 	}
 }
 
@@ -158,7 +169,7 @@ Texture* GL_Context::createTexture(int width, int height, int mipLevels, Surface
 	SurfaceFormat const compatible = convertToCompatibleSurfaceFormat(*this, format);
 	GL_Texture* texture = new GL_Texture(this, width, height, mipLevels, compatible, flags);
 	statistics.counters[Statistics::COUNTER_TEXTURES] += 1;
-	statistics.counters[Statistics::COUNTER_TEXTUREBYTES] += int(texture->format().getMemoryUsage(width, height));
+	addBytes(statistics.counters[Statistics::COUNTER_TEXTUREBYTES], texture->format().getMemoryUsage(width, height));
 	return texture;
 }
 
@@ -173,7 +184,7 @@ Texture* GL_Context::createTexture(std::string const& filename)
 		SurfaceFormat const format = texture->format();
 		lang::Debug::printf("Loading texture %s: %dx%d %s (as %s) mips: %d\n", filename.c_str(), reader.surfaceWidth(),
 			reader.surfaceHeight(), reader.format().toString(), format.toString(), reader.mipLevels() - 1);
-		uploadLevels(reader, texture, format, &statistics.counters[Statistics::COUNTER_TEXTUREBYTES]);
+		uploadLevels(reader, texture, format, statistics.counters[Statistics::COUNTER_TEXTUREBYTES]);
 	}
 	catch (...)
 	{
@@ -193,7 +204,7 @@ Image* GL_Context::createImage(int width, int height, int mipLevels, SurfaceForm
 	SurfaceFormat const compatible = convertToCompatibleSurfaceFormat(*this, format);
 	GL_Image* image = new GL_Image(this, width, height, mipLevels, compatible, usage);
 	statistics.counters[Statistics::COUNTER_IMAGES] += 1;
-	statistics.counters[Statistics::COUNTER_IMAGEBYTES] += int(image->format().getMemoryUsage(width, height));
+	addBytes(statistics.counters[Statistics::COUNTER_IMAGEBYTES], image->format().getMemoryUsage(width, height));
 	return image;
 }
 
@@ -210,7 +221,7 @@ Image* GL_Context::createImage(io::InputStream& in, std::string const& name)
 		lang::Debug::printf("Loading image %s: %dx%d %s (as %dx%d %s) mips: %d\n", name.c_str(), reader.surfaceWidth(),
 			reader.surfaceHeight(), reader.format().toString(), texture->width(), texture->height(), format.toString(),
 			reader.mipLevels() - 1);
-		uploadLevels(reader, image, format, &statistics.counters[Statistics::COUNTER_IMAGEBYTES]);
+		uploadLevels(reader, image, format, statistics.counters[Statistics::COUNTER_IMAGEBYTES]);
 	}
 	catch (...)
 	{
@@ -291,9 +302,13 @@ void GL_Context::drawLine2D(unsigned color, int x0, int y0, int x1, int y1, int 
 	float const ux = dx / len;
 	float const uy = dy / len;
 	RenderState2D const& rs = m_renderState2D;
-	int w = int(float(width) * (rs.scale.x * uy * uy + rs.scale.y * ux * ux));
-	if (w < 2)
-		w = 1;
+	// Truncated toward zero; widths below 2 (and a width that is not a
+	// number) draw 1 pixel wide, absurdly large ones are capped rather than
+	// overflowing the integer.
+	float const scaled = float(width) * (rs.scale.x * uy * uy + rs.scale.y * ux * ux);
+	int w = 1;
+	if (scaled >= 2.f)
+		w = scaled < float(MAX_LINE_WIDTH) ? int(scaled) : MAX_LINE_WIDTH;
 	submitShape(GL_RenderBatcher::TYPE_LINES, color, positions, 2, w);
 }
 

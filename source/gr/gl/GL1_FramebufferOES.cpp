@@ -1,15 +1,22 @@
 // Frame and render buffer objects of OpenGL ES 1.1 (the OES forms). The
 // ES 1.1 library of this platform does not export these entry points; the
-// driver gives them only through eglGetProcAddress. This file defines them
-// with their usual names, so that the back end calls them like any other GL
-// function: each looks its driver entry up once and forwards to it. A
-// missing entry point is fatal, like a GL error.
+// driver gives them only through eglGetProcAddress. The build renames every
+// use of their usual names to names of this back end's own (see
+// gles1.cmake), so the functions below are defined under those names and
+// never stand in for, or clash with, a GL library's exports; the back end
+// still writes the usual names. Each looks its driver entry up once (by the
+// usual name) and forwards to it. A missing entry point is fatal, like a GL
+// error.
 
 #include <EGL/egl.h>
 #include <GLES/gl.h>
 #include <GLES/glext.h>
 #include <cstdio>
 #include <cstdlib>
+
+#if !defined(glBindFramebufferOES)
+#error "the build must rename the OES frame buffer entry points (see gles1.cmake)"
+#endif
 
 namespace
 {

@@ -1,8 +1,11 @@
 #include "RenderFixture.h"
 #include <gr/Shader.h>
 #include <gr/gl/GL2_State.h>
+#include <gr/GraphicsException.h>
+#include <io/ByteArrayInputStream.h>
 #include <io/std/BundleInputStream.h>
 #include <io/IOException.h>
+#include <algorithm>
 #include <functional>
 #include <numbers>
 
@@ -162,6 +165,58 @@ TEST_F(BatcherTest, ImagesLoadFromFilesWithTheirSize)
 	lang::Ptr<gr::Texture> texture = ctx().createTexture("images/sprite.png");
 	EXPECT_EQ("images/sprite.png", texture->getName());
 	EXPECT_THROW(ctx().createTexture("images/missing.png"), io::IOException);
+}
+
+TEST_F(BatcherTest, FileMipChainMustFitTheImage)
+{
+	// A 4 x 4 A8B8G8R8 file in the old PVR layout: a 52-byte header, then
+	// every level, each half the size of the one before (at least 1 x 1).
+	auto pvr = [](unsigned extraMips) {
+		std::vector<unsigned char> bytes(52);
+		auto put = [&bytes](int at, unsigned v) {
+			for (int k = 0; k < 4; ++k)
+				bytes[std::size_t(at + k)] = (unsigned char)(v >> (8 * k));
+		};
+		put(0, 52);
+		put(4, 4);
+		put(8, 4);
+		put(12, extraMips);
+		put(16, 0x12);
+		put(24, 32);
+		put(48, 1);
+		for (unsigned m = 0; m <= extraMips; ++m)
+		{
+			int const side = std::max(4 >> m, 1);
+			bytes.resize(bytes.size() + std::size_t(side * side * 4), 0x80);
+		}
+		return bytes;
+	};
+	struct Case
+	{
+		unsigned extraMips;
+		bool loads;
+	} const cases[] = {{2, true}, {3, false}, {31, false}};
+	for (Case const& c : cases)
+	{
+		SCOPED_TRACE(c.extraMips);
+		std::vector<unsigned char> const bytes = pvr(c.extraMips);
+		lang::Ptr<io::InputStream> in = new io::ByteArrayInputStream(bytes.data(), int(bytes.size()));
+		if (c.loads)
+		{
+			lang::Ptr<gr::Image> image = ctx().createImage(*in, "chain.pvr");
+			EXPECT_EQ(4, image->width());
+			continue;
+		}
+		try
+		{
+			lang::Ptr<gr::Image> image = ctx().createImage(*in, "chain.pvr");
+			ADD_FAILURE() << "no exception";
+		}
+		catch (gr::GraphicsException const& e)
+		{
+			EXPECT_NE(std::string::npos, e.getMessage().format().find("chain.pvr"));
+		}
+	}
 }
 
 TEST_F(BatcherTest, ShadowedImagesSurviveHibernateAndResume)

@@ -27,6 +27,9 @@ namespace gles2
 namespace
 {
 
+// Far beyond the widest line any GL draws.
+float const MAX_LINE_WIDTH = 65536.f;
+
 int roundUp32(int n)
 {
 	return (n + 31) / 32 * 32;
@@ -36,6 +39,18 @@ int roundUp32(int n)
 math::float4 colorBytes(unsigned color)
 {
 	return math::float4(float((color >> 16) & 255), float((color >> 8) & 255), float(color & 255), float((color >> 24) & 255));
+}
+
+// A file's mip chain must fit below its base level: more levels than the
+// texture can hold would be a broken precondition of the texture.
+void checkMipLevels(img::ImageReader const& reader, std::string const& name)
+{
+	int const levels = reader.mipLevels();
+	int const w = reader.surfaceWidth();
+	int const h = reader.surfaceHeight();
+	if (levels < 1 || levels - 1 > GL_fullMipCount(w, h))
+		lang::throwError(GraphicsException(lang::Format("Invalid mip level count {0} for a {1}x{2} image in {3}",
+			double(levels), double(w), double(h), name)));
 }
 
 // Reads every mip level of an image file into target (a texture or an
@@ -142,6 +157,7 @@ Texture* GL_Context::createTexture(std::string const& filename)
 {
 	lang::Ptr<io::InputStream> in = new io::BundleInputStream(filename);
 	lang::Ptr<img::ImageReader> reader = new img::ImageReader(in, io::guessFileFormat(filename));
+	checkMipLevels(*reader, filename);
 	int const w = reader->surfaceWidth();
 	int const h = reader->surfaceHeight();
 	int const mips = reader->mipLevels() - 1;
@@ -173,6 +189,7 @@ Image* GL_Context::createImage(io::InputStream& in, std::string const& name)
 {
 	lang::Ptr<io::InputStream> source = new io::InputStream(in);
 	lang::Ptr<img::ImageReader> reader = new img::ImageReader(source, io::guessFileFormat(name));
+	checkMipLevels(*reader, name);
 	int const w = reader->surfaceWidth();
 	int const h = reader->surfaceHeight();
 	int const mips = reader->mipLevels() - 1;
@@ -247,8 +264,8 @@ void GL_Context::drawLine2D(unsigned color, int x0, int y0, int x1, int y1, int 
 {
 	if (x0 == x1 && y0 == y1)
 		return;
-	float const dx = float(x1 - x0);
-	float const dy = float(y1 - y0);
+	float const dx = float(x1) - float(x0);
+	float const dy = float(y1) - float(y0);
 	math::float3 p[2];
 	transform2D(float(x0), float(y0), 0.f, 0.f, &p[0]);
 	transform2D(float(x0), float(y0), dx, dy, &p[1]);
@@ -256,7 +273,10 @@ void GL_Context::drawLine2D(unsigned color, int x0, int y0, int x1, int y1, int 
 	float const nx = dx / len;
 	float const ny = dy / len;
 	math::float2 const& s = m_renderState2D.scale;
-	int const drawn = std::max(int(std::trunc(float(width) * s.x * ny * ny + float(width) * s.y * nx * nx)), 1);
+	// At least 1 pixel; widths beyond any GL line width (or not a number)
+	// are capped before they become an int.
+	float const w = std::trunc(float(width) * s.x * ny * ny + float(width) * s.y * nx * nx);
+	int const drawn = w >= 1.f ? (w < MAX_LINE_WIDTH ? int(w) : int(MAX_LINE_WIDTH)) : 1;
 	submitShape(GL_RenderBatcher::TYPE_LINES, color, p, 2, drawn);
 }
 

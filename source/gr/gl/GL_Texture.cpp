@@ -86,19 +86,6 @@ bool isPVRTC(SurfaceFormat const& f)
 	return f.type() >= SurfaceFormat::SURFACE_RGB_PVRTC_GL_2BPP && f.type() <= SurfaceFormat::SURFACE_RGBA_PVRTC_GL_4BPP;
 }
 
-// Levels below the base level of a full chain for the larger side.
-int fullMipCount(int width, int height)
-{
-	int size = std::max(width, height);
-	int count = 0;
-	while (size >= 2)
-	{
-		size >>= 1;
-		++count;
-	}
-	return count;
-}
-
 GLint getInteger(GLenum pname)
 {
 	GLint v[4] = {};
@@ -120,6 +107,18 @@ void unbindActiveTexture()
 }
 
 } // namespace
+
+int GL_fullMipCount(int width, int height)
+{
+	int size = std::max(width, height);
+	int count = 0;
+	while (size >= 2)
+	{
+		size >>= 1;
+		++count;
+	}
+	return count;
+}
 
 bool GL_isExtensionInList(char const* list, char const* name)
 {
@@ -298,7 +297,7 @@ void GL_Texture::allocate(GL_TextureHost* host, int width, int height, int mipCo
 	m_usage = usage;
 
 	bool const renderTarget = isRenderTarget();
-	int const fullMips = fullMipCount(width, height);
+	int const fullMips = GL_fullMipCount(width, height);
 	assert(mipCount >= 0 && mipCount <= fullMips && "mipcount >= 0 && mipcount <= fullMips");
 	assert(width > 0 && height > 0);
 
@@ -572,8 +571,9 @@ void GL_TextureShadowing::hibernate()
 	if (!m_enabled)
 		return;
 	// Issue the unbinds whatever the shadow believes: it may not match the
-	// context that is about to go.
-	for (int unit = GL_State::TEXTURE_UNITS - 1; unit >= 0; --unit)
+	// context that is about to go. Units the GL lacks are left alone.
+	int const units = std::min(getInteger(MAX_TEXTURE_UNITS_QUERY), int(GL_State::TEXTURE_UNITS));
+	for (int unit = units - 1; unit >= 0; --unit)
 	{
 		glActiveTexture(GL_TEXTURE0 + unit);
 		GL_CHECK();

@@ -226,6 +226,13 @@ SurfaceFormat convertToCompatibleSurfaceFormat(GL_TextureHost const& host, Surfa
 SurfaceFormat convertToCompatibleSurfaceFormat(SurfaceFormat const& format);
 
 /**
+ * Levels below the base level of a full mip chain for a width x height
+ * texture: how often the larger side can be halved while it is 2 or more
+ * (1 gives 0, 2 and 3 give 1, 1024 gives 10).
+ */
+int GL_fullMipCount(int width, int height);
+
+/**
  * True when name appears in the blank-separated list as a whole word.
  * An empty name or one containing a blank never matches.
  */

@@ -87,18 +87,23 @@ TEST_F(EffectParserTest, ErrorsNameTheConstructAndItsLine)
 		{"technique T {\n #define X\n pass P {\n #define Y\n VertexShader = v.vsh;\n PixelShader = f.fsh;\n }\n"
 		 " #ifdef Y\n pass Q {\n #endif\n #ifdef X\n oops\n #endif\n}",
 			"Line 12: Unexpected token 'oops', expecting 'pass'"},
-		{"#include v.vsh", "File : Malformed #include!"},
-		{"#include \"v.vsh\n\"", "File : Malformed #include!"},
+		{"#include v.vsh", "File fx/e.fx: Malformed #include!"},
+		{"#include \"v.vsh\n\"", "File fx/e.fx: Malformed #include!"},
 		{"#include \"a.fxh\"\n#include \"a.fxh\"", "File fx/e.fx contains cyclic dependencies (a.fxh) which are not supported!"},
 		{"#include \"e.fx\"", "File fx/e.fx contains cyclic dependencies (e.fx) which are not supported!"},
 		{"#include \"b.fxh\"", "File fx/e.fx contains cyclic dependencies (b.fxh) which are not supported!"},
-		// The message names the file included last.
+		// The message names the file the bad directive stands in.
 		{"#include \"a.fxh\"\n#include \"bad.fxh\"", "File bad.fxh: Malformed #include!"},
+		{"#include \"a.fxh\"\n#include a.fxh", "File fx/e.fx: Malformed #include!"},
+		{"#include \"n.fxh\"\npriority = 1;", "File n.fxh: Malformed #include!"},
+		{"technique T { pass P { VertexShader = w.vsh; } }", "File fx/w.vsh: Malformed #include!"},
 	};
 	m_bundle.write("fx/a.fxh", "priority = 5;");
 	m_bundle.write("fx/b.fxh", "#include \"c.fxh\"");
 	m_bundle.write("fx/c.fxh", "#include \"b.fxh\"");
 	m_bundle.write("fx/bad.fxh", "#include bad");
+	m_bundle.write("fx/n.fxh", "#include \"a.fxh\"\n// #include, but unquoted\n");
+	m_bundle.write("fx/w.vsh", "#include \"v.vsh\"\n#include <x>\n");
 	int const liveBefore = gltest::liveGLObjects();
 	for (Case const& c : cases)
 	{

@@ -380,3 +380,42 @@ TEST_F(ShaderProgramTest, BuiltIn2DEffectsBlendAsTheFixedFunctionTemplates)
 	s->beginPass(0);
 	s->endPass();
 }
+
+TEST_F(ShaderProgramTest, ValuesOfTheWrongKindAreNotUploaded)
+{
+	// The GLSL is data: a uniform declared with another type than the value
+	// the engine sets (or a plain matrix given a whole array) is left alone
+	// instead of raising a GL error.
+	m_bundle.write("fx/u.vsh",
+		"attribute vec4 DT_POSITION;\nuniform mat4 ONE;\nuniform mat4 TWO[2];\nuniform float BASEMAP;\n"
+		"void main() { gl_Position = ONE * TWO[1] * DT_POSITION * BASEMAP; }\n");
+	m_bundle.write("fx/u.fsh",
+		"precision mediump float;\nuniform vec4 ALPHA_FACTOR;\nuniform float V;\nuniform sampler2D M;\n"
+		"void main() { gl_FragColor = ALPHA_FACTOR + vec4(V) + texture2D(M, vec2(0.5)); }\n");
+	lang::Ptr<GL_Shader> s = load(effect("u.vsh", "u.fsh"));
+	lang::Ptr<gltest::SolidTexture> tex = new gltest::SolidTexture(255, 0, 0, 255);
+	math::float4x4 a(2.f), b(3.f), c(4.f);
+	math::float4x4* three[] = {&a, &b, &c};
+	s->setFloat("ALPHA_FACTOR", 1.f);
+	s->setVector("V", math::float4(1.f, 1.f, 1.f, 1.f));
+	s->setMatrix("M", a);
+	s->setTexture("BASEMAP", tex);
+	s->setMatrixArray("ONE", three, 3);
+	s->setMatrixArray("TWO", three, 3);
+	ASSERT_EQ(1, s->begin());
+	s->beginPass(0);
+	EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+
+	GL_Shader_Platform* p = program(s);
+	GLuint prog = p->getProgramObject();
+	GLfloat got[16] = {};
+	glGetUniformfv(prog, p->getUniformLocation("ALPHA_FACTOR"), got);
+	EXPECT_EQ(0.f, got[0]);
+	glGetUniformfv(prog, p->getUniformLocation("BASEMAP"), got);
+	EXPECT_EQ(0.f, got[0]);
+	glGetUniformfv(prog, p->getUniformLocation("ONE"), got);
+	EXPECT_EQ(2.f, got[0]) << "the first matrix of the list";
+	glGetUniformfv(prog, glGetUniformLocation(prog, "TWO[1]"), got);
+	EXPECT_EQ(3.f, got[0]);
+	s->endPass();
+}

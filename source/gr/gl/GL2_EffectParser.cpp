@@ -166,14 +166,42 @@ bool GL_EffectParser::findIncludeFilename(char const* text, std::string& name, c
 
 void GL_EffectParser::parseIncludes(std::vector<char>& text, std::string const& path)
 {
+	// Which file each stretch of the text came from, so that a malformed
+	// directive is reported with the file it stands in. Included stretches
+	// nest inside the ones they replaced a directive of; later entries are
+	// the inner ones.
+	struct Region
+	{
+		size_t begin;
+		size_t end;
+		std::string file;
+	};
+	std::vector<Region> regions;
+	regions.push_back(Region{0, text.size(), path});
+
 	std::vector<std::string> seen;
 	seen.push_back(io::PathName(path).filename());
 	std::string folder = folderOf(path);
 	std::string name;
 	char const* begin = nullptr;
 	char const* end = nullptr;
-	while (findIncludeFilename(text.data(), name, begin, end))
+	for (;;)
 	{
+		char const* next = std::strstr(text.data(), "#include");
+		if (!next)
+			break;
+		size_t at = size_t(next - text.data());
+		for (auto r = regions.rbegin(); r != regions.rend(); ++r)
+		{
+			if (r->begin <= at && at < r->end)
+			{
+				name = r->file;
+				break;
+			}
+		}
+		if (!findIncludeFilename(text.data(), name, begin, end))
+			break;
+
 		if (std::find(seen.begin(), seen.end(), name) != seen.end())
 			lang::throwError(GraphicsException(lang::Format("File {0} contains cyclic dependencies ({1}) which are not supported!", path, name)));
 		seen.push_back(name);
@@ -182,8 +210,20 @@ void GL_EffectParser::parseIncludes(std::vector<char>& text, std::string const& 
 		size_t to = size_t(end - text.data());
 		std::vector<char> included;
 		loadFileContent(io::PathName(folder, name).path(), included);
+		size_t length = included.size() - 1;
 		text.erase(text.begin() + from, text.begin() + to);
 		text.insert(text.begin() + from, included.begin(), included.end() - 1);
+
+		// Move the stretches behind the directive; a bound inside the
+		// removed directive lands after the inserted text.
+		size_t const removed = to - from;
+		auto moved = [&](size_t x) { return x <= from ? x : x >= to ? x - removed + length : from + length; };
+		for (Region& r : regions)
+		{
+			r.begin = moved(r.begin);
+			r.end = moved(r.end);
+		}
+		regions.push_back(Region{from, from + length, name});
 	}
 }
 

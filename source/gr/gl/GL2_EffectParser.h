@@ -48,13 +48,15 @@ public:
 
 	/**
 	 * Replaces every "#include "NAME"" of text by the named file (relative
-	 * to the folder of path). Each file may be included once.
+	 * to the folder of path). Each file may be included once. A malformed
+	 * directive is reported with the file it stands in.
 	 */
 	static void parseIncludes(std::vector<char>& text, std::string const& path);
 
 	/**
 	 * Finds the first "#include" of the NUL-terminated text.
-	 * @param name Receives the quoted file name.
+	 * @param name On entry the file the directive stands in (named in the
+	 *        error); receives the quoted file name.
 	 * @param begin Receives the start of the directive.
 	 * @param end Receives the end of its line (before the line terminator).
 	 * @return False when there is none.

@@ -226,6 +226,8 @@ void GL_Shader::beginPass(int pass)
 	assert(m_enabled && "m_enabled");
 	GL_Technique* technique = currentTechnique();
 	assert(technique && pass >= 0 && pass < technique->passes() && "pass index");
+	if (!m_enabled || !technique || pass < 0 || pass >= technique->passes())
+		return;
 	m_pass = technique->getPass(pass);
 	m_pass->begin();
 

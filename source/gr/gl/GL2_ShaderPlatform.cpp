@@ -5,6 +5,7 @@
 #include <gr/GraphicsException.h>
 #include <lang/Format.h>
 #include <GLES2/gl2.h>
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 
@@ -40,6 +41,12 @@ std::string infoLog(unsigned int object, bool program)
 		written = 0;
 	return std::string(buf.data(), written);
 }
+
+// Uniform types each kind of value may be uploaded to (zero-ended).
+unsigned int const FLOAT_TYPES[] = {GL_FLOAT, GL_BOOL, 0};
+unsigned int const VECTOR_TYPES[] = {GL_FLOAT_VEC4, GL_BOOL_VEC4, 0};
+unsigned int const MATRIX_TYPES[] = {GL_FLOAT_MAT4, 0};
+unsigned int const SAMPLER_TYPES[] = {GL_SAMPLER_2D, GL_SAMPLER_CUBE, GL_INT, GL_BOOL, 0};
 
 } // namespace
 
@@ -184,6 +191,8 @@ void GL_Shader_Platform::createShaderProgram(unsigned int vertex, unsigned int p
 		int location = glGetUniformLocation(program, name.c_str());
 		GL_CHECK();
 		m_uniforms.push_back(std::make_pair(location, name));
+		if (location != -1)
+			m_uniformTypes[location] = std::make_pair(unsigned(type), int(size));
 	}
 
 	m_program = program;
@@ -203,6 +212,19 @@ int GL_Shader_Platform::getUniformLocation(char const* name) const
 			return u.first;
 	}
 	return -1;
+}
+
+bool GL_Shader_Platform::hasType(int location, unsigned int const* types) const
+{
+	auto it = m_uniformTypes.find(location);
+	if (it == m_uniformTypes.end())
+		return false;
+	for (; *types; ++types)
+	{
+		if (*types == it->second.first)
+			return true;
+	}
+	return false;
 }
 
 void GL_Shader_Platform::begin()
@@ -230,7 +252,7 @@ void GL_Shader_Platform::setFloat(int location, float value)
 	if (location == -1)
 		return;
 	float& cached = m_floatCache[location]; // a new entry holds 0
-	if (cached == value)
+	if (cached == value || !hasType(location, FLOAT_TYPES))
 		return;
 	cached = value;
 	glUniform1f(location, value);
@@ -242,7 +264,7 @@ void GL_Shader_Platform::setVector(int location, math::float4 const& value)
 	if (location == -1)
 		return;
 	math::float4& cached = m_vectorCache[location];
-	if (cached == value)
+	if (cached == value || !hasType(location, VECTOR_TYPES))
 		return;
 	cached = value;
 	glUniform4f(location, value.x, value.y, value.z, value.w);
@@ -257,7 +279,7 @@ void GL_Shader_Platform::setMatrix(int location, math::float4x4 const& value)
 	bool same = true;
 	for (int i = 0; i < math::float4x4::SIZE && same; ++i)
 		same = cached[i] == value[i];
-	if (same)
+	if (same || !hasType(location, MATRIX_TYPES))
 		return;
 	cached = value;
 	math::float4x4 t = value.transpose();
@@ -267,7 +289,8 @@ void GL_Shader_Platform::setMatrix(int location, math::float4x4 const& value)
 
 void GL_Shader_Platform::setTexture(int location, BaseTexture const* texture, int unit)
 {
-	if (location == -1)
+	assert(unit >= 0 && unit < GL_State::TEXTURE_UNITS && "texture unit");
+	if (location == -1 || unit < 0 || unit >= GL_State::TEXTURE_UNITS || !hasType(location, SAMPLER_TYPES))
 		return;
 	GL_State::activeTexture(GL_TEXTURE0 + unit);
 	GL_State::bindTexture(GL_TEXTURE_2D, GL_textureName(texture));
@@ -303,8 +326,9 @@ void GL_Shader_Platform::setTexture(char const* name, BaseTexture const* texture
 void GL_Shader_Platform::setMatrixArray(char const* name, math::float4x4 const* matrices, int count)
 {
 	int location = getUniformLocation(name);
-	if (location == -1 || count <= 0)
+	if (location == -1 || count <= 0 || !hasType(location, MATRIX_TYPES))
 		return;
+	count = std::min(count, m_uniformTypes[location].second);
 	glUniformMatrix4fv(location, count, GL_FALSE, matrices[0].data());
 	GL_CHECK();
 }

@@ -91,7 +91,11 @@ public:
 	/** sm_currentPlatformShader becomes null. */
 	void end();
 
-	/** Cached upload of a float; location -1 does nothing. */
+	/**
+	 * Cached upload of a float; location -1 does nothing. The value setters
+	 * skip a location whose uniform has another type (the GLSL comes from
+	 * data files, and a mismatch would be a GL error).
+	 */
 	void setFloat(int location, float value);
 
 	/** Cached upload of a vector. */
@@ -112,7 +116,10 @@ public:
 	void setMatrix(char const* name, math::float4x4 const& value);
 	void setTexture(char const* name, BaseTexture const* texture, int unit);
 
-	/** Uploads count matrices as stored (not transposed, not cached) to the named uniform array. */
+	/**
+	 * Uploads count matrices as stored (not transposed, not cached) to the
+	 * named uniform array; no more than the array holds.
+	 */
 	void setMatrixArray(char const* name, math::float4x4 const* matrices, int count);
 
 private:
@@ -125,6 +132,11 @@ private:
 	std::map<unsigned int, math::float4> m_vectorCache;
 	std::map<unsigned int, math::float4x4> m_matrixCache;
 	std::map<unsigned int, unsigned int> m_textureUnitCache;
+	/** GL type and array size of each active uniform location. */
+	std::map<int, std::pair<unsigned int, int>> m_uniformTypes;
+
+	/** Whether the uniform at location has one of the types listed (a zero-ended list). */
+	bool hasType(int location, unsigned int const* types) const;
 
 	unsigned int compile(unsigned int type, std::vector<char> const& source, std::string const& path);
 

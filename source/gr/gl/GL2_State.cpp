@@ -329,7 +329,7 @@ void GL_State::activeTexture(unsigned int texture)
 {
 	assert(texture - GL_TEXTURE0 < sizeof(sm_current.m_bindedTexture) / sizeof(sm_current.m_bindedTexture[0]) &&
 		"texture - GL_TEXTURE0 < sizeof(sm_current.m_bindedTexture) / sizeof(sm_current.m_bindedTexture[0])");
-	if (sm_current.m_activeTexture == texture)
+	if (texture - GL_TEXTURE0 >= unsigned(TEXTURE_UNITS) || sm_current.m_activeTexture == texture)
 		return;
 	sm_current.m_activeTexture = texture;
 	glActiveTexture(texture);

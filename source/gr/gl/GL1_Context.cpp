@@ -177,6 +177,7 @@ Texture* GL_Context::createTexture(std::string const& filename)
 {
 	lang::Ptr<io::InputStream> in = new io::BundleInputStream(filename);
 	img::ImageReader reader(in, io::guessFileFormat(filename));
+	GL_checkFileMipLevels(reader.mipLevels(), reader.surfaceWidth(), reader.surfaceHeight(), filename);
 	Texture* texture = createTexture(reader.surfaceWidth(), reader.surfaceHeight(), reader.mipLevels() - 1, reader.format(), USAGE_STATIC);
 	try
 	{
@@ -212,6 +213,7 @@ Image* GL_Context::createImage(io::InputStream& in, std::string const& name)
 {
 	lang::Ptr<io::InputStream> source = new io::InputStream(in);
 	img::ImageReader reader(source, io::guessFileFormat(name));
+	GL_checkFileMipLevels(reader.mipLevels(), reader.surfaceWidth(), reader.surfaceHeight(), name);
 	Image* image = createImage(reader.surfaceWidth(), reader.surfaceHeight(), reader.mipLevels() - 1, reader.format(), USAGE_STATIC);
 	try
 	{

@@ -41,18 +41,6 @@ math::float4 colorBytes(unsigned color)
 	return math::float4(float((color >> 16) & 255), float((color >> 8) & 255), float(color & 255), float((color >> 24) & 255));
 }
 
-// A file's mip chain must fit below its base level: more levels than the
-// texture can hold would be a broken precondition of the texture.
-void checkMipLevels(img::ImageReader const& reader, std::string const& name)
-{
-	int const levels = reader.mipLevels();
-	int const w = reader.surfaceWidth();
-	int const h = reader.surfaceHeight();
-	if (levels < 1 || levels - 1 > GL_fullMipCount(w, h))
-		lang::throwError(GraphicsException(lang::Format("Invalid mip level count {0} for a {1}x{2} image in {3}",
-			double(levels), double(w), double(h), name)));
-}
-
 // Reads every mip level of an image file into target (a texture or an
 // image), converting to the target's format. Returns the bytes of the
 // levels below the base level.
@@ -157,7 +145,7 @@ Texture* GL_Context::createTexture(std::string const& filename)
 {
 	lang::Ptr<io::InputStream> in = new io::BundleInputStream(filename);
 	lang::Ptr<img::ImageReader> reader = new img::ImageReader(in, io::guessFileFormat(filename));
-	checkMipLevels(*reader, filename);
+	GL_checkFileMipLevels(reader->mipLevels(), reader->surfaceWidth(), reader->surfaceHeight(), filename);
 	int const w = reader->surfaceWidth();
 	int const h = reader->surfaceHeight();
 	int const mips = reader->mipLevels() - 1;
@@ -189,7 +177,7 @@ Image* GL_Context::createImage(io::InputStream& in, std::string const& name)
 {
 	lang::Ptr<io::InputStream> source = new io::InputStream(in);
 	lang::Ptr<img::ImageReader> reader = new img::ImageReader(source, io::guessFileFormat(name));
-	checkMipLevels(*reader, name);
+	GL_checkFileMipLevels(reader->mipLevels(), reader->surfaceWidth(), reader->surfaceHeight(), name);
 	int const w = reader->surfaceWidth();
 	int const h = reader->surfaceHeight();
 	int const mips = reader->mipLevels() - 1;

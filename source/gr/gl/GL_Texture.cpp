@@ -120,6 +120,13 @@ int GL_fullMipCount(int width, int height)
 	return count;
 }
 
+void GL_checkFileMipLevels(int levels, int width, int height, std::string const& name)
+{
+	if (levels < 1 || levels - 1 > GL_fullMipCount(width, height))
+		lang::throwError(GraphicsException(lang::Format("Invalid mip level count {0} for a {1}x{2} image in {3}",
+			double(levels), double(width), double(height), name)));
+}
+
 bool GL_isExtensionInList(char const* list, char const* name)
 {
 	if (!list || !name || !*name || std::strchr(name, ' '))

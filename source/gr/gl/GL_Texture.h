@@ -233,6 +233,13 @@ SurfaceFormat convertToCompatibleSurfaceFormat(SurfaceFormat const& format);
 int GL_fullMipCount(int width, int height);
 
 /**
+ * Checks the mip level count an image file declares (base level included)
+ * against what a width x height texture can hold.
+ * @exception GraphicsException Naming the file when the chain does not fit.
+ */
+void GL_checkFileMipLevels(int levels, int width, int height, std::string const& name);
+
+/**
  * True when name appears in the blank-separated list as a whole word.
  * An empty name or one containing a blank never matches.
  */

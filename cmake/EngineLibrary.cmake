@@ -24,8 +24,7 @@ function(engine_test name)
   add_executable(test_${name} ${srcs})
   target_include_directories(test_${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(test_${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
-  gtest_discover_tests(test_${name} DISCOVERY_MODE PRE_TEST
-                       PROPERTIES ENVIRONMENT "ENGINE_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+  gtest_discover_tests(test_${name} DISCOVERY_MODE PRE_TEST)
 endfunction()
 
 # engine_benchmark(NAME [DEPS ...]): one Google Benchmark executable made of
@@ -38,4 +37,17 @@ function(engine_benchmark name)
   endif()
   add_executable(bench_${name} ${srcs})
   target_link_libraries(bench_${name} PRIVATE ${ARG_DEPS} benchmark::benchmark benchmark::benchmark_main)
+endfunction()
+
+# engine_add_subfolders(): adds every sub-folder of the current folder that
+# has a CMakeLists.txt, in name order; targets may name each other in any
+# order.
+function(engine_add_subfolders)
+  file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT children)
+  foreach(child ${children})
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
 endfunction()

@@ -1,6 +1,5 @@
 #include "GL1_State.h"
 #include "GL_Check.h"
-#include <framework/linux/GLLayer.h>
 #include <GLES/gl.h>
 #include <algorithm>
 #include <cassert>
@@ -13,8 +12,6 @@ namespace gles1
 
 namespace
 {
-
-const unsigned int TEXTURE_2D = 0x0DE1;
 
 // The capabilities the shadow tracks, with 2D texturing once per texture
 // unit (GL_TEXTURE_2D + unit). All start off except multisampling. They are
@@ -30,22 +27,8 @@ const unsigned int CAP_KEYS[] = {
 	GL_SCISSOR_TEST, GL_STENCIL_TEST, GL_DEPTH_TEST, GL_BLEND, GL_DITHER,
 	GL_POINT_SIZE_ARRAY_OES, GL_POINT_SPRITE_OES,
 };
-static_assert(sizeof(CAP_KEYS) / sizeof(CAP_KEYS[0]) == 42, "the shadow tracks 42 capabilities");
-
-// Key of the shadow entry that cap changes.
-unsigned int capKey(unsigned int cap)
-{
-	unsigned int key = cap;
-	if (cap == TEXTURE_2D)
-		key = TEXTURE_2D + (GL_State::sm_current.m_activeTexture - GL_TEXTURE0);
-	assert(GL_State::sm_current.m_caps.count(key) && "sm_current.m_caps.count( capModified )");
-	return key;
-}
-
-bool isUnit(unsigned int texture)
-{
-	return texture - GL_TEXTURE0 < unsigned(GL_State::TEXTURE_UNITS);
-}
+const int CAP_COUNT = int(sizeof(CAP_KEYS) / sizeof(CAP_KEYS[0]));
+static_assert(CAP_COUNT == 42, "the shadow tracks 42 capabilities");
 
 // The shadow flag of a client array, or null for a cap that is not tracked.
 bool* clientStateFlag(unsigned int cap)
@@ -67,185 +50,27 @@ bool* clientStateFlag(unsigned int cap)
 		return nullptr;
 	}
 }
-
-// A new GL context starts with its own defaults: forget what the old one held.
-struct ResetOnContextSwitch
-{
-	ResetOnContextSwitch() { framework::addContextCurrentHook(&GL_State::reset); }
-};
-
 } // namespace
 
-const math::float4x4 GL_State::IDENTITY(1.f);
 GL_State GL_State::sm_current;
-static ResetOnContextSwitch s_resetOnContextSwitch;
 
 GL_State::GL_State() :
-	m_cullingEnabled(true),
-	m_cullFace(GL_BACK),
-	m_depthTestEnabled(true),
-	m_depthMaskEnabled(true),
-	m_depthFunc(GL_LESS),
-	m_blendingEnabled(false),
-	m_blendFuncSrc(GL_ONE),
-	m_blendFuncDst(GL_ZERO),
-	m_viewport(-10000, -10000, 10000, 10000),
-	m_scissor(-10000, -10000, 10000, 10000),
-	m_clientActiveTexture(GL_TEXTURE0),
-	m_activeTexture(GL_TEXTURE0),
-	m_frontFace(GL_CCW),
-	m_vertexArrayEnabled(false),
-	m_normalArrayEnabled(false),
-	m_colorArrayEnabled(false),
+	GL_StateBase(CAP_KEYS, CAP_COUNT),
 	m_glMatrixMode(GL_MODELVIEW),
 	m_matrixMode(GL_MODELVIEW),
-	m_pointSizeArrayEnabled(false),
-	m_arrayBuffer(0),
-	m_elementArrayBuffer(0),
-	m_lineWidth(1.f)
+	m_pointSizeArrayEnabled(false)
 {
-	for (unsigned int key : CAP_KEYS)
-		m_caps[key] = false;
 	m_caps[GL_MULTISAMPLE] = true;
-	for (math::float4x4& m : m_matrices)
-		m = IDENTITY;
-	for (int i = 0; i < TEXTURE_UNITS; ++i)
-	{
-		m_bindedTexture[i] = 0;
-		m_texCoordArrayEnabled[i] = false;
-	}
-	for (float& c : m_clearColor)
-		c = 0.f;
 }
 
 void GL_State::begin(bool force)
 {
-	GL_State& cur = sm_current;
-
-	if (m_cullingEnabled)
-		enable(GL_CULL_FACE);
-	else
-		disable(GL_CULL_FACE);
-
-	if (force || cur.m_cullFace != m_cullFace)
-	{
-		cur.m_cullFace = m_cullFace;
-		glCullFace(m_cullFace);
-		GL_CHECK();
-	}
-
-	if (m_depthTestEnabled)
-		enable(GL_DEPTH_TEST);
-	else
-		disable(GL_DEPTH_TEST);
-
-	if (force || cur.m_depthMaskEnabled != m_depthMaskEnabled)
-	{
-		cur.m_depthMaskEnabled = m_depthMaskEnabled;
-		glDepthMask(m_depthMaskEnabled ? GL_TRUE : GL_FALSE);
-		GL_CHECK();
-	}
-
-	if (force || cur.m_depthFunc != m_depthFunc)
-	{
-		cur.m_depthFunc = m_depthFunc;
-		glDepthFunc(m_depthFunc);
-		GL_CHECK();
-	}
-
-	if (m_blendingEnabled)
-		enable(GL_BLEND);
-	else
-		disable(GL_BLEND);
-
-	if (force || cur.m_blendFuncSrc != m_blendFuncSrc || cur.m_blendFuncDst != m_blendFuncDst)
-	{
-		cur.m_blendFuncSrc = m_blendFuncSrc;
-		cur.m_blendFuncDst = m_blendFuncDst;
-		glBlendFunc(m_blendFuncSrc, m_blendFuncDst);
-		GL_CHECK();
-	}
+	beginCommon(force);
 }
 
 void GL_State::reset()
 {
 	sm_current = GL_State();
-}
-
-void GL_State::enable(unsigned int cap)
-{
-	bool& on = sm_current.m_caps[capKey(cap)];
-	if (on)
-		return;
-	on = true;
-	glEnable(cap);
-	GL_CHECK();
-}
-
-void GL_State::disable(unsigned int cap)
-{
-	bool& on = sm_current.m_caps[capKey(cap)];
-	if (!on)
-		return;
-	on = false;
-	glDisable(cap);
-	GL_CHECK();
-}
-
-void GL_State::cullFace(unsigned int mode)
-{
-	if (sm_current.m_cullFace == mode)
-		return;
-	sm_current.m_cullFace = mode;
-	glCullFace(mode);
-	GL_CHECK();
-}
-
-void GL_State::depthMask(bool flag)
-{
-	if (sm_current.m_depthMaskEnabled == flag)
-		return;
-	sm_current.m_depthMaskEnabled = flag;
-	glDepthMask(flag ? GL_TRUE : GL_FALSE);
-	GL_CHECK();
-}
-
-void GL_State::depthFunc(unsigned int func)
-{
-	if (sm_current.m_depthFunc == func)
-		return;
-	sm_current.m_depthFunc = func;
-	glDepthFunc(func);
-	GL_CHECK();
-}
-
-void GL_State::blendFunc(unsigned int src, unsigned int dst)
-{
-	if (sm_current.m_blendFuncSrc == src && sm_current.m_blendFuncDst == dst)
-		return;
-	sm_current.m_blendFuncSrc = src;
-	sm_current.m_blendFuncDst = dst;
-	glBlendFunc(src, dst);
-	GL_CHECK();
-}
-
-void GL_State::frontFace(unsigned int mode)
-{
-	if (sm_current.m_frontFace == mode)
-		return;
-	sm_current.m_frontFace = mode;
-	glFrontFace(mode);
-	GL_CHECK();
-}
-
-void GL_State::viewport(int x, int y, int width, int height)
-{
-	Rect r(x, y, x + width, y + height);
-	if (sm_current.m_viewport == r)
-		return;
-	sm_current.m_viewport = r;
-	glViewport(x, y, width, height);
-	GL_CHECK();
 }
 
 void GL_State::scissor(int x, int y, int width, int height)
@@ -260,46 +85,12 @@ void GL_State::scissor(int x, int y, int width, int height)
 	GL_CHECK();
 }
 
-void GL_State::clearColor(float r, float g, float b, float a)
-{
-	float* c = sm_current.m_clearColor;
-	if (c[0] == r && c[1] == g && c[2] == b && c[3] == a)
-		return;
-	c[0] = r;
-	c[1] = g;
-	c[2] = b;
-	c[3] = a;
-	glClearColor(r, g, b, a);
-	GL_CHECK();
-}
-
 void GL_State::lineWidth(float width)
 {
 	if (sm_current.m_lineWidth == width)
 		return;
 	sm_current.m_lineWidth = width;
 	glLineWidth(width);
-	GL_CHECK();
-}
-
-void GL_State::activeTexture(unsigned int texture)
-{
-	assert(isUnit(texture) &&
-		"texture - GL_TEXTURE0 < sizeof(sm_current.m_bindedTexture) / sizeof(sm_current.m_bindedTexture[0])");
-	if (sm_current.m_activeTexture == texture)
-		return;
-	sm_current.m_activeTexture = texture;
-	glActiveTexture(texture);
-	GL_CHECK();
-}
-
-void GL_State::bindTexture(unsigned int target, unsigned int name)
-{
-	unsigned int& bound = sm_current.m_bindedTexture[sm_current.m_activeTexture - GL_TEXTURE0];
-	if (bound == name)
-		return;
-	bound = name;
-	glBindTexture(target, name);
 	GL_CHECK();
 }
 
@@ -365,22 +156,11 @@ void GL_State::disableClientState(unsigned int cap)
 
 void GL_State::clientActiveTexture(unsigned int texture)
 {
-	assert(isUnit(texture) && "texture - GL_TEXTURE0 < TEXTURE_UNITS");
+	assert(texture - GL_TEXTURE0 < unsigned(TEXTURE_UNITS) && "texture - GL_TEXTURE0 < TEXTURE_UNITS");
 	if (sm_current.m_clientActiveTexture == texture)
 		return;
 	sm_current.m_clientActiveTexture = texture;
 	glClientActiveTexture(texture);
-	GL_CHECK();
-}
-
-void GL_State::bindBuffer(unsigned int target, unsigned int buffer)
-{
-	assert((target == GL_ARRAY_BUFFER || target == GL_ELEMENT_ARRAY_BUFFER) && "buffer target");
-	unsigned int& bound = target == GL_ARRAY_BUFFER ? sm_current.m_arrayBuffer : sm_current.m_elementArrayBuffer;
-	if (bound == buffer)
-		return;
-	bound = buffer;
-	glBindBuffer(target, buffer);
 	GL_CHECK();
 }
 

@@ -1,8 +1,14 @@
 #pragma once
 
-#include <gr/Rect.h>
-#include <math/float4x4.h>
-#include <map>
+// The shared GL_* headers take their namespace from GR_GLES: this header
+// belongs to the OpenGL ES 1.1 back end.
+#if !defined(GR_GLES)
+#define GR_GLES 1
+#elif GR_GLES != 1
+#error "GL1_State.h belongs to the OpenGL ES 1.1 back end (GR_GLES 1)"
+#endif
+
+#include "GL_StateBase.h"
 
 namespace gr
 {
@@ -15,7 +21,8 @@ namespace gles1
  *
  * As a value, a record holds culling, depth and blending settings that
  * begin() applies, plus a whole copy of the rest of the shadowed state (the
- * context keeps named snapshots this way). The static record sm_current
+ * context keeps named snapshots this way): all 42 capability keys and the
+ * matrices as given to loadMatrixf (by rows). The static record sm_current
  * mirrors what the GL holds: every state change of this back end goes
  * through the static setters, which skip the GL call when the shadow
  * already holds the requested value.
@@ -26,56 +33,9 @@ namespace gles1
  * makes a different GL context current. A GL error after any call is fatal.
  * Main thread only.
  */
-class GL_State
+class GL_State : public GL_StateBase
 {
 public:
-	/** Slots of the matrix cache. */
-	enum MatrixIndex
-	{
-		MATRIX_MODELVIEW = 0,
-		MATRIX_PROJECTION = 1,
-		MATRIX_TEXTURE0 = 2,
-		MATRIX_COUNT = 10,
-	};
-
-	/** Number of texture units tracked. */
-	enum { TEXTURE_UNITS = 8 };
-
-	/** Applied by begin(); in sm_current the enabled state lives in m_caps. */
-	bool m_cullingEnabled;
-	unsigned int m_cullFace;
-	/** Applied by begin(); in sm_current the enabled state lives in m_caps. */
-	bool m_depthTestEnabled;
-	bool m_depthMaskEnabled;
-	unsigned int m_depthFunc;
-	/** Applied by begin(); in sm_current the enabled state lives in m_caps. */
-	bool m_blendingEnabled;
-	unsigned int m_blendFuncSrc;
-	unsigned int m_blendFuncDst;
-
-	/**
-	 * Enabled state per capability (42 keys, all present). 2D texturing has
-	 * one key per texture unit: GL_TEXTURE_2D + unit.
-	 */
-	std::map<unsigned int, bool> m_caps;
-
-	/** Cached matrices as given to loadMatrixf (rows): model-view, projection, texture units 0 to 7. */
-	math::float4x4 m_matrices[MATRIX_COUNT];
-
-	/** Viewport as (x, y, x + width, y + height). */
-	Rect m_viewport;
-
-	/** Scissor box as (x, y, x + width, y + height). */
-	Rect m_scissor;
-
-	unsigned int m_clientActiveTexture;
-	unsigned int m_activeTexture;
-	unsigned int m_bindedTexture[TEXTURE_UNITS];
-	unsigned int m_frontFace;
-	bool m_vertexArrayEnabled;
-	bool m_normalArrayEnabled;
-	bool m_colorArrayEnabled;
-
 	/** The matrix mode the GL has. */
 	unsigned int m_glMatrixMode;
 
@@ -83,14 +43,6 @@ public:
 	unsigned int m_matrixMode;
 
 	bool m_pointSizeArrayEnabled;
-	bool m_texCoordArrayEnabled[TEXTURE_UNITS];
-	unsigned int m_arrayBuffer;
-	unsigned int m_elementArrayBuffer;
-	float m_clearColor[4];
-	float m_lineWidth;
-
-	/** Identity matrix, the start value of every cached matrix. */
-	static const math::float4x4 IDENTITY;
 
 	/** The shadow of the current GL state. */
 	static GL_State sm_current;
@@ -117,36 +69,10 @@ public:
 	/** The shadow becomes a default record. No GL call. */
 	static void reset();
 
-	/**
-	 * glEnable(cap) unless the shadow has it enabled. GL_TEXTURE_2D is
-	 * tracked per active texture unit. cap must be one of the shadow's keys.
-	 */
-	static void enable(unsigned int cap);
-
-	/** glDisable(cap) unless the shadow has it disabled. */
-	static void disable(unsigned int cap);
-
-	static void cullFace(unsigned int mode);
-	static void depthMask(bool flag);
-	static void depthFunc(unsigned int func);
-
-	/** glBlendFunc when either factor differs from the shadow. */
-	static void blendFunc(unsigned int src, unsigned int dst);
-
-	static void frontFace(unsigned int mode);
-	static void viewport(int x, int y, int width, int height);
-
 	/** glScissor with negative sizes sent as 0. */
 	static void scissor(int x, int y, int width, int height);
 
-	static void clearColor(float r, float g, float b, float a);
 	static void lineWidth(float width);
-
-	/** Selects texture unit GL_TEXTURE0 + n; n must be below TEXTURE_UNITS. */
-	static void activeTexture(unsigned int texture);
-
-	/** Binds name on the active unit unless it is bound there already. */
-	static void bindTexture(unsigned int target, unsigned int name);
 
 	/**
 	 * Records mode (GL_MODELVIEW, GL_PROJECTION or GL_TEXTURE) as the mode
@@ -182,10 +108,6 @@ public:
 
 	/** Selects the client-active unit GL_TEXTURE0 + n; n must be below TEXTURE_UNITS. */
 	static void clientActiveTexture(unsigned int texture);
-
-	/** Binds buffer to GL_ARRAY_BUFFER or GL_ELEMENT_ARRAY_BUFFER unless bound already. */
-	static void bindBuffer(unsigned int target, unsigned int buffer);
-
 };
 
 } // gles1

@@ -1,8 +1,14 @@
 #pragma once
 
-#include <gr/Rect.h>
-#include <math/float4x4.h>
-#include <map>
+// The shared GL_* headers take their namespace from GR_GLES: this header
+// belongs to the OpenGL ES 2.0 back end.
+#if !defined(GR_GLES)
+#define GR_GLES 2
+#elif GR_GLES != 2
+#error "GL2_State.h belongs to the OpenGL ES 2.0 back end (GR_GLES 2)"
+#endif
+
+#include "GL_StateBase.h"
 #include <string>
 
 namespace gr
@@ -15,66 +21,20 @@ namespace gles2
  *
  * As a value, a record holds the render state of one effect pass (culling,
  * depth, blending, program), filled from effect-file lines by parse() and
- * applied by begin(). The static record sm_current mirrors what the GL holds:
- * every state change of this back end goes through the static setters, which
- * skip the GL call when the shadow already holds the requested value.
+ * applied by begin(); its matrices are copied with it, never applied here.
+ * The static record sm_current mirrors what the GL holds: every state
+ * change of this back end goes through the static setters, which skip the
+ * GL call when the shadow already holds the requested value.
  *
  * The shadow resets itself (reset()) each time the platform layer makes a
  * different GL context current. GL errors after every call are fatal.
  * Main thread only.
  */
-class GL_State
+class GL_State : public GL_StateBase
 {
 public:
-	/** The matrices a record carries (copied with it, never applied here). */
-	enum MatrixIndex
-	{
-		MATRIX_MODELVIEW = 0,
-		MATRIX_PROJECTION = 1,
-		MATRIX_TEXTURE0 = 2,
-		MATRIX_COUNT = 10,
-	};
-
-	/** Number of texture units tracked. */
-	enum { TEXTURE_UNITS = 8 };
-
-	bool m_cullingEnabled;
-	unsigned int m_cullFace;
-	bool m_depthTestEnabled;
-	bool m_depthMaskEnabled;
-	unsigned int m_depthFunc;
-	bool m_blendingEnabled;
 	unsigned int m_blendEquation;
-	unsigned int m_blendFuncSrc;
-	unsigned int m_blendFuncDst;
 	unsigned int m_program;
-
-	/** Enabled state per capability; texture units have keys GL_TEXTURE_2D + unit. */
-	std::map<unsigned int, bool> m_caps;
-
-	math::float4x4 m_matrices[MATRIX_COUNT];
-
-	/** Viewport as (x, y, x + width, y + height). */
-	Rect m_viewport;
-
-	/** Scissor box as (x, y, x + width, y + height). */
-	Rect m_scissor;
-
-	unsigned int m_clientActiveTexture;
-	unsigned int m_activeTexture;
-	unsigned int m_bindedTexture[TEXTURE_UNITS];
-	unsigned int m_frontFace;
-	bool m_vertexArrayEnabled;
-	bool m_normalArrayEnabled;
-	bool m_colorArrayEnabled;
-	bool m_texCoordArrayEnabled[TEXTURE_UNITS];
-	unsigned int m_arrayBuffer;
-	unsigned int m_elementArrayBuffer;
-	float m_clearColor[4];
-	float m_lineWidth;
-
-	/** Identity matrix, the start value of every matrix of a record. */
-	static const math::float4x4 IDENTITY;
 
 	/** The shadow of the current GL state. */
 	static GL_State sm_current;
@@ -108,34 +68,11 @@ public:
 	/** The shadow becomes a default record. No GL call. */
 	static void reset();
 
-	/** glEnable(cap) unless the shadow has it enabled. GL_TEXTURE_2D is tracked per active unit. */
-	static void enable(unsigned int cap);
-
-	/** glDisable(cap) unless the shadow has it disabled. */
-	static void disable(unsigned int cap);
-
-	static void cullFace(unsigned int mode);
-	static void depthMask(bool flag);
-	static void depthFunc(unsigned int func);
-
-	/** glBlendFunc when either factor differs from the shadow. */
-	static void blendFunc(unsigned int src, unsigned int dst);
-
 	static void blendEquation(unsigned int mode);
 	static void useProgram(unsigned int program);
-	static void frontFace(unsigned int mode);
-	static void viewport(int x, int y, int width, int height);
+
+	/** glScissor with the sizes as given (they must not be negative). */
 	static void scissor(int x, int y, int width, int height);
-	static void clearColor(float r, float g, float b, float a);
-
-	/** Selects GL_TEXTURE0 + unit; unit must be below TEXTURE_UNITS. */
-	static void activeTexture(unsigned int texture);
-
-	/** Binds name to the active unit unless it is bound there already. */
-	static void bindTexture(unsigned int target, unsigned int name);
-
-	/** Binds buffer to GL_ARRAY_BUFFER or GL_ELEMENT_ARRAY_BUFFER unless bound already. */
-	static void bindBuffer(unsigned int target, unsigned int buffer);
 };
 
 /**

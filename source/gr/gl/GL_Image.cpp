@@ -1,12 +1,7 @@
 #include "GL_Image.h"
+#include "GL_ContextBase.h"
 #include "GL_RenderBatcher.h"
 #include <cassert>
-
-#if GR_GLES == 2
-#include "GL2_Context.h"
-#else
-#include "GL1_Context.h"
-#endif
 
 namespace gr
 {
@@ -46,7 +41,7 @@ bool outside(math::float3 const* c)
 
 } // namespace
 
-GL_Image::GL_Image(GL_Context* context, int width, int height, int mipLevels, SurfaceFormat const& format, int usage) :
+GL_Image::GL_Image(GL_ContextBase* context, int width, int height, int mipLevels, SurfaceFormat const& format, int usage) :
 	m_context(context),
 	m_width(width),
 	m_height(height)

@@ -10,7 +10,7 @@ namespace gr
 namespace GR_GL_NS
 {
 
-class GL_Context;
+class GL_ContextBase;
 
 /**
  * A drawable picture of the GL back end: one texture plus the operations
@@ -29,7 +29,7 @@ public:
 	 * @param context The creating context, not owned; must outlive the image.
 	 * @exception GraphicsException When the texture cannot be created.
 	 */
-	GL_Image(GL_Context* context, int width, int height, int mipLevels, SurfaceFormat const& format, int usage);
+	GL_Image(GL_ContextBase* context, int width, int height, int mipLevels, SurfaceFormat const& format, int usage);
 
 	/** Flushes the batch first when it draws this image. */
 	~GL_Image() override;
@@ -63,7 +63,7 @@ public:
 	Texture* getTexture() const override { return m_texture; }
 
 private:
-	GL_Context* m_context;
+	GL_ContextBase* m_context;
 	lang::Ptr<Texture> m_texture;
 	int m_width;
 	int m_height;

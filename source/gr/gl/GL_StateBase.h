@@ -1,0 +1,132 @@
+#pragma once
+
+#include "GL_Namespace.h"
+#include <gr/Rect.h>
+#include <math/float4x4.h>
+#include <map>
+
+namespace gr
+{
+namespace GR_GL_NS
+{
+
+/**
+ * What the state records of both back ends have in common: the render
+ * state that GL_State::begin() applies (culling, depth, blending), the
+ * capabilities, viewport, scissor box, texture and buffer bindings, and
+ * the static setters of that state.
+ *
+ * The setters work on the process-wide shadow GL_State::sm_current of the
+ * back end: each one skips the GL call when the shadow already holds the
+ * requested value, and treats a GL error after its call as fatal. Use them
+ * through GL_State (GL_State::cullFace(...)). Main thread only.
+ */
+class GL_StateBase
+{
+public:
+	/** Slots of the matrices a record carries. */
+	enum MatrixIndex
+	{
+		MATRIX_MODELVIEW = 0,
+		MATRIX_PROJECTION = 1,
+		MATRIX_TEXTURE0 = 2,
+		MATRIX_COUNT = 10,
+	};
+
+	/** Number of texture units tracked. */
+	enum { TEXTURE_UNITS = 8 };
+
+	/** Applied by begin(); in sm_current the enabled state lives in m_caps. */
+	bool m_cullingEnabled;
+	unsigned int m_cullFace;
+	/** Applied by begin(); in sm_current the enabled state lives in m_caps. */
+	bool m_depthTestEnabled;
+	bool m_depthMaskEnabled;
+	unsigned int m_depthFunc;
+	/** Applied by begin(); in sm_current the enabled state lives in m_caps. */
+	bool m_blendingEnabled;
+	unsigned int m_blendFuncSrc;
+	unsigned int m_blendFuncDst;
+
+	/**
+	 * Enabled state per capability (the back end's keys, all present). 2D
+	 * texturing has one key per texture unit: GL_TEXTURE_2D + unit.
+	 */
+	std::map<unsigned int, bool> m_caps;
+
+	/** Matrices by rows: model-view, projection, texture units 0 to 7. */
+	math::float4x4 m_matrices[MATRIX_COUNT];
+
+	/** Viewport as (x, y, x + width, y + height). */
+	Rect m_viewport;
+
+	/** Scissor box as (x, y, x + width, y + height). */
+	Rect m_scissor;
+
+	unsigned int m_clientActiveTexture;
+	unsigned int m_activeTexture;
+	unsigned int m_bindedTexture[TEXTURE_UNITS];
+	unsigned int m_frontFace;
+	bool m_vertexArrayEnabled;
+	bool m_normalArrayEnabled;
+	bool m_colorArrayEnabled;
+	bool m_texCoordArrayEnabled[TEXTURE_UNITS];
+	unsigned int m_arrayBuffer;
+	unsigned int m_elementArrayBuffer;
+	float m_clearColor[4];
+	float m_lineWidth;
+
+	/** Identity matrix, the start value of every matrix of a record. */
+	static const math::float4x4 IDENTITY;
+
+	/**
+	 * glEnable(cap) unless the shadow has it enabled. GL_TEXTURE_2D is
+	 * tracked per active texture unit. cap must be one of the shadow's keys.
+	 */
+	static void enable(unsigned int cap);
+
+	/** glDisable(cap) unless the shadow has it disabled. */
+	static void disable(unsigned int cap);
+
+	static void cullFace(unsigned int mode);
+	static void depthMask(bool flag);
+	static void depthFunc(unsigned int func);
+
+	/** glBlendFunc when either factor differs from the shadow. */
+	static void blendFunc(unsigned int src, unsigned int dst);
+
+	static void frontFace(unsigned int mode);
+	static void viewport(int x, int y, int width, int height);
+	static void clearColor(float r, float g, float b, float a);
+
+	/** Selects texture unit GL_TEXTURE0 + n; n must be below TEXTURE_UNITS. */
+	static void activeTexture(unsigned int texture);
+
+	/** Binds name on the active unit unless it is bound there already. */
+	static void bindTexture(unsigned int target, unsigned int name);
+
+	/** Binds buffer to GL_ARRAY_BUFFER or GL_ELEMENT_ARRAY_BUFFER unless bound already. */
+	static void bindBuffer(unsigned int target, unsigned int buffer);
+
+protected:
+	/**
+	 * Culling on (back faces), depth test and writes on with LESS, blending
+	 * off with ONE / ZERO; every key of caps off; identity matrices;
+	 * viewport and scissor (-10000, -10000, 10000, 10000); texture unit 0
+	 * active (also for client arrays) with nothing bound; front face CCW;
+	 * no client array enabled; no buffers bound; clear colour 0; line
+	 * width 1.
+	 */
+	GL_StateBase(unsigned int const* caps, int capCount);
+
+	/**
+	 * Applies culling, cull face, depth test, depth writes, depth function,
+	 * blending and blend factors of this record, in that order, through the
+	 * shadow. With force the scalar states are sent to the GL even when the
+	 * shadow agrees; capabilities are never forced.
+	 */
+	void beginCommon(bool force) const;
+};
+
+} // GR_GL_NS
+} // gr

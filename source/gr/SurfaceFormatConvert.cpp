@@ -242,6 +242,24 @@ void checkPaletteFormat(SurfaceFormat const& palfmt)
 	assert(!palfmt.compressed() && !isFloat(palfmt.type()) && (bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32));
 }
 
+/**
+ * Checks the palette of the palette format fmt (missing names the error when
+ * there is none) and fills in its entry count, entry stride, entry word size
+ * and channels. Returns the entries.
+ */
+u8 const* usePalette(SurfaceFormat const& fmt, SurfaceFormat const& palfmt, void const* pal, char const* missing,
+	int* entries, int* stride, int* entryWordBytes, Channel* ch)
+{
+	if (!pal)
+		lang::throwError(GraphicsException(lang::Format(missing, fmt.toString())));
+	checkPaletteFormat(palfmt);
+	*entries = fmt.type() == SurfaceFormat::SURFACE_P4 ? 16 : 256;
+	*stride = palfmt.bitsPerPixel() / 8;
+	*entryWordBytes = wordBytes(palfmt.bitsPerPixel());
+	setChannels(ch, palfmt);
+	return static_cast<u8 const*>(pal);
+}
+
 Plan makePlan(SurfaceFormat const& dstfmt, SurfaceFormat const& dstpalfmt, void const* dstpal,
 	SurfaceFormat const& srcfmt, SurfaceFormat const& srcpalfmt, void const* srcpal)
 {
@@ -251,14 +269,8 @@ Plan makePlan(SurfaceFormat const& dstfmt, SurfaceFormat const& dstpalfmt, void 
 	p.srcHdr = p.srcFloat ? hdrInfo(srcfmt.type()) : nullptr;
 	if (isPalette(srcfmt.type()))
 	{
-		if (!srcpal)
-			lang::throwError(GraphicsException(lang::Format("Pixel conversion from {0} needs a source palette", srcfmt.toString())));
-		checkPaletteFormat(srcpalfmt);
-		p.srcPal = static_cast<u8 const*>(srcpal);
-		p.srcEntries = srcfmt.type() == SurfaceFormat::SURFACE_P4 ? 16 : 256;
-		p.srcPalStride = srcpalfmt.bitsPerPixel() / 8;
-		p.srcWordBytes = wordBytes(srcpalfmt.bitsPerPixel());
-		setChannels(p.srcCh, srcpalfmt);
+		p.srcPal = usePalette(srcfmt, srcpalfmt, srcpal, "Pixel conversion from {0} needs a source palette",
+			&p.srcEntries, &p.srcPalStride, &p.srcWordBytes, p.srcCh);
 	}
 	else
 	{
@@ -271,14 +283,8 @@ Plan makePlan(SurfaceFormat const& dstfmt, SurfaceFormat const& dstpalfmt, void 
 	p.dstHdr = p.dstFloat ? hdrInfo(dstfmt.type()) : nullptr;
 	if (isPalette(dstfmt.type()))
 	{
-		if (!dstpal)
-			lang::throwError(GraphicsException(lang::Format("Pixel conversion into {0} needs a destination palette", dstfmt.toString())));
-		checkPaletteFormat(dstpalfmt);
-		p.dstPal = static_cast<u8 const*>(dstpal);
-		p.dstEntries = dstfmt.type() == SurfaceFormat::SURFACE_P4 ? 16 : 256;
-		p.dstPalStride = dstpalfmt.bitsPerPixel() / 8;
-		p.dstPalBytes = wordBytes(dstpalfmt.bitsPerPixel());
-		setChannels(p.dstPalCh, dstpalfmt);
+		p.dstPal = usePalette(dstfmt, dstpalfmt, dstpal, "Pixel conversion into {0} needs a destination palette",
+			&p.dstEntries, &p.dstPalStride, &p.dstPalBytes, p.dstPalCh);
 	}
 	setChannels(p.dstCh, dstfmt);
 	for (int k = 0; k < 4; ++k)
@@ -610,8 +616,24 @@ inline W intChannel(W w, u32 srcShift, u32 srcMax, u32 mul, u32 shr, u32 dstShif
 	return v << dstShift;
 }
 
+/** A run through a conversion of one pixel word (called with scalars and with V4), 8 pixels at a time. */
+template <int SB, int DB, class Convert>
+void fixedRun(u8* d, u8 const* s, int count, Convert convert)
+{
+	int i = 0;
+	for (; i + 8 <= count; i += 8)
+	{
+		u8 const* ss = s + std::ptrdiff_t(i) * SB;
+		store8<DB>(d + std::ptrdiff_t(i) * DB, convert(load4<SB>(ss)), convert(load4<SB>(ss + 4 * SB)));
+	}
+	for (; i < count; ++i)
+		store<DB>(d + std::ptrdiff_t(i) * DB, convert(load<SB>(s + std::ptrdiff_t(i) * SB)));
+}
+
+// Out of line, so that each variant's loop is compiled on its own rather than
+// inlined into the dispatch in intRun (where the loops ran slower).
 template <int SB, int DB, bool WIDEN, int N>
-void intRunOf(IntPlan const& p, u8* d, u8 const* s, int count)
+__attribute__((noinline)) void intRunOf(IntPlan const& p, u8* d, u8 const* s, int count)
 {
 	u32 const base = p.base;
 	u32 const s0 = p.srcShift[0], s1 = p.srcShift[1], s2 = p.srcShift[2], s3 = p.srcShift[3];
@@ -632,14 +654,7 @@ void intRunOf(IntPlan const& p, u8* d, u8 const* s, int count)
 			out |= intChannel<WIDEN>(w, s3, m3, x3, r3, d3);
 		return out;
 	};
-	int i = 0;
-	for (; i + 8 <= count; i += 8)
-	{
-		u8 const* ss = s + std::ptrdiff_t(i) * SB;
-		store8<DB>(d + std::ptrdiff_t(i) * DB, convert(load4<SB>(ss)), convert(load4<SB>(ss + 4 * SB)));
-	}
-	for (; i < count; ++i)
-		store<DB>(d + std::ptrdiff_t(i) * DB, convert(load<SB>(s + std::ptrdiff_t(i) * SB)));
+	fixedRun<SB, DB>(d, s, count, convert);
 }
 
 template <int SB, int DB>
@@ -704,20 +719,6 @@ void rgbToRgba(u8* __restrict d, u8 const* __restrict s, int count)
 		u32 const w = u32(s[3 * i]) | u32(s[3 * i + 1]) << 8 | u32(s[3 * i + 2]) << 16 | 0xFF000000u;
 		std::memcpy(d + 4 * i, &w, 4);
 	}
-}
-
-/** A run through a conversion of one word with constant shifts (scalar and V4). */
-template <int SB, int DB, class Convert>
-void fixedRun(u8* d, u8 const* s, int count, Convert convert)
-{
-	int i = 0;
-	for (; i + 8 <= count; i += 8)
-	{
-		u8 const* ss = s + std::ptrdiff_t(i) * SB;
-		store8<DB>(d + std::ptrdiff_t(i) * DB, convert(load4<SB>(ss)), convert(load4<SB>(ss + 4 * SB)));
-	}
-	for (; i < count; ++i)
-		store<DB>(d + std::ptrdiff_t(i) * DB, convert(load<SB>(s + std::ptrdiff_t(i) * SB)));
 }
 
 /**

@@ -137,6 +137,45 @@ __attribute__((noinline)) bool pngReadImage(png_structp png, png_bytepp rows)
 	return true;
 }
 
+/** Reads exactly n bytes or throws what the stream reported. */
+void readExactly(io::InputStream* in, void* buf, size_t n)
+{
+	std::exception_ptr error;
+	if (!detail::readAll(in, buf, n, &error))
+		std::rethrow_exception(error);
+}
+
+/** Throws the stream error a decoder callback caught, if there is one, and clears it. */
+void rethrowPending(std::exception_ptr& error)
+{
+	if (error)
+	{
+		std::exception_ptr e = error;
+		error = nullptr;
+		std::rethrow_exception(e);
+	}
+}
+
+/** Raises the error for a file that holds fewer bytes than its header needs. */
+[[noreturn]] void failedToRead(double bytes, std::string const& name)
+{
+	lang::throwError(io::IOException(lang::Format("Failed to read {0} bytes from {1}", bytes, name)));
+}
+
+/** Format of uncompressed 16, 24 or 32-bit pixels stored blue first; wide32 for 32 bits. */
+SurfaceFormat storedRgbFormat(int bpp, SurfaceFormat::SurfaceFormatType wide32)
+{
+	switch (bpp)
+	{
+	case 16:
+		return SurfaceFormat::SURFACE_R5G5B5;
+	case 24:
+		return SurfaceFormat::SURFACE_R8G8B8;
+	default:
+		return wide32;
+	}
+}
+
 } // namespace
 
 struct ImageReader::JpegState
@@ -215,9 +254,8 @@ void ImageReader::readSurface(void* dst, int pitch, int w, int h, SurfaceFormat 
 
 void ImageReader::readFully(lang::Ptr<io::InputStream> in, void* buf, int n)
 {
-	std::exception_ptr error;
-	if (n > 0 && !detail::readAll(in.ptr(), buf, static_cast<size_t>(n), &error))
-		std::rethrow_exception(error);
+	if (n > 0)
+		readExactly(in.ptr(), buf, static_cast<size_t>(n));
 }
 
 void ImageReader::readColorMap(lang::Ptr<io::InputStream> in, int bytesPerEntry, int count, unsigned char* colorMap)
@@ -361,26 +399,13 @@ void ImageReader::readHeader_bmp()
 	m_pitch = static_cast<int>(pitch);
 	m_surfaces = 1;
 	m_colorMapFormat = SurfaceFormat();
-	switch (bpp)
+	if (bpp <= 8)
 	{
-	case 4:
-		m_fmt = SurfaceFormat::SURFACE_P4;
+		m_fmt = bpp == 4 ? SurfaceFormat::SURFACE_P4 : SurfaceFormat::SURFACE_P8;
 		m_colorMapFormat = SurfaceFormat::SURFACE_X8B8G8R8;
-		break;
-	case 8:
-		m_fmt = SurfaceFormat::SURFACE_P8;
-		m_colorMapFormat = SurfaceFormat::SURFACE_X8B8G8R8;
-		break;
-	case 16:
-		m_fmt = SurfaceFormat::SURFACE_R5G5B5;
-		break;
-	case 24:
-		m_fmt = SurfaceFormat::SURFACE_R8G8B8;
-		break;
-	default:
-		m_fmt = SurfaceFormat::SURFACE_X8R8G8B8;
-		break;
 	}
+	else
+		m_fmt = storedRgbFormat(bpp, SurfaceFormat::SURFACE_X8R8G8B8);
 }
 
 // ---------------------------------------------------------------------------
@@ -411,7 +436,7 @@ void ImageReader::readHeader_tga()
 	checkSize(width, height);
 
 	if (idLength > 0 && m_in->skip(idLength) != idLength)
-		lang::throwError(io::IOException(lang::Format("Failed to read {0} bytes from {1}", static_cast<double>(idLength), name)));
+		failedToRead(static_cast<double>(idLength), name);
 
 	if (colorMapLength > 0)
 	{
@@ -435,7 +460,7 @@ void ImageReader::readHeader_tga()
 		long long const needed = m_rle ? static_cast<long long>(height) * ((width + 127) / 128) * (1 + bytesPerPixel)
 			: static_cast<long long>(height) * width * bytesPerPixel;
 		if (needed > left)
-			lang::throwError(io::IOException(lang::Format("Failed to read {0} bytes from {1}", static_cast<double>(needed), name)));
+			failedToRead(static_cast<double>(needed), name);
 	}
 
 	m_width = width;
@@ -445,27 +470,17 @@ void ImageReader::readHeader_tga()
 	m_bottomUp = (descriptor & 0x20) == 0;
 	m_surfaces = 1;
 	m_colorMapFormat = SurfaceFormat();
-	switch (bpp)
+	if (bpp != 8)
+		m_fmt = storedRgbFormat(bpp, SurfaceFormat::SURFACE_A8R8G8B8);
+	else if (colorMapLength > 0 && imageType != 3 && imageType != 11)
 	{
-	case 8:
+		m_fmt = SurfaceFormat::SURFACE_P8;
+		m_colorMapFormat = SurfaceFormat::SURFACE_X8B8G8R8;
+	}
+	else
+	{
 		// Grey images, and 8-bit images without a colour map, are luminance.
-		if (colorMapLength > 0 && imageType != 3 && imageType != 11)
-		{
-			m_fmt = SurfaceFormat::SURFACE_P8;
-			m_colorMapFormat = SurfaceFormat::SURFACE_X8B8G8R8;
-		}
-		else
-			m_fmt = SurfaceFormat::SURFACE_L8;
-		break;
-	case 16:
-		m_fmt = SurfaceFormat::SURFACE_R5G5B5;
-		break;
-	case 24:
-		m_fmt = SurfaceFormat::SURFACE_R8G8B8;
-		break;
-	default:
-		m_fmt = SurfaceFormat::SURFACE_A8R8G8B8;
-		break;
+		m_fmt = SurfaceFormat::SURFACE_L8;
 	}
 }
 
@@ -584,12 +599,7 @@ void ImageReader::jpegFail()
 {
 	std::string const message = m_jpeg->err.message;
 	jpegRelease();
-	if (m_streamError)
-	{
-		std::exception_ptr e = m_streamError;
-		m_streamError = nullptr;
-		std::rethrow_exception(e);
-	}
+	rethrowPending(m_streamError);
 	lang::throwError(io::IOException(lang::Format("Failed to decode JPG {0}: {1}", m_in->toString(), message)));
 }
 
@@ -671,12 +681,7 @@ void ImageReader::readHeader_png()
 	});
 
 	auto fail = [&]() {
-		if (m_streamError)
-		{
-			std::exception_ptr e = m_streamError;
-			m_streamError = nullptr;
-			std::rethrow_exception(e);
-		}
+		rethrowPending(m_streamError);
 		lang::throwError(io::IOException(lang::Format("Failed to decode PNG {0}: {1}", name, pio.message)));
 	};
 
@@ -811,7 +816,7 @@ void ImageReader::readHeader_pvr()
 		total += m_fmt.getMemoryUsage(std::max(m_width >> m, 1), std::max(m_height >> m, 1));
 	long long const left = bytesLeft();
 	if (left >= 0 && total > left / faces)
-		lang::throwError(io::IOException(lang::Format("Failed to read {0} bytes from {1}", static_cast<double>(total) * faces, name)));
+		failedToRead(static_cast<double>(total) * faces, name);
 
 	// Slot f * levels + m holds level m of face f; both header versions store
 	// the surfaces in slot order, so they are appended as they are read (a
@@ -829,9 +834,7 @@ void ImageReader::readPvrSurface(int level)
 	s.width = std::max(m_width >> level, 1);
 	s.height = std::max(m_height >> level, 1);
 	s.data.resize(static_cast<size_t>(m_fmt.getMemoryUsage(s.width, s.height)));
-	std::exception_ptr error;
-	if (!detail::readAll(m_in.ptr(), s.data.data(), s.data.size(), &error))
-		std::rethrow_exception(error);
+	readExactly(m_in.ptr(), s.data.data(), s.data.size());
 }
 
 void ImageReader::readHeader_pvr3()
@@ -897,9 +900,9 @@ void ImageReader::readHeader_pvr3()
 
 	long long const left = bytesLeft();
 	if (metaSize > INT_MAX || (left >= 0 && metaSize > left))
-		lang::throwError(io::IOException(lang::Format("Failed to read {0} bytes from {1}", static_cast<double>(metaSize), name)));
+		failedToRead(static_cast<double>(metaSize), name);
 	if (metaSize > 0 && m_in->skip(static_cast<int>(metaSize)) != static_cast<int>(metaSize))
-		lang::throwError(io::IOException(lang::Format("Failed to read {0} bytes from {1}", static_cast<double>(metaSize), name)));
+		failedToRead(static_cast<double>(metaSize), name);
 }
 
 void ImageReader::readHeader_pvrLegacy(unsigned headerSize)

@@ -25,55 +25,15 @@ std::vector<Fixture> fixtures()
 	f.push_back({"png 16-bit", makePng({5, 4, PNG_COLOR_TYPE_RGB_ALPHA, 16, false, false}), io::FILEFORMAT_PNG});
 	f.push_back({"jpeg", makeJpeg(gradientRGB(20, 12), 20, 12), io::FILEFORMAT_JPG});
 
-	BmpSpec bmp;
-	bmp.width = 3;
-	bmp.height = -2;
-	bmp.pixels = pattern(18);
-	f.push_back({"bmp 24-bit", makeBmp(bmp), io::FILEFORMAT_BMP});
-	BmpSpec p4;
-	p4.bpp = 4;
-	p4.width = 5;
-	p4.height = 2;
-	p4.palette = pattern(64, 3);
-	p4.pixels = pattern(6, 4);
-	f.push_back({"bmp 4-bit", makeBmp(p4), io::FILEFORMAT_BMP});
-
-	TgaSpec rle;
-	rle.imageType = 10;
-	rle.width = 3;
-	rle.height = 2;
-	rle.bpp = 32;
-	rle.data = {0x84, 1, 2, 3, 4, 0x03, 10, 11, 12, 13, 20, 21, 22, 23, 30, 31, 32, 33, 40, 41, 42, 43};
-	f.push_back({"tga rle", makeTga(rle), io::FILEFORMAT_TGA});
-	TgaSpec mapped;
-	mapped.imageType = 9;
-	mapped.colorMapType = 1;
-	mapped.colorMapLength = 3;
-	mapped.colorMapEntryBits = 24;
-	mapped.colorMap = pattern(9, 6);
-	mapped.width = 4;
-	mapped.height = 2;
-	mapped.bpp = 8;
-	mapped.descriptor = 0x20;
-	mapped.data = {0x83, 1, 0x03, 0, 1, 2, 0};
-	f.push_back({"tga colour-mapped", makeTga(mapped), io::FILEFORMAT_TGA});
-
+	f.push_back({"bmp 24-bit", makeBmp({.width = 3, .height = -2, .pixels = pattern(18)}), io::FILEFORMAT_BMP});
+	f.push_back({"bmp 4-bit", makeBmp({.width = 5, .height = 2, .bpp = 4, .palette = pattern(64, 3), .pixels = pattern(6, 4)}), io::FILEFORMAT_BMP});
+	f.push_back({"tga rle", makeTga({.imageType = 10, .width = 3, .height = 2, .bpp = 32,
+		.data = {0x84, 1, 2, 3, 4, 0x03, 10, 11, 12, 13, 20, 21, 22, 23, 30, 31, 32, 33, 40, 41, 42, 43}}), io::FILEFORMAT_TGA});
+	f.push_back({"tga colour-mapped", makeTga({.imageType = 9, .colorMapType = 1, .colorMapLength = 3, .colorMapEntryBits = 24,
+		.width = 4, .height = 2, .bpp = 8, .descriptor = 0x20, .colorMap = pattern(9, 6), .data = {0x83, 1, 0x03, 0, 1, 2, 0}}), io::FILEFORMAT_TGA});
 	f.push_back({"pvr legacy mips", makePvrLegacy(8, 4, 2, 0x12, 32, 1, pattern(8 * 4 * 4 + 4 * 2 * 4 + 2 * 1 * 4, 7)), io::FILEFORMAT_PVR});
-	Pvr3Spec v3;
-	v3.formatLow = 7;
-	v3.width = 8;
-	v3.height = 8;
-	v3.mips = 4;
-	v3.meta = Bytes(8, 1);
-	v3.data = pattern(32 + 8 + 8 + 8, 8);
-	f.push_back({"pvr v3 dxt1", makePvr3(v3), io::FILEFORMAT_PVR});
-	Pvr3Spec pvrtc;
-	pvrtc.formatLow = 3;
-	pvrtc.width = 8;
-	pvrtc.height = 8;
-	pvrtc.mips = 2;
-	pvrtc.data = pattern(32 + 32, 9);
-	f.push_back({"pvr v3 pvrtc", makePvr3(pvrtc), io::FILEFORMAT_PVR});
+	f.push_back({"pvr v3 dxt1", makePvr3({.formatLow = 7, .width = 8, .height = 8, .mips = 4, .meta = Bytes(8, 1), .data = pattern(32 + 8 + 8 + 8, 8)}), io::FILEFORMAT_PVR});
+	f.push_back({"pvr v3 pvrtc", makePvr3({.formatLow = 3, .width = 8, .height = 8, .mips = 2, .data = pattern(32 + 32, 9)}), io::FILEFORMAT_PVR});
 	return f;
 }
 

@@ -158,8 +158,8 @@ struct BmpSpec
 	int planes = 1;
 	int compression = 0;
 	int colorsUsed = 0;
-	Bytes palette;   // file entries as stored (3 or 4 bytes each)
-	Bytes pixels;    // rows top row first, without padding
+	Bytes palette{};   // file entries as stored (3 or 4 bytes each)
+	Bytes pixels{};    // rows top row first, without padding
 	long dataOffsetDelta = 0;
 };
 
@@ -208,9 +208,9 @@ struct TgaSpec
 	int height = 1;
 	int bpp = 24;
 	int descriptor = 0;
-	Bytes id;
-	Bytes colorMap;
-	Bytes data; // stored pixel data (raw or packets)
+	Bytes id{};
+	Bytes colorMap{};
+	Bytes data{}; // stored pixel data (raw or packets)
 };
 
 inline Bytes makeTga(TgaSpec const& s)
@@ -248,8 +248,8 @@ struct Pvr3Spec
 	uint32_t surfaces = 1;
 	uint32_t faces = 1;
 	uint32_t mips = 1;
-	Bytes meta;
-	Bytes data;
+	Bytes meta{};
+	Bytes data{};
 };
 
 inline Bytes makePvr3(Pvr3Spec const& s)

@@ -38,6 +38,55 @@ Bytes rgba(std::initializer_list<unsigned> px)
 	return out;
 }
 
+/** An image made from spec, the format it reads as and its pixels as rows of R, G, B, A bytes. */
+template <class Spec>
+struct LayoutCase
+{
+	char const* label;
+	Spec spec;
+	SurfaceFormat::SurfaceFormatType fmt;
+	Bytes expected;
+};
+
+/** Reads the image of every case and checks its format and pixels. */
+template <class Spec, size_t N>
+void expectLayouts(LayoutCase<Spec> const (&cases)[N], Bytes (*make)(Spec const&), io::FileFormat format)
+{
+	for (LayoutCase<Spec> const& c : cases)
+	{
+		SCOPED_TRACE(c.label);
+		lang::Ptr<ImageReader> r = openImage(make(c.spec), format);
+		EXPECT_EQ(r->format().type(), c.fmt);
+		EXPECT_EQ(readRGBA(*r), c.expected);
+	}
+}
+
+/** A bad file and the message reading it throws. */
+struct ErrorCase
+{
+	Bytes file;
+	std::string message;
+};
+
+/** Reads every case's file under the given name and checks the message. */
+template <size_t N>
+void expectErrors(ErrorCase const (&cases)[N], io::FileFormat format, std::string const& name)
+{
+	for (ErrorCase const& c : cases)
+		EXPECT_EQ(readError(c.file, format, name), c.message);
+}
+
+/** A function that makes the file of a copy of base edited by its argument: with([](Spec& s) { ... }). */
+template <class Spec>
+auto changedFrom(Spec const& base, Bytes (*make)(Spec const&))
+{
+	return [base, make](auto change) {
+		Spec s = base;
+		change(s);
+		return make(s);
+	};
+}
+
 } // namespace
 
 TEST(ImageReader, RefusesUnsupportedFileFormat)
@@ -224,13 +273,7 @@ TEST(JpegReader, Errors)
 
 TEST(BmpReader, ReadsSupportedLayouts)
 {
-	struct Case
-	{
-		char const* label;
-		BmpSpec spec;
-		SurfaceFormat::SurfaceFormatType fmt;
-		Bytes expected;
-	};
+	using Case = LayoutCase<BmpSpec>;
 	BmpSpec rgb24;
 	rgb24.width = 3;
 	rgb24.height = 2;
@@ -273,13 +316,7 @@ TEST(BmpReader, ReadsSupportedLayouts)
 		{"16-bit", r16, SurfaceFormat::SURFACE_R5G5B5, rgba({0xFF0000FF})},
 		{"32-bit", x32, SurfaceFormat::SURFACE_X8R8G8B8, rgba({0x030201FF})},
 	};
-	for (Case const& c : cases)
-	{
-		SCOPED_TRACE(c.label);
-		lang::Ptr<ImageReader> r = openImage(makeBmp(c.spec), io::FILEFORMAT_BMP);
-		EXPECT_EQ(r->format().type(), c.fmt);
-		EXPECT_EQ(readRGBA(*r), c.expected);
-	}
+	expectLayouts(cases, makeBmp, io::FILEFORMAT_BMP);
 
 	// Stored-format reads copy whole rows without the padding.
 	lang::Ptr<ImageReader> r = openImage(makeBmp(rgb24), io::FILEFORMAT_BMP);
@@ -290,15 +327,8 @@ TEST(BmpReader, ReadsSupportedLayouts)
 
 TEST(BmpReader, RefusesCorruptHeaders)
 {
-	BmpSpec base;
-	base.width = 2;
-	base.height = 2;
-	base.pixels = Bytes(12, 9);
-	auto with = [&](auto change) {
-		BmpSpec s = base;
-		change(s);
-		return makeBmp(s);
-	};
+	BmpSpec const base = {.width = 2, .height = 2, .pixels = Bytes(12, 9)};
+	auto with = changedFrom(base, makeBmp);
 	auto patched = [&](size_t at, uint32_t v) {
 		Bytes b = makeBmp(base);
 		for (int i = 0; i < 4; ++i)
@@ -310,12 +340,7 @@ TEST(BmpReader, RefusesCorruptHeaders)
 	Bytes badId = makeBmp(base);
 	badId[0] = 'X';
 
-	struct Case
-	{
-		Bytes file;
-		std::string message;
-	};
-	Case const cases[] = {
+	ErrorCase const cases[] = {
 		{badId, "BMP e.bmp header corrupted, id invalid"},
 		{patched(14, 100), "BMP e.bmp header corrupted, header wrong size"},
 		{patched(14, 8), "BMP e.bmp header corrupted, header wrong size"},
@@ -333,8 +358,7 @@ TEST(BmpReader, RefusesCorruptHeaders)
 		{truncated, "BMP e.bmp header corrupted, pixel data exceeds the file"},
 		{Bytes(truncated.begin(), truncated.begin() + 20), "Failed to read 36 bytes from e.bmp"},
 	};
-	for (Case const& c : cases)
-		EXPECT_EQ(readError(c.file, io::FILEFORMAT_BMP, "e.bmp"), c.message);
+	expectErrors(cases, io::FILEFORMAT_BMP, "e.bmp");
 }
 
 // ---------------------------------------------------------------------------
@@ -342,13 +366,7 @@ TEST(BmpReader, RefusesCorruptHeaders)
 
 TEST(TgaReader, ReadsSupportedLayouts)
 {
-	struct Case
-	{
-		char const* label;
-		TgaSpec spec;
-		SurfaceFormat::SurfaceFormatType fmt;
-		Bytes expected;
-	};
+	using Case = LayoutCase<TgaSpec>;
 	TgaSpec bottomUp;
 	bottomUp.width = 2;
 	bottomUp.height = 2;
@@ -406,32 +424,14 @@ TEST(TgaReader, ReadsSupportedLayouts)
 		{"grey", grey, SurfaceFormat::SURFACE_L8, rgba({0x0A0A0AFF, 0xC8C8C8FF})},
 		{"16-bit", r16, SurfaceFormat::SURFACE_R5G5B5, rgba({0xFF0000FF})},
 	};
-	for (Case const& c : cases)
-	{
-		SCOPED_TRACE(c.label);
-		lang::Ptr<ImageReader> r = openImage(makeTga(c.spec), io::FILEFORMAT_TGA);
-		EXPECT_EQ(r->format().type(), c.fmt);
-		EXPECT_EQ(readRGBA(*r), c.expected);
-	}
+	expectLayouts(cases, makeTga, io::FILEFORMAT_TGA);
 }
 
 TEST(TgaReader, RefusesBadHeaders)
 {
-	TgaSpec base;
-	base.width = 2;
-	base.height = 1;
-	base.data = Bytes(6, 1);
-	auto with = [&](auto change) {
-		TgaSpec s = base;
-		change(s);
-		return makeTga(s);
-	};
-	struct Case
-	{
-		Bytes file;
-		std::string message;
-	};
-	Case const cases[] = {
+	TgaSpec const base = {.width = 2, .height = 1, .data = Bytes(6, 1)};
+	auto with = changedFrom(base, makeTga);
+	ErrorCase const cases[] = {
 		{with([](TgaSpec& s) { s.bpp = 4; }), "Invalid bits per pixel in e.tga"},
 		{with([](TgaSpec& s) { s.bpp = 40; }), "Invalid bits per pixel in e.tga"},
 		{with([](TgaSpec& s) { s.bpp = 0; }), "Invalid bits per pixel in e.tga"},
@@ -446,8 +446,7 @@ TEST(TgaReader, RefusesBadHeaders)
 		{with([](TgaSpec& s) { s.data.pop_back(); }), "Failed to read 6 bytes from e.tga"},
 		{with([](TgaSpec& s) { s.imageType = 10; s.data = {0x01, 1, 2, 3}; }), "Failed to read 6 bytes from e.tga"},
 	};
-	for (Case const& c : cases)
-		EXPECT_EQ(readError(c.file, io::FILEFORMAT_TGA, "e.tga"), c.message);
+	expectErrors(cases, io::FILEFORMAT_TGA, "e.tga");
 }
 
 // ---------------------------------------------------------------------------
@@ -553,21 +552,9 @@ TEST(PvrReader, Version3Formats)
 
 TEST(PvrReader, RefusesBadHeaders)
 {
-	auto v3 = [](auto change) {
-		Pvr3Spec s;
-		s.formatHigh = 0x00000008;
-		s.formatLow = 'l';
-		s.data = Bytes(16, 1);
-		change(s);
-		return makePvr3(s);
-	};
+	auto v3 = changedFrom(Pvr3Spec{.formatLow = 'l', .formatHigh = 0x00000008, .data = Bytes(16, 1)}, makePvr3);
 	Bytes const l8 = Bytes(16, 1);
-	struct Case
-	{
-		Bytes file;
-		std::string message;
-	};
-	Case const cases[] = {
+	ErrorCase const cases[] = {
 		{makePvrLegacy(4, 4, 0, 0x16, 8, 1, l8, 51), "PVR e.pvr header corrupted, header wrong size (51)"},
 		{makePvrLegacy(4, 4, 0, 0x99, 8, 1, l8), "Unsupported surface format 153 while reading PVR texture: e.pvr"},
 		{makePvrLegacy(4, 4, 40, 0x16, 8, 1, l8), "PVR e.pvr header corrupted, invalid mip map count (41)"},
@@ -588,6 +575,5 @@ TEST(PvrReader, RefusesBadHeaders)
 		{v3([](Pvr3Spec& s) { s.width = 0xFFFFFFFF; s.height = 0xFFFFFFFF; }), "Invalid image size (4294967295x4294967295) in e.pvr"},
 		{v3([](Pvr3Spec& s) { s.meta = Bytes(4); s.data.clear(); }), "Failed to read 16 bytes from e.pvr"},
 	};
-	for (Case const& c : cases)
-		EXPECT_EQ(readError(c.file, io::FILEFORMAT_PVR, "e.pvr"), c.message);
+	expectErrors(cases, io::FILEFORMAT_PVR, "e.pvr");
 }

@@ -1,1 +1,0 @@
-// Placeholder translation unit for a library that has no sources yet.

@@ -1,8 +1,24 @@
 # engine_library(NAME DIR [DEPS ...]): a static library made of every source
-# below DIR (sub-folders included).
+# below DIR. A sub-folder with a CMakeLists.txt of its own is a library of its
+# own and is left out, with everything below it.
 function(engine_library name dir)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
-  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.c)
+  file(GLOB_RECURSE all CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.c)
+  file(GLOB_RECURSE owned CONFIGURE_DEPENDS ${dir}/*/CMakeLists.txt)
+  set(srcs "")
+  foreach(src ${all})
+    set(keep TRUE)
+    foreach(list_file ${owned})
+      get_filename_component(sub ${list_file} DIRECTORY)
+      string(FIND "${src}" "${sub}/" at)
+      if(at EQUAL 0)
+        set(keep FALSE)
+      endif()
+    endforeach()
+    if(keep)
+      list(APPEND srcs ${src})
+    endif()
+  endforeach()
   add_library(${name} STATIC ${srcs})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/source)
   if(ARG_DEPS)

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-JOBS=$(nproc)
+JOBS=${JOBS:-$(nproc)}
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DENGINE_SANITIZE=ON -DENGINE_TESTS=ON -DENGINE_BENCHMARKS=ON >/dev/null
 cmake --build build/test -j"$JOBS"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}"

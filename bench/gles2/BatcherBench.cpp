@@ -1,5 +1,5 @@
 #include <benchmark/benchmark.h>
-#include <framework/linux/GLLayer.h>
+#include <gr/gl/GLPlatform.h>
 #include <framework/linux/HeadlessGL.h>
 #include <gr/Image.h>
 #include <gr/gl/GL2_Context.h>
@@ -53,7 +53,7 @@ struct Scene
 	Scene()
 	{
 		io::detail::setBundlePath(ENGINE_DATA_DIR);
-		ctx = gr::gles2::GL_createContext(SIZE, SIZE, gr::Context::ORIENTATION_0, updateScrFunc);
+		ctx = static_cast<gr::gles2::GL_Context*>(gr::gles2::GL_createContext(SIZE, SIZE, gr::Context::ORIENTATION_0, updateScrFunc));
 		ctx->setShaderPath("shaders");
 		std::vector<unsigned char> pixels(8 * 8 * 3, 200);
 		for (lang::Ptr<gr::Image>& image : images)

@@ -48,8 +48,8 @@ TEST(HeadlessGL, Es2ContextDrawsIntoItsFrameBuffer)
 
 TEST(HeadlessGL, Es1ContextAndSwitchingRunsHooks)
 {
-	framework::addContextCurrentHook(countHook);
-	framework::addContextCurrentHook(countHook);
+	gr::addContextCurrentHook(countHook);
+	gr::addContextCurrentHook(countHook);
 	s_hookRuns = 0;
 	auto a = std::make_unique<HeadlessGL>(HeadlessGL::API_GLES2, 4, 4);
 	EXPECT_EQ(1, s_hookRuns);

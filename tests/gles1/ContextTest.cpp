@@ -153,7 +153,7 @@ TEST_F(ContextTest, CaptureGivesTheTopRowFirst)
 
 TEST_F(ContextTest, OrientationSwapsTheSize)
 {
-	lang::Ptr<gr::gles1::GL_Context> rotated = gr::gles1::GL_createContext(100, 50, gr::Context::ORIENTATION_1, &updateScrFunc);
+	lang::Ptr<gr::gles1::GL_Context> rotated = static_cast<gr::gles1::GL_Context*>(gr::gles1::GL_createContext(100, 50, gr::Context::ORIENTATION_1, &updateScrFunc));
 	EXPECT_EQ(50, rotated->width());
 	EXPECT_EQ(100, rotated->height());
 	rotated->reset(100, 50);

@@ -46,7 +46,7 @@ protected:
 	void SetUp() override
 	{
 		m_gl = std::make_unique<framework::HeadlessGL>(framework::HeadlessGL::API_GLES1, W, H);
-		m_ctx = gr::gles1::GL_createContext(W, H, gr::Context::ORIENTATION_0, &updateScrFunc);
+		m_ctx = static_cast<gr::gles1::GL_Context*>(gr::gles1::GL_createContext(W, H, gr::Context::ORIENTATION_0, &updateScrFunc));
 	}
 
 	void TearDown() override

@@ -212,12 +212,12 @@ TEST_F(ContextTest, ResetAndCachedStatesTouchOnlyWhatChanged)
 
 TEST_F(ContextTest, FactorySwapsSizeForSidewaysOrientations)
 {
-	lang::Ptr<gr::gles2::GL_Context> c = gr::gles2::GL_createContext(48, 32, Context::ORIENTATION_1, nullptr);
+	lang::Ptr<gr::gles2::GL_Context> c = static_cast<gr::gles2::GL_Context*>(gr::gles2::GL_createContext(48, 32, Context::ORIENTATION_1, nullptr));
 	EXPECT_EQ(32, c->width());
 	EXPECT_EQ(48, c->height());
 	c->reset(48, 32);
 	EXPECT_EQ(32, c->width());
-	c = gr::gles2::GL_createContext(48, 32, Context::ORIENTATION_2, nullptr);
+	c = static_cast<gr::gles2::GL_Context*>(gr::gles2::GL_createContext(48, 32, Context::ORIENTATION_2, nullptr));
 	EXPECT_EQ(48, c->width());
 	c = nullptr;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <framework/linux/GLLayer.h>
+#include <gr/gl/GLPlatform.h>
 #include <framework/linux/HeadlessGL.h>
 #include <gr/Image.h>
 #include <gr/gl/GL2_Context.h>
@@ -37,7 +37,7 @@ protected:
 	{
 		io::detail::setBundlePath(ENGINE_DATA_DIR);
 		s_gl = new framework::HeadlessGL(framework::HeadlessGL::API_GLES2, SIZE, SIZE);
-		s_ctx = gr::gles2::GL_createContext(SIZE, SIZE, gr::Context::ORIENTATION_0, updateScrFunc);
+		s_ctx = static_cast<gr::gles2::GL_Context*>(gr::gles2::GL_createContext(SIZE, SIZE, gr::Context::ORIENTATION_0, updateScrFunc));
 		s_ctx->setShaderPath("shaders");
 	}
 

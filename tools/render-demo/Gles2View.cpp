@@ -1,5 +1,5 @@
 #include "Views.h"
-#include <framework/linux/GLLayer.h>
+#include <gr/gl/GLPlatform.h>
 #include <framework/linux/HeadlessGL.h>
 #include <gr/gl/GL2_Context.h>
 

@@ -165,9 +165,9 @@ HeadlessGL::HeadlessGL(Api api, int width, int height) :
 	}
 
 	EAGLBackbufferFrameBuffer = m_fbo;
-	setCurrentPresenter(this);
+	gr::setCurrentPresenter(this);
 	if (previous != ctx)
-		runContextCurrentHooks();
+		gr::runContextCurrentHooks();
 }
 
 HeadlessGL::~HeadlessGL()
@@ -193,8 +193,8 @@ HeadlessGL::~HeadlessGL()
 		// Put the other view's context back; its GL state did not change.
 		eglMakeCurrent(dpy, EGL_NO_SURFACE, EGL_NO_SURFACE, previous);
 	}
-	if (currentPresenter() == this)
-		setCurrentPresenter(nullptr);
+	if (gr::currentPresenter() == this)
+		gr::setCurrentPresenter(nullptr);
 }
 
 void HeadlessGL::deleteBuffers()
@@ -219,9 +219,9 @@ void HeadlessGL::makeCurrent()
 		fail("eglMakeCurrent");
 	fboFuncs(m_api).bindFramebuffer(GL_FRAMEBUFFER, m_fbo);
 	EAGLBackbufferFrameBuffer = m_fbo;
-	setCurrentPresenter(this);
+	gr::setCurrentPresenter(this);
 	if (switched)
-		runContextCurrentHooks();
+		gr::runContextCurrentHooks();
 }
 
 bool HeadlessGL::isCurrent() const

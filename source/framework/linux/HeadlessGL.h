@@ -1,6 +1,6 @@
 #pragma once
 
-#include "GLLayer.h"
+#include <gr/gl/GLPlatform.h>
 
 namespace framework
 {
@@ -16,7 +16,7 @@ namespace framework
  *
  * Main thread only; a view must be destroyed on the thread that created it.
  */
-class HeadlessGL : public GLPresenter
+class HeadlessGL : public gr::GLPresenter
 {
 public:
 	/** Client API of the context. */

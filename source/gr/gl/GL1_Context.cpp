@@ -195,7 +195,7 @@ void GL_Context::setExtensionOverride(std::string const& name, bool available)
 	m_extensionOverrides[name] = available;
 }
 
-GL_Context* GL_createContext(int width, int height, Context::OrientationType orientation, void (*present)())
+Context* GL_createContext(int width, int height, Context::OrientationType orientation, void (*present)())
 {
 	if (orientation == Context::ORIENTATION_1 || orientation == Context::ORIENTATION_3)
 		std::swap(width, height);

@@ -9,6 +9,7 @@
 #endif
 
 #include "GL_ContextBase.h"
+#include "GLBackends.h"
 #include <map>
 #include <string>
 
@@ -121,13 +122,6 @@ private:
 
 	void loadModelView(math::float4x4 const& m);
 };
-
-/**
- * The OpenGL ES 1.1 rendering context for a screen of width x height
- * pixels (exchanged for orientations 1 and 3), with the built-in shader
- * templates registered. The GL context must be current.
- */
-GL_Context* GL_createContext(int width, int height, Context::OrientationType orientation, void (*present)());
 
 } // gles1
 } // gr

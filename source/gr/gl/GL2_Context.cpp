@@ -126,7 +126,7 @@ bool GL_Context::isExtensionSupported(char const* name) const
 	return GL_isExtensionAvailable(name);
 }
 
-GL_Context* GL_createContext(int width, int height, Context::OrientationType orientation, void (*present)())
+Context* GL_createContext(int width, int height, Context::OrientationType orientation, void (*present)())
 {
 	if (orientation == Context::ORIENTATION_1 || orientation == Context::ORIENTATION_3)
 		std::swap(width, height);

@@ -10,6 +10,7 @@
 
 #include "GL2_ShaderHost.h"
 #include "GL_ContextBase.h"
+#include "GLBackends.h"
 #include <map>
 #include <string>
 
@@ -77,13 +78,6 @@ protected:
 private:
 	std::map<std::string, lang::Ptr<GL_Shader>> m_shaderCache;
 };
-
-/**
- * The OpenGL ES 2.0 rendering context for a screen of width x height
- * pixels; width and height are exchanged for orientations 1 and 3. The GL
- * context must be current.
- */
-GL_Context* GL_createContext(int width, int height, Context::OrientationType orientation, void (*present)());
 
 } // gles2
 } // gr

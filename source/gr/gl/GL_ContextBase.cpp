@@ -2,7 +2,7 @@
 #include "GL_Backend.h"
 #include "GL_Check.h"
 #include "GL_Image.h"
-#include <framework/linux/GLLayer.h>
+#include <gr/gl/GLPlatform.h>
 #include <gr/GraphicsException.h>
 #include <img/ImageReader.h>
 #include <img/ImageWriter.h>

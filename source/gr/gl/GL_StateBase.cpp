@@ -1,7 +1,7 @@
 #include "GL_StateBase.h"
 #include "GL_Backend.h"
 #include "GL_Check.h"
-#include <framework/linux/GLLayer.h>
+#include <gr/gl/GLPlatform.h>
 #include <cassert>
 
 namespace gr
@@ -47,7 +47,7 @@ bool reachesGL(unsigned int key)
 // forgets what the old one held.
 struct ResetOnContextSwitch
 {
-	ResetOnContextSwitch() { framework::addContextCurrentHook(&GL_State::reset); }
+	ResetOnContextSwitch() { gr::addContextCurrentHook(&GL_State::reset); }
 };
 
 ResetOnContextSwitch s_resetOnContextSwitch;

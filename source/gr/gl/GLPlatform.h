@@ -1,5 +1,8 @@
 #pragma once
 
+// The contract between the platform shell and the GL back ends: the shell
+// (its views) writes these, the rendering contexts only read and call them.
+
 #include <cstdint>
 
 /**
@@ -18,7 +21,7 @@ extern uint32_t EAGLBackbufferFrameBuffer;
  */
 void updateScrFunc();
 
-namespace framework
+namespace gr
 {
 
 /** A GL view able to show its finished back buffer. */
@@ -53,4 +56,4 @@ void addContextCurrentHook(GLContextHook hook);
 /** Runs every registered hook; called by the views after a context switch. */
 void runContextCurrentHooks();
 
-} // framework
+} // gr

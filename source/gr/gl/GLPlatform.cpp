@@ -1,10 +1,10 @@
-#include "GLLayer.h"
+#include "GLPlatform.h"
 #include <algorithm>
 #include <vector>
 
 uint32_t EAGLBackbufferFrameBuffer = 0;
 
-namespace framework
+namespace gr
 {
 
 static GLPresenter* s_presenter = nullptr;
@@ -38,10 +38,10 @@ void runContextCurrentHooks()
 		hook();
 }
 
-} // framework
+} // gr
 
 void updateScrFunc()
 {
-	if (framework::s_presenter)
-		framework::s_presenter->present();
+	if (gr::s_presenter)
+		gr::s_presenter->present();
 }

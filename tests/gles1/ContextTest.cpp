@@ -80,6 +80,13 @@ TEST_F(ContextTest, LinesHaveTheirWidth)
 	m_ctx->drawLine2D(0xFFFFFFFF, 0, 20, W, 20, 3);
 	m_ctx->flush();
 	EXPECT_EQ(6, litRows(64));
+
+	// End points whose distance does not fit an int (no overflow under the
+	// sanitizers) still give one line.
+	int const lo = std::numeric_limits<int>::min(), hi = std::numeric_limits<int>::max();
+	m_ctx->drawLine2D(0xFFFFFFFF, lo, 20, hi, 20, 1);
+	EXPECT_EQ(2, m_ctx->getBatcher().pendingVertices());
+	m_ctx->getBatcher().reset();
 }
 
 TEST_F(ContextTest, ShapesAreCulledAtTheSurfaceEdges)

@@ -307,7 +307,10 @@ TEST_F(ContextTest, BufferObjectsAndClientArraysDrawAlike)
 
 TEST_F(ContextTest, ShadowedTexturesSurviveHibernation)
 {
+	gr::Context const& asContext = *m_ctx;
+	EXPECT_FALSE(asContext.isTextureShadowingEnabled());
 	m_ctx->textureShadowing().setEnabled(true);
+	EXPECT_TRUE(asContext.isTextureShadowingEnabled()) << "the interface answers the back end's switch";
 	lang::Ptr<gr::Image> image = m_ctx->createImage(4, 4, 0, gr::SurfaceFormat::SURFACE_B8G8R8, gr::Context::USAGE_STATIC);
 	std::vector<unsigned char> green(4 * 4 * 3);
 	for (std::size_t i = 1; i < green.size(); i += 3)

@@ -60,7 +60,6 @@ public:
 	/** Whole-word search of the GL extension string. */
 	bool isExtensionSupported(char const* name) const override;
 
-	bool isTextureShadowingEnabled() const override { return m_textureShadowing.enabled(); }
 	void flushBatch() override { m_batcher.flush(); }
 
 	// The shader host asks for the same sort data as the primitives.

@@ -204,6 +204,9 @@ public:
 	/** The shadowed-texture list and the switch that turns shadowing on. */
 	GL_TextureShadowing& textureShadowing() override { return m_textureShadowing; }
 
+	/** The switch of textureShadowing(). */
+	bool isTextureShadowingEnabled() const override { return m_textureShadowing.enabled(); }
+
 	Context::Statistics& renderStatistics() override { return statistics; }
 	SortBuffer& sortBuffer() override { return m_sortBuffer; }
 	math::float4& sortCameraPosition() override { return m_sortCameraPosition; }

@@ -52,13 +52,17 @@ function(engine_benchmark name)
   target_link_libraries(bench_${name} PRIVATE ${ARG_DEPS} benchmark::benchmark benchmark::benchmark_main)
 endfunction()
 
-# engine_add_subfolders(): adds every sub-folder of the current folder that
-# has a CMakeLists.txt, in name order; targets may name each other in any
-# order.
+# engine_add_subfolders([EXCEPT name ...]): adds every sub-folder of the
+# current folder that has a CMakeLists.txt, in name order, but the ones
+# named after EXCEPT; targets may name each other in any order.
 function(engine_add_subfolders)
+  cmake_parse_arguments(ARG "" "" "EXCEPT" ${ARGN})
   file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
   list(SORT children)
   foreach(child ${children})
+    if(child IN_LIST ARG_EXCEPT)
+      continue()
+    endif()
     if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
       add_subdirectory(${child})
     endif()

@@ -1,6 +1,8 @@
 # engine_library(NAME DIR [DEPS ...]): a static library made of every source
 # below DIR. A sub-folder with a CMakeLists.txt of its own is a library of its
-# own and is left out, with everything below it.
+# own and is left out, with everything below it; a sub-folder without one
+# (io/std, io/detail) belongs to DIR's library. Libraries are named after
+# their folders: eng_<folder>, eng_<folder>_<sub-folder>.
 function(engine_library name dir)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB_RECURSE all CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.c)

@@ -2,8 +2,8 @@
 #include <gr/Image.h>
 #include <gr/gl/GLBackends.h>
 #include <gr/gl/GLPlatform.h>
-#include <io/ByteArrayOutputStream.h>
 #include <io/detail/detail.h>
+#include <support/PixelReadBack.h>
 #include <gtest/gtest.h>
 #include <cmath>
 #include <cstdlib>
@@ -26,14 +26,6 @@ struct Backend
 Backend const GLES1 = {framework::HeadlessGL::API_GLES1, gr::gles1::GL_createContext};
 Backend const GLES2 = {framework::HeadlessGL::API_GLES2, gr::gles2::GL_createContext};
 
-/** Top-down RGBA8 pixels of what the context shows. */
-std::vector<unsigned char> capturePixels(gr::Context* context)
-{
-	io::ByteArrayOutputStream out;
-	context->capture(out, io::FILEFORMAT_RAW);
-	return out.data();
-}
-
 /** Top-down RGBA8 pixels of scene drawn through backend on a width x height view. */
 std::vector<unsigned char> render(Backend const& backend, int width, int height, Scene const& scene)
 {
@@ -42,7 +34,7 @@ std::vector<unsigned char> render(Backend const& backend, int width, int height,
 	lang::Ptr<gr::Context> context = backend.createContext(width, height, gr::Context::ORIENTATION_0, &updateScrFunc);
 	context->setShaderPath("shaders");
 	scene(context);
-	std::vector<unsigned char> pixels = capturePixels(context);
+	std::vector<unsigned char> pixels = test::capturePixels(*context);
 	context->present();
 	return pixels;
 }

@@ -8,8 +8,7 @@
 #include <io/IOException.h>
 #include <io/detail/detail.h>
 #include <io/std/FileOutputStream.h>
-#include <cstdlib>
-#include <filesystem>
+#include <support/TempFolder.h>
 #include <limits>
 #include <vector>
 
@@ -210,7 +209,7 @@ TEST_F(ContextTest, RenderTargetsDrawAndUnrenderableFormatsFail)
 	m_ctx->setRenderTarget(target);
 	EXPECT_EQ(gr::Rect(0, 0, 32, 32), m_ctx->viewport());
 	clearTo(0xFF00FF00);
-	EXPECT_EQ(GREEN, gles1test::pixelAt(5, 5, 32));
+	EXPECT_EQ(GREEN, test::readPixel(5, 32 - 1 - 5));
 	m_ctx->setRenderTarget(nullptr);
 	EXPECT_EQ(gr::Rect(0, 0, W, H), m_ctx->viewport());
 
@@ -347,8 +346,8 @@ TEST_F(ContextTest, BadImageDataRaisesAndCreatesNothing)
 
 TEST_F(ContextTest, TexturesLoadFromTheBundleAndAreCounted)
 {
-	char pattern[] = "/tmp/gles1-test-XXXXXX";
-	std::string const dir = mkdtemp(pattern);
+	test::TempFolder bundle;
+	std::string const& dir = bundle.path();
 	io::detail::setBundlePath(dir);
 	{
 		std::vector<unsigned char> px(8 * 4 * 4, 255);
@@ -370,9 +369,6 @@ TEST_F(ContextTest, TexturesLoadFromTheBundleAndAreCounted)
 	EXPECT_EQ(gr::SurfaceFormat::SURFACE_B8G8R8, image->format().type());
 	EXPECT_EQ(1, m_ctx->statistics.counters[gr::Context::Statistics::COUNTER_IMAGES]);
 	EXPECT_EQ(3 * 3 * 3, m_ctx->statistics.counters[gr::Context::Statistics::COUNTER_IMAGEBYTES]);
-
-	std::error_code ec;
-	std::filesystem::remove_all(dir, ec);
 }
 
 } // namespace

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Builds the engine with AddressSanitizer and UndefinedBehaviorSanitizer and
-# runs every test; the benchmarks are compiled too, so they keep building.
+# Checks the layering of the folders, builds the engine with AddressSanitizer
+# and UndefinedBehaviorSanitizer and runs every test; the benchmarks are
+# compiled too, so they keep building.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
+python3 scripts/check-layering.py
 JOBS=${JOBS:-$(nproc)}
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DENGINE_SANITIZE=ON -DENGINE_TESTS=ON -DENGINE_BENCHMARKS=ON >/dev/null
 cmake --build build/test -j"$JOBS"

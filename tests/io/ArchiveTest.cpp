@@ -1,5 +1,5 @@
-#include "TempFolder.h"
 #include "ThrownMessage.h"
+#include <support/TempFolder.h>
 #include <archive.h>
 #include <archive_entry.h>
 #include <gtest/gtest.h>
@@ -15,6 +15,8 @@
 #include <map>
 #include <random>
 #include <set>
+
+using test::TempFolder;
 
 namespace
 {

@@ -1,5 +1,5 @@
-#include "TempFolder.h"
 #include "ThrownMessage.h"
+#include <support/TempFolder.h>
 #include <gtest/gtest.h>
 #include <io/FileFormat.h>
 #include <io/IOException.h>
@@ -11,6 +11,8 @@
 #include <io/std/FileInputStream.h>
 #include <io/std/FileOutputStream.h>
 #include <unistd.h>
+
+using test::TempFolder;
 
 namespace
 {

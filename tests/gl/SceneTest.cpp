@@ -1,26 +1,43 @@
-#include "Scene.h"
+#include <framework/linux/HeadlessGL.h>
 #include <gr/Image.h>
-#include <io/ByteArrayOutputStream.h>
+#include <gr/gl/GLBackends.h>
+#include <gr/gl/GLPlatform.h>
+#include <io/detail/detail.h>
+#include <support/PixelReadBack.h>
 #include <gtest/gtest.h>
 #include <cmath>
 #include <cstdlib>
-
-namespace comparetest
-{
-
-std::vector<unsigned char> capturePixels(gr::Context* context)
-{
-	io::ByteArrayOutputStream out;
-	context->capture(out, io::FILEFORMAT_RAW);
-	return out.data();
-}
-
-} // namespace comparetest
+#include <functional>
+#include <vector>
 
 namespace
 {
 
-using comparetest::Scene;
+/** Draws onto a context; called with the context's GL view current. */
+typedef std::function<void(gr::Context*)> Scene;
+
+/** A rendering back end: its GL flavour and the creator of its context. */
+struct Backend
+{
+	framework::HeadlessGL::Api api;
+	gr::Context* (*createContext)(int width, int height, gr::Context::OrientationType orientation, void (*present)());
+};
+
+Backend const GLES1 = {framework::HeadlessGL::API_GLES1, gr::gles1::GL_createContext};
+Backend const GLES2 = {framework::HeadlessGL::API_GLES2, gr::gles2::GL_createContext};
+
+/** Top-down RGBA8 pixels of scene drawn through backend on a width x height view. */
+std::vector<unsigned char> render(Backend const& backend, int width, int height, Scene const& scene)
+{
+	io::detail::setBundlePath(ENGINE_DATA_DIR);
+	framework::HeadlessGL gl(backend.api, width, height);
+	lang::Ptr<gr::Context> context = backend.createContext(width, height, gr::Context::ORIENTATION_0, &updateScrFunc);
+	context->setShaderPath("shaders");
+	scene(context);
+	std::vector<unsigned char> pixels = test::capturePixels(*context);
+	context->present();
+	return pixels;
+}
 
 const int W = 96;
 const int H = 96;
@@ -125,8 +142,8 @@ TEST(SceneTest, BothBackEndsDrawTheSamePixels)
 	for (NamedScene const& scene : scenes())
 	{
 		SCOPED_TRACE(scene.name);
-		std::vector<unsigned char> const es1 = comparetest::renderWithGles1(W, H, scene.draw);
-		std::vector<unsigned char> const es2 = comparetest::renderWithGles2(W, H, scene.draw);
+		std::vector<unsigned char> const es1 = render(GLES1, W, H, scene.draw);
+		std::vector<unsigned char> const es2 = render(GLES2, W, H, scene.draw);
 		ASSERT_EQ(es1.size(), es2.size());
 		ASSERT_EQ(std::size_t(W * H * 4), es1.size());
 		int differing = 0;

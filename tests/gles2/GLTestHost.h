@@ -5,6 +5,7 @@
 #include <gr/gl/GL2_State.h>
 #include <gr/gl/GL_Primitive.h>
 #include <gr/gl/GL_Texture.h>
+#include <support/PixelReadBack.h>
 #include <GLES2/gl2.h>
 #include <gtest/gtest.h>
 #include <cstdint>
@@ -156,9 +157,7 @@ protected:
 		Pixels px;
 		px.width = w;
 		px.height = h;
-		px.rgba.resize(std::size_t(w) * h * 4);
-		glPixelStorei(GL_PACK_ALIGNMENT, 1);
-		glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, px.rgba.data());
+		px.rgba = test::readPixels(w, h);
 		return px;
 	}
 

@@ -7,12 +7,11 @@
 #include <lang/Ptr.h>
 #include <gr/gl/GL_TextureHandle.h>
 #include <io/detail/detail.h>
+#include <support/PixelReadBack.h>
+#include <support/TempFolder.h>
 #include <GLES2/gl2.h>
 #include <array>
 #include <gtest/gtest.h>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 
@@ -20,34 +19,10 @@ namespace gltest
 {
 
 /** A scratch folder that serves as the bundle while it lives. */
-class TempBundle
+class TempBundle : public test::TempFolder
 {
 public:
-	TempBundle()
-	{
-		char pattern[] = "/tmp/gl2-test-XXXXXX";
-		m_dir = mkdtemp(pattern);
-		io::detail::setBundlePath(m_dir);
-	}
-
-	~TempBundle()
-	{
-		std::error_code ec;
-		std::filesystem::remove_all(m_dir, ec);
-	}
-
-	/** Writes name (relative to the bundle) with the given bytes. */
-	void write(std::string const& name, std::string const& text) const
-	{
-		std::filesystem::path p = std::filesystem::path(m_dir) / name;
-		std::filesystem::create_directories(p.parent_path());
-		std::ofstream(p, std::ios::binary) << text;
-	}
-
-	std::string const& dir() const { return m_dir; }
-
-private:
-	std::string m_dir;
+	TempBundle() { io::detail::setBundlePath(path()); }
 };
 
 /** Vertex shader that passes DT_POSITION through. */
@@ -142,13 +117,7 @@ inline int liveGLObjects()
 	return live;
 }
 
-/** RGBA of the pixel at x, y of the bound frame buffer. */
-inline std::array<int, 4> readPixel(int x, int y)
-{
-	unsigned char px[4] = {};
-	glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
-	return {px[0], px[1], px[2], px[3]};
-}
+using test::readPixel;
 
 /** Draws a full-viewport quad with the program in use, feeding DT_POSITION at location pos. */
 inline void drawFullQuad(int pos, int uvLocation = -1)

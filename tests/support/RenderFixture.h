@@ -4,9 +4,9 @@
 #include <framework/linux/HeadlessGL.h>
 #include <gr/Image.h>
 #include <gr/gl/GL2_Context.h>
-#include <io/ByteArrayOutputStream.h>
 #include <io/detail/detail.h>
 #include <lang/Ptr.h>
+#include <support/PixelReadBack.h>
 #include <GLES2/gl2.h>
 #include <array>
 #include <cstdlib>
@@ -16,7 +16,7 @@
 namespace gles2test
 {
 
-typedef std::array<int, 4> RGBA;
+typedef test::RGBA RGBA;
 
 RGBA const BLACK = {0, 0, 0, 255};
 RGBA const RED = {255, 0, 0, 255};
@@ -27,6 +27,8 @@ RGBA const WHITE = {255, 255, 255, 255};
 /**
  * One headless ES 2.0 view of 64 x 64 pixels and one context for the whole
  * suite; every test starts from a black frame and a default 2D state.
+ * For tests built with GR_GLES=2 and ENGINE_DATA_DIR (the data folder, for
+ * the built-in effects).
  */
 class RenderFixture : public ::testing::Test
 {
@@ -70,12 +72,7 @@ protected:
 	static int counter(int which) { return ctx().statistics.counters[which]; }
 
 	/** The frame as captured: A8B8G8R8 bytes, top row first. */
-	static std::vector<unsigned char> frame()
-	{
-		lang::Ptr<io::ByteArrayOutputStream> out = new io::ByteArrayOutputStream();
-		ctx().capture(*out, io::FILEFORMAT_RAW);
-		return out->data();
-	}
+	static std::vector<unsigned char> frame() { return test::capturePixels(ctx()); }
 
 	/** Pixel x, y (y down from the top) of the frame. */
 	static RGBA px(int x, int y)
@@ -104,8 +101,8 @@ protected:
 		return image;
 	}
 
-	static framework::HeadlessGL* s_gl;
-	static lang::Ptr<gr::gles2::GL_Context> s_ctx;
+	static inline framework::HeadlessGL* s_gl = nullptr;
+	static inline lang::Ptr<gr::gles2::GL_Context> s_ctx;
 };
 
 inline bool near(RGBA const& a, RGBA const& b, int tolerance = 2)

@@ -1,4 +1,5 @@
 #include <benchmark/benchmark.h>
+#include <support/AllocationCounter.h>
 #include <gr/gl/GLPlatform.h>
 #include <framework/linux/HeadlessGL.h>
 #include <gr/Image.h>
@@ -6,37 +7,10 @@
 #include <io/detail/detail.h>
 #include <lang/Ptr.h>
 #include <GLES2/gl2.h>
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <vector>
 
-// Every heap allocation of the process is counted, so that a frame's
-// allocations can be told from the counter before and after it.
-static std::atomic<long> g_allocations{0};
-
-void* operator new(std::size_t size)
-{
-	g_allocations.fetch_add(1, std::memory_order_relaxed);
-	if (void* p = std::malloc(size ? size : 1))
-		return p;
-	throw std::bad_alloc();
-}
-
-// The replaced operator new above takes its memory from malloc, so free is
-// the matching release; the compiler cannot see that pairing.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void operator delete(void* p) noexcept
-{
-	std::free(p);
-}
-
-void operator delete(void* p, std::size_t) noexcept
-{
-	std::free(p);
-}
-#pragma GCC diagnostic pop
+// Heap allocations are counted by the bench support library, so that a
+// frame's allocations can be told from the counter before and after it.
 
 namespace
 {
@@ -87,13 +61,13 @@ void runFrames(benchmark::State& state, int imageMask, bool flush)
 	for (auto _ : state)
 	{
 		scene.ctx->statistics.reset();
-		long const before = g_allocations.load(std::memory_order_relaxed);
+		long const before = benchsupport::allocations();
 		scene.submit(imageMask);
 		if (flush)
 			scene.ctx->flush();
 		else
 			scene.ctx->getBatcher().reset();
-		allocations += g_allocations.load(std::memory_order_relaxed) - before;
+		allocations += benchsupport::allocations() - before;
 		drawCalls += scene.ctx->statistics.counters[gr::Context::Statistics::COUNTER_DRAWCALLS];
 		state.PauseTiming();
 		glFinish();

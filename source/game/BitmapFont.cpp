@@ -36,19 +36,7 @@ BitmapFont::BitmapFont(gr::Context* context, std::string const& path) :
 	m_leading(0)
 {
 	ChunkFile file(path);
-	if (!file.isContainer())
-	{
-		ChunkReader in = file.whole();
-		readBody(context, file, in);
-		return;
-	}
-	int tag = 0;
-	ChunkReader body = file.whole();
-	while (file.nextChunk(tag, body))
-	{
-		if (tag == chunkTag("FONT") && body.readShort() == 1)
-			readBody(context, file, body);
-	}
+	file.readBodies(chunkTag("FONT"), [&](ChunkReader& in) { readBody(context, file, in); });
 }
 
 BitmapFont::~BitmapFont() {}

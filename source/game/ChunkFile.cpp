@@ -56,6 +56,22 @@ bool ChunkFile::nextChunk(int& tag, ChunkReader& body)
 	return true;
 }
 
+void ChunkFile::readBodies(int tag, std::function<void(ChunkReader&)> const& readBody)
+{
+	ChunkReader body = whole();
+	if (!m_container)
+	{
+		readBody(body);
+		return;
+	}
+	int found = 0;
+	while (nextChunk(found, body))
+	{
+		if (found == tag && body.readShort() == 1)
+			readBody(body);
+	}
+}
+
 std::string ChunkFile::imagePath(std::string const& imageName) const
 {
 	// Names are relative to the data file's folder and must stay inside the

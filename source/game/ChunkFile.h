@@ -3,6 +3,7 @@
 #include <game/ChunkReader.h>
 #include <io/ByteArrayInputStream.h>
 #include <lang/Ptr.h>
+#include <functional>
 #include <string>
 
 namespace io
@@ -74,6 +75,15 @@ public:
 	 *            when the tag or length is cut off.
 	 */
 	bool nextChunk(int& tag, ChunkReader& body);
+
+	/**
+	 * Reads the bodies of a file kind that also has an older layout: the
+	 * whole file without the magic, else the body of every chunk of tag
+	 * whose version is 1 (after the version), in file order. Other chunks
+	 * and versions are skipped by their length.
+	 * @exception io::IOException As nextChunk(), and whatever readBody throws.
+	 */
+	void readBodies(int tag, std::function<void(ChunkReader&)> const& readBody);
 
 	/**
 	 * The bundle path of an image named in the file: the name joined to the

@@ -15,29 +15,21 @@ SpriteSheet::SpriteSheet(gr::Context* context, std::string const& path)
 	try
 	{
 		ChunkFile file(path);
-		if (!file.isContainer())
-		{
-			ChunkReader in = file.whole();
-			readBody(context, file, in);
-			return;
-		}
-		int tag = 0;
-		ChunkReader body = file.whole();
-		while (file.nextChunk(tag, body))
-		{
-			if (tag == chunkTag("SPRT") && body.readShort() == 1)
-				readBody(context, file, body);
-		}
+		file.readBodies(chunkTag("SPRT"), [&](ChunkReader& in) { readBody(context, file, in); });
 	}
 	catch (...)
 	{
-		for (auto& entry : m_sprites)
-			entry.second->m_sheet = nullptr;
+		detachSprites();
 		throw;
 	}
 }
 
 SpriteSheet::~SpriteSheet()
+{
+	detachSprites();
+}
+
+void SpriteSheet::detachSprites()
 {
 	for (auto& entry : m_sprites)
 		entry.second->m_sheet = nullptr;

@@ -68,6 +68,9 @@ private:
 	lang::Ptr<gr::Image> m_image;
 	SpriteMap m_sprites;
 
+	/** Clears the back pointer of every sprite held. */
+	void detachSprites();
+
 	/** Reads one sheet body (after the version, or the whole old layout). */
 	void readBody(gr::Context* context, ChunkFile const& file, ChunkReader& in);
 

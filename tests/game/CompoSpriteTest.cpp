@@ -1,3 +1,4 @@
+#include "GameFixtures.h"
 #include <game/CompoSprite.h>
 #include <game/SpriteSheet.h>
 #include <gr/RenderState2D.h>
@@ -106,12 +107,7 @@ TEST_F(CompoSpriteTest, rotatedOffsetsTurnWithTheState)
 	lang::Ptr<game::CompoSprite> compo = new game::CompoSprite();
 	compo->addSprite("small", 10, 0, small);
 	gr::RenderState2D& rs = ctx->getRenderState2D();
-	float const a = float(std::numbers::pi / 2);
-	rs.angle = a;
-	rs.rotation[0] = std::cos(a);
-	rs.rotation[1] = std::sin(a);
-	rs.rotation[2] = -std::sin(a);
-	rs.rotation[3] = std::cos(a);
+	gametest::rotate(rs, float(std::numbers::pi / 2));
 	rs.pivot = math::float2(7, 9);
 
 	compo->draw(ctx, 100, 50, Anchor(Anchor::VPIVOT, Anchor::HPIVOT));

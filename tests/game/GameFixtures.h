@@ -4,9 +4,11 @@
 #include <game/Sprite.h>
 #include <game/SpriteProvider.h>
 #include <game/SpriteSheet.h>
+#include <gr/RenderState2D.h>
 #include <io/TempFolder.h>
 #include <io/detail/detail.h>
 #include <support/FakeContext.h>
+#include <cmath>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -75,6 +77,16 @@ inline std::string fontFile(std::string const& image, int leading, int tracking,
 	w.beginFile();
 	fontChunk(w, image, leading, tracking, glyphs);
 	return w.endFile().bytes();
+}
+
+/** Sets the state's rotation angle and matrix to a radians. */
+inline void rotate(gr::RenderState2D& rs, float a)
+{
+	rs.angle = a;
+	rs.rotation[0] = std::cos(a);
+	rs.rotation[1] = std::sin(a);
+	rs.rotation[2] = -std::sin(a);
+	rs.rotation[3] = std::cos(a);
 }
 
 /** Sprite provider over the sprites of one sheet. */

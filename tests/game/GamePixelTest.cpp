@@ -49,16 +49,7 @@ protected:
 	template <class Fill>
 	void writePNG(std::string const& name, int w, int h, Fill fill)
 	{
-		std::vector<unsigned char> bytes(std::size_t(w) * h * 3);
-		for (int y = 0; y < h; ++y)
-		{
-			for (int x = 0; x < w; ++x)
-			{
-				RGBA const c = fill(x, y);
-				for (int k = 0; k < 3; ++k)
-					bytes[(std::size_t(y) * w + x) * 3 + k] = (unsigned char)c[k];
-			}
-		}
+		std::vector<unsigned char> const bytes = pixels(w, h, fill);
 		lang::Ptr<io::ByteArrayOutputStream> out = new io::ByteArrayOutputStream();
 		img::ImageWriter::writePNG(*out, bytes.data(), w, h, gr::SurfaceFormat::SURFACE_B8G8R8);
 		folder.write(name, std::string(out->data().begin(), out->data().end()));
@@ -127,12 +118,7 @@ TEST_F(CompoSpritePixels, rotatedByNinetyDegrees)
 	compo->addSprite("bar", 10, 0, sheet->getSprite("bar"));
 
 	gr::RenderState2D& rs = ctx().getRenderState2D();
-	float const a = float(std::numbers::pi / 2);
-	rs.angle = a;
-	rs.rotation[0] = std::cos(a);
-	rs.rotation[1] = std::sin(a);
-	rs.rotation[2] = -std::sin(a);
-	rs.rotation[3] = std::cos(a);
+	gametest::rotate(rs, float(std::numbers::pi / 2));
 	compo->draw(&ctx(), 20, 20, Anchor(Anchor::VPIVOT, Anchor::HPIVOT));
 	ctx().flush();
 

@@ -3,7 +3,7 @@
 // the batcher alone drawing the same rectangles.
 
 #include <benchmark/benchmark.h>
-#include <support/AllocationCounter.h>
+#include <support/FrameLoop.h>
 #include <datawriter/DataWriter.h>
 #include <framework/linux/HeadlessGL.h>
 #include <game/SpriteSheet.h>
@@ -119,32 +119,11 @@ struct Scene
 	static float y(int i) { return float((i * 13) % (SIZE - 16) + 8); }
 };
 
-/** Runs frames of submit() then flush, counting draw calls and allocations. */
+/** Frames of submit() then flush. */
 template <class Submit>
 void runFrames(benchmark::State& state, Scene& scene, Submit submit)
 {
-	// Warm-up frame: shaders, pooled primitives and scratch arrays are made here.
-	submit();
-	scene.ctx->flush();
-	glFinish();
-
-	long allocations = 0;
-	long drawCalls = 0;
-	for (auto _ : state)
-	{
-		scene.ctx->statistics.reset();
-		long const before = benchsupport::allocations();
-		submit();
-		scene.ctx->flush();
-		allocations += benchsupport::allocations() - before;
-		drawCalls += scene.ctx->statistics.counters[gr::Context::Statistics::COUNTER_DRAWCALLS];
-		state.PauseTiming();
-		glFinish();
-		state.ResumeTiming();
-	}
-	double const frames = double(state.iterations());
-	state.counters["drawcalls/frame"] = double(drawCalls) / frames;
-	state.counters["allocs/frame"] = double(allocations) / frames;
+	benchsupport::runFrames(state, *scene.ctx, submit, [&] { scene.ctx->flush(); });
 	state.counters["sprites/frame"] = FRAME_SPRITES;
 }
 

@@ -1,5 +1,5 @@
 #include <benchmark/benchmark.h>
-#include <support/AllocationCounter.h>
+#include <support/FrameLoop.h>
 #include <gr/gl/GLPlatform.h>
 #include <framework/linux/HeadlessGL.h>
 #include <gr/Image.h>
@@ -8,9 +8,6 @@
 #include <lang/Ptr.h>
 #include <GLES2/gl2.h>
 #include <vector>
-
-// Heap allocations are counted by the bench support library, so that a
-// frame's allocations can be told from the counter before and after it.
 
 namespace
 {
@@ -51,31 +48,14 @@ struct Scene
 void runFrames(benchmark::State& state, int imageMask, bool flush)
 {
 	Scene scene;
-	// Warm-up frame: shaders, pooled primitives and scratch arrays are made here.
-	scene.submit(imageMask);
-	scene.ctx->flush();
-	glFinish();
-
-	long allocations = 0;
-	long drawCalls = 0;
-	for (auto _ : state)
-	{
-		scene.ctx->statistics.reset();
-		long const before = benchsupport::allocations();
-		scene.submit(imageMask);
-		if (flush)
-			scene.ctx->flush();
-		else
-			scene.ctx->getBatcher().reset();
-		allocations += benchsupport::allocations() - before;
-		drawCalls += scene.ctx->statistics.counters[gr::Context::Statistics::COUNTER_DRAWCALLS];
-		state.PauseTiming();
-		glFinish();
-		state.ResumeTiming();
-	}
-	double const frames = double(state.iterations());
-	state.counters["drawcalls/frame"] = double(drawCalls) / frames;
-	state.counters["allocs/frame"] = double(allocations) / frames;
+	benchsupport::runFrames(
+		state, *scene.ctx, [&] { scene.submit(imageMask); },
+		[&] {
+			if (flush)
+				scene.ctx->flush();
+			else
+				scene.ctx->getBatcher().reset();
+		});
 	state.counters["sprites/frame"] = SPRITES;
 }
 

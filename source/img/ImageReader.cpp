@@ -129,6 +129,19 @@ void ImageReader::checkSize(long long width, long long height) const
 		lang::throwError(io::IOException(lang::Format("Invalid image size ({1,#}x{2,#}) in {0}", m_in->toString(), static_cast<double>(width), static_cast<double>(height))));
 }
 
+void ImageReader::checkDecodedSize(long long width, long long height, long long decodedBytes, long long neededFileBytes) const
+{
+	// Checked before anything is allocated for the pixels: a small damaged
+	// file must not make the decoder fill gigabytes before it fails.
+	if (decodedBytes > MAX_DECODED_BYTES)
+		lang::throwError(io::IOException(lang::Format("Image size ({1,#}x{2,#}) in {0} exceeds the reader's limit of {3,#} MiB decoded",
+			m_in->toString(), static_cast<double>(width), static_cast<double>(height), static_cast<double>(MAX_DECODED_BYTES >> 20))));
+	long long const left = bytesLeft();
+	if (left >= 0 && neededFileBytes > left)
+		lang::throwError(io::IOException(lang::Format("Image size ({1,#}x{2,#}) in {0} needs more data than the file holds",
+			m_in->toString(), static_cast<double>(width), static_cast<double>(height))));
+}
+
 // ---------------------------------------------------------------------------
 // Row delivery (BMP, TGA, JPEG)
 

@@ -17,6 +17,15 @@ namespace
 
 enum { JPEG_BUFFER_SIZE = 4096 };
 
+/** Most pixels one byte of Huffman-coded scan data can describe (8 blocks of 32 x 32 pixels). */
+constexpr long long JPEG_PIXELS_PER_BYTE = 8 * 32 * 32;
+
+/**
+ * Memory the decompressor may use: enough for the coefficients of a
+ * progressive image at the decoded-size limit (two bytes per sample).
+ */
+constexpr long JPEG_MEMORY_LIMIT = 768L << 20;
+
 /** libjpeg source manager reading from an engine stream. */
 struct JpegSource
 {
@@ -79,6 +88,7 @@ __attribute__((noinline)) bool ImageReader::jpegStart()
 	if (setjmp(s->err.jump))
 		return false;
 	jpeg_create_decompress(&s->cinfo);
+	s->cinfo.mem->max_memory_to_use = JPEG_MEMORY_LIMIT;
 	JpegSource* src = static_cast<JpegSource*>((*s->cinfo.mem->alloc_small)(reinterpret_cast<j_common_ptr>(&s->cinfo), JPOOL_PERMANENT, sizeof(JpegSource)));
 	src->buffer = static_cast<JOCTET*>((*s->cinfo.mem->alloc_small)(reinterpret_cast<j_common_ptr>(&s->cinfo), JPOOL_PERMANENT, JPEG_BUFFER_SIZE));
 	src->in = m_in.ptr();
@@ -93,6 +103,14 @@ __attribute__((noinline)) bool ImageReader::jpegStart()
 	src->pub.next_input_byte = nullptr;
 	s->cinfo.src = &src->pub;
 	jpeg_read_header(&s->cinfo, TRUE);
+	return true;
+}
+
+__attribute__((noinline)) bool ImageReader::jpegStartDecompress()
+{
+	JpegState* s = m_jpeg.get();
+	if (setjmp(s->err.jump))
+		return false;
 	jpeg_start_decompress(&s->cinfo);
 	return true;
 }
@@ -140,6 +158,25 @@ void ImageReader::readHeader_jpg()
 	if (!jpegStart())
 		jpegFail();
 	jpeg_decompress_struct const& cinfo = m_jpeg->cinfo;
+	// The frame header's size is checked before the decompressor allocates
+	// for it (a progressive file buffers every coefficient of the image).
+	try
+	{
+		long long const width = cinfo.image_width;
+		long long const height = cinfo.image_height;
+		// Each block of every component costs at least one bit of Huffman
+		// code, and a block covers at most 32 x 32 pixels (8 x 8 at the
+		// largest subsampling of 4). Arithmetic coding has no such floor.
+		long long const needed = cinfo.arith_code ? 0 : (width * height + JPEG_PIXELS_PER_BYTE - 1) / JPEG_PIXELS_PER_BYTE;
+		checkDecodedSize(width, height, width * height * 3, needed - static_cast<long long>(cinfo.src->bytes_in_buffer));
+	}
+	catch (...)
+	{
+		jpegRelease();
+		throw;
+	}
+	if (!jpegStartDecompress())
+		jpegFail();
 	if (cinfo.output_components != 3)
 	{
 		jpegRelease();

@@ -16,6 +16,9 @@ using detail::rethrowPending;
 namespace
 {
 
+/** Most bytes deflate can give for one compressed byte (a run coded as maximal matches). */
+constexpr long long DEFLATE_MAX_RATIO = 1032;
+
 /** Owns a libpng read struct and its info struct. */
 struct PngReadGuard
 {
@@ -38,6 +41,8 @@ struct PngHeader
 	int colorType;
 	int channels;
 	size_t rowBytes;
+	/** Bits of one pixel as stored in the compressed data, before the expansions. */
+	int storedBitsPerPixel;
 };
 
 // The two functions below hold setjmp and only trivially destructible locals.
@@ -49,6 +54,7 @@ __attribute__((noinline)) bool pngReadInfo(png_structp png, png_infop info, PngH
 	png_set_sig_bytes(png, 8);
 	png_read_info(png, info);
 	int bitDepth = png_get_bit_depth(png, info);
+	hdr->storedBitsPerPixel = bitDepth * png_get_channels(png, info);
 	if (bitDepth < 8)
 		png_set_expand(png);
 	else if (bitDepth > 8)
@@ -150,6 +156,11 @@ void ImageReader::readHeader_png()
 		lang::throwError(io::IOException(lang::Format("Failed to decode PNG {0}: unsupported color type {1}", name, static_cast<double>(hdr.colorType))));
 	}
 	checkSize(hdr.width, hdr.height);
+	// The compressed data that follows must be able to give every stored
+	// pixel: deflate turns one byte into at most DEFLATE_MAX_RATIO.
+	long long const storedBytes = static_cast<long long>(hdr.width) * hdr.height * hdr.storedBitsPerPixel / 8;
+	checkDecodedSize(hdr.width, hdr.height, static_cast<long long>(hdr.height) * static_cast<long long>(hdr.rowBytes),
+		(storedBytes + DEFLATE_MAX_RATIO - 1) / DEFLATE_MAX_RATIO);
 	assert(m_fmt.bitsPerPixel() == hdr.bitDepth * hdr.channels);
 	assert(static_cast<size_t>(m_fmt.getMemoryUsage(static_cast<int>(hdr.width), 1)) == hdr.rowBytes);
 

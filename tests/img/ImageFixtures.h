@@ -432,7 +432,7 @@ inline void jpegErrExit(j_common_ptr cinfo)
 
 // Hold setjmp; buffers live in the callers.
 inline bool jpegCompress(jpeg_compress_struct* c, JpegErr* err, unsigned char const* pixels, int w, int h, int comps,
-	unsigned char** out, unsigned long* size)
+	bool progressive, unsigned char** out, unsigned long* size)
 {
 	c->err = jpeg_std_error(&err->pub);
 	err->pub.error_exit = jpegErrExit;
@@ -446,6 +446,8 @@ inline bool jpegCompress(jpeg_compress_struct* c, JpegErr* err, unsigned char co
 	c->in_color_space = comps == 3 ? JCS_RGB : JCS_GRAYSCALE;
 	jpeg_set_defaults(c);
 	jpeg_set_quality(c, 90, TRUE);
+	if (progressive)
+		jpeg_simple_progression(c);
 	jpeg_start_compress(c, TRUE);
 	while (c->next_scanline < c->image_height)
 	{
@@ -481,14 +483,14 @@ inline bool jpegDecompress(jpeg_decompress_struct* d, JpegErr* err, Bytes const&
 
 } // detail
 
-/** Encodes rows of RGB (comps 3) or grey (comps 1) samples as a JPEG of quality 90. */
-inline Bytes makeJpeg(Bytes const& pixels, int w, int h, int comps = 3)
+/** Encodes rows of RGB (comps 3) or grey (comps 1) samples as a JPEG of quality 90, sequential or progressive. */
+inline Bytes makeJpeg(Bytes const& pixels, int w, int h, int comps = 3, bool progressive = false)
 {
 	jpeg_compress_struct c = {};
 	detail::JpegErr err;
 	unsigned char* mem = nullptr;
 	unsigned long size = 0;
-	bool const ok = detail::jpegCompress(&c, &err, pixels.data(), w, h, comps, &mem, &size);
+	bool const ok = detail::jpegCompress(&c, &err, pixels.data(), w, h, comps, progressive, &mem, &size);
 	jpeg_destroy_compress(&c);
 	Bytes out;
 	if (ok)

@@ -1,4 +1,5 @@
 #include "LuaTable.h"
+#include "LuaBudget.h"
 #include "LuaKeywordChecker.h"
 #include "LuaTableScope.h"
 #include <io/InputStream.h>
@@ -26,6 +27,12 @@ namespace
 
 // Largest piece handed to an output stream at once.
 constexpr size_t WRITE_PIECE = 1 << 20;
+
+// Bounds of reading table text (levels and saves come from files): far more
+// than a real level needs, little enough that a hostile file fails within
+// about a second instead of hanging the game or exhausting its memory.
+constexpr long long READ_INSTRUCTIONS = 100000000;
+constexpr size_t READ_MEMORY = size_t(256) << 20;
 
 void appendIndent(std::string& text, int width)
 {
@@ -243,7 +250,28 @@ void LuaTable::writeValue(io::OutputStream& out, int index, int indent) const
 void LuaTable::read(io::InputStream& in)
 {
 	assert(m_luastate && "m_luastate");
-	m_luastate->compileChunk(in, in.toString(), this, false);
+	std::string const name = in.toString();
+	bool instructions = false;
+	bool memory = false;
+	{
+		LuaBudget budget(m_luastate, READ_INSTRUCTIONS, READ_MEMORY);
+		try
+		{
+			m_luastate->compileChunk(in, name, this, false);
+		}
+		catch (LuaException const&)
+		{
+			instructions = budget.instructionsExhausted();
+			memory = budget.memoryExhausted();
+			if (!instructions && !memory)
+				throw;
+		}
+	}
+	// Thrown once the budget is gone, so that the state is unbounded again.
+	if (instructions)
+		lang::throwError(LuaException(lang::Format("Error while reading Lua table text {0}: it runs more than {1,#} instructions", name, static_cast<double>(READ_INSTRUCTIONS))));
+	if (memory)
+		lang::throwError(LuaException(lang::Format("Error while reading Lua table text {0}: it needs more than {1,#} MiB of memory", name, static_cast<double>(READ_MEMORY >> 20))));
 }
 
 } // lua

@@ -1,5 +1,6 @@
 #include "SevenZip.h"
 #include <io/InputStream.h>
+#include <io/detail/SevenZipBounds.h>
 #include <archive.h>
 #include <archive_entry.h>
 #include <climits>
@@ -121,6 +122,13 @@ int ZipFile7Zip::open(InputStream& in)
 	m_source.buffer.resize(BUFFER_SIZE);
 	if (m_source.size < 0)
 		return ARCHIVE_FATAL;
+	// The decoder allocates what the headers declare before it can tell
+	// that the archive is too short for it; those sizes are checked first.
+	if (!detail::checkSevenZipBounds(m_source))
+	{
+		m_source.rethrow();
+		return ARCHIVE_FATAL;
+	}
 	return restart();
 }
 

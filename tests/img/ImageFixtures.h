@@ -339,6 +339,24 @@ inline bool pngWrite(png_structp png, png_infop info, PngSpec const& s, png_byte
 
 } // detail
 
+/** Encodes rows laid out as the spec says; level is zlib's compression level, -1 for libpng's default. */
+inline Bytes encodePng(PngSpec const& s, std::vector<Bytes>& rows, int level = -1)
+{
+	std::vector<png_bytep> ptrs;
+	for (auto& r : rows)
+		ptrs.push_back(r.data());
+	Bytes out;
+	png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+	png_infop info = png_create_info_struct(png);
+	if (level >= 0)
+		png_set_compression_level(png, level);
+	bool const ok = detail::pngWrite(png, info, s, ptrs.data(), &out);
+	png_destroy_write_struct(&png, &info);
+	if (!ok)
+		throw std::runtime_error("PNG fixture failed");
+	return out;
+}
+
 /** A PNG of the given kind with a pixel pattern; samples of 16-bit images are multiples of 257. */
 inline Bytes makePng(PngSpec const& s)
 {
@@ -378,17 +396,7 @@ inline Bytes makePng(PngSpec const& s)
 			}
 		}
 	}
-	std::vector<png_bytep> ptrs;
-	for (auto& r : rows)
-		ptrs.push_back(r.data());
-	Bytes out;
-	png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-	png_infop info = png_create_info_struct(png);
-	bool const ok = detail::pngWrite(png, info, s, ptrs.data(), &out);
-	png_destroy_write_struct(&png, &info);
-	if (!ok)
-		throw std::runtime_error("PNG fixture failed");
-	return out;
+	return encodePng(s, rows);
 }
 
 /** Decodes a PNG with libpng's simplified API into R, G, B, A rows. */

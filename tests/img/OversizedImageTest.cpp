@@ -105,16 +105,7 @@ TEST(OversizedImage, PngAtTheBestDeflateRatioStillReads)
 	int const w = 1024;
 	int const h = 1024;
 	std::vector<Bytes> rows(h, Bytes(static_cast<size_t>(w) * 4, 0));
-	std::vector<png_bytep> ptrs;
-	for (auto& r : rows)
-		ptrs.push_back(r.data());
-	Bytes file;
-	png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-	png_infop info = png_create_info_struct(png);
-	png_set_compression_level(png, 9);
-	bool const ok = imgtest::detail::pngWrite(png, info, {w, h, PNG_COLOR_TYPE_RGB_ALPHA, 8, false, false}, ptrs.data(), &file);
-	png_destroy_write_struct(&png, &info);
-	ASSERT_TRUE(ok);
+	Bytes const file = encodePng({w, h, PNG_COLOR_TYPE_RGB_ALPHA, 8, false, false}, rows, 9);
 	EXPECT_LT(file.size() * 900, static_cast<size_t>(w) * h * 4);
 	lang::Ptr<ImageReader> r = openImage(file, io::FILEFORMAT_PNG, "zero.png");
 	EXPECT_EQ(readRGBA(*r), Bytes(static_cast<size_t>(w) * h * 4, 0));

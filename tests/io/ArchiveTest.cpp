@@ -440,6 +440,9 @@ TEST(SevenZipBounds, headersClaimingMoreThanTheArchiveHoldsAreRefusedBeforeDecod
 		{"packed stream past the end", sevenZip(packed, encodedHeader(100, packed.size(), lzmaCoder(1 << 20), 1000))},
 		{"100 million files", sevenZip("", std::string("\x01\x05", 2) + num(99999999) + std::string("\x00\x00", 2))},
 		{"100 million folders", sevenZip("", std::string("\x01\x04\x07\x0B", 4) + num(99999999) + std::string(20, '\x00'))},
+		{"a billion sub-streams", sevenZip(std::string(10, 'x'), std::string("\x01\x04\x06", 3) + num(0) + num(1) + "\x09" + num(10) +
+			std::string("\x00\x07\x0B", 3) + num(1) + std::string("\x00", 1) + num(1) + std::string("\x01\x00\x0C", 3) + num(10) +
+			std::string("\x00\x08\x0D", 3) + num(1000000000) + std::string("\x0A\x01\x00\x00\x00", 5))},
 	};
 	for (Case const& c : cases)
 	{

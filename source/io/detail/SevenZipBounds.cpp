@@ -103,7 +103,11 @@ public:
 	{
 		std::vector<bool> defined;
 		if (byte() != 0)
+		{
+			if (n > left() / 4)
+				throw Refused();
 			defined.assign(n, true);
+		}
 		else
 		{
 			unsigned bits = 0;
@@ -277,8 +281,15 @@ StreamsInfo readStreamsInfo(HeaderReader& r, long long archiveSize, u64 maxUnpac
 		id = r.number();
 		if (id == ID_NUM_UNPACK_STREAM)
 		{
+			// Each stream past the first of a folder has its size written below.
+			u64 total = 0;
 			for (std::size_t f = 0; f < folders; ++f)
+			{
 				perFolder[f] = r.count(~u64(0), 8);
+				total += perFolder[f];
+				if (total > folders + r.left())
+					throw Refused();
+			}
 			id = r.number();
 		}
 		if (id == ID_SIZE)

@@ -453,3 +453,38 @@ TEST(SevenZipBounds, headersClaimingMoreThanTheArchiveHoldsAreRefusedBeforeDecod
 		EXPECT_LT(largest.bytes(), 1u << 20) << c.label;
 	}
 }
+
+TEST(SevenZipBounds, entriesBeyondTheLimitFailToExtract)
+{
+	// 257 MiB of zeros deflate to about 260 KB. (The decoder library fails to
+	// read an entry that follows a large one in the same solid block, so the
+	// small entry comes first.)
+	std::vector<char> out(1 << 20);
+	size_t used = 0;
+	archive* a = archive_write_new();
+	archive_write_set_format_7zip(a);
+	EXPECT_EQ(ARCHIVE_OK, archive_write_set_format_option(a, "7zip", "compression", "deflate"));
+	EXPECT_EQ(ARCHIVE_OK, archive_write_open_memory(a, out.data(), out.size(), &used));
+	std::string const chunk(1 << 20, '\0');
+	for (auto const& [name, megabytes] : {std::pair<char const*, int>{"small.txt", 0}, {"big.bin", 257}})
+	{
+		archive_entry* e = archive_entry_new();
+		archive_entry_set_pathname(e, name);
+		archive_entry_set_filetype(e, AE_IFREG);
+		archive_entry_set_size(e, megabytes ? static_cast<la_int64_t>(megabytes) << 20 : 5);
+		EXPECT_EQ(ARCHIVE_OK, archive_write_header(a, e));
+		for (int i = 0; i < megabytes; ++i)
+			archive_write_data(a, chunk.data(), chunk.size());
+		if (!megabytes)
+			archive_write_data(a, "small", 5);
+		archive_entry_free(e);
+	}
+	EXPECT_EQ(ARCHIVE_OK, archive_write_close(a));
+	archive_write_free(a);
+
+	io::ByteArrayInputStream in(out.data(), static_cast<int>(used));
+	io::ZipFileInputStream zip(in, io::ZipFileInputStream::ZIPFORMAT_7Z);
+	ASSERT_EQ(2, zip.size());
+	EXPECT_EQ("small", contents(zip.getEntryStream(0)));
+	EXPECT_EQ(0u, message([&] { zip.getEntryStream(1); }).find("Failed to extract big.bin from ")) << used;
+}

@@ -13,6 +13,9 @@ constexpr long long SEVENZIP_MAX_HEADER = 16LL << 20;
 /** Largest dictionary (LZMA, LZMA2) or model (PPMd) a 7z coder may ask for: 256 MiB. */
 constexpr long long SEVENZIP_MAX_CODER_MEMORY = 256LL << 20;
 
+/** Largest entry the 7z reader extracts: 256 MiB (a larger one extracts as a failure, an empty stream). */
+constexpr long long SEVENZIP_MAX_ENTRY = 256LL << 20;
+
 /**
  * Checks what a 7z archive's headers declare before the decoder allocates
  * for it: the signature; the next header's offset and size against the

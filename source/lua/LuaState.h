@@ -248,6 +248,7 @@ private:
 	friend struct LuaAccess;
 
 	void protectedCall(int nargs, int nresults);
+	/** The interpreter's allocator (user data: the state); counts against m_budget when one is set. */
 	static void* allocate(void* ud, void* ptr, size_t osize, size_t nsize);
 	void compileChunk(io::InputStream& in, std::string const& name, LuaTable* env, bool allowBinary);
 	static int messageHandler(lua_State* lua);

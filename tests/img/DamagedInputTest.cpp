@@ -24,6 +24,7 @@ std::vector<Fixture> fixtures()
 	f.push_back({"png interlaced", makePng({13, 10, PNG_COLOR_TYPE_RGB, 8, true, false}), io::FILEFORMAT_PNG});
 	f.push_back({"png 16-bit", makePng({5, 4, PNG_COLOR_TYPE_RGB_ALPHA, 16, false, false}), io::FILEFORMAT_PNG});
 	f.push_back({"jpeg", makeJpeg(gradientRGB(20, 12), 20, 12), io::FILEFORMAT_JPG});
+	f.push_back({"jpeg progressive", makeJpeg(gradientRGB(20, 12), 20, 12, 3, true), io::FILEFORMAT_JPG});
 
 	f.push_back({"bmp 24-bit", makeBmp({.width = 3, .height = -2, .pixels = pattern(18)}), io::FILEFORMAT_BMP});
 	f.push_back({"bmp 4-bit", makeBmp({.width = 5, .height = 2, .bpp = 4, .palette = pattern(64, 3), .pixels = pattern(6, 4)}), io::FILEFORMAT_BMP});

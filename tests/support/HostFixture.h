@@ -8,6 +8,7 @@
 #include <io/ByteArrayInputStream.h>
 #include <io/detail/detail.h>
 #include <lang/Ptr.h>
+#include <lang/Throwable.h>
 #include <lua/LuaException.h>
 #include <lua/LuaState.h>
 #include <gtest/gtest.h>
@@ -71,14 +72,14 @@ protected:
 		lua->compile(in, "test", &host());
 	}
 
-	/** The message of the lua::LuaException that code raises ("" when none). */
+	/** The message of the exception that code raises ("" when none). */
 	std::string failure(std::string const& code)
 	{
 		try
 		{
 			run(code);
 		}
-		catch (lua::LuaException const& e)
+		catch (lang::Throwable const& e)
 		{
 			return e.getMessage().format();
 		}

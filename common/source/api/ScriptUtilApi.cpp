@@ -142,6 +142,13 @@ void bitwiseOperands(lua::LuaState* state, int& a, int& b)
 	b = lua::LuaValue::readInt(state, 2);
 }
 
+/** Pushes the result of a bitwise operation (a C function always has room for one value). */
+int pushBitwiseResult(lua::LuaState* state, int result)
+{
+	lua_pushnumber(lua::LuaAccess::get(state), result);
+	return 1;
+}
+
 } // namespace
 
 void GameLua::openBarnesAndNobleShop(std::string const&) {}
@@ -281,16 +288,14 @@ int GameLua::performBitwiseAnd(lua::LuaState* state)
 {
 	int a, b;
 	bitwiseOperands(state, a, b);
-	lua::LuaValue::push(state, a & b);
-	return 1;
+	return pushBitwiseResult(state, a & b);
 }
 
 int GameLua::performBitwiseOr(lua::LuaState* state)
 {
 	int a, b;
 	bitwiseOperands(state, a, b);
-	lua::LuaValue::push(state, a | b);
-	return 1;
+	return pushBitwiseResult(state, a | b);
 }
 
 lua::LuaTable GameLua::getCurrentTime()

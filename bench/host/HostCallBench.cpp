@@ -1,4 +1,5 @@
 #include <support/FakeContext.h>
+#include <support/IdleApp.h>
 #include <support/RecordingOS.h>
 #include <GameLua.h>
 #include <framework/App.h>
@@ -8,7 +9,6 @@
 #include <lua/LuaState.h>
 #include <benchmark/benchmark.h>
 #include <lua.hpp>
-#include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -22,30 +22,12 @@ namespace
 
 constexpr int CALLS = 100000;
 
-class IdleApp : public framework::App
-{
-public:
-	explicit IdleApp(framework::OSInterface* os) : framework::App(os) {}
-	void update(float, gr::Context*, int) override {}
-};
-
-int toInt(double v)
-{
-	if (!(v == v))
-		return 0;
-	if (v >= INT_MAX)
-		return INT_MAX;
-	if (v <= INT_MIN)
-		return INT_MIN;
-	return static_cast<int>(v);
-}
-
 int plainAnd(lua_State* lua)
 {
 	if (lua_type(lua, 1) != LUA_TNUMBER || lua_type(lua, 2) != LUA_TNUMBER)
 		return luaL_error(lua, "numbers expected");
-	int a = toInt(lua_tonumber(lua, 1));
-	int b = toInt(lua_tonumber(lua, 2));
+	int a = lua::LuaNumber::toInt(lua_tonumber(lua, 1));
+	int b = lua::LuaNumber::toInt(lua_tonumber(lua, 2));
 	lua_pushnumber(lua, a & b);
 	return 1;
 }
@@ -55,7 +37,7 @@ struct Bench
 {
 	std::string saves;
 	test::RecordingOS os;
-	IdleApp app{&os};
+	test::IdleApp app{&os};
 	lang::Ptr<test::FakeContext> context = new test::FakeContext();
 	lang::Ptr<lua::LuaState> lua = new lua::LuaState();
 	lang::Ptr<GameLua> host;

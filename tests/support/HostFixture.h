@@ -1,6 +1,7 @@
 #pragma once
 
 #include <support/FakeContext.h>
+#include <support/IdleApp.h>
 #include <support/RecordingOS.h>
 #include <io/TempFolder.h>
 #include <GameLua.h>
@@ -16,14 +17,6 @@
 
 namespace test
 {
-
-/** An application that does nothing per frame, for tests of the host alone. */
-class IdleApp : public framework::App
-{
-public:
-	explicit IdleApp(framework::OSInterface* os) : framework::App(os) {}
-	void update(float, gr::Context*, int) override {}
-};
 
 /**
  * A script host on a fresh Lua state, a fake context (768 x 1024), a

@@ -102,7 +102,8 @@ private:
 	mutable lang::Mutex m_mutex;
 	std::atomic<float> m_trackVolume[TRACKS];
 	int m_clipCountLimit[TRACKS];
-	std::vector<unsigned char> m_scratch;
+	std::vector<int16_t> m_scratch;
+	std::vector<int16_t> m_output;
 	std::vector<int32_t> m_accumulator;
 	std::vector<AudioClipInstance> m_playing;
 	std::vector<AudioClipInstance> m_queue;

@@ -80,12 +80,17 @@ void Mp3Decoder::restart()
 {
 	// Seeking backwards in feed mode misses by up to a frame near the start,
 	// so the decoder starts over from the first byte and decodes forward.
+	// Only the first opening reads up to the format; after a restart the
+	// decoder may or may not announce the same format again.
+	bool const first = m_rate == 0;
 	mpg123_close(m_handle);
 	if (mpg123_open_feed(m_handle) != MPG123_OK)
 		fail("Failed to open MPG123 feed while reading {0}");
 	m_bytePos = 0;
 	if (!m_stream->seek(0, io::InputStream::SEEK_BEGIN))
 		fail("Failed to read MP3 header while reading {0}");
+	if (!first)
+		return;
 
 	unsigned char in[FEED_SIZE];
 	for (;;)

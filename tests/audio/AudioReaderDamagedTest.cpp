@@ -1,6 +1,7 @@
 #include "AudioTestSupport.h"
 #include <audio/AudioReader.h>
 #include <gtest/gtest.h>
+#include <support/DamagedCopies.h>
 #include <lang/Exception.h>
 
 using namespace audiotest;
@@ -61,24 +62,10 @@ bool readAll(Bytes const& data, io::FileFormat format)
 
 TEST(AudioReaderDamaged, TruncatedAndFlippedFilesReadOrThrow)
 {
-	uint32_t seed = 4711;
-	auto next = [&seed]() {
-		seed = seed * 1664525u + 1013904223u;
-		return seed >> 8;
-	};
 	for (Fixture const& f : fixtures())
 	{
 		SCOPED_TRACE(f.label);
 		ASSERT_TRUE(readAll(f.data, f.format));
-		for (size_t n = 0; n < f.data.size(); ++n)
-			readAll(Bytes(f.data.begin(), f.data.begin() + static_cast<long>(n)), f.format);
-		for (int i = 0; i < 1000; ++i)
-		{
-			Bytes d = f.data;
-			int const flips = 1 + static_cast<int>(next() % 3);
-			for (int k = 0; k < flips; ++k)
-				d[next() % d.size()] ^= static_cast<unsigned char>(1 + next() % 255);
-			readAll(d, f.format);
-		}
+		forEachDamagedCopy(f.data, 1000, 4711, [&](Bytes const& d) { readAll(d, f.format); });
 	}
 }

@@ -18,9 +18,6 @@ namespace audio
 namespace
 {
 
-std::atomic<int> s_started(0);
-std::mutex s_sessionLock;
-
 // Makes an output's context the calling thread's own for a scope, so that
 // several outputs (and their refill threads) never use each other's.
 class ThreadContext
@@ -103,21 +100,7 @@ int AudioOutputImpl::computeBufferSize(AudioConfiguration const& config)
 
 int AudioOutputImpl::startedCount()
 {
-	return s_started.load();
-}
-
-void AudioOutputImpl::updateSession()
-{
-	std::lock_guard<std::mutex> lock(s_sessionLock);
-	if (s_started.load() > 0)
-	{
-		AudioSession::setCategory("ambi");
-		AudioSession::setActive(true);
-	}
-	else
-	{
-		AudioSession::setActive(false);
-	}
+	return AudioSession::startedCount();
 }
 
 void AudioOutputImpl::mixInto(unsigned buffer)
@@ -191,9 +174,9 @@ bool AudioOutputImpl::startOutput()
 		// Raising the priority needs privileges that a normal process lacks; a refusal is ignored.
 		m_thread->setPriority(m_thread->priority() + 5);
 		m_started.store(true);
-		s_started.fetch_add(1);
 	}
-	updateSession();
+	// Outside the output's lock: an interruption holds the session's lock while it stops outputs.
+	AudioSession::outputStarted();
 	return true;
 }
 
@@ -214,10 +197,9 @@ void AudioOutputImpl::stopOutput()
 		releaseSource();
 		m_mixer->stop();
 		m_started.store(false);
-		s_started.fetch_sub(1);
 		alcSuspendContext(m_context);
 	}
-	updateSession();
+	AudioSession::outputStopped();
 }
 
 void AudioOutputImpl::releaseSource()

@@ -17,6 +17,7 @@ struct State
 	bool initialized = false;
 	bool active = false;
 	std::string category;
+	int started = 0;
 	std::vector<AudioSessionListener*> outputs;
 	std::vector<AudioSessionListener*> interrupted;
 };
@@ -63,6 +64,29 @@ bool AudioSession::isActive()
 {
 	std::lock_guard<std::recursive_mutex> lock(state().lock);
 	return state().active;
+}
+
+void AudioSession::outputStarted()
+{
+	std::lock_guard<std::recursive_mutex> lock(state().lock);
+	if (state().started++ == 0)
+	{
+		state().category = "ambi";
+		state().active = true;
+	}
+}
+
+void AudioSession::outputStopped()
+{
+	std::lock_guard<std::recursive_mutex> lock(state().lock);
+	if (state().started > 0 && --state().started == 0)
+		state().active = false;
+}
+
+int AudioSession::startedCount()
+{
+	std::lock_guard<std::recursive_mutex> lock(state().lock);
+	return state().started;
 }
 
 void AudioSession::add(AudioSessionListener* listener)

@@ -34,6 +34,19 @@ public:
 	/** Whether the session is active. */
 	static bool isActive();
 
+	/**
+	 * Counts an output that has started; while one is started the session
+	 * has the category "ambi" (sound that mixes with other programs) and is
+	 * active. Call it without holding a lock that interrupt's outputs take.
+	 */
+	static void outputStarted();
+
+	/** Counts an output that has stopped; the last one deactivates the session. */
+	static void outputStopped();
+
+	/** Number of started outputs. */
+	static int startedCount();
+
 	/** Adds a live output; it must be removed before it is destroyed. */
 	static void add(AudioSessionListener* listener);
 

@@ -126,11 +126,6 @@ void AudioMixer::stop()
 	m_started.store(false);
 }
 
-bool AudioMixer::isStarted() const
-{
-	return m_started.load();
-}
-
 void AudioMixer::checkTrack(int track) const
 {
 	if (track < 0 || track >= TRACKS)

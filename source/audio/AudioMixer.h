@@ -33,9 +33,6 @@ public:
 	/** Makes playClip refuse clips; instances already playing are kept. */
 	void stop();
 
-	/** Whether the mixer accepts clips. */
-	bool isStarted() const;
-
 	/**
 	 * Queues a new instance of the clip (volume clamped to [0, 1], NaN to 0).
 	 * @return Its play id (0 up to the largest int, then 0 again), or -1

@@ -8,7 +8,6 @@
 namespace audio
 {
 
-class AudioMixer;
 class AudioOutputImpl;
 
 /**
@@ -65,15 +64,6 @@ public:
 
 	/** Whether the output is started (any thread). */
 	bool isStarted() const;
-
-	/** The mixer. */
-	AudioMixer& mixer() const;
-
-	/** The configuration the output was built with. */
-	AudioConfiguration const& configuration() const;
-
-	/** Bytes per device buffer. */
-	int bufferSize() const;
 
 private:
 	lang::Ptr<AudioOutputImpl> m_impl;

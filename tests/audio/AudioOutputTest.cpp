@@ -140,7 +140,7 @@ TEST(AudioOutput, ConfigurationAndBufferSizes)
 	input.stopInput();
 
 	AudioOutput out({1, 8, 8000});
-	EXPECT_EQ(256, out.bufferSize());
+	EXPECT_TRUE(out.startOutput());
 }
 
 TEST(AudioOutput, StartAndStopTwice)

@@ -22,8 +22,5 @@ float AudioOutput::getTrackVolume(int track) const { return m_impl->mixer().getT
 void AudioOutput::setMasterVolume(float volume) { m_impl->setMasterVolume(volume); }
 float AudioOutput::getMasterVolume() const { return m_impl->getMasterVolume(); }
 bool AudioOutput::isStarted() const { return m_impl->isStarted(); }
-AudioMixer& AudioOutput::mixer() const { return m_impl->mixer(); }
-AudioConfiguration const& AudioOutput::configuration() const { return m_impl->configuration(); }
-int AudioOutput::bufferSize() const { return m_impl->bufferSize(); }
 
 } // audio

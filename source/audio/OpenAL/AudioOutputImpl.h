@@ -57,8 +57,6 @@ public:
 	bool isStarted() const { return m_started.load(); }
 
 	AudioMixer& mixer() { return *m_mixer; }
-	AudioConfiguration const& configuration() const { return m_config; }
-	int bufferSize() const { return m_bufferSize; }
 
 	/**
 	 * Bytes per buffer: a whole number of frames of 25 ms, rounded up to a
@@ -99,7 +97,6 @@ private:
 	void releaseSource();
 	void run();
 	bool refill();
-	static void updateSession();
 
 	AudioOutputImpl(AudioOutputImpl const&) = delete;
 	AudioOutputImpl& operator=(AudioOutputImpl const&) = delete;

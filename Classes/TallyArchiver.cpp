@@ -28,8 +28,15 @@ std::string tallyBase64Encode(std::string const& bytes)
 	return base64().encode(bytes);
 }
 
-std::string tallyBase64Decode(std::string const& text)
+std::optional<std::string> tallyBase64Decode(std::string const& text)
 {
+	// Checked first, so damaged archives do not raise (and log) an exception each.
+	for (char c : text)
+	{
+		bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '/' || c == '=';
+		if (!ok)
+			return std::nullopt;
+	}
 	return base64().decode(text);
 }
 

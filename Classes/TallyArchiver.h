@@ -48,8 +48,5 @@ private:
 /** Base64 with the standard alphabet and padding, the form of data in archives. */
 std::string tallyBase64Encode(std::string const& bytes);
 
-/**
- * Decodes Base64 of the standard alphabet.
- * @exception lang::Exception "BaseN::decode: Bad character in input: {0}".
- */
-std::string tallyBase64Decode(std::string const& text);
+/** Decodes Base64 of the standard alphabet; none when the text holds another character. */
+std::optional<std::string> tallyBase64Decode(std::string const& text);

@@ -113,14 +113,10 @@ std::optional<std::string> TallyUnarchiver::decodeData(char const* key) const
 	std::optional<std::string> text = decodeString(key);
 	if (!text)
 		return std::nullopt;
-	try
-	{
-		return tallyBase64Decode(*text);
-	}
-	catch (...)
-	{
+	std::optional<std::string> bytes = tallyBase64Decode(*text);
+	if (!bytes)
 		throw error(key, "is not Base64");
-	}
+	return bytes;
 }
 
 std::optional<std::map<std::string, std::string>> TallyUnarchiver::decodeStringMap(char const* key) const

@@ -5,19 +5,6 @@
 namespace
 {
 
-template <class T>
-void appendBigEndian(T value, int bytes, std::string& data)
-{
-	char buf[8];
-	uint64_t v = static_cast<uint64_t>(value);
-	for (int i = bytes - 1; i >= 0; --i)
-	{
-		buf[i] = static_cast<char>(v & 0xFF);
-		v >>= 8;
-	}
-	data.append(buf, static_cast<size_t>(bytes));
-}
-
 /**
  * Decodes one code point of valid UTF-8 at text[pos], answering its byte
  * length, or 0 when the bytes there are not a valid sequence (overlong
@@ -71,62 +58,22 @@ char const REPLACEMENT[] = "\xEF\xBF\xBD";
 
 } // namespace
 
-void TallyProtocolData::appendBoolean(bool value, std::string& data)
-{
-	data += static_cast<char>(value ? 1 : 0);
-}
-
-void TallyProtocolData::appendByte(uint8_t value, std::string& data)
-{
-	data += static_cast<char>(value);
-}
-
-void TallyProtocolData::appendUshort(uint16_t value, std::string& data)
-{
-	appendBigEndian(value, 2, data);
-}
-
-void TallyProtocolData::appendInt(int32_t value, std::string& data)
-{
-	appendBigEndian(static_cast<uint32_t>(value), 4, data);
-}
-
-void TallyProtocolData::appendLong(int64_t value, std::string& data)
-{
-	appendBigEndian(static_cast<uint64_t>(value), 8, data);
-}
-
 void TallyProtocolData::appendFloat(float value, std::string& data)
 {
 	uint32_t bits;
 	memcpy(&bits, &value, sizeof(bits));
-	appendBigEndian(bits, 4, data);
+	appendInt(static_cast<int32_t>(bits), data);
 }
 
 void TallyProtocolData::appendDouble(double value, std::string& data)
 {
 	uint64_t bits;
 	memcpy(&bits, &value, sizeof(bits));
-	appendBigEndian(bits, 8, data);
+	appendLong(static_cast<int64_t>(bits), data);
 }
 
-void TallyProtocolData::appendTimestamp(TallyOptionalDate date, std::string& data)
+void TallyProtocolData::appendLimitedString(std::string const& text, std::string& data)
 {
-	appendLong(date ? *date / 1000 : 0, data);
-}
-
-void TallyProtocolData::appendString(std::string const& text, std::string& data)
-{
-	// Short ASCII texts, the common case, go out as they are.
-	bool plain = text.size() < 256;
-	for (size_t i = 0; plain && i < text.size(); ++i)
-		plain = static_cast<unsigned char>(text[i]) < 0x80;
-	if (plain)
-	{
-		appendUshort(static_cast<uint16_t>(text.size()), data);
-		data += text;
-		return;
-	}
 	std::string limited = limitStringLength(text);
 	// At most 255 units of at most 3 bytes: the count always fits.
 	appendUshort(static_cast<uint16_t>(limited.size()), data);
@@ -157,7 +104,7 @@ std::string TallyProtocolData::limitStringLength(std::string const& text)
 	size_t cutAt = std::string::npos;
 	for (size_t pos = 0; pos < text.size();)
 	{
-		uint32_t codepoint;
+		uint32_t codepoint = 0;
 		size_t length = validSequence(text, pos, codepoint);
 		size_t unitsHere = codepoint >= 0x10000 && length ? 2 : 1;
 		if (units + unitsHere > 255 && cutAt == std::string::npos)

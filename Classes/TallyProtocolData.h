@@ -63,4 +63,70 @@ public:
 	 * when to is earlier); 0 when either is none.
 	 */
 	static int64_t timeIntervalFrom(TallyOptionalDate from, TallyOptionalDate to);
+
+private:
+	/** appendString() of a text that is not short ASCII. */
+	static void appendLimitedString(std::string const& text, std::string& data);
+
+	/** Appends the low bytes of value, most significant first. */
+	template <int BYTES>
+	static void appendBigEndian(uint64_t value, std::string& data)
+	{
+		char buf[BYTES];
+		for (int i = BYTES - 1; i >= 0; --i)
+		{
+			buf[i] = static_cast<char>(value & 0xFF);
+			value >>= 8;
+		}
+		data.append(buf, BYTES);
+	}
 };
+
+// The fixed-width primitives are inline: the report writes many thousands of them.
+
+inline void TallyProtocolData::appendBoolean(bool value, std::string& data)
+{
+	data += static_cast<char>(value ? 1 : 0);
+}
+
+inline void TallyProtocolData::appendByte(uint8_t value, std::string& data)
+{
+	data += static_cast<char>(value);
+}
+
+inline void TallyProtocolData::appendUshort(uint16_t value, std::string& data)
+{
+	appendBigEndian<2>(value, data);
+}
+
+inline void TallyProtocolData::appendInt(int32_t value, std::string& data)
+{
+	appendBigEndian<4>(static_cast<uint32_t>(value), data);
+}
+
+inline void TallyProtocolData::appendLong(int64_t value, std::string& data)
+{
+	appendBigEndian<8>(static_cast<uint64_t>(value), data);
+}
+
+inline void TallyProtocolData::appendString(std::string const& text, std::string& data)
+{
+	// Short ASCII texts, the common case, go out as they are.
+	size_t n = text.size();
+	bool plain = n < 256;
+	unsigned char high = 0;
+	for (size_t i = 0; plain && i < n; ++i)
+		high |= static_cast<unsigned char>(text[i]);
+	if (!plain || (high & 0x80))
+	{
+		appendLimitedString(text, data);
+		return;
+	}
+	appendUshort(static_cast<uint16_t>(n), data);
+	data += text;
+}
+
+inline void TallyProtocolData::appendTimestamp(TallyOptionalDate date, std::string& data)
+{
+	appendLong(date ? *date / 1000 : 0, data);
+}

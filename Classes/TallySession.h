@@ -271,6 +271,12 @@ private:
 	/** An empty session for initWithCoder(). */
 	TallySession();
 
+	/** Appends the report block to data. */
+	void appendData(std::string& data) const;
+
+	/** A generous guess of the block's size. */
+	size_t dataSizeHint() const;
+
 	void recordImpression(std::vector<std::string>& list, std::string const& record, char const* leaving);
 
 	mutable lang::Mutex m_mutex;

@@ -27,10 +27,22 @@ std::string sizeText(double value)
 
 std::string TallySession::data() const
 {
-	using P = TallyProtocolData;
 	std::string d;
+	d.reserve(dataSizeHint());
+	appendData(d);
+	return d;
+}
+
+size_t TallySession::dataSizeHint() const
+{
 	Lock lock(m_mutex);
-	d.reserve(256 + m_eventLog.size() * 48);
+	return 512 + m_eventCounts.size() * 32 + m_eventLog.size() * 96;
+}
+
+void TallySession::appendData(std::string& d) const
+{
+	using P = TallyProtocolData;
+	Lock lock(m_mutex);
 	P::appendUshort(static_cast<uint16_t>(m_serializationVersion), d);
 	P::appendString(m_appVersion, d);
 	P::appendTimestamp(m_startTime, d);
@@ -75,7 +87,6 @@ std::string TallySession::data() const
 		for (std::string const& record : *list)
 			d += record;
 	}
-	return d;
 }
 
 void TallySession::generateChecksumTable()
@@ -145,28 +156,44 @@ std::string TallySession::dataForSessions(std::vector<Entry> const& sessions, bo
 		P::appendString(value, d);
 	}
 
-	// Each block goes in whole or not at all; the count says how many follow.
-	std::string blocks;
+	// The blocks go straight after a count filled in at the end. Each block
+	// goes in whole or not at all: a failure cuts the body back to before it.
+	size_t hint = d.size() + 6;
+	for (Entry const& entry : sessions)
+	{
+		std::string const* block = std::get_if<std::string>(&entry);
+		lang::Ptr<TallySession> const* session = std::get_if<lang::Ptr<TallySession>>(&entry);
+		hint += block ? block->size() : *session ? (*session)->dataSizeHint() : 0;
+	}
+	tallyGuard([&] { d.reserve(hint); });
+	size_t const countAt = d.size();
+	P::appendUshort(0, d);
 	uint16_t count = 0;
 	for (Entry const& entry : sessions)
 	{
 		if (count == 65535)
 			break;
-		tallyGuard([&] {
+		size_t const before = d.size();
+		bool added = false;
+		bool whole = tallyGuard([&] {
 			if (std::string const* block = std::get_if<std::string>(&entry))
-				blocks += *block;
+				d += *block;
 			else
 			{
 				lang::Ptr<TallySession> const& session = std::get<lang::Ptr<TallySession>>(entry);
 				if (!session)
 					return;
-				blocks += session->data();
+				session->appendData(d);
 			}
-			++count;
+			added = true;
 		});
+		if (!whole)
+			d.resize(before);
+		else if (added)
+			++count;
 	}
-	P::appendUshort(count, d);
-	d += blocks;
+	d[countAt] = static_cast<char>(count >> 8);
+	d[countAt + 1] = static_cast<char>(count & 0xFF);
 	appendSessionsDataChecksum(d);
 	return d;
 }

@@ -9,6 +9,27 @@ namespace
 
 double const DATE_LIMIT = 9007199254740992.0; // 2^53
 
+/** The document of a whole text: null when it does not parse or anything but blanks (a NUL too) follows. */
+std::shared_ptr<cJSON> parseWhole(std::string const& text)
+{
+	char const* end = nullptr;
+	cJSON* root = util::parseJSON(text.c_str(), end);
+	if (!root)
+		return nullptr;
+	std::shared_ptr<cJSON> owned(root, cJSON_Delete);
+	size_t used = end ? static_cast<size_t>(end - text.c_str()) : text.size();
+	for (size_t i = used; i < text.size(); ++i)
+		if (text[i] != ' ' && text[i] != '\n' && text[i] != '\r' && text[i] != '\t')
+			return nullptr;
+	return owned;
+}
+
+/** Whether a number is a date: an integer within ±2^53. */
+bool isDate(double d)
+{
+	return std::isfinite(d) && d == std::floor(d) && d <= DATE_LIMIT && d >= -DATE_LIMIT;
+}
+
 } // namespace
 
 TallyArchiveError TallyUnarchiver::error(char const* key, char const* problem)
@@ -18,19 +39,12 @@ TallyArchiveError TallyUnarchiver::error(char const* key, char const* problem)
 
 TallyUnarchiver TallyUnarchiver::parse(std::string const& text, bool list)
 {
-	char const* end = nullptr;
-	cJSON* root = util::parseJSON(text.c_str(), end);
+	std::shared_ptr<cJSON> root = parseWhole(text);
 	if (!root)
-		throw TallyArchiveError{"not JSON"};
-	std::shared_ptr<cJSON> owned(root, cJSON_Delete);
-	// A NUL inside the text or anything but blanks after the document is damage.
-	size_t used = end ? static_cast<size_t>(end - text.c_str()) : text.size();
-	for (size_t i = used; i < text.size(); ++i)
-		if (text[i] != ' ' && text[i] != '\n' && text[i] != '\r' && text[i] != '\t')
-			throw TallyArchiveError{"text after the document"};
-	if (list ? !cJSON_IsArray(root) : !cJSON_IsObject(root))
+		throw TallyArchiveError{"not a whole JSON document"};
+	if (list ? !cJSON_IsArray(root.get()) : !cJSON_IsObject(root.get()))
 		throw TallyArchiveError{list ? "not a list" : "not an object"};
-	return TallyUnarchiver(owned, root);
+	return TallyUnarchiver(root, root.get());
 }
 
 cJSON const* TallyUnarchiver::item(char const* key) const
@@ -102,10 +116,9 @@ TallyOptionalDate TallyUnarchiver::decodeDate(char const* key) const
 		return std::nullopt;
 	if (!cJSON_IsNumber(v))
 		throw error(key, "is not a date");
-	double d = v->valuedouble;
-	if (!std::isfinite(d) || d != std::floor(d) || d > DATE_LIMIT || d < -DATE_LIMIT)
+	if (!isDate(v->valuedouble))
 		throw error(key, "is not a date within range");
-	return static_cast<TallyDate>(d);
+	return static_cast<TallyDate>(v->valuedouble);
 }
 
 std::optional<std::string> TallyUnarchiver::decodeData(char const* key) const
@@ -174,19 +187,8 @@ void TallyUnarchiver::forEachKey(std::function<void(std::string const&, TallyUna
 
 TallyOptionalDate tallyParseDate(std::string const& text)
 {
-	char const* end = nullptr;
-	cJSON* root = util::parseJSON(text.c_str(), end);
-	if (!root)
+	std::shared_ptr<cJSON> root = parseWhole(text);
+	if (!root || !cJSON_IsNumber(root.get()) || !isDate(root->valuedouble))
 		return std::nullopt;
-	std::shared_ptr<cJSON> owned(root, cJSON_Delete);
-	size_t used = end ? static_cast<size_t>(end - text.c_str()) : text.size();
-	for (size_t i = used; i < text.size(); ++i)
-		if (text[i] != ' ' && text[i] != '\n' && text[i] != '\r' && text[i] != '\t')
-			return std::nullopt;
-	if (!cJSON_IsNumber(root))
-		return std::nullopt;
-	double d = root->valuedouble;
-	if (!std::isfinite(d) || d != std::floor(d) || d > DATE_LIMIT || d < -DATE_LIMIT)
-		return std::nullopt;
-	return static_cast<TallyDate>(d);
+	return static_cast<TallyDate>(root->valuedouble);
 }

@@ -125,6 +125,26 @@ void TallySession::setReEngageAdParser(TallyAdParser* parser)
 	tallyLog("TallyAnalytics: ReEngageAdParser set");
 }
 
+TallyAdParser* TallySession::adGridAdParser()
+{
+	return s_adGridAdParser;
+}
+
+TallyAdParser* TallySession::videoAdParser()
+{
+	return s_videoAdParser;
+}
+
+TallyAdParser* TallySession::adSlotAdParser()
+{
+	return s_adSlotAdParser;
+}
+
+TallyAdParser* TallySession::reEngageAdParser()
+{
+	return s_reEngageAdParser;
+}
+
 void TallySession::setMaxSessions(int maxSessions)
 {
 	s_maxSessions = maxSessions < 0 ? 0 : maxSessions > 65534 ? 65534 : maxSessions;

@@ -26,10 +26,10 @@ public:
 	virtual ~TallyAdParser() {}
 
 	/**
-	 * Reads one block of the answer, length bytes from position.
+	 * Reads the answer from position, where length bytes remain.
 	 * @return The position after what was read.
 	 */
-	virtual int parseData(std::string const& answer, int position, int length) = 0;
+	virtual unsigned char const* parseData(unsigned char const* position, int length) = 0;
 };
 
 /** One kept error: its number, time, id, message and exception text. */
@@ -102,6 +102,12 @@ public:
 	static void setVideoAdParser(TallyAdParser* parser);
 	static void setAdSlotAdParser(TallyAdParser* parser);
 	static void setReEngageAdParser(TallyAdParser* parser);
+
+	/** The parsers set, null when none. */
+	static TallyAdParser* adGridAdParser();
+	static TallyAdParser* videoAdParser();
+	static TallyAdParser* adSlotAdParser();
+	static TallyAdParser* reEngageAdParser();
 
 	/** Sets the number of saved sessions kept, held to 0..65534 (50 at start). */
 	static void setMaxSessions(int maxSessions);

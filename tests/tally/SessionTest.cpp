@@ -166,7 +166,15 @@ TEST_F(TallySessionTest, sentMarkerAndParsers)
 	EXPECT_TRUE(TallySession::sentSession());
 	EXPECT_TRUE(std::filesystem::is_empty(TallySession::sessionSentFilePath()));
 	EXPECT_TRUE(logged("application sent session[1]"));
+	struct Skip : TallyAdParser
+	{
+		unsigned char const* parseData(unsigned char const* position, int length) override { return position + length; }
+	} parser;
+	TallySession::setAdSlotAdParser(&parser);
+	EXPECT_EQ(&parser, TallySession::adSlotAdParser());
+	EXPECT_FALSE(TallySession::videoAdParser());
 	TallySession::setAdSlotAdParser(nullptr);
+	EXPECT_FALSE(TallySession::adSlotAdParser());
 	EXPECT_TRUE(logged("TallyAnalytics: AdSlotAdParser set"));
 }
 

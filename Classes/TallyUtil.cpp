@@ -96,7 +96,7 @@ void TallyUtil::handleException(TallyError const& error)
 	tallyLog("Tally: Caught Error in Tally Analytics Code");
 	tallyLog("Tally: -----------------------------------------");
 	tallyLog("Tally: Code:%d Domain:%@", {error.code, error.domain});
-	tallyLog("Tally: %@", {"{NSLocalizedDescription = \"" + error.localizedDescription + "\"; NSLocalizedFailureReason = \"" +
+	tallyLog("Tally: %@", {"{description = \"" + error.localizedDescription + "\"; failureReason = \"" +
 	                           error.localizedFailureReason + "\";}"});
 }
 

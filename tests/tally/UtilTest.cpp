@@ -48,7 +48,7 @@ TEST_F(TallyUtilTest, handleExceptionWritesOnlyWithBothSwitches)
 	                                     "Tally: Caught Error in Tally Analytics Code",
 	                                     "Tally: -----------------------------------------",
 	                                     "Tally: Code:42 Domain:net",
-	                                     "Tally: {NSLocalizedDescription = \"d\"; NSLocalizedFailureReason = \"r\";}",
+	                                     "Tally: {description = \"d\"; failureReason = \"r\";}",
 	                                     "Tally: Caught Error in Tally Analytics Code",
 	                                     "Tally: other"};
 	EXPECT_EQ(expected, m_lines);

@@ -543,42 +543,133 @@ int64_t TallySession::sessionLength() const
 
 // --- Properties ---------------------------------------------------------
 
-#define TALLY_GETTER(type, name, field) \
-	type TallySession::name() const \
-	{ \
-		Lock lock(m_mutex); \
-		return field; \
-	}
-#define TALLY_SETTER(type, name, field) \
-	void TallySession::name(type value) \
-	{ \
-		Lock lock(m_mutex); \
-		field = value; \
-	}
+bool TallySession::crashed() const
+{
+	Lock lock(m_mutex);
+	return m_crashed;
+}
 
-TALLY_GETTER(bool, crashed, m_crashed)
-TALLY_SETTER(bool, setCrashed, m_crashed)
-TALLY_GETTER(TallyOptionalDate, startTime, m_startTime)
-TALLY_GETTER(std::string, apiKey, m_apiKey)
-TALLY_GETTER(TallyOptionalDate, endTime, m_endTime)
-TALLY_SETTER(TallyOptionalDate, setEndTime, m_endTime)
-TALLY_GETTER(std::string, appVersion, m_appVersion)
-TALLY_SETTER(std::string const&, setAppVersion, m_appVersion)
-TALLY_GETTER(int, pageViewCount, m_pageViewCount)
-TALLY_SETTER(int, setPageViewCount, m_pageViewCount)
-TALLY_GETTER(bool, internetAvailable, m_internetAvailable)
-TALLY_SETTER(bool, setInternetAvailable, m_internetAvailable)
-TALLY_GETTER(std::string, userID, m_userID.value_or(""))
-TALLY_GETTER(int, gender, m_gender)
-TALLY_GETTER(TallyOptionalDate, age, m_age)
-TALLY_GETTER(bool, eventLogComplete, m_eventLogComplete)
-TALLY_GETTER(int, totalErrorCount, m_totalErrorCount)
-TALLY_GETTER(std::vector<TallyErrorRecord>, errors, m_errors)
-TALLY_GETTER(std::vector<lang::Ptr<TallyEvent>>, eventLog, m_eventLog)
+void TallySession::setCrashed(bool value)
+{
+	Lock lock(m_mutex);
+	m_crashed = value;
+}
+
+TallyOptionalDate TallySession::startTime() const
+{
+	Lock lock(m_mutex);
+	return m_startTime;
+}
+
+std::string TallySession::apiKey() const
+{
+	Lock lock(m_mutex);
+	return m_apiKey;
+}
+
+TallyOptionalDate TallySession::endTime() const
+{
+	Lock lock(m_mutex);
+	return m_endTime;
+}
+
+void TallySession::setEndTime(TallyOptionalDate value)
+{
+	Lock lock(m_mutex);
+	m_endTime = value;
+}
+
+std::string TallySession::appVersion() const
+{
+	Lock lock(m_mutex);
+	return m_appVersion;
+}
+
+void TallySession::setAppVersion(std::string const& value)
+{
+	Lock lock(m_mutex);
+	m_appVersion = value;
+}
+
+int TallySession::pageViewCount() const
+{
+	Lock lock(m_mutex);
+	return m_pageViewCount;
+}
+
+void TallySession::setPageViewCount(int value)
+{
+	Lock lock(m_mutex);
+	m_pageViewCount = value;
+}
+
+bool TallySession::internetAvailable() const
+{
+	Lock lock(m_mutex);
+	return m_internetAvailable;
+}
+
+void TallySession::setInternetAvailable(bool value)
+{
+	Lock lock(m_mutex);
+	m_internetAvailable = value;
+}
+
+std::string TallySession::userID() const
+{
+	Lock lock(m_mutex);
+	return m_userID.value_or("");
+}
+
+int TallySession::gender() const
+{
+	Lock lock(m_mutex);
+	return m_gender;
+}
+
+TallyOptionalDate TallySession::age() const
+{
+	Lock lock(m_mutex);
+	return m_age;
+}
+
+bool TallySession::eventLogComplete() const
+{
+	Lock lock(m_mutex);
+	return m_eventLogComplete;
+}
+
+int TallySession::totalErrorCount() const
+{
+	Lock lock(m_mutex);
+	return m_totalErrorCount;
+}
+
+std::vector<TallyErrorRecord> TallySession::errors() const
+{
+	Lock lock(m_mutex);
+	return m_errors;
+}
+
+std::vector<lang::Ptr<TallyEvent>> TallySession::eventLog() const
+{
+	Lock lock(m_mutex);
+	return m_eventLog;
+}
+
 std::map<std::string, int> TallySession::eventCounts() const
 {
 	Lock lock(m_mutex);
 	return m_eventCounts;
 }
-TALLY_GETTER(TallyOptionalDate, pauseTime, m_pauseTime)
-TALLY_GETTER(int64_t, totalPauseIntervalMillis, m_totalPauseIntervalMillis)
+TallyOptionalDate TallySession::pauseTime() const
+{
+	Lock lock(m_mutex);
+	return m_pauseTime;
+}
+
+int64_t TallySession::totalPauseIntervalMillis() const
+{
+	Lock lock(m_mutex);
+	return m_totalPauseIntervalMillis;
+}

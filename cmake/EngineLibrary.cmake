@@ -1,6 +1,8 @@
 # engine_library(NAME DIR [DEPS ...]): a static library made of every source
 # below DIR. A sub-folder with a CMakeLists.txt of its own is a library of its
-# own and is left out, with everything below it.
+# own and is left out, with everything below it; a sub-folder without one
+# (io/std, io/detail) belongs to DIR's library. Libraries are named after
+# their folders: eng_<folder>, eng_<folder>_<sub-folder>.
 function(engine_library name dir)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB_RECURSE all CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.c)
@@ -52,13 +54,17 @@ function(engine_benchmark name)
   target_link_libraries(bench_${name} PRIVATE ${ARG_DEPS} benchmark::benchmark benchmark::benchmark_main)
 endfunction()
 
-# engine_add_subfolders(): adds every sub-folder of the current folder that
-# has a CMakeLists.txt, in name order; targets may name each other in any
-# order.
+# engine_add_subfolders([EXCEPT name ...]): adds every sub-folder of the
+# current folder that has a CMakeLists.txt, in name order, but the ones
+# named after EXCEPT; targets may name each other in any order.
 function(engine_add_subfolders)
+  cmake_parse_arguments(ARG "" "" "EXCEPT" ${ARGN})
   file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
   list(SORT children)
   foreach(child ${children})
+    if(child IN_LIST ARG_EXCEPT)
+      continue()
+    endif()
     if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
       add_subdirectory(${child})
     endif()

@@ -3,6 +3,7 @@
 #include <framework/linux/HeadlessGL.h>
 #include <gr/gl/GL1_Context.h>
 #include <lang/Ptr.h>
+#include <support/PixelReadBack.h>
 #include <GLES/gl.h>
 #include <array>
 #include <gtest/gtest.h>
@@ -10,14 +11,6 @@
 
 namespace gles1test
 {
-
-/** RGBA of the pixel at x, y (counted from the top) of a height-pixel-high frame buffer. */
-inline std::array<int, 4> pixelAt(int x, int y, int height)
-{
-	unsigned char px[4] = {};
-	glReadPixels(x, height - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
-	return {px[0], px[1], px[2], px[3]};
-}
 
 inline std::array<float, 4> getFloat4(GLenum pname)
 {
@@ -56,7 +49,8 @@ protected:
 		m_gl.reset();
 	}
 
-	std::array<int, 4> pixel(int x, int y) const { return pixelAt(x, y, H); }
+	/** RGBA of the pixel at x, y, counted from the top. */
+	std::array<int, 4> pixel(int x, int y) const { return test::readPixel(x, H - 1 - y); }
 
 	/** Clears the whole target to an A8R8G8B8 colour. */
 	void clearTo(unsigned color)

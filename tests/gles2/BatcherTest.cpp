@@ -1,4 +1,4 @@
-#include "RenderFixture.h"
+#include <support/RenderFixture.h>
 #include <gr/Shader.h>
 #include <gr/gl/GL2_State.h>
 #include <gr/GraphicsException.h>
@@ -221,11 +221,15 @@ TEST_F(BatcherTest, FileMipChainMustFitTheImage)
 
 TEST_F(BatcherTest, ShadowedImagesSurviveHibernateAndResume)
 {
+	gr::Context const& asContext = ctx();
+	EXPECT_FALSE(asContext.isTextureShadowingEnabled());
 	ctx().textureShadowing().setEnabled(true);
+	EXPECT_TRUE(asContext.isTextureShadowingEnabled()) << "the interface answers the back end's switch";
 	lang::Ptr<gr::Image> image = makeImage(4, 4, [](int, int) { return solid(BLUE); });
 	ctx().hibernateContext();
 	ctx().resumeContext();
 	ctx().textureShadowing().setEnabled(false);
+	EXPECT_FALSE(asContext.isTextureShadowingEnabled());
 	image->draw(&ctx(), 0.f, 0.f, 0, 0, 4, 4, 8.f, 8.f);
 	EXPECT_EQ(BLUE, px(4, 4));
 }

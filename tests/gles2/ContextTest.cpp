@@ -1,4 +1,4 @@
-#include "RenderFixture.h"
+#include <support/RenderFixture.h>
 #include <gr/GraphicsException.h>
 #include <gr/Shader.h>
 #include <gr/gl/GL2_State.h>

@@ -1,12 +1,14 @@
+#include <framework/linux/HeadlessGL.h>
 #include <gr/SurfaceFormat.h>
+#include <lang/Throwable.h>
+#include <support/PixelReadBack.h>
 #include <gtest/gtest.h>
-#include <EGL/egl.h>
-#include <EGL/eglext.h>
 #include <GLES2/gl2.h>
 #include <GLES2/gl2ext.h>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -28,38 +30,25 @@ class Oracle
 public:
 	Oracle()
 	{
-		setenv("MESA_GLES_VERSION_OVERRIDE", "2.0", 0);
-		auto getDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
-		if (!getDisplay)
+		try
+		{
+			m_gl = std::make_unique<framework::HeadlessGL>(framework::HeadlessGL::API_GLES2, 1, 1);
+		}
+		catch (lang::Throwable const&)
+		{
 			return;
-		m_display = getDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-		if (m_display == EGL_NO_DISPLAY || !eglInitialize(m_display, nullptr, nullptr))
-			return;
-		eglBindAPI(EGL_OPENGL_ES_API);
-		EGLint const configAttribs[] = {EGL_RENDERABLE_TYPE, EGL_OPENGL_ES2_BIT, EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_NONE};
-		EGLConfig config;
-		EGLint n = 0;
-		if (!eglChooseConfig(m_display, configAttribs, &config, 1, &n) || n < 1)
-			return;
-		EGLint const contextAttribs[] = {EGL_CONTEXT_CLIENT_VERSION, 2, EGL_NONE};
-		m_context = eglCreateContext(m_display, config, EGL_NO_CONTEXT, contextAttribs);
-		if (m_context == EGL_NO_CONTEXT || !eglMakeCurrent(m_display, EGL_NO_SURFACE, EGL_NO_SURFACE, m_context))
-			return;
+		}
 		m_program = makeProgram();
 		m_ok = m_program != 0;
 	}
 
 	~Oracle()
 	{
-		if (m_context != EGL_NO_CONTEXT)
+		if (m_gl && m_program)
 		{
-			if (m_program)
-				glDeleteProgram(m_program);
-			eglMakeCurrent(m_display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-			eglDestroyContext(m_display, m_context);
+			m_gl->makeCurrent();
+			glDeleteProgram(m_program);
 		}
-		// The display stays initialised: terminating it unloads the driver,
-		// whose own allocations then read as leaks.
 	}
 
 	bool ok() const { return m_ok; }
@@ -98,9 +87,8 @@ public:
 				glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, quad);
 				glEnableVertexAttribArray(0);
 				glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
-				pixels.resize(size_t(w) * h * 4);
 				// Texture row 0 is drawn at the bottom, which is read first.
-				glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+				pixels = test::readPixels(w, h);
 				if (glGetError() != GL_NO_ERROR)
 					pixels.clear();
 			}
@@ -145,8 +133,7 @@ private:
 		return ok ? p : 0;
 	}
 
-	EGLDisplay m_display = EGL_NO_DISPLAY;
-	EGLContext m_context = EGL_NO_CONTEXT;
+	std::unique_ptr<framework::HeadlessGL> m_gl;
 	GLuint m_program = 0;
 	bool m_ok = false;
 };

@@ -175,6 +175,9 @@ TEST(float4x4, perspectiveMapsNearAndFarPlanesTo0And1)
 
 TEST(float4x4, degenerateInputsAreFatal)
 {
+#ifdef NDEBUG
+	FAIL() << "NDEBUG is defined: this build has no assertions";
+#endif
 	GTEST_FLAG_SET(death_test_style, "threadsafe");
 	float4x4 m(1.f);
 	EXPECT_DEATH(m.setRotation(float3(0, 0, 0), 1.f), "axis.length\\(\\) > FLT_MIN");

@@ -8,10 +8,12 @@
 // images) comes from ENGINE_DATA_PATH when it is set, else from the
 // project's data folder.
 
-#include "Views.h"
+#include <framework/linux/HeadlessGL.h>
 #include <gr/Context.h>
 #include <gr/Image.h>
 #include <gr/RenderState2D.h>
+#include <gr/gl/GLBackends.h>
+#include <gr/gl/GLPlatform.h>
 #include <io/detail/detail.h>
 #include <lang/Ptr.h>
 #include <lang/Throwable.h>
@@ -25,6 +27,18 @@
 namespace demo
 {
 
+int const WIDTH = 320;
+int const HEIGHT = 240;
+
+/** A rendering back end: its GL flavour and the creator of its context. */
+struct Backend
+{
+	char const* file;
+	framework::HeadlessGL::Api api;
+	gr::Context* (*createContext)(int width, int height, gr::Context::OrientationType orientation, void (*present)());
+};
+
+/** Draws the demo scene onto ctx. */
 void drawScene(gr::Context& ctx)
 {
 	ctx.clear(0xFF203048, true, true, false);
@@ -64,6 +78,18 @@ void drawScene(gr::Context& ctx)
 	ctx.setRenderState2D(gr::RenderState2D());
 }
 
+/** Draws the scene through backend on a headless view into the PNG file path. */
+void render(Backend const& backend, std::string const& path)
+{
+	framework::HeadlessGL view(backend.api, WIDTH, HEIGHT);
+	lang::Ptr<gr::Context> ctx = backend.createContext(WIDTH, HEIGHT, gr::Context::ORIENTATION_0, &updateScrFunc);
+	ctx->setShaderPath("shaders");
+	drawScene(*ctx);
+	ctx->flush();
+	ctx->capture(path);
+	ctx->present();
+}
+
 } // demo
 
 int main(int argc, char** argv)
@@ -72,20 +98,16 @@ int main(int argc, char** argv)
 	if (!std::getenv("ENGINE_DATA_PATH"))
 		io::detail::setBundlePath(ENGINE_DATA_DIR);
 
-	struct Backend
-	{
-		char const* file;
-		void (*render)(std::string const&);
-	} const backends[] = {
-		{"render-demo-gles1.png", demo::renderWithGles1},
-		{"render-demo-gles2.png", demo::renderWithGles2},
+	demo::Backend const backends[] = {
+		{"render-demo-gles1.png", framework::HeadlessGL::API_GLES1, gr::gles1::GL_createContext},
+		{"render-demo-gles2.png", framework::HeadlessGL::API_GLES2, gr::gles2::GL_createContext},
 	};
-	for (Backend const& b : backends)
+	for (demo::Backend const& b : backends)
 	{
 		std::filesystem::path const output = folder / b.file;
 		try
 		{
-			b.render(output.string());
+			demo::render(b, output.string());
 		}
 		catch (lang::Throwable const& e)
 		{

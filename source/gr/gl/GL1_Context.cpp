@@ -17,14 +17,6 @@ namespace gr
 namespace gles1
 {
 
-namespace
-{
-
-// Upper bound of a 2D line width in pixels (far beyond what any GL draws).
-const int MAX_LINE_WIDTH = 1 << 20;
-
-} // namespace
-
 // The built-in 2D templates, by slot.
 char const* const GL_ContextBase::BUILTIN_SHADER_NAMES[BUILTIN_COUNT] = {"sprite-plain", "sprite-alphaplain", "sprite", "sprite-alpha"};
 
@@ -79,30 +71,6 @@ void GL_Context::submitShape(GL_RenderBatcher::Type type, unsigned color, math::
 		Shader* shader = rgba[3] == 1.f && alpha == 1.f ? getPlainShader() : getPlainAlphaShader();
 		m_batcher.render(type, shader, positions + i, nullptr, colors, nullptr, lineWidth);
 	}
-}
-
-void GL_Context::drawLine2D(unsigned color, int x0, int y0, int x1, int y1, int width)
-{
-	if (x0 == x1 && y0 == y1)
-		return;
-	float const dx = float(x1 - x0);
-	float const dy = float(y1 - y0);
-	math::float3 positions[2];
-	transform2D(float(x0), float(y0), 0.f, 0.f, &positions[0]);
-	transform2D(float(x0), float(y0), dx, dy, &positions[1]);
-
-	float const len = std::sqrt(dx * dx + dy * dy);
-	float const ux = dx / len;
-	float const uy = dy / len;
-	RenderState2D const& rs = m_renderState2D;
-	// Truncated toward zero; widths below 2 (and a width that is not a
-	// number) draw 1 pixel wide, absurdly large ones are capped rather than
-	// overflowing the integer.
-	float const scaled = float(width) * (rs.scale.x * uy * uy + rs.scale.y * ux * ux);
-	int w = 1;
-	if (scaled >= 2.f)
-		w = scaled < float(MAX_LINE_WIDTH) ? int(scaled) : MAX_LINE_WIDTH;
-	submitShape(GL_RenderBatcher::TYPE_LINES, color, positions, 2, w);
 }
 
 void GL_Context::setProjection(math::float4x4 const& proj)

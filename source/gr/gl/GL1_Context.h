@@ -53,9 +53,6 @@ public:
 	 */
 	Shader* createShader(std::string const& name, int flags) override;
 
-	using GL_ContextBase::drawLine2D;
-	void drawLine2D(unsigned color, int x0, int y0, int x1, int y1, int width) override;
-
 	PlatformType platform() const override { return PLATFORM_GLES1; }
 
 	/** Stores the projection and loads it into the GL projection matrix. */

@@ -16,9 +16,6 @@ namespace gles2
 namespace
 {
 
-// Far beyond the widest line any GL draws.
-float const MAX_LINE_WIDTH = 65536.f;
-
 // An A8R8G8B8 colour as red, green, blue and alpha of 0 to 255.
 math::float4 colorBytes(unsigned color)
 {
@@ -75,26 +72,6 @@ void GL_Context::submitShape(GL_RenderBatcher::Type type, unsigned color, math::
 	int const perItem = type == GL_RenderBatcher::TYPE_LINES ? 2 : 4;
 	for (int i = 0; i + perItem <= count; i += perItem)
 		m_batcher.render(type, shader, positions + i, nullptr, colors, nullptr, lineWidth);
-}
-
-void GL_Context::drawLine2D(unsigned color, int x0, int y0, int x1, int y1, int width)
-{
-	if (x0 == x1 && y0 == y1)
-		return;
-	float const dx = float(x1) - float(x0);
-	float const dy = float(y1) - float(y0);
-	math::float3 p[2];
-	transform2D(float(x0), float(y0), 0.f, 0.f, &p[0]);
-	transform2D(float(x0), float(y0), dx, dy, &p[1]);
-	float const len = std::sqrt(dx * dx + dy * dy);
-	float const nx = dx / len;
-	float const ny = dy / len;
-	math::float2 const& s = m_renderState2D.scale;
-	// At least 1 pixel; widths beyond any GL line width (or not a number)
-	// are capped before they become an int.
-	float const w = std::trunc(float(width) * s.x * ny * ny + float(width) * s.y * nx * nx);
-	int const drawn = w >= 1.f ? (w < MAX_LINE_WIDTH ? int(w) : int(MAX_LINE_WIDTH)) : 1;
-	submitShape(GL_RenderBatcher::TYPE_LINES, color, p, 2, drawn);
 }
 
 void GL_Context::capture(Image* image)

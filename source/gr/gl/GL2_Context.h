@@ -51,9 +51,6 @@ public:
 	 */
 	Shader* createShader(std::string const& name, int flags) override;
 
-	using GL_ContextBase::drawLine2D;
-	void drawLine2D(unsigned color, int x0, int y0, int x1, int y1, int width) override;
-
 	PlatformType platform() const override { return PLATFORM_GLES2; }
 	void setProjection(math::float4x4 const& proj) override { m_projection = proj; }
 
@@ -63,7 +60,6 @@ public:
 	/** Whole-word search of the GL extension string. */
 	bool isExtensionSupported(char const* name) const override;
 
-	bool isTextureShadowingEnabled() const override { return m_textureShadowing.enabled(); }
 	void flushBatch() override { m_batcher.flush(); }
 
 	// The shader host asks for the same sort data as the primitives.

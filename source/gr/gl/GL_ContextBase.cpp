@@ -31,6 +31,10 @@ namespace GR_GL_NS
 namespace
 {
 
+// Upper bound of a 2D line width in pixels, far beyond the widest line any
+// GL draws.
+float const MAX_LINE_WIDTH = 65536.f;
+
 int roundUp32(int n)
 {
 	return (n + 31) / 32 * 32;
@@ -231,6 +235,27 @@ bool GL_ContextBase::touchesScreen(math::float3 const* positions, int count)
 		maxY = std::max(maxY, positions[i].y);
 	}
 	return maxX >= -1.f && maxY >= -1.f && minX < 1.f && minY < 1.f;
+}
+
+void GL_ContextBase::drawLine2D(unsigned color, int x0, int y0, int x1, int y1, int width)
+{
+	if (x0 == x1 && y0 == y1)
+		return;
+	// In float: the difference of two ints may not fit an int.
+	float const dx = float(x1) - float(x0);
+	float const dy = float(y1) - float(y0);
+	math::float3 p[2];
+	transform2D(float(x0), float(y0), 0.f, 0.f, &p[0]);
+	transform2D(float(x0), float(y0), dx, dy, &p[1]);
+	float const len = std::sqrt(dx * dx + dy * dy);
+	float const nx = dx / len;
+	float const ny = dy / len;
+	math::float2 const& s = m_renderState2D.scale;
+	// At least 1 pixel; widths beyond any GL line width (or not a number)
+	// are capped before they become an int.
+	float const w = std::trunc(float(width) * s.x * ny * ny + float(width) * s.y * nx * nx);
+	int const drawn = w >= 1.f ? (w < MAX_LINE_WIDTH ? int(w) : int(MAX_LINE_WIDTH)) : 1;
+	submitShape(GL_RenderBatcher::TYPE_LINES, color, p, 2, drawn);
 }
 
 void GL_ContextBase::fillRect2D(unsigned color, int x, int y, int width, int height)

@@ -26,11 +26,11 @@ namespace GR_GL_NS
 /**
  * What the rendering contexts of both back ends share: textures, images and
  * primitives (with the pool of dynamic primitives), the 2D render state and
- * the single 2D render batcher, the 2D quads and circles (transformed on
+ * the single 2D render batcher, the 2D lines, quads and circles (transformed on
  * the CPU into normalised device coordinates, z 0.001), viewport, clipping,
  * render targets, clearing, frame capture, texture shadowing and the named
  * snapshots of the GL state shadow. The back end's GL_Context adds its
- * shaders, lines and colours.
+ * shaders and colours.
  *
  * The GL context must be current when the context is created and whenever
  * it is used. Main thread only.
@@ -68,8 +68,12 @@ public:
 	void begin2D() override {}
 	void end2D() override {}
 
-	/** One batched line; nothing when the end points are equal. At least 1 pixel wide. */
-	void drawLine2D(unsigned color, int x0, int y0, int x1, int y1, int width) override = 0;
+	/**
+	 * One batched line; nothing when the end points are equal. The width
+	 * (across the line, scaled by the 2D state) is at least 1 pixel and is
+	 * capped at 65,536.
+	 */
+	void drawLine2D(unsigned color, int x0, int y0, int x1, int y1, int width) override;
 
 	void drawLine2D(unsigned, int*, int, int) override {}
 	void drawCircle2D(unsigned, int, int, int, int) override {}
@@ -199,6 +203,9 @@ public:
 
 	/** The shadowed-texture list and the switch that turns shadowing on. */
 	GL_TextureShadowing& textureShadowing() override { return m_textureShadowing; }
+
+	/** The switch of textureShadowing(). */
+	bool isTextureShadowingEnabled() const override { return m_textureShadowing.enabled(); }
 
 	Context::Statistics& renderStatistics() override { return statistics; }
 	SortBuffer& sortBuffer() override { return m_sortBuffer; }

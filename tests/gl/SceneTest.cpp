@@ -1,0 +1,169 @@
+#include <framework/linux/HeadlessGL.h>
+#include <gr/Image.h>
+#include <gr/gl/GLBackends.h>
+#include <gr/gl/GLPlatform.h>
+#include <io/detail/detail.h>
+#include <support/PixelReadBack.h>
+#include <gtest/gtest.h>
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <vector>
+
+namespace
+{
+
+/** Draws onto a context; called with the context's GL view current. */
+typedef std::function<void(gr::Context*)> Scene;
+
+/** A rendering back end: its GL flavour and the creator of its context. */
+struct Backend
+{
+	framework::HeadlessGL::Api api;
+	gr::Context* (*createContext)(int width, int height, gr::Context::OrientationType orientation, void (*present)());
+};
+
+Backend const GLES1 = {framework::HeadlessGL::API_GLES1, gr::gles1::GL_createContext};
+Backend const GLES2 = {framework::HeadlessGL::API_GLES2, gr::gles2::GL_createContext};
+
+/** Top-down RGBA8 pixels of scene drawn through backend on a width x height view. */
+std::vector<unsigned char> render(Backend const& backend, int width, int height, Scene const& scene)
+{
+	io::detail::setBundlePath(ENGINE_DATA_DIR);
+	framework::HeadlessGL gl(backend.api, width, height);
+	lang::Ptr<gr::Context> context = backend.createContext(width, height, gr::Context::ORIENTATION_0, &updateScrFunc);
+	context->setShaderPath("shaders");
+	scene(context);
+	std::vector<unsigned char> pixels = test::capturePixels(*context);
+	context->present();
+	return pixels;
+}
+
+const int W = 96;
+const int H = 96;
+
+// A 16 x 16 image: four coloured quadrants; the alpha of every pixel is a,
+// colours premultiplied by it.
+lang::Ptr<gr::Image> quadrants(gr::Context* ctx, gr::SurfaceFormat::SurfaceFormatType format, unsigned char a)
+{
+	lang::Ptr<gr::Image> image = ctx->createImage(16, 16, 0, format, gr::Context::USAGE_STATIC);
+	std::vector<unsigned char> px(16 * 16 * 4);
+	for (int y = 0; y < 16; ++y)
+		for (int x = 0; x < 16; ++x)
+		{
+			unsigned char* p = &px[(y * 16 + x) * 4];
+			int const q = (y < 8 ? 0 : 2) + (x < 8 ? 0 : 1);
+			int const rgb[4][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}};
+			for (int c = 0; c < 3; ++c)
+				p[c] = (unsigned char)(rgb[q][c] * a / 255);
+			p[3] = a;
+		}
+	image->blt(0, 0, px.data(), 16 * 4, 0, 16, 16, gr::SurfaceFormat::SURFACE_A8B8G8R8);
+	return image;
+}
+
+void background(gr::Context* ctx)
+{
+	ctx->getRenderState2D().clipRect = gr::Rect(0, 0, W, H);
+	ctx->clear(0xFF203040, true, true, false);
+}
+
+struct NamedScene
+{
+	char const* name;
+	Scene draw;
+};
+
+std::vector<NamedScene> scenes()
+{
+	return {
+		{"rectangles", [](gr::Context* ctx) {
+			 background(ctx);
+			 ctx->fillRect2D(0xFFFF0000, 5, 5, 40, 30);
+			 ctx->fillRect2D(0xFF00FF00, 50, 10, 30, 70);
+			 ctx->getRenderState2D().translation = math::float2(3.f, 50.f);
+			 ctx->getRenderState2D().scale = math::float2(1.5f, 1.f);
+			 ctx->fillRect2D(0xFFFFFFFF, 0, 0, 20, 20);
+		 }},
+		{"translucent shapes", [](gr::Context* ctx) {
+			 background(ctx);
+			 ctx->fillRect2D(0xFFFF0000, 5, 5, 60, 60);
+			 ctx->fillRect2D(0x8000FF00, 30, 30, 60, 60);
+			 ctx->fillCircle2D(0x400000FF, 48, 48, 30);
+			 ctx->getRenderState2D().alpha = 0.5f;
+			 ctx->fillRect2D(0xFFFFFFFF, 60, 5, 30, 30);
+			 ctx->fillRect2D(0x80FFFF00, 5, 60, 30, 30);
+		 }},
+		{"circles", [](gr::Context* ctx) {
+			 background(ctx);
+			 ctx->fillCircle2D(0xFFFFFF00, 30, 30, 20);
+			 ctx->fillCircle2D(0xFF00FFFF, 70, 60, 25);
+			 ctx->fillCircle2D(0xFFFF00FF, 90, 95, 15);
+		 }},
+		{"sprites", [](gr::Context* ctx) {
+			 background(ctx);
+			 lang::Ptr<gr::Image> opaque = quadrants(ctx, gr::SurfaceFormat::SURFACE_B8G8R8, 255);
+			 lang::Ptr<gr::Image> translucent = quadrants(ctx, gr::SurfaceFormat::SURFACE_A8B8G8R8, 128);
+			 opaque->draw(ctx, 4.f, 4.f, 0, 0, 16, 16, 32.f, 32.f);
+			 opaque->draw(ctx, 40.f, 4.f, 8, 0, 8, 16, 16.f, 32.f);
+			 translucent->draw(ctx, 20.f, 20.f, 0, 0, 16, 16, 48.f, 48.f);
+			 ctx->getRenderState2D().alpha = 0.5f;
+			 opaque->draw(ctx, 50.f, 50.f, 0, 0, 16, 16, 40.f, 40.f);
+			 ctx->flush();
+		 }},
+		{"rotated sprites", [](gr::Context* ctx) {
+			 background(ctx);
+			 lang::Ptr<gr::Image> image = quadrants(ctx, gr::SurfaceFormat::SURFACE_B8G8R8, 255);
+			 gr::RenderState2D& rs = ctx->getRenderState2D();
+			 float const a = 0.6f;
+			 rs.angle = a;
+			 rs.rotation[0] = std::cos(a);
+			 rs.rotation[1] = std::sin(a);
+			 rs.rotation[2] = -std::sin(a);
+			 rs.rotation[3] = std::cos(a);
+			 rs.pivot = math::float2(20.f, 20.f);
+			 image->draw(ctx, 28.f, 28.f, 0, 0, 16, 16, 40.f, 40.f);
+			 ctx->flush();
+		 }},
+		{"clip rectangle", [](gr::Context* ctx) {
+			 background(ctx);
+			 ctx->getRenderState2D().clipRect = gr::Rect(10, 20, 60, 70);
+			 ctx->fillRect2D(0xFFFF8000, 0, 0, W, H);
+			 ctx->fillCircle2D(0xFF0080FF, 60, 70, 20);
+			 lang::Ptr<gr::Image> image = quadrants(ctx, gr::SurfaceFormat::SURFACE_B8G8R8, 255);
+			 image->draw(ctx, 0.f, 0.f, 0, 0, 16, 16, 30.f, 30.f);
+			 ctx->flush();
+		 }},
+	};
+}
+
+TEST(SceneTest, BothBackEndsDrawTheSamePixels)
+{
+	for (NamedScene const& scene : scenes())
+	{
+		SCOPED_TRACE(scene.name);
+		std::vector<unsigned char> const es1 = render(GLES1, W, H, scene.draw);
+		std::vector<unsigned char> const es2 = render(GLES2, W, H, scene.draw);
+		ASSERT_EQ(es1.size(), es2.size());
+		ASSERT_EQ(std::size_t(W * H * 4), es1.size());
+		int differing = 0;
+		int worst = 0;
+		std::size_t first = 0;
+		for (std::size_t i = 0; i < es1.size(); ++i)
+		{
+			int const d = std::abs(int(es1[i]) - int(es2[i]));
+			if (d > 2 && differing++ == 0)
+				first = i;
+			worst = std::max(worst, d);
+		}
+		int drawn = 0;
+		for (std::size_t i = 0; i < es1.size(); i += 4)
+			drawn += es1[i] != 0x20 || es1[i + 1] != 0x30 || es1[i + 2] != 0x40 ? 1 : 0;
+		EXPECT_GT(drawn, W * H / 10) << "the scene draws something";
+		int const p = int(first / 4);
+		EXPECT_EQ(0, differing) << "worst difference " << worst << "; first at x " << p % W << ", y " << p / W
+			<< ", channel " << first % 4 << ": " << int(es1[first]) << " against " << int(es2[first]);
+	}
+}
+
+} // namespace

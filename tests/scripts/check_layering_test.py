@@ -1,0 +1,78 @@
+#!/usr/bin/env python3
+"""Runs the layering check on small trees, each with one planted include.
+
+    check_layering_test.py path/to/check-layering.py
+"""
+
+import os
+import subprocess
+import sys
+import tempfile
+
+# Headers every tree holds, so that the planted includes resolve.
+HEADERS = [
+	"source/lang/L.h",
+	"source/gr/C.h",
+	"source/gr/gl/G.h",
+	"source/framework/F.h",
+	"source/framework/linux/B.h",
+	"source/audio/dummy/D.h",
+	"Classes/linux/X.h",
+	"tests/support/Fake.h",
+]
+
+# (includer, include line, expected exit code, expected reason or None)
+CASES = [
+	("source/img/A.cpp", "#include <lang/L.h>", 0, None),
+	("source/gr/gl/A.cpp", '#include "../C.h"', 0, None),
+	("source/gr/A.cpp", "#include <framework/linux/B.h>", 1, "gr may not include framework"),
+	("source/lang/A.cpp", "#include <gr/C.h>", 1, "lang may not include gr"),
+	("source/gr/A.cpp", '#include "gl/G.h"', 1, "gr may not include gr/gl"),
+	("source/io/A.cpp", "#include <support/Fake.h>", 1, "io may not include tests"),
+	("source/io/A.cpp", "#include <stdio.h>", 0, None),
+	("source/framework/A.cpp", "#include <framework/linux/B.h>", 0, None),
+	("source/framework/linux/A.cpp", "  #  include <framework/F.h>", 0, None),
+	("source/game/A.cpp", "#include <framework/linux/B.h>", 1, "platform folder framework/linux"),
+	("source/audio/OpenAL/A.cpp", "#include <audio/dummy/D.h>", 0, None),
+	("source/game/A.cpp", "#include <audio/dummy/D.h>", 1, "platform folder audio/dummy"),
+	("Classes/Agent.cpp", "#include <linux/X.h>", 0, None),
+	("Classes/Networking/A.cpp", "#include <gr/C.h>", 1, "Classes may not include gr"),
+	("common/source/api/A.cpp", "#include <framework/linux/B.h>", 0, None),
+	("source/newfolder/A.cpp", "#include <lang/L.h>", 2, "not in the layering table"),
+]
+
+
+def write(root, rel, text):
+	path = os.path.join(root, rel)
+	os.makedirs(os.path.dirname(path), exist_ok=True)
+	with open(path, "w") as f:
+		f.write(text)
+
+
+def main():
+	script = sys.argv[1]
+	failures = 0
+	for includer, line, code, reason in CASES:
+		with tempfile.TemporaryDirectory() as root:
+			for h in HEADERS:
+				write(root, h, "#pragma once\n")
+			write(root, includer, "// planted\n" + line + "\n")
+			run = subprocess.run([sys.executable, script, root], capture_output=True, text=True)
+			problems = []
+			if run.returncode != code:
+				problems.append("exit code %d, expected %d" % (run.returncode, code))
+			if reason is not None and reason not in run.stdout:
+				problems.append("no \"%s\"" % reason)
+			if code == 1 and "%s:2: %s" % (includer, line.strip()) not in run.stdout:
+				problems.append("the offending file:line and include are not printed")
+			if code == 0 and run.stdout:
+				problems.append("unexpected output")
+			if problems:
+				failures += 1
+				print("FAIL %s: %s: %s\n%s" % (includer, line, "; ".join(problems), run.stdout))
+	print("%d of %d cases failed" % (failures, len(CASES)))
+	return 1 if failures else 0
+
+
+if __name__ == "__main__":
+	sys.exit(main())

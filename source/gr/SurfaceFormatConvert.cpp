@@ -819,60 +819,56 @@ __attribute__((target("avx2"))) void rgbaToR5G6B5Wide(u8* d, u8 const* s, int co
 }
 
 /**
- * R5G6B5 words into B, G, R, 255 bytes (A8R8G8B8 words), 8 pixels at a
- * time. Each channel widens by bit replication: 5 bits v give v << 3 | v >> 2,
- * 6 bits v << 2 | v >> 4, as the mask conversion's multiply does.
+ * R5G6B5 words p in 16-bit lanes (a u32 or a vector of u16) widened to the
+ * bytes of A8R8G8B8 words: bg = B | G << 8 and ra = R | 255 << 8. Each
+ * channel widens by bit replication (5 bits v give v << 3 | v >> 2, 6 bits
+ * v << 2 | v >> 4), as the mask conversion's multiply does.
  */
+template <class V>
+__attribute__((always_inline)) inline void r5g6b5Bytes(V const& p, V& bg, V& ra)
+{
+	V const r = ((p >> 8) & 0xF8) | (p >> 13);
+	V const g = ((p >> 3) & 0xFC) | ((p >> 9) & 0x03);
+	V const b = ((p << 3) & 0xF8) | ((p >> 2) & 0x07);
+	bg = b | g << 8;
+	ra = r | 0xFF00;
+}
+
+/** Eight and sixteen R5G6B5 words. */
+typedef u16 V8h __attribute__((vector_size(16)));
+typedef u16 V16h __attribute__((vector_size(32)));
+
+/** R5G6B5 words into B, G, R, 255 bytes (A8R8G8B8 words), 8 pixels at a time. */
 void r5g6b5ToBgra(u8* d, u8 const* s, int count)
 {
-	__m128i const top5 = _mm_set1_epi16(0x00F8);
-	__m128i const top6 = _mm_set1_epi16(0x00FC);
-	__m128i const low2 = _mm_set1_epi16(0x0003);
-	__m128i const low3 = _mm_set1_epi16(0x0007);
-	__m128i const alpha = _mm_set1_epi16(short(0xFF00));
 	int i = 0;
 	for (; i + 8 <= count; i += 8)
 	{
-		__m128i const p = loadBytes(s + std::ptrdiff_t(i) * 2);
-		__m128i const r = _mm_or_si128(_mm_and_si128(_mm_srli_epi16(p, 8), top5), _mm_srli_epi16(p, 13));
-		__m128i const g = _mm_or_si128(_mm_and_si128(_mm_srli_epi16(p, 3), top6), _mm_and_si128(_mm_srli_epi16(p, 9), low2));
-		__m128i const b = _mm_or_si128(_mm_and_si128(_mm_slli_epi16(p, 3), top5), _mm_and_si128(_mm_srli_epi16(p, 2), low3));
-		__m128i const bg = _mm_or_si128(b, _mm_slli_epi16(g, 8));
-		__m128i const ra = _mm_or_si128(r, alpha);
+		V8h bg, ra;
+		r5g6b5Bytes(V8h(loadBytes(s + std::ptrdiff_t(i) * 2)), bg, ra);
 		u8* out = d + std::ptrdiff_t(i) * 4;
-		storeBytes(out, _mm_unpacklo_epi16(bg, ra));
-		storeBytes(out + 16, _mm_unpackhi_epi16(bg, ra));
+		storeBytes(out, _mm_unpacklo_epi16(__m128i(bg), __m128i(ra)));
+		storeBytes(out + 16, _mm_unpackhi_epi16(__m128i(bg), __m128i(ra)));
 	}
 	for (; i < count; ++i)
 	{
-		u32 const p = load<2>(s + std::ptrdiff_t(i) * 2);
-		u32 const r = ((p >> 8) & 0xF8) | (p >> 13);
-		u32 const g = ((p >> 3) & 0xFC) | ((p >> 9) & 0x03);
-		u32 const b = ((p << 3) & 0xF8) | ((p >> 2) & 0x07);
-		store<4>(d + std::ptrdiff_t(i) * 4, b | g << 8 | r << 16 | 0xFF000000u);
+		u32 bg, ra;
+		r5g6b5Bytes(load<2>(s + std::ptrdiff_t(i) * 2), bg, ra);
+		store<4>(d + std::ptrdiff_t(i) * 4, bg | ra << 16);
 	}
 }
 
 /** r5g6b5ToBgra 16 pixels at a time; the processor must have AVX2. */
 __attribute__((target("avx2"))) void r5g6b5ToBgraWide(u8* d, u8 const* s, int count)
 {
-	__m256i const top5 = _mm256_set1_epi16(0x00F8);
-	__m256i const top6 = _mm256_set1_epi16(0x00FC);
-	__m256i const low2 = _mm256_set1_epi16(0x0003);
-	__m256i const low3 = _mm256_set1_epi16(0x0007);
-	__m256i const alpha = _mm256_set1_epi16(short(0xFF00));
 	int i = 0;
 	for (; i + 16 <= count; i += 16)
 	{
-		__m256i const p = _mm256_loadu_si256(reinterpret_cast<__m256i const*>(s + std::ptrdiff_t(i) * 2));
-		__m256i const r = _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi16(p, 8), top5), _mm256_srli_epi16(p, 13));
-		__m256i const g = _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi16(p, 3), top6), _mm256_and_si256(_mm256_srli_epi16(p, 9), low2));
-		__m256i const b = _mm256_or_si256(_mm256_and_si256(_mm256_slli_epi16(p, 3), top5), _mm256_and_si256(_mm256_srli_epi16(p, 2), low3));
-		__m256i const bg = _mm256_or_si256(b, _mm256_slli_epi16(g, 8));
-		__m256i const ra = _mm256_or_si256(r, alpha);
+		V16h bg, ra;
+		r5g6b5Bytes(V16h(_mm256_loadu_si256(reinterpret_cast<__m256i const*>(s + std::ptrdiff_t(i) * 2))), bg, ra);
 		// The unpacks work within 128-bit halves: pixels 0-3 and 8-11, then 4-7 and 12-15.
-		__m256i const lo = _mm256_unpacklo_epi16(bg, ra);
-		__m256i const hi = _mm256_unpackhi_epi16(bg, ra);
+		__m256i const lo = _mm256_unpacklo_epi16(__m256i(bg), __m256i(ra));
+		__m256i const hi = _mm256_unpackhi_epi16(__m256i(bg), __m256i(ra));
 		u8* out = d + std::ptrdiff_t(i) * 4;
 		_mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_permute2x128_si256(lo, hi, 0x20));
 		_mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 32), _mm256_permute2x128_si256(lo, hi, 0x31));

@@ -1,9 +1,19 @@
 #!/usr/bin/env bash
-# Builds the engine and runs the program on its own sample data.
+# Builds the engine and runs the game on its own sample data: without a
+# display 120 ticks headless, capturing frames 1, 60 and 120; with a
+# display in a 1024 x 768 window until it is closed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DENGINE_TESTS=OFF >/dev/null
 cmake --build build/release -j"$(nproc)"
-mkdir -p build/out
-ENGINE_DATA_PATH="$PWD/data" build/release/tools/render-demo/render-demo build/out
+mkdir -p build/out/saves
+out="$PWD/build/out"
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  build/release/tools/game/game --data "$PWD/data" --save-dir "$out/saves" --out "$out" "$@"
+else
+  build/release/tools/game/game --headless --frames 120 --screenshot 1,60,120 \
+    --data "$PWD/data" --save-dir "$out/saves" --out "$out" "$@"
+  echo "Frames: $out/frame-0001.png, frame-0060.png, frame-0120.png"
+fi
+echo "Saves: $out/saves"

@@ -1,6 +1,6 @@
 // The game application under the headless shell, with real GL and Lua.
 #include <support/ShellFixture.h>
-#include <io/TempFolder.h>
+#include <support/TempFolder.h>
 #include <GameApp.h>
 #include <framework/Hooks.h>
 #include <io/detail/detail.h>
@@ -13,8 +13,8 @@ namespace
 class GameAppShell : public test::ShellFixture
 {
 protected:
-	TempFolder bundle;
-	TempFolder appData;
+	test::TempFolder bundle;
+	test::TempFolder appData;
 
 	GameAppShell()
 	{

@@ -152,7 +152,7 @@ TEST_F(GameLua_Dispatch, NumbersBecomeSaturatedIntegers)
 }
 
 // Writes name with text into the app-data folder.
-void writeSave(TempFolder const& folder, std::string const& name, std::string const& text)
+void writeSave(test::TempFolder const& folder, std::string const& name, std::string const& text)
 {
 	folder.write(name, text);
 }

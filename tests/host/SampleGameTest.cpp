@@ -66,7 +66,7 @@ std::string runProgram(std::string const& command, int& status)
 
 TEST(SampleGameProgram, HeadlessRunWritesFramesAndSaves)
 {
-	TempFolder out;
+	test::TempFolder out;
 	std::string const command = std::string(GAME_PROGRAM) + " --headless --frames 120 --screenshot 1,60,120 --data " +
 								ENGINE_DATA_DIR + " --out " + out.path() + " --save-dir " + out.path() + "/saves";
 	int status = -1;

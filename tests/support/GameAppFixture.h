@@ -2,7 +2,7 @@
 
 #include <support/FakeContext.h>
 #include <support/RecordingOS.h>
-#include <io/TempFolder.h>
+#include <support/TempFolder.h>
 #include <GameApp.h>
 #include <GameLua.h>
 #include <framework/Hooks.h>
@@ -27,8 +27,8 @@ namespace test
 class GameAppFixture : public ::testing::Test
 {
 protected:
-	TempFolder bundle;
-	TempFolder appData;
+	test::TempFolder bundle;
+	test::TempFolder appData;
 	RecordingOS os;
 	lang::Ptr<FakeContext> context = new FakeContext();
 	framework::App::Configuration config;

@@ -3,7 +3,7 @@
 #include <support/FakeContext.h>
 #include <support/IdleApp.h>
 #include <support/RecordingOS.h>
-#include <io/TempFolder.h>
+#include <support/TempFolder.h>
 #include <GameLua.h>
 #include <framework/App.h>
 #include <io/ByteArrayInputStream.h>
@@ -27,8 +27,8 @@ namespace test
 class HostFixture : public ::testing::Test
 {
 protected:
-	TempFolder bundle;
-	TempFolder appData;
+	test::TempFolder bundle;
+	test::TempFolder appData;
 	RecordingOS os;
 	IdleApp app{&os};
 	lang::Ptr<FakeContext> context = new FakeContext();

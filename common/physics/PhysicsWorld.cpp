@@ -375,8 +375,49 @@ void PhysicsWorld::setUserData(b2Body* body, void* user)
 	state(body).user = user;
 }
 
+void PhysicsWorld::checkMass(b2Body const* body, b2Shape const& shape, float density)
+{
+	// The sums of the library's mass reset, in its order (a new fixture
+	// comes first): it asserts when the inertia about the centre of mass
+	// does not stay above 0, which rounding brings about for shapes far
+	// from the body origin, and overflow for huge ones.
+	float mass = 0.f;
+	float inertia = 0.f;
+	b2Vec2 centre = b2Vec2_zero;
+	auto add = [&](b2MassData const& data) {
+		mass += data.mass;
+		centre += data.mass * data.center;
+		inertia += data.I;
+	};
+	if (density > 0.f)
+	{
+		b2MassData data;
+		shape.ComputeMass(&data, density);
+		add(data);
+	}
+	for (b2Fixture const* f = body->GetFixtureList(); f; f = f->GetNext())
+	{
+		if (f->GetDensity() == 0.f)
+			continue;
+		b2MassData data;
+		f->GetMassData(&data);
+		add(data);
+	}
+	if (mass > 0.f)
+		centre *= 1.f / mass;
+	bool sound = std::isfinite(mass) && std::isfinite(inertia) && finite(centre);
+	if (sound && inertia > 0.f)
+	{
+		float central = inertia - mass * b2Dot(centre, centre);
+		sound = central > inertia * 1e-5f;
+	}
+	if (!sound)
+		throw lang::Exception(lang::Format("the body's mass ({0}) or inertia ({1}) cannot be computed: shape too large or too far from the body origin", mass, inertia));
+}
+
 b2Fixture* PhysicsWorld::addFixture(b2Body* body, b2Shape const& shape, FixtureParams const& params)
 {
+	checkMass(body, shape, params.density);
 	b2FixtureDef def;
 	def.shape = &shape;
 	def.density = params.density;

@@ -135,6 +135,12 @@ public:
 
 	static void setUserData(b2Body* body, void* user);
 
+	/*
+	 * Shapes: each also refuses a shape whose mass or inertia the library
+	 * cannot compute (overflow, or a shape so far from the body origin that
+	 * its inertia about the centre of mass rounds to nothing).
+	 */
+
 	/** A box of half sizes hx, hy around the body origin. @exception lang::Exception Busy, not finite, not above 0, or no area with density. */
 	b2Fixture* createBox(b2Body* body, float hx, float hy, FixtureParams const& params);
 
@@ -261,6 +267,8 @@ private:
 	void sleepIslands(float h);
 	void forgetJoint(b2Joint* joint);
 	b2Fixture* addFixture(b2Body* body, b2Shape const& shape, FixtureParams const& params);
+	/** @exception lang::Exception When the library could not compute the body's mass with shape added. */
+	static void checkMass(b2Body const* body, b2Shape const& shape, float density);
 	/** Runs the queue and throws a kept exception; at the end of the outermost operation. */
 	void finish();
 

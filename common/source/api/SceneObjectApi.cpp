@@ -1,5 +1,6 @@
 // Scene objects: creation of the four shape kinds, removal, the vertex list
 // of polygons and lines, and the block table.
+#include <ArgumentCheck.h>
 #include <GameLua.h>
 #include <RenderObjectData.h>
 #include <lang/Debug.h>
@@ -100,7 +101,7 @@ void GameLua::createObject(int kind, std::string const& name, std::string const&
 	char const* function = FUNCTIONS[kind];
 	auto require = [&](bool ok, char const* what, float value) {
 		if (!ok)
-			throw lua::LuaException(lang::Format("{0}: {1} of \"{2}\" is {3}", function, what, name, value));
+			throw lua::LuaException(lang::Format("{0}: {1} of \"{2}\" is {3}", function, what, name, numberText(value)));
 	};
 	require(std::isfinite(x), "x", x);
 	require(std::isfinite(y), "y", y);
@@ -259,7 +260,7 @@ void GameLua::clearVertices()
 void GameLua::addVertex(float x, float y)
 {
 	if (!std::isfinite(x) || !std::isfinite(y))
-		throw lua::LuaException(lang::Format("addVertex: ({0}, {1}) is not a finite point", x, y));
+		throw lua::LuaException(lang::Format("addVertex: ({0}, {1}) is not a finite point", numberText(x), numberText(y)));
 	m_vertices.push_back(b2Vec2(x, y));
 }
 

@@ -3,6 +3,7 @@
 #include <physics/ConvexOutline.h>
 #include <lang/Exception.h>
 #include <lang/Format.h>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -307,11 +308,25 @@ void PhysicsWorld::stepForAiming(float dt, int, int, b2Body* body)
 void PhysicsWorld::clearForces()
 {
 	m_world->ClearForces();
-	for (b2Body* body = m_world->GetBodyList(); body; body = body->GetNext())
+	for (b2Body* body : m_pushed)
 	{
 		BodyState& s = state(body);
 		s.force.SetZero();
 		s.torque = 0.f;
+		s.pushed = false;
+	}
+	m_pushed.clear();
+}
+
+void PhysicsWorld::ledger(b2Body* body, b2Vec2 const& force, float torque)
+{
+	BodyState& s = state(body);
+	s.force += force;
+	s.torque += torque;
+	if (!s.pushed)
+	{
+		s.pushed = true;
+		m_pushed.push_back(body);
 	}
 }
 
@@ -361,6 +376,8 @@ void PhysicsWorld::destroyBody(b2Body* body)
 		BusyScope busy(*this);
 		m_world->DestroyBody(body);
 	}
+	if (s->pushed)
+		m_pushed.erase(std::find(m_pushed.begin(), m_pushed.end(), body));
 	delete s;
 	finish();
 }
@@ -653,9 +670,7 @@ void PhysicsWorld::applyForce(b2Body* body, b2Vec2 const& force, b2Vec2 const& p
 		return;
 	setAwake(body, true);
 	body->ApplyForce(force, point, true);
-	BodyState& s = state(body);
-	s.force += force;
-	s.torque += b2Cross(point - body->GetWorldCenter(), force);
+	ledger(body, force, b2Cross(point - body->GetWorldCenter(), force));
 }
 
 void PhysicsWorld::applyForceToCenter(b2Body* body, b2Vec2 const& force)
@@ -670,7 +685,7 @@ void PhysicsWorld::applyTorque(b2Body* body, float torque)
 		return;
 	setAwake(body, true);
 	body->ApplyTorque(torque, true);
-	state(body).torque += torque;
+	ledger(body, b2Vec2_zero, torque);
 }
 
 void PhysicsWorld::applyLinearImpulse(b2Body* body, b2Vec2 const& impulse, b2Vec2 const& point)

@@ -256,12 +256,16 @@ private:
 	std::vector<std::function<void()>> m_queue;
 	std::exception_ptr m_failure;
 	std::map<b2Joint*, Spring> m_springs;
+	/** Bodies whose ledger holds a force or torque since the last clearForces. */
+	std::vector<b2Body*> m_pushed;
 
 	static BodyState& state(b2Body const* body);
 	void checkIdle(char const* operation) const;
 	/** Gives a dynamic body without mass the mass 1 at its origin. */
 	void fixMass(b2Body* body);
 	void applyDamping(b2Body* body);
+	/** Adds to body's force ledger. */
+	void ledger(b2Body* body, b2Vec2 const& force, float torque);
 	void updateSprings();
 	/** The island rule after a step. */
 	void sleepIslands(float h);

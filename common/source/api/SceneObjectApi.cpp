@@ -236,6 +236,7 @@ void GameLua::buildObject(int kind, std::string const& name, std::string const& 
 	object->startsInactive = inactive;
 	object->rolls = kind == CIRCLE;
 	m_renderObjects[name] = object;
+	m_orderDirty = true;
 
 	physics::PhysicsWorld::setUserData(body, object);
 	if (inactive)
@@ -308,6 +309,7 @@ void GameLua::removeObjectNow(std::string const& name)
 	if (body)
 		m_world->destroyBody(body);
 	m_renderObjects.erase(name);
+	m_orderDirty = true;
 	removeFromDrawLists(object);
 	m_aimSensors.erase(std::remove(m_aimSensors.begin(), m_aimSensors.end(), object), m_aimSensors.end());
 	for (auto const& entry : m_renderObjects)

@@ -1,4 +1,5 @@
 #include <benchmark/benchmark.h>
+#include <support/FrameLoop.h>
 #include <gr/gl/GLPlatform.h>
 #include <framework/linux/HeadlessGL.h>
 #include <gr/Image.h>
@@ -6,37 +7,7 @@
 #include <io/detail/detail.h>
 #include <lang/Ptr.h>
 #include <GLES2/gl2.h>
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <vector>
-
-// Every heap allocation of the process is counted, so that a frame's
-// allocations can be told from the counter before and after it.
-static std::atomic<long> g_allocations{0};
-
-void* operator new(std::size_t size)
-{
-	g_allocations.fetch_add(1, std::memory_order_relaxed);
-	if (void* p = std::malloc(size ? size : 1))
-		return p;
-	throw std::bad_alloc();
-}
-
-// The replaced operator new above takes its memory from malloc, so free is
-// the matching release; the compiler cannot see that pairing.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void operator delete(void* p) noexcept
-{
-	std::free(p);
-}
-
-void operator delete(void* p, std::size_t) noexcept
-{
-	std::free(p);
-}
-#pragma GCC diagnostic pop
 
 namespace
 {
@@ -77,31 +48,14 @@ struct Scene
 void runFrames(benchmark::State& state, int imageMask, bool flush)
 {
 	Scene scene;
-	// Warm-up frame: shaders, pooled primitives and scratch arrays are made here.
-	scene.submit(imageMask);
-	scene.ctx->flush();
-	glFinish();
-
-	long allocations = 0;
-	long drawCalls = 0;
-	for (auto _ : state)
-	{
-		scene.ctx->statistics.reset();
-		long const before = g_allocations.load(std::memory_order_relaxed);
-		scene.submit(imageMask);
-		if (flush)
-			scene.ctx->flush();
-		else
-			scene.ctx->getBatcher().reset();
-		allocations += g_allocations.load(std::memory_order_relaxed) - before;
-		drawCalls += scene.ctx->statistics.counters[gr::Context::Statistics::COUNTER_DRAWCALLS];
-		state.PauseTiming();
-		glFinish();
-		state.ResumeTiming();
-	}
-	double const frames = double(state.iterations());
-	state.counters["drawcalls/frame"] = double(drawCalls) / frames;
-	state.counters["allocs/frame"] = double(allocations) / frames;
+	benchsupport::runFrames(
+		state, *scene.ctx, [&] { scene.submit(imageMask); },
+		[&] {
+			if (flush)
+				scene.ctx->flush();
+			else
+				scene.ctx->getBatcher().reset();
+		});
 	state.counters["sprites/frame"] = SPRITES;
 }
 

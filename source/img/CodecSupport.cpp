@@ -116,5 +116,45 @@ void pngWarning(png_structp, png_const_charp)
 {
 }
 
+long long rowBytes(long long width, int bpp)
+{
+	return (width * bpp + 7) / 8;
+}
+
+void readExactly(io::InputStream* in, void* buf, std::size_t n)
+{
+	std::exception_ptr error;
+	if (!readAll(in, buf, n, &error))
+		std::rethrow_exception(error);
+}
+
+void rethrowPending(std::exception_ptr& error)
+{
+	if (error)
+	{
+		std::exception_ptr e = error;
+		error = nullptr;
+		std::rethrow_exception(e);
+	}
+}
+
+void failedToRead(double bytes, std::string const& name)
+{
+	lang::throwError(io::IOException(lang::Format("Failed to read {0} bytes from {1}", bytes, name)));
+}
+
+gr::SurfaceFormat storedRgbFormat(int bpp, gr::SurfaceFormat::SurfaceFormatType wide32)
+{
+	switch (bpp)
+	{
+	case 16:
+		return gr::SurfaceFormat::SURFACE_R5G5B5;
+	case 24:
+		return gr::SurfaceFormat::SURFACE_R8G8B8;
+	default:
+		return wide32;
+	}
+}
+
 } // detail
 } // img

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <gr/SurfaceFormat.h>
 #include <io/InputStream.h>
 #include <io/OutputStream.h>
 #include <csetjmp>
@@ -8,6 +9,7 @@
 #include <exception>
 #include <jpeglib.h>
 #include <png.h>
+#include <string>
 
 // Plumbing shared by the image readers and writers. libpng and libjpeg
 // report errors by calling back into the engine; those callbacks leave the
@@ -72,6 +74,24 @@ void pngError(png_structp png, png_const_charp msg);
 
 /** libpng warning callback: ignores the warning. */
 void pngWarning(png_structp png, png_const_charp msg);
+
+/** Bytes of one row of width pixels of bpp bits. */
+long long rowBytes(long long width, int bpp);
+
+/**
+ * Reads exactly n bytes.
+ * @exception io::IOException "Failed to read {0} bytes from {1}" when fewer came, or what the stream threw.
+ */
+void readExactly(io::InputStream* in, void* buf, std::size_t n);
+
+/** Throws the stream error a decoder callback caught, if there is one, and clears it. */
+void rethrowPending(std::exception_ptr& error);
+
+/** Raises io::IOException "Failed to read {0} bytes from {1}" for a file that holds fewer bytes than its header needs. */
+[[noreturn]] void failedToRead(double bytes, std::string const& name);
+
+/** Format of uncompressed 16, 24 or 32-bit pixels stored blue first; wide32 for 32 bits. */
+gr::SurfaceFormat storedRgbFormat(int bpp, gr::SurfaceFormat::SurfaceFormatType wide32);
 
 } // detail
 } // img

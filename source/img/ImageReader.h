@@ -74,6 +74,12 @@ public:
 	gr::SurfaceFormat format() const { return m_fmt; }
 
 	/**
+	 * Largest image a compressed format (PNG, JPEG) may decode to, in bytes
+	 * of its stored pixel format: 256 MiB, an 8192 x 8192 RGBA image.
+	 */
+	static constexpr long long MAX_DECODED_BYTES = 256LL << 20;
+
+	/**
 	 * Reads exactly n bytes.
 	 * @exception io::IOException "Failed to read {0} bytes from {1}" when fewer came.
 	 */
@@ -130,6 +136,7 @@ private:
 	void readSurfaceFromSurfaceBuffer(void* dst, int pitch, int w, int h, gr::SurfaceFormat dstfmt, const void* dstpal, gr::SurfaceFormat dstpalfmt);
 
 	bool jpegStart();
+	bool jpegStartDecompress();
 	bool jpegReadRow(unsigned char* row);
 	bool jpegFinish();
 	[[noreturn]] void jpegFail();
@@ -137,6 +144,7 @@ private:
 
 	long long bytesLeft() const;
 	void checkSize(long long width, long long height) const;
+	void checkDecodedSize(long long width, long long height, long long decodedBytes, long long neededFileBytes) const;
 
 	ImageReader(ImageReader const&) = delete;
 	ImageReader& operator=(ImageReader const&) = delete;

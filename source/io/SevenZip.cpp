@@ -1,8 +1,8 @@
 #include "SevenZip.h"
 #include <io/InputStream.h>
+#include <io/detail/SevenZipBounds.h>
 #include <archive.h>
 #include <archive_entry.h>
-#include <climits>
 #include <locale.h>
 
 namespace io
@@ -121,6 +121,13 @@ int ZipFile7Zip::open(InputStream& in)
 	m_source.buffer.resize(BUFFER_SIZE);
 	if (m_source.size < 0)
 		return ARCHIVE_FATAL;
+	// The decoder allocates what the headers declare before it can tell
+	// that the archive is too short for it; those sizes are checked first.
+	if (!detail::checkSevenZipBounds(m_source))
+	{
+		m_source.rethrow();
+		return ARCHIVE_FATAL;
+	}
 	return restart();
 }
 
@@ -201,7 +208,9 @@ int ZipFile7Zip::extract(int index, std::vector<char>& bytes)
 		if (n == 0)
 			return 0;
 		// Any warning here (a checksum mismatch among them) means bad data.
-		if (n < 0 || bytes.size() + static_cast<size_t>(n) > static_cast<size_t>(INT_MAX))
+		// An entry beyond the limit fails as well: a few hundred bytes of
+		// some coders decode to gigabytes.
+		if (n < 0 || bytes.size() + static_cast<size_t>(n) > static_cast<size_t>(detail::SEVENZIP_MAX_ENTRY))
 		{
 			closeArchive();
 			return n < 0 ? static_cast<int>(n) : ARCHIVE_FATAL;

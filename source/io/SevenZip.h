@@ -12,7 +12,10 @@ namespace io
 /**
  * 7z back end. Entries are decoded in archive order; extracting an entry
  * at or after the last one extracted continues from there, an earlier one
- * starts the decoder again from the beginning of the archive.
+ * starts the decoder again from the beginning of the archive. An archive
+ * whose headers declare more than it can hold is refused at open
+ * (detail::checkSevenZipBounds), and an entry larger than
+ * detail::SEVENZIP_MAX_ENTRY fails to extract.
  */
 class ZipFile7Zip : public ZipFile
 {

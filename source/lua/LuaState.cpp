@@ -1,4 +1,5 @@
 #include "LuaState.h"
+#include "LuaBudget.h"
 #include <io/InputStream.h>
 #include <lang/Format.h>
 #include <lua.hpp>
@@ -27,17 +28,6 @@ constexpr int MAX_STACK_FRAMES = 10;
 
 // Size of the read buffer of the chunk reader.
 constexpr int CHUNK_BUFFER_SIZE = 2048;
-
-// The standard allocator of the interpreter.
-void* allocate(void*, void* ptr, size_t, size_t nsize)
-{
-	if (nsize == 0)
-	{
-		std::free(ptr);
-		return nullptr;
-	}
-	return std::realloc(ptr, nsize);
-}
 
 // True when the exception being handled is the interpreter's own error.
 bool isLuaError()
@@ -197,6 +187,23 @@ luaL_Reg const libsToOpen[] = {
 	{LUA_MATHLIBNAME, luaopen_math},
 	{nullptr, nullptr},
 };
+
+void* LuaState::allocate(void* ud, void* ptr, size_t osize, size_t nsize)
+{
+	// The standard allocator, counted against the budget when one is set.
+	LuaBudget* budget = static_cast<LuaState*>(ud)->m_budget;
+	if (budget && !budget->grant(ptr ? osize : 0, nsize))
+		return nullptr;
+	if (nsize == 0)
+	{
+		std::free(ptr);
+		return nullptr;
+	}
+	void* p = std::realloc(ptr, nsize);
+	if (!p && budget)
+		budget->revoke(ptr ? osize : 0, nsize);
+	return p;
+}
 
 LuaState::LuaState() : m_lua(nullptr), m_handlerRef(LUA_NOREF)
 {

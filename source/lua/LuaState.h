@@ -23,6 +23,7 @@ namespace lua
 
 class LuaState;
 class LuaObject;
+class LuaBudget;
 
 /**
  * The three machine words that identify a bound member function: the target
@@ -237,13 +238,18 @@ private:
 	int m_handlerRef;
 	std::exception_ptr m_pending;
 	std::string m_pendingText;
+	/** The budget bounding the code that runs now; null when unbounded. */
+	LuaBudget* m_budget = nullptr;
 
 	friend class LuaTable;
+	friend class LuaBudget;
 	friend class LuaObject;
 	friend class LuaStackRestore;
 	friend struct LuaAccess;
 
 	void protectedCall(int nargs, int nresults);
+	/** The interpreter's allocator (user data: the state); counts against m_budget when one is set. */
+	static void* allocate(void* ud, void* ptr, size_t osize, size_t nsize);
 	void compileChunk(io::InputStream& in, std::string const& name, LuaTable* env, bool allowBinary);
 	static int messageHandler(lua_State* lua);
 	void keepPending();

@@ -1,8 +1,5 @@
 #include "LuaTable.h"
-#include "LuaKeywordChecker.h"
-#include "LuaState.h"
-#include <io/InputStream.h>
-#include <io/OutputStream.h>
+#include "LuaTableScope.h"
 #include <lang/Format.h>
 #include <lua.hpp>
 #include <algorithm>
@@ -16,38 +13,17 @@
 namespace lua
 {
 
+using detail::ensureStack;
+using detail::onPath;
+using detail::TablePath;
+using detail::TableScope;
+using detail::LEVEL_STACK;
+
 namespace
 {
 
-// Stack slots a walk or writer level needs: key, value and one spare.
-constexpr int LEVEL_STACK = 4;
-
 // Reference of a handle that refers to no table.
 constexpr int NO_REF = -1;
-
-// Largest piece handed to an output stream at once.
-constexpr size_t WRITE_PIECE = 1 << 20;
-
-void ensureStack(lua_State* lua, int n)
-{
-	if (!lua_checkstack(lua, n))
-		lang::throwError(LuaException(lang::Format("Lua table nesting too deep")));
-}
-
-// Pushes the referenced table and restores the stack when it ends.
-struct TableScope
-{
-	lua_State* lua;
-	LuaStackRestore restore;
-	int table;
-
-	TableScope(LuaState* state, int ref) : lua(LuaAccess::get(state)), restore(lua), table(0)
-	{
-		ensureStack(lua, LEVEL_STACK);
-		lua_rawgeti(lua, LUA_REGISTRYINDEX, ref);
-		table = lua_gettop(lua);
-	}
-};
 
 void pushKey(lua_State* lua, int key)
 {
@@ -86,14 +62,6 @@ std::string keyText(char const* key)
 std::string keyText(std::string const& key)
 {
 	return key;
-}
-
-// Tables on the path from the start of a walk to the current table.
-typedef std::vector<void const*> TablePath;
-
-bool onPath(TablePath const& path, void const* table)
-{
-	return std::find(path.begin(), path.end(), table) != path.end();
 }
 
 void walk(LuaState* state, lua_State* lua, LuaTableVisitor& visitor, int table, TablePath& path)
@@ -166,186 +134,6 @@ void walk(LuaState* state, lua_State* lua, LuaTableVisitor& visitor, int table, 
 		}
 		lua_pop(lua, 1);
 	}
-	path.pop_back();
-}
-
-// --- Lua table text ---
-
-void appendIndent(std::string& text, int width)
-{
-	if (width > 0)
-		text.append(static_cast<size_t>(width), ' ');
-}
-
-void appendNumber(std::string& text, double v)
-{
-	if (std::isnan(v))
-	{
-		text += "0/0";
-		return;
-	}
-	if (std::isinf(v))
-	{
-		text += v > 0 ? "1/0" : "-1/0";
-		return;
-	}
-	if (v == 0 && std::signbit(v))
-	{
-		// Computed at run time: a constant -0 would merge with a constant 0
-		// of the same chunk and lose its sign.
-		text += "1/(-1/0)";
-		return;
-	}
-	char buf[64];
-	std::snprintf(buf, sizeof(buf), "%g", v);
-	for (int precision = 7; precision <= 17 && std::strtod(buf, nullptr) != v; ++precision)
-		std::snprintf(buf, sizeof(buf), "%.*g", precision, v);
-	text += buf;
-}
-
-void appendQuoted(std::string& text, char const* s, size_t len)
-{
-	text += '"';
-	for (size_t i = 0; i < len; ++i)
-	{
-		char c = s[i];
-		switch (c)
-		{
-		case '"': text += "\\\""; break;
-		case '\\': text += "\\\\"; break;
-		case '\n': text += "\\n"; break;
-		case '\r': text += "\\r"; break;
-		case '\0': text += "\\000"; break;
-		default: text += c; break;
-		}
-	}
-	text += '"';
-}
-
-// Hands the text to the stream in pieces whose size fits an int.
-void writeText(io::OutputStream& out, std::string const& text)
-{
-	for (size_t at = 0; at < text.size(); at += WRITE_PIECE)
-		out.write(text.data() + at, static_cast<int>(std::min(WRITE_PIECE, text.size() - at)));
-}
-
-bool isWritableKey(int type)
-{
-	return type == LUA_TBOOLEAN || type == LUA_TNUMBER || type == LUA_TSTRING;
-}
-
-bool isWritableValue(int type)
-{
-	return type == LUA_TBOOLEAN || type == LUA_TNUMBER || type == LUA_TSTRING || type == LUA_TTABLE;
-}
-
-void appendContents(lua_State* lua, std::string& text, int table, int indent, bool nested, TablePath& path);
-
-void appendValue(lua_State* lua, std::string& text, int index, int indent, TablePath& path)
-{
-	switch (lua_type(lua, index))
-	{
-	case LUA_TBOOLEAN:
-		text += lua_toboolean(lua, index) ? "true" : "false";
-		break;
-	case LUA_TNUMBER:
-		appendNumber(text, lua_tonumber(lua, index));
-		break;
-	case LUA_TSTRING:
-	{
-		size_t len = 0;
-		char const* s = lua_tolstring(lua, index, &len);
-		appendQuoted(text, s, len);
-		break;
-	}
-	case LUA_TTABLE:
-		text += "{\n";
-		appendContents(lua, text, index, indent + 4, true, path);
-		appendIndent(text, indent);
-		text += "}";
-		break;
-	default:
-		text += "nil";
-		break;
-	}
-}
-
-void appendContents(lua_State* lua, std::string& text, int table, int indent, bool nested, TablePath& path)
-{
-	ensureStack(lua, LEVEL_STACK);
-	path.push_back(lua_topointer(lua, table));
-	bool arrayMode = true;
-	bool nothingWritten = true;
-	double run = 0;
-	lua_pushnil(lua);
-	while (lua_next(lua, table))
-	{
-		int keyType = lua_type(lua, -2);
-		int valueType = lua_type(lua, -1);
-		bool skip = !isWritableKey(keyType) || !isWritableValue(valueType) ||
-			(valueType == LUA_TTABLE && onPath(path, lua_topointer(lua, -1)));
-
-		bool validName = false;
-		char const* key = nullptr;
-		size_t keyLen = 0;
-		if (!skip && keyType == LUA_TSTRING)
-		{
-			key = lua_tolstring(lua, -2, &keyLen);
-			validName = std::strlen(key) == keyLen && LuaKeywordChecker::isValidKeyName(key);
-		}
-		if (!skip && !nested && !validName)
-			skip = true;
-		if (skip)
-		{
-			lua_pop(lua, 1);
-			continue;
-		}
-
-		if (arrayMode)
-		{
-			if (keyType == LUA_TNUMBER && lua_tonumber(lua, -2) == run + 1)
-			{
-				if (nothingWritten && indent > 0)
-					appendIndent(text, indent);
-				appendValue(lua, text, lua_gettop(lua), indent, path);
-				text += ",";
-				nothingWritten = false;
-				run += 1;
-				lua_pop(lua, 1);
-				continue;
-			}
-			arrayMode = false;
-			if (!nothingWritten)
-				text += "\n";
-		}
-
-		if (key && ((keyLen == 2 && std::memcmp(key, "_G", 2) == 0) || (keyLen == 4 && std::memcmp(key, "this", 4) == 0)))
-		{
-			lua_pop(lua, 1);
-			continue;
-		}
-
-		appendIndent(text, indent);
-		if (!nested || validName)
-		{
-			text.append(key, keyLen);
-		}
-		else
-		{
-			text += "[";
-			appendValue(lua, text, lua_gettop(lua) - 1, indent, path);
-			text += "]";
-		}
-		text += " = ";
-		appendValue(lua, text, lua_gettop(lua), indent, path);
-		if (nested)
-			text += ",";
-		text += "\n";
-		nothingWritten = false;
-		lua_pop(lua, 1);
-	}
-	if (arrayMode)
-		text += "\n";
 	path.pop_back();
 }
 
@@ -750,45 +538,6 @@ void LuaTable::traverse(LuaTableVisitor& visitor) const
 		walk(m_luastate, s.lua, visitor, s.table, path);
 	}
 	visitor.end();
-}
-
-void LuaTable::write(io::OutputStream& out, int indent, bool nested) const
-{
-	assert(m_luastate && "m_luastate");
-	std::string text;
-	{
-		TableScope s(m_luastate, m_ref);
-		TablePath path;
-		if (lua_istable(s.lua, s.table))
-			appendContents(s.lua, text, s.table, indent, nested, path);
-		else
-			text += "\n";
-	}
-	writeText(out, text);
-}
-
-void LuaTable::writeValue(io::OutputStream& out, int index, int indent) const
-{
-	assert(m_luastate && "m_luastate");
-	lua_State* lua = LuaAccess::get(m_luastate);
-	std::string text;
-	{
-		LuaStackRestore restore(lua);
-		if (index < 0 && index > LUA_REGISTRYINDEX)
-			index = lua_gettop(lua) + index + 1;
-		TablePath path;
-		if (index > LUA_REGISTRYINDEX && (index <= 0 || index > lua_gettop(lua)))
-			text += "nil";
-		else
-			appendValue(lua, text, index, indent, path);
-	}
-	writeText(out, text);
-}
-
-void LuaTable::read(io::InputStream& in)
-{
-	assert(m_luastate && "m_luastate");
-	m_luastate->compileChunk(in, in.toString(), this, false);
 }
 
 } // lua

@@ -202,7 +202,12 @@ public:
 	/**
 	 * Runs the stream as a chunk whose environment is this table, so each
 	 * assignment of the text sets a field. Precompiled chunks are refused.
-	 * @exception LuaException When the text does not compile or fails to run.
+	 * The text comes from files, so its compilation and run are bounded: at
+	 * most 100,000,000 instructions and 256 MiB of memory growth; the state
+	 * is unbounded again afterwards.
+	 * @exception LuaException When the text does not compile or fails to run;
+	 *            "Error while reading Lua table text {0}: ..." (the stream's
+	 *            name) when it exceeds a bound.
 	 */
 	void read(io::InputStream& in);
 

@@ -1,5 +1,5 @@
 #include <support/ShellFixture.h>
-#include <io/TempFolder.h>
+#include <support/TempFolder.h>
 #include <framework/linux/EventScript.h>
 #include <framework/linux/Shell.h>
 #include <lang/Throwable.h>
@@ -150,7 +150,7 @@ class HeadlessHostRun : public test::ShellFixture
 
 TEST_F(HeadlessHostRun, ScriptedRunWithScreenshots)
 {
-	TempFolder out;
+	test::TempFolder out;
 	options.frames = 10;
 	options.screenshots = {1, 4, 10, 11};
 	options.out = out.path() + "/shots";
@@ -239,7 +239,7 @@ TEST(HeadlessHostFlags, BadFlagsGiveUsageAndTwo)
 
 TEST(HeadlessHostFlags, MalformedEventsFileGivesTwo)
 {
-	TempFolder dir;
+	test::TempFolder dir;
 	dir.write("bad.events", "0 activate\n1 touch-begin 1 2\n");
 	std::string err;
 	EXPECT_EQ(runShell({"--headless", "--events", dir / "bad.events"}, &err), 2);
@@ -250,7 +250,7 @@ TEST(HeadlessHostFlags, RunsTheGivenTicks)
 {
 	std::vector<std::string> log;
 	g_log = &log;
-	TempFolder dir;
+	test::TempFolder dir;
 	dir.write("quit.events", "2 key-down Q\n");
 	EXPECT_EQ(runShell({"--headless", "--frames", "5", "--events", dir / "quit.events", "--save-dir", dir / "saves"}), 0);
 	int updates = 0;

@@ -339,6 +339,24 @@ inline bool pngWrite(png_structp png, png_infop info, PngSpec const& s, png_byte
 
 } // detail
 
+/** Encodes rows laid out as the spec says; level is zlib's compression level, -1 for libpng's default. */
+inline Bytes encodePng(PngSpec const& s, std::vector<Bytes>& rows, int level = -1)
+{
+	std::vector<png_bytep> ptrs;
+	for (auto& r : rows)
+		ptrs.push_back(r.data());
+	Bytes out;
+	png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+	png_infop info = png_create_info_struct(png);
+	if (level >= 0)
+		png_set_compression_level(png, level);
+	bool const ok = detail::pngWrite(png, info, s, ptrs.data(), &out);
+	png_destroy_write_struct(&png, &info);
+	if (!ok)
+		throw std::runtime_error("PNG fixture failed");
+	return out;
+}
+
 /** A PNG of the given kind with a pixel pattern; samples of 16-bit images are multiples of 257. */
 inline Bytes makePng(PngSpec const& s)
 {
@@ -378,17 +396,7 @@ inline Bytes makePng(PngSpec const& s)
 			}
 		}
 	}
-	std::vector<png_bytep> ptrs;
-	for (auto& r : rows)
-		ptrs.push_back(r.data());
-	Bytes out;
-	png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-	png_infop info = png_create_info_struct(png);
-	bool const ok = detail::pngWrite(png, info, s, ptrs.data(), &out);
-	png_destroy_write_struct(&png, &info);
-	if (!ok)
-		throw std::runtime_error("PNG fixture failed");
-	return out;
+	return encodePng(s, rows);
 }
 
 /** Decodes a PNG with libpng's simplified API into R, G, B, A rows. */
@@ -432,7 +440,7 @@ inline void jpegErrExit(j_common_ptr cinfo)
 
 // Hold setjmp; buffers live in the callers.
 inline bool jpegCompress(jpeg_compress_struct* c, JpegErr* err, unsigned char const* pixels, int w, int h, int comps,
-	unsigned char** out, unsigned long* size)
+	bool progressive, unsigned char** out, unsigned long* size)
 {
 	c->err = jpeg_std_error(&err->pub);
 	err->pub.error_exit = jpegErrExit;
@@ -446,6 +454,8 @@ inline bool jpegCompress(jpeg_compress_struct* c, JpegErr* err, unsigned char co
 	c->in_color_space = comps == 3 ? JCS_RGB : JCS_GRAYSCALE;
 	jpeg_set_defaults(c);
 	jpeg_set_quality(c, 90, TRUE);
+	if (progressive)
+		jpeg_simple_progression(c);
 	jpeg_start_compress(c, TRUE);
 	while (c->next_scanline < c->image_height)
 	{
@@ -481,14 +491,14 @@ inline bool jpegDecompress(jpeg_decompress_struct* d, JpegErr* err, Bytes const&
 
 } // detail
 
-/** Encodes rows of RGB (comps 3) or grey (comps 1) samples as a JPEG of quality 90. */
-inline Bytes makeJpeg(Bytes const& pixels, int w, int h, int comps = 3)
+/** Encodes rows of RGB (comps 3) or grey (comps 1) samples as a JPEG of quality 90, sequential or progressive. */
+inline Bytes makeJpeg(Bytes const& pixels, int w, int h, int comps = 3, bool progressive = false)
 {
 	jpeg_compress_struct c = {};
 	detail::JpegErr err;
 	unsigned char* mem = nullptr;
 	unsigned long size = 0;
-	bool const ok = detail::jpegCompress(&c, &err, pixels.data(), w, h, comps, &mem, &size);
+	bool const ok = detail::jpegCompress(&c, &err, pixels.data(), w, h, comps, progressive, &mem, &size);
 	jpeg_destroy_compress(&c);
 	Bytes out;
 	if (ok)

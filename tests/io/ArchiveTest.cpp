@@ -9,9 +9,15 @@
 #include <io/detail/ArchiveSource.h>
 #include <io/std/FileInputStream.h>
 #include <lang/Exception.h>
+#include <atomic>
 #include <climits>
 #include <locale.h>
 #include <minizip/zip.h>
+#include <zlib.h>
+#if defined(__SANITIZE_ADDRESS__)
+// The address sanitizer's allocation hooks (its allocator_interface.h is not installed with this compiler).
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*)(void const volatile*, std::size_t), void (*)(void const volatile*));
+#endif
 #include <map>
 #include <random>
 #include <set>
@@ -62,7 +68,8 @@ std::string makeZip(TempFolder const& dir)
 	return dir.read("fixture.zip");
 }
 
-std::string make7z()
+/** The fixture files as a 7z archive; compression is a writer option value ("" for the default). */
+std::string make7z(std::string const& compression = "")
 {
 	// The writer turns names into UTF-16 through the thread's character set.
 	locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
@@ -71,6 +78,10 @@ std::string make7z()
 	size_t used = 0;
 	archive* a = archive_write_new();
 	archive_write_set_format_7zip(a);
+	if (!compression.empty())
+	{
+		EXPECT_EQ(ARCHIVE_OK, archive_write_set_format_option(a, "7zip", "compression", compression.c_str()));
+	}
 	EXPECT_EQ(ARCHIVE_OK, archive_write_open_memory(a, out.data(), out.size(), &used));
 	auto add = [&](std::string const& name, std::string const& data, bool folder) {
 		archive_entry* e = archive_entry_new();
@@ -320,4 +331,162 @@ TEST(ArchiveSource, seeksFromArchiveDataStayInside)
 		EXPECT_EQ(c.position, src.position) << c.offset << " from " << c.origin;
 		EXPECT_EQ(10 - c.position, in.available());
 	}
+}
+
+namespace
+{
+
+/** Largest single allocation seen while a LargestAllocation lives (only under the address sanitizer). */
+std::atomic<std::size_t> largestAllocation{0};
+
+/** Records the largest allocation of the process while it lives, where the allocator can tell. */
+class LargestAllocation
+{
+public:
+	LargestAllocation()
+	{
+		largestAllocation = 0;
+#if defined(__SANITIZE_ADDRESS__)
+		static bool const installed = __sanitizer_install_malloc_and_free_hooks(
+			[](void const volatile*, std::size_t size) {
+				std::size_t seen = largestAllocation.load();
+				while (size > seen && !largestAllocation.compare_exchange_weak(seen, size))
+				{
+				}
+			},
+			[](void const volatile*) {}) != 0;
+		(void)installed;
+#endif
+	}
+
+	std::size_t bytes() const { return largestAllocation.load(); }
+};
+
+/** Little-endian bytes of v. */
+std::string le(std::uint64_t v, int bytes)
+{
+	std::string s;
+	for (int i = 0; i < bytes; ++i)
+		s += static_cast<char>((v >> (8 * i)) & 0xFF);
+	return s;
+}
+
+/** A 7z number in its longest form: 0xFF and eight bytes. */
+std::string num(std::uint64_t v)
+{
+	return "\xFF" + le(v, 8);
+}
+
+std::uint32_t crcOf(std::string const& s)
+{
+	return static_cast<std::uint32_t>(crc32(0, reinterpret_cast<Bytef const*>(s.data()), static_cast<uInt>(s.size())));
+}
+
+/** A 7z archive: signature header with valid checksums, the packed bytes, then the header (or the sizes given). */
+std::string sevenZip(std::string const& packed, std::string const& header, std::uint64_t headerSize = ~0ull)
+{
+	std::string const tail = le(packed.size(), 8) + le(headerSize == ~0ull ? header.size() : headerSize, 8) + le(crcOf(header), 4);
+	return std::string("7z\xBC\xAF\x27\x1C\x00\x04", 8) + le(crcOf(tail), 4) + tail + packed + header;
+}
+
+/** An encoded header: one packed stream of packedSize bytes at 0, one folder with one coder. */
+std::string encodedHeader(std::uint64_t packPos, std::uint64_t packedSize, std::string const& coder, std::uint64_t unpackSize)
+{
+	return std::string("\x17\x06", 2) + num(packPos) + num(1) + "\x09" + num(packedSize) + std::string("\x00", 1) +
+		"\x07\x0B" + num(1) + std::string("\x00", 1) + num(1) + coder + "\x0C" + num(unpackSize) + std::string("\x00\x00", 2);
+}
+
+/** An LZMA coder description with the given dictionary size. */
+std::string lzmaCoder(std::uint32_t dictionary)
+{
+	return std::string("\x23\x03\x01\x01\x05\x5D", 6) + le(dictionary, 4);
+}
+
+} // namespace
+
+TEST(SevenZipBounds, archivesOfEveryCompressionOpen)
+{
+	for (char const* compression : {"store", "deflate", "bzip2", "lzma1", "lzma2", "ppmd"})
+	{
+		std::string const archive = make7z(compression);
+		io::ByteArrayInputStream in(archive.data(), static_cast<int>(archive.size()));
+		io::ZipFileInputStream zip(in, io::ZipFileInputStream::ZIPFORMAT_7Z);
+		ASSERT_EQ(4, zip.size()) << compression;
+		Entry const big = fixtureFiles()[2];
+		int found = 0;
+		for (int i = 0; i < zip.size(); ++i)
+		{
+			if (zip.getEntryName(i) == big.name)
+			{
+				++found;
+				EXPECT_TRUE(contents(zip.getEntryStream(i)) == big.data) << compression;
+			}
+		}
+		EXPECT_EQ(1, found) << compression;
+	}
+}
+
+TEST(SevenZipBounds, headersClaimingMoreThanTheArchiveHoldsAreRefusedBeforeDecoding)
+{
+	std::string const packed(300, '\x5A');
+	struct Case
+	{
+		char const* label;
+		std::string archive;
+	} const cases[] = {
+		{"header of 14 GB", sevenZip("", std::string(8, '\x01'), 14ull << 30)},
+		{"header past the end", sevenZip("", "", 40)},
+		{"encoded header decoding to 8 GB", sevenZip(packed, encodedHeader(0, packed.size(), lzmaCoder(1 << 20), 8ull << 30))},
+		{"encoded header decoding to 17 MiB", sevenZip(packed, encodedHeader(0, packed.size(), lzmaCoder(1 << 20), 17 << 20))},
+		{"LZMA dictionary of 4 GB", sevenZip(packed, encodedHeader(0, packed.size(), lzmaCoder(0xFFFFFFFFu), 1000))},
+		{"packed stream past the end", sevenZip(packed, encodedHeader(100, packed.size(), lzmaCoder(1 << 20), 1000))},
+		{"100 million files", sevenZip("", std::string("\x01\x05", 2) + num(99999999) + std::string("\x00\x00", 2))},
+		{"100 million folders", sevenZip("", std::string("\x01\x04\x07\x0B", 4) + num(99999999) + std::string(20, '\x00'))},
+		{"a billion sub-streams", sevenZip(std::string(10, 'x'), std::string("\x01\x04\x06", 3) + num(0) + num(1) + "\x09" + num(10) +
+			std::string("\x00\x07\x0B", 3) + num(1) + std::string("\x00", 1) + num(1) + std::string("\x01\x00\x0C", 3) + num(10) +
+			std::string("\x00\x08\x0D", 3) + num(1000000000) + std::string("\x0A\x01\x00\x00\x00", 5))},
+	};
+	for (Case const& c : cases)
+	{
+		io::ByteArrayInputStream in(c.archive.data(), static_cast<int>(c.archive.size()));
+		LargestAllocation largest;
+		EXPECT_EQ(message([&] { io::ZipFileInputStream zip(in, io::ZipFileInputStream::ZIPFORMAT_7Z); }),
+			"Error opening 7zip file. Error -30") << c.label;
+		EXPECT_LT(largest.bytes(), 1u << 20) << c.label;
+	}
+}
+
+TEST(SevenZipBounds, entriesBeyondTheLimitFailToExtract)
+{
+	// 257 MiB of zeros deflate to about 260 KB. (The decoder library fails to
+	// read an entry that follows a large one in the same solid block, so the
+	// small entry comes first.)
+	std::vector<char> out(1 << 20);
+	size_t used = 0;
+	archive* a = archive_write_new();
+	archive_write_set_format_7zip(a);
+	EXPECT_EQ(ARCHIVE_OK, archive_write_set_format_option(a, "7zip", "compression", "deflate"));
+	EXPECT_EQ(ARCHIVE_OK, archive_write_open_memory(a, out.data(), out.size(), &used));
+	std::string const chunk(1 << 20, '\0');
+	for (auto const& [name, megabytes] : {std::pair<char const*, int>{"small.txt", 0}, {"big.bin", 257}})
+	{
+		archive_entry* e = archive_entry_new();
+		archive_entry_set_pathname(e, name);
+		archive_entry_set_filetype(e, AE_IFREG);
+		archive_entry_set_size(e, megabytes ? static_cast<la_int64_t>(megabytes) << 20 : 5);
+		EXPECT_EQ(ARCHIVE_OK, archive_write_header(a, e));
+		for (int i = 0; i < megabytes; ++i)
+			archive_write_data(a, chunk.data(), chunk.size());
+		if (!megabytes)
+			archive_write_data(a, "small", 5);
+		archive_entry_free(e);
+	}
+	EXPECT_EQ(ARCHIVE_OK, archive_write_close(a));
+	archive_write_free(a);
+
+	io::ByteArrayInputStream in(out.data(), static_cast<int>(used));
+	io::ZipFileInputStream zip(in, io::ZipFileInputStream::ZIPFORMAT_7Z);
+	ASSERT_EQ(2, zip.size());
+	EXPECT_EQ("small", contents(zip.getEntryStream(0)));
+	EXPECT_EQ(0u, message([&] { zip.getEntryStream(1); }).find("Failed to extract big.bin from ")) << used;
 }

@@ -1,5 +1,6 @@
 #include "LuaFixture.h"
 #include <io/ByteArrayOutputStream.h>
+#include <cstring>
 
 using lua::LuaTable;
 
@@ -22,6 +23,16 @@ protected:
 	{
 		io::ByteArrayInputStream in(text.data(), static_cast<int>(text.size()));
 		table.read(in);
+	}
+};
+
+/** Text in memory under a file's name. */
+class NamedText : public io::ByteArrayInputStream
+{
+public:
+	NamedText(char const* text, std::string const& name) : io::ByteArrayInputStream(text, static_cast<int>(std::strlen(text)))
+	{
+		setName(name);
 	}
 };
 
@@ -136,4 +147,40 @@ TEST_F(LuaTableTextTest, DeepNestingFailsCleanly)
 	EXPECT_THROW(lua.globals().getTable("t").write(out, 0, false), lua::LuaException);
 	EXPECT_TRUE(out.data().empty()) << "nothing is written when the table cannot be written";
 	EXPECT_EQ(top, lua.top());
+}
+
+TEST_F(LuaTableTextTest, HostileTextIsStoppedByItsBudgetsAndTheStateStaysUsable)
+{
+	struct Case
+	{
+		char const* text;
+		char const* message;
+	} const cases[] = {
+		{"x = 1 while true do end", "Error while reading Lua table text settings.lua: it runs more than 100000000 instructions"},
+		{"a = ('x'):rep(2^30) b = ('y'):rep(2^30)", "Error while reading Lua table text settings.lua: it needs more than 256 MiB of memory"},
+		{"t = {} for i = 1, 2^30 do t[i] = { i } end", "Error while reading Lua table text settings.lua: it needs more than 256 MiB of memory"},
+	};
+	for (Case const& c : cases)
+	{
+		LuaTable table(&lua);
+		NamedText in(c.text, "settings.lua");
+		std::string message;
+		try
+		{
+			table.read(in);
+		}
+		catch (lua::LuaException const& e)
+		{
+			message = e.getMessage().format();
+		}
+		EXPECT_EQ(message, c.message) << c.text;
+		LuaTable next(&lua);
+		readInto(next, "level = { 1, 2 } name = \"ok\"");
+		EXPECT_EQ(next.getString("name"), "ok");
+	}
+	// The bounds applied to that reading only: game scripts run past both.
+	run("n = 0 for i = 1, 40000000 do n = n + 1 end "
+		"local p = ('z'):rep(2^20) big = {} for i = 1, 270 do big[i] = p .. i end");
+	EXPECT_EQ(lua.globals().getNumber("n"), 40000000.0f);
+	run("big = nil collectgarbage()");
 }

@@ -82,11 +82,10 @@ protected:
 		return {f[i], f[i + 1], f[i + 2], f[i + 3]};
 	}
 
-	/** An opaque w x h image (B8G8R8) filled by fill(x, y). */
+	/** The pixels of an opaque w x h picture filled by fill(x, y), as B8G8R8 rows. */
 	template <class Fill>
-	static lang::Ptr<gr::Image> makeImage(int w, int h, Fill fill)
+	static std::vector<unsigned char> pixels(int w, int h, Fill fill)
 	{
-		lang::Ptr<gr::Image> image = ctx().createImage(w, h, 0, gr::SurfaceFormat::SURFACE_B8G8R8, gr::Context::USAGE_STATIC);
 		std::vector<unsigned char> bytes(std::size_t(w) * h * 3);
 		for (int y = 0; y < h; ++y)
 		{
@@ -97,6 +96,15 @@ protected:
 					bytes[(std::size_t(y) * w + x) * 3 + k] = (unsigned char)c[k];
 			}
 		}
+		return bytes;
+	}
+
+	/** An opaque w x h image (B8G8R8) filled by fill(x, y). */
+	template <class Fill>
+	static lang::Ptr<gr::Image> makeImage(int w, int h, Fill fill)
+	{
+		lang::Ptr<gr::Image> image = ctx().createImage(w, h, 0, gr::SurfaceFormat::SURFACE_B8G8R8, gr::Context::USAGE_STATIC);
+		std::vector<unsigned char> const bytes = pixels(w, h, fill);
 		image->blt(0, 0, bytes.data(), w * 3, 0, w, h, gr::SurfaceFormat::SURFACE_B8G8R8);
 		return image;
 	}

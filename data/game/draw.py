@@ -1,0 +1,215 @@
+#!/usr/bin/env python3
+"""Draws the sample game's sprite sheet and blocky pixel font (simple shapes
+and hand-made 5 x 8 letters) and writes their PNGs and descriptions.
+
+    python3 data/game/draw.py
+
+The outputs are kept in the repository; run this again after changing it.
+"""
+
+import os
+import struct
+import zlib
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+class Canvas:
+    def __init__(self, width, height):
+        self.width = width
+        self.height = height
+        self.pixels = [[(0, 0, 0, 0)] * width for _ in range(height)]
+
+    def put(self, x, y, rgba):
+        if 0 <= x < self.width and 0 <= y < self.height:
+            self.pixels[y][x] = rgba
+
+    def rect(self, x, y, w, h, rgba):
+        for j in range(y, y + h):
+            for i in range(x, x + w):
+                self.put(i, j, rgba)
+
+    def disc(self, cx, cy, r, rgba):
+        for j in range(int(cy - r) - 1, int(cy + r) + 2):
+            for i in range(int(cx - r) - 1, int(cx + r) + 2):
+                if (i + 0.5 - cx) ** 2 + (j + 0.5 - cy) ** 2 <= r * r:
+                    self.put(i, j, rgba)
+
+    def polygon(self, points, rgba):
+        ys = [p[1] for p in points]
+        for j in range(int(min(ys)), int(max(ys)) + 1):
+            for i in range(self.width):
+                if inside(points, i + 0.5, j + 0.5):
+                    self.put(i, j, rgba)
+
+    def save(self, path):
+        raw = b"".join(b"\0" + b"".join(struct.pack("4B", *p) for p in row) for row in self.pixels)
+
+        def chunk(tag, data):
+            body = tag + data
+            return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+
+        header = struct.pack(">IIBBBBB", self.width, self.height, 8, 6, 0, 0, 0)
+        with open(path, "wb") as f:
+            f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
+def inside(points, x, y):
+    result = False
+    j = len(points) - 1
+    for i in range(len(points)):
+        xi, yi = points[i]
+        xj, yj = points[j]
+        if (yi > y) != (yj > y) and x < (xj - xi) * (y - yi) / (yj - yi) + xi:
+            result = not result
+        j = i
+    return result
+
+
+def star_points(cx, cy, outer, inner):
+    import math
+    pts = []
+    for k in range(10):
+        r = outer if k % 2 == 0 else inner
+        a = -math.pi / 2 + k * math.pi / 5
+        pts.append((cx + r * math.cos(a), cy + r * math.sin(a)))
+    return pts
+
+
+def draw_sheet():
+    c = Canvas(128, 64)
+    sprites = []
+
+    # A green button with a darker rim, pivot in its centre.
+    c.rect(0, 0, 64, 24, (30, 110, 40, 255))
+    c.rect(2, 2, 60, 20, (70, 180, 80, 255))
+    sprites.append(("button", 0, 0, 64, 24, 32, 12))
+    # A white arrow pointing right.
+    c.polygon([(66, 2), (78, 8), (66, 14)], (255, 255, 255, 255))
+    sprites.append(("arrow", 64, 0, 16, 16, 8, 8))
+    # A yellow star.
+    c.polygon(star_points(92, 12, 11.5, 5), (250, 210, 40, 255))
+    sprites.append(("star", 80, 0, 24, 24, 12, 12))
+    # A red ball.
+    c.disc(112, 8, 7.5, (210, 40, 40, 255))
+    sprites.append(("ball", 104, 0, 16, 16, 8, 8))
+    # A wooden block with grain lines, pivot at its centre.
+    c.rect(0, 32, 48, 16, (140, 90, 45, 255))
+    for y in (36, 41, 45):
+        c.rect(2, y, 44, 1, (110, 70, 35, 255))
+    sprites.append(("block_wood", 0, 32, 48, 16, 24, 8))
+    # A grey stone square.
+    c.rect(48, 32, 16, 16, (120, 120, 130, 255))
+    c.rect(50, 34, 12, 12, (150, 150, 160, 255))
+    sprites.append(("block_stone", 48, 32, 16, 16, 8, 8))
+    # A blue launcher base: a trapezium standing on its pivot (bottom centre).
+    c.polygon([(68, 63), (92, 63), (86, 40), (74, 40)], (40, 80, 200, 255))
+    sprites.append(("launcher", 64, 32, 32, 32, 16, 32))
+
+    c.save(os.path.join(HERE, "sprites", "menu.png"))
+    with open(os.path.join(HERE, "sprites", "menu.sheet"), "w") as f:
+        f.write("# The sample menu sheet, drawn by data/game/draw.py.\n")
+        f.write("image menu.png\n")
+        f.write("# sprite <name> <x> <y> <width> <height> <pivotX> <pivotY>\n")
+        for s in sprites:
+            f.write("sprite %s %d %d %d %d %d %d\n" % s)
+
+
+# 5 x 8 letters; the last row is below the baseline.
+GLYPHS = {
+    "A": [".###.", "#...#", "#...#", "#####", "#...#", "#...#", "#...#", "....."],
+    "B": ["####.", "#...#", "#...#", "####.", "#...#", "#...#", "####.", "....."],
+    "C": [".###.", "#...#", "#....", "#....", "#....", "#...#", ".###.", "....."],
+    "D": ["####.", "#...#", "#...#", "#...#", "#...#", "#...#", "####.", "....."],
+    "E": ["#####", "#....", "#....", "####.", "#....", "#....", "#####", "....."],
+    "F": ["#####", "#....", "#....", "####.", "#....", "#....", "#....", "....."],
+    "G": [".###.", "#...#", "#....", "#.###", "#...#", "#...#", ".####", "....."],
+    "H": ["#...#", "#...#", "#...#", "#####", "#...#", "#...#", "#...#", "....."],
+    "I": [".###.", "..#..", "..#..", "..#..", "..#..", "..#..", ".###.", "....."],
+    "J": ["..###", "...#.", "...#.", "...#.", "...#.", "#..#.", ".##..", "....."],
+    "K": ["#...#", "#..#.", "#.#..", "##...", "#.#..", "#..#.", "#...#", "....."],
+    "L": ["#....", "#....", "#....", "#....", "#....", "#....", "#####", "....."],
+    "M": ["#...#", "##.##", "#.#.#", "#.#.#", "#...#", "#...#", "#...#", "....."],
+    "N": ["#...#", "##..#", "#.#.#", "#..##", "#...#", "#...#", "#...#", "....."],
+    "O": [".###.", "#...#", "#...#", "#...#", "#...#", "#...#", ".###.", "....."],
+    "P": ["####.", "#...#", "#...#", "####.", "#....", "#....", "#....", "....."],
+    "Q": [".###.", "#...#", "#...#", "#...#", "#.#.#", "#..#.", ".##.#", "....."],
+    "R": ["####.", "#...#", "#...#", "####.", "#.#..", "#..#.", "#...#", "....."],
+    "S": [".####", "#....", "#....", ".###.", "....#", "....#", "####.", "....."],
+    "T": ["#####", "..#..", "..#..", "..#..", "..#..", "..#..", "..#..", "....."],
+    "U": ["#...#", "#...#", "#...#", "#...#", "#...#", "#...#", ".###.", "....."],
+    "V": ["#...#", "#...#", "#...#", "#...#", "#...#", ".#.#.", "..#..", "....."],
+    "W": ["#...#", "#...#", "#...#", "#.#.#", "#.#.#", "#.#.#", ".#.#.", "....."],
+    "X": ["#...#", "#...#", ".#.#.", "..#..", ".#.#.", "#...#", "#...#", "....."],
+    "Y": ["#...#", "#...#", ".#.#.", "..#..", "..#..", "..#..", "..#..", "....."],
+    "Z": ["#####", "....#", "...#.", "..#..", ".#...", "#....", "#####", "....."],
+    "0": [".###.", "#...#", "#..##", "#.#.#", "##..#", "#...#", ".###.", "....."],
+    "1": ["..#..", ".##..", "..#..", "..#..", "..#..", "..#..", ".###.", "....."],
+    "2": [".###.", "#...#", "....#", "...#.", "..#..", ".#...", "#####", "....."],
+    "3": ["####.", "....#", "....#", ".###.", "....#", "....#", "####.", "....."],
+    "4": ["...#.", "..##.", ".#.#.", "#..#.", "#####", "...#.", "...#.", "....."],
+    "5": ["#####", "#....", "####.", "....#", "....#", "#...#", ".###.", "....."],
+    "6": [".###.", "#....", "#....", "####.", "#...#", "#...#", ".###.", "....."],
+    "7": ["#####", "....#", "...#.", "..#..", ".#...", ".#...", ".#...", "....."],
+    "8": [".###.", "#...#", "#...#", ".###.", "#...#", "#...#", ".###.", "....."],
+    "9": [".###.", "#...#", "#...#", ".####", "....#", "....#", ".###.", "....."],
+    " ": [".....", ".....", ".....", ".....", ".....", ".....", ".....", "....."],
+    ".": [".....", ".....", ".....", ".....", ".....", ".##..", ".##..", "....."],
+    ",": [".....", ".....", ".....", ".....", ".....", ".##..", ".##..", ".#..."],
+    "!": ["..#..", "..#..", "..#..", "..#..", "..#..", ".....", "..#..", "....."],
+    "?": [".###.", "#...#", "....#", "...#.", "..#..", ".....", "..#..", "....."],
+    ":": [".....", ".##..", ".##..", ".....", ".##..", ".##..", ".....", "....."],
+    "-": [".....", ".....", ".....", "#####", ".....", ".....", ".....", "....."],
+}
+
+SCALE = 2
+
+
+def draw_font():
+    order = sorted(GLYPHS)
+    columns = 16
+    cell_w, cell_h = 5 * SCALE, 8 * SCALE
+    c = Canvas(columns * (cell_w + 2), ((len(order) + columns - 1) // columns) * (cell_h + 2))
+    glyphs = []
+    for n, ch in enumerate(order):
+        x0 = (n % columns) * (cell_w + 2)
+        y0 = (n // columns) * (cell_h + 2)
+        for j, row in enumerate(GLYPHS[ch]):
+            for i, bit in enumerate(row):
+                if bit == "#":
+                    c.rect(x0 + i * SCALE, y0 + j * SCALE, SCALE, SCALE, (255, 255, 255, 255))
+        code = "'%s'" % ch if ch not in " " else "U+%04X" % ord(ch)
+        glyphs.append((code, x0, y0, cell_w, cell_h, 7 * SCALE))
+    c.save(os.path.join(HERE, "fonts", "blocky.png"))
+    with open(os.path.join(HERE, "fonts", "blocky.font"), "w") as f:
+        f.write("# The sample blocky pixel font, drawn by data/game/draw.py.\n")
+        f.write("image blocky.png\n")
+        f.write("leading %d\n" % (10 * SCALE))
+        f.write("tracking %d\n" % SCALE)
+        f.write("# glyph <code> <x> <y> <width> <height> <baseline>\n")
+        for g in glyphs:
+            f.write("glyph %s %d %d %d %d %d\n" % g)
+
+
+def write_composites():
+    with open(os.path.join(HERE, "sprites", "menu.comp"), "w") as f:
+        f.write("# Composite sprites of the sample menu sheet.\n")
+        f.write("version 1\n")
+        f.write("composite play_button\n")
+        f.write("part button 0 0\n")
+        f.write("part arrow 18 0\n")
+        f.write("composite star_row\n")
+        f.write("part star -26 0\n")
+        f.write("part star 0 -4\n")
+        f.write("part star 26 0\n")
+        f.write("composite tower\n")
+        f.write("part block_wood 0 -8\n")
+        f.write("part block_stone -16 -24\n")
+        f.write("part block_stone 16 -24\n")
+        f.write("part ball 0 -40\n")
+
+
+if __name__ == "__main__":
+    draw_sheet()
+    draw_font()
+    write_composites()

@@ -1,0 +1,130 @@
+#include "ImageFixtures.h"
+#include <gtest/gtest.h>
+#include <lang/Exception.h>
+
+// Headers that declare far more pixels than the file can give must be
+// refused before the decoder allocates for them.
+
+using namespace imgtest;
+using img::ImageReader;
+
+namespace
+{
+
+/** Message of the exception opening data throws, or "" when the header is accepted. */
+std::string openError(Bytes const& data, io::FileFormat fmt, std::string const& name)
+{
+	try
+	{
+		openImage(data, fmt, name);
+	}
+	catch (lang::Exception const& e)
+	{
+		return messageOf(e);
+	}
+	return "";
+}
+
+uint32_t crc32(Bytes const& b, size_t from)
+{
+	uint32_t c = 0xFFFFFFFFu;
+	for (size_t i = from; i < b.size(); ++i)
+	{
+		c ^= b[i];
+		for (int k = 0; k < 8; ++k)
+			c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
+	}
+	return c ^ 0xFFFFFFFFu;
+}
+
+void putBE32(Bytes& b, uint32_t v)
+{
+	for (int s = 24; s >= 0; s -= 8)
+		b.push_back(static_cast<unsigned char>(v >> s));
+}
+
+void pngChunk(Bytes& file, char const* type, Bytes const& data)
+{
+	putBE32(file, static_cast<uint32_t>(data.size()));
+	size_t const start = file.size();
+	file.insert(file.end(), type, type + 4);
+	file.insert(file.end(), data.begin(), data.end());
+	putBE32(file, crc32(file, start));
+}
+
+/** Signature, an IHDR of 8-bit RGBA pixels, one IDAT holding idat, IEND; valid checksums. */
+Bytes pngWithHeader(uint32_t width, uint32_t height, Bytes const& idat)
+{
+	Bytes file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+	Bytes ihdr;
+	putBE32(ihdr, width);
+	putBE32(ihdr, height);
+	ihdr.insert(ihdr.end(), {8, PNG_COLOR_TYPE_RGB_ALPHA, 0, 0, 0});
+	pngChunk(file, "IHDR", ihdr);
+	pngChunk(file, "IDAT", idat);
+	pngChunk(file, "IEND", Bytes());
+	return file;
+}
+
+/** The file with the frame header's height and width replaced. */
+Bytes withJpegSize(Bytes file, unsigned width, unsigned height)
+{
+	for (size_t i = 0; i + 8 < file.size(); ++i)
+	{
+		if (file[i] == 0xFF && (file[i + 1] == 0xC0 || file[i + 1] == 0xC2))
+		{
+			file[i + 5] = static_cast<unsigned char>(height >> 8);
+			file[i + 6] = static_cast<unsigned char>(height);
+			file[i + 7] = static_cast<unsigned char>(width >> 8);
+			file[i + 8] = static_cast<unsigned char>(width);
+			return file;
+		}
+	}
+	throw std::runtime_error("no frame header");
+}
+
+} // namespace
+
+TEST(OversizedImage, PngHeaderBeyondTheFileIsRefusedBeforeDecoding)
+{
+	// 2.1 GB of pixels declared by 57 bytes.
+	Bytes const huge = pngWithHeader(1000000, 536, Bytes());
+	EXPECT_EQ(huge.size(), 57u);
+	EXPECT_EQ(openError(huge, io::FILEFORMAT_PNG, "huge.png"),
+		"Image size (1000000x536) in huge.png exceeds the reader's limit of 256 MiB decoded");
+	// 64 MiB is under the limit, but an empty IDAT cannot give it.
+	EXPECT_EQ(openError(pngWithHeader(4096, 4096, Bytes()), io::FILEFORMAT_PNG, "empty.png"),
+		"Image size (4096x4096) in empty.png needs more data than the file holds");
+	EXPECT_EQ(openError(pngWithHeader(8192, 8193, Bytes(100000, 0)), io::FILEFORMAT_PNG, "big.png"),
+		"Image size (8192x8193) in big.png exceeds the reader's limit of 256 MiB decoded");
+}
+
+TEST(OversizedImage, PngAtTheBestDeflateRatioStillReads)
+{
+	// Zero rows compress close to deflate's limit; the check must not refuse them.
+	int const w = 1024;
+	int const h = 1024;
+	std::vector<Bytes> rows(h, Bytes(static_cast<size_t>(w) * 4, 0));
+	Bytes const file = encodePng({w, h, PNG_COLOR_TYPE_RGB_ALPHA, 8, false, false}, rows, 9);
+	EXPECT_LT(file.size() * 900, static_cast<size_t>(w) * h * 4);
+	lang::Ptr<ImageReader> r = openImage(file, io::FILEFORMAT_PNG, "zero.png");
+	EXPECT_EQ(readRGBA(*r), Bytes(static_cast<size_t>(w) * h * 4, 0));
+}
+
+TEST(OversizedImage, JpegFrameSizeBeyondTheFileIsRefusedBeforeDecoding)
+{
+	for (bool progressive : {true, false})
+	{
+		SCOPED_TRACE(progressive ? "progressive" : "sequential");
+		Bytes const file = makeJpeg(gradientRGB(16, 16), 16, 16, 3, progressive);
+		ASSERT_LT(file.size(), 1000u);
+		// 23000 x 23000 would buffer 1.5 GB of coefficients in a progressive decode.
+		EXPECT_EQ(openError(withJpegSize(file, 23000, 23000), io::FILEFORMAT_JPG, "huge.jpg"),
+			"Image size (23000x23000) in huge.jpg exceeds the reader's limit of 256 MiB decoded");
+		EXPECT_EQ(openError(withJpegSize(file, 4000, 4000), io::FILEFORMAT_JPG, "thin.jpg"),
+			"Image size (4000x4000) in thin.jpg needs more data than the file holds");
+		// A size the scan data can describe passes the check and fails later, in the decoder.
+		std::string const small = openError(withJpegSize(file, 64, 64), io::FILEFORMAT_JPG, "small.jpg");
+		EXPECT_EQ(small.find("Image size"), std::string::npos) << small;
+	}
+}

@@ -25,7 +25,11 @@ GameLua::GameLua(framework::App* app, lua::LuaState* state, gr::Context* context
 	m_compiled(false),
 	m_deterministicPhysics(false),
 	m_timerStart(0),
-	m_timerPaused(0)
+	m_timerPaused(0),
+	m_blockEditorTable(state),
+	m_loadingLevel(false),
+	m_startingCamera(false),
+	m_gravityForceMultiplier(4.f)
 {
 	registerApi();
 
@@ -51,20 +55,21 @@ GameLua::GameLua(framework::App* app, lua::LuaState* state, gr::Context* context
 
 GameLua::~GameLua()
 {
-	saveQuietly("bi_data.lua", "bi_data");
-	saveQuietly("settings.lua", "settings");
-	saveQuietly("highscores.lua", "highscores");
+	savePersistentLuaFile("bi_data.lua", "bi_data");
+	savePersistentLuaFile("settings.lua", "settings");
+	savePersistentLuaFile("highscores.lua", "highscores");
 	if (hasPurchaseFiles())
 	{
-		saveQuietly("gamepurchases.lua", "g_gamePurchasesTable");
-		saveQuietly("talonpurchases.lua", "g_talonPurchasesTable");
-		saveQuietly("episodepurchases.lua", "g_episodePurchasesTable");
+		saveLuaFile("gamepurchases.lua", "g_gamePurchasesTable", true);
+		saveLuaFile("talonpurchases.lua", "g_talonPurchasesTable", true);
+		saveLuaFile("episodepurchases.lua", "g_episodePurchasesTable", true);
 	}
 }
 
 void GameLua::registerApi()
 {
 	registerScriptUtilApi();
+	registerLevelFileApi();
 }
 
 GameApp* GameLua::gameApp() const

@@ -31,6 +31,8 @@ TEST_F(SampleGame, ReportsEverySecondAndCountsLaunches)
 	std::string first = play(120);
 	EXPECT_NE(std::string::npos, first.find("Lantern Drift: launch 1\n")) << first;
 	EXPECT_NE(std::string::npos, first.find("Lantern Drift: 3 levels with star limits\n")) << first;
+	EXPECT_NE(std::string::npos, first.find("Removing physics objects...\nLoading level from file...\n"
+											"Lantern Drift: level meadow with 5 objects\n")) << first;
 	EXPECT_NE(std::string::npos, first.find("Lantern Drift: 1 s, drifted 1 m, 0 touches\n")) << first;
 	EXPECT_EQ(std::string::npos, first.find("could not load")) << first;
 	EXPECT_NE(std::string::npos, test::readSaveFile(appData, "settings.lua").find("launches = 1")) << test::readSaveFile(appData, "settings.lua");

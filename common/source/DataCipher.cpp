@@ -18,10 +18,16 @@ struct ContextFree
 	void operator()(EVP_CIPHER_CTX* ctx) const { EVP_CIPHER_CTX_free(ctx); }
 };
 
-/** Runs the cipher over size bytes in the direction given; out as encrypt() and decrypt() leave it. */
+/**
+ * Runs the cipher over size bytes in the direction given; out as encrypt()
+ * and decrypt() leave it. in may be out's own bytes when deciphering: the
+ * output never outgrows the input then.
+ */
 bool run(Bytes const& key, void const* in, size_t size, Bytes& out, bool encrypting)
 {
-	out.clear();
+	bool const inPlace = size > 0 && in == out.data();
+	if (!inPlace)
+		out.clear();
 	unsigned char fullKey[32];
 	std::memset(fullKey, 0, sizeof(fullKey));
 	if (!key.empty())
@@ -33,7 +39,8 @@ bool run(Bytes const& key, void const* in, size_t size, Bytes& out, bool encrypt
 	if (ctx && size <= static_cast<size_t>(INT_MAX - 16) &&
 		EVP_CipherInit_ex(ctx.get(), EVP_aes_256_cbc(), nullptr, fullKey, iv, encrypting ? 1 : 0) == 1)
 	{
-		out.resize(size + 16);
+		if (!inPlace)
+			out.resize(size + 16);
 		int first = 0;
 		int last = 0;
 		if (EVP_CipherUpdate(ctx.get(), out.data(), &first, static_cast<unsigned char const*>(in), static_cast<int>(size)) == 1 &&
@@ -60,6 +67,12 @@ bool encrypt(Bytes const& key, void const* plain, size_t size, Bytes& out)
 	{
 		out.clear();
 		return false;
+	}
+	if (size > 0 && plain == out.data())
+	{
+		// The cipher text outgrows the text: never in place.
+		Bytes const copy(out.begin(), out.begin() + static_cast<long>(size));
+		return run(key, copy.data(), size, out, true);
 	}
 	return run(key, plain, size, out, true);
 }

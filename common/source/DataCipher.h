@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
+#include <utility>
 #include <vector>
 
 /**
@@ -12,8 +14,38 @@
 namespace cipher
 {
 
+/**
+ * Allocator of Bytes: a resize leaves the new bytes uninitialised, as the
+ * cipher and the file reader overwrite them at once (a megabyte save is not
+ * zero-filled first).
+ */
+template <class T>
+struct UninitialisedAllocator : std::allocator<T>
+{
+	template <class U>
+	struct rebind
+	{
+		using other = UninitialisedAllocator<U>;
+	};
+	UninitialisedAllocator() = default;
+	template <class U>
+	UninitialisedAllocator(UninitialisedAllocator<U> const&) noexcept
+	{
+	}
+	template <class U>
+	void construct(U* p) noexcept
+	{
+		::new (static_cast<void*>(p)) U;
+	}
+	template <class U, class... A>
+	void construct(U* p, A&&... args)
+	{
+		::new (static_cast<void*>(p)) U(std::forward<A>(args)...);
+	}
+};
+
 /** Bytes of keys, plain text and cipher text. */
-using Bytes = std::vector<unsigned char>;
+using Bytes = std::vector<unsigned char, UninitialisedAllocator<unsigned char>>;
 
 /**
  * Enciphers plain into out. At most 32 bytes of key are used, copied into a
@@ -27,7 +59,8 @@ bool encrypt(Bytes const& key, Bytes const& plain, Bytes& out);
 bool encrypt(Bytes const& key, void const* plain, std::size_t size, Bytes& out);
 
 /**
- * Deciphers cipherText into out, with the key rule of encrypt().
+ * Deciphers cipherText into out, with the key rule of encrypt(). out may be
+ * cipherText itself: the bytes are then deciphered in place.
  * @return True on success; false with out emptied and the OpenSSL error
  *         queue cleared when the bytes are no whole number of blocks or the
  *         padding is wrong (a wrong key usually shows so).

@@ -1,7 +1,7 @@
 #include "FileBytes.h"
 #include <io/InputStream.h>
 
-bool readFileBytes(io::InputStream& in, std::vector<unsigned char>& out)
+bool readFileBytes(io::InputStream& in, cipher::Bytes& out)
 {
 	out.clear();
 	int const available = in.available();

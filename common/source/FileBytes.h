@@ -1,7 +1,7 @@
 #pragma once
 
+#include <DataCipher.h>
 #include <cstddef>
-#include <vector>
 
 namespace io
 {
@@ -18,4 +18,4 @@ constexpr size_t MAX_DATA_FILE_SIZE = size_t(64) << 20;
  * @return False (out emptied) when the stream holds more than the cap.
  * @exception io::IOException Whatever the stream throws.
  */
-bool readFileBytes(io::InputStream& in, std::vector<unsigned char>& out);
+bool readFileBytes(io::InputStream& in, cipher::Bytes& out);

@@ -15,23 +15,28 @@ bool SaveFile::read(std::string const& name, cipher::Bytes& text)
 	std::string const path = io::detail::constructPath(io::detail::appdataPath(), name);
 	if (::access(path.c_str(), F_OK) != 0)
 		return false;
-	cipher::Bytes bytes;
-	try
+	// Deciphered in place: a save is read into memory once. A save that does
+	// not decipher (plain text) is read again as it is.
+	for (bool enciphered : {true, false})
 	{
-		io::AppDataInputStream in(name);
-		if (!readFileBytes(in, bytes))
+		try
 		{
-			lang::Debug::printf("Save %s not read: larger than 64 MiB\n", path.c_str());
+			io::AppDataInputStream in(name);
+			if (!readFileBytes(in, text))
+			{
+				lang::Debug::printf("Save %s not read: larger than 64 MiB\n", path.c_str());
+				return false;
+			}
+		}
+		catch (lang::Throwable const& e)
+		{
+			lang::Debug::printf("Save %s not read: %s\n", path.c_str(), e.getMessage().format().c_str());
+			text.clear();
 			return false;
 		}
+		if (!enciphered || cipher::decrypt(cipher::getVariableKey(), text, text))
+			break;
 	}
-	catch (lang::Throwable const& e)
-	{
-		lang::Debug::printf("Save %s not read: %s\n", path.c_str(), e.getMessage().format().c_str());
-		return false;
-	}
-	if (!cipher::decrypt(cipher::getVariableKey(), bytes, text))
-		text.swap(bytes);
 	return true;
 }
 

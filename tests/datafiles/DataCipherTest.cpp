@@ -47,6 +47,13 @@ TEST(DataCipher, ReferenceExampleWithZeroIV)
 	cipher::Bytes back;
 	ASSERT_TRUE(cipher::decrypt(key, out, back));
 	EXPECT_EQ(plain, back);
+
+	// In place both ways (the save reader deciphers in place).
+	cipher::Bytes same = plain;
+	ASSERT_TRUE(cipher::encrypt(key, same.data(), same.size(), same));
+	EXPECT_EQ(out, same);
+	ASSERT_TRUE(cipher::decrypt(key, same, same));
+	EXPECT_EQ(plain, same);
 }
 
 TEST(DataCipher, KeysAreCutOrZeroPadded)

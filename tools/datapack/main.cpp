@@ -25,7 +25,7 @@ struct Failure
 	std::string message;
 };
 
-std::vector<unsigned char> readFile(std::string const& path)
+cipher::Bytes readFile(std::string const& path)
 {
 	std::ifstream in(path, std::ios::binary);
 	if (!in)
@@ -34,7 +34,7 @@ std::vector<unsigned char> readFile(std::string const& path)
 	auto size = std::filesystem::file_size(path, ec);
 	if (!ec && size > MAX_DATA_FILE_SIZE)
 		throw Failure{path + " is larger than 64 MiB"};
-	std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+	cipher::Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 	if (in.bad())
 		throw Failure{"cannot read " + path};
 	if (bytes.size() > MAX_DATA_FILE_SIZE)
@@ -78,7 +78,7 @@ int main(int argc, char** argv)
 	std::string const out = argv[3];
 	try
 	{
-		std::vector<unsigned char> const bytes = readFile(in);
+		cipher::Bytes const bytes = readFile(in);
 		if (command == "pack")
 		{
 			std::string const name = std::filesystem::path(out).filename().string();

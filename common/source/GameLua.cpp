@@ -1,5 +1,7 @@
 #include "GameLua.h"
 #include "GameApp.h"
+#include "RenderObjectData.h"
+#include <physics/PhysicsWorld.h>
 #include <framework/App.h>
 #include <gr/Context.h>
 #include <lang/Debug.h>
@@ -26,6 +28,15 @@ GameLua::GameLua(framework::App* app, lua::LuaState* state, gr::Context* context
 	m_deterministicPhysics(false),
 	m_timerStart(0),
 	m_timerPaused(0),
+	m_orderDirty(false),
+	m_accumulator(0.f),
+	m_snapshotIndex(0),
+	m_physicsDisabled(1),
+	m_levelLeft(0),
+	m_levelRight(0),
+	m_levelTop(0),
+	m_levelBottom(0),
+	m_rollingLevel{0.f, 0.f, 0.f},
 	m_blockEditorTable(state),
 	m_loadingLevel(false),
 	m_startingCamera(false),
@@ -44,6 +55,9 @@ GameLua::GameLua(framework::App* app, lua::LuaState* state, gr::Context* context
 	m_multitouchZoom.setNumber("zoomCoolingTime", -1.f);
 	setTable("clippedText", m_clippedText);
 	setTable("objects", m_objects);
+
+	resetPhysicsWorld(b2Vec2(0.f, 0.f), true);
+	m_physicsDisableOwners[""] = 1;
 
 	setTable("highscores", loadPersistentFile("highscores.lua"));
 	setTable("settings", loadPersistentFile("settings.lua"));
@@ -64,12 +78,17 @@ GameLua::~GameLua()
 		saveLuaFile("talonpurchases.lua", "g_talonPurchasesTable", true);
 		saveLuaFile("episodepurchases.lua", "g_episodePurchasesTable", true);
 	}
+	clearObjects();
+	m_world.reset();
 }
 
 void GameLua::registerApi()
 {
 	registerScriptUtilApi();
 	registerLevelFileApi();
+	registerWorldForceApi();
+	registerSceneObjectApi();
+	registerWorldQueryApi();
 }
 
 GameApp* GameLua::gameApp() const

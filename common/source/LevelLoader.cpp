@@ -1,6 +1,7 @@
 // Loading a level: the shipped level table becomes "loadedObjects" and the
 // host takes the world attributes the scripts keep.
 #include <GameLua.h>
+#include <RenderObjectData.h>
 #include <ShippedFile.h>
 #include <framework/App.h>
 #include <io/ByteArrayInputStream.h>
@@ -8,6 +9,7 @@
 #include <lang/Throwable.h>
 #include <lua/LuaState.h>
 #include <lua.hpp>
+#include <physics/PhysicsWorld.h>
 
 namespace
 {
@@ -113,4 +115,16 @@ void GameLua::loadPreviousLevel(std::string const&)
 
 void GameLua::clearLevelObjects()
 {
+	// Bodies first, while every record is still there for the world's callbacks.
+	for (auto const& entry : m_renderObjects)
+	{
+		b2Body* body = entry.second->body;
+		entry.second->body = nullptr;
+		if (body)
+			m_world->destroyBody(body);
+	}
+	clearObjects();
+	m_vertices.clear();
+	if (m_deterministicPhysics)
+		resetPhysicsWorld(b2Vec2(0.f, 0.f), true);
 }

@@ -5,6 +5,8 @@
 #include <datapack/DataPack.h>
 #include <ShippedFile.h>
 #include <lang/Throwable.h>
+#include <box2d/box2d.h>
+#include <physics/PhysicsWorld.h>
 #include <gtest/gtest.h>
 #include <filesystem>
 #include <random>
@@ -134,6 +136,36 @@ TEST_F(LevelFile_Load, DamagedLevelGivesTheLevelOrAnException)
 	bundle.write("dune.lua", std::string(good.begin(), good.end()));
 	run("loadLevel('dune') ok = loadedObjects.world.b.y == 4 and loadedObjects.world.a.name == 'a'");
 	EXPECT_TRUE(host().getBoolean("ok"));
+}
+
+TEST_F(LevelFile_Load, LoadingRemovesTheSceneObjects)
+{
+	run(s_attributes);
+	test::writeShippedFile(bundle, "good.lua", "filename = 'good.lua'\n");
+	run("createBox('crate', '', 0, 0, 1, 1, 1, 0.5, 0, true, false, 1) createBox('dock', '', 0, 2, 8, 1, 0, 0.5, 0, true, false, 1)");
+	ASSERT_NE(nullptr, host().findObject("crate"));
+	b2World const* world = host().physicsWorld().world();
+	EXPECT_EQ(2, world->GetBodyCount());
+	run("loadLevel('good')");
+	EXPECT_EQ(nullptr, host().findObject("crate"));
+	EXPECT_EQ(nullptr, host().findObject("dock"));
+	EXPECT_EQ(0, host().physicsWorld().world()->GetBodyCount());
+	EXPECT_EQ(world, host().physicsWorld().world()); // the same world
+
+	// With deterministic physics the world is made afresh.
+	run("createBox('crate', '', 0, 0, 1, 1, 1, 0.5, 0, true, false, 1) setGameParameters({ deterministicPhysics = true })"
+		" loadPreviousLevel('good')");
+	EXPECT_EQ(nullptr, host().findObject("crate"));
+	EXPECT_EQ(0, host().physicsWorld().world()->GetBodyCount());
+}
+
+TEST_F(LevelFile_Load, BlockListsMergeIntoTheBlocks)
+{
+	test::writeShippedFile(bundle, "groups.lua", "wood = { { definition = 'PLANK', hp = 3 }, { definition = 'BEAM' } }\n");
+	host().loadLuaFile("groups.lua", "groups", true, true);
+	run("b = blockTable.blocks ok = b.PLANK.hp == 3 and b.PLANK.group == 'wood' and b.BEAM.index == 2 and blockTable.groups == nil");
+	EXPECT_TRUE(host().getBoolean("ok"));
+	EXPECT_TRUE(host().failedFiles().empty());
 }
 
 TEST_F(LevelFile_Save, WrittenLevelsReadBack)

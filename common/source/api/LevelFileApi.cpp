@@ -94,7 +94,7 @@ void GameLua::loadLuaFile(std::string const& file, std::string const& table, boo
 		else if (!viaBlockList)
 			m_blockTable.setTable(table, loaded);
 		else
-			fileFailed(file, "block lists are not merged in this build");
+			addToBlocksTable(loaded);
 	}
 	catch (lang::Throwable const& e)
 	{

@@ -1,5 +1,6 @@
 // Loading a level: the shipped level table becomes "loadedObjects" and the
 // host takes the world attributes the scripts keep.
+#include <FieldType.h>
 #include <GameLua.h>
 #include <RenderObjectData.h>
 #include <ShippedFile.h>
@@ -24,14 +25,6 @@ public:
 private:
 	bool& m_flag;
 };
-
-/** The Lua type of table[key] (LUA_TNIL when absent). */
-int typeOf(lua::LuaTable const& table, char const* key)
-{
-	lua::LuaStackRestore restore(table.getLuaState());
-	table.pushMember(key);
-	return lua_type(lua::LuaAccess::get(table.getLuaState()), -1);
-}
 
 /** table[key] when it is a number, else 0. */
 double numberOf(lua::LuaTable const& table, char const* key)
@@ -87,12 +80,12 @@ void GameLua::loadLevel(std::string const& name)
 	lua::LuaTable level(m_luastate);
 	level.read(in);
 	std::string const expected = fileNameOf(path);
-	std::string const found = typeOf(level, "filename") == LUA_TSTRING ? level.getString("filename") : std::string("none");
-	if (typeOf(level, "filename") != LUA_TSTRING || found != expected)
+	std::string const found = fieldType(level, "filename") == LUA_TSTRING ? level.getString("filename") : std::string("none");
+	if (fieldType(level, "filename") != LUA_TSTRING || found != expected)
 		lang::throwError(lang::Throwable(lang::Format("Level {0} holds filename {1} instead of {2}", path, found, expected)));
 
 	setTable("loadedObjects", level);
-	bool const levelGravity = typeOf(level, "gravityForceMultiplier") == LUA_TNUMBER;
+	bool const levelGravity = fieldType(level, "gravityForceMultiplier") == LUA_TNUMBER;
 	if (levelGravity)
 		m_gravityForceMultiplier = lua::LuaNumber::toFloat(numberOf(level, "gravityForceMultiplier"));
 	applyWorldAttributes(levelGravity);
@@ -103,10 +96,10 @@ void GameLua::loadPreviousLevel(std::string const&)
 	LoadingFlag loading(m_loadingLevel);
 	beginLevelLoad();
 	bool levelGravity = false;
-	if (typeOf(m_objects, "previousLevel") == LUA_TTABLE)
+	if (fieldType(m_objects, "previousLevel") == LUA_TTABLE)
 	{
 		lua::LuaTable previous = m_objects.getTable("previousLevel");
-		levelGravity = typeOf(previous, "gravityForceMultiplier") == LUA_TNUMBER;
+		levelGravity = fieldType(previous, "gravityForceMultiplier") == LUA_TNUMBER;
 		if (levelGravity)
 			m_gravityForceMultiplier = lua::LuaNumber::toFloat(numberOf(previous, "gravityForceMultiplier"));
 	}

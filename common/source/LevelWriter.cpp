@@ -1,28 +1,18 @@
 // Writing a level: the scene the scripts keep in "objects" as a level table,
 // for the level editor (a plain-text file) or for a reload (in memory).
+#include <FieldType.h>
 #include <GameLua.h>
-#include <framework/App.h>
-#include <io/std/FileUtil.h>
-#include <io/ByteArrayOutputStream.h>
 #include <SaveFile.h>
-#include <lang/Debug.h>
-#include <lang/Exception.h>
+#include <framework/App.h>
+#include <io/ByteArrayOutputStream.h>
+#include <io/detail/detail.h>
+#include <io/std/FileUtil.h>
 #include <lua/LuaState.h>
 #include <lua.hpp>
-#include <exception>
 #include <filesystem>
-#include <io/detail/detail.h>
 
 namespace
 {
-
-/** The Lua type of table[key] (LUA_TNIL when absent). */
-int typeOf(lua::LuaTable const& table, char const* key)
-{
-	lua::LuaStackRestore restore(table.getLuaState());
-	table.pushMember(key);
-	return lua_type(lua::LuaAccess::get(table.getLuaState()), -1);
-}
 
 /** to[key] = from[key] when from holds the key (any type). */
 void copy(lua::LuaTable const& from, lua::LuaTable& to, char const* key)
@@ -39,14 +29,14 @@ void copy(lua::LuaTable const& from, lua::LuaTable& to, char const* key)
 /** to[key] = from[key] when that is a number. */
 void copyNumber(lua::LuaTable const& from, lua::LuaTable& to, char const* key)
 {
-	if (typeOf(from, key) == LUA_TNUMBER)
+	if (fieldType(from, key) == LUA_TNUMBER)
 		copy(from, to, key);
 }
 
 /** The string from[key], or "" when it is not a string. */
 std::string stringOf(lua::LuaTable const& from, char const* key)
 {
-	return typeOf(from, key) == LUA_TSTRING ? from.getString(key) : std::string();
+	return fieldType(from, key) == LUA_TSTRING ? from.getString(key) : std::string();
 }
 
 /** The per-object table of one scene object. */
@@ -57,15 +47,15 @@ lua::LuaTable objectTable(lua::LuaTable const& object, bool forReload)
 		copy(object, out, key);
 	if (!forReload)
 	{
-		if (typeOf(object, "gravityFilterCategory") == LUA_TSTRING && object.getString("gravityFilterCategory") != "NONE")
+		if (fieldType(object, "gravityFilterCategory") == LUA_TSTRING && object.getString("gravityFilterCategory") != "NONE")
 			copy(object, out, "gravityFilterCategory");
-		if (typeOf(object, "triggerEvents") == LUA_TTABLE)
+		if (fieldType(object, "triggerEvents") == LUA_TTABLE)
 			copy(object, out, "triggerEvents");
 	}
 	copy(object, out, "type");
 	if (stringOf(object, "type") == "compound")
 		out.setString("definition", "compound");
-	if (typeOf(object, "scale") != LUA_TNIL)
+	if (fieldType(object, "scale") != LUA_TNIL)
 		copy(object, out, "scale");
 	else
 	{
@@ -81,7 +71,7 @@ lua::LuaTable objectTable(lua::LuaTable const& object, bool forReload)
 	{
 		for (char const* key : {"gravitationMinForce", "gravitationMaxForce"})
 			copy(object, out, key);
-		if (typeOf(object, "radius") != LUA_TNIL)
+		if (fieldType(object, "radius") != LUA_TNIL)
 			copy(object, out, "radius");
 		else
 			for (char const* key : {"width", "height", "forceAngle"})
@@ -97,7 +87,7 @@ lua::LuaTable objectTable(lua::LuaTable const& object, bool forReload)
 		for (char const* key : {"width", "height"})
 			copy(object, out, key);
 	}
-	if (typeOf(object, "canBeEdited") == LUA_TBOOLEAN && object.getBoolean("canBeEdited"))
+	if (fieldType(object, "canBeEdited") == LUA_TBOOLEAN && object.getBoolean("canBeEdited"))
 	{
 		for (char const* key : {"explosionRadius", "explosionForce", "explosionDamageRadius", "explosionDamage", "startingForce", "forceAngle"})
 			copyNumber(object, out, key);
@@ -118,7 +108,7 @@ lua::LuaTable GameLua::buildLevelTable(bool forReload)
 
 	lua::LuaTable world(m_luastate);
 	level.setTable("world", world);
-	if (typeOf(m_objects, "world") != LUA_TTABLE)
+	if (fieldType(m_objects, "world") != LUA_TTABLE)
 		return level;
 	lua::LuaTable objects = m_objects.getTable("world");
 	lua_State* lua = lua::LuaAccess::get(m_luastate);
@@ -154,9 +144,7 @@ lua::LuaTable GameLua::buildLevelTable(bool forReload)
 void GameLua::saveLevel(std::string const& name)
 {
 	std::string const file = m_app->path(name + ".lua");
-	std::string error;
-	try
-	{
+	SaveFile::writeOrLog(file, [&] {
 		lua::LuaTable level = buildLevelTable(false);
 		io::ByteArrayOutputStream text;
 		level.write(text, 0, false);
@@ -164,17 +152,7 @@ void GameLua::saveLevel(std::string const& name)
 		std::filesystem::create_directories(target.parent_path());
 		std::vector<unsigned char> const& bytes = text.data();
 		SaveFile::write(file, bytes.data(), bytes.size(), false);
-		return;
-	}
-	catch (lang::Throwable const& e)
-	{
-		error = e.getMessage().format();
-	}
-	catch (std::exception const& e)
-	{
-		error = e.what();
-	}
-	lang::Debug::printf("%s\n", lang::Format("Failed to save {0}: {1}", file, error).format().c_str());
+	});
 }
 
 void GameLua::saveLevelForReload(std::string const&)

@@ -6,6 +6,7 @@
 #include <io/detail/detail.h>
 #include <lang/Debug.h>
 #include <lang/Throwable.h>
+#include <exception>
 #include <unistd.h>
 
 bool SaveFile::read(std::string const& name, cipher::Bytes& text)
@@ -57,4 +58,24 @@ void SaveFile::write(std::string const& name, void const* text, size_t size, boo
 		done += piece;
 	}
 	out.close();
+}
+
+bool SaveFile::writeOrLog(std::string const& file, std::function<void()> const& save)
+{
+	std::string error;
+	try
+	{
+		save();
+		return true;
+	}
+	catch (lang::Throwable const& e)
+	{
+		error = e.getMessage().format();
+	}
+	catch (std::exception const& e)
+	{
+		error = e.what();
+	}
+	lang::Debug::printf("%s\n", lang::Format("Failed to save {0}: {1}", file, error).format().c_str());
+	return false;
 }

@@ -2,6 +2,7 @@
 
 #include <DataCipher.h>
 #include <cstddef>
+#include <functional>
 #include <string>
 
 /**
@@ -30,4 +31,11 @@ public:
 	 * @exception io::IOException When the file cannot be written.
 	 */
 	static void write(std::string const& name, void const* text, size_t size, bool encrypt);
+
+	/**
+	 * Runs save, which builds and writes file; an exception of it is logged
+	 * as "Failed to save {0}: {1}" instead of passed on.
+	 * @return False when save failed.
+	 */
+	static bool writeOrLog(std::string const& file, std::function<void()> const& save);
 };

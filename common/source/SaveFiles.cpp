@@ -7,7 +7,6 @@
 #include <lang/Exception.h>
 #include <lua/LuaState.h>
 #include <lua.hpp>
-#include <exception>
 
 lua::LuaTable GameLua::loadPersistentFile(std::string const& name)
 {
@@ -32,26 +31,14 @@ lua::LuaTable GameLua::loadPersistentFile(std::string const& name)
 
 void GameLua::saveTable(std::string const& file, std::string const& table, bool encrypt)
 {
-	std::string error;
-	try
-	{
+	SaveFile::writeOrLog(file, [&] {
 		if (!isTable(table))
 			lang::throwError(lang::Exception(lang::Format("{0} is not a table", table)));
 		io::ByteArrayOutputStream text;
 		getTable(table).write(text, 0, false);
 		std::vector<unsigned char> const& bytes = text.data();
 		SaveFile::write(file, bytes.data(), bytes.size(), encrypt);
-		return;
-	}
-	catch (lang::Throwable const& e)
-	{
-		error = e.getMessage().format();
-	}
-	catch (std::exception const& e)
-	{
-		error = e.what();
-	}
-	lang::Debug::printf("%s\n", lang::Format("Failed to save {0}: {1}", file, error).format().c_str());
+	});
 }
 
 void GameLua::savePersistentLuaFile(std::string const& file, std::string const& table)

@@ -214,6 +214,18 @@ TEST_F(SceneObject, SettersAndParameters)
 	EXPECT_EQ(5, a->objectType);
 	EXPECT_TRUE(host().aimSensors().empty());
 
+	// Decorations come from the block definition; a second call replaces the first.
+	run("blockTable.blocks.deco = { decorations = { amount = 3.7, sprite = 'leaf', angleIncrement = 0.5, scale = 2 } }\n"
+		"objects.world.a.definition = 'deco'\n"
+		"setDecorationObjects('a')\n"
+		"blockTable.blocks.deco.decorations.amount = -2.5\n"
+		"setDecorationObjects('a')\n");
+	ASSERT_NE(nullptr, a->decoration);
+	EXPECT_TRUE(a->hasDecorations);
+	EXPECT_EQ(-2, a->decoration->amount);
+	EXPECT_EQ("leaf", a->decoration->sprite);
+	EXPECT_EQ(2, a->decoration->scale);
+
 	run("setSleeping('a', true)");
 	EXPECT_FALSE(a->body->IsAwake());
 	run("setVelocity('a', 1, 0)");

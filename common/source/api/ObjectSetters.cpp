@@ -188,10 +188,21 @@ void GameLua::setFixedRotationForBody(std::string const& name, bool fixed)
 	});
 }
 
-void GameLua::setAngularDampingForBody(std::string const& name, float damping)
+namespace
+{
+
+/** @exception lua::LuaException For a NaN damping (any other value is taken). */
+void requireDamping(char const* function, std::string const& name, float damping)
 {
 	if (std::isnan(damping))
-		throw lua::LuaException(lang::Format("setAngularDamping: value of \"{0}\" is {1}", name, numberText(damping)));
+		throw lua::LuaException(lang::Format("{0}: value of \"{1}\" is {2}", function, name, numberText(damping)));
+}
+
+} // namespace
+
+void GameLua::setAngularDampingForBody(std::string const& name, float damping)
+{
+	requireDamping("setAngularDamping", name, damping);
 	changeObject(name, [this, damping](RenderObjectData& o) {
 		if (o.body)
 			m_world->setAngularDamping(o.body, damping);
@@ -200,8 +211,7 @@ void GameLua::setAngularDampingForBody(std::string const& name, float damping)
 
 void GameLua::setLinearDampingForBody(std::string const& name, float damping)
 {
-	if (std::isnan(damping))
-		throw lua::LuaException(lang::Format("setLinearDamping: value of \"{0}\" is {1}", name, numberText(damping)));
+	requireDamping("setLinearDamping", name, damping);
 	changeObject(name, [this, damping](RenderObjectData& o) {
 		if (o.body)
 			m_world->setLinearDamping(o.body, damping);

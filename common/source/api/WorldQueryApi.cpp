@@ -87,24 +87,29 @@ int GameLua::getRayCastedObjects(lua::LuaState* state)
 	return 1;
 }
 
-int GameLua::getWorldPoint(lua::LuaState* state)
+namespace
+{
+
+/** Raw (name, x, y): pushes the point through body's transform (toWorld) or its inverse; the point itself without a body. */
+int transformPoint(lua::LuaState* state, GameLua& host, bool toWorld)
 {
 	std::string name = lua::LuaValue::readString(state, 1);
 	b2Vec2 p(lua::LuaValue::readFloat(state, 2), lua::LuaValue::readFloat(state, 3));
-	if (b2Body* body = getBody(name))
-		p = body->GetWorldPoint(p);
+	if (b2Body* body = host.getBody(name))
+		p = toWorld ? body->GetWorldPoint(p) : body->GetLocalPoint(p);
 	lua::LuaValue::push(state, p.x);
 	lua::LuaValue::push(state, p.y);
 	return 2;
 }
 
+} // namespace
+
+int GameLua::getWorldPoint(lua::LuaState* state)
+{
+	return transformPoint(state, *this, true);
+}
+
 int GameLua::getLocalPoint(lua::LuaState* state)
 {
-	std::string name = lua::LuaValue::readString(state, 1);
-	b2Vec2 p(lua::LuaValue::readFloat(state, 2), lua::LuaValue::readFloat(state, 3));
-	if (b2Body* body = getBody(name))
-		p = body->GetLocalPoint(p);
-	lua::LuaValue::push(state, p.x);
-	lua::LuaValue::push(state, p.y);
-	return 2;
+	return transformPoint(state, *this, false);
 }

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the engine and runs the game on its own sample data: without a
+# Builds the engine and runs the game on its own sample data (packed into
+# the build tree's bundle folder by the build): without a
 # display 120 ticks headless, capturing frames 1, 60 and 120; with a
 # display in a 1024 x 768 window until it is closed.
 set -euo pipefail
@@ -25,10 +26,10 @@ EOF
   echo "run: no sound card; sound goes to $out/game-audio.wav"
 fi
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-  build/release/tools/game/game --data "$PWD/data" --save-dir "$out/saves" --out "$out" "$@"
+  build/release/tools/game/game --data "$PWD/build/release/bundle" --save-dir "$out/saves" --out "$out" "$@"
 else
   build/release/tools/game/game --headless --frames 120 --screenshot 1,60,120 \
-    --data "$PWD/data" --save-dir "$out/saves" --out "$out" "$@"
+    --data "$PWD/build/release/bundle" --save-dir "$out/saves" --out "$out" "$@"
   echo "Frames: $out/frame-0001.png, frame-0060.png, frame-0120.png"
 fi
 echo "Saves: $out/saves"

@@ -36,7 +36,11 @@ GameLua::GameLua(framework::App* app, lua::LuaState* state, gr::Context* context
 	m_levelRight(0),
 	m_levelTop(0),
 	m_levelBottom(0),
-	m_rollingLevel{0.f, 0.f, 0.f}
+	m_rollingLevel{0.f, 0.f, 0.f},
+	m_blockEditorTable(state),
+	m_loadingLevel(false),
+	m_startingCamera(false),
+	m_gravityForceMultiplier(4.f)
 {
 	registerApi();
 
@@ -65,14 +69,14 @@ GameLua::GameLua(framework::App* app, lua::LuaState* state, gr::Context* context
 
 GameLua::~GameLua()
 {
-	saveQuietly("bi_data.lua", "bi_data");
-	saveQuietly("settings.lua", "settings");
-	saveQuietly("highscores.lua", "highscores");
+	savePersistentLuaFile("bi_data.lua", "bi_data");
+	savePersistentLuaFile("settings.lua", "settings");
+	savePersistentLuaFile("highscores.lua", "highscores");
 	if (hasPurchaseFiles())
 	{
-		saveQuietly("gamepurchases.lua", "g_gamePurchasesTable");
-		saveQuietly("talonpurchases.lua", "g_talonPurchasesTable");
-		saveQuietly("episodepurchases.lua", "g_episodePurchasesTable");
+		saveLuaFile("gamepurchases.lua", "g_gamePurchasesTable", true);
+		saveLuaFile("talonpurchases.lua", "g_talonPurchasesTable", true);
+		saveLuaFile("episodepurchases.lua", "g_episodePurchasesTable", true);
 	}
 	clearObjects();
 	m_world.reset();
@@ -81,6 +85,7 @@ GameLua::~GameLua()
 void GameLua::registerApi()
 {
 	registerScriptUtilApi();
+	registerLevelFileApi();
 	registerWorldForceApi();
 	registerSceneObjectApi();
 	registerWorldQueryApi();

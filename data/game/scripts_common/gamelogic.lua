@@ -36,6 +36,28 @@ function updateValues()
 	print(format("Lantern Drift: launch %d\n", settings.launches))
 end
 
+-- The world's settings, read by the host whenever a level loads.
+worldAttributes = {
+	defaultGravityForceMultiplier = 4,
+	simulationIterations = 60,
+	simulationTimeStepMultiplier = 1,
+	simulationStorePointsSampler = 3,
+	simulationAimSpawnTime = 0.1,
+	simulationAimSpeed = 20,
+}
+-- Objects destroyed during a step; the host fills it, removeBlocks empties it.
+deadBlocks = {}
+
+-- Loads level name of the levels folder and counts its objects.
+function startLevel(name)
+	loadLevel(levelPath .. "/" .. name)
+	local objects = 0
+	for _ in _G.pairs(loadedObjects.world or {}) do
+		objects = objects + 1
+	end
+	print(format("Lantern Drift: level %s with %d objects\n", name, objects))
+end
+
 -- Called once at start-up, after every start-up file is loaded.
 function createStartUpAssets()
 	local levels = 0
@@ -43,6 +65,7 @@ function createStartUpAssets()
 		levels = levels + 1
 	end
 	print(format("Lantern Drift: %d levels with star limits\n", levels))
+	startLevel("meadow")
 	buildStack()
 end
 

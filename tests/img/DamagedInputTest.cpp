@@ -1,5 +1,6 @@
 #include "ImageFixtures.h"
 #include <gtest/gtest.h>
+#include <support/DamagedCopies.h>
 #include <lang/Exception.h>
 
 using namespace imgtest;
@@ -62,24 +63,10 @@ bool readAll(Bytes const& data, io::FileFormat format)
 
 TEST(DamagedInput, TruncatedAndFlippedFilesReadOrThrow)
 {
-	uint32_t seed = 12345;
-	auto next = [&seed]() {
-		seed = seed * 1664525u + 1013904223u;
-		return seed >> 8;
-	};
 	for (Fixture const& f : fixtures())
 	{
 		SCOPED_TRACE(f.label);
 		ASSERT_TRUE(readAll(f.data, f.format));
-		for (size_t n = 0; n < f.data.size(); ++n)
-			readAll(Bytes(f.data.begin(), f.data.begin() + n), f.format);
-		for (int i = 0; i < 1000; ++i)
-		{
-			Bytes d = f.data;
-			int const flips = 1 + next() % 3;
-			for (int k = 0; k < flips; ++k)
-				d[next() % d.size()] ^= static_cast<unsigned char>(1 + next() % 255);
-			readAll(d, f.format);
-		}
+		forEachDamagedCopy(f.data, 1000, 12345, [&](Bytes const& d) { readAll(d, f.format); });
 	}
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <io/TempFolder.h>
+#include <support/TempFolder.h>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -30,6 +30,6 @@ public:
 	std::vector<int16_t> samples() const;
 
 private:
-	TempFolder m_folder;
+	test::TempFolder m_folder;
 	int m_rate;
 };

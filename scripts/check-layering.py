@@ -33,7 +33,7 @@ ALLOWED = {
 	"img": ["gr"],
 	"gr/gl": ["img", "gr"],
 	"framework": ["gr/gl", "lua"],
-	"game": ["framework"],
+	"game": ["framework", "audio", "pf"],
 	"audio": ["framework"],
 	"pf": ["framework"],
 	"net": ["framework"],

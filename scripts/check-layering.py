@@ -32,10 +32,10 @@ ALLOWED = {
 	"gr": ["io", "math", "lang"],
 	"img": ["gr"],
 	"gr/gl": ["img", "gr"],
-	"framework": ["gr/gl", "lua"],
-	"game": ["framework", "audio", "pf"],
+	"pf": ["gr/gl", "lua"],
+	"framework": ["pf", "gr/gl", "lua"],
+	"game": ["framework", "audio"],
 	"audio": ["framework"],
-	"pf": ["framework"],
 	"net": ["framework"],
 	"tally": ["framework"],
 	"Classes": ["lang", "io", "util", "math"],
@@ -43,7 +43,8 @@ ALLOWED = {
 }
 
 # Platform folders: included only from their own parent folder, from
-# themselves and from programs, tests and benchmarks (and the host).
+# themselves, from the other platform folders of that parent and from
+# programs, tests and benchmarks (and the host).
 PLATFORM_FOLDERS = ["*/linux", "audio/OpenAL", "audio/dummy"]
 
 # Roots searched for <...> includes, in order, and the layer name prefix of
@@ -134,8 +135,12 @@ def check_include(root, includer_name, target_path):
 	if platform and "*" not in allowed:
 		parent = platform.rsplit("/", 1)[0] if "/" in platform else ""
 		here = includer_name.rsplit("/", 1)[0]
-		if here != parent and here != platform and not here.startswith(platform + "/"):
-			return "platform folder %s is included only by %s and programs" % (platform, parent or "its parent")
+		# A platform folder's own parent and the other platform folders of
+		# that parent (an output and the session it reports to) may include it.
+		sibling = platform_folder(includer_name)
+		sibling_parent = sibling.rsplit("/", 1)[0] if sibling and "/" in sibling else None
+		if here != parent and here != platform and not here.startswith(platform + "/") and sibling_parent != parent:
+			return "platform folder %s is included only by %s, its other platform folders and programs" % (platform, parent or "its parent")
 	return None
 
 

@@ -1,24 +1,34 @@
 #!/usr/bin/env bash
-# Builds the engine and runs the program on its own sample data.
+# Builds the engine and runs the game on its own sample data: without a
+# display 120 ticks headless, capturing frames 1, 60 and 120; with a
+# display in a 1024 x 768 window until it is closed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DENGINE_TESTS=OFF >/dev/null
 cmake --build build/release -j"$(nproc)"
-mkdir -p build/out
+mkdir -p build/out/saves
+out="$PWD/build/out"
 # Without a sound card OpenAL cannot open a device: point it at its wave
 # writer, which records what the program plays.
 if ! compgen -G "/dev/snd/pcmC*p" >/dev/null; then
-  cat >build/out/alsoft.conf <<EOF
+  cat >"$out/alsoft.conf" <<EOF
 [general]
 drivers = wave
 frequency = 44100
 channels = stereo
 sample-type = int16
 [wave]
-file = $PWD/build/out/game-audio.wav
+file = $out/game-audio.wav
 EOF
-  export ALSOFT_DRIVERS=wave ALSOFT_CONF="$PWD/build/out/alsoft.conf"
-  echo "run: no sound card; sound goes to build/out/game-audio.wav"
+  export ALSOFT_DRIVERS=wave ALSOFT_CONF="$out/alsoft.conf"
+  echo "run: no sound card; sound goes to $out/game-audio.wav"
 fi
-ENGINE_DATA_PATH="$PWD/data" build/release/tools/render-demo/render-demo build/out
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  build/release/tools/game/game --data "$PWD/data" --save-dir "$out/saves" --out "$out" "$@"
+else
+  build/release/tools/game/game --headless --frames 120 --screenshot 1,60,120 \
+    --data "$PWD/data" --save-dir "$out/saves" --out "$out" "$@"
+  echo "Frames: $out/frame-0001.png, frame-0060.png, frame-0120.png"
+fi
+echo "Saves: $out/saves"

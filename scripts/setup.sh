@@ -11,6 +11,7 @@ PACKAGES=(
   libcjson-dev libssl-dev
   libpng-dev libjpeg62-turbo-dev
   libegl-dev libgles-dev libegl-mesa0 libgl1-mesa-dri
+  libsdl2-dev
   libopenal-dev libmpg123-dev libmp3lame-dev
 )
 

@@ -10,6 +10,7 @@
 #include <io/std/BundleInputStream.h>
 #include <io/std/FileInputStream.h>
 #include <io/std/FileOutputStream.h>
+#include <io/std/SaveFileOutputStream.h>
 #include <unistd.h>
 
 using test::TempFolder;
@@ -196,6 +197,32 @@ TEST_F(Folders, appDataFolderIsCreatedAndOpenFailureLeavesNothing)
 	EXPECT_FALSE(std::filesystem::exists(docs / "sub/dir/blocked"));
 }
 
+TEST(SaveFileOutputStream, savesByFullPathOnlyOnSuccess)
+{
+	TempFolder dir;
+	dir.write("f.json", "old");
+	{
+		io::SaveFileOutputStream out(dir / "./f.json");
+		EXPECT_EQ(dir / "f.json", out.toString());
+		out.write("new", 3);
+		EXPECT_EQ("old", dir.read("f.json"));
+		out.close();
+	}
+	EXPECT_EQ("new", dir.read("f.json"));
+	EXPECT_FALSE(std::filesystem::exists(dir / "f.json.tmp"));
+
+	ASSERT_EQ(0, symlink("/dev/full", (dir / "f.json.tmp").c_str()));
+	{
+		io::SaveFileOutputStream out(dir / "f.json");
+		out.write("lost", 4);
+		EXPECT_EQ("Failed to write " + (dir / "f.json") + " with errno 28", ioMessage([&] { out.close(); }));
+	}
+	EXPECT_EQ("new", dir.read("f.json"));
+	// The folder is not created.
+	EXPECT_EQ("Failed to open " + (dir / "no/f") + " for writing, with errno 2",
+	          ioMessage([&] { io::SaveFileOutputStream(dir / "no/f"); }));
+}
+
 TEST(FileOutputStream, writesAndReportsFailures)
 {
 	TempFolder dir;
@@ -218,20 +245,25 @@ TEST(BaseFolders, defaults)
 	// Defaults apply only until set; check them in a child so the process's settings stay.
 	std::string exeDir = std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
 	ASSERT_EQ(0, setenv("XDG_DATA_HOME", "/xdg", 1));
+	ASSERT_EQ(0, setenv("XDG_CACHE_HOME", "/cache", 1));
 	ASSERT_EQ(0, setenv("ENGINE_DATA_PATH", "/data/root", 1));
 	EXPECT_EXIT(
 		{
 			io::detail::setBundlePath("");
 			io::detail::setAppdataPath("");
 			io::detail::setApplicationName("game");
-			bool ok = io::detail::bundlePath() == "/data/root" && io::detail::appdataPath() == "/xdg/game";
+			bool ok = io::detail::bundlePath() == "/data/root" && io::detail::appdataPath() == "/xdg/game" &&
+			          io::detail::cachesPath() == "/cache/game";
 			unsetenv("ENGINE_DATA_PATH");
 			unsetenv("XDG_DATA_HOME");
+			unsetenv("XDG_CACHE_HOME");
 			setenv("HOME", "/home/u", 1);
-			ok = ok && io::detail::bundlePath() == exeDir && io::detail::appdataPath() == "/home/u/.local/share/game";
+			ok = ok && io::detail::bundlePath() == exeDir && io::detail::appdataPath() == "/home/u/.local/share/game" &&
+			     io::detail::cachesPath() == "/home/u/.cache/game";
 			exit(ok ? 0 : 1);
 		},
 		::testing::ExitedWithCode(0), "");
 	unsetenv("XDG_DATA_HOME");
+	unsetenv("XDG_CACHE_HOME");
 	unsetenv("ENGINE_DATA_PATH");
 }

@@ -106,7 +106,12 @@ FboFuncs& fboFuncs(HeadlessGL::Api api)
 } // namespace
 
 HeadlessGL::HeadlessGL(Api api, int width, int height) :
-	m_api(api), m_width(width), m_height(height), m_context(nullptr), m_fbo(0), m_colorBuffer(0), m_depthBuffer(0), m_frames(0)
+	HeadlessGL(api, width, height, Format())
+{
+}
+
+HeadlessGL::HeadlessGL(Api api, int width, int height, Format format) :
+	m_api(api), m_format(format), m_width(width), m_height(height), m_context(nullptr), m_fbo(0), m_colorBuffer(0), m_depthBuffer(0), m_frames(0)
 {
 	if (width <= 0 || height <= 0)
 		lang::throwError(lang::Exception(lang::Format("Headless GL: invalid size {0} x {1}", (double)width, (double)height)));
@@ -139,19 +144,8 @@ HeadlessGL::HeadlessGL(Api api, int width, int height) :
 
 	try
 	{
-		FboFuncs& f = fboFuncs(api);
-		f.genFramebuffers(1, &m_fbo);
-		f.bindFramebuffer(GL_FRAMEBUFFER, m_fbo);
-		f.genRenderbuffers(1, &m_colorBuffer);
-		f.bindRenderbuffer(GL_RENDERBUFFER, m_colorBuffer);
-		f.renderbufferStorage(GL_RENDERBUFFER, RGBA8, width, height);
-		f.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_colorBuffer);
-		f.genRenderbuffers(1, &m_depthBuffer);
-		f.bindRenderbuffer(GL_RENDERBUFFER, m_depthBuffer);
-		f.renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, width, height);
-		f.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, m_depthBuffer);
-		GLenum status = f.checkFramebufferStatus(GL_FRAMEBUFFER);
-		GLenum err = glGetError();
+		GLenum status = 0, err = 0;
+		createBuffers(status, err);
 		if (status != GL_FRAMEBUFFER_COMPLETE || err != GL_NO_ERROR || !m_fbo)
 			lang::throwError(lang::Exception(lang::Format("Headless GL: frame buffer incomplete (status 0x{0,x}, GL error 0x{1,x})", (double)status, (double)err)));
 		glViewport(0, 0, width, height);
@@ -195,6 +189,43 @@ HeadlessGL::~HeadlessGL()
 	}
 	if (gr::currentPresenter() == this)
 		gr::setCurrentPresenter(nullptr);
+}
+
+void HeadlessGL::createBuffers(unsigned& status, unsigned& error)
+{
+	FboFuncs& f = fboFuncs(m_api);
+	f.genFramebuffers(1, &m_fbo);
+	f.bindFramebuffer(GL_FRAMEBUFFER, m_fbo);
+	f.genRenderbuffers(1, &m_colorBuffer);
+	f.bindRenderbuffer(GL_RENDERBUFFER, m_colorBuffer);
+	f.renderbufferStorage(GL_RENDERBUFFER, m_format.color == COLOR_RGB565 ? GL_RGB565 : RGBA8, m_width, m_height);
+	f.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_colorBuffer);
+	if (m_format.depth)
+	{
+		f.genRenderbuffers(1, &m_depthBuffer);
+		f.bindRenderbuffer(GL_RENDERBUFFER, m_depthBuffer);
+		f.renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, m_width, m_height);
+		f.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, m_depthBuffer);
+	}
+	status = f.checkFramebufferStatus(GL_FRAMEBUFFER);
+	error = glGetError();
+}
+
+bool HeadlessGL::rebuild(int width, int height)
+{
+	if (width < 0 || height < 0)
+		lang::throwError(lang::Exception(lang::Format("Headless GL: invalid size {0} x {1}", (double)width, (double)height)));
+	makeCurrent();
+	deleteBuffers();
+	m_width = width;
+	m_height = height;
+	unsigned status = 0, err = 0;
+	createBuffers(status, err);
+	EAGLBackbufferFrameBuffer = m_fbo;
+	if (status != GL_FRAMEBUFFER_COMPLETE)
+		return false;
+	glViewport(0, 0, width, height);
+	return true;
 }
 
 void HeadlessGL::deleteBuffers()

@@ -8,7 +8,8 @@ namespace framework
 /**
  * An off-screen OpenGL ES view: a GL context on the surfaceless EGL platform
  * (software rasteriser) drawing into a frame buffer object of width x height
- * pixels with an RGBA8 colour and a 16-bit depth render buffer.
+ * pixels with a colour render buffer (RGBA8 unless asked for RGB 5-6-5) and,
+ * unless asked not to, a 16-bit depth render buffer.
  *
  * The constructor leaves the new context current, its frame buffer bound and
  * its name in EAGLBackbufferFrameBuffer. An OpenGL ES 2.0 context is a true
@@ -26,11 +27,40 @@ public:
 		API_GLES2 = 2,
 	};
 
+	/** Colour format of the back buffer. */
+	enum Color
+	{
+		COLOR_RGBA8 = 0,
+		COLOR_RGB565 = 1,
+	};
+
+	/** The buffers of a view. */
+	struct Format
+	{
+		Color color = COLOR_RGBA8;
+		bool depth = true;
+	};
+
 	/**
-	 * Creates the context and its frame buffer and makes them current.
+	 * Creates the context and its frame buffer (RGBA8 colour, 16-bit depth)
+	 * and makes them current.
 	 * @exception lang::Exception When EGL or GL cannot provide them.
 	 */
 	HeadlessGL(Api api, int width, int height);
+
+	/** As above, with the buffers of format. */
+	HeadlessGL(Api api, int width, int height, Format format);
+
+	/**
+	 * Makes the context current and replaces the frame buffer by one of
+	 * width x height pixels (the same format); its name goes into
+	 * EAGLBackbufferFrameBuffer. A size of 0 gives a frame buffer without
+	 * storage, which is incomplete.
+	 * @return True when the new frame buffer is complete.
+	 * @exception lang::Exception When the context cannot be made current or
+	 *            the size is negative.
+	 */
+	bool rebuild(int width, int height);
 
 	/** Deletes the frame buffer and the context; clears what pointed at them. */
 	~HeadlessGL() override;
@@ -49,6 +79,7 @@ public:
 	void present() override;
 
 	Api api() const { return m_api; }
+	Format format() const { return m_format; }
 	int width() const { return m_width; }
 	int height() const { return m_height; }
 
@@ -60,6 +91,7 @@ public:
 
 private:
 	Api m_api;
+	Format m_format;
 	int m_width;
 	int m_height;
 	void* m_context;
@@ -69,6 +101,9 @@ private:
 	int m_frames;
 
 	void deleteBuffers();
+
+	/** Creates the buffers at the current size; returns the frame buffer status and GL error. */
+	void createBuffers(unsigned& status, unsigned& error);
 
 	HeadlessGL(HeadlessGL const&) = delete;
 	HeadlessGL& operator=(HeadlessGL const&) = delete;

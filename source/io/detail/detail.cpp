@@ -42,7 +42,8 @@ std::string defaultBundlePath()
 	return slash == 0 ? std::string("/") : exe.substr(0, slash);
 }
 
-std::string defaultAppdataPath()
+/** The application's folder name: the name set, else the executable's file name. */
+std::string applicationFolderName()
 {
 	std::string app = s_appName;
 	if (app.empty())
@@ -52,13 +53,25 @@ std::string defaultAppdataPath()
 		if (app.empty())
 			app = "engine";
 	}
-	char const* xdg = getenv("XDG_DATA_HOME");
+	return app;
+}
+
+/** $<variable>/<app> when the variable holds an absolute path, else ~/<fallback>/<app>, else ".". */
+std::string userFolder(char const* variable, char const* fallback)
+{
+	std::string app = applicationFolderName();
+	char const* xdg = getenv(variable);
 	if (xdg && *xdg == '/')
 		return std::string(xdg) + "/" + app;
 	char const* home = getenv("HOME");
 	if (home && *home)
-		return std::string(home) + "/.local/share/" + app;
+		return std::string(home) + "/" + fallback + "/" + app;
 	return ".";
+}
+
+std::string defaultAppdataPath()
+{
+	return userFolder("XDG_DATA_HOME", ".local/share");
 }
 
 } // namespace
@@ -97,6 +110,12 @@ std::string appdataPath()
 	if (!s_appdataSet)
 		return defaultAppdataPath();
 	return s_appdata;
+}
+
+std::string cachesPath()
+{
+	std::lock_guard<std::mutex> lock(s_mutex);
+	return userFolder("XDG_CACHE_HOME", ".cache");
 }
 
 bool makeFolders(std::string const& path)

@@ -34,6 +34,13 @@ std::string bundlePath();
 std::string appdataPath();
 
 /**
+ * The caches folder, for data that may be rebuilt: $XDG_CACHE_HOME/<app>,
+ * else ~/.cache/<app>, with <app> as for the app-data folder. It is not
+ * created here.
+ */
+std::string cachesPath();
+
+/**
  * Creates the folder path and the folders above it when missing.
  * @return True when the folder exists afterwards.
  */

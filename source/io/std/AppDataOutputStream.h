@@ -1,6 +1,6 @@
 #pragma once
 
-#include <io/std/FileOutputStream.h>
+#include <io/std/SaveFileOutputStream.h>
 #include <string>
 
 namespace io
@@ -23,7 +23,7 @@ namespace io
  * was not called, and then failures are only logged. toString() is the
  * full path of the target (without ".tmp").
  */
-class AppDataOutputStream : public FileOutputStream
+class AppDataOutputStream : public SaveFileOutputStream
 {
 public:
 	/**

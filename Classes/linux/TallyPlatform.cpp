@@ -1,0 +1,220 @@
+#include "TallyPlatform.h"
+#include <TallyUtil.h>
+#include <io/detail/detail.h>
+#include <lang/System.h>
+#include <cstdlib>
+#include <fstream>
+#include <mutex>
+#include <sys/utsname.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace
+{
+
+std::mutex s_mutex;
+TallyPlatform::Values s_values;
+int s_orientation = 1;
+std::optional<std::pair<double, double>> s_screen;
+
+/** The first line of a small system file, or "" when it cannot be read. */
+std::string firstLine(char const* path)
+{
+	std::ifstream in(path);
+	std::string line;
+	if (in)
+		std::getline(in, line);
+	return line.substr(0, 256);
+}
+
+template <class T>
+std::optional<T> replaced(std::optional<T> TallyPlatform::Values::*field)
+{
+	std::lock_guard<std::mutex> lock(s_mutex);
+	return s_values.*field;
+}
+
+} // namespace
+
+std::string TallyPlatform::cleanSystemText(std::string const& text)
+{
+	std::string out;
+	for (char c : text)
+	{
+		if (out.size() >= 64)
+			break;
+		if (c >= 0x20 && c < 0x7F)
+			out += c;
+	}
+	return out;
+}
+
+void TallyPlatform::set(Values const& values)
+{
+	{
+		std::lock_guard<std::mutex> lock(s_mutex);
+		s_values = values;
+	}
+	TallyUtil::forgetSystemVersion();
+}
+
+TallyDate TallyPlatform::now()
+{
+	std::function<TallyDate()> clock;
+	{
+		std::lock_guard<std::mutex> lock(s_mutex);
+		clock = s_values.clock;
+	}
+	return clock ? clock() : lang::System::currentTimeMicros();
+}
+
+std::string TallyPlatform::libraryPath()
+{
+	if (auto v = replaced(&Values::libraryPath))
+		return *v;
+	return io::detail::appdataPath();
+}
+
+std::string TallyPlatform::cachesPath()
+{
+	if (auto v = replaced(&Values::cachesPath))
+		return *v;
+	return io::detail::cachesPath();
+}
+
+std::string TallyPlatform::systemVersion()
+{
+	if (auto v = replaced(&Values::systemVersion))
+		return *v;
+	struct utsname names;
+	if (uname(&names) != 0)
+		return "";
+	return cleanSystemText(names.release);
+}
+
+std::string TallyPlatform::devicePlatform()
+{
+	if (auto v = replaced(&Values::devicePlatform))
+		return *v;
+	std::string product = cleanSystemText(firstLine("/sys/class/dmi/id/product_name"));
+	if (!product.empty())
+		return product;
+	struct utsname names;
+	if (uname(&names) != 0)
+		return "";
+	return cleanSystemText(names.machine);
+}
+
+int64_t TallyPlatform::deviceMemory()
+{
+	if (auto v = replaced(&Values::deviceMemory))
+		return *v;
+	long pages = sysconf(_SC_PHYS_PAGES);
+	long size = sysconf(_SC_PAGESIZE);
+	if (pages <= 0 || size <= 0)
+		return 0;
+	return static_cast<int64_t>(pages) / 1024 * size / 1024;
+}
+
+int64_t TallyPlatform::deviceCPUFrequency()
+{
+	if (auto v = replaced(&Values::deviceCPUFrequency))
+		return *v;
+	std::string khz = firstLine("/sys/devices/system/cpu/cpu0/cpufreq/cpuinfo_max_freq");
+	char* end = nullptr;
+	long long value = strtoll(khz.c_str(), &end, 10);
+	if (khz.empty() || value <= 0 || value > INT64_MAX / 1000)
+		return 0;
+	return value * 1000;
+}
+
+std::string TallyPlatform::localeIdentifier()
+{
+	if (auto v = replaced(&Values::localeIdentifier))
+		return *v;
+	std::string name;
+	for (char const* variable : {"LC_ALL", "LC_MESSAGES", "LANG"})
+	{
+		char const* value = getenv(variable);
+		if (value && *value)
+		{
+			name = value;
+			break;
+		}
+	}
+	name = cleanSystemText(name.substr(0, name.find_first_of(".@")));
+	if (name.empty() || name == "C" || name == "POSIX")
+		return "en_US_POSIX";
+	return name;
+}
+
+std::string TallyPlatform::timeZoneName()
+{
+	if (auto v = replaced(&Values::timeZoneName))
+		return *v;
+	char const* tz = getenv("TZ");
+	if (tz && *tz)
+	{
+		std::string name = cleanSystemText(tz[0] == ':' ? tz + 1 : tz);
+		if (!name.empty())
+			return name;
+	}
+	char link[4096];
+	ssize_t n = readlink("/etc/localtime", link, sizeof(link) - 1);
+	if (n > 0)
+	{
+		std::string target(link, static_cast<size_t>(n));
+		size_t at = target.find("zoneinfo/");
+		if (at != std::string::npos)
+		{
+			std::string name = cleanSystemText(target.substr(at + 9));
+			if (!name.empty())
+				return name;
+		}
+	}
+	return "UTC";
+}
+
+std::string TallyPlatform::bundleVersion()
+{
+	if (auto v = replaced(&Values::bundleVersion))
+		return *v;
+	return "";
+}
+
+bool TallyPlatform::isIPad()
+{
+	if (auto v = replaced(&Values::isIPad))
+		return *v;
+	return true;
+}
+
+int TallyPlatform::statusBarOrientation()
+{
+	std::lock_guard<std::mutex> lock(s_mutex);
+	return s_orientation;
+}
+
+void TallyPlatform::setStatusBarOrientation(int orientation)
+{
+	std::lock_guard<std::mutex> lock(s_mutex);
+	s_orientation = orientation;
+}
+
+std::optional<std::pair<double, double>> TallyPlatform::mainScreenSize()
+{
+	std::lock_guard<std::mutex> lock(s_mutex);
+	return s_screen;
+}
+
+void TallyPlatform::setMainScreenSize(std::optional<std::pair<double, double>> size)
+{
+	std::lock_guard<std::mutex> lock(s_mutex);
+	s_screen = size;
+}
+
+bool TallyPlatform::setBackupMark(std::string const& path)
+{
+	char const one = 1;
+	return setxattr(path.c_str(), "user.com.apple.MobileBackup", &one, 1, 0) == 0;
+}

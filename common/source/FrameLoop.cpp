@@ -1,0 +1,59 @@
+// The host's part of a frame: what it publishes to the scripts and the
+// script calls it makes.
+#include <GameApp.h>
+#include <GameLua.h>
+#include <framework/App.h>
+#include <gr/Context.h>
+#include <cstdio>
+
+void GameLua::update(float dt)
+{
+	m_safeToQuit = isBoolean("g_safeToQuit") && getBoolean("g_safeToQuit");
+	setNumber("screenWidth", static_cast<float>(m_context->width()));
+	setNumber("screenHeight", static_cast<float>(m_context->height()));
+
+	if (GameApp* game = gameApp())
+	{
+		if (game->wheelScale() != game->previousWheelScale())
+		{
+			setNumber("zoomLevel", getNumber("zoomLevel") + (game->wheelScale() - game->previousWheelScale()) * 0.5f);
+			game->setPreviousWheelScale(game->wheelScale());
+		}
+	}
+
+	lua::LuaTable touches(m_luastate);
+	int count = 0;
+	for (framework::TouchEvent const& touch : m_app->touches())
+	{
+		if (count == 2)
+			break;
+		char key[16];
+		snprintf(key, sizeof(key), "%d", touch.id);
+		lua::LuaTable position(m_luastate);
+		position.setNumber("x", static_cast<float>(touch.x));
+		position.setNumber("y", static_cast<float>(touch.y));
+		touches.setTable(key, position);
+		++count;
+	}
+	setTable("touches", touches);
+	setNumber("touchcount", static_cast<float>(count));
+
+	float scaledDt = dt * m_deltaTimeMultiplier;
+
+	// No physics step runs yet, so no physics time is spent.
+	setNumber("g_physicsUpdateMillis", 0.f);
+
+	call("update", scaledDt, dt);
+}
+
+void GameLua::draw()
+{
+	call("draw");
+}
+
+void GameLua::activate(bool active)
+{
+	if (!m_compiled)
+		return;
+	call(active ? "gameResumed" : "gamePaused");
+}

@@ -1,0 +1,370 @@
+#include "GameApp.h"
+#include "GameLua.h"
+#include <framework/OSInterface.h>
+#include <gr/Context.h>
+#include <lang/Debug.h>
+#include <lang/Thread.h>
+#include <lang/Throwable.h>
+#include <lua/LuaState.h>
+#include <lua.hpp>
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+
+namespace
+{
+
+float clampScale(float scale)
+{
+	return std::fmin(std::fmax(scale, 0.01f), 100.f);
+}
+
+/** The shaders the GL ES 2 context is asked to load at start-up. */
+char const* const s_startUpShaders[] = {
+	"/2d-sprite-alpha-masked", "/2d-sprite", "/2d-sprite-alpha", "/2d-vertexcolor-alpha", "/2d-vertexcolor",
+};
+
+/** The keys published to the scripts every frame, in order. */
+framework::App::KeyType const s_frameKeys[] = {
+	framework::App::LBUTTON, framework::App::KEY_BACK, framework::App::KEY_MENU,
+	framework::App::VOLUME_UP, framework::App::VOLUME_DOWN,
+};
+
+bool validKey(framework::App::KeyType key)
+{
+	return key >= 0 && key < framework::App::KEY_COUNT;
+}
+
+} // namespace
+
+void GameApp::Folders::setDefaults()
+{
+	data = "data_ipad";
+	images = "images";
+	fonts = "fonts";
+	audio = "audio";
+	localization = "localization";
+	levels = "levels";
+	scripts = "scripts";
+	commonScripts = "scripts_common";
+	shaders = "shaders";
+	device = "ipad";
+}
+
+void GameApp::Folders::clear()
+{
+	*this = Folders();
+}
+
+GameApp::Folders& GameApp::folders()
+{
+	static Folders s_folders;
+	return s_folders;
+}
+
+GameApp::GameApp(gr::Context* context, framework::OSInterface* os) :
+	framework::App(os),
+	m_context(context),
+	m_worldScale(1.f),
+	m_wheelScale(1.f),
+	m_maxWorldScale(100.f),
+	m_easeStart(0.f),
+	m_easeTarget(0.f),
+	m_easeTime(-1.f),
+	m_easeDuration(-1.f),
+	m_smoothZooming(true),
+	m_worldScale2(1.f),
+	m_previousWheelScale(1.f),
+	m_audioWanted(false),
+	m_multitouchWheel(false),
+	m_masterVolume(1.f),
+	m_started(false),
+	m_wheel(false),
+	m_wheelLatch(false),
+	m_pinching(false),
+	m_pinchDistance(0.f),
+	m_pinchWorldScale(1.f),
+	m_crashPause(3000)
+{
+	std::memset(m_keyPressed, 0, sizeof(m_keyPressed));
+	std::memset(m_keyReleased, 0, sizeof(m_keyReleased));
+	m_lua = new lua::LuaState();
+	startUp();
+}
+
+void GameApp::startUp()
+{
+	Folders& f = folders();
+	setDataPath(f.data);
+	m_context->setShaderPath(path(f.shaders + "/"));
+	m_started = true;
+
+	m_host = new GameLua(this, m_lua, m_context);
+	m_host->resetTimer();
+
+	m_host->setString("imagePath", f.images);
+	m_host->setString("fontPath", f.fonts);
+	m_host->setString("audioPath", f.audio);
+	m_host->setString("localizationPath", f.localization);
+	m_host->setString("levelPath", f.levels);
+	m_host->setString("scriptPath", f.scripts);
+	m_host->setString("commonScriptPath", f.commonScripts);
+	m_host->setString("deviceModel", f.device);
+	m_host->setBoolean("isLiteVersion", false);
+	m_host->setBoolean("showCursor", false);
+	m_host->setBoolean("isHDVersion", false);
+
+	m_host->loadPurchases();
+	m_host->loadLuaFile(f.scripts + "/starLimits.lua", "starTable");
+	m_host->loadLuaFile(f.scripts + "/gamecenter/ipad/leaderboards.lua", "leaderboards");
+	m_host->loadLuaFile(f.scripts + "/gamecenter/ipad/achievements.lua", "");
+	m_host->setBoolean("isPremium", true);
+	m_host->compile(f.commonScripts + "/gamelogic.lua");
+
+	std::vector<std::string> failed = m_host->failedFiles();
+	for (std::string const& file : failed)
+		m_host->onLoadLuaFileFail(file);
+	m_host->setUseTestAds(false);
+	m_host->clearFailedFiles();
+
+	if (m_context->platform() == 1 || m_context->platform() == 3)
+	{
+		for (char const* name : s_startUpShaders)
+			os()->loadShaders(path(f.shaders + name), false);
+	}
+
+	f.clear();
+	std::memset(m_keyPressed, 0, sizeof(m_keyPressed));
+	std::memset(m_keyReleased, 0, sizeof(m_keyReleased));
+	for (int k = 0; k < KEY_COUNT; ++k)
+	{
+		char const* name = toString(static_cast<KeyType>(k));
+		m_host->keyPressedTable().setBoolean(name, false);
+		m_host->keyReleasedTable().setBoolean(name, false);
+		m_host->keyHoldTable().setBoolean(name, false);
+	}
+
+	m_host->createAssets();
+
+	if (m_host->isTable("settings"))
+	{
+		lua::LuaTable settings = m_host->getTable("settings");
+		if (settings.isNumber("volume"))
+			m_masterVolume = settings.getNumber("volume");
+	}
+
+	m_easeTime = -1.f;
+	m_easeDuration = -1.f;
+	m_smoothZooming = true;
+}
+
+GameApp::~GameApp()
+{
+	folders().data.clear();
+	m_host = nullptr;
+	m_lua = nullptr;
+}
+
+void GameApp::easeZoom(float dt)
+{
+	if (!m_smoothZooming || !(m_easeTime > -1.f))
+		return;
+	m_easeTime += dt;
+	if (!(m_easeDuration > 0.f) || m_easeDuration < m_easeTime)
+	{
+		// An easing without a positive duration ends at its target at once.
+		m_easeTime = -1.f;
+		m_wheelScale = m_easeTarget;
+	}
+	else
+	{
+		float u = m_easeTime / m_easeDuration - 1.f;
+		m_wheelScale = m_easeStart + (u * u * u + 1.f) * (m_easeTarget - m_easeStart);
+	}
+	m_wheelScale = clampScale(m_wheelScale);
+}
+
+void GameApp::pinchZoom()
+{
+	std::vector<framework::TouchEvent> const& list = touches();
+	if (list.size() == 2)
+	{
+		float dx = static_cast<float>(list[0].x - list[1].x);
+		float dy = static_cast<float>(list[0].y - list[1].y);
+		float distance = std::sqrt(dx * dx + dy * dy);
+		if (!m_pinching)
+		{
+			m_pinchDistance = distance;
+			m_pinchWorldScale = m_worldScale;
+			m_pinching = true;
+			m_wheelScale = m_worldScale;
+		}
+		if (m_pinchDistance > FLT_MIN && m_pinchDistance < FLT_MAX)
+		{
+			m_previousWheelScale = m_wheelScale;
+			m_wheelScale = m_pinchWorldScale * (distance / m_pinchDistance);
+		}
+	}
+	else if (m_pinching)
+	{
+		m_pinching = false;
+		m_previousWheelScale = m_wheelScale;
+	}
+}
+
+void GameApp::publishKeys()
+{
+	for (KeyType key : s_frameKeys)
+	{
+		char const* name = toString(key);
+		m_host->keyPressedTable().setBoolean(name, m_keyPressed[key]);
+		m_host->keyReleasedTable().setBoolean(name, m_keyReleased[key]);
+		m_host->keyHoldTable().setBoolean(name, isKeyDown(key));
+		m_keyPressed[key] = false;
+		m_keyReleased[key] = false;
+	}
+}
+
+void GameApp::changeVolume(float step)
+{
+	float volume = std::fmin(std::fmax(m_masterVolume + step, 0.f), 1.f);
+	m_masterVolume = volume;
+	if (m_host->isTable("settings"))
+		m_host->getTable("settings").setNumber("volume", volume);
+}
+
+void GameApp::volumeKeys()
+{
+	if (m_host->keyPressedTable().getBoolean("VOLUME_UP"))
+		changeVolume(0.1f);
+	if (m_host->keyPressedTable().getBoolean("VOLUME_DOWN"))
+		changeVolume(-0.1f);
+}
+
+void GameApp::update(float dt, gr::Context* context, int)
+{
+	easeZoom(dt);
+	pinchZoom();
+	publishKeys();
+	volumeKeys();
+
+	{
+		gr::Context::RenderScene scene(context);
+		if (m_wheel)
+			m_wheelLatch = true;
+
+		try
+		{
+			m_host->update(dt);
+		}
+		catch (lang::Throwable const&)
+		{
+			// Give a crash report time to leave before the program stops.
+			if (m_crashPause > 0)
+				lang::Thread::sleep(static_cast<unsigned>(m_crashPause));
+			throw;
+		}
+
+		uint32_t bg = m_host->getBGColor();
+		context->clear(0xFF000000u | (bg & 0xFFFFFFu), true, true, true);
+		m_host->draw();
+	}
+	context->present();
+	context->statistics.reset();
+
+	if (m_wheel && m_wheelLatch)
+	{
+		m_host->cursorTable().setBoolean("wheelTriggered", false);
+		m_wheel = false;
+		m_wheelLatch = false;
+	}
+}
+
+void GameApp::keyDown(KeyType key)
+{
+	if (validKey(key))
+		m_keyPressed[key] = true;
+}
+
+void GameApp::keyUp(KeyType key)
+{
+	if (validKey(key))
+		m_keyReleased[key] = true;
+}
+
+void GameApp::orientationChanged() {}
+
+void GameApp::resolutionChanged()
+{
+	m_host->setNumber("screenWidth", static_cast<float>(m_context->width()));
+	m_host->setNumber("screenHeight", static_cast<float>(m_context->height()));
+	m_host->call("resolutionChanged");
+}
+
+void GameApp::mouseMove(int x, int y)
+{
+	m_host->cursorTable().setNumber("x", static_cast<float>(x));
+	m_host->cursorTable().setNumber("y", static_cast<float>(y));
+}
+
+void GameApp::mouseWheel(int delta)
+{
+	m_wheel = true;
+	m_wheelLatch = false;
+	if (m_host->isBoolean("g_usingGestureControls") && m_host->getBoolean("g_usingGestureControls"))
+		return;
+
+	float step = m_wheelScale >= 1.f ? 0.2f : 0.1f;
+	if (isKeyDown(SHIFT))
+		step *= 0.05f;
+	float d = static_cast<float>(delta);
+
+	if (m_smoothZooming)
+	{
+		m_previousWheelScale = m_wheelScale;
+		if (m_easeTime > -1.f && 0.6f < m_wheelScale && m_wheelScale < m_maxWorldScale)
+		{
+			m_easeTarget = clampScale(m_easeTarget + step * 0.5f * d);
+			m_easeStart = m_wheelScale;
+			m_easeDuration = 1.f - m_easeTime;
+			m_easeTime = 0.f;
+		}
+		else
+		{
+			m_easeTarget = clampScale(m_wheelScale + step * d);
+			m_easeStart = m_wheelScale;
+			m_easeTime = 0.f;
+			m_easeDuration = 0.5f;
+		}
+	}
+	else if (!isKeyDown(CONTROL))
+	{
+		m_previousWheelScale = m_wheelScale;
+		m_wheelScale += step * d;
+	}
+
+	m_host->cursorTable().setNumber("wheel", d);
+	m_host->cursorTable().setBoolean("wheelTriggered", true);
+}
+
+void GameApp::activate(bool active)
+{
+	framework::App::activate(active);
+	m_host->activate(active);
+}
+
+bool GameApp::activateAudio(bool active)
+{
+	m_audioWanted = active;
+	return true;
+}
+
+bool GameApp::safeToQuit() const
+{
+	return m_host->safeToQuit();
+}
+
+void GameApp::setMouseAvailable(bool available)
+{
+	m_host->setBoolean("g_mouseAvailable", available);
+}

@@ -1,0 +1,165 @@
+#pragma once
+
+#include <framework/App.h>
+#include <lang/Ptr.h>
+#include <string>
+
+namespace framework
+{
+class OSInterface;
+}
+
+namespace gr
+{
+class Context;
+}
+
+namespace lua
+{
+class LuaState;
+}
+
+class GameLua;
+
+/**
+ * The game's application object: builds the Lua state and the script host,
+ * publishes the data folders and device facts to the scripts, loads the
+ * start-up Lua files, compiles the game logic, and runs one frame per
+ * update: zoom easing and two-finger zoom, the key tables, the volume keys,
+ * the host's frame step, clear, draw and present.
+ *
+ * Main thread only.
+ */
+class GameApp : public framework::App
+{
+public:
+	/** The start-up folder names that framework::configure fills (empty before and after start-up). */
+	struct Folders
+	{
+		std::string data;
+		std::string images;
+		std::string fonts;
+		std::string audio;
+		std::string localization;
+		std::string levels;
+		std::string scripts;
+		std::string commonScripts;
+		std::string device;
+		std::string shaders;
+
+		/** Sets every name to its game default ("data_ipad", "images", ...). */
+		void setDefaults();
+
+		/** Empties every name. */
+		void clear();
+	};
+
+	/** The process-wide folder names. */
+	static Folders& folders();
+
+	/**
+	 * Start-up. Failed start-up files are handed to the scripts'
+	 * "onLoadLuaFileFail" and never stop it.
+	 * @exception lang::Throwable When a start-up script call fails
+	 *            ("createStartUpAssets" missing, a failing handler).
+	 */
+	GameApp(gr::Context* context, framework::OSInterface* os);
+
+	/** Destroys the host (which writes the save files), then the Lua state. */
+	~GameApp() override;
+
+	/**
+	 * One frame. An exception out of the host's frame step is passed on
+	 * after the crash pause (setCrashPause).
+	 */
+	void update(float dt, gr::Context* context, int flags) override;
+
+	/** Marks the key pressed (keyDown) or released (keyUp) this frame; codes outside 0..90 are ignored. */
+	void keyDown(KeyType key) override;
+	void keyUp(KeyType key) override;
+
+	void orientationChanged() override;
+
+	/** Publishes the context size and calls the script function "resolutionChanged". */
+	void resolutionChanged() override;
+
+	/** Sets "cursor"."x" and "cursor"."y". */
+	void mouseMove(int x, int y) override;
+
+	/** One wheel step: zooms, eased when smooth zooming is on. */
+	void mouseWheel(int delta) override;
+
+	/** Releases keys and touches, then tells the host. */
+	void activate(bool active) override;
+
+	/** Remembers whether audio is wanted; true (no audio output is started here). */
+	bool activateAudio(bool active) override;
+
+	bool safeToQuit() const override;
+
+	/** Sets "g_mouseAvailable". */
+	void setMouseAvailable(bool available) override;
+
+	/** The script host; not null after start-up. */
+	GameLua* host() const { return m_host; }
+
+	/** The Lua state. */
+	lua::LuaState* luaState() const { return m_lua; }
+
+	/** Milliseconds the crash path waits before passing an exception on; 3000 by default. */
+	void setCrashPause(int ms) { m_crashPause = ms; }
+
+	float wheelScale() const { return m_wheelScale; }
+	float previousWheelScale() const { return m_previousWheelScale; }
+	void setPreviousWheelScale(float scale) { m_previousWheelScale = scale; }
+
+	/** The largest scale a wheel notch eases within; 100 until set. */
+	void setMaxWorldScale(float scale) { m_maxWorldScale = scale; }
+
+	/** Smooth zooming: wheel steps are eased; on after start-up. */
+	void setSmoothZooming(bool enabled) { m_smoothZooming = enabled; }
+	bool smoothZooming() const { return m_smoothZooming; }
+
+	void setMultitouchMouseWheelSimulation(bool enabled) { m_multitouchWheel = enabled; }
+	bool multitouchMouseWheelSimulation() const { return m_multitouchWheel; }
+
+	/** Master volume 0..1 (from "settings"."volume", changed by the volume keys). */
+	float masterVolume() const { return m_masterVolume; }
+
+private:
+	gr::Context* m_context;
+	float m_worldScale;
+	float m_wheelScale;
+	float m_maxWorldScale;
+	float m_easeStart;
+	float m_easeTarget;
+	float m_easeTime;
+	float m_easeDuration;
+	bool m_smoothZooming;
+	float m_worldScale2;
+	float m_previousWheelScale;
+	bool m_audioWanted;
+	bool m_multitouchWheel;
+	float m_masterVolume;
+	lang::Ptr<lua::LuaState> m_lua;
+	lang::Ptr<GameLua> m_host;
+	bool m_keyPressed[KEY_COUNT];
+	bool m_keyReleased[KEY_COUNT];
+	bool m_started;
+	bool m_wheel;
+	bool m_wheelLatch;
+	bool m_pinching;
+	float m_pinchDistance;
+	float m_pinchWorldScale;
+	int m_crashPause;
+
+	void startUp();
+	void easeZoom(float dt);
+	void pinchZoom();
+	void publishKeys();
+	void volumeKeys();
+	void changeVolume(float step);
+
+	GameApp(GameApp const&) = delete;
+	GameApp& operator=(GameApp const&) = delete;
+};

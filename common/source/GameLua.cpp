@@ -1,0 +1,78 @@
+#include "GameLua.h"
+#include "GameApp.h"
+#include <framework/App.h>
+#include <gr/Context.h>
+#include <lang/Debug.h>
+#include <lua/LuaState.h>
+#include <cstdio>
+
+GameLua::GameLua(framework::App* app, lua::LuaState* state, gr::Context* context) :
+	lua::LuaObject(state),
+	m_app(app),
+	m_context(context),
+	m_keyPressed(state),
+	m_keyReleased(state),
+	m_keyHold(state),
+	m_cursor(state),
+	m_multitouchSweep(state),
+	m_multitouchZoom(state),
+	m_objects(state),
+	m_clippedText(state),
+	m_blockTable(state),
+	m_bgColor(0xFFFFFFFFu),
+	m_deltaTimeMultiplier(1.f),
+	m_safeToQuit(false),
+	m_compiled(false),
+	m_deterministicPhysics(false),
+	m_timerStart(0),
+	m_timerPaused(0)
+{
+	registerApi();
+
+	setNumber("screenWidth", static_cast<float>(m_context->width()));
+	setNumber("screenHeight", static_cast<float>(m_context->height()));
+	setTable("keyPressed", m_keyPressed);
+	setTable("keyReleased", m_keyReleased);
+	setTable("keyHold", m_keyHold);
+	setTable("cursor", m_cursor);
+	setTable("multitouchSweep", m_multitouchSweep);
+	setTable("multitouchZoom", m_multitouchZoom);
+	m_multitouchZoom.setNumber("zoomCoolingTime", -1.f);
+	setTable("clippedText", m_clippedText);
+	setTable("objects", m_objects);
+
+	setTable("highscores", loadPersistentFile("highscores.lua"));
+	setTable("settings", loadPersistentFile("settings.lua"));
+	setTable("bi_data", loadPersistentFile("bi_data.lua"));
+
+	setTable("blockTable", m_blockTable);
+	m_blockTable.setTable("blocks", lua::LuaTable(state));
+}
+
+GameLua::~GameLua()
+{
+	saveQuietly("bi_data.lua", "bi_data");
+	saveQuietly("settings.lua", "settings");
+	saveQuietly("highscores.lua", "highscores");
+	if (hasPurchaseFiles())
+	{
+		saveQuietly("gamepurchases.lua", "g_gamePurchasesTable");
+		saveQuietly("talonpurchases.lua", "g_talonPurchasesTable");
+		saveQuietly("episodepurchases.lua", "g_episodePurchasesTable");
+	}
+}
+
+void GameLua::registerApi()
+{
+	registerScriptUtilApi();
+}
+
+GameApp* GameLua::gameApp() const
+{
+	return dynamic_cast<GameApp*>(m_app);
+}
+
+framework::OSInterface* GameLua::os() const
+{
+	return m_app->os();
+}

@@ -1,0 +1,3 @@
+-- Leaderboard identifiers by name.
+longestDrift = "lanterndrift.longest"
+totalStars = "lanterndrift.stars"

@@ -1,0 +1,61 @@
+-- Lantern Drift: the engine's sample game. A lantern keeps drifting while
+-- the game runs; once a second the game reports how far it has come.
+-- The script runs inside the host table: the engine's functions and the
+-- tables it shares (settings, highscores, touches, ...) are plain names
+-- here, the Lua libraries are reached through _G.
+
+local format = _G.string.format
+local floor = _G.math.floor
+
+drift = 0
+elapsed = 0
+nextReport = 1
+
+-- Called once the game logic has run: counts the launches in the settings.
+function updateValues()
+	settings.launches = (settings.launches or 0) + 1
+	print(format("Lantern Drift: launch %d\n", settings.launches))
+end
+
+-- Called once at start-up, after every start-up file is loaded.
+function createStartUpAssets()
+	local levels = 0
+	for _ in _G.pairs(starTable or {}) do
+		levels = levels + 1
+	end
+	print(format("Lantern Drift: %d levels with star limits\n", levels))
+end
+
+-- A start-up file that failed to load.
+function onLoadLuaFileFail(file)
+	print(format("Lantern Drift: could not load %s\n", file))
+end
+
+function gameResumed()
+	print("Lantern Drift: resumed\n")
+end
+
+function gamePaused()
+	print("Lantern Drift: paused\n")
+end
+
+function resolutionChanged()
+	print(format("Lantern Drift: screen %d x %d\n", screenWidth, screenHeight))
+end
+
+-- One frame: dt is the game's time step, rawDt the wall-clock frame time.
+function update(dt, rawDt)
+	elapsed = elapsed + dt
+	drift = drift + dt * (1 + touchcount)
+	if floor(drift) > (highscores.longestDrift or 0) then
+		highscores.longestDrift = floor(drift)
+	end
+	if elapsed >= nextReport then
+		print(format("Lantern Drift: %d s, drifted %d m, %d touches\n", nextReport, floor(drift), touchcount))
+		nextReport = nextReport + 1
+	end
+end
+
+-- The scene is the background colour until the game draws its own.
+function draw()
+end

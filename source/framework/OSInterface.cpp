@@ -1,0 +1,14 @@
+#include "OSInterface.h"
+
+namespace framework
+{
+
+OSInterface::OSInterface()
+{
+}
+
+OSInterface::~OSInterface()
+{
+}
+
+} // framework

@@ -1,0 +1,8 @@
+#include "AppActivationListeners.h"
+
+namespace framework
+{
+
+std::vector<AppActivationListener*> AppActivationListeners::s_listeners;
+
+} // framework

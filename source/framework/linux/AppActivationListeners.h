@@ -1,0 +1,24 @@
+#pragma once
+
+#include <vector>
+
+namespace framework
+{
+
+/** Told when the application becomes active or resigns (main thread). */
+class AppActivationListener
+{
+public:
+	virtual ~AppActivationListener() {}
+	virtual void activated() = 0;
+	virtual void deactivated() = 0;
+};
+
+/** The process-wide list of activation listeners (borrowed; empty at start). */
+class AppActivationListeners
+{
+public:
+	static std::vector<AppActivationListener*> s_listeners;
+};
+
+} // framework

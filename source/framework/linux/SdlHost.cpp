@@ -1,0 +1,352 @@
+#include "SdlHost.h"
+#include "AppController.h"
+#include "GLSurface.h"
+#include "MyEAGLViewController.h"
+#include "ShellEvents.h"
+#include "SdlKeys.h"
+#include <lang/Exception.h>
+#include <lang/Format.h>
+#include <lang/System.h>
+#include <SDL2/SDL.h>
+#include <GLES2/gl2.h>
+#include <algorithm>
+#include <cstdlib>
+
+namespace framework
+{
+
+namespace
+{
+
+bool initVideo()
+{
+	// A request for OpenGL ES 2.0 would otherwise give the newest version
+	// the driver has.
+	setenv("MESA_GLES_VERSION_OVERRIDE", "2.0", 0);
+	if (SDL_WasInit(SDL_INIT_VIDEO))
+		return true;
+	SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "0");
+	SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
+	SDL_SetHint(SDL_HINT_MOUSE_TOUCH_EVENTS, "0");
+	if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0)
+		return false;
+	// One more hold on the GL library, so that closing a window does not
+	// unload the driver (its allocations would then be reported as leaks).
+	SDL_GL_LoadLibrary(nullptr);
+	return true;
+}
+
+} // namespace
+
+/** An SDL GL context drawing into the window's own frame buffer. */
+class SdlHost::Surface : public GLSurface
+{
+public:
+	Surface(SDL_Window* window, SDL_GLContext context) : m_window(window), m_context(context) {}
+
+	~Surface() override
+	{
+		if (SDL_GL_GetCurrentContext() == m_context)
+		{
+			SDL_GL_MakeCurrent(m_window, nullptr);
+			EAGLBackbufferFrameBuffer = 0;
+		}
+		SDL_GL_DeleteContext(m_context);
+	}
+
+	bool makeCurrent() override
+	{
+		bool const switched = SDL_GL_GetCurrentContext() != m_context;
+		if (switched && SDL_GL_MakeCurrent(m_window, m_context) != 0)
+			return false;
+		if (switched)
+			gr::runContextCurrentHooks();
+		return true;
+	}
+
+	bool isCurrent() const override { return SDL_GL_GetCurrentContext() == m_context; }
+
+	bool createFramebuffer(uint32_t& framebuffer, int& width, int& height) override
+	{
+		framebuffer = 0;
+		SDL_GL_GetDrawableSize(m_window, &width, &height);
+		glViewport(0, 0, width, height);
+		return width > 0 && height > 0;
+	}
+
+	void destroyFramebuffer() override {}
+
+	void present() override { SDL_GL_SwapWindow(m_window); }
+
+private:
+	SDL_Window* m_window;
+	SDL_GLContext m_context;
+};
+
+bool SdlHost::displayAvailable()
+{
+	return initVideo();
+}
+
+SdlHost::SdlHost(ShellOptions const& options, ConfigureHook configure, InitHook init) :
+	m_options(options), m_window(nullptr), m_screenWidth(options.screenWidth), m_screenHeight(options.screenHeight),
+	m_ticks(0), m_nextTickMicros(0), m_launched(false), m_active(false), m_quit(false), m_nextTouch(0), m_mouseTouch(0)
+{
+	if (!initVideo())
+		lang::throwError(lang::Exception(lang::Format("SDL video could not start: {0}", SDL_GetError())));
+	m_controller.reset(new AppController(*this, configure, init, options));
+}
+
+SdlHost::~SdlHost()
+{
+	m_controller->applicationWillTerminate();
+	m_controller.reset();
+	if (m_window)
+		SDL_DestroyWindow(m_window);
+	// SDL's video stays up until the process ends (see initVideo).
+}
+
+void SdlHost::launch()
+{
+	if (m_launched)
+		return;
+	m_launched = true;
+	launchShell(*m_controller, m_options);
+	m_active = true;
+	m_nextTickMicros = nowMicros();
+}
+
+void SdlHost::runTick(std::vector<ShellEvent> const& events, size_t& next)
+{
+	SDL_Event e;
+	while (!m_controller->finished() && !m_quit && SDL_PollEvent(&e))
+		handle(e);
+	if (m_quit || m_controller->finished())
+		return;
+	++m_ticks;
+	while (next < events.size() && events[next].tick <= m_ticks && !m_controller->finished())
+		deliverEvent(*m_controller, *this, events[next++]);
+	if (m_controller->finished())
+		return;
+
+	// Pace the ticks at 60 Hz; a swap that waits for the display has
+	// usually used the time already.
+	int64_t const period = 1000000 / 60;
+	int64_t const now = nowMicros();
+	if (m_nextTickMicros > now)
+		SDL_Delay(Uint32((m_nextTickMicros - now) / 1000));
+	m_nextTickMicros = std::max(m_nextTickMicros + period, nowMicros() - period);
+	if (tickDisplayLink())
+		m_controller->update();
+}
+
+int SdlHost::finish()
+{
+	m_controller->applicationWillTerminate();
+	return m_controller->exitStatus();
+}
+
+int SdlHost::run(std::vector<ShellEvent> const& events)
+{
+	launch();
+	size_t next = 0;
+	while (next < events.size() && events[next].tick <= 0 && !m_controller->finished())
+		deliverEvent(*m_controller, *this, events[next++]);
+	while (!m_controller->finished() && !m_quit && (m_options.frames < 0 || m_ticks < m_options.frames))
+		runTick(events, next);
+	return finish();
+}
+
+void SdlHost::handle(SDL_Event const& e)
+{
+	AppController& c = *m_controller;
+	MyEAGLViewController* vc = c.getViewController();
+	switch (e.type)
+	{
+	case SDL_QUIT:
+		m_quit = true;
+		break;
+	case SDL_WINDOWEVENT:
+		switch (e.window.event)
+		{
+		case SDL_WINDOWEVENT_FOCUS_LOST:
+		case SDL_WINDOWEVENT_MINIMIZED:
+			if (m_active)
+			{
+				m_active = false;
+				c.applicationWillResignActive();
+			}
+			break;
+		case SDL_WINDOWEVENT_FOCUS_GAINED:
+		case SDL_WINDOWEVENT_RESTORED:
+			if (!m_active)
+			{
+				m_active = true;
+				c.applicationDidBecomeActive();
+			}
+			break;
+		case SDL_WINDOWEVENT_SIZE_CHANGED:
+			if (e.window.data1 >= 1 && e.window.data2 >= 1)
+			{
+				m_screenWidth = std::min(e.window.data1, e.window.data2);
+				m_screenHeight = std::max(e.window.data1, e.window.data2);
+				c.windowResized(e.window.data1, e.window.data2);
+			}
+			break;
+		case SDL_WINDOWEVENT_CLOSE:
+			m_quit = true;
+			break;
+		}
+		break;
+	case SDL_MOUSEBUTTONDOWN:
+		if (e.button.which == SDL_TOUCH_MOUSEID || !vc)
+			break;
+		if (e.button.button == SDL_BUTTON_LEFT && m_mouseTouch == 0)
+		{
+			m_mouseTouch = ++m_nextTouch;
+			vc->touchesBegan({{m_mouseTouch, float(e.button.x), float(e.button.y)}});
+		}
+		else if (e.button.button == SDL_BUTTON_RIGHT)
+			vc->keyPressed(App::RBUTTON);
+		else if (e.button.button == SDL_BUTTON_MIDDLE)
+			vc->keyPressed(App::MBUTTON);
+		break;
+	case SDL_MOUSEBUTTONUP:
+		if (e.button.which == SDL_TOUCH_MOUSEID || !vc)
+			break;
+		if (e.button.button == SDL_BUTTON_LEFT && m_mouseTouch != 0)
+		{
+			vc->touchesEnded({{m_mouseTouch, float(e.button.x), float(e.button.y)}});
+			m_mouseTouch = 0;
+		}
+		else if (e.button.button == SDL_BUTTON_RIGHT)
+			vc->keyReleased(App::RBUTTON);
+		else if (e.button.button == SDL_BUTTON_MIDDLE)
+			vc->keyReleased(App::MBUTTON);
+		break;
+	case SDL_MOUSEMOTION:
+		if (e.motion.which != SDL_TOUCH_MOUSEID && vc && m_mouseTouch != 0)
+			vc->touchesMoved({{m_mouseTouch, float(e.motion.x), float(e.motion.y)}});
+		break;
+	case SDL_MOUSEWHEEL:
+		if (e.wheel.which != SDL_TOUCH_MOUSEID && vc && e.wheel.y != 0)
+			vc->wheel(e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y);
+		break;
+	case SDL_FINGERDOWN:
+	case SDL_FINGERMOTION:
+	case SDL_FINGERUP:
+	{
+		if (!vc || !m_window)
+			break;
+		int w = 0, h = 0;
+		SDL_GetWindowSize(m_window, &w, &h);
+		MyEAGLViewController::Touch t{0, e.tfinger.x * float(w), e.tfinger.y * float(h)};
+		auto it = m_fingers.find(e.tfinger.fingerId);
+		if (e.type == SDL_FINGERDOWN)
+		{
+			if (it != m_fingers.end())
+				break;
+			t.id = ++m_nextTouch;
+			m_fingers[e.tfinger.fingerId] = t.id;
+			vc->touchesBegan({t});
+		}
+		else if (it != m_fingers.end())
+		{
+			t.id = it->second;
+			if (e.type == SDL_FINGERMOTION)
+				vc->touchesMoved({t});
+			else
+			{
+				m_fingers.erase(it);
+				vc->touchesEnded({t});
+			}
+		}
+		break;
+	}
+	case SDL_KEYDOWN:
+	case SDL_KEYUP:
+	{
+		if (!vc || e.key.repeat)
+			break;
+		App::KeyType const key = sdlKey(e.key.keysym.sym);
+		if (key == App::NONE)
+			break;
+		if (e.type == SDL_KEYDOWN)
+			vc->keyPressed(key);
+		else
+			vc->keyReleased(key);
+		break;
+	}
+	}
+}
+
+void SdlHost::screenBounds(int& width, int& height) const
+{
+	width = m_screenWidth;
+	height = m_screenHeight;
+}
+
+float SdlHost::screenScale() const
+{
+	return 1.0f;
+}
+
+GLSurface* SdlHost::createGLSurface(int renderer, int width, int height, int colorBits, bool depth)
+{
+	SDL_GL_ResetAttributes();
+	SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
+	SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, renderer == 1 ? 2 : 1);
+	SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, renderer == 1 ? 0 : 1);
+	bool const rgba = colorBits == 32;
+	SDL_GL_SetAttribute(SDL_GL_RED_SIZE, rgba ? 8 : 5);
+	SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, rgba ? 8 : 6);
+	SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, rgba ? 8 : 5);
+	SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, rgba ? 8 : 0);
+	SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depth ? 16 : 0);
+	SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+	if (!m_window)
+	{
+		m_window = SDL_CreateWindow("shell", SDL_WINDOWPOS_UNDEFINED,
+			SDL_WINDOWPOS_UNDEFINED, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
+		if (!m_window)
+			lang::throwError(lang::Exception(lang::Format("SDL window could not be made: {0}", SDL_GetError())));
+	}
+	SDL_GLContext context = SDL_GL_CreateContext(m_window);
+	if (!context)
+		return nullptr;
+	if (SDL_GL_SetSwapInterval(1) != 0)
+		SDL_GL_SetSwapInterval(0);
+	SDL_GL_MakeCurrent(m_window, nullptr);
+	return new Surface(m_window, context);
+}
+
+void SdlHost::showWindow()
+{
+	if (m_window)
+		SDL_ShowWindow(m_window);
+}
+
+void SdlHost::allowSleep(bool allow)
+{
+	if (allow)
+		SDL_EnableScreenSaver();
+	else
+		SDL_DisableScreenSaver();
+}
+
+int64_t SdlHost::nowMicros()
+{
+	return lang::System::currentTimeMicros();
+}
+
+void SdlHost::resizeWindow(int width, int height)
+{
+	if (m_window && width >= 1 && height >= 1)
+		SDL_SetWindowSize(m_window, width, height);
+}
+
+void SdlHost::moveClock(double)
+{
+}
+
+} // framework

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <framework/Hooks.h>
+#include <framework/linux/Host.h>
+#include <framework/linux/ShellEvent.h>
+#include <framework/linux/ShellOptions.h>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <vector>
+
+struct SDL_Window;
+union SDL_Event;
+
+namespace framework
+{
+
+class AppController;
+
+/**
+ * The shell in an SDL window: the window comes with the GL view, the
+ * display ticks at 60 Hz on the real clock (the buffer swap waits for the
+ * display where it can, else a timer paces), and SDL's events become the
+ * shell's: the left button and fingers are touches, the right and middle
+ * buttons RBUTTON and MBUTTON, keys map by name onto App::KeyType, focus
+ * and minimising resign or activate, closing and quitting terminate.
+ * Owns its AppController. Main thread only.
+ */
+class SdlHost : public Host
+{
+public:
+	/**
+	 * True when SDL's video starts (a display, or a driver such as
+	 * "offscreen" asked for through SDL_VIDEODRIVER).
+	 */
+	static bool displayAvailable();
+
+	/** @exception lang::Exception When SDL's video cannot start. */
+	SdlHost(ShellOptions const& options, ConfigureHook configure, InitHook init);
+
+	/** Terminates the controller when it still runs, then closes the window. */
+	~SdlHost() override;
+
+	/** Launches as the options say and reports the application active. */
+	void launch();
+
+	/**
+	 * Handles the pending SDL events, delivers the scripted events due at
+	 * the next tick, then runs that tick (a frame when due).
+	 */
+	void runTick(std::vector<ShellEvent> const& events, size_t& next);
+
+	/** Terminates (when still running) and gives the exit status. */
+	int finish();
+
+	/**
+	 * The whole run: launch, then ticks at 60 Hz until the run finishes or
+	 * the options' frame count is reached; then finish.
+	 */
+	int run(std::vector<ShellEvent> const& events);
+
+	/** Handles one SDL event as the platform's. */
+	void handle(SDL_Event const& event);
+
+	AppController& controller() { return *m_controller; }
+	SDL_Window* window() const { return m_window; }
+	int ticks() const { return m_ticks; }
+
+	void screenBounds(int& width, int& height) const override;
+	float screenScale() const override;
+	GLSurface* createGLSurface(int renderer, int width, int height, int colorBits, bool depth) override;
+	void showWindow() override;
+	void allowSleep(bool allow) override;
+	int64_t nowMicros() override;
+	void resizeWindow(int width, int height) override;
+	void moveClock(double seconds) override;
+
+private:
+	class Surface;
+
+	ShellOptions m_options;
+	std::unique_ptr<AppController> m_controller;
+	SDL_Window* m_window;
+	int m_screenWidth;
+	int m_screenHeight;
+	int m_ticks;
+	int64_t m_nextTickMicros;
+	bool m_launched;
+	bool m_active;
+	bool m_quit;
+	int32_t m_nextTouch;
+	int32_t m_mouseTouch;
+	std::map<int64_t, int32_t> m_fingers;
+};
+
+} // framework

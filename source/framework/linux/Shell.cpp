@@ -1,0 +1,48 @@
+#include "Shell.h"
+#include "EventScript.h"
+#include "HeadlessHost.h"
+#include "SdlHost.h"
+#include "ShellOptions.h"
+#include <lang/Throwable.h>
+#include <csignal>
+#include <cstdio>
+#include <vector>
+
+namespace framework
+{
+
+int runShell(int argc, char** argv, ConfigureHook configure, InitHook init)
+{
+	std::string const program = argc > 0 && argv[0] ? argv[0] : "shell";
+	ShellOptions options;
+	std::vector<ShellEvent> events;
+	try
+	{
+		options = ShellOptions::parse(argc, argv);
+		if (options.help)
+		{
+			std::fputs(ShellOptions::usage(program).c_str(), stdout);
+			return 0;
+		}
+		if (!options.events.empty())
+			events = EventScript::load(options.events);
+	}
+	catch (lang::Throwable const& e)
+	{
+		std::fprintf(stderr, "%s: %s\n", program.c_str(), e.getMessage().format().c_str());
+		if (options.events.empty() || events.empty())
+			std::fputs(ShellOptions::usage(program).c_str(), stderr);
+		return 2;
+	}
+
+	if (!options.headless && SdlHost::displayAvailable())
+	{
+		SdlHost host(options, configure, init);
+		return host.run(events);
+	}
+	HeadlessHost host(options, configure, init);
+	HeadlessHost::installInterruptHandler();
+	return host.run(events);
+}
+
+} // framework

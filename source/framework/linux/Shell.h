@@ -1,0 +1,16 @@
+#pragma once
+
+#include <framework/Hooks.h>
+
+namespace framework
+{
+
+/**
+ * The shell's process body with the given hooks: parses the flags (bad
+ * ones print the usage and give 2), reads the events file (a malformed
+ * one gives 2), picks a window where a display exists unless --headless,
+ * runs and returns the exit status. Ctrl-C ends the run normally.
+ */
+int runShell(int argc, char** argv, ConfigureHook configure, InitHook init);
+
+} // framework

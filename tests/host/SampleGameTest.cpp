@@ -1,0 +1,89 @@
+// The sample game's scripts on the game application (fake context).
+#include <support/GameAppFixture.h>
+#include <io/detail/detail.h>
+#include <cstdio>
+#include <filesystem>
+#include <sys/wait.h>
+#include <gtest/gtest.h>
+
+namespace
+{
+
+class SampleGame : public test::GameAppFixture
+{
+protected:
+	SampleGame() { io::detail::setBundlePath(ENGINE_DATA_DIR); }
+
+	/** Starts the game, runs frames of 1/60 s and stops; returns what the game printed. */
+	std::string play(int frames)
+	{
+		testing::internal::CaptureStdout();
+		start();
+		for (int i = 0; i < frames; ++i)
+			game->update(1.f / 60.f, context, 3);
+		stop();
+		return testing::internal::GetCapturedStdout();
+	}
+};
+
+TEST_F(SampleGame, ReportsEverySecondAndCountsLaunches)
+{
+	std::string first = play(120);
+	EXPECT_NE(std::string::npos, first.find("Lantern Drift: launch 1\n")) << first;
+	EXPECT_NE(std::string::npos, first.find("Lantern Drift: 3 levels with star limits\n")) << first;
+	EXPECT_NE(std::string::npos, first.find("Lantern Drift: 1 s, drifted 1 m, 0 touches\n")) << first;
+	EXPECT_EQ(std::string::npos, first.find("could not load")) << first;
+	EXPECT_NE(std::string::npos, appData.read("settings.lua").find("launches = 1")) << appData.read("settings.lua");
+
+	std::string second = play(1);
+	EXPECT_NE(std::string::npos, second.find("Lantern Drift: launch 2\n")) << second;
+	EXPECT_NE(std::string::npos, appData.read("highscores.lua").find("longestDrift = ")) << appData.read("highscores.lua");
+}
+
+} // namespace
+
+namespace
+{
+
+/** Runs command and returns its standard output and error; status gets the exit status. */
+std::string runProgram(std::string const& command, int& status)
+{
+	std::string out;
+	FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+	if (!pipe)
+	{
+		status = -1;
+		return out;
+	}
+	char buf[4096];
+	size_t n;
+	while ((n = fread(buf, 1, sizeof(buf), pipe)) > 0)
+		out.append(buf, n);
+	int raw = pclose(pipe);
+	status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+	return out;
+}
+
+TEST(SampleGameProgram, HeadlessRunWritesFramesAndSaves)
+{
+	test::TempFolder out;
+	std::string const command = std::string(GAME_PROGRAM) + " --headless --frames 120 --screenshot 1,60,120 --data " +
+								ENGINE_DATA_DIR + " --out " + out.path() + " --save-dir " + out.path() + "/saves";
+	int status = -1;
+	std::string first = runProgram(command, status);
+	EXPECT_EQ(0, status) << first;
+	EXPECT_NE(std::string::npos, first.find("Lantern Drift: launch 1\n")) << first;
+	EXPECT_NE(std::string::npos, first.find("Lantern Drift: 2 s, drifted 2 m, 0 touches\n")) << first;
+	for (char const* png : {"frame-0001.png", "frame-0060.png", "frame-0120.png"})
+		EXPECT_TRUE(std::filesystem::exists(out / png)) << png;
+	EXPECT_FALSE(std::filesystem::exists(out / "frame-0121.png"));
+	for (char const* save : {"settings.lua", "highscores.lua", "bi_data.lua", "gamepurchases.lua"})
+		EXPECT_TRUE(std::filesystem::exists(out / ("saves/" + std::string(save)))) << save;
+
+	std::string second = runProgram(command, status);
+	EXPECT_EQ(0, status) << second;
+	EXPECT_NE(std::string::npos, second.find("Lantern Drift: launch 2\n")) << second;
+	EXPECT_NE(std::string::npos, out.read("saves/settings.lua").find("launches = 2")) << out.read("saves/settings.lua");
+}
+
+} // namespace

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <support/FakeContext.h>
+#include <support/RecordingOS.h>
+#include <support/TempFolder.h>
+#include <GameApp.h>
+#include <GameLua.h>
+#include <framework/Hooks.h>
+#include <io/ByteArrayInputStream.h>
+#include <io/detail/detail.h>
+#include <lang/Ptr.h>
+#include <lua/LuaState.h>
+#include <gtest/gtest.h>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace test
+{
+
+/**
+ * The game application on a temporary bundle ("data_ipad/..." below it) and
+ * app-data folder, a fake context (768 x 1024, GL ES 2) and a recording
+ * platform interface. A test writes its files with writeData, then start()s
+ * the application; the crash pause is 0.
+ */
+class GameAppFixture : public ::testing::Test
+{
+protected:
+	test::TempFolder bundle;
+	test::TempFolder appData;
+	RecordingOS os;
+	lang::Ptr<FakeContext> context = new FakeContext();
+	framework::App::Configuration config;
+	std::unique_ptr<GameApp> game;
+
+	/** A game logic with every function the application calls, doing nothing. */
+	static char const* minimalLogic()
+	{
+		return "function updateValues() end\n"
+			   "function createStartUpAssets() end\n"
+			   "function update(dt, rawDt) end\n"
+			   "function draw() end\n";
+	}
+
+	GameAppFixture()
+	{
+		io::detail::setBundlePath(bundle.path());
+		io::detail::setAppdataPath(appData.path());
+	}
+
+	~GameAppFixture() override
+	{
+		game.reset();
+		GameApp::folders().clear();
+		io::detail::setBundlePath("");
+		io::detail::setAppdataPath("");
+	}
+
+	/** Writes text to "data_ipad/<name>" in the bundle. */
+	void writeData(std::string const& name, std::string const& text)
+	{
+		std::filesystem::path file = std::filesystem::path(bundle.path()) / "data_ipad" / name;
+		std::filesystem::create_directories(file.parent_path());
+		bundle.write("data_ipad/" + name, text);
+	}
+
+	/** Configures and starts the application (the constructor's exceptions pass). */
+	void start()
+	{
+		framework::configure(config, os);
+		game.reset(new GameApp(context, &os));
+		game->setCrashPause(0);
+	}
+
+	/** Destroys the application (writing the saves). */
+	void stop() { game.reset(); }
+
+	GameLua& host() { return *game->host(); }
+
+	/** Runs code with the host table as environment. */
+	void run(std::string const& code);
+};
+
+inline void GameAppFixture::run(std::string const& code)
+{
+	io::ByteArrayInputStream in(code.data(), static_cast<int>(code.size()));
+	game->luaState()->compile(in, "test", &host());
+}
+
+} // test

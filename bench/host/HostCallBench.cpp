@@ -40,6 +40,7 @@ struct Bench
 	test::IdleApp app{&os};
 	lang::Ptr<test::FakeContext> context = new test::FakeContext();
 	lang::Ptr<lua::LuaState> lua = new lua::LuaState();
+	lang::Ptr<game::Resources> resources = new game::Resources(context);
 	lang::Ptr<GameLua> host;
 
 	Bench()
@@ -47,7 +48,7 @@ struct Bench
 		std::string pattern = (std::filesystem::temp_directory_path() / "host-bench-XXXXXX").string();
 		saves = mkdtemp(pattern.data()) ? pattern : "";
 		io::detail::setAppdataPath(saves);
-		host = new GameLua(&app, lua, context);
+		host = new GameLua(&app, resources, lua, context);
 	}
 
 	~Bench()

@@ -25,10 +25,10 @@ EOF
   echo "run: no sound card; sound goes to $out/game-audio.wav"
 fi
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-  build/release/tools/game/game --data "$PWD/data" --save-dir "$out/saves" --out "$out" "$@"
+  build/release/tools/game/game --data "$PWD/build/release/bundle" --save-dir "$out/saves" --out "$out" "$@"
 else
   build/release/tools/game/game --headless --frames 120 --screenshot 1,60,120 \
-    --data "$PWD/data" --save-dir "$out/saves" --out "$out" "$@"
+    --data "$PWD/build/release/bundle" --save-dir "$out/saves" --out "$out" "$@"
   echo "Frames: $out/frame-0001.png, frame-0060.png, frame-0120.png"
 fi
 echo "Saves: $out/saves"

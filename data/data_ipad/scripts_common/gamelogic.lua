@@ -24,6 +24,14 @@ function createStartUpAssets()
 		levels = levels + 1
 	end
 	print(format("Lantern Drift: %d levels with star limits\n", levels))
+
+	-- Sound, the menu sheet, the font and the basic texts, through res.
+	res.createAudioOutput(2, 16, 44100)
+	res.createAudio(audioPath .. "/hit.wav", "hit", false)
+	res.createSpriteSheet("sprites/menu.dat")
+	res.createBitmapFont(fontPath .. "/blocky.dat")
+	res.useFont("blocky")
+	res.createTextGroupSet(localizationPath .. "/TEXTS_BASIC.dat")
 end
 
 -- A start-up file that failed to load.
@@ -44,7 +52,11 @@ function resolutionChanged()
 end
 
 -- One frame: dt is the game's time step, rawDt the wall-clock frame time.
+-- The first frame rings the hit sound once.
 function update(dt, rawDt)
+	if not rang then
+		rang = res.playAudio("hit", 0.8) >= 0
+	end
 	elapsed = elapsed + dt
 	drift = drift + dt * (1 + touchcount)
 	if floor(drift) > (highscores.longestDrift or 0) then
@@ -56,6 +68,10 @@ function update(dt, rawDt)
 	end
 end
 
--- The scene is the background colour until the game draws its own.
+-- The lantern (the star sprite) drifts across the screen under the title.
 function draw()
+	local x = 100 + (drift * 40) % (screenWidth - 200)
+	res.drawSprite("star", x, screenHeight / 2)
+	res.drawString("TEXTS_BASIC", "TITLE", screenWidth / 2, 60, "TOP", "HCENTER")
+	res.drawString("TEXTS_BASIC", "TOUCH", screenWidth / 2, screenHeight - 60, "BOTTOM", "HCENTER")
 end

@@ -87,36 +87,16 @@ struct Scripts
 	}
 };
 
-void runLoop(benchmark::State& state, char const* function)
+void BM_Loop(benchmark::State& state, char const* function)
 {
 	Scripts scripts;
 	for (auto _ : state)
 		scripts.loop(function);
 	state.SetItemsProcessed(state.iterations() * LOOP);
 }
-
-void BM_ResGetString(benchmark::State& state)
-{
-	runLoop(state, "resStrings");
-}
-BENCHMARK(BM_ResGetString);
-
-void BM_TableGetString(benchmark::State& state)
-{
-	runLoop(state, "tableStrings");
-}
-BENCHMARK(BM_TableGetString);
-
-void BM_ResGetSpriteBounds(benchmark::State& state)
-{
-	runLoop(state, "resBounds");
-}
-BENCHMARK(BM_ResGetSpriteBounds);
-
-void BM_TableSpriteBounds(benchmark::State& state)
-{
-	runLoop(state, "tableBounds");
-}
-BENCHMARK(BM_TableSpriteBounds);
+BENCHMARK_CAPTURE(BM_Loop, ResGetString, "resStrings");
+BENCHMARK_CAPTURE(BM_Loop, TableGetString, "tableStrings");
+BENCHMARK_CAPTURE(BM_Loop, ResGetSpriteBounds, "resBounds");
+BENCHMARK_CAPTURE(BM_Loop, TableSpriteBounds, "tableBounds");
 
 } // namespace

@@ -42,10 +42,10 @@ protected:
 	/** The message code raises, and checks that the state still runs code. */
 	std::string raised(std::string const& code)
 	{
-		std::string const message = gametest::thrown([&] { run(code); });
+		std::string const text = message<lang::Exception>([&] { run(code); });
 		run("stillUsable = 1 + 1");
 		EXPECT_EQ(number("stillUsable"), 2.f);
-		return message;
+		return text;
 	}
 };
 

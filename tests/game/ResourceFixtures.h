@@ -2,27 +2,13 @@
 
 #include "GameFixtures.h"
 #include <datawriter/TextSetWriter.h>
+#include <io/ThrownMessage.h>
 #include <lang/Exception.h>
 #include <soundgen/SoundGenerator.h>
 #include <string>
 
 namespace gametest
 {
-
-/** The message of what f throws as lang::Exception; empty when it throws nothing. */
-template <class F>
-std::string thrown(F f)
-{
-	try
-	{
-		f();
-	}
-	catch (lang::Exception const& e)
-	{
-		return e.getMessage().format();
-	}
-	return "";
-}
 
 /** A chunked text group set file. */
 inline std::string textSetFile(datawriter::TextSet const& set)

@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 using game::Anchor;
-using gametest::thrown;
 
 namespace
 {
@@ -81,7 +80,7 @@ TEST_F(ResourcesTest, lastSheetOfASpriteNameWinsAndItsReleaseRemovesTheName)
 
 TEST_F(ResourcesTest, compositesShareTheRegistry)
 {
-	std::string const unloaded = thrown([&] { res->createCompoSpriteSet("img/c.dat", false); });
+	std::string const unloaded = message<lang::Exception>([&] { res->createCompoSpriteSet("img/c.dat", false); });
 	EXPECT_NE(unloaded.find("Sprite \"one\" not loaded while loading "), std::string::npos) << unloaded;
 	EXPECT_FALSE(res->getCompoSpriteSet("c"));
 	res->createSpriteSheet("img/s1.dat", false);
@@ -108,15 +107,15 @@ TEST_F(ResourcesTest, failuresLeaveEverythingAsItWas)
 {
 	game::SpriteSheet* s1 = res->createSpriteSheet("img/s1.dat", false);
 	bundle.write("data/img/s1.dat", "QRX5 broken");
-	EXPECT_EQ(thrown([&] { res->createSpriteSheet("img/s1.dat", true); }), "Malformed QRX5 file: data/img/s1.dat");
+	EXPECT_EQ(message<lang::Exception>([&] { res->createSpriteSheet("img/s1.dat", true); }), "Malformed QRX5 file: data/img/s1.dat");
 	EXPECT_EQ(res->getSpriteSheet("s1"), s1);
 	EXPECT_EQ(res->getSpriteWidth("one"), 40);
 
-	std::string const missing = thrown([&] { res->createBitmapFont("fonts/none.dat", false); });
+	std::string const missing = message<lang::Exception>([&] { res->createBitmapFont("fonts/none.dat", false); });
 	EXPECT_EQ(missing.rfind("Failed to open ", 0), 0u) << missing;
 	EXPECT_NE(missing.find("/data/fonts/none.dat with errno "), std::string::npos) << missing;
-	EXPECT_FALSE(thrown([&] { res->createTextGroupSet("loc/none.dat", false); }).empty());
-	EXPECT_FALSE(thrown([&] { res->createCompoSpriteSet("none.dat", false); }).empty());
+	EXPECT_NE(message<lang::Exception>([&] { res->createTextGroupSet("loc/none.dat", false); }), "no exception");
+	EXPECT_NE(message<lang::Exception>([&] { res->createCompoSpriteSet("none.dat", false); }), "no exception");
 	EXPECT_FALSE(res->getFont("none"));
 	EXPECT_FALSE(res->getTextGroupSet("none"));
 }
@@ -125,13 +124,13 @@ TEST_F(ResourcesTest, textsFollowTheLocale)
 {
 	EXPECT_EQ(res->getString("TEXTS", "HELLO"), "HELLO"); // no such set
 	res->createTextGroupSet("loc/TEXTS.dat", false);
-	EXPECT_EQ(thrown([&] { res->getString("TEXTS", "HELLO"); }), "Trying to get TextGroup for language which is not loaded. Language: \"en_EN\"");
+	EXPECT_EQ(message<lang::Exception>([&] { res->getString("TEXTS", "HELLO"); }), "Trying to get TextGroup for language which is not loaded. Language: \"en_EN\"");
 	res->loadLocale("TEXTS", "en_EN");
 	EXPECT_EQ(res->getString("TEXTS", "HELLO"), "Hello");
 	EXPECT_EQ(res->getString("TEXTS", "MISSING"), "MISSING");
 
 	// An absent language raises and keeps the texts.
-	EXPECT_EQ(thrown([&] { res->loadLocale("TEXTS", "fr_FR"); }), "Trying to load TextGroup for language not present in data file. Language: \"fr_FR\"");
+	EXPECT_EQ(message<lang::Exception>([&] { res->loadLocale("TEXTS", "fr_FR"); }), "Trying to load TextGroup for language not present in data file. Language: \"fr_FR\"");
 	EXPECT_EQ(res->getString("TEXTS", "HELLO"), "Hello");
 
 	res->loadLocale("TEXTS", "de_DE");
@@ -145,8 +144,8 @@ TEST_F(ResourcesTest, currentFontOutlivesItsRelease)
 {
 	res->createTextGroupSet("loc/TEXTS.dat", false);
 	res->loadLocale("TEXTS", "en_EN");
-	EXPECT_EQ(thrown([&] { res->drawString("TEXTS", "HELLO", 0, 0, Anchor()); }), "No font is set while trying to draw string");
-	EXPECT_EQ(thrown([&] { res->getFontHeight(); }), "No font is set while trying to get font height!");
+	EXPECT_EQ(message<lang::Exception>([&] { res->drawString("TEXTS", "HELLO", 0, 0, Anchor()); }), "No font is set while trying to draw string");
+	EXPECT_EQ(message<lang::Exception>([&] { res->getFontHeight(); }), "No font is set while trying to get font height!");
 
 	game::BitmapFont* font = res->createBitmapFont("img/f.dat", false);
 	res->useFont("nofont");
@@ -191,12 +190,12 @@ TEST_F(ResourcesTest, clipRectGoesToTheRenderState)
 
 TEST_F(ResourcesTest, audioNeedsAnOutput)
 {
-	EXPECT_EQ(thrown([&] { res->createAudio("snd/tone.wav", "tone", true); }), "Trying to create audio but no audio output has been created");
-	EXPECT_EQ(thrown([&] { res->playAudio("tone", 1, false, 0); }), "Trying to play audio clip but no audio output has been created");
-	EXPECT_EQ(thrown([&] { res->stopAudio("tone"); }), "Trying to stop audio clip but no audio output has been created");
-	EXPECT_EQ(thrown([&] { res->stopAllAudio(); }), "Trying to stop all audio clips but no audio output has been created");
-	EXPECT_EQ(thrown([&] { res->startAudioOutput(); }), "Trying to start audio output but no audio output has been created");
-	EXPECT_EQ(thrown([&] { res->startAudioInput(); }), "Trying to start audio input but no audio input has been created");
+	EXPECT_EQ(message<lang::Exception>([&] { res->createAudio("snd/tone.wav", "tone", true); }), "Trying to create audio but no audio output has been created");
+	EXPECT_EQ(message<lang::Exception>([&] { res->playAudio("tone", 1, false, 0); }), "Trying to play audio clip but no audio output has been created");
+	EXPECT_EQ(message<lang::Exception>([&] { res->stopAudio("tone"); }), "Trying to stop audio clip but no audio output has been created");
+	EXPECT_EQ(message<lang::Exception>([&] { res->stopAllAudio(); }), "Trying to stop all audio clips but no audio output has been created");
+	EXPECT_EQ(message<lang::Exception>([&] { res->startAudioOutput(); }), "Trying to start audio output but no audio output has been created");
+	EXPECT_EQ(message<lang::Exception>([&] { res->startAudioInput(); }), "Trying to start audio input but no audio input has been created");
 	EXPECT_FALSE(res->isAudioPlaying("tone"));
 	EXPECT_FALSE(res->isAudioPlaying(1));
 	EXPECT_EQ(res->getMasterVolume(), 0.f);
@@ -208,10 +207,10 @@ TEST_F(ResourcesTest, audioNeedsAnOutput)
 TEST_F(ResourcesTest, refusedOutputKeepsThePresentOne)
 {
 	audio::AudioOutput* output = res->createAudioOutput(MONO16);
-	EXPECT_EQ(thrown([&] { res->createAudioOutput(audio::AudioConfiguration{3, 16, 22050}); }), "Unsupported count of channels while creating AudioOutput");
+	EXPECT_EQ(message<lang::Exception>([&] { res->createAudioOutput(audio::AudioConfiguration{3, 16, 22050}); }), "Unsupported count of channels while creating AudioOutput");
 	EXPECT_EQ(res->getAudioOutput(), output);
 	audio::AudioInput* input = res->createAudioInput(MONO16);
-	EXPECT_FALSE(thrown([&] { res->createAudioInput(audio::AudioConfiguration{1, 12, 22050}); }).empty());
+	EXPECT_NE(message<lang::Exception>([&] { res->createAudioInput(audio::AudioConfiguration{1, 12, 22050}); }), "no exception");
 	EXPECT_EQ(res->getAudioInput(), input);
 }
 
@@ -238,7 +237,7 @@ TEST_F(ResourcesTest, streamedAndDecodedClipsGiveTheSameBytes)
 		EXPECT_EQ(decoded->channels(), 1) << file;
 		EXPECT_EQ(decoded->sampleRate(), 22050) << file;
 	}
-	EXPECT_FALSE(thrown([&] { res->createAudio("snd/none.wav", "x", false); }).empty());
+	EXPECT_NE(message<lang::Exception>([&] { res->createAudio("snd/none.wav", "x", false); }), "no exception");
 	EXPECT_FALSE(res->getAudioClip("x"));
 }
 
@@ -265,7 +264,7 @@ TEST_F(ResourcesTest, playingClipReplacedIsStopped)
 	EXPECT_GE(res->playAudio("both", 1, false, 1), 0);
 	res->stopAudio("both");
 	res->stopAudio("unknown");
-	EXPECT_EQ(thrown([&] { res->createCompositeAudio("none", {}); }), "A composite audio clip needs at least one clip");
+	EXPECT_EQ(message<lang::Exception>([&] { res->createCompositeAudio("none", {}); }), "A composite audio clip needs at least one clip");
 	EXPECT_FALSE(res->getAudioClip("none"));
 	res->stopAllAudio();
 	res->stopAudioOutput();

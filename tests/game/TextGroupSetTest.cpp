@@ -2,7 +2,7 @@
 // codes, per-language loading, release, the error messages, and damaged
 // files that must load or throw under the sanitizers.
 
-#include "GameFixtures.h"
+#include "ResourceFixtures.h"
 #include <datawriter/TextSetWriter.h>
 #include <game/TextGroupSet.h>
 #include <lang/Exception.h>
@@ -21,33 +21,11 @@ TextSet const TEXTS = {
 	{{"Hello", "Bye"}, {"Hallo", "Tsch\xc3\xbc\xc3\x9f"}},
 };
 
-std::string chunked(TextSet const& set)
-{
-	DataWriter w;
-	datawriter::writeTextSet(w, set);
-	return w.bytes();
-}
-
 std::string old(TextSet const& set)
 {
 	DataWriter w;
 	datawriter::writeOldTextSet(w, set);
 	return w.bytes();
-}
-
-/** The message of what f throws as lang::Exception; empty when it throws nothing. */
-template <class F>
-std::string thrown(F f)
-{
-	try
-	{
-		f();
-	}
-	catch (lang::Exception const& e)
-	{
-		return e.getMessage().format();
-	}
-	return "";
 }
 
 class TextGroupSetTest : public ::testing::TestWithParam<bool>
@@ -58,7 +36,7 @@ protected:
 	/** A set over the bytes (chunked or old layout by the parameter) with its codes read. */
 	lang::Ptr<game::TextGroupSet> load(TextSet const& texts)
 	{
-		bundle.write("loc/texts.dat", GetParam() ? chunked(texts) : old(texts));
+		bundle.write("loc/texts.dat", GetParam() ? gametest::textSetFile(texts) : old(texts));
 		lang::Ptr<game::TextGroupSet> set = new game::TextGroupSet("loc/texts.dat");
 		set->loadLocaleCodes();
 		return set;
@@ -76,7 +54,7 @@ TEST_P(TextGroupSetTest, loadsEachLanguageOnRequest)
 	EXPECT_EQ(de->get("HELLO"), "Hallo");
 	EXPECT_EQ(de->get("BYE"), "Tsch\xc3\xbc\xc3\x9f");
 	EXPECT_EQ(set->getTextGroup("de_DE"), de);
-	EXPECT_EQ(thrown([&] { set->getTextGroup("en_EN"); }), "Trying to get TextGroup for language which is not loaded. Language: \"en_EN\"");
+	EXPECT_EQ(message<lang::Exception>([&] { set->getTextGroup("en_EN"); }), "Trying to get TextGroup for language which is not loaded. Language: \"en_EN\"");
 
 	// A missing id is stored as its own text.
 	EXPECT_EQ(de->get("NOPE"), "NOPE");
@@ -112,9 +90,9 @@ TEST_P(TextGroupSetTest, allLoadsAndReleasesEveryLanguage)
 TEST_P(TextGroupSetTest, unknownLanguagesAreNamed)
 {
 	lang::Ptr<game::TextGroupSet> set = load(TEXTS);
-	EXPECT_EQ(thrown([&] { set->loadTextGroup("fr_FR"); }), "Trying to load TextGroup for language not present in data file. Language: \"fr_FR\"");
-	EXPECT_EQ(thrown([&] { set->releaseTextGroup("fr_FR"); }), "Trying to release TextGroup for language not present in data file. Language: \"fr_FR\"");
-	EXPECT_EQ(thrown([&] { set->getTextGroup("fr_FR"); }), "Trying to get TextGroup for language not present in data file. Language: \"fr_FR\"");
+	EXPECT_EQ(message<lang::Exception>([&] { set->loadTextGroup("fr_FR"); }), "Trying to load TextGroup for language not present in data file. Language: \"fr_FR\"");
+	EXPECT_EQ(message<lang::Exception>([&] { set->releaseTextGroup("fr_FR"); }), "Trying to release TextGroup for language not present in data file. Language: \"fr_FR\"");
+	EXPECT_EQ(message<lang::Exception>([&] { set->getTextGroup("fr_FR"); }), "Trying to get TextGroup for language not present in data file. Language: \"fr_FR\"");
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, TextGroupSetTest, ::testing::Values(true, false), [](auto const& info) { return info.param ? "chunked" : "old"; });
@@ -151,11 +129,11 @@ TEST(TextGroupSetFile, damagedBlockBeforeTheWantedOneIsSkipped)
 	game::TextGroupSet set("t.dat");
 	set.loadLocaleCodes();
 	EXPECT_EQ(set.loadTextGroup("de_DE")->get("HELLO"), "Hallo");
-	EXPECT_EQ(thrown([&] { set.loadTextGroup("en_EN"); }), "Unexpected end of file in t.dat.");
+	EXPECT_EQ(message<lang::Exception>([&] { set.loadTextGroup("en_EN"); }), "Unexpected end of file in t.dat.");
 	EXPECT_EQ(set.getTextGroups().size(), 1u);
 	// "ALL" fails halfway and stores nothing new.
 	set.releaseTextGroup("ALL");
-	EXPECT_FALSE(thrown([&] { set.loadTextGroup("ALL"); }).empty());
+	EXPECT_NE(message<lang::Exception>([&] { set.loadTextGroup("ALL"); }), "no exception");
 	EXPECT_TRUE(set.getTextGroups().empty());
 }
 
@@ -176,7 +154,7 @@ TEST(TextGroupSetFile, txgpBeforeLidsFails)
 	bundle.write("t.dat", chunkedWithBlocks(utf({"Hello", "Bye"}), utf({"Hallo", "Bye"}), false));
 	game::TextGroupSet set("t.dat");
 	set.loadLocaleCodes();
-	EXPECT_EQ(thrown([&] { set.loadTextGroup("de_DE"); }), "Missing LIDS chunk before TXGP chunk in file t.dat");
+	EXPECT_EQ(message<lang::Exception>([&] { set.loadTextGroup("de_DE"); }), "Missing LIDS chunk before TXGP chunk in file t.dat");
 }
 
 TEST(TextGroupSetFile, lengthsAndOffsetsOutsideTheFileAreMalformed)
@@ -189,9 +167,9 @@ TEST(TextGroupSetFile, lengthsAndOffsetsOutsideTheFileAreMalformed)
 		std::string bytes;
 		bool codes; // fails already when reading the codes
 	};
-	std::string negativeSub = chunked(TEXTS);
+	std::string negativeSub = gametest::textSetFile(TEXTS);
 	negativeSub[8 + 8 + 2 + 4] = '\xff'; // the "LDAT" length
-	std::string pastSub = chunked(TEXTS);
+	std::string pastSub = gametest::textSetFile(TEXTS);
 	pastSub[8 + 8 + 2 + 4] = '\x7f';
 	std::string negativeBlock = old(TEXTS);
 	negativeBlock[1] = '\xff';
@@ -207,13 +185,13 @@ TEST(TextGroupSetFile, lengthsAndOffsetsOutsideTheFileAreMalformed)
 		bundle.write("t.dat", old(TEXTS));
 		set.loadLocaleCodes();
 		bundle.write("t.dat", c.bytes);
-		std::string const message = thrown([&] {
+		std::string const text = message<lang::Exception>([&] {
 			if (c.codes)
 				set.loadLocaleCodes();
 			else
 				set.loadTextGroup("de_DE");
 		});
-		EXPECT_EQ(message, "Malformed QRX5 file: t.dat") << c.what;
+		EXPECT_EQ(text, "Malformed QRX5 file: t.dat") << c.what;
 		EXPECT_EQ(set.getLocaleCodes().size(), 2u) << c.what;
 	}
 }
@@ -224,7 +202,7 @@ TEST(TextGroupSetMutation, damagedFilesLoadOrThrow)
 	TextSet three = TEXTS;
 	three.languages.push_back("fr_FR");
 	three.texts.push_back({"Bonjour", "Salut"});
-	for (std::string const& bytes : {chunked(three), old(three)})
+	for (std::string const& bytes : {gametest::textSetFile(three), old(three)})
 	{
 		int loaded = 0;
 		forEachDamagedCopy(std::vector<unsigned char>(bytes.begin(), bytes.end()), 300, 22, [&](std::vector<unsigned char> const& d) {

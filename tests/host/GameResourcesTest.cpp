@@ -4,6 +4,7 @@
 #include <support/AudioWaveEnvironment.h>
 #include <support/GameAppFixture.h>
 #include <game/LuaResources.h>
+#include <io/ThrownMessage.h>
 #include <lang/Exception.h>
 #include <gtest/gtest.h>
 
@@ -17,18 +18,10 @@ class GameResources : public test::GameAppFixture
 protected:
 	game::Resources& res() { return *game->resources()->getResources(); }
 
-	/** The message of what code raises as lang::Exception, empty when nothing. */
+	/** The message of what code raises as lang::Exception, "no exception" when nothing. */
 	std::string raised(std::string const& code)
 	{
-		try
-		{
-			run(code);
-		}
-		catch (lang::Exception const& e)
-		{
-			return e.getMessage().format();
-		}
-		return "";
+		return message<lang::Exception>([&] { run(code); });
 	}
 
 	/** Play ids of n looping plays of the sample's hit sound on track. */

@@ -90,43 +90,33 @@ float LuaResources::getMasterVolume() const
 	return m_resources->getMasterVolume();
 }
 
-std::string LuaResources::createArguments(lua::LuaState* state, bool& reload)
+template <class T>
+int LuaResources::create(lua::LuaState* state, T* (Resources::*create)(std::string const&, bool))
 {
 	std::string const path = state->toString(1);
-	reload = state->top() >= 2 && state->isBoolean(2) && state->toBoolean(2);
-	return path;
+	bool const reload = state->top() >= 2 && state->isBoolean(2) && state->toBoolean(2);
+	(m_resources.ptr()->*create)(path, reload);
+	return 0;
 }
 
 int LuaResources::createSpriteSheet(lua::LuaState* state)
 {
-	bool reload = false;
-	std::string const path = createArguments(state, reload);
-	m_resources->createSpriteSheet(path, reload);
-	return 0;
+	return create(state, &Resources::createSpriteSheet);
 }
 
 int LuaResources::createCompoSpriteSet(lua::LuaState* state)
 {
-	bool reload = false;
-	std::string const path = createArguments(state, reload);
-	m_resources->createCompoSpriteSet(path, reload);
-	return 0;
+	return create(state, &Resources::createCompoSpriteSet);
 }
 
 int LuaResources::createBitmapFont(lua::LuaState* state)
 {
-	bool reload = false;
-	std::string const path = createArguments(state, reload);
-	m_resources->createBitmapFont(path, reload);
-	return 0;
+	return create(state, &Resources::createBitmapFont);
 }
 
 int LuaResources::createTextGroupSet(lua::LuaState* state)
 {
-	bool reload = false;
-	std::string const path = createArguments(state, reload);
-	m_resources->createTextGroupSet(path, reload);
-	return 0;
+	return create(state, &Resources::createTextGroupSet);
 }
 
 void LuaResources::createAudioOutput(int channels, int bitsPerSample, int sampleRate)

@@ -107,8 +107,12 @@ private:
 	int getCompoSpriteBounds(lua::LuaState* state);
 	int getCompoSpriteData(lua::LuaState* state);
 
-	/** The path of argument 1 and the reload flag of argument 2 (a boolean, else false). */
-	static std::string createArguments(lua::LuaState* state, bool& reload);
+	/**
+	 * Calls create with the path of argument 1 and the reload flag of
+	 * argument 2 (a boolean, else false).
+	 */
+	template <class T>
+	int create(lua::LuaState* state, T* (Resources::*create)(std::string const&, bool));
 
 	/** The sprite name of a function that takes it alone or after the table (colon form). */
 	static std::string spriteName(lua::LuaState* state);

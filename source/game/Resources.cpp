@@ -27,6 +27,19 @@ std::string keyOf(std::string const& path)
 	return io::PathName(path).basename();
 }
 
+/** Erases the entry of the path's key, logging "Releasing {kind} {path}"; the erased object, or null. */
+template <class T>
+lang::Ptr<T> takeOut(std::map<std::string, lang::Ptr<T>, std::less<>>& map, std::string const& path, char const* kind)
+{
+	auto const it = map.find(keyOf(path));
+	if (it == map.end())
+		return nullptr;
+	lang::Debug::printf("Releasing %s %s\n", kind, path.c_str());
+	lang::Ptr<T> taken = it->second;
+	map.erase(it);
+	return taken;
+}
+
 } // namespace
 
 Resources::Resources(gr::Context* context) :
@@ -154,40 +167,24 @@ void Resources::captureSprite(std::string const& name)
 
 void Resources::releaseSpriteSheet(std::string const& path)
 {
-	auto const it = m_spriteSheets.find(keyOf(path));
-	if (it == m_spriteSheets.end())
-		return;
-	lang::Debug::printf("Releasing spritesheet %s\n", path.c_str());
-	unregister(it->second);
-	m_spriteSheets.erase(it);
+	if (lang::Ptr<SpriteSheet> sheet = takeOut(m_spriteSheets, path, "spritesheet"))
+		unregister(sheet);
 }
 
 void Resources::releaseCompoSpriteSet(std::string const& path)
 {
-	auto const it = m_compoSpriteSets.find(keyOf(path));
-	if (it == m_compoSpriteSets.end())
-		return;
-	lang::Debug::printf("Releasing spritesheet %s\n", path.c_str());
-	unregister(it->second);
-	m_compoSpriteSets.erase(it);
+	if (lang::Ptr<CompoSpriteSet> set = takeOut(m_compoSpriteSets, path, "spritesheet"))
+		unregister(set);
 }
 
 void Resources::releaseFont(std::string const& path)
 {
-	auto const it = m_fonts.find(keyOf(path));
-	if (it == m_fonts.end())
-		return;
-	lang::Debug::printf("Releasing font %s\n", path.c_str());
-	m_fonts.erase(it);
+	takeOut(m_fonts, path, "font");
 }
 
 void Resources::releaseTextGroupSet(std::string const& path)
 {
-	auto const it = m_textGroupSets.find(keyOf(path));
-	if (it == m_textGroupSets.end())
-		return;
-	lang::Debug::printf("Releasing textgroupset %s\n", path.c_str());
-	m_textGroupSets.erase(it);
+	takeOut(m_textGroupSets, path, "textgroupset");
 }
 
 void Resources::loadLocale(std::string const& setName, std::string const& language)

@@ -68,10 +68,13 @@ function update(dt, rawDt)
 	end
 end
 
--- The lantern (the star sprite) drifts across the screen under the title.
+-- The lantern (the star sprite) drifts across the screen between two stone
+-- bands that carry the title and the hint (the font is white).
 function draw()
 	local x = 100 + (drift * 40) % (screenWidth - 200)
+	res.drawSprite("block_stone", 0, 30, "TOP", "LEFT", screenWidth, 100)
+	res.drawSprite("block_stone", 0, screenHeight - 130, "TOP", "LEFT", screenWidth, 100)
 	res.drawSprite("star", x, screenHeight / 2)
-	res.drawString("TEXTS_BASIC", "TITLE", screenWidth / 2, 60, "TOP", "HCENTER")
-	res.drawString("TEXTS_BASIC", "TOUCH", screenWidth / 2, screenHeight - 60, "BOTTOM", "HCENTER")
+	res.drawString("TEXTS_BASIC", "TITLE", screenWidth / 2, 80, "VCENTER", "HCENTER")
+	res.drawString("TEXTS_BASIC", "TOUCH", screenWidth / 2, screenHeight - 80, "VCENTER", "HCENTER")
 end

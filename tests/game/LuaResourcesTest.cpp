@@ -175,6 +175,12 @@ TEST_F(LuaResourcesTest, audioThroughTheScripts)
 	EXPECT_TRUE(lua.globals().getBoolean("byName"));
 	EXPECT_FALSE(lua.globals().getBoolean("byBool"));
 
+	// Without a track the clip goes to track 0: its limit of one refuses a second one.
+	res.getAudioOutput()->setClipCountLimit(0, 1);
+	run("again = res.playAudio('decoded', 1, false, 1) refused = res.playAudio('decoded')");
+	EXPECT_GE(number("again"), 0.f);
+	EXPECT_EQ(number("refused"), -1.f);
+
 	run("res.setTrackVolume(0.25, 3.7) tv = res.getTrackVolume(3)");
 	EXPECT_FLOAT_EQ(number("tv"), 0.25f);
 	run("res.createCompositeAudio('both', {'streamed', 'nothing', 'decoded'}) res.playAudio('both', 0.5, true, 2)");

@@ -4,6 +4,10 @@
 #include <gr/Context.h>
 #include <lang/Debug.h>
 #include <lua/LuaState.h>
+#include <pf/AppSettings.h>
+#include <pf/Commerce.h>
+#include <pf/LocalNotifications.h>
+#include <pf/VideoPlayer.h>
 #include <cstdio>
 
 GameLua::GameLua(framework::App* app, lua::LuaState* state, gr::Context* context) :
@@ -25,8 +29,16 @@ GameLua::GameLua(framework::App* app, lua::LuaState* state, gr::Context* context
 	m_compiled(false),
 	m_deterministicPhysics(false),
 	m_timerStart(0),
-	m_timerPaused(0)
+	m_timerPaused(0),
+	m_storeCallbackSet(false),
+	m_tally(nullptr)
 {
+	m_commerce = new pf::Commerce(10, const_cast<char const**>(sm_purchaseItemIds), this);
+	m_appSettings = new pf::AppSettings();
+	m_notifications = new pf::LocalNotifications();
+	m_notifications->addListener(this);
+	m_videoPlayer = new pf::VideoPlayer();
+
 	registerApi();
 
 	setNumber("screenWidth", static_cast<float>(m_context->width()));
@@ -65,6 +77,11 @@ GameLua::~GameLua()
 void GameLua::registerApi()
 {
 	registerScriptUtilApi();
+	registerStoreApi();
+	registerNotificationApi();
+	registerVideoApi();
+	registerTallyApi();
+	registerAdApi();
 }
 
 GameApp* GameLua::gameApp() const

@@ -82,10 +82,15 @@ std::vector<LocalNotificationsImpl::Scheduled> const& LocalNotificationsImpl::sc
 	return sm_scheduled;
 }
 
-std::vector<std::string> LocalNotificationsImpl::takeDue(double now)
+void LocalNotificationsImpl::setNow(double now)
 {
 	if (now == now)
 		sm_now = now;
+}
+
+std::vector<std::string> LocalNotificationsImpl::takeDue(double now)
+{
+	setNow(now);
 	std::vector<std::string> due;
 	size_t count = 0;
 	while (count < sm_scheduled.size() && sm_scheduled[count].fireTime <= sm_now)

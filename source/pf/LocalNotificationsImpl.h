@@ -73,7 +73,10 @@ public:
 	 */
 	static std::vector<std::string> takeDue(double now);
 
-	/** The shell's time as last passed to takeDue (0 before). */
+	/** Sets the current time of the shell's clock (seconds; NaN is ignored), as at start. */
+	static void setNow(double now);
+
+	/** The shell's time as last passed to takeDue or setNow (0 before). */
 	static double now();
 
 private:

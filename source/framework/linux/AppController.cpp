@@ -128,6 +128,8 @@ void AppController::launch()
 
 	// 19-20: show, then the application.
 	m_host.showWindow();
+	// Notifications the application schedules count from the shell's clock.
+	pf::LocalNotificationsImpl::setNow(static_cast<double>(m_host.nowMicros()) / 1e6);
 	m_app = m_init(m_os.get(), m_context);
 	assert(m_app != 0);
 }

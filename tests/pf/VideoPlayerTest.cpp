@@ -11,8 +11,14 @@
 #include <pf/VideoSlot.h>
 #include <pf/linux/VideoPlayerImpl.h>
 #include <gtest/gtest.h>
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
 
 namespace
 {
@@ -146,6 +152,78 @@ TEST_F(VideoPlayerView, DamagedClipsFailOrEndEarly)
 		testing::internal::GetCapturedStdout();
 	});
 	EXPECT_GT(played, 0);
+}
+
+/**
+ * A movie with a grey 16x12 picture and a 440 Hz tone, frames pictures at
+ * 10 per second, raw streams in a NUT container (no encoder needed).
+ */
+void writeClipWithSound(std::string const& path, int frames)
+{
+	AVFormatContext* out = nullptr;
+	ASSERT_GE(avformat_alloc_output_context2(&out, nullptr, "nut", path.c_str()), 0);
+	AVStream* video = avformat_new_stream(out, nullptr);
+	video->codecpar->codec_type = AVMEDIA_TYPE_VIDEO;
+	video->codecpar->codec_id = AV_CODEC_ID_RAWVIDEO;
+	video->codecpar->format = AV_PIX_FMT_YUV420P;
+	video->codecpar->width = 16;
+	video->codecpar->height = 12;
+	video->codecpar->codec_tag = avcodec_pix_fmt_to_codec_tag(AV_PIX_FMT_YUV420P);
+	video->time_base = AVRational{1, 10};
+	AVStream* sound = avformat_new_stream(out, nullptr);
+	sound->codecpar->codec_type = AVMEDIA_TYPE_AUDIO;
+	sound->codecpar->codec_id = AV_CODEC_ID_PCM_S16LE;
+	sound->codecpar->sample_rate = 22050;
+	sound->codecpar->ch_layout = AVChannelLayout AV_CHANNEL_LAYOUT_MONO;
+	sound->codecpar->format = AV_SAMPLE_FMT_S16;
+	sound->codecpar->block_align = 2;
+	sound->time_base = AVRational{1, 22050};
+	ASSERT_GE(avio_open(&out->pb, path.c_str(), AVIO_FLAG_WRITE), 0);
+	ASSERT_GE(avformat_write_header(out, nullptr), 0);
+	std::vector<uint8_t> picture(16 * 12 * 3 / 2, 128);
+	std::vector<int16_t> tone(2205);
+	for (size_t i = 0; i < tone.size(); ++i)
+		tone[i] = static_cast<int16_t>(8000 * std::sin(2 * M_PI * 440 * static_cast<double>(i) / 22050));
+	for (int i = 0; i < frames; ++i)
+	{
+		AVPacket* packet = av_packet_alloc();
+		av_new_packet(packet, static_cast<int>(picture.size()));
+		memcpy(packet->data, picture.data(), picture.size());
+		packet->stream_index = video->index;
+		packet->pts = packet->dts = av_rescale_q(i, AVRational{1, 10}, video->time_base);
+		packet->flags |= AV_PKT_FLAG_KEY;
+		av_interleaved_write_frame(out, packet);
+		av_new_packet(packet, static_cast<int>(tone.size() * 2));
+		memcpy(packet->data, tone.data(), tone.size() * 2);
+		packet->stream_index = sound->index;
+		packet->pts = packet->dts = av_rescale_q(i * 2205, AVRational{1, 22050}, sound->time_base);
+		packet->flags |= AV_PKT_FLAG_KEY;
+		av_interleaved_write_frame(out, packet);
+		av_packet_free(&packet);
+	}
+	av_write_trailer(out);
+	avio_closep(&out->pb);
+	avformat_free_context(out);
+}
+
+TEST_F(VideoPlayerView, SoundPlaysAlongOnItsOwnDevice)
+{
+	// No sound card here: OpenAL's null output.
+	setenv("ALSOFT_DRIVERS", "null", 1);
+	std::string const path = folder / "tone.nut";
+	writeClipWithSound(path, 30);
+	lang::Ptr<pf::VideoPlayerImpl> player = new pf::VideoPlayerImpl();
+	ASSERT_TRUE(player->play(path, &observer));
+	double const start = player->soundSeconds();
+	EXPECT_GT(start, 0.2) << "queued ahead of the picture";
+	EXPECT_LT(start, 1.5) << "not all at once";
+	for (int turn = 0; turn < 15; ++turn)
+		pf::runVideoSlot(0.1f, s_ctx);
+	EXPECT_GT(player->soundSeconds(), 1.7);
+	while (pf::videoScreen())
+		pf::runVideoSlot(0.1f, s_ctx);
+	EXPECT_EQ(1, observer.ended);
+	expectNear({128, 128, 128, 255}, px(32, 18), "grey picture");
 }
 
 TEST(VideoPlayerFit, Rectangles)

@@ -30,6 +30,7 @@ void VideoPlayerImpl::stop()
 	if (videoScreen() == this)
 		setVideoScreen(nullptr);
 	m_observer = nullptr;
+	m_sound.close();
 	m_image = nullptr;
 	m_imageContext = nullptr;
 }
@@ -52,6 +53,8 @@ bool VideoPlayerImpl::play(std::string const& path, VideoPlayerObserver* observe
 	take();
 	m_clock = m_shownTime;
 	m_hasNext = m_decoder.next();
+	m_sound.open(path);
+	m_sound.pump(m_clock);
 	m_observer = observer;
 	// Any other player's video leaves the slot (its observer is not told).
 	setVideoScreen(this);
@@ -81,6 +84,8 @@ void VideoPlayerImpl::frame(float dt, gr::Context* context)
 		m_hasNext = m_decoder.next();
 	}
 	bool const ended = !m_hasNext && m_clock > m_shownTime;
+	if (!ended)
+		m_sound.pump(m_clock);
 	draw(context);
 	if (ended)
 	{

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VideoDecoder.h"
+#include "VideoSound.h"
 #include <pf/VideoSlot.h>
 #include <gr/Image.h>
 #include <lang/Object.h>
@@ -34,6 +35,9 @@ public:
 
 	bool isPlaying() const;
 
+	/** Seconds of the current video's sound decoded so far (0 without sound). */
+	double soundSeconds() const { return m_sound.decodedSeconds(); }
+
 	void frame(float dt, gr::Context* context) override;
 
 	/** The rectangle (x, y, width, height) of a width x height picture fitted into a screen of screenWidth x screenHeight. */
@@ -41,6 +45,7 @@ public:
 
 private:
 	VideoDecoder m_decoder;
+	VideoSound m_sound;
 	std::string m_path;
 	VideoPlayerObserver* m_observer;
 	std::vector<uint8_t> m_shown;

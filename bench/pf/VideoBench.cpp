@@ -33,6 +33,7 @@ std::string const& clip()
 	static std::string path;
 	if (!path.empty())
 		return path;
+	av_log_set_level(AV_LOG_QUIET);
 	char folder[] = "/tmp/video-bench-XXXXXX";
 	path = std::string(mkdtemp(folder)) + "/clip.mkv";
 	AVCodec const* codec = avcodec_find_encoder(AV_CODEC_ID_H264);

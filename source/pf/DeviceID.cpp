@@ -1,6 +1,7 @@
 #include "DeviceID.h"
 #include <util/HardwareAddress.h>
 #include <util/SHA1.h>
+#include <optional>
 
 namespace pf
 {
@@ -9,7 +10,17 @@ namespace pf
 class DeviceID::Impl : public lang::Object
 {
 public:
-	Impl() : m_id(identifierFor(util::hardwareAddress())) {}
+	Impl() : m_id(identifierFor(address())) {}
+
+	/** The text of the first usable interface's address; "" when there is none. */
+	static std::string address()
+	{
+		std::string const name = util::firstEthernetInterface();
+		if (name.empty())
+			return "";
+		std::optional<util::HardwareAddress> const address = util::hardwareAddress(name);
+		return address ? util::hardwareAddressText(*address) : "";
+	}
 
 	std::string const& getDeviceID() const { return m_id; }
 

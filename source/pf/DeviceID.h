@@ -8,8 +8,8 @@ namespace pf
 {
 
 /**
- * The device identifier: the hardware address of the first network
- * interface that has one (util::hardwareAddress), or "unavailable".
+ * The device identifier: the hardware address of the first usable
+ * network interface (util::firstEthernetInterface), or "unavailable".
  * Any thread.
  */
 class DeviceID : public lang::Object

@@ -4,38 +4,33 @@
 namespace tally
 {
 
-Tally::Tally() :
-	m_impl(new TallyImpl())
-{
-}
+Tally::Tally() : m_impl(new TallyImpl) {}
 
 Tally::~Tally()
 {
 	delete m_impl;
 }
 
-void Tally::startSession(std::string const& key)
+void Tally::startSession(std::string const& apiKey)
 {
-	m_impl->startSession(key);
+	m_impl->startSession(apiKey);
 }
 
-void Tally::endSession()
+void Tally::endSession() {}
+
+void Tally::logEvent(std::string const& name)
 {
+	m_impl->logEvent(name, std::map<std::string, std::string>());
 }
 
-void Tally::logEvent(std::string const& event)
+void Tally::logEvent(std::string const& name, std::string const& parameterName, std::string const& parameterValue)
 {
-	m_impl->logEvent(event, std::map<std::string, std::string>());
+	m_impl->logEvent(name, std::map<std::string, std::string>{{parameterName, parameterValue}});
 }
 
-void Tally::logEvent(std::string const& event, std::string const& name, std::string const& value)
+void Tally::logEvent(std::string const& name, std::map<std::string, std::string> const& parameters)
 {
-	m_impl->logEvent(event, {{name, value}});
+	m_impl->logEvent(name, parameters);
 }
 
-void Tally::logEvent(std::string const& event, std::map<std::string, std::string> const& params)
-{
-	m_impl->logEvent(event, params);
-}
-
-} // tally
+} // namespace tally

@@ -10,29 +10,32 @@ namespace tally
 class TallyImpl;
 
 /**
- * The engine's wrapper over the analytics agent: starts the session and
- * logs events with text parameters. Main thread only.
+ * The engine's usage reporting: starts the analytics agent's session with
+ * the application key (reports over secure transport, sent when a session
+ * starts) and logs named events with text parameters. No operation throws:
+ * the agent's failures stay inside it. Main thread only.
  */
 class Tally : public lang::Object
 {
 public:
+	/** Switches the agent's secure transport on. */
 	Tally();
 	~Tally() override;
 
-	/** Starts the session with the application key. */
-	void startSession(std::string const& key);
+	/** Starts the agent's session; reports on close and on pause are switched off. */
+	void startSession(std::string const& apiKey);
 
-	/** No effect: the agent ends its session by itself. */
+	/** Nothing: the agent ends its session with the application. */
 	void endSession();
 
-	/** Logs event with no parameters (an empty map). */
-	void logEvent(std::string const& event);
+	/** The event with no parameters (an empty map). */
+	void logEvent(std::string const& name);
 
-	/** Logs event with the one parameter name = value. */
-	void logEvent(std::string const& event, std::string const& name, std::string const& value);
+	/** The event with one parameter. */
+	void logEvent(std::string const& name, std::string const& parameterName, std::string const& parameterValue);
 
-	/** Logs event with params. */
-	void logEvent(std::string const& event, std::map<std::string, std::string> const& params);
+	/** The event with the parameters. */
+	void logEvent(std::string const& name, std::map<std::string, std::string> const& parameters);
 
 private:
 	TallyImpl* m_impl;
@@ -41,4 +44,4 @@ private:
 	Tally& operator=(Tally const&) = delete;
 };
 
-} // tally
+} // namespace tally

@@ -2,37 +2,26 @@
 
 #include <map>
 #include <string>
-#include <vector>
 
 namespace tally
 {
 
 /**
- * What the wrapper hands its calls to. This one records them in memory; the
- * implementation over the analytics agent takes its place. Main thread only.
+ * The agent's side of tally::Tally, one per platform (tally/linux). Every
+ * operation catches whatever the agent raises. Main thread only.
  */
 class TallyImpl
 {
 public:
-	/** One logged event. */
-	struct Event
-	{
-		std::string name;
-		std::map<std::string, std::string> params;
-	};
+	/** Switches the agent's secure transport on. */
+	TallyImpl();
+	virtual ~TallyImpl();
 
-	void startSession(std::string const& key) { m_key = key; }
-	void logEvent(std::string const& event, std::map<std::string, std::string> const& params) { m_events.push_back({event, params}); }
+	/** The agent's startSession, then reports on close and on pause off. */
+	void startSession(std::string const& apiKey);
 
-	/** The key of the latest session ("" before). */
-	std::string const& sessionKey() const { return m_key; }
-
-	/** The events logged, in order. */
-	std::vector<Event> const& events() const { return m_events; }
-
-private:
-	std::string m_key;
-	std::vector<Event> m_events;
+	/** Logs the event with the map (an empty map, not none, when there are no parameters). */
+	void logEvent(std::string const& name, std::map<std::string, std::string> const& parameters);
 };
 
-} // tally
+} // namespace tally

@@ -1,40 +1,74 @@
 #include "HardwareAddress.h"
+#include <cstdio>
+#include <cstring>
 #include <ifaddrs.h>
 #include <net/if.h>
+#include <net/if_arp.h>
 #include <netpacket/packet.h>
-#include <sys/socket.h>
-#include <cstdio>
 
 namespace util
 {
 
-std::string firstHardwareAddress(ifaddrs const* list)
+namespace
 {
-	for (ifaddrs const* entry = list; entry; entry = entry->ifa_next)
+
+/** Calls each(name, address) for every Ethernet link-level entry until it answers true. */
+template <class F>
+void forEachEthernet(F&& each)
+{
+	struct ifaddrs* list = nullptr;
+	if (getifaddrs(&list) != 0)
+		return;
+	for (struct ifaddrs* entry = list; entry; entry = entry->ifa_next)
 	{
-		if (!entry->ifa_addr || entry->ifa_addr->sa_family != AF_PACKET || (entry->ifa_flags & IFF_LOOPBACK))
+		if (!entry->ifa_addr || entry->ifa_addr->sa_family != AF_PACKET || !entry->ifa_name)
 			continue;
-		sockaddr_ll const* link = reinterpret_cast<sockaddr_ll const*>(entry->ifa_addr);
-		if (link->sll_halen != 6)
+		auto const* link = reinterpret_cast<struct sockaddr_ll const*>(entry->ifa_addr);
+		if (link->sll_hatype != ARPHRD_ETHER || link->sll_halen != 6)
 			continue;
-		unsigned char const* a = link->sll_addr;
-		if ((a[0] | a[1] | a[2] | a[3] | a[4] | a[5]) == 0)
-			continue;
-		char text[18];
-		snprintf(text, sizeof(text), "%02X:%02X:%02X:%02X:%02X:%02X", a[0], a[1], a[2], a[3], a[4], a[5]);
-		return text;
+		HardwareAddress address;
+		std::memcpy(address.data(), link->sll_addr, 6);
+		if (each(std::string(entry->ifa_name), address, (entry->ifa_flags & IFF_LOOPBACK) != 0))
+			break;
 	}
-	return "";
+	freeifaddrs(list);
 }
 
-std::string hardwareAddress()
+} // namespace
+
+std::optional<HardwareAddress> hardwareAddress(std::string const& interfaceName)
 {
-	ifaddrs* list = nullptr;
-	if (getifaddrs(&list) != 0)
-		return "";
-	std::string address = firstHardwareAddress(list);
-	freeifaddrs(list);
-	return address;
+	std::optional<HardwareAddress> found;
+	forEachEthernet([&](std::string const& name, HardwareAddress const& address, bool) {
+		if (name != interfaceName)
+			return false;
+		found = address;
+		return true;
+	});
+	return found;
+}
+
+std::string firstEthernetInterface()
+{
+	std::string found;
+	forEachEthernet([&](std::string const& name, HardwareAddress const& address, bool loopback) {
+		bool zero = true;
+		for (unsigned char b : address)
+			zero = zero && b == 0;
+		if (loopback || zero)
+			return false;
+		found = name;
+		return true;
+	});
+	return found;
+}
+
+std::string hardwareAddressText(HardwareAddress const& address)
+{
+	char text[18];
+	std::snprintf(text, sizeof(text), "%02X:%02X:%02X:%02X:%02X:%02X", address[0], address[1], address[2], address[3], address[4],
+	              address[5]);
+	return text;
 }
 
 } // util

@@ -9,12 +9,10 @@
 #include <util/HardwareAddress.h>
 #include <util/SHA1.h>
 #include <gtest/gtest.h>
-#include <ifaddrs.h>
-#include <net/if.h>
-#include <netpacket/packet.h>
 #include <sys/stat.h>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <fstream>
 
 namespace
@@ -44,35 +42,14 @@ TEST(DeviceServices, LanguagesFromTheEnvironment)
 	}
 }
 
-TEST(DeviceServices, DeviceIdentifierFromTheFirstUsableInterface)
+TEST(DeviceServices, DeviceIdentifier)
 {
-	auto link = [](unsigned char const* bytes, int length) {
-		sockaddr_ll address = {};
-		address.sll_family = AF_PACKET;
-		address.sll_halen = static_cast<unsigned char>(length);
-		memcpy(address.sll_addr, bytes, 8);
-		return address;
-	};
-	unsigned char const zero[8] = {};
-	unsigned char const mac[8] = {0x00, 0x1a, 0x2b, 0x3c, 0x4d, 0x5e};
-	unsigned char const other[8] = {0xfe, 1, 2, 3, 4, 5};
-	sockaddr_ll loop = link(mac, 6), empty = link(zero, 6), longer = link(other, 8), good = link(mac, 6), later = link(other, 6);
-	ifaddrs e[5] = {};
-	sockaddr_ll* addresses[5] = {&loop, &empty, &longer, &good, &later};
-	for (int i = 0; i < 5; ++i)
-	{
-		e[i].ifa_addr = reinterpret_cast<sockaddr*>(addresses[i]);
-		e[i].ifa_next = i < 4 ? &e[i + 1] : nullptr;
-	}
-	e[0].ifa_flags = IFF_LOOPBACK;
-	EXPECT_EQ("00:1A:2B:3C:4D:5E", util::firstHardwareAddress(e));
-	EXPECT_EQ("", util::firstHardwareAddress(nullptr));
-	e[2].ifa_next = nullptr;
-	EXPECT_EQ("", util::firstHardwareAddress(e)) << "loopback, zero and 8-byte addresses only";
-
 	EXPECT_EQ("unavailable", pf::DeviceID::identifierFor(""));
 	EXPECT_EQ("1D5EE313D50A7F8AEDF787B5A6C029EF09906C69", util::SHA1::hash(std::string("unavailable")));
-	EXPECT_EQ(util::SHA1::hash(pf::DeviceID::identifierFor(util::hardwareAddress())), pf::DeviceID().getDeviceIDHash());
+	std::string const name = util::firstEthernetInterface();
+	std::optional<util::HardwareAddress> const bytes = util::hardwareAddress(name);
+	std::string const address = bytes ? util::hardwareAddressText(*bytes) : "";
+	EXPECT_EQ(util::SHA1::hash(pf::DeviceID::identifierFor(address)), pf::DeviceID().getDeviceIDHash());
 }
 
 TEST(DeviceServices, SystemFacts)

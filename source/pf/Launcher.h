@@ -49,6 +49,9 @@ public:
 
 private:
 	lang::Ptr<LauncherImpl> m_impl;
+
+	Launcher(Launcher const&) = delete;
+	Launcher& operator=(Launcher const&) = delete;
 };
 
 } // pf

@@ -85,18 +85,6 @@ protected:
 		run("log = {}");
 		return result;
 	}
-
-	std::string eval(std::string const& expr)
-	{
-		run("result = " + expr);
-		lua::LuaStackRestore restore(lua);
-		host().pushMember("result");
-		lua_State* L = lua::LuaAccess::get(lua);
-		if (lua_type(L, -1) == LUA_TBOOLEAN)
-			return lua_toboolean(L, -1) ? "true" : "false";
-		char const* s = lua_tostring(L, -1);
-		return s ? s : "nil";
-	}
 };
 
 TEST_F(PlatformGlue, ProductListAndItems)

@@ -116,27 +116,33 @@ bool VideoDecoder::receive()
 		if (m_draining)
 			return false;
 		// The decoder wants more: the next packet of the picture stream.
-		for (;;)
+		result = feed(m_format, m_codec, m_packet, m_stream, m_draining);
+		if (result < 0)
+			return fail("stopped at damaged data", result);
+	}
+}
+
+int VideoDecoder::feed(AVFormatContext* format, AVCodecContext* codec, AVPacket* packet, int stream, bool& ended)
+{
+	for (;;)
+	{
+		if (av_read_frame(format, packet) < 0)
 		{
-			result = av_read_frame(m_format, m_packet);
-			if (result < 0)
-			{
-				m_draining = true;
-				avcodec_send_packet(m_codec, nullptr);
-				break;
-			}
-			if (m_packet->stream_index != m_stream)
-			{
-				av_packet_unref(m_packet);
-				continue;
-			}
-			result = avcodec_send_packet(m_codec, m_packet);
-			av_packet_unref(m_packet);
-			// A damaged packet is skipped; the decoder goes on with the next.
-			if (result < 0 && result != AVERROR(EAGAIN) && result != AVERROR_INVALIDDATA)
-				return fail("stopped at damaged data", result);
-			break;
+			ended = true;
+			avcodec_send_packet(codec, nullptr);
+			return 0;
 		}
+		if (packet->stream_index != stream)
+		{
+			av_packet_unref(packet);
+			continue;
+		}
+		int const result = avcodec_send_packet(codec, packet);
+		av_packet_unref(packet);
+		// A damaged packet is skipped; the decoder goes on with the next.
+		if (result == AVERROR(EAGAIN) || result == AVERROR_INVALIDDATA)
+			return 0;
+		return result;
 	}
 }
 

@@ -52,6 +52,14 @@ public:
 	/** Decodes the next picture without the RGBA conversion (for measuring); false at the end. */
 	bool decodeOnly();
 
+	/**
+	 * Sends codec the next packet of stream read from format (packet is
+	 * scratch space), or the end of the stream at the end of the file
+	 * (ended is then set). A damaged packet is skipped.
+	 * @return 0, or the decoder's error code.
+	 */
+	static int feed(AVFormatContext* format, AVCodecContext* codec, AVPacket* packet, int stream, bool& ended);
+
 private:
 	AVFormatContext* m_format;
 	AVCodecContext* m_codec;

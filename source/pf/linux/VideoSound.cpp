@@ -1,4 +1,5 @@
 #include "VideoSound.h"
+#include "VideoDecoder.h"
 #include <lang/Debug.h>
 #define AL_ALEXT_PROTOTYPES
 #include <AL/al.h>
@@ -43,6 +44,7 @@ VideoSound::VideoSound() :
 	m_resample(nullptr),
 	m_stream(-1),
 	m_ended(true),
+	m_drained(false),
 	m_samples(0),
 	m_device(nullptr),
 	m_context(nullptr),
@@ -126,6 +128,7 @@ bool VideoSound::open(std::string const& path)
 		return false;
 	}
 	m_ended = false;
+	m_drained = false;
 	return true;
 }
 
@@ -183,27 +186,11 @@ bool VideoSound::decodeSome()
 			}
 			return true;
 		}
-		if (result != AVERROR(EAGAIN))
+		if (result != AVERROR(EAGAIN) || m_drained)
 			return false;
 		// The decoder wants the next packet of the sound stream.
-		for (;;)
-		{
-			if (av_read_frame(m_format, m_packet) < 0)
-			{
-				avcodec_send_packet(m_codec, nullptr);
-				break;
-			}
-			if (m_packet->stream_index != m_stream)
-			{
-				av_packet_unref(m_packet);
-				continue;
-			}
-			result = avcodec_send_packet(m_codec, m_packet);
-			av_packet_unref(m_packet);
-			if (result < 0 && result != AVERROR_INVALIDDATA && result != AVERROR(EAGAIN))
-				return false;
-			break;
-		}
+		if (VideoDecoder::feed(m_format, m_codec, m_packet, m_stream, m_drained) < 0)
+			return false;
 	}
 }
 

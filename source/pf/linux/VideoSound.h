@@ -48,6 +48,8 @@ private:
 	SwrContext* m_resample;
 	int m_stream;
 	bool m_ended;
+	/** The end of the file was sent to the decoder. */
+	bool m_drained;
 	int64_t m_samples;
 	ALCdevice_struct* m_device;
 	ALCcontext_struct* m_context;

@@ -389,8 +389,11 @@ public:
 	/** Logs event with the string-to-string pairs of the host-table entry tableName. */
 	void logTallyEventWithParams(std::string const& event, std::string const& tableName);
 
-	/** Logs event with "seconds": whole seconds since resetTimer, rounded half up; negative counts as 0. */
+	/** Logs event with "seconds": whole seconds since resetTimer (timerSeconds). */
 	void logTallyTimerEvent(std::string const& event);
+
+	/** Whole seconds of elapsed milliseconds, rounded half up; negative time (a clock set back) counts as 0. */
+	static int timerSeconds(int64_t elapsedMs);
 
 	/** Start of the analytics timer in milliseconds (set by "resetTimer"). */
 	int64_t timerStart() const { return m_timerStart; }

@@ -64,13 +64,21 @@ void GameLua::logTallyEventWithParams(std::string const& event, std::string cons
 		m_tally->logEvent(event, params);
 }
 
+int GameLua::timerSeconds(int64_t elapsedMs)
+{
+	if (elapsedMs < 0)
+		return 0;
+	int64_t const seconds = (elapsedMs + 500) / 1000;
+	return seconds > INT32_MAX ? INT32_MAX : static_cast<int>(seconds);
+}
+
 void GameLua::logTallyTimerEvent(std::string const& event)
 {
 	int64_t elapsed = lang::System::currentTimeMillis() - m_timerStart;
 	if (elapsed < 0)
 		elapsed = 0;
 	char seconds[32];
-	snprintf(seconds, sizeof(seconds), "%i", static_cast<int>((elapsed + 500) / 1000 > INT32_MAX ? INT32_MAX : (elapsed + 500) / 1000));
+	snprintf(seconds, sizeof(seconds), "%i", timerSeconds(elapsed));
 	lang::Debug::printf("logTallyTimerEvent: %s, %ss, (%llims)\n", event.c_str(), seconds, static_cast<long long>(elapsed));
 	logTallyEventWithParam(event, "seconds", seconds);
 }

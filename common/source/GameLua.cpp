@@ -6,6 +6,10 @@
 #include <gr/Context.h>
 #include <lang/Debug.h>
 #include <lua/LuaState.h>
+#include <pf/AppSettings.h>
+#include <pf/Commerce.h>
+#include <pf/LocalNotifications.h>
+#include <pf/VideoPlayer.h>
 #include <cstdio>
 
 GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState* state, gr::Context* context) :
@@ -41,8 +45,16 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_blockEditorTable(state),
 	m_loadingLevel(false),
 	m_startingCamera(false),
-	m_gravityForceMultiplier(4.f)
+	m_gravityForceMultiplier(4.f),
+	m_storeCallbackSet(false),
+	m_tally(nullptr)
 {
+	m_commerce = new pf::Commerce(10, const_cast<char const**>(sm_purchaseItemIds), this);
+	m_appSettings = new pf::AppSettings();
+	m_notifications = new pf::LocalNotifications();
+	m_notifications->addListener(this);
+	m_videoPlayer = new pf::VideoPlayer();
+
 	registerApi();
 
 	setNumber("screenWidth", static_cast<float>(m_context->width()));
@@ -90,6 +102,11 @@ void GameLua::registerApi()
 	registerWorldForceApi();
 	registerSceneObjectApi();
 	registerWorldQueryApi();
+	registerStoreApi();
+	registerNotificationApi();
+	registerVideoApi();
+	registerTallyApi();
+	registerAdApi();
 }
 
 GameApp* GameLua::gameApp() const

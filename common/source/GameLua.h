@@ -5,11 +5,16 @@
 #include <lang/Ptr.h>
 #include <lua/LuaObject.h>
 #include <lua/LuaTable.h>
+#include <pf/CommerceListener.h>
+#include <pf/LocalNotificationsListener.h>
+#include <pf/VideoPlayerObserver.h>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
+#include <deque>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace framework
@@ -38,6 +43,19 @@ namespace game
 class SpriteSheet;
 }
 
+namespace pf
+{
+class AppSettings;
+class Commerce;
+class LocalNotifications;
+class VideoPlayer;
+}
+
+namespace tally
+{
+class Tally;
+}
+
 class GameApp;
 
 /**
@@ -61,7 +79,8 @@ class GameApp;
  *
  * Main thread only.
  */
-class GameLua : public lua::LuaObject, public b2ContactListener, public b2ContactFilter, public b2DestructionListener
+class GameLua : public lua::LuaObject, public b2ContactListener, public b2ContactFilter, public b2DestructionListener,
+	public pf::CommerceListener, public pf::LocalNotificationsListener, public pf::VideoPlayerObserver
 {
 public:
 	/**
@@ -470,6 +489,102 @@ public:
 	/** Set by "setGameParameters"; false at start. */
 	bool deterministicPhysics() const { return m_deterministicPhysics; }
 
+	/** Sets the start of the analytics timer in milliseconds (tests). */
+	void setTimerStart(int64_t ms) { m_timerStart = ms; }
+
+	// --- Store (api/StoreApi.cpp) ----------------------------------------
+
+	/** The product ids the store is made with, in order. */
+	static char const* const sm_purchaseItemIds[10];
+
+	/** Stores callback, prints the call and buys id (refusals reach the callback at once). */
+	void buyItem(std::string const& id, std::string const& callback);
+
+	/** Stores callback, prints the call and asks for the product list. */
+	void initItemPurchase(std::string const& callback);
+
+	/** The number of items of the store's list. */
+	int getAvailableItemCount();
+
+	/**
+	 * A new table with id, name, description, type, quantity and price of
+	 * item index (0-based); empty when index is negative or not below the count.
+	 */
+	lua::LuaTable getItemAt(int index);
+
+	/** Replaces the description of item index; nothing for an index out of range. */
+	void setItemDescription(int index, std::string const& description);
+
+	/** Stores callback and asks for a restore of the earlier purchases. */
+	void restoreItems(std::string const& callback);
+
+	/** Whether payments are allowed. */
+	bool isIapAllowed();
+
+	/**
+	 * A store outcome: calls the store callback with (id, status, error).
+	 * Before any store callback name was set it waits for the first one
+	 * (delivered at the next frame); with an empty name it is dropped.
+	 * @exception lang::Throwable From the script.
+	 */
+	void paymentFinished(std::string const& id, PaymentStatus status, pf::Commerce::CommerceError error) override;
+
+	/** Prints the status; when available calls "inAppPurchasingBecameAvailable". */
+	void initFinished(PaymentProviderStatus status) override;
+
+	/** No effect. */
+	void getPurchaseHistoryFinished(std::string const& id) override;
+
+	/** The store. */
+	pf::Commerce* commerce() const { return m_commerce; }
+
+	// --- Notifications (api/NotificationApi.cpp) ----------------------------
+
+	/** False without scheduling when the setting "notifications" is false; else the scheduling's result. */
+	bool addNotificationAfter(std::string const& eventName, float seconds, std::string const& message);
+
+	/** Cancels the first scheduled notification with eventName; true when there was one. */
+	bool removeNotification(std::string const& eventName);
+
+	void removeAllNotifications();
+
+	/** Stores the script function that notifications call. */
+	void setNotificationCallback(std::string const& name);
+
+	/**
+	 * Calls the notification callback with the event name, unless its name is empty.
+	 * @exception lang::Throwable From the script.
+	 */
+	void notificationReceived(std::string const& eventName) override;
+
+	// --- Video (api/VideoApi.cpp) ------------------------------------------
+
+	/** Plays the data file name full screen; while it plays the frame updates stop. */
+	void playVideo(std::string const& name);
+
+	/** Restarts the frame updates. */
+	void videoPlayEnded() override;
+
+	/** The video player. */
+	pf::VideoPlayer* videoPlayer() const { return m_videoPlayer; }
+
+	// --- Analytics (api/TallyApi.cpp) ----------------------------------------
+
+	/** Keeps the analytics wrapper (borrowed; null turns the functions into prints). */
+	void prepareTally(tally::Tally* tally);
+
+	void logTallyEvent(std::string const& event);
+	void logTallyEventWithParam(std::string const& event, std::string const& name, std::string const& value);
+
+	/** Logs event with the string-to-string pairs of the host-table entry tableName. */
+	void logTallyEventWithParams(std::string const& event, std::string const& tableName);
+
+	/** Logs event with "seconds": whole seconds since resetTimer (timerSeconds). */
+	void logTallyTimerEvent(std::string const& event);
+
+	/** Whole seconds of elapsed milliseconds, rounded half up; negative time (a clock set back) counts as 0. */
+	static int timerSeconds(int64_t elapsedMs);
+
 	/** Start of the analytics timer in milliseconds (set by "resetTimer"). */
 	int64_t timerStart() const { return m_timerStart; }
 
@@ -607,6 +722,16 @@ private:
 	float m_gravityForceMultiplier;
 	SimulationSettings m_simulation;
 
+	lang::Ptr<pf::Commerce> m_commerce;
+	std::string m_storeCallback;
+	bool m_storeCallbackSet;
+	std::deque<std::tuple<std::string, PaymentStatus, pf::Commerce::CommerceError>> m_heldPayments;
+	std::string m_notificationCallback;
+	lang::Ptr<pf::AppSettings> m_appSettings;
+	lang::Ptr<pf::LocalNotifications> m_notifications;
+	lang::Ptr<pf::VideoPlayer> m_videoPlayer;
+	tally::Tally* m_tally;
+
 	/** Registers every area's rows, one call per area. */
 	void registerApi();
 
@@ -644,6 +769,25 @@ private:
 	void removeObjectNow(std::string const& name);
 	/** Takes name out of the draw list it lies in. */
 	void removeFromDrawLists(RenderObjectData* object);
+
+	/** The rows of the store, notifications, video, analytics and advertisements. */
+	void registerStoreApi();
+	void registerNotificationApi();
+	void registerVideoApi();
+	void registerTallyApi();
+	void registerAdApi();
+
+	/** Frame step: delivers held and queued store outcomes. */
+	void pollStore();
+
+	/** Sets the store callback name; held outcomes go to it at the next poll. */
+	void setStoreCallback(std::string const& callback);
+
+	/** Advertisements: no effect on this platform. */
+	void noAd() {}
+
+	/** Prints "GameLua::requestBannerAd()". */
+	void requestBannerAd();
 
 	/** The game application, or null when the application is another App. */
 	GameApp* gameApp() const;

@@ -83,6 +83,7 @@ void GameLua::registerApi()
 	registerWorldForceApi();
 	registerSceneObjectApi();
 	registerWorldQueryApi();
+	registerCompoundBodyApi();
 }
 
 GameApp* GameLua::gameApp() const

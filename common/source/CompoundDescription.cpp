@@ -1,4 +1,5 @@
 #include <CompoundDescription.h>
+#include <ArgumentCheck.h>
 #include <lang/Format.h>
 #include <lua/LuaException.h>
 #include <lua/LuaState.h>
@@ -81,9 +82,9 @@ CompoundDescription CompoundDescription::read(lua::LuaState* state, int index)
 		if (std::isfinite(value))
 			return;
 		if (part < 0)
-			throw lua::LuaException(lang::Format("{0}: \"{1}\": {2} is {3}", FUNCTION, d.name, what, value));
+			throw lua::LuaException(lang::Format("{0}: \"{1}\": {2} is {3}", FUNCTION, d.name, what, numberText(value)));
 		std::string label = lang::Format("\"{0}\" part {1} (\"{2}\")", d.name, part, d.parts[part].definition).format();
-		throw lua::LuaException(lang::Format("{0}: {1}: {2} is {3}", FUNCTION, label, what, value));
+		throw lua::LuaException(lang::Format("{0}: {1}: {2} is {3}", FUNCTION, label, what, numberText(value)));
 	};
 	require(d.position.x, "x", -1);
 	require(d.position.y, "y", -1);

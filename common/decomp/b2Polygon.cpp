@@ -19,6 +19,21 @@ b2Vec2 unit(float dx, float dy)
 	return b2Vec2(dx / length, dy / length);
 }
 
+/** The edges into and out of point i of polygon (wrapping). */
+struct Corner
+{
+	b2Vec2 in;
+	b2Vec2 out;
+
+	Corner(b2Polygon const& polygon, int i)
+	{
+		int n = polygon.count();
+		b2Vec2 point = polygon.vertex(i);
+		in = point - polygon.vertex((i + n - 1) % n);
+		out = polygon.vertex((i + 1) % n) - point;
+	}
+};
+
 } // namespace
 
 b2Polygon::b2Polygon(b2Vec2 const* vertices, int count)
@@ -75,18 +90,13 @@ bool b2Polygon::IsConvex() const
 	bool right = false;
 	for (int i = 0; i < n; ++i)
 	{
-		int lower = (i + n - 1) % n;
-		int upper = (i + 1) % n;
-		float dx0 = x[i] - x[lower];
-		float dy0 = y[i] - y[lower];
-		float dx1 = x[upper] - x[i];
-		float dy1 = y[upper] - y[i];
-		float cross = dx0 * dy1 - dx1 * dy0;
+		Corner corner(*this, i);
+		float cross = b2Cross(corner.in, corner.out);
 		if (cross > 0.f)
 			left = true;
 		else if (cross < 0.f)
 			right = true;
-		else if (dx0 * dx1 + dy0 * dy1 <= 0.f)
+		else if (b2Dot(corner.in, corner.out) <= 0.f)
 			return false;
 	}
 	return left != right;
@@ -219,18 +229,12 @@ void b2Polygon::MergeParallelEdges(float tolerance)
 	int i = 0;
 	while (i < count() && count() > 3)
 	{
-		int n = count();
-		int lower = (i + n - 1) % n;
-		int upper = (i + 1) % n;
-		float dx0 = x[i] - x[lower];
-		float dy0 = y[i] - y[lower];
-		float dx1 = x[upper] - x[i];
-		float dy1 = y[upper] - y[i];
-		bool drop = (dx0 == 0.f && dy0 == 0.f) || (dx1 == 0.f && dy1 == 0.f);
+		Corner corner(*this, i);
+		bool drop = (corner.in.x == 0.f && corner.in.y == 0.f) || (corner.out.x == 0.f && corner.out.y == 0.f);
 		if (!drop)
 		{
-			b2Vec2 d0 = unit(dx0, dy0);
-			b2Vec2 d1 = unit(dx1, dy1);
+			b2Vec2 d0 = unit(corner.in.x, corner.in.y);
+			b2Vec2 d1 = unit(corner.out.x, corner.out.y);
 			drop = std::fabs(b2Cross(d0, d1)) < tolerance && b2Dot(d0, d1) > 0.f;
 		}
 		if (drop)

@@ -40,6 +40,7 @@ ALLOWED = {
 	"tally": ["framework"],
 	"Classes": ["lang", "io", "util", "math"],
 	"common/physics": ["lang"],
+	"common/decomp": ["lang"],
 	"common/source": ["*"],
 }
 
@@ -56,10 +57,11 @@ INCLUDE_ROOTS = [
 	("Classes", "Classes/"),
 	("common/source", "common/source/"),
 	("common/physics", "common/physics/"),
+	("common/decomp", "common/decomp/"),
 	("tests", None),  # test helpers: may be included by tests and benchmarks only
 ]
-# Folders searched for <...> includes only: the physics layer is included as
-# <physics/...> from common/.
+# Folders searched for <...> includes only: the physics layer and the convex
+# decomposition are included as <physics/...> and <decomp/...> from common/.
 EXTRA_INCLUDE_FOLDERS = ["common"]
 # Programs (tools/), tests and benchmarks may include anything; they are not
 # scanned.

@@ -107,6 +107,7 @@ void GameLua::registerApi()
 	registerVideoApi();
 	registerTallyApi();
 	registerAdApi();
+	registerCompoundBodyApi();
 }
 
 GameApp* GameLua::gameApp() const

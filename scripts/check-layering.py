@@ -39,6 +39,7 @@ ALLOWED = {
 	"net": ["framework"],
 	"tally": ["framework"],
 	"Classes": ["lang", "io", "util", "math"],
+	"common/physics": ["lang"],
 	"common/source": ["*"],
 }
 
@@ -54,8 +55,12 @@ INCLUDE_ROOTS = [
 	("source", ""),
 	("Classes", "Classes/"),
 	("common/source", "common/source/"),
+	("common/physics", "common/physics/"),
 	("tests", None),  # test helpers: may be included by tests and benchmarks only
 ]
+# Folders searched for <...> includes only: the physics layer is included as
+# <physics/...> from common/.
+EXTRA_INCLUDE_FOLDERS = ["common"]
 # Programs (tools/), tests and benchmarks may include anything; they are not
 # scanned.
 
@@ -111,6 +116,8 @@ def resolve(root, includer, quote, target):
 	if quote == '"':
 		candidates.append(os.path.join(os.path.dirname(includer), target))
 	for folder, _ in INCLUDE_ROOTS:
+		candidates.append(os.path.join(root, folder, target))
+	for folder in EXTRA_INCLUDE_FOLDERS:
 		candidates.append(os.path.join(root, folder, target))
 	for c in candidates:
 		if os.path.isfile(c):

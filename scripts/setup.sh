@@ -13,6 +13,7 @@ PACKAGES=(
   libegl-dev libgles-dev libegl-mesa0 libgl1-mesa-dri
   libsdl2-dev
   libopenal-dev libmpg123-dev libmp3lame-dev
+  libbox2d-dev
 )
 
 missing=()

@@ -4,7 +4,9 @@
 #include <GameLua.h>
 #include <framework/App.h>
 #include <gr/Context.h>
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 void GameLua::update(float dt)
 {
@@ -40,8 +42,14 @@ void GameLua::update(float dt)
 
 	float scaledDt = dt * m_deltaTimeMultiplier;
 
-	// No physics step runs yet, so no physics time is spent.
-	setNumber("g_physicsUpdateMillis", 0.f);
+	long long physicsMicros = 0;
+	if (m_physicsDisabled == 0)
+		stepPhysics(scaledDt, physicsMicros);
+	setNumber("g_physicsUpdateMillis", static_cast<float>(physicsMicros) * 0.001f);
+	if (m_physicsDisabled == 0)
+		objectPass(scaledDt);
+	else
+		std::fill(std::begin(m_rollingLevel), std::end(m_rollingLevel), 0.f);
 
 	call("update", scaledDt, dt);
 }

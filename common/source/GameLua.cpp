@@ -1,5 +1,7 @@
 #include "GameLua.h"
 #include "GameApp.h"
+#include "RenderObjectData.h"
+#include <physics/PhysicsWorld.h>
 #include <framework/App.h>
 #include <gr/Context.h>
 #include <lang/Debug.h>
@@ -25,7 +27,15 @@ GameLua::GameLua(framework::App* app, lua::LuaState* state, gr::Context* context
 	m_compiled(false),
 	m_deterministicPhysics(false),
 	m_timerStart(0),
-	m_timerPaused(0)
+	m_timerPaused(0),
+	m_accumulator(0.f),
+	m_snapshotIndex(0),
+	m_physicsDisabled(1),
+	m_levelLeft(0),
+	m_levelRight(0),
+	m_levelTop(0),
+	m_levelBottom(0),
+	m_rollingLevel{0.f, 0.f, 0.f}
 {
 	registerApi();
 
@@ -40,6 +50,9 @@ GameLua::GameLua(framework::App* app, lua::LuaState* state, gr::Context* context
 	m_multitouchZoom.setNumber("zoomCoolingTime", -1.f);
 	setTable("clippedText", m_clippedText);
 	setTable("objects", m_objects);
+
+	resetPhysicsWorld(b2Vec2(0.f, 0.f), true);
+	m_physicsDisableOwners[""] = 1;
 
 	setTable("highscores", loadPersistentFile("highscores.lua"));
 	setTable("settings", loadPersistentFile("settings.lua"));
@@ -60,11 +73,16 @@ GameLua::~GameLua()
 		saveQuietly("talonpurchases.lua", "g_talonPurchasesTable");
 		saveQuietly("episodepurchases.lua", "g_episodePurchasesTable");
 	}
+	clearObjects();
+	m_world.reset();
 }
 
 void GameLua::registerApi()
 {
 	registerScriptUtilApi();
+	registerWorldForceApi();
+	registerSceneObjectApi();
+	registerWorldQueryApi();
 }
 
 GameApp* GameLua::gameApp() const

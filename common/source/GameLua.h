@@ -1,8 +1,12 @@
 #pragma once
 
+#include <box2d/box2d.h>
 #include <lua/LuaObject.h>
 #include <lua/LuaTable.h>
 #include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,6 +26,16 @@ namespace lua
 class LuaState;
 }
 
+namespace physics
+{
+class PhysicsWorld;
+}
+
+namespace game
+{
+class SpriteSheet;
+}
+
 class GameApp;
 
 /**
@@ -37,9 +51,15 @@ class GameApp;
  * The API is registered area by area: each area lives in its own file
  * api/<Area>Api.cpp with its register<Area>Api() and its section below.
  *
+ * The host owns the physics world (physics::PhysicsWorld) and listens to its
+ * contacts, contact filtering and destructions through its three Box2D bases.
+ * While the world is busy (a step, or a listener running), requests that
+ * change bodies or objects are checked at once and run after the outermost
+ * world operation (physics::PhysicsWorld::defer).
+ *
  * Main thread only.
  */
-class GameLua : public lua::LuaObject
+class GameLua : public lua::LuaObject, public b2ContactListener, public b2ContactFilter, public b2DestructionListener
 {
 public:
 	/**
@@ -92,6 +112,64 @@ public:
 
 	/** The value of "g_safeToQuit" at the last frame; false before the first. */
 	bool safeToQuit() const { return m_safeToQuit; }
+
+	/** One named scene object (RenderObjectData.h). */
+	struct RenderObjectData;
+	/** Decoration settings of an object (RenderObjectData.h). */
+	struct DecorationData;
+
+	// --- Physics world (PhysicsWorldHost.cpp) ---------------------------------
+
+	/**
+	 * Replaces the physics world: removes every object record (registries,
+	 * draw lists and the old world with its bodies), then makes a new world
+	 * with gravity and allowSleep behind which the host's three listeners
+	 * sit. The constructor calls it with (0, 0) and true.
+	 * @exception lang::Exception For a non-finite gravity (nothing changes).
+	 */
+	void resetPhysicsWorld(b2Vec2 const& gravity, bool allowSleep);
+
+	/** A fixture is destroyed with its body: nothing to do. */
+	void SayGoodbye(b2Fixture* fixture) override;
+	/** A joint is destroyed with one of its bodies; the host keeps no joints yet. */
+	void SayGoodbye(b2Joint* joint) override;
+
+	/** The physics world; there is always one. */
+	physics::PhysicsWorld& physicsWorld() { return *m_world; }
+
+	/** The body of the named object; logs "Body name : %s" and gives null for an unknown name. */
+	b2Body* getBody(std::string const& name);
+
+	/** The record of the named object, or null (no log). */
+	RenderObjectData* findObject(std::string const& name) const;
+
+	/** Every live object by name (the order every per-object pass visits them). */
+	std::map<std::string, RenderObjectData*> const& renderObjects() const { return m_renderObjects; }
+
+	/** The objects' draw lists: layer to sprite sheet (null without sprite) to names. */
+	std::map<int, std::map<game::SpriteSheet const*, std::vector<std::string>>> const& drawLists() const { return m_drawLists; }
+
+	/** Records with object parameter 32 (sensors of the aiming prediction). */
+	std::vector<RenderObjectData*> const& aimSensors() const { return m_aimSensors; }
+
+	/** Boxes and circles created inactive, and tracked objects (parameter 1). */
+	std::map<std::string, RenderObjectData*> const& inactiveObjects() const { return m_inactiveObjects; }
+	std::map<std::string, RenderObjectData*> const& trackedObjects() const { return m_trackedObjects; }
+
+	/** Rolling sound level of the frame for material 1 (wood), 2 (rock) or 3 (light); 0 otherwise. */
+	float rollingLevel(int material) const;
+
+	/** Level limits (setLevelLimits): left, top, right, bottom. */
+	int levelLeft() const { return m_levelLeft; }
+	int levelTop() const { return m_levelTop; }
+	int levelRight() const { return m_levelRight; }
+	int levelBottom() const { return m_levelBottom; }
+
+	/** Physics-disabled counter; the world runs only at 0. 1 after construction. */
+	int physicsDisabledCount() const { return m_physicsDisabled; }
+
+	/** Unprocessed simulation time in seconds. */
+	float accumulator() const { return m_accumulator; }
 
 	/** The frame time multiplier of the scripts; 1 by default. */
 	float deltaTimeMultiplier() const { return m_deltaTimeMultiplier; }
@@ -285,6 +363,84 @@ public:
 	/** Paused time of the analytics timer in milliseconds. */
 	int64_t timerPaused() const { return m_timerPaused; }
 
+	// --- World forces (api/WorldForceApi.cpp) ----------------------------------
+
+	/**
+	 * Raw: (enabled [, requester]). The empty requester is one on/off switch
+	 * (repeats do not stack); a named requester counts its calls.
+	 * @exception lua::LuaException Type-check error for a non-boolean first or non-string second argument.
+	 */
+	int setPhysicsEnabled(lua::LuaState* state);
+	/** True when the physics-disabled counter is 0. */
+	bool isPhysicsEnabled();
+
+	// --- Scene objects (api/SceneObjectApi.cpp; setters in api/ObjectSetters.cpp)
+	// A missing name logs (where noted "Body name : %s") and changes nothing;
+	// getters then give 0. Numbers bound for the physics world must be finite
+	// (else lua::LuaException "<function>: <what> of "<name>" is <value>").
+
+	/** Box of width x height around (x, y); static at density 0 or 100. */
+	void createBoxLua(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
+		float density, float friction, float restitution, bool collisionEnabled, bool inactive, float z_order);
+	/** Circle of radius at (x, y); static at density 0. */
+	void createCircleLua(std::string const& name, std::string const& sprite, float x, float y, float radius,
+		float density, float friction, float restitution, bool collisionEnabled, bool inactive, float z_order);
+	/** Convex polygon of the 3 to 8 points of addVertex (a concave outline becomes its hull, logged). */
+	void createPolygonLua(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
+		float density, float friction, float restitution, bool collisionEnabled, bool inactive, float z_order);
+	/** Chain of edges between consecutive points of addVertex. */
+	void createLineShapeLua(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
+		float density, float friction, float restitution, bool collisionEnabled, bool inactive, float z_order);
+	void clearVertices();
+	void addVertex(float x, float y);
+	/** Removes the object with its body from every registry, draw list and sensor list. */
+	void removeObject(std::string const& name);
+	void applyImpulse(std::string const& name, float ix, float iy, float px, float py);
+	void applyForce(std::string const& name, float fx, float fy, float px, float py);
+	void setPosition(std::string const& name, float x, float y);
+	void setRotation(std::string const& name, float angle);
+	void setSpriteRotation(std::string const& name, float angle);
+	/** Reads blocks[world[name].definition].decorations; a second call replaces the first. */
+	void setDecorationObjects(std::string const& name);
+	void setPivotOffset(std::string const& name, float x, float y);
+	void setScale(std::string const& name, float sx, float sy);
+	void setVelocity(std::string const& name, float vx, float vy);
+	void setAngularVelocity(std::string const& name, float w);
+	float getAngularVelocity(std::string const& name);
+	float getVelocity(std::string const& name);
+	/** Raw: (name) -> vx, vy. */
+	int getLinearVelocity(lua::LuaState* state);
+	void setFixedRotationForBody(std::string const& name, bool fixed);
+	void setAngularDampingForBody(std::string const& name, float damping);
+	void setLinearDampingForBody(std::string const& name, float damping);
+	void setAsSensor(std::string const& name, bool sensor);
+	void multiplyVelocity(std::string const& name, float factor);
+	void setVisible(std::string const& name, bool visible);
+	/** "wood" 1, "rock" 2, "light" 3, "propeller" 4, "immovable" 5; others change nothing. */
+	void setMaterial(std::string const& name, std::string const& material);
+	void setTextureScale(std::string const& name, float scale);
+	void setSleeping(std::string const& name, bool sleeping);
+	void setActive(std::string const& name, bool active);
+	/** Numbered parameters 1 to 35; other ids change nothing. */
+	void setObjectParameter(std::string const& name, float id, float value);
+	void setCollisionEnabled(std::string const& name, bool enabled);
+	void setLevelLimits(float minX, float minY, float maxX, float maxY);
+	float getAngle(std::string const& name);
+
+	/** Enters every table B of every table T of groups as blocks[B.definition] (with B.index, B.group). */
+	void addToBlocksTable(lua::LuaTable const& groups);
+
+	// --- World queries (api/WorldQueryApi.cpp) ---------------------------------
+
+	/** Raw: ({x, y, left, right, down, up}) -> names of the bodies whose proxies overlap the box. */
+	int getIntersectingObjects(lua::LuaState* state);
+	/** Raw: ({x1, y1, x2, y2}) -> name, x, y, normal x, normal y, fraction per hit. */
+	int getRayCastedObjects(lua::LuaState* state);
+	/** Raw: (name, x, y) -> the local point in world coordinates. */
+	int getWorldPoint(lua::LuaState* state);
+	/** Raw: (name, x, y) -> the world point in the object's frame. */
+	int getLocalPoint(lua::LuaState* state);
+
 private:
 	framework::App* m_app;
 	gr::Context* m_context;
@@ -308,11 +464,58 @@ private:
 	int64_t m_timerPaused;
 	std::vector<std::string> m_failedFiles;
 
+	std::unique_ptr<physics::PhysicsWorld> m_world;
+	std::map<std::string, RenderObjectData*> m_renderObjects;
+	std::map<std::string, RenderObjectData*> m_inactiveObjects;
+	std::map<std::string, RenderObjectData*> m_trackedObjects;
+	std::vector<RenderObjectData*> m_aimSensors;
+	std::map<int, std::map<game::SpriteSheet const*, std::vector<std::string>>> m_drawLists;
+	std::vector<b2Vec2> m_vertices;
+	float m_accumulator;
+	int m_snapshotIndex;
+	int m_physicsDisabled;
+	std::map<std::string, int> m_physicsDisableOwners;
+	int m_levelLeft;
+	int m_levelRight;
+	int m_levelTop;
+	int m_levelBottom;
+	float m_rollingLevel[3];
+
 	/** Registers every area's rows, one call per area. */
 	void registerApi();
 
 	/** The script utilities' rows (api/ScriptUtilApi.cpp). */
 	void registerScriptUtilApi();
+	/** Each area's rows (api/<Area>Api.cpp). */
+	void registerWorldForceApi();
+	void registerSceneObjectApi();
+	void registerWorldQueryApi();
+
+	// Physics world and frame steps (PhysicsWorldHost.cpp, PhysicsStep.cpp).
+	/** Deletes every record and empties the registries (bodies are left to the world). */
+	void clearObjects();
+	/** Frame step 7: the fixed steps, interpolation and destruction timers. */
+	void stepPhysics(float dt, long long& micros);
+	/** Frame step 9: writes awake objects' state and the moving and awake flags. */
+	void objectPass(float dt);
+	/** The table objects.world, made when missing. @exception lua::LuaException When it is not a table. */
+	lua::LuaTable worldTable();
+	/** The record of name, or null after logging "Body name : %s". */
+	RenderObjectData* objectOrLog(std::string const& name) const;
+	/** Shared creation of the four shape kinds (SceneObjectApi.cpp). */
+	void createObject(int kind, std::string const& name, std::string const& sprite, float x, float y, float width,
+		float height, float radius, float density, float friction, float restitution, bool collisionEnabled,
+		bool inactive, float z_order);
+	/** Runs change on the named record now, or after the world's current operation when busy; a missing name logs "Body name : %s". */
+	void changeObject(std::string const& name, std::function<void(RenderObjectData&)> change);
+	/** Builds an object whose arguments createObject checked. */
+	void buildObject(int kind, std::string const& name, std::string const& sprite, float x, float y, float width,
+		float height, float radius, float density, float friction, float restitution, bool collisionEnabled,
+		bool inactive, float z_order, std::vector<b2Vec2> const& points);
+	/** Removes one record now (the world must not be busy). */
+	void removeObjectNow(std::string const& name);
+	/** Takes name out of the draw list it lies in. */
+	void removeFromDrawLists(RenderObjectData* object);
 
 	/** The game application, or null when the application is another App. */
 	GameApp* gameApp() const;

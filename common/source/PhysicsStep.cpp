@@ -1,0 +1,228 @@
+// The frame's physics: fixed steps from the time accumulator, interpolated
+// poses, destruction timers, and the pass that writes every awake object's
+// state into its table.
+#include <GameLua.h>
+#include <RenderObjectData.h>
+#include <lang/Debug.h>
+#include <lang/System.h>
+#include <lua/LuaState.h>
+#include <physics/PhysicsWorld.h>
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+
+/** The fixed step (0.033333335 as a float) and the most steps one frame runs. */
+float const STEP = 1.f / 30.f;
+int const MAX_STEPS = 120;
+/** Poses are saved only while at most this much time is left to simulate. */
+float const SNAPSHOT_LIMIT = 1.f / 15.f;
+float const PI = 3.1415927f;
+
+float angleOf(b2Body const* body)
+{
+	b2Rot const& q = body->GetTransform().q;
+	return std::atan2(q.s, q.c);
+}
+
+} // namespace
+
+void GameLua::stepPhysics(float dt, long long& micros)
+{
+	if (!std::isnan(dt))
+		m_accumulator += dt;
+	// A frame runs at most MAX_STEPS steps; the time beyond is dropped.
+	if (!(m_accumulator <= MAX_STEPS * STEP))
+		m_accumulator = MAX_STEPS * STEP;
+	for (int steps = 0; m_accumulator >= STEP; ++steps)
+	{
+		if (steps == MAX_STEPS)
+		{
+			m_accumulator = 0.f;
+			break;
+		}
+		call("applyForcesAtPhysicsStep");
+		for (auto const& entry : m_renderObjects)
+		{
+			RenderObjectData* o = entry.second;
+			if (o->startsInactive && o->flyerTimer >= 0.f)
+				o->flyerTimer += STEP;
+		}
+		int64_t start = lang::System::currentTimeMicros();
+		m_world->step(STEP, 10, 10);
+		micros += lang::System::currentTimeMicros() - start;
+		m_accumulator -= STEP;
+		m_world->clearForces();
+		call("removeBlocks");
+
+		for (auto const& entry : m_renderObjects)
+		{
+			RenderObjectData* o = entry.second;
+			if (!o->hasPendingVelocity)
+				continue;
+			if (o->body && o->body->GetType() != b2_staticBody)
+				m_world->setLinearVelocity(o->body, o->pendingVelocity);
+			o->hasPendingVelocity = false;
+		}
+
+		// Only the last two steps of a frame are interpolated between.
+		if (m_accumulator <= SNAPSHOT_LIMIT)
+		{
+			m_snapshotIndex ^= 1;
+			for (auto const& entry : m_renderObjects)
+			{
+				RenderObjectData* o = entry.second;
+				if (!o->body || !o->body->IsAwake())
+					continue;
+				RenderObjectData::Snapshot& snapshot = o->snapshot[m_snapshotIndex];
+				snapshot.x = o->body->GetPosition().x;
+				snapshot.y = o->body->GetPosition().y;
+				snapshot.angle = angleOf(o->body);
+				if (o->startsInactive && o->body->GetMass() != 0.f)
+					m_world->setBullet(o->body, true);
+			}
+		}
+	}
+	m_world->clearForces();
+	call("clearLuaForceFunctions");
+
+	float alpha = m_accumulator / STEP;
+	for (auto const& entry : m_renderObjects)
+	{
+		RenderObjectData* o = entry.second;
+		if (!o->body || !o->body->IsAwake())
+			continue;
+		RenderObjectData::Snapshot const& now = o->snapshot[m_snapshotIndex];
+		RenderObjectData::Snapshot const& before = o->snapshot[m_snapshotIndex ^ 1];
+		o->renderX = now.x * alpha + before.x * (1.f - alpha);
+		o->renderY = now.y * alpha + before.y * (1.f - alpha);
+		float old = before.angle;
+		// Across the +-pi seam the blend goes the short way round.
+		if (std::fabs(now.angle - old) >= PI)
+			old = now.angle <= old ? old - 2.f * PI : old + 2.f * PI;
+		o->renderAngle = now.angle * alpha + old * (1.f - alpha);
+	}
+
+	bool deadBlocks = isTable("deadBlocks");
+	for (auto const& entry : m_renderObjects)
+	{
+		RenderObjectData* o = entry.second;
+		if (!o->destroyPending)
+			continue;
+		o->destroyTimer -= dt;
+		if (o->destroyTimer > 0.f)
+			continue;
+		o->luaTable.setNumber("strength", 0.f);
+		if (deadBlocks)
+			getTable("deadBlocks").setTable(entry.first, o->luaTable);
+		else
+			lang::Debug::printf("No level loaded: \"%s\" is not handed to deadBlocks\n", entry.first.c_str());
+		o->destroyPending = false;
+	}
+}
+
+void GameLua::objectPass(float dt)
+{
+	std::fill(std::begin(m_rollingLevel), std::end(m_rollingLevel), 0.f);
+	bool moving = false;
+	bool awake = false;
+	bool movingZeroTolerance = false;
+	if (m_renderObjects.empty())
+	{
+		setBoolean("hasMovingObjects", false);
+		setBoolean("hasAwakeObjects", false);
+		setBoolean("hasMovingObjectsZeroTolerance", false);
+		return;
+	}
+	float const count = static_cast<float>(m_renderObjects.size());
+	float const left = static_cast<float>(m_levelLeft);
+	float const right = static_cast<float>(m_levelRight);
+	float const top = static_cast<float>(m_levelTop);
+	float const bottom = static_cast<float>(m_levelBottom);
+	int position = 0;
+	for (auto it = m_renderObjects.begin(); it != m_renderObjects.end();)
+	{
+		RenderObjectData* o = it->second;
+		b2Body* body = o->body;
+		lua::LuaTable& table = o->luaTable;
+		++position;
+		float speedSquared = 0.f;
+		float heading = 0.f;
+		if ((o->wasAwake || body->IsAwake()) && body->GetMass() > 0.f)
+		{
+			table.setNumber("x", o->renderX);
+			table.setNumber("y", o->renderY);
+			if (o->renderY > bottom || o->renderX < left || o->renderX > right || o->renderY < top)
+				table.setBoolean("frozen", true);
+			if ((o->objectType == 5 || o->objectType == 7) &&
+				(o->renderY > bottom * 0.95f || o->renderX < left * 0.95f || o->renderX > right * 0.95f ||
+					o->renderY < top * 0.95f))
+				o->destroyPending = true;
+			b2Vec2 v = body->GetLinearVelocity();
+			float w = body->GetAngularVelocity();
+			heading = std::atan2(v.y, v.x) * 57.29578f;
+			speedSquared = v.x * v.x + v.y * v.y;
+			if (speedSquared > 0.f && !o->startsInactive && !o->excludeFromMoving)
+				movingZeroTolerance = true;
+			if (speedSquared > 9.f || std::fabs(w) > 0.1f)
+			{
+				if (!o->excludeFromMoving)
+					moving = true;
+				if (o->mirrorByVelocity && std::fabs(v.x) > 3.f)
+					o->mirrored = v.x >= 0.f;
+			}
+			table.setNumber("velocity", std::sqrt(speedSquared));
+			if (o->startsInactive || o->material == 4 || o->recordVelocity)
+			{
+				table.setNumber("xVel", v.x);
+				table.setNumber("yVel", v.y);
+				table.setNumber("angle", o->renderAngle);
+			}
+			if (!o->startsInactive && o->rolls && o->material >= 1 && o->material <= 3)
+			{
+				float level = std::min(1.f, std::fabs(w) * o->radius / 400.f * body->GetMass());
+				m_rollingLevel[o->material - 1] = std::max(m_rollingLevel[o->material - 1], level);
+			}
+			awake = true;
+		}
+		if (o->animated)
+		{
+			// The script may remove objects, this one too.
+			std::string name = it->first;
+			call("selectObjectAnimation", name, std::sqrt(speedSquared), heading, dt);
+			it = m_renderObjects.find(name);
+			if (it == m_renderObjects.end() || it->second != o)
+			{
+				it = m_renderObjects.upper_bound(name);
+				continue;
+			}
+			body = o->body;
+		}
+		o->wasAwake = body->IsAwake();
+		table.setNumber("angle", angleOf(body));
+		table.setBoolean("sleeping", !o->wasAwake);
+
+		if (o->wobbling)
+		{
+			o->wobbleTime += dt;
+			o->wobbleAmplitude = std::min(4.f, (o->wobbleStartAmplitude - o->wobbleStartAmplitude * o->wobbleTime) * o->wobbleStrength);
+			if (o->wobbleAmplitude > 0.01f)
+			{
+				float phase = std::floor(position / count) * PI * 0.5f;
+				float a = (o->wobbleSpeed * 5.f + o->wobbleAmplitude * 100.f) * o->wobbleTime + phase;
+				o->scaleX = o->baseScaleX + std::sin(a) * o->wobbleAmplitude;
+				o->scaleY = o->baseScaleY + std::sin(a + PI) * o->wobbleAmplitude;
+			}
+			else
+			{
+				o->wobbling = false;
+				o->wobbleTime = o->wobbleAmplitude = o->wobbleStartAmplitude = 0.f;
+			}
+		}
+		++it;
+	}
+	setBoolean("hasMovingObjects", moving);
+	setBoolean("hasAwakeObjects", awake);
+	setBoolean("hasMovingObjectsZeroTolerance", movingZeroTolerance);
+}

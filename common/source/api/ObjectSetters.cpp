@@ -1,0 +1,370 @@
+// Scene objects: per-object setters and getters, numbered object parameters
+// and level limits (registered with the area in SceneObjectApi.cpp).
+#include <GameLua.h>
+#include <RenderObjectData.h>
+#include <lang/Debug.h>
+#include <lua/LuaException.h>
+#include <lua/LuaObject.h>
+#include <lua/LuaState.h>
+#include <physics/PhysicsWorld.h>
+#include <cmath>
+
+namespace
+{
+
+float const TWO_PI = 6.2831855f;
+
+/** The angle in [0, 2 pi). */
+float normalised(float angle)
+{
+	float a = std::fmod(angle, TWO_PI);
+	return a < 0.f ? a + TWO_PI : a;
+}
+
+/** @exception lua::LuaException Unless every value is finite. */
+void requireFinite(char const* function, std::string const& name, std::initializer_list<float> values)
+{
+	for (float value : values)
+	{
+		if (!std::isfinite(value))
+			throw lua::LuaException(lang::Format("{0}: value of \"{1}\" is {2}", function, name, value));
+	}
+}
+
+} // namespace
+
+void GameLua::changeObject(std::string const& name, std::function<void(RenderObjectData&)> change)
+{
+	m_world->defer([this, name, change] {
+		if (RenderObjectData* object = objectOrLog(name))
+			change(*object);
+	});
+}
+
+void GameLua::applyImpulse(std::string const& name, float ix, float iy, float px, float py)
+{
+	requireFinite("applyImpulse", name, {ix, iy, px, py});
+	changeObject(name, [this, ix, iy, px, py](RenderObjectData& o) {
+		if (o.body)
+			m_world->applyLinearImpulse(o.body, b2Vec2(ix, iy), b2Vec2(px, py));
+	});
+}
+
+void GameLua::applyForce(std::string const& name, float fx, float fy, float px, float py)
+{
+	requireFinite("applyForceNative", name, {fx, fy, px, py});
+	changeObject(name, [this, fx, fy, px, py](RenderObjectData& o) {
+		if (o.body)
+			m_world->applyForce(o.body, b2Vec2(fx, fy), b2Vec2(px, py));
+	});
+}
+
+void GameLua::setPosition(std::string const& name, float x, float y)
+{
+	requireFinite("setPosition", name, {x, y});
+	changeObject(name, [this, x, y](RenderObjectData& o) {
+		if (o.body)
+			m_world->setTransform(o.body, b2Vec2(x, y), o.body->GetAngle());
+		o.luaTable.setNumber("x", x);
+		o.luaTable.setNumber("y", y);
+		o.renderX = x;
+		o.renderY = y;
+		for (RenderObjectData::Snapshot& snapshot : o.snapshot)
+		{
+			snapshot.x = x;
+			snapshot.y = y;
+		}
+	});
+}
+
+void GameLua::setRotation(std::string const& name, float angle)
+{
+	requireFinite("setRotation", name, {angle});
+	float a = normalised(angle);
+	changeObject(name, [this, a](RenderObjectData& o) {
+		if (o.body)
+			m_world->setTransform(o.body, o.body->GetPosition(), a);
+		o.luaTable.setNumber("angle", a);
+		o.renderAngle = a;
+		o.snapshot[0].angle = a;
+		o.snapshot[1].angle = a;
+		if (!o.hasFirstAngle)
+		{
+			o.firstAngle = a;
+			o.hasFirstAngle = true;
+		}
+	});
+}
+
+void GameLua::setSpriteRotation(std::string const& name, float angle)
+{
+	float a = normalised(angle);
+	changeObject(name, [a](RenderObjectData& o) {
+		o.luaTable.setNumber("spriteAngle", a);
+		o.spriteAngle = a;
+	});
+}
+
+void GameLua::setDecorationObjects(std::string const& name)
+{
+	changeObject(name, [this](RenderObjectData& o) {
+		lua::LuaTable& table = o.luaTable;
+		if (!table.isString("definition") || !m_blockTable.isTable("blocks"))
+			return;
+		lua::LuaTable blocks = m_blockTable.getTable("blocks");
+		std::string definition = table.getString("definition");
+		if (!blocks.isTable(definition) || !blocks.getTable(definition).isTable("decorations"))
+		{
+			lang::Debug::printf("setDecorationObjects: block \"%s\" has no decorations\n", definition.c_str());
+			return;
+		}
+		lua::LuaTable decorations = blocks.getTable(definition).getTable("decorations");
+		DecorationData* decoration = new DecorationData();
+		decoration->amount = decorations.isNumber("amount") ? lua::LuaNumber::toInt(decorations.getNumber("amount")) : 0;
+		decoration->sprite = decorations.isString("sprite") ? decorations.getString("sprite") : std::string();
+		decoration->angleIncrement = decorations.isNumber("angleIncrement") ? decorations.getNumber("angleIncrement") : 0.f;
+		decoration->scale = decorations.isNumber("scale") ? decorations.getNumber("scale") : 0.f;
+		delete o.decoration;
+		o.decoration = decoration;
+		o.hasDecorations = true;
+	});
+}
+
+void GameLua::setPivotOffset(std::string const& name, float x, float y)
+{
+	changeObject(name, [x, y](RenderObjectData& o) {
+		o.luaTable.setNumber("pivotOffsetX", x);
+		o.luaTable.setNumber("pivotOffsetY", y);
+		o.pivotOffsetX = x;
+		o.pivotOffsetY = y;
+	});
+}
+
+void GameLua::setScale(std::string const& name, float sx, float sy)
+{
+	changeObject(name, [sx, sy](RenderObjectData& o) {
+		o.luaTable.setNumber("scaleX", sx);
+		o.luaTable.setNumber("scaleY", sy);
+		o.scaleX = sx;
+		o.scaleY = sy;
+	});
+}
+
+void GameLua::setVelocity(std::string const& name, float vx, float vy)
+{
+	requireFinite("setVelocity", name, {vx, vy});
+	changeObject(name, [this, vx, vy](RenderObjectData& o) {
+		if (o.body)
+			m_world->setLinearVelocity(o.body, b2Vec2(vx, vy));
+	});
+}
+
+void GameLua::setAngularVelocity(std::string const& name, float w)
+{
+	requireFinite("setAngularVelocity", name, {w});
+	changeObject(name, [this, w](RenderObjectData& o) {
+		if (o.body)
+			m_world->setAngularVelocity(o.body, w);
+	});
+}
+
+float GameLua::getAngularVelocity(std::string const& name)
+{
+	b2Body* body = getBody(name);
+	return body ? body->GetAngularVelocity() : 0.f;
+}
+
+float GameLua::getVelocity(std::string const& name)
+{
+	b2Body* body = getBody(name);
+	return body ? body->GetLinearVelocity().Length() : 0.f;
+}
+
+int GameLua::getLinearVelocity(lua::LuaState* state)
+{
+	b2Body* body = getBody(lua::LuaValue::readString(state, 1));
+	b2Vec2 v = body ? body->GetLinearVelocity() : b2Vec2_zero;
+	lua::LuaValue::push(state, v.x);
+	lua::LuaValue::push(state, v.y);
+	return 2;
+}
+
+void GameLua::setFixedRotationForBody(std::string const& name, bool fixed)
+{
+	changeObject(name, [this, fixed](RenderObjectData& o) {
+		if (o.body)
+			m_world->setFixedRotation(o.body, fixed);
+	});
+}
+
+void GameLua::setAngularDampingForBody(std::string const& name, float damping)
+{
+	if (std::isnan(damping))
+		throw lua::LuaException(lang::Format("setAngularDamping: value of \"{0}\" is {1}", name, damping));
+	changeObject(name, [this, damping](RenderObjectData& o) {
+		if (o.body)
+			m_world->setAngularDamping(o.body, damping);
+	});
+}
+
+void GameLua::setLinearDampingForBody(std::string const& name, float damping)
+{
+	if (std::isnan(damping))
+		throw lua::LuaException(lang::Format("setLinearDamping: value of \"{0}\" is {1}", name, damping));
+	changeObject(name, [this, damping](RenderObjectData& o) {
+		if (o.body)
+			m_world->setLinearDamping(o.body, damping);
+	});
+}
+
+void GameLua::setAsSensor(std::string const& name, bool sensor)
+{
+	changeObject(name, [this, sensor](RenderObjectData& o) {
+		if (o.body)
+			m_world->setSensor(o.body, sensor);
+	});
+}
+
+void GameLua::multiplyVelocity(std::string const& name, float factor)
+{
+	requireFinite("multiplyVelocity", name, {factor});
+	changeObject(name, [this, factor](RenderObjectData& o) {
+		if (!o.body)
+			return;
+		b2Vec2 v = factor * o.body->GetLinearVelocity();
+		if (std::isfinite(v.x) && std::isfinite(v.y))
+			m_world->setLinearVelocity(o.body, v);
+	});
+}
+
+void GameLua::setVisible(std::string const& name, bool visible)
+{
+	changeObject(name, [visible](RenderObjectData& o) { o.visible = visible; });
+}
+
+void GameLua::setMaterial(std::string const& name, std::string const& material)
+{
+	static char const* const NAMES[] = {"wood", "rock", "light", "propeller", "immovable"};
+	changeObject(name, [material](RenderObjectData& o) {
+		for (int i = 0; i < 5; ++i)
+		{
+			if (material == NAMES[i])
+				o.material = i + 1;
+		}
+	});
+}
+
+void GameLua::setTextureScale(std::string const& name, float scale)
+{
+	changeObject(name, [scale](RenderObjectData& o) { o.textureScale = scale; });
+}
+
+void GameLua::setSleeping(std::string const& name, bool sleeping)
+{
+	changeObject(name, [this, sleeping](RenderObjectData& o) {
+		if (o.body)
+			m_world->setAwake(o.body, !sleeping);
+	});
+}
+
+void GameLua::setActive(std::string const& name, bool active)
+{
+	changeObject(name, [this, active](RenderObjectData& o) {
+		if (o.body)
+			m_world->setEnabled(o.body, active);
+	});
+}
+
+void GameLua::setObjectParameter(std::string const& name, float idValue, float value)
+{
+	int id = lua::LuaNumber::toInt(idValue);
+	if (id < 1 || id > 35)
+		return;
+	changeObject(name, [this, id, value](RenderObjectData& o) {
+		bool flag = lua::LuaNumber::toInt(value) == 1;
+		switch (id)
+		{
+		case 1:
+			o.tracked = flag;
+			if (flag)
+			{
+				m_trackedObjects[o.name] = &o;
+				o.wobbleTime = o.wobbleAmplitude = o.wobbleStartAmplitude = 0.f;
+			}
+			break;
+		case 2:
+			if (o.body)
+				m_world->setType(o.body, value == 0.f ? b2_staticBody : b2_dynamicBody);
+			break;
+		case 5:
+			o.scaleX = o.scaleY = o.baseScaleX = o.baseScaleY = value;
+			break;
+		case 6: o.wobbleStrength = value; break;
+		case 7: o.wobbleSpeed = value; break;
+		case 8: o.mirrored = flag; break;
+		case 9: o.mirrorByVelocity = flag; break;
+		case 10: o.useFirstAngle = flag; break;
+		case 11: o.noHitWobble = flag; break;
+		case 12: o.excludeFromMoving = flag; break;
+		case 13: o.animated = flag; break;
+		case 15: o.ignoreImmovable = flag; break;
+		case 16:
+			if (o.body)
+				m_world->setGravityScale(o.body, flag ? 0.f : 1.f);
+			break;
+		case 17: o.scaleX = o.baseScaleX = value; break;
+		case 18: o.scaleY = o.baseScaleY = value; break;
+		case 19: o.killingVolume = flag; break;
+		case 20: o.ignoresKillingVolumes = flag; break;
+		case 21:
+			o.objectType = lua::LuaNumber::toInt(value);
+			if ((o.objectType == 5 || o.objectType == 7) && o.body)
+			{
+				m_world->setFixedRotation(o.body, true);
+				m_world->resetMassData(o.body);
+				m_world->setBullet(o.body, true);
+			}
+			break;
+		case 25: o.sensorMinForce = value; break;
+		case 26: o.sensorMaxForce = value; break;
+		case 27: o.sensorRadius = value; break;
+		case 31: o.flyerTimer = value; break;
+		case 32:
+			if (flag && o.body)
+				m_aimSensors.push_back(&o);
+			break;
+		case 33: o.visible = flag; break;
+		case 34: o.killOnExit = flag; break;
+		case 35: o.sensorLength = value; break;
+		default: break;
+		}
+	});
+}
+
+void GameLua::setCollisionEnabled(std::string const& name, bool enabled)
+{
+	changeObject(name, [this, enabled](RenderObjectData& o) {
+		// Off and on again, so the world filters the body's contacts anew.
+		if (o.body)
+		{
+			m_world->setEnabled(o.body, false);
+			m_world->setEnabled(o.body, true);
+		}
+		o.collisionEnabled = enabled;
+		o.luaTable.setNumber("collisionEnabled", enabled ? 1.f : 0.f);
+	});
+}
+
+void GameLua::setLevelLimits(float minX, float minY, float maxX, float maxY)
+{
+	m_levelLeft = lua::LuaNumber::toInt(minX);
+	m_levelTop = lua::LuaNumber::toInt(minY);
+	m_levelRight = lua::LuaNumber::toInt(maxX);
+	m_levelBottom = lua::LuaNumber::toInt(maxY);
+}
+
+float GameLua::getAngle(std::string const& name)
+{
+	RenderObjectData* object = objectOrLog(name);
+	return object ? object->renderAngle : 0.f;
+}

@@ -1,16 +1,8 @@
-#include <support/FakeContext.h>
-#include <support/IdleApp.h>
-#include <support/RecordingOS.h>
-#include <GameLua.h>
-#include <framework/App.h>
+#include <support/BenchHost.h>
 #include <io/ByteArrayInputStream.h>
-#include <io/detail/detail.h>
-#include <lang/Ptr.h>
 #include <lua/LuaState.h>
 #include <benchmark/benchmark.h>
 #include <lua.hpp>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
 // Cost of a call from a script into the game host: performBitwiseAnd through
@@ -32,32 +24,9 @@ int plainAnd(lua_State* lua)
 	return 1;
 }
 
-/** A host on a scratch app-data folder (its saves go there and are removed). */
-struct Bench
+/** A host with a loop of calls to measure. */
+struct Bench : test::BenchHost
 {
-	std::string saves;
-	test::RecordingOS os;
-	test::IdleApp app{&os};
-	lang::Ptr<test::FakeContext> context = new test::FakeContext();
-	lang::Ptr<lua::LuaState> lua = new lua::LuaState();
-	lang::Ptr<GameLua> host;
-
-	Bench()
-	{
-		std::string pattern = (std::filesystem::temp_directory_path() / "host-bench-XXXXXX").string();
-		saves = mkdtemp(pattern.data()) ? pattern : "";
-		io::detail::setAppdataPath(saves);
-		host = new GameLua(&app, lua, context);
-	}
-
-	~Bench()
-	{
-		host = nullptr;
-		io::detail::setAppdataPath("");
-		std::error_code ec;
-		std::filesystem::remove_all(saves, ec);
-	}
-
 	void measure(benchmark::State& state, char const* function, lua::LuaTable* env)
 	{
 		std::string code = std::string("function loop(n) local f = ") + function +

@@ -19,6 +19,8 @@ struct PhysicsWorld::BodyState
 	/** Force and torque applied since the last clear. */
 	b2Vec2 force = b2Vec2_zero;
 	float torque = 0.f;
+	/** The body is in PhysicsWorld::m_pushed. */
+	bool pushed = false;
 	/** Island pass that last visited the body. */
 	uint64_t mark = 0;
 };

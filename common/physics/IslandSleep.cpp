@@ -54,6 +54,25 @@ bool jointSolved(b2Joint* joint)
 	}
 }
 
+/** Whether every contact and joint of the island's bodies is solved (the island may sleep). */
+bool islandSolved(std::vector<b2Body*> const& island)
+{
+	for (b2Body* body : island)
+	{
+		for (b2ContactEdge* edge = body->GetContactList(); edge; edge = edge->next)
+		{
+			if (counts(edge->contact) && !contactSolved(edge->contact))
+				return false;
+		}
+		for (b2JointEdge* edge = body->GetJointList(); edge; edge = edge->next)
+		{
+			if (edge->other->IsEnabled() && !jointSolved(edge->joint))
+				return false;
+		}
+	}
+	return true;
+}
+
 } // namespace
 
 void PhysicsWorld::sleepIslands(float h)
@@ -77,7 +96,6 @@ void PhysicsWorld::sleepIslands(float h)
 		stack.clear();
 		stack.push_back(seed);
 		seedState.mark = pass;
-		bool solved = true;
 		while (!stack.empty())
 		{
 			b2Body* body = stack.back();
@@ -85,12 +103,8 @@ void PhysicsWorld::sleepIslands(float h)
 			island.push_back(body);
 			for (b2ContactEdge* edge = body->GetContactList(); edge; edge = edge->next)
 			{
-				if (!counts(edge->contact))
-					continue;
-				if (solved && !contactSolved(edge->contact))
-					solved = false;
 				b2Body* other = edge->other;
-				if (other->GetType() == b2_staticBody || state(other).mark == pass)
+				if (!counts(edge->contact) || other->GetType() == b2_staticBody || state(other).mark == pass)
 					continue;
 				state(other).mark = pass;
 				stack.push_back(other);
@@ -98,11 +112,7 @@ void PhysicsWorld::sleepIslands(float h)
 			for (b2JointEdge* edge = body->GetJointList(); edge; edge = edge->next)
 			{
 				b2Body* other = edge->other;
-				if (!other->IsEnabled())
-					continue;
-				if (solved && !jointSolved(edge->joint))
-					solved = false;
-				if (other->GetType() == b2_staticBody || state(other).mark == pass)
+				if (!other->IsEnabled() || other->GetType() == b2_staticBody || state(other).mark == pass)
 					continue;
 				state(other).mark = pass;
 				stack.push_back(other);
@@ -127,7 +137,7 @@ void PhysicsWorld::sleepIslands(float h)
 				minSleepTime = b2Min(minSleepTime, s.sleepTime);
 			}
 		}
-		if (minSleepTime >= b2_timeToSleep && solved)
+		if (minSleepTime >= b2_timeToSleep && islandSolved(island))
 		{
 			for (b2Body* body : island)
 				setAwake(body, false);

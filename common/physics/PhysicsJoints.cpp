@@ -116,73 +116,60 @@ void PhysicsWorld::updateSprings()
 namespace
 {
 
-void wakeBodies(b2Joint* joint)
+/** Runs revolute or prismatic on a joint of that type, then wakes both bodies; other types are left alone. */
+template <class Revolute, class Prismatic>
+void onMotorJoint(b2Joint* joint, Revolute const& revolute, Prismatic const& prismatic)
 {
+	if (joint->GetType() == e_revoluteJoint)
+		revolute(static_cast<b2RevoluteJoint*>(joint));
+	else if (joint->GetType() == e_prismaticJoint)
+		prismatic(static_cast<b2PrismaticJoint*>(joint));
+	else
+		return;
 	joint->GetBodyA()->SetAwake(true);
 	joint->GetBodyB()->SetAwake(true);
+}
+
+void requireFinite(char const* operation, float value)
+{
+	if (!std::isfinite(value))
+		throw lang::Exception(lang::Format("{0}: {1} is not a finite number", operation, value));
 }
 
 } // namespace
 
 void PhysicsWorld::enableMotor(b2Joint* joint, bool enable)
 {
-	if (joint->GetType() == e_revoluteJoint)
-		static_cast<b2RevoluteJoint*>(joint)->EnableMotor(enable);
-	else if (joint->GetType() == e_prismaticJoint)
-		static_cast<b2PrismaticJoint*>(joint)->EnableMotor(enable);
-	else
-		return;
-	wakeBodies(joint);
+	onMotorJoint(
+		joint, [&](b2RevoluteJoint* j) { j->EnableMotor(enable); }, [&](b2PrismaticJoint* j) { j->EnableMotor(enable); });
 }
 
 void PhysicsWorld::setMotorSpeed(b2Joint* joint, float speed)
 {
-	if (!std::isfinite(speed))
-		throw lang::Exception(lang::Format("setMotorSpeed: {0} is not a finite number", speed));
-	if (joint->GetType() == e_revoluteJoint)
-		static_cast<b2RevoluteJoint*>(joint)->SetMotorSpeed(speed);
-	else if (joint->GetType() == e_prismaticJoint)
-		static_cast<b2PrismaticJoint*>(joint)->SetMotorSpeed(speed);
-	else
-		return;
-	wakeBodies(joint);
+	requireFinite("setMotorSpeed", speed);
+	onMotorJoint(
+		joint, [&](b2RevoluteJoint* j) { j->SetMotorSpeed(speed); }, [&](b2PrismaticJoint* j) { j->SetMotorSpeed(speed); });
 }
 
 void PhysicsWorld::setMaxMotor(b2Joint* joint, float value)
 {
-	if (!std::isfinite(value))
-		throw lang::Exception(lang::Format("setMaxMotor: {0} is not a finite number", value));
-	if (joint->GetType() == e_revoluteJoint)
-		static_cast<b2RevoluteJoint*>(joint)->SetMaxMotorTorque(value);
-	else if (joint->GetType() == e_prismaticJoint)
-		static_cast<b2PrismaticJoint*>(joint)->SetMaxMotorForce(value);
-	else
-		return;
-	wakeBodies(joint);
+	requireFinite("setMaxMotor", value);
+	onMotorJoint(
+		joint, [&](b2RevoluteJoint* j) { j->SetMaxMotorTorque(value); }, [&](b2PrismaticJoint* j) { j->SetMaxMotorForce(value); });
 }
 
 void PhysicsWorld::enableLimit(b2Joint* joint, bool enable)
 {
-	if (joint->GetType() == e_revoluteJoint)
-		static_cast<b2RevoluteJoint*>(joint)->EnableLimit(enable);
-	else if (joint->GetType() == e_prismaticJoint)
-		static_cast<b2PrismaticJoint*>(joint)->EnableLimit(enable);
-	else
-		return;
-	wakeBodies(joint);
+	onMotorJoint(
+		joint, [&](b2RevoluteJoint* j) { j->EnableLimit(enable); }, [&](b2PrismaticJoint* j) { j->EnableLimit(enable); });
 }
 
 void PhysicsWorld::setLimits(b2Joint* joint, float lower, float upper)
 {
 	if (!std::isfinite(lower) || !std::isfinite(upper) || lower > upper)
 		throw lang::Exception(lang::Format("setLimits: {0} to {1} is no range", lower, upper));
-	if (joint->GetType() == e_revoluteJoint)
-		static_cast<b2RevoluteJoint*>(joint)->SetLimits(lower, upper);
-	else if (joint->GetType() == e_prismaticJoint)
-		static_cast<b2PrismaticJoint*>(joint)->SetLimits(lower, upper);
-	else
-		return;
-	wakeBodies(joint);
+	onMotorJoint(
+		joint, [&](b2RevoluteJoint* j) { j->SetLimits(lower, upper); }, [&](b2PrismaticJoint* j) { j->SetLimits(lower, upper); });
 }
 
 } // physics

@@ -3,6 +3,7 @@
 #include <physics/ConvexOutline.h>
 #include <lang/Exception.h>
 #include <lang/Format.h>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -307,11 +308,25 @@ void PhysicsWorld::stepForAiming(float dt, int, int, b2Body* body)
 void PhysicsWorld::clearForces()
 {
 	m_world->ClearForces();
-	for (b2Body* body = m_world->GetBodyList(); body; body = body->GetNext())
+	for (b2Body* body : m_pushed)
 	{
 		BodyState& s = state(body);
 		s.force.SetZero();
 		s.torque = 0.f;
+		s.pushed = false;
+	}
+	m_pushed.clear();
+}
+
+void PhysicsWorld::ledger(b2Body* body, b2Vec2 const& force, float torque)
+{
+	BodyState& s = state(body);
+	s.force += force;
+	s.torque += torque;
+	if (!s.pushed)
+	{
+		s.pushed = true;
+		m_pushed.push_back(body);
 	}
 }
 
@@ -361,6 +376,8 @@ void PhysicsWorld::destroyBody(b2Body* body)
 		BusyScope busy(*this);
 		m_world->DestroyBody(body);
 	}
+	if (s->pushed)
+		m_pushed.erase(std::find(m_pushed.begin(), m_pushed.end(), body));
 	delete s;
 	finish();
 }
@@ -375,8 +392,49 @@ void PhysicsWorld::setUserData(b2Body* body, void* user)
 	state(body).user = user;
 }
 
+void PhysicsWorld::checkMass(b2Body const* body, b2Shape const& shape, float density)
+{
+	// The sums of the library's mass reset, in its order (a new fixture
+	// comes first): it asserts when the inertia about the centre of mass
+	// does not stay above 0, which rounding brings about for shapes far
+	// from the body origin, and overflow for huge ones.
+	float mass = 0.f;
+	float inertia = 0.f;
+	b2Vec2 centre = b2Vec2_zero;
+	auto add = [&](b2MassData const& data) {
+		mass += data.mass;
+		centre += data.mass * data.center;
+		inertia += data.I;
+	};
+	if (density > 0.f)
+	{
+		b2MassData data;
+		shape.ComputeMass(&data, density);
+		add(data);
+	}
+	for (b2Fixture const* f = body->GetFixtureList(); f; f = f->GetNext())
+	{
+		if (f->GetDensity() == 0.f)
+			continue;
+		b2MassData data;
+		f->GetMassData(&data);
+		add(data);
+	}
+	if (mass > 0.f)
+		centre *= 1.f / mass;
+	bool sound = std::isfinite(mass) && std::isfinite(inertia) && finite(centre);
+	if (sound && inertia > 0.f)
+	{
+		float central = inertia - mass * b2Dot(centre, centre);
+		sound = central > inertia * 1e-5f;
+	}
+	if (!sound)
+		throw lang::Exception(lang::Format("the body's mass ({0}) or inertia ({1}) cannot be computed: shape too large or too far from the body origin", mass, inertia));
+}
+
 b2Fixture* PhysicsWorld::addFixture(b2Body* body, b2Shape const& shape, FixtureParams const& params)
 {
+	checkMass(body, shape, params.density);
 	b2FixtureDef def;
 	def.shape = &shape;
 	def.density = params.density;
@@ -612,9 +670,7 @@ void PhysicsWorld::applyForce(b2Body* body, b2Vec2 const& force, b2Vec2 const& p
 		return;
 	setAwake(body, true);
 	body->ApplyForce(force, point, true);
-	BodyState& s = state(body);
-	s.force += force;
-	s.torque += b2Cross(point - body->GetWorldCenter(), force);
+	ledger(body, force, b2Cross(point - body->GetWorldCenter(), force));
 }
 
 void PhysicsWorld::applyForceToCenter(b2Body* body, b2Vec2 const& force)
@@ -629,7 +685,7 @@ void PhysicsWorld::applyTorque(b2Body* body, float torque)
 		return;
 	setAwake(body, true);
 	body->ApplyTorque(torque, true);
-	state(body).torque += torque;
+	ledger(body, b2Vec2_zero, torque);
 }
 
 void PhysicsWorld::applyLinearImpulse(b2Body* body, b2Vec2 const& impulse, b2Vec2 const& point)

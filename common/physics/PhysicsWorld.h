@@ -135,6 +135,12 @@ public:
 
 	static void setUserData(b2Body* body, void* user);
 
+	/*
+	 * Shapes: each also refuses a shape whose mass or inertia the library
+	 * cannot compute (overflow, or a shape so far from the body origin that
+	 * its inertia about the centre of mass rounds to nothing).
+	 */
+
 	/** A box of half sizes hx, hy around the body origin. @exception lang::Exception Busy, not finite, not above 0, or no area with density. */
 	b2Fixture* createBox(b2Body* body, float hx, float hy, FixtureParams const& params);
 
@@ -257,17 +263,23 @@ private:
 	std::vector<std::function<void()>> m_queue;
 	std::exception_ptr m_failure;
 	std::map<b2Joint*, Spring> m_springs;
+	/** Bodies whose ledger holds a force or torque since the last clearForces. */
+	std::vector<b2Body*> m_pushed;
 
 	static BodyState& state(b2Body const* body);
 	void checkIdle(char const* operation) const;
 	/** Gives a dynamic body without mass the mass 1 at its origin. */
 	void fixMass(b2Body* body);
 	void applyDamping(b2Body* body);
+	/** Adds to body's force ledger. */
+	void ledger(b2Body* body, b2Vec2 const& force, float torque);
 	void updateSprings();
 	/** The island rule after a step. */
 	void sleepIslands(float h);
 	void forgetJoint(b2Joint* joint);
 	b2Fixture* addFixture(b2Body* body, b2Shape const& shape, FixtureParams const& params);
+	/** @exception lang::Exception When the library could not compute the body's mass with shape added. */
+	static void checkMass(b2Body const* body, b2Shape const& shape, float density);
 	/** Runs the queue and throws a kept exception; at the end of the outermost operation. */
 	void finish();
 

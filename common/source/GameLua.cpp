@@ -28,6 +28,7 @@ GameLua::GameLua(framework::App* app, lua::LuaState* state, gr::Context* context
 	m_deterministicPhysics(false),
 	m_timerStart(0),
 	m_timerPaused(0),
+	m_orderDirty(false),
 	m_accumulator(0.f),
 	m_snapshotIndex(0),
 	m_physicsDisabled(1),

@@ -466,6 +466,9 @@ private:
 
 	std::unique_ptr<physics::PhysicsWorld> m_world;
 	std::map<std::string, RenderObjectData*> m_renderObjects;
+	/** m_renderObjects' records in name order, for the per-frame passes; rebuilt after a change. */
+	std::vector<RenderObjectData*> m_objectOrder;
+	bool m_orderDirty;
 	std::map<std::string, RenderObjectData*> m_inactiveObjects;
 	std::map<std::string, RenderObjectData*> m_trackedObjects;
 	std::vector<RenderObjectData*> m_aimSensors;
@@ -492,6 +495,8 @@ private:
 	void registerWorldQueryApi();
 
 	// Physics world and frame steps (PhysicsWorldHost.cpp, PhysicsStep.cpp).
+	/** The records in name order (m_objectOrder, rebuilt when the registry changed). */
+	std::vector<RenderObjectData*> const& objectOrder();
 	/** Deletes every record and empties the registries (bodies are left to the world). */
 	void clearObjects();
 	/** Frame step 7: the fixed steps, interpolation and destruction timers. */

@@ -7,6 +7,7 @@
 #include <lang/System.h>
 #include <lua/LuaState.h>
 #include <physics/PhysicsWorld.h>
+#include <lua.hpp>
 #include <algorithm>
 #include <cmath>
 
@@ -19,6 +20,66 @@ int const MAX_STEPS = 120;
 /** Poses are saved only while at most this much time is left to simulate. */
 float const SNAPSHOT_LIMIT = 1.f / 15.f;
 float const PI = 3.1415927f;
+
+/**
+ * Writes the object pass's fields into object tables with the key strings
+ * pushed once per pass: the pass writes five or more fields per object every
+ * frame.
+ */
+class FieldWriter
+{
+public:
+	enum Key
+	{
+		X,
+		Y,
+		FROZEN,
+		VELOCITY,
+		X_VEL,
+		Y_VEL,
+		ANGLE,
+		SLEEPING,
+		KEY_COUNT
+	};
+
+	explicit FieldWriter(lua::LuaState* state) : m_lua(lua::LuaAccess::get(state)), m_restore(m_lua)
+	{
+		static char const* const NAMES[KEY_COUNT] = {"x", "y", "frozen", "velocity", "xVel", "yVel", "angle", "sleeping"};
+		luaL_checkstack(m_lua, KEY_COUNT + 4, "object pass");
+		m_keys = lua_gettop(m_lua) + 1;
+		for (char const* name : NAMES)
+			lua_pushstring(m_lua, name);
+		m_table = lua_gettop(m_lua) + 1;
+		lua_pushnil(m_lua);
+	}
+
+	/** Makes table the one written to. */
+	void select(lua::LuaTable const& table)
+	{
+		lua::LuaState::pushTable(m_lua, &table);
+		lua_replace(m_lua, m_table);
+	}
+
+	void set(Key key, float value)
+	{
+		lua_pushvalue(m_lua, m_keys + key);
+		lua_pushnumber(m_lua, value);
+		lua_rawset(m_lua, m_table);
+	}
+
+	void set(Key key, bool value)
+	{
+		lua_pushvalue(m_lua, m_keys + key);
+		lua_pushboolean(m_lua, value ? 1 : 0);
+		lua_rawset(m_lua, m_table);
+	}
+
+private:
+	lua_State* m_lua;
+	lua::LuaStackRestore m_restore;
+	int m_keys;
+	int m_table;
+};
 
 float angleOf(b2Body const* body)
 {
@@ -43,9 +104,8 @@ void GameLua::stepPhysics(float dt, long long& micros)
 			break;
 		}
 		call("applyForcesAtPhysicsStep");
-		for (auto const& entry : m_renderObjects)
+		for (RenderObjectData* o : objectOrder())
 		{
-			RenderObjectData* o = entry.second;
 			if (o->startsInactive && o->flyerTimer >= 0.f)
 				o->flyerTimer += STEP;
 		}
@@ -56,9 +116,8 @@ void GameLua::stepPhysics(float dt, long long& micros)
 		m_world->clearForces();
 		call("removeBlocks");
 
-		for (auto const& entry : m_renderObjects)
+		for (RenderObjectData* o : objectOrder())
 		{
-			RenderObjectData* o = entry.second;
 			if (!o->hasPendingVelocity)
 				continue;
 			if (o->body && o->body->GetType() != b2_staticBody)
@@ -70,9 +129,8 @@ void GameLua::stepPhysics(float dt, long long& micros)
 		if (m_accumulator <= SNAPSHOT_LIMIT)
 		{
 			m_snapshotIndex ^= 1;
-			for (auto const& entry : m_renderObjects)
+			for (RenderObjectData* o : objectOrder())
 			{
-				RenderObjectData* o = entry.second;
 				if (!o->body || !o->body->IsAwake())
 					continue;
 				RenderObjectData::Snapshot& snapshot = o->snapshot[m_snapshotIndex];
@@ -87,27 +145,23 @@ void GameLua::stepPhysics(float dt, long long& micros)
 	m_world->clearForces();
 	call("clearLuaForceFunctions");
 
+	// Interpolation and destruction timers, in one pass over the objects.
 	float alpha = m_accumulator / STEP;
-	for (auto const& entry : m_renderObjects)
-	{
-		RenderObjectData* o = entry.second;
-		if (!o->body || !o->body->IsAwake())
-			continue;
-		RenderObjectData::Snapshot const& now = o->snapshot[m_snapshotIndex];
-		RenderObjectData::Snapshot const& before = o->snapshot[m_snapshotIndex ^ 1];
-		o->renderX = now.x * alpha + before.x * (1.f - alpha);
-		o->renderY = now.y * alpha + before.y * (1.f - alpha);
-		float old = before.angle;
-		// Across the +-pi seam the blend goes the short way round.
-		if (std::fabs(now.angle - old) >= PI)
-			old = now.angle <= old ? old - 2.f * PI : old + 2.f * PI;
-		o->renderAngle = now.angle * alpha + old * (1.f - alpha);
-	}
-
 	bool deadBlocks = isTable("deadBlocks");
-	for (auto const& entry : m_renderObjects)
+	for (RenderObjectData* o : objectOrder())
 	{
-		RenderObjectData* o = entry.second;
+		if (o->body && o->body->IsAwake())
+		{
+			RenderObjectData::Snapshot const& now = o->snapshot[m_snapshotIndex];
+			RenderObjectData::Snapshot const& before = o->snapshot[m_snapshotIndex ^ 1];
+			o->renderX = now.x * alpha + before.x * (1.f - alpha);
+			o->renderY = now.y * alpha + before.y * (1.f - alpha);
+			float old = before.angle;
+			// Across the +-pi seam the blend goes the short way round.
+			if (std::fabs(now.angle - old) >= PI)
+				old = now.angle <= old ? old - 2.f * PI : old + 2.f * PI;
+			o->renderAngle = now.angle * alpha + old * (1.f - alpha);
+		}
 		if (!o->destroyPending)
 			continue;
 		o->destroyTimer -= dt;
@@ -115,9 +169,9 @@ void GameLua::stepPhysics(float dt, long long& micros)
 			continue;
 		o->luaTable.setNumber("strength", 0.f);
 		if (deadBlocks)
-			getTable("deadBlocks").setTable(entry.first, o->luaTable);
+			getTable("deadBlocks").setTable(o->name, o->luaTable);
 		else
-			lang::Debug::printf("No level loaded: \"%s\" is not handed to deadBlocks\n", entry.first.c_str());
+			lang::Debug::printf("No level loaded: \"%s\" is not handed to deadBlocks\n", o->name.c_str());
 		o->destroyPending = false;
 	}
 }
@@ -141,27 +195,29 @@ void GameLua::objectPass(float dt)
 	float const top = static_cast<float>(m_levelTop);
 	float const bottom = static_cast<float>(m_levelBottom);
 	int position = 0;
-	for (auto it = m_renderObjects.begin(); it != m_renderObjects.end();)
+	FieldWriter writer(m_luastate);
+	std::vector<RenderObjectData*> const* order = &objectOrder();
+	for (size_t index = 0; index < order->size();)
 	{
-		RenderObjectData* o = it->second;
+		RenderObjectData* o = (*order)[index];
 		b2Body* body = o->body;
-		lua::LuaTable& table = o->luaTable;
+		writer.select(o->luaTable);
 		++position;
 		float speedSquared = 0.f;
-		float heading = 0.f;
+		b2Vec2 v = b2Vec2_zero;
+		bool counted = false;
 		if ((o->wasAwake || body->IsAwake()) && body->GetMass() > 0.f)
 		{
-			table.setNumber("x", o->renderX);
-			table.setNumber("y", o->renderY);
+			writer.set(FieldWriter::X, o->renderX);
+			writer.set(FieldWriter::Y, o->renderY);
 			if (o->renderY > bottom || o->renderX < left || o->renderX > right || o->renderY < top)
-				table.setBoolean("frozen", true);
+				writer.set(FieldWriter::FROZEN, true);
 			if ((o->objectType == 5 || o->objectType == 7) &&
 				(o->renderY > bottom * 0.95f || o->renderX < left * 0.95f || o->renderX > right * 0.95f ||
 					o->renderY < top * 0.95f))
 				o->destroyPending = true;
-			b2Vec2 v = body->GetLinearVelocity();
+			v = body->GetLinearVelocity();
 			float w = body->GetAngularVelocity();
-			heading = std::atan2(v.y, v.x) * 57.29578f;
 			speedSquared = v.x * v.x + v.y * v.y;
 			if (speedSquared > 0.f && !o->startsInactive && !o->excludeFromMoving)
 				movingZeroTolerance = true;
@@ -172,12 +228,12 @@ void GameLua::objectPass(float dt)
 				if (o->mirrorByVelocity && std::fabs(v.x) > 3.f)
 					o->mirrored = v.x >= 0.f;
 			}
-			table.setNumber("velocity", std::sqrt(speedSquared));
+			writer.set(FieldWriter::VELOCITY, std::sqrt(speedSquared));
 			if (o->startsInactive || o->material == 4 || o->recordVelocity)
 			{
-				table.setNumber("xVel", v.x);
-				table.setNumber("yVel", v.y);
-				table.setNumber("angle", o->renderAngle);
+				writer.set(FieldWriter::X_VEL, v.x);
+				writer.set(FieldWriter::Y_VEL, v.y);
+				writer.set(FieldWriter::ANGLE, o->renderAngle);
 			}
 			if (!o->startsInactive && o->rolls && o->material >= 1 && o->material <= 3)
 			{
@@ -185,23 +241,33 @@ void GameLua::objectPass(float dt)
 				m_rollingLevel[o->material - 1] = std::max(m_rollingLevel[o->material - 1], level);
 			}
 			awake = true;
+			counted = true;
 		}
 		if (o->animated)
 		{
 			// The script may remove objects, this one too.
-			std::string name = it->first;
+			std::string name = o->name;
+			float heading = counted ? std::atan2(v.y, v.x) * 57.29578f : 0.f;
 			call("selectObjectAnimation", name, std::sqrt(speedSquared), heading, dt);
-			it = m_renderObjects.find(name);
-			if (it == m_renderObjects.end() || it->second != o)
+			if (m_orderDirty)
 			{
-				it = m_renderObjects.upper_bound(name);
-				continue;
+				order = &objectOrder();
+				auto byName = [](RenderObjectData const* a, std::string const& b) { return a->name < b; };
+				index = std::lower_bound(order->begin(), order->end(), name, byName) - order->begin();
+				if (index == order->size() || (*order)[index] != o)
+				{
+					// This object is gone: go on with the next name.
+					if (index < order->size() && (*order)[index]->name == name)
+						++index;
+					continue;
+				}
 			}
 			body = o->body;
+			writer.select(o->luaTable);
 		}
 		o->wasAwake = body->IsAwake();
-		table.setNumber("angle", angleOf(body));
-		table.setBoolean("sleeping", !o->wasAwake);
+		writer.set(FieldWriter::ANGLE, angleOf(body));
+		writer.set(FieldWriter::SLEEPING, !o->wasAwake);
 
 		if (o->wobbling)
 		{
@@ -220,7 +286,7 @@ void GameLua::objectPass(float dt)
 				o->wobbleTime = o->wobbleAmplitude = o->wobbleStartAmplitude = 0.f;
 			}
 		}
-		++it;
+		++index;
 	}
 	setBoolean("hasMovingObjects", moving);
 	setBoolean("hasAwakeObjects", awake);

@@ -21,10 +21,24 @@ void GameLua::clearObjects()
 	for (auto const& entry : m_renderObjects)
 		delete entry.second;
 	m_renderObjects.clear();
+	m_orderDirty = true;
 	m_inactiveObjects.clear();
 	m_trackedObjects.clear();
 	m_aimSensors.clear();
 	m_drawLists.clear();
+}
+
+std::vector<GameLua::RenderObjectData*> const& GameLua::objectOrder()
+{
+	if (m_orderDirty)
+	{
+		m_objectOrder.clear();
+		m_objectOrder.reserve(m_renderObjects.size());
+		for (auto const& entry : m_renderObjects)
+			m_objectOrder.push_back(entry.second);
+		m_orderDirty = false;
+	}
+	return m_objectOrder;
 }
 
 GameLua::RenderObjectData* GameLua::findObject(std::string const& name) const

@@ -33,6 +33,8 @@ TEST_F(SampleGame, ReportsEverySecondAndCountsLaunches)
 	EXPECT_NE(std::string::npos, first.find("Lantern Drift: 3 levels with star limits\n")) << first;
 	EXPECT_NE(std::string::npos, first.find("Lantern Drift: 1 s, drifted 1 m, 0 touches\n")) << first;
 	EXPECT_EQ(std::string::npos, first.find("could not load")) << first;
+	// The crates settle on the dock and fall asleep within the two seconds.
+	EXPECT_NE(std::string::npos, first.find("Lantern Drift: the crates are at rest at frame ")) << first;
 	EXPECT_NE(std::string::npos, appData.read("settings.lua").find("launches = 1")) << appData.read("settings.lua");
 
 	std::string second = play(1);
@@ -74,6 +76,7 @@ TEST(SampleGameProgram, HeadlessRunWritesFramesAndSaves)
 	EXPECT_EQ(0, status) << first;
 	EXPECT_NE(std::string::npos, first.find("Lantern Drift: launch 1\n")) << first;
 	EXPECT_NE(std::string::npos, first.find("Lantern Drift: 2 s, drifted 2 m, 0 touches\n")) << first;
+	EXPECT_NE(std::string::npos, first.find("Lantern Drift: the crates are at rest at frame ")) << first;
 	for (char const* png : {"frame-0001.png", "frame-0060.png", "frame-0120.png"})
 		EXPECT_TRUE(std::filesystem::exists(out / png)) << png;
 	EXPECT_FALSE(std::filesystem::exists(out / "frame-0121.png"));

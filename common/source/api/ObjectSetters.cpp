@@ -1,5 +1,6 @@
 // Scene objects: per-object setters and getters, numbered object parameters
 // and level limits (registered with the area in SceneObjectApi.cpp).
+#include <ArgumentCheck.h>
 #include <GameLua.h>
 #include <RenderObjectData.h>
 #include <lang/Debug.h>
@@ -19,16 +20,6 @@ float normalised(float angle)
 {
 	float a = std::fmod(angle, TWO_PI);
 	return a < 0.f ? a + TWO_PI : a;
-}
-
-/** @exception lua::LuaException Unless every value is finite. */
-void requireFinite(char const* function, std::string const& name, std::initializer_list<float> values)
-{
-	for (float value : values)
-	{
-		if (!std::isfinite(value))
-			throw lua::LuaException(lang::Format("{0}: value of \"{1}\" is {2}", function, name, value));
-	}
 }
 
 } // namespace
@@ -197,10 +188,21 @@ void GameLua::setFixedRotationForBody(std::string const& name, bool fixed)
 	});
 }
 
-void GameLua::setAngularDampingForBody(std::string const& name, float damping)
+namespace
+{
+
+/** @exception lua::LuaException For a NaN damping (any other value is taken). */
+void requireDamping(char const* function, std::string const& name, float damping)
 {
 	if (std::isnan(damping))
-		throw lua::LuaException(lang::Format("setAngularDamping: value of \"{0}\" is {1}", name, damping));
+		throw lua::LuaException(lang::Format("{0}: value of \"{1}\" is {2}", function, name, numberText(damping)));
+}
+
+} // namespace
+
+void GameLua::setAngularDampingForBody(std::string const& name, float damping)
+{
+	requireDamping("setAngularDamping", name, damping);
 	changeObject(name, [this, damping](RenderObjectData& o) {
 		if (o.body)
 			m_world->setAngularDamping(o.body, damping);
@@ -209,8 +211,7 @@ void GameLua::setAngularDampingForBody(std::string const& name, float damping)
 
 void GameLua::setLinearDampingForBody(std::string const& name, float damping)
 {
-	if (std::isnan(damping))
-		throw lua::LuaException(lang::Format("setLinearDamping: value of \"{0}\" is {1}", name, damping));
+	requireDamping("setLinearDamping", name, damping);
 	changeObject(name, [this, damping](RenderObjectData& o) {
 		if (o.body)
 			m_world->setLinearDamping(o.body, damping);

@@ -1,5 +1,6 @@
 // Scene objects: creation of the four shape kinds, removal, the vertex list
 // of polygons and lines, and the block table.
+#include <ArgumentCheck.h>
 #include <GameLua.h>
 #include <RenderObjectData.h>
 #include <lang/Debug.h>
@@ -100,7 +101,7 @@ void GameLua::createObject(int kind, std::string const& name, std::string const&
 	char const* function = FUNCTIONS[kind];
 	auto require = [&](bool ok, char const* what, float value) {
 		if (!ok)
-			throw lua::LuaException(lang::Format("{0}: {1} of \"{2}\" is {3}", function, what, name, value));
+			throw lua::LuaException(lang::Format("{0}: {1} of \"{2}\" is {3}", function, what, name, numberText(value)));
 	};
 	require(std::isfinite(x), "x", x);
 	require(std::isfinite(y), "y", y);
@@ -235,6 +236,7 @@ void GameLua::buildObject(int kind, std::string const& name, std::string const& 
 	object->startsInactive = inactive;
 	object->rolls = kind == CIRCLE;
 	m_renderObjects[name] = object;
+	m_orderDirty = true;
 
 	physics::PhysicsWorld::setUserData(body, object);
 	if (inactive)
@@ -259,7 +261,7 @@ void GameLua::clearVertices()
 void GameLua::addVertex(float x, float y)
 {
 	if (!std::isfinite(x) || !std::isfinite(y))
-		throw lua::LuaException(lang::Format("addVertex: ({0}, {1}) is not a finite point", x, y));
+		throw lua::LuaException(lang::Format("addVertex: ({0}, {1}) is not a finite point", numberText(x), numberText(y)));
 	m_vertices.push_back(b2Vec2(x, y));
 }
 
@@ -307,6 +309,7 @@ void GameLua::removeObjectNow(std::string const& name)
 	if (body)
 		m_world->destroyBody(body);
 	m_renderObjects.erase(name);
+	m_orderDirty = true;
 	removeFromDrawLists(object);
 	m_aimSensors.erase(std::remove(m_aimSensors.begin(), m_aimSensors.end(), object), m_aimSensors.end());
 	for (auto const& entry : m_renderObjects)

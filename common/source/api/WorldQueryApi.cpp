@@ -1,5 +1,6 @@
 // World queries: objects in a box or along a ray, and points between an
 // object's frame and the world.
+#include <ArgumentCheck.h>
 #include <GameLua.h>
 #include <QueryCallback.h>
 #include <RayCastCallback.h>
@@ -28,16 +29,6 @@ lua::LuaTable tableArgument(lua::LuaState* state)
 	return lua::LuaValue::readTable(state, 1);
 }
 
-/** @exception lua::LuaException Unless every value is finite. */
-void requireFinite(char const* function, std::initializer_list<float> values)
-{
-	for (float value : values)
-	{
-		if (!std::isfinite(value))
-			throw lua::LuaException(lang::Format("{0}: {1} is not a finite number", function, value));
-	}
-}
-
 } // namespace
 
 void GameLua::registerWorldQueryApi()
@@ -56,7 +47,7 @@ int GameLua::getIntersectingObjects(lua::LuaState* state)
 	b2AABB aabb;
 	aabb.lowerBound = b2Vec2(x + box.getNumber("left"), y + box.getNumber("down"));
 	aabb.upperBound = b2Vec2(x + box.getNumber("right"), y + box.getNumber("up"));
-	requireFinite("getIntersectingObjects", {aabb.lowerBound.x, aabb.lowerBound.y, aabb.upperBound.x, aabb.upperBound.y});
+	requireFinite("getIntersectingObjects", "box", {aabb.lowerBound.x, aabb.lowerBound.y, aabb.upperBound.x, aabb.upperBound.y});
 
 	std::vector<b2Body*> bodies;
 	QueryCallback callback(b2Vec2(x, y), &bodies, true);
@@ -73,7 +64,7 @@ int GameLua::getRayCastedObjects(lua::LuaState* state)
 	lua::LuaTable ray = tableArgument(state);
 	b2Vec2 a(ray.getNumber("x1"), ray.getNumber("y1"));
 	b2Vec2 b(ray.getNumber("x2"), ray.getNumber("y2"));
-	requireFinite("getRayCastedObjects", {a.x, a.y, b.x, b.y});
+	requireFinite("getRayCastedObjects", "ray", {a.x, a.y, b.x, b.y});
 
 	std::vector<b2Body*> bodies;
 	std::vector<b2Vec2> points;
@@ -96,24 +87,29 @@ int GameLua::getRayCastedObjects(lua::LuaState* state)
 	return 1;
 }
 
-int GameLua::getWorldPoint(lua::LuaState* state)
+namespace
+{
+
+/** Raw (name, x, y): pushes the point through body's transform (toWorld) or its inverse; the point itself without a body. */
+int transformPoint(lua::LuaState* state, GameLua& host, bool toWorld)
 {
 	std::string name = lua::LuaValue::readString(state, 1);
 	b2Vec2 p(lua::LuaValue::readFloat(state, 2), lua::LuaValue::readFloat(state, 3));
-	if (b2Body* body = getBody(name))
-		p = body->GetWorldPoint(p);
+	if (b2Body* body = host.getBody(name))
+		p = toWorld ? body->GetWorldPoint(p) : body->GetLocalPoint(p);
 	lua::LuaValue::push(state, p.x);
 	lua::LuaValue::push(state, p.y);
 	return 2;
 }
 
+} // namespace
+
+int GameLua::getWorldPoint(lua::LuaState* state)
+{
+	return transformPoint(state, *this, true);
+}
+
 int GameLua::getLocalPoint(lua::LuaState* state)
 {
-	std::string name = lua::LuaValue::readString(state, 1);
-	b2Vec2 p(lua::LuaValue::readFloat(state, 2), lua::LuaValue::readFloat(state, 3));
-	if (b2Body* body = getBody(name))
-		p = body->GetLocalPoint(p);
-	lua::LuaValue::push(state, p.x);
-	lua::LuaValue::push(state, p.y);
-	return 2;
+	return transformPoint(state, *this, false);
 }

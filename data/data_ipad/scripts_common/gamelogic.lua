@@ -1,5 +1,7 @@
 -- Lantern Drift: the engine's sample game. A lantern keeps drifting while
--- the game runs; once a second the game reports how far it has come.
+-- the game runs; once a second the game reports how far it has come. A small
+-- stack of crates settles on the dock, and the game says at which frame
+-- nothing in the world is awake any more.
 -- The script runs inside the host table: the engine's functions and the
 -- tables it shares (settings, highscores, touches, ...) are plain names
 -- here, the Lua libraries are reached through _G.
@@ -10,6 +12,23 @@ local floor = _G.math.floor
 drift = 0
 elapsed = 0
 nextReport = 1
+frame = 0
+stackAwake = true
+
+-- The dock and three crates, slightly apart so that they drop onto each
+-- other. The world has no gravity of its own here: the crates are pulled
+-- down by a force while they are awake.
+local CRATES = { "crate1", "crate2", "crate3" }
+local GRAVITY = 10
+
+local function buildStack()
+	setLevelLimits(-100, -100, 100, 100)
+	createBox("dock", "", 0, 0.5, 12, 1, 0, 0.6, 0, true, false, 1)
+	for i, name in _G.ipairs(CRATES) do
+		createBox(name, "", 0.1 * i, -0.55 - 1.05 * (i - 1), 1, 1, 1, 0.6, 0, true, false, 2)
+	end
+	setPhysicsEnabled(true)
+end
 
 -- Called once the game logic has run: counts the launches in the settings.
 function updateValues()
@@ -24,6 +43,23 @@ function createStartUpAssets()
 		levels = levels + 1
 	end
 	print(format("Lantern Drift: %d levels with star limits\n", levels))
+	buildStack()
+end
+
+-- Before each physics step: the pull on every crate that is still awake.
+function applyForcesAtPhysicsStep()
+	for _, name in _G.ipairs(CRATES) do
+		local crate = objects.world[name]
+		if crate and not crate.sleeping then
+			applyForceNative(name, 0, GRAVITY * crate.mass, crate.x, crate.y)
+		end
+	end
+end
+
+function removeBlocks()
+end
+
+function clearLuaForceFunctions()
 end
 
 -- A start-up file that failed to load.
@@ -45,6 +81,11 @@ end
 
 -- One frame: dt is the game's time step, rawDt the wall-clock frame time.
 function update(dt, rawDt)
+	frame = frame + 1
+	if stackAwake and not hasAwakeObjects then
+		stackAwake = false
+		print(format("Lantern Drift: the crates are at rest at frame %d\n", frame))
+	end
 	elapsed = elapsed + dt
 	drift = drift + dt * (1 + touchcount)
 	if floor(drift) > (highscores.longestDrift or 0) then

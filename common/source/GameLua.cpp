@@ -36,7 +36,11 @@ GameLua::GameLua(framework::App* app, lua::LuaState* state, gr::Context* context
 	m_levelRight(0),
 	m_levelTop(0),
 	m_levelBottom(0),
-	m_rollingLevel{0.f, 0.f, 0.f}
+	m_rollingLevel{0.f, 0.f, 0.f},
+	m_gravityForceMultiplier(4.f),
+	m_physicsSimulationScale(1.f),
+	m_loadingLevel(false),
+	m_editing(false)
 {
 	registerApi();
 
@@ -84,6 +88,7 @@ void GameLua::registerApi()
 	registerWorldForceApi();
 	registerSceneObjectApi();
 	registerWorldQueryApi();
+	registerJointApi();
 }
 
 GameApp* GameLua::gameApp() const

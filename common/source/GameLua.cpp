@@ -8,10 +8,11 @@
 #include <lua/LuaState.h>
 #include <cstdio>
 
-GameLua::GameLua(framework::App* app, lua::LuaState* state, gr::Context* context) :
+GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState* state, gr::Context* context) :
 	lua::LuaObject(state),
 	m_app(app),
 	m_context(context),
+	m_resources(resources),
 	m_keyPressed(state),
 	m_keyReleased(state),
 	m_keyHold(state),
@@ -37,10 +38,12 @@ GameLua::GameLua(framework::App* app, lua::LuaState* state, gr::Context* context
 	m_levelTop(0),
 	m_levelBottom(0),
 	m_rollingLevel{0.f, 0.f, 0.f},
-	m_gravityForceMultiplier(4.f),
 	m_physicsSimulationScale(1.f),
+	m_editing(false),
+	m_blockEditorTable(state),
 	m_loadingLevel(false),
-	m_editing(false)
+	m_startingCamera(false),
+	m_gravityForceMultiplier(4.f)
 {
 	registerApi();
 
@@ -69,14 +72,14 @@ GameLua::GameLua(framework::App* app, lua::LuaState* state, gr::Context* context
 
 GameLua::~GameLua()
 {
-	saveQuietly("bi_data.lua", "bi_data");
-	saveQuietly("settings.lua", "settings");
-	saveQuietly("highscores.lua", "highscores");
+	savePersistentLuaFile("bi_data.lua", "bi_data");
+	savePersistentLuaFile("settings.lua", "settings");
+	savePersistentLuaFile("highscores.lua", "highscores");
 	if (hasPurchaseFiles())
 	{
-		saveQuietly("gamepurchases.lua", "g_gamePurchasesTable");
-		saveQuietly("talonpurchases.lua", "g_talonPurchasesTable");
-		saveQuietly("episodepurchases.lua", "g_episodePurchasesTable");
+		saveLuaFile("gamepurchases.lua", "g_gamePurchasesTable", true);
+		saveLuaFile("talonpurchases.lua", "g_talonPurchasesTable", true);
+		saveLuaFile("episodepurchases.lua", "g_episodePurchasesTable", true);
 	}
 	clearObjects();
 	m_world.reset();
@@ -85,6 +88,7 @@ GameLua::~GameLua()
 void GameLua::registerApi()
 {
 	registerScriptUtilApi();
+	registerLevelFileApi();
 	registerWorldForceApi();
 	registerSceneObjectApi();
 	registerWorldQueryApi();

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <box2d/box2d.h>
+#include <game/Resources.h>
+#include <lang/Ptr.h>
 #include <lua/LuaObject.h>
 #include <lua/LuaTable.h>
 #include <cstdint>
@@ -67,9 +69,10 @@ public:
 	 * the API, the screen size and the save tables "highscores", "settings"
 	 * and "bi_data" read from the app-data folder (empty tables for missing
 	 * or damaged files). app, state and context are not owned and must
-	 * outlive the host.
+	 * outlive the host; the host holds a counted reference to resources, the
+	 * resource manager its sounds and sprites go through.
 	 */
-	GameLua(framework::App* app, lua::LuaState* state, gr::Context* context);
+	GameLua(framework::App* app, game::Resources* resources, lua::LuaState* state, gr::Context* context);
 
 	/**
 	 * Saves "bi_data", "settings" and "highscores" and, unless "deviceModel"
@@ -83,6 +86,9 @@ public:
 
 	/** The rendering context; not null. */
 	gr::Context* context() const { return m_context; }
+
+	/** The resource manager; not null. */
+	game::Resources* resources() const { return m_resources; }
 
 	/** The host's own tables "keyPressed", "keyReleased", "keyHold" and "cursor". */
 	lua::LuaTable& keyPressedTable() { return m_keyPressed; }
@@ -183,14 +189,16 @@ public:
 	/** Background colour packed as red << 16 | green << 8 | blue; all bits set at start. */
 	uint32_t getBGColor() const { return m_bgColor; }
 
-	// --- Level and save files --------------------------------------------
+	// --- Level and save files (api/LevelFileApi.cpp, LevelLoader.cpp,
+	//     LevelWriter.cpp, SaveFiles.cpp) -----------------------------------
 
 	/**
 	 * Runs the shipped Lua source file (path under the application's data
-	 * path) with the host table as its environment, calls the script function
+	 * path, see ShippedFile) with the host table as its environment and the
+	 * file's bundle path as chunk name, calls the script function
 	 * "updateValues" and marks the game logic compiled. A file that cannot be
-	 * read, compiled or run, or a failing "updateValues", is logged and
-	 * recorded in failedFiles().
+	 * read, compiled ("Error while compiling Lua: {0}") or run, or a failing
+	 * "updateValues", is logged and recorded in failedFiles().
 	 */
 	void compile(std::string const& file);
 
@@ -198,28 +206,95 @@ public:
 	bool isCompiled() const { return m_compiled; }
 
 	/**
-	 * Reads the shipped Lua table text file into a new table stored as the
-	 * host-table entry table, or with an empty table name into the host table
-	 * itself. A failure is logged and recorded in failedFiles(); no entry
-	 * changes then.
+	 * Reads the shipped Lua table text file (path under the application's
+	 * data path) into: the host table itself when table is empty; else a new
+	 * table stored as the host-table entry table (intoBlocks false), as the
+	 * entry table of "blockTable" (intoBlocks true, viaBlockList false) or
+	 * merged into the block list of "blockTable" (both true: each of its
+	 * tables is stored under its key in "blocks"). A failure is logged and
+	 * recorded in failedFiles(); then no entry changes.
 	 */
-	void loadLuaFile(std::string const& file, std::string const& table);
+	void loadLuaFile(std::string const& file, std::string const& table, bool intoBlocks = false, bool viaBlockList = false);
 
 	/**
-	 * A new table filled from the save file name of the app-data folder;
-	 * empty when the file is missing, unreadable or its text does not compile
-	 * or run (never half filled). Never throws for a bad file.
+	 * Raw, (file, target, key): reads the shipped file; with a non-empty key
+	 * into a new table whose "gamelua" is the host table, stored as
+	 * target[key]; with an empty key into target itself. No results.
+	 * @exception lua::LuaException The type-check message for an argument
+	 *            that is not a string, table, string in that order.
+	 * @exception lang::Throwable The shipped file's failure (ShippedFile::read).
+	 */
+	int loadLuaFileToObject(lua::LuaState* state);
+
+	/**
+	 * True when the bundle file (path under the application's data path)
+	 * opens.
+	 * @exception io::IOException The open failure for a missing file
+	 *            (scripts rely on the error).
+	 */
+	bool checkForLuaFile(std::string const& file);
+
+	/**
+	 * Sets "blockEditorTable" to the host's editor table and reads the
+	 * fourteen plain-text block files "scriptPath" + "/blocks_*.lua", ...
+	 * of the bundle into it, each under its own key.
+	 * @exception lang::Throwable A file that cannot be opened or read.
+	 */
+	void loadBlocksForEditing();
+
+	/**
+	 * Loads the shipped level name (+ ".lua", under the application's data
+	 * path) as "loadedObjects" and applies the host table's
+	 * "worldAttributes". The loading flag is cleared on every exit.
+	 * @exception lang::Throwable The shipped file's failure; "Level {0} holds
+	 *            filename {1} instead of {2}" (before "loadedObjects"
+	 *            changes); the table getter's failure when "worldAttributes"
+	 *            is not a table (after).
+	 */
+	void loadLevel(std::string const& name);
+
+	/**
+	 * As loadLevel but without a file: the gravity force multiplier comes
+	 * from "previousLevel" of "objects" when it holds one.
+	 * @exception lang::Throwable When "worldAttributes" is not a table.
+	 */
+	void loadPreviousLevel(std::string const& name);
+
+	/**
+	 * Writes the level of "objects" as plain Lua table text to the app-data
+	 * file name + ".lua" under the application's data path, creating its
+	 * folders. Never throws: a failure logs "Failed to save {0}: {1}" and
+	 * keeps the previous file.
+	 */
+	void saveLevel(std::string const& name);
+
+	/** Builds the same level table (less gravity and triggers) as "previousLevel" of "objects". */
+	void saveLevelForReload(std::string const& name);
+
+	/**
+	 * A new table filled from the save file name of the app-data folder
+	 * (see SaveFile::read: enciphered or plain text); empty when the file is
+	 * missing, unreadable or its text does not compile or run (never half
+	 * filled). Never throws for a bad file.
 	 */
 	lua::LuaTable loadPersistentFile(std::string const& name);
 
 	/**
-	 * Writes the host-table entry table as Lua table text to the app-data
-	 * file. The text is built first; when the entry is not a table the file
-	 * is left as it was. Replaces the file only once the whole text is
-	 * written (io::AppDataOutputStream).
-	 * @exception lang::Throwable When the entry is not a table or the write fails.
+	 * Writes the host-table entry table enciphered to the app-data file.
+	 * Never throws: when the entry is not a table or the write fails, logs
+	 * "Failed to save {0}: {1}" and keeps the previous file.
 	 */
 	void savePersistentLuaFile(std::string const& file, std::string const& table);
+
+	/** As savePersistentLuaFile, enciphered only when encrypt is true. */
+	void saveLuaFile(std::string const& file, std::string const& table, bool encrypt);
+
+	/** Do nothing. */
+	void storePersistentData();
+	void createDirectory(std::string const& path);
+
+	/** False. */
+	bool checkDirectory(std::string const& path);
 
 	/**
 	 * Unless "deviceModel" is "osx", "windows" or not a string, loads
@@ -229,13 +304,19 @@ public:
 	 */
 	void loadPurchases();
 
-	/** Calls the script function "createStartUpAssets". @exception lang::Throwable From the call. */
+	/**
+	 * Calls the script function "createStartUpAssets", then limits the clips
+	 * each track of the audio output plays at once: track 1 to 4, 2 to 6, 3
+	 * to 3, 4 and 5 to 5. Without an audio output the limits are skipped
+	 * (logged).
+	 * @exception lang::Throwable From the call.
+	 */
 	void createAssets();
 
 	/**
 	 * Tells the scripts that file failed to load: calls the host-table entry
-	 * "onLoadLuaFileFail" with the name when it is a Lua function, else logs
-	 * the file and goes on.
+	 * "onLoadLuaFileFail" with the name when the scripts defined it, else
+	 * logs the file and goes on.
 	 * @exception lang::Throwable From the script handler.
 	 */
 	void onLoadLuaFileFail(std::string const& file);
@@ -245,6 +326,31 @@ public:
 
 	/** Empties failedFiles(). */
 	void clearFailedFiles() { m_failedFiles.clear(); }
+
+	/** The name given to the last loadLevel; empty before. */
+	std::string const& levelName() const { return m_levelName; }
+
+	/** True only while loadLevel or loadPreviousLevel runs. */
+	bool isLoadingLevel() const { return m_loadingLevel; }
+
+	/** The starting-camera flag: cleared by loading another level. */
+	bool startingCamera() const { return m_startingCamera; }
+
+	/** The gravity force multiplier; 4 at start, set by the level loader. */
+	float gravityForceMultiplier() const { return m_gravityForceMultiplier; }
+
+	/** The level's simulation settings, from "worldAttributes" (0 for a missing value). */
+	struct SimulationSettings
+	{
+		int iterations = 0;
+		float timeStepMultiplier = 0.f;
+		int storePointsSampler = 0;
+		float aimSpawnTime = 0.f;
+		float aimSpeed = 0.f;
+	};
+
+	/** The simulation settings of the loaded level. */
+	SimulationSettings const& simulationSettings() const { return m_simulation; }
 
 	// --- Script utilities (api/ScriptUtilApi.cpp) --------------------------
 
@@ -355,6 +461,13 @@ public:
 	 */
 	std::string decodeBase64(std::string const& text);
 
+	/**
+	 * Limits the clips the audio output's track plays at once.
+	 * @exception lang::Exception "Trying to set channel count limit but no
+	 *            audio output has been created"; the mixer's track error.
+	 */
+	void setChannelCountLimit(int channel, int limit);
+
 	/** Test ads are not supported here: does nothing. Not a Lua function. */
 	void setUseTestAds(bool use);
 
@@ -441,9 +554,8 @@ public:
 	/** Wakes both bodies; for a sensor calls "exitCollision" and lets both sides leave. */
 	void EndContact(b2Contact* contact) override;
 
-	/** Set while a level loads: contacts have no effect. */
+	/** Sets the loading flag (isLoadingLevel): while it is set, contacts have no effect. */
 	void setLoadingLevel(bool loading) { m_loadingLevel = loading; }
-	bool loadingLevel() const { return m_loadingLevel; }
 	/** Set in editing mode: contacts only run their sensor step. */
 	void setEditingMode(bool editing) { m_editing = editing; }
 	bool editingMode() const { return m_editing; }
@@ -573,6 +685,7 @@ public:
 private:
 	framework::App* m_app;
 	gr::Context* m_context;
+	lang::Ptr<game::Resources> m_resources;
 
 	lua::LuaTable m_keyPressed;
 	lua::LuaTable m_keyReleased;
@@ -612,13 +725,20 @@ private:
 	int m_levelTop;
 	int m_levelBottom;
 	float m_rollingLevel[3];
-	float m_gravityForceMultiplier;
 	float m_physicsSimulationScale;
-	bool m_loadingLevel;
 	bool m_editing;
 	std::vector<jointData> m_joints;
 	std::vector<jointData> m_timedLinks;
 	std::vector<jointData> m_brokenJoints;
+
+	lua::LuaTable m_blockEditorTable;
+	lua::LuaTable m_deadBlocks;
+	lua::LuaTable m_worldAttributes;
+	std::string m_levelName;
+	bool m_loadingLevel;
+	bool m_startingCamera;
+	float m_gravityForceMultiplier;
+	SimulationSettings m_simulation;
 
 	/** Registers every area's rows, one call per area. */
 	void registerApi();
@@ -688,8 +808,27 @@ private:
 	/** Logs the failure and records file in failedFiles(). */
 	void fileFailed(std::string const& file, std::string const& error);
 
-	/** Writes table to file; logs "Failed to save {0}: {1}" instead of throwing. */
-	void saveQuietly(std::string const& file, std::string const& table);
+	/** The level and save files' rows (api/LevelFileApi.cpp). */
+	void registerLevelFileApi();
+
+	/** Writes the host-table entry table to file; logs "Failed to save {0}: {1}" instead of throwing. */
+	void saveTable(std::string const& file, std::string const& table, bool encrypt);
+
+	/** Loading steps 2 to 4 shared by loadLevel and loadPreviousLevel: counters, flag, dead blocks, objects removed. */
+	void beginLevelLoad();
+
+	/**
+	 * Removes the level's scene: every object record with its body, the
+	 * per-level maps and lists; resets the physics world when physics is
+	 * deterministic.
+	 */
+	void clearLevelObjects();
+
+	/** Applies the host table's "worldAttributes"; keepMultiplier when the level set the gravity multiplier. */
+	void applyWorldAttributes(bool keepMultiplier);
+
+	/** The level table of "objects" that saveLevel (forReload false) or saveLevelForReload writes. */
+	lua::LuaTable buildLevelTable(bool forReload);
 
 	/** True when "deviceModel" is a string other than "osx" and "windows". */
 	bool hasPurchaseFiles() const;

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 namespace gr
@@ -721,6 +721,164 @@ void rgbToRgba(u8* __restrict d, u8 const* __restrict s, int count)
 	}
 }
 
+#if defined(__SSE2__)
+
+/** Loads 16 bytes from any address. */
+inline __m128i loadBytes(u8 const* p)
+{
+	return _mm_loadu_si128(reinterpret_cast<__m128i const*>(p));
+}
+
+/** Stores 16 bytes at any address. */
+inline void storeBytes(u8* p, __m128i v)
+{
+	_mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+}
+
+/**
+ * rgbToRgba with byte shuffles, 16 pixels at a time; the processor must
+ * have SSSE3.
+ */
+__attribute__((target("ssse3"))) void rgbToRgbaShuffled(u8* __restrict d, u8 const* __restrict s, int count)
+{
+	// Output pixel k takes source bytes 3k, 3k+1, 3k+2; -1 gives 0, and the
+	// alpha byte is set afterwards.
+	__m128i const spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+	__m128i const alpha = _mm_set1_epi32(int(0xFF000000u));
+	int i = 0;
+	for (; i + 16 <= count; i += 16)
+	{
+		u8 const* in = s + std::ptrdiff_t(i) * 3;
+		__m128i const a = loadBytes(in);
+		__m128i const b = loadBytes(in + 16);
+		__m128i const c = loadBytes(in + 32);
+		u8* out = d + std::ptrdiff_t(i) * 4;
+		storeBytes(out, _mm_or_si128(_mm_shuffle_epi8(a, spread), alpha));
+		storeBytes(out + 16, _mm_or_si128(_mm_shuffle_epi8(_mm_alignr_epi8(b, a, 12), spread), alpha));
+		storeBytes(out + 32, _mm_or_si128(_mm_shuffle_epi8(_mm_alignr_epi8(c, b, 8), spread), alpha));
+		storeBytes(out + 48, _mm_or_si128(_mm_shuffle_epi8(_mm_srli_si128(c, 4), spread), alpha));
+	}
+	rgbToRgba(d + std::ptrdiff_t(i) * 4, s + std::ptrdiff_t(i) * 3, count - i);
+}
+
+/**
+ * Bytes R, G, B, A into R5G6B5 words, 8 pixels at a time: the low and high
+ * halves of the pixel words (R | G << 8 and B | A << 8) are packed into
+ * 16-bit lanes first, so that the channels move in eight lanes at once.
+ */
+void rgbaToR5G6B5(u8* d, u8 const* s, int count)
+{
+	__m128i const redMask = _mm_set1_epi16(short(0xF800));
+	__m128i const greenMask = _mm_set1_epi16(0x07E0);
+	__m128i const blueMask = _mm_set1_epi16(0x001F);
+	int i = 0;
+	for (; i + 8 <= count; i += 8)
+	{
+		__m128i const a = loadBytes(s + std::ptrdiff_t(i) * 4);
+		__m128i const b = loadBytes(s + std::ptrdiff_t(i) * 4 + 16);
+		// The signed pack keeps 16-bit values that were sign-extended first.
+		__m128i const rg = _mm_packs_epi32(_mm_srai_epi32(_mm_slli_epi32(a, 16), 16), _mm_srai_epi32(_mm_slli_epi32(b, 16), 16));
+		__m128i const ba = _mm_packs_epi32(_mm_srai_epi32(a, 16), _mm_srai_epi32(b, 16));
+		__m128i const r = _mm_and_si128(_mm_slli_epi16(rg, 8), redMask);
+		__m128i const g = _mm_and_si128(_mm_srli_epi16(rg, 5), greenMask);
+		__m128i const bl = _mm_and_si128(_mm_srli_epi16(ba, 3), blueMask);
+		storeBytes(d + std::ptrdiff_t(i) * 2, _mm_or_si128(_mm_or_si128(r, g), bl));
+	}
+	for (; i < count; ++i)
+	{
+		u32 const w = load<4>(s + std::ptrdiff_t(i) * 4);
+		store<2>(d + std::ptrdiff_t(i) * 2, ((w << 8) & 0xF800) | ((w >> 5) & 0x07E0) | ((w >> 19) & 0x001F));
+	}
+}
+
+/** rgbaToR5G6B5 16 pixels at a time; the processor must have AVX2. */
+__attribute__((target("avx2"))) void rgbaToR5G6B5Wide(u8* d, u8 const* s, int count)
+{
+	__m256i const greenMask = _mm256_set1_epi16(0x07E0);
+	__m256i const blueMask = _mm256_set1_epi16(0x001F);
+	__m256i const keptRG = _mm256_set1_epi32(0xFCF8);
+	int i = 0;
+	for (; i + 16 <= count; i += 16)
+	{
+		__m256i const a = _mm256_loadu_si256(reinterpret_cast<__m256i const*>(s + std::ptrdiff_t(i) * 4));
+		__m256i const b = _mm256_loadu_si256(reinterpret_cast<__m256i const*>(s + std::ptrdiff_t(i) * 4 + 32));
+		// The kept bits of R | G << 8, and B >> 3 | A << 5, of each pixel in 16-bit lanes.
+		__m256i const rg = _mm256_packus_epi32(_mm256_and_si256(a, keptRG), _mm256_and_si256(b, keptRG));
+		__m256i const ba = _mm256_packus_epi32(_mm256_srli_epi32(a, 19), _mm256_srli_epi32(b, 19));
+		__m256i const r = _mm256_slli_epi16(rg, 8);
+		__m256i const g = _mm256_and_si256(_mm256_srli_epi16(rg, 5), greenMask);
+		__m256i const bl = _mm256_and_si256(ba, blueMask);
+		// The packs work within 128-bit halves: put the four groups of four back in order.
+		__m256i const out = _mm256_permute4x64_epi64(_mm256_or_si256(_mm256_or_si256(r, g), bl), 0xD8);
+		_mm256_storeu_si256(reinterpret_cast<__m256i*>(d + std::ptrdiff_t(i) * 2), out);
+	}
+	// The compiler leaves the upper halves dirty before a tail call, and
+	// SSE code then runs slowly until they are cleared.
+	_mm256_zeroupper();
+	rgbaToR5G6B5(d + std::ptrdiff_t(i) * 2, s + std::ptrdiff_t(i) * 4, count - i);
+}
+
+/**
+ * R5G6B5 words p in 16-bit lanes (a u32 or a vector of u16) widened to the
+ * bytes of A8R8G8B8 words: bg = B | G << 8 and ra = R | 255 << 8. Each
+ * channel widens by bit replication (5 bits v give v << 3 | v >> 2, 6 bits
+ * v << 2 | v >> 4), as the mask conversion's multiply does.
+ */
+template <class V>
+__attribute__((always_inline)) inline void r5g6b5Bytes(V const& p, V& bg, V& ra)
+{
+	V const r = ((p >> 8) & 0xF8) | (p >> 13);
+	V const g = ((p >> 3) & 0xFC) | ((p >> 9) & 0x03);
+	V const b = ((p << 3) & 0xF8) | ((p >> 2) & 0x07);
+	bg = b | g << 8;
+	ra = r | 0xFF00;
+}
+
+/** Eight and sixteen R5G6B5 words. */
+typedef u16 V8h __attribute__((vector_size(16)));
+typedef u16 V16h __attribute__((vector_size(32)));
+
+/** R5G6B5 words into B, G, R, 255 bytes (A8R8G8B8 words), 8 pixels at a time. */
+void r5g6b5ToBgra(u8* d, u8 const* s, int count)
+{
+	int i = 0;
+	for (; i + 8 <= count; i += 8)
+	{
+		V8h bg, ra;
+		r5g6b5Bytes(V8h(loadBytes(s + std::ptrdiff_t(i) * 2)), bg, ra);
+		u8* out = d + std::ptrdiff_t(i) * 4;
+		storeBytes(out, _mm_unpacklo_epi16(__m128i(bg), __m128i(ra)));
+		storeBytes(out + 16, _mm_unpackhi_epi16(__m128i(bg), __m128i(ra)));
+	}
+	for (; i < count; ++i)
+	{
+		u32 bg, ra;
+		r5g6b5Bytes(load<2>(s + std::ptrdiff_t(i) * 2), bg, ra);
+		store<4>(d + std::ptrdiff_t(i) * 4, bg | ra << 16);
+	}
+}
+
+/** r5g6b5ToBgra 16 pixels at a time; the processor must have AVX2. */
+__attribute__((target("avx2"))) void r5g6b5ToBgraWide(u8* d, u8 const* s, int count)
+{
+	int i = 0;
+	for (; i + 16 <= count; i += 16)
+	{
+		V16h bg, ra;
+		r5g6b5Bytes(V16h(_mm256_loadu_si256(reinterpret_cast<__m256i const*>(s + std::ptrdiff_t(i) * 2))), bg, ra);
+		// The unpacks work within 128-bit halves: pixels 0-3 and 8-11, then 4-7 and 12-15.
+		__m256i const lo = _mm256_unpacklo_epi16(__m256i(bg), __m256i(ra));
+		__m256i const hi = _mm256_unpackhi_epi16(__m256i(bg), __m256i(ra));
+		u8* out = d + std::ptrdiff_t(i) * 4;
+		_mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_permute2x128_si256(lo, hi, 0x20));
+		_mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 32), _mm256_permute2x128_si256(lo, hi, 0x31));
+	}
+	_mm256_zeroupper();
+	r5g6b5ToBgra(d + std::ptrdiff_t(i) * 4, s + std::ptrdiff_t(i) * 2, count - i);
+}
+
+#endif
+
 /**
  * Loops for common pairs without palettes; each gives the bytes of the
  * general mask conversion. Returns false when the pair has none.
@@ -731,16 +889,40 @@ bool fastRun(SurfaceFormat::SurfaceFormatType dt, SurfaceFormat::SurfaceFormatTy
 	if ((st == F::SURFACE_B8G8R8 && (dt == F::SURFACE_A8B8G8R8 || dt == F::SURFACE_X8B8G8R8)) ||
 		(st == F::SURFACE_R8G8B8 && (dt == F::SURFACE_A8R8G8B8 || dt == F::SURFACE_X8R8G8B8)))
 	{
+#if defined(__SSE2__)
+		if (detail::vectorExtensions() & detail::VECTOR_SSSE3)
+		{
+			rgbToRgbaShuffled(d, s, count);
+			return true;
+		}
+#endif
 		rgbToRgba(d, s, count);
 		return true;
 	}
+#if defined(__SSE2__)
+	if (st == F::SURFACE_R5G6B5 && (dt == F::SURFACE_A8R8G8B8 || dt == F::SURFACE_X8R8G8B8))
+	{
+		if (detail::vectorExtensions() & detail::VECTOR_AVX2)
+			r5g6b5ToBgraWide(d, s, count);
+		else
+			r5g6b5ToBgra(d, s, count);
+		return true;
+	}
+#endif
 	if (st == F::SURFACE_A8B8G8R8)
 	{
 		// Bytes R, G, B, A: every channel moves by one shift and one mask.
 		switch (dt)
 		{
 		case F::SURFACE_R5G6B5:
+#if defined(__SSE2__)
+			if (detail::vectorExtensions() & detail::VECTOR_AVX2)
+				rgbaToR5G6B5Wide(d, s, count);
+			else
+				rgbaToR5G6B5(d, s, count);
+#else
 			fixedRun<4, 2>(d, s, count, [](auto w) { return ((w << 8) & 0xF800) | ((w >> 5) & 0x07E0) | ((w >> 19) & 0x001F); });
+#endif
 			return true;
 		case F::SURFACE_R4G4B4A4:
 			fixedRun<4, 2>(d, s, count, [](auto w) { return ((w << 8) & 0xF000) | ((w >> 4) & 0x0F00) | ((w >> 16) & 0x00F0) | (w >> 28); });
@@ -759,6 +941,30 @@ bool fastRun(SurfaceFormat::SurfaceFormatType dt, SurfaceFormat::SurfaceFormatTy
 
 namespace detail
 {
+
+namespace
+{
+
+bool s_vectorExtensions = true;
+
+} // namespace
+
+int vectorExtensions()
+{
+	if (!s_vectorExtensions)
+		return 0;
+#if defined(__SSE2__)
+	static int const available = (__builtin_cpu_supports("ssse3") ? VECTOR_SSSE3 : 0) | (__builtin_cpu_supports("avx2") ? VECTOR_AVX2 : 0);
+	return available;
+#else
+	return 0;
+#endif
+}
+
+void allowVectorExtensions(bool allow)
+{
+	s_vectorExtensions = allow;
+}
 
 void copyPixelsPerPixel(SurfaceFormat const& dstfmt, void* dst, SurfaceFormat const& dstpalfmt, void const* dstpal,
 	SurfaceFormat const& srcfmt, void const* src, SurfaceFormat const& srcpalfmt, void const* srcpal, int count)

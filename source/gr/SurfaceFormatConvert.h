@@ -19,6 +19,26 @@ namespace detail
 void copyPixelsPerPixel(SurfaceFormat const& dstfmt, void* dst, SurfaceFormat const& dstpalfmt, void const* dstpal,
 	SurfaceFormat const& srcfmt, void const* src, SurfaceFormat const& srcpalfmt, void const* srcpal, int count);
 
+/** Instruction sets beyond SSE2 that specialised loops use. */
+enum VectorExtension
+{
+	VECTOR_SSSE3 = 1,
+	VECTOR_AVX2 = 2,
+};
+
+/**
+ * The VectorExtension bits the specialised loops may use: those the
+ * processor has, or none after allowVectorExtensions(false).
+ */
+int vectorExtensions();
+
+/**
+ * Lets the specialised loops use the processor's vector extensions (the
+ * default), or keeps them to SSE2 and plain code; tests compare both.
+ * Not while conversions run on other threads.
+ */
+void allowVectorExtensions(bool allow);
+
 /** Decodes one DXT1, DXT3 or DXT5 block into 16 A8R8G8B8 words, row after row. */
 void decodeDXTBlock(SurfaceFormat::SurfaceFormatType type, std::uint8_t const* block, std::uint32_t* out);
 

@@ -124,6 +124,58 @@ struct ReturnValue
 	}
 };
 
+/**
+ * The frame of a bound C function, as LuaState::dispatch runs it, written
+ * out in each dispatcher so that the compiler can inline the body: reads
+ * the closure's three upvalues and the owning state, then runs
+ * body(lua, state, functor) on the stack of the calling thread. A C++
+ * exception leaving the body is kept in the state and raised as a Lua error
+ * once the body's frames are gone.
+ *
+ * With StateOfTarget, the target object is a LuaObject bound into its own
+ * table (registerMethod and registerClosure assert that), so its state is
+ * the owning one; otherwise the interpreter is asked.
+ */
+template <bool StateOfTarget, class Target, class Body>
+inline int dispatchBound(lua_State* lua, Body body)
+{
+	LuaFunctor lf;
+	lf.obj = lua_touserdata(lua, lua_upvalueindex(1));
+	lf.func[0] = lua_touserdata(lua, lua_upvalueindex(2));
+	lf.func[1] = lua_touserdata(lua, lua_upvalueindex(3));
+	assert(lf.obj && "lf->obj");
+	LuaState* state = nullptr;
+	if constexpr (StateOfTarget)
+	{
+		state = static_cast<Target*>(lf.obj)->getLuaState();
+	}
+	else
+	{
+		void* owner = nullptr;
+		lua_getallocf(lua, &owner);
+		state = static_cast<LuaState*>(owner);
+	}
+	assert(state && "state");
+
+	lua_State* const outer = LuaAccess::enter(state, lua);
+	int results = 0;
+	bool failed = false;
+	try
+	{
+		results = body(lua, state, lf);
+	}
+	catch (...)
+	{
+		failed = true;
+		LuaAccess::leave(state, outer);
+		LuaAccess::keepPending(state);
+	}
+	if (failed)
+		return LuaAccess::raisePending(state, lua);
+	LuaAccess::leave(state, outer);
+	return results;
+}
+
 /** C function of a member that reads its own arguments: int (C::*)(LuaState*). */
 template <class C>
 struct LuaStateMethodDispatcher
@@ -137,7 +189,7 @@ struct LuaStateMethodDispatcher
 
 	static int dispatch(lua_State* lua)
 	{
-		return LuaState::dispatch(lua, &body);
+		return dispatchBound<false, C>(lua, &body);
 	}
 };
 
@@ -152,7 +204,7 @@ struct LuaRawMethodDispatcher
 
 	static int dispatch(lua_State* lua)
 	{
-		return LuaState::dispatch(lua, &body);
+		return dispatchBound<std::is_base_of_v<LuaObject, C>, C>(lua, &body);
 	}
 
 private:

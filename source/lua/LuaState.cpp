@@ -659,24 +659,35 @@ int LuaState::invokeBody(lua_State* lua, int (*body)(lua_State*, LuaState*, LuaF
 
 	// The body works on the stack of the thread that called it: a coroutine
 	// has a stack of its own, apart from the main thread's.
-	lua_State* outer = state->m_lua;
-	state->m_lua = lua;
+	lua_State* outer = LuaAccess::enter(state, lua);
 	try
 	{
 		int results = body(lua, state, functor);
-		state->m_lua = outer;
+		LuaAccess::leave(state, outer);
 		return results;
 	}
 	catch (...)
 	{
-		state->m_lua = outer;
-		if (isLuaError())
-			throw;
-		state->keepPending();
+		LuaAccess::leave(state, outer);
+		LuaAccess::keepPending(state);
 	}
 	lua_settop(lua, 0);
 	lua_pushlstring(lua, state->m_pendingText.data(), state->m_pendingText.size());
 	return -1;
+}
+
+void LuaAccess::keepPending(LuaState* state)
+{
+	if (isLuaError())
+		throw;
+	state->keepPending();
+}
+
+int LuaAccess::raisePending(LuaState* state, lua_State* lua)
+{
+	lua_settop(lua, 0);
+	lua_pushlstring(lua, state->m_pendingText.data(), state->m_pendingText.size());
+	return lua_error(lua);
 }
 
 void LuaState::keepPending()

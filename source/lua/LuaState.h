@@ -279,6 +279,30 @@ private:
 struct LuaAccess
 {
 	static lua_State* get(LuaState const* state) { return state->m_lua; }
+
+	/**
+	 * Makes lua (the thread running a bound C function) the stack the state
+	 * works on; returns the one it worked on before, for leave().
+	 */
+	static lua_State* enter(LuaState* state, lua_State* lua)
+	{
+		lua_State* outer = state->m_lua;
+		state->m_lua = lua;
+		return outer;
+	}
+
+	/** Gives the state back the stack enter() replaced. */
+	static void leave(LuaState* state, lua_State* outer) { state->m_lua = outer; }
+
+	/**
+	 * Inside a catch block of a bound C function, after leave(): throws the
+	 * interpreter's own error on; keeps any other exception in the state to
+	 * be thrown again by the engine call that started the script.
+	 */
+	static void keepPending(LuaState* state);
+
+	/** Raises the kept exception's text as a Lua error on lua; never returns. */
+	static int raisePending(LuaState* state, lua_State* lua);
 };
 
 /** Conversions of script numbers to engine types. */

@@ -266,22 +266,33 @@ TEST(SurfaceFormat, RoundTripThroughEveryIntegerFormatIsStable)
 
 TEST(SurfaceFormat, SpecialisedLoopsMatchThePerPixelPath)
 {
-	int const n = 777;
-	std::vector<std::uint8_t> const src = randomBytes(n * 4, 2);
+	// Runs of every length around the vector widths and a long one, from odd
+	// addresses, with the processor's vector extensions and without them.
+	int const counts[] = {1, 3, 7, 8, 9, 15, 16, 17, 31, 33, 777};
+	int const most = 777;
+	std::vector<std::uint8_t> const src = randomBytes(most * 4 + 1, 2);
 	std::vector<std::uint8_t> const palBytes = randomBytes(256 * 4, 3);
-	for (int s = 1; s < F::SURFACE_DXT1; ++s)
-		for (int d = 1; d < F::SURFACE_DXT1; ++d)
-		{
-			if (s == d || d == F::SURFACE_P4 || d == F::SURFACE_P8)
-				continue;
-			SurfaceFormat const sf{F::SurfaceFormatType(s)}, df{F::SurfaceFormatType(d)};
-			// Palette sources go through a converted palette table.
-			SurfaceFormat const palfmt(s == F::SURFACE_P4 ? F::SURFACE_R5G6B5 : F::SURFACE_A8R8G8B8);
-			std::vector<std::uint8_t> fast(size_t(df.getMemoryUsage(n, 1)) + 4, 0xA5), slow = fast;
-			df.copyPixels(fast.data(), NONE, nullptr, sf, src.data(), palfmt, palBytes.data(), n);
-			gr::detail::copyPixelsPerPixel(df, slow.data(), NONE, nullptr, sf, src.data(), palfmt, palBytes.data(), n);
-			EXPECT_EQ(fast, slow) << sf.toString() << " -> " << df.toString();
-		}
+	for (bool const extensions : {true, false})
+	{
+		gr::detail::allowVectorExtensions(extensions);
+		for (int s = 1; s < F::SURFACE_DXT1; ++s)
+			for (int d = 1; d < F::SURFACE_DXT1; ++d)
+			{
+				if (s == d || d == F::SURFACE_P4 || d == F::SURFACE_P8)
+					continue;
+				SurfaceFormat const sf{F::SurfaceFormatType(s)}, df{F::SurfaceFormatType(d)};
+				// Palette sources go through a converted palette table.
+				SurfaceFormat const palfmt(s == F::SURFACE_P4 ? F::SURFACE_R5G6B5 : F::SURFACE_A8R8G8B8);
+				for (int const n : counts)
+				{
+					std::vector<std::uint8_t> fast(size_t(df.getMemoryUsage(n, 1)) + 5, 0xA5), slow = fast;
+					df.copyPixels(fast.data() + 1, NONE, nullptr, sf, src.data() + 1, palfmt, palBytes.data(), n);
+					gr::detail::copyPixelsPerPixel(df, slow.data() + 1, NONE, nullptr, sf, src.data() + 1, palfmt, palBytes.data(), n);
+					EXPECT_EQ(fast, slow) << sf.toString() << " -> " << df.toString() << ", " << n << " pixels, extensions " << extensions;
+				}
+			}
+	}
+	gr::detail::allowVectorExtensions(true);
 }
 
 TEST(SurfaceFormat, RectangleHonoursPitches)

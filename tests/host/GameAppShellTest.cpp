@@ -1,4 +1,5 @@
 // The game application under the headless shell, with real GL and Lua.
+#include <support/DataFiles.h>
 #include <support/ShellFixture.h>
 #include <support/TempFolder.h>
 #include <GameApp.h>
@@ -39,8 +40,7 @@ protected:
 	/** Writes the game logic: text plus the event handlers the shell's launch and end reach. */
 	void writeLogic(std::string const& text)
 	{
-		std::filesystem::create_directories(bundle / "data_ipad/scripts_common");
-		bundle.write("data_ipad/scripts_common/gamelogic.lua", text +
+		test::writeShippedFile(bundle, "data_ipad/scripts_common/gamelogic.lua", text +
 			"function gameResumed() settings.resumed = true end\n"
 			"function gamePaused() end\n"
 			"function resolutionChanged() end\n");
@@ -56,7 +56,7 @@ TEST_F(GameAppShell, RunsFramesAndSavesAtTheEnd)
 	launch();
 	ticks(4);
 	EXPECT_EQ(0, finish());
-	std::string settings = appData.read("settings.lua");
+	std::string settings = test::readSaveFile(appData, "settings.lua");
 	EXPECT_NE(std::string::npos, settings.find("frames = 4")) << settings;
 	EXPECT_NE(std::string::npos, settings.find("size = \"1024x768\"")) << settings;
 	EXPECT_NE(std::string::npos, settings.find("resumed = true")) << settings;
@@ -77,7 +77,7 @@ TEST_F(GameAppShell, ExceptionInUpdateEndsTheRunAfterSaving)
 	std::string out = testing::internal::GetCapturedStdout();
 	EXPECT_NE(std::string::npos, out.find("Exception from game: \n")) << out;
 	EXPECT_EQ(1, finish());
-	std::string settings = appData.read("settings.lua");
+	std::string settings = test::readSaveFile(appData, "settings.lua");
 	EXPECT_NE(std::string::npos, settings.find("frames = 2")) << settings;
 }
 

@@ -12,7 +12,7 @@ namespace
 class SampleGame : public test::GameAppFixture
 {
 protected:
-	SampleGame() { io::detail::setBundlePath(ENGINE_DATA_DIR); }
+	SampleGame() { io::detail::setBundlePath(ENGINE_BUNDLE_DIR); }
 
 	/** Starts the game, runs frames of 1/60 s and stops; returns what the game printed. */
 	std::string play(int frames)
@@ -31,15 +31,17 @@ TEST_F(SampleGame, ReportsEverySecondAndCountsLaunches)
 	std::string first = play(120);
 	EXPECT_NE(std::string::npos, first.find("Lantern Drift: launch 1\n")) << first;
 	EXPECT_NE(std::string::npos, first.find("Lantern Drift: 3 levels with star limits\n")) << first;
+	EXPECT_NE(std::string::npos, first.find("Removing physics objects...\nLoading level from file...\n"
+											"Lantern Drift: level meadow with 5 objects\n")) << first;
 	EXPECT_NE(std::string::npos, first.find("Lantern Drift: 1 s, drifted 1 m, 0 touches\n")) << first;
 	EXPECT_EQ(std::string::npos, first.find("could not load")) << first;
 	// The crates settle on the dock and fall asleep within the two seconds.
 	EXPECT_NE(std::string::npos, first.find("Lantern Drift: the crates are at rest at frame ")) << first;
-	EXPECT_NE(std::string::npos, appData.read("settings.lua").find("launches = 1")) << appData.read("settings.lua");
+	EXPECT_NE(std::string::npos, test::readSaveFile(appData, "settings.lua").find("launches = 1")) << test::readSaveFile(appData, "settings.lua");
 
 	std::string second = play(1);
 	EXPECT_NE(std::string::npos, second.find("Lantern Drift: launch 2\n")) << second;
-	EXPECT_NE(std::string::npos, appData.read("highscores.lua").find("longestDrift = ")) << appData.read("highscores.lua");
+	EXPECT_NE(std::string::npos, test::readSaveFile(appData, "highscores.lua").find("longestDrift = ")) << test::readSaveFile(appData, "highscores.lua");
 }
 
 } // namespace
@@ -70,7 +72,7 @@ TEST(SampleGameProgram, HeadlessRunWritesFramesAndSaves)
 {
 	test::TempFolder out;
 	std::string const command = std::string(GAME_PROGRAM) + " --headless --frames 120 --screenshot 1,60,120 --data " +
-								ENGINE_DATA_DIR + " --out " + out.path() + " --save-dir " + out.path() + "/saves";
+								ENGINE_BUNDLE_DIR + " --out " + out.path() + " --save-dir " + out.path() + "/saves";
 	int status = -1;
 	std::string first = runProgram(command, status);
 	EXPECT_EQ(0, status) << first;
@@ -86,7 +88,7 @@ TEST(SampleGameProgram, HeadlessRunWritesFramesAndSaves)
 	std::string second = runProgram(command, status);
 	EXPECT_EQ(0, status) << second;
 	EXPECT_NE(std::string::npos, second.find("Lantern Drift: launch 2\n")) << second;
-	EXPECT_NE(std::string::npos, out.read("saves/settings.lua").find("launches = 2")) << out.read("saves/settings.lua");
+	EXPECT_NE(std::string::npos, test::readSaveFile(out, "saves/settings.lua").find("launches = 2")) << test::readSaveFile(out, "saves/settings.lua");
 }
 
 } // namespace

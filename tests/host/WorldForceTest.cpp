@@ -66,9 +66,10 @@ TEST_F(WorldForce, WorldGravityLeavesSleepersAsleep)
 
 TEST_F(WorldForce, PhysicsStartsDisabled)
 {
-	GameLua fresh(&app, lua, context);
-	EXPECT_FALSE(fresh.isPhysicsEnabled());
-	EXPECT_EQ(1, fresh.physicsDisabledCount());
+	// The fixture switched the first host's physics on; a new host starts with it off.
+	destroyHost();
+	EXPECT_FALSE(host().isPhysicsEnabled());
+	EXPECT_EQ(1, host().physicsDisabledCount());
 }
 
 } // namespace

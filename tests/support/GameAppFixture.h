@@ -1,5 +1,6 @@
 #pragma once
 
+#include <support/DataFiles.h>
 #include <support/FakeContext.h>
 #include <support/RecordingOS.h>
 #include <support/TempFolder.h>
@@ -57,12 +58,10 @@ protected:
 		io::detail::setAppdataPath("");
 	}
 
-	/** Writes text to "data_ipad/<name>" in the bundle. */
+	/** Writes text as the shipped file "data_ipad/<name>" of the bundle (packed). */
 	void writeData(std::string const& name, std::string const& text)
 	{
-		std::filesystem::path file = std::filesystem::path(bundle.path()) / "data_ipad" / name;
-		std::filesystem::create_directories(file.parent_path());
-		bundle.write("data_ipad/" + name, text);
+		writeShippedFile(bundle, "data_ipad/" + name, text);
 	}
 
 	/** Configures and starts the application (the constructor's exceptions pass). */

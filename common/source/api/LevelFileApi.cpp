@@ -1,29 +1,36 @@
-// Shipped Lua files and the player's save files.
+// Shipped Lua files, levels and saves: the rows of the scripts' file
+// functions and the shipped-file loading of the game logic and its tables.
 #include <GameLua.h>
+#include <ShippedFile.h>
 #include <framework/App.h>
-#include <io/ByteArrayInputStream.h>
-#include <io/ByteArrayOutputStream.h>
-#include <io/std/AppDataInputStream.h>
-#include <io/std/AppDataOutputStream.h>
-#include <io/std/BundleInputStream.h>
 #include <io/std/FileUtil.h>
+#include <io/ByteArrayInputStream.h>
+#include <io/std/BundleInputStream.h>
 #include <io/detail/detail.h>
 #include <lang/Debug.h>
-#include <lang/Exception.h>
+#include <lang/Ptr.h>
+#include <lang/Throwable.h>
+#include <lua/LuaException.h>
 #include <lua/LuaState.h>
 #include <lua.hpp>
-#include <unistd.h>
 
-namespace
+void GameLua::registerLevelFileApi()
 {
-
-/** The message of an engine exception as text. */
-std::string messageOf(lang::Throwable const& e)
-{
-	return e.getMessage().format();
+	registerMethod("loadBlocksForEditing", this, &GameLua::loadBlocksForEditing);
+	registerMethod("loadLevel", this, &GameLua::loadLevel);
+	registerMethod("loadPreviousLevel", this, &GameLua::loadPreviousLevel);
+	registerMethod("saveLevel", this, &GameLua::saveLevel);
+	registerMethod("saveLevelForReload", this, &GameLua::saveLevelForReload);
+	registerMethod("saveLuaFile", this, &GameLua::saveLuaFile);
+	registerMethod("savePersistentLuaFile", this, &GameLua::savePersistentLuaFile);
+	registerMethod("storePersistentData", this, &GameLua::storePersistentData);
+	registerMethod("createDirectory", this, &GameLua::createDirectory);
+	registerMethod("checkDirectory", this, &GameLua::checkDirectory);
+	registerMethod("checkForLuaFile", this, &GameLua::checkForLuaFile);
+	registerMethod("onLoadLuaFileFail", this, &GameLua::onLoadLuaFileFail);
+	registerLuaMethod("loadLuaFileToObject", this, &GameLua::loadLuaFileToObject);
+	registerMethod("loadLuaFile", this, &GameLua::loadLuaFile);
 }
-
-} // namespace
 
 void GameLua::fileFailed(std::string const& file, std::string const& error)
 {
@@ -31,26 +38,49 @@ void GameLua::fileFailed(std::string const& file, std::string const& error)
 	m_failedFiles.push_back(file);
 }
 
+namespace
+{
+
+/** A memory stream over text named name (the chunk name of its Lua). */
+class TextStream : public io::ByteArrayInputStream
+{
+public:
+	TextStream(std::string const& text, std::string const& name) :
+		io::ByteArrayInputStream(text.data(), static_cast<int>(text.size()))
+	{
+		setName(name);
+	}
+};
+
+} // namespace
+
 void GameLua::compile(std::string const& file)
 {
 	try
 	{
-		io::BundleInputStream in(m_app->path(file));
-		m_luastate->compile(in, in.toString(), this);
+		std::string const path = m_app->path(file);
+		std::string const text = ShippedFile::read(path);
+		std::string const name = io::detail::constructPath(io::detail::bundlePath(), path);
+		// Precompiled chunks are not loaded from files: a damaged one can crash the interpreter.
+		if (!text.empty() && text[0] == LUA_SIGNATURE[0])
+			lang::throwError(lang::Throwable(lang::Format("Failed to read {0}: precompiled Lua is not loaded", name)));
+		TextStream in(text, name);
+		m_luastate->compile(in, name, this);
 		call("updateValues");
 		m_compiled = true;
 	}
 	catch (lang::Throwable const& e)
 	{
-		fileFailed(file, messageOf(e));
+		fileFailed(file, e.getMessage().format());
 	}
 }
 
-void GameLua::loadLuaFile(std::string const& file, std::string const& table)
+void GameLua::loadLuaFile(std::string const& file, std::string const& table, bool intoBlocks, bool viaBlockList)
 {
 	try
 	{
-		io::BundleInputStream in(m_app->path(file));
+		std::string const path = m_app->path(file);
+		TextStream in(ShippedFile::read(path), path);
 		if (table.empty())
 		{
 			read(in);
@@ -59,88 +89,95 @@ void GameLua::loadLuaFile(std::string const& file, std::string const& table)
 		// A separate table first, so that a file failing half way changes no entry.
 		lua::LuaTable loaded(m_luastate);
 		loaded.read(in);
-		setTable(table, loaded);
+		if (!intoBlocks)
+			setTable(table, loaded);
+		else if (!viaBlockList)
+			m_blockTable.setTable(table, loaded);
+		else
+			addToBlocksTable(loaded);
 	}
 	catch (lang::Throwable const& e)
 	{
-		fileFailed(file, messageOf(e));
+		fileFailed(file, e.getMessage().format());
 	}
 }
 
-lua::LuaTable GameLua::loadPersistentFile(std::string const& name)
+int GameLua::loadLuaFileToObject(lua::LuaState* state)
 {
-	lua::LuaTable loaded(m_luastate);
-	// A missing save is the normal first run.
-	std::string path = io::detail::constructPath(io::detail::appdataPath(), name);
-	if (::access(path.c_str(), F_OK) != 0)
-		return loaded;
-	try
+	state->checkType(1, lua::LuaState::TYPE_STRING);
+	state->checkType(2, lua::LuaState::TYPE_TABLE);
+	state->checkType(3, lua::LuaState::TYPE_STRING);
+	std::string const file = state->toString(1);
+	std::string const key = state->toString(3);
+	lua::LuaTable target = state->toTable(2);
+
+	std::string const path = m_app->path(file);
+	TextStream in(ShippedFile::read(path), path);
+	if (key.empty())
 	{
-		io::AppDataInputStream file(name);
-		io::ByteArrayInputStream in(file);
+		target.read(in);
+		return 0;
+	}
+	lang::Ptr<lua::LuaObject> object = new lua::LuaObject(state);
+	object->setTable("gamelua", *this);
+	object->read(in);
+	// The table outlives the native object: it must not keep its address.
+	lua_State* lua = lua::LuaAccess::get(state);
+	lua::LuaState::pushTable(lua, object.get());
+	lua_pushnil(lua);
+	lua_rawseti(lua, -2, 0);
+	lua_pop(lua, 1);
+	target.setTable(key, *object);
+	return 0;
+}
+
+bool GameLua::checkForLuaFile(std::string const& file)
+{
+	io::BundleInputStream in(m_app->path(file));
+	return true;
+}
+
+void GameLua::loadBlocksForEditing()
+{
+	static char const* const files[][2] = {
+		{"/blocks_levelgoals.lua", "blocks_levelgoals"},
+		{"/blocks_scoreobjects.lua", "blocks_scoreobjects"},
+		{"/flyers.lua", "flyers"},
+		{"/blocks_hazard.lua", "blocks_hazard"},
+		{"/blocks_wood.lua", "blocks_wood"},
+		{"/blocks_stone.lua", "blocks_stone"},
+		{"/blocks_glass.lua", "blocks_glass"},
+		{"/blocks_gameElements.lua", "blocks_gameElements"},
+		{"/blocks_static.lua", "blocks_static"},
+		{"/blocks_planets.lua", "blocks_planets"},
+		{"/blocks_asteroids.lua", "blocks_asteroids"},
+		{"/blocks_decorations.lua", "blocks_decorations"},
+		{"/blocks_sensors.lua", "blocks_sensors"},
+		{"/groups.lua", "groups"},
+	};
+	setTable("blockEditorTable", m_blockEditorTable);
+	std::string const scripts = getString("scriptPath");
+	for (auto const& file : files)
+	{
+		io::BundleInputStream in(scripts + file[0]);
+		lua::LuaTable loaded(m_luastate);
 		loaded.read(in);
-		return loaded;
+		m_blockEditorTable.setTable(file[1], loaded);
 	}
-	catch (lang::Throwable const& e)
-	{
-		// A damaged save starts afresh.
-		lang::Debug::printf("Save %s not read: %s\n", name.c_str(), messageOf(e).c_str());
-	}
-	return lua::LuaTable(m_luastate);
-}
-
-void GameLua::savePersistentLuaFile(std::string const& file, std::string const& table)
-{
-	if (!isTable(table))
-		lang::throwError(lang::Exception(lang::Format("{0} is not a table", table)));
-	io::ByteArrayOutputStream text;
-	getTable(table).write(text, 0, false);
-
-	io::AppDataOutputStream out(file);
-	std::vector<unsigned char> const& bytes = text.data();
-	if (!bytes.empty())
-		out.write(bytes.data(), static_cast<int>(bytes.size()));
-	out.close();
-}
-
-void GameLua::saveQuietly(std::string const& file, std::string const& table)
-{
-	try
-	{
-		savePersistentLuaFile(file, table);
-	}
-	catch (lang::Throwable const& e)
-	{
-		lang::Debug::printf("%s\n", lang::Format("Failed to save {0}: {1}", file, messageOf(e)).format().c_str());
-	}
-	catch (std::exception const& e)
-	{
-		lang::Debug::printf("%s\n", lang::Format("Failed to save {0}: {1}", file, e.what()).format().c_str());
-	}
-}
-
-bool GameLua::hasPurchaseFiles() const
-{
-	lua::LuaStackRestore restore(m_luastate);
-	pushMember("deviceModel");
-	if (lua_type(lua::LuaAccess::get(m_luastate), -1) != LUA_TSTRING)
-		return false;
-	std::string model = getString("deviceModel");
-	return model != "osx" && model != "windows";
-}
-
-void GameLua::loadPurchases()
-{
-	if (!hasPurchaseFiles())
-		return;
-	setTable("g_gamePurchasesTable", loadPersistentFile("gamepurchases.lua"));
-	setTable("g_talonPurchasesTable", loadPersistentFile("talonpurchases.lua"));
-	setTable("g_episodePurchasesTable", loadPersistentFile("episodepurchases.lua"));
 }
 
 void GameLua::createAssets()
 {
 	call("createStartUpAssets");
+	audio::AudioOutput* output = m_resources->getAudioOutput();
+	if (!output)
+	{
+		lang::Debug::printf("No audio output after createStartUpAssets: clip limits not set\n");
+		return;
+	}
+	static int const limits[][2] = {{1, 4}, {2, 6}, {3, 3}, {4, 5}, {5, 5}};
+	for (auto const& limit : limits)
+		output->setClipCountLimit(limit[0], limit[1]);
 }
 
 void GameLua::onLoadLuaFileFail(std::string const& file)

@@ -96,7 +96,8 @@ GL_ContextBase::GL_ContextBase(int width, int height, OrientationType orientatio
 	m_renderTarget(nullptr),
 	m_time(0.f),
 	m_fovScaleBias(1.f, 0.f),
-	m_present(present)
+	m_present(present),
+	m_drawsSinceSubmit(0)
 {
 	GL_State::frontFace(m_frontFace);
 	GL_State::enable(GL_DEPTH_TEST);
@@ -449,6 +450,15 @@ void GL_ContextBase::flipWindingOrder()
 void GL_ContextBase::flush()
 {
 	m_batcher.flush();
+}
+
+void GL_ContextBase::drawCallIssued()
+{
+	if (++m_drawsSinceSubmit < DRAWS_PER_SUBMIT)
+		return;
+	m_drawsSinceSubmit = 0;
+	glFlush();
+	GL_CHECK();
 }
 
 void GL_ContextBase::hibernateContext()

@@ -213,6 +213,20 @@ public:
 	math::float4x4& sortWorldTransform() override { return m_sortWorldTransform; }
 	std::vector<math::float4x4>& sortBoneTransforms() override { return m_sortBoneTransforms; }
 
+	/**
+	 * Hands the queued commands to the GL (glFlush) after every
+	 * DRAWS_PER_SUBMIT draw calls. A software rasteriser otherwise keeps a
+	 * copy of the fragment state (tens of kilobytes) for every draw whose
+	 * texture or uniforms differ from the last, all in fresh memory until
+	 * the frame ends: a frame of a few thousand draws then spends most of
+	 * its time in page faults. Submitting in slices keeps that memory small
+	 * and reused; a hardware driver queues the slices as it would the frame.
+	 */
+	void drawCallIssued() override;
+
+	/** Draw calls between two submissions of drawCallIssued(). */
+	static int const DRAWS_PER_SUBMIT = 64;
+
 protected:
 	/** Slots of the built-in 2D shaders. */
 	enum BuiltinShader
@@ -247,6 +261,7 @@ protected:
 	lang::Ptr<Shader> m_builtinShaders[BUILTIN_COUNT];
 	GL_TextureShadowing m_textureShadowing;
 	void (*m_present)();
+	int m_drawsSinceSubmit;
 
 	/**
 	 * Applies the initial GL state (front face CW, depth test on, the

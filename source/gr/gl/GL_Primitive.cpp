@@ -395,6 +395,7 @@ void GL_Primitive::render()
 		stats.counters[Context::Statistics::COUNTER_TRIANGLES] += triangleCount(m_type, count);
 	}
 	stats.counters[Context::Statistics::COUNTER_DRAWCALLS] += 1;
+	m_host->drawCallIssued();
 
 #if GR_GLES == 2
 	for (int i = 0; i < enabledCount; ++i)

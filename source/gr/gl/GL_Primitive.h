@@ -44,6 +44,9 @@ public:
 
 	/** Bone transforms for distance sorts of skinned primitives. */
 	virtual std::vector<math::float4x4>& sortBoneTransforms() = 0;
+
+	/** Called after every draw call of a primitive; does nothing unless the host wants to know. */
+	virtual void drawCallIssued() {}
 };
 
 /**

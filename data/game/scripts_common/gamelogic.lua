@@ -36,6 +36,28 @@ function updateValues()
 	print(format("Lantern Drift: launch %d\n", settings.launches))
 end
 
+-- The world's settings, read by the host whenever a level loads.
+worldAttributes = {
+	defaultGravityForceMultiplier = 4,
+	simulationIterations = 60,
+	simulationTimeStepMultiplier = 1,
+	simulationStorePointsSampler = 3,
+	simulationAimSpawnTime = 0.1,
+	simulationAimSpeed = 20,
+}
+-- Objects destroyed during a step; the host fills it, removeBlocks empties it.
+deadBlocks = {}
+
+-- Loads level name of the levels folder and counts its objects.
+function startLevel(name)
+	loadLevel(levelPath .. "/" .. name)
+	local objects = 0
+	for _ in _G.pairs(loadedObjects.world or {}) do
+		objects = objects + 1
+	end
+	print(format("Lantern Drift: level %s with %d objects\n", name, objects))
+end
+
 -- Called once at start-up, after every start-up file is loaded.
 function createStartUpAssets()
 	local levels = 0
@@ -43,6 +65,15 @@ function createStartUpAssets()
 		levels = levels + 1
 	end
 	print(format("Lantern Drift: %d levels with star limits\n", levels))
+	-- Sound, the menu sheet, the font and the basic texts, through res.
+	res.createAudioOutput(2, 16, 44100)
+	res.createAudio(audioPath .. "/hit.wav", "hit", false)
+	res.createSpriteSheet("sprites/menu.dat")
+	res.createBitmapFont(fontPath .. "/blocky.dat")
+	res.useFont("blocky")
+	res.createTextGroupSet(localizationPath .. "/TEXTS_BASIC.dat")
+
+	startLevel("meadow")
 	buildStack()
 end
 
@@ -93,7 +124,11 @@ function resolutionChanged()
 end
 
 -- One frame: dt is the game's time step, rawDt the wall-clock frame time.
+-- The first frame rings the hit sound once.
 function update(dt, rawDt)
+	if not rang then
+		rang = res.playAudio("hit", 0.8) >= 0
+	end
 	frame = frame + 1
 	if stackAwake and not hasAwakeObjects then
 		stackAwake = false
@@ -110,6 +145,13 @@ function update(dt, rawDt)
 	end
 end
 
--- The scene is the background colour until the game draws its own.
+-- The lantern (the star sprite) drifts across the screen between two stone
+-- bands that carry the title and the hint (the font is white).
 function draw()
+	local x = 100 + (drift * 40) % (screenWidth - 200)
+	res.drawSprite("block_stone", 0, 30, "TOP", "LEFT", screenWidth, 100)
+	res.drawSprite("block_stone", 0, screenHeight - 130, "TOP", "LEFT", screenWidth, 100)
+	res.drawSprite("star", x, screenHeight / 2)
+	res.drawString("TEXTS_BASIC", "TITLE", screenWidth / 2, 80, "VCENTER", "HCENTER")
+	res.drawString("TEXTS_BASIC", "TOUCH", screenWidth / 2, screenHeight - 80, "VCENTER", "HCENTER")
 end

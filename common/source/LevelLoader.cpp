@@ -1,0 +1,123 @@
+// Loading a level: the shipped level table becomes "loadedObjects" and the
+// host takes the world attributes the scripts keep.
+#include <FieldType.h>
+#include <GameLua.h>
+#include <RenderObjectData.h>
+#include <ShippedFile.h>
+#include <framework/App.h>
+#include <io/ByteArrayInputStream.h>
+#include <lang/Debug.h>
+#include <lang/Throwable.h>
+#include <lua/LuaState.h>
+#include <lua.hpp>
+#include <physics/PhysicsWorld.h>
+
+namespace
+{
+
+/** Clears the level-loading flag on every way out of a loader. */
+class LoadingFlag
+{
+public:
+	explicit LoadingFlag(bool& flag) : m_flag(flag) { m_flag = true; }
+	~LoadingFlag() { m_flag = false; }
+
+private:
+	bool& m_flag;
+};
+
+/** table[key] when it is a number, else 0. */
+double numberOf(lua::LuaTable const& table, char const* key)
+{
+	lua::LuaStackRestore restore(table.getLuaState());
+	table.pushMember(key);
+	lua_State* lua = lua::LuaAccess::get(table.getLuaState());
+	return lua_type(lua, -1) == LUA_TNUMBER ? lua_tonumber(lua, -1) : 0.0;
+}
+
+/** The file-name part (base name and suffix) of path. */
+std::string fileNameOf(std::string const& path)
+{
+	size_t const slash = path.find_last_of('/');
+	return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
+void GameLua::beginLevelLoad()
+{
+	m_deadBlocks = getTable("deadBlocks");
+	lang::Debug::printf("Removing physics objects...\n");
+	clearLevelObjects();
+}
+
+void GameLua::applyWorldAttributes(bool keepMultiplier)
+{
+	m_worldAttributes = getTable("worldAttributes");
+	if (!keepMultiplier)
+		m_gravityForceMultiplier = lua::LuaNumber::toFloat(numberOf(m_worldAttributes, "defaultGravityForceMultiplier"));
+	m_simulation.iterations = lua::LuaNumber::toInt(numberOf(m_worldAttributes, "simulationIterations"));
+	m_simulation.timeStepMultiplier = lua::LuaNumber::toFloat(numberOf(m_worldAttributes, "simulationTimeStepMultiplier"));
+	m_simulation.storePointsSampler = lua::LuaNumber::toInt(numberOf(m_worldAttributes, "simulationStorePointsSampler"));
+	m_simulation.aimSpawnTime = lua::LuaNumber::toFloat(numberOf(m_worldAttributes, "simulationAimSpawnTime"));
+	m_simulation.aimSpeed = lua::LuaNumber::toFloat(numberOf(m_worldAttributes, "simulationAimSpeed"));
+}
+
+void GameLua::loadLevel(std::string const& name)
+{
+	LoadingFlag loading(m_loadingLevel);
+	if (name != m_levelName)
+	{
+		m_startingCamera = false;
+		m_levelName = name;
+	}
+	beginLevelLoad();
+
+	lang::Debug::printf("Loading level from file...\n");
+	std::string const path = m_app->path(name + ".lua");
+	std::string const text = ShippedFile::read(path);
+	io::ByteArrayInputStream in(text.data(), static_cast<int>(text.size()));
+	lua::LuaTable level(m_luastate);
+	level.read(in);
+	std::string const expected = fileNameOf(path);
+	std::string const found = fieldType(level, "filename") == LUA_TSTRING ? level.getString("filename") : std::string("none");
+	if (fieldType(level, "filename") != LUA_TSTRING || found != expected)
+		lang::throwError(lang::Throwable(lang::Format("Level {0} holds filename {1} instead of {2}", path, found, expected)));
+
+	setTable("loadedObjects", level);
+	bool const levelGravity = fieldType(level, "gravityForceMultiplier") == LUA_TNUMBER;
+	if (levelGravity)
+		m_gravityForceMultiplier = lua::LuaNumber::toFloat(numberOf(level, "gravityForceMultiplier"));
+	applyWorldAttributes(levelGravity);
+}
+
+void GameLua::loadPreviousLevel(std::string const&)
+{
+	LoadingFlag loading(m_loadingLevel);
+	beginLevelLoad();
+	bool levelGravity = false;
+	if (fieldType(m_objects, "previousLevel") == LUA_TTABLE)
+	{
+		lua::LuaTable previous = m_objects.getTable("previousLevel");
+		levelGravity = fieldType(previous, "gravityForceMultiplier") == LUA_TNUMBER;
+		if (levelGravity)
+			m_gravityForceMultiplier = lua::LuaNumber::toFloat(numberOf(previous, "gravityForceMultiplier"));
+	}
+	applyWorldAttributes(levelGravity);
+}
+
+void GameLua::clearLevelObjects()
+{
+	// Bodies first, while every record is still there for the world's callbacks.
+	for (auto const& entry : m_renderObjects)
+	{
+		b2Body* body = entry.second->body;
+		entry.second->body = nullptr;
+		if (body)
+			m_world->destroyBody(body);
+	}
+	clearObjects();
+	m_vertices.clear();
+	if (m_deterministicPhysics)
+		resetPhysicsWorld(b2Vec2(0.f, 0.f), true);
+}

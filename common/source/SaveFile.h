@@ -1,0 +1,41 @@
+#pragma once
+
+#include <DataCipher.h>
+#include <cstddef>
+#include <functional>
+#include <string>
+
+/**
+ * The player's save files in the app-data folder: the Lua table text
+ * enciphered with the variable key, or plain text where enciphering failed
+ * or was not asked for. Main thread only.
+ */
+class SaveFile
+{
+public:
+	/**
+	 * Replaces text with the text of the save file name: the deciphered
+	 * bytes, or the bytes as they are when they do not decipher (a save
+	 * written in plain text). Never throws.
+	 * @return False (text emptied) when the file is missing, unreadable or
+	 *         larger than 64 MiB; the reason is logged unless it is missing.
+	 */
+	static bool read(std::string const& name, cipher::Bytes& text);
+
+	/**
+	 * Writes size bytes of text to the save file name: enciphered with the
+	 * variable key when encrypt is true (plain when the cipher fails), else
+	 * plain. The bytes are complete before the file opens, and the file is
+	 * replaced only once they are all written and synced
+	 * (io::AppDataOutputStream), so a failure keeps the previous file.
+	 * @exception io::IOException When the file cannot be written.
+	 */
+	static void write(std::string const& name, void const* text, size_t size, bool encrypt);
+
+	/**
+	 * Runs save, which builds and writes file; an exception of it is logged
+	 * as "Failed to save {0}: {1}" instead of passed on.
+	 * @return False when save failed.
+	 */
+	static bool writeOrLog(std::string const& file, std::function<void()> const& save);
+};

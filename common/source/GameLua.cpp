@@ -42,6 +42,8 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_levelTop(0),
 	m_levelBottom(0),
 	m_rollingLevel{0.f, 0.f, 0.f},
+	m_physicsSimulationScale(1.f),
+	m_editing(false),
 	m_blockEditorTable(state),
 	m_loadingLevel(false),
 	m_startingCamera(false),
@@ -108,6 +110,7 @@ void GameLua::registerApi()
 	registerTallyApi();
 	registerAdApi();
 	registerCompoundBodyApi();
+	registerJointApi();
 }
 
 GameApp* GameLua::gameApp() const

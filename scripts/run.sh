@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the engine and runs the game on its own sample data: without a
-# display 120 ticks headless, capturing frames 1, 60 and 120; with a
-# display in a 1024 x 768 window until it is closed.
+# display 1200 ticks headless (long enough for the opening sound to reach
+# the wave file), capturing frames 1, 60 and 1200; with a display in a
+# 1024 x 768 window until it is closed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -25,10 +26,10 @@ EOF
   echo "run: no sound card; sound goes to $out/game-audio.wav"
 fi
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-  build/release/tools/game/game --data "$PWD/data" --save-dir "$out/saves" --out "$out" "$@"
+  build/release/tools/game/game --data "$PWD/build/release/bundle" --save-dir "$out/saves" --out "$out" "$@"
 else
-  build/release/tools/game/game --headless --frames 120 --screenshot 1,60,120 \
-    --data "$PWD/data" --save-dir "$out/saves" --out "$out" "$@"
-  echo "Frames: $out/frame-0001.png, frame-0060.png, frame-0120.png"
+  build/release/tools/game/game --headless --frames 1200 --screenshot 1,60,1200 \
+    --data "$PWD/build/release/bundle" --save-dir "$out/saves" --out "$out" "$@"
+  echo "Frames: $out/frame-0001.png, frame-0060.png, frame-1200.png"
 fi
 echo "Saves: $out/saves"

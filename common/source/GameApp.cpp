@@ -1,6 +1,7 @@
 #include "GameApp.h"
 #include "GameLua.h"
 #include <framework/OSInterface.h>
+#include <game/LuaResources.h>
 #include <gr/Context.h>
 #include <lang/Debug.h>
 #include <lang/Thread.h>
@@ -77,7 +78,6 @@ GameApp::GameApp(gr::Context* context, framework::OSInterface* os) :
 	m_previousWheelScale(1.f),
 	m_audioWanted(false),
 	m_multitouchWheel(false),
-	m_masterVolume(1.f),
 	m_started(false),
 	m_wheel(false),
 	m_wheelLatch(false),
@@ -89,6 +89,7 @@ GameApp::GameApp(gr::Context* context, framework::OSInterface* os) :
 	std::memset(m_keyPressed, 0, sizeof(m_keyPressed));
 	std::memset(m_keyReleased, 0, sizeof(m_keyReleased));
 	m_lua = new lua::LuaState();
+	m_resources = new game::LuaResources(m_lua, context);
 	startUp();
 }
 
@@ -97,11 +98,13 @@ void GameApp::startUp()
 	Folders& f = folders();
 	setDataPath(f.data);
 	m_context->setShaderPath(path(f.shaders + "/"));
+	m_resources->setPath(path(""));
 	m_started = true;
 
-	m_host = new GameLua(this, m_lua, m_context);
+	m_host = new GameLua(this, m_resources->getResources(), m_lua, m_context);
 	m_host->resetTimer();
 
+	m_host->setTable("res", *m_resources);
 	m_host->setString("imagePath", f.images);
 	m_host->setString("fontPath", f.fonts);
 	m_host->setString("audioPath", f.audio);
@@ -146,12 +149,18 @@ void GameApp::startUp()
 
 	m_host->createAssets();
 
+	game::Resources* resources = m_resources->getResources();
+	resources->loadLocale("TEXTS_BASIC", "en_EN");
+	resources->useLocale("en_EN");
+
+	float volume = 1.f;
 	if (m_host->isTable("settings"))
 	{
 		lua::LuaTable settings = m_host->getTable("settings");
 		if (settings.isNumber("volume"))
-			m_masterVolume = settings.getNumber("volume");
+			volume = settings.getNumber("volume");
 	}
+	resources->setMasterVolume(volume);
 
 	m_easeTime = -1.f;
 	m_easeDuration = -1.f;
@@ -161,6 +170,7 @@ void GameApp::startUp()
 GameApp::~GameApp()
 {
 	folders().data.clear();
+	m_resources = nullptr;
 	m_host = nullptr;
 	m_lua = nullptr;
 }
@@ -225,10 +235,15 @@ void GameApp::publishKeys()
 	}
 }
 
+float GameApp::masterVolume() const
+{
+	return m_resources->getMasterVolume();
+}
+
 void GameApp::changeVolume(float step)
 {
-	float volume = std::fmin(std::fmax(m_masterVolume + step, 0.f), 1.f);
-	m_masterVolume = volume;
+	float volume = std::fmin(std::fmax(masterVolume() + step, 0.f), 1.f);
+	m_resources->getResources()->setMasterVolume(volume);
 	if (m_host->isTable("settings"))
 		m_host->getTable("settings").setNumber("volume", volume);
 }
@@ -356,7 +371,26 @@ void GameApp::activate(bool active)
 bool GameApp::activateAudio(bool active)
 {
 	m_audioWanted = active;
-	return true;
+	bool enabled = true;
+	if (m_host->isTable("settings"))
+	{
+		lua::LuaTable settings = m_host->getTable("settings");
+		if (settings.isTable("root") && settings.getTable("root").isBoolean("audioEnabled"))
+			enabled = settings.getTable("root").getBoolean("audioEnabled");
+	}
+	game::Resources* resources = m_resources->getResources();
+	if (!active)
+	{
+		resources->stopAudioInput();
+		resources->stopAudioOutput();
+		return true;
+	}
+	bool result = true;
+	if (enabled && resources->getAudioOutput())
+		result = resources->startAudioOutput();
+	if (resources->getAudioInput())
+		resources->startAudioInput();
+	return result;
 }
 
 bool GameApp::safeToQuit() const

@@ -14,6 +14,11 @@ namespace gr
 class Context;
 }
 
+namespace game
+{
+class LuaResources;
+}
+
 namespace lua
 {
 class LuaState;
@@ -92,7 +97,13 @@ public:
 	/** Releases keys and touches, then tells the host. */
 	void activate(bool active) override;
 
-	/** Remembers whether audio is wanted; true (no audio output is started here). */
+	/**
+	 * Remembers whether audio is wanted. Off: stops the audio input and
+	 * output; true. On: starts the audio output when one exists and
+	 * "settings"."root"."audioEnabled" is not false (the result of the
+	 * start; true when nothing was started), then the audio input if any.
+	 * @exception lang::Exception When the device refuses to start.
+	 */
 	bool activateAudio(bool active) override;
 
 	bool safeToQuit() const override;
@@ -105,6 +116,9 @@ public:
 
 	/** The Lua state. */
 	lua::LuaState* luaState() const { return m_lua; }
+
+	/** The scripts' resource object "res" with the resource manager. */
+	game::LuaResources* resources() const { return m_resources; }
 
 	/** Milliseconds the crash path waits before passing an exception on; 3000 by default. */
 	void setCrashPause(int ms) { m_crashPause = ms; }
@@ -123,8 +137,11 @@ public:
 	void setMultitouchMouseWheelSimulation(bool enabled) { m_multitouchWheel = enabled; }
 	bool multitouchMouseWheelSimulation() const { return m_multitouchWheel; }
 
-	/** Master volume 0..1 (from "settings"."volume", changed by the volume keys). */
-	float masterVolume() const { return m_masterVolume; }
+	/**
+	 * The audio output's master volume (set from "settings"."volume" at
+	 * start-up, changed by the volume keys); 0 without an audio output.
+	 */
+	float masterVolume() const;
 
 private:
 	gr::Context* m_context;
@@ -140,9 +157,9 @@ private:
 	float m_previousWheelScale;
 	bool m_audioWanted;
 	bool m_multitouchWheel;
-	float m_masterVolume;
 	lang::Ptr<lua::LuaState> m_lua;
 	lang::Ptr<GameLua> m_host;
+	lang::Ptr<game::LuaResources> m_resources;
 	bool m_keyPressed[KEY_COUNT];
 	bool m_keyReleased[KEY_COUNT];
 	bool m_started;

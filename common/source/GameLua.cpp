@@ -8,10 +8,11 @@
 #include <lua/LuaState.h>
 #include <cstdio>
 
-GameLua::GameLua(framework::App* app, lua::LuaState* state, gr::Context* context) :
+GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState* state, gr::Context* context) :
 	lua::LuaObject(state),
 	m_app(app),
 	m_context(context),
+	m_resources(resources),
 	m_keyPressed(state),
 	m_keyReleased(state),
 	m_keyHold(state),

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <box2d/box2d.h>
+#include <game/Resources.h>
+#include <lang/Ptr.h>
 #include <lua/LuaObject.h>
 #include <lua/LuaTable.h>
 #include <cstdint>
@@ -67,9 +69,10 @@ public:
 	 * the API, the screen size and the save tables "highscores", "settings"
 	 * and "bi_data" read from the app-data folder (empty tables for missing
 	 * or damaged files). app, state and context are not owned and must
-	 * outlive the host.
+	 * outlive the host; the host holds a counted reference to resources, the
+	 * resource manager its sounds and sprites go through.
 	 */
-	GameLua(framework::App* app, lua::LuaState* state, gr::Context* context);
+	GameLua(framework::App* app, game::Resources* resources, lua::LuaState* state, gr::Context* context);
 
 	/**
 	 * Saves "bi_data", "settings" and "highscores" and, unless "deviceModel"
@@ -83,6 +86,9 @@ public:
 
 	/** The rendering context; not null. */
 	gr::Context* context() const { return m_context; }
+
+	/** The resource manager; not null. */
+	game::Resources* resources() const { return m_resources; }
 
 	/** The host's own tables "keyPressed", "keyReleased", "keyHold" and "cursor". */
 	lua::LuaTable& keyPressedTable() { return m_keyPressed; }
@@ -225,7 +231,13 @@ public:
 	 */
 	void loadPurchases();
 
-	/** Calls the script function "createStartUpAssets". @exception lang::Throwable From the call. */
+	/**
+	 * Calls the script function "createStartUpAssets", then limits the clips
+	 * each track of the audio output plays at once: track 1 to 4, 2 to 6, 3
+	 * to 3, 4 and 5 to 5. Without an audio output the limits are skipped
+	 * (logged).
+	 * @exception lang::Throwable From the call.
+	 */
 	void createAssets();
 
 	/**
@@ -351,6 +363,13 @@ public:
 	 */
 	std::string decodeBase64(std::string const& text);
 
+	/**
+	 * Limits the clips the audio output's track plays at once.
+	 * @exception lang::Exception "Trying to set channel count limit but no
+	 *            audio output has been created"; the mixer's track error.
+	 */
+	void setChannelCountLimit(int channel, int limit);
+
 	/** Test ads are not supported here: does nothing. Not a Lua function. */
 	void setUseTestAds(bool use);
 
@@ -444,6 +463,7 @@ public:
 private:
 	framework::App* m_app;
 	gr::Context* m_context;
+	lang::Ptr<game::Resources> m_resources;
 
 	lua::LuaTable m_keyPressed;
 	lua::LuaTable m_keyReleased;

@@ -39,6 +39,12 @@ short ChunkReader::readShort()
 	return static_cast<short>(readUnsignedShort());
 }
 
+int ChunkReader::readSignedByte()
+{
+	need(1);
+	return static_cast<signed char>(*m_pos++);
+}
+
 int ChunkReader::readCount()
 {
 	int const n = readShort();
@@ -66,6 +72,14 @@ void ChunkReader::skip(int n)
 {
 	need(n);
 	m_pos += n;
+}
+
+ChunkReader ChunkReader::take(int n)
+{
+	need(n);
+	ChunkReader part(m_pos, m_pos + n, *m_name);
+	m_pos += n;
+	return part;
 }
 
 } // game

@@ -29,6 +29,9 @@ public:
 	/** Signed 16-bit value. @exception io::IOException "Unexpected end of file in {0}." */
 	short readShort();
 
+	/** Signed 8-bit value. @exception io::IOException "Unexpected end of file in {0}." */
+	int readSignedByte();
+
 	/** Unsigned 16-bit value. @exception io::IOException "Unexpected end of file in {0}." */
 	unsigned short readUnsignedShort();
 
@@ -48,6 +51,12 @@ public:
 
 	/** Skips n bytes. @exception io::IOException "Unexpected end of file in {0}." past the end or for a negative n. */
 	void skip(int n);
+
+	/**
+	 * A reader over the next n bytes, which this reader then skips.
+	 * @exception io::IOException "Unexpected end of file in {0}." past the end or for a negative n.
+	 */
+	ChunkReader take(int n);
 
 	/** The file named in messages. */
 	std::string const& name() const { return *m_name; }

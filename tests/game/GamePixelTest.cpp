@@ -1,14 +1,17 @@
 // Sheets, composites and fonts read from writer-made files and drawn on the
 // headless ES 2.0 context; the pixels are read back.
 
-#include "GameFixtures.h"
+#include "ResourceFixtures.h"
 #include <support/RenderFixture.h>
 #include <game/BitmapFont.h>
 #include <game/CompoSprite.h>
+#include <game/LuaResources.h>
 #include <game/SpriteSheet.h>
 #include <gr/RenderState2D.h>
 #include <img/ImageWriter.h>
+#include <io/ByteArrayInputStream.h>
 #include <io/ByteArrayOutputStream.h>
+#include <lua/LuaState.h>
 #include <cmath>
 #include <filesystem>
 #include <numbers>
@@ -90,6 +93,17 @@ class CompoSpritePixels : public GamePixels
 
 class BitmapFontPixels : public GamePixels
 {
+protected:
+	/** "A": 6 x 10 with 2 pixels below the baseline; "B": 4 x 6 on the baseline; tracking 2. */
+	void writeFont()
+	{
+		writePNG("font.png", 16, 16, [](int x, int y) { return (x < 6 && y < 10) || (x >= 8 && x < 12 && y < 6) ? WHITE : BLACK; });
+		folder.write("font.dat", gametest::fontFile("font.png", 12, 2, {{65, 0, 0, 6, 10, 8}, {66, 8, 0, 4, 6, 6}}));
+	}
+};
+
+class LuaResourcesPixels : public BitmapFontPixels
+{
 };
 
 TEST_F(SpriteSheetPixels, anchorsLandOnTheirPixelsInOneDrawCall)
@@ -131,9 +145,7 @@ TEST_F(CompoSpritePixels, rotatedByNinetyDegrees)
 
 TEST_F(BitmapFontPixels, glyphsSitOnTheBaseline)
 {
-	// "A": 6 x 10 with 2 pixels below the baseline; "B": 4 x 6 on the baseline.
-	writePNG("font.png", 16, 16, [](int x, int y) { return (x < 6 && y < 10) || (x >= 8 && x < 12 && y < 6) ? WHITE : BLACK; });
-	folder.write("font.dat", gametest::fontFile("font.png", 12, 2, {{65, 0, 0, 6, 10, 8}, {66, 8, 0, 4, 6, 6}}));
+	writeFont();
 	lang::Ptr<game::BitmapFont> font = new game::BitmapFont(&ctx(), "font.dat");
 
 	font->drawString(&ctx(), "AB", 10, 30, Anchor(Anchor::BASELINE, Anchor::LEFT));
@@ -146,6 +158,30 @@ TEST_F(BitmapFontPixels, glyphsSitOnTheBaseline)
 	EXPECT_EQ(BLACK, px(19, 30));
 	EXPECT_EQ(BLACK, px(16, 25));
 	EXPECT_EQ(BLACK, px(22, 25));
+}
+
+TEST_F(LuaResourcesPixels, scriptDrawsASpriteAndALocalisedString)
+{
+	loadSheet();
+	writeFont();
+	folder.write("loc/texts.dat", gametest::textSetFile({{"en_EN", "de_DE"}, {"WORD"}, {{"AB"}, {"BA"}}}));
+	lang::Ptr<lua::LuaState> lua = new lua::LuaState();
+	lang::Ptr<game::LuaResources> res = new game::LuaResources(lua, &ctx());
+	std::string const script = "res.createSpriteSheet('sheet.dat') res.createBitmapFont('font.dat') res.useFont('font')"
+							   " res.createTextGroupSet('loc/texts.dat') res.loadLocale('texts', 'de_DE') res.useLocale('de_DE')"
+							   " res.drawSprite('red', 40, 2, 'TOP', 'LEFT')"
+							   " res.drawString('texts', 'WORD', 10, 30, 'BASELINE', 'LEFT')";
+	io::ByteArrayInputStream in(script.data(), static_cast<int>(script.size()));
+	lua->compile(in, "test", nullptr);
+	ctx().flush();
+
+	EXPECT_TRUE(filled(40, 2, 8, 8, RED));
+	EXPECT_EQ(BLACK, px(48, 2));
+	// "BA": B on the baseline, then A reaching 2 pixels below it.
+	EXPECT_TRUE(filled(10, 24, 4, 6, WHITE));
+	EXPECT_TRUE(filled(16, 22, 6, 10, WHITE));
+	EXPECT_EQ(BLACK, px(14, 25));
+	EXPECT_EQ(BLACK, px(11, 23));
 }
 
 } // namespace

@@ -238,7 +238,8 @@ TEST_F(GameAppFrame, KeyPressedAndReleasedInOneFrame)
 
 TEST_F(GameAppStartUp, VolumeKeysStayWithinZeroAndOne)
 {
-	writeData("scripts_common/gamelogic.lua", minimalLogic());
+	// The master volume is the audio output's.
+	writeData("scripts_common/gamelogic.lua", std::string(minimalLogic()) + "function createStartUpAssets() res.createAudioOutput(2, 16, 22050) end\n");
 	appData.write("settings.lua", "volume = 0.05\n");
 	start();
 	EXPECT_FLOAT_EQ(0.05f, game->masterVolume());

@@ -4,6 +4,7 @@
 #include <support/IdleApp.h>
 #include <support/RecordingOS.h>
 #include <GameLua.h>
+#include <game/Resources.h>
 #include <io/ByteArrayInputStream.h>
 #include <io/detail/detail.h>
 #include <lang/Ptr.h>
@@ -23,6 +24,7 @@ struct BenchHost
 	IdleApp app{&os};
 	lang::Ptr<FakeContext> context = new FakeContext();
 	lang::Ptr<lua::LuaState> lua = new lua::LuaState();
+	lang::Ptr<game::Resources> resources = new game::Resources(context);
 	lang::Ptr<GameLua> host;
 
 	BenchHost()
@@ -30,7 +32,7 @@ struct BenchHost
 		std::string pattern = (std::filesystem::temp_directory_path() / "host-bench-XXXXXX").string();
 		saves = mkdtemp(pattern.data()) ? pattern : "";
 		io::detail::setAppdataPath(saves);
-		host = new GameLua(&app, lua, context);
+		host = new GameLua(&app, resources, lua, context);
 	}
 
 	~BenchHost()

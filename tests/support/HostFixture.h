@@ -33,6 +33,7 @@ protected:
 	IdleApp app{&os};
 	lang::Ptr<FakeContext> context = new FakeContext();
 	lang::Ptr<lua::LuaState> lua = new lua::LuaState();
+	lang::Ptr<game::Resources> resources = new game::Resources(context);
 	lang::Ptr<GameLua> m_host;
 
 	HostFixture()
@@ -51,7 +52,7 @@ protected:
 	GameLua& host()
 	{
 		if (!m_host)
-			m_host = new GameLua(&app, lua, context);
+			m_host = new GameLua(&app, resources, lua, context);
 		return *m_host;
 	}
 

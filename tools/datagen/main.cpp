@@ -1,7 +1,7 @@
-// Writes a sprite sheet, a composite sprite set or a bitmap font as a
-// chunked data file from a plain description:
+// Writes a sprite sheet, a composite sprite set, a bitmap font or a text
+// group set as a data file from a plain description:
 //
-//   datagen sheet|comp|font <description> <out.dat>
+//   datagen sheet|comp|font|text <description> <out.dat>
 //
 // A description has one statement per line; "#" starts a comment line and
 // blank lines are skipped. Names hold no spaces. Numbers are decimal and
@@ -19,8 +19,16 @@
 //   version 1|2                composite set (default 1)
 //   composite <name>           composite set: starts a composite
 //   part <sprite> <x> <y>      composite set: a part of the last composite
+//   languages <code>...        text set: the language codes, in file order
+//   id <name>                  text set: starts a text id
+//   <code> <text>              text set: the text of the last id in that
+//                              language; the text is the rest of the line
+//                              after one space, as it is (UTF-8). Every id
+//                              needs a text in every language.
 
 #include <datawriter/DataWriter.h>
+#include <datawriter/TextSetWriter.h>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -65,6 +73,8 @@ struct Description
 	int tracking = 0;
 	std::vector<Sprite> sprites;
 	std::vector<Composite> composites;
+	datawriter::TextSet texts;
+	std::vector<bool> given;
 };
 
 /** Reads and checks the statements a file kind allows. */
@@ -89,7 +99,10 @@ public:
 				words.push_back(w);
 			if (words.empty() || words[0][0] == '#')
 				continue;
-			statement(d, words);
+			if (m_kind == "text")
+				textStatement(d, words, text);
+			else
+				statement(d, words);
 		}
 		return d;
 	}
@@ -106,7 +119,7 @@ private:
 
 	void expect(std::vector<std::string> const& w, size_t n, char const* kinds) const
 	{
-		// Kinds by first letter: s(heet), c(omp), f(ont).
+		// Kinds by first letter: s(heet), c(omp), f(ont), t(ext).
 		if (std::string(kinds).find(m_kind[0]) == std::string::npos)
 			fail("\"" + w[0] + "\" does not belong in a " + m_kind + " description");
 		if (w.size() != n)
@@ -133,12 +146,70 @@ private:
 		return int(v);
 	}
 
+	void textStatement(Description& d, std::vector<std::string> const& w, std::string const& line)
+	{
+		datawriter::TextSet& set = d.texts;
+		if (w[0] == "layout")
+		{
+			statement(d, w);
+		}
+		else if (w[0] == "languages")
+		{
+			if (!set.languages.empty())
+				fail("\"languages\" given twice");
+			if (w.size() < 2 || w.size() > 128)
+				fail("\"languages\" takes 1 to 127 codes");
+			set.languages.assign(w.begin() + 1, w.end());
+			set.texts.resize(set.languages.size());
+		}
+		else if (w[0] == "id")
+		{
+			expect(w, 2, "t");
+			if (set.languages.empty())
+				fail("\"id\" before \"languages\"");
+			checkComplete(d);
+			set.ids.push_back(w[1]);
+			for (std::vector<std::string>& texts : set.texts)
+				texts.emplace_back();
+			d.given.assign(set.languages.size(), false);
+		}
+		else
+		{
+			auto const it = std::find(set.languages.begin(), set.languages.end(), w[0]);
+			if (it == set.languages.end())
+				fail("unknown statement or language \"" + w[0] + "\"");
+			if (set.ids.empty())
+				fail("text before any \"id\"");
+			size_t const k = size_t(it - set.languages.begin());
+			if (d.given[k])
+				fail("second " + w[0] + " text of \"" + set.ids.back() + "\"");
+			size_t const start = line.find(w[0]) + w[0].size();
+			std::string const text = start < line.size() ? line.substr(start + 1) : std::string();
+			if (text.size() > 32767)
+				fail("text longer than 32767 bytes");
+			set.texts[k].back() = text;
+			d.given[k] = true;
+		}
+	}
+
+public:
+	/** Fails when the last id lacks a text in some language. */
+	void checkComplete(Description const& d) const
+	{
+		for (size_t k = 0; k < d.given.size(); ++k)
+		{
+			if (!d.given[k])
+				fail("\"" + d.texts.ids.back() + "\" has no " + d.texts.languages[k] + " text");
+		}
+	}
+
+private:
 	void statement(Description& d, std::vector<std::string> const& w)
 	{
 		std::string const& op = w[0];
 		if (op == "layout")
 		{
-			expect(w, 2, "sf");
+			expect(w, 2, "sft");
 			if (w[1] != "chunked" && w[1] != "old")
 				fail("layout is chunked or old");
 			d.old = w[1] == "old";
@@ -269,22 +340,33 @@ int main(int argc, char** argv)
 {
 	if (argc != 4)
 	{
-		std::fprintf(stderr, "usage: datagen sheet|comp|font <description> <out.dat>\n");
+		std::fprintf(stderr, "usage: datagen sheet|comp|font|text <description> <out.dat>\n");
 		return 2;
 	}
 	std::string const kind = argv[1];
 	try
 	{
-		if (kind != "sheet" && kind != "comp" && kind != "font")
-			throw Error("unknown kind \"" + kind + "\" (sheet, comp or font)");
-		Description const d = Parser(kind, argv[2]).parse();
-		if (kind != "comp" && d.image.empty())
+		if (kind != "sheet" && kind != "comp" && kind != "font" && kind != "text")
+			throw Error("unknown kind \"" + kind + "\" (sheet, comp, font or text)");
+		Parser parser(kind, argv[2]);
+		Description const d = parser.parse();
+		if (kind == "text")
+		{
+			parser.checkComplete(d);
+			if (d.texts.languages.empty())
+				throw Error(std::string(argv[2]) + ": no \"languages\" given");
+		}
+		else if (kind != "comp" && d.image.empty())
 			throw Error(std::string(argv[2]) + ": no \"image\" given");
 		datawriter::DataWriter out;
 		if (kind == "sheet")
 			writeSheet(out, d);
 		else if (kind == "font")
 			writeFont(out, d);
+		else if (kind == "text" && d.old)
+			datawriter::writeOldTextSet(out, d.texts);
+		else if (kind == "text")
+			datawriter::writeTextSet(out, d.texts);
 		else
 			writeComposites(out, d);
 		if (!out.save(argv[3]))

@@ -141,6 +141,15 @@ void GameLua::loadPurchases()
 void GameLua::createAssets()
 {
 	call("createStartUpAssets");
+	audio::AudioOutput* output = m_resources->getAudioOutput();
+	if (!output)
+	{
+		lang::Debug::printf("No audio output after createStartUpAssets: clip limits not set\n");
+		return;
+	}
+	static int const limits[][2] = {{1, 4}, {2, 6}, {3, 3}, {4, 5}, {5, 5}};
+	for (auto const& limit : limits)
+		output->setClipCountLimit(limit[0], limit[1]);
 }
 
 void GameLua::onLoadLuaFileFail(std::string const& file)

@@ -6,6 +6,7 @@
 #include <framework/OSInterface.h>
 #include <lang/Debug.h>
 #include <lang/Exception.h>
+#include <lang/Format.h>
 #include <lang/System.h>
 #include <lua/JSONExporter.h>
 #include <lua/JSONImporter.h>
@@ -26,6 +27,7 @@
 void GameLua::registerScriptUtilApi()
 {
 	registerMethod("openBarnesAndNobleShop", this, &GameLua::openBarnesAndNobleShop);
+	registerMethod("setChannelCountLimit", this, &GameLua::setChannelCountLimit);
 	registerMethod("requestExit", this, &GameLua::requestExit);
 	registerMethod("print", this, &GameLua::print);
 	registerMethod("checkForUpdates", this, &GameLua::checkForUpdates);
@@ -386,3 +388,11 @@ std::string GameLua::decodeBase64(std::string const& text)
 }
 
 void GameLua::setUseTestAds(bool) {}
+
+void GameLua::setChannelCountLimit(int channel, int limit)
+{
+	audio::AudioOutput* output = m_resources->getAudioOutput();
+	if (!output)
+		lang::throwError(lang::Exception(lang::Format("Trying to set channel count limit but no audio output has been created")));
+	output->setClipCountLimit(channel, limit);
+}

@@ -43,6 +43,14 @@ function createStartUpAssets()
 		levels = levels + 1
 	end
 	print(format("Lantern Drift: %d levels with star limits\n", levels))
+
+	-- Sound, the menu sheet, the font and the basic texts, through res.
+	res.createAudioOutput(2, 16, 44100)
+	res.createAudio(audioPath .. "/hit.wav", "hit", false)
+	res.createSpriteSheet("sprites/menu.dat")
+	res.createBitmapFont(fontPath .. "/blocky.dat")
+	res.useFont("blocky")
+	res.createTextGroupSet(localizationPath .. "/TEXTS_BASIC.dat")
 	buildStack()
 end
 
@@ -80,11 +88,15 @@ function resolutionChanged()
 end
 
 -- One frame: dt is the game's time step, rawDt the wall-clock frame time.
+-- The first frame rings the hit sound once.
 function update(dt, rawDt)
 	frame = frame + 1
 	if stackAwake and not hasAwakeObjects then
 		stackAwake = false
 		print(format("Lantern Drift: the crates are at rest at frame %d\n", frame))
+	end
+	if not rang then
+		rang = res.playAudio("hit", 0.8) >= 0
 	end
 	elapsed = elapsed + dt
 	drift = drift + dt * (1 + touchcount)
@@ -97,6 +109,13 @@ function update(dt, rawDt)
 	end
 end
 
--- The scene is the background colour until the game draws its own.
+-- The lantern (the star sprite) drifts across the screen between two stone
+-- bands that carry the title and the hint (the font is white).
 function draw()
+	local x = 100 + (drift * 40) % (screenWidth - 200)
+	res.drawSprite("block_stone", 0, 30, "TOP", "LEFT", screenWidth, 100)
+	res.drawSprite("block_stone", 0, screenHeight - 130, "TOP", "LEFT", screenWidth, 100)
+	res.drawSprite("star", x, screenHeight / 2)
+	res.drawString("TEXTS_BASIC", "TITLE", screenWidth / 2, 80, "VCENTER", "HCENTER")
+	res.drawString("TEXTS_BASIC", "TOUCH", screenWidth / 2, screenHeight - 80, "VCENTER", "HCENTER")
 end

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <SheetGroups.h>
 #include <box2d/box2d.h>
 #include <game/Resources.h>
 #include <lang/Ptr.h>
@@ -153,7 +154,7 @@ public:
 	std::map<std::string, RenderObjectData*> const& renderObjects() const { return m_renderObjects; }
 
 	/** The objects' draw lists: layer to sprite sheet (null without sprite) to names. */
-	std::map<int, std::map<game::SpriteSheet const*, std::vector<std::string>>> const& drawLists() const { return m_drawLists; }
+	std::map<int, SheetGroups> const& drawLists() const { return m_drawLists; }
 
 	/** Records with object parameter 32 (sensors of the aiming prediction). */
 	std::vector<RenderObjectData*> const& aimSensors() const { return m_aimSensors; }
@@ -445,6 +446,12 @@ public:
 	void setCollisionEnabled(std::string const& name, bool enabled);
 	void setLevelLimits(float minX, float minY, float maxX, float maxY);
 	float getAngle(std::string const& name);
+	/**
+	 * Looks the sprite up as creation does (a composite first, else the
+	 * resources' plain sprite; null allowed) and moves the name to the end
+	 * of the new sheet's draw list when the sheet changes.
+	 */
+	void setSprite(std::string const& name, std::string const& sprite);
 
 	/** Enters every table B of every table T of groups as blocks[B.definition] (with B.index, B.group). */
 	void addToBlocksTable(lua::LuaTable const& groups);
@@ -492,7 +499,7 @@ private:
 	std::map<std::string, RenderObjectData*> m_inactiveObjects;
 	std::map<std::string, RenderObjectData*> m_trackedObjects;
 	std::vector<RenderObjectData*> m_aimSensors;
-	std::map<int, std::map<game::SpriteSheet const*, std::vector<std::string>>> m_drawLists;
+	std::map<int, SheetGroups> m_drawLists;
 	std::vector<b2Vec2> m_vertices;
 	float m_accumulator;
 	int m_snapshotIndex;
@@ -541,6 +548,10 @@ private:
 	void removeObjectNow(std::string const& name);
 	/** Takes name out of the draw list it lies in. */
 	void removeFromDrawLists(RenderObjectData* object);
+	/** Looks the object's sprite or composite sprite up by its sprite name (polygons and lines in the sheet of that name). */
+	void findObjectSprite(RenderObjectData& object, int kind);
+	/** The draw key of the object: its sprite's sheet (a composite's first part's), or null. */
+	static game::SpriteSheet const* drawKey(RenderObjectData const& object);
 
 	/** The game application, or null when the application is another App. */
 	GameApp* gameApp() const;

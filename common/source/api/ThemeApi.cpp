@@ -251,9 +251,10 @@ void GameLua::createThemeSprite(std::string const& name, std::string const& spri
 int GameLua::createThemeAnimation(lua::LuaState* state)
 {
 	lua_State* lua = lua::LuaAccess::get(state);
-	if (!lua_istable(lua, -1))
+	int const top = lua_gettop(lua);
+	if (top == 0 || !lua_istable(lua, top))
 		return 0;
-	lua::LuaTable t = state->toTable(lua_gettop(lua));
+	lua::LuaTable t = state->toTable(top);
 	ThemeLayerData* l = themeLayer(number(t, "layer", 0.f));
 	if (!l)
 		return 0;
@@ -275,12 +276,22 @@ int GameLua::createThemeAnimation(lua::LuaState* state)
 	sprite.currentDelay = number(t, "startingDelay", sprite.currentDelay);
 	sprite.isAnimation = flag(t, "isAnimation", false);
 	sprite.loop = flag(t, "bLoop", false);
-	if (t.isTable("animation"))
+	// The frame names, read while the entries are strings (numbers end the list too).
+	lua_getfield(lua, top, "animation");
+	if (lua_istable(lua, -1))
 	{
-		lua::LuaTable frames = t.getTable("animation");
-		for (int i = 1; frames.isString(i); ++i)
-			sprite.animation.push_back(frames.getString(i));
+		for (int i = 1;; ++i)
+		{
+			lua_rawgeti(lua, -1, i);
+			bool const name = lua_type(lua, -1) == LUA_TSTRING;
+			if (name)
+				sprite.animation.push_back(lua_tostring(lua, -1));
+			lua_pop(lua, 1);
+			if (!name)
+				break;
+		}
 	}
+	lua_pop(lua, 1);
 	l->sprites.push_back(std::move(sprite));
 	return 0;
 }

@@ -76,6 +76,17 @@ def star_points(cx, cy, outer, inner):
     return pts
 
 
+def write_sheet(canvas, name, title, sprites):
+    """Saves the canvas as sprites/<name>.png and its description as sprites/<name>.sheet."""
+    canvas.save(os.path.join(HERE, "sprites", name + ".png"))
+    with open(os.path.join(HERE, "sprites", name + ".sheet"), "w") as f:
+        f.write("# %s, drawn by data/game/draw.py.\n" % title)
+        f.write("image %s.png\n" % name)
+        f.write("# sprite <name> <x> <y> <width> <height> <pivotX> <pivotY>\n")
+        for s in sprites:
+            f.write("sprite %s %d %d %d %d %d %d\n" % s)
+
+
 def draw_sheet():
     c = Canvas(128, 64)
     sprites = []
@@ -106,13 +117,7 @@ def draw_sheet():
     c.polygon([(68, 63), (92, 63), (86, 40), (74, 40)], (40, 80, 200, 255))
     sprites.append(("launcher", 64, 32, 32, 32, 16, 32))
 
-    c.save(os.path.join(HERE, "sprites", "menu.png"))
-    with open(os.path.join(HERE, "sprites", "menu.sheet"), "w") as f:
-        f.write("# The sample menu sheet, drawn by data/game/draw.py.\n")
-        f.write("image menu.png\n")
-        f.write("# sprite <name> <x> <y> <width> <height> <pivotX> <pivotY>\n")
-        for s in sprites:
-            f.write("sprite %s %d %d %d %d %d %d\n" % s)
+    write_sheet(c, "menu", "The sample menu sheet", sprites)
 
 
 def draw_scenery():
@@ -139,13 +144,7 @@ def draw_scenery():
         c.put(69 - k, 170 + k, (120, 80, 35, 255))
     sprites.append(("crate", 56, 168, 16, 16, 8, 8))
 
-    c.save(os.path.join(HERE, "sprites", "scenery.png"))
-    with open(os.path.join(HERE, "sprites", "scenery.sheet"), "w") as f:
-        f.write("# The sample level's scenery sheet, drawn by data/game/draw.py.\n")
-        f.write("image scenery.png\n")
-        f.write("# sprite <name> <x> <y> <width> <height> <pivotX> <pivotY>\n")
-        for s in sprites:
-            f.write("sprite %s %d %d %d %d %d %d\n" % s)
+    write_sheet(c, "scenery", "The sample level's scenery sheet", sprites)
 
 
 # 5 x 8 letters; the last row is below the baseline.

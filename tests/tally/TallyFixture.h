@@ -18,7 +18,8 @@
 constexpr int64_t TEST_EPOCH = 1339761600LL * 1000000;
 
 /**
- * The agent on a test clock, with its folders in a temporary folder, the
+ * The agent on a test clock, with its folders (the user's shared data
+ * folder too) in a temporary folder, the
  * system version 6.1.0 (files in Library/TallyFiles), TZ at UTC, debug
  * lines captured, and no current session.
  */
@@ -60,6 +61,7 @@ protected:
 		v.clock = [] { return s_now.load(); };
 		v.libraryPath = m_folder / "Library";
 		v.cachesPath = m_folder / "Caches";
+		v.userDataPath = m_folder / "share";
 		v.systemVersion = "6.1.0-18-amd64";
 		v.devicePlatform = "TestBoard";
 		v.localeIdentifier = "de_DE";

@@ -11,6 +11,7 @@
 #include "TallyThreads.h"
 #include <linux/TallyPlatform.h>
 #include <mutex>
+#include <vector>
 
 #ifndef TALLY_ENDPOINT_HOST
 #define TALLY_ENDPOINT_HOST "localhost"
@@ -34,6 +35,7 @@ struct Settings
 	int pauseSecondsBeforeStartingNewSession = 10;
 	TallyOptionalDate pauseTime;
 	bool startSessionCalled = false;
+	std::vector<int> observers;
 
 	// Read by send threads: under sendMutex.
 	std::mutex sendMutex;
@@ -110,9 +112,10 @@ void TallyAnalytics::startSession(std::string const& apiKey)
 		TallyFileCache::createInstanceWithApiKey(key, TallySession::getAgentVersion());
 		createAndSendSession();
 		TallyNotificationCenter& center = TallyNotificationCenter::defaultCenter();
-		center.addObserver("UIApplicationWillTerminateNotification", [] { endSession(); });
-		center.addObserver("UIApplicationWillResignActiveNotification", [] { pauseSession(); });
-		center.addObserver("UIApplicationDidBecomeActiveNotification", [] { resumeSession(); });
+		std::vector<int>& observers = settings().observers;
+		observers.push_back(center.addObserver("UIApplicationWillTerminateNotification", [] { endSession(); }));
+		observers.push_back(center.addObserver("UIApplicationWillResignActiveNotification", [] { pauseSession(); }));
+		observers.push_back(center.addObserver("UIApplicationDidBecomeActiveNotification", [] { resumeSession(); }));
 		tallyLog("TallyAnalytics: Finish starting session with apiKey[%@]", {key});
 	});
 }
@@ -121,6 +124,31 @@ bool TallyAnalytics::started()
 {
 	std::lock_guard<std::mutex> lock(startMutex());
 	return settings().startSessionCalled;
+}
+
+void TallyAnalytics::reset()
+{
+	std::lock_guard<std::mutex> lock(startMutex());
+	Settings& s = settings();
+	for (int token : s.observers)
+		TallyNotificationCenter::defaultCenter().removeObserver(token);
+	Settings fresh;
+	s.apiKey = fresh.apiKey;
+	s.appVersion = fresh.appVersion;
+	s.userID = fresh.userID;
+	s.gender = fresh.gender;
+	s.age = fresh.age;
+	s.eventLoggingEnabled = fresh.eventLoggingEnabled;
+	s.sessionReportsOnCloseEnabled = fresh.sessionReportsOnCloseEnabled;
+	s.sessionReportsOnPauseEnabled = fresh.sessionReportsOnPauseEnabled;
+	s.pauseSecondsBeforeStartingNewSession = fresh.pauseSecondsBeforeStartingNewSession;
+	s.pauseTime = fresh.pauseTime;
+	s.startSessionCalled = false;
+	s.observers.clear();
+	std::lock_guard<std::mutex> sendLock(s.sendMutex);
+	s.serverUrl = fresh.serverUrl;
+	s.savedResponseUrl = fresh.savedResponseUrl;
+	s.adGridEnabled = s.videoAdsEnabled = s.adSlotEnabled = s.reEngageEnabled = false;
 }
 
 void TallyAnalytics::setAppVersion(std::string const& version)

@@ -120,4 +120,10 @@ public:
 
 	/** Whether startSession() ran. */
 	static bool started();
+
+	/**
+	 * Forgets that the agent started, its notification observers and every
+	 * setting (tests; the heartbeat and the file cache stay).
+	 */
+	static void reset();
 };

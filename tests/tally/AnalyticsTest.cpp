@@ -1,3 +1,4 @@
+#include "ReportDecoder.h"
 #include "TallyFixture.h"
 #include <support/LoopbackHttpServer.h>
 #include <TallyAnalytics.h>
@@ -80,6 +81,7 @@ TEST_F(TallyAnalyticsTest, StartsOnceWithTheKeyWithoutSpaces)
 
 TEST_F(TallyAnalyticsTest, ContinueLimitDecidesBetweenResumeAndNewSession)
 {
+	TallyAnalytics::setSessionReportsOnPauseEnabled(false);
 	TallyAnalytics::startSession("KEY");
 	TallyAnalytics::logEvent("e");
 	TallyAnalytics::logEvent("e");
@@ -92,7 +94,10 @@ TEST_F(TallyAnalyticsTest, ContinueLimitDecidesBetweenResumeAndNewSession)
 
 	EXPECT_TRUE(pauseFor(10000));
 	EXPECT_FALSE(pauseFor(10001));
-	EXPECT_EQ(1u, TallySession::savedSessions().size());
+	// The new session's report carried the one before.
+	ASSERT_EQ(2u, m_server.requests().size());
+	EXPECT_EQ(1u, reportcheck::readReport(m_server.requests()[1].body).sessions.size());
+	EXPECT_TRUE(TallySession::savedSessions().empty());
 	TallyAnalytics::logEvent("e");
 	EXPECT_EQ(1, lastEventId());
 

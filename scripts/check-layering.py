@@ -37,7 +37,7 @@ ALLOWED = {
 	"game": ["framework", "audio"],
 	"audio": ["framework"],
 	"net": ["framework"],
-	"tally": ["framework"],
+	"tally": ["framework", "Classes"],
 	"Classes": ["lang", "io", "util", "math"],
 	"common/source": ["*"],
 }

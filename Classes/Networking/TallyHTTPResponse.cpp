@@ -5,7 +5,7 @@
 #include <TallySession.h>
 #include <TallyStorage.h>
 #include <TallyUnarchiver.h>
-#include <linux/TallyPlatform.h>
+#include <TallyUtil.h>
 #include <climits>
 
 TallyHTTPResponse::TallyHTTPResponse(std::optional<std::string> body, int statusCode, std::optional<Headers> headers,
@@ -43,7 +43,7 @@ void TallyHTTPResponse::saveToDisk() const
 		if (m_body)
 			coder.encodeData("body", *m_body);
 		coder.encodeStringMap("headers", m_headers);
-		TallyStorage::write(filePath(TallyPlatform::now() / 1000000), coder.text());
+		TallyStorage::write(filePath(TallyUtil::now() / 1000000), coder.text());
 	});
 }
 

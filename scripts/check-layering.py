@@ -84,13 +84,13 @@ def layer_of(name):
 def reachable(layer):
 	"""Every layer that layer may include, itself among them."""
 	seen = set()
-	todo = [layer]
-	while todo:
-		cur = todo.pop()
+	pending = [layer]
+	while pending:
+		cur = pending.pop()
 		if cur in seen:
 			continue
 		seen.add(cur)
-		todo.extend(ALLOWED.get(cur, []))
+		pending.extend(ALLOWED.get(cur, []))
 	return seen
 
 

@@ -86,6 +86,7 @@ TEST_F(GLViewTest, ALayoutRebuildsTheBufferTheNextFrameDrawsInto)
 	EXPECT_EQ(controller().view()->backingWidth(), 90);
 	EXPECT_EQ(controller().view()->backingHeight(), 70);
 	EXPECT_EQ(EAGLBackbufferFrameBuffer, controller().view()->viewFramebuffer());
+	EXPECT_EQ(gr::currentPresenter(), &controller()); // presents still pass the shell
 
 	unsigned char corner[4] = {};
 	GLint bound = -1;

@@ -104,56 +104,41 @@ TEST_F(SdlHostTest, PushedEventsArrive)
 	ASSERT_NE(app(), nullptr);
 	Uint32 const window = SDL_GetWindowID(host->window());
 	auto push = [](SDL_Event e) { SDL_PushEvent(&e); };
+	auto button = [&](Uint32 type, Uint8 which, int x, int y) {
+		SDL_Event e{};
+		e.type = type;
+		e.button.windowID = window;
+		e.button.button = which;
+		e.button.x = x;
+		e.button.y = y;
+		push(e);
+	};
+	auto motion = [&](int x, int y) {
+		SDL_Event e{};
+		e.type = SDL_MOUSEMOTION;
+		e.motion.windowID = window;
+		e.motion.x = x;
+		e.motion.y = y;
+		push(e);
+	};
+	auto key = [&](Uint32 type, SDL_Keycode sym, Uint8 repeat) {
+		SDL_Event e{};
+		e.type = type;
+		e.key.keysym.sym = sym;
+		e.key.repeat = repeat;
+		push(e);
+	};
+	button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 5, 6);
+	motion(7, 8);
+	button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 9, 10);
+	motion(1, 1); // no button held: not a touch
+	button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 1, 1);
+	key(SDL_KEYDOWN, SDLK_LALT, 0);
+	key(SDL_KEYDOWN, SDLK_LALT, 1); // repeats are ignored
+	key(SDL_KEYUP, SDLK_LALT, 0);
+	key(SDL_KEYDOWN, SDLK_MINUS, 0);
+	key(SDL_KEYDOWN, SDLK_F13, 0); // no such key here
 	SDL_Event e{};
-
-	e = {};
-	e.type = SDL_MOUSEBUTTONDOWN;
-	e.button.windowID = window;
-	e.button.button = SDL_BUTTON_LEFT;
-	e.button.x = 5;
-	e.button.y = 6;
-	push(e);
-	e = {};
-	e.type = SDL_MOUSEMOTION;
-	e.motion.windowID = window;
-	e.motion.x = 7;
-	e.motion.y = 8;
-	push(e);
-	e = {};
-	e.type = SDL_MOUSEBUTTONUP;
-	e.button.windowID = window;
-	e.button.button = SDL_BUTTON_LEFT;
-	e.button.x = 9;
-	e.button.y = 10;
-	push(e);
-	e = {};
-	e.type = SDL_MOUSEMOTION; // no button held: not a touch
-	e.motion.x = 1;
-	e.motion.y = 1;
-	push(e);
-	e = {};
-	e.type = SDL_MOUSEBUTTONDOWN;
-	e.button.button = SDL_BUTTON_RIGHT;
-	push(e);
-	e = {};
-	e.type = SDL_KEYDOWN;
-	e.key.keysym.sym = SDLK_LALT;
-	push(e);
-	e.key.repeat = 1; // repeats are ignored
-	push(e);
-	e = {};
-	e.type = SDL_KEYUP;
-	e.key.keysym.sym = SDLK_LALT;
-	push(e);
-	e = {};
-	e.type = SDL_KEYDOWN;
-	e.key.keysym.sym = SDLK_MINUS;
-	push(e);
-	e = {};
-	e.type = SDL_KEYDOWN;
-	e.key.keysym.sym = SDLK_F13; // no such key here
-	push(e);
-	e = {};
 	e.type = SDL_MOUSEWHEEL;
 	e.wheel.y = 2;
 	push(e);

@@ -68,6 +68,8 @@ bool MyEAGLView::createFramebuffer()
 	uint32_t fbo = 0;
 	int w = 0, h = 0;
 	bool const complete = m_context->createFramebuffer(fbo, w, h);
+	// The surface may have taken over the present call while it worked.
+	gr::setCurrentPresenter(m_presentHandler ? m_presentHandler : this);
 	m_viewFramebuffer = fbo;
 	EAGLBackbufferFrameBuffer = fbo;
 	m_backingWidth = w;

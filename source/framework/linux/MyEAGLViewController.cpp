@@ -5,6 +5,31 @@
 namespace framework
 {
 
+namespace
+{
+
+// A key goes down (keyDown, then the flag) only when it is up, and up only
+// when it is down.
+void pressKey(App& app, App::KeyType key)
+{
+	if (!app.isKeyDown(key))
+	{
+		app.keyDown(key);
+		app.setKeyDown(key, true);
+	}
+}
+
+void releaseKey(App& app, App::KeyType key)
+{
+	if (app.isKeyDown(key))
+	{
+		app.keyUp(key);
+		app.setKeyDown(key, false);
+	}
+}
+
+} // namespace
+
 MyEAGLViewController::MyEAGLViewController(AppController* controller, MyEAGLView* view,
 	std::vector<int> const& allowedOrientations, float contentScale) :
 	m_controller(controller), m_view(view), m_contentScaleFactorSupported(true), m_contentScale(contentScale),
@@ -58,11 +83,7 @@ void MyEAGLViewController::touchesBegan(std::vector<Touch> const& touches)
 				m_hasSingleTouch = true;
 				m_singleTouch = e.id;
 				app.mouseMove(e.x, e.y);
-				if (!app.isKeyDown(App::LBUTTON))
-				{
-					app.keyDown(App::LBUTTON);
-					app.setKeyDown(App::LBUTTON, true);
-				}
+				pressKey(app, App::LBUTTON);
 			}
 		});
 	}
@@ -78,11 +99,7 @@ void MyEAGLViewController::touchesMoved(std::vector<Touch> const& touches)
 			if (m_hasSingleTouch && m_singleTouch == e.id)
 			{
 				app.mouseMove(e.x, e.y);
-				if (!app.isKeyDown(App::LBUTTON))
-				{
-					app.keyDown(App::LBUTTON);
-					app.setKeyDown(App::LBUTTON, true);
-				}
+				pressKey(app, App::LBUTTON);
 			}
 		});
 	}
@@ -99,11 +116,7 @@ void MyEAGLViewController::ended(std::vector<Touch> const& touches)
 			{
 				resetTouches();
 				app.mouseMove(e.x, e.y);
-				if (app.isKeyDown(App::LBUTTON))
-				{
-					app.keyUp(App::LBUTTON);
-					app.setKeyDown(App::LBUTTON, false);
-				}
+				releaseKey(app, App::LBUTTON);
 			}
 		});
 	}
@@ -121,24 +134,12 @@ void MyEAGLViewController::touchesCancelled(std::vector<Touch> const& touches)
 
 void MyEAGLViewController::keyPressed(App::KeyType key)
 {
-	m_controller->callApp([&](App& app) {
-		if (!app.isKeyDown(key))
-		{
-			app.keyDown(key);
-			app.setKeyDown(key, true);
-		}
-	});
+	m_controller->callApp([&](App& app) { pressKey(app, key); });
 }
 
 void MyEAGLViewController::keyReleased(App::KeyType key)
 {
-	m_controller->callApp([&](App& app) {
-		if (app.isKeyDown(key))
-		{
-			app.keyUp(key);
-			app.setKeyDown(key, false);
-		}
-	});
+	m_controller->callApp([&](App& app) { releaseKey(app, key); });
 }
 
 void MyEAGLViewController::wheel(int n)

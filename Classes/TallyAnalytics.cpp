@@ -304,9 +304,9 @@ void TallyAnalytics::logEvent(std::string const& name)
 	logEvent(name, std::nullopt, false);
 }
 
-void TallyAnalytics::logEvent(std::string const& name, Parameters const& parameters)
+void TallyAnalytics::logEvent(std::string const& name, Parameters parameters)
 {
-	logEvent(name, parameters, false);
+	logEvent(name, std::move(parameters), false);
 }
 
 void TallyAnalytics::logEvent(std::string const& name, bool timed)
@@ -314,9 +314,9 @@ void TallyAnalytics::logEvent(std::string const& name, bool timed)
 	logEvent(name, std::nullopt, timed);
 }
 
-void TallyAnalytics::logEvent(std::string const& name, Parameters const& parameters, bool timed)
+void TallyAnalytics::logEvent(std::string const& name, Parameters parameters, bool timed)
 {
-	withCurrent([&](TallySession& session) { session.recordEvent(name, parameters, timed); });
+	withCurrent([&](TallySession& session) { session.recordEvent(name, std::move(parameters), timed); });
 }
 
 void TallyAnalytics::endTimedEvent(std::string const& name, Parameters const& parameters)

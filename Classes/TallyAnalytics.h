@@ -84,9 +84,10 @@ public:
 	static void stopBackgroundTask();
 
 	static void logEvent(std::string const& name);
-	static void logEvent(std::string const& name, Parameters const& parameters);
+	/** The parameters are taken over (pass an rvalue to spare a copy). */
+	static void logEvent(std::string const& name, Parameters parameters);
 	static void logEvent(std::string const& name, bool timed);
-	static void logEvent(std::string const& name, Parameters const& parameters, bool timed);
+	static void logEvent(std::string const& name, Parameters parameters, bool timed);
 	static void endTimedEvent(std::string const& name, Parameters const& parameters);
 	static void logError(std::string const& errorId, std::string const& message, lang::Throwable const* exception);
 	static void logError(std::string const& errorId, std::string const& message, TallyError const* error);

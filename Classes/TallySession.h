@@ -328,7 +328,8 @@ public:
 	void endSession();
 	void endSessionAndSend(bool send, bool removeCurrentSession);
 
-	void recordEvent(std::string const& name, Parameters const& parameters, bool timed = false);
+	/** Counts and logs the event; the parameters are taken over (pass an rvalue to spare a copy). */
+	void recordEvent(std::string const& name, Parameters parameters, bool timed = false);
 	void endTimedEvent(std::string const& name, Parameters const& parameters);
 	void endTimedEvents();
 

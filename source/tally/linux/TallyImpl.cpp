@@ -21,9 +21,9 @@ void TallyImpl::startSession(std::string const& apiKey)
 	});
 }
 
-void TallyImpl::logEvent(std::string const& name, std::map<std::string, std::string> const& parameters)
+void TallyImpl::logEvent(std::string const& name, std::map<std::string, std::string> parameters)
 {
-	tallyGuard([&] { TallyAnalytics::logEvent(name, TallyAnalytics::Parameters(parameters)); });
+	tallyGuard([&] { TallyAnalytics::logEvent(name, TallyAnalytics::Parameters(std::move(parameters))); });
 }
 
 } // namespace tally

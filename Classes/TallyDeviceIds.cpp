@@ -4,6 +4,7 @@
 #include "TallyGuard.h"
 #include "TallyLog.h"
 #include "TallyMacAddress.h"
+#include "TallyProtocolData.h"
 #include "TallySession.h"
 #include "TallyStorage.h"
 #include <io/detail/detail.h>
@@ -34,33 +35,6 @@ std::mutex& identifierMutex()
 {
 	static std::mutex* s_mutex = new std::mutex;
 	return *s_mutex;
-}
-
-/** The number of UTF-16 units of UTF-8 text; -1 when it is not UTF-8. */
-long utf16Length(std::string const& text)
-{
-	long units = 0;
-	for (size_t i = 0; i < text.size();)
-	{
-		unsigned char b = static_cast<unsigned char>(text[i]);
-		size_t n = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
-		if (n == 0 || i + n > text.size())
-			return -1;
-		uint32_t cp = n == 1 ? b : b & (0x7F >> n);
-		for (size_t k = 1; k < n; ++k)
-		{
-			unsigned char c = static_cast<unsigned char>(text[i + k]);
-			if ((c >> 6) != 2)
-				return -1;
-			cp = (cp << 6) | (c & 0x3F);
-		}
-		static uint32_t const least[] = {0, 0, 0x80, 0x800, 0x10000};
-		if (cp < least[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-			return -1;
-		units += cp >= 0x10000 ? 2 : 1;
-		i += n;
-	}
-	return units;
 }
 
 bool isHexText(std::string const& text)
@@ -202,7 +176,7 @@ std::string TallySession::getCFUUIDBasedUIDAndStatus(uint8_t& status)
 	std::optional<std::string> stored = TallyStorage::read(path);
 	if (!stored)
 		status = 1;
-	else if (utf16Length(*stored) != static_cast<long>(STORED_LENGTH))
+	else if (TallyProtocolData::utf16Length(*stored) != static_cast<long>(STORED_LENGTH))
 	{
 		status = 4;
 		tallyLog("TallyAnalytics: shared identifier [%@] has %d bytes, not a stored identifier", {path, static_cast<int64_t>(stored->size())});

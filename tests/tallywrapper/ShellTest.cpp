@@ -1,6 +1,7 @@
 #include <support/LoopbackHttpServer.h>
 #include <support/ShellFixture.h>
 #include <support/TempFolder.h>
+#include <tally/TallyFixture.h>
 #include <TallyAnalytics.h>
 #include <TallySession.h>
 #include <TallyThreads.h>
@@ -19,13 +20,7 @@ class TallyAnalyticsShell : public test::ShellFixture
 protected:
 	void SetUp() override
 	{
-		TallyPlatform::Values v;
-		v.clock = [] { return s_now.load(); };
-		v.libraryPath = m_folder / "Library";
-		v.cachesPath = m_folder / "Caches";
-		v.userDataPath = m_folder / "share";
-		v.systemVersion = "6.1.0";
-		TallyPlatform::set(v);
+		TallyPlatform::set(tallyTestValues(m_folder, [] { return s_now.load(); }));
 		TallySession::setCurrentSession(nullptr);
 		TallyAnalytics::reset();
 	}

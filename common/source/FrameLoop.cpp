@@ -10,6 +10,7 @@
 
 void GameLua::update(float dt)
 {
+	checkURLCallbacks();
 	m_safeToQuit = isBoolean("g_safeToQuit") && getBoolean("g_safeToQuit");
 	setNumber("screenWidth", static_cast<float>(m_context->width()));
 	setNumber("screenHeight", static_cast<float>(m_context->height()));
@@ -51,6 +52,7 @@ void GameLua::update(float dt)
 	else
 		std::fill(std::begin(m_rollingLevel), std::end(m_rollingLevel), 0.f);
 
+	checkBackgroundResults();
 	call("update", scaledDt, dt);
 }
 

@@ -1,4 +1,5 @@
 #include "GameLua.h"
+#include "BackgroundDownloads.h"
 #include "GameApp.h"
 #include "RenderObjectData.h"
 #include <physics/PhysicsWorld.h>
@@ -41,7 +42,8 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_blockEditorTable(state),
 	m_loadingLevel(false),
 	m_startingCamera(false),
-	m_gravityForceMultiplier(4.f)
+	m_gravityForceMultiplier(4.f),
+	m_downloads(new Downloads)
 {
 	registerApi();
 
@@ -70,6 +72,8 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 
 GameLua::~GameLua()
 {
+	// The download workers stop first: they may still hand results over.
+	m_downloads.reset();
 	savePersistentLuaFile("bi_data.lua", "bi_data");
 	savePersistentLuaFile("settings.lua", "settings");
 	savePersistentLuaFile("highscores.lua", "highscores");
@@ -90,6 +94,7 @@ void GameLua::registerApi()
 	registerWorldForceApi();
 	registerSceneObjectApi();
 	registerWorldQueryApi();
+	registerDownloadApi();
 }
 
 GameApp* GameLua::gameApp() const

@@ -1,0 +1,22 @@
+// Background downloads: the scripts' requests. The work runs on the host's
+// two download workers (BackgroundDownloads.cpp).
+#include <BackgroundDownloads.h>
+#include <cstdio>
+
+void GameLua::registerDownloadApi()
+{
+	registerMethod("checkMainMenuAd", this, &GameLua::checkMainMenuAd);
+	registerMethod("native_startURLThread", this, &GameLua::startURLThread);
+}
+
+void GameLua::startURLThread(std::string const& url)
+{
+	m_downloads->urlWorker.enqueue("url " + url, [this, url](std::atomic<bool> const& cancel) { checkForURLProc(url, cancel); });
+}
+
+void GameLua::checkMainMenuAd(std::string const& url)
+{
+	std::fputs("Native: checkMainMenuAd()\n", stdout);
+	std::fflush(stdout);
+	m_downloads->urlWorker.enqueue("ad " + url, [this, url](std::atomic<bool> const& cancel) { checkMainMenuAdProc(url, cancel); });
+}

@@ -1,4 +1,5 @@
 #include <support/HostFixture.h>
+#include <support/DamagedCopies.h>
 #include <support/LoopbackHttpServer.h>
 #include <game/Sprite.h>
 #include <game/SpriteSheet.h>
@@ -6,6 +7,7 @@
 #include <io/ByteArrayOutputStream.h>
 #include <net/HttpRequest.h>
 #include <chrono>
+#include <mutex>
 #include <thread>
 
 using test::LoopbackHttpServer;
@@ -190,6 +192,35 @@ TEST_F(BackgroundDownloads, AdvertisementsThatAreNotShown)
 		EXPECT_EQ(c.globals, host().isString("mainMenuAdUrl"));
 	}
 	EXPECT_EQ(nullptr, resources->getSpriteSheet("MAIN_MENU_AD_SHEET"));
+}
+
+TEST_F(BackgroundDownloads, DamagedAdvertisementDescriptions)
+{
+	std::string const image = png(2, 2);
+	std::string const json = "{\"timestamp\": \"t\", \"media\": {\"itemCount\": 1, \"item0\": {\"image\": \"" +
+		server.url("/i") + "\", \"link\": \"l\", \"type\": \"image/png\"}}}";
+	std::mutex mutex;
+	std::string served;
+	server.setResponder([&](LoopbackHttpServer::Request const& request) {
+		std::lock_guard<std::mutex> lock(mutex);
+		return LoopbackHttpServer::respond(200, request.path == "/i" ? image : request.path == "/ad" ? served : "done");
+	});
+	size_t count = 0;
+	int shown = 0;
+	forEachDamagedCopy(std::vector<unsigned char>(json.begin(), json.end()), 60, 120u, [&](std::vector<unsigned char> const& copy) {
+		{
+			std::lock_guard<std::mutex> lock(mutex);
+			served.assign(copy.begin(), copy.end());
+		}
+		run("mainMenuAdReadyToBeShown = nil");
+		run("checkMainMenuAd('" + server.url("/ad") + "')");
+		start(server.url("/after"));
+		ASSERT_TRUE(responsesArrive(++count));
+		host().update(0.f);
+		shown += host().isBoolean("mainMenuAdReadyToBeShown");
+	});
+	EXPECT_GT(shown, 0);
+	EXPECT_LT(shown, static_cast<int>(count));
 }
 
 TEST_F(BackgroundDownloads, HostDestroyedDuringAStallReturnsPromptly)

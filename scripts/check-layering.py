@@ -42,6 +42,7 @@ ALLOWED = {
 	"tally": ["framework", "Classes"],
 	"Classes": ["lang", "io", "util", "math"],
 	"common/physics": ["lang"],
+	"common/decomp": ["lang"],
 	"common/source": ["*"],
 }
 
@@ -58,10 +59,11 @@ INCLUDE_ROOTS = [
 	("Classes", "Classes/"),
 	("common/source", "common/source/"),
 	("common/physics", "common/physics/"),
+	("common/decomp", "common/decomp/"),
 	("tests", None),  # test helpers: may be included by tests and benchmarks only
 ]
-# Folders searched for <...> includes only: the physics layer is included as
-# <physics/...> from common/.
+# Folders searched for <...> includes only: the physics layer and the convex
+# decomposition are included as <physics/...> and <decomp/...> from common/.
 EXTRA_INCLUDE_FOLDERS = ["common"]
 # Programs (tools/), tests and benchmarks may include anything; they are not
 # scanned.

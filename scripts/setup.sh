@@ -14,6 +14,7 @@ PACKAGES=(
   libsdl2-dev
   libopenal-dev libmpg123-dev libmp3lame-dev
   libbox2d-dev
+  libavformat-dev libavcodec-dev libswscale-dev libswresample-dev xdg-utils
 )
 
 missing=()

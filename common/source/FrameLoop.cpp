@@ -12,6 +12,7 @@ void GameLua::update(float dt)
 {
 	checkURLCallbacks();
 	m_safeToQuit = isBoolean("g_safeToQuit") && getBoolean("g_safeToQuit");
+	pollStore();
 	setNumber("screenWidth", static_cast<float>(m_context->width()));
 	setNumber("screenHeight", static_cast<float>(m_context->height()));
 

@@ -7,6 +7,10 @@
 #include <gr/Context.h>
 #include <lang/Debug.h>
 #include <lua/LuaState.h>
+#include <pf/AppSettings.h>
+#include <pf/Commerce.h>
+#include <pf/LocalNotifications.h>
+#include <pf/VideoPlayer.h>
 #include <cstdio>
 
 GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState* state, gr::Context* context) :
@@ -43,8 +47,16 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_loadingLevel(false),
 	m_startingCamera(false),
 	m_gravityForceMultiplier(4.f),
+	m_storeCallbackSet(false),
+	m_tally(nullptr),
 	m_downloads(new Downloads)
 {
+	m_commerce = new pf::Commerce(10, const_cast<char const**>(sm_purchaseItemIds), this);
+	m_appSettings = new pf::AppSettings();
+	m_notifications = new pf::LocalNotifications();
+	m_notifications->addListener(this);
+	m_videoPlayer = new pf::VideoPlayer();
+
 	registerApi();
 
 	setNumber("screenWidth", static_cast<float>(m_context->width()));
@@ -94,6 +106,12 @@ void GameLua::registerApi()
 	registerWorldForceApi();
 	registerSceneObjectApi();
 	registerWorldQueryApi();
+	registerStoreApi();
+	registerNotificationApi();
+	registerVideoApi();
+	registerTallyApi();
+	registerAdApi();
+	registerCompoundBodyApi();
 	registerDownloadApi();
 }
 

@@ -7,11 +7,16 @@
 #include <lang/Ptr.h>
 #include <lua/LuaObject.h>
 #include <lua/LuaTable.h>
+#include <pf/CommerceListener.h>
+#include <pf/LocalNotificationsListener.h>
+#include <pf/VideoPlayerObserver.h>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
+#include <deque>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace framework
@@ -40,7 +45,21 @@ namespace game
 class SpriteSheet;
 }
 
+namespace pf
+{
+class AppSettings;
+class Commerce;
+class LocalNotifications;
+class VideoPlayer;
+}
+
+namespace tally
+{
+class Tally;
+}
+
 class GameApp;
+struct CompoundDescription;
 
 /**
  * The game's script host. The object is itself a Lua table (the host table):
@@ -63,7 +82,8 @@ class GameApp;
  *
  * Main thread only.
  */
-class GameLua : public lua::LuaObject, public b2ContactListener, public b2ContactFilter, public b2DestructionListener
+class GameLua : public lua::LuaObject, public b2ContactListener, public b2ContactFilter, public b2DestructionListener,
+	public pf::CommerceListener, public pf::LocalNotificationsListener, public pf::VideoPlayerObserver
 {
 public:
 	/**
@@ -472,6 +492,102 @@ public:
 	/** Set by "setGameParameters"; false at start. */
 	bool deterministicPhysics() const { return m_deterministicPhysics; }
 
+	/** Sets the start of the analytics timer in milliseconds (tests). */
+	void setTimerStart(int64_t ms) { m_timerStart = ms; }
+
+	// --- Store (api/StoreApi.cpp) ----------------------------------------
+
+	/** The product ids the store is made with, in order. */
+	static char const* const sm_purchaseItemIds[10];
+
+	/** Stores callback, prints the call and buys id (refusals reach the callback at once). */
+	void buyItem(std::string const& id, std::string const& callback);
+
+	/** Stores callback, prints the call and asks for the product list. */
+	void initItemPurchase(std::string const& callback);
+
+	/** The number of items of the store's list. */
+	int getAvailableItemCount();
+
+	/**
+	 * A new table with id, name, description, type, quantity and price of
+	 * item index (0-based); empty when index is negative or not below the count.
+	 */
+	lua::LuaTable getItemAt(int index);
+
+	/** Replaces the description of item index; nothing for an index out of range. */
+	void setItemDescription(int index, std::string const& description);
+
+	/** Stores callback and asks for a restore of the earlier purchases. */
+	void restoreItems(std::string const& callback);
+
+	/** Whether payments are allowed. */
+	bool isIapAllowed();
+
+	/**
+	 * A store outcome: calls the store callback with (id, status, error).
+	 * Before any store callback name was set it waits for the first one
+	 * (delivered at the next frame); with an empty name it is dropped.
+	 * @exception lang::Throwable From the script.
+	 */
+	void paymentFinished(std::string const& id, PaymentStatus status, pf::Commerce::CommerceError error) override;
+
+	/** Prints the status; when available calls "inAppPurchasingBecameAvailable". */
+	void initFinished(PaymentProviderStatus status) override;
+
+	/** No effect. */
+	void getPurchaseHistoryFinished(std::string const& id) override;
+
+	/** The store. */
+	pf::Commerce* commerce() const { return m_commerce; }
+
+	// --- Notifications (api/NotificationApi.cpp) ----------------------------
+
+	/** False without scheduling when the setting "notifications" is false; else the scheduling's result. */
+	bool addNotificationAfter(std::string const& eventName, float seconds, std::string const& message);
+
+	/** Cancels the first scheduled notification with eventName; true when there was one. */
+	bool removeNotification(std::string const& eventName);
+
+	void removeAllNotifications();
+
+	/** Stores the script function that notifications call. */
+	void setNotificationCallback(std::string const& name);
+
+	/**
+	 * Calls the notification callback with the event name, unless its name is empty.
+	 * @exception lang::Throwable From the script.
+	 */
+	void notificationReceived(std::string const& eventName) override;
+
+	// --- Video (api/VideoApi.cpp) ------------------------------------------
+
+	/** Plays the data file name full screen; while it plays the frame updates stop. */
+	void playVideo(std::string const& name);
+
+	/** Restarts the frame updates. */
+	void videoPlayEnded() override;
+
+	/** The video player. */
+	pf::VideoPlayer* videoPlayer() const { return m_videoPlayer; }
+
+	// --- Analytics (api/TallyApi.cpp) ----------------------------------------
+
+	/** Keeps the analytics wrapper (borrowed; null turns the functions into prints). */
+	void prepareTally(tally::Tally* tally);
+
+	void logTallyEvent(std::string const& event);
+	void logTallyEventWithParam(std::string const& event, std::string const& name, std::string const& value);
+
+	/** Logs event with the string-to-string pairs of the host-table entry tableName. */
+	void logTallyEventWithParams(std::string const& event, std::string const& tableName);
+
+	/** Logs event with "seconds": whole seconds since resetTimer (timerSeconds). */
+	void logTallyTimerEvent(std::string const& event);
+
+	/** Whole seconds of elapsed milliseconds, rounded half up; negative time (a clock set back) counts as 0. */
+	static int timerSeconds(int64_t elapsedMs);
+
 	/** Start of the analytics timer in milliseconds (set by "resetTimer"). */
 	int64_t timerStart() const { return m_timerStart; }
 
@@ -544,6 +660,72 @@ public:
 
 	/** Enters every table B of every table T of groups as blocks[B.definition] (with B.index, B.group). */
 	void addToBlocksTable(lua::LuaTable const& groups);
+
+	// --- Compound bodies (api/CompoundBodyApi.cpp) ---------------------------------
+
+	/**
+	 * A shape of the pending compound list, kept as plain copies (never a
+	 * library shape, so no outline can reach the library's checks).
+	 */
+	struct CompoundShape
+	{
+		enum Kind
+		{
+			BOX,
+			POLYGON,
+			EDGE,
+			CIRCLE
+		};
+		Kind kind = BOX;
+		/** Polygon points, or an edge's two points. */
+		std::vector<b2Vec2> points;
+		/** Centre of a box or circle. */
+		b2Vec2 centre = b2Vec2_zero;
+		/** Half width and half height of a box. */
+		b2Vec2 halfExtents = b2Vec2_zero;
+		/** Angle of a box (radians). */
+		float angle = 0.f;
+		/** Radius of a circle. */
+		float radius = 0.f;
+	};
+
+	/**
+	 * Raw: (description) -> nothing. Makes one scene object of type
+	 * "compound" whose body carries every part's fixtures (concave polygon
+	 * parts cut into convex pieces). The whole description is read and
+	 * checked before anything changes; a live object of the name is replaced;
+	 * inside a physics step the creation waits for the step to end. A part
+	 * whose shape the physics layer refuses (a box or circle of no size, a
+	 * degenerate piece or edge, an outline that cannot be triangulated) gets
+	 * no fixture and a log line; the other parts are kept.
+	 * @exception lua::LuaException The type-check error when the description
+	 *            is not a table; the table getter's error when "material" or
+	 *            "children" is not a table; a number that is not finite
+	 *            (naming the compound and part); a density below 0.
+	 */
+	int createCompoundBodyFromTable(lua::LuaState* state);
+
+	/** Empties the pending compound list (shapes and names). */
+	void clearShapesArray();
+	/** Appends name and a box of half-extents width / 2, height / 2 centred at (x, y), rotated by angle. */
+	void addBoxToCompoundListLua(std::string const& name, float x, float y, float angle, float width, float height);
+	/** Appends name and a polygon of the addVertex points moved by (x, y); the last three numbers are not used. */
+	void addPolygonToCompoundListLua(std::string const& name, float x, float y, float a, float b, float c);
+	/** Appends name and an edge per consecutive pair of the addVertex points moved by (x, y); the last three numbers are not used. */
+	void addLineToCompoundListLua(std::string const& name, float x, float y, float a, float b, float c);
+	/** Appends name and a circle of radius centred at (x, y); a is not used. */
+	void addCircleToCompoundListLua(std::string const& name, float x, float y, float a, float radius);
+	/** No effect. */
+	void setCompoundShapeLinearDamping(std::string const& name, float value);
+	/** No effect. */
+	void setCompoundShapeParameter(std::string const& name, float a, float b);
+	/** No effect (nothing turns the pending list into a body). */
+	void createCompoundObject(std::string const& name, float x, float y, float a, float b, float c, float d, bool e,
+		bool f, float g);
+
+	/** The pending compound list: its shapes and its names, as appended. */
+	std::vector<CompoundShape> const& compoundShapes() const { return m_compoundShapes; }
+	std::vector<std::string> const& compoundShapeNames() const { return m_compoundShapeNames; }
 
 	// --- World queries (api/WorldQueryApi.cpp) ---------------------------------
 
@@ -640,6 +822,8 @@ private:
 	std::vector<RenderObjectData*> m_aimSensors;
 	std::map<int, std::map<game::SpriteSheet const*, std::vector<std::string>>> m_drawLists;
 	std::vector<b2Vec2> m_vertices;
+	std::vector<CompoundShape> m_compoundShapes;
+	std::vector<std::string> m_compoundShapeNames;
 	float m_accumulator;
 	int m_snapshotIndex;
 	int m_physicsDisabled;
@@ -659,6 +843,16 @@ private:
 	float m_gravityForceMultiplier;
 	SimulationSettings m_simulation;
 
+	lang::Ptr<pf::Commerce> m_commerce;
+	std::string m_storeCallback;
+	bool m_storeCallbackSet;
+	std::deque<std::tuple<std::string, PaymentStatus, pf::Commerce::CommerceError>> m_heldPayments;
+	std::string m_notificationCallback;
+	lang::Ptr<pf::AppSettings> m_appSettings;
+	lang::Ptr<pf::LocalNotifications> m_notifications;
+	lang::Ptr<pf::VideoPlayer> m_videoPlayer;
+	tally::Tally* m_tally;
+
 	/** Registers every area's rows, one call per area. */
 	void registerApi();
 
@@ -668,6 +862,7 @@ private:
 	void registerWorldForceApi();
 	void registerSceneObjectApi();
 	void registerWorldQueryApi();
+	void registerCompoundBodyApi();
 
 	// Physics world and frame steps (PhysicsWorldHost.cpp, PhysicsStep.cpp).
 	/** The records in name order (m_objectOrder, rebuilt when the registry changed). */
@@ -694,8 +889,29 @@ private:
 		bool inactive, float z_order, std::vector<b2Vec2> const& points);
 	/** Removes one record now (the world must not be busy). */
 	void removeObjectNow(std::string const& name);
+	/** Builds a compound object whose description createCompoundBodyFromTable read and checked (api/CompoundBodyApi.cpp). */
+	void buildCompound(CompoundDescription const& description);
 	/** Takes name out of the draw list it lies in. */
 	void removeFromDrawLists(RenderObjectData* object);
+
+	/** The rows of the store, notifications, video, analytics and advertisements. */
+	void registerStoreApi();
+	void registerNotificationApi();
+	void registerVideoApi();
+	void registerTallyApi();
+	void registerAdApi();
+
+	/** Frame step: delivers held and queued store outcomes. */
+	void pollStore();
+
+	/** Sets the store callback name; held outcomes go to it at the next poll. */
+	void setStoreCallback(std::string const& callback);
+
+	/** Advertisements: no effect on this platform. */
+	void noAd() {}
+
+	/** Prints "GameLua::requestBannerAd()". */
+	void requestBannerAd();
 
 	/** The game application, or null when the application is another App. */
 	GameApp* gameApp() const;

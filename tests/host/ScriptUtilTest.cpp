@@ -13,20 +13,6 @@ namespace
 class ScriptUtil : public test::HostFixture
 {
 protected:
-	/** Runs "result = <expr>" and returns result as text (numbers in Lua's format). */
-	std::string eval(std::string const& expr)
-	{
-		run("result = " + expr);
-		lua::LuaStackRestore restore(lua);
-		host().pushMember("result");
-		lua_State* L = lua::LuaAccess::get(lua);
-		if (lua_type(L, -1) == LUA_TBOOLEAN)
-			return lua_toboolean(L, -1) ? "true" : "false";
-		size_t len = 0;
-		char const* s = lua_tolstring(L, -1, &len);
-		return s ? std::string(s, len) : "nil";
-	}
-
 	/** The text printed to standard output while code runs. */
 	std::string printed(std::string const& code)
 	{

@@ -12,6 +12,7 @@
 #include <lang/Throwable.h>
 #include <lua/LuaException.h>
 #include <lua/LuaState.h>
+#include <lua.hpp>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -64,6 +65,20 @@ protected:
 	{
 		io::ByteArrayInputStream in(code.data(), static_cast<int>(code.size()));
 		lua->compile(in, "test", &host());
+	}
+
+	/** Runs "result = <expr>" and returns result as text (numbers in Lua's format, booleans, "nil"). */
+	std::string eval(std::string const& expr)
+	{
+		run("result = " + expr);
+		lua::LuaStackRestore restore(lua);
+		host().pushMember("result");
+		lua_State* L = lua::LuaAccess::get(lua);
+		if (lua_type(L, -1) == LUA_TBOOLEAN)
+			return lua_toboolean(L, -1) ? "true" : "false";
+		size_t len = 0;
+		char const* s = lua_tolstring(L, -1, &len);
+		return s ? std::string(s, len) : "nil";
 	}
 
 	/** The message of the exception that code raises ("" when none). */

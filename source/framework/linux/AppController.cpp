@@ -14,6 +14,8 @@
 #include <lang/Throwable.h>
 #include <pf/LocalNotificationsImpl.h>
 #include <TallyApplication.h>
+#include <pf/MainThread.h>
+#include <pf/VideoSlot.h>
 #include <algorithm>
 #include <cassert>
 #include <cstdio>
@@ -22,7 +24,7 @@ namespace framework
 {
 
 AppController::AppController(Host& host, ConfigureHook configure, InitHook init, ShellOptions const& options) :
-	m_host(host), m_configure(configure), m_init(init), m_options(options), m_oldtime(0), m_app(nullptr),
+	m_host(host), m_configure(configure), m_init(init), m_options(options), m_oldtime(0), m_videoTime(-1), m_app(nullptr),
 	m_allowUpdate(false), m_insideUpdate(false), m_launched(false), m_failed(false), m_finished(false),
 	m_terminated(false), m_exitStatus(0), m_frames(0)
 {
@@ -129,6 +131,8 @@ void AppController::launch()
 
 	// 19-20: show, then the application.
 	m_host.showWindow();
+	// Notifications the application schedules count from the shell's clock.
+	pf::LocalNotificationsImpl::setNow(static_cast<double>(m_host.nowMicros()) / 1e6);
 	m_app = m_init(m_os.get(), m_context);
 	assert(m_app != 0);
 }
@@ -351,6 +355,29 @@ void AppController::update()
 		callApp([&](App& app) { app.update(dt, m_context, 3); });
 	}
 	m_insideUpdate = false;
+}
+
+void AppController::turn()
+{
+	if (finished() || !m_app)
+		return;
+	callApp([](App&) { pf::runMainThreadQueue(); });
+	int64_t const now = m_host.nowMicros();
+	for (std::string const& eventName : pf::LocalNotificationsImpl::takeDue(static_cast<double>(now) / 1e6))
+		didReceiveLocalNotification(eventName);
+	if (!pf::videoScreen())
+	{
+		m_videoTime = -1;
+		return;
+	}
+	if (finished() || !m_context || !m_context->ready() || !m_contentView || !m_contentView->framebufferComplete())
+		return;
+	float const dt = m_videoTime < 0 ? 0.f : frameTime(now - m_videoTime);
+	m_videoTime = now;
+	bool drawn = false;
+	callApp([&](App&) { drawn = pf::runVideoSlot(dt, m_context); });
+	if (drawn && !finished())
+		present();
 }
 
 void AppController::present()

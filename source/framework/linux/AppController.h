@@ -99,6 +99,16 @@ public:
 	/** One frame (the display link's callback). */
 	void update();
 
+	/**
+	 * The shell's work at every tick, before the frame and whether updates
+	 * run or not: runs the main-thread queue (pf::runMainThreadQueue),
+	 * hands the local notifications due by the host's clock to the
+	 * listeners and, while a video plays, advances and draws it
+	 * (pf::runVideoSlot) and presents. Failures end the run as the
+	 * application's do (callApp).
+	 */
+	void turn();
+
 	/** Captures the frame when asked to, then has the view present it. */
 	void present() override;
 
@@ -151,6 +161,7 @@ private:
 	std::unique_ptr<MyEAGLViewController> m_viewController;
 	lang::Ptr<gr::Context> m_context;
 	int64_t m_oldtime;
+	int64_t m_videoTime;
 	App* m_app;
 	std::unique_ptr<IOSOSInterface> m_os;
 	App::Configuration m_config;

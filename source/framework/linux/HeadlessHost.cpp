@@ -126,6 +126,7 @@ void HeadlessHost::runTicks(int n)
 	{
 		++m_ticks;
 		m_clock += tickMicros();
+		m_controller->turn();
 		if (tickDisplayLink())
 			m_controller->update();
 	}

@@ -7,6 +7,7 @@
 #include <lang/Exception.h>
 #include <lang/Format.h>
 #include <lang/System.h>
+#include <pf/Alert.h>
 #include <SDL2/SDL.h>
 #include <GLES2/gl2.h>
 #include <algorithm>
@@ -95,10 +96,25 @@ SdlHost::SdlHost(ShellOptions const& options, ConfigureHook configure, InitHook 
 	if (!initVideo())
 		lang::throwError(lang::Exception(lang::Format("SDL video could not start: {0}", SDL_GetError())));
 	m_controller.reset(new AppController(*this, configure, init, options));
+	// Alerts show between frames as message boxes over the window.
+	pf::setAlertPresenter([this](std::string const& title, std::string const& message, std::vector<std::string> const& buttons) {
+		std::vector<SDL_MessageBoxButtonData> data;
+		for (size_t i = 0; i < buttons.size(); ++i)
+			data.push_back({0, static_cast<int>(i), buttons[i].c_str()});
+		if (data.empty())
+			data.push_back({SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, -1, "OK"});
+		SDL_MessageBoxData box = {SDL_MESSAGEBOX_INFORMATION, m_window, title.c_str(), message.c_str(),
+			static_cast<int>(data.size()), data.data(), nullptr};
+		int choice = -1;
+		if (SDL_ShowMessageBox(&box, &choice) != 0)
+			return -1;
+		return choice;
+	});
 }
 
 SdlHost::~SdlHost()
 {
+	pf::setAlertPresenter(nullptr);
 	m_controller->applicationWillTerminate();
 	m_controller.reset();
 	if (m_window)
@@ -136,6 +152,7 @@ void SdlHost::runTick(std::vector<ShellEvent> const& events, size_t& next)
 	if (m_nextTickMicros > now)
 		SDL_Delay(Uint32((m_nextTickMicros - now) / 1000));
 	m_nextTickMicros = std::max(m_nextTickMicros + period, nowMicros() - period);
+	m_controller->turn();
 	if (tickDisplayLink())
 		m_controller->update();
 }

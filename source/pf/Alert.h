@@ -1,0 +1,32 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace pf
+{
+
+/**
+ * Shows an alert and answers the index of the button chosen, or -1 when
+ * none was (no display, dismissed). Called on the main thread between
+ * frames; it may block until the user answers.
+ */
+typedef std::function<int(std::string const& title, std::string const& message, std::vector<std::string> const& buttons)> AlertPresenter;
+
+/**
+ * Installs the presenter of the alerts (the shell does, at start); null
+ * returns to the default one, which logs "Alert: <title>: <message>" and
+ * answers -1. Main thread only.
+ */
+void setAlertPresenter(AlertPresenter presenter);
+
+/**
+ * Shows an alert with title, message and buttons: at the next turn of the
+ * main-thread queue (postToMainThread) the presenter shows it, then
+ * onChoice (when set) receives the chosen index or -1. Any thread.
+ */
+void showAlert(std::string const& title, std::string const& message, std::vector<std::string> const& buttons,
+	std::function<void(int)> onChoice = {});
+
+} // pf

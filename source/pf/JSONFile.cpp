@@ -1,0 +1,77 @@
+#include "JSONFile.h"
+#include <lang/Debug.h>
+#include <lang/Exception.h>
+#include <util/JSONParse.h>
+#include <cjson/cJSON.h>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <string>
+
+namespace pf
+{
+
+void JSONDeleter::operator()(cJSON* item) const
+{
+	cJSON_Delete(item);
+}
+
+JSONPtr JSONFile::read(std::string const& path)
+{
+	FILE* file = fopen(path.c_str(), "rb");
+	if (!file)
+	{
+		if (errno == ENOENT)
+			return nullptr;
+		fail(path, "cannot be read (errno " + std::to_string(errno) + ")");
+	}
+	std::string text;
+	char buffer[4096];
+	size_t got;
+	while ((got = fread(buffer, 1, sizeof(buffer), file)) > 0)
+		text.append(buffer, got);
+	bool const failed = ferror(file) != 0;
+	int const error = errno;
+	fclose(file);
+	if (failed)
+		fail(path, "cannot be read (errno " + std::to_string(error) + ")");
+
+	// The parser stops at a zero byte: one inside the text is malformed.
+	size_t const zero = text.find('\0');
+	char const* end = nullptr;
+	JSONPtr document(util::parseJSON(text.c_str(), end));
+	if (document)
+	{
+		while (end && *end && isspace(static_cast<unsigned char>(*end)))
+			++end;
+		if (end && (*end || static_cast<size_t>(end - text.c_str()) < text.size()))
+			document.reset();
+	}
+	if (!document || zero != std::string::npos)
+	{
+		size_t at = end ? static_cast<size_t>(end - text.c_str()) : 0;
+		if (zero != std::string::npos && zero < at)
+			at = zero;
+		fail(path, "malformed JSON at byte " + std::to_string(at));
+	}
+	return document;
+}
+
+bool JSONFile::setAside(std::string const& path)
+{
+	std::string const bad = path + ".bad";
+	if (rename(path.c_str(), bad.c_str()) != 0)
+	{
+		lang::Debug::printf("Could not move %s aside (errno %d)\n", path.c_str(), errno);
+		return false;
+	}
+	lang::Debug::printf("Moved the damaged %s to %s\n", path.c_str(), bad.c_str());
+	return true;
+}
+
+void JSONFile::fail(std::string const& path, std::string const& what)
+{
+	lang::throwError(lang::Exception(lang::Format("{0}: {1}", path, what)));
+}
+
+} // pf

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+struct cJSON;
+
+namespace pf
+{
+
+/** Frees a JSON tree. */
+struct JSONDeleter
+{
+	void operator()(cJSON* item) const;
+};
+
+/** An owned JSON tree. */
+typedef std::unique_ptr<cJSON, JSONDeleter> JSONPtr;
+
+/**
+ * Reads the JSON files of the platform services (the store catalogue and
+ * purchase record, the user defaults). Every failure names the file.
+ * Any thread (no shared state).
+ */
+class JSONFile
+{
+public:
+	/**
+	 * The document in the file at path; null when the file does not exist.
+	 * @exception lang::Exception "<path>: cannot be read (errno N)" or
+	 *            "<path>: malformed JSON at byte N" (text after the document
+	 *            counts as malformed).
+	 */
+	static JSONPtr read(std::string const& path);
+
+	/**
+	 * Moves a damaged file aside to "<path>.bad" (replacing an older one) so
+	 * that the file written next does not destroy it; logs the move.
+	 * @return False when the move failed (logged).
+	 */
+	static bool setAside(std::string const& path);
+
+	/**
+	 * A failure in a document that parsed: "<path>: <what>".
+	 * @exception lang::Exception Always.
+	 */
+	[[noreturn]] static void fail(std::string const& path, std::string const& what);
+};
+
+} // pf

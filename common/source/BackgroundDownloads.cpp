@@ -11,6 +11,7 @@
 #include <lang/Exception.h>
 #include <lang/Mutex.h>
 #include <net/HttpFileInputStream.h>
+#include <pf/Launcher.h>
 #include <util/JSONObject.h>
 #include <cstdio>
 #include <exception>
@@ -144,6 +145,15 @@ bool GameLua::loadMainMenuAd(std::string const& imageUrl, std::atomic<bool> cons
 	return loaded;
 }
 
+void GameLua::getPossibleInstalledAppsProc(std::string const& url, std::atomic<bool> const& cancel)
+{
+	runJob(url, [&] {
+		auto list = std::make_unique<std::string>(download(url, cancel));
+		HostLock lock(m_mutex);
+		m_downloads->gameList = std::move(list);
+	});
+}
+
 void GameLua::checkURLCallbacks()
 {
 	std::map<std::string, std::string> results;
@@ -157,7 +167,50 @@ void GameLua::checkURLCallbacks()
 
 void GameLua::checkBackgroundResults()
 {
+	std::unique_ptr<std::string> list;
+	{
+		HostLock lock(m_mutex);
+		list = std::move(m_downloads->gameList);
+	}
+	if (list)
+	{
+		std::string names;
+		bool valid = true;
+		try
+		{
+			names = determineInstalledApps(*list);
+		}
+		catch (lang::Throwable const&)
+		{
+			printLine("Received an invalid game list JSON from the server\n");
+			valid = false;
+		}
+		if (valid)
+			call("setInstalledApps", names);
+	}
 	createMainMenuAdImage();
+}
+
+std::string GameLua::determineInstalledApps(std::string const& json)
+{
+	util::JSONObject doc(json.c_str());
+	if (doc.isNull())
+		malformed();
+	int count = doc.getInt("gameCount", 0);
+	pf::Launcher launcher;
+	std::string list;
+	// A count beyond the entries present ends at the first missing one.
+	for (int i = 0; i < count; ++i)
+	{
+		util::JSONObject game = doc.getObject(("game_" + std::to_string(i)).c_str());
+		char const* name = game.getString("name");
+		char const* scheme = game.getString("scheme");
+		if (game.isNull() || !name || !scheme)
+			malformed();
+		if (launcher.canOpenProgram(std::string(scheme) + "://"))
+			list += (list.empty() ? "" : ", ") + std::string(name);
+	}
+	return list;
 }
 
 void GameLua::createMainMenuAdImage()

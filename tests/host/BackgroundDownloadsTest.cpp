@@ -4,9 +4,12 @@
 #include <game/Sprite.h>
 #include <game/SpriteSheet.h>
 #include <img/ImageWriter.h>
+#include <io/ThrownMessage.h>
 #include <io/ByteArrayOutputStream.h>
 #include <net/HttpRequest.h>
+#include <sys/stat.h>
 #include <chrono>
+#include <cstdlib>
 #include <mutex>
 #include <thread>
 
@@ -236,4 +239,103 @@ TEST_F(BackgroundDownloads, HostDestroyedDuringAStallReturnsPromptly)
 	destroyHost();
 	EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(5));
 	EXPECT_EQ(1u, server.requests().size());
+}
+
+namespace
+{
+
+/** The downloads fixture with an xdg-mime stand-in first on PATH that knows the schemes "gamea" and "gamec". */
+class BackgroundDownloadsGameLists : public BackgroundDownloads
+{
+protected:
+	test::TempFolder bin;
+	std::string m_path = getenv("PATH");
+
+	void SetUp() override
+	{
+		BackgroundDownloads::SetUp();
+		bin.write("xdg-mime", "#!/bin/sh\ncase \"$3\" in x-scheme-handler/gamea|x-scheme-handler/gamec) echo game.desktop;; esac\nexit 0\n");
+		chmod((bin / "xdg-mime").c_str(), 0755);
+		setenv("PATH", (bin.path() + ":" + m_path).c_str(), 1);
+		run("installed = {}\n"
+			"function setInstalledApps(list) installed[#installed + 1] = 'online:' .. list end\n"
+			"function setInstalledAppsOffline(list) installed[#installed + 1] = 'offline:' .. list end\n");
+	}
+
+	void TearDown() override
+	{
+		BackgroundDownloads::TearDown();
+		setenv("PATH", m_path.c_str(), 1);
+	}
+
+	std::vector<std::string> installed()
+	{
+		std::vector<std::string> list;
+		lua::LuaTable table = host().getTable("installed");
+		for (int i = 1; i <= table.size(); ++i)
+			list.push_back(table.getString(i));
+		return list;
+	}
+};
+
+std::string const THREE_GAMES = "{\"ttl\": 60, \"gameCount\": 3, \"game_0\": {\"name\": \"Alpha\", \"scheme\": \"gamea\"}, "
+	"\"game_1\": {\"name\": \"Beta\", \"scheme\": \"gameb\"}, \"game_2\": {\"name\": \"Gamma\", \"scheme\": \"gamec\"}}";
+
+} // namespace
+
+TEST_F(BackgroundDownloadsGameLists, InstalledNamesOrMalformed)
+{
+	struct Case
+	{
+		std::string json;
+		char const* result; ///< null: "Malformed response"
+	};
+	Case const cases[] = {
+		{THREE_GAMES, "Alpha, Gamma"},
+		{"{\"gameCount\": 0}", ""},
+		{"{\"gameCount\": -5, \"game_0\": {\"name\": \"Alpha\", \"scheme\": \"gamea\"}}", ""},
+		{"{}", ""},
+		{"{\"gameCount\": 1, \"game_0\": {\"name\": \"Alpha\"}}", nullptr},
+		{"{\"gameCount\": 1, \"game_0\": {\"name\": 5, \"scheme\": \"gamea\"}}", nullptr},
+		{"{\"gameCount\": 1, \"game_0\": \"Alpha\"}", nullptr},
+		{"{\"gameCount\": 2147483647, \"game_0\": {\"name\": \"Alpha\", \"scheme\": \"gamea\"}}", nullptr},
+		{"{\"gameCount\": 1,", nullptr},
+		{"", nullptr},
+	};
+	for (Case const& c : cases)
+	{
+		SCOPED_TRACE(c.json);
+		std::string text = message<lang::Exception>([&] { EXPECT_EQ(c.result ? c.result : "", host().determineInstalledApps(c.json)); });
+		EXPECT_EQ(c.result ? "no exception" : "Malformed response", text);
+	}
+
+	int results = 0;
+	forEachDamagedCopy(std::vector<unsigned char>(THREE_GAMES.begin(), THREE_GAMES.end()), 200, 7u, [&](std::vector<unsigned char> const& copy) {
+		try
+		{
+			host().determineInstalledApps(std::string(copy.begin(), copy.end()));
+			++results;
+		}
+		catch (lang::Exception const& e)
+		{
+			EXPECT_EQ("Malformed response", e.getMessage().format());
+		}
+	});
+	EXPECT_GT(results, 0);
+}
+
+TEST_F(BackgroundDownloadsGameLists, OnlineListReachesTheFrameOfflineAtOnce)
+{
+	server.setResponder([](LoopbackHttpServer::Request const& request) {
+		return LoopbackHttpServer::respond(200, request.path == "/games" ? THREE_GAMES : "{\"gameCount\": 1, \"game_0\": {}}");
+	});
+	run("checkInstalledAppsOffline('{\"gameCount\": 1, \"game_0\": {\"name\": \"Gamma\", \"scheme\": \"gamec\"}}')");
+	EXPECT_EQ(std::vector<std::string>{"offline:Gamma"}, installed());
+	EXPECT_EQ("Malformed response", error("checkInstalledAppsOffline('[')"));
+
+	run("checkInstalledAppsOnline('" + server.url("/bad") + "')");
+	run("checkInstalledAppsOnline('" + server.url("/games") + "')");
+	ASSERT_TRUE(framesUntil([&] { return installed().size() == 2; }));
+	EXPECT_EQ("online:Alpha, Gamma", installed()[1]);
+	EXPECT_EQ(2u, server.requests().size());
 }

@@ -18,6 +18,7 @@ HttpLimits s_limits;
 /** What the callbacks write into; they never throw through libcurl. */
 struct Transfer
 {
+	CURL* curl;
 	HttpResponse* response;
 	size_t maxBody;
 	std::atomic<bool> const* cancel;
@@ -37,6 +38,11 @@ size_t receiveBody(char* data, size_t size, size_t count, void* user)
 	}
 	try
 	{
+		// One allocation of the announced size (within the limit) in place of growing step by step.
+		curl_off_t length = -1;
+		if (body.empty() && curl_easy_getinfo(transfer.curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK && length > 0 &&
+			static_cast<curl_off_t>(transfer.maxBody) >= length)
+			body.reserve(static_cast<size_t>(length));
 		body.append(data, bytes);
 	}
 	catch (...)
@@ -107,7 +113,7 @@ public:
 	HttpResponse perform(std::string const& url)
 	{
 		HttpResponse response;
-		Transfer transfer{&response, m_limits.maxBodyBytes, m_cancel};
+		Transfer transfer{m_curl, &response, m_limits.maxBodyBytes, m_cancel};
 
 		curl_easy_setopt(m_curl, CURLOPT_URL, url.c_str());
 		HeaderList headers;

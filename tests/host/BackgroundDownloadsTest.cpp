@@ -48,14 +48,17 @@ protected:
 
 	void start(std::string const& url) { run("native_startURLThread('" + url + "')"); }
 
-	std::vector<std::string> responses()
+	/** The strings of the host-table list name. */
+	std::vector<std::string> strings(char const* name)
 	{
 		std::vector<std::string> list;
-		lua::LuaTable table = host().getTable("responses");
+		lua::LuaTable table = host().getTable(name);
 		for (int i = 1; i <= table.size(); ++i)
 			list.push_back(table.getString(i));
 		return list;
 	}
+
+	std::vector<std::string> responses() { return strings("responses"); }
 
 	/** Runs frames until done() holds; false after ten seconds. */
 	template <class F>
@@ -268,14 +271,7 @@ protected:
 		setenv("PATH", m_path.c_str(), 1);
 	}
 
-	std::vector<std::string> installed()
-	{
-		std::vector<std::string> list;
-		lua::LuaTable table = host().getTable("installed");
-		for (int i = 1; i <= table.size(); ++i)
-			list.push_back(table.getString(i));
-		return list;
-	}
+	std::vector<std::string> installed() { return strings("installed"); }
 };
 
 std::string const THREE_GAMES = "{\"ttl\": 60, \"gameCount\": 3, \"game_0\": {\"name\": \"Alpha\", \"scheme\": \"gamea\"}, "

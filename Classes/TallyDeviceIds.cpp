@@ -196,9 +196,12 @@ std::string TallySession::getCFUUIDBasedUIDAndStatus(uint8_t& status)
 		status = 3;
 		tallyLog("TallyAnalytics: shared identifier [%@] has a wrong checksum", {path});
 	}
-	std::string identifier = generateCFUUIDBasedUID();
-	io::detail::makeFolders(path.substr(0, path.rfind('/')));
-	TallyStorage::write(path, getCFUUIDBasedUIDWithChecksum(identifier));
+	std::string identifier;
+	tallyGuard([&] {
+		identifier = generateCFUUIDBasedUID();
+		io::detail::makeFolders(path.substr(0, path.rfind('/')));
+		TallyStorage::write(path, getCFUUIDBasedUIDWithChecksum(identifier));
+	});
 	return identifier;
 }
 

@@ -56,7 +56,7 @@ lang::Ptr<TallyImageCache> TallyImageCache::createInstanceWithFileCache(lang::Pt
 			}
 			catch (TallyArchiveError const& e)
 			{
-				tallyLog("Tally: image cache archive is not readable: %@", {e.what});
+				tallyLog("Tally: image cache archive [%@] is not readable: %@", {fileCache->createFilePath("imageCache", false), e.what});
 			}
 		}
 	}
@@ -270,6 +270,6 @@ lang::Ptr<TallyImageCache> TallyImageCache::initWithCoder(TallyUnarchiver const&
 			c.m_lru.push_back(entry.first);
 	c.m_cacheUpdateTimestamp = coder.decodeInteger("cacheUpdateTimestamp", INT64_MIN, INT64_MAX);
 	if (dropped)
-		tallyLog("Tally: image cache archive: %d entries do not fit the index and were dropped", {dropped});
+		tallyLog("Tally: image cache archive: %d entries that do not fit the index were dropped", {dropped});
 	return cache;
 }

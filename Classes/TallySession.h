@@ -244,11 +244,15 @@ public:
 	 * The generated identifier ("ID" + upper-case UUID, 38 characters) from
 	 * the shared identifier file, with its status: 1 none stored, 2 valid,
 	 * 3 checksum wrong, 4 another length (or not UTF-8). For 1, 3 and 4 a
-	 * new identifier is made and stored (46 characters with its checksum).
+	 * new identifier is made and stored (46 characters with its checksum);
+	 * when none can be made the answer is "". Never throws.
 	 */
 	static std::string getCFUUIDBasedUIDAndStatus(uint8_t& status);
 
-	/** A new version-4 UUID as upper-case text (36 characters). */
+	/**
+	 * A new version-4 UUID as upper-case text (36 characters).
+	 * @exception std::runtime_error When the system gives no random bytes.
+	 */
 	static std::string generateCFUUID();
 
 	/** "ID" + generateCFUUID(). */

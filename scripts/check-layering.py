@@ -34,8 +34,6 @@ ALLOWED = {
 	"gr/gl": ["img", "gr"],
 	"pf": ["gr/gl", "lua"],
 	"framework": ["pf", "gr/gl", "lua"],
-	# The Linux shell tells the analytics agent of the application's life.
-	"framework/linux": ["framework", "Classes"],
 	"game": ["framework", "audio"],
 	"audio": ["framework"],
 	"net": ["framework"],
@@ -44,6 +42,13 @@ ALLOWED = {
 	"common/physics": ["lang"],
 	"common/decomp": ["lang"],
 	"common/source": ["*"],
+}
+
+# Layers a platform folder may include beyond those of its parent's layer
+# (the folder itself stays in its parent's layer).
+PLATFORM_ALLOWED = {
+	# The Linux shell tells the analytics agent of the application's life.
+	"framework/linux": ["Classes"],
 }
 
 # Platform folders: included only from their own parent folder, from
@@ -135,6 +140,8 @@ def check_include(root, includer_name, target_path):
 	if src_layer is None:
 		return None
 	allowed = reachable(src_layer)
+	for extra in PLATFORM_ALLOWED.get(platform_folder(includer_name), []):
+		allowed |= reachable(extra)
 	target_name = logical(root, target_path)
 	if target_name is None:
 		rel = os.path.relpath(target_path, root).replace(os.sep, "/")

@@ -21,7 +21,7 @@ public:
 	void startSession(std::string const& apiKey);
 
 	/** Logs the event with the map (an empty map, not none, when there are no parameters). */
-	void logEvent(std::string const& name, std::map<std::string, std::string> parameters);
+	void logEvent(std::string const& name, std::map<std::string, std::string> const& parameters);
 };
 
 } // namespace tally

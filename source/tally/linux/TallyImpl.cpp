@@ -21,9 +21,9 @@ void TallyImpl::startSession(std::string const& apiKey)
 	});
 }
 
-void TallyImpl::logEvent(std::string const& name, std::map<std::string, std::string> parameters)
+void TallyImpl::logEvent(std::string const& name, std::map<std::string, std::string> const& parameters)
 {
-	tallyGuard([&] { TallyAnalytics::logEvent(name, TallyAnalytics::Parameters(std::move(parameters))); });
+	tallyGuard([&] { TallyAnalytics::logEvent(name, TallyAnalytics::Parameters(parameters)); });
 }
 
 } // namespace tally

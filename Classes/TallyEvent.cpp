@@ -6,12 +6,12 @@
 #include <linux/TallyPlatform.h>
 #include <climits>
 
-TallyEvent::TallyEvent(std::string const& name, bool timed, Parameters const& parameters) :
+TallyEvent::TallyEvent(std::string const& name, bool timed, Parameters parameters) :
 	m_name(name),
 	m_started(TallyPlatform::now()),
 	m_timed(timed),
 	m_automaticallyEnded(false),
-	m_parameters(parameters),
+	m_parameters(std::move(parameters)),
 	m_eventLogId(TallyAutoIncrement::instance()->nextCountFor(2))
 {
 }

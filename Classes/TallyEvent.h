@@ -26,7 +26,7 @@ public:
 	 * Starts now (TallyPlatform::now), not ended, not automatically ended,
 	 * with the next event id (TallyAutoIncrement key 2).
 	 */
-	TallyEvent(std::string const& name, bool timed = false, Parameters const& parameters = std::nullopt);
+	TallyEvent(std::string const& name, bool timed = false, Parameters parameters = std::nullopt);
 
 	/** An event with every field given, as read from an archive. */
 	TallyEvent(std::string const& name, TallyOptionalDate started, TallyOptionalDate ended, bool timed, bool automaticallyEnded,

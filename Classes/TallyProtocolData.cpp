@@ -126,6 +126,21 @@ std::string TallyProtocolData::limitStringLength(std::string const& text)
 	return clean;
 }
 
+long TallyProtocolData::utf16Length(std::string const& text)
+{
+	long units = 0;
+	for (size_t pos = 0; pos < text.size();)
+	{
+		uint32_t codepoint = 0;
+		size_t length = validSequence(text, pos, codepoint);
+		if (!length)
+			return -1;
+		units += codepoint >= 0x10000 ? 2 : 1;
+		pos += length;
+	}
+	return units;
+}
+
 int64_t TallyProtocolData::timeIntervalFrom(TallyOptionalDate from, TallyOptionalDate to)
 {
 	if (!from || !to)

@@ -58,6 +58,9 @@ public:
 	 */
 	static std::string limitStringLength(std::string const& text);
 
+	/** The number of UTF-16 units of UTF-8 text; -1 when it is not valid UTF-8. */
+	static long utf16Length(std::string const& text);
+
 	/**
 	 * Milliseconds from one date to another, truncated toward zero (negative
 	 * when to is earlier); 0 when either is none.

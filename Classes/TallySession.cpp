@@ -275,37 +275,45 @@ void TallySession::endSessionAndSend(bool send, bool removeCurrentSession)
 	});
 }
 
-void TallySession::recordEvent(std::string const& name, Parameters const& parameters, bool timed)
+void TallySession::recordEvent(std::string const& name, Parameters parameters, bool timed)
 {
 	tallyGuard([&] {
-		std::string shown = parametersText(parameters);
-		tallyLog("TallyAnalytics: Recording event eventName[%@] with parameters[%@]", {name, shown});
+		// The debug lines' texts are made only while they are written: this is the hot path.
+		bool const debug = TallyUtil::isDebugLogEnabled();
+		std::string const shown = debug ? parametersText(parameters) : std::string();
+		if (debug)
+			tallyLog("TallyAnalytics: Recording event eventName[%@] with parameters[%@]", {name, shown});
 		Lock lock(m_mutex);
 		if (name.empty() || (parameters && parameters->size() > static_cast<size_t>(MAX_EVENT_PARAMETERS)))
 		{
 			m_eventLogComplete = false;
-			tallyLog("TallyAnalytics: Event eventName[%@] with parameters[%@] not recorded", {name, shown});
+			if (debug)
+				tallyLog("TallyAnalytics: Event eventName[%@] with parameters[%@] not recorded", {name, shown});
 			return;
 		}
 		bool counted = false;
 		auto found = m_eventCounts.find(name);
-		if (found != m_eventCounts.end() || m_eventCounts.size() < static_cast<size_t>(MAX_EVENT_COUNTS))
+		if (found == m_eventCounts.end() && m_eventCounts.size() < static_cast<size_t>(MAX_EVENT_COUNTS))
+			found = m_eventCounts.emplace(name, 0).first;
+		if (found != m_eventCounts.end())
 		{
-			int& count = m_eventCounts[name];
-			count = saturatedIncrement(count);
+			found->second = saturatedIncrement(found->second);
 			counted = true;
-			tallyLog("TallyAnalytics: Event count for eventName[%@] updated to count[%d]", {name, count});
+			if (debug)
+				tallyLog("TallyAnalytics: Event count for eventName[%@] updated to count[%d]", {name, found->second});
 		}
 		bool logged = false;
 		if (counted && m_eventLog.size() < static_cast<size_t>(MAX_EVENT_LOG_COUNT) && m_eventLoggingEnabled)
 		{
-			m_eventLog.push_back(new TallyEvent(name, timed, parameters));
+			m_eventLog.push_back(new TallyEvent(name, timed, std::move(parameters)));
 			logged = true;
-			tallyLog("TallyAnalytics: Event log for eventName[%@] updated", {name});
+			if (debug)
+				tallyLog("TallyAnalytics: Event log for eventName[%@] updated", {name});
 		}
 		if (!logged)
 			m_eventLogComplete = false;
-		tallyLog("TallyAnalytics: Recording event eventName[%@] with parameters[%@] complete", {name, shown});
+		if (debug)
+			tallyLog("TallyAnalytics: Recording event eventName[%@] with parameters[%@] complete", {name, shown});
 	});
 }
 

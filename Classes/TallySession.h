@@ -32,6 +32,15 @@ public:
 	virtual unsigned char const* parseData(unsigned char const* position, int length) = 0;
 };
 
+/** A notice to the ad side that an ad state was reached: a GET of url, tried attempts times so far. */
+struct TallyAdStateCallback
+{
+	std::string url;
+	int64_t attempts = 0;
+
+	bool operator==(TallyAdStateCallback const& other) const = default;
+};
+
 /** One kept error: its number, time, id, message and exception text. */
 struct TallyErrorRecord
 {
@@ -145,8 +154,127 @@ public:
 	/** Appends the CRC-32 of the whole buffer, big-endian. */
 	static void appendSessionsDataChecksum(std::string& data);
 
-	/** Sends the stored sessions at the end of a session: done by the transport. */
+	// --- Class side: transport (TallyTransport.cpp) ----------------------
+
+	/**
+	 * The report at a session's start: the saved sessions with the facade's
+	 * four ad requests, 20 s; on success the sent sessions leave the saved
+	 * list and the sent marker is made; answer blocks go to the parsers.
+	 * Then, when any ad switch is on, sendSavedAdStateCallbacks().
+	 */
+	static void sendSessionsToServerForAdGrid();
+
+	/** The saved sessions and the current one, 5 s; nothing changes afterwards. */
+	static void sendSessionsToServerForSessionPause();
+
+	/** As sendSessionsToServerForSessionPause(), at a session's end. */
 	static void sendSessionsToServerForEndOfSession();
+
+	/** The saved sessions, 5 s, the web-view way; nothing changes afterwards. */
+	static void sendSessionsToServerForAdditionalInfo();
+
+	/**
+	 * Sends a report, unless another send runs (then it logs "Could not
+	 * acquire network lock. Skipping" and returns). The request runs without
+	 * any session or list lock held. Never throws; blocks for the request.
+	 */
+	static void sendSessionsToServerWithTimeout(bool shortTimeout, bool useWebView, bool requestAdGridAds, bool requestVideoAds,
+	                                            bool requestAdSlotAds, bool requestReengageAds, bool sendCurrentSession);
+
+	/**
+	 * Hands the answer blocks to the parsers whose facade switch is on:
+	 * tag 0x201 to the ad-slot parser (at the position), 0x102 to the
+	 * ad-grid, video and re-engagement parsers (at the start of the body).
+	 * Stops at another tag, at a missing parser, with fewer than 2 bytes
+	 * left, and when a parser's answer does not advance or passes the end.
+	 */
+	static void parseResponseBlocks(std::string const& body);
+
+	/** Removes each given block once (the first byte-equal one) from the saved list. */
+	static void removeFromSavedSessions(std::vector<std::string> const& sent);
+
+	/** Sends {url, 0} on a new agent thread. */
+	static void asyncNotifyAdStateCompleted(std::string const& url);
+
+	/** sendAdStateCompleted(callback, saveData) with saveData set while the saved list is not loaded yet. */
+	static void sendAdStateCompleted(TallyAdStateCallback const& callback);
+
+	/**
+	 * GETs the callback's URL. A failure counts an attempt: at
+	 * MAX_AD_STATE_CALLBACK_ATTEMPTS the callback is dropped, else it goes
+	 * to the end of the saved list (written to its file when saveData).
+	 * @return Whether the GET succeeded.
+	 */
+	static bool sendAdStateCompleted(TallyAdStateCallback const& callback, bool saveData);
+
+	/** Sends the first 5 saved callbacks, then removes exactly those and writes the list. */
+	static void sendSavedAdStateCallbacks();
+
+	/**
+	 * The saved callbacks, read from their file once; entries without a
+	 * text "url" or a numeric "attempts" are dropped, a damaged file is
+	 * deleted (debug lines say why).
+	 */
+	static std::vector<TallyAdStateCallback> savedAdStateCallbacks();
+
+	/** Replaces the saved list and writes its file. */
+	static void setSavedAdStateCallbacks(std::vector<TallyAdStateCallback> const& callbacks);
+
+	/** Appends the callback, dropping the oldest beyond MAX_AD_STATE_CALLBACKS. */
+	static void addToSavedAdStateCallbacks(TallyAdStateCallback const& callback);
+
+	/** Trims the list to MAX_AD_STATE_CALLBACKS from the front. */
+	static std::vector<TallyAdStateCallback>& removeOldAdStateCallbacksIfNecessary(std::vector<TallyAdStateCallback>& callbacks);
+
+	/** Removes the first equal callback from the saved list. */
+	static void removeAdStateCallbackIfExists(TallyAdStateCallback const& callback);
+
+	/** Forgets the loaded list: the next use reads the file again (tests). */
+	static void forgetSavedAdStateCallbacks();
+
+	// --- Class side: device identifiers (TallyDeviceIds.cpp) -------------
+
+	/** SHA-1 of "IPHONE" + the hardware address text of "en0" + devicePlatform(): 20 bytes. */
+	static std::string getMACBasedUID();
+
+	/** SHA-1 of the hardware address text of "en0": 20 bytes. */
+	static std::string getMACUID();
+
+	/**
+	 * The generated identifier ("ID" + upper-case UUID, 38 characters) from
+	 * the shared identifier file, with its status: 1 none stored, 2 valid,
+	 * 3 checksum wrong, 4 another length (or not UTF-8). For 1, 3 and 4 a
+	 * new identifier is made and stored (46 characters with its checksum);
+	 * when none can be made the answer is "". Never throws.
+	 */
+	static std::string getCFUUIDBasedUIDAndStatus(uint8_t& status);
+
+	/**
+	 * A new version-4 UUID as upper-case text (36 characters).
+	 * @exception std::runtime_error When the system gives no random bytes.
+	 */
+	static std::string generateCFUUID();
+
+	/** "ID" + generateCFUUID(). */
+	static std::string generateCFUUIDBasedUID();
+
+	/** The identifier's 32-bit checksum (base-2 long division by 0xB2733599 of its bytes). */
+	static uint32_t generateCFUUIDBasedUIDChecksum(std::string const& identifier);
+
+	/** The identifier followed by its checksum as 8 upper-case hex digits. */
+	static std::string getCFUUIDBasedUIDWithChecksum(std::string const& identifier);
+
+	/** The 20-byte SHA-1 digest. */
+	static std::string hashData(std::string const& data);
+
+	/** Lower-case hex of the first length bytes (length held to the data). */
+	static std::string hashDataToHexString(std::string const& data, size_t length);
+
+	/** "2:<hex>,4:<hex>,3:<identifier>". */
+	static std::string tallyIDsList();
+
+	/** "<user data>/tally.agent.pasteboard/tally.agent.uid": shared by the user's applications. */
+	static std::string sharedIdentifierFilePath();
 
 	// --- Class side: files (TallySessionStore.cpp) -----------------------
 
@@ -204,7 +332,8 @@ public:
 	void endSession();
 	void endSessionAndSend(bool send, bool removeCurrentSession);
 
-	void recordEvent(std::string const& name, Parameters const& parameters, bool timed = false);
+	/** Counts and logs the event; the parameters are taken over (pass an rvalue to spare a copy). */
+	void recordEvent(std::string const& name, Parameters parameters, bool timed = false);
 	void endTimedEvent(std::string const& name, Parameters const& parameters);
 	void endTimedEvents();
 
@@ -259,6 +388,11 @@ public:
 	int pageViewCount() const;
 	void setPageViewCount(int count);
 	bool internetAvailable() const;
+	bool eventLoggingEnabled() const;
+	bool sessionReportsOnCloseEnabled() const;
+	bool sessionReportsOnPauseEnabled() const;
+	double latitude() const;
+	double longitude() const;
 	void setInternetAvailable(bool available);
 	/** "" when none. */
 	std::string userID() const;

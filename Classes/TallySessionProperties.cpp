@@ -142,3 +142,33 @@ int64_t TallySession::totalPauseIntervalMillis() const
 	Lock lock(m_mutex);
 	return m_totalPauseIntervalMillis;
 }
+
+bool TallySession::eventLoggingEnabled() const
+{
+	Lock lock(m_mutex);
+	return m_eventLoggingEnabled;
+}
+
+bool TallySession::sessionReportsOnCloseEnabled() const
+{
+	Lock lock(m_mutex);
+	return m_sessionReportsOnCloseEnabled;
+}
+
+bool TallySession::sessionReportsOnPauseEnabled() const
+{
+	Lock lock(m_mutex);
+	return m_sessionReportsOnPauseEnabled;
+}
+
+double TallySession::latitude() const
+{
+	Lock lock(m_mutex);
+	return m_latitude;
+}
+
+double TallySession::longitude() const
+{
+	Lock lock(m_mutex);
+	return m_longitude;
+}

@@ -2,6 +2,7 @@
 
 #include "TallyFileCache.h"
 #include "TallyGuard.h"
+#include "TallyImageCache.h"
 #include "TallyProtocolData.h"
 #include "TallyReportSeams.h"
 #include "TallySession.h"
@@ -124,7 +125,7 @@ std::string TallySession::dataForSessions(std::vector<Entry> const& sessions, bo
 	else
 	{
 		if (current)
-			TallyFileCache::createInstanceWithApiKey(current->apiKey(), getAgentVersion());
+			TallyImageCache::createInstanceWithFileCache(TallyFileCache::createInstanceWithApiKey(current->apiKey(), getAgentVersion()));
 		P::appendUshort(3, d);
 		P::appendUshort(requestReengageAds ? 5 : requestVideoAds ? 3 : requestAdGridAds ? 1 : 0, d);
 		P::appendUshort(requestAdSlotAds ? 1 : 0, d);

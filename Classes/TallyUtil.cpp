@@ -47,6 +47,11 @@ int64_t addScaled(int64_t a, int64_t b, int64_t scale)
 
 } // namespace
 
+TallyDate TallyUtil::now()
+{
+	return TallyPlatform::now();
+}
+
 void TallyUtil::setDebugLogEnabled(bool enabled)
 {
 	s_debugLog = enabled;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <TallyDate.h>
 #include <TallyError.h>
 #include <lang/Throwable.h>
 #include <optional>
@@ -42,6 +43,9 @@ public:
 	/** The exception's name, "Throwable", and its reason, the message's text. */
 	static std::string exceptionName(lang::Throwable const& exception);
 	static std::string exceptionReason(lang::Throwable const& exception);
+
+	/** The agent's clock (TallyPlatform::now), for code outside the agent's root folder. */
+	static TallyDate now();
 
 	/** Whether the device is a tablet (TallyPlatform::isIPad). */
 	static bool isIPad();

@@ -37,11 +37,18 @@ ALLOWED = {
 	"game": ["framework", "audio"],
 	"audio": ["framework"],
 	"net": ["framework"],
-	"tally": ["framework"],
+	"tally": ["framework", "Classes"],
 	"Classes": ["lang", "io", "util", "math"],
 	"common/physics": ["lang"],
 	"common/decomp": ["lang"],
 	"common/source": ["*"],
+}
+
+# Layers a platform folder may include beyond those of its parent's layer
+# (the folder itself stays in its parent's layer).
+PLATFORM_ALLOWED = {
+	# The Linux shell tells the analytics agent of the application's life.
+	"framework/linux": ["Classes"],
 }
 
 # Platform folders: included only from their own parent folder, from
@@ -133,6 +140,8 @@ def check_include(root, includer_name, target_path):
 	if src_layer is None:
 		return None
 	allowed = reachable(src_layer)
+	for extra in PLATFORM_ALLOWED.get(platform_folder(includer_name), []):
+		allowed |= reachable(extra)
 	target_name = logical(root, target_path)
 	if target_name is None:
 		rel = os.path.relpath(target_path, root).replace(os.sep, "/")

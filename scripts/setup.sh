@@ -8,7 +8,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   liblua5.1-0-dev lua5.1
   zlib1g-dev libminizip-dev libarchive-dev
-  libcjson-dev libssl-dev openssl
+  libcjson-dev libssl-dev openssl libcurl4-openssl-dev
   libpng-dev libjpeg62-turbo-dev
   libegl-dev libgles-dev libegl-mesa0 libgl1-mesa-dri
   libsdl2-dev

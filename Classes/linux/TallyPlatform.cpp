@@ -2,6 +2,8 @@
 #include <TallyUtil.h>
 #include <io/detail/detail.h>
 #include <lang/System.h>
+#include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <mutex>
@@ -14,6 +16,8 @@ namespace
 
 std::mutex s_mutex;
 TallyPlatform::Values s_values;
+// Whether s_values holds a clock: the system clock is read without the lock.
+std::atomic<bool> s_clockReplaced(false);
 int s_orientation = 1;
 std::optional<std::pair<double, double>> s_screen;
 
@@ -54,12 +58,15 @@ void TallyPlatform::set(Values const& values)
 	{
 		std::lock_guard<std::mutex> lock(s_mutex);
 		s_values = values;
+		s_clockReplaced = static_cast<bool>(values.clock);
 	}
 	TallyUtil::forgetSystemVersion();
 }
 
 TallyDate TallyPlatform::now()
 {
+	if (!s_clockReplaced.load(std::memory_order_acquire))
+		return lang::System::currentTimeMicros();
 	std::function<TallyDate()> clock;
 	{
 		std::lock_guard<std::mutex> lock(s_mutex);
@@ -73,6 +80,47 @@ std::string TallyPlatform::libraryPath()
 	if (auto v = replaced(&Values::libraryPath))
 		return *v;
 	return io::detail::appdataPath();
+}
+
+std::string TallyPlatform::userDataPath()
+{
+	if (auto v = replaced(&Values::userDataPath))
+		return *v;
+	char const* xdg = getenv("XDG_DATA_HOME");
+	if (xdg && *xdg == '/')
+		return xdg;
+	char const* home = getenv("HOME");
+	return std::string(home && *home ? home : ".") + "/.local/share";
+}
+
+namespace
+{
+
+std::function<void(std::string const&, std::string const&, std::string const&)>& alertHook()
+{
+	static auto* s_hook = new std::function<void(std::string const&, std::string const&, std::string const&)>;
+	return *s_hook;
+}
+
+} // namespace
+
+void TallyPlatform::showAlert(std::string const& title, std::string const& message, std::string const& button)
+{
+	std::function<void(std::string const&, std::string const&, std::string const&)> hook;
+	{
+		std::lock_guard<std::mutex> lock(s_mutex);
+		hook = alertHook();
+	}
+	if (hook)
+		hook(title, message, button);
+	else
+		std::fprintf(stderr, "Alert: [%s] %s [%s]\n", title.c_str(), message.c_str(), button.c_str());
+}
+
+void TallyPlatform::setAlertHook(std::function<void(std::string const& title, std::string const& message, std::string const& button)> hook)
+{
+	std::lock_guard<std::mutex> lock(s_mutex);
+	alertHook() = std::move(hook);
 }
 
 std::string TallyPlatform::cachesPath()

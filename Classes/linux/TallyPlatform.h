@@ -25,6 +25,7 @@ public:
 		std::function<TallyDate()> clock;
 		std::optional<std::string> libraryPath;
 		std::optional<std::string> cachesPath;
+		std::optional<std::string> userDataPath;
 		std::optional<std::string> systemVersion;
 		std::optional<std::string> devicePlatform;
 		std::optional<int64_t> deviceMemory;
@@ -49,6 +50,18 @@ public:
 
 	/** The Caches folder: io::detail::cachesPath. */
 	static std::string cachesPath();
+
+	/**
+	 * The user's data folder, shared by all the user's applications:
+	 * $XDG_DATA_HOME when it is an absolute path, else ~/.local/share.
+	 */
+	static std::string userDataPath();
+
+	/** Shows a message with one dismiss button: the alert hook, by default one line on stderr. */
+	static void showAlert(std::string const& title, std::string const& message, std::string const& button);
+
+	/** Replaces the alert hook; an empty function restores the stderr line. */
+	static void setAlertHook(std::function<void(std::string const& title, std::string const& message, std::string const& button)> hook);
 
 	/** The system version text: uname's release (such as "6.1.0-18-amd64"). */
 	static std::string systemVersion();

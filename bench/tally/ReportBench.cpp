@@ -85,6 +85,7 @@ struct Fixture
 		v.clock = [] { return NOW; };
 		v.libraryPath = folder;
 		v.cachesPath = folder;
+		v.userDataPath = folder;
 		v.systemVersion = "6.1.0";
 		v.devicePlatform = "Bench";
 		v.localeIdentifier = "en_US";

@@ -10,6 +10,7 @@
 
 void GameLua::update(float dt)
 {
+	checkURLCallbacks();
 	m_safeToQuit = isBoolean("g_safeToQuit") && getBoolean("g_safeToQuit");
 	pollStore();
 	setNumber("screenWidth", static_cast<float>(m_context->width()));
@@ -57,6 +58,7 @@ void GameLua::update(float dt)
 	if (m_physicsDisabled == 0)
 		publishJointAnchors();
 
+	checkBackgroundResults();
 	call("update", scaledDt, dt);
 	destroyBrokenJoints();
 }

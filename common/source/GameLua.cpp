@@ -1,4 +1,5 @@
 #include "GameLua.h"
+#include "BackgroundDownloads.h"
 #include "GameApp.h"
 #include "RenderObjectData.h"
 #include <physics/PhysicsWorld.h>
@@ -61,7 +62,8 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_loadingLevel(false),
 	m_gravityForceMultiplier(4.f),
 	m_storeCallbackSet(false),
-	m_tally(nullptr)
+	m_tally(nullptr),
+	m_downloads(new Downloads)
 {
 	m_commerce = new pf::Commerce(10, const_cast<char const**>(sm_purchaseItemIds), this);
 	m_appSettings = new pf::AppSettings();
@@ -96,6 +98,8 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 
 GameLua::~GameLua()
 {
+	// The download workers stop first: they may still hand results over.
+	m_downloads.reset();
 	savePersistentLuaFile("bi_data.lua", "bi_data");
 	savePersistentLuaFile("settings.lua", "settings");
 	savePersistentLuaFile("highscores.lua", "highscores");
@@ -125,6 +129,7 @@ void GameLua::registerApi()
 	registerJointApi();
 	registerSceneApi();
 	registerThemeApi();
+	registerDownloadApi();
 }
 
 GameApp* GameLua::gameApp() const

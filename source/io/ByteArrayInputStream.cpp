@@ -3,6 +3,7 @@
 #include <lang/Format.h>
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace io
 {
@@ -51,7 +52,21 @@ ByteArrayInputStream::ByteArrayInputStream(InputStream& source) : InputStream(la
 	m_data.shrink_to_fit();
 }
 
+ByteArrayInputStream::ByteArrayInputStream(std::string&& data) : InputStream(lang::Ptr<InputStream>()), m_index(0)
+{
+	adopt(std::move(data));
+}
+
 ByteArrayInputStream::~ByteArrayInputStream() {}
+
+void ByteArrayInputStream::adopt(std::string&& data)
+{
+	if (data.size() > 0x7FFFFFFF)
+		lang::throwError(IOException(lang::Format("{0} bytes are too many for {1}", static_cast<double>(data.size()), toString())));
+	m_data = std::move(data);
+	data.clear();
+	m_index = 0;
+}
 
 void ByteArrayInputStream::reset(void const* data, int size)
 {
@@ -59,7 +74,7 @@ void ByteArrayInputStream::reset(void const* data, int size)
 	if (data)
 		m_data.assign(static_cast<char const*>(data), static_cast<char const*>(data) + size);
 	else
-		m_data.assign(static_cast<size_t>(size), 0);
+		m_data.assign(static_cast<size_t>(size), '\0');
 	m_index = 0;
 }
 

@@ -31,6 +31,12 @@ public:
 	 */
 	explicit ByteArrayInputStream(InputStream& source);
 
+	/**
+	 * Takes the bytes of data without copying them (data is left empty).
+	 * @exception IOException If data holds more than 2^31 - 1 bytes.
+	 */
+	explicit ByteArrayInputStream(std::string&& data);
+
 	~ByteArrayInputStream() override;
 
 	/**
@@ -39,6 +45,13 @@ public:
 	 * @exception IOException If size is negative.
 	 */
 	void reset(void const* data, int size);
+
+	/**
+	 * Replaces the data by the bytes of data without copying them and
+	 * rewinds; data is left empty.
+	 * @exception IOException If data holds more than 2^31 - 1 bytes (nothing changes).
+	 */
+	void adopt(std::string&& data);
 
 	/**
 	 * Copies up to size bytes and advances.
@@ -74,7 +87,7 @@ protected:
 	void setName(std::string const& name) { m_name = name; }
 
 private:
-	std::vector<char> m_data;
+	std::string m_data;
 	std::string m_name;
 	int m_index;
 };

@@ -67,7 +67,7 @@ void processBlock(uint32_t h[5], unsigned char const* block)
 
 } // namespace
 
-std::string SHA1::digest(unsigned char const* data, size_t length)
+std::string SHA1::raw(unsigned char const* data, size_t length)
 {
 	uint32_t h[5] = {0x67452301u, 0xEFCDAB89u, 0x98BADCFEu, 0x10325476u, 0xC3D2E1F0u};
 
@@ -97,7 +97,17 @@ std::string SHA1::digest(unsigned char const* data, size_t length)
 		bytes[4 * i + 2] = static_cast<char>(h[i] >> 8);
 		bytes[4 * i + 3] = static_cast<char>(h[i]);
 	}
-	return Base16::encode(bytes);
+	return bytes;
+}
+
+std::string SHA1::digest(unsigned char const* data, size_t length)
+{
+	return Base16::encode(raw(data, length));
+}
+
+std::string SHA1::rawDigest(std::string const& s)
+{
+	return raw(reinterpret_cast<unsigned char const*>(s.data()), s.size());
 }
 
 std::string SHA1::hash(void const* data, int length)

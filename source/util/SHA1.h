@@ -20,8 +20,12 @@ public:
 	/** Digest of the bytes of v. */
 	static std::string hash(std::vector<char> const& v);
 
+	/** The 20 raw bytes of the digest of s. */
+	static std::string rawDigest(std::string const& s);
+
 private:
 	static std::string digest(unsigned char const* data, size_t length);
+	static std::string raw(unsigned char const* data, size_t length);
 };
 
 } // util

@@ -18,6 +18,7 @@ HEADERS = [
 	"source/framework/linux/B.h",
 	"source/audio/dummy/D.h",
 	"Classes/linux/X.h",
+	"Classes/Agent.h",
 	"tests/support/Fake.h",
 ]
 
@@ -38,6 +39,8 @@ CASES = [
 	("Classes/Agent.cpp", "#include <linux/X.h>", 0, None),
 	("Classes/Networking/A.cpp", "#include <gr/C.h>", 1, "Classes may not include gr"),
 	("common/source/api/A.cpp", "#include <framework/linux/B.h>", 0, None),
+	("source/framework/linux/A.cpp", "#include <Agent.h>", 0, None),
+	("source/framework/A.cpp", "#include <Agent.h>", 1, "framework may not include Classes"),
 	("source/newfolder/A.cpp", "#include <lang/L.h>", 2, "not in the layering table"),
 ]
 

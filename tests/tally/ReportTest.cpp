@@ -108,7 +108,13 @@ TEST_F(TallyReportTest, scriptedSessionReadsBackFieldByField)
 	EXPECT_EQ(end / 1000, r.time);
 	EXPECT_EQ("KEY", r.apiKey);
 	EXPECT_EQ("1.2", r.appVersion);
-	EXPECT_EQ((std::vector<std::string>{"", "", ""}), r.identifiers);
+	// Identifiers: two digests and the generated one, made now (nothing stored yet).
+	ASSERT_EQ(3u, r.identifiers.size());
+	EXPECT_EQ(TallySession::getMACBasedUID(), r.identifiers[0]);
+	EXPECT_EQ(TallySession::getMACUID(), r.identifiers[1]);
+	EXPECT_EQ(20u, r.identifiers[0].size());
+	EXPECT_EQ(20u, r.identifiers[1].size());
+	EXPECT_EQ(38u, r.identifiers[2].size());
 	EXPECT_EQ(1, r.generatedStatus);
 	EXPECT_EQ(start, r.initialTimestamp);
 	EXPECT_EQ(start, r.sessionStart);

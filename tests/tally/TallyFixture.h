@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <ctime>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -18,7 +19,28 @@
 constexpr int64_t TEST_EPOCH = 1339761600LL * 1000000;
 
 /**
- * The agent on a test clock, with its folders in a temporary folder, the
+ * The agent's platform values for a test: the clock, every folder in
+ * folder, system version 6.1.0 (files in Library/TallyFiles), fixed device,
+ * locale, time zone and bundle version.
+ */
+inline TallyPlatform::Values tallyTestValues(test::TempFolder const& folder, std::function<TallyDate()> clock)
+{
+	TallyPlatform::Values v;
+	v.clock = std::move(clock);
+	v.libraryPath = folder / "Library";
+	v.cachesPath = folder / "Caches";
+	v.userDataPath = folder / "share";
+	v.systemVersion = "6.1.0-18-amd64";
+	v.devicePlatform = "TestBoard";
+	v.localeIdentifier = "de_DE";
+	v.timeZoneName = "Europe/Berlin";
+	v.bundleVersion = "1.2";
+	return v;
+}
+
+/**
+ * The agent on a test clock, with its folders (the user's shared data
+ * folder too) in a temporary folder, the
  * system version 6.1.0 (files in Library/TallyFiles), TZ at UTC, debug
  * lines captured, and no current session.
  */
@@ -56,16 +78,7 @@ protected:
 	/** The platform values of the test. */
 	TallyPlatform::Values values()
 	{
-		TallyPlatform::Values v;
-		v.clock = [] { return s_now.load(); };
-		v.libraryPath = m_folder / "Library";
-		v.cachesPath = m_folder / "Caches";
-		v.systemVersion = "6.1.0-18-amd64";
-		v.devicePlatform = "TestBoard";
-		v.localeIdentifier = "de_DE";
-		v.timeZoneName = "Europe/Berlin";
-		v.bundleVersion = "1.2";
-		return v;
+		return tallyTestValues(m_folder, [] { return s_now.load(); });
 	}
 
 	static void advance(int64_t micros) { s_now += micros; }

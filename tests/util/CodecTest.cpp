@@ -98,6 +98,7 @@ TEST(SHA1, MatchesReferenceDigestForEveryLengthUpTo200)
 		std::string expected = Base16::encode(std::string(reinterpret_cast<char*>(md), sizeof(md)));
 
 		EXPECT_EQ(expected, SHA1::hash(data.data(), length)) << "length " << length;
+		EXPECT_EQ(std::string(reinterpret_cast<char*>(md), sizeof(md)), SHA1::rawDigest(data)) << "length " << length;
 		EXPECT_EQ(expected, SHA1::hash(data)) << "length " << length;
 		EXPECT_EQ(expected, SHA1::hash(std::vector<char>(data.begin(), data.end()))) << "length " << length;
 	}

@@ -13,6 +13,7 @@
 #include <lang/Format.h>
 #include <lang/Throwable.h>
 #include <pf/LocalNotificationsImpl.h>
+#include <TallyApplication.h>
 #include <pf/MainThread.h>
 #include <pf/VideoSlot.h>
 #include <algorithm>
@@ -79,6 +80,7 @@ void AppController::launch()
 	int boundsWidth = 0, boundsHeight = 0;
 	m_host.screenBounds(boundsWidth, boundsHeight);
 	float const scale = m_host.screenScale();
+	TallyApplication::setScreenBounds(boundsWidth, boundsHeight);
 
 	// 5-7: platform interface, orientation reports (they come as resizes
 	// from the host), data folders.
@@ -97,6 +99,7 @@ void AppController::launch()
 		m_config.orientation = m_config.allowedOrientations[0];
 	if (m_config.width < 1 || m_config.height < 1)
 		lang::throwError(lang::Exception(lang::Format("Invalid screen size {0} x {1}", m_config.width, m_config.height)));
+	TallyApplication::setStatusBarOrientation(deviceOrientation(m_config.orientation));
 
 	// 12-13: the window comes with the view, which takes the context's size.
 	bool const turned = m_config.orientation == gr::Context::ORIENTATION_1 || m_config.orientation == gr::Context::ORIENTATION_3;
@@ -162,6 +165,7 @@ void AppController::applicationDidBecomeActive()
 		startUpdate();
 	for (size_t i = 0; i < AppActivationListeners::s_listeners.size(); ++i)
 		AppActivationListeners::s_listeners[i]->activated();
+	TallyApplication::didBecomeActive();
 }
 
 void AppController::applicationWillResignActive()
@@ -173,6 +177,7 @@ void AppController::applicationWillResignActive()
 		stopUpdate();
 	for (size_t i = 0; i < AppActivationListeners::s_listeners.size(); ++i)
 		AppActivationListeners::s_listeners[i]->deactivated();
+	TallyApplication::willResignActive();
 }
 
 void AppController::applicationWillTerminate()
@@ -184,6 +189,7 @@ void AppController::applicationWillTerminate()
 		stopUpdate();
 	m_config = App::Configuration();
 	dealloc();
+	TallyApplication::willTerminate();
 }
 
 void AppController::dealloc()
@@ -272,7 +278,10 @@ void AppController::handleResize(int width, int height)
 void AppController::orientationChanged(int device)
 {
 	if (isAllowedDeviceOrientation(device) && m_os && m_app && !m_failed)
+	{
 		m_os->setOrientation(gr::Context::OrientationType(contextOrientation(device)));
+		TallyApplication::setStatusBarOrientation(device);
+	}
 }
 
 int AppController::supportedInterfaceOrientationsForWindow() const

@@ -1,37 +1,29 @@
-// The wrapper's calls recorded in memory, in place of the analytics agent's
-// facade, which is built separately and replaces this file.
 #include <tally/TallyImpl.h>
-#include <vector>
+#include <TallyAnalytics.h>
+#include <TallyGuard.h>
 
 namespace tally
 {
 
-namespace
+TallyImpl::TallyImpl()
 {
-
-struct Recorded
-{
-	std::string name;
-	std::map<std::string, std::string> parameters;
-};
-
-std::string s_apiKey;
-std::vector<Recorded> s_events;
-
-} // namespace
-
-TallyImpl::TallyImpl() {}
+	tallyGuard([] { TallyAnalytics::setSecureTransportEnabled(true); });
+}
 
 TallyImpl::~TallyImpl() {}
 
 void TallyImpl::startSession(std::string const& apiKey)
 {
-	s_apiKey = apiKey;
+	tallyGuard([&] {
+		TallyAnalytics::startSession(apiKey);
+		TallyAnalytics::setSessionReportsOnCloseEnabled(false);
+		TallyAnalytics::setSessionReportsOnPauseEnabled(false);
+	});
 }
 
 void TallyImpl::logEvent(std::string const& name, std::map<std::string, std::string> const& parameters)
 {
-	s_events.push_back({name, parameters});
+	tallyGuard([&] { TallyAnalytics::logEvent(name, TallyAnalytics::Parameters(parameters)); });
 }
 
 } // namespace tally

@@ -1,0 +1,263 @@
+// Background downloads: the workers' bodies and the frame's hand-over of
+// their results to the scripts.
+#include "BackgroundDownloads.h"
+#include <game/Resources.h>
+#include <game/SpriteSheet.h>
+#include <gr/Context.h>
+#include <gr/Image.h>
+#include <img/ImageReader.h>
+#include <io/ByteArrayInputStream.h>
+#include <io/FileFormat.h>
+#include <lang/Exception.h>
+#include <lang/Mutex.h>
+#include <net/HttpFileInputStream.h>
+#include <pf/Launcher.h>
+#include <util/JSONObject.h>
+#include <cstdio>
+#include <exception>
+#include <vector>
+
+namespace
+{
+
+/** Holds a lang::Mutex for a scope. */
+class HostLock
+{
+public:
+	explicit HostLock(lang::Mutex& mutex) : m_mutex(mutex) { m_mutex.lock(); }
+	~HostLock() { m_mutex.unlock(); }
+
+private:
+	lang::Mutex& m_mutex;
+	HostLock(HostLock const&) = delete;
+	HostLock& operator=(HostLock const&) = delete;
+};
+
+void printLine(char const* text)
+{
+	std::fputs(text, stdout);
+	std::fflush(stdout);
+}
+
+[[noreturn]] void malformed()
+{
+	lang::throwError(lang::Exception(lang::Format("Malformed response")));
+}
+
+/**
+ * The body of url; a status outside 200-299 is a failure.
+ * @exception lang::Throwable The request's failure or "HTTP status {0} for {1}".
+ */
+std::string download(std::string const& url, std::atomic<bool> const& cancel)
+{
+	net::HttpFileInputStream in(url, &cancel);
+	if (in.status() < 200 || in.status() > 299)
+		lang::throwError(lang::Exception(lang::Format("HTTP status {0} for {1}", in.status(), url)));
+	std::string body(static_cast<size_t>(in.available()), '\0');
+	body.resize(static_cast<size_t>(in.read(body.data(), in.available())));
+	return body;
+}
+
+/** Runs a worker's job; a failure ends it with a line naming url and the message. */
+template <class F>
+void runJob(std::string const& url, F job)
+{
+	try
+	{
+		job();
+	}
+	catch (lang::Throwable const& e)
+	{
+		std::printf("Download of [%s] failed: %s\n", url.c_str(), e.getMessage().format().c_str());
+		std::fflush(stdout);
+	}
+	catch (std::exception const& e)
+	{
+		std::printf("Download of [%s] failed: %s\n", url.c_str(), e.what());
+		std::fflush(stdout);
+	}
+}
+
+/** The file format a media type ("image/png") names; 0 without "/" or for an unknown subtype. */
+int imageTypeOf(char const* mediaType)
+{
+	std::string type = mediaType ? mediaType : "";
+	size_t slash = type.rfind('/');
+	if (slash == std::string::npos)
+		return 0;
+	std::string suffix = "." + type.substr(slash + 1);
+	for (char& c : suffix)
+		if (c >= 'a' && c <= 'z')
+			c = static_cast<char>(c - 'a' + 'A');
+	return io::guessFileFormat(suffix);
+}
+
+} // namespace
+
+void GameLua::checkForURLProc(std::string const& url, std::atomic<bool> const& cancel)
+{
+	runJob(url, [&] {
+		std::string body = download(url, cancel);
+		std::printf("<NATIVE> for url [%s] server responsed [%s]", url.c_str(), body.c_str());
+		std::fflush(stdout);
+		HostLock lock(m_mutex);
+		m_downloads->urlResults[url] = std::move(body);
+	});
+}
+
+void GameLua::checkMainMenuAdProc(std::string const& url, std::atomic<bool> const& cancel)
+{
+	runJob(url, [&] {
+		printLine("Native: checkMainMenuAdProc()\n");
+		std::string body = download(url, cancel);
+		util::JSONObject doc(body.c_str());
+		char const* timeStamp = doc.getString("timestamp");
+		if (doc.isNull() || !timeStamp)
+			malformed();
+		auto ad = std::make_unique<Downloads::MainMenuAd>();
+		ad->timeStamp = timeStamp;
+		util::JSONObject media = doc.getObject("media");
+		if (media.getInt("itemCount", 0) < 1)
+			return;
+		util::JSONObject item = media.getObject("item0");
+		char const* image = item.getString("image");
+		char const* link = item.getString("link");
+		if (!image || !link)
+			malformed();
+		ad->url = link;
+		ad->imageType = imageTypeOf(item.getString("type"));
+		if (!loadMainMenuAd(image, cancel, ad->image))
+			return;
+		HostLock lock(m_mutex);
+		m_downloads->mainMenuAd = std::move(ad);
+	});
+}
+
+bool GameLua::loadMainMenuAd(std::string const& imageUrl, std::atomic<bool> const& cancel, std::string& image)
+{
+	bool loaded = false;
+	runJob(imageUrl, [&] {
+		image = download(imageUrl, cancel);
+		loaded = true;
+	});
+	if (!loaded)
+		printLine("Failed to load main menu ad image\n");
+	return loaded;
+}
+
+void GameLua::getPossibleInstalledAppsProc(std::string const& url, std::atomic<bool> const& cancel)
+{
+	runJob(url, [&] {
+		auto list = std::make_unique<std::string>(download(url, cancel));
+		HostLock lock(m_mutex);
+		m_downloads->gameList = std::move(list);
+	});
+}
+
+void GameLua::checkURLCallbacks()
+{
+	std::map<std::string, std::string> results;
+	{
+		HostLock lock(m_mutex);
+		results.swap(m_downloads->urlResults);
+	}
+	for (auto const& [url, body] : results)
+		call("nativecallback_urlResponse", url, body);
+}
+
+void GameLua::checkBackgroundResults()
+{
+	std::unique_ptr<std::string> list;
+	{
+		HostLock lock(m_mutex);
+		list = std::move(m_downloads->gameList);
+	}
+	if (list)
+	{
+		std::string names;
+		bool valid = true;
+		try
+		{
+			names = determineInstalledApps(*list);
+		}
+		catch (lang::Throwable const&)
+		{
+			printLine("Received an invalid game list JSON from the server\n");
+			valid = false;
+		}
+		if (valid)
+			call("setInstalledApps", names);
+	}
+	createMainMenuAdImage();
+}
+
+std::string GameLua::determineInstalledApps(std::string const& json)
+{
+	util::JSONObject doc(json.c_str());
+	if (doc.isNull())
+		malformed();
+	int count = doc.getInt("gameCount", 0);
+	pf::Launcher launcher;
+	std::string list;
+	// A count beyond the entries present ends at the first missing one.
+	for (int i = 0; i < count; ++i)
+	{
+		util::JSONObject game = doc.getObject(("game_" + std::to_string(i)).c_str());
+		char const* name = game.getString("name");
+		char const* scheme = game.getString("scheme");
+		if (game.isNull() || !name || !scheme)
+			malformed();
+		if (launcher.canOpenProgram(std::string(scheme) + "://"))
+			list += (list.empty() ? "" : ", ") + std::string(name);
+	}
+	return list;
+}
+
+void GameLua::createMainMenuAdImage()
+{
+	std::unique_ptr<Downloads::MainMenuAd> ad;
+	{
+		HostLock lock(m_mutex);
+		ad = std::move(m_downloads->mainMenuAd);
+	}
+	if (!ad)
+		return;
+	printLine("Native: Starting to create sprite sheets\n");
+	setString("mainMenuAdUrl", ad->url);
+	setString("mainMenuAdTimeStamp", ad->timeStamp);
+	try
+	{
+		lang::Ptr<io::InputStream> in = new io::ByteArrayInputStream(std::move(ad->image));
+		io::FileFormat format = ad->imageType == 0 ? io::FILEFORMAT_PNG : static_cast<io::FileFormat>(ad->imageType);
+		img::ImageReader reader(in, format);
+		int const width = reader.surfaceWidth();
+		int const height = reader.surfaceHeight();
+		lang::Ptr<gr::Image> image = m_context->createImage(width, height, reader.mipLevels() - 1, reader.format(), gr::Context::USAGE_STATIC);
+		gr::SurfaceFormat const target = image->format();
+		std::vector<unsigned char> pixels;
+		for (int level = 0; level < reader.mipLevels(); ++level)
+		{
+			int const w = reader.surfaceWidth();
+			int const h = reader.surfaceHeight();
+			int const pitch = static_cast<int>(target.getMemoryUsage(w, 1));
+			pixels.assign(static_cast<size_t>(target.getMemoryUsage(w, h)), 0);
+			reader.readSurface(pixels.data(), pitch, w, h, target);
+			image->blt(0, 0, pixels.data(), pitch, level, w, h, target);
+		}
+		lang::Ptr<game::SpriteSheet> sheet = new game::SpriteSheet(image);
+		sheet->createSprite("MAIN_MENU_AD_IMAGE", 0, 0, width, height, width / 2, height / 2);
+		m_resources->addSpriteSheet("MAIN_MENU_AD_SHEET", sheet);
+	}
+	catch (lang::Throwable const&)
+	{
+		printLine("Failed to load main menu ad image\n");
+		return;
+	}
+	catch (std::exception const&)
+	{
+		printLine("Failed to load main menu ad image\n");
+		return;
+	}
+	printLine("Native: Setting main menu ad ready to be shown to true\n");
+	setBoolean("mainMenuAdReadyToBeShown", true);
+}

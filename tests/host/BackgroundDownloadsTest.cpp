@@ -1,0 +1,337 @@
+#include <support/HostFixture.h>
+#include <support/DamagedCopies.h>
+#include <support/LoopbackHttpServer.h>
+#include <game/Sprite.h>
+#include <game/SpriteSheet.h>
+#include <img/ImageWriter.h>
+#include <io/ThrownMessage.h>
+#include <io/ByteArrayOutputStream.h>
+#include <net/HttpRequest.h>
+#include <sys/stat.h>
+#include <chrono>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+
+using test::LoopbackHttpServer;
+
+namespace
+{
+
+/**
+ * A host whose scripts record "nativecallback_urlResponse" calls in the
+ * table "responses" ("url=body") and a loopback server to download from;
+ * requests stall out after a second.
+ */
+class BackgroundDownloads : public test::HostFixture
+{
+protected:
+	LoopbackHttpServer server;
+	net::HttpLimits saved = net::HttpRequest::defaultLimits();
+
+	void SetUp() override
+	{
+		net::HttpLimits limits;
+		limits.connectTimeoutMs = 2000;
+		limits.lowSpeedSeconds = 1;
+		net::HttpRequest::setDefaultLimits(limits);
+		run("responses = {}\n"
+			"function nativecallback_urlResponse(url, body) responses[#responses + 1] = url .. '=' .. body end\n"
+			"function update() end\n");
+	}
+
+	void TearDown() override
+	{
+		destroyHost();
+		net::HttpRequest::setDefaultLimits(saved);
+	}
+
+	void start(std::string const& url) { run("native_startURLThread('" + url + "')"); }
+
+	/** The strings of the host-table list name. */
+	std::vector<std::string> strings(char const* name)
+	{
+		std::vector<std::string> list;
+		lua::LuaTable table = host().getTable(name);
+		for (int i = 1; i <= table.size(); ++i)
+			list.push_back(table.getString(i));
+		return list;
+	}
+
+	std::vector<std::string> responses() { return strings("responses"); }
+
+	/** Runs frames until done() holds; false after ten seconds. */
+	template <class F>
+	bool framesUntil(F done)
+	{
+		auto const end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+		while (!done())
+		{
+			if (std::chrono::steady_clock::now() > end)
+				return false;
+			host().update(0.f);
+			std::this_thread::yield();
+		}
+		return true;
+	}
+
+	/** Runs frames until n responses arrived. */
+	bool responsesArrive(size_t n)
+	{
+		return framesUntil([&] { return responses().size() >= n; });
+	}
+};
+
+std::string png(int width, int height)
+{
+	std::vector<unsigned char> pixels(static_cast<size_t>(width * height * 4), 0x80);
+	io::ByteArrayOutputStream out;
+	img::ImageWriter::write(out, io::FILEFORMAT_PNG, pixels.data(), width, height, gr::SurfaceFormat::SURFACE_A8R8G8B8);
+	return std::string(out.data().begin(), out.data().end());
+}
+
+} // namespace
+
+TEST_F(BackgroundDownloads, TwoCallsInAFrameReturnAtOnceAndBothArrive)
+{
+	server.enqueue(LoopbackHttpServer::held(LoopbackHttpServer::respond(200, "one")));
+	server.enqueue(LoopbackHttpServer::respond(200, "two"));
+	std::string first = server.url("/first");
+	std::string second = server.url("/second");
+	start(first);
+	start(second);
+	start(second); // already waiting: not queued again
+	ASSERT_TRUE(server.waitForRequests(1));
+	host().update(0.f);
+	EXPECT_TRUE(responses().empty());
+
+	server.release();
+	ASSERT_TRUE(responsesArrive(2));
+	EXPECT_EQ((std::vector<std::string>{first + "=one", second + "=two"}), responses());
+	EXPECT_EQ(2u, server.requests().size());
+}
+
+TEST_F(BackgroundDownloads, FailuresDeliverNothing)
+{
+	std::string refused;
+	{
+		LoopbackHttpServer closed;
+		refused = closed.url("/");
+	}
+	server.setResponder([](LoopbackHttpServer::Request const& request) {
+		if (request.path == "/error")
+			return LoopbackHttpServer::respond(500, "oops");
+		if (request.path == "/missing")
+			return LoopbackHttpServer::respond(404, "gone");
+		return LoopbackHttpServer::respond(200, "fine");
+	});
+	for (std::string const& url : {server.url("/error"), server.url("/missing"), refused, std::string("file:///etc/hostname"),
+			 std::string(""), std::string("gopher://127.0.0.1/")})
+		start(url);
+	start(server.url("/good"));
+	ASSERT_TRUE(responsesArrive(1));
+	host().update(0.f);
+	EXPECT_EQ(std::vector<std::string>{server.url("/good") + "=fine"}, responses());
+}
+
+TEST_F(BackgroundDownloads, AdvertisementBecomesASprite)
+{
+	std::string const image = png(6, 4);
+	server.setResponder([&](LoopbackHttpServer::Request const& request) {
+		if (request.path == "/ad.png")
+			return LoopbackHttpServer::respond(200, image, {{"Content-Type", "image/png"}});
+		return LoopbackHttpServer::respond(200, "{\"timestamp\": \"2026-12-10\", \"media\": {\"itemCount\": 1, \"item0\": {"
+			"\"image\": \"" + server.url("/ad.png") + "\", \"link\": \"" + server.url("/shop") + "\", \"type\": \"image/png\"}}}");
+	});
+	run("checkMainMenuAd('" + server.url("/ad.json") + "')");
+	ASSERT_TRUE(framesUntil([&] { return host().isBoolean("mainMenuAdReadyToBeShown"); }));
+	EXPECT_TRUE(host().getBoolean("mainMenuAdReadyToBeShown"));
+	EXPECT_EQ(server.url("/shop"), host().getString("mainMenuAdUrl"));
+	EXPECT_EQ("2026-12-10", host().getString("mainMenuAdTimeStamp"));
+	game::SpriteSheet* sheet = resources->getSpriteSheet("MAIN_MENU_AD_SHEET");
+	ASSERT_NE(nullptr, sheet);
+	game::Sprite* sprite = sheet->getSprite("MAIN_MENU_AD_IMAGE");
+	ASSERT_NE(nullptr, sprite);
+	EXPECT_EQ(6, sprite->getWidth());
+	EXPECT_EQ(4, sprite->getHeight());
+	EXPECT_EQ(3, sprite->getPivotX());
+	EXPECT_EQ(2, sprite->getPivotY());
+	EXPECT_EQ(sprite, resources->getSprite("MAIN_MENU_AD_IMAGE"));
+	EXPECT_EQ(1, context->count("Texture.blt"));
+}
+
+TEST_F(BackgroundDownloads, AdvertisementsThatAreNotShown)
+{
+	struct Case
+	{
+		char const* name;
+		std::string json;
+		std::string image;
+		bool globals; ///< the link and time stamp are published
+	};
+	std::string const ad = "\"image\": \"" + server.url("/ad.img") + "\", \"link\": \"" + server.url("/shop") + "\"";
+	std::string const good = png(4, 4);
+	Case const cases[] = {
+		{"no items", "{\"timestamp\": \"t\", \"media\": {\"itemCount\": 0}}", good, false},
+		{"no timestamp", "{\"media\": {\"itemCount\": 1, \"item0\": {" + ad + "}}}", good, false},
+		{"no link", "{\"timestamp\": \"t\", \"media\": {\"itemCount\": 1, \"item0\": {\"image\": \"x\"}}}", good, false},
+		{"not JSON", "{\"timestamp\": ", good, false},
+		{"jpeg read as PNG", "{\"timestamp\": \"t\", \"media\": {\"itemCount\": 1, \"item0\": {" + ad + ", \"type\": \"image/jpeg\"}}}",
+			"\xFF\xD8\xFF\xE0 not a png", true},
+		{"damaged PNG", "{\"timestamp\": \"t\", \"media\": {\"itemCount\": 1, \"item0\": {" + ad + "}}}", good.substr(0, good.size() / 2), true},
+	};
+	for (Case const& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		run("mainMenuAdUrl = nil; mainMenuAdReadyToBeShown = nil; responses = {}");
+		server.setResponder([&](LoopbackHttpServer::Request const& request) {
+			if (request.path == "/ad.img")
+				return LoopbackHttpServer::respond(200, c.image);
+			return LoopbackHttpServer::respond(200, request.path == "/ad.json" ? c.json : "done");
+		});
+		run("checkMainMenuAd('" + server.url("/ad.json") + "')");
+		// The URL job runs after the ad job on the same worker.
+		start(server.url("/after"));
+		ASSERT_TRUE(responsesArrive(1));
+		host().update(0.f);
+		EXPECT_FALSE(host().isBoolean("mainMenuAdReadyToBeShown"));
+		EXPECT_EQ(c.globals, host().isString("mainMenuAdUrl"));
+	}
+	EXPECT_EQ(nullptr, resources->getSpriteSheet("MAIN_MENU_AD_SHEET"));
+}
+
+TEST_F(BackgroundDownloads, DamagedAdvertisementDescriptions)
+{
+	std::string const image = png(2, 2);
+	std::string const json = "{\"timestamp\": \"t\", \"media\": {\"itemCount\": 1, \"item0\": {\"image\": \"" +
+		server.url("/i") + "\", \"link\": \"l\", \"type\": \"image/png\"}}}";
+	std::mutex mutex;
+	std::string served;
+	server.setResponder([&](LoopbackHttpServer::Request const& request) {
+		std::lock_guard<std::mutex> lock(mutex);
+		return LoopbackHttpServer::respond(200, request.path == "/i" ? image : request.path == "/ad" ? served : "done");
+	});
+	size_t count = 0;
+	int shown = 0;
+	forEachDamagedCopy(std::vector<unsigned char>(json.begin(), json.end()), 60, 120u, [&](std::vector<unsigned char> const& copy) {
+		{
+			std::lock_guard<std::mutex> lock(mutex);
+			served.assign(copy.begin(), copy.end());
+		}
+		run("mainMenuAdReadyToBeShown = nil");
+		run("checkMainMenuAd('" + server.url("/ad") + "')");
+		start(server.url("/after"));
+		ASSERT_TRUE(responsesArrive(++count));
+		host().update(0.f);
+		shown += host().isBoolean("mainMenuAdReadyToBeShown");
+	});
+	EXPECT_GT(shown, 0);
+	EXPECT_LT(shown, static_cast<int>(count));
+}
+
+TEST_F(BackgroundDownloads, HostDestroyedDuringAStallReturnsPromptly)
+{
+	net::HttpLimits patient = net::HttpRequest::defaultLimits();
+	patient.lowSpeedSeconds = 60;
+	net::HttpRequest::setDefaultLimits(patient);
+	server.setDefault(LoopbackHttpServer::never());
+	start(server.url("/stall"));
+	start(server.url("/queued"));
+	ASSERT_TRUE(server.waitForRequests(1));
+	auto const before = std::chrono::steady_clock::now();
+	destroyHost();
+	EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(5));
+	EXPECT_EQ(1u, server.requests().size());
+}
+
+namespace
+{
+
+/** The downloads fixture with an xdg-mime stand-in first on PATH that knows the schemes "gamea" and "gamec". */
+class BackgroundDownloadsGameLists : public BackgroundDownloads
+{
+protected:
+	test::TempFolder bin;
+	std::string m_path = getenv("PATH");
+
+	void SetUp() override
+	{
+		BackgroundDownloads::SetUp();
+		bin.write("xdg-mime", "#!/bin/sh\ncase \"$3\" in x-scheme-handler/gamea|x-scheme-handler/gamec) echo game.desktop;; esac\nexit 0\n");
+		chmod((bin / "xdg-mime").c_str(), 0755);
+		setenv("PATH", (bin.path() + ":" + m_path).c_str(), 1);
+		run("installed = {}\n"
+			"function setInstalledApps(list) installed[#installed + 1] = 'online:' .. list end\n"
+			"function setInstalledAppsOffline(list) installed[#installed + 1] = 'offline:' .. list end\n");
+	}
+
+	void TearDown() override
+	{
+		BackgroundDownloads::TearDown();
+		setenv("PATH", m_path.c_str(), 1);
+	}
+
+	std::vector<std::string> installed() { return strings("installed"); }
+};
+
+std::string const THREE_GAMES = "{\"ttl\": 60, \"gameCount\": 3, \"game_0\": {\"name\": \"Alpha\", \"scheme\": \"gamea\"}, "
+	"\"game_1\": {\"name\": \"Beta\", \"scheme\": \"gameb\"}, \"game_2\": {\"name\": \"Gamma\", \"scheme\": \"gamec\"}}";
+
+} // namespace
+
+TEST_F(BackgroundDownloadsGameLists, InstalledNamesOrMalformed)
+{
+	struct Case
+	{
+		std::string json;
+		char const* result; ///< null: "Malformed response"
+	};
+	Case const cases[] = {
+		{THREE_GAMES, "Alpha, Gamma"},
+		{"{\"gameCount\": 0}", ""},
+		{"{\"gameCount\": -5, \"game_0\": {\"name\": \"Alpha\", \"scheme\": \"gamea\"}}", ""},
+		{"{}", ""},
+		{"{\"gameCount\": 1, \"game_0\": {\"name\": \"Alpha\"}}", nullptr},
+		{"{\"gameCount\": 1, \"game_0\": {\"name\": 5, \"scheme\": \"gamea\"}}", nullptr},
+		{"{\"gameCount\": 1, \"game_0\": \"Alpha\"}", nullptr},
+		{"{\"gameCount\": 2147483647, \"game_0\": {\"name\": \"Alpha\", \"scheme\": \"gamea\"}}", nullptr},
+		{"{\"gameCount\": 1,", nullptr},
+		{"", nullptr},
+	};
+	for (Case const& c : cases)
+	{
+		SCOPED_TRACE(c.json);
+		std::string text = message<lang::Exception>([&] { EXPECT_EQ(c.result ? c.result : "", host().determineInstalledApps(c.json)); });
+		EXPECT_EQ(c.result ? "no exception" : "Malformed response", text);
+	}
+
+	int results = 0;
+	forEachDamagedCopy(std::vector<unsigned char>(THREE_GAMES.begin(), THREE_GAMES.end()), 200, 7u, [&](std::vector<unsigned char> const& copy) {
+		try
+		{
+			host().determineInstalledApps(std::string(copy.begin(), copy.end()));
+			++results;
+		}
+		catch (lang::Exception const& e)
+		{
+			EXPECT_EQ("Malformed response", e.getMessage().format());
+		}
+	});
+	EXPECT_GT(results, 0);
+}
+
+TEST_F(BackgroundDownloadsGameLists, OnlineListReachesTheFrameOfflineAtOnce)
+{
+	server.setResponder([](LoopbackHttpServer::Request const& request) {
+		return LoopbackHttpServer::respond(200, request.path == "/games" ? THREE_GAMES : "{\"gameCount\": 1, \"game_0\": {}}");
+	});
+	run("checkInstalledAppsOffline('{\"gameCount\": 1, \"game_0\": {\"name\": \"Gamma\", \"scheme\": \"gamec\"}}')");
+	EXPECT_EQ(std::vector<std::string>{"offline:Gamma"}, installed());
+	EXPECT_EQ("Malformed response", error("checkInstalledAppsOffline('[')"));
+
+	run("checkInstalledAppsOnline('" + server.url("/bad") + "')");
+	run("checkInstalledAppsOnline('" + server.url("/games") + "')");
+	ASSERT_TRUE(framesUntil([&] { return installed().size() == 2; }));
+	EXPECT_EQ("online:Alpha, Gamma", installed()[1]);
+	EXPECT_EQ(2u, server.requests().size());
+}

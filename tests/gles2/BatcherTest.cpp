@@ -110,6 +110,23 @@ TEST_F(BatcherTest, ItemsJoinOnlyWhenTheyWouldDrawAlike)
 	}
 }
 
+TEST_F(BatcherTest, SpriteWithoutColoursAfterColouredOneDrawsUnmodulated)
+{
+	// The colour array of the first batch must not feed the second one,
+	// which takes the constant white instead.
+	lang::Ptr<gr::Image> image = makeImage(4, 4, [](int, int) { return solid(WHITE); });
+	lang::Ptr<gr::Image> other = makeImage(4, 4, [](int, int) { return solid(WHITE); });
+	math::float3 const pos[4] = {{0, 0, 0}, {4, 0, 0}, {0, 4, 0}, {4, 4, 0}};
+	math::float2 const uv[4] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
+	math::float4 const red[4] = {{255, 0, 0, 255}, {255, 0, 0, 255}, {255, 0, 0, 255}, {255, 0, 0, 255}};
+	image->draw(&ctx(), pos, uv, red, nullptr);
+	other->draw(&ctx(), 8.f, 0.f, 0, 0, 4, 4, 4.f, 4.f);
+	ctx().flush();
+	EXPECT_EQ(2, counter(Context::Statistics::COUNTER_DRAWCALLS));
+	EXPECT_EQ(RED, px(1, 1));
+	EXPECT_EQ(WHITE, px(9, 1));
+}
+
 TEST_F(BatcherTest, BatchWithoutImageOrShaderIsDropped)
 {
 	math::float3 const pos[4] = {{-1, 1, 0}, {1, 1, 0}, {-1, -1, 0}, {1, -1, 0}};

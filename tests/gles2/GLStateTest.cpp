@@ -239,6 +239,42 @@ TEST_F(GLStateTest, ResetAndNewContextForgetTheShadow)
 	EXPECT_EQ(GLenum(GL_LESS), GL_State::sm_current.m_depthFunc);
 }
 
+TEST_F(GLStateTest, VertexAttribArraysFollowTheMaskAndAreUnknownAfterReset)
+{
+	auto enabled = [](GLuint i) {
+		GLint v = 0;
+		glGetVertexAttribiv(i, GL_VERTEX_ATTRIB_ARRAY_ENABLED, &v);
+		return v != 0;
+	};
+	// The new context left the shadow unknowing: arrays on behind its
+	// back are switched off by the first call.
+	EXPECT_EQ(GL_State::VERTEX_ATTRIB_ARRAYS_UNKNOWN, GL_State::sm_current.m_vertexAttribArrays);
+	glEnableVertexAttribArray(3);
+	GL_State::vertexAttribArrays(0x5u);
+	EXPECT_TRUE(enabled(0));
+	EXPECT_FALSE(enabled(1));
+	EXPECT_TRUE(enabled(2));
+	EXPECT_FALSE(enabled(3));
+
+	glEnableVertexAttribArray(1);
+	GL_State::vertexAttribArrays(0x5u); // the shadow holds the mask: no call
+	EXPECT_TRUE(enabled(1));
+	glDisableVertexAttribArray(1);
+
+	GL_State::vertexAttribArrays(0x3u);
+	EXPECT_TRUE(enabled(0));
+	EXPECT_TRUE(enabled(1));
+	EXPECT_FALSE(enabled(2));
+
+	GL_State::reset();
+	glEnableVertexAttribArray(5);
+	GL_State::vertexAttribArrays(0x1u);
+	EXPECT_TRUE(enabled(0));
+	EXPECT_FALSE(enabled(1));
+	EXPECT_FALSE(enabled(5));
+	EXPECT_EQ(0x1u, GL_State::sm_current.m_vertexAttribArrays);
+}
+
 TEST(GLStateKeywords, ParseTable)
 {
 	struct Case

@@ -3,6 +3,7 @@
 #include <gr/GraphicsException.h>
 #include <lang/Format.h>
 #include <GLES2/gl2.h>
+#include <cassert>
 
 namespace gr
 {
@@ -47,7 +48,8 @@ GL_State GL_State::sm_current;
 GL_State::GL_State() :
 	GL_StateBase(CAP_KEYS, CAP_COUNT),
 	m_blendEquation(GL_FUNC_ADD),
-	m_program(0)
+	m_program(0),
+	m_vertexAttribArrays(VERTEX_ATTRIB_ARRAYS_UNKNOWN)
 {
 }
 
@@ -98,6 +100,42 @@ void GL_State::parse(std::string const& key, std::string const& value)
 void GL_State::reset()
 {
 	sm_current = GL_State();
+}
+
+void GL_State::vertexAttribArrays(unsigned int mask)
+{
+	assert(mask != VERTEX_ATTRIB_ARRAYS_UNKNOWN && "vertex attribute mask");
+	unsigned int& cur = sm_current.m_vertexAttribArrays;
+	if (cur == mask)
+		return;
+	unsigned int on = mask & ~cur;
+	unsigned int off = cur & ~mask;
+	if (cur == VERTEX_ATTRIB_ARRAYS_UNKNOWN)
+	{
+		GLint count = 0;
+		glGetIntegerv(GL_MAX_VERTEX_ATTRIBS, &count);
+		GL_CHECK();
+		unsigned int const all = count >= 32 ? ~0u : (1u << count) - 1u;
+		on = mask;
+		off = all & ~mask;
+	}
+	cur = mask;
+	for (GLuint i = 0; off != 0; ++i, off >>= 1)
+	{
+		if (off & 1u)
+		{
+			glDisableVertexAttribArray(i);
+			GL_CHECK();
+		}
+	}
+	for (GLuint i = 0; on != 0; ++i, on >>= 1)
+	{
+		if (on & 1u)
+		{
+			glEnableVertexAttribArray(i);
+			GL_CHECK();
+		}
+	}
 }
 
 void GL_State::blendEquation(unsigned int mode)

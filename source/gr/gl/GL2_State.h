@@ -36,6 +36,16 @@ public:
 	unsigned int m_blendEquation;
 	unsigned int m_program;
 
+	/**
+	 * Vertex attribute arrays the GL has enabled, bit i for index i;
+	 * VERTEX_ATTRIB_ARRAYS_UNKNOWN when the shadow cannot tell (a new
+	 * record: after a reset the GL may hold arrays enabled by earlier work).
+	 */
+	unsigned int m_vertexAttribArrays;
+
+	/** The value of m_vertexAttribArrays that means "not known". */
+	static constexpr unsigned int VERTEX_ATTRIB_ARRAYS_UNKNOWN = ~0u;
+
 	/** The shadow of the current GL state. */
 	static GL_State sm_current;
 
@@ -44,7 +54,8 @@ public:
 	 * blending off with ONE / ZERO and FUNC_ADD, program 0, every capability
 	 * off, identity matrices, viewport and scissor (-10000, -10000, 10000,
 	 * 10000), texture unit 0 active with nothing bound, front face CCW,
-	 * no buffers bound, clear colour 0, line width 1.
+	 * no buffers bound, clear colour 0, line width 1, vertex attribute
+	 * arrays unknown.
 	 */
 	GL_State();
 
@@ -70,6 +81,15 @@ public:
 
 	static void blendEquation(unsigned int mode);
 	static void useProgram(unsigned int program);
+
+	/**
+	 * Leaves exactly the vertex attribute arrays of mask (bit i for index
+	 * i, indices below 32) enabled: enables those the shadow has off and
+	 * disables those it has on, or, while it does not know, disables every
+	 * other index the GL has (GL_MAX_VERTEX_ATTRIBS). Arrays that stay on
+	 * between draws spare the GL a re-validation of its vertex input.
+	 */
+	static void vertexAttribArrays(unsigned int mask);
 
 	/** glScissor with the sizes as given (they must not be negative). */
 	static void scissor(int x, int y, int width, int height);

@@ -258,8 +258,7 @@ void GL_Primitive::render()
 #if GR_GLES == 2
 	GL_Shader_Platform* program = GL_Shader_Platform::sm_currentPlatformShader;
 	assert(program && "a shader pass must be active");
-	int enabled[VertexFormat::DT_SIZE];
-	int enabledCount = 0;
+	unsigned int arrays = 0;
 #else
 	bool enabledArrays[4] = {};
 	int texLayers = 0;
@@ -295,11 +294,10 @@ void GL_Primitive::render()
 		if (isHalfFloat(df) && m_host->isExtensionSupported("GL_OES_vertex_half_float"))
 			type = HALF_FLOAT_OES;
 		bool const normalized = type == GL_BYTE || type == GL_UNSIGNED_BYTE;
-		glEnableVertexAttribArray(GLuint(location));
-		GL_CHECK();
+		assert(location < 32 && "attribute index");
 		glVertexAttribPointer(GLuint(location), dim, type, normalized ? GL_TRUE : GL_FALSE, pitch, pointer);
 		GL_CHECK();
-		enabled[enabledCount++] = location;
+		arrays |= 1u << location;
 #else
 		(void)isHalfFloat;
 		switch (dt)
@@ -347,7 +345,11 @@ void GL_Primitive::render()
 #endif
 	}
 
-#if GR_GLES == 1
+#if GR_GLES == 2
+	// The arrays stay enabled after the draw: the next draw of the same
+	// components then leaves the GL's vertex input as it is.
+	GL_State::vertexAttribArrays(arrays);
+#else
 	for (int layer = 0; layer < texLayers; ++layer)
 	{
 		math::float4x4 tm(1.f);
@@ -397,13 +399,7 @@ void GL_Primitive::render()
 	stats.counters[Context::Statistics::COUNTER_DRAWCALLS] += 1;
 	m_host->drawCallIssued();
 
-#if GR_GLES == 2
-	for (int i = 0; i < enabledCount; ++i)
-	{
-		glDisableVertexAttribArray(GLuint(enabled[i]));
-		GL_CHECK();
-	}
-#else
+#if GR_GLES == 1
 	if (enabledArrays[0])
 		GL_State::disableClientState(GL_VERTEX_ARRAY);
 	if (enabledArrays[1])

@@ -93,7 +93,9 @@ public:
 	/**
 	 * Sorts (triangle lists with a sorting shader), binds the components
 	 * the current program uses, draws the vertex range (no indices) or the
-	 * index range, and counts vertices, triangles and the draw call.
+	 * index range, and counts vertices, triangles and the draw call. On
+	 * OpenGL ES 2.0 the attribute arrays of the components stay enabled
+	 * after the draw and every other array is off (GL_State::vertexAttribArrays).
 	 */
 	void render() override;
 

@@ -54,6 +54,34 @@ void PhysicsWorld::destroyJoint(b2Joint* joint)
 	m_world->DestroyJoint(joint);
 }
 
+void PhysicsWorld::setDistanceSpring(b2Joint* joint, float frequencyHz, float dampingRatio)
+{
+	checkIdle("setDistanceSpring");
+	if (!std::isfinite(frequencyHz) || !std::isfinite(dampingRatio))
+		throw lang::Exception(lang::Format("setDistanceSpring: {0} Hz, ratio {1} is no spring", frequencyHz, dampingRatio));
+	if (joint->GetType() != e_distanceJoint)
+		return;
+	b2DistanceJoint* distance = static_cast<b2DistanceJoint*>(joint);
+	if (frequencyHz > 0.f)
+	{
+		distance->SetMinLength(0.f);
+		distance->SetMaxLength(FLT_MAX);
+		m_springs[joint] = Spring{frequencyHz, dampingRatio};
+	}
+	else
+	{
+		// The minimum first: it is clamped to the maximum.
+		float length = distance->GetLength();
+		distance->SetMinLength(length);
+		distance->SetMaxLength(length);
+		distance->SetStiffness(0.f);
+		distance->SetDamping(0.f);
+		m_springs.erase(joint);
+	}
+	joint->GetBodyA()->SetAwake(true);
+	joint->GetBodyB()->SetAwake(true);
+}
+
 void PhysicsWorld::forgetJoint(b2Joint* joint)
 {
 	m_springs.erase(joint);

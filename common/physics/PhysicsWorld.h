@@ -210,6 +210,13 @@ public:
 	/** @exception lang::Exception When busy. */
 	void destroyJoint(b2Joint* joint);
 
+	/**
+	 * Changes a distance joint's spring (frequency 0: a rigid rod of the
+	 * current length) and wakes both bodies; other joint types are left alone.
+	 * @exception lang::Exception When busy or a number is not finite.
+	 */
+	void setDistanceSpring(b2Joint* joint, float frequencyHz, float dampingRatio);
+
 	/** Revolute and prismatic motor and limit setters; each wakes both bodies. Other joint types are left alone. */
 	void enableMotor(b2Joint* joint, bool enable);
 	void setMotorSpeed(b2Joint* joint, float speed);

@@ -54,8 +54,11 @@ void GameLua::update(float dt)
 		objectPass(scaledDt);
 	else
 		std::fill(std::begin(m_rollingLevel), std::end(m_rollingLevel), 0.f);
+	if (m_physicsDisabled == 0)
+		publishJointAnchors();
 
 	call("update", scaledDt, dt);
+	destroyBrokenJoints();
 }
 
 void GameLua::draw()

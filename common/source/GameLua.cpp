@@ -57,6 +57,8 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_levelTop(0),
 	m_levelBottom(0),
 	m_rollingLevel{0.f, 0.f, 0.f},
+	m_physicsSimulationScale(1.f),
+	m_editing(false),
 	m_blockEditorTable(state),
 	m_loadingLevel(false),
 	m_startingCamera(false),
@@ -125,6 +127,7 @@ void GameLua::registerApi()
 	registerCompoundBodyApi();
 	registerSceneApi();
 	registerThemeApi();
+	registerJointApi();
 }
 
 GameApp* GameLua::gameApp() const

@@ -159,7 +159,11 @@ public:
 
 	/** A fixture is destroyed with its body: nothing to do. */
 	void SayGoodbye(b2Fixture* fixture) override;
-	/** A joint is destroyed with one of its bodies; the host keeps no joints yet. */
+	/**
+	 * A joint is destroyed with one of its bodies: it leaves the broken-joint
+	 * list and the joint list's entries forget it (their "joints" entries stay
+	 * for removeObject). A null joint is ignored.
+	 */
 	void SayGoodbye(b2Joint* joint) override;
 
 	/** The physics world; there is always one. */
@@ -686,6 +690,130 @@ public:
 	/** True when the physics-disabled counter is 0. */
 	bool isPhysicsEnabled();
 
+	/**
+	 * Gravity force multiplier, delta-time multiplier, physics simulation scale.
+	 * @exception lua::LuaException A value that is not finite (the
+	 *            delta-time multiplier also when negative; 0 pauses).
+	 */
+	void setGravityForceMultiplier(float multiplier);
+	float getGravityForceMultiplier();
+	void setDeltaTimeMultiplier(float multiplier);
+	float getDeltaTimeMultiplier();
+	void setPhysicsSimulationScale(float scale);
+	/** The physics simulation scale; 1 by default. */
+	float physicsSimulationScale() const { return m_physicsSimulationScale; }
+	/** The world's gravity; sleeping bodies stay asleep. @exception lua::LuaException Not finite. */
+	void setWorldGravity(float x, float y);
+
+	// Per-object settings of the gravity sensors; an unknown name logs
+	// "Body name : %s" and changes nothing.
+	/** @exception lua::LuaException A force that is not finite. */
+	void setSensorMinimumAndMaximumForces(std::string const& name, float minForce, float maxForce);
+	void setSensorGravityMask(std::string const& name, int mask);
+	void setObjectGravityCategory(std::string const& name, int category);
+	void setRecordVelocity(std::string const& name, bool record);
+	void setRevertGravity(std::string const& name, bool revert);
+	/** @exception lua::LuaException A multiplier or speed limit that is not finite. */
+	void setRevertGravityWithMultiplier(std::string const& name, bool revert, float multiplier, float speedLimit);
+
+	// --- Gravity sensors (SensorForce.cpp) --------------------------------------
+
+	/**
+	 * One physics step's force of sensor on object: toward a point sensor's
+	 * centre or along a line sensor's local y axis, falling off linearly from
+	 * the maximum at the centre to the minimum at the edge, times a tenth of
+	 * the object's mass; flyers and reverting objects get their factors. Only
+	 * a dynamic body is pushed (and woken). Nothing for a sensor of another
+	 * type, a filtered pair, a point radius in (-1, 0], a line length <= 0, or
+	 * a force that is not finite.
+	 */
+	void applySensorForceToObject(RenderObjectData* sensor, RenderObjectData* object);
+
+	/**
+	 * The sensor side of a beginning contact: 1 when fixture is a sensor of
+	 * an object of type 5, 6 or 7 and the other object does not ignore
+	 * killing volumes, else 0. A gravity sensor (type 2) or listing sensor
+	 * (type 3) enters the other object's sensors list and wakes its body; a
+	 * type 4 sensor touched by a non-sensor fixture starts its destruction.
+	 */
+	int checkSensorContact(b2Fixture* fixture, b2Fixture* other);
+
+	// --- Contacts and damage (ContactFilter.cpp, Contacts.cpp) -------------------
+
+	/** Which scene objects touch (flyers, killing volumes, disabled collision, immovable objects). */
+	bool ShouldCollide(b2Fixture* fixtureA, b2Fixture* fixtureB) override;
+	/**
+	 * Sensor callbacks, impacts and damage of flyers and blocks, the score,
+	 * hit wobble and broken joints; calls "enterCollision", "flyerCollision"
+	 * and "blockCollision". Script tables are read raw; missing or mistyped
+	 * values count as their defaults. Nothing while a level loads; only the
+	 * sensor step while editing.
+	 */
+	void BeginContact(b2Contact* contact) override;
+	/** Wakes both bodies; for a sensor calls "exitCollision" and lets both sides leave. */
+	void EndContact(b2Contact* contact) override;
+
+	/** Sets the loading flag (isLoadingLevel): while it is set, contacts have no effect. */
+	void setLoadingLevel(bool loading) { m_loadingLevel = loading; }
+	/** Set in editing mode: contacts only run their sensor step. */
+	void setEditingMode(bool editing) { m_editing = editing; }
+	bool editingMode() const { return m_editing; }
+
+	// --- Joints (api/JointApi.cpp) ------------------------------------------------
+
+	/** A joint between two objects: the Box2D joint (null for a timed link), names and anchor kind. */
+	struct jointData
+	{
+		std::string name;
+		std::string end1;
+		std::string end2;
+		b2Joint* joint = nullptr;
+		int coordType = 0;
+		/** Spring of a distance joint (frequency 0: rigid). */
+		float frequency = 0.f;
+		float dampingRatio = 0.f;
+
+		bool operator==(b2Joint const* other) const { return joint == other; }
+	};
+
+	/**
+	 * Raw: (description [, _, _, _, _, x1, y1, x2, y2]): creates the joint the
+	 * table describes; coordType 1 distance joints take their world anchors
+	 * from positions 6 to 9 (0 unless a number). Runs after the world's
+	 * current operation when busy.
+	 * @exception lua::LuaException "Joint bodies are not defined!" for a
+	 *            missing end of types 1 to 4; an unknown type, equal ends,
+	 *            inverted limits or a number that is not finite (naming the
+	 *            joint). Nothing is stored then.
+	 */
+	int createJointLua(lua::LuaState* state);
+	/** Raw: (table of descriptions): createJoint for each value, in table order. */
+	int createJoints(lua::LuaState* state);
+	/** Destroys the first joint and the first timed link of that name. */
+	void destroyJointLua(std::string const& name);
+	/**
+	 * Raw: (table with "name"): changes a live joint's spring, motor or
+	 * limits (each key present, also written to joints[name]); lower and
+	 * upper limits are applied together.
+	 * @exception lua::LuaException A number that is not finite or an inverted pair of limits.
+	 */
+	int setJointParameters(lua::LuaState* state);
+	/** Removes the object's joints; the other end of each timed link runs down its destroyTimer. */
+	void removeJointsFromObject(std::string const& name);
+	/** Motor speed of every revolute joint of that name. @exception lua::LuaException Not finite. */
+	void setRevoluteJointSpeed(std::string const& name, float speed);
+	/** Moves the object's breakable joints whose breakForce is below impact to the broken list. */
+	void removeBreakableJointsFromObject(std::string const& name, float impact);
+	/** No effect. */
+	void LinkSensor(std::string const& name);
+	/** Reverses the motor of the named joints at their limits. */
+	void checkJointLimits(std::string const& name);
+
+	/** Joints of types 1 to 4, timed links, and joints broken by impacts awaiting destruction. */
+	std::vector<jointData> const& joints() const { return m_joints; }
+	std::vector<jointData> const& timedLinks() const { return m_timedLinks; }
+	std::vector<jointData> const& brokenJoints() const { return m_brokenJoints; }
+
 	// --- Scene objects (api/SceneObjectApi.cpp; setters in api/ObjectSetters.cpp)
 	// A missing name logs (where noted "Body name : %s") and changes nothing;
 	// getters then give 0. Numbers bound for the physics world must be finite
@@ -889,6 +1017,11 @@ private:
 	int m_levelTop;
 	int m_levelBottom;
 	float m_rollingLevel[3];
+	float m_physicsSimulationScale;
+	bool m_editing;
+	std::vector<jointData> m_joints;
+	std::vector<jointData> m_timedLinks;
+	std::vector<jointData> m_brokenJoints;
 
 	lua::LuaTable m_blockEditorTable;
 	lua::LuaTable m_deadBlocks;
@@ -921,6 +1054,7 @@ private:
 	void registerCompoundBodyApi();
 	void registerSceneApi();
 	void registerThemeApi();
+	void registerJointApi();
 
 	// Physics world and frame steps (PhysicsWorldHost.cpp, PhysicsStep.cpp).
 	/** The records in name order (m_objectOrder, rebuilt when the registry changed). */
@@ -988,6 +1122,26 @@ private:
 
 	/** Prints "GameLua::requestBannerAd()". */
 	void requestBannerAd();
+
+	// Contacts, sensors and joints.
+	/** Puts table into "deadBlocks" under name (logged when no level has made that table). */
+	void handToDeadBlocks(std::string const& name, lua::LuaTable const& table);
+	/** Frame step 7.3.2: every awake non-flyer object gets the forces of the sensors it is inside. */
+	void applySensorForces();
+	/** Frame step 10: joints[name] gets the anchors of every joint whose coordType is not 2. */
+	void publishJointAnchors();
+	/** Frame step 15: destroys the joints broken during the frame's steps. */
+	void destroyBrokenJoints();
+	/** removeObject's joint part: timed links start their other end's timer; joints leave the lists. */
+	void forgetObjectJoints(std::string const& name);
+	/** A side of a sensor contact that ends. */
+	void sensorEndContact(b2Fixture* sensor, b2Fixture* other);
+	/** Creates the described joint (the world must not be busy). */
+	void createJointNow(lua::LuaTable const& description, b2Vec2 const& worldA, b2Vec2 const& worldB);
+	/** The cross links in world[end1] and world[end2] (ends whose entry is not a table are skipped). */
+	void linkObjects(std::string const& end1, std::string const& end2);
+	/** The table objects.joints, made when missing or not a table. */
+	lua::LuaTable jointsTable();
 
 	/** The game application, or null when the application is another App. */
 	GameApp* gameApp() const;

@@ -104,6 +104,7 @@ void GameLua::stepPhysics(float dt, long long& micros)
 			break;
 		}
 		call("applyForcesAtPhysicsStep");
+		applySensorForces();
 		for (RenderObjectData* o : objectOrder())
 		{
 			if (o->startsInactive && o->flyerTimer >= 0.f)
@@ -147,7 +148,6 @@ void GameLua::stepPhysics(float dt, long long& micros)
 
 	// Interpolation and destruction timers, in one pass over the objects.
 	float alpha = m_accumulator / STEP;
-	bool deadBlocks = isTable("deadBlocks");
 	for (RenderObjectData* o : objectOrder())
 	{
 		if (o->body && o->body->IsAwake())
@@ -168,10 +168,7 @@ void GameLua::stepPhysics(float dt, long long& micros)
 		if (o->destroyTimer > 0.f)
 			continue;
 		o->luaTable.setNumber("strength", 0.f);
-		if (deadBlocks)
-			getTable("deadBlocks").setTable(o->name, o->luaTable);
-		else
-			lang::Debug::printf("No level loaded: \"%s\" is not handed to deadBlocks\n", o->name.c_str());
+		handToDeadBlocks(o->name, o->luaTable);
 		o->destroyPending = false;
 	}
 }

@@ -26,6 +26,9 @@ void GameLua::clearObjects()
 	m_trackedObjects.clear();
 	m_aimSensors.clear();
 	m_drawLists.clear();
+	m_joints.clear();
+	m_timedLinks.clear();
+	m_brokenJoints.clear();
 }
 
 std::vector<GameLua::RenderObjectData*> const& GameLua::objectOrder()
@@ -79,6 +82,3 @@ void GameLua::SayGoodbye(b2Fixture*)
 {
 }
 
-void GameLua::SayGoodbye(b2Joint*)
-{
-}

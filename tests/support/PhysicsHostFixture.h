@@ -13,8 +13,8 @@ namespace test
 /**
  * A host whose scripts define the functions the frame loop calls
  * ("applyForcesAtPhysicsStep", "removeBlocks", "clearLuaForceFunctions",
- * "update"), each appending its name to the global text "calls", with the
- * physics switched on.
+ * "update"), each appending its name to the global text "calls", and the
+ * four contact callbacks, which do nothing; the physics is switched on.
  */
 class PhysicsHostFixture : public HostFixture
 {
@@ -26,6 +26,10 @@ protected:
 			"function removeBlocks() calls = calls .. 'remove;' end\n"
 			"function clearLuaForceFunctions() calls = calls .. 'clear;' end\n"
 			"function update(dt, rawDt) calls = calls .. 'update;' end\n"
+			"function enterCollision(a, b) end\n"
+			"function exitCollision(a, b) end\n"
+			"function flyerCollision(flyer, other, impact, damage) end\n"
+			"function blockCollision(a, b, impact, hit, unused, lastHit) end\n"
 			"setPhysicsEnabled(true)\n");
 	}
 

@@ -17,6 +17,7 @@
 #include <lua.hpp>
 #include <algorithm>
 #include <cmath>
+#include <exception>
 
 namespace
 {
@@ -375,8 +376,19 @@ void GameLua::removeObjectNow(std::string const& name)
 
 	b2Body* body = object->body;
 	object->body = nullptr;
+	// A script error in a callback of the destruction ends the removal first.
+	std::exception_ptr failure;
 	if (body)
-		m_world->destroyBody(body);
+	{
+		try
+		{
+			m_world->destroyBody(body);
+		}
+		catch (...)
+		{
+			failure = std::current_exception();
+		}
+	}
 	m_renderObjects.erase(name);
 	m_orderDirty = true;
 	removeFromDrawLists(object);
@@ -387,6 +399,9 @@ void GameLua::removeObjectNow(std::string const& name)
 		sensors.erase(std::remove(sensors.begin(), sensors.end(), object), sensors.end());
 	}
 	delete object;
+	forgetObjectJoints(name);
+	if (failure)
+		std::rethrow_exception(failure);
 }
 
 void GameLua::removeFromDrawLists(RenderObjectData* object)

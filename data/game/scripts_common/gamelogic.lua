@@ -93,6 +93,19 @@ end
 function clearLuaForceFunctions()
 end
 
+-- Contacts: the crates have no strength, so a bump only tells the game.
+function enterCollision(nameA, nameB)
+end
+
+function exitCollision(nameA, nameB)
+end
+
+function flyerCollision(flyer, other, impact, damage)
+end
+
+function blockCollision(nameA, nameB, impact, hit, unused, lastHit)
+end
+
 -- A start-up file that failed to load.
 function onLoadLuaFileFail(file)
 	print(format("Lantern Drift: could not load %s\n", file))

@@ -1,0 +1,36 @@
+// Which scene objects touch.
+#include <ContactRecord.h>
+#include <GameLua.h>
+#include <RenderObjectData.h>
+
+bool GameLua::ShouldCollide(b2Fixture* fixtureA, b2Fixture* fixtureB)
+{
+	RenderObjectData const* a = recordOf(fixtureA);
+	RenderObjectData const* b = recordOf(fixtureB);
+	if (!a || !b)
+		return true;
+	// Killing volumes catch flyers whatever their collision flags.
+	if (a->killingVolume || b->killingVolume)
+	{
+		if (isFlyerType(a) || isFlyerType(b))
+			return true;
+	}
+	if (!a->collisionEnabled || !b->collisionEnabled)
+		return false;
+	if ((a->objectType == 7 && b->startsInactive) || (b->objectType == 7 && a->startsInactive))
+		return false;
+	if (a->killingVolume)
+		return false;
+	if (b->killingVolume && (a->ignoresKillingVolumes || b->ignoresKillingVolumes))
+		return false;
+	if (isFlyerType(a) && isFlyerType(b))
+		return false;
+	if ((a->objectType == 6 || b->objectType == 6) && (a->startsInactive || b->startsInactive))
+		return false;
+	if ((a->ignoreImmovable && b->material == 5) || (b->ignoreImmovable && a->material == 5))
+		return false;
+	if (!a->startsInactive && !b->startsInactive && a->objectType != 6 && b->objectType != 6 &&
+		(a->objectType == 5) != (b->objectType == 5))
+		return false;
+	return true;
+}

@@ -1,0 +1,641 @@
+// Joints between scene objects: distance, weld, revolute and prismatic
+// joints, timed links that tie the lifetimes of two objects, breaking on
+// impacts, motors and limits. Every change of the world waits while the
+// world is busy (a contact callback) and runs after the step, in order.
+#include <ArgumentCheck.h>
+#include <GameLua.h>
+#include <RenderObjectData.h>
+#include <ScriptValues.h>
+#include <lang/Debug.h>
+#include <lang/Exception.h>
+#include <lua/LuaException.h>
+#include <lua/LuaObject.h>
+#include <lua/LuaState.h>
+#include <physics/PhysicsWorld.h>
+#include <lua.hpp>
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+
+enum JointType
+{
+	DISTANCE = 1,
+	WELD = 2,
+	REVOLUTE = 3,
+	PRISMATIC = 4,
+	TIMED_LINK = 5
+};
+
+/** A boolean, or a number other than 0; else fallback. */
+bool flag(lua::LuaTable const& table, char const* key, bool fallback)
+{
+	if (table.isBoolean(key))
+		return table.getBoolean(key);
+	if (table.isNumber(key))
+		return table.getNumber(key) != 0.f;
+	return fallback;
+}
+
+bool isLimited(b2Joint const* joint)
+{
+	return joint->GetType() == e_revoluteJoint || joint->GetType() == e_prismaticJoint;
+}
+
+float lowerLimit(b2Joint* joint)
+{
+	return joint->GetType() == e_revoluteJoint ? static_cast<b2RevoluteJoint*>(joint)->GetLowerLimit()
+		: static_cast<b2PrismaticJoint*>(joint)->GetLowerLimit();
+}
+
+float upperLimit(b2Joint* joint)
+{
+	return joint->GetType() == e_revoluteJoint ? static_cast<b2RevoluteJoint*>(joint)->GetUpperLimit()
+		: static_cast<b2PrismaticJoint*>(joint)->GetUpperLimit();
+}
+
+} // namespace
+
+void GameLua::registerJointApi()
+{
+	registerLuaMethod("createJoint", this, &GameLua::createJointLua);
+	registerLuaMethod("createJoints", this, &GameLua::createJoints);
+	registerMethod("destroyJoint", this, &GameLua::destroyJointLua);
+	registerLuaMethod("setJointParameters", this, &GameLua::setJointParameters);
+	registerMethod("removeJointsFromObject", this, &GameLua::removeJointsFromObject);
+	registerMethod("setRevoluteJointSpeed", this, &GameLua::setRevoluteJointSpeed);
+	registerMethod("removeBreakableJointsFromObject", this, &GameLua::removeBreakableJointsFromObject);
+	registerMethod("linkSensor", this, &GameLua::LinkSensor);
+	registerMethod("checkJointLimits", this, &GameLua::checkJointLimits);
+}
+
+lua::LuaTable GameLua::jointsTable()
+{
+	if (!m_objects.isTable("joints"))
+		m_objects.setTable("joints", lua::LuaTable(m_luastate));
+	return m_objects.getTable("joints");
+}
+
+int GameLua::createJointLua(lua::LuaState* state)
+{
+	lua::LuaTable description = lua::LuaValue::readTable(state, 1);
+	// World anchors of coordType 1 distance joints.
+	float anchors[4] = {0.f, 0.f, 0.f, 0.f};
+	for (int i = 0; i < 4; ++i)
+	{
+		if (state->top() >= 6 + i && state->isNumber(6 + i))
+			anchors[i] = state->toNumber(6 + i);
+	}
+	b2Vec2 worldA(anchors[0], anchors[1]);
+	b2Vec2 worldB(anchors[2], anchors[3]);
+	m_world->defer([this, description, worldA, worldB] { createJointNow(description, worldA, worldB); });
+	return 0;
+}
+
+int GameLua::createJoints(lua::LuaState* state)
+{
+	lua::LuaTable list = lua::LuaValue::readTable(state, 1);
+	std::vector<lua::LuaTable> descriptions;
+	{
+		lua_State* lua = lua::LuaAccess::get(state);
+		lua::LuaStackRestore restore(state);
+		lua::LuaState::pushTable(lua, &list);
+		lua_pushnil(lua);
+		while (lua_next(lua, -2) != 0)
+		{
+			if (lua_type(lua, -1) != LUA_TTABLE)
+				throw lua::LuaException(lang::Format("createJoints: an entry is a {0}, not a joint description", lua_typename(lua, lua_type(lua, -1))));
+			descriptions.push_back(state->toTable(-1));
+			lua_pop(lua, 1);
+		}
+	}
+	for (lua::LuaTable const& description : descriptions)
+		m_world->defer([this, description] { createJointNow(description, b2Vec2_zero, b2Vec2_zero); });
+	return 0;
+}
+
+void GameLua::createJointNow(lua::LuaTable const& d, b2Vec2 const& worldA, b2Vec2 const& worldB)
+{
+	using scriptvalues::number;
+	std::string name = scriptvalues::text(d, "name");
+	std::string end1 = scriptvalues::text(d, "end1");
+	std::string end2 = scriptvalues::text(d, "end2");
+	auto fail = [&name](std::string const& what) {
+		throw lua::LuaException(lang::Format("createJoint: joint \"{0}\": {1}", name, what));
+	};
+	auto finite = [&fail](char const* key, float value) {
+		if (!std::isfinite(value))
+			fail(lang::Format("{0} is {1}", key, numberText(value)).format());
+		return value;
+	};
+	int type = d.isNumber("type") ? lua::LuaNumber::toInt(d.getNumber("type")) : 0;
+	if (type < DISTANCE || type > TIMED_LINK)
+		fail(lang::Format("unknown joint type {0}", type).format());
+	int coordType = lua::LuaNumber::toInt(std::floor(finite("coordType", number(d, "coordType", 0.f)) + 0.5));
+	float x1 = finite("x1", number(d, "x1", 0.f));
+	float y1 = finite("y1", number(d, "y1", 0.f));
+	float x2 = finite("x2", number(d, "x2", 0.f));
+	float y2 = finite("y2", number(d, "y2", 0.f));
+
+	lua::LuaTable stored(m_luastate);
+	stored.setString("name", name);
+	stored.setString("end1", end1);
+	stored.setString("end2", end2);
+	stored.setNumber("type", static_cast<float>(type));
+	stored.setNumber("coordType", static_cast<float>(coordType));
+	if (d.isBoolean("breakable"))
+		stored.setBoolean("breakable", d.getBoolean("breakable"));
+	if (d.isNumber("breakForce"))
+		stored.setNumber("breakForce", d.getNumber("breakForce"));
+	auto storeAnchors = [&stored](float ax, float ay, float bx, float by) {
+		stored.setNumber("x1", ax);
+		stored.setNumber("y1", ay);
+		stored.setNumber("x2", bx);
+		stored.setNumber("y2", by);
+	};
+
+	jointData record;
+	record.name = name;
+	record.end1 = end1;
+	record.end2 = end2;
+	record.coordType = coordType;
+
+	if (type == TIMED_LINK)
+	{
+		storeAnchors(x1, y1, x2, y2);
+		stored.setNumber("destroyTimer", finite("destroyTimer", number(d, "destroyTimer", 1.f)));
+		m_timedLinks.push_back(record);
+		jointsTable().setTable(name, stored);
+		linkObjects(end1, end2);
+		return;
+	}
+
+	RenderObjectData* objectA = findObject(end1);
+	RenderObjectData* objectB = findObject(end2);
+	b2Body* a = objectA ? objectA->body : nullptr;
+	b2Body* b = objectB ? objectB->body : nullptr;
+	if (!a || !b)
+	{
+		lang::Debug::printf("createJoint: joint \"%s\": end1 \"%s\"%s, end2 \"%s\"%s\n", name.c_str(), end1.c_str(),
+			a ? "" : " has no body", end2.c_str(), b ? "" : " has no body");
+		throw lua::LuaException(lang::Format("Joint bodies are not defined!"));
+	}
+	if (a == b)
+		fail(lang::Format("both ends are \"{0}\"", end1).format());
+	bool collide = flag(d, "collideConnected", false);
+	auto requireFinitePoint = [&](char const* what, b2Vec2 const& p) {
+		if (!std::isfinite(p.x) || !std::isfinite(p.y))
+			fail(lang::Format("{0} is not a finite point", what).format());
+	};
+
+	b2Joint* joint = nullptr;
+	try
+	{
+		switch (type)
+		{
+		case DISTANCE:
+		{
+			physics::PhysicsWorld::DistanceJointParams params;
+			params.bodyA = a;
+			params.bodyB = b;
+			if (coordType == 1)
+			{
+				// World points; the local anchors are their offsets from the body positions.
+				params.anchorA = a->GetWorldPoint(worldA - a->GetPosition());
+				params.anchorB = b->GetWorldPoint(worldB - b->GetPosition());
+				storeAnchors(worldA.x, worldA.y, worldB.x, worldB.y);
+			}
+			else if (coordType == 2)
+			{
+				params.anchorA = a->GetWorldPoint(b2Vec2(x1, y1));
+				params.anchorB = b->GetWorldPoint(b2Vec2(x2, y2));
+				storeAnchors(x1, y1, x2, y2);
+			}
+			else
+			{
+				params.anchorA = a->GetPosition();
+				params.anchorB = b->GetPosition();
+				storeAnchors(params.anchorA.x, params.anchorA.y, params.anchorB.x, params.anchorB.y);
+			}
+			requireFinitePoint("anchor A", params.anchorA);
+			requireFinitePoint("anchor B", params.anchorB);
+			if (!std::isfinite(b2Distance(params.anchorA, params.anchorB)))
+				fail("the length is not finite");
+			params.collideConnected = collide;
+			params.frequencyHz = finite("frequency", number(d, "frequency", 4.f));
+			params.dampingRatio = finite("dampingRatio", number(d, "dampingRatio", 0.5f));
+			record.frequency = params.frequencyHz;
+			record.dampingRatio = params.dampingRatio;
+			stored.setNumber("frequency", params.frequencyHz);
+			stored.setNumber("dampingRatio", params.dampingRatio);
+			stored.setNumber("collideConnected", collide ? 1.f : 0.f);
+			joint = m_world->createDistanceJoint(params);
+			break;
+		}
+		case WELD:
+		{
+			b2Vec2 anchor = 0.5f * (a->GetWorldPoint(b2Vec2(x1, y1)) + b->GetWorldPoint(b2Vec2(x2, y2)));
+			requireFinitePoint("the anchor", anchor);
+			b2WeldJointDef def;
+			def.Initialize(a, b, anchor);
+			def.collideConnected = collide;
+			storeAnchors(x1, y1, x2, y2);
+			stored.setBoolean("collideConnected", collide);
+			joint = m_world->createJoint(def);
+			break;
+		}
+		default:
+		{
+			b2Vec2 anchor = a->GetWorldPoint(b2Vec2(x1, y1));
+			requireFinitePoint("the anchor", anchor);
+			bool motor = flag(d, "motor", false);
+			float motorSpeed = finite("motorSpeed", number(d, "motorSpeed", 0.f));
+			float maxTorque = finite("maxTorque", number(d, "maxTorque", 0.f));
+			bool limit = flag(d, "limit", false);
+			float lower = finite("lowerLimit", number(d, "lowerLimit", 0.f));
+			float upper = finite("upperLimit", number(d, "upperLimit", type == PRISMATIC ? 5.f : 0.f));
+			if (lower > upper)
+				fail(lang::Format("lower limit {0} is above upper limit {1}", lower, upper).format());
+			bool backAndForth = flag(d, "backAndForth", false);
+			storeAnchors(x1, y1, x2, y2);
+			stored.setBoolean("motor", motor);
+			stored.setNumber("motorSpeed", motorSpeed);
+			stored.setNumber("maxTorque", maxTorque);
+			stored.setBoolean("limit", limit);
+			stored.setNumber("lowerLimit", lower);
+			stored.setNumber("upperLimit", upper);
+			stored.setBoolean("collideConnected", collide);
+			stored.setBoolean("backAndForth", backAndForth);
+			if (type == REVOLUTE)
+			{
+				b2RevoluteJointDef def;
+				def.Initialize(a, b, anchor);
+				def.enableMotor = motor;
+				def.motorSpeed = motorSpeed;
+				def.maxMotorTorque = maxTorque;
+				def.enableLimit = limit;
+				def.lowerAngle = lower;
+				def.upperAngle = upper;
+				def.collideConnected = collide;
+				joint = m_world->createJoint(def);
+				if (flag(d, "isMenuJoint", false))
+				{
+					stored.setBoolean("isMenuJoint", true);
+					setString("rotatingMenuJoint", name);
+				}
+			}
+			else
+			{
+				b2Vec2 axis(finite("worldAxisX", number(d, "worldAxisX", 0.f)), finite("worldAxisY", number(d, "worldAxisY", 0.f)));
+				stored.setNumber("worldAxisX", axis.x);
+				stored.setNumber("worldAxisY", axis.y);
+				b2PrismaticJointDef def;
+				def.Initialize(a, b, anchor, axis);
+				def.enableLimit = limit;
+				def.lowerTranslation = lower;
+				def.upperTranslation = upper;
+				def.enableMotor = motor;
+				def.motorSpeed = motorSpeed;
+				def.maxMotorForce = maxTorque;
+				def.collideConnected = collide;
+				joint = m_world->createJoint(def);
+			}
+			break;
+		}
+		}
+	}
+	catch (lua::LuaException const&)
+	{
+		throw;
+	}
+	catch (lang::Exception const& e)
+	{
+		fail(e.getMessage().format());
+	}
+
+	record.joint = joint;
+	m_joints.push_back(record);
+	// Jointed objects do not keep the level moving.
+	if (!objectA->startsInactive && !objectB->startsInactive)
+	{
+		objectA->excludeFromMoving = true;
+		objectB->excludeFromMoving = true;
+	}
+	jointsTable().setTable(name, stored);
+	linkObjects(end1, end2);
+}
+
+void GameLua::linkObjects(std::string const& end1, std::string const& end2)
+{
+	lua::LuaTable world;
+	if (!scriptvalues::table(m_objects, "world", world))
+		return;
+	lua::LuaTable tables[2];
+	bool present[2] = {scriptvalues::table(world, end1, tables[0]), scriptvalues::table(world, end2, tables[1])};
+	std::string const names[2] = {end1, end2};
+	bool sensorEnd = (present[0] && !tables[0].isNil("sensorType")) || (present[1] && !tables[1].isNil("sensorType"));
+	if (!sensorEnd)
+	{
+		for (int i = 0; i < 2; ++i)
+		{
+			if (present[i])
+				tables[i].setString("linkedObject", names[1 - i]);
+		}
+		lang::Debug::printf("LINKING bodies\n");
+	}
+	lua::LuaTable blocks, blockTable;
+	if (scriptvalues::table(*this, "blockTable", blockTable))
+		scriptvalues::table(blockTable, "blocks", blocks);
+	for (int i = 0; i < 2; ++i)
+	{
+		lua::LuaTable& x = tables[i];
+		if (!present[i] || x.isNil("levelGoal"))
+			continue;
+		lua::LuaTable& y = tables[1 - i];
+		lua::LuaTable block;
+		bool bubble = present[1 - i] && blocks.hasReference() &&
+			scriptvalues::table(blocks, scriptvalues::text(y, "definition"), block) && scriptvalues::text(block, "material") == "bubble";
+		if (bubble)
+		{
+			x.setString("linkedBubble", names[1 - i]);
+			if (!y.isTable("linkedTargets"))
+				y.setTable("linkedTargets", lua::LuaTable(m_luastate));
+			lua::LuaTable targets = y.getTable("linkedTargets");
+			targets.setString(targets.size() + 1, names[i]);
+		}
+		else
+			x.setString("linkedObject", names[1 - i]);
+	}
+}
+
+void GameLua::destroyJointLua(std::string const& name)
+{
+	m_world->defer([this, name] {
+		auto byName = [&name](jointData const& entry) { return entry.name == name; };
+		auto joint = std::find_if(m_joints.begin(), m_joints.end(), byName);
+		if (joint != m_joints.end())
+		{
+			jointsTable().remove(name);
+			b2Joint* b2joint = joint->joint;
+			m_joints.erase(joint);
+			if (b2joint)
+				m_world->destroyJoint(b2joint);
+		}
+		auto link = std::find_if(m_timedLinks.begin(), m_timedLinks.end(), byName);
+		if (link != m_timedLinks.end())
+		{
+			jointsTable().remove(name);
+			m_timedLinks.erase(link);
+		}
+	});
+}
+
+void GameLua::removeJointsFromObject(std::string const& name)
+{
+	m_world->defer([this, name] { forgetObjectJoints(name); });
+}
+
+void GameLua::forgetObjectJoints(std::string const& name)
+{
+	auto hasEnd = [&name](jointData const& entry) { return entry.end1 == name || entry.end2 == name; };
+	lua::LuaTable joints;
+	bool hasJoints = scriptvalues::table(m_objects, "joints", joints);
+	std::vector<jointData> links;
+	for (auto it = m_timedLinks.begin(); it != m_timedLinks.end();)
+	{
+		if (hasEnd(*it))
+		{
+			links.push_back(*it);
+			it = m_timedLinks.erase(it);
+		}
+		else
+			++it;
+	}
+	for (jointData const& link : links)
+	{
+		RenderObjectData* other = findObject(link.end1 == name ? link.end2 : link.end1);
+		if (!other)
+			continue;
+		lua::LuaTable description;
+		float timer = hasJoints && scriptvalues::table(joints, link.name, description)
+			? scriptvalues::number(description, "destroyTimer", 1.f) : 1.f;
+		other->destroyPending = true;
+		other->destroyTimer = timer;
+	}
+	std::vector<b2Joint*> destroyed;
+	for (auto it = m_joints.begin(); it != m_joints.end();)
+	{
+		if (hasEnd(*it))
+		{
+			if (it->joint)
+				destroyed.push_back(it->joint);
+			if (hasJoints)
+				joints.remove(it->name);
+			it = m_joints.erase(it);
+		}
+		else
+			++it;
+	}
+	for (b2Joint* joint : destroyed)
+		m_world->destroyJoint(joint);
+}
+
+void GameLua::removeBreakableJointsFromObject(std::string const& name, float impact)
+{
+	lua::LuaTable joints;
+	if (!scriptvalues::table(m_objects, "joints", joints))
+		return;
+	for (auto it = m_joints.begin(); it != m_joints.end();)
+	{
+		lua::LuaTable description;
+		if (it->joint && (it->end1 == name || it->end2 == name) && scriptvalues::table(joints, it->name, description) &&
+			scriptvalues::boolean(description, "breakable", false) && description.isNumber("breakForce") &&
+			description.getNumber("breakForce") < impact)
+		{
+			m_brokenJoints.push_back(*it);
+			joints.remove(it->name);
+			it = m_joints.erase(it);
+		}
+		else
+			++it;
+	}
+}
+
+void GameLua::destroyBrokenJoints()
+{
+	while (!m_brokenJoints.empty())
+	{
+		b2Joint* joint = m_brokenJoints.back().joint;
+		m_brokenJoints.pop_back();
+		if (joint)
+			m_world->destroyJoint(joint);
+	}
+}
+
+void GameLua::SayGoodbye(b2Joint* joint)
+{
+	if (!joint)
+		return;
+	m_brokenJoints.erase(std::remove(m_brokenJoints.begin(), m_brokenJoints.end(), joint), m_brokenJoints.end());
+	for (jointData& entry : m_joints)
+	{
+		if (entry.joint == joint)
+			entry.joint = nullptr;
+	}
+}
+
+void GameLua::publishJointAnchors()
+{
+	if (m_joints.empty())
+		return;
+	lua::LuaTable joints;
+	if (!scriptvalues::table(m_objects, "joints", joints))
+		return;
+	for (jointData const& entry : m_joints)
+	{
+		lua::LuaTable description;
+		if (!entry.joint || entry.coordType == 2 || !scriptvalues::table(joints, entry.name, description))
+			continue;
+		b2Vec2 a = entry.joint->GetAnchorA();
+		b2Vec2 b = entry.joint->GetAnchorB();
+		description.setNumber("x1", a.x);
+		description.setNumber("y1", a.y);
+		description.setNumber("x2", b.x);
+		description.setNumber("y2", b.y);
+	}
+}
+
+int GameLua::setJointParameters(lua::LuaState* state)
+{
+	lua::LuaTable t = lua::LuaValue::readTable(state, 1);
+	std::string name = scriptvalues::text(t, "name");
+	auto entry = std::find_if(m_joints.begin(), m_joints.end(), [&name](jointData const& e) { return e.name == name; });
+	if (entry == m_joints.end() || !entry->joint)
+		return 0;
+	b2Joint* joint = entry->joint;
+	for (char const* key : {"frequency", "dampingRatio", "motorSpeed", "maxTorque", "lowerLimit", "upperLimit"})
+	{
+		if (t.isNumber(key) && !std::isfinite(t.getNumber(key)))
+			throw lua::LuaException(lang::Format("setJointParameters: joint \"{0}\": {1} is {2}", name, key, numberText(t.getNumber(key))));
+	}
+	bool limits = isLimited(joint) && (t.isNumber("lowerLimit") || t.isNumber("upperLimit"));
+	float lower = 0.f, upper = 0.f;
+	if (limits)
+	{
+		lower = t.isNumber("lowerLimit") ? t.getNumber("lowerLimit") : lowerLimit(joint);
+		upper = t.isNumber("upperLimit") ? t.getNumber("upperLimit") : upperLimit(joint);
+		if (lower > upper)
+			throw lua::LuaException(lang::Format("setJointParameters: joint \"{0}\": lower limit {1} is above upper limit {2}", name, lower, upper));
+	}
+	m_world->defer([this, t, name, joint, limits, lower, upper] {
+		auto it = std::find_if(m_joints.begin(), m_joints.end(), [joint](jointData const& e) { return e.joint == joint; });
+		if (it == m_joints.end())
+			return;
+		lua::LuaTable joints, description;
+		bool hasDescription = scriptvalues::table(m_objects, "joints", joints) && scriptvalues::table(joints, name, description);
+		auto copyNumber = [&](char const* key) {
+			if (hasDescription)
+				description.setNumber(key, t.getNumber(key));
+		};
+		auto copyBoolean = [&](char const* key) {
+			if (hasDescription)
+				description.setBoolean(key, t.getBoolean(key));
+		};
+		if (joint->GetType() == e_distanceJoint)
+		{
+			if (t.isNumber("frequency"))
+				it->frequency = t.getNumber("frequency");
+			if (t.isNumber("dampingRatio"))
+				it->dampingRatio = t.getNumber("dampingRatio");
+			if (t.isNumber("frequency") || t.isNumber("dampingRatio"))
+				m_world->setDistanceSpring(joint, it->frequency, it->dampingRatio);
+			for (char const* key : {"frequency", "dampingRatio"})
+			{
+				if (t.isNumber(key))
+					copyNumber(key);
+			}
+			return;
+		}
+		if (!isLimited(joint))
+			return;
+		if (t.isBoolean("motor"))
+		{
+			m_world->enableMotor(joint, t.getBoolean("motor"));
+			copyBoolean("motor");
+		}
+		if (t.isNumber("motorSpeed"))
+		{
+			m_world->setMotorSpeed(joint, t.getNumber("motorSpeed"));
+			copyNumber("motorSpeed");
+		}
+		if (t.isNumber("maxTorque"))
+		{
+			m_world->setMaxMotor(joint, t.getNumber("maxTorque"));
+			copyNumber("maxTorque");
+		}
+		if (t.isBoolean("limit"))
+		{
+			m_world->enableLimit(joint, t.getBoolean("limit"));
+			copyBoolean("limit");
+		}
+		if (limits)
+		{
+			// One pair: a transient inversion would stop the library.
+			m_world->setLimits(joint, lower, upper);
+			if (hasDescription)
+			{
+				description.setNumber("lowerLimit", lower);
+				description.setNumber("upperLimit", upper);
+			}
+		}
+	});
+	return 0;
+}
+
+void GameLua::setRevoluteJointSpeed(std::string const& name, float speed)
+{
+	if (!std::isfinite(speed))
+		throw lua::LuaException(lang::Format("setRevoluteJointSpeed: joint \"{0}\": speed is {1}", name, numberText(speed)));
+	m_world->defer([this, name, speed] {
+		for (jointData const& entry : m_joints)
+		{
+			if (entry.name == name && entry.joint && entry.joint->GetType() == e_revoluteJoint)
+				m_world->setMotorSpeed(entry.joint, speed);
+		}
+	});
+}
+
+void GameLua::LinkSensor(std::string const&)
+{
+}
+
+void GameLua::checkJointLimits(std::string const& name)
+{
+	m_world->defer([this, name] {
+		for (jointData const& entry : m_joints)
+		{
+			if (entry.name != name || !entry.joint)
+				continue;
+			b2Joint* joint = entry.joint;
+			if (joint->GetType() == e_revoluteJoint)
+			{
+				b2RevoluteJoint* revolute = static_cast<b2RevoluteJoint*>(joint);
+				float speed = revolute->GetMotorSpeed();
+				float angle = revolute->GetJointAngle();
+				if (revolute->IsLimitEnabled() && revolute->IsMotorEnabled() &&
+					((speed > 0.f && angle >= revolute->GetUpperLimit()) || (speed < 0.f && angle <= revolute->GetLowerLimit())))
+					m_world->setMotorSpeed(joint, -speed);
+			}
+			else if (joint->GetType() == e_prismaticJoint)
+			{
+				b2PrismaticJoint* prismatic = static_cast<b2PrismaticJoint*>(joint);
+				float speed = prismatic->GetMotorSpeed();
+				float translation = prismatic->GetJointTranslation();
+				if ((prismatic->IsLimitEnabled() && prismatic->IsMotorEnabled() && speed > 0.f && translation >= prismatic->GetUpperLimit()) ||
+					(speed < 0.f && translation <= prismatic->GetLowerLimit()))
+					m_world->setMotorSpeed(joint, -speed);
+			}
+		}
+	});
+}

@@ -2,6 +2,7 @@
 // script calls it makes.
 #include <GameApp.h>
 #include <GameLua.h>
+#include <Particles.h>
 #include <framework/App.h>
 #include <gr/Context.h>
 #include <algorithm>
@@ -58,6 +59,8 @@ void GameLua::update(float dt)
 		publishJointAnchors();
 
 	call("update", scaledDt, dt);
+	if (m_physicsDisabled == 0)
+		m_particles->update(scaledDt, true, m_context);
 	destroyBrokenJoints();
 }
 

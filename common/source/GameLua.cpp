@@ -1,5 +1,6 @@
 #include "GameLua.h"
 #include "GameApp.h"
+#include "Particles.h"
 #include "RenderObjectData.h"
 #include <physics/PhysicsWorld.h>
 #include <framework/App.h>
@@ -57,14 +58,12 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_levelTop(0),
 	m_levelBottom(0),
 	m_rollingLevel{0.f, 0.f, 0.f},
-	m_physicsSimulationScale(1.f),
-	m_editing(false),
 	m_blockEditorTable(state),
 	m_loadingLevel(false),
-	m_startingCamera(false),
 	m_gravityForceMultiplier(4.f),
 	m_storeCallbackSet(false),
-	m_tally(nullptr)
+	m_tally(nullptr),
+	m_inGameParticles(true)
 {
 	m_commerce = new pf::Commerce(10, const_cast<char const**>(sm_purchaseItemIds), this);
 	m_appSettings = new pf::AppSettings();
@@ -73,6 +72,8 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_videoPlayer = new pf::VideoPlayer();
 
 	registerApi();
+	m_particles = new Particles(state, this, resources, "particles");
+	setTable("particles", *m_particles);
 
 	setNumber("screenWidth", static_cast<float>(m_context->width()));
 	setNumber("screenHeight", static_cast<float>(m_context->height()));
@@ -128,6 +129,7 @@ void GameLua::registerApi()
 	registerSceneApi();
 	registerThemeApi();
 	registerJointApi();
+	registerParticlesApi();
 }
 
 GameApp* GameLua::gameApp() const

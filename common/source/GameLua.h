@@ -35,6 +35,8 @@ namespace lua
 class LuaState;
 }
 
+class Particles;
+
 namespace physics
 {
 class PhysicsWorld;
@@ -700,8 +702,6 @@ public:
 	void setDeltaTimeMultiplier(float multiplier);
 	float getDeltaTimeMultiplier();
 	void setPhysicsSimulationScale(float scale);
-	/** The physics simulation scale; 1 by default. */
-	float physicsSimulationScale() const { return m_physicsSimulationScale; }
 	/** The world's gravity; sleeping bodies stay asleep. @exception lua::LuaException Not finite. */
 	void setWorldGravity(float x, float y);
 
@@ -942,6 +942,23 @@ public:
 	std::vector<CompoundShape> const& compoundShapes() const { return m_compoundShapes; }
 	std::vector<std::string> const& compoundShapeNames() const { return m_compoundShapeNames; }
 
+	// --- Particles (Particles.cpp, api/ParticlesApi.cpp) ------------------------
+
+	/** The scripts' particle object "particles", made by the constructor. */
+	Particles& particles() { return *m_particles; }
+	/** When in-game particles are enabled: draws the foreground particles in the world. */
+	void drawParticlesNative();
+	/** Draws the foreground particles in menu placement. */
+	void drawMenuParticlesNative();
+	/** Advances the particles in menu movement. */
+	void updateMenuParticlesNative(float dt);
+	/** @exception lua::LuaException Unless 0 < scale < 100; the old scale stays. */
+	void setMenuParticlesScale(float scale);
+	void clearParticlesNative();
+	/** Gates drawParticlesNative only (true from the start). */
+	void enableInGameParticlesNative(bool enabled) { m_inGameParticles = enabled; }
+	bool inGameParticlesEnabled() const { return m_inGameParticles; }
+
 	// --- World queries (api/WorldQueryApi.cpp) ---------------------------------
 
 	/** Raw: ({x, y, left, right, down, up}) -> names of the bodies whose proxies overlap the box. */
@@ -1017,8 +1034,6 @@ private:
 	int m_levelTop;
 	int m_levelBottom;
 	float m_rollingLevel[3];
-	float m_physicsSimulationScale;
-	bool m_editing;
 	std::vector<jointData> m_joints;
 	std::vector<jointData> m_timedLinks;
 	std::vector<jointData> m_brokenJoints;
@@ -1028,7 +1043,6 @@ private:
 	lua::LuaTable m_worldAttributes;
 	std::string m_levelName;
 	bool m_loadingLevel;
-	bool m_startingCamera;
 	float m_gravityForceMultiplier;
 	SimulationSettings m_simulation;
 
@@ -1041,6 +1055,8 @@ private:
 	lang::Ptr<pf::LocalNotifications> m_notifications;
 	lang::Ptr<pf::VideoPlayer> m_videoPlayer;
 	tally::Tally* m_tally;
+	lang::Ptr<Particles> m_particles;
+	bool m_inGameParticles;
 
 	/** Registers every area's rows, one call per area. */
 	void registerApi();
@@ -1055,6 +1071,7 @@ private:
 	void registerSceneApi();
 	void registerThemeApi();
 	void registerJointApi();
+	void registerParticlesApi();
 
 	// Physics world and frame steps (PhysicsWorldHost.cpp, PhysicsStep.cpp).
 	/** The records in name order (m_objectOrder, rebuilt when the registry changed). */

@@ -2,6 +2,7 @@
 // host takes the world attributes the scripts keep.
 #include <FieldType.h>
 #include <GameLua.h>
+#include <Particles.h>
 #include <RenderObjectData.h>
 #include <ShippedFile.h>
 #include <framework/App.h>
@@ -49,6 +50,7 @@ void GameLua::beginLevelLoad()
 	m_deadBlocks = getTable("deadBlocks");
 	lang::Debug::printf("Removing physics objects...\n");
 	clearLevelObjects();
+	m_particles->clearAll();
 }
 
 void GameLua::applyWorldAttributes(bool keepMultiplier)

@@ -3,6 +3,7 @@
 #include <DrawPlacement.h>
 #include <GameApp.h>
 #include <GameLua.h>
+#include <Particles.h>
 #include <RenderObjectData.h>
 #include <game/CompoSprite.h>
 #include <game/Resources.h>
@@ -99,6 +100,7 @@ void GameLua::resetMouseWheelScale(float scale)
 void GameLua::setEditing(bool editing)
 {
 	m_editing = editing;
+	m_particles->clearParticleCache();
 }
 
 void GameLua::setStartingCameraValue(bool recorded)

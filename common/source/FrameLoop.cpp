@@ -2,6 +2,8 @@
 // script calls it makes.
 #include <GameApp.h>
 #include <GameLua.h>
+#include <AimStream.h>
+#include <Compositor.h>
 #include <Particles.h>
 #include <framework/App.h>
 #include <gr/Context.h>
@@ -62,6 +64,12 @@ void GameLua::update(float dt)
 	if (m_physicsDisabled == 0)
 		m_particles->update(scaledDt, true, m_context);
 	destroyBrokenJoints();
+	if (m_physicsDisabled == 0)
+	{
+		if (m_compositor)
+			m_compositor->update(scaledDt);
+		m_aimStream->update(scaledDt);
+	}
 }
 
 void GameLua::draw()

@@ -1,5 +1,7 @@
 #include "GameLua.h"
 #include "GameApp.h"
+#include "AimStream.h"
+#include "Compositor.h"
 #include "Particles.h"
 #include "RenderObjectData.h"
 #include <physics/PhysicsWorld.h>
@@ -63,6 +65,9 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_gravityForceMultiplier(4.f),
 	m_storeCallbackSet(false),
 	m_tally(nullptr),
+	m_aimingAidEnabled(false),
+	m_selectedFlyerBody(nullptr),
+	m_currentTrajectoryIndex(0),
 	m_inGameParticles(true)
 {
 	m_commerce = new pf::Commerce(10, const_cast<char const**>(sm_purchaseItemIds), this);
@@ -74,6 +79,8 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	registerApi();
 	m_particles = new Particles(state, this, resources, "particles");
 	setTable("particles", *m_particles);
+	m_aimStream = new AimStream(this);
+	clearTrajectories();
 
 	setNumber("screenWidth", static_cast<float>(m_context->width()));
 	setNumber("screenHeight", static_cast<float>(m_context->height()));
@@ -130,6 +137,7 @@ void GameLua::registerApi()
 	registerThemeApi();
 	registerJointApi();
 	registerParticlesApi();
+	registerAimingApi();
 }
 
 GameApp* GameLua::gameApp() const

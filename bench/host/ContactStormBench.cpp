@@ -4,7 +4,6 @@
 #include <physics/PhysicsWorld.h>
 #include <benchmark/benchmark.h>
 #include <box2d/box2d.h>
-#include <chrono>
 #include <memory>
 #include <string>
 
@@ -97,15 +96,6 @@ struct CountingListener : b2ContactListener
 	void BeginContact(b2Contact*) override { ++begins; }
 };
 
-/** Seconds that f takes. */
-template <class F>
-double timed(F const& f)
-{
-	auto start = std::chrono::steady_clock::now();
-	f();
-	return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 /**
  * The storm through the host's world and through the bare library,
  * interleaved so that both meet the same machine load. Argument 1: the
@@ -134,14 +124,14 @@ void BM_ContactStorm(benchmark::State& state)
 			HostScene scene;
 			scene.host->setLoadingLevel(state.range(0) == 0);
 			physics::PhysicsWorld& world = scene.host->physicsWorld();
-			host += timed([&] {
+			host += test::timed([&] {
 				for (int i = 0; i < STEPS; ++i)
 					world.step(1.f / 30.f, 10, 10);
 			});
 			hostBegins += static_cast<long long>(scene.host->getNumber("begins"));
 		}
 		std::unique_ptr<b2World> world = bareScene();
-		bare += timed([&] {
+		bare += test::timed([&] {
 			for (int i = 0; i < STEPS; ++i)
 				world->Step(1.f / 30.f, 10, 10);
 		});

@@ -3,7 +3,6 @@
 #include <physics/PhysicsWorld.h>
 #include <benchmark/benchmark.h>
 #include <box2d/box2d.h>
-#include <chrono>
 #include <memory>
 #include <string>
 
@@ -84,15 +83,6 @@ struct PhysicsBenchHost : test::BenchHost
 	}
 };
 
-/** Seconds that f takes. */
-template <class F>
-double timed(F const& f)
-{
-	auto start = std::chrono::steady_clock::now();
-	f();
-	return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 /**
  * The settling of the scene through host frames and through bare steps,
  * interleaved so that both meet the same machine load; the counters give
@@ -106,14 +96,14 @@ void BM_Settle(benchmark::State& state)
 	for (auto _ : state)
 	{
 		bench.scene(COLUMNS * ROWS, COLUMNS);
-		host += timed([&] {
+		host += test::timed([&] {
 			for (int f = 0; f < FRAMES; ++f)
 				bench.host->update(STEP);
 		});
 		b2World* world = new b2World(GRAVITY);
 		world->SetAllowSleeping(false);
 		bareScene(*world, COLUMNS * ROWS, COLUMNS);
-		bare += timed([&] {
+		bare += test::timed([&] {
 			for (int f = 0; f < FRAMES; ++f)
 				world->Step(STEP, 10, 10);
 		});

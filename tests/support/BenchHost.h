@@ -9,12 +9,22 @@
 #include <io/detail/detail.h>
 #include <lang/Ptr.h>
 #include <lua/LuaState.h>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
 namespace test
 {
+
+/** Seconds that f takes (a part of a benchmark run timed on its own, say to interleave two). */
+template <class F>
+double timed(F const& f)
+{
+	auto start = std::chrono::steady_clock::now();
+	f();
+	return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
 
 /** A script host for benchmarks, on a scratch app-data folder (its saves go there and are removed). */
 struct BenchHost

@@ -2,6 +2,9 @@
 // script calls it makes.
 #include <GameApp.h>
 #include <GameLua.h>
+#include <AimStream.h>
+#include <Compositor.h>
+#include <Particles.h>
 #include <framework/App.h>
 #include <gr/Context.h>
 #include <algorithm>
@@ -60,7 +63,15 @@ void GameLua::update(float dt)
 
 	checkBackgroundResults();
 	call("update", scaledDt, dt);
+	if (m_physicsDisabled == 0)
+		m_particles->update(scaledDt, true, m_context);
 	destroyBrokenJoints();
+	if (m_physicsDisabled == 0)
+	{
+		if (m_compositor)
+			m_compositor->update(scaledDt);
+		m_aimStream->update(scaledDt);
+	}
 }
 
 void GameLua::draw()

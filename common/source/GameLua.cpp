@@ -1,6 +1,9 @@
 #include "GameLua.h"
 #include "BackgroundDownloads.h"
 #include "GameApp.h"
+#include "AimStream.h"
+#include "Compositor.h"
+#include "Particles.h"
 #include "RenderObjectData.h"
 #include <physics/PhysicsWorld.h>
 #include <framework/App.h>
@@ -63,7 +66,11 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_gravityForceMultiplier(4.f),
 	m_storeCallbackSet(false),
 	m_tally(nullptr),
-	m_downloads(new Downloads)
+	m_downloads(new Downloads),
+	m_aimingAidEnabled(false),
+	m_selectedFlyerBody(nullptr),
+	m_currentTrajectoryIndex(0),
+	m_inGameParticles(true)
 {
 	m_commerce = new pf::Commerce(10, const_cast<char const**>(sm_purchaseItemIds), this);
 	m_appSettings = new pf::AppSettings();
@@ -72,6 +79,10 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_videoPlayer = new pf::VideoPlayer();
 
 	registerApi();
+	m_particles = new Particles(state, this, resources, "particles");
+	setTable("particles", *m_particles);
+	m_aimStream = new AimStream(this);
+	clearTrajectories();
 
 	setNumber("screenWidth", static_cast<float>(m_context->width()));
 	setNumber("screenHeight", static_cast<float>(m_context->height()));
@@ -130,6 +141,8 @@ void GameLua::registerApi()
 	registerSceneApi();
 	registerThemeApi();
 	registerDownloadApi();
+	registerParticlesApi();
+	registerAimingApi();
 }
 
 GameApp* GameLua::gameApp() const

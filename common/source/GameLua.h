@@ -7,6 +7,7 @@
 #include <game/Resources.h>
 #include <lang/Mutex.h>
 #include <lang/Ptr.h>
+#include <math/float2.h>
 #include <lua/LuaObject.h>
 #include <lua/LuaTable.h>
 #include <pf/CommerceListener.h>
@@ -36,6 +37,10 @@ namespace lua
 {
 class LuaState;
 }
+
+class AimStream;
+class Compositor;
+class Particles;
 
 namespace physics
 {
@@ -293,8 +298,6 @@ public:
 
 	std::vector<ThemeLayerData> const& backgroundLayers() const { return m_bgLayers; }
 	std::vector<ThemeLayerData> const& foregroundLayers() const { return m_fgLayers; }
-
-	// --- Level and save files --------------------------------------------
 
 	// --- Level and save files (api/LevelFileApi.cpp, LevelLoader.cpp,
 	//     LevelWriter.cpp, SaveFiles.cpp) -----------------------------------
@@ -944,6 +947,82 @@ public:
 	std::vector<CompoundShape> const& compoundShapes() const { return m_compoundShapes; }
 	std::vector<std::string> const& compoundShapeNames() const { return m_compoundShapeNames; }
 
+	// --- Aiming aid and trails (AimStream.cpp, api/AimingApi.cpp) ---------------
+
+	/** Two trails are kept: the one being recorded and the previous one. */
+	static constexpr int NumTrajectories = 2;
+
+	/** One recorded trail: its points (world coordinates), an optional puff and their sprites. */
+	struct TrajectoryData
+	{
+		std::vector<math::float2> points;
+		bool hasPuff = false;
+		float puffX = 0.f;
+		float puffY = 0.f;
+		std::string normalTrailSprite;
+		std::string specialTrailSprite;
+	};
+
+	/**
+	 * Predicts the flight of "FlyerSimulation" (free flight under gravity
+	 * and the aiming sensors it overlaps), appends every sampler-th position
+	 * to the simulation trajectory and hands that to the aiming stream.
+	 * Nothing while the physics is disabled, for a step that is not finite
+	 * and positive, or without that object's body (logged); a step whose
+	 * result is not finite ends the prediction with the points so far and
+	 * the body as it was before that step. A sampler below 1 counts as 1.
+	 */
+	void updateFlyerTrajectoryTable();
+	void ClearSimulationTrajectory() { m_simulationTrajectory.clear(); }
+	void populateAimingAid();
+	/** Records the named object's body (logged when unknown); each prediction clears it. */
+	void setSelectedFlyerDuringSimulation(std::string const& name);
+	void enableAimingAid(bool enabled) { m_aimingAidEnabled = enabled; }
+	/** The prediction's length in seconds: the level's simulationIterations x the base step (0 before any level). */
+	float getAimingTime();
+	/** Thins the stream from the flyer's end and stops spawning. */
+	void clearAimingAid(float fraction);
+	/** @exception lua::LuaException An empty name; the old name stays. */
+	void setAimingAidSprite(std::string const& name);
+	/** Switches to the other trail and empties it. */
+	void startNewTrajectory();
+	/** Appends x, y to the current trail (a is not used). */
+	void addToTrajectory(float a, float x, float y);
+	/** Sets the current trail's puff (a is not used). */
+	void addPuffToTrajectory(float a, float x, float y);
+	void setNormalTrailSprite(std::string const& name);
+	void setSpecialTrailSprite(std::string const& name);
+	/** Draws both trails at their world places: sets the 2D translation (-left, -top) and scale (world scale) itself. */
+	void drawTrajectories();
+	/** Draws the stream when it is ready, then switches its spawning to the aiming-aid flag. */
+	void drawSimulationTrajectory();
+	/** Two empty trails, the first one current. */
+	void clearTrajectories();
+
+	AimStream& aimStream() { return *m_aimStream; }
+	std::vector<math::float2> const& simulationTrajectory() const { return m_simulationTrajectory; }
+	std::vector<TrajectoryData> const& trajectories() const { return m_trajectories; }
+	int currentTrajectoryIndex() const { return m_currentTrajectoryIndex; }
+	bool aimingAidEnabled() const { return m_aimingAidEnabled; }
+	b2Body* selectedFlyerBody() const { return m_selectedFlyerBody; }
+
+	// --- Particles (Particles.cpp, api/ParticlesApi.cpp) ------------------------
+
+	/** The scripts' particle object "particles", made by the constructor. */
+	Particles& particles() { return *m_particles; }
+	/** When in-game particles are enabled: draws the foreground particles in the world. */
+	void drawParticlesNative();
+	/** Draws the foreground particles in menu placement. */
+	void drawMenuParticlesNative();
+	/** Advances the particles in menu movement. */
+	void updateMenuParticlesNative(float dt);
+	/** @exception lua::LuaException Unless 0 < scale < 100; the old scale stays. */
+	void setMenuParticlesScale(float scale);
+	void clearParticlesNative();
+	/** Gates drawParticlesNative only (true from the start). */
+	void enableInGameParticlesNative(bool enabled) { m_inGameParticles = enabled; }
+	bool inGameParticlesEnabled() const { return m_inGameParticles; }
+
 	// --- World queries (api/WorldQueryApi.cpp) ---------------------------------
 
 	/** Raw: ({x, y, left, right, down, up}) -> names of the bodies whose proxies overlap the box. */
@@ -1090,6 +1169,15 @@ private:
 	lang::Ptr<pf::LocalNotifications> m_notifications;
 	lang::Ptr<pf::VideoPlayer> m_videoPlayer;
 	tally::Tally* m_tally;
+	lang::Ptr<Particles> m_particles;
+	std::vector<math::float2> m_simulationTrajectory;
+	bool m_aimingAidEnabled;
+	lang::Ptr<AimStream> m_aimStream;
+	b2Body* m_selectedFlyerBody;
+	std::vector<TrajectoryData> m_trajectories;
+	int m_currentTrajectoryIndex;
+	std::unique_ptr<Compositor> m_compositor;
+	bool m_inGameParticles;
 
 	/** Registers every area's rows, one call per area. */
 	void registerApi();
@@ -1104,6 +1192,12 @@ private:
 	void registerJointApi();
 	void registerSceneApi();
 	void registerThemeApi();
+	void registerParticlesApi();
+	void registerAimingApi();
+	/** The base step of the prediction: objects.currentTimeStep when a number, else 1/35. */
+	float aimingBaseStep();
+	/** The current trail. */
+	TrajectoryData& getCurrentTrajectory();
 
 	// Physics world and frame steps (PhysicsWorldHost.cpp, PhysicsStep.cpp).
 	/** The records in name order (m_objectOrder, rebuilt when the registry changed). */

@@ -2,6 +2,8 @@
 // host takes the world attributes the scripts keep.
 #include <FieldType.h>
 #include <GameLua.h>
+#include <AimStream.h>
+#include <Particles.h>
 #include <RenderObjectData.h>
 #include <ShippedFile.h>
 #include <framework/App.h>
@@ -49,6 +51,7 @@ void GameLua::beginLevelLoad()
 	m_deadBlocks = getTable("deadBlocks");
 	lang::Debug::printf("Removing physics objects...\n");
 	clearLevelObjects();
+	m_particles->clearAll();
 }
 
 void GameLua::applyWorldAttributes(bool keepMultiplier)
@@ -61,6 +64,11 @@ void GameLua::applyWorldAttributes(bool keepMultiplier)
 	m_simulation.storePointsSampler = lua::LuaNumber::toInt(numberOf(m_worldAttributes, "simulationStorePointsSampler"));
 	m_simulation.aimSpawnTime = lua::LuaNumber::toFloat(numberOf(m_worldAttributes, "simulationAimSpawnTime"));
 	m_simulation.aimSpeed = lua::LuaNumber::toFloat(numberOf(m_worldAttributes, "simulationAimSpeed"));
+	clearTrajectories();
+	m_aimStream->setSpawnInterval(m_simulation.aimSpawnTime);
+	m_aimStream->setSpeed(m_simulation.aimSpeed);
+	m_aimStream->disableStream();
+	m_aimStream->setSpawningEnabled(false);
 }
 
 void GameLua::loadLevel(std::string const& name)

@@ -3,6 +3,7 @@
 #include <DrawPlacement.h>
 #include <GameApp.h>
 #include <GameLua.h>
+#include <Particles.h>
 #include <RenderObjectData.h>
 #include <game/CompoSprite.h>
 #include <game/Resources.h>
@@ -99,6 +100,7 @@ void GameLua::resetMouseWheelScale(float scale)
 void GameLua::setEditing(bool editing)
 {
 	m_editing = editing;
+	m_particles->clearParticleCache();
 }
 
 void GameLua::setStartingCameraValue(bool recorded)
@@ -127,6 +129,9 @@ int GameLua::getBGColorLua(lua::LuaState* state)
 void GameLua::drawGame(int fgZ)
 {
 	gr::RenderState2D& state = m_context->getRenderState2D();
+	if (m_inGameParticles)
+		m_particles->draw(m_context, true, true);
+	bool trailsDrawn = false;
 	for (int z = 0; z < DRAW_DEPTHS; ++z)
 	{
 		if (z == fgZ)
@@ -146,6 +151,12 @@ void GameLua::drawGame(int fgZ)
 				}
 				if (object->killingVolume || !object->visible)
 					continue;
+				if (!trailsDrawn && (object->startsInactive || object->tracked))
+				{
+					draw::setAngle(state, 0.f);
+					drawTrajectories();
+					trailsDrawn = true;
+				}
 				if (object->isCompound)
 				{
 					drawCompound(*object);
@@ -170,6 +181,9 @@ void GameLua::drawGame(int fgZ)
 			state.scale = math::float2(m_worldScale, m_worldScale);
 		}
 	}
+	drawSimulationTrajectory();
+	if (m_inGameParticles)
+		m_particles->draw(m_context, true, false);
 }
 
 void GameLua::drawCompoOrNormalSprite(RenderObjectData& object, bool unscaled)

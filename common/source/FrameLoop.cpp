@@ -45,7 +45,10 @@ void GameLua::update(float dt)
 
 	long long physicsMicros = 0;
 	if (m_physicsDisabled == 0)
+	{
+		moveLayerSprites(scaledDt);
 		stepPhysics(scaledDt, physicsMicros);
+	}
 	setNumber("g_physicsUpdateMillis", static_cast<float>(physicsMicros) * 0.001f);
 	if (m_physicsDisabled == 0)
 		objectPass(scaledDt);

@@ -127,6 +127,20 @@ public:
 	float previousWheelScale() const { return m_previousWheelScale; }
 	void setPreviousWheelScale(float scale) { m_previousWheelScale = scale; }
 
+	/** The world scale and its second copy (the target zoom). */
+	void setWorldScale(float scale)
+	{
+		m_worldScale = scale;
+		m_worldScale2 = scale;
+	}
+
+	/** The wheel scale and the previous wheel scale. */
+	void resetWheelScale(float scale)
+	{
+		m_wheelScale = scale;
+		m_previousWheelScale = scale;
+	}
+
 	/** The largest scale a wheel notch eases within; 100 until set. */
 	void setMaxWorldScale(float scale) { m_maxWorldScale = scale; }
 

@@ -27,6 +27,21 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_clippedText(state),
 	m_blockTable(state),
 	m_bgColor(0xFFFFFFFFu),
+	m_topLeftX(0.f),
+	m_topLeftY(0.f),
+	m_worldScale(1.f),
+	m_physicsSimulationScale(1.f),
+	m_cameraLimit(0.f),
+	m_editing(false),
+	m_startingCamera(false),
+	m_skyColor{0.f, 0.f, 0.f},
+	m_groundColor{0.f, 0.f, 0.f},
+	m_cameraX(0.f),
+	m_cameraY(0.f),
+	m_cameraScale(1.f),
+	m_screenRatioX(0.f),
+	m_screenRatioY(0.f),
+	m_screenRatiosRecorded(false),
 	m_deltaTimeMultiplier(1.f),
 	m_safeToQuit(false),
 	m_compiled(false),
@@ -44,7 +59,6 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_rollingLevel{0.f, 0.f, 0.f},
 	m_blockEditorTable(state),
 	m_loadingLevel(false),
-	m_startingCamera(false),
 	m_gravityForceMultiplier(4.f),
 	m_storeCallbackSet(false),
 	m_tally(nullptr)
@@ -108,6 +122,8 @@ void GameLua::registerApi()
 	registerTallyApi();
 	registerAdApi();
 	registerCompoundBodyApi();
+	registerSceneApi();
+	registerThemeApi();
 }
 
 GameApp* GameLua::gameApp() const

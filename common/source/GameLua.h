@@ -1,5 +1,7 @@
 #pragma once
 
+#include <SheetGroups.h>
+#include <ThemeData.h>
 #include <box2d/box2d.h>
 #include <game/Resources.h>
 #include <lang/Ptr.h>
@@ -173,7 +175,7 @@ public:
 	std::map<std::string, RenderObjectData*> const& renderObjects() const { return m_renderObjects; }
 
 	/** The objects' draw lists: layer to sprite sheet (null without sprite) to names. */
-	std::map<int, std::map<game::SpriteSheet const*, std::vector<std::string>>> const& drawLists() const { return m_drawLists; }
+	std::map<int, SheetGroups> const& drawLists() const { return m_drawLists; }
 
 	/** Records with object parameter 32 (sensors of the aiming prediction). */
 	std::vector<RenderObjectData*> const& aimSensors() const { return m_aimSensors; }
@@ -200,10 +202,91 @@ public:
 	/** The frame time multiplier of the scripts; 1 by default. */
 	float deltaTimeMultiplier() const { return m_deltaTimeMultiplier; }
 
-	// --- View state ----------------------------------------------------
+	// --- View state and scene drawing (api/SceneApi.cpp) ---------------------
 
 	/** Background colour packed as red << 16 | green << 8 | blue; all bits set at start. */
 	uint32_t getBGColor() const { return m_bgColor; }
+
+	/** Number of draw depths: objects of depth 0 to DRAW_DEPTHS - 1 are drawn. */
+	static constexpr int DRAW_DEPTHS = 170;
+
+	/**
+	 * Draws the objects depth by depth, sheet group by sheet group (in the
+	 * order each sheet first entered the depth), names in order, through
+	 * the context's 2D render state; the foreground layers go just before
+	 * depth fgZ (none for fgZ outside the depths). A name without a record
+	 * is skipped with a log line; an object without sprite logs "Sprite is
+	 * missing for %s"; a placement with a zero or non-finite divisor or
+	 * value draws nothing.
+	 */
+	void drawGame(int fgZ);
+
+	/** Places and draws one object's sprite or composite sprite; scaled by the object's scale unless unscaled. */
+	void drawCompoOrNormalSprite(RenderObjectData& object, bool unscaled);
+
+	/** The world point (world pixels) shown at the screen's top-left corner. */
+	void setTopLeft(float x, float y);
+	/** Screen pixels per world pixel; also the application's current and target zoom. */
+	void setWorldScale(float scale);
+	/** The application's upper zoom limit. */
+	void setMaxWorldScale(float scale);
+	/** The application's wheel zoom and its previous value. */
+	void resetMouseWheelScale(float scale);
+	void setEditing(bool editing);
+	/** Cleared, the next background draw records the reference camera again. */
+	void setStartingCameraValue(bool recorded);
+	/** Half-width in metres of the band theme sprites wrap in. */
+	void setCameraLimits(float limit);
+	/** Components truncated and clamped to 0..255 (NaN gives 0). */
+	void setBGColor(float r, float g, float b);
+	/** Raw: () -> r, g, b of the background colour. */
+	int getBGColorLua(lua::LuaState* state);
+
+	float topLeftX() const { return m_topLeftX; }
+	float topLeftY() const { return m_topLeftY; }
+	float worldScale() const { return m_worldScale; }
+	bool editing() const { return m_editing; }
+	bool startingCameraValue() const { return m_startingCamera; }
+	float cameraLimit() const { return m_cameraLimit; }
+	/** World units per physics unit of theme sprites; 1 by default. */
+	float physicsSimulationScale() const { return m_physicsSimulationScale; }
+
+	// --- Themes and layers (api/ThemeApi.cpp) ----------------------------------
+	// Layer numbers (truncated, saturated) name background layers 0 to B - 1
+	// and foreground layers from B on; any other number is ignored.
+
+	/**
+	 * Loads themes[themeName]: sky and ground colours and the layers of
+	 * "bgLayers" and "fgLayers" (entries 1, 2, ... while tables). The new
+	 * layers are built aside and replace the old ones only on success.
+	 * @exception lua::LuaException A missing or mistyped table; the old theme stays.
+	 */
+	void setTheme(std::string const& themeName);
+	/** Recomputes each background layer's offsetY from themes[themeName].bgLayers and offset. */
+	void setThemeOffsetY(std::string const& themeName, float offset);
+	void createThemeSprite(std::string const& name, std::string const& spriteName, float x, float y, float scaleX,
+		float scaleY, float angle, float layer, float scaleSpeed, bool mirrored, float velX, float velY);
+	/** Raw: (table) appends a theme sprite described by its keys; nothing without a table. */
+	int createThemeAnimation(lua::LuaState* state);
+	/** The first sprite of that name in the layer is erased / changed; others stay. */
+	void removeThemeSprite(std::string const& name, float layer);
+	void modifyThemeSprite(std::string const& name, float x, float y, float scaleX, float scaleY, float angle, float layer);
+	void setThemeSprite(std::string const& name, std::string const& spriteName, float layer);
+	/** Turns every theme sprite by its angular speed times dt; angles stay in [0, 2 pi). */
+	void rotateThemeSprites(float dt);
+	/** Sets the background colour to the sky's and draws one background layer, or all for a negative layer. */
+	void drawBackground(float layer);
+	/** Fills the ground and draws the foreground layers with their theme sprites. */
+	void drawForegroundNative();
+	/** Draws the foreground layers repeated across the view. */
+	void drawForeground();
+	/** Does nothing. */
+	void drawLayer(float layer);
+	/** Frame step: moves layers and their theme sprites by dt and advances animations. */
+	void moveLayerSprites(float dt);
+
+	std::vector<ThemeLayerData> const& backgroundLayers() const { return m_bgLayers; }
+	std::vector<ThemeLayerData> const& foregroundLayers() const { return m_fgLayers; }
 
 	// --- Level and save files (api/LevelFileApi.cpp, LevelLoader.cpp,
 	//     LevelWriter.cpp, SaveFiles.cpp) -----------------------------------
@@ -655,6 +738,12 @@ public:
 	void setCollisionEnabled(std::string const& name, bool enabled);
 	void setLevelLimits(float minX, float minY, float maxX, float maxY);
 	float getAngle(std::string const& name);
+	/**
+	 * Looks the sprite up as creation does (a composite first, else the
+	 * resources' plain sprite; null allowed) and moves the name to the end
+	 * of the new sheet's draw list when the sheet changes.
+	 */
+	void setSprite(std::string const& name, std::string const& sprite);
 
 	/** Enters every table B of every table T of groups as blocks[B.definition] (with B.index, B.group). */
 	void addToBlocksTable(lua::LuaTable const& groups);
@@ -752,6 +841,25 @@ private:
 	lua::LuaTable m_blockTable;
 
 	uint32_t m_bgColor;
+	float m_topLeftX;
+	float m_topLeftY;
+	float m_worldScale;
+	float m_physicsSimulationScale;
+	float m_cameraLimit;
+	bool m_editing;
+	bool m_startingCamera;
+	std::vector<ThemeLayerData> m_bgLayers;
+	std::vector<ThemeLayerData> m_fgLayers;
+	float m_skyColor[3];
+	float m_groundColor[3];
+	/** Reference camera: the scripts' screen x, y and the world scale when recorded. */
+	float m_cameraX;
+	float m_cameraY;
+	float m_cameraScale;
+	/** Context width / 1024 and height / 768 when first recorded. */
+	float m_screenRatioX;
+	float m_screenRatioY;
+	bool m_screenRatiosRecorded;
 	float m_deltaTimeMultiplier;
 	bool m_safeToQuit;
 	bool m_compiled;
@@ -768,7 +876,7 @@ private:
 	std::map<std::string, RenderObjectData*> m_inactiveObjects;
 	std::map<std::string, RenderObjectData*> m_trackedObjects;
 	std::vector<RenderObjectData*> m_aimSensors;
-	std::map<int, std::map<game::SpriteSheet const*, std::vector<std::string>>> m_drawLists;
+	std::map<int, SheetGroups> m_drawLists;
 	std::vector<b2Vec2> m_vertices;
 	std::vector<CompoundShape> m_compoundShapes;
 	std::vector<std::string> m_compoundShapeNames;
@@ -787,7 +895,6 @@ private:
 	lua::LuaTable m_worldAttributes;
 	std::string m_levelName;
 	bool m_loadingLevel;
-	bool m_startingCamera;
 	float m_gravityForceMultiplier;
 	SimulationSettings m_simulation;
 
@@ -811,6 +918,8 @@ private:
 	void registerSceneObjectApi();
 	void registerWorldQueryApi();
 	void registerCompoundBodyApi();
+	void registerSceneApi();
+	void registerThemeApi();
 
 	// Physics world and frame steps (PhysicsWorldHost.cpp, PhysicsStep.cpp).
 	/** The records in name order (m_objectOrder, rebuilt when the registry changed). */
@@ -841,6 +950,24 @@ private:
 	void buildCompound(CompoundDescription const& description);
 	/** Takes name out of the draw list it lies in. */
 	void removeFromDrawLists(RenderObjectData* object);
+	/** Looks the object's sprite or composite sprite up by its sprite name (polygons and lines in the sheet of that name). */
+	void findObjectSprite(RenderObjectData& object, int kind);
+	/** The draw key of the object: its sprite's sheet (a composite's first part's), or null. */
+	static game::SpriteSheet const* drawKey(RenderObjectData const& object);
+
+	// Scene drawing helpers (api/SceneApi.cpp).
+	/** Draws the parts of a compound object. */
+	void drawCompound(RenderObjectData& object);
+	/** Draws an object's decorations. */
+	void drawDecorations(RenderObjectData& object);
+
+	// Theme helpers (api/ThemeApi.cpp).
+	/** The layer of a layer number, or null outside the layers. */
+	ThemeLayerData* themeLayer(float layer);
+	/** The first theme sprite of that name in the layer, or null. */
+	ThemeSpriteData* themeSprite(std::string const& name, float layer);
+	/** Draws one background layer with its theme sprites. */
+	void drawBackgroundLayer(ThemeLayerData& layer);
 
 	/** The rows of the store, notifications, video, analytics and advertisements. */
 	void registerStoreApi();

@@ -2,14 +2,15 @@
 
 #include <GameLua.h>
 #include <box2d/box2d.h>
+#include <game/CompoSprite.h>
+#include <game/Sprite.h>
+#include <lang/Ptr.h>
 #include <lua/LuaTable.h>
 #include <string>
 #include <vector>
 
 namespace game
 {
-class CompoSprite;
-class Sprite;
 class SpriteSheet;
 }
 
@@ -67,11 +68,13 @@ struct GameLua::RenderObjectData
 	std::string name;
 	std::string spriteName;
 	std::string textureName;
-	game::CompoSprite* compoSprite = nullptr;
+	/** The composite sprite when isCompoSprite (held while the object lives). */
+	lang::Ptr<game::CompoSprite> compoSprite;
 	gr::Image* textureImage = nullptr;
 	/** Null once the object is removed. */
 	b2Body* body = nullptr;
-	game::Sprite* sprite = nullptr;
+	/** The plain sprite (held while the object lives), or null. */
+	lang::Ptr<game::Sprite> sprite;
 	float radius = -1.f;
 	float width = 0.f;
 	float height = 0.f;

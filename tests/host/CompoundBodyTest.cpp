@@ -160,7 +160,7 @@ TEST_F(CompoundBody, TableRecordAndDrawListEntry)
 	EXPECT_FLOAT_EQ(c->radius, -1);
 	EXPECT_EQ(c->sprite, nullptr);
 	auto const& sheets = host().drawLists().at(0);
-	ASSERT_EQ(sheets.count(nullptr), 1u);
+	ASSERT_NE(sheets.find(nullptr), sheets.end());
 	EXPECT_EQ(sheets.at(nullptr), std::vector<std::string>{"c"});
 
 	// The same name again replaces the object.

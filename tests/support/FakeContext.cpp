@@ -144,24 +144,24 @@ FakeImage::FakeImage(std::shared_ptr<CallLog> log, std::string name, int width, 
 {
 }
 
-void FakeImage::draw(gr::Context*, float x, float y, int srcX, int srcY, int srcWidth, int srcHeight, float dstWidth, float dstHeight)
+void FakeImage::draw(gr::Context* context, float x, float y, int srcX, int srcY, int srcWidth, int srcHeight, float dstWidth, float dstHeight)
 {
-	m_log->add("Image.draw", {name(), arg(x), arg(y), arg(srcX), arg(srcY), arg(srcWidth), arg(srcHeight), arg(dstWidth), arg(dstHeight)});
+	m_log->addDraw(context, "Image.draw", {name(), arg(x), arg(y), arg(srcX), arg(srcY), arg(srcWidth), arg(srcHeight), arg(dstWidth), arg(dstHeight)});
 }
 
-void FakeImage::draw(gr::Context*, float x, float y, float width, float height, math::float2 const* uv)
+void FakeImage::draw(gr::Context* context, float x, float y, float width, float height, math::float2 const* uv)
 {
-	m_log->add("Image.draw", {name(), arg(x), arg(y), arg(width), arg(height), list(uv, 4)});
+	m_log->addDraw(context, "Image.draw", {name(), arg(x), arg(y), arg(width), arg(height), list(uv, 4)});
 }
 
-void FakeImage::draw(gr::Context*, math::float3 const* positions, math::float2 const* uv, gr::Shader* shader)
+void FakeImage::draw(gr::Context* context, math::float3 const* positions, math::float2 const* uv, gr::Shader* shader)
 {
-	m_log->add("Image.draw", {name(), list(positions, 4), list(uv, 4), arg(shader)});
+	m_log->addDraw(context, "Image.draw", {name(), list(positions, 4), list(uv, 4), arg(shader)});
 }
 
-void FakeImage::draw(gr::Context*, math::float3 const* positions, math::float2 const* uv, math::float4 const* colors, gr::Shader* shader)
+void FakeImage::draw(gr::Context* context, math::float3 const* positions, math::float2 const* uv, math::float4 const* colors, gr::Shader* shader)
 {
-	m_log->add("Image.draw", {name(), list(positions, 4), list(uv, 4), list(colors, 4), arg(shader)});
+	m_log->addDraw(context, "Image.draw", {name(), list(positions, 4), list(uv, 4), list(colors, 4), arg(shader)});
 }
 
 void FakeImage::blt(int x, int y, void const* data, int pitch, int mipLevel, int width, int height, gr::SurfaceFormat const& format)
@@ -486,47 +486,47 @@ void FakeContext::end2D()
 
 void FakeContext::drawLine2D(unsigned c, int x0, int y0, int x1, int y1, int width)
 {
-	m_log->add("drawLine2D", {color(c), arg(x0), arg(y0), arg(x1), arg(y1), arg(width)});
+	m_log->addDraw(this, "drawLine2D", {color(c), arg(x0), arg(y0), arg(x1), arg(y1), arg(width)});
 }
 
 void FakeContext::drawLine2D(unsigned c, int* points, int count, int width)
 {
-	m_log->add("drawLine2D", {color(c), list(points, 2 * count), arg(count), arg(width)});
+	m_log->addDraw(this, "drawLine2D", {color(c), list(points, 2 * count), arg(count), arg(width)});
 }
 
 void FakeContext::drawCircle2D(unsigned c, int x, int y, int radius, int width)
 {
-	m_log->add("drawCircle2D", {color(c), arg(x), arg(y), arg(radius), arg(width)});
+	m_log->addDraw(this, "drawCircle2D", {color(c), arg(x), arg(y), arg(radius), arg(width)});
 }
 
 void FakeContext::fillTriangle2D(unsigned c, int x0, int y0, int x1, int y1, int x2, int y2)
 {
-	m_log->add("fillTriangle2D", {color(c), arg(x0), arg(y0), arg(x1), arg(y1), arg(x2), arg(y2)});
+	m_log->addDraw(this, "fillTriangle2D", {color(c), arg(x0), arg(y0), arg(x1), arg(y1), arg(x2), arg(y2)});
 }
 
 void FakeContext::fillRect2D(unsigned c, int x, int y, int width, int height)
 {
-	m_log->add("fillRect2D", {color(c), arg(x), arg(y), arg(width), arg(height)});
+	m_log->addDraw(this, "fillRect2D", {color(c), arg(x), arg(y), arg(width), arg(height)});
 }
 
 void FakeContext::fillCircle2D(unsigned c, int x, int y, int radius)
 {
-	m_log->add("fillCircle2D", {color(c), arg(x), arg(y), arg(radius)});
+	m_log->addDraw(this, "fillCircle2D", {color(c), arg(x), arg(y), arg(radius)});
 }
 
 void FakeContext::texturizeTriangle2D(gr::Image* image, math::float4 const& uvRect, int x0, int y0, int x1, int y1, int x2, int y2)
 {
-	m_log->add("texturizeTriangle2D", {arg(image), arg(uvRect), arg(x0), arg(y0), arg(x1), arg(y1), arg(x2), arg(y2)});
+	m_log->addDraw(this, "texturizeTriangle2D", {arg(image), arg(uvRect), arg(x0), arg(y0), arg(x1), arg(y1), arg(x2), arg(y2)});
 }
 
 void FakeContext::texturizeRect2D(gr::Image* image, math::float4 const& uvRect, int x, int y, int width, int height)
 {
-	m_log->add("texturizeRect2D", {arg(image), arg(uvRect), arg(x), arg(y), arg(width), arg(height)});
+	m_log->addDraw(this, "texturizeRect2D", {arg(image), arg(uvRect), arg(x), arg(y), arg(width), arg(height)});
 }
 
 void FakeContext::texturizeCircle2D(gr::Image* image, math::float4 const& uvRect, int x, int y, int radius)
 {
-	m_log->add("texturizeCircle2D", {arg(image), arg(uvRect), arg(x), arg(y), arg(radius)});
+	m_log->addDraw(this, "texturizeCircle2D", {arg(image), arg(uvRect), arg(x), arg(y), arg(radius)});
 }
 
 gr::SurfaceFormat FakeContext::surfaceFormat() const

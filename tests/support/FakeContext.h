@@ -3,6 +3,7 @@
 #include <gr/Context.h>
 #include <gr/DIPrimitive.h>
 #include <gr/Image.h>
+#include <gr/RenderState2D.h>
 #include <gr/Shader.h>
 #include <gr/Texture.h>
 #include <lang/Ptr.h>
@@ -19,6 +20,8 @@ struct Call
 {
 	std::string op;
 	std::vector<std::string> args;
+	/** The context's 2D render state when a 2D draw was recorded (Image.draw and the context's 2D draws); the default otherwise. */
+	gr::RenderState2D state2D = gr::RenderState2D();
 
 	/** "op(arg0, arg1, ...)". */
 	std::string toString() const;
@@ -34,6 +37,12 @@ public:
 	std::vector<Call> calls;
 
 	void add(std::string op, std::vector<std::string> args = {}) { calls.push_back(Call{std::move(op), std::move(args)}); }
+
+	/** A 2D draw, with the state it was drawn with (the default state without a context). */
+	void addDraw(gr::Context* context, std::string op, std::vector<std::string> args)
+	{
+		calls.push_back(Call{std::move(op), std::move(args), context ? context->getRenderState2D() : gr::RenderState2D()});
+	}
 };
 
 /** Argument texts as the fakes record them. */

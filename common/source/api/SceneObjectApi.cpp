@@ -3,6 +3,10 @@
 #include <ArgumentCheck.h>
 #include <GameLua.h>
 #include <RenderObjectData.h>
+#include <game/CompoSprite.h>
+#include <game/Resources.h>
+#include <game/Sprite.h>
+#include <game/SpriteSheet.h>
 #include <lang/Debug.h>
 #include <lang/Exception.h>
 #include <lua/LuaException.h>
@@ -68,6 +72,7 @@ void GameLua::registerSceneObjectApi()
 	registerMethod("setCollisionEnabled", this, &GameLua::setCollisionEnabled);
 	registerMethod("setLevelLimits", this, &GameLua::setLevelLimits);
 	registerMethod("getAngle", this, &GameLua::getAngle);
+	registerMethod("setSprite", this, &GameLua::setSprite);
 }
 
 void GameLua::createBoxLua(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
@@ -136,6 +141,11 @@ void GameLua::createObject(int kind, std::string const& name, std::string const&
 			if (b2DistanceSquared(points[i - 1], points[i]) < WELD * WELD)
 				throw lua::LuaException(lang::Format("{0}: edge {1} of \"{2}\" has no length", function, int(i), name));
 		}
+	}
+	if ((kind == POLYGON || kind == LINE) && !sprite.empty() && !m_resources->getSpriteSheet(sprite))
+	{
+		lang::Debug::printf("Sprite not found: %s\n", sprite.c_str());
+		throw lua::LuaException(lang::Format("{0}: Sprite not found: {1}", function, sprite));
 	}
 	worldTable(); // a world that is no table fails before anything changes
 
@@ -248,9 +258,68 @@ void GameLua::buildObject(int kind, std::string const& name, std::string const& 
 			world.setEnabled(body, false);
 		}
 	}
-	// Sprites are not looked up yet: every object is drawn under the null sheet.
+	findObjectSprite(*object, kind);
 	if (!(kind == BOX && name == "ground"))
-		m_drawLists[lua::LuaNumber::toInt(z_order)][nullptr].push_back(name);
+		m_drawLists[lua::LuaNumber::toInt(z_order)][drawKey(*object)].push_back(name);
+}
+
+void GameLua::findObjectSprite(RenderObjectData& object, int kind)
+{
+	std::string const& name = object.spriteName;
+	object.compoSprite = m_resources->getCompoSprite(name);
+	object.isCompoSprite = object.compoSprite != nullptr;
+	object.sprite = nullptr;
+	if (object.isCompoSprite || name.empty())
+		return;
+	if (kind == POLYGON || kind == LINE)
+	{
+		// The sheet may have gone since the creation checked it.
+		if (game::SpriteSheet* sheet = m_resources->getSpriteSheet(name))
+			object.sprite = sheet->getSprite(name);
+	}
+	else
+		object.sprite = m_resources->getSprite(name);
+}
+
+game::SpriteSheet const* GameLua::drawKey(RenderObjectData const& object)
+{
+	if (object.isCompoSprite)
+	{
+		game::CompoSprite const* compo = object.compoSprite;
+		if (compo->getSpriteCount() == 0)
+			return nullptr;
+		game::Sprite const* first = compo->getSpriteEntry(0).sprite;
+		return first ? first->getSheet() : nullptr;
+	}
+	game::Sprite const* sprite = object.sprite;
+	return sprite ? sprite->getSheet() : nullptr;
+}
+
+void GameLua::setSprite(std::string const& name, std::string const& sprite)
+{
+	changeObject(name, [this, sprite](RenderObjectData& o) {
+		// The sprite name keeps its creation value; only the look-up changes.
+		std::string const kept = o.spriteName;
+		o.spriteName = sprite;
+		findObjectSprite(o, BOX);
+		o.spriteName = kept;
+
+		auto depth = m_drawLists.find(lua::LuaNumber::toInt(o.z_order));
+		if (depth == m_drawLists.end())
+			return;
+		game::SpriteSheet const* key = drawKey(o);
+		for (auto& [sheet, names] : depth->second)
+		{
+			auto it = std::find(names.begin(), names.end(), o.name);
+			if (it == names.end())
+				continue;
+			if (sheet == key)
+				return;
+			names.erase(it);
+			depth->second[key].push_back(o.name);
+			return;
+		}
+	});
 }
 
 void GameLua::clearVertices()

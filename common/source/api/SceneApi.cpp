@@ -1,0 +1,274 @@
+// Scene drawing: the view state (top-left point, world scale, background
+// colour) and the objects drawn depth by depth, sheet group by sheet group.
+#include <DrawPlacement.h>
+#include <GameApp.h>
+#include <GameLua.h>
+#include <RenderObjectData.h>
+#include <game/CompoSprite.h>
+#include <game/Resources.h>
+#include <game/Sprite.h>
+#include <gr/Context.h>
+#include <gr/RenderState2D.h>
+#include <lang/Debug.h>
+#include <lua/LuaState.h>
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+
+/** World pixels per metre. */
+float const PIXELS_PER_METRE = 20.f;
+float const TWO_PI = 6.2831855f;
+float const PI = 3.1415927f;
+
+game::Anchor const PIVOT(game::Anchor::VPIVOT, game::Anchor::HPIVOT);
+
+/** One colour component: truncated, saturated, clamped to 0..255 (NaN gives 0). */
+uint32_t component(float v)
+{
+	return static_cast<uint32_t>(std::clamp(lua::LuaNumber::toInt(v), 0, 255));
+}
+
+/** Draws sprite at x, y with its pivot as anchor unless the placement is not finite. */
+void drawAt(gr::Context* context, game::Sprite const& sprite, float x, float y)
+{
+	if (draw::placeable(context->getRenderState2D(), x, y))
+		sprite.draw(context, x, y, PIVOT);
+}
+
+/**
+ * Draws a composite sprite part by part, each turning about its own pivot:
+ * the state's pivot becomes the part's pivot less its offset.
+ */
+void drawParts(gr::Context* context, game::CompoSprite const& compo, float x, float y)
+{
+	gr::RenderState2D& state = context->getRenderState2D();
+	for (int i = 0, n = compo.getSpriteCount(); i < n; ++i)
+	{
+		game::CompoSprite::Entry const& entry = compo.getSpriteEntry(i);
+		if (!entry.sprite)
+			continue;
+		state.pivot = math::float2(entry.sprite->getPivotX() - entry.x, entry.sprite->getPivotY() - entry.y);
+		drawAt(context, *entry.sprite, x + entry.x, y + entry.y);
+	}
+}
+
+} // namespace
+
+void GameLua::registerSceneApi()
+{
+	registerMethod("setBGColor", this, &GameLua::setBGColor);
+	registerLuaMethod("getBGColor", this, &GameLua::getBGColorLua);
+	registerMethod("setTopLeft", this, &GameLua::setTopLeft);
+	registerMethod("setMaxWorldScale", this, &GameLua::setMaxWorldScale);
+	registerMethod("setEditing", this, &GameLua::setEditing);
+	registerMethod("setWorldScale", this, &GameLua::setWorldScale);
+	registerMethod("resetMouseWheelScale", this, &GameLua::resetMouseWheelScale);
+	registerMethod("drawGameNative", this, &GameLua::drawGame);
+	registerMethod("drawForegroundNative", this, &GameLua::drawForegroundNative);
+	registerMethod("setStartingCameraValue", this, &GameLua::setStartingCameraValue);
+	registerMethod("setCameraLimits", this, &GameLua::setCameraLimits);
+}
+
+void GameLua::setTopLeft(float x, float y)
+{
+	m_topLeftX = x;
+	m_topLeftY = y;
+}
+
+void GameLua::setWorldScale(float scale)
+{
+	m_worldScale = scale;
+	if (GameApp* game = gameApp())
+		game->setWorldScale(scale);
+}
+
+void GameLua::setMaxWorldScale(float scale)
+{
+	if (GameApp* game = gameApp())
+		game->setMaxWorldScale(scale);
+}
+
+void GameLua::resetMouseWheelScale(float scale)
+{
+	if (GameApp* game = gameApp())
+		game->resetWheelScale(scale);
+}
+
+void GameLua::setEditing(bool editing)
+{
+	m_editing = editing;
+}
+
+void GameLua::setStartingCameraValue(bool recorded)
+{
+	m_startingCamera = recorded;
+}
+
+void GameLua::setCameraLimits(float limit)
+{
+	m_cameraLimit = limit;
+}
+
+void GameLua::setBGColor(float r, float g, float b)
+{
+	m_bgColor = component(r) << 16 | component(g) << 8 | component(b);
+}
+
+int GameLua::getBGColorLua(lua::LuaState* state)
+{
+	state->pushNumber(static_cast<float>((m_bgColor >> 16) & 255));
+	state->pushNumber(static_cast<float>((m_bgColor >> 8) & 255));
+	state->pushNumber(static_cast<float>(m_bgColor & 255));
+	return 3;
+}
+
+void GameLua::drawGame(int fgZ)
+{
+	gr::RenderState2D& state = m_context->getRenderState2D();
+	for (int z = 0; z < DRAW_DEPTHS; ++z)
+	{
+		if (z == fgZ)
+			drawForegroundNative();
+		auto depth = m_drawLists.find(z);
+		if (depth == m_drawLists.end())
+			continue;
+		for (auto const& [sheet, names] : depth->second)
+		{
+			for (std::string const& name : names)
+			{
+				RenderObjectData* object = findObject(name);
+				if (!object)
+				{
+					lang::Debug::printf("drawGameNative: \"%s\" is in the draw lists without an object\n", name.c_str());
+					continue;
+				}
+				if (object->killingVolume || !object->visible)
+					continue;
+				if (object->isCompound)
+				{
+					drawCompound(*object);
+					continue;
+				}
+				game::CompoSprite const* compo = object->isCompoSprite ? object->compoSprite.ptr() : nullptr;
+				game::Sprite const* sprite = object->isCompoSprite ? nullptr : object->sprite.ptr();
+				if (compo)
+					state.pivot = math::float2(float(compo->getPivotX()), float(compo->getPivotY()));
+				else if (sprite)
+					state.pivot = math::float2(sprite->getPivotX() + object->pivotOffsetX, sprite->getPivotY() + object->pivotOffsetY);
+				else
+				{
+					lang::Debug::printf("Sprite is missing for %s\n", name.c_str());
+					continue;
+				}
+				draw::setAngle(state, object->renderAngle + object->spriteAngle);
+				drawCompoOrNormalSprite(*object, false);
+				if (object->hasDecorations)
+					drawDecorations(*object);
+			}
+			state.scale = math::float2(m_worldScale, m_worldScale);
+		}
+	}
+}
+
+void GameLua::drawCompoOrNormalSprite(RenderObjectData& object, bool unscaled)
+{
+	float const sx = unscaled ? 1.f : object.scaleX;
+	float const sy = unscaled ? 1.f : object.scaleY;
+	if (!draw::divisor(sx) || !draw::divisor(sy))
+		return;
+	gr::RenderState2D& state = m_context->getRenderState2D();
+	float m = 1.f;
+	if (object.mirrored)
+	{
+		draw::setAngle(state, -object.renderAngle);
+		m = -1.f;
+	}
+	if (object.useFirstAngle)
+		draw::setAngle(state, object.firstAngle);
+	state.scale = math::float2(m * m_worldScale * sx, m_worldScale * sy);
+	state.translation = math::float2(m * (object.pivotOffsetX - m_topLeftX) / sx, (object.pivotOffsetY - m_topLeftY) / sy);
+	float const x = m * PIXELS_PER_METRE * object.renderX / sx;
+	float const y = PIXELS_PER_METRE * object.renderY / sy;
+	if (object.isCompoSprite)
+	{
+		if (object.compoSprite)
+			drawParts(m_context, *object.compoSprite, x, y);
+	}
+	else if (object.sprite)
+		drawAt(m_context, *object.sprite, x, y);
+}
+
+void GameLua::drawCompound(RenderObjectData& object)
+{
+	gr::RenderState2D& state = m_context->getRenderState2D();
+	float const sx = object.scaleX;
+	float const sy = object.scaleY;
+	if (!draw::divisor(sx) || !draw::divisor(sy))
+		return;
+	float c = std::cos(object.renderAngle);
+	float s = std::sin(object.renderAngle);
+	if (object.body)
+	{
+		b2Rot const& q = object.body->GetTransform().q;
+		c = q.c;
+		s = q.s;
+	}
+	size_t const parts = std::min({object.partOffsets.size(), object.partAngles.size(), object.partSprites.size(),
+		object.partCompoSprites.size()});
+	for (size_t i = 0; i < parts; ++i)
+	{
+		game::Sprite const* sprite = object.partSprites[i];
+		game::CompoSprite const* compo = object.partCompoSprites[i];
+		if (!sprite && !compo)
+		{
+			lang::Debug::printf("Sprite is missing for %s\n", object.name.c_str());
+			continue;
+		}
+		b2Vec2 const& offset = object.partOffsets[i];
+		float const px = object.renderX + c * offset.x - s * offset.y;
+		float const py = object.renderY + s * offset.x + c * offset.y;
+		draw::setAngle(state, object.renderAngle + object.partAngles[i]);
+		state.pivot = sprite ? math::float2(float(sprite->getPivotX()), float(sprite->getPivotY()))
+							 : math::float2(float(compo->getPivotX()), float(compo->getPivotY()));
+		state.scale = math::float2(m_worldScale * sx, m_worldScale * sy);
+		state.translation = math::float2(-m_topLeftX / sx, -m_topLeftY / sy);
+		float const x = PIXELS_PER_METRE * px / sx;
+		float const y = PIXELS_PER_METRE * py / sy;
+		if (sprite)
+			drawAt(m_context, *sprite, x, y);
+		else
+			drawParts(m_context, *compo, x, y);
+	}
+}
+
+void GameLua::drawDecorations(RenderObjectData& object)
+{
+	DecorationData const* decoration = object.decoration;
+	if (!decoration || decoration->amount < 1)
+		return;
+	float const sx = object.scaleX * decoration->scale;
+	float const sy = object.scaleY * decoration->scale;
+	if (!draw::divisor(sx) || !draw::divisor(sy))
+		return;
+	gr::RenderState2D& state = m_context->getRenderState2D();
+	math::float2 const pivot(float(m_resources->getSpritePivotX(decoration->sprite)), float(m_resources->getSpritePivotY(decoration->sprite)));
+	float const x = PIXELS_PER_METRE * object.renderX / sx;
+	float const y = PIXELS_PER_METRE * object.renderY / sy;
+	float a = object.renderAngle;
+	for (int i = 0; i < decoration->amount; ++i)
+	{
+		state.pivot = pivot;
+		draw::setAngle(state, a);
+		state.translation = math::float2(-m_topLeftX / sx, -m_topLeftY / sy);
+		state.scale = math::float2(m_worldScale * sx, m_worldScale * sy);
+		if (draw::placeable(state, x, y))
+			m_resources->drawSprite(decoration->sprite, x, y, PIVOT);
+		a = std::fmod(a + decoration->angleIncrement * PI / 180.f, TWO_PI);
+		if (a < 0.f)
+			a += TWO_PI;
+		if (!std::isfinite(a))
+			break; // every further copy would land at the same unplaceable angle
+	}
+}

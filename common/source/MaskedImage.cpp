@@ -107,7 +107,9 @@ void MaskedImage::render()
 		m_shader->setTexture("BASEMAP", m_image->getTexture());
 		m_shader->setTexture("BASEMAP1", m_mask->getTexture());
 		m_shader->setFloat("ALPHA_FACTOR", m_context->getRenderState2D().alpha);
-		m_shader->setMatrix(gr::Shader::PARAM_PROJTM, m_context->projectionTransform());
+		// The 2D effects greys by this; the batcher sets it the same way.
+		m_shader->setFloat("COLOR_SATURATION", m_context->getRenderState2D().colorSaturation);
+		math::float4x4 const projection = m_context->projectionTransform();
 
 		gr::VertexFormat vf;
 		vf.addPosition(gr::VertexFormat::DF_V3_32F);
@@ -127,6 +129,7 @@ void MaskedImage::render()
 		prim->setShader(m_shader);
 		// The fixed-function back end takes matrices only inside begin/end.
 		int const passes = m_shader->begin();
+		m_shader->setMatrix(gr::Shader::PARAM_PROJTM, projection);
 		m_shader->setMatrix(gr::Shader::PARAM_WORLDTM, math::float4x4(1.f));
 		m_shader->setMatrix(gr::Shader::PARAM_VIEWTM, math::float4x4(1.f));
 		for (int pass = 0; pass < passes; ++pass)

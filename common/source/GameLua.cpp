@@ -124,6 +124,7 @@ void GameLua::registerApi()
 	registerCompoundBodyApi();
 	registerSceneApi();
 	registerThemeApi();
+	registerScriptDrawingApi();
 }
 
 GameApp* GameLua::gameApp() const

@@ -334,6 +334,20 @@ public:
 	int renderMaskedImageNativeLua(lua::LuaState* state);
 	/** The masked image kept for the texture name, made on first use. */
 	MaskedImage* maskedImage(std::string const& textureName);
+	/**
+	 * The object is drawn textured: its sprite cut out of the sheet's image
+	 * tiled (textureName := sheet, textureImage := the sheet's image, none
+	 * for an unknown sheet); makes the sheet's masked image.
+	 */
+	void setTexture(std::string const& name, std::string const& sheet);
+	/**
+	 * drawGame's textured branch: adds the object's sprite to its texture's
+	 * masked image; false when it has no sprite, texture image or usable
+	 * scales (nothing added).
+	 */
+	bool addTextured(RenderObjectData& object);
+	/** Renders every masked image in texture-name order. */
+	void renderMaskedImages();
 
 	// --- Level and save files (api/LevelFileApi.cpp, LevelLoader.cpp,
 	//     LevelWriter.cpp, SaveFiles.cpp) -----------------------------------

@@ -76,6 +76,17 @@ def star_points(cx, cy, outer, inner):
     return pts
 
 
+def write_sheet(canvas, name, title, sprites):
+    """Saves the canvas as sprites/<name>.png and its description as sprites/<name>.sheet."""
+    canvas.save(os.path.join(HERE, "sprites", name + ".png"))
+    with open(os.path.join(HERE, "sprites", name + ".sheet"), "w") as f:
+        f.write("# %s, drawn by data/game/draw.py.\n" % title)
+        f.write("image %s.png\n" % name)
+        f.write("# sprite <name> <x> <y> <width> <height> <pivotX> <pivotY>\n")
+        for s in sprites:
+            f.write("sprite %s %d %d %d %d %d %d\n" % s)
+
+
 def draw_sheet():
     c = Canvas(128, 64)
     sprites = []
@@ -106,13 +117,34 @@ def draw_sheet():
     c.polygon([(68, 63), (92, 63), (86, 40), (74, 40)], (40, 80, 200, 255))
     sprites.append(("launcher", 64, 32, 32, 32, 16, 32))
 
-    c.save(os.path.join(HERE, "sprites", "menu.png"))
-    with open(os.path.join(HERE, "sprites", "menu.sheet"), "w") as f:
-        f.write("# The sample menu sheet, drawn by data/game/draw.py.\n")
-        f.write("image menu.png\n")
-        f.write("# sprite <name> <x> <y> <width> <height> <pivotX> <pivotY>\n")
-        for s in sprites:
-            f.write("sprite %s %d %d %d %d %d %d\n" % s)
+    write_sheet(c, "menu", "The sample menu sheet", sprites)
+
+
+def draw_scenery():
+    """The sample level's scenery: far mountains, near hills, a cloud and a crate."""
+    c = Canvas(256, 256)
+    sprites = []
+    # Far mountains, bluish grey, standing on their pivot (bottom centre).
+    c.polygon([(0, 95), (40, 30), (80, 70), (130, 10), (190, 60), (225, 35), (255, 75), (255, 95)], (110, 130, 170, 255))
+    c.polygon([(120, 22), (130, 10), (140, 22)], (240, 240, 250, 255))
+    sprites.append(("mountains", 0, 0, 256, 96, 128, 96))
+    # Near hills, green, standing on their pivot (bottom left).
+    # (Sprites lie 4 pixels apart, so that filtering never reaches a neighbour.)
+    c.polygon([(0, 163), (0, 134), (60, 104), (128, 128), (190, 102), (255, 130), (255, 163)], (60, 140, 60, 255))
+    sprites.append(("hills", 0, 100, 256, 64, 0, 64))
+    # A white cloud, pivot in its centre.
+    for cx, cy, r in ((12, 184, 8), (24, 178, 11), (36, 184, 9)):
+        c.disc(cx, cy, r, (250, 250, 255, 255))
+    sprites.append(("cloud", 0, 168, 48, 24, 24, 12))
+    # A wooden crate with a cross brace, pivot in its centre.
+    c.rect(56, 168, 16, 16, (160, 110, 50, 255))
+    c.rect(58, 170, 12, 12, (190, 140, 70, 255))
+    for k in range(12):
+        c.put(58 + k, 170 + k, (120, 80, 35, 255))
+        c.put(69 - k, 170 + k, (120, 80, 35, 255))
+    sprites.append(("crate", 56, 168, 16, 16, 8, 8))
+
+    write_sheet(c, "scenery", "The sample level's scenery sheet", sprites)
 
 
 # 5 x 8 letters; the last row is below the baseline.
@@ -211,5 +243,6 @@ def write_composites():
 
 if __name__ == "__main__":
     draw_sheet()
+    draw_scenery()
     draw_font()
     write_composites()

@@ -218,6 +218,23 @@ TEST_F(GameAppFrame, PinchZoomsUntilAThirdFinger)
 	EXPECT_EQ(0, host().getTable("touches").size());
 }
 
+TEST_F(GameAppFrame, ScriptsSetTheZoom)
+{
+	// The wheel scale and its previous value together: no zoom step follows.
+	run("resetMouseWheelScale(1.5)");
+	EXPECT_EQ(1.5f, game->wheelScale());
+	EXPECT_EQ(1.5f, game->previousWheelScale());
+	frame(0.016f);
+	EXPECT_EQ(0, zoomLevel());
+	// A pinch starts from the world scale the scripts set.
+	run("setWorldScale(3)");
+	EXPECT_EQ(3.f, host().worldScale());
+	game->touchBegan(TouchEvent{11, 100, 100});
+	game->touchBegan(TouchEvent{12, 200, 100});
+	frame(0.016f);
+	EXPECT_FLOAT_EQ(3.f, game->wheelScale());
+}
+
 TEST_F(GameAppFrame, KeyPressedAndReleasedInOneFrame)
 {
 	game->keyDown(App::LBUTTON);

@@ -65,6 +65,14 @@ void readCommonKeys(lua::LuaTable const& t, ThemeLayerData& layer)
 	layer.scaleSpeed = number(t, "scaleSpeed", 1.f);
 }
 
+/** The layer sprite's width, height and pivot x from the resources (0 for an unknown name). */
+void readSpriteSize(game::Resources const& res, ThemeLayerData& layer)
+{
+	layer.width = static_cast<int16_t>(res.getSpriteWidth(layer.sprite));
+	layer.height = static_cast<int16_t>(res.getSpriteHeight(layer.sprite));
+	layer.pivotX = static_cast<int16_t>(res.getSpritePivotX(layer.sprite));
+}
+
 /** A colour table {r, g, b}. @exception lua::LuaException When key holds no table. */
 void readColor(lua::LuaTable const& theme, char const* key, float* rgb)
 {
@@ -101,6 +109,13 @@ void scroll(float& offset, float step, float range)
 uint32_t byte(float v)
 {
 	return static_cast<uint32_t>(std::clamp(lua::LuaNumber::toInt(v * 255.f / 255.f), 0, 255));
+}
+
+/** The pivot of a theme sprite's sprite; (0, 0) without one. */
+math::float2 pivotOf(ThemeSpriteData const& sprite)
+{
+	game::Sprite const* image = sprite.sprite;
+	return image ? math::float2(float(image->getPivotX()), float(image->getPivotY())) : math::float2(0.f, 0.f);
 }
 
 /** The copies of a row: first, first + step, ... while below bound, at most limit; none for a bad step or bound. */
@@ -156,9 +171,7 @@ void GameLua::setTheme(std::string const& themeName)
 		layer.yMult = number(t, "yMult", 1.f);
 		layer.loop = flag(t, "bLoop", true);
 		readCommonKeys(t, layer);
-		layer.width = static_cast<int16_t>(res.getSpriteWidth(layer.sprite));
-		layer.height = static_cast<int16_t>(res.getSpriteHeight(layer.sprite));
-		layer.pivotX = static_cast<int16_t>(res.getSpritePivotX(layer.sprite));
+		readSpriteSize(res, layer);
 		return layer;
 	});
 	std::vector<ThemeLayerData> foreground = readLayers(theme, "fgLayers", [&](lua::LuaTable const& t) {
@@ -169,9 +182,7 @@ void GameLua::setTheme(std::string const& themeName)
 		layer.scale = number(t, 4, 1.f);
 		layer.scrollSpeed = number(t, 5, 0.f);
 		readCommonKeys(t, layer);
-		layer.width = static_cast<int16_t>(res.getSpriteWidth(layer.sprite));
-		layer.height = static_cast<int16_t>(res.getSpriteHeight(layer.sprite));
-		layer.pivotX = static_cast<int16_t>(res.getSpritePivotX(layer.sprite));
+		readSpriteSize(res, layer);
 		layer.pivotY = static_cast<int16_t>(res.getSpritePivotY(layer.sprite));
 		return layer;
 	});
@@ -434,8 +445,7 @@ void GameLua::drawBackgroundLayer(ThemeLayerData& layer)
 			math::float2 const scale(sprite.scaleX * k + eSprite, sprite.scaleY * k + eSprite);
 			if (!draw::divisor(scale.x) || !draw::divisor(scale.y))
 				continue;
-			game::Sprite const* image = sprite.sprite;
-			state.pivot = image ? math::float2(float(image->getPivotX()), float(image->getPivotY())) : math::float2(0.f, 0.f);
+			state.pivot = pivotOf(sprite);
 			draw::setAngle(state, layer.angle + sprite.angle);
 			state.scale = scale;
 			state.translation = math::float2((-w * k - dx * layer.xMult) * 0.5f / scale.x, (h * k - dy * layer.yMult) * 0.5f / scale.y);
@@ -514,10 +524,9 @@ void GameLua::drawForegroundNative()
 			if (!draw::divisor(sprite.scaleX) || !draw::divisor(sprite.scaleY))
 				continue;
 			float const m = sprite.mirrored ? -1.f : 1.f;
-			game::Sprite const* image = sprite.sprite;
 			state.scale = math::float2(m * ws * sprite.scaleX, ws * sprite.scaleY);
 			state.translation = math::float2(-m * m_topLeftX * p / sprite.scaleX, -m_topLeftY / sprite.scaleY);
-			state.pivot = image ? math::float2(float(image->getPivotX()), float(image->getPivotY())) : math::float2(0.f, 0.f);
+			state.pivot = pivotOf(sprite);
 			draw::setAngle(state, m * sprite.angle);
 			float const x = m * sprite.x * pss / sprite.scaleX;
 			float const y = sprite.y * pss / sprite.scaleY;
@@ -553,8 +562,7 @@ void GameLua::drawForeground()
 			for (ThemeSpriteData const& sprite : layer.sprites)
 			{
 				float const m = sprite.mirrored ? -1.f : 1.f;
-				game::Sprite const* image = sprite.sprite;
-				state.pivot = image ? math::float2(float(image->getPivotX()), float(image->getPivotY())) : math::float2(0.f, 0.f);
+				state.pivot = pivotOf(sprite);
 				draw::setAngle(state, m * sprite.angle);
 				float const x = static_cast<float>(copyX + m * sprite.x * pss);
 				float const y = static_cast<float>(copyY + sprite.y * pss);

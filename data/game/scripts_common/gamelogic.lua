@@ -1,7 +1,8 @@
--- Lantern Drift: the engine's sample game. A lantern keeps drifting while
--- the game runs; once a second the game reports how far it has come. A small
+-- Lantern Drift: the engine's sample game. A lantern keeps drifting across
+-- the sky while the game runs; once a second the game reports how far it has come. A small
 -- stack of crates settles on the dock, and the game says at which frame
--- nothing in the world is awake any more.
+-- nothing in the world is awake any more. The level is drawn over its theme:
+-- a sky, far mountains with a drifting cloud, the ground and near hills.
 -- The script runs inside the host table: the engine's functions and the
 -- tables it shares (settings, highscores, touches, ...) are plain names
 -- here, the Lua libraries are reached through _G.
@@ -21,13 +22,44 @@ stackAwake = true
 local CRATES = { "crate1", "crate2", "crate3" }
 local GRAVITY = 10
 
+-- Crates of two sheets share one depth: each sheet's crates are drawn together.
+local CRATE_SPRITES = { "crate", "block_stone", "crate" }
+
 local function buildStack()
 	setLevelLimits(-100, -100, 100, 100)
-	createBox("dock", "", 0, 0.5, 12, 1, 0, 0.6, 0, true, false, 1)
+	createBox("dock", "block_wood", 0, 0.5, 12, 1, 0, 0.6, 0, true, false, 1)
+	setScale("dock", 5, 1.25)
 	for i, name in _G.ipairs(CRATES) do
-		createBox(name, "", 0.1 * i, -0.55 - 1.05 * (i - 1), 1, 1, 1, 0.6, 0, true, false, 2)
+		createBox(name, CRATE_SPRITES[i], 0.1 * i, -0.55 - 1.05 * (i - 1), 1, 1, 1, 0.6, 0, true, false, 2)
+		setScale(name, 1.25, 1.25)
 	end
 	setPhysicsEnabled(true)
+end
+
+-- The level's theme. The mountains (scaled 4) span the screen's width and
+-- stand on the ground line; the hills are the foreground layer, drawn just
+-- before the dock's depth, and their first copy's foot is the ground.
+themes = {
+	dock = {
+		skyColor = { r = 120, g = 180, b = 235 },
+		groundColor = { r = 110, g = 80, b = 50 },
+		bgLayers = { { sprite = "mountains", scale = 4, posX = 256, offsetY = 268 } },
+		fgLayers = { { "hills", "hills", 1, 1, 0 } },
+	},
+}
+screen = { x = 0, y = 0 }
+local FOREGROUND_DEPTH = 1
+
+-- Two screen pixels per world pixel; the world's origin lies at the middle
+-- of the screen, 60% of the way down (the ground line).
+local function setUpView()
+	setTheme("dock")
+	setBGColor(120, 180, 235)
+	setWorldScale(2)
+	setTopLeft(-screenWidth / 4, -0.3 * screenHeight)
+	setCameraLimits(60)
+	createThemeSprite("cloud", "cloud", 600, -42, 0.5, 0.5, 0, 0, 0, false, 60, 0)
+	createThemeSprite("lantern", "star", 800, 40, 0.5, 0.5, 0, 0, 0, false, 40, 0)
 end
 
 -- Called once the game logic has run: counts the launches in the settings.
@@ -72,6 +104,8 @@ function createStartUpAssets()
 	res.createBitmapFont(fontPath .. "/blocky.dat")
 	res.useFont("blocky")
 	res.createTextGroupSet(localizationPath .. "/TEXTS_BASIC.dat")
+	res.createSpriteSheet("sprites/scenery.dat")
+	setUpView()
 
 	startLevel("meadow")
 	buildStack()
@@ -132,13 +166,10 @@ function update(dt, rawDt)
 	end
 end
 
--- The lantern (the star sprite) drifts across the screen between two stone
--- bands that carry the title and the hint (the font is white).
+-- The theme (the lantern drifts with the cloud among the mountains), then
+-- the level. The host leaves the 2D render state as its last placement, so
+-- nothing is drawn through res after the scene.
 function draw()
-	local x = 100 + (drift * 40) % (screenWidth - 200)
-	res.drawSprite("block_stone", 0, 30, "TOP", "LEFT", screenWidth, 100)
-	res.drawSprite("block_stone", 0, screenHeight - 130, "TOP", "LEFT", screenWidth, 100)
-	res.drawSprite("star", x, screenHeight / 2)
-	res.drawString("TEXTS_BASIC", "TITLE", screenWidth / 2, 80, "VCENTER", "HCENTER")
-	res.drawString("TEXTS_BASIC", "TOUCH", screenWidth / 2, screenHeight - 80, "VCENTER", "HCENTER")
+	drawBackgroundNative(-1)
+	drawGameNative(FOREGROUND_DEPTH)
 end

@@ -1,3 +1,4 @@
+#include <DrawPlacement.h>
 #include <MaskedImage.h>
 #include <game/Sprite.h>
 #include <game/SpriteSheet.h>
@@ -129,12 +130,7 @@ TEST(MaskedImagePixels, RotationAndAlphaFactorAgreeOnBothBackEnds)
 	{
 		frames[b] = scene(BACKENDS[b], [](gr::Context* ctx, MaskedImage& masked, gr::Image* texture, game::Sprite* round) {
 			gr::RenderState2D& rs = ctx->getRenderState2D();
-			float const a = 0.6f;
-			rs.angle = a;
-			rs.rotation[0] = std::cos(a);
-			rs.rotation[1] = std::sin(a);
-			rs.rotation[2] = -std::sin(a);
-			rs.rotation[3] = std::cos(a);
+			draw::setAngle(rs, 0.6f);
 			rs.pivot = math::float2(16.f, 16.f);
 			rs.alpha = 0.5f;
 			masked.add(32.f, 32.f, texture, round, 1.f, 1.f);

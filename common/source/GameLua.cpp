@@ -143,6 +143,7 @@ void GameLua::registerApi()
 	registerDownloadApi();
 	registerParticlesApi();
 	registerAimingApi();
+	registerScriptDrawingApi();
 }
 
 GameApp* GameLua::gameApp() const

@@ -2,6 +2,7 @@
 
 #include <SheetGroups.h>
 #include <ThemeData.h>
+#include <MaskedImage.h>
 #include <box2d/box2d.h>
 #include <atomic>
 #include <game/Resources.h>
@@ -298,6 +299,66 @@ public:
 
 	std::vector<ThemeLayerData> const& backgroundLayers() const { return m_bgLayers; }
 	std::vector<ThemeLayerData> const& foregroundLayers() const { return m_fgLayers; }
+
+	// --- Script drawing (api/ScriptDrawingApi.cpp) -------------------------
+	// Coordinates are truncated and saturated; colour components clamped to
+	// 0..255 (0..1 before scaling where stated), NaN giving 0.
+
+	/**
+	 * Raw: (tx, ty [, sx, sy [, angle [, px, py [, alpha]]]]) writes the 2D
+	 * render state in place.
+	 * @exception lua::LuaException Fewer than 2 or more than 8 arguments
+	 *            (naming the count), or one not a number; the state is unchanged.
+	 */
+	int setRenderStateLua(lua::LuaState* state);
+	/** A context line; components 0..255. */
+	void drawLine2D(float x1, float y1, float x2, float y2, float width, float r, float g, float b, float a);
+	/** The rectangle's four sides as context lines; components 0..255. */
+	void drawRectLines(float x1, float y1, float x2, float y2, float width, float r, float g, float b, float a);
+	/**
+	 * Raw: (r, g, b, a in 0..1, x1, y1, x2, y2, keepState) fills the
+	 * rectangle (swapped corners give the same one), resetting the 2D
+	 * render state first unless keepState.
+	 */
+	int drawRectLua(lua::LuaState* state);
+	/**
+	 * Resets the 2D render state and hands the context the sprite's sheet
+	 * image mapped so that it stays fixed to the world (view top-left).
+	 * Nothing for an unknown sprite or a sheet image without texture.
+	 */
+	void drawTexturedRect(std::string const& spriteName, float x1, float y1, float x2, float y2);
+	/**
+	 * Draws the mask sprite at (x, y) filled with the sheet textureName's
+	 * image scaled by (sx, sy), at once, through the texture's masked
+	 * image. Nothing for unknown names or a zero or non-finite factor.
+	 */
+	void drawSelectedTexturizedObject(std::string const& textureName, std::string const& maskName, float sx, float sy, float x, float y);
+	/**
+	 * Splits the localised text (group, key) into lines narrower than
+	 * maxWidth in the current font, breaking at line feeds, spaces, hyphens
+	 * (kept on the line) and zero-width spaces, and cutting words wider than
+	 * a line; every line holds at least one character. Writes clippedText's
+	 * "lines" (a new table) and "widestLine". No font: no lines.
+	 */
+	void clipText(std::string const& group, std::string const& key, float maxWidth);
+	/** Raw: accepts anything and does nothing. */
+	int renderMaskedImageNativeLua(lua::LuaState* state);
+	/** The masked image kept for the texture name, made on first use. */
+	MaskedImage* maskedImage(std::string const& textureName);
+	/**
+	 * The object is drawn textured: its sprite cut out of the sheet's image
+	 * tiled (textureName := sheet, textureImage := the sheet's image, none
+	 * for an unknown sheet); makes the sheet's masked image.
+	 */
+	void setTexture(std::string const& name, std::string const& sheet);
+	/**
+	 * drawGame's textured branch: adds the object's sprite to its texture's
+	 * masked image; false when it has no sprite, texture image or usable
+	 * scales (nothing added).
+	 */
+	bool addTextured(RenderObjectData& object);
+	/** Renders every masked image in texture-name order. */
+	void renderMaskedImages();
 
 	// --- Level and save files (api/LevelFileApi.cpp, LevelLoader.cpp,
 	//     LevelWriter.cpp, SaveFiles.cpp) -----------------------------------
@@ -1097,6 +1158,8 @@ private:
 	lua::LuaTable m_multitouchZoom;
 	lua::LuaTable m_objects;
 	lua::LuaTable m_clippedText;
+	/** Masked images by texture name; dropped with the host, before the context goes. */
+	std::map<std::string, lang::Ptr<MaskedImage>> m_maskedImages;
 	lua::LuaTable m_blockTable;
 
 	uint32_t m_bgColor;
@@ -1198,6 +1261,7 @@ private:
 	float aimingBaseStep();
 	/** The current trail. */
 	TrajectoryData& getCurrentTrajectory();
+	void registerScriptDrawingApi();
 
 	// Physics world and frame steps (PhysicsWorldHost.cpp, PhysicsStep.cpp).
 	/** The records in name order (m_objectOrder, rebuilt when the registry changed). */

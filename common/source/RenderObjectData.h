@@ -70,7 +70,8 @@ struct GameLua::RenderObjectData
 	std::string textureName;
 	/** The composite sprite when isCompoSprite (held while the object lives). */
 	lang::Ptr<game::CompoSprite> compoSprite;
-	gr::Image* textureImage = nullptr;
+	/** The texture sheet's image (setTexture), held while the object keeps it. */
+	lang::Ptr<gr::Image> textureImage;
 	/** Null once the object is removed. */
 	b2Body* body = nullptr;
 	/** The plain sprite (held while the object lives), or null. */

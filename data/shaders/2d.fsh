@@ -1,6 +1,6 @@
 // Fragment stage of the built-in 2D effects.
 //   TEXTURED:      modulate by BASEMAP
-//   MASKED:        multiply by the alpha of BASEMAP1 (same coordinates)
+//   MASKED:        multiply by the alpha of BASEMAP1 (texture coordinates 1)
 //   PREMULTIPLIED: ALPHA_FACTOR scales all four channels (blending ONE,
 //                  ONE_MINUS_SRC_ALPHA); otherwise only alpha
 // COLOR_SATURATION 1 keeps the colour, 0 gives its grey.
@@ -14,6 +14,7 @@ varying vec2 v_uv;
 #endif
 #ifdef MASKED
 uniform sampler2D BASEMAP1;
+varying vec2 v_maskUv;
 #endif
 
 void main()
@@ -30,7 +31,7 @@ void main()
 	c.a *= ALPHA_FACTOR;
 #endif
 #ifdef MASKED
-	c *= texture2D(BASEMAP1, v_uv).a;
+	c *= texture2D(BASEMAP1, v_maskUv).a;
 #endif
 	gl_FragColor = c;
 }

@@ -9,6 +9,10 @@ varying vec4 v_color;
 attribute vec2 DT_TEX0;
 varying vec2 v_uv;
 #endif
+#ifdef MASKED
+attribute vec2 DT_TEX1;
+varying vec2 v_maskUv;
+#endif
 
 void main()
 {
@@ -16,5 +20,8 @@ void main()
 	v_color = DT_DIFFUSE;
 #ifdef TEXTURED
 	v_uv = DT_TEX0;
+#endif
+#ifdef MASKED
+	v_maskUv = DT_TEX1;
 #endif
 }

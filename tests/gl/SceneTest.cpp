@@ -3,6 +3,7 @@
 #include <gr/gl/GLBackends.h>
 #include <gr/gl/GLPlatform.h>
 #include <io/detail/detail.h>
+#include <support/BackendRender.h>
 #include <support/PixelReadBack.h>
 #include <gtest/gtest.h>
 #include <cmath>
@@ -13,30 +14,15 @@
 namespace
 {
 
-/** Draws onto a context; called with the context's GL view current. */
-typedef std::function<void(gr::Context*)> Scene;
-
-/** A rendering back end: its GL flavour and the creator of its context. */
-struct Backend
-{
-	framework::HeadlessGL::Api api;
-	gr::Context* (*createContext)(int width, int height, gr::Context::OrientationType orientation, void (*present)());
-};
-
-Backend const GLES1 = {framework::HeadlessGL::API_GLES1, gr::gles1::GL_createContext};
-Backend const GLES2 = {framework::HeadlessGL::API_GLES2, gr::gles2::GL_createContext};
+using test::Backend;
+using test::GLES1;
+using test::GLES2;
+using test::Scene;
 
 /** Top-down RGBA8 pixels of scene drawn through backend on a width x height view. */
 std::vector<unsigned char> render(Backend const& backend, int width, int height, Scene const& scene)
 {
-	io::detail::setBundlePath(ENGINE_DATA_DIR);
-	framework::HeadlessGL gl(backend.api, width, height);
-	lang::Ptr<gr::Context> context = backend.createContext(width, height, gr::Context::ORIENTATION_0, &updateScrFunc);
-	context->setShaderPath("shaders");
-	scene(context);
-	std::vector<unsigned char> pixels = test::capturePixels(*context);
-	context->present();
-	return pixels;
+	return test::renderOn(backend, ENGINE_DATA_DIR, width, height, scene);
 }
 
 const int W = 96;

@@ -141,6 +141,7 @@ void GameLua::drawGame(int fgZ)
 			continue;
 		for (auto const& [sheet, names] : depth->second)
 		{
+			bool masked = false;
 			for (std::string const& name : names)
 			{
 				RenderObjectData* object = findObject(name);
@@ -174,11 +175,16 @@ void GameLua::drawGame(int fgZ)
 					continue;
 				}
 				draw::setAngle(state, object->renderAngle + object->spriteAngle);
-				drawCompoOrNormalSprite(*object, false);
+				if (object->textureImage && !compo)
+					masked = addTextured(*object) || masked;
+				else
+					drawCompoOrNormalSprite(*object, false);
 				if (object->hasDecorations)
 					drawDecorations(*object);
 			}
 			state.scale = math::float2(m_worldScale, m_worldScale);
+			if (masked)
+				renderMaskedImages();
 		}
 	}
 	drawSimulationTrajectory();

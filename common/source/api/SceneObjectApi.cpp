@@ -67,6 +67,7 @@ void GameLua::registerSceneObjectApi()
 	registerMethod("setVisible", this, &GameLua::setVisible);
 	registerMethod("setMaterial", this, &GameLua::setMaterial);
 	registerMethod("setTextureScale", this, &GameLua::setTextureScale);
+	registerMethod("setTexture", this, &GameLua::setTexture);
 	registerMethod("setSleeping", this, &GameLua::setSleeping);
 	registerMethod("setActive", this, &GameLua::setActive);
 	registerMethod("setObjectParameter", this, &GameLua::setObjectParameter);

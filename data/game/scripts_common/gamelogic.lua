@@ -29,6 +29,9 @@ local function buildStack()
 	setLevelLimits(-100, -100, 100, 100)
 	createBox("dock", "block_wood", 0, 0.5, 12, 1, 0, 0.6, 0, true, false, 1)
 	setScale("dock", 5, 1.25)
+	-- The dock is the menu sheet tiled as a texture and cut out by its plank sprite.
+	setTexture("dock", "menu")
+	setTextureScale("dock", 1)
 	for i, name in _G.ipairs(CRATES) do
 		createBox(name, CRATE_SPRITES[i], 0.1 * i, -0.55 - 1.05 * (i - 1), 1, 1, 1, 0.6, 0, true, false, 2)
 		setScale(name, 1.25, 1.25)

@@ -1,0 +1,47 @@
+// Textured scene objects: setTexture, and the masked images drawGame fills
+// with their sprites and flushes after each sheet group that used them.
+#include <DrawPlacement.h>
+#include <GameLua.h>
+#include <RenderObjectData.h>
+#include <game/Resources.h>
+#include <game/SpriteSheet.h>
+#include <gr/Context.h>
+
+namespace
+{
+
+/** World pixels per metre. */
+float const PIXELS_PER_METRE = 20.f;
+
+} // namespace
+
+void GameLua::setTexture(std::string const& name, std::string const& sheetName)
+{
+	game::SpriteSheet* const sheet = m_resources->getSpriteSheet(sheetName);
+	changeObject(name, [&](RenderObjectData& o) {
+		o.textureName = sheetName;
+		o.textureImage = sheet ? sheet->getImage() : nullptr;
+	});
+	maskedImage(sheetName);
+}
+
+bool GameLua::addTextured(RenderObjectData& object)
+{
+	float const sx = object.scaleX;
+	float const sy = object.scaleY;
+	if (!object.textureImage || !object.sprite || !draw::divisor(sx) || !draw::divisor(sy) || !draw::divisor(object.textureScale))
+		return false;
+	gr::RenderState2D& state = m_context->getRenderState2D();
+	state.translation = math::float2(-m_topLeftX / sx, -m_topLeftY / sy);
+	state.scale = math::float2(m_worldScale * sx, m_worldScale * sy);
+	maskedImage(object.textureName)
+		->add(PIXELS_PER_METRE * object.renderX / sx, PIXELS_PER_METRE * object.renderY / sy, object.textureImage, object.sprite,
+			sx / object.textureScale, sy / object.textureScale);
+	return true;
+}
+
+void GameLua::renderMaskedImages()
+{
+	for (auto& [name, masked] : m_maskedImages)
+		masked->render();
+}

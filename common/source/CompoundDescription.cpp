@@ -106,6 +106,7 @@ CompoundDescription CompoundDescription::read(lua::LuaState* state, int index)
 		if (child.isTable("blockData"))
 		{
 			lua::LuaTable block = child.getTable("blockData");
+			part.sprite = block.getString("sprite");
 			part.type = block.getString("type");
 			part.vertices = pointsUnder(state, block, "vertices");
 			part.width = block.getNumber("width");

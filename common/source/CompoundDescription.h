@@ -17,6 +17,8 @@ struct CompoundPart
 	float angle = 0.f;
 	/** "definition": the part's name in the record's part list. */
 	std::string definition;
+	/** blockData.sprite: a composite sprite's or a sprite sheet's (and its sprite's) name, or "". */
+	std::string sprite;
 	/** blockData.type: "polygon", "line", "box", "circle" or anything else. */
 	std::string type;
 	/** Points of "worldVertices" (polygon) and blockData.vertices (line), relative to the offset. */

@@ -60,8 +60,9 @@ struct GameLua::RenderObjectData
 	lua::LuaTable luaTable;
 	/** Sensor objects whose area the object is inside. */
 	std::vector<RenderObjectData*> sensors;
-	std::vector<game::Sprite*> partSprites;
-	std::vector<game::CompoSprite*> partCompoSprites;
+	/** Per part of a compound: its plain sprite and its composite sprite (each held while the object lives), or null. */
+	std::vector<lang::Ptr<game::Sprite>> partSprites;
+	std::vector<lang::Ptr<game::CompoSprite>> partCompoSprites;
 	std::vector<b2Vec2> partOffsets;
 	std::vector<float> partAngles;
 	std::vector<std::string> partNames;

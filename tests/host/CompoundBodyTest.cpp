@@ -1,7 +1,8 @@
 // Compound bodies made by script text through the host: part fixtures in a
 // real world, the record's part lists, the object's table and draw-list
-// entry, refused descriptions, and the pending compound list.
-#include <support/HostFixture.h>
+// entry, part sprites and their drawing, refused descriptions, and the
+// pending compound list.
+#include "SceneFixture.h"
 #include <RenderObjectData.h>
 #include <physics/PhysicsWorld.h>
 #include <gtest/gtest.h>
@@ -12,7 +13,7 @@
 namespace
 {
 
-class CompoundBody : public test::HostFixture
+class CompoundBody : public hosttest::SceneFixture
 {
 protected:
 	/** Makes a compound "c" at (5, 3), angle 0.5, of material density and the children's Lua text. */
@@ -169,6 +170,62 @@ TEST_F(CompoundBody, TableRecordAndDrawListEntry)
 	EXPECT_EQ(host().drawLists().at(0).at(nullptr), std::vector<std::string>{"c"});
 }
 
+TEST_F(CompoundBody, PartSpritesAreLookedUpByNameAndDrawn)
+{
+	addSheet("plank", {{"plank", 0, 0, 8, 6, 2, 3}});
+	addSheet("S", {{"spr", 0, 0, 4, 4, 1, 1}, {"deco", 8, 0, 4, 4, 1, 1}});
+	addComposite("duo", {{"spr", -5, 0}, {"deco", 5, 2}});
+	// A sprite by its sheet's name, a composite, no sprite, and an entry
+	// that is no table.
+	compound("{x = 1, definition = 'p', blockData = {sprite = 'plank', type = 'box', width = 2, height = 1}}, "
+			 "{x = -1, definition = 'd', blockData = {sprite = 'duo', type = 'circle', radius = 0.5}}, "
+			 "{definition = 'n', blockData = {type = 'box', width = 1, height = 1}}, 'skip'");
+	GameLua::RenderObjectData* c = object();
+	ASSERT_NE(c, nullptr);
+	ASSERT_EQ(c->partSprites.size(), 4u);
+	ASSERT_EQ(c->partCompoSprites.size(), 4u);
+	EXPECT_EQ(c->partSprites[0], resources->getSprite("plank"));
+	EXPECT_EQ(c->partCompoSprites[0], nullptr);
+	EXPECT_EQ(c->partSprites[1], nullptr);
+	EXPECT_EQ(c->partCompoSprites[1], resources->getCompoSprite("duo"));
+	for (size_t i : {2u, 3u})
+	{
+		EXPECT_EQ(c->partSprites[i], nullptr) << i;
+		EXPECT_EQ(c->partCompoSprites[i], nullptr) << i;
+	}
+	EXPECT_EQ(c->sprite, nullptr);
+	EXPECT_FALSE(c->isCompoSprite);
+	EXPECT_EQ(host().drawLists().at(0).at(nullptr), std::vector<std::string>{"c"});
+
+	// drawGameNative draws the plank, then the composite's two parts; the
+	// parts without a sprite draw nothing.
+	context->clearCalls();
+	run("drawGameNative(-1)");
+	std::vector<test::Call> drawn = draws();
+	ASSERT_EQ(drawn.size(), 3u);
+	EXPECT_EQ(drawn[0].args[0], "plank");
+	EXPECT_EQ(drawn[1].args[0], "S");
+	EXPECT_EQ(drawn[2].args[0], "S");
+	EXPECT_NEAR(drawn[0].state2D.angle, 0.5f, 1e-5);
+
+	// A sprite whose name is no sheet's is refused like a missing sheet.
+	std::string message = error("createCompoundBodyFromTable({name = 'e', material = {}, children = {{blockData = {sprite = 'spr'}}}})");
+	EXPECT_NE(message.find("createCompoundBodyFromTable: Sprite not found: spr"), std::string::npos) << message;
+	EXPECT_EQ(object("e"), nullptr);
+}
+
+TEST_F(CompoundBody, NewCompoundJoinsTheFrameLoop)
+{
+	run("function applyForcesAtPhysicsStep() end function removeBlocks() end function clearLuaForceFunctions() end\n"
+		"function update(dt, rawDt) end setPhysicsEnabled(true)\n"
+		"createBox('b', '', 50, 50, 1, 1, 0, 0, 0, true, false, 0)");
+	host().update(1.f / 30.f);
+	host().physicsWorld().setGravity(b2Vec2(0, 10));
+	compound(BOX_PART);
+	host().update(0.25f);
+	EXPECT_GT(object()->renderY, 3.1f);
+}
+
 TEST_F(CompoundBody, UnbuildablePartsGetNoFixtureAndTheRestStays)
 {
 	compound("{blockData = {type = 'box', width = 0, height = 1}}, {blockData = {type = 'circle', radius = -1}}, "
@@ -197,6 +254,9 @@ TEST_F(CompoundBody, BadDescriptionsRaiseAndLeaveNothing)
 		{"createCompoundBodyFromTable({name = 'c', material = {density = 1}, children = {" + BOX_PART +
 				", {definition = 'bad', worldVertices = {{x = 1/0, y = 0}}, blockData = {type = 'polygon'}}}})",
 			"createCompoundBodyFromTable: \"c\" part 1 (\"bad\"): a point's x is"},
+		{"createCompoundBodyFromTable({name = 'c', material = {density = 1}, children = {" + BOX_PART +
+				", {blockData = {sprite = 'nosheet', type = 'box', width = 1, height = 1}}}})",
+			"createCompoundBodyFromTable: Sprite not found: nosheet"},
 	};
 	for (Case const& c : cases)
 	{

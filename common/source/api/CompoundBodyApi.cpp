@@ -6,8 +6,13 @@
 #include <PhysicsPieceSink.h>
 #include <RenderObjectData.h>
 #include <decomp/ConvexDecomposition.h>
+#include <game/CompoSprite.h>
+#include <game/Resources.h>
+#include <game/SpriteSheet.h>
 #include <lang/Debug.h>
 #include <lang/Exception.h>
+#include <lang/Format.h>
+#include <lua/LuaException.h>
 #include <lua/LuaObject.h>
 #include <lua/LuaState.h>
 #include <physics/PhysicsWorld.h>
@@ -48,6 +53,15 @@ int GameLua::createCompoundBodyFromTable(lua::LuaState* state)
 {
 	int top = lua_gettop(lua::LuaAccess::get(state));
 	CompoundDescription description = CompoundDescription::read(state, std::max(top, 1));
+	for (CompoundPart const& part : description.parts)
+	{
+		std::string const& sprite = part.sprite;
+		if (!sprite.empty() && !m_resources->getCompoSprite(sprite) && !m_resources->getSpriteSheet(sprite))
+		{
+			lang::Debug::printf("Sprite not found: %s\n", sprite.c_str());
+			throw lua::LuaException(lang::Format("{0}: Sprite not found: {1}", FUNCTION, sprite));
+		}
+	}
 	worldTable(); // a world that is no table fails before anything changes
 	m_world->defer([this, description] { buildCompound(description); });
 	return 0;
@@ -78,7 +92,14 @@ void GameLua::buildCompound(CompoundDescription const& d)
 		object->partOffsets[i] = part.offset;
 		object->partAngles[i] = part.angle;
 		object->partNames[i] = part.definition;
-		// Part sprites are not looked up yet: parts carry none, as scene objects do.
+		// A composite of the name first, else the sprite of the name in the
+		// sheet of the name (the sheet may have gone since the check).
+		object->partCompoSprites[i] = m_resources->getCompoSprite(part.sprite);
+		if (!object->partCompoSprites[i] && !part.sprite.empty())
+		{
+			if (game::SpriteSheet* sheet = m_resources->getSpriteSheet(part.sprite))
+				object->partSprites[i] = sheet->getSprite(part.sprite);
+		}
 
 		std::string label = lang::Format("{0}: \"{1}\" part {2} (\"{3}\")", FUNCTION, d.name, int(i), part.definition).format();
 		try
@@ -176,8 +197,9 @@ void GameLua::buildCompound(CompoundDescription const& d)
 	object->radius = -1.f;
 	object->z_order = 0.f;
 	m_renderObjects[d.name] = object;
+	m_orderDirty = true;
 	physics::PhysicsWorld::setUserData(body, object);
-	m_drawLists[0][nullptr].push_back(d.name);
+	m_drawLists[0][drawKey(*object)].push_back(d.name); // no sprite of its own: layer 0, no sheet
 }
 
 void GameLua::clearShapesArray()

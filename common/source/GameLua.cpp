@@ -66,11 +66,11 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_gravityForceMultiplier(4.f),
 	m_storeCallbackSet(false),
 	m_tally(nullptr),
-	m_downloads(new Downloads),
 	m_aimingAidEnabled(false),
 	m_selectedFlyerBody(nullptr),
 	m_currentTrajectoryIndex(0),
-	m_inGameParticles(true)
+	m_inGameParticles(true),
+	m_downloads(new Downloads)
 {
 	m_commerce = new pf::Commerce(10, const_cast<char const**>(sm_purchaseItemIds), this);
 	m_appSettings = new pf::AppSettings();

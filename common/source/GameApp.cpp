@@ -1,5 +1,6 @@
 #include "GameApp.h"
 #include "GameLua.h"
+#include "TallyKeys.h"
 #include <framework/OSInterface.h>
 #include <game/LuaResources.h>
 #include <gr/Context.h>
@@ -7,6 +8,7 @@
 #include <lang/Thread.h>
 #include <lang/Throwable.h>
 #include <lua/LuaState.h>
+#include <tally/Tally.h>
 #include <lua.hpp>
 #include <cfloat>
 #include <cmath>
@@ -147,6 +149,8 @@ void GameApp::startUp()
 		m_host->keyHoldTable().setBoolean(name, false);
 	}
 
+	startTally();
+
 	m_host->createAssets();
 
 	game::Resources* resources = m_resources->getResources();
@@ -167,8 +171,30 @@ void GameApp::startUp()
 	m_smoothZooming = true;
 }
 
+void GameApp::startTally()
+{
+	m_tally = new tally::Tally();
+	m_host->prepareTally(m_tally);
+	m_tally->startSession(TallyKeys::IPAD);
+
+	if (m_host->isString("customerString"))
+	{
+		std::string const customer = m_host->getString("customerString");
+		lang::Debug::printf("Customer string: %s\n", customer.c_str());
+		m_tally->logEvent("Customer String", "ID", customer);
+	}
+}
+
 GameApp::~GameApp()
 {
+	if (m_tally)
+	{
+		m_tally->endSession();
+		// The host keeps a plain pointer: it must not outlive the wrapper.
+		if (m_host)
+			m_host->prepareTally(nullptr);
+		m_tally = nullptr;
+	}
 	folders().data.clear();
 	m_resources = nullptr;
 	m_host = nullptr;
@@ -272,8 +298,9 @@ void GameApp::update(float dt, gr::Context* context, int)
 		{
 			m_host->update(dt);
 		}
-		catch (lang::Throwable const&)
+		catch (lang::Throwable const& e)
 		{
+			m_tally->logEvent("Game crashed", "exception", e.getMessage().format());
 			// Give a crash report time to leave before the program stops.
 			if (m_crashPause > 0)
 				lang::Thread::sleep(static_cast<unsigned>(m_crashPause));

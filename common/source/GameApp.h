@@ -24,6 +24,11 @@ namespace lua
 class LuaState;
 }
 
+namespace tally
+{
+class Tally;
+}
+
 class GameLua;
 
 /**
@@ -70,12 +75,16 @@ public:
 	 */
 	GameApp(gr::Context* context, framework::OSInterface* os);
 
-	/** Destroys the host (which writes the save files), then the Lua state. */
+	/**
+	 * Ends the analytics session and destroys its wrapper, then destroys the
+	 * host (which writes the save files), then the Lua state.
+	 */
 	~GameApp() override;
 
 	/**
-	 * One frame. An exception out of the host's frame step is passed on
-	 * after the crash pause (setCrashPause).
+	 * One frame. An exception out of the host's frame step is logged as the
+	 * analytics event "Game crashed" (parameter "exception": its message)
+	 * and passed on after the crash pause (setCrashPause).
 	 */
 	void update(float dt, gr::Context* context, int flags) override;
 
@@ -116,6 +125,9 @@ public:
 
 	/** The Lua state. */
 	lua::LuaState* luaState() const { return m_lua; }
+
+	/** The analytics wrapper the host logs through; its session runs with TallyKeys::IPAD. */
+	tally::Tally* tally() const { return m_tally; }
 
 	/** The scripts' resource object "res" with the resource manager. */
 	game::LuaResources* resources() const { return m_resources; }
@@ -173,6 +185,7 @@ private:
 	bool m_multitouchWheel;
 	lang::Ptr<lua::LuaState> m_lua;
 	lang::Ptr<GameLua> m_host;
+	lang::Ptr<tally::Tally> m_tally;
 	lang::Ptr<game::LuaResources> m_resources;
 	bool m_keyPressed[KEY_COUNT];
 	bool m_keyReleased[KEY_COUNT];
@@ -185,6 +198,7 @@ private:
 	int m_crashPause;
 
 	void startUp();
+	void startTally();
 	void easeZoom(float dt);
 	void pinchZoom();
 	void publishKeys();

@@ -1,6 +1,7 @@
 // The game application under the headless shell, with real GL and Lua.
 #include <support/DataFiles.h>
 #include <support/ShellFixture.h>
+#include <support/TallyFolders.h>
 #include <support/TempFolder.h>
 #include <GameApp.h>
 #include <framework/Hooks.h>
@@ -16,6 +17,7 @@ class GameAppShell : public test::ShellFixture
 protected:
 	test::TempFolder bundle;
 	test::TempFolder appData;
+	test::TallyFolders tallyFolders{appData};
 
 	GameAppShell()
 	{

@@ -1,5 +1,9 @@
 // The game application on a fake context: start-up and frames.
 #include <support/GameAppFixture.h>
+#include <TallyKeys.h>
+#include <TallyAnalytics.h>
+#include <TallyEvent.h>
+#include <TallySession.h>
 #include <lang/Throwable.h>
 #include <lua/LuaException.h>
 #include <gtest/gtest.h>
@@ -29,6 +33,22 @@ protected:
 
 	float zoomLevel() { return host().getNumber("zoomLevel"); }
 };
+
+/** The names of the events the agent's current session logged, in order. */
+std::vector<std::string> loggedEvents()
+{
+	std::vector<std::string> names;
+	if (lang::Ptr<TallySession> session = TallySession::currentSession())
+		for (lang::Ptr<TallyEvent> const& event : session->eventLog())
+			names.push_back(event->name());
+	return names;
+}
+
+/** The parameters of the agent's last logged event. */
+TallyAnalytics::Parameters lastParameters()
+{
+	return TallySession::currentSession()->eventLog().back()->parameters();
+}
 
 TEST_F(GameAppStartUp, ConfiguresAndStartsInOrder)
 {
@@ -314,6 +334,54 @@ TEST_F(GameAppFrame, ScriptExceptionLeavesTheFrame)
 {
 	run("function update() throwException('stop') end");
 	EXPECT_THROW(frame(0.016f), lang::Throwable);
+	EXPECT_EQ(0, host().getNumber("draws"));
+}
+
+TEST_F(GameAppStartUp, AnalyticsSessionRunsWithTheKeyAndServesTheScripts)
+{
+	writeData("scripts_common/gamelogic.lua", std::string(minimalLogic()) + "customerString = 'shop-7'\n");
+	testing::internal::CaptureStdout();
+	start();
+	std::string out = testing::internal::GetCapturedStdout();
+	EXPECT_NE(std::string::npos, out.find("Customer string: shop-7\n")) << out;
+
+	ASSERT_TRUE(game->tally());
+	EXPECT_TRUE(TallyAnalytics::started());
+	lang::Ptr<TallySession> session = TallySession::currentSession();
+	ASSERT_TRUE(session);
+	EXPECT_EQ(TallyKeys::IPAD, session->apiKey());
+	EXPECT_FALSE(session->sessionReportsOnCloseEnabled());
+	EXPECT_FALSE(session->sessionReportsOnPauseEnabled());
+	ASSERT_EQ(std::vector<std::string>{"Customer String"}, loggedEvents());
+	EXPECT_EQ(TallyAnalytics::Parameters(std::map<std::string, std::string>{{"ID", "shop-7"}}), lastParameters());
+
+	// The host logs through the same wrapper.
+	run("logTallyEventWithParam('level done', 'level', '3')");
+	ASSERT_EQ((std::vector<std::string>{"Customer String", "level done"}), loggedEvents());
+
+	// The wrapper goes first; the host, writing its saves, no longer reaches it.
+	stop();
+	EXPECT_FALSE(game);
+}
+
+TEST_F(GameAppFrame, CrashIsLoggedBeforeTheExceptionPasses)
+{
+	// No "customerString": no event at start-up.
+	EXPECT_TRUE(loggedEvents().empty());
+	run("function update() undefinedCrashCall() end");
+	std::string message;
+	try
+	{
+		frame(0.016f);
+		ADD_FAILURE() << "no exception";
+	}
+	catch (lang::Throwable const& e)
+	{
+		message = e.getMessage().format();
+	}
+	EXPECT_NE(std::string::npos, message.find("undefinedCrashCall")) << message;
+	ASSERT_EQ(std::vector<std::string>{"Game crashed"}, loggedEvents());
+	EXPECT_EQ(TallyAnalytics::Parameters(std::map<std::string, std::string>{{"exception", message}}), lastParameters());
 	EXPECT_EQ(0, host().getNumber("draws"));
 }
 

@@ -71,7 +71,8 @@ std::string runProgram(std::string const& command, int& status)
 TEST(SampleGameProgram, HeadlessRunWritesFramesAndSaves)
 {
 	test::TempFolder out;
-	std::string const command = std::string(GAME_PROGRAM) + " --headless --frames 120 --screenshot 1,60,120 --data " +
+	// The analytics agent's shared and cache folders stay in the test's folder.
+	std::string const command = "XDG_DATA_HOME=" + out.path() + "/share XDG_CACHE_HOME=" + out.path() + "/cache " + std::string(GAME_PROGRAM) + " --headless --frames 120 --screenshot 1,60,120 --data " +
 								ENGINE_BUNDLE_DIR + " --out " + out.path() + " --save-dir " + out.path() + "/saves";
 	int status = -1;
 	std::string first = runProgram(command, status);

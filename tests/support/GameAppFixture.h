@@ -3,6 +3,7 @@
 #include <support/DataFiles.h>
 #include <support/FakeContext.h>
 #include <support/RecordingOS.h>
+#include <support/TallyFolders.h>
 #include <support/TempFolder.h>
 #include <GameApp.h>
 #include <GameLua.h>
@@ -22,14 +23,16 @@ namespace test
 /**
  * The game application on a temporary bundle ("data_ipad/..." below it) and
  * app-data folder, a fake context (768 x 1024, GL ES 2) and a recording
- * platform interface. A test writes its files with writeData, then start()s
- * the application; the crash pause is 0.
+ * platform interface, the analytics agent's folders in the app-data folder.
+ * A test writes its files with writeData, then start()s the application;
+ * the crash pause is 0.
  */
 class GameAppFixture : public ::testing::Test
 {
 protected:
 	test::TempFolder bundle;
 	test::TempFolder appData;
+	TallyFolders tallyFolders{appData};
 	RecordingOS os;
 	lang::Ptr<FakeContext> context = new FakeContext();
 	framework::App::Configuration config;

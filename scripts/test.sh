@@ -9,15 +9,16 @@ python3 scripts/check-layering.py
 JOBS=${JOBS:-$(nproc)}
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DENGINE_SANITIZE=ON -DENGINE_TESTS=ON -DENGINE_BENCHMARKS=ON >/dev/null
 cmake --build build/test -j"$JOBS"
+
+# The mixer's two-thread stress test under ThreadSanitizer, in a small build
+# of its own (lang, io and the mixer only): a data race fails the run.
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DENGINE_TSAN=ON -DENGINE_TESTS=ON -DENGINE_BENCHMARKS=OFF >/dev/null
+cmake --build build/tsan -j"$JOBS" --target test_audio_stress
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" build/tsan/tests/audio/test_audio_stress
+
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}"
 if [ -f tests/lsan.supp ]; then
   export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$PWD/tests/lsan.supp:print_suppressions=0}"
 fi
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 (cd build/test && ctest -j"$JOBS" --output-on-failure --timeout 300)
-
-# The mixer's two-thread stress test again under ThreadSanitizer, in a small
-# build of its own (lang, io and the mixer only): a data race fails the run.
-cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DENGINE_TSAN=ON -DENGINE_TESTS=ON -DENGINE_BENCHMARKS=OFF >/dev/null
-cmake --build build/tsan -j"$JOBS" --target test_audio_stress
-TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" build/tsan/tests/audio/test_audio_stress

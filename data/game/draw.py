@@ -143,6 +143,12 @@ def draw_scenery():
         c.put(58 + k, 170 + k, (120, 80, 35, 255))
         c.put(69 - k, 170 + k, (120, 80, 35, 255))
     sprites.append(("crate", 56, 168, 16, 16, 8, 8))
+    # A small white dot for the aiming stream and the trail, pivot in its centre.
+    c.disc(80, 172, 2.5, (255, 255, 255, 255))
+    sprites.append(("dot", 76, 168, 8, 8, 4, 4))
+    # An orange spark for the burst where the flyer hits, pivot in its centre.
+    c.polygon(star_points(92, 172, 4, 1.5), (255, 150, 30, 255))
+    sprites.append(("spark", 88, 168, 8, 8, 4, 4))
 
     write_sheet(c, "scenery", "The sample level's scenery sheet", sprites)
 

@@ -80,6 +80,8 @@ TEST(SampleGameProgram, HeadlessRunWritesFramesAndSaves)
 	EXPECT_NE(std::string::npos, first.find("Lantern Drift: launch 1\n")) << first;
 	EXPECT_NE(std::string::npos, first.find("Lantern Drift: 2 s, drifted 2 m, 0 touches\n")) << first;
 	EXPECT_NE(std::string::npos, first.find("Lantern Drift: the crates are at rest at frame ")) << first;
+	// The ball launched at frame 64 reaches the target before frame 120.
+	EXPECT_NE(std::string::npos, first.find("Lantern Drift: the ball hit the target at frame ")) << first;
 	for (char const* png : {"frame-0001.png", "frame-0060.png", "frame-0120.png"})
 		EXPECT_TRUE(std::filesystem::exists(out / png)) << png;
 	EXPECT_FALSE(std::filesystem::exists(out / "frame-0121.png"));

@@ -1,8 +1,11 @@
 -- Lantern Drift: the engine's sample game. A lantern keeps drifting across
 -- the sky while the game runs; once a second the game reports how far it has come. A small
 -- stack of crates settles on the dock, and the game says at which frame
--- nothing in the world is awake any more. The level is drawn over its theme:
--- a sky, far mountains with a drifting cloud, the ground and near hills.
+-- nothing in the world is awake any more. Before the launch a stream of dots
+-- runs along the predicted path of a ball; at frame LAUNCH_FRAME the ball
+-- flies over the crates, leaving a trail, and bursts into sparks on a stone
+-- target. The level is drawn over its theme: a sky, far mountains with a
+-- drifting cloud, the ground and near hills.
 -- The script runs inside the host table: the engine's functions and the
 -- tables it shares (settings, highscores, touches, ...) are plain names
 -- here, the Lua libraries are reached through _G.
@@ -17,10 +20,18 @@ frame = 0
 stackAwake = true
 
 -- The dock and three crates, slightly apart so that they drop onto each
--- other. The world has no gravity of its own here: the crates are pulled
--- down by a force while they are awake.
+-- other; the world's gravity pulls them down.
 local CRATES = { "crate1", "crate2", "crate3" }
 local GRAVITY = 10
+
+-- The ball (metres, metres per second): launched from the left, high over
+-- the crates, onto the target on the right. Scene pixels are 20 per metre.
+local LAUNCH_FRAME = 64
+local LAUNCH = { x = -10, y = -4, vx = 23.75, vy = -4 }
+local TARGET = { x = 9, y = -4 }
+local PIXELS_PER_METRE = 20
+flying = false
+flyerHit = false
 
 -- Crates of two sheets share one depth: each sheet's crates are drawn together.
 local CRATE_SPRITES = { "crate", "block_stone", "crate" }
@@ -36,7 +47,78 @@ local function buildStack()
 		createBox(name, CRATE_SPRITES[i], 0.1 * i, -0.55 - 1.05 * (i - 1), 1, 1, 1, 0.6, 0, true, false, 2)
 		setScale(name, 1.25, 1.25)
 	end
+	-- The target: a stone post the ball passes into (a sensor, so it only reports).
+	createBox("target", "block_stone", TARGET.x, TARGET.y, 1, 1, 0, 0.5, 0, true, false, 2)
+	setScale("target", 1.25, 1.25)
+	setAsSensor("target", true)
+	-- Tracked, so that the trails are drawn (just before it).
+	setObjectParameter("target", 1, 1)
+	setWorldGravity(0, GRAVITY)
 	setPhysicsEnabled(true)
+end
+
+-- The predicted path: a stand-in for the ball at the launch point, moved by
+-- the prediction only and removed before the world steps again.
+local function aim()
+	createCircle("FlyerSimulation", "ball", LAUNCH.x, LAUNCH.y, 0.4, 1, 0.5, 0, true, false, 3)
+	setVelocity("FlyerSimulation", LAUNCH.vx, LAUNCH.vy)
+	ClearSimulationTrajectory()
+	updateFlyerTrajectoryTable()
+	removeObject("FlyerSimulation")
+	setAimingAidSprite("dot")
+	enableAimingAid(true)
+end
+
+-- The sparks of the burst, in scene pixels.
+particleTable = {
+	particles = {
+		spark = {
+			sprites = { "spark" },
+			lifeTime = 1.2,
+			minVel = 30, maxVel = 110,
+			minAngleEmitter = 0, maxAngleEmitter = 360,
+			minAngle = 0, maxAngle = 360,
+			minAngleVel = -6, maxAngleVel = 6,
+			minScaleBegin = 1.5, maxScaleBegin = 2.5,
+			minScaleEnd = 0.5, maxScaleEnd = 0.8,
+			gravityY = 60,
+		},
+	},
+}
+
+local function launch()
+	enableAimingAid(false)
+	clearAimingAid(0)
+	createCircle("flyer", "ball", LAUNCH.x, LAUNCH.y, 0.4, 1, 0.5, 0.2, true, false, 3)
+	setVelocity("flyer", LAUNCH.vx, LAUNCH.vy)
+	startNewTrajectory()
+	setNormalTrailSprite("dot")
+	setSpecialTrailSprite("star")
+	flying = true
+end
+
+-- While the ball flies: a trail point every third frame; on the hit the
+-- sparks and the puff, and the ball is gone.
+local function fly()
+	local flyer = objects.world.flyer
+	if not flyer then
+		flying = false
+		return
+	end
+	local x = flyer.x * PIXELS_PER_METRE
+	local y = flyer.y * PIXELS_PER_METRE
+	if frame > LAUNCH_FRAME + 180 then
+		removeObject("flyer")
+		flying = false
+	elseif flyerHit then
+		particles.addParticles("spark", 30, x, y, 8, 8, 0)
+		addPuffToTrajectory(0, x, y)
+		removeObject("flyer")
+		flying = false
+		print(format("Lantern Drift: the ball hit the target at frame %d\n", frame))
+	elseif frame % 3 == 0 then
+		addToTrajectory(0, x, y)
+	end
 end
 
 -- The level's theme. The mountains (scaled 4) span the screen's width and
@@ -74,9 +156,9 @@ end
 -- The world's settings, read by the host whenever a level loads.
 worldAttributes = {
 	defaultGravityForceMultiplier = 4,
-	simulationIterations = 60,
+	simulationIterations = 28,
 	simulationTimeStepMultiplier = 1,
-	simulationStorePointsSampler = 3,
+	simulationStorePointsSampler = 2,
 	simulationAimSpawnTime = 0.1,
 	simulationAimSpeed = 20,
 }
@@ -112,16 +194,11 @@ function createStartUpAssets()
 	startLevel("meadow")
 	setUpView()
 	buildStack()
+	aim()
 end
 
--- Before each physics step: the pull on every crate that is still awake.
+-- Before each physics step: no forces of the game's own.
 function applyForcesAtPhysicsStep()
-	for _, name in _G.ipairs(CRATES) do
-		local crate = objects.world[name]
-		if crate and not crate.sleeping then
-			applyForceNative(name, 0, GRAVITY * crate.mass, crate.x, crate.y)
-		end
-	end
 end
 
 function removeBlocks()
@@ -131,7 +208,11 @@ function clearLuaForceFunctions()
 end
 
 -- Contacts: the crates have no strength, so a bump only tells the game.
+-- The ball entering the target's sensor is the hit.
 function enterCollision(nameA, nameB)
+	if (nameA == "flyer" and nameB == "target") or (nameA == "target" and nameB == "flyer") then
+		flyerHit = true
+	end
 end
 
 function exitCollision(nameA, nameB)
@@ -167,6 +248,11 @@ function update(dt, rawDt)
 		rang = res.playAudio("hit", 0.8) >= 0
 	end
 	frame = frame + 1
+	if frame == LAUNCH_FRAME then
+		launch()
+	elseif flying then
+		fly()
+	end
 	if stackAwake and not hasAwakeObjects then
 		stackAwake = false
 		print(format("Lantern Drift: the crates are at rest at frame %d\n", frame))
@@ -184,8 +270,12 @@ end
 
 -- The theme (the lantern drifts with the cloud among the mountains), then
 -- the level. The host leaves the 2D render state as its last placement, so
--- nothing is drawn through res after the scene.
+-- nothing is drawn through res after the scene. The aiming stream is drawn
+-- from the physics positions times the simulation scale: 20 pixels per metre
+-- while the level is drawn (the theme keeps its scale of 1).
 function draw()
 	drawBackgroundNative(-1)
+	setPhysicsSimulationScale(PIXELS_PER_METRE)
 	drawGameNative(FOREGROUND_DEPTH)
+	setPhysicsSimulationScale(1)
 end

@@ -1,11 +1,13 @@
 // The game application's steps that go through the resource manager: the
 // start-up on the sample data, the clip limits, the audio activation and the
-// host's channel limit. Sound goes to the wave writer.
+// host's channel limit and the preferred languages. Sound goes to the wave writer.
 #include <support/AudioWaveEnvironment.h>
 #include <support/GameAppFixture.h>
+#include <support/ScopedVariable.h>
 #include <game/LuaResources.h>
 #include <io/ThrownMessage.h>
 #include <lang/Exception.h>
+#include <pf/Locale.h>
 #include <gtest/gtest.h>
 
 namespace
@@ -91,6 +93,19 @@ TEST_F(GameResources, WithoutAnOutputLimitsAreSkippedAndTheChannelLimitRaises)
 	EXPECT_EQ(raised("setChannelCountLimit(1, 2)"), "Trying to set channel count limit but no audio output has been created");
 	// Without "TEXTS_BASIC" the locale is set all the same.
 	EXPECT_EQ(res().getLocale(), "en_EN");
+}
+
+TEST_F(GameResources, PreferredLanguagesLeaveTheTextsEnglish)
+{
+	test::ScopedVariable language("LANGUAGE", "de:fr");
+	test::ScopedVariable lang("LANG", "de_DE.UTF-8");
+	ASSERT_EQ(pf::Locale().getPreferedLanguages(), (std::vector<std::string>{"de_DE", "fr_FR"}));
+	io::detail::setBundlePath(ENGINE_DATA_DIR);
+	start();
+	EXPECT_EQ(res().getLocale(), "en_EN");
+	EXPECT_EQ(res().getString("TEXTS_BASIC", "TITLE"), "LANTERN DRIFT");
+	ASSERT_TRUE(res().getTextGroupSet("TEXTS_BASIC"));
+	EXPECT_EQ(res().getTextGroupSet("TEXTS_BASIC")->getTextGroups().size(), 1u);
 }
 
 } // namespace

@@ -5,14 +5,52 @@
 #include <AimStream.h>
 #include <Compositor.h>
 #include <Particles.h>
+#include <audio/AudioOutput.h>
 #include <framework/App.h>
 #include <gr/Context.h>
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
 
+void GameLua::restartAudio()
+{
+	GameApp* game = gameApp();
+	audio::AudioOutput* output = m_resources->getAudioOutput();
+	if (!game || !game->audioWanted() || !output || output->isStarted() || !isTable("settings"))
+		return;
+	lua::LuaTable settings = getTable("settings");
+	if (settings.isTable("root") && settings.getTable("root").isBoolean("audioEnabled") &&
+		settings.getTable("root").getBoolean("audioEnabled"))
+		m_resources->startAudioOutput();
+}
+
+void GameLua::playRollingSounds()
+{
+	static char const* const s_clips[3] = {"wood_rolling", "rock_rolling", "light_rolling"};
+	audio::AudioOutput* output = m_resources->getAudioOutput();
+	// The resource manager refuses to play or stop without an output.
+	if (!output)
+		return;
+	for (int i = 0; i < 3; ++i)
+	{
+		float const level = m_rollingLevel[i];
+		if (level > 0.f)
+		{
+			if (!m_resources->isAudioPlaying(m_rollingClip[i]))
+				m_rollingClip[i] = m_resources->playAudio(s_clips[i], level, true, 2);
+			else
+				output->setClipVolume(m_rollingClip[i], level);
+		}
+		else
+		{
+			m_resources->stopAudio(s_clips[i]);
+		}
+	}
+}
+
 void GameLua::update(float dt)
 {
+	restartAudio();
 	checkURLCallbacks();
 	m_safeToQuit = isBoolean("g_safeToQuit") && getBoolean("g_safeToQuit");
 	pollStore();
@@ -60,6 +98,7 @@ void GameLua::update(float dt)
 		std::fill(std::begin(m_rollingLevel), std::end(m_rollingLevel), 0.f);
 	if (m_physicsDisabled == 0)
 		publishJointAnchors();
+	playRollingSounds();
 
 	checkBackgroundResults();
 	call("update", scaledDt, dt);

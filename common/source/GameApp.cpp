@@ -5,9 +5,11 @@
 #include <game/LuaResources.h>
 #include <gr/Context.h>
 #include <lang/Debug.h>
+#include <lang/Ptr.h>
 #include <lang/Thread.h>
 #include <lang/Throwable.h>
 #include <lua/LuaState.h>
+#include <pf/Locale.h>
 #include <tally/Tally.h>
 #include <lua.hpp>
 #include <cfloat>
@@ -153,6 +155,9 @@ void GameApp::startUp()
 
 	m_host->createAssets();
 
+	// The preferred languages are read, but the texts stay English.
+	lang::Ptr<pf::Locale> locale = new pf::Locale();
+	locale->getPreferedLanguages();
 	game::Resources* resources = m_resources->getResources();
 	resources->loadLocale("TEXTS_BASIC", "en_EN");
 	resources->useLocale("en_EN");

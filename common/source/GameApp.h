@@ -115,6 +115,9 @@ public:
 	 */
 	bool activateAudio(bool active) override;
 
+	/** The last argument of activateAudio; false until it is called. */
+	bool audioWanted() const { return m_audioWanted; }
+
 	bool safeToQuit() const override;
 
 	/** Sets "g_mouseAvailable". */

@@ -61,6 +61,7 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_levelTop(0),
 	m_levelBottom(0),
 	m_rollingLevel{0.f, 0.f, 0.f},
+	m_rollingClip{-1, -1, -1},
 	m_blockEditorTable(state),
 	m_loadingLevel(false),
 	m_gravityForceMultiplier(4.f),

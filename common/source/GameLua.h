@@ -199,6 +199,13 @@ public:
 	/** Rolling sound level of the frame for material 1 (wood), 2 (rock) or 3 (light); 0 otherwise. */
 	float rollingLevel(int material) const;
 
+	/**
+	 * Play id of the rolling clip of material 1 (wood), 2 (rock) or 3
+	 * (light) from its last start; -1 before any start and for other
+	 * materials.
+	 */
+	int rollingClip(int material) const;
+
 	/** Level limits (setLevelLimits): left, top, right, bottom. */
 	int levelLeft() const { return m_levelLeft; }
 	int levelTop() const { return m_levelTop; }
@@ -1211,6 +1218,7 @@ private:
 	int m_levelTop;
 	int m_levelBottom;
 	float m_rollingLevel[3];
+	int m_rollingClip[3];
 	std::vector<jointData> m_joints;
 	std::vector<jointData> m_timedLinks;
 	std::vector<jointData> m_brokenJoints;
@@ -1272,6 +1280,18 @@ private:
 	void stepPhysics(float dt, long long& micros);
 	/** Frame step 9: writes awake objects' state and the moving and awake flags. */
 	void objectPass(float dt);
+	/**
+	 * Frame step 1: starts the stopped audio output when the application
+	 * wants audio and "settings"."root"."audioEnabled" is true.
+	 * @exception lang::Exception When the device refuses to start.
+	 */
+	void restartAudio();
+	/**
+	 * Frame step 11: each material's looping rolling clip on track 2
+	 * follows its level (started, its volume set, or stopped by name at 0).
+	 * Nothing happens without an audio output.
+	 */
+	void playRollingSounds();
 	/** The table objects.world, made when missing. @exception lua::LuaException When it is not a table. */
 	lua::LuaTable worldTable();
 	/** The record of name, or null after logging "Body name : %s". */

@@ -185,6 +185,10 @@ function createStartUpAssets()
 	-- Sound, the menu sheet, the font and the basic texts, through res.
 	res.createAudioOutput(2, 16, 44100)
 	res.createAudio(audioPath .. "/hit.wav", "hit", false)
+	-- The looping sounds the frame loop plays while objects roll.
+	for _, clip in _G.ipairs({ "wood_rolling", "rock_rolling", "light_rolling" }) do
+		res.createAudio(audioPath .. "/" .. clip .. ".wav", clip, false)
+	end
 	res.createSpriteSheet("sprites/menu.dat")
 	res.createBitmapFont(fontPath .. "/blocky.dat")
 	res.useFont("blocky")

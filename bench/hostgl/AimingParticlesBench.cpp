@@ -1,19 +1,14 @@
+#include "GLBenchHost.h"
 #include <benchmark/benchmark.h>
 #include <support/AllocationCounter.h>
-#include <support/IdleApp.h>
-#include <support/RecordingOS.h>
-#include <support/TempFolder.h>
 #include <gr/gl/GLPlatform.h>
 #include <GameLua.h>
 #include <Particles.h>
 #include <RenderObjectData.h>
-#include <framework/linux/HeadlessGL.h>
 #include <game/Resources.h>
 #include <game/Sprite.h>
 #include <game/SpriteSheet.h>
 #include <gr/gl/GL2_Context.h>
-#include <io/ByteArrayInputStream.h>
-#include <io/detail/detail.h>
 #include <lua/LuaState.h>
 #include <physics/PhysicsWorld.h>
 #include <GLES2/gl2.h>
@@ -44,46 +39,14 @@ double seconds(F const& f)
 	return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-struct Host
+/** The host with two sheets of one 4 x 4 sprite each ("p0", "p1"). */
+struct Host : GLBenchHost
 {
-	framework::HeadlessGL gl{framework::HeadlessGL::API_GLES2, SIZE, SIZE};
-	lang::Ptr<gr::gles2::GL_Context> ctx;
-	test::TempFolder appData;
-	test::RecordingOS os;
-	test::IdleApp app{&os};
-	lang::Ptr<lua::LuaState> lua = new lua::LuaState();
-	lang::Ptr<game::Resources> resources;
-	lang::Ptr<GameLua> host;
-
-	Host()
+	Host() :
+		GLBenchHost(SIZE)
 	{
-		io::detail::setBundlePath(ENGINE_DATA_DIR);
-		io::detail::setAppdataPath(appData.path());
-		ctx = static_cast<gr::gles2::GL_Context*>(gr::gles2::GL_createContext(SIZE, SIZE, gr::Context::ORIENTATION_0, updateScrFunc));
-		ctx->setShaderPath("shaders");
-		resources = new game::Resources(ctx);
-		host = new GameLua(&app, resources, lua, ctx);
-		std::vector<unsigned char> pixels(64 * 64 * 3, 200);
 		for (int s = 0; s < 2; ++s)
-		{
-			lang::Ptr<gr::Image> image = ctx->createImage(64, 64, 0, gr::SurfaceFormat::SURFACE_B8G8R8, gr::Context::USAGE_STATIC);
-			image->blt(0, 0, pixels.data(), 64 * 3, 0, 64, 64, gr::SurfaceFormat::SURFACE_B8G8R8);
-			lang::Ptr<game::SpriteSheet> sheet = new game::SpriteSheet(image);
-			sheet->createSprite("p" + std::to_string(s), 0, 0, 4, 4, 2, 2);
-			resources->addSpriteSheet("sheet" + std::to_string(s), sheet);
-		}
-	}
-
-	~Host()
-	{
-		host = nullptr;
-		io::detail::setAppdataPath("");
-	}
-
-	void run(std::string const& code)
-	{
-		io::ByteArrayInputStream in(code.data(), static_cast<int>(code.size()));
-		lua->compile(in, "bench", host);
+			addGreySheet("sheet" + std::to_string(s), [s](game::SpriteSheet& sheet) { sheet.createSprite("p" + std::to_string(s), 0, 0, 4, 4, 2, 2); });
 	}
 };
 

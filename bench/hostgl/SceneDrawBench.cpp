@@ -1,18 +1,13 @@
+#include "GLBenchHost.h"
 #include <benchmark/benchmark.h>
 #include <support/AllocationCounter.h>
-#include <support/IdleApp.h>
-#include <support/RecordingOS.h>
-#include <support/TempFolder.h>
 #include <gr/gl/GLPlatform.h>
 #include <GameLua.h>
 #include <RenderObjectData.h>
-#include <framework/linux/HeadlessGL.h>
 #include <game/Resources.h>
 #include <game/Sprite.h>
 #include <game/SpriteSheet.h>
 #include <gr/gl/GL2_Context.h>
-#include <io/ByteArrayInputStream.h>
-#include <io/detail/detail.h>
 #include <lua/LuaState.h>
 #include <GLES2/gl2.h>
 #include <chrono>
@@ -31,17 +26,8 @@ int const SIZE = 256;
 int const OBJECTS = 500;
 int const SHEETS = 10;
 
-struct Scene
+struct Scene : GLBenchHost
 {
-	framework::HeadlessGL gl{framework::HeadlessGL::API_GLES2, SIZE, SIZE};
-	lang::Ptr<gr::gles2::GL_Context> ctx;
-	test::TempFolder appData;
-	test::RecordingOS os;
-	test::IdleApp app{&os};
-	lang::Ptr<lua::LuaState> lua = new lua::LuaState();
-	lang::Ptr<game::Resources> resources;
-	lang::Ptr<GameLua> host;
-
 	/** One sprite as the host draws it. */
 	struct Item
 	{
@@ -50,23 +36,15 @@ struct Scene
 	};
 	std::vector<Item> items;
 
-	Scene()
+	Scene() :
+		GLBenchHost(SIZE)
 	{
-		io::detail::setBundlePath(ENGINE_DATA_DIR);
-		io::detail::setAppdataPath(appData.path());
-		ctx = static_cast<gr::gles2::GL_Context*>(gr::gles2::GL_createContext(SIZE, SIZE, gr::Context::ORIENTATION_0, updateScrFunc));
-		ctx->setShaderPath("shaders");
-		resources = new game::Resources(ctx);
-		host = new GameLua(&app, resources, lua, ctx);
-		std::vector<unsigned char> pixels(64 * 64 * 3, 200);
 		for (int s = 0; s < SHEETS; ++s)
 		{
-			lang::Ptr<gr::Image> image = ctx->createImage(64, 64, 0, gr::SurfaceFormat::SURFACE_B8G8R8, gr::Context::USAGE_STATIC);
-			image->blt(0, 0, pixels.data(), 64 * 3, 0, 64, 64, gr::SurfaceFormat::SURFACE_B8G8R8);
-			lang::Ptr<game::SpriteSheet> sheet = new game::SpriteSheet(image);
-			for (int k = 0; k < 4; ++k)
-				sheet->createSprite("s" + std::to_string(s) + "_" + std::to_string(k), 16 * k, 0, 16, 16, 8, 8);
-			resources->addSpriteSheet("sheet" + std::to_string(s), sheet);
+			addGreySheet("sheet" + std::to_string(s), [s](game::SpriteSheet& sheet) {
+				for (int k = 0; k < 4; ++k)
+					sheet.createSprite("s" + std::to_string(s) + "_" + std::to_string(k), 16 * k, 0, 16, 16, 8, 8);
+			});
 		}
 		std::string code;
 		for (int i = 0; i < OBJECTS; ++i)
@@ -79,8 +57,7 @@ struct Scene
 					", 1, 1, 0, 0, 0, true, false, " + std::to_string((i * 7) % 20) + ")\n";
 			code += "setRotation('" + name + "', " + std::to_string(0.1 * i) + ")\n";
 		}
-		io::ByteArrayInputStream in(code.data(), static_cast<int>(code.size()));
-		lua->compile(in, "bench", host);
+		run(code);
 
 		// The host's drawing order, read from its draw lists.
 		for (auto const& [depth, groups] : host->drawLists())
@@ -94,12 +71,6 @@ struct Scene
 				}
 			}
 		}
-	}
-
-	~Scene()
-	{
-		host = nullptr;
-		io::detail::setAppdataPath("");
 	}
 
 	void drawDirect()

@@ -1,16 +1,8 @@
 // A particle burst drawn by the host on the headless ES 2.0 context, read
 // back: two particles with fixed velocities after a few updates stand
 // where their flight puts them, the background everywhere else.
-#include <support/IdleApp.h>
-#include <support/RecordingOS.h>
-#include <support/RenderFixture.h>
-#include <support/TempFolder.h>
-#include <GameLua.h>
+#include "HostPixelFixture.h"
 #include <Particles.h>
-#include <game/Resources.h>
-#include <game/SpriteSheet.h>
-#include <io/ByteArrayInputStream.h>
-#include <lua/LuaState.h>
 #include <string>
 
 using gles2test::RED;
@@ -20,37 +12,13 @@ using gles2test::WHITE;
 namespace
 {
 
-class ParticlesPixels : public gles2test::RenderFixture
+class ParticlesPixels : public hostgltest::HostPixelFixture
 {
 protected:
-	test::TempFolder appData;
-	test::RecordingOS os;
-	test::IdleApp app{&os};
-	lang::Ptr<lua::LuaState> lua = new lua::LuaState();
-	lang::Ptr<game::Resources> resources = new game::Resources(&ctx());
-	lang::Ptr<GameLua> host;
-
 	void SetUp() override
 	{
-		RenderFixture::SetUp();
-		io::detail::setAppdataPath(appData.path());
-		host = new GameLua(&app, resources, lua, &ctx());
-		lang::Ptr<game::SpriteSheet> sheet = new game::SpriteSheet(makeImage(4, 4, [](int, int) { return RED; }));
-		sheet->createSprite("spark", 0, 0, 4, 4, 2, 2);
-		resources->addSpriteSheet("S", sheet);
-	}
-
-	void TearDown() override
-	{
-		host = nullptr;
-		io::detail::setAppdataPath("");
-		RenderFixture::TearDown();
-	}
-
-	void run(std::string const& code)
-	{
-		io::ByteArrayInputStream in(code.data(), static_cast<int>(code.size()));
-		lua->compile(in, "test", host);
+		HostPixelFixture::SetUp();
+		addSheet("S", makeImage(4, 4, [](int, int) { return RED; }), {{"spark", 0, 0, 4, 4, 2, 2}});
 	}
 };
 

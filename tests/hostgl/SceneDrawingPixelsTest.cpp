@@ -2,16 +2,8 @@
 // back pixel by pixel: sky colour, a background layer, objects whose depths
 // go against their creation order, two sheets at one depth, a foreground
 // layer with its ground, a mirrored object and a rotated compound object.
-#include <support/IdleApp.h>
-#include <support/RecordingOS.h>
-#include <support/RenderFixture.h>
-#include <support/TempFolder.h>
-#include <GameLua.h>
+#include "HostPixelFixture.h"
 #include <RenderObjectData.h>
-#include <game/Resources.h>
-#include <game/SpriteSheet.h>
-#include <io/ByteArrayInputStream.h>
-#include <lua/LuaState.h>
 #include <string>
 
 using gles2test::BLACK;
@@ -29,54 +21,18 @@ RGBA const MAGENTA = {255, 0, 255, 255};
 RGBA const SKY = {40, 80, 120, 255};
 
 /** The host on the fixture's context, with sheets built over solid-colour images. */
-class SceneDrawingPixels : public gles2test::RenderFixture
+class SceneDrawingPixels : public hostgltest::HostPixelFixture
 {
 protected:
-	test::TempFolder appData;
-	test::RecordingOS os;
-	test::IdleApp app{&os};
-	lang::Ptr<lua::LuaState> lua = new lua::LuaState();
-	lang::Ptr<game::Resources> resources = new game::Resources(&ctx());
-	lang::Ptr<GameLua> host;
-
 	void SetUp() override
 	{
-		RenderFixture::SetUp();
-		io::detail::setAppdataPath(appData.path());
-		host = new GameLua(&app, resources, lua, &ctx());
+		HostPixelFixture::SetUp();
 		// Sheet A: red and green halves, and both as one sprite; B: white; C: the layers.
 		addSheet("A", makeImage(16, 8, [](int x, int) { return x < 8 ? RED : GREEN; }),
 			{{"r", 0, 0, 8, 8, 4, 4}, {"g", 8, 0, 8, 8, 4, 4}, {"rg", 0, 0, 16, 8, 8, 4}});
 		addSheet("B", makeImage(8, 8, [](int, int) { return WHITE; }), {{"w", 0, 0, 8, 8, 4, 4}});
 		addSheet("C", makeImage(128, 12, [](int, int y) { return y < 8 ? BLUE : CYAN; }),
 			{{"band", 0, 0, 128, 8, 0, 0}, {"hill", 0, 8, 16, 4, 0, 4}});
-	}
-
-	void TearDown() override
-	{
-		host = nullptr;
-		io::detail::setAppdataPath("");
-		RenderFixture::TearDown();
-	}
-
-	struct SpriteDef
-	{
-		char const* name;
-		int x, y, width, height, pivotX, pivotY;
-	};
-
-	void addSheet(std::string const& name, lang::Ptr<gr::Image> const& image, std::initializer_list<SpriteDef> sprites)
-	{
-		lang::Ptr<game::SpriteSheet> sheet = new game::SpriteSheet(image);
-		for (SpriteDef const& s : sprites)
-			sheet->createSprite(s.name, s.x, s.y, s.width, s.height, s.pivotX, s.pivotY);
-		resources->addSpriteSheet(name, sheet);
-	}
-
-	void run(std::string const& code)
-	{
-		io::ByteArrayInputStream in(code.data(), static_cast<int>(code.size()));
-		lua->compile(in, "test", host);
 	}
 
 	/** Clears to the host's background colour as the application does, then runs code and flushes. */

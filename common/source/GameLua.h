@@ -335,6 +335,74 @@ public:
 	 */
 	void drawTexturedRect(std::string const& spriteName, float x1, float y1, float x2, float y2);
 	/**
+	 * The quad of a line of the given width from (x1, y1) to (x2, y2) under
+	 * the context's 2D render state, in normalized device coordinates
+	 * (x: 2 px / context width - 1, y: 1 - 2 py / context height): the end
+	 * points mapped as the context maps its lines, offset by half the pixel
+	 * width (trunc(width (scale x ux^2 + scale y uy^2)) for the unit
+	 * direction u, at least 1) either way along the normalized
+	 * perpendicular of the mapped line. Order: top-left, top-right,
+	 * bottom-left, bottom-right of a sprite laid along the line, its top
+	 * on the left of the direction of travel (above a line drawn to the
+	 * right).
+	 * @return False for a zero-length segment; corners are left unset.
+	 */
+	static bool getLineCorners(gr::Context* context, math::float2* corners, int x1, int y1, int x2, int y2, int width);
+	/**
+	 * The sprite drawn stretched along the line as the quad of
+	 * getLineCorners (truncated arguments), handed to the sprite's free
+	 * quad draw in screen pixels with an identity transform, no shader and
+	 * no colours; the last four numbers are not read. Nothing for a
+	 * zero-length line, an unknown sprite, a sprite whose sheet is gone or
+	 * an image without texture.
+	 */
+	void drawTexturedLine2D(std::string const& spriteName, float x1, float y1, float x2, float y2, float width, float, float, float, float);
+	/**
+	 * Raw: (name, x, y), or the colon form with the table first (told, as
+	 * res.drawSprite does, by argument 2 not being a number): every part of
+	 * the composite sprite drawn at (x + part x, y + part y), anchor
+	 * VPIVOT/HPIVOT, with the render state's pivot at (sprite pivot - part
+	 * offset), so that a rotation turns the whole about (x, y); the pivot is
+	 * restored afterwards. Nothing for a name that is not a composite
+	 * sprite; parts whose sprite cannot draw (sheet gone, no texture) or
+	 * whose placement is not finite are skipped.
+	 * @exception lua::LuaException The type-check error for a name not a
+	 *            string or a coordinate not a number.
+	 */
+	int drawCompoSpriteLua(lua::LuaState* state);
+	/**
+	 * The sprite's rectangle of its sheet image (divided by the sheet
+	 * texture's size) drawn as one quad, width wide, along the segment
+	 * (x1, y1) to (x2, y2) in screen pixels at depth 0.001, the sprite's top
+	 * on the left of the direction of travel; no shader, no colours. Nothing
+	 * for an unknown sprite, a sprite whose sheet is gone, an image without
+	 * texture or a corner that is not finite.
+	 */
+	void drawRubberband(float x1, float y1, float x2, float y2, float width, std::string const& spriteName);
+	/**
+	 * Raw: (sensor, x, y, scale) draws a gravity sensor's visuals, for a
+	 * sensor table with a string sensorType, a number addVisualTimer, a
+	 * boolean active and a string definition, by the "type" of
+	 * blocks[definition] (the scripts' global blocks, else
+	 * blockTable.blocks):
+	 * - "circle": each gravityVisuals entry with numbers scale, x, y and a
+	 *   string sprite, with s = radius 3 scale 0.019 entry scale: state
+	 *   translation (x / s, y / s), scale (s, s), pivot the sprite's pivot;
+	 *   the sprite drawn at the entry's (x, y), anchor VPIVOT/HPIVOT, at the
+	 *   angles 0, pi/2, pi, 3pi/2, then pi/4 more each.
+	 * - "box": state translation (x / scale, y / scale), scale (scale,
+	 *   scale), angle 0, pivot that of "THEME_1_GRAVITY_SLICE_BOX_FADED";
+	 *   each entry with a number pos and a string sprite drawn along the
+	 *   box's longer side (3 width or 3 height, the units of the circle's
+	 *   radius), pos times half that side from (x, y), anchor VPIVOT/HPIVOT.
+	 * The context's render state is restored afterwards. Nothing is drawn
+	 * for a missing block or visuals table, an entry without its fields, an
+	 * unknown sprite, or a scale that is 0 or not finite.
+	 * @exception lua::LuaException The type-check error unless the
+	 *            arguments are a table and three numbers.
+	 */
+	int renderGravityVisuals(lua::LuaState* state);
+	/**
 	 * Draws the mask sprite at (x, y) filled with the sheet textureName's
 	 * image scaled by (sx, sy), at once, through the texture's masked
 	 * image. Nothing for unknown names or a zero or non-finite factor.

@@ -113,9 +113,17 @@ def draw_sheet():
     c.rect(48, 32, 16, 16, (120, 120, 130, 255))
     c.rect(50, 34, 12, 12, (150, 150, 160, 255))
     sprites.append(("block_stone", 48, 32, 16, 16, 8, 8))
-    # A blue launcher base: a trapezium standing on its pivot (bottom centre).
+    # A blue launcher base: a trapezium standing on its pivot (bottom centre);
+    # its rectangle keeps a clear column to either side, so that its
+    # neighbours do not show at its edges when it is drawn scaled.
     c.polygon([(68, 63), (92, 63), (86, 40), (74, 40)], (40, 80, 200, 255))
-    sprites.append(("launcher", 64, 32, 32, 32, 16, 32))
+    sprites.append(("launcher", 65, 32, 30, 32, 15, 32))
+    # A strip of rubber for the launcher's band, drawn stretched along it: a
+    # dark rim, a lighter line along the middle.
+    c.rect(96, 32, 32, 8, (90, 40, 25, 255))
+    c.rect(96, 33, 32, 6, (170, 75, 45, 255))
+    c.rect(96, 35, 32, 1, (215, 125, 85, 255))
+    sprites.append(("band", 96, 32, 32, 8, 0, 4))
 
     write_sheet(c, "menu", "The sample menu sheet", sprites)
 

@@ -163,7 +163,7 @@ TEST_F(SpriteSheetTest, generatedSampleDataLoads)
 	std::string const previous = io::detail::bundlePath();
 	io::detail::setBundlePath(ENGINE_BUNDLE_DIR);
 	lang::Ptr<game::SpriteSheet> menu = new game::SpriteSheet(ctx, "data_ipad/sprites/menu.dat");
-	EXPECT_EQ(7u, menu->getSprites().size());
+	EXPECT_EQ(8u, menu->getSprites().size());
 	ASSERT_NE(nullptr, menu->getSprite("button"));
 	EXPECT_EQ(64, menu->getSprite("button")->getWidth());
 

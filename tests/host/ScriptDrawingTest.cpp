@@ -176,11 +176,17 @@ TEST_F(ScriptDrawing, SelectedTexturizedObjectDrawsOneMaskedImageAtOnce)
 TEST_F(ScriptDrawing, RandomArgumentsReturnOrRaise)
 {
 	addSheet("stone", {{"tile", 0, 0, 64, 64, 0, 0}, {"round", 0, 0, 32, 32, 16, 16}});
+	addComposite("pair", {{"tile", 0, 0}, {"round", 10, -4}});
 	loadTexts({"K"}, {"some text - with\nbreaks"});
+	run("blocks = { W = { type = 'circle' }, B = { type = 'box' } }");
 	char const* const values[] = {"nil", "'x'", "'tile'", "'round'", "'stone'", "'T'", "'K'", "{}", "true", "0/0", "1/0",
-		"-1/0", "0", "-1", "1e30", "0.5", "255", "3"};
+		"-1/0", "0", "-1", "1e30", "0.5", "255", "3", "'pair'", "this",
+		"{ sensorType = 'g', addVisualTimer = 0, active = true, definition = 'W', radius = 9, width = 3, height = 1,"
+		" gravityVisuals = { { scale = 1, x = 0, y = 0, pos = 1, sprite = 'round' } } }",
+		"{ sensorType = 'g', addVisualTimer = 0, active = true, definition = 'B', gravityVisuals = { { pos = 1, sprite = 'round' } } }"};
 	char const* const functions[] = {"setRenderState", "drawLine2D", "drawRectLines", "drawRect", "drawTexturedRect",
-		"drawSelectedTexturizedObject", "clipText", "renderMaskedImageNative"};
+		"drawSelectedTexturizedObject", "clipText", "renderMaskedImageNative", "drawTexturedLine2D", "drawCompoSprite",
+		"drawRubberband", "renderGravityVisualsNative"};
 	std::mt19937 random(25);
 	for (int round = 0; round < 400; ++round)
 	{

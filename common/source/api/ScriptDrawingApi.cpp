@@ -5,9 +5,11 @@
 #include <GameLua.h>
 #include <MaskedImage.h>
 #include <game/BitmapFont.h>
+#include <game/CompoSprite.h>
 #include <game/Resources.h>
 #include <game/Sprite.h>
 #include <game/SpriteSheet.h>
+#include <game/Transform.h>
 #include <gr/Context.h>
 #include <gr/RenderState2D.h>
 #include <gr/Texture.h>
@@ -15,10 +17,13 @@
 #include <lang/String.h>
 #include <lua/LuaException.h>
 #include <lua/LuaState.h>
+#include <lua/LuaTable.h>
+#include <math/float3.h>
 #include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <numbers>
 
 namespace
 {
@@ -89,6 +94,10 @@ void GameLua::registerScriptDrawingApi()
 	registerMethod("drawRectLines", this, &GameLua::drawRectLines);
 	registerLuaMethod("drawRect", this, &GameLua::drawRectLua);
 	registerMethod("drawTexturedRect", this, &GameLua::drawTexturedRect);
+	registerMethod("drawTexturedLine2D", this, &GameLua::drawTexturedLine2D);
+	registerLuaMethod("drawCompoSprite", this, &GameLua::drawCompoSpriteLua);
+	registerMethod("drawRubberband", this, &GameLua::drawRubberband);
+	registerLuaMethod("renderGravityVisualsNative", this, &GameLua::renderGravityVisuals);
 	registerMethod("drawSelectedTexturizedObject", this, &GameLua::drawSelectedTexturizedObject);
 	registerMethod("clipText", this, &GameLua::clipText);
 	registerLuaMethod("renderMaskedImageNative", this, &GameLua::renderMaskedImageNativeLua);
@@ -165,6 +174,265 @@ void GameLua::drawTexturedRect(std::string const& spriteName, float x1, float y1
 		m_topLeftY - float(sprite->getPositionInSheetY()));
 	int const l = toInt(x1), t = toInt(y1);
 	m_context->texturizeRect2D(image, mapping, l, t, span(l, toInt(x2)), span(t, toInt(y2)));
+}
+
+// --- Textured lines, composite sprites, rubber bands, gravity visuals ------
+
+namespace
+{
+
+game::Anchor const PIVOT(game::Anchor::VPIVOT, game::Anchor::HPIVOT);
+
+/** True when the sprite draws: its sheet is there and its image has a texture. */
+bool drawable(game::Sprite const* sprite)
+{
+	return sprite && sprite->getSheet() && sprite->getImage() && sprite->getImage()->getTexture();
+}
+
+/** True when the points' coordinates are all finite. */
+bool finite(math::float2 const* points, int count)
+{
+	return std::all_of(points, points + count, [](math::float2 const& p) { return std::isfinite(p.x) && std::isfinite(p.y); });
+}
+
+bool finite(math::float3 const* points, int count)
+{
+	return std::all_of(points, points + count, [](math::float3 const& p) { return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z); });
+}
+
+/** The point (x + u, y + v) mapped as the context maps 2D shapes, in screen pixels. */
+math::float2 mapped(gr::RenderState2D const& rs, double x, double y, double u, double v)
+{
+	double const du = u - rs.pivot.x;
+	double const dv = v - rs.pivot.y;
+	double const px = x + rs.pivot.x + rs.translation.x + rs.rotation[0] * du + rs.rotation[2] * dv;
+	double const py = y + rs.pivot.y + rs.translation.y + rs.rotation[1] * du + rs.rotation[3] * dv;
+	return math::float2(float(px * rs.scale.x), float(py * rs.scale.y));
+}
+
+/** The context's 2D render state, given back as it was when the guard ends. */
+class SavedState
+{
+public:
+	explicit SavedState(gr::Context* context) : m_state(context->getRenderState2D()), m_saved(m_state) {}
+	~SavedState() { m_state = m_saved; }
+
+	gr::RenderState2D& state() { return m_state; }
+
+private:
+	gr::RenderState2D& m_state;
+	gr::RenderState2D const m_saved;
+};
+
+} // namespace
+
+bool GameLua::getLineCorners(gr::Context* context, math::float2* corners, int x1, int y1, int x2, int y2, int width)
+{
+	// In double: the difference of two ints may not fit an int.
+	double const dx = double(x2) - double(x1);
+	double const dy = double(y2) - double(y1);
+	if (dx == 0.0 && dy == 0.0)
+		return false;
+	gr::RenderState2D const& rs = context->getRenderState2D();
+	double const length = std::hypot(dx, dy);
+	double const ux = dx / length;
+	double const uy = dy / length;
+	// scale x ux^2 + scale y uy^2 over the squared length, so that an even
+	// scale gives itself exactly.
+	double const squared = dx * dx + dy * dy;
+	double pixels = std::trunc(double(width) * ((rs.scale.x * dx * dx + rs.scale.y * dy * dy) / squared));
+	if (!(pixels > 1.0))
+		pixels = 1.0;
+	math::float2 const p1 = mapped(rs, x1, y1, 0.0, 0.0);
+	math::float2 const p2 = mapped(rs, x1, y1, dx, dy);
+	// The perpendicular of the line as drawn; of the given one when the
+	// state collapses it (scale 0).
+	double mx = double(p2.x) - double(p1.x);
+	double my = double(p2.y) - double(p1.y);
+	double const drawn = std::hypot(mx, my);
+	if (drawn > 0.0 && std::isfinite(drawn))
+	{
+		mx /= drawn;
+		my /= drawn;
+	}
+	else
+	{
+		mx = ux;
+		my = uy;
+	}
+	// Left of the direction of travel on the screen (y down): (my, -mx).
+	double const w = double(context->width());
+	double const h = double(context->height());
+	double const ox = my * pixels / w;
+	double const oy = mx * pixels / h;
+	double const X1 = 2.0 * p1.x / w - 1.0, Y1 = 1.0 - 2.0 * p1.y / h;
+	double const X2 = 2.0 * p2.x / w - 1.0, Y2 = 1.0 - 2.0 * p2.y / h;
+	corners[0] = math::float2(float(X1 + ox), float(Y1 + oy));
+	corners[1] = math::float2(float(X2 + ox), float(Y2 + oy));
+	corners[2] = math::float2(float(X1 - ox), float(Y1 - oy));
+	corners[3] = math::float2(float(X2 - ox), float(Y2 - oy));
+	return true;
+}
+
+void GameLua::drawTexturedLine2D(std::string const& spriteName, float x1, float y1, float x2, float y2, float width, float, float, float, float)
+{
+	game::Sprite* const sprite = m_resources->getSprite(spriteName);
+	if (!drawable(sprite))
+		return;
+	math::float2 corners[4];
+	if (!getLineCorners(m_context, corners, toInt(x1), toInt(y1), toInt(x2), toInt(y2), toInt(width)))
+		return;
+	// The sprite's free quad takes screen pixels.
+	float const w = float(m_context->width());
+	float const h = float(m_context->height());
+	for (math::float2& c : corners)
+		c = math::float2((c.x + 1.f) * 0.5f * w, (1.f - c.y) * 0.5f * h);
+	if (!finite(corners, 4))
+		return;
+	sprite->draw(m_context, game::Transform(), corners, nullptr, nullptr);
+}
+
+int GameLua::drawCompoSpriteLua(lua::LuaState* state)
+{
+	// Dot form: name, x, y; colon form: the table first.
+	int const base = state->isNumber(2) ? 1 : 2;
+	std::string const name = state->toString(base);
+	float const x = state->toNumber(base + 1);
+	float const y = state->toNumber(base + 2);
+	game::CompoSprite* const compo = m_resources->getCompoSprite(name);
+	if (!compo)
+		return 0;
+	gr::RenderState2D& rs = m_context->getRenderState2D();
+	math::float2 const pivot = rs.pivot;
+	for (int i = 0; i < compo->getSpriteCount(); ++i)
+	{
+		game::CompoSprite::Entry const& part = compo->getSpriteEntry(i);
+		if (!drawable(part.sprite))
+			continue;
+		rs.pivot = math::float2(float(part.sprite->getPivotX()) - part.x, float(part.sprite->getPivotY()) - part.y);
+		if (draw::placeable(rs, x + part.x, y + part.y))
+			part.sprite->draw(m_context, x + part.x, y + part.y, PIVOT);
+	}
+	rs.pivot = pivot;
+	return 0;
+}
+
+void GameLua::drawRubberband(float x1, float y1, float x2, float y2, float width, std::string const& spriteName)
+{
+	game::Sprite* const sprite = m_resources->getSprite(spriteName);
+	game::SpriteSheet* const sheet = sprite ? sprite->getSheet() : nullptr;
+	gr::Image* const image = sheet ? sheet->getImage() : nullptr;
+	gr::Texture* const texture = image ? image->getTexture() : nullptr;
+	if (!texture || texture->width() <= 0 || texture->height() <= 0)
+		return;
+	// Like every sprite: the rectangle over the texture's size.
+	float const tw = float(texture->width());
+	float const th = float(texture->height());
+	float const u0 = float(sprite->getPositionInSheetX()) / tw;
+	float const v0 = float(sprite->getPositionInSheetY()) / th;
+	float const u1 = float(sprite->getPositionInSheetX() + sprite->getWidth()) / tw;
+	float const v1 = float(sprite->getPositionInSheetY() + sprite->getHeight()) / th;
+	math::float2 const uv[4] = {math::float2(u0, v0), math::float2(u1, v0), math::float2(u0, v1), math::float2(u1, v1)};
+	double const dx = double(x2) - double(x1);
+	double const dy = double(y2) - double(y1);
+	double const direction = std::atan2(dy, dx);
+	double const length = std::hypot(dx, dy);
+	// Across the band: the direction turned by 3 pi / 2 (the left of travel on the screen).
+	double const across = direction + 4.712389;
+	double const ox = std::cos(across) * double(width) * 0.5;
+	double const oy = std::sin(across) * double(width) * 0.5;
+	double const ex = double(x1) + length * std::cos(direction);
+	double const ey = double(y1) + length * std::sin(direction);
+	math::float3 const positions[4] = {
+		math::float3(float(x1 + ox), float(y1 + oy), 0.001f),
+		math::float3(float(ex + ox), float(ey + oy), 0.001f),
+		math::float3(float(x1 - ox), float(y1 - oy), 0.001f),
+		math::float3(float(ex - ox), float(ey - oy), 0.001f),
+	};
+	if (!finite(positions, 4))
+		return;
+	image->draw(m_context, positions, uv, nullptr, nullptr);
+}
+
+int GameLua::renderGravityVisuals(lua::LuaState* state)
+{
+	lua::LuaTable const sensor = state->toTable(1);
+	float const x = state->toNumber(2);
+	float const y = state->toNumber(3);
+	float const scale = state->toNumber(4);
+	if (!sensor.isString("sensorType") || !sensor.isNumber("addVisualTimer") || !sensor.isBoolean("active") ||
+		!sensor.isString("definition") || !sensor.isTable("gravityVisuals"))
+		return 0;
+	lua::LuaTable blocks;
+	if (isTable("blocks"))
+		blocks = getTable("blocks");
+	else if (isTable("blockTable") && getTable("blockTable").isTable("blocks"))
+		blocks = getTable("blockTable").getTable("blocks");
+	std::string const definition = sensor.getString("definition");
+	if (!blocks.hasReference() || definition.empty() || !blocks.isTable(definition))
+		return 0;
+	lua::LuaTable const block = blocks.getTable(definition);
+	std::string const shape = block.isString("type") ? block.getString("type") : std::string();
+	lua::LuaTable const visuals = sensor.getTable("gravityVisuals");
+	SavedState saved(m_context);
+	gr::RenderState2D& rs = saved.state();
+	if (shape == "circle")
+	{
+		float const radius = (sensor.isNumber("radius") ? sensor.getNumber("radius") : 0.f) * 3.f * scale;
+		for (int i = 1; !visuals.isNil(i); ++i)
+		{
+			if (!visuals.isTable(i))
+				continue;
+			lua::LuaTable const entry = visuals.getTable(i);
+			if (!entry.isNumber("scale") || !entry.isNumber("x") || !entry.isNumber("y") || !entry.isString("sprite"))
+				continue;
+			float const s = radius * 0.019f * entry.getNumber("scale");
+			game::Sprite* const sprite = m_resources->getSprite(entry.getString("sprite"));
+			if (!draw::divisor(s) || !drawable(sprite))
+				continue;
+			float const ex = entry.getNumber("x");
+			float const ey = entry.getNumber("y");
+			rs.translation = math::float2(x / s, y / s);
+			rs.scale = math::float2(s, s);
+			rs.pivot = math::float2(float(sprite->getPivotX()), float(sprite->getPivotY()));
+			for (int k = 0; k < 8; ++k)
+			{
+				float const angle = (k < 4 ? 0.f : float(std::numbers::pi) / 4.f) + float(k % 4) * float(std::numbers::pi) / 2.f;
+				draw::setAngle(rs, angle);
+				if (draw::placeable(rs, ex, ey))
+					sprite->draw(m_context, ex, ey, PIVOT);
+			}
+		}
+	}
+	else if (shape == "box")
+	{
+		if (!draw::divisor(scale))
+			return 0;
+		float const width = sensor.isNumber("width") ? sensor.getNumber("width") : 0.f;
+		float const height = sensor.isNumber("height") ? sensor.getNumber("height") : 0.f;
+		bool const wide = !(height > width);
+		float const half = (wide ? width : height) * 3.f * 0.5f;
+		rs.translation = math::float2(x / scale, y / scale);
+		rs.scale = math::float2(scale, scale);
+		draw::setAngle(rs, 0.f);
+		std::string const faded = "THEME_1_GRAVITY_SLICE_BOX_FADED";
+		rs.pivot = math::float2(float(m_resources->getSpritePivotX(faded)), float(m_resources->getSpritePivotY(faded)));
+		for (int i = 1; !visuals.isNil(i); ++i)
+		{
+			if (!visuals.isTable(i))
+				continue;
+			lua::LuaTable const entry = visuals.getTable(i);
+			if (!entry.isNumber("pos") || !entry.isString("sprite"))
+				continue;
+			game::Sprite* const sprite = m_resources->getSprite(entry.getString("sprite"));
+			float const offset = entry.getNumber("pos") * half;
+			float const ex = wide ? offset : 0.f;
+			float const ey = wide ? 0.f : offset;
+			if (drawable(sprite) && draw::placeable(rs, ex, ey))
+				sprite->draw(m_context, ex, ey, PIVOT);
+		}
+	}
+	return 0;
 }
 
 MaskedImage* GameLua::maskedImage(std::string const& textureName)

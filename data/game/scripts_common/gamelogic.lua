@@ -272,9 +272,39 @@ function update(dt, rawDt)
 	end
 end
 
+-- The launcher: a wooden post on its base and, while aiming, its rubber band
+-- in two strands from the post to the ball, pulled back against the launch
+-- direction. Screen pixels: the view's top-left and world scale are those of
+-- setUpView. The post and the sprites follow the render state, so it is set
+-- for them; the band's quads take none.
+local BAND_PULL = 44
+local BAND_FORK = 14
+local function drawLauncher()
+	local scale = 2
+	local x = (LAUNCH.x * PIXELS_PER_METRE + screenWidth / 4) * scale
+	local y = (LAUNCH.y * PIXELS_PER_METRE + 0.3 * screenHeight) * scale
+	local ground = 0.3 * screenHeight * scale
+	local aiming = frame < LAUNCH_FRAME
+	local speed = _G.math.sqrt(LAUNCH.vx * LAUNCH.vx + LAUNCH.vy * LAUNCH.vy)
+	local ballX = x - LAUNCH.vx / speed * BAND_PULL
+	local ballY = y - LAUNCH.vy / speed * BAND_PULL
+	setRenderState(0, 0, 1, 1, 0, 0, 0, 1)
+	drawTexturedLine2D("block_wood", x, ground, x, y - BAND_FORK - 4, 8, 0, 0, 0, 0)
+	if aiming then
+		drawRubberband(x, y - BAND_FORK, ballX, ballY, 6, "band")
+	end
+	setRenderState(0, 0, scale, scale, 0, 0, 0, 1)
+	res.drawSprite("launcher", x / scale, ground / scale)
+	if aiming then
+		res.drawSprite("ball", ballX / scale, ballY / scale)
+		drawRubberband(ballX, ballY, x, y + BAND_FORK, 6, "band")
+	end
+end
+
 -- The theme (the lantern drifts with the cloud among the mountains), then
--- the level. The host leaves the 2D render state as its last placement, so
--- nothing is drawn through res after the scene. The aiming stream is drawn
+-- the level, then the launcher. The host leaves the 2D render state as its
+-- last placement, so what is drawn through res after the scene sets the
+-- state first. The aiming stream is drawn
 -- from the physics positions times the simulation scale: 20 pixels per metre
 -- while the level is drawn (the theme keeps its scale of 1).
 function draw()
@@ -282,4 +312,5 @@ function draw()
 	setPhysicsSimulationScale(PIXELS_PER_METRE)
 	drawGameNative(FOREGROUND_DEPTH)
 	setPhysicsSimulationScale(1)
+	drawLauncher()
 end

@@ -416,6 +416,58 @@ public:
 	 * "lines" (a new table) and "widestLine". No font: no lines.
 	 */
 	void clipText(std::string const& group, std::string const& key, float maxWidth);
+	/**
+	 * Draws the localised text (group, key) at (x, y), anchored TOP/LEFT,
+	 * on a plane turned by angle about the x axis and moved to (tx, ty, tz),
+	 * seen through a perspective projection, with the alpha factor alpha.
+	 * Flushes before and after; the projection, the custom model transform
+	 * and the alpha factor are put back on every exit.
+	 * @exception lang::Exception "No font is set while trying to draw
+	 *            string" without a current font, or as Resources::getString.
+	 */
+	void drawString3D(std::string const& group, std::string const& key, float tx, float ty, float tz, float angle, float x,
+		float y, float alpha);
+	/**
+	 * Raw: (element [, x, y [, sx, sy [, angle [, alpha]]]]) draws a text
+	 * element table when its "visible" is set, with its "font" (else
+	 * "FONT_BASIC_SPACE") made current. Missing or nil trailing arguments:
+	 * x, y 0, scale 1, angle 0, no alpha. A "clipped" element calls the
+	 * script method draw of each entry of its "lines" (from 1 until nil)
+	 * with (entry, x + element.x, y + element.y, scale x, scale y, angle),
+	 * under the alpha factor when alpha is given. Otherwise the text
+	 * (element.group, element.text) is drawn at ((x + element.x) / scale x,
+	 * (y + element.y) / scale y), floored when "floorCoordinates" is set,
+	 * with the render state's scale (sx * scaleX, sy * scaleY), angle and
+	 * pivot (rotationPivotX, rotationPivotY when both are numbers, else 0),
+	 * anchored by "hanchor" then "vanchor", under the alpha factor when
+	 * alpha is below 1. Nothing is drawn for an unknown font or, when not
+	 * clipped, a scale of 0 or not finite. The projection, the custom model
+	 * transform and the alpha factor are put back on every exit.
+	 * @exception lua::LuaException An argument of another type, an entry
+	 *            that is not a table, or what an entry's draw raises.
+	 * @exception lang::Exception "Invalid anchor: {0}", or "No font is set
+	 *            while trying to draw string" / as Resources::getString.
+	 */
+	int drawUIText(lua::LuaState* state);
+	/**
+	 * Raw: (parts, x, y, width, height, hanchor, vanchor [, colour]) draws a
+	 * nine-part box. The borders are the heights of parts.topMiddle and
+	 * parts.bottomMiddle and the widths of parts.left and parts.right (0
+	 * when absent); the interior is the box less its borders. hanchor
+	 * "HCENTER" / "RIGHT" moves the box left by half / all of its width,
+	 * vanchor "VCENTER" / "BOTTOM" up by half / all of its height. A box
+	 * smaller than its borders (or not finite) draws nothing. The edges are
+	 * stretched along the interior's sides, the corners drawn at its floored
+	 * corners (topLeft BOTTOM/RIGHT, topRight BOTTOM/LEFT, bottomLeft
+	 * TOP/RIGHT, bottomRight TOP/LEFT); then, with a colour table (red,
+	 * green, blue, alpha in 0..1, default 1) the render state is reset and
+	 * the interior filled, else parts.center is stretched over it. Unknown
+	 * parts, parts whose sheet is gone and sheet images without texture draw
+	 * nothing.
+	 * @exception lua::LuaException An argument of another type.
+	 * @exception lang::Exception "Invalid anchor: {0}" for an unknown keyword.
+	 */
+	int drawBox(lua::LuaState* state);
 	/** Raw: accepts anything and does nothing. */
 	int renderMaskedImageNativeLua(lua::LuaState* state);
 	/** The masked image kept for the texture name, made on first use. */

@@ -157,8 +157,39 @@ def draw_scenery():
     # An orange spark for the burst where the flyer hits, pivot in its centre.
     c.polygon(star_points(92, 172, 4, 1.5), (255, 150, 30, 255))
     sprites.append(("spark", 88, 168, 8, 8, 4, 4))
+    draw_box_parts(c, sprites, 0, 200)
 
     write_sheet(c, "scenery", "The sample level's scenery sheet", sprites)
+
+
+def draw_box_parts(c, sprites, left, top):
+    """The nine parts of a panel box (a light rim, rounded corners, a dark
+    blue inside), 8 x 8 each, in a 3 x 3 grid 4 pixels apart from left, top.
+    Each part's edge pixels are repeated 2 pixels outwards, so that filtering
+    at its edges (the box stretches them) finds the part's own colours."""
+    rim = (240, 220, 120, 255)
+    inside = (30, 45, 100, 230)
+    names = [["box_topLeft", "box_topMiddle", "box_topRight"],
+             ["box_left", "box_center", "box_right"],
+             ["box_bottomLeft", "box_bottomMiddle", "box_bottomRight"]]
+    for row in range(3):
+        for col in range(3):
+            x0, y0 = left + col * 12, top + row * 12
+            for j in range(-2, 10):
+                for i in range(-2, 10):
+                    # Distance into the rim from the outer edges the part lies on.
+                    ci, cj = min(max(i, 0), 7), min(max(j, 0), 7)
+                    dx = ci if col == 0 else 7 - ci if col == 2 else 8
+                    dy = cj if row == 0 else 7 - cj if row == 2 else 8
+                    if col != 1 and row != 1:
+                        # Corners: a quarter ring around the inner corner.
+                        r = ((7.5 - dx) ** 2 + (7.5 - dy) ** 2) ** 0.5
+                        colour = inside if r < 6 else rim if r < 8 else None
+                    else:
+                        colour = rim if min(dx, dy) < 2 else inside
+                    if colour:
+                        c.put(x0 + i, y0 + j, colour)
+            sprites.append((names[row][col], x0, y0, 8, 8, 0, 0))
 
 
 # 5 x 8 letters; the last row is below the baseline.

@@ -16,14 +16,17 @@
 #include <lang/Format.h>
 #include <lang/String.h>
 #include <lua/LuaException.h>
+#include <lua/LuaObject.h>
 #include <lua/LuaState.h>
 #include <lua/LuaTable.h>
 #include <math/float3.h>
+#include <math/float4x4.h>
 #include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdint>
 #include <numbers>
+#include <string>
 
 namespace
 {
@@ -100,6 +103,9 @@ void GameLua::registerScriptDrawingApi()
 	registerLuaMethod("renderGravityVisualsNative", this, &GameLua::renderGravityVisuals);
 	registerMethod("drawSelectedTexturizedObject", this, &GameLua::drawSelectedTexturizedObject);
 	registerMethod("clipText", this, &GameLua::clipText);
+	registerMethod("drawString3D", this, &GameLua::drawString3D);
+	registerLuaMethod("drawUITextNative", this, &GameLua::drawUIText);
+	registerLuaMethod("drawBoxNative", this, &GameLua::drawBox);
 	registerLuaMethod("renderMaskedImageNative", this, &GameLua::renderMaskedImageNativeLua);
 }
 
@@ -533,6 +539,265 @@ void GameLua::clipText(std::string const& group, std::string const& key, float m
 	}
 	m_clippedText.setNumber("widestLine", float(widest));
 	m_clippedText.setTable("lines", lines);
+}
+
+namespace
+{
+
+/**
+ * Puts the 2D render state's alpha factor and custom model transform and
+ * the context's projection back as they were when it was made, on every
+ * exit. A changed projection is set back after a flush, so that what was
+ * drawn under it is drawn with it.
+ */
+class DrawStateRestore
+{
+public:
+	explicit DrawStateRestore(gr::Context* context) :
+		m_context(context),
+		m_projection(context->projectionTransform()),
+		m_alpha(context->getRenderState2D().alpha),
+		m_worldSpace(context->getRenderState2D().worldSpace),
+		m_transform(context->getRenderState2D().transform)
+	{
+	}
+
+	~DrawStateRestore()
+	{
+		math::float4x4 const& now = m_context->projectionTransform();
+		if (!std::equal(now.data(), now.data() + math::float4x4::SIZE, m_projection.data()))
+		{
+			m_context->flush();
+			m_context->setProjection(m_projection);
+		}
+		gr::RenderState2D& rs = m_context->getRenderState2D();
+		rs.alpha = m_alpha;
+		rs.worldSpace = m_worldSpace;
+		rs.transform = m_transform;
+	}
+
+	DrawStateRestore(DrawStateRestore const&) = delete;
+	DrawStateRestore& operator=(DrawStateRestore const&) = delete;
+
+private:
+	gr::Context* m_context;
+	math::float4x4 const m_projection;
+	float const m_alpha;
+	bool const m_worldSpace;
+	math::float4x4 const m_transform;
+};
+
+/** Argument i is there and not nil. */
+bool given(lua::LuaState* state, int i)
+{
+	return state->top() >= i && !state->isNil(i);
+}
+
+/** Number argument i, or fallback when it is missing or nil. */
+float optionalNumber(lua::LuaState* state, int i, float fallback)
+{
+	return given(state, i) ? lua::LuaValue::readFloat(state, i) : fallback;
+}
+
+/** Field key of the table as text when it is a string (or a number), else "". */
+std::string stringField(lua::LuaTable const& table, char const* key)
+{
+	return table.isString(key) ? table.getString(key) : std::string();
+}
+
+/** A colour component of the table in 0..1; 1 when the field is nil. */
+uint32_t componentField(lua::LuaTable const& colour, char const* key)
+{
+	return byte1(colour.isNil(key) ? 1.f : colour.getNumber(key));
+}
+
+/**
+ * The named box part can be drawn: a composite sprite, or a sprite whose
+ * sheet image has a texture.
+ */
+bool drawablePart(game::Resources& resources, std::string const& name)
+{
+	if (name.empty())
+		return false;
+	game::Sprite* const sprite = resources.getSprite(name);
+	if (!sprite)
+		return resources.getCompoSprite(name) != nullptr;
+	game::SpriteSheet* const sheet = sprite->getSheet();
+	gr::Image* const image = sheet ? sheet->getImage() : nullptr;
+	return image && image->getTexture();
+}
+
+/**
+ * Calls entry:draw(x, y, sx, sy, angle) for each entry of the element's
+ * "lines" from 1 until nil (none without such a table).
+ * @exception lua::LuaException An entry that is not a table, or what its draw raises.
+ */
+void drawClippedLines(lua::LuaState* state, lua::LuaTable const& element, float x, float y, float sx, float sy, float angle)
+{
+	if (!element.isTable("lines"))
+		return;
+	lua::LuaTable const lines = element.getTable("lines");
+	for (int i = 1; !lines.isNil(i); ++i)
+	{
+		lua::LuaTable const entry = lines.getTable(i);
+		lua::LuaStackRestore const restore(state);
+		lua::LuaValue::push(state, entry);
+		state->pushString("draw");
+		state->getTable(-2);
+		lua::LuaValue::push(state, entry);
+		for (float v : {x, y, sx, sy, angle})
+			state->pushNumber(v);
+		state->call(6, 0);
+	}
+}
+
+} // namespace
+
+void GameLua::drawString3D(std::string const& group, std::string const& key, float tx, float ty, float tz, float angle, float x,
+	float y, float alpha)
+{
+	m_context->flush();
+	DrawStateRestore const restore(m_context);
+	m_context->setPerspectiveProjection(-1.5f, 0.001f, 2000.f, -1.33f);
+	math::float4x4 model(1.f);
+	model.setRotation(math::float3(1.f, 0.f, 0.f), angle);
+	model.setTranslation(math::float3(tx, ty, tz));
+	gr::RenderState2D& rs = m_context->getRenderState2D();
+	rs.alpha = alpha;
+	rs.worldSpace = true;
+	rs.transform = model;
+	// restore flushes the text before the projection goes back.
+	m_resources->drawString(group, key, x, y, game::Anchor(game::Anchor::TOP, game::Anchor::LEFT));
+}
+
+int GameLua::drawUIText(lua::LuaState* state)
+{
+	state->checkType(1, lua::LuaState::TYPE_TABLE);
+	lua::LuaTable const element = lua::LuaValue::readTable(state, 1);
+	float const x = optionalNumber(state, 2, 0.f);
+	float const y = optionalNumber(state, 3, 0.f);
+	float const sx = optionalNumber(state, 4, 1.f);
+	float const sy = optionalNumber(state, 5, 1.f);
+	float const angle = optionalNumber(state, 6, 0.f);
+	bool const hasAlpha = given(state, 7);
+	float const alpha = optionalNumber(state, 7, 1.f);
+	if (!element.getBoolean("visible"))
+		return 0;
+	std::string const font = element.isString("font") ? element.getString("font") : std::string("FONT_BASIC_SPACE");
+	if (!m_resources->getFont(font))
+		return 0;
+	m_resources->useFont(font);
+
+	float const scaleX = sx * element.getNumber("scaleX");
+	float const scaleY = sy * element.getNumber("scaleY");
+	float const ex = x + element.getNumber("x");
+	float const ey = y + element.getNumber("y");
+	DrawStateRestore const restore(m_context);
+	gr::RenderState2D& rs = m_context->getRenderState2D();
+	if (element.getBoolean("clipped"))
+	{
+		if (hasAlpha)
+			rs.alpha = alpha;
+		drawClippedLines(state, element, ex, ey, scaleX, scaleY, angle);
+		return 0;
+	}
+
+	// The position is divided by the scale.
+	if (!draw::divisor(scaleX) || !draw::divisor(scaleY))
+		return 0;
+	game::Anchor anchor;
+	anchor.fromString(stringField(element, "hanchor").c_str());
+	anchor.fromString(stringField(element, "vanchor").c_str());
+	float px = ex / scaleX;
+	float py = ey / scaleY;
+	if (element.getBoolean("floorCoordinates"))
+	{
+		px = std::floor(px);
+		py = std::floor(py);
+	}
+	if (hasAlpha && alpha < 1.f)
+		rs.alpha = alpha;
+	rs.scale = math::float2(scaleX, scaleY);
+	draw::setAngle(rs, angle);
+	bool const pivot = element.isNumber("rotationPivotX") && element.isNumber("rotationPivotY");
+	rs.pivot = pivot ? math::float2(element.getNumber("rotationPivotX"), element.getNumber("rotationPivotY")) : math::float2(0.f, 0.f);
+	if (!draw::placeable(rs, px, py))
+		return 0;
+	m_resources->drawString(stringField(element, "group"), stringField(element, "text"), px, py, anchor);
+	return 0;
+}
+
+int GameLua::drawBox(lua::LuaState* state)
+{
+	state->checkType(1, lua::LuaState::TYPE_TABLE);
+	lua::LuaTable const parts = lua::LuaValue::readTable(state, 1);
+	float x = lua::LuaValue::readFloat(state, 2);
+	float y = lua::LuaValue::readFloat(state, 3);
+	float const w = lua::LuaValue::readFloat(state, 4);
+	float const h = lua::LuaValue::readFloat(state, 5);
+	game::Anchor horizontal;
+	horizontal.fromString(lua::LuaValue::readString(state, 6).c_str());
+	game::Anchor vertical;
+	vertical.fromString(lua::LuaValue::readString(state, 7).c_str());
+	bool const coloured = given(state, 8);
+	if (coloured)
+		state->checkType(8, lua::LuaState::TYPE_TABLE);
+
+	std::string const top = stringField(parts, "topMiddle");
+	std::string const bottom = stringField(parts, "bottomMiddle");
+	std::string const left = stringField(parts, "left");
+	std::string const right = stringField(parts, "right");
+	float const t = float(m_resources->getSpriteHeight(top));
+	float const b = float(m_resources->getSpriteHeight(bottom));
+	float const l = float(m_resources->getSpriteWidth(left));
+	float const r = float(m_resources->getSpriteWidth(right));
+	if (horizontal.horizontal == game::Anchor::HCENTER)
+		x -= w / 2.f;
+	else if (horizontal.horizontal == game::Anchor::RIGHT)
+		x -= w;
+	if (vertical.vertical == game::Anchor::VCENTER)
+		y -= h / 2.f;
+	else if (vertical.vertical == game::Anchor::BOTTOM)
+		y -= h;
+	// Not smaller than its borders (false for NaN) and finite.
+	if (!(w >= l + r && h >= t + b) || !std::isfinite(x) || !std::isfinite(y) || !std::isfinite(w) || !std::isfinite(h))
+		return 0;
+
+	// The interior.
+	float const ix = x + l;
+	float const iy = y + t;
+	float const iw = w - l - r;
+	float const ih = h - t - b;
+	game::Anchor const topLeft(game::Anchor::TOP, game::Anchor::LEFT);
+	auto stretched = [&](std::string const& name, float px, float py, float pw, float ph) {
+		if (drawablePart(*m_resources, name))
+			m_resources->drawSprite(name, px, py, pw, ph, topLeft);
+	};
+	auto corner = [&](char const* key, float px, float py, game::Anchor::VerticalType v, game::Anchor::HorizontalType hz) {
+		std::string const name = stringField(parts, key);
+		if (drawablePart(*m_resources, name))
+			m_resources->drawSprite(name, std::floor(px), std::floor(py), game::Anchor(v, hz));
+	};
+	stretched(top, ix, y, iw, t);
+	stretched(bottom, ix, iy + ih, iw, b);
+	stretched(left, x, iy, l, ih);
+	stretched(right, ix + iw, iy, r, ih);
+	corner("topLeft", ix, iy, game::Anchor::BOTTOM, game::Anchor::RIGHT);
+	corner("topRight", ix + iw, iy, game::Anchor::BOTTOM, game::Anchor::LEFT);
+	corner("bottomLeft", ix, iy + ih, game::Anchor::TOP, game::Anchor::RIGHT);
+	corner("bottomRight", ix + iw, iy + ih, game::Anchor::TOP, game::Anchor::LEFT);
+	if (coloured)
+	{
+		lua::LuaTable const colour = lua::LuaValue::readTable(state, 8);
+		m_context->setRenderState2D(gr::RenderState2D());
+		int const cl = toInt(ix), ct = toInt(iy);
+		uint32_t const fill = argb(componentField(colour, "alpha"), componentField(colour, "red"), componentField(colour, "green"),
+			componentField(colour, "blue"));
+		m_context->fillRect2D(fill, cl, ct, span(cl, toInt(ix + iw)), span(ct, toInt(iy + ih)));
+	}
+	else
+		stretched(stringField(parts, "center"), ix, iy, iw, ih);
+	return 0;
 }
 
 int GameLua::renderMaskedImageNativeLua(lua::LuaState*)

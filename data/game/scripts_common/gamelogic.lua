@@ -5,7 +5,8 @@
 -- runs along the predicted path of a ball; at frame LAUNCH_FRAME the ball
 -- flies over the crates, leaving a trail, and bursts into sparks on a stone
 -- target. The level is drawn over its theme: a sky, far mountains with a
--- drifting cloud, the ground and near hills.
+-- drifting cloud, the ground and near hills; the score and a hint in a box
+-- are drawn over it.
 -- The script runs inside the host table: the engine's functions and the
 -- tables it shares (settings, highscores, touches, ...) are plain names
 -- here, the Lua libraries are reached through _G.
@@ -301,11 +302,65 @@ local function drawLauncher()
 	end
 end
 
+-- The score: "DRIFTED" and the metres drifted as a text element, scaled 2,
+-- top left; that text is made here, so a group the resources do not hold
+-- draws it as it stands.
+local scoreText = { visible = true, font = "blocky", group = "SCORE", text = "0", x = 16, y = 16, scaleX = 2, scaleY = 2 }
+-- The hint: "TOUCH" clipped into lines inside a nine-part box of the
+-- scenery sheet, centred at the top. Made on the first frame, when the texts
+-- are loaded.
+local HINT_WIDTH = 150
+local HINT_BORDER = 8
+local HINT_PADDING = 6
+local BOX_PARTS = {
+	topLeft = "box_topLeft", topMiddle = "box_topMiddle", topRight = "box_topRight",
+	left = "box_left", center = "box_center", right = "box_right",
+	bottomLeft = "box_bottomLeft", bottomMiddle = "box_bottomMiddle", bottomRight = "box_bottomRight",
+}
+local hint
+
+-- One clipped line, drawn by drawUITextNative: the lines are localised
+-- already, so they too are drawn through a group the resources do not hold.
+local function drawHintLine(line, x, y, sx, sy, angle)
+	setRenderState(0, 0, sx, sy, angle)
+	res.drawString("HINT", line.text, x / sx, y / sy + (line.row - 1) * res.getFontLeading())
+end
+
+local function makeHint()
+	res.useFont("blocky")
+	clipText("TEXTS_BASIC", "TOUCH", HINT_WIDTH)
+	local lines = {}
+	for i, text in _G.ipairs(clippedText.lines) do
+		lines[i] = { text = text, row = i, draw = drawHintLine }
+	end
+	local inset = HINT_BORDER + HINT_PADDING
+	local box = {
+		width = clippedText.widestLine + 2 * inset,
+		height = (#lines - 1) * res.getFontLeading() + res.getFontHeight() + 2 * inset,
+		x = screenWidth / 2, y = 24,
+	}
+	box.text = { visible = true, clipped = true, font = "blocky", lines = lines,
+		x = box.x - box.width / 2 + inset, y = box.y + inset, scaleX = 1, scaleY = 1 }
+	print(format("Lantern Drift: the hint fills %d lines\n", #lines))
+	return box
+end
+
+-- The score and the hint over the scene, in an unplaced render state.
+local function drawUserInterface()
+	setRenderState(0, 0, 1, 1, 0, 0, 0, 1)
+	scoreText.text = res.getString("TEXTS_BASIC", "DRIFTED") .. " " .. floor(drift)
+	drawUITextNative(scoreText)
+	hint = hint or makeHint()
+	setRenderState(0, 0, 1, 1, 0, 0, 0, 1)
+	drawBoxNative(BOX_PARTS, hint.x, hint.y, hint.width, hint.height, "HCENTER", "TOP")
+	drawUITextNative(hint.text)
+end
+
 -- The theme (the lantern drifts with the cloud among the mountains), then
--- the level, then the launcher. The host leaves the 2D render state as its
--- last placement, so what is drawn through res after the scene sets the
--- state first. The aiming stream is drawn
--- from the physics positions times the simulation scale: 20 pixels per metre
+-- the level, then the launcher, the score and the hint. The host leaves the
+-- 2D render state as its last placement, so what is drawn after the scene
+-- sets its own state first. The aiming stream is drawn from the physics
+-- positions times the simulation scale: 20 pixels per metre
 -- while the level is drawn (the theme keeps its scale of 1).
 function draw()
 	drawBackgroundNative(-1)
@@ -313,4 +368,5 @@ function draw()
 	drawGameNative(FOREGROUND_DEPTH)
 	setPhysicsSimulationScale(1)
 	drawLauncher()
+	drawUserInterface()
 end

@@ -17,25 +17,9 @@ namespace
 char const* const CATALOGUE = "gamecenter-catalogue.json";
 char const* const PROGRESS = "gamecenter-player.json";
 
-cJSON* member(std::string const& path, cJSON const* object, char const* name, std::string const& where)
-{
-	cJSON* item = cJSON_GetObjectItemCaseSensitive(object, name);
-	if (!item)
-		JSONFile::fail(path, where + "has no \"" + name + "\"");
-	return item;
-}
-
-std::string text(std::string const& path, cJSON const* object, char const* name, std::string const& where)
-{
-	cJSON* item = member(path, object, name, where);
-	if (!cJSON_IsString(item))
-		JSONFile::fail(path, where + "\"" + name + "\" is not a string");
-	return item->valuestring;
-}
-
 cJSON* array(std::string const& path, cJSON const* object, char const* name)
 {
-	cJSON* item = member(path, object, name, "");
+	cJSON* item = JSONFile::member(path, object, name, "");
 	if (!cJSON_IsArray(item))
 		JSONFile::fail(path, std::string("\"") + name + "\" is not an array");
 	return item;
@@ -55,11 +39,11 @@ LocalPlayerFiles::Leaderboard readLeaderboard(std::string const& path, cJSON con
 	if (!cJSON_IsObject(entry))
 		JSONFile::fail(path, where + "is not an object");
 	LocalPlayerFiles::Leaderboard board;
-	board.category = text(path, entry, "category", where);
+	board.category = JSONFile::text(path, entry, "category", where);
 	if (board.category.empty())
 		JSONFile::fail(path, where + "has an empty category");
-	board.title = text(path, entry, "title", where);
-	std::string const order = text(path, entry, "order", where);
+	board.title = JSONFile::text(path, entry, "title", where);
+	std::string const order = JSONFile::text(path, entry, "order", where);
 	if (order != "high" && order != "low")
 		JSONFile::fail(path, where + "has the unknown order \"" + order + "\"");
 	board.lowFirst = order == "low";
@@ -71,15 +55,12 @@ LocalPlayerFiles::Achievement readAchievement(std::string const& path, cJSON con
 	if (!cJSON_IsObject(entry))
 		JSONFile::fail(path, where + "is not an object");
 	LocalPlayerFiles::Achievement achievement;
-	achievement.id = text(path, entry, "id", where);
+	achievement.id = JSONFile::text(path, entry, "id", where);
 	if (achievement.id.empty())
 		JSONFile::fail(path, where + "has an empty id");
-	achievement.title = text(path, entry, "title", where);
-	achievement.achievedText = text(path, entry, "achievedText", where);
-	cJSON* hidden = member(path, entry, "hidden", where);
-	if (!cJSON_IsBool(hidden))
-		JSONFile::fail(path, where + "\"hidden\" is not a boolean");
-	achievement.hidden = cJSON_IsTrue(hidden) != 0;
+	achievement.title = JSONFile::text(path, entry, "title", where);
+	achievement.achievedText = JSONFile::text(path, entry, "achievedText", where);
+	achievement.hidden = JSONFile::flag(path, entry, "hidden", where);
 	return achievement;
 }
 

@@ -3,6 +3,7 @@
 // queue as the shell runs them.
 #include <support/GameAppFixture.h>
 #include <support/HostFixture.h>
+#include <io/detail/detail.h>
 #include <GameApp.h>
 #include <GameCenter.h>
 #include <GameCenterSessionDelegate.h>
@@ -422,6 +423,36 @@ TEST_F(GameCenterApp, DestroyedBeforeTheHostWithResultsPending)
 	testing::internal::CaptureStdout();
 	pf::runMainThreadQueue();
 	EXPECT_EQ("", testing::internal::GetCapturedStdout());
+}
+
+/** The sample game as the build packs it. */
+class GameCenterSample : public test::GameAppFixture
+{
+protected:
+	GameCenterSample() { io::detail::setBundlePath(ENGINE_BUNDLE_DIR); }
+	~GameCenterSample() override { pf::clearMainThreadQueue(); }
+};
+
+TEST_F(GameCenterSample, CatalogueMatchesTheScripts)
+{
+	start();
+	EXPECT_TRUE(host().getBoolean("gameCenterSupported"));
+	run("function enableGameCenter() end function hideLoadingInitGameCenter() end function gameCenterAchievementsLoaded() end "
+		"initGameCenter()");
+	while (pf::runMainThreadQueue() > 0)
+	{
+	}
+	run("mismatches = 0 "
+		"for _, category in _G.pairs(leaderboards) do "
+		"  if _G.type(gameCenter.leaderboards[category]) ~= 'table' then mismatches = mismatches + 1 end "
+		"end "
+		"for _, entry in _G.pairs(achievements) do "
+		"  local a = gameCenter.achievements[entry.id] "
+		"  if _G.type(a) ~= 'table' or a.icon ~= entry.icon then mismatches = mismatches + 1 end "
+		"end "
+		"boards = 0 for k, v in _G.pairs(gameCenter.leaderboards) do if _G.type(v) == 'table' then boards = boards + 1 end end");
+	EXPECT_EQ(0.f, host().getNumber("mismatches"));
+	EXPECT_EQ(2.f, host().getNumber("boards"));
 }
 
 } // namespace

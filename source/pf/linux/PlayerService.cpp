@@ -143,7 +143,7 @@ PlayerService::Player PlayerService::localPlayer() const
 	if (player.authenticated)
 	{
 		player.playerID = LOCAL_PLAYER_ID;
-		player.alias = loginName();
+		player.alias = m_impl->alias;
 	}
 	return player;
 }
@@ -164,7 +164,10 @@ void PlayerService::authenticate(std::function<void(Error const&)> completion)
 	PlayerServiceImpl::s_nextSignIn = Error();
 	bool const changed = !error.failed() && !m_impl->authenticated;
 	if (changed)
+	{
 		m_impl->authenticated = true;
+		m_impl->alias = loginName();
+	}
 	m_impl->post([completion, error]() {
 		if (completion)
 			completion(error);

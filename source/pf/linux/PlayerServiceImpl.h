@@ -3,6 +3,7 @@
 #include <pf/PlayerService.h>
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace pf
 {
@@ -24,13 +25,15 @@ public:
 	/** fn, made to do nothing once the service is gone. */
 	std::function<void()> guard(std::function<void()> fn);
 
-	/** Drops every piece of work queued and not yet run. */
+	/** Drops the work queued and not yet run. */
 	void cancel();
 
 	/** Queues the authentication handler's call. */
 	void postAuthenticationChanged();
 
 	bool authenticated = false;
+	/** The signed-in player's alias, read at sign-in. */
+	std::string alias;
 	std::function<void()> authenticationHandler;
 
 	/** The failure the next sign-in gets (code ERROR_NONE: none). */

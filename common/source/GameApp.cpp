@@ -1,4 +1,5 @@
 #include "GameApp.h"
+#include "GameCenter.h"
 #include "GameLua.h"
 #include "TallyKeys.h"
 #include <framework/OSInterface.h>
@@ -9,6 +10,7 @@
 #include <lang/Thread.h>
 #include <lang/Throwable.h>
 #include <lua/LuaState.h>
+#include <pf/DeviceInfo.h>
 #include <pf/Locale.h>
 #include <tally/Tally.h>
 #include <lua.hpp>
@@ -153,7 +155,21 @@ void GameApp::startUp()
 
 	startTally();
 
+	m_host->setString("g_iOSVersion", lang::Ptr<pf::DeviceInfo>(new pf::DeviceInfo())->getOSVersion());
+
 	m_host->createAssets();
+
+	m_gameCenter.reset(new GameCenter(this, m_host, m_context));
+	if (GameCenter::isGameCenterAvailable())
+	{
+		m_host->setBoolean("gameCenterSupported", true);
+		m_gameCenter->firstInit();
+	}
+	else
+	{
+		lang::Debug::printf("GameCenter support not available.\n");
+		m_host->setBoolean("gameCenterSupported", false);
+	}
 
 	// The preferred languages are read, but the texts stay English.
 	lang::Ptr<pf::Locale> locale = new pf::Locale();
@@ -200,6 +216,7 @@ GameApp::~GameApp()
 			m_host->prepareTally(nullptr);
 		m_tally = nullptr;
 	}
+	m_gameCenter.reset();
 	folders().data.clear();
 	m_resources = nullptr;
 	m_host = nullptr;

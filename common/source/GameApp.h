@@ -2,6 +2,7 @@
 
 #include <framework/App.h>
 #include <lang/Ptr.h>
+#include <memory>
 #include <string>
 
 namespace framework
@@ -29,6 +30,7 @@ namespace tally
 class Tally;
 }
 
+class GameCenter;
 class GameLua;
 
 /**
@@ -76,7 +78,8 @@ public:
 	GameApp(gr::Context* context, framework::OSInterface* os);
 
 	/**
-	 * Ends the analytics session and destroys its wrapper, then destroys the
+	 * Ends the analytics session and destroys its wrapper, then the
+	 * game-centre link (its results still queued are dropped), then the
 	 * host (which writes the save files), then the Lua state.
 	 */
 	~GameApp() override;
@@ -125,6 +128,9 @@ public:
 
 	/** The script host; not null after start-up. */
 	GameLua* host() const { return m_host; }
+
+	/** The game-centre link; not null after start-up. */
+	GameCenter* gameCenter() const { return m_gameCenter.get(); }
 
 	/** The Lua state. */
 	lua::LuaState* luaState() const { return m_lua; }
@@ -190,6 +196,8 @@ private:
 	lang::Ptr<GameLua> m_host;
 	lang::Ptr<tally::Tally> m_tally;
 	lang::Ptr<game::LuaResources> m_resources;
+	/** After the host: destroyed before it, also when start-up fails. */
+	std::unique_ptr<GameCenter> m_gameCenter;
 	bool m_keyPressed[KEY_COUNT];
 	bool m_keyReleased[KEY_COUNT];
 	bool m_started;

@@ -145,6 +145,7 @@ void GameLua::registerApi()
 	registerParticlesApi();
 	registerAimingApi();
 	registerScriptDrawingApi();
+	registerGameCenterApi();
 }
 
 GameApp* GameLua::gameApp() const

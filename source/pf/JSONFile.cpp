@@ -74,4 +74,28 @@ void JSONFile::fail(std::string const& path, std::string const& what)
 	lang::throwError(lang::Exception(lang::Format("{0}: {1}", path, what)));
 }
 
+cJSON* JSONFile::member(std::string const& path, cJSON const* object, char const* name, std::string const& where)
+{
+	cJSON* item = cJSON_GetObjectItemCaseSensitive(object, name);
+	if (!item)
+		fail(path, where + "has no \"" + name + "\"");
+	return item;
+}
+
+std::string JSONFile::text(std::string const& path, cJSON const* object, char const* name, std::string const& where)
+{
+	cJSON* item = member(path, object, name, where);
+	if (!cJSON_IsString(item))
+		fail(path, where + "\"" + name + "\" is not a string");
+	return item->valuestring;
+}
+
+bool JSONFile::flag(std::string const& path, cJSON const* object, char const* name, std::string const& where)
+{
+	cJSON* item = member(path, object, name, where);
+	if (!cJSON_IsBool(item))
+		fail(path, where + "\"" + name + "\" is not a boolean");
+	return cJSON_IsTrue(item) != 0;
+}
+
 } // pf

@@ -45,6 +45,25 @@ public:
 	 * @exception lang::Exception Always.
 	 */
 	[[noreturn]] static void fail(std::string const& path, std::string const& what);
+
+	/**
+	 * The member name of the JSON object of a document read from path;
+	 * where (empty, or ending in a space) says which part of it is read.
+	 * @exception lang::Exception "<path>: <where>has no "<name>"".
+	 */
+	static cJSON* member(std::string const& path, cJSON const* object, char const* name, std::string const& where);
+
+	/**
+	 * The string member name, as member.
+	 * @exception lang::Exception Also "<path>: <where>"<name>" is not a string".
+	 */
+	static std::string text(std::string const& path, cJSON const* object, char const* name, std::string const& where);
+
+	/**
+	 * The boolean member name, as member.
+	 * @exception lang::Exception Also "<path>: <where>"<name>" is not a boolean".
+	 */
+	static bool flag(std::string const& path, cJSON const* object, char const* name, std::string const& where);
 };
 
 } // pf

@@ -18,30 +18,6 @@ namespace
 char const* const CATALOGUE = "store-catalogue.json";
 char const* const RECORD = "store-purchases.json";
 
-cJSON* field(std::string const& path, cJSON const* object, char const* name, std::string const& where)
-{
-	cJSON* item = cJSON_GetObjectItemCaseSensitive(object, name);
-	if (!item)
-		JSONFile::fail(path, where + "has no \"" + name + "\"");
-	return item;
-}
-
-std::string text(std::string const& path, cJSON const* object, char const* name, std::string const& where)
-{
-	cJSON* item = field(path, object, name, where);
-	if (!cJSON_IsString(item))
-		JSONFile::fail(path, where + "\"" + name + "\" is not a string");
-	return item->valuestring;
-}
-
-bool flag(std::string const& path, cJSON const* object, char const* name, std::string const& where)
-{
-	cJSON* item = field(path, object, name, where);
-	if (!cJSON_IsBool(item))
-		JSONFile::fail(path, where + "\"" + name + "\" is not a boolean");
-	return cJSON_IsTrue(item) != 0;
-}
-
 } // namespace
 
 LocalStore::Product const* LocalStore::Catalogue::find(std::string const& id) const
@@ -73,8 +49,8 @@ LocalStore::Catalogue LocalStore::readCatalogue()
 	if (!cJSON_IsObject(document.get()))
 		JSONFile::fail(path, "not a JSON object");
 	Catalogue catalogue;
-	catalogue.paymentsAllowed = flag(path, document.get(), "paymentsAllowed", "");
-	cJSON* products = field(path, document.get(), "products", "");
+	catalogue.paymentsAllowed = JSONFile::flag(path, document.get(), "paymentsAllowed", "");
+	cJSON* products = JSONFile::member(path, document.get(), "products", "");
 	if (!cJSON_IsArray(products))
 		JSONFile::fail(path, "\"products\" is not an array");
 	int index = 0;
@@ -84,16 +60,16 @@ LocalStore::Catalogue LocalStore::readCatalogue()
 		if (!cJSON_IsObject(entry))
 			JSONFile::fail(path, where + "is not an object");
 		Product product;
-		product.id = text(path, entry, "id", where);
+		product.id = JSONFile::text(path, entry, "id", where);
 		if (product.id.empty())
 			JSONFile::fail(path, where + "has an empty id");
 		if (catalogue.find(product.id))
 			JSONFile::fail(path, "id \"" + product.id + "\" is listed twice");
-		product.title = text(path, entry, "title", where);
-		product.description = text(path, entry, "description", where);
-		product.price = text(path, entry, "price", where);
-		product.consumable = flag(path, entry, "consumable", where);
-		std::string const result = text(path, entry, "result", where);
+		product.title = JSONFile::text(path, entry, "title", where);
+		product.description = JSONFile::text(path, entry, "description", where);
+		product.price = JSONFile::text(path, entry, "price", where);
+		product.consumable = JSONFile::flag(path, entry, "consumable", where);
+		std::string const result = JSONFile::text(path, entry, "result", where);
 		if (result == "purchased")
 			product.result = RESULT_PURCHASED;
 		else if (result == "cancelled")
@@ -122,7 +98,7 @@ std::vector<std::string> LocalStore::readPurchases()
 		return ids;
 	if (!cJSON_IsObject(document.get()))
 		JSONFile::fail(path, "not a JSON object");
-	cJSON* purchases = field(path, document.get(), "purchases", "");
+	cJSON* purchases = JSONFile::member(path, document.get(), "purchases", "");
 	if (!cJSON_IsArray(purchases))
 		JSONFile::fail(path, "\"purchases\" is not an array");
 	std::set<std::string> seen;

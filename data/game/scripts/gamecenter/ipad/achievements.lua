@@ -1,5 +1,5 @@
--- Achievement identifiers; read straight into the host table.
-achievementIds = {
-	firstFlight = "lanterndrift.first",
-	tenLaunches = "lanterndrift.ten",
+-- Achievements: identifier and menu icon of each; read straight into the host table.
+achievements = {
+	firstFlight = { id = "lanterndrift.first", icon = "star" },
+	tenLaunches = { id = "lanterndrift.ten", icon = "star" },
 }

@@ -1,0 +1,198 @@
+#include "GameCenter.h"
+#include "GameCenterSessionDelegate.h"
+#include "GameLua.h"
+#include <lang/Debug.h>
+#include <pf/PlayerService.h>
+#include <cmath>
+#include <map>
+#include <vector>
+
+GameCenter::GameCenter(GameApp* app, GameLua* host, gr::Context* context) :
+	m_app(app),
+	m_host(host),
+	m_context(context),
+	m_service(new pf::PlayerService())
+{
+	m_delegate.reset(new GameCenterSessionDelegate(this));
+	m_host->setGameCenter(this);
+}
+
+GameCenter::~GameCenter()
+{
+	// A newer link may have taken the host over already.
+	if (m_host->gameCenter() == this)
+		m_host->setGameCenter(nullptr);
+}
+
+bool GameCenter::isGameCenterAvailable()
+{
+	return pf::PlayerService::isAvailable();
+}
+
+void GameCenter::firstInit()
+{
+}
+
+bool GameCenter::authenticated() const
+{
+	return m_service->localPlayer().authenticated;
+}
+
+int64_t GameCenter::scoreValue(float value)
+{
+	if (std::isnan(value))
+		return 0;
+	if (value >= 9223372036854775808.f)
+		return INT64_MAX;
+	if (value < -9223372036854775808.f)
+		return INT64_MIN;
+	return static_cast<int64_t>(value);
+}
+
+void GameCenter::authenticateLocalPlayer()
+{
+	m_service->authenticate([this](pf::PlayerService::Error const& error) {
+		if (error.failed())
+		{
+			lang::Debug::printf("authenticateWithCompletionHandler failed!\n");
+			m_delegate->showAlert(error, true);
+		}
+		else
+		{
+			lang::Debug::printf("authenticateWithCompletionHandler succeeded!\n");
+		}
+	});
+}
+
+void GameCenter::loadLeaderboardCategories()
+{
+	if (!authenticated())
+		return;
+	m_service->loadCategories([this](pf::PlayerService::Error const& error, std::vector<pf::PlayerService::Category> const& list) {
+		if (error.failed())
+		{
+			lang::Debug::printf("Error in loading leaderboardCategories.\n");
+			return;
+		}
+		std::map<std::string, std::string> categories;
+		for (pf::PlayerService::Category const& entry : list)
+			categories.emplace(entry.category, entry.title);
+		m_host->setLeaderboardCategories(categories);
+	});
+}
+
+void GameCenter::getLeaderboardScoresForRange(std::string const& category, int first, int count)
+{
+	if (!authenticated())
+		return;
+	m_service->loadScores(category, first, count, [this, category](pf::PlayerService::Error const& error, pf::PlayerService::Scores const& result) {
+		if (error.failed() || result.scores.empty())
+			return;
+		std::vector<GameLua::ScoreData> scores;
+		for (pf::PlayerService::Score const& score : result.scores)
+		{
+			GameLua::ScoreData data;
+			data.playerID = score.playerID;
+			data.rank = score.rank;
+			data.score = score.value;
+			scores.push_back(data);
+		}
+		m_host->setLeaderboardScores(scores, category, result.maxRange, result.localPlayerScore.rank, result.localPlayerScore.value);
+	});
+}
+
+void GameCenter::loadAchievements()
+{
+	if (!authenticated())
+		return;
+	m_service->loadAchievementDescriptions([this](pf::PlayerService::Error const& error,
+		std::vector<pf::PlayerService::AchievementDescription> const& descriptions) {
+		if (error.failed() || descriptions.empty())
+			return;
+		std::vector<GameLua::AchievementData> meta;
+		for (pf::PlayerService::AchievementDescription const& description : descriptions)
+		{
+			GameLua::AchievementData data;
+			data.id = description.identifier;
+			data.title = description.title;
+			data.achievedText = description.achievedDescription;
+			meta.push_back(data);
+		}
+		m_host->setAchievementMetaData(meta);
+		m_service->loadAchievements([this](pf::PlayerService::Error const& error, std::vector<pf::PlayerService::Achievement> const& list) {
+			std::vector<GameLua::AchievementData> achievements;
+			if (!error.failed())
+			{
+				for (pf::PlayerService::Achievement const& achievement : list)
+				{
+					GameLua::AchievementData data;
+					data.id = achievement.identifier;
+					data.completed = achievement.completed;
+					data.hidden = achievement.hidden;
+					data.percentComplete = static_cast<float>(achievement.percentComplete);
+					achievements.push_back(data);
+				}
+			}
+			m_host->setAchievements(achievements);
+		});
+	});
+}
+
+void GameCenter::postHighscore(std::string const& category, float value)
+{
+	if (!authenticated())
+		return;
+	lang::Debug::printf("GameCenter : postHighscore: %s, value: %f\n", category.c_str(), static_cast<double>(value));
+	m_service->reportScore(category, scoreValue(value), [this, category](pf::PlayerService::Error const& error) {
+		if (error.failed())
+		{
+			lang::Debug::printf("reportScoreWithCompletionHandler failed for %s!\n", category.c_str());
+			return;
+		}
+		lang::Debug::printf("reportScoreWithCompletionHandler succeeded for %s!\n", category.c_str());
+		m_host->highScoresPosted(category);
+	});
+}
+
+void GameCenter::unlockAchievement(std::string const& id, double percent)
+{
+	if (!authenticated())
+		return;
+	lang::Debug::printf("unlockAchievement: %s\n", id.c_str());
+	m_service->reportAchievement(id, percent, [this, id](pf::PlayerService::Error const& error) {
+		if (error.failed())
+		{
+			lang::Debug::printf("reportAchievementWithCompletionHandler failed for %s!\n", id.c_str());
+			return;
+		}
+		lang::Debug::printf("reportAchievementWithCompletionHandler succeeded for %s!\n", id.c_str());
+		m_host->achievementRegistered(id);
+	});
+}
+
+void GameCenter::showLeaderboards()
+{
+	showScreen("leaderboard", true);
+}
+
+void GameCenter::showAchievements()
+{
+	showScreen("achievement", false);
+}
+
+void GameCenter::showScreen(char const* kind, bool leaderboard)
+{
+	if (!authenticated())
+		return;
+	std::string const name = kind;
+	m_service->loadCategories([this, name, leaderboard](pf::PlayerService::Error const& error,
+		std::vector<pf::PlayerService::Category> const&) {
+		m_host->stopMainMenuAnimation(name);
+		if (error.failed())
+			m_delegate->showAlert(error, true);
+		else if (leaderboard)
+			m_delegate->presentLeaderboards();
+		else
+			m_delegate->presentAchievements();
+	});
+}

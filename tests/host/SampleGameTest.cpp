@@ -1,6 +1,7 @@
 // The sample game's scripts on the game application (fake context).
 #include <support/GameAppFixture.h>
 #include <io/detail/detail.h>
+#include <pf/linux/LocalStore.h>
 #include <cstdio>
 #include <filesystem>
 #include <sys/wait.h>
@@ -42,6 +43,12 @@ TEST_F(SampleGame, ReportsEverySecondAndCountsLaunches)
 	std::string second = play(1);
 	EXPECT_NE(std::string::npos, second.find("Lantern Drift: launch 2\n")) << second;
 	EXPECT_NE(std::string::npos, test::readSaveFile(appData, "highscores.lua").find("longestDrift = ")) << test::readSaveFile(appData, "highscores.lua");
+}
+
+TEST_F(SampleGame, BundleHoldsTheStoreCatalogue)
+{
+	pf::LocalStore::Catalogue const catalogue = pf::LocalStore::readCatalogue();
+	EXPECT_EQ(10u, catalogue.products.size());
 }
 
 } // namespace

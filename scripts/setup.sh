@@ -15,6 +15,7 @@ PACKAGES=(
   libopenal-dev libmpg123-dev libmp3lame-dev
   libbox2d-dev
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev xdg-utils
+  libwebkit2gtk-4.1-dev xvfb xauth
 )
 
 missing=()

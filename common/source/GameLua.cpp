@@ -10,6 +10,7 @@
 #include <gr/Context.h>
 #include <lang/Debug.h>
 #include <lua/LuaState.h>
+#include <lua/webview/WebViewLuaInterface.h>
 #include <pf/AppSettings.h>
 #include <pf/Commerce.h>
 #include <pf/LocalNotifications.h>
@@ -106,6 +107,8 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 
 	setTable("blockTable", m_blockTable);
 	m_blockTable.setTable("blocks", lua::LuaTable(state));
+
+	m_webViews = new lua::WebViewLuaInterface(app, state);
 }
 
 GameLua::~GameLua()

@@ -37,6 +37,7 @@ class Context;
 namespace lua
 {
 class LuaState;
+class WebViewLuaInterface;
 }
 
 class AimStream;
@@ -1467,6 +1468,8 @@ private:
 	lang::Ptr<pf::AppSettings> m_appSettings;
 	lang::Ptr<pf::LocalNotifications> m_notifications;
 	lang::Ptr<pf::VideoPlayer> m_videoPlayer;
+	/** The scripts' WebView module, made last by the constructor. */
+	lang::Ptr<lua::WebViewLuaInterface> m_webViews;
 	tally::Tally* m_tally;
 	lang::Ptr<Particles> m_particles;
 	std::vector<math::float2> m_simulationTrajectory;

@@ -15,6 +15,8 @@ HEADERS = [
 	"source/gr/C.h",
 	"source/gr/gl/G.h",
 	"source/framework/F.h",
+	"source/pf/P.h",
+	"source/lua/webview/W.h",
 	"source/framework/linux/B.h",
 	"source/audio/dummy/D.h",
 	"Classes/linux/X.h",
@@ -41,6 +43,9 @@ CASES = [
 	("common/source/api/A.cpp", "#include <framework/linux/B.h>", 0, None),
 	("source/framework/linux/A.cpp", "#include <Agent.h>", 0, None),
 	("source/framework/A.cpp", "#include <Agent.h>", 1, "framework may not include Classes"),
+	("source/lua/webview/A.cpp", "#include <pf/P.h>", 0, None),
+	("source/lua/A.cpp", "#include <pf/P.h>", 1, "lua may not include pf"),
+	("source/pf/A.cpp", "#include <lua/webview/W.h>", 1, "pf may not include lua/webview"),
 	("source/newfolder/A.cpp", "#include <lang/L.h>", 2, "not in the layering table"),
 ]
 

@@ -15,6 +15,7 @@
 #include <pf/LocalNotificationsImpl.h>
 #include <TallyApplication.h>
 #include <pf/MainThread.h>
+#include <pf/PageEngine.h>
 #include <pf/VideoSlot.h>
 #include <algorithm>
 #include <cassert>
@@ -362,6 +363,7 @@ void AppController::turn()
 	if (finished() || !m_app)
 		return;
 	callApp([](App&) { pf::runMainThreadQueue(); });
+	callApp([](App&) { pf::turnPageLoop(); });
 	int64_t const now = m_host.nowMicros();
 	for (std::string const& eventName : pf::LocalNotificationsImpl::takeDue(static_cast<double>(now) / 1e6))
 		didReceiveLocalNotification(eventName);

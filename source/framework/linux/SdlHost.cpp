@@ -8,6 +8,7 @@
 #include <lang/Format.h>
 #include <lang/System.h>
 #include <pf/Alert.h>
+#include <pf/PageEngine.h>
 #include <SDL2/SDL.h>
 #include <GLES2/gl2.h>
 #include <algorithm>
@@ -110,11 +111,25 @@ SdlHost::SdlHost(ShellOptions const& options, ConfigureHook configure, InitHook 
 			return -1;
 		return choice;
 	});
+	// Web pages are placed over the window's drawing area.
+	pf::setPageWindowPlace([this]() {
+		pf::PageWindowPlace place;
+		if (!m_window)
+			return place;
+		SDL_GetWindowPosition(m_window, &place.x, &place.y);
+		int w = 0, h = 0, pw = 0, ph = 0;
+		SDL_GetWindowSize(m_window, &w, &h);
+		SDL_GL_GetDrawableSize(m_window, &pw, &ph);
+		if (w > 0 && pw > 0)
+			place.pixelRatio = float(pw) / float(w);
+		return place;
+	});
 }
 
 SdlHost::~SdlHost()
 {
 	pf::setAlertPresenter(nullptr);
+	pf::setPageWindowPlace(nullptr);
 	m_controller->applicationWillTerminate();
 	m_controller.reset();
 	if (m_window)

@@ -1,0 +1,361 @@
+#include "WebViewImpl.h"
+#include "Launcher.h"
+#include "MainThread.h"
+#include "WebViewObserver.h"
+#include <io/detail/detail.h>
+#include <lang/Debug.h>
+#include <lang/Format.h>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+namespace pf
+{
+
+namespace
+{
+
+char const LUA_INTERFACE[] =
+	"function callLuaFunction(functionName) {  var iframe = document.createElement('IFRAME');  "
+	"iframe.setAttribute('src', 'js-call:' + functionName);  document.documentElement.appendChild(iframe);  "
+	"iframe.parentNode.removeChild(iframe);  iframe = null;};";
+
+char const NATIVE_INTERFACE[] =
+	"function callWebViewFunction(functionName) {  var iframe = document.createElement('IFRAME');  "
+	"iframe.setAttribute('src', 'wv-call:' + functionName);  document.documentElement.appendChild(iframe);  "
+	"iframe.parentNode.removeChild(iframe);  iframe = null;};";
+
+char const JS_CALL[] = "js-call:";
+char const WV_CALL[] = "wv-call:";
+
+/** Largest page file loadLocalUrl reads. */
+std::uintmax_t const MAX_PAGE_FILE = 64u << 20;
+
+bool startsWith(std::string const& text, char const* prefix)
+{
+	return text.compare(0, std::strlen(prefix), prefix) == 0;
+}
+
+int hexValue(char c)
+{
+	if (c >= '0' && c <= '9')
+		return c - '0';
+	if (c >= 'a' && c <= 'f')
+		return c - 'a' + 10;
+	if (c >= 'A' && c <= 'F')
+		return c - 'A' + 10;
+	return -1;
+}
+
+/** True when text is well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF). */
+bool isUtf8(std::string const& text)
+{
+	size_t i = 0;
+	size_t const n = text.size();
+	while (i < n)
+	{
+		unsigned char const c = static_cast<unsigned char>(text[i]);
+		size_t more = 0;
+		unsigned min = 0;
+		unsigned cp = 0;
+		if (c < 0x80)
+		{
+			++i;
+			continue;
+		}
+		else if (c >= 0xC2 && c <= 0xDF)
+		{
+			more = 1;
+			min = 0x80;
+			cp = c & 0x1Fu;
+		}
+		else if (c >= 0xE0 && c <= 0xEF)
+		{
+			more = 2;
+			min = 0x800;
+			cp = c & 0x0Fu;
+		}
+		else if (c >= 0xF0 && c <= 0xF4)
+		{
+			more = 3;
+			min = 0x10000;
+			cp = c & 0x07u;
+		}
+		else
+			return false;
+		if (n - i - 1 < more)
+			return false;
+		for (size_t k = 1; k <= more; ++k)
+		{
+			unsigned char const d = static_cast<unsigned char>(text[i + k]);
+			if ((d & 0xC0u) != 0x80u)
+				return false;
+			cp = (cp << 6) | (d & 0x3Fu);
+		}
+		if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+			return false;
+		i += more + 1;
+	}
+	return true;
+}
+
+/** The file: address of an absolute path. */
+std::string fileUrl(std::string const& path)
+{
+	static char const hex[] = "0123456789ABCDEF";
+	std::string url = "file://";
+	for (char ch : path)
+	{
+		unsigned char const c = static_cast<unsigned char>(ch);
+		if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || std::strchr("/-._~", c))
+			url += ch;
+		else
+		{
+			url += '%';
+			url += hex[c >> 4];
+			url += hex[c & 15];
+		}
+	}
+	return url;
+}
+
+} // namespace
+
+char const* const WebViewImpl::NAMESPACE = "Quennet.Platform.WebView";
+
+WebViewImpl::WebViewImpl(lang::Ptr<PageEngine> const& engine, WebView* view) :
+	m_engine(engine), m_view(view), m_observer(nullptr), m_self(std::make_shared<WebViewImpl*>(this))
+{
+	m_engine->setListener(this);
+}
+
+WebViewImpl::~WebViewImpl()
+{
+	*m_self = nullptr;
+	m_engine->setListener(nullptr);
+}
+
+void WebViewImpl::close()
+{
+	m_view = nullptr;
+	m_observer = nullptr;
+	*m_self = nullptr;
+	m_engine->setListener(nullptr);
+	m_engine->fadeTo(0.f, 0.f);
+}
+
+void WebViewImpl::loadUrl(std::string const& url)
+{
+	m_engine->loadUrl(url);
+}
+
+void WebViewImpl::loadLocalUrl(std::string const& path)
+{
+	// The path is taken below the data root as a whole (dotted folders
+	// included); ".." may not climb above the root.
+	std::filesystem::path rel;
+	bool outside = false;
+	for (std::filesystem::path const& part : std::filesystem::path(path).relative_path())
+	{
+		std::string const s = part.string();
+		if (s.empty() || s == ".")
+			continue;
+		if (s == "..")
+		{
+			if (rel.empty())
+			{
+				outside = true;
+				break;
+			}
+			rel = rel.parent_path();
+			continue;
+		}
+		rel /= part;
+	}
+	std::error_code ec;
+	std::filesystem::path const file = std::filesystem::absolute(std::filesystem::path(io::detail::bundlePath()) / rel, ec);
+	std::string why;
+	if (outside)
+		why = "the path leaves the data folder";
+	else if (rel.empty())
+		why = "no file named";
+	else if (ec || !std::filesystem::is_regular_file(file, ec))
+		why = "no such file";
+	else if (std::filesystem::file_size(file, ec) > MAX_PAGE_FILE || ec)
+		why = "larger than 64 MiB";
+	std::string html;
+	if (why.empty())
+	{
+		std::ifstream in(file, std::ios::binary);
+		html.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+		if (!in.good() && !in.eof())
+			why = "cannot be read";
+	}
+	if (!why.empty())
+	{
+		lang::Debug::printf("WebView: cannot load %s: %s\n", path.c_str(), why.c_str());
+		reportFailureLater();
+		return;
+	}
+	m_engine->loadHtml(html, fileUrl(file.lexically_normal().string()));
+}
+
+void WebViewImpl::reportFailureLater()
+{
+	std::weak_ptr<WebViewImpl*> self = m_self;
+	postToMainThread([self]() {
+		std::shared_ptr<WebViewImpl*> alive = self.lock();
+		if (alive && *alive)
+			(*alive)->pageFailed(false);
+	});
+}
+
+void WebViewImpl::reload()
+{
+	m_engine->reload();
+}
+
+void WebViewImpl::show()
+{
+	m_engine->bringToFront();
+	m_engine->fadeTo(1.f, 0.5f);
+}
+
+void WebViewImpl::hide()
+{
+	m_engine->fadeTo(0.f, 0.f);
+}
+
+std::string WebViewImpl::executeJavaScript(std::string const& script)
+{
+	lang::Ptr<PageEngine> engine = m_engine;
+	return engine->evaluate(script);
+}
+
+void WebViewImpl::asyncExecuteJavaScript(std::string const& script)
+{
+	lang::Ptr<PageEngine> engine = m_engine;
+	engine->evaluate("function asyncExec() {" + script + "}" + "setTimeout(asyncExec, 0);");
+}
+
+std::string WebViewImpl::title()
+{
+	lang::Ptr<PageEngine> engine = m_engine;
+	return engine->evaluate("document.title");
+}
+
+bool WebViewImpl::allowNavigation(std::string const& url, bool linkClicked)
+{
+	// The observer may delete the view while it is asked.
+	lang::Ptr<WebViewImpl> keep(this);
+	if (startsWith(url, JS_CALL))
+	{
+		std::string call;
+		if (m_observer && unescape(url.substr(std::strlen(JS_CALL)), call))
+			m_observer->callLuaFunction(call);
+		return false;
+	}
+	if (startsWith(url, WV_CALL))
+	{
+		std::string const name = url.substr(std::strlen(WV_CALL));
+		std::string const ns = NAMESPACE;
+		if (name == ns + ".show")
+			show();
+		else if (name == ns + ".hide")
+			hide();
+		return false;
+	}
+	if (!linkClicked || !m_observer)
+		return true;
+	int const code = m_observer->onLinkClicked(url, m_view);
+	if (code == WEBVIEW_LINK_DONT_LOAD)
+		return false;
+	if (code == WEBVIEW_LINK_EXTERNAL)
+	{
+		Launcher().openURL(url);
+		return false;
+	}
+	return true;
+}
+
+void WebViewImpl::pageLoaded()
+{
+	lang::Ptr<WebViewImpl> keep(this);
+	for (std::string const& script : bridgeScripts())
+		m_engine->evaluate(script);
+	if (m_observer)
+	{
+		std::string const t = title();
+		if (m_observer)
+			m_observer->onUrlLoadCompleted(true, t, m_view);
+	}
+}
+
+void WebViewImpl::pageFailed(bool cancelled)
+{
+	lang::Ptr<WebViewImpl> keep(this);
+	if (!m_observer)
+		return;
+	std::string const t = title();
+	if (m_observer)
+		m_observer->onUrlLoadCompleted(cancelled, t, m_view);
+}
+
+std::string WebViewImpl::namespaceCode(std::string const& ns, std::vector<std::string> const& functions, int version)
+{
+	std::string code;
+	for (size_t from = 0;;)
+	{
+		size_t const dot = ns.find('.', from);
+		std::string const prefix = ns.substr(0, dot);
+		code += lang::Format("if (typeof({0}) == 'undefined') ", prefix).format();
+		code += "{ " + prefix + " = {}; };\n";
+		if (dot == std::string::npos)
+			break;
+		from = dot + 1;
+	}
+	code += lang::Format("{0}.version = {1};", ns, version).format() + "\n";
+	for (std::string const& f : functions)
+	{
+		code += lang::Format("{0}.{1} = function()", ns, f).format();
+		code += " { ";
+		code += lang::Format("callWebViewFunction('{0}.{1}');", ns, f).format();
+		code += "};\n";
+	}
+	return code;
+}
+
+std::vector<std::string> WebViewImpl::bridgeScripts()
+{
+	return {LUA_INTERFACE, NATIVE_INTERFACE + namespaceCode(NAMESPACE, {"show", "hide"}, 1)};
+}
+
+bool WebViewImpl::unescape(std::string const& text, std::string& out)
+{
+	std::string s;
+	s.reserve(text.size());
+	for (size_t i = 0; i < text.size(); ++i)
+	{
+		char c = text[i];
+		if (c == '%')
+		{
+			int const hi = i + 2 < text.size() ? hexValue(text[i + 1]) : -1;
+			int const lo = hi >= 0 ? hexValue(text[i + 2]) : -1;
+			if (lo < 0)
+				return false;
+			c = static_cast<char>(hi * 16 + lo);
+			i += 2;
+		}
+		if (c == '\0')
+			return false;
+		s += c;
+	}
+	if (!isUtf8(s))
+		return false;
+	out.swap(s);
+	return true;
+}
+
+} // pf

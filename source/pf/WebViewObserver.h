@@ -1,0 +1,45 @@
+#pragma once
+
+#include <string>
+
+namespace pf
+{
+
+class WebView;
+
+/** Link codes of WebViewObserver::onLinkClicked. */
+enum WebViewLinkCode
+{
+	/** The link is not loaded. */
+	WEBVIEW_LINK_DONT_LOAD = 0,
+	/** The link loads in the web view. */
+	WEBVIEW_LINK_LOAD = 1,
+	/** The link opens in the system browser; the page stays. */
+	WEBVIEW_LINK_EXTERNAL = 2,
+};
+
+/** Told of what happens in a web view's page. Main thread. */
+class WebViewObserver
+{
+public:
+	virtual ~WebViewObserver() {}
+
+	/**
+	 * A load ended: success is true for a completed load and for one
+	 * cancelled by a new navigation, false for a failed one; title is the
+	 * page's document title.
+	 */
+	virtual void onUrlLoadCompleted(bool success, std::string const& title, WebView* view) = 0;
+
+	/**
+	 * The user followed a link to url: answers a WebViewLinkCode (0 keeps
+	 * the page, 2 opens the link in the system browser, any other code
+	 * loads it in the view).
+	 */
+	virtual int onLinkClicked(std::string const& url, WebView* view) = 0;
+
+	/** The page asked for a script call: name is the call's text, percent escapes replaced. */
+	virtual void callLuaFunction(std::string const& name) = 0;
+};
+
+} // pf

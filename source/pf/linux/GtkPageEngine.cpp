@@ -1,0 +1,338 @@
+#include "GtkPageEngine.h"
+#include <pf/MainThread.h>
+#include <lang/Debug.h>
+#include <webkit2/webkit2.h>
+#include <algorithm>
+#include <set>
+
+namespace pf
+{
+
+namespace
+{
+
+/** 0 before GTK was asked to start, 1 when it started, -1 when it could not. */
+int s_gtk = 0;
+
+/** The engines that exist, for the page loop's turn. */
+std::set<GtkPageEngine*>& engines()
+{
+	static std::set<GtkPageEngine*> all;
+	return all;
+}
+
+/** What an evaluation hands back: filled by its callback, which may come after the caller stopped waiting. */
+struct Answer
+{
+	bool done = false;
+	std::string text;
+};
+
+void evaluated(GObject* object, GAsyncResult* result, gpointer data)
+{
+	std::shared_ptr<Answer>* answer = static_cast<std::shared_ptr<Answer>*>(data);
+	GError* error = nullptr;
+	JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(object), result, &error);
+	if (value)
+	{
+		if (jsc_value_is_string(value) || jsc_value_is_number(value) || jsc_value_is_boolean(value))
+		{
+			char* text = jsc_value_to_string(value);
+			if (text)
+				(*answer)->text = text;
+			g_free(text);
+		}
+		g_object_unref(value);
+	}
+	if (error)
+		g_error_free(error);
+	(*answer)->done = true;
+	delete answer;
+}
+
+gboolean timedOut(gpointer data)
+{
+	*static_cast<bool*>(data) = true;
+	return G_SOURCE_REMOVE;
+}
+
+} // namespace
+
+/** The GTK and WebKit signal handlers, with the engine as their data. */
+struct GtkPageEngine::Signals
+{
+	static gboolean decide(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type, gpointer data)
+	{
+		GtkPageEngine* self = static_cast<GtkPageEngine*>(data);
+		if (type != WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION && type != WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION)
+			return FALSE;
+		if (!self->m_listener)
+			return FALSE;
+		WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+		char const* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+		bool const link = webkit_navigation_action_get_navigation_type(action) == WEBKIT_NAVIGATION_TYPE_LINK_CLICKED;
+		// The listener may let the engine go while it decides.
+		lang::Ptr<GtkPageEngine> keep(self);
+		g_object_ref(decision);
+		bool const allow = self->m_listener->allowNavigation(uri ? uri : "", link);
+		if (allow)
+			webkit_policy_decision_use(decision);
+		else
+			webkit_policy_decision_ignore(decision);
+		g_object_unref(decision);
+		return TRUE;
+	}
+
+	static void changed(WebKitWebView*, WebKitLoadEvent event, gpointer data)
+	{
+		GtkPageEngine* self = static_cast<GtkPageEngine*>(data);
+		if (event == WEBKIT_LOAD_STARTED)
+			self->m_loadFailed = false;
+		// A failed load finishes too, after its failure.
+		if (event != WEBKIT_LOAD_FINISHED || self->m_loadFailed || !self->m_listener)
+			return;
+		lang::Ptr<GtkPageEngine> keep(self);
+		self->m_listener->pageLoaded();
+	}
+
+	static gboolean failed(WebKitWebView*, WebKitLoadEvent, gchar*, GError* error, gpointer data)
+	{
+		GtkPageEngine* self = static_cast<GtkPageEngine*>(data);
+		self->m_loadFailed = true;
+		if (self->m_listener)
+		{
+			lang::Ptr<GtkPageEngine> keep(self);
+			self->m_listener->pageFailed(g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED));
+		}
+		// No error page of the engine's own.
+		return TRUE;
+	}
+
+	static gboolean fade(gpointer data)
+	{
+		GtkPageEngine* self = static_cast<GtkPageEngine*>(data);
+		if (self->stepFade())
+			return G_SOURCE_CONTINUE;
+		self->m_fadeSource = 0;
+		return G_SOURCE_REMOVE;
+	}
+};
+
+bool GtkPageEngine::hasDisplay()
+{
+	if (s_gtk == 0)
+	{
+		// The game's window is an X11 one; the process keeps the C locale.
+		gdk_set_allowed_backends("x11,*");
+		gtk_disable_setlocale();
+		s_gtk = gtk_init_check(nullptr, nullptr) ? 1 : -1;
+	}
+	return s_gtk > 0;
+}
+
+void GtkPageEngine::turn()
+{
+	if (s_gtk <= 0)
+		return;
+	// Bounded, so that a busy source cannot hold up the frame.
+	for (int i = 0; i < 1000 && g_main_context_iteration(nullptr, FALSE); ++i)
+	{
+	}
+	for (GtkPageEngine* engine : engines())
+		if (engine->m_shown)
+			engine->place();
+}
+
+GtkPageEngine::GtkPageEngine(int x, int y, int width, int height) :
+	m_x(x), m_y(y), m_width(std::max(1, width)), m_height(std::max(1, height)), m_listener(nullptr), m_window(nullptr),
+	m_view(nullptr), m_loadFailed(false), m_shown(false), m_placedX(0), m_placedY(0), m_alpha(0.0), m_fadeFrom(0.0),
+	m_fadeTo(0.0), m_fadeStart(0), m_fadeMicros(0), m_fadeSource(0), m_self(std::make_shared<GtkPageEngine*>(this))
+{
+	engines().insert(this);
+	if (!hasDisplay())
+		return;
+	m_window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+	GtkWindow* window = GTK_WINDOW(m_window);
+	gtk_window_set_decorated(window, FALSE);
+	gtk_window_set_skip_taskbar_hint(window, TRUE);
+	gtk_window_set_skip_pager_hint(window, TRUE);
+	gtk_window_set_keep_above(window, TRUE);
+	gtk_window_set_accept_focus(window, FALSE);
+	gtk_window_set_focus_on_map(window, FALSE);
+	gtk_window_set_default_size(window, m_width, m_height);
+	gtk_widget_set_app_paintable(m_window, TRUE);
+	if (GdkVisual* visual = gdk_screen_get_rgba_visual(gtk_widget_get_screen(m_window)))
+		gtk_widget_set_visual(m_window, visual);
+
+	m_view = WEBKIT_WEB_VIEW(webkit_web_view_new());
+	GdkRGBA const clear = {0.0, 0.0, 0.0, 0.0};
+	webkit_web_view_set_background_color(m_view, &clear);
+	gtk_container_add(GTK_CONTAINER(m_window), GTK_WIDGET(m_view));
+	g_signal_connect(m_view, "decide-policy", G_CALLBACK(&Signals::decide), this);
+	g_signal_connect(m_view, "load-changed", G_CALLBACK(&Signals::changed), this);
+	g_signal_connect(m_view, "load-failed", G_CALLBACK(&Signals::failed), this);
+	gtk_widget_show(GTK_WIDGET(m_view));
+	setOpacity(0.0);
+}
+
+GtkPageEngine::~GtkPageEngine()
+{
+	*m_self = nullptr;
+	engines().erase(this);
+	if (m_fadeSource)
+		g_source_remove(m_fadeSource);
+	if (m_view)
+	{
+		g_signal_handlers_disconnect_by_data(m_view, this);
+		webkit_web_view_stop_loading(m_view);
+	}
+	if (m_window)
+		gtk_widget_destroy(m_window);
+}
+
+void GtkPageEngine::setListener(PageEngineListener* listener)
+{
+	m_listener = listener;
+}
+
+void GtkPageEngine::failWithoutDisplay(std::string const& what)
+{
+	lang::Debug::printf("WebView: cannot load %s: web pages need a display\n", what.c_str());
+	std::weak_ptr<GtkPageEngine*> self = m_self;
+	postToMainThread([self]() {
+		std::shared_ptr<GtkPageEngine*> alive = self.lock();
+		if (alive && *alive && (*alive)->m_listener)
+			(*alive)->m_listener->pageFailed(false);
+	});
+}
+
+void GtkPageEngine::loadUrl(std::string const& url)
+{
+	if (!m_view)
+		return failWithoutDisplay(url);
+	webkit_web_view_load_uri(m_view, url.c_str());
+}
+
+void GtkPageEngine::loadHtml(std::string const& html, std::string const& baseUrl)
+{
+	if (!m_view)
+		return failWithoutDisplay(baseUrl);
+	GBytes* bytes = g_bytes_new(html.data(), html.size());
+	webkit_web_view_load_bytes(m_view, bytes, "text/html", "UTF-8", baseUrl.c_str());
+	g_bytes_unref(bytes);
+}
+
+void GtkPageEngine::reload()
+{
+	if (!m_view)
+		return failWithoutDisplay("the page");
+	webkit_web_view_reload(m_view);
+}
+
+std::string GtkPageEngine::evaluate(std::string const& script)
+{
+	if (!m_view)
+		return "";
+	lang::Ptr<GtkPageEngine> keep(this);
+	std::shared_ptr<Answer> answer = std::make_shared<Answer>();
+	GCancellable* cancellable = g_cancellable_new();
+	webkit_web_view_evaluate_javascript(m_view, script.data(), gssize(script.size()), nullptr, nullptr, cancellable,
+		&evaluated, new std::shared_ptr<Answer>(answer));
+	bool late = false;
+	guint const timer = g_timeout_add(5000, &timedOut, &late);
+	while (!answer->done && !late)
+		g_main_context_iteration(nullptr, TRUE);
+	if (!late)
+		g_source_remove(timer);
+	if (!answer->done)
+		g_cancellable_cancel(cancellable);
+	g_object_unref(cancellable);
+	return answer->done ? answer->text : std::string();
+}
+
+void GtkPageEngine::bringToFront()
+{
+	if (m_window && m_shown && gtk_widget_get_window(m_window))
+		gdk_window_raise(gtk_widget_get_window(m_window));
+}
+
+void GtkPageEngine::place()
+{
+	PageWindowPlace const game = pageWindowPlace();
+	int const x = int(std::clamp((long long)game.x + m_x, -1000000LL, 1000000LL));
+	int const y = int(std::clamp((long long)game.y + m_y, -1000000LL, 1000000LL));
+	if (x == m_placedX && y == m_placedY)
+		return;
+	m_placedX = x;
+	m_placedY = y;
+	gtk_window_move(GTK_WINDOW(m_window), x, y);
+}
+
+void GtkPageEngine::setOpacity(double alpha)
+{
+	m_alpha = alpha;
+	if (!m_window)
+		return;
+	gtk_widget_set_opacity(m_window, alpha);
+	if (alpha <= 0.0 && m_shown)
+	{
+		gtk_widget_hide(m_window);
+		m_shown = false;
+	}
+	else if (alpha > 0.0 && !m_shown)
+	{
+		m_placedX = m_placedY = -1;
+		m_shown = true;
+		place();
+		gtk_widget_show(m_window);
+		gtk_window_resize(GTK_WINDOW(m_window), m_width, m_height);
+		bringToFront();
+	}
+}
+
+bool GtkPageEngine::stepFade()
+{
+	long long const elapsed = g_get_monotonic_time() - m_fadeStart;
+	if (elapsed >= m_fadeMicros)
+	{
+		setOpacity(m_fadeTo);
+		return false;
+	}
+	setOpacity(m_fadeFrom + (m_fadeTo - m_fadeFrom) * double(elapsed) / double(m_fadeMicros));
+	return true;
+}
+
+void GtkPageEngine::fadeTo(float alpha, float seconds)
+{
+	if (m_fadeSource)
+	{
+		g_source_remove(m_fadeSource);
+		m_fadeSource = 0;
+	}
+	double const target = std::clamp(double(alpha), 0.0, 1.0);
+	if (!(seconds > 0.f) || !m_window)
+	{
+		setOpacity(target);
+		return;
+	}
+	m_fadeFrom = m_alpha;
+	m_fadeTo = target;
+	m_fadeStart = g_get_monotonic_time();
+	m_fadeMicros = (long long)(std::min(seconds, 60.f) * 1e6f);
+	// A fade in shows the window at once (at alpha 0 it is hidden).
+	if (m_alpha <= 0.0 && target > 0.0)
+		setOpacity(0.01);
+	m_fadeSource = g_timeout_add(16, &Signals::fade, this);
+}
+
+lang::Ptr<PageEngine> createPlatformPageEngine(int x, int y, int width, int height)
+{
+	return new GtkPageEngine(x, y, width, height);
+}
+
+void turnPageLoop()
+{
+	GtkPageEngine::turn();
+}
+
+} // pf

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <pf/PageEngine.h>
+#include <memory>
+#include <string>
+
+typedef struct _GtkWidget GtkWidget;
+typedef struct _WebKitWebView WebKitWebView;
+
+namespace pf
+{
+
+/**
+ * The page engine over WebKitGTK: an undecorated window that never takes
+ * the keyboard focus (so the game keeps running), kept above the game's
+ * window at the view's rectangle, holding a WebKit view with a clear
+ * background. GTK starts with the first engine, on the X11 back end when
+ * there is one; without a display every load fails at the next turn of the
+ * main-thread queue with one line saying that web pages need a display.
+ * Main thread only.
+ */
+class GtkPageEngine : public PageEngine
+{
+public:
+	/** A page over the rectangle (points of the game's window), invisible. */
+	GtkPageEngine(int x, int y, int width, int height);
+
+	/** Closes the window; a pending evaluation answers "" to nobody. */
+	~GtkPageEngine() override;
+
+	void setListener(PageEngineListener* listener) override;
+	void loadUrl(std::string const& url) override;
+	void loadHtml(std::string const& html, std::string const& baseUrl) override;
+	void reload() override;
+
+	/** Runs GLib's loop until the answer arrives or 5 s have passed (then ""). */
+	std::string evaluate(std::string const& script) override;
+
+	void bringToFront() override;
+	void fadeTo(float alpha, float seconds) override;
+
+	/** The page's opacity now (0 hidden, 1 shown). */
+	double opacity() const { return m_alpha; }
+
+	/** True when GTK could start (starts it on the first call). */
+	static bool hasDisplay();
+
+	/** Runs GLib's pending events and keeps the visible pages over the game's window. */
+	static void turn();
+
+private:
+	struct Signals;
+
+	int m_x;
+	int m_y;
+	int m_width;
+	int m_height;
+	PageEngineListener* m_listener;
+	GtkWidget* m_window;
+	WebKitWebView* m_view;
+	bool m_loadFailed;
+	bool m_shown;
+	int m_placedX;
+	int m_placedY;
+	double m_alpha;
+	double m_fadeFrom;
+	double m_fadeTo;
+	long long m_fadeStart;
+	long long m_fadeMicros;
+	unsigned m_fadeSource;
+	/** Reset when the engine goes: failures reported later check it. */
+	std::shared_ptr<GtkPageEngine*> m_self;
+
+	void place();
+	void setOpacity(double alpha);
+	bool stepFade();
+	void failWithoutDisplay(std::string const& what);
+
+	GtkPageEngine(GtkPageEngine const&) = delete;
+	GtkPageEngine& operator=(GtkPageEngine const&) = delete;
+};
+
+} // pf

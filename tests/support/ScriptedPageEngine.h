@@ -1,0 +1,103 @@
+#pragma once
+
+#include <pf/PageEngine.h>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace test
+{
+
+/**
+ * A page engine that plays the browser for the web view's tests: records
+ * what it is asked to do, answers scripts from a table, and raises the
+ * navigations, completions and failures that a test asks for.
+ */
+class ScriptedPageEngine : public pf::PageEngine
+{
+public:
+	int x, y, width, height;
+	pf::PageEngineListener* listener = nullptr;
+	/** Every call, as text: "url <u>", "html <base> <html>", "reload", "front", "fade <alpha> <seconds>". */
+	std::vector<std::string> calls;
+	/** Every script evaluated, in order. */
+	std::vector<std::string> scripts;
+	/** Answers by script text; others answer "". */
+	std::map<std::string, std::string> answers;
+	/** Cleared when the engine goes (tests keep a pointer to it). */
+	bool* alive = nullptr;
+
+	ScriptedPageEngine(int x_, int y_, int w_, int h_) : x(x_), y(y_), width(w_), height(h_) {}
+
+	~ScriptedPageEngine() override
+	{
+		if (alive)
+			*alive = false;
+	}
+
+	void setListener(pf::PageEngineListener* l) override { listener = l; }
+	void loadUrl(std::string const& url) override { calls.push_back("url " + url); }
+	void loadHtml(std::string const& html, std::string const& baseUrl) override { calls.push_back("html " + baseUrl + " " + html); }
+	void reload() override { calls.push_back("reload"); }
+
+	std::string evaluate(std::string const& script) override
+	{
+		scripts.push_back(script);
+		auto it = answers.find(script);
+		return it == answers.end() ? std::string() : it->second;
+	}
+
+	void bringToFront() override { calls.push_back("front"); }
+
+	void fadeTo(float alpha, float seconds) override
+	{
+		calls.push_back("fade " + std::to_string(alpha).substr(0, 3) + " " + std::to_string(seconds).substr(0, 3));
+	}
+
+	/** A navigation to url; true when the listener lets it proceed (as a browser without one would). */
+	bool navigate(std::string const& url, bool linkClicked = false)
+	{
+		lang::Ptr<ScriptedPageEngine> keep(this);
+		return listener ? listener->allowNavigation(url, linkClicked) : true;
+	}
+
+	void finishLoad()
+	{
+		lang::Ptr<ScriptedPageEngine> keep(this);
+		if (listener)
+			listener->pageLoaded();
+	}
+
+	void failLoad(bool cancelled)
+	{
+		lang::Ptr<ScriptedPageEngine> keep(this);
+		if (listener)
+			listener->pageFailed(cancelled);
+	}
+};
+
+/** Installs a factory of scripted engines for its lifetime; the engines made are listed (borrowed). */
+class ScriptedPageEngines
+{
+public:
+	std::vector<ScriptedPageEngine*> made;
+
+	ScriptedPageEngines()
+	{
+		pf::setPageEngineFactory([this](int x, int y, int w, int h) {
+			ScriptedPageEngine* engine = new ScriptedPageEngine(x, y, w, h);
+			made.push_back(engine);
+			return lang::Ptr<pf::PageEngine>(engine);
+		});
+	}
+
+	~ScriptedPageEngines() { pf::setPageEngineFactory(nullptr); }
+
+	ScriptedPageEngine& last() { return *made.back(); }
+
+	ScriptedPageEngines(ScriptedPageEngines const&) = delete;
+	ScriptedPageEngines& operator=(ScriptedPageEngines const&) = delete;
+};
+
+} // test

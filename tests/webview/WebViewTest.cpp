@@ -1,0 +1,284 @@
+#include <pf/WebView.h>
+#include <pf/WebViewImpl.h>
+#include <pf/WebViewObserver.h>
+#include <pf/Launcher.h>
+#include <pf/MainThread.h>
+#include <io/detail/detail.h>
+#include <support/ScopedVariable.h>
+#include <support/ScriptedPageEngine.h>
+#include <support/TempFolder.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+/** Records what the view tells it; answers links with a set code. */
+class RecordingObserver : public pf::WebViewObserver
+{
+public:
+	std::vector<std::string> calls;
+	std::vector<std::string> links;
+	std::vector<std::string> loads;
+	pf::WebView* lastView = nullptr;
+	int code = 1;
+
+	void onUrlLoadCompleted(bool success, std::string const& title, pf::WebView* view) override
+	{
+		loads.push_back(std::string(success ? "true " : "false ") + title);
+		lastView = view;
+	}
+
+	int onLinkClicked(std::string const& url, pf::WebView* view) override
+	{
+		links.push_back(url);
+		lastView = view;
+		return code;
+	}
+
+	void callLuaFunction(std::string const& name) override { calls.push_back(name); }
+};
+
+class WebViewBridge : public ::testing::Test
+{
+protected:
+	test::ScriptedPageEngines engines;
+	RecordingObserver observer;
+	lang::Ptr<pf::WebView> view = new pf::WebView(0, 0, 320, 200);
+
+	test::ScriptedPageEngine& engine() { return engines.last(); }
+};
+
+} // namespace
+
+TEST(WebView, NamespaceCodeAndBridgeScripts)
+{
+	EXPECT_EQ("if (typeof(Quennet) == 'undefined') { Quennet = {}; };\n"
+		"if (typeof(Quennet.Platform) == 'undefined') { Quennet.Platform = {}; };\n"
+		"if (typeof(Quennet.Platform.WebView) == 'undefined') { Quennet.Platform.WebView = {}; };\n"
+		"Quennet.Platform.WebView.version = 1;\n"
+		"Quennet.Platform.WebView.show = function() { callWebViewFunction('Quennet.Platform.WebView.show');};\n"
+		"Quennet.Platform.WebView.hide = function() { callWebViewFunction('Quennet.Platform.WebView.hide');};\n",
+		pf::WebViewImpl::namespaceCode("Quennet.Platform.WebView", {"show", "hide"}, 1));
+	std::vector<std::string> const scripts = pf::WebViewImpl::bridgeScripts();
+	ASSERT_EQ(2u, scripts.size());
+	EXPECT_EQ("function callLuaFunction(functionName) {  var iframe = document.createElement('IFRAME');  "
+		"iframe.setAttribute('src', 'js-call:' + functionName);  document.documentElement.appendChild(iframe);  "
+		"iframe.parentNode.removeChild(iframe);  iframe = null;};", scripts[0]);
+	EXPECT_EQ("function callWebViewFunction(functionName) {  var iframe = document.createElement('IFRAME');  "
+		"iframe.setAttribute('src', 'wv-call:' + functionName);  document.documentElement.appendChild(iframe);  "
+		"iframe.parentNode.removeChild(iframe);  iframe = null;};" +
+		pf::WebViewImpl::namespaceCode("Quennet.Platform.WebView", {"show", "hide"}, 1), scripts[1]);
+}
+
+TEST_F(WebViewBridge, Navigations)
+{
+	// A stand-in for xdg-open records the links opened in the system browser.
+	test::TempFolder bin;
+	bin.write("xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$@\" >> \"" + bin.path() + "/opened\"\n");
+	chmod((bin / "xdg-open").c_str(), 0755);
+	test::ScopedVariable path("PATH", (bin.path() + ":" + getenv("PATH")).c_str());
+
+	struct Case
+	{
+		char const* url;
+		bool link;
+		bool withObserver;
+		int code;
+		bool allowed;
+		char const* call;    // what reaches callLuaFunction ("" nothing)
+		char const* engine;  // the engine calls it causes, joined by ";"
+		bool opened;
+	} const cases[] = {
+		{"js-call:f(1)", false, true, 1, false, "f(1)", "", false},
+		{"js-call:f(1)", false, false, 1, false, "", "", false},
+		{"js-call:a%20b", false, true, 1, false, "a b", "", false},
+		{"js-call:%C3%A9t%C3%A9()", false, true, 1, false, "\xC3\xA9t\xC3\xA9()", "", false},
+		{"js-call:a%2", false, true, 1, false, "", "", false},
+		{"js-call:a%zz", false, true, 1, false, "", "", false},
+		{"js-call:a%00b", false, true, 1, false, "", "", false},
+		{"js-call:%FF%FE", false, true, 1, false, "", "", false},
+		{"wv-call:Quennet.Platform.WebView.show", false, true, 1, false, "", "front;fade 1.0 0.5", false},
+		{"wv-call:Quennet.Platform.WebView.hide", false, false, 1, false, "", "fade 0.0 0.0", false},
+		{"wv-call:Quennet.Platform.WebView.other", false, true, 1, false, "", "", false},
+		{"https://example.org/a", false, true, 0, true, "", "", false},
+		{"https://example.org/0", true, true, 0, false, "", "", false},
+		{"https://example.org/1", true, true, 1, true, "", "", false},
+		{"https://example.org/2", true, true, 2, false, "", "", true},
+		{"https://example.org/3", true, true, 3, true, "", "", false},
+		{"https://example.org/-1", true, true, -1, true, "", "", false},
+		{"https://example.org/none", true, false, 0, true, "", "", false},
+	};
+	for (Case const& c : cases)
+	{
+		SCOPED_TRACE(c.url);
+		observer = RecordingObserver();
+		observer.code = c.code;
+		view->setObserver(c.withObserver ? &observer : nullptr);
+		engine().calls.clear();
+		std::remove((bin / "opened").c_str());
+
+		EXPECT_EQ(c.allowed, engine().navigate(c.url, c.link));
+		EXPECT_EQ(c.call, observer.calls.empty() ? std::string() : observer.calls.at(0));
+		EXPECT_LE(observer.calls.size(), 1u);
+		std::string made;
+		for (std::string const& call : engine().calls)
+			made += (made.empty() ? "" : ";") + call;
+		EXPECT_EQ(c.engine, made);
+		bool const asked = c.link && c.withObserver;
+		EXPECT_EQ(asked ? std::vector<std::string>{c.url} : std::vector<std::string>{}, observer.links);
+		if (asked)
+		{
+			EXPECT_EQ(view.ptr(), observer.lastView);
+		}
+		pf::Launcher::reapChildren(true);
+		EXPECT_EQ(c.opened ? std::string(c.url) + "\n" : "", bin.read("opened"));
+	}
+}
+
+TEST_F(WebViewBridge, CompletionInjectsTheBridgeThenReportsTheTitle)
+{
+	engine().answers["document.title"] = "The page";
+	engine().finishLoad();
+	EXPECT_EQ(pf::WebViewImpl::bridgeScripts(), engine().scripts) << "no observer: no title asked";
+
+	engine().scripts.clear();
+	view->setObserver(&observer);
+	engine().finishLoad();
+	std::vector<std::string> expected = pf::WebViewImpl::bridgeScripts();
+	expected.push_back("document.title");
+	EXPECT_EQ(expected, engine().scripts);
+	EXPECT_EQ(std::vector<std::string>{"true The page"}, observer.loads);
+	EXPECT_EQ(view.ptr(), observer.lastView);
+}
+
+TEST_F(WebViewBridge, FailuresReportSuccessOnlyWhenCancelled)
+{
+	engine().answers["document.title"] = "Old";
+	engine().failLoad(false);
+	EXPECT_TRUE(engine().scripts.empty()) << "without an observer nothing is asked";
+	view->setObserver(&observer);
+	engine().failLoad(false);
+	engine().failLoad(true);
+	EXPECT_EQ((std::vector<std::string>{"false Old", "true Old"}), observer.loads);
+}
+
+TEST_F(WebViewBridge, ScriptsRunInThePage)
+{
+	engine().answers["1+1"] = "2";
+	EXPECT_EQ("2", view->executeJavaScript("1+1"));
+	EXPECT_EQ("", view->executeJavaScript("undefined"));
+	view->asyncExecuteJavaScript("go(1);");
+	EXPECT_EQ("function asyncExec() {go(1);}setTimeout(asyncExec, 0);", engine().scripts.back());
+	view->reload();
+	view->loadUrl("https://example.org/");
+	view->show();
+	view->hide();
+	EXPECT_EQ((std::vector<std::string>{"reload", "url https://example.org/", "front", "fade 1.0 0.5", "fade 0.0 0.0"}), engine().calls);
+	EXPECT_TRUE(pf::WebView::isWebViewSupported());
+}
+
+TEST_F(WebViewBridge, ClosingStopsTheReports)
+{
+	bool alive = true;
+	engine().alive = &alive;
+	test::ScriptedPageEngine& e = engine();
+	view->setObserver(&observer);
+	lang::Ptr<pf::PageEngine> keep(&e);
+	view = nullptr;
+	EXPECT_TRUE(alive);
+	EXPECT_EQ("fade 0.0 0.0", e.calls.back()) << "a closed view hides";
+	e.navigate("js-call:f()");
+	e.finishLoad();
+	EXPECT_TRUE(observer.calls.empty());
+	EXPECT_TRUE(observer.loads.empty());
+	keep = nullptr;
+	EXPECT_FALSE(alive);
+}
+
+TEST(WebView, RectangleIsDividedByThePixelRatio)
+{
+	test::ScriptedPageEngines engines;
+	struct Case
+	{
+		float ratio;
+		int in[4];
+		int out[4];
+	} const cases[] = {
+		{1.f, {10, 20, 300, 200}, {10, 20, 300, 200}},
+		{2.f, {10, 21, 300, 200}, {5, 11, 150, 100}},
+		{NAN, {10, 20, 300, 200}, {10, 20, 300, 200}},
+		{0.f, {10, 20, 300, 200}, {10, 20, 300, 200}},
+		{0.5f, {INT_MAX, INT_MIN, 1, -1}, {1000000, -1000000, 2, -2}},
+	};
+	for (Case const& c : cases)
+	{
+		pf::setPageWindowPlace([&c]() {
+			pf::PageWindowPlace p;
+			p.pixelRatio = c.ratio;
+			return p;
+		});
+		pf::WebView view(c.in[0], c.in[1], c.in[2], c.in[3]);
+		test::ScriptedPageEngine& e = engines.last();
+		EXPECT_EQ((std::vector<int>{c.out[0], c.out[1], c.out[2], c.out[3]}), (std::vector<int>{e.x, e.y, e.width, e.height}));
+	}
+	pf::setPageWindowPlace(nullptr);
+	EXPECT_EQ(1.f, pf::pageWindowPlace().pixelRatio) << "headless";
+}
+
+TEST_F(WebViewBridge, LocalPagesLoadFromTheDataRoot)
+{
+	test::TempFolder data;
+	data.write("web.d/page.html", "<p>hi</p>");
+	data.write("web.d/x y.html", "<p>sp</p>");
+	io::detail::setBundlePath(data.path());
+	view->setObserver(&observer);
+	pf::clearMainThreadQueue();
+
+	view->loadLocalUrl("web.d/page.html");
+	view->loadLocalUrl("/web.d/./sub/../x y.html");
+	EXPECT_EQ((std::vector<std::string>{"html file://" + data.path() + "/web.d/page.html <p>hi</p>",
+		"html file://" + data.path() + "/web.d/x%20y.html <p>sp</p>"}), engine().calls);
+
+	engine().calls.clear();
+	testing::internal::CaptureStdout();
+	for (char const* bad : {"web.d/missing.html", "../outside.html", "web.d/../../outside.html", "web.d", ""})
+		view->loadLocalUrl(bad);
+	std::string const out = testing::internal::GetCapturedStdout();
+	EXPECT_TRUE(engine().calls.empty());
+	EXPECT_NE(std::string::npos, out.find("WebView: cannot load web.d/missing.html: no such file\n")) << out;
+	EXPECT_NE(std::string::npos, out.find("WebView: cannot load ../outside.html: the path leaves the data folder\n")) << out;
+	EXPECT_TRUE(observer.loads.empty()) << "reported at the next turn";
+	pf::runMainThreadQueue();
+	EXPECT_EQ(std::vector<std::string>(5, "false "), observer.loads);
+
+	view->loadLocalUrl("web.d/missing.html");
+	view = nullptr;
+	pf::runMainThreadQueue();
+	EXPECT_EQ(5u, observer.loads.size()) << "a view gone hears nothing";
+	io::detail::setBundlePath("");
+}
+
+TEST(WebView, WithoutADisplayLoadsFail)
+{
+	test::ScopedVariable display("DISPLAY", "");
+	test::ScopedVariable wayland("WAYLAND_DISPLAY", "");
+	pf::clearMainThreadQueue();
+	RecordingObserver observer;
+	pf::WebView view(0, 0, 100, 100);
+	view.setObserver(&observer);
+	testing::internal::CaptureStdout();
+	view.loadUrl("https://example.org/");
+	view.show();
+	std::string const out = testing::internal::GetCapturedStdout();
+	EXPECT_EQ("WebView: cannot load https://example.org/: web pages need a display\n", out);
+	EXPECT_EQ("", view.executeJavaScript("1+1"));
+	pf::runMainThreadQueue();
+	pf::turnPageLoop();
+	EXPECT_EQ(std::vector<std::string>{"false "}, observer.loads);
+}

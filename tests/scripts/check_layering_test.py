@@ -20,6 +20,7 @@ HEADERS = [
 	"Classes/linux/X.h",
 	"Classes/Agent.h",
 	"tests/support/Fake.h",
+	"dependencies/RatePrompt/R.h",
 ]
 
 # (includer, include line, expected exit code, expected reason or None)
@@ -41,6 +42,8 @@ CASES = [
 	("common/source/api/A.cpp", "#include <framework/linux/B.h>", 0, None),
 	("source/framework/linux/A.cpp", "#include <Agent.h>", 0, None),
 	("source/framework/A.cpp", "#include <Agent.h>", 1, "framework may not include Classes"),
+	("dependencies/RatePrompt/A.cpp", "#include <framework/F.h>", 0, None),
+	("source/pf/A.cpp", "#include <RatePrompt/R.h>", 1, "pf may not include dependencies/RatePrompt"),
 	("source/newfolder/A.cpp", "#include <lang/L.h>", 2, "not in the layering table"),
 ]
 

@@ -1,5 +1,6 @@
 #include "GameApp.h"
 #include "GameLua.h"
+#include "GameRatePrompt.h"
 #include "TallyKeys.h"
 #include <framework/OSInterface.h>
 #include <game/LuaResources.h>
@@ -171,6 +172,8 @@ void GameApp::startUp()
 	}
 	resources->setMasterVolume(volume);
 
+	GameRatePrompt::appStarted();
+
 	m_easeTime = -1.f;
 	m_easeDuration = -1.f;
 	m_smoothZooming = true;
@@ -204,6 +207,7 @@ GameApp::~GameApp()
 	m_resources = nullptr;
 	m_host = nullptr;
 	m_lua = nullptr;
+	GameRatePrompt::appTerminated();
 }
 
 void GameApp::easeZoom(float dt)

@@ -358,8 +358,9 @@ void RatePrompt::alertViewClickedButtonAtIndex(unsigned serial, int index)
 		break;
 	case REMIND_LATER:
 	{
+		double const now = configuration().now();
 		DefaultsLock hold(defaults);
-		defaults.setNumber(REMINDER_REQUEST_DATE, configuration().now());
+		defaults.setNumber(REMINDER_REQUEST_DATE, now);
 		defaults.synchronise();
 		break;
 	}

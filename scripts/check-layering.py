@@ -4,7 +4,8 @@
     check-layering.py [project-root]     (default: the folder above scripts/)
 
 Reads every source file of the engine (source/), the analytics agent
-(Classes/) and the game host (common/source/), resolves each #include
+(Classes/), the game host (common/source/) and the bundled components
+(dependencies/), resolves each #include
 against the include roots and prints each include that breaks the table
 below as "file:line: #include ...: why". Exits 1 when there is one, 2 when
 a file lies in a folder the table does not know, 0 otherwise.
@@ -21,7 +22,8 @@ import sys
 # What each folder may include besides itself. Allowance is transitive: a
 # folder may also include whatever the folders it names may include. Keys
 # are folders below source/, or the other roots ("Classes",
-# "common/source"); the longest key that holds a file decides its layer.
+# "common/source", "dependencies/RatePrompt"); the longest key that holds
+# a file decides its layer.
 # A new folder needs a row here before its first file.
 ALLOWED = {
 	"lang": [],
@@ -43,6 +45,7 @@ ALLOWED = {
 	"Classes": ["lang", "io", "util", "math"],
 	"common/physics": ["lang"],
 	"common/decomp": ["lang"],
+	"dependencies/RatePrompt": ["pf", "net", "io", "lang"],
 	"common/source": ["*"],
 }
 
@@ -67,6 +70,7 @@ INCLUDE_ROOTS = [
 	("common/source", "common/source/"),
 	("common/physics", "common/physics/"),
 	("common/decomp", "common/decomp/"),
+	("dependencies", "dependencies/"),
 	("tests", None),  # test helpers: may be included by tests and benchmarks only
 ]
 # Folders searched for <...> includes only: the physics layer and the convex

@@ -15,6 +15,10 @@ cmake --build build/test -j"$JOBS"
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DENGINE_TSAN=ON -DENGINE_TESTS=ON -DENGINE_BENCHMARKS=OFF >/dev/null
 cmake --build build/tsan -j"$JOBS" --target test_audio_stress
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" build/tsan/tests/audio/test_audio_stress
+# The rating prompt's worker, its callers and the main thread, in the same
+# build (which then also holds the platform services and HTTP beneath it).
+cmake --build build/tsan -j"$JOBS" --target test_rateprompt
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" build/tsan/tests/rateprompt/test_rateprompt
 
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}"
 # The leak check does not scan thread-local storage: the GL driver's dynamic

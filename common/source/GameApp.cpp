@@ -1,6 +1,7 @@
 #include "GameApp.h"
 #include "GameCenter.h"
 #include "GameLua.h"
+#include "GameRatePrompt.h"
 #include "TallyKeys.h"
 #include <framework/OSInterface.h>
 #include <game/LuaResources.h>
@@ -187,6 +188,8 @@ void GameApp::startUp()
 	}
 	resources->setMasterVolume(volume);
 
+	GameRatePrompt::appStarted();
+
 	m_easeTime = -1.f;
 	m_easeDuration = -1.f;
 	m_smoothZooming = true;
@@ -221,6 +224,7 @@ GameApp::~GameApp()
 	m_resources = nullptr;
 	m_host = nullptr;
 	m_lua = nullptr;
+	GameRatePrompt::appTerminated();
 }
 
 void GameApp::easeZoom(float dt)

@@ -21,12 +21,23 @@ typedef std::function<int(std::string const& title, std::string const& message, 
  */
 void setAlertPresenter(AlertPresenter presenter);
 
+/** Names one alert of showAlert, for withdrawAlert; never 0. */
+typedef unsigned long AlertId;
+
 /**
  * Shows an alert with title, message and buttons: at the next turn of the
  * main-thread queue (postToMainThread) the presenter shows it, then
  * onChoice (when set) receives the chosen index or -1. Any thread.
+ * @return The alert's name for withdrawAlert.
  */
-void showAlert(std::string const& title, std::string const& message, std::vector<std::string> const& buttons,
+AlertId showAlert(std::string const& title, std::string const& message, std::vector<std::string> const& buttons,
 	std::function<void(int)> onChoice = {});
+
+/**
+ * Withdraws the alert id when its turn has not come yet: it is not shown
+ * and its onChoice receives -1 at that turn. Any thread.
+ * @return False when the alert was already shown (or is being shown).
+ */
+bool withdrawAlert(AlertId id);
 
 } // pf

@@ -17,7 +17,7 @@ namespace
 
 char const* const FILE_NAME = "user-defaults.json";
 
-typedef std::lock_guard<std::mutex> Lock;
+typedef std::lock_guard<std::recursive_mutex> Lock;
 
 } // namespace
 

@@ -17,7 +17,8 @@ namespace pf
  * strings reads as empty (logged); it is moved aside to
  * "user-defaults.json.bad" before it is replaced.
  *
- * Any thread: every operation holds the object's mutex.
+ * Any thread: every operation holds the object's mutex, which is
+ * recursive; lock() holds it across several operations.
  */
 class UserDefaults
 {
@@ -56,6 +57,14 @@ public:
 	/** Forgets every value and change, so the file is read afresh (tests). */
 	void reset();
 
+	/**
+	 * Holds the object's mutex until unlock(), so that a series of reads,
+	 * writes and synchronise() is one step for the other threads
+	 * (std::lock_guard<UserDefaults>). Wait for no other thread while it is held.
+	 */
+	void lock() { m_mutex.lock(); }
+	void unlock() { m_mutex.unlock(); }
+
 private:
 	typedef std::variant<bool, double, std::string> Value;
 
@@ -70,7 +79,7 @@ private:
 		bool operator==(FileStamp const&) const = default;
 	};
 
-	std::mutex m_mutex;
+	std::recursive_mutex m_mutex;
 	std::map<std::string, Value> m_values;
 	std::set<std::string> m_changed;
 	FileStamp m_stamp;

@@ -4,8 +4,13 @@
 #include <TallyAnalytics.h>
 #include <TallyEvent.h>
 #include <TallySession.h>
+#include <RatePrompt/RatePrompt.h>
+#include <framework/linux/AppActivationListeners.h>
 #include <lang/Throwable.h>
 #include <lua/LuaException.h>
+#include <pf/Alert.h>
+#include <pf/MainThread.h>
+#include <pf/UserDefaults.h>
 #include <gtest/gtest.h>
 
 namespace
@@ -116,6 +121,41 @@ TEST_F(GameAppStartUp, ConfiguresAndStartsInOrder)
 	EXPECT_EQ(shaders, os.calls);
 	EXPECT_EQ("", GameApp::folders().data);
 	EXPECT_EQ("", GameApp::folders().scripts);
+}
+
+TEST_F(GameAppStartUp, TellsTheRatingPromptOfLaunchAndDeactivation)
+{
+	pf::UserDefaults& defaults = pf::UserDefaults::standard();
+	defaults.reset();
+	RatePrompt::Configuration prompt = RatePrompt::defaultConfiguration();
+	prompt.reachable = [] { return true; };
+	RatePrompt::configure(prompt);
+	defaults.setString("kRatePromptCurrentVersion", prompt.version);
+	defaults.setNumber("kRatePromptFirstUseDate", 1);
+	defaults.setNumber("kRatePromptUseCount", 20);
+	int alerts = 0;
+	pf::setAlertPresenter([&](std::string const&, std::string const&, std::vector<std::string> const&) {
+		++alerts;
+		return -1;
+	});
+	pf::clearMainThreadQueue();
+
+	writeData("scripts_common/gamelogic.lua", minimalLogic());
+	start();
+	RatePrompt::waitUntilIdle();
+	for (framework::AppActivationListener* listener : framework::AppActivationListeners::s_listeners)
+		listener->deactivated();
+	pf::runMainThreadQueue();
+	EXPECT_EQ(0, alerts) << "the alert due at this launch is withdrawn when the application resigns";
+	size_t const listening = framework::AppActivationListeners::s_listeners.size();
+	stop();
+	EXPECT_EQ(listening - 1, framework::AppActivationListeners::s_listeners.size());
+	defaults.reset();
+	EXPECT_EQ(21, defaults.getNumber("kRatePromptUseCount"));
+
+	RatePrompt::configure(RatePrompt::defaultConfiguration());
+	pf::setAlertPresenter(nullptr);
+	defaults.reset();
 }
 
 TEST_F(GameAppStartUp, FailedFilesReachTheScriptsInOrder)

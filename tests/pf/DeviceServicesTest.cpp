@@ -126,4 +126,25 @@ TEST(DeviceServices, MainThreadQueueAndAlerts)
 	pf::setAlertPresenter(nullptr);
 }
 
+TEST(DeviceServices, WithdrawnAlertsAreNotShown)
+{
+	pf::clearMainThreadQueue();
+	std::vector<std::string> shown;
+	pf::setAlertPresenter([&](std::string const& title, std::string const&, std::vector<std::string> const&) {
+		shown.push_back(title);
+		return 0;
+	});
+	std::vector<int> choices;
+	pf::AlertId const first = pf::showAlert("first", "", {"OK"}, [&](int c) { choices.push_back(c); });
+	pf::AlertId const second = pf::showAlert("second", "", {"OK"}, [&](int c) { choices.push_back(c); });
+	EXPECT_NE(first, second);
+	EXPECT_TRUE(pf::withdrawAlert(first));
+	EXPECT_FALSE(pf::withdrawAlert(first)) << "once";
+	pf::runMainThreadQueue();
+	EXPECT_FALSE(pf::withdrawAlert(second)) << "already shown";
+	EXPECT_EQ(std::vector<std::string>{"second"}, shown);
+	EXPECT_EQ((std::vector<int>{-1, 0}), choices);
+	pf::setAlertPresenter(nullptr);
+}
+
 } // namespace

@@ -22,6 +22,7 @@ HEADERS = [
 	"Classes/linux/X.h",
 	"Classes/Agent.h",
 	"tests/support/Fake.h",
+	"dependencies/RatePrompt/R.h",
 ]
 
 # (includer, include line, expected exit code, expected reason or None)
@@ -46,6 +47,8 @@ CASES = [
 	("source/lua/webview/A.cpp", "#include <pf/P.h>", 0, None),
 	("source/lua/A.cpp", "#include <pf/P.h>", 1, "lua may not include pf"),
 	("source/pf/A.cpp", "#include <lua/webview/W.h>", 1, "pf may not include lua/webview"),
+	("dependencies/RatePrompt/A.cpp", "#include <framework/F.h>", 0, None),
+	("source/pf/A.cpp", "#include <RatePrompt/R.h>", 1, "pf may not include dependencies/RatePrompt"),
 	("source/newfolder/A.cpp", "#include <lang/L.h>", 2, "not in the layering table"),
 ]
 

@@ -57,6 +57,16 @@ JSONPtr JSONFile::read(std::string const& path)
 	return document;
 }
 
+JSONPtr JSONFile::readObject(std::string const& path)
+{
+	JSONPtr document = read(path);
+	if (!document)
+		fail(path, "does not exist");
+	if (!cJSON_IsObject(document.get()))
+		fail(path, "not a JSON object");
+	return document;
+}
+
 bool JSONFile::setAside(std::string const& path)
 {
 	std::string const bad = path + ".bad";

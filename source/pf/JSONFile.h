@@ -34,6 +34,13 @@ public:
 	static JSONPtr read(std::string const& path);
 
 	/**
+	 * The JSON object in the file at path, as read.
+	 * @exception lang::Exception Also "<path>: does not exist" and
+	 *            "<path>: not a JSON object".
+	 */
+	static JSONPtr readObject(std::string const& path);
+
+	/**
 	 * Moves a damaged file aside to "<path>.bad" (replacing an older one) so
 	 * that the file written next does not destroy it; logs the move.
 	 * @return False when the move failed (logged).

@@ -131,11 +131,7 @@ std::string LocalPlayerFiles::progressPath()
 LocalPlayerFiles::Catalogue LocalPlayerFiles::readCatalogue()
 {
 	std::string const path = cataloguePath();
-	JSONPtr document = JSONFile::read(path);
-	if (!document)
-		JSONFile::fail(path, "does not exist");
-	if (!cJSON_IsObject(document.get()))
-		JSONFile::fail(path, "not a JSON object");
+	JSONPtr document = JSONFile::readObject(path);
 	Catalogue catalogue;
 	int index = 0;
 	for (cJSON* entry = array(path, document.get(), "leaderboards")->child; entry; entry = entry->next, ++index)

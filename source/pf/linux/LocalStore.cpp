@@ -43,11 +43,7 @@ std::string LocalStore::recordPath()
 LocalStore::Catalogue LocalStore::readCatalogue()
 {
 	std::string const path = cataloguePath();
-	JSONPtr document = JSONFile::read(path);
-	if (!document)
-		JSONFile::fail(path, "does not exist");
-	if (!cJSON_IsObject(document.get()))
-		JSONFile::fail(path, "not a JSON object");
+	JSONPtr document = JSONFile::readObject(path);
 	Catalogue catalogue;
 	catalogue.paymentsAllowed = JSONFile::flag(path, document.get(), "paymentsAllowed", "");
 	cJSON* products = JSONFile::member(path, document.get(), "products", "");

@@ -96,10 +96,15 @@ void MaskedImage::add(float x, float y, gr::Image* image, game::Sprite* mask, fl
 		all([](math::float3 const& p) { return p.x >= 1.f; }) || all([](math::float3 const& p) { return p.y >= 1.f; }))
 		return;
 
-	if ((m_image && m_image != image) || (m_mask && m_mask != maskImage))
-		render();
-	m_image = image;
-	m_mask = maskImage;
+	// Image and mask are recorded together; while they stay the same, their
+	// references are left alone (each change of a count is an atomic step).
+	if (m_image != image || m_mask != maskImage)
+	{
+		if (m_image)
+			render();
+		m_image = image;
+		m_mask = maskImage;
+	}
 
 	float const mw = float(maskWidth);
 	float const mh = float(maskHeight);

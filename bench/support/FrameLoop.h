@@ -9,16 +9,19 @@ namespace benchsupport
 {
 
 /**
- * Times frames on a current GL context: after one warm-up frame (where
- * shaders, pooled primitives and scratch arrays are made), each timed frame
- * resets the context's statistics and runs submit() then finish() (a flush,
- * say); the GL's own work is waited for outside the timing. Reports
- * "drawcalls/frame" and "allocs/frame" (heap allocations of the timed part).
+ * Times frames on a current GL context. One warm-up frame comes first:
+ * submit(), finish() and a flush of whatever finish() leaves, so that the
+ * shaders, the driver's shader variants, pooled primitives and scratch
+ * arrays already exist. Each timed frame resets the context's statistics
+ * and runs submit() then finish() (a flush, say); the GL's own work is
+ * waited for outside the timing. Reports "drawcalls/frame" and
+ * "allocs/frame" (heap allocations of the timed part).
  */
 template <class Submit, class Finish>
 void runFrames(benchmark::State& state, gr::Context& ctx, Submit submit, Finish finish)
 {
 	submit();
+	finish();
 	ctx.flush();
 	glFinish();
 

@@ -5,7 +5,8 @@
 #include <gr/Shader.h>
 #include <lang/Object.h>
 #include <lang/Ptr.h>
-#include <math/float4.h>
+#include <math/float2.h>
+#include <math/float3.h>
 #include <vector>
 
 namespace game
@@ -56,9 +57,11 @@ private:
 	lang::Ptr<gr::Shader> m_shader;
 	lang::Ptr<gr::Image> m_image;
 	lang::Ptr<gr::Image> m_mask;
-	std::vector<math::float4> m_positions;
-	std::vector<math::float4> m_uvs;
-	std::vector<math::float4> m_maskUvs;
+	// Kept in the primitive's own component formats (clip-space x, y, z;
+	// u, v), so that render() copies each stream without converting it.
+	std::vector<math::float3> m_positions;
+	std::vector<math::float2> m_uvs;
+	std::vector<math::float2> m_maskUvs;
 
 	MaskedImage(MaskedImage const&) = delete;
 	MaskedImage& operator=(MaskedImage const&) = delete;

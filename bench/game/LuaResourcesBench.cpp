@@ -38,7 +38,7 @@ struct Scripts
 		std::string tables = "texts = { BASIC = {} } bounds = {} keys = {} names = {}\n";
 		for (int i = 0; i < NAMES; ++i)
 		{
-			char key[32], name[32], line[160];
+			char key[32], name[32], line[512];
 			std::snprintf(key, sizeof(key), "KEY_%03d", i);
 			std::snprintf(name, sizeof(name), "sprite_%03d", i);
 			texts.ids.push_back(key);

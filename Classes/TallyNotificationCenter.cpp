@@ -3,8 +3,10 @@
 
 TallyNotificationCenter& TallyNotificationCenter::defaultCenter()
 {
-	static TallyNotificationCenter s_center;
-	return s_center;
+	// Never destroyed: the agent's threads (the heart beat) may still post
+	// while the process runs its exit handlers.
+	static TallyNotificationCenter* const s_center = new TallyNotificationCenter;
+	return *s_center;
 }
 
 int TallyNotificationCenter::addObserver(std::string const& name, std::function<void()> observer)

@@ -13,7 +13,7 @@
 class TallyNotificationCenter
 {
 public:
-	/** The process-wide centre. */
+	/** The process-wide centre; it lives until the process ends, exit handlers included. */
 	static TallyNotificationCenter& defaultCenter();
 
 	/** Calls observer on every post of name. @return A token for removeObserver(). */

@@ -3,6 +3,8 @@
 #include <TallyHeartBeater.h>
 #include <TallyNotificationCenter.h>
 #include <cerrno>
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <sys/xattr.h>
 #include <thread>
@@ -216,4 +218,30 @@ TEST(TallyHeartBeater, postsAndStops)
 	EXPECT_LT(after, 100);
 	TallyNotificationCenter::defaultCenter().removeObserver(token);
 	TallyNotificationCenter::defaultCenter().removeObserver(other);
+}
+
+namespace
+{
+
+/** Holds up the exit handlers registered before it. */
+void pauseAtExit()
+{
+	std::this_thread::sleep_for(std::chrono::milliseconds(50));
+}
+
+} // namespace
+
+TEST(TallyHeartBeaterDeathTest, beatsDuringExitHandlersReachALiveCentre)
+{
+	// A fresh process: the pause runs after the centre's own exit-time
+	// clean-up, if it had one, and before the beating thread is joined.
+	GTEST_FLAG_SET(death_test_style, "threadsafe");
+	EXPECT_EXIT(
+		{
+			std::atexit(pauseAtExit);
+			TallyHeartBeater::createAndStartInstance(0.001);
+			TallyNotificationCenter::defaultCenter().addObserver("Else", [] {});
+			std::exit(0);
+		},
+		testing::ExitedWithCode(0), "");
 }

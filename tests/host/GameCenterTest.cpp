@@ -88,17 +88,6 @@ protected:
 		settle();
 	}
 
-	/** The calls recorded since the last look. */
-	std::vector<std::string> log()
-	{
-		std::vector<std::string> result;
-		lua::LuaTable table = host().getTable("log");
-		for (int i = 1; i <= table.size(); ++i)
-			result.push_back(table.getString(i));
-		run("log = {}");
-		return result;
-	}
-
 	/** What code prints while the queue settles. */
 	std::string output(std::string const& code)
 	{

@@ -75,16 +75,6 @@ protected:
 		host().update(0.f);
 		pf::runMainThreadQueue();
 	}
-
-	std::vector<std::string> log()
-	{
-		std::vector<std::string> result;
-		lua::LuaTable table = host().getTable("log");
-		for (int i = 1; i <= table.size(); ++i)
-			result.push_back(table.getString(i));
-		run("log = {}");
-		return result;
-	}
 };
 
 TEST_F(PlatformGlue, ProductListAndItems)

@@ -12,9 +12,11 @@
 #include <lang/Throwable.h>
 #include <lua/LuaException.h>
 #include <lua/LuaState.h>
+#include <lua/LuaTable.h>
 #include <lua.hpp>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 namespace test
 {
@@ -79,6 +81,17 @@ protected:
 		size_t len = 0;
 		char const* s = lua_tolstring(L, -1, &len);
 		return s ? std::string(s, len) : "nil";
+	}
+
+	/** The strings the scripts appended to their global table "log" since the last look; empties it. */
+	std::vector<std::string> log()
+	{
+		std::vector<std::string> result;
+		lua::LuaTable table = host().getTable("log");
+		for (int i = 1; i <= table.size(); ++i)
+			result.push_back(table.getString(i));
+		run("log = {}");
+		return result;
 	}
 
 	/** The message of the exception that code raises ("" when none). */

@@ -230,7 +230,11 @@ lang::Ptr<TallySession> TallySession::initWithCoder(TallyUnarchiver const& coder
 	s.m_totalErrorCount = static_cast<int>(coder.decodeInteger("totalErrorCount", INT_MIN, INT_MAX));
 	for (auto [key, list] : {std::pair{"adLog", &s.m_adLog}, std::pair{"adSlotAdLog", &s.m_adSlotAdLog}})
 		if (auto records = coder.decodeList(key))
-			records->forEachElement([&](TallyUnarchiver const& entry) { list->push_back(*entry.decodeData("")); });
+		{
+			// clang 14 cannot capture a structured binding in a lambda.
+			std::vector<std::string>* const target = list;
+			records->forEachElement([&](TallyUnarchiver const& entry) { target->push_back(*entry.decodeData("")); });
+		}
 	s.m_latitude = coder.decodeReal("latitude");
 	s.m_longitude = coder.decodeReal("longitude");
 	s.m_accuracy = toFloat(coder.decodeReal("accuracy"));

@@ -137,7 +137,8 @@ void GameApp::startUp()
 	m_host->setUseTestAds(false);
 	m_host->clearFailedFiles();
 
-	if (m_context->platform() == 1 || m_context->platform() == 3)
+	// Effects are loaded ahead for the ES 2.0 context (the only one here with effects).
+	if (m_context->platform() == gr::Context::PLATFORM_GLES2)
 	{
 		for (char const* name : s_startUpShaders)
 			os()->loadShaders(path(f.shaders + name), false);

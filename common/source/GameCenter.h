@@ -90,9 +90,9 @@ public:
 	GameCenterSessionDelegate& sessionDelegate() { return *m_delegate; }
 
 private:
-	GameApp* m_app;
+	[[maybe_unused]] GameApp* m_app;
 	GameLua* m_host;
-	gr::Context* m_context;
+	[[maybe_unused]] gr::Context* m_context;
 	/** Its destruction drops the results still queued. */
 	lang::Ptr<pf::PlayerService> m_service;
 	std::unique_ptr<GameCenterSessionDelegate> m_delegate;

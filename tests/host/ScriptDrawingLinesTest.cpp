@@ -229,8 +229,8 @@ TEST_F(ScriptDrawingLines, GravityVisualsNeedTheirTablesAndAUsableScale)
 		"sensor.gravityVisuals[1].x = nil renderGravityVisualsNative(sensor, 300, 400, 1) sensor.gravityVisuals[1].x = 5",
 		"sensor.gravityVisuals = { } renderGravityVisualsNative(sensor, 300, 400, 1)",
 		"sensor.gravityVisuals = nil renderGravityVisualsNative(sensor, 300, 400, 1)",
-		"sensor.gravityVisuals = { { scale = 1, x = 5, y = 6, sprite = 'ring' } } sensor.definition = 'X' "
-		"renderGravityVisualsNative(sensor, 300, 400, 1)",
+		("sensor.gravityVisuals = { { scale = 1, x = 5, y = 6, sprite = 'ring' } } sensor.definition = 'X' "
+		 "renderGravityVisualsNative(sensor, 300, 400, 1)"),
 		"sensor.definition = 'N' renderGravityVisualsNative(sensor, 300, 400, 1)",
 		"sensor.definition = 'W' sensor.active = 1 renderGravityVisualsNative(sensor, 300, 400, 1) sensor.active = true",
 		"sensor.addVisualTimer = nil renderGravityVisualsNative(sensor, 300, 400, 1) sensor.addVisualTimer = 0",

@@ -481,8 +481,8 @@ TEST_F(ScriptDrawing, RandomArgumentsReturnOrRaise)
 	run("blocks = { W = { type = 'circle' }, B = { type = 'box' } }");
 	char const* const values[] = {"nil", "'x'", "'tile'", "'round'", "'stone'", "'T'", "'K'", "{}", "true", "0/0", "1/0",
 		"-1/0", "0", "-1", "1e30", "0.5", "255", "3", "'pair'", "this",
-		"{ sensorType = 'g', addVisualTimer = 0, active = true, definition = 'W', radius = 9, width = 3, height = 1,"
-		" gravityVisuals = { { scale = 1, x = 0, y = 0, pos = 1, sprite = 'round' } } }",
+		("{ sensorType = 'g', addVisualTimer = 0, active = true, definition = 'W', radius = 9, width = 3, height = 1,"
+		 " gravityVisuals = { { scale = 1, x = 0, y = 0, pos = 1, sprite = 'round' } } }"),
 		"{ sensorType = 'g', addVisualTimer = 0, active = true, definition = 'B', gravityVisuals = { { pos = 1, sprite = 'round' } } }",
 		"'HCENTER'", "{ red = 2 }",
 		"{ visible = true, font = 'f', group = 'T', text = 'K', scaleX = 1, scaleY = 0/0, hanchor = 'RIGHT' }",

@@ -230,7 +230,8 @@ TEST_F(LuaFixture, TableHandlesKeepTheirOwnReference)
 	LuaTable copy(*source);
 	delete source;
 	EXPECT_EQ(3.f, copy.getNumber("n"));
-	copy = copy;
+	LuaTable& self = copy;
+	copy = self;
 	EXPECT_EQ(3.f, copy.getNumber("n"));
 	copy = empty;
 	EXPECT_FALSE(copy.hasReference());

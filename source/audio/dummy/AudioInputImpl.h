@@ -22,7 +22,7 @@ public:
 	void stopInput();
 
 private:
-	AudioConfiguration m_config;
+	[[maybe_unused]] AudioConfiguration m_config;
 };
 
 } // audio

@@ -67,7 +67,7 @@ public:
 
 private:
 	AppController* m_controller;
-	MyEAGLView* m_view;
+	[[maybe_unused]] MyEAGLView* m_view;
 	bool m_contentScaleFactorSupported;
 	float m_contentScale;
 	std::vector<int> m_allowedOrientations;

@@ -23,8 +23,8 @@ class OSInterface;
 class App
 {
 public:
-	/** Key codes; s_keysz holds the name of each. */
-	enum KeyType
+	/** Key codes; s_keysz holds the name of each. Any int is a value (codes outside the table included). */
+	enum KeyType : int
 	{
 		NONE = 0,
 		A, B, C, D, E, F, G, H, I, J, K, L, M,

@@ -52,8 +52,8 @@ public:
 		ORIENTATION_3 = 3,
 	};
 
-	/** Flags of createImage and createPrimitive. */
-	enum UsageFlags
+	/** Flags of createImage and createPrimitive; an int, since flags combine and unnamed ones pass through. */
+	enum UsageFlags : int
 	{
 		/** What the file loaders pass for their textures and images. */
 		USAGE_STATIC = 2,

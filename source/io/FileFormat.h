@@ -5,8 +5,8 @@
 namespace io
 {
 
-/** File kind, guessed from a file name's suffix. */
-enum FileFormat
+/** File kind, guessed from a file name's suffix; an int, so that codes from outside the table can be named. */
+enum FileFormat : int
 {
 	FILEFORMAT_UNKNOWN = 0,
 	FILEFORMAT_BMP = 1,

@@ -80,8 +80,8 @@ static_assert(std::is_standard_layout_v<LuaFunctor>, "LuaFunctor must have a pla
 class LuaState : public lang::Object
 {
 public:
-	/** Value kinds, numbered as the interpreter numbers them. */
-	enum Type
+	/** Value kinds, numbered as the interpreter numbers them; an int, so that any code can be named. */
+	enum Type : int
 	{
 		TYPE_INVALID = -1,
 		TYPE_NIL = 0,

@@ -1,5 +1,6 @@
 // The sample game's scripts on the game application (fake context).
 #include <support/GameAppFixture.h>
+#include <support/NoSoundDevice.h>
 #include <io/detail/detail.h>
 #include <pf/linux/LocalStore.h>
 #include <cstdio>
@@ -99,6 +100,22 @@ TEST(SampleGameProgram, HeadlessRunWritesFramesAndSaves)
 	EXPECT_EQ(0, status) << second;
 	EXPECT_NE(std::string::npos, second.find("Lantern Drift: launch 2\n")) << second;
 	EXPECT_NE(std::string::npos, test::readSaveFile(out, "saves/settings.lua").find("launches = 2")) << test::readSaveFile(out, "saves/settings.lua");
+}
+
+// Without a sound device the game runs silent: it says so once and plays
+// on (its opening sound included) to a normal end.
+TEST(SampleGameProgram, RunsSilentWithoutASoundDevice)
+{
+	test::TempFolder out;
+	std::string const command = test::noSoundDevice(out) + " " + std::string(GAME_PROGRAM) + " --headless --frames 60 --data " +
+								ENGINE_BUNDLE_DIR + " --out " + out.path() + " --save-dir " + out.path() + "/saves";
+	int status = -1;
+	std::string const output = runProgram(command, status);
+	EXPECT_EQ(0, status) << output;
+	size_t const line = output.find("no sound device: running silent\n");
+	EXPECT_NE(std::string::npos, line) << output;
+	EXPECT_EQ(std::string::npos, output.find("no sound device", line + 1)) << output;
+	EXPECT_NE(std::string::npos, output.find("Lantern Drift: launch 1\n")) << output;
 }
 
 } // namespace

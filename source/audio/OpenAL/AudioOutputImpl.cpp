@@ -1,10 +1,13 @@
 #include "AudioOutputImpl.h"
+#include "SilentDrain.h"
 #include <audio/linux/AudioSession.h>
 #include <lang/Debug.h>
 #include <lang/Exception.h>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <mutex>
+#include <optional>
 #include <pthread.h>
 
 #define AL_ALEXT_PROTOTYPES
@@ -49,7 +52,7 @@ bool logAL(char const* call)
 } // namespace
 
 AudioOutputImpl::AudioOutputImpl(AudioConfiguration const& config) :
-	m_config(config), m_mixer(new AudioMixer), m_device(nullptr), m_context(nullptr), m_buffers(), m_source(0), m_format(0),
+	m_config(config), m_mixer(new AudioMixer), m_device(nullptr), m_context(nullptr), m_silent(false), m_buffers(), m_source(0), m_format(0),
 	m_minGain(0.f), m_maxGain(1.f), m_masterVolume(-1.f), m_gainKnown(false), m_bufferSize(0), m_started(false), m_running(false)
 {
 	checkDeviceConfiguration(config, "AudioOutput");
@@ -57,8 +60,17 @@ AudioOutputImpl::AudioOutputImpl(AudioConfiguration const& config) :
 
 	m_device = alcOpenDevice(nullptr);
 	if (!m_device)
-		lang::throwError(lang::Exception(lang::Format("Failed to open audio device")));
-	m_context = alcCreateContext(m_device, nullptr);
+	{
+		// No card, or none free: a server, a container, a busy device.
+		m_device = SilentDrain::openDevice();
+		if (!m_device)
+			lang::throwError(lang::Exception(lang::Format("Failed to open audio device")));
+		m_silent = true;
+		static std::once_flag logged;
+		std::call_once(logged, [] { lang::Debug::printf("no sound device: running silent\n"); });
+	}
+	std::vector<int> const silentFormat = SilentDrain::contextAttributes(config.sampleRate);
+	m_context = alcCreateContext(m_device, m_silent ? silentFormat.data() : nullptr);
 	if (!m_context)
 	{
 		alcCloseDevice(m_device);
@@ -269,6 +281,9 @@ void AudioOutputImpl::run()
 	alcSetThreadContext(m_context);
 	int const frame = m_config.bitsPerSample / 8 * m_config.channels;
 	auto const halfBuffer = std::chrono::microseconds(500000LL * (m_bufferSize / frame) / m_config.sampleRate);
+	std::optional<SilentDrain> drain;
+	if (m_silent)
+		drain.emplace(m_device, m_config.sampleRate);
 
 	std::unique_lock<std::mutex> lock(m_waitLock);
 	while (m_running)
@@ -277,6 +292,8 @@ void AudioOutputImpl::run()
 		bool refilled = false;
 		try
 		{
+			if (drain)
+				drain->renderDue();
 			refilled = refill();
 		}
 		catch (lang::Throwable const& e)

@@ -20,8 +20,11 @@ namespace audio
 /**
  * The output device over OpenAL: one streaming source fed through a ring of
  * six buffers that a refill thread ("audio-refill") mixes while the output
- * is started. Start, stop and the master volume are serialised by a mutex
- * and may be called from any thread; the mixer from any thread.
+ * is started. Without a sound device the output runs silent: a loopback
+ * device takes the buffers at the real rate (audio::SilentDrain), so clips
+ * last as long as with a card. Start, stop and the master volume are
+ * serialised by a mutex and may be called from any thread; the mixer from
+ * any thread.
  */
 class AudioOutputImpl : public lang::Object, public AudioSessionListener
 {
@@ -30,10 +33,13 @@ public:
 
 	/**
 	 * Checks the configuration, joins the audio session and opens the
-	 * default device with a context.
+	 * default device with a context. When the default device cannot be
+	 * opened it opens the silent output instead and logs "no sound device:
+	 * running silent" (once per process).
 	 * @exception lang::Exception The configuration messages (with
-	 *            "AudioOutput"), "Failed to open audio device", "Failed to
-	 *            create audio context" (the device is closed again).
+	 *            "AudioOutput"), "Failed to open audio device" (not even the
+	 *            silent output), "Failed to create audio context" (the
+	 *            device is closed again).
 	 */
 	explicit AudioOutputImpl(AudioConfiguration const& config);
 
@@ -56,6 +62,9 @@ public:
 	float getMasterVolume() const;
 	bool isStarted() const { return m_started.load(); }
 
+	/** True when no sound device could be opened and the output runs silent. */
+	bool isSilent() const { return m_silent; }
+
 	AudioMixer& mixer() { return *m_mixer; }
 
 	/**
@@ -77,6 +86,7 @@ private:
 	mutable std::mutex m_mutex;
 	ALCdevice_struct* m_device;
 	ALCcontext_struct* m_context;
+	bool m_silent;
 	unsigned m_buffers[BUFFERS];
 	unsigned m_source;
 	int m_format;

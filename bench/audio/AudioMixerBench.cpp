@@ -94,8 +94,15 @@ void refillThreadShare(benchmark::State& state)
 			clips.push_back(loopClip(i));
 			output->playClip(clips.back().ptr(), 0.5f, true, i);
 		}
+		// The refill thread names itself once it runs: wait for the name (a
+		// second at most; -1 then reports a thread that never showed).
+		long long cpuStart = threadCpu("audio-refill");
+		for (int i = 0; i < 1000 && cpuStart < 0; ++i)
+		{
+			lang::Thread::sleep(1);
+			cpuStart = threadCpu("audio-refill");
+		}
 		auto const start = std::chrono::steady_clock::now();
-		long long const cpuStart = threadCpu("audio-refill");
 		lang::Thread::sleep(3000);
 		long long const cpuEnd = threadCpu("audio-refill");
 		double const wall = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count();

@@ -79,6 +79,8 @@ struct PhysicsBenchHost : test::BenchHost
 			"function removeBlocks() end\n"
 			"function clearLuaForceFunctions() end\n"
 			"function update(dt, rawDt) end\n"
+			// The contact handler calls it for every contact between blocks.
+			"function blockCollision(a, b, impact, hit, flyer, lastHit) end\n"
 			"setPhysicsEnabled(true)\n");
 	}
 };

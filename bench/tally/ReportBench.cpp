@@ -76,6 +76,10 @@ struct Fixture
 	std::string folder;
 	std::vector<lang::Ptr<TallySession>> sessions;
 	std::vector<PlainSession> plain;
+	// The device identifiers as the agent finds them on this machine (empty
+	// where it finds none), read once like the sessions' fields.
+	std::string macBasedId, macId, generatedId;
+	uint8_t generatedStatus = 1;
 
 	Fixture()
 	{
@@ -102,6 +106,12 @@ struct Fixture
 			sessions.push_back(session);
 			plain.push_back(copy(*session));
 		}
+		macBasedId = TallySession::getMACBasedUID();
+		macId = TallySession::getMACUID();
+		// The first look makes the generated identifier when it is missing;
+		// the second answers as every later report will.
+		generatedId = TallySession::getCFUUIDBasedUIDAndStatus(generatedStatus);
+		generatedId = TallySession::getCFUUIDBasedUIDAndStatus(generatedStatus);
 	}
 
 	~Fixture()
@@ -142,12 +152,12 @@ struct Fixture
 		w.text("1.0");
 		w.u16(3);
 		w.u16(2);
-		w.u16(0);
+		w.text(macBasedId);
 		w.u16(4);
-		w.u16(0);
+		w.text(macId);
 		w.u16(3);
-		w.u16(0);
-		w.u8(1);
+		w.text(generatedId);
+		w.u8(generatedStatus);
 		w.u64(NOW / 1000);
 		w.u64(NOW / 1000);
 		w.u16(4);

@@ -2,7 +2,7 @@
 // back ends (OpenGL ES 1.1 and 2.0) on headless GL views and writes one PNG
 // file per back end.
 //
-//   render-demo [output-folder]      (default: the current folder)
+//   render-demo [output-folder]      (default: the current folder, made when missing)
 //
 // Writes render-demo-gles1.png and render-demo-gles2.png. Data (effects,
 // images) comes from ENGINE_DATA_PATH when it is set, else from the
@@ -95,6 +95,13 @@ void render(Backend const& backend, std::string const& path)
 int main(int argc, char** argv)
 {
 	std::filesystem::path const folder = argc > 1 ? argv[1] : ".";
+	std::error_code made;
+	std::filesystem::create_directories(folder, made);
+	if (made)
+	{
+		std::fprintf(stderr, "render-demo: cannot create the folder %s: %s\n", folder.string().c_str(), made.message().c_str());
+		return 1;
+	}
 	if (!std::getenv("ENGINE_DATA_PATH"))
 		io::detail::setBundlePath(ENGINE_DATA_DIR);
 

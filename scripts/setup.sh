@@ -5,6 +5,10 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential g++ cmake ninja-build ccache pkg-config python3
+  # The sanitizer test build (scripts/test.sh): clang with its sanitizer
+  # run-times and symbolizer; the C library's symbols name the loader's
+  # frames in leak reports.
+  clang-14 libclang-rt-14-dev llvm-14 libc6-dbg
   libgtest-dev libgmock-dev libbenchmark-dev
   liblua5.1-0-dev lua5.1
   zlib1g-dev libminizip-dev libarchive-dev
@@ -26,10 +30,19 @@ for p in "${PACKAGES[@]}"; do
 done
 
 if ((${#missing[@]})); then
+  SUDO=()
+  if [ "$(id -u)" != 0 ]; then
+    if ! command -v sudo >/dev/null; then
+      echo "setup: these packages are missing: ${missing[*]}" >&2
+      echo "setup: not running as root, and sudo is not installed. Either run, as root:" >&2
+      echo "    apt-get update && apt-get install --no-install-recommends ${missing[*]}" >&2
+      echo "or install sudo (as root: apt-get install sudo; adduser $(id -un) sudo) and run this again." >&2
+      exit 1
+    fi
+    SUDO=(sudo)
+  fi
   echo "setup: installing ${missing[*]}"
-  SUDO=""
-  if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
   export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -qq
-  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  "${SUDO[@]}" apt-get update -qq
+  "${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi

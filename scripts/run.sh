@@ -2,18 +2,19 @@
 # Builds the engine and runs the game on its own sample data: without a
 # display 1200 ticks headless (long enough for the opening sound to reach
 # the wave file), capturing frames 1, 60, 120 and 1200; with a display in a
-# 1024 x 768 window until it is closed.
+# 1024 x 768 window until it is closed. JOBS sets the compile jobs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DENGINE_TESTS=OFF >/dev/null
-cmake --build build/release -j"$(nproc)"
+source scripts/builds.sh
+configure_release
+cmake --build build/release -j"$JOBS"
 mkdir -p build/out/saves
 out="$PWD/build/out"
-# Without a sound card OpenAL cannot open a device: point it at its wave
-# writer, which records what the program plays.
+# Without a sound card the program runs silent; point OpenAL at its wave
+# writer instead, which records what the program plays.
 if ! compgen -G "/dev/snd/pcmC*p" >/dev/null; then
-  cat >"$out/alsoft.conf" <<EOF
+  cat >"$out/alsoft.conf" <<CONF
 [general]
 drivers = wave
 frequency = 44100
@@ -21,15 +22,25 @@ channels = stereo
 sample-type = int16
 [wave]
 file = $out/game-audio.wav
-EOF
+CONF
   export ALSOFT_DRIVERS=wave ALSOFT_CONF="$out/alsoft.conf"
   echo "run: no sound card; sound goes to $out/game-audio.wav"
 fi
+# The frames this run writes are those newer than this mark.
+mark="$out/.run-start"
+: >"$mark"
+status=0
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-  build/release/tools/game/game --data "$PWD/build/release/bundle" --save-dir "$out/saves" --out "$out" "$@"
+  build/release/tools/game/game --data "$PWD/build/release/bundle" --save-dir "$out/saves" --out "$out" "$@" || status=$?
 else
   build/release/tools/game/game --headless --frames 1200 --screenshot 1,60,120,1200 \
-    --data "$PWD/build/release/bundle" --save-dir "$out/saves" --out "$out" "$@"
-  echo "Frames: $out/frame-0001.png, frame-0060.png, frame-0120.png, frame-1200.png"
+    --data "$PWD/build/release/bundle" --save-dir "$out/saves" --out "$out" "$@" || status=$?
+fi
+frames=$(find "$out" -maxdepth 1 -name 'frame-*.png' -newer "$mark" | sort)
+rm -f "$mark"
+if [ -n "$frames" ]; then
+  echo "Frames:"
+  echo "$frames" | sed 's/^/  /'
 fi
 echo "Saves: $out/saves"
+exit "$status"

@@ -104,10 +104,11 @@ void saveAndLoad(benchmark::State& state, std::string const& base)
 	io::detail::setAppdataPath(folder.path());
 	std::vector<unsigned char> const& plain = text().text.data();
 	cipher::Bytes back;
+	bool deciphered = false;
 	for (auto _ : state)
 	{
 		SaveFile::write("settings.lua", plain.data(), plain.size(), true);
-		SaveFile::read("settings.lua", back);
+		SaveFile::read("settings.lua", back, deciphered);
 		benchmark::DoNotOptimize(back.data());
 	}
 	if (!std::equal(back.begin(), back.end(), plain.begin(), plain.end()))
@@ -134,12 +135,13 @@ void BM_SaveTableRoundTrip(benchmark::State& state)
 	io::detail::setAppdataPath(folder.path());
 	Text& t = text();
 	cipher::Bytes back;
+	bool deciphered = false;
 	for (auto _ : state)
 	{
 		io::ByteArrayOutputStream out;
 		t.table.write(out, 0, false);
 		SaveFile::write("settings.lua", out.data().data(), out.data().size(), true);
-		SaveFile::read("settings.lua", back);
+		SaveFile::read("settings.lua", back, deciphered);
 		io::ByteArrayInputStream in(back.data(), static_cast<int>(back.size()));
 		lua::LuaTable loaded(t.lua);
 		loaded.read(in);

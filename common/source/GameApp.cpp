@@ -5,8 +5,10 @@
 #include "TallyKeys.h"
 #include <framework/OSInterface.h>
 #include <game/LuaResources.h>
+#include <io/detail/detail.h>
 #include <gr/Context.h>
 #include <lang/Debug.h>
+#include <lang/Exception.h>
 #include <lang/Ptr.h>
 #include <lang/Thread.h>
 #include <lang/Throwable.h>
@@ -15,6 +17,8 @@
 #include <pf/Locale.h>
 #include <tally/Tally.h>
 #include <lua.hpp>
+#include <sys/stat.h>
+#include <cerrno>
 #include <cfloat>
 #include <cmath>
 #include <cstring>
@@ -100,8 +104,31 @@ GameApp::GameApp(gr::Context* context, framework::OSInterface* os) :
 	startUp();
 }
 
+namespace
+{
+
+/**
+ * Refuses a data folder that does not exist or is not a folder, before any
+ * start-up file fails on its own for that reason.
+ * @exception lang::Exception "The data folder {0} cannot be used: {1}".
+ */
+void checkDataFolder(std::string const& folder)
+{
+	struct stat info;
+	std::string why;
+	if (stat(folder.c_str(), &info) != 0)
+		why = std::strerror(errno);
+	else if (!S_ISDIR(info.st_mode))
+		why = "it is not a folder";
+	if (!why.empty())
+		lang::throwError(lang::Exception(lang::Format("The data folder {0} cannot be used: {1}", folder, why)));
+}
+
+} // namespace
+
 void GameApp::startUp()
 {
+	checkDataFolder(io::detail::bundlePath());
 	Folders& f = folders();
 	setDataPath(f.data);
 	m_context->setShaderPath(path(f.shaders + "/"));

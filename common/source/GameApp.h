@@ -74,6 +74,9 @@ public:
 	 * "onLoadLuaFileFail" and never stop it.
 	 * @exception lang::Throwable When a start-up script call fails
 	 *            ("createStartUpAssets" missing, a failing handler).
+	 * @exception lang::Exception "The data folder {0} cannot be used: {1}"
+	 *            when the bundle folder does not exist or is not a folder
+	 *            (nothing is loaded or saved then).
 	 */
 	GameApp(gr::Context* context, framework::OSInterface* os);
 

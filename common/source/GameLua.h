@@ -575,7 +575,9 @@ public:
 	 * A new table filled from the save file name of the app-data folder
 	 * (see SaveFile::read: enciphered or plain text); empty when the file is
 	 * missing, unreadable or its text does not compile or run (never half
-	 * filled). Never throws for a bad file.
+	 * filled). A file that exists but cannot be used is set aside
+	 * (SaveFile::setAside), so the saves that follow do not replace it.
+	 * Never throws for a bad file.
 	 */
 	lua::LuaTable loadPersistentFile(std::string const& name);
 

@@ -6,8 +6,10 @@
 #include <Particles.h>
 #include <RenderObjectData.h>
 #include <ShippedFile.h>
+#include <TextStream.h>
 #include <framework/App.h>
-#include <io/ByteArrayInputStream.h>
+#include <io/detail/detail.h>
+#include <io/std/FileUtil.h>
 #include <lang/Debug.h>
 #include <lang/Throwable.h>
 #include <lua/LuaState.h>
@@ -83,8 +85,7 @@ void GameLua::loadLevel(std::string const& name)
 
 	lang::Debug::printf("Loading level from file...\n");
 	std::string const path = m_app->path(name + ".lua");
-	std::string const text = ShippedFile::read(path);
-	io::ByteArrayInputStream in(text.data(), static_cast<int>(text.size()));
+	TextStream in(ShippedFile::read(path), io::detail::constructPath(io::detail::bundlePath(), path));
 	lua::LuaTable level(m_luastate);
 	level.read(in);
 	std::string const expected = fileNameOf(path);

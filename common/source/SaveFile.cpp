@@ -6,39 +6,75 @@
 #include <io/detail/detail.h>
 #include <lang/Debug.h>
 #include <lang/Throwable.h>
+#include <io/IOException.h>
+#include <io/std/SetAside.h>
+#include <lang/Format.h>
+#include <cerrno>
 #include <exception>
-#include <unistd.h>
+#include <set>
+#include <sys/stat.h>
 
-bool SaveFile::read(std::string const& name, cipher::Bytes& text)
+namespace
+{
+
+/** Full paths of the damaged saves that could not be moved aside in this run. */
+std::set<std::string>& stuckFiles()
+{
+	static std::set<std::string> s_stuck;
+	return s_stuck;
+}
+
+std::string savePath(std::string const& name)
+{
+	return io::detail::constructPath(io::detail::appdataPath(), name);
+}
+
+} // namespace
+
+bool SaveFile::read(std::string const& name, cipher::Bytes& text, bool& deciphered)
 {
 	text.clear();
+	deciphered = false;
 	// A missing save is the normal first run: nothing to log.
-	std::string const path = io::detail::constructPath(io::detail::appdataPath(), name);
-	if (::access(path.c_str(), F_OK) != 0)
+	struct stat info;
+	if (::lstat(savePath(name).c_str(), &info) != 0 && errno == ENOENT)
 		return false;
 	// Deciphered in place: a save is read into memory once. A save that does
 	// not decipher (plain text) is read again as it is.
 	for (bool enciphered : {true, false})
 	{
+		std::string why;
 		try
 		{
 			io::AppDataInputStream in(name);
 			if (!readFileBytes(in, text))
-			{
-				lang::Debug::printf("Save %s not read: larger than 64 MiB\n", path.c_str());
-				return false;
-			}
+				why = "larger than 64 MiB";
 		}
 		catch (lang::Throwable const& e)
 		{
-			lang::Debug::printf("Save %s not read: %s\n", path.c_str(), e.getMessage().format().c_str());
+			why = e.getMessage().format();
+		}
+		if (!why.empty())
+		{
 			text.clear();
+			setAside(name, why);
 			return false;
 		}
-		if (!enciphered || cipher::decrypt(cipher::getVariableKey(), text, text))
+		deciphered = enciphered && cipher::decrypt(cipher::getVariableKey(), text, text);
+		if (!enciphered || deciphered)
 			break;
 	}
 	return true;
+}
+
+void SaveFile::setAside(std::string const& name, std::string const& why)
+{
+	std::string const path = savePath(name);
+	if (io::setAside(path, why).empty())
+	{
+		lang::Debug::printf("%s stays where it is and is not written over in this run\n", path.c_str());
+		stuckFiles().insert(path);
+	}
 }
 
 void SaveFile::write(std::string const& name, void const* text, size_t size, bool encrypt)
@@ -48,6 +84,9 @@ void SaveFile::write(std::string const& name, void const* text, size_t size, boo
 	void const* bytes = enciphered ? static_cast<void const*>(cipherText.data()) : text;
 	size_t const count = enciphered ? cipherText.size() : size;
 
+	std::string const path = savePath(name);
+	if (stuckFiles().count(path))
+		lang::throwError(io::IOException(lang::Format("{0} was not moved aside; it is not written over", path)));
 	io::AppDataOutputStream out(name);
 	// Written in pieces: the stream counts in int.
 	size_t done = 0;

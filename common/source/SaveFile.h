@@ -16,11 +16,21 @@ public:
 	/**
 	 * Replaces text with the text of the save file name: the deciphered
 	 * bytes, or the bytes as they are when they do not decipher (a save
-	 * written in plain text). Never throws.
-	 * @return False (text emptied) when the file is missing, unreadable or
-	 *         larger than 64 MiB; the reason is logged unless it is missing.
+	 * written in plain text; deciphered tells which). Never throws.
+	 * A file that exists but cannot be read (no permission, an I/O error,
+	 * larger than 64 MiB) is set aside (setAside) before this returns.
+	 * @return False (text emptied) when the file is missing or was set aside.
 	 */
-	static bool read(std::string const& name, cipher::Bytes& text);
+	static bool read(std::string const& name, cipher::Bytes& text, bool& deciphered);
+
+	/**
+	 * Moves the save file name, which exists but cannot be used for the
+	 * reason why, out of the way of the saves that follow (io::setAside:
+	 * "<name>.bad", "<name>.bad-2", ...), logging one line that names it
+	 * and why. When it cannot be moved, write() refuses that file for the
+	 * rest of the run, so the damaged file is never written over.
+	 */
+	static void setAside(std::string const& name, std::string const& why);
 
 	/**
 	 * Writes size bytes of text to the save file name: enciphered with the
@@ -28,7 +38,9 @@ public:
 	 * plain. The bytes are complete before the file opens, and the file is
 	 * replaced only once they are all written and synced
 	 * (io::AppDataOutputStream), so a failure keeps the previous file.
-	 * @exception io::IOException When the file cannot be written.
+	 * @exception io::IOException When the file cannot be written, or
+	 *            "{0} was not moved aside; it is not written over" for a
+	 *            damaged file setAside could not move.
 	 */
 	static void write(std::string const& name, void const* text, size_t size, bool encrypt);
 

@@ -1,8 +1,10 @@
 // The host's save files: the tables the scripts keep in the app-data folder.
 #include <GameLua.h>
 #include <SaveFile.h>
-#include <io/ByteArrayInputStream.h>
+#include <TextStream.h>
 #include <io/ByteArrayOutputStream.h>
+#include <io/detail/detail.h>
+#include <io/std/FileUtil.h>
 #include <lang/Debug.h>
 #include <lang/Exception.h>
 #include <lua/LuaState.h>
@@ -11,20 +13,22 @@
 lua::LuaTable GameLua::loadPersistentFile(std::string const& name)
 {
 	cipher::Bytes text;
-	if (!SaveFile::read(name, text))
+	bool deciphered = false;
+	if (!SaveFile::read(name, text, deciphered))
 		return lua::LuaTable(m_luastate);
 	try
 	{
 		// A separate table, so that text failing half way leaves nothing behind.
 		lua::LuaTable loaded(m_luastate);
-		io::ByteArrayInputStream in(text.data(), static_cast<int>(text.size()));
+		TextStream in(text.data(), text.size(), io::detail::constructPath(io::detail::appdataPath(), name));
 		loaded.read(in);
 		return loaded;
 	}
 	catch (lang::Throwable const& e)
 	{
-		// A damaged save starts afresh.
-		lang::Debug::printf("Save %s not read: %s\n", name.c_str(), e.getMessage().format().c_str());
+		// A damaged save starts afresh, and is kept out of the way of the next save.
+		std::string const fault = e.getMessage().format();
+		SaveFile::setAside(name, deciphered ? fault : "it does not decipher, and as plain text: " + fault);
 	}
 	return lua::LuaTable(m_luastate);
 }

@@ -1,6 +1,6 @@
 #include "ShippedFile.h"
 #include "FileBytes.h"
-#include <io/ByteArrayInputStream.h>
+#include "TextStream.h"
 #include <io/ZipEntryInputStream.h>
 #include <io/ZipFileInputStream.h>
 #include <io/std/BundleInputStream.h>
@@ -35,13 +35,14 @@ std::string ShippedFile::unpack(cipher::Bytes const& bytes, std::string const& n
 	bool empty = false;
 	try
 	{
-		io::ByteArrayInputStream in(archive.data(), static_cast<int>(archive.size()));
+		TextStream in(archive.data(), archive.size(), name);
 		io::ZipFileInputStream zip(in, io::ZipFileInputStream::ZIPFORMAT_7Z);
 		if (zip.size() < 1)
 			empty = true;
 		else
 		{
-			lang::Ptr<io::ZipEntryInputStream> entry = zip.getEntryStream(0);
+			// The text is bounded as the file is: a small archive may unpack to gigabytes.
+			lang::Ptr<io::ZipEntryInputStream> entry = zip.getEntryStream(0, MAX_DATA_FILE_SIZE);
 			if (entry->size() > 0)
 				text.assign(entry->data(), static_cast<size_t>(entry->size()));
 		}

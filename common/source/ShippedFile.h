@@ -16,7 +16,8 @@ public:
 	 * @exception lang::Throwable The stream's open or read failure, or
 	 *            "Failed to read {0}: {1}" naming the file's full path and
 	 *            the fault (larger than 64 MiB, does not decrypt, no archive,
-	 *            no entry, a damaged entry).
+	 *            no entry, a damaged entry, an entry that unpacks to more
+	 *            than 64 MiB).
 	 */
 	static std::string read(std::string const& path);
 

@@ -92,10 +92,10 @@ void AudioReader::readWavHeader()
 	long long const total = m_stream->available();
 	unsigned char riff[12];
 	if (total < 12)
-		lang::throwError(io::IOException(lang::Format("Only RIFF/WAVE sounds are currently supported")));
+		lang::throwError(io::IOException(lang::Format("Only RIFF/WAVE sounds are currently supported while reading {0}", name)));
 	readFully(m_stream, riff, 12);
 	if (memcmp(riff, "RIFF", 4) != 0 || memcmp(riff + 8, "WAVE", 4) != 0)
-		lang::throwError(io::IOException(lang::Format("Only RIFF/WAVE sounds are currently supported")));
+		lang::throwError(io::IOException(lang::Format("Only RIFF/WAVE sounds are currently supported while reading {0}", name)));
 
 	// Sizes are unsigned 32-bit values; positions are kept in 64 bits so that
 	// no declared size can wrap them.
@@ -119,7 +119,7 @@ void AudioReader::readWavHeader()
 			pos += body;
 			m_audioFormat = static_cast<int>(getUInt16LE(fmt, 0));
 			if (m_audioFormat != 1)
-				lang::throwError(io::IOException(lang::Format("WAV was not PCM! RIFF AudioEncoding TwoCC value: 0x{0,x}", m_audioFormat)));
+				lang::throwError(io::IOException(lang::Format("WAV was not PCM in {1}! RIFF AudioEncoding TwoCC value: 0x{0,x}", m_audioFormat, name)));
 			m_channels = static_cast<int>(getUInt16LE(fmt, 2));
 			m_sampleRate = static_cast<int>(std::min(getUInt32LE(fmt, 4), 0x7FFFFFFFu));
 			m_byteRate = static_cast<int>(std::min(getUInt32LE(fmt, 8), 0x7FFFFFFFu));
@@ -134,7 +134,7 @@ void AudioReader::readWavHeader()
 		else if (memcmp(chunk, "data", 4) == 0)
 		{
 			if (!haveFmt)
-				lang::throwError(io::IOException(lang::Format("Missing fmt chunk before data chunk in wav file")));
+				lang::throwError(io::IOException(lang::Format("Missing fmt chunk before data chunk in wav file {0}", name)));
 			m_dataOffset = static_cast<int>(pos);
 			m_dataSize = static_cast<int>(std::min<long long>(size, total - pos));
 			return;

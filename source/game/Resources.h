@@ -65,7 +65,7 @@ public:
 	 * The sheet of the path's key: the stored one when reload is false and
 	 * the key is stored, else a sheet read from the file that replaces it
 	 * (the old sheet's sprite names leave the registry, the new one's enter).
-	 * @exception io::IOException "Failed to open {0} with errno {1}", or
+	 * @exception io::IOException "Failed to open {0} with errno {1}" ({1} as "2 (No such file or directory)"), or
 	 *            the reader's errors (game::SpriteSheet).
 	 */
 	SpriteSheet* createSpriteSheet(std::string const& path, bool reload);

@@ -112,7 +112,7 @@ int ZipFileInfoZip::open(InputStream& in)
 	return m_handle ? 0 : 1;
 }
 
-int ZipFileInfoZip::readHeader(std::vector<std::string>& names)
+int ZipFileInfoZip::readHeader(std::vector<std::string>& names, std::vector<long long>& sizes)
 {
 	int err = unzGoToFirstFile(m_handle);
 	rethrow();
@@ -139,6 +139,7 @@ int ZipFileInfoZip::readHeader(std::vector<std::string>& names)
 				break;
 			m_entries.emplace_back(pos.pos_in_zip_directory, pos.num_of_file);
 			names.push_back(text);
+			sizes.push_back(static_cast<long long>(info.uncompressed_size));
 		}
 		err = unzGoToNextFile(m_handle);
 		rethrow();
@@ -146,7 +147,7 @@ int ZipFileInfoZip::readHeader(std::vector<std::string>& names)
 	return err == UNZ_END_OF_LIST_OF_FILE ? 0 : err;
 }
 
-int ZipFileInfoZip::extract(int index, std::vector<char>& bytes)
+int ZipFileInfoZip::extract(int index, std::vector<char>& bytes, size_t limit)
 {
 	bytes.clear();
 	if (index < 0 || index >= static_cast<int>(m_entries.size()))
@@ -178,6 +179,13 @@ int ZipFileInfoZip::extract(int index, std::vector<char>& bytes)
 	{
 		if (m_source.error)
 			break;
+		if (bytes.size() + static_cast<size_t>(n) > limit)
+		{
+			unzCloseCurrentFile(m_handle);
+			rethrow();
+			bytes.clear();
+			return ENTRY_TOO_LARGE;
+		}
 		bytes.insert(bytes.end(), buf, buf + n);
 	}
 	int closeErr = unzCloseCurrentFile(m_handle);

@@ -131,7 +131,7 @@ int ZipFile7Zip::open(InputStream& in)
 	return restart();
 }
 
-int ZipFile7Zip::readHeader(std::vector<std::string>& names)
+int ZipFile7Zip::readHeader(std::vector<std::string>& names, std::vector<long long>& sizes)
 {
 	Utf8Locale utf8;
 	if (!m_archive || m_next != 0)
@@ -161,6 +161,7 @@ int ZipFile7Zip::readHeader(std::vector<std::string>& names)
 				name = archive_entry_pathname(entry);
 			m_items.push_back(m_next);
 			names.push_back(name ? name : "");
+			sizes.push_back(archive_entry_size_is_set(entry) ? static_cast<long long>(archive_entry_size(entry)) : -1);
 		}
 		++m_next;
 	}
@@ -190,7 +191,7 @@ int ZipFile7Zip::skipTo(int item)
 	}
 }
 
-int ZipFile7Zip::extract(int index, std::vector<char>& bytes)
+int ZipFile7Zip::extract(int index, std::vector<char>& bytes, size_t limit)
 {
 	Utf8Locale utf8;
 	bytes.clear();
@@ -208,12 +209,19 @@ int ZipFile7Zip::extract(int index, std::vector<char>& bytes)
 		if (n == 0)
 			return 0;
 		// Any warning here (a checksum mismatch among them) means bad data.
-		// An entry beyond the limit fails as well: a few hundred bytes of
+		// An entry beyond the limits fails as well: a few hundred bytes of
 		// some coders decode to gigabytes.
 		if (n < 0 || bytes.size() + static_cast<size_t>(n) > static_cast<size_t>(detail::SEVENZIP_MAX_ENTRY))
 		{
 			closeArchive();
+			bytes.clear();
 			return n < 0 ? static_cast<int>(n) : ARCHIVE_FATAL;
+		}
+		if (bytes.size() + static_cast<size_t>(n) > limit)
+		{
+			closeArchive();
+			bytes.clear();
+			return ENTRY_TOO_LARGE;
 		}
 		bytes.insert(bytes.end(), buf.data(), buf.data() + n);
 	}

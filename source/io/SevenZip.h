@@ -28,9 +28,9 @@ public:
 	/** @return 0, or the decoder's (negative) error code. */
 	int open(InputStream& in) override;
 
-	int readHeader(std::vector<std::string>& names) override;
+	int readHeader(std::vector<std::string>& names, std::vector<long long>& sizes) override;
 
-	int extract(int index, std::vector<char>& bytes) override;
+	int extract(int index, std::vector<char>& bytes, size_t limit) override;
 
 	/** State shared with the decoder's stream callbacks. */
 	struct Source : detail::ArchiveSource

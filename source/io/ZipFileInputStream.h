@@ -3,6 +3,7 @@
 #include <io/ZipEntryInputStream.h>
 #include <lang/Object.h>
 #include <lang/Ptr.h>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -25,11 +26,23 @@ public:
 	/** Opens the archive over in, which must outlive this object. @return 0 on success, else the back end's error code. */
 	virtual int open(InputStream& in) = 0;
 
-	/** Appends the names of the file entries in order. @return 0 on success, else an error code. */
-	virtual int readHeader(std::vector<std::string>& names) = 0;
+	/**
+	 * Appends the names of the file entries in order, and the sizes their
+	 * headers declare they unpack to (-1 where they do not say).
+	 * @return 0 on success, else an error code.
+	 */
+	virtual int readHeader(std::vector<std::string>& names, std::vector<long long>& sizes) = 0;
 
-	/** Replaces bytes with the whole content of file entry index. @return 0 on success, else an error code. */
-	virtual int extract(int index, std::vector<char>& bytes) = 0;
+	/**
+	 * Replaces bytes with the whole content of file entry index, stopping
+	 * with ENTRY_TOO_LARGE (bytes emptied) as soon as it is more than limit
+	 * bytes, whatever its headers declare.
+	 * @return 0 on success, else an error code.
+	 */
+	virtual int extract(int index, std::vector<char>& bytes, size_t limit) = 0;
+
+	/** The result of extract for an entry over its limit; the back ends' own codes are negative. */
+	static constexpr int ENTRY_TOO_LARGE = 2;
 };
 
 /**
@@ -75,10 +88,28 @@ public:
 	 */
 	ZipEntryInputStream* getEntryStream(int index);
 
+	/**
+	 * The size entry index's headers declare it unpacks to; -1 when they do not say.
+	 * @exception lang::Exception "Entry index out of bounds! (index: {0}, size: {1})".
+	 */
+	long long getEntrySize(int index) const;
+
+	/**
+	 * As getEntryStream, refusing an entry that unpacks to more than limit
+	 * bytes: by the size its headers declare, before anything is extracted,
+	 * and by the bytes themselves while extracting (in case the headers lie).
+	 * @exception io::IOException Also "Failed to extract {0} from {1}: it
+	 *            unpacks to {2} bytes, more than the limit of {3}" (the
+	 *            declared size) or "...: it unpacks to more than the limit
+	 *            of {3}" (found while extracting); {3} is in MiB when whole.
+	 */
+	ZipEntryInputStream* getEntryStream(int index, size_t limit);
+
 private:
 	InputStream& m_archive;
 	ZipFile* m_zip;
 	std::vector<std::string> m_names;
+	std::vector<long long> m_sizes;
 
 	void checkIndex(int index) const;
 

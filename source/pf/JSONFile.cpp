@@ -1,11 +1,12 @@
 #include "JSONFile.h"
-#include <lang/Debug.h>
+#include <io/std/SetAside.h>
 #include <lang/Exception.h>
 #include <util/JSONParse.h>
 #include <cjson/cJSON.h>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace pf
@@ -23,7 +24,7 @@ JSONPtr JSONFile::read(std::string const& path)
 	{
 		if (errno == ENOENT)
 			return nullptr;
-		fail(path, "cannot be read (errno " + std::to_string(errno) + ")");
+		fail(path, std::string("cannot be read (") + std::strerror(errno) + ")");
 	}
 	std::string text;
 	char buffer[4096];
@@ -34,7 +35,7 @@ JSONPtr JSONFile::read(std::string const& path)
 	int const error = errno;
 	fclose(file);
 	if (failed)
-		fail(path, "cannot be read (errno " + std::to_string(error) + ")");
+		fail(path, std::string("cannot be read (") + std::strerror(error) + ")");
 
 	// The parser stops at a zero byte: one inside the text is malformed.
 	size_t const zero = text.find('\0');
@@ -69,14 +70,7 @@ JSONPtr JSONFile::readObject(std::string const& path)
 
 bool JSONFile::setAside(std::string const& path)
 {
-	std::string const bad = path + ".bad";
-	if (rename(path.c_str(), bad.c_str()) != 0)
-	{
-		lang::Debug::printf("Could not move %s aside (errno %d)\n", path.c_str(), errno);
-		return false;
-	}
-	lang::Debug::printf("Moved the damaged %s to %s\n", path.c_str(), bad.c_str());
-	return true;
+	return !io::setAside(path, "it could not be used").empty();
 }
 
 void JSONFile::fail(std::string const& path, std::string const& what)

@@ -27,7 +27,7 @@ class JSONFile
 public:
 	/**
 	 * The document in the file at path; null when the file does not exist.
-	 * @exception lang::Exception "<path>: cannot be read (errno N)" or
+	 * @exception lang::Exception "<path>: cannot be read (<the system's reason>)" or
 	 *            "<path>: malformed JSON at byte N" (text after the document
 	 *            counts as malformed).
 	 */
@@ -41,8 +41,9 @@ public:
 	static JSONPtr readObject(std::string const& path);
 
 	/**
-	 * Moves a damaged file aside to "<path>.bad" (replacing an older one) so
-	 * that the file written next does not destroy it; logs the move.
+	 * Moves a damaged file aside (io::setAside: "<path>.bad", or
+	 * "<path>.bad-2", ... when an older one is there) so that the file
+	 * written next does not destroy it; logs the move.
 	 * @return False when the move failed (logged).
 	 */
 	static bool setAside(std::string const& path);

@@ -122,8 +122,12 @@ bool UserDefaults::writeFile(std::string const& path)
 	cJSON_free(text);
 	try
 	{
-		if (m_bad && stampOf(path).exists)
-			JSONFile::setAside(path);
+		// A damaged file that stays where it is is not written over.
+		if (m_bad && stampOf(path).exists && !JSONFile::setAside(path))
+		{
+			lang::Debug::printf("Not saving %s: the damaged file could not be moved aside\n", path.c_str());
+			return false;
+		}
 		io::AppDataOutputStream stream(FILE_NAME);
 		stream.write(out.data(), static_cast<int>(out.size()));
 		stream.close();

@@ -48,13 +48,13 @@ std::vector<WavCase> wavCases()
 		{"data beyond the end of the file", riff({fmt, beyond}), "", 2, 16, 100},
 		{"no data chunk", riff({fmt}), "", 2, 16, 0},
 		{"chunk skipping past the end", riff({fmt, chunk("LIST", Bytes(3, 'x'))}) , "", 2, 16, 0},
-		{"data before fmt", riff({data, fmt}), "Missing fmt chunk before data chunk in wav file", 0, 0, 0},
-		{"format 3", riff({chunk("fmt ", fmtBody(3, 2, 22050, 32)), data}), "WAV was not PCM! RIFF AudioEncoding TwoCC value: 0x3", 0, 0, 0},
+		{"data before fmt", riff({data, fmt}), "Missing fmt chunk before data chunk in wav file ByteArrayInputStream", 0, 0, 0},
+		{"format 3", riff({chunk("fmt ", fmtBody(3, 2, 22050, 32)), data}), "WAV was not PCM in ByteArrayInputStream! RIFF AudioEncoding TwoCC value: 0x3", 0, 0, 0},
 		{"fmt of 14 bytes", riff({chunk("fmt ", Bytes(noPcm.begin(), noPcm.begin() + 14)), data}), "Bad fmt chunk size 14 while reading ByteArrayInputStream", 0, 0, 0},
 		{"fmt of 130 bytes", riff({chunk("fmt ", fmtBody(1, 2, 22050, 16, 114)), data}), "Bad fmt chunk size 130 while reading ByteArrayInputStream", 0, 0, 0},
 		{"three channels", riff({chunk("fmt ", fmtBody(1, 3, 22050, 16)), data}), "Unsupported count of channels 3 while reading ByteArrayInputStream", 0, 0, 0},
 		{"24 bits", riff({chunk("fmt ", fmtBody(1, 2, 22050, 24)), data}), "Unsupported bits per sample 24 while reading ByteArrayInputStream", 0, 0, 0},
-		{"not RIFF", Bytes(40, 'R'), "Only RIFF/WAVE sounds are currently supported", 0, 0, 0},
+		{"not RIFF", Bytes(40, 'R'), "Only RIFF/WAVE sounds are currently supported while reading ByteArrayInputStream", 0, 0, 0},
 		{"truncated fmt", slice(riff({fmt, data}), 0, 30), "Failed to read 16 bytes from ByteArrayInputStream", 0, 0, 0},
 	};
 }

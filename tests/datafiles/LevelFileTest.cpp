@@ -87,6 +87,31 @@ TEST_F(LevelFile_Load, RefusalsClearTheLoadingFlag)
 	EXPECT_FALSE(host().isLoadingLevel());
 }
 
+// Level text that cannot be read: the message names the level's file.
+TEST_F(LevelFile_Load, BadLevelTextNamesTheFile)
+{
+	run(s_attributes);
+	struct Case
+	{
+		char const* text;
+		char const* fault;
+	};
+	Case const cases[] = {
+		{"filename = = 'bad.lua'\n", "Error while compiling Lua"},
+		{"filename = 'bad.lua'\nx = nil + 1\n", "arithmetic"},
+		{"while true do end\n", "instructions"},
+		{"\x1bLua\x51\x00rest", "precompiled"},
+	};
+	for (Case const& c : cases)
+	{
+		test::writeShippedFile(bundle, "bad.lua", c.text);
+		std::string const message = failure("loadLevel('bad')");
+		EXPECT_NE(std::string::npos, message.find(bundle / "bad.lua")) << message;
+		EXPECT_NE(std::string::npos, message.find(c.fault)) << c.fault << ": " << message;
+		EXPECT_EQ(std::string::npos, message.find("ByteArrayInputStream")) << message;
+	}
+}
+
 TEST_F(LevelFile_Load, DamagedLevelGivesTheLevelOrAnException)
 {
 	run(s_attributes);

@@ -2,12 +2,14 @@
 // of damage to them.
 #include <support/DataFiles.h>
 #include <support/HostFixture.h>
+#include <support/LargestAllocation.h>
 #include <ShippedFile.h>
 #include <datapack/DataPack.h>
 #include <lang/Throwable.h>
 #include <archive.h>
 #include <archive_entry.h>
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <filesystem>
 #include <random>
 #include <unistd.h>
@@ -104,6 +106,45 @@ TEST_F(ShippedFile_Read, FileOverTheCapIsRefusedUnread)
 	EXPECT_NE(std::string::npos, readFailure("huge.lua").find("larger than 64 MiB"));
 	std::filesystem::resize_file(file, (std::uintmax_t(64) << 20) + 1);
 	EXPECT_NE(std::string::npos, readFailure("huge.lua").find("larger than 64 MiB"));
+}
+
+/** A 7z archive of one entry name of size bytes of zeros, deflated (65 MiB take about 65 KB). */
+cipher::Bytes zerosArchive(char const* name, size_t size)
+{
+	cipher::Bytes out(size / 256 + 65536);
+	size_t used = 0;
+	archive* a = archive_write_new();
+	archive_write_set_format_7zip(a);
+	EXPECT_EQ(ARCHIVE_OK, archive_write_set_format_option(a, "7zip", "compression", "deflate"));
+	EXPECT_EQ(ARCHIVE_OK, archive_write_open_memory(a, out.data(), out.size(), &used));
+	archive_entry* e = archive_entry_new();
+	archive_entry_set_pathname(e, name);
+	archive_entry_set_filetype(e, AE_IFREG);
+	archive_entry_set_size(e, static_cast<la_int64_t>(size));
+	EXPECT_EQ(ARCHIVE_OK, archive_write_header(a, e));
+	std::string const chunk(1 << 20, '\0');
+	for (size_t done = 0; done < size; done += chunk.size())
+		archive_write_data(a, chunk.data(), std::min(chunk.size(), size - done));
+	archive_entry_free(e);
+	EXPECT_EQ(ARCHIVE_OK, archive_write_close(a));
+	archive_write_free(a);
+	out.resize(used);
+	return out;
+}
+
+// A small file whose entry unpacks to more than the file cap is refused by
+// the size the archive declares, before anything is unpacked.
+TEST_F(ShippedFile_Read, EntryOverTheCapIsRefusedByItsDeclaredSize)
+{
+	size_t const size = (size_t(65) << 20);
+	writeRaw("bomb.lua", encrypted(cipher::getStaticKey(), zerosArchive("bomb.lua", size)));
+	EXPECT_LT(std::filesystem::file_size(bundle / "bomb.lua"), 1u << 20);
+	test::LargestAllocation largest;
+	std::string const message = readFailure("bomb.lua");
+	EXPECT_EQ("Failed to read " + (bundle / "bomb.lua") + ": Failed to extract bomb.lua from " + (bundle / "bomb.lua") +
+			": it unpacks to 68157440 bytes, more than the limit of 64 MiB",
+		message);
+	EXPECT_LT(largest.bytes(), size_t(4) << 20);
 }
 
 TEST_F(ShippedFile_Host, LoadLuaFileInItsThreeModes)

@@ -241,6 +241,43 @@ TEST_F(ResourcesTest, streamedAndDecodedClipsGiveTheSameBytes)
 	EXPECT_FALSE(res->getAudioClip("x"));
 }
 
+// A damaged sound file: the message names the file, streamed or decoded.
+TEST_F(ResourcesTest, damagedSoundNamesTheFile)
+{
+	res->createAudioOutput(MONO16);
+	soundgen::Bytes const tone = soundgen::wav(soundgen::sine(1, 16, 22050, 441, 440, 0.5), 1, 16, 22050);
+	std::string const wav(tone.begin(), tone.end());
+	std::string pcmFloat = wav;
+	pcmFloat[20] = 3; // the format field of "fmt "
+	std::string dataFirst = wav.substr(0, 12) + wav.substr(36) + wav.substr(12, 24);
+	struct Case
+	{
+		char const* what;
+		std::string bytes;
+		char const* fault;
+	};
+	Case const cases[] = {
+		{"not RIFF", std::string(64, 'x'), "Only RIFF/WAVE"},
+		{"too short", "RIFF", "Only RIFF/WAVE"},
+		{"not PCM", pcmFloat, "not PCM"},
+		{"data before fmt", dataFirst, "Missing fmt chunk"},
+		{"fmt cut short", wav.substr(0, 30), "Failed to read"},
+		{"MP3 of noise", std::string(5000, '\x55'), "MP3"},
+	};
+	for (Case const& c : cases)
+	{
+		for (bool streamed : {true, false})
+		{
+			bool const mp3 = std::string(c.what).find("MP3") == 0;
+			std::string const file = mp3 ? "snd/bad.mp3" : "snd/bad.wav";
+			bundle.write("data/" + file, c.bytes);
+			std::string const text = message<lang::Exception>([&] { res->createAudio(file, "bad", streamed); });
+			EXPECT_NE(text.find(bundle.path("data/" + file)), std::string::npos) << c.what << ": " << text;
+			EXPECT_NE(text.find(c.fault), std::string::npos) << c.what << ": " << text;
+		}
+	}
+}
+
 TEST_F(ResourcesTest, playingClipReplacedIsStopped)
 {
 	res->createAudioOutput(MONO16);

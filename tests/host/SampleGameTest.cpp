@@ -118,4 +118,33 @@ TEST(SampleGameProgram, RunsSilentWithoutASoundDevice)
 	EXPECT_NE(std::string::npos, output.find("Lantern Drift: launch 1\n")) << output;
 }
 
+// A data folder that cannot be used ends the run at once with one line
+// naming it and the failed-launch status; no save is written.
+TEST(SampleGameProgram, UnusableDataFolderIsNamed)
+{
+	test::TempFolder out;
+	out.write("file", "x");
+	struct Case
+	{
+		std::string folder;
+		char const* why;
+	};
+	Case const cases[] = {
+		{out / "missing", "No such file or directory"},
+		{out / "file", "it is not a folder"},
+	};
+	for (Case const& c : cases)
+	{
+		std::string const command = "XDG_DATA_HOME=" + out.path() + "/share XDG_CACHE_HOME=" + out.path() + "/cache " + std::string(GAME_PROGRAM) +
+									" --headless --frames 10 --data " + c.folder + " --save-dir " + out.path() + "/saves";
+		int status = -1;
+		std::string const log = runProgram(command, status);
+		EXPECT_EQ(1, status) << log;
+		EXPECT_NE(std::string::npos, log.find("\nThe data folder " + c.folder + " cannot be used: " + c.why + "\n")) << log;
+		EXPECT_EQ(std::string::npos, log.find("Failed to load")) << log;
+		EXPECT_EQ(std::string::npos, log.find("nil value")) << log;
+		EXPECT_FALSE(std::filesystem::exists(out / "saves/settings.lua")) << log;
+	}
+}
+
 } // namespace

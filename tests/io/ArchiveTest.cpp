@@ -1,10 +1,13 @@
 #include "ThrownMessage.h"
+#include <support/LargestAllocation.h>
 #include <support/TempFolder.h>
 #include <archive.h>
 #include <archive_entry.h>
 #include <gtest/gtest.h>
 #include <io/ByteArrayInputStream.h>
 #include <io/IOException.h>
+#include <io/InfoZip.h>
+#include <io/SevenZip.h>
 #include <io/ZipFileInputStream.h>
 #include <io/detail/ArchiveSource.h>
 #include <io/std/FileInputStream.h>
@@ -14,11 +17,8 @@
 #include <locale.h>
 #include <minizip/zip.h>
 #include <zlib.h>
-#if defined(__SANITIZE_ADDRESS__)
-// The address sanitizer's allocation hooks (its allocator_interface.h is not installed with this compiler).
-extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*)(void const volatile*, std::size_t), void (*)(void const volatile*));
-#endif
 #include <map>
+#include <memory>
 #include <random>
 #include <set>
 
@@ -248,6 +248,45 @@ TEST_P(Archive, streamFailuresPassThroughTheDecoder)
 	}
 }
 
+// An entry over the caller's limit: refused by its declared size before
+// extraction, and by the back end while extracting whatever was declared.
+TEST_P(Archive, entriesOverTheCallersLimitAreRefused)
+{
+	io::ByteArrayInputStream in(fixture().data(), static_cast<int>(fixture().size()));
+	io::ZipFileInputStream zip(in, GetParam());
+	int largest = -1;
+	for (int i = 0; i < zip.size(); ++i)
+	{
+		if (largest < 0 || zip.getEntrySize(i) > zip.getEntrySize(largest))
+			largest = i;
+	}
+	ASSERT_GE(largest, 0);
+	long long const size = zip.getEntrySize(largest);
+	ASSERT_GT(size, 1);
+	std::string const name = zip.getEntryName(largest);
+	EXPECT_EQ(size, static_cast<long long>(contents(zip.getEntryStream(largest, static_cast<size_t>(size))).size()));
+	EXPECT_EQ("Failed to extract " + name + " from ByteArrayInputStream: it unpacks to " + std::to_string(size) +
+			" bytes, more than the limit of " + std::to_string(size - 1) + " bytes",
+		message([&] { zip.getEntryStream(largest, static_cast<size_t>(size - 1)); }));
+
+	// The back end alone, as when the declared size understates the entry.
+	io::ByteArrayInputStream raw(fixture().data(), static_cast<int>(fixture().size()));
+	std::unique_ptr<io::ZipFile> back;
+	if (GetParam() == io::ZipFileInputStream::ZIPFORMAT_7Z)
+		back.reset(new io::ZipFile7Zip);
+	else
+		back.reset(new io::ZipFileInfoZip);
+	std::vector<std::string> names;
+	std::vector<long long> sizes;
+	ASSERT_EQ(0, back->open(raw));
+	ASSERT_EQ(0, back->readHeader(names, sizes));
+	std::vector<char> bytes;
+	EXPECT_EQ(io::ZipFile::ENTRY_TOO_LARGE, back->extract(largest, bytes, static_cast<size_t>(size - 1)));
+	EXPECT_TRUE(bytes.empty());
+	EXPECT_EQ(0, back->extract(largest, bytes, static_cast<size_t>(size)));
+	EXPECT_EQ(static_cast<size_t>(size), bytes.size());
+}
+
 TEST_P(Archive, damagedArchivesReadCorrectlyOrThrow)
 {
 	std::string const& good = fixture();
@@ -336,32 +375,6 @@ TEST(ArchiveSource, seeksFromArchiveDataStayInside)
 namespace
 {
 
-/** Largest single allocation seen while a LargestAllocation lives (only under the address sanitizer). */
-std::atomic<std::size_t> largestAllocation{0};
-
-/** Records the largest allocation of the process while it lives, where the allocator can tell. */
-class LargestAllocation
-{
-public:
-	LargestAllocation()
-	{
-		largestAllocation = 0;
-#if defined(__SANITIZE_ADDRESS__)
-		static bool const installed = __sanitizer_install_malloc_and_free_hooks(
-			[](void const volatile*, std::size_t size) {
-				std::size_t seen = largestAllocation.load();
-				while (size > seen && !largestAllocation.compare_exchange_weak(seen, size))
-				{
-				}
-			},
-			[](void const volatile*) {}) != 0;
-		(void)installed;
-#endif
-	}
-
-	std::size_t bytes() const { return largestAllocation.load(); }
-};
-
 /** Little-endian bytes of v. */
 std::string le(std::uint64_t v, int bytes)
 {
@@ -449,7 +462,7 @@ TEST(SevenZipBounds, headersClaimingMoreThanTheArchiveHoldsAreRefusedBeforeDecod
 	for (Case const& c : cases)
 	{
 		io::ByteArrayInputStream in(c.archive.data(), static_cast<int>(c.archive.size()));
-		LargestAllocation largest;
+		test::LargestAllocation largest;
 		EXPECT_EQ(message([&] { io::ZipFileInputStream zip(in, io::ZipFileInputStream::ZIPFORMAT_7Z); }),
 			"Error opening 7zip file. Error -30") << c.label;
 		EXPECT_LT(largest.bytes(), 1u << 20) << c.label;

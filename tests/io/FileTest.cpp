@@ -126,13 +126,13 @@ TEST_F(Folders, bundleNamesAndFileStream)
 	io::detail::setBundlePath(bundle.path() + "/");
 	EXPECT_EQ(bundle / "levels/a.lua", io::BundleInputStream("levels/a.lua").toString());
 
-	EXPECT_EQ("Failed to open " + (bundle / "missing.png") + " with errno 2",
+	EXPECT_EQ("Failed to open " + (bundle / "missing.png") + " with errno 2 (No such file or directory)",
 	          ioMessage([] { io::BundleInputStream("missing.png"); }));
 	std::string deep = "/nowhere/" + std::string(200, 'd') + "/f";
-	EXPECT_EQ("Failed to open ... " + deep.substr(deep.size() - 124) + " with errno 2",
+	EXPECT_EQ("Failed to open ... " + deep.substr(deep.size() - 124) + " with errno 2 (No such file or directory)",
 	          ioMessage([&] { io::FileInputStream in(deep); }));
-	EXPECT_EQ("Failed to open " + (docs / "none") + " with errno 2", ioMessage([] { io::AppDataInputStream("none"); }));
-	EXPECT_EQ("Failed to open " + (bundle / "levels") + " with errno 21", ioMessage([] { io::BundleInputStream("levels"); }));
+	EXPECT_EQ("Failed to open " + (docs / "none") + " with errno 2 (No such file or directory)", ioMessage([] { io::AppDataInputStream("none"); }));
+	EXPECT_EQ("Failed to open " + (bundle / "levels") + " with errno 21 (Is a directory)", ioMessage([] { io::BundleInputStream("levels"); }));
 }
 
 TEST_F(Folders, appDataSaveReplacesOnlyOnSuccess)
@@ -165,7 +165,7 @@ TEST_F(Folders, appDataSaveReplacesOnlyOnSuccess)
 	{
 		io::AppDataOutputStream out("save.lua");
 		out.write("lost", 4);
-		EXPECT_EQ("Failed to write " + (docs / "save.lua") + " with errno 28", ioMessage([&] { out.close(); }));
+		EXPECT_EQ("Failed to write " + (docs / "save.lua") + " with errno 28 (No space left on device)", ioMessage([&] { out.close(); }));
 	}
 	EXPECT_EQ("new text", docs.read("save.lua"));
 	EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(docs / "save.lua.tmp")));
@@ -192,7 +192,7 @@ TEST_F(Folders, appDataFolderIsCreatedAndOpenFailureLeavesNothing)
 	EXPECT_EQ("x", docs.read("sub/dir/s.lua"));
 
 	std::filesystem::create_directory(docs / "sub/dir/blocked.tmp");
-	EXPECT_EQ("Failed to open " + (docs / "sub/dir/blocked") + " for writing, with errno 21",
+	EXPECT_EQ("Failed to open " + (docs / "sub/dir/blocked") + " for writing, with errno 21 (Is a directory)",
 	          ioMessage([] { io::AppDataOutputStream("blocked"); }));
 	EXPECT_FALSE(std::filesystem::exists(docs / "sub/dir/blocked"));
 }
@@ -215,11 +215,11 @@ TEST(SaveFileOutputStream, savesByFullPathOnlyOnSuccess)
 	{
 		io::SaveFileOutputStream out(dir / "f.json");
 		out.write("lost", 4);
-		EXPECT_EQ("Failed to write " + (dir / "f.json") + " with errno 28", ioMessage([&] { out.close(); }));
+		EXPECT_EQ("Failed to write " + (dir / "f.json") + " with errno 28 (No space left on device)", ioMessage([&] { out.close(); }));
 	}
 	EXPECT_EQ("new", dir.read("f.json"));
 	// The folder is not created.
-	EXPECT_EQ("Failed to open " + (dir / "no/f") + " for writing, with errno 2",
+	EXPECT_EQ("Failed to open " + (dir / "no/f") + " for writing, with errno 2 (No such file or directory)",
 	          ioMessage([&] { io::SaveFileOutputStream(dir / "no/f"); }));
 }
 
@@ -232,11 +232,11 @@ TEST(FileOutputStream, writesAndReportsFailures)
 		out.write("abc", 3);
 	}
 	EXPECT_EQ("abc", dir.read("f.bin"));
-	EXPECT_EQ("Failed to open " + (dir / "no/f") + " for writing with errno 2",
+	EXPECT_EQ("Failed to open " + (dir / "no/f") + " for writing with errno 2 (No such file or directory)",
 	          ioMessage([&] { io::FileOutputStream(dir / "no/f"); }));
 	io::FileOutputStream full("/dev/full");
 	full.write("x", 1);
-	EXPECT_EQ("Failed to close /dev/full with errno 28", ioMessage([&] { full.close(); }));
+	EXPECT_EQ("Failed to close /dev/full with errno 28 (No space left on device)", ioMessage([&] { full.close(); }));
 	EXPECT_EQ("Failed to write 1 bytes to /dev/full", ioMessage([&] { full.write("x", 1); }));
 }
 

@@ -147,16 +147,20 @@ TEST_F(GameCenterService, DamagedPlayerFiles)
 	EXPECT_EQ(-4, progress.scores.at("time"));
 	EXPECT_EQ(12.5, progress.achievements.at("ten"));
 
-	for (char const* bad : {R"({"scores": {"drift": 1.5}})", R"({"achievements": {"ten": 101}})", R"({"scores": []})", "{"})
+	// Each damaged file goes beside the ones set aside before it.
+	std::vector<std::string> const bads = {R"({"scores": {"drift": 1.5}})", R"({"achievements": {"ten": 101}})", R"({"scores": []})", "{"};
+	for (size_t i = 0; i < bads.size(); ++i)
 	{
-		appData.write("gamecenter-player.json", bad);
+		std::string const aside = "gamecenter-player.json.bad" + (i == 0 ? std::string() : "-" + std::to_string(i + 1));
+		appData.write("gamecenter-player.json", bads[i]);
 		testing::internal::CaptureStdout();
 		pf::LocalPlayerFiles::Progress const none = pf::LocalPlayerFiles::readProgress();
 		std::string const out = testing::internal::GetCapturedStdout();
-		EXPECT_TRUE(none.scores.empty() && none.achievements.empty()) << bad;
-		EXPECT_NE(std::string::npos, out.find("Moved the damaged " + path + " to " + path + ".bad")) << out;
-		EXPECT_EQ(bad, appData.read("gamecenter-player.json.bad"));
+		EXPECT_TRUE(none.scores.empty() && none.achievements.empty()) << bads[i];
+		EXPECT_NE(std::string::npos, out.find("Moved the damaged " + path + " to " + (appData / aside) + ":")) << out;
 		EXPECT_FALSE(std::filesystem::exists(path));
+		for (size_t j = 0; j <= i; ++j)
+			EXPECT_EQ(bads[j], appData.read("gamecenter-player.json.bad" + (j == 0 ? std::string() : "-" + std::to_string(j + 1))));
 	}
 
 	forEachDamagedCopy(bytes(PROGRESS), 300, 99u, [&](std::vector<unsigned char> const& copy) {

@@ -1,9 +1,12 @@
 #include <support/DamagedCopies.h>
 #include <support/TempFolder.h>
 #include <io/detail/detail.h>
+#include <io/std/SetAside.h>
 #include <pf/AppSettings.h>
 #include <pf/UserDefaults.h>
 #include <gtest/gtest.h>
+#include <filesystem>
+#include <string>
 #include <thread>
 
 namespace
@@ -96,6 +99,25 @@ TEST_F(UserDefaultsFile, DamagedFilesReadAsEmptyAndAreKeptAside)
 	defaults.setBoolean("fresh", true);
 	EXPECT_TRUE(defaults.synchronise());
 	EXPECT_EQ("{} x", appData.read("user-defaults.json.bad"));
+	defaults.reset();
+	EXPECT_TRUE(defaults.getBoolean("fresh"));
+}
+
+// A damaged file that cannot be moved aside (every name for it is taken)
+// is not written over; the changes stay pending.
+TEST_F(UserDefaultsFile, DamagedFileThatCannotBeMovedIsNotWrittenOver)
+{
+	appData.write("user-defaults.json", "{ damaged");
+	appData.write("user-defaults.json.bad", "earlier");
+	for (int n = 2; n <= io::MAX_SET_ASIDE_COPIES; ++n)
+		appData.write("user-defaults.json.bad-" + std::to_string(n), "earlier");
+	defaults.reset();
+	defaults.setBoolean("fresh", true);
+	EXPECT_FALSE(defaults.synchronise());
+	EXPECT_EQ("{ damaged", appData.read("user-defaults.json"));
+	std::filesystem::remove(appData / "user-defaults.json.bad-1000");
+	EXPECT_TRUE(defaults.synchronise());
+	EXPECT_EQ("{ damaged", appData.read("user-defaults.json.bad-1000"));
 	defaults.reset();
 	EXPECT_TRUE(defaults.getBoolean("fresh"));
 }

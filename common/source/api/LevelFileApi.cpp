@@ -2,9 +2,9 @@
 // functions and the shipped-file loading of the game logic and its tables.
 #include <GameLua.h>
 #include <ShippedFile.h>
+#include <TextStream.h>
 #include <framework/App.h>
 #include <io/std/FileUtil.h>
-#include <io/ByteArrayInputStream.h>
 #include <io/std/BundleInputStream.h>
 #include <io/detail/detail.h>
 #include <lang/Debug.h>
@@ -38,33 +38,17 @@ void GameLua::fileFailed(std::string const& file, std::string const& error)
 	m_failedFiles.push_back(file);
 }
 
-namespace
-{
-
-/** A memory stream over text named name (the chunk name of its Lua). */
-class TextStream : public io::ByteArrayInputStream
-{
-public:
-	TextStream(std::string const& text, std::string const& name) :
-		io::ByteArrayInputStream(text.data(), static_cast<int>(text.size()))
-	{
-		setName(name);
-	}
-};
-
-} // namespace
-
 void GameLua::compile(std::string const& file)
 {
 	try
 	{
 		std::string const path = m_app->path(file);
-		std::string const text = ShippedFile::read(path);
+		std::string text = ShippedFile::read(path);
 		std::string const name = io::detail::constructPath(io::detail::bundlePath(), path);
 		// Precompiled chunks are not loaded from files: a damaged one can crash the interpreter.
 		if (!text.empty() && text[0] == LUA_SIGNATURE[0])
 			lang::throwError(lang::Throwable(lang::Format("Failed to read {0}: precompiled Lua is not loaded", name)));
-		TextStream in(text, name);
+		TextStream in(std::move(text), name);
 		m_luastate->compile(in, name, this);
 		call("updateValues");
 		m_compiled = true;

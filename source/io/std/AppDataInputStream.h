@@ -16,7 +16,7 @@ public:
 	/**
 	 * Opens the file name (relative to the app-data folder; one leading "/" is
 	 * ignored).
-	 * @exception IOException "Failed to open {0} with errno {1}".
+	 * @exception IOException "Failed to open {0} with errno {1}" ({1} as "2 (No such file or directory)").
 	 */
 	explicit AppDataInputStream(std::string const& name);
 };

@@ -29,7 +29,7 @@ public:
 	/**
 	 * Opens "<app-data folder>/<name>.tmp" (one leading "/" of name is
 	 * ignored), creating the app-data folder when needed.
-	 * @exception IOException "Failed to open {0} for writing, with errno {1}".
+	 * @exception IOException "Failed to open {0} for writing, with errno {1}" ({1} as "2 (No such file or directory)").
 	 */
 	explicit AppDataOutputStream(std::string const& name);
 };

@@ -13,7 +13,7 @@ class FileInputStream : public InputStream
 public:
 	/**
 	 * Opens the file; the path is normalised first (see io::PathName).
-	 * @exception IOException "Failed to open {0} with errno {1}".
+	 * @exception IOException "Failed to open {0} with errno {1}" ({1} as "2 (No such file or directory)").
 	 */
 	explicit FileInputStream(std::string const& path);
 

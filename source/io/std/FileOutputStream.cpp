@@ -34,7 +34,7 @@ void FileOutputStream::Impl::close()
 	FILE* f = m_file;
 	m_file = nullptr;
 	if (fclose(f) != 0)
-		lang::throwError(IOException(lang::Format("Failed to close {0} with errno {1}", m_path, errno)));
+		lang::throwError(IOException(lang::Format("Failed to close {0} with errno {1}", m_path, detail::errnoText(errno))));
 }
 
 void FileOutputStream::Impl::closeQuietly()

@@ -13,7 +13,7 @@ class FileOutputStream : public OutputStream
 public:
 	/**
 	 * Opens the file for writing; the path is normalised first.
-	 * @exception IOException "Failed to open {0} for writing with errno {1}".
+	 * @exception IOException "Failed to open {0} for writing with errno {1}" ({1} as "2 (No such file or directory)").
 	 */
 	explicit FileOutputStream(std::string const& path);
 
@@ -29,7 +29,7 @@ public:
 	/**
 	 * Flushes and closes the file; writing afterwards is an error.
 	 * Closing twice does nothing.
-	 * @exception IOException "Failed to close {0} with errno {1}".
+	 * @exception IOException "Failed to close {0} with errno {1}" ({1} as "2 (No such file or directory)").
 	 */
 	void close();
 

@@ -34,7 +34,7 @@ public:
 
 	/**
 	 * Closes the file; nothing when it is already closed.
-	 * @exception IOException "Failed to close {0} with errno {1}".
+	 * @exception IOException "Failed to close {0} with errno {1}" ({1} as "2 (No such file or directory)").
 	 */
 	virtual void close();
 

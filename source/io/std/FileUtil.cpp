@@ -3,6 +3,7 @@
 #include <io/PathName.h>
 #include <lang/Format.h>
 #include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 
 namespace io
@@ -25,6 +26,11 @@ std::string constructPath(std::string const& base, std::string const& name)
 	return PathName(base, n).path();
 }
 
+std::string errnoText(int error)
+{
+	return std::to_string(error) + " (" + std::strerror(error) + ")";
+}
+
 FILE* openFile(std::string const& path, char const* mode, char const* failure, std::string const& shown)
 {
 	FILE* file = fopen(path.c_str(), mode);
@@ -39,7 +45,7 @@ FILE* openFile(std::string const& path, char const* mode, char const* failure, s
 		error = EISDIR;
 	}
 	if (!file)
-		lang::throwError(IOException(lang::Format(failure, shown, error)));
+		lang::throwError(IOException(lang::Format(failure, shown, errnoText(error))));
 	return file;
 }
 

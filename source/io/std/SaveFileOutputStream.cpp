@@ -43,22 +43,22 @@ public:
 		if (ok && fflush(f) != 0)
 		{
 			ok = false;
-			error = lang::Format("Failed to write {0} with errno {1}", m_path, errno);
+			error = lang::Format("Failed to write {0} with errno {1}", m_path, detail::errnoText(errno));
 		}
 		if (ok && fsync(fileno(f)) != 0)
 		{
 			ok = false;
-			error = lang::Format("Failed to sync {0} with errno {1}", m_path, errno);
+			error = lang::Format("Failed to sync {0} with errno {1}", m_path, detail::errnoText(errno));
 		}
 		if (fclose(f) != 0 && ok)
 		{
 			ok = false;
-			error = lang::Format("Failed to close {0} with errno {1}", m_path, errno);
+			error = lang::Format("Failed to close {0} with errno {1}", m_path, detail::errnoText(errno));
 		}
 		if (ok && rename(m_tmp.c_str(), m_path.c_str()) != 0)
 		{
 			ok = false;
-			error = lang::Format("Failed to rename {0} with errno {1}", m_path, errno);
+			error = lang::Format("Failed to rename {0} with errno {1}", m_path, detail::errnoText(errno));
 		}
 		if (!ok)
 		{

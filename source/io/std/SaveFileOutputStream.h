@@ -27,7 +27,7 @@ class SaveFileOutputStream : public FileOutputStream
 public:
 	/**
 	 * Opens "<path>.tmp" for writing; the path is normalised first.
-	 * @exception IOException "Failed to open {0} for writing, with errno {1}".
+	 * @exception IOException "Failed to open {0} for writing, with errno {1}" ({1} as "2 (No such file or directory)").
 	 */
 	explicit SaveFileOutputStream(std::string const& path);
 };

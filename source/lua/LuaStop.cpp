@@ -32,7 +32,7 @@ char const* const LuaStop::MESSAGE = "script stopped: the program was asked to e
 
 void LuaStop::request()
 {
-	s_requested.store(true, std::memory_order_relaxed);
+	s_requested.store(true);
 }
 
 bool LuaStop::requested()
@@ -42,7 +42,7 @@ bool LuaStop::requested()
 
 void LuaStop::withdraw()
 {
-	s_requested.store(false, std::memory_order_relaxed);
+	s_requested.store(false);
 }
 
 void LuaStop::watch(lua_State* lua)

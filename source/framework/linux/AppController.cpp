@@ -4,6 +4,7 @@
 #include "IOSOSInterface.h"
 #include "MyEAGLView.h"
 #include "MyEAGLViewController.h"
+#include "StopSignals.h"
 #include <framework/OSInterface.h>
 #include <gr/gl/GLBackends.h>
 #include <io/PathName.h>
@@ -12,6 +13,7 @@
 #include <lang/Exception.h>
 #include <lang/Format.h>
 #include <lang/Throwable.h>
+#include <lua/LuaStop.h>
 #include <pf/LocalNotificationsImpl.h>
 #include <TallyApplication.h>
 #include <pf/MainThread.h>
@@ -183,6 +185,7 @@ void AppController::applicationWillResignActive()
 
 void AppController::applicationWillTerminate()
 {
+	StopSignals::shutdownBegins();
 	if (m_terminated)
 		return;
 	m_allowUpdate = false;
@@ -246,7 +249,7 @@ void AppController::windowResized(int width, int height)
 	}
 	catch (lang::Throwable const& e)
 	{
-		fail("Exception from game: " + e.getMessage().format() + "\n");
+		fail(e);
 	}
 	catch (...)
 	{
@@ -422,12 +425,29 @@ void AppController::callApp(std::function<void(App&)> const& f)
 	}
 	catch (lang::Throwable const& e)
 	{
-		fail("Exception from game: " + e.getMessage().format() + "\n");
+		fail(e);
 	}
 	catch (...)
 	{
 		fail("Unknown exception from game!\n");
 	}
+}
+
+void AppController::fail(lang::Throwable const& e)
+{
+	std::string const message = e.getMessage().format();
+	if (!lua::LuaStop::requested())
+	{
+		fail("Exception from game: " + message + "\n");
+		return;
+	}
+	// The scripts were stopped because the run is asked to end: the
+	// application gets nothing but its destruction (which saves), and the
+	// run ends as a normal one.
+	lang::Debug::printf("Stopped the game: %s\n", message.c_str());
+	m_failed = true;
+	m_finished = true;
+	m_host.stopDisplayLink();
 }
 
 void AppController::fail(std::string const& line)

@@ -10,6 +10,11 @@
 #include <memory>
 #include <string>
 
+namespace lang
+{
+class Throwable;
+}
+
 namespace framework
 {
 
@@ -28,7 +33,10 @@ class MyEAGLViewController;
  *
  * Anything thrown out of the application is logged ("Exception from game:
  * %s\n" or "Unknown exception from game!\n"); after that nothing but its
- * destruction reaches it and the run ends with status 1.
+ * destruction reaches it and the run ends with status 1. Thrown while the
+ * scripts are asked to stop (lua::LuaStop), it is the stop: logged
+ * ("Stopped the game: %s\n"), the application again gets nothing but its
+ * destruction, and the run ends as a normal one.
  *
  * Main thread only.
  */
@@ -64,7 +72,11 @@ public:
 	void applicationDidBecomeActive();
 	void applicationWillResignActive();
 
-	/** Stops the loop, resets the configuration and tears down (dealloc). */
+	/**
+	 * The run's shutdown: lets the scripts run again after a stop
+	 * (StopSignals::shutdownBegins), stops the loop, resets the
+	 * configuration and tears down (dealloc).
+	 */
 	void applicationWillTerminate();
 
 	/** Destroys the application, the context, the platform interface and the view. */
@@ -177,6 +189,7 @@ private:
 
 	void launch();
 	void fail(std::string const& line);
+	void fail(lang::Throwable const& e);
 	void handleResize(int width, int height);
 	void capture();
 

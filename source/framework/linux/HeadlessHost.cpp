@@ -4,24 +4,12 @@
 #include "GLSurface.h"
 #include "HeadlessGL.h"
 #include "ShellEvents.h"
+#include "StopSignals.h"
 #include <algorithm>
 #include <cmath>
-#include <csignal>
 
 namespace framework
 {
-
-namespace
-{
-
-volatile std::sig_atomic_t s_interrupted = 0;
-
-extern "C" void onInterrupt(int)
-{
-	s_interrupted = 1;
-}
-
-} // namespace
 
 /** An off-screen GL view sized from the host's window. */
 class HeadlessHost::Surface : public GLSurface
@@ -122,7 +110,7 @@ int HeadlessHost::tickMicros() const
 
 void HeadlessHost::runTicks(int n)
 {
-	for (int i = 0; i < n && !m_controller->finished() && !s_interrupted; ++i)
+	for (int i = 0; i < n && !m_controller->finished() && !StopSignals::requested(); ++i)
 	{
 		++m_ticks;
 		m_clock += tickMicros();
@@ -143,7 +131,7 @@ int HeadlessHost::run(std::vector<ShellEvent> const& events)
 	launch();
 	size_t next = 0;
 	int const frames = m_options.frames >= 0 ? m_options.frames : 120;
-	for (int tick = 0; tick <= frames && !m_controller->finished() && !s_interrupted; ++tick)
+	for (int tick = 0; tick <= frames && !m_controller->finished() && !StopSignals::requested(); ++tick)
 	{
 		while (next < events.size() && events[next].tick <= tick && !m_controller->finished())
 			send(events[next++]);
@@ -151,11 +139,6 @@ int HeadlessHost::run(std::vector<ShellEvent> const& events)
 			runTicks(1);
 	}
 	return finish();
-}
-
-void HeadlessHost::installInterruptHandler()
-{
-	std::signal(SIGINT, &onInterrupt);
 }
 
 void HeadlessHost::moveClock(double seconds)

@@ -65,14 +65,12 @@ public:
 	/**
 	 * The whole run: launch, the events of tick 0, then for each tick from
 	 * 1 to the options' frame count its events and its frame, then finish.
-	 * Ends early when the run finishes (quit, an exception).
+	 * Ends early when the run finishes (quit, an exception) or a stop
+	 * signal came (StopSignals).
 	 */
 	int run(std::vector<ShellEvent> const& events);
 
 	AppController& controller() { return *m_controller; }
-
-	/** Makes Ctrl-C end the runs of this process normally after the current tick. */
-	static void installInterruptHandler();
 
 	/** Ticks run so far. */
 	int ticks() const { return m_ticks; }

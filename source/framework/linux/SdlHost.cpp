@@ -4,6 +4,9 @@
 #include "MyEAGLViewController.h"
 #include "ShellEvents.h"
 #include "SdlKeys.h"
+#include "StopSignals.h"
+#include "XWindowWatch.h"
+#include <lang/Debug.h>
 #include <lang/Exception.h>
 #include <lang/Format.h>
 #include <lang/System.h>
@@ -27,7 +30,8 @@ bool initVideo()
 	setenv("MESA_GLES_VERSION_OVERRIDE", "2.0", 0);
 	if (SDL_WasInit(SDL_INIT_VIDEO))
 		return true;
-	SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "0");
+	// The shell's own handlers end the run on signals (StopSignals).
+	SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
 	SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
 	SDL_SetHint(SDL_HINT_MOUSE_TOUCH_EVENTS, "0");
 	if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0)
@@ -134,6 +138,7 @@ SdlHost::~SdlHost()
 	m_controller.reset();
 	if (m_window)
 		SDL_DestroyWindow(m_window);
+	m_watch.reset();
 	// SDL's video stays up until the process ends (see initVideo).
 }
 
@@ -152,6 +157,13 @@ void SdlHost::runTick(std::vector<ShellEvent> const& events, size_t& next)
 	SDL_Event e;
 	while (!m_controller->finished() && !m_quit && SDL_PollEvent(&e))
 		handle(e);
+	if (StopSignals::requested())
+		m_quit = true;
+	if (m_watch && m_watch->lost() && !m_quit)
+	{
+		lang::Debug::printf("The window was destroyed from outside: the run ends\n");
+		m_quit = true;
+	}
 	if (m_quit || m_controller->finished())
 		return;
 	++m_ticks;
@@ -193,6 +205,8 @@ void SdlHost::handle(SDL_Event const& e)
 {
 	AppController& c = *m_controller;
 	MyEAGLViewController* vc = c.getViewController();
+	if (m_watch)
+		m_watch->handle(e);
 	switch (e.type)
 	{
 	case SDL_QUIT:
@@ -342,6 +356,7 @@ GLSurface* SdlHost::createGLSurface(int renderer, int width, int height, int col
 			SDL_WINDOWPOS_UNDEFINED, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
 		if (!m_window)
 			lang::throwError(lang::Exception(lang::Format("SDL window could not be made: {0}", SDL_GetError())));
+		m_watch.reset(new XWindowWatch(m_window));
 	}
 	SDL_GLContext context = SDL_GL_CreateContext(m_window);
 	if (!context)

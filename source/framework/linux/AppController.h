@@ -90,6 +90,13 @@ public:
 	 */
 	void windowResized(int width, int height);
 
+	/**
+	 * Cuts a view size in points to what the GL context can draw: each
+	 * side at most its longest side in pixels (GLSurface::maxSize) at the
+	 * host's scale; a cut is logged. Nothing before the view exists.
+	 */
+	void clampViewSize(int& width, int& height) const;
+
 	/** A device orientation (1..4) reported by the platform. */
 	void orientationChanged(int deviceOrientation);
 
@@ -108,7 +115,11 @@ public:
 	/** Stops the display link and deactivates the application. */
 	void stopUpdate();
 
-	/** One frame (the display link's callback). */
+	/**
+	 * One frame (the display link's callback). While the back buffer is
+	 * incomplete no frame is drawn; when the frame due is one the options
+	 * ask a screenshot of, the run ends with status 1, naming the frame.
+	 */
 	void update();
 
 	/**
@@ -121,7 +132,10 @@ public:
 	 */
 	void turn();
 
-	/** Captures the frame when asked to, then has the view present it. */
+	/**
+	 * Captures the frame when asked to, then has the view present it. A
+	 * capture that fails ends the run with status 1, naming the frame.
+	 */
 	void present() override;
 
 	/**
@@ -192,6 +206,8 @@ private:
 	void fail(lang::Throwable const& e);
 	void handleResize(int width, int height);
 	void capture();
+	/** True when the options ask a screenshot of frame (numbered from 1). */
+	bool screenshotAsked(int frame) const;
 
 	AppController(AppController const&) = delete;
 	AppController& operator=(AppController const&) = delete;

@@ -46,6 +46,15 @@ public:
 
 	void destroyFramebuffer() override {}
 
+	int maxSize() const override
+	{
+		int const limit = m_host.m_switches.maxSize;
+		return limit > 0 ? std::min(limit, m_gl.maxSize()) : m_gl.maxSize();
+	}
+
+	int width() const { return m_gl.width(); }
+	int height() const { return m_gl.height(); }
+
 	void present() override { m_gl.present(); }
 
 private:
@@ -88,6 +97,7 @@ void HeadlessHost::resizeWindow(int width, int height)
 {
 	if (width < 1 || height < 1 || m_controller->terminated())
 		return;
+	m_controller->clampViewSize(width, height);
 	m_windowWidth = width;
 	m_windowHeight = height;
 	m_screenWidth = std::min(width, height);
@@ -166,9 +176,20 @@ GLSurface* HeadlessHost::createGLSurface(int renderer, int width, int height, in
 	HeadlessGL::Format format;
 	format.color = colorBits == 32 ? HeadlessGL::COLOR_RGBA8 : HeadlessGL::COLOR_RGB565;
 	format.depth = depth;
-	int const w = std::max(1, int(float(width) * m_switches.scale));
-	int const h = std::max(1, int(float(height) * m_switches.scale));
-	return new Surface(*this, renderer == 1 ? HeadlessGL::API_GLES2 : HeadlessGL::API_GLES1, w, h, format);
+	int w = std::max(1, int(float(width) * m_switches.scale));
+	int h = std::max(1, int(float(height) * m_switches.scale));
+	if (m_switches.maxSize > 0)
+	{
+		w = std::min(w, m_switches.maxSize);
+		h = std::min(h, m_switches.maxSize);
+	}
+	Surface* surface = new Surface(*this, renderer == 1 ? HeadlessGL::API_GLES2 : HeadlessGL::API_GLES1, w, h, format);
+	// The view is as large as the context could make it.
+	if (surface->width() < int(float(width) * m_switches.scale))
+		m_windowWidth = std::max(1, int(float(surface->width()) / m_switches.scale));
+	if (surface->height() < int(float(height) * m_switches.scale))
+		m_windowHeight = std::max(1, int(float(surface->height()) / m_switches.scale));
+	return surface;
 }
 
 void HeadlessHost::showWindow()

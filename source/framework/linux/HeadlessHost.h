@@ -33,6 +33,8 @@ public:
 		bool incompleteFramebuffer = false;
 		/** Pixels per point. */
 		float scale = 1.0f;
+		/** Above 0: the contexts draw at most this many pixels a side (else what the driver says). */
+		int maxSize = 0;
 	};
 
 	HeadlessHost(ShellOptions const& options, ConfigureHook configure, InitHook init);

@@ -1,5 +1,6 @@
 #include "SdlHost.h"
 #include "AppController.h"
+#include "GLLimits.h"
 #include "GLSurface.h"
 #include "MyEAGLViewController.h"
 #include "ShellEvents.h"
@@ -48,7 +49,10 @@ bool initVideo()
 class SdlHost::Surface : public GLSurface
 {
 public:
-	Surface(SDL_Window* window, SDL_GLContext context) : m_window(window), m_context(context) {}
+	Surface(SDL_Window* window, SDL_GLContext context, int maxSize) :
+		m_window(window), m_context(context), m_maxSize(maxSize)
+	{
+	}
 
 	~Surface() override
 	{
@@ -82,11 +86,14 @@ public:
 
 	void destroyFramebuffer() override {}
 
+	int maxSize() const override { return m_maxSize; }
+
 	void present() override { SDL_GL_SwapWindow(m_window); }
 
 private:
 	SDL_Window* m_window;
 	SDL_GLContext m_context;
+	int m_maxSize;
 };
 
 bool SdlHost::displayAvailable()
@@ -363,8 +370,9 @@ GLSurface* SdlHost::createGLSurface(int renderer, int width, int height, int col
 		return nullptr;
 	if (SDL_GL_SetSwapInterval(1) != 0)
 		SDL_GL_SetSwapInterval(0);
+	int const maxSize = GLLimits::maxDrawableSize();
 	SDL_GL_MakeCurrent(m_window, nullptr);
-	return new Surface(m_window, context);
+	return new Surface(m_window, context, maxSize);
 }
 
 void SdlHost::showWindow()
@@ -388,6 +396,7 @@ int64_t SdlHost::nowMicros()
 
 void SdlHost::resizeWindow(int width, int height)
 {
+	m_controller->clampViewSize(width, height);
 	if (m_window && width >= 1 && height >= 1)
 		SDL_SetWindowSize(m_window, width, height);
 }

@@ -191,4 +191,20 @@ TEST_F(GLViewLimits, ScreenshotOfAFrameThatCannotBeDrawnEndsTheRun)
 	EXPECT_LT(host->ticks(), 5);
 }
 
+TEST_F(GLViewLimits, ScreenshotThatCannotBeWrittenEndsTheRun)
+{
+	test::TempFolder out;
+	out.write("taken", "a file where the folder of the captures should be");
+	options.screenshots = {2};
+	options.out = out / "taken";
+	options.frames = 5;
+	create();
+	testing::internal::CaptureStdout();
+	int const status = host->run({});
+	std::string const text = testing::internal::GetCapturedStdout();
+	EXPECT_EQ(status, 1);
+	EXPECT_NE(text.find("frame 2"), std::string::npos) << text;
+	EXPECT_LT(host->ticks(), 5);
+}
+
 } // namespace

@@ -15,7 +15,7 @@ PACKAGES=(
   libcjson-dev libssl-dev openssl libcurl4-openssl-dev
   libpng-dev libjpeg62-turbo-dev
   libegl-dev libgles-dev libegl-mesa0 libgl1-mesa-dri
-  libsdl2-dev
+  libsdl2-dev libx11-dev
   libopenal-dev libmpg123-dev libmp3lame-dev
   libbox2d-dev
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev xdg-utils

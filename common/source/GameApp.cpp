@@ -13,6 +13,7 @@
 #include <lang/Thread.h>
 #include <lang/Throwable.h>
 #include <lua/LuaState.h>
+#include <lua/LuaStop.h>
 #include <pf/DeviceInfo.h>
 #include <pf/Locale.h>
 #include <tally/Tally.h>
@@ -354,6 +355,9 @@ void GameApp::update(float dt, gr::Context* context, int)
 		}
 		catch (lang::Throwable const& e)
 		{
+			// Scripts stopped because the program is asked to end did not crash.
+			if (lua::LuaStop::requested())
+				throw;
 			m_tally->logEvent("Game crashed", "exception", e.getMessage().format());
 			// Give a crash report time to leave before the program stops.
 			if (m_crashPause > 0)

@@ -90,7 +90,8 @@ public:
 	/**
 	 * One frame. An exception out of the host's frame step is logged as the
 	 * analytics event "Game crashed" (parameter "exception": its message)
-	 * and passed on after the crash pause (setCrashPause).
+	 * and passed on after the crash pause (setCrashPause); while the
+	 * scripts are asked to stop (lua::LuaStop) it is passed on at once.
 	 */
 	void update(float dt, gr::Context* context, int flags) override;
 

@@ -1,5 +1,6 @@
 #include "LuaState.h"
 #include "LuaBudget.h"
+#include "LuaStop.h"
 #include <io/InputStream.h>
 #include <lang/Format.h>
 #include <lua.hpp>
@@ -214,6 +215,8 @@ LuaState::LuaState() : m_lua(nullptr), m_handlerRef(LUA_NOREF)
 		lang::throwError(LuaException(lang::Format("Failed to initialized Lua interpreter")));
 	m_lua = lua;
 	lua_atpanic(lua, handleError);
+	// A script stuck in a loop still stops when the program is asked to end.
+	LuaStop::watch(lua);
 
 	bool ok = true;
 	for (luaL_Reg const* lib = libsToOpen; lib->func && ok; ++lib)

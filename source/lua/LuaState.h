@@ -97,7 +97,8 @@ public:
 
 	/**
 	 * Creates the interpreter and opens the libraries base, package, table,
-	 * io, os, string and math (not debug, no loading of C modules).
+	 * io, os, string and math (not debug, no loading of C modules). The
+	 * interpreter carries the stop hook of LuaStop.
 	 * @exception LuaException When the interpreter cannot be created.
 	 */
 	LuaState();

@@ -1,4 +1,5 @@
 #include <support/ShellFixture.h>
+#include <support/TempFolder.h>
 #include <framework/linux/MyEAGLView.h>
 #include <GLES2/gl2.h>
 #include <gtest/gtest.h>
@@ -124,6 +125,86 @@ TEST_F(GLViewTest, IncompleteBufferTakesNoFramesUntilRebuilt)
 	ticks(2);
 	EXPECT_EQ(app()->dts.size(), 2u);
 	EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+} // namespace
+
+namespace
+{
+
+class GLViewLimits : public test::ShellFixture
+{
+};
+
+TEST_F(GLViewLimits, SizesAreCutToWhatTheContextDraws)
+{
+	struct Case
+	{
+		char const* name;
+		int maxSize;
+		char const* resize;
+		int width, height;
+		bool cut;
+	};
+	// The fixture's screen is 48 x 64 points, drawn landscape (64 x 48).
+	Case const cases[] = {
+		{"screen within the limit", 64, "", 64, 48, false},
+		{"screen over the limit", 40, "", 40, 40, true},
+		{"resize within the limit", 200, "0 resize 200 100", 200, 100, false},
+		{"resize over the limit", 100, "0 resize 4000 30", 100, 30, true},
+	};
+	for (Case const& c : cases)
+	{
+		switches.maxSize = c.maxSize;
+		testing::internal::CaptureStdout();
+		launch();
+		if (*c.resize)
+			send(c.resize);
+		ticks(2);
+		std::string const out = testing::internal::GetCapturedStdout();
+		EXPECT_TRUE(controller().view()->framebufferComplete()) << c.name << "\n" << out;
+		EXPECT_EQ(controller().view()->backingWidth(), c.width) << c.name;
+		EXPECT_EQ(controller().view()->backingHeight(), c.height) << c.name;
+		EXPECT_EQ(app()->dts.size(), 2u) << c.name;
+		EXPECT_EQ(out.find("failed to make complete framebuffer object!"), std::string::npos) << c.name << "\n" << out;
+		EXPECT_EQ(out.find("larger than the GL context can draw") != std::string::npos, c.cut) << c.name << "\n" << out;
+		EXPECT_EQ(finish(), 0) << c.name;
+		host.reset();
+		log.clear();
+	}
+}
+
+TEST_F(GLViewLimits, ScreenshotOfAFrameThatCannotBeDrawnEndsTheRun)
+{
+	test::TempFolder out;
+	switches.incompleteFramebuffer = true;
+	options.screenshots = {1};
+	options.out = out.path();
+	options.frames = 5;
+	create();
+	testing::internal::CaptureStdout();
+	int const status = host->run({});
+	std::string const text = testing::internal::GetCapturedStdout();
+	EXPECT_EQ(status, 1);
+	EXPECT_NE(text.find("Frame 1 cannot be drawn (the back buffer is incomplete): its screenshot is not taken"),
+		std::string::npos) << text;
+	EXPECT_LT(host->ticks(), 5);
+}
+
+TEST_F(GLViewLimits, ScreenshotThatCannotBeWrittenEndsTheRun)
+{
+	test::TempFolder out;
+	out.write("taken", "a file where the folder of the captures should be");
+	options.screenshots = {2};
+	options.out = out / "taken";
+	options.frames = 5;
+	create();
+	testing::internal::CaptureStdout();
+	int const status = host->run({});
+	std::string const text = testing::internal::GetCapturedStdout();
+	EXPECT_EQ(status, 1);
+	EXPECT_NE(text.find("frame 2"), std::string::npos) << text;
+	EXPECT_LT(host->ticks(), 5);
 }
 
 } // namespace

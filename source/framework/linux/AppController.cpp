@@ -1,9 +1,11 @@
 #include "AppController.h"
 #include "AppActivationListeners.h"
+#include "GLSurface.h"
 #include "Host.h"
 #include "IOSOSInterface.h"
 #include "MyEAGLView.h"
 #include "MyEAGLViewController.h"
+#include "StopSignals.h"
 #include <framework/OSInterface.h>
 #include <gr/gl/GLBackends.h>
 #include <io/PathName.h>
@@ -12,6 +14,7 @@
 #include <lang/Exception.h>
 #include <lang/Format.h>
 #include <lang/Throwable.h>
+#include <lua/LuaStop.h>
 #include <pf/LocalNotificationsImpl.h>
 #include <TallyApplication.h>
 #include <pf/MainThread.h>
@@ -112,6 +115,16 @@ void AppController::launch()
 		lang::throwError(lang::Exception(lang::Format("The GL context could not be made current")));
 	m_contentView->setPresentHandler(this);
 	gr::setCurrentPresenter(this);
+	int const limit = m_contentView->context()->maxSize();
+	if (m_config.width > limit || m_config.height > limit)
+	{
+		lang::Debug::printf("Screen of %d x %d pixels is larger than the GL context can draw (%d a side): %d x %d\n",
+			m_config.width, m_config.height, limit, std::min(m_config.width, limit), std::min(m_config.height, limit));
+		m_config.width = std::min(m_config.width, limit);
+		m_config.height = std::min(m_config.height, limit);
+		m_host.resizeWindow(int(float(turned ? m_config.height : m_config.width) / scale),
+			int(float(turned ? m_config.width : m_config.height) / scale));
+	}
 
 	// 14-16: view controller.
 	m_viewController.reset(new MyEAGLViewController(this, m_contentView.get(), m_config.allowedOrientations, scale));
@@ -183,6 +196,7 @@ void AppController::applicationWillResignActive()
 
 void AppController::applicationWillTerminate()
 {
+	StopSignals::shutdownBegins();
 	if (m_terminated)
 		return;
 	m_allowUpdate = false;
@@ -246,7 +260,7 @@ void AppController::windowResized(int width, int height)
 	}
 	catch (lang::Throwable const& e)
 	{
-		fail("Exception from game: " + e.getMessage().format() + "\n");
+		fail(e);
 	}
 	catch (...)
 	{
@@ -274,6 +288,20 @@ void AppController::handleResize(int width, int height)
 	int const h = int(float(height) * scale);
 	if (m_app && !m_failed)
 		m_os->setResolution(turned ? h : w, turned ? w : h);
+}
+
+void AppController::clampViewSize(int& width, int& height) const
+{
+	if (!m_contentView || !m_contentView->context())
+		return;
+	float const scale = m_host.screenScale();
+	int const limit = std::max(1, int(float(m_contentView->context()->maxSize()) / scale));
+	if (width <= limit && height <= limit)
+		return;
+	lang::Debug::printf("View of %d x %d points is larger than the GL context can draw (%d a side): %d x %d\n", width,
+		height, limit, std::min(width, limit), std::min(height, limit));
+	width = std::min(width, limit);
+	height = std::min(height, limit);
 }
 
 void AppController::orientationChanged(int device)
@@ -348,7 +376,12 @@ void AppController::update()
 	m_oldtime = now;
 	// A frame buffer that is not complete takes no frames until a rebuild
 	// completes it.
-	if (m_context && m_context->ready() && m_contentView && m_contentView->framebufferComplete())
+	if (m_context && m_contentView && !m_contentView->framebufferComplete() && screenshotAsked(m_frames + 1))
+	{
+		fail(lang::Format("Frame {0} cannot be drawn (the back buffer is incomplete): its screenshot is not taken\n",
+			m_frames + 1).format());
+	}
+	else if (m_context && m_context->ready() && m_contentView && m_contentView->framebufferComplete())
 	{
 		float const dt = frameTime(elapsed);
 		m_context->setTime(m_context->time() + dt);
@@ -392,8 +425,7 @@ void AppController::present()
 
 void AppController::capture()
 {
-	std::vector<int> const& shots = m_options.screenshots;
-	if (std::find(shots.begin(), shots.end(), m_frames) == shots.end())
+	if (!screenshotAsked(m_frames))
 		return;
 	char name[32];
 	std::snprintf(name, sizeof(name), "frame-%04d.png", m_frames);
@@ -406,10 +438,14 @@ void AppController::capture()
 	}
 	catch (lang::Throwable const& e)
 	{
-		lang::Debug::printf("Screenshot %s failed: %s\n", path.c_str(), e.getMessage().format().c_str());
-		if (m_exitStatus == 0)
-			m_exitStatus = 1;
+		fail(lang::Format("Screenshot of frame {0} ({1}) failed: {2}\n", m_frames, path, e.getMessage().format()).format());
 	}
+}
+
+bool AppController::screenshotAsked(int frame) const
+{
+	std::vector<int> const& shots = m_options.screenshots;
+	return std::find(shots.begin(), shots.end(), frame) != shots.end();
 }
 
 void AppController::callApp(std::function<void(App&)> const& f)
@@ -422,12 +458,29 @@ void AppController::callApp(std::function<void(App&)> const& f)
 	}
 	catch (lang::Throwable const& e)
 	{
-		fail("Exception from game: " + e.getMessage().format() + "\n");
+		fail(e);
 	}
 	catch (...)
 	{
 		fail("Unknown exception from game!\n");
 	}
+}
+
+void AppController::fail(lang::Throwable const& e)
+{
+	std::string const message = e.getMessage().format();
+	if (!lua::LuaStop::requested())
+	{
+		fail("Exception from game: " + message + "\n");
+		return;
+	}
+	// The scripts were stopped because the run is asked to end: the
+	// application gets nothing but its destruction (which saves), and the
+	// run ends as a normal one.
+	lang::Debug::printf("Stopped the game: %s\n", message.c_str());
+	m_failed = true;
+	m_finished = true;
+	m_host.stopDisplayLink();
 }
 
 void AppController::fail(std::string const& line)

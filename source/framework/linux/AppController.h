@@ -10,6 +10,11 @@
 #include <memory>
 #include <string>
 
+namespace lang
+{
+class Throwable;
+}
+
 namespace framework
 {
 
@@ -28,7 +33,10 @@ class MyEAGLViewController;
  *
  * Anything thrown out of the application is logged ("Exception from game:
  * %s\n" or "Unknown exception from game!\n"); after that nothing but its
- * destruction reaches it and the run ends with status 1.
+ * destruction reaches it and the run ends with status 1. Thrown while the
+ * scripts are asked to stop (lua::LuaStop), it is the stop: logged
+ * ("Stopped the game: %s\n"), the application again gets nothing but its
+ * destruction, and the run ends as a normal one.
  *
  * Main thread only.
  */
@@ -64,7 +72,11 @@ public:
 	void applicationDidBecomeActive();
 	void applicationWillResignActive();
 
-	/** Stops the loop, resets the configuration and tears down (dealloc). */
+	/**
+	 * The run's shutdown: lets the scripts run again after a stop
+	 * (StopSignals::shutdownBegins), stops the loop, resets the
+	 * configuration and tears down (dealloc).
+	 */
 	void applicationWillTerminate();
 
 	/** Destroys the application, the context, the platform interface and the view. */
@@ -77,6 +89,13 @@ public:
 	 * takes the size. Sizes below 1 change nothing.
 	 */
 	void windowResized(int width, int height);
+
+	/**
+	 * Cuts a view size in points to what the GL context can draw: each
+	 * side at most its longest side in pixels (GLSurface::maxSize) at the
+	 * host's scale; a cut is logged. Nothing before the view exists.
+	 */
+	void clampViewSize(int& width, int& height) const;
 
 	/** A device orientation (1..4) reported by the platform. */
 	void orientationChanged(int deviceOrientation);
@@ -96,7 +115,11 @@ public:
 	/** Stops the display link and deactivates the application. */
 	void stopUpdate();
 
-	/** One frame (the display link's callback). */
+	/**
+	 * One frame (the display link's callback). While the back buffer is
+	 * incomplete no frame is drawn; when the frame due is one the options
+	 * ask a screenshot of, the run ends with status 1, naming the frame.
+	 */
 	void update();
 
 	/**
@@ -109,7 +132,10 @@ public:
 	 */
 	void turn();
 
-	/** Captures the frame when asked to, then has the view present it. */
+	/**
+	 * Captures the frame when asked to, then has the view present it. A
+	 * capture that fails ends the run with status 1, naming the frame.
+	 */
 	void present() override;
 
 	/**
@@ -177,8 +203,11 @@ private:
 
 	void launch();
 	void fail(std::string const& line);
+	void fail(lang::Throwable const& e);
 	void handleResize(int width, int height);
 	void capture();
+	/** True when the options ask a screenshot of frame (numbered from 1). */
+	bool screenshotAsked(int frame) const;
 
 	AppController(AppController const&) = delete;
 	AppController& operator=(AppController const&) = delete;

@@ -30,6 +30,12 @@ public:
 	 */
 	virtual bool createFramebuffer(uint32_t& framebuffer, int& width, int& height) = 0;
 
+	/**
+	 * The longest side in pixels a back buffer of this context can have
+	 * (GLLimits::maxDrawableSize, read once with the context current).
+	 */
+	virtual int maxSize() const = 0;
+
 	/** Deletes what createFramebuffer made. */
 	virtual void destroyFramebuffer() = 0;
 

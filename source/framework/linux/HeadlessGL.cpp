@@ -1,9 +1,11 @@
 #include "HeadlessGL.h"
+#include "GLLimits.h"
 #include <lang/Exception.h>
 #include <lang/Format.h>
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 #include <GLES2/gl2.h>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -111,7 +113,7 @@ HeadlessGL::HeadlessGL(Api api, int width, int height) :
 }
 
 HeadlessGL::HeadlessGL(Api api, int width, int height, Format format) :
-	m_api(api), m_format(format), m_width(width), m_height(height), m_context(nullptr), m_fbo(0), m_colorBuffer(0), m_depthBuffer(0), m_frames(0)
+	m_api(api), m_format(format), m_width(width), m_height(height), m_context(nullptr), m_fbo(0), m_colorBuffer(0), m_depthBuffer(0), m_frames(0), m_maxSize(0)
 {
 	if (width <= 0 || height <= 0)
 		lang::throwError(lang::Exception(lang::Format("Headless GL: invalid size {0} x {1}", (double)width, (double)height)));
@@ -144,6 +146,9 @@ HeadlessGL::HeadlessGL(Api api, int width, int height, Format format) :
 
 	try
 	{
+		m_maxSize = GLLimits::maxDrawableSize();
+		m_width = width = std::min(width, m_maxSize);
+		m_height = height = std::min(height, m_maxSize);
 		GLenum status = 0, err = 0;
 		createBuffers(status, err);
 		if (status != GL_FRAMEBUFFER_COMPLETE || err != GL_NO_ERROR || !m_fbo)

@@ -43,7 +43,8 @@ public:
 
 	/**
 	 * Creates the context and its frame buffer (RGBA8 colour, 16-bit depth)
-	 * and makes them current.
+	 * and makes them current. Sides longer than the context can draw
+	 * (maxSize) are cut to that length.
 	 * @exception lang::Exception When EGL or GL cannot provide them.
 	 */
 	HeadlessGL(Api api, int width, int height);
@@ -61,6 +62,9 @@ public:
 	 *            the size is negative.
 	 */
 	bool rebuild(int width, int height);
+
+	/** The longest side of a frame buffer the context can draw (GLLimits::maxDrawableSize). */
+	int maxSize() const { return m_maxSize; }
 
 	/** Deletes the frame buffer and the context; clears what pointed at them. */
 	~HeadlessGL() override;
@@ -99,6 +103,7 @@ private:
 	uint32_t m_colorBuffer;
 	uint32_t m_depthBuffer;
 	int m_frames;
+	int m_maxSize;
 
 	void deleteBuffers();
 

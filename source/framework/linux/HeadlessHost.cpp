@@ -4,24 +4,12 @@
 #include "GLSurface.h"
 #include "HeadlessGL.h"
 #include "ShellEvents.h"
+#include "StopSignals.h"
 #include <algorithm>
 #include <cmath>
-#include <csignal>
 
 namespace framework
 {
-
-namespace
-{
-
-volatile std::sig_atomic_t s_interrupted = 0;
-
-extern "C" void onInterrupt(int)
-{
-	s_interrupted = 1;
-}
-
-} // namespace
 
 /** An off-screen GL view sized from the host's window. */
 class HeadlessHost::Surface : public GLSurface
@@ -57,6 +45,15 @@ public:
 	}
 
 	void destroyFramebuffer() override {}
+
+	int maxSize() const override
+	{
+		int const limit = m_host.m_switches.maxSize;
+		return limit > 0 ? std::min(limit, m_gl.maxSize()) : m_gl.maxSize();
+	}
+
+	int width() const { return m_gl.width(); }
+	int height() const { return m_gl.height(); }
 
 	void present() override { m_gl.present(); }
 
@@ -100,6 +97,7 @@ void HeadlessHost::resizeWindow(int width, int height)
 {
 	if (width < 1 || height < 1 || m_controller->terminated())
 		return;
+	m_controller->clampViewSize(width, height);
 	m_windowWidth = width;
 	m_windowHeight = height;
 	m_screenWidth = std::min(width, height);
@@ -122,7 +120,7 @@ int HeadlessHost::tickMicros() const
 
 void HeadlessHost::runTicks(int n)
 {
-	for (int i = 0; i < n && !m_controller->finished() && !s_interrupted; ++i)
+	for (int i = 0; i < n && !m_controller->finished() && !StopSignals::requested(); ++i)
 	{
 		++m_ticks;
 		m_clock += tickMicros();
@@ -143,7 +141,7 @@ int HeadlessHost::run(std::vector<ShellEvent> const& events)
 	launch();
 	size_t next = 0;
 	int const frames = m_options.frames >= 0 ? m_options.frames : 120;
-	for (int tick = 0; tick <= frames && !m_controller->finished() && !s_interrupted; ++tick)
+	for (int tick = 0; tick <= frames && !m_controller->finished() && !StopSignals::requested(); ++tick)
 	{
 		while (next < events.size() && events[next].tick <= tick && !m_controller->finished())
 			send(events[next++]);
@@ -151,11 +149,6 @@ int HeadlessHost::run(std::vector<ShellEvent> const& events)
 			runTicks(1);
 	}
 	return finish();
-}
-
-void HeadlessHost::installInterruptHandler()
-{
-	std::signal(SIGINT, &onInterrupt);
 }
 
 void HeadlessHost::moveClock(double seconds)
@@ -183,9 +176,20 @@ GLSurface* HeadlessHost::createGLSurface(int renderer, int width, int height, in
 	HeadlessGL::Format format;
 	format.color = colorBits == 32 ? HeadlessGL::COLOR_RGBA8 : HeadlessGL::COLOR_RGB565;
 	format.depth = depth;
-	int const w = std::max(1, int(float(width) * m_switches.scale));
-	int const h = std::max(1, int(float(height) * m_switches.scale));
-	return new Surface(*this, renderer == 1 ? HeadlessGL::API_GLES2 : HeadlessGL::API_GLES1, w, h, format);
+	int w = std::max(1, int(float(width) * m_switches.scale));
+	int h = std::max(1, int(float(height) * m_switches.scale));
+	if (m_switches.maxSize > 0)
+	{
+		w = std::min(w, m_switches.maxSize);
+		h = std::min(h, m_switches.maxSize);
+	}
+	Surface* surface = new Surface(*this, renderer == 1 ? HeadlessGL::API_GLES2 : HeadlessGL::API_GLES1, w, h, format);
+	// The view is as large as the context could make it.
+	if (surface->width() < int(float(width) * m_switches.scale))
+		m_windowWidth = std::max(1, int(float(surface->width()) / m_switches.scale));
+	if (surface->height() < int(float(height) * m_switches.scale))
+		m_windowHeight = std::max(1, int(float(surface->height()) / m_switches.scale));
+	return surface;
 }
 
 void HeadlessHost::showWindow()

@@ -33,6 +33,8 @@ public:
 		bool incompleteFramebuffer = false;
 		/** Pixels per point. */
 		float scale = 1.0f;
+		/** Above 0: the contexts draw at most this many pixels a side (else what the driver says). */
+		int maxSize = 0;
 	};
 
 	HeadlessHost(ShellOptions const& options, ConfigureHook configure, InitHook init);
@@ -65,14 +67,12 @@ public:
 	/**
 	 * The whole run: launch, the events of tick 0, then for each tick from
 	 * 1 to the options' frame count its events and its frame, then finish.
-	 * Ends early when the run finishes (quit, an exception).
+	 * Ends early when the run finishes (quit, an exception) or a stop
+	 * signal came (StopSignals).
 	 */
 	int run(std::vector<ShellEvent> const& events);
 
 	AppController& controller() { return *m_controller; }
-
-	/** Makes Ctrl-C end the runs of this process normally after the current tick. */
-	static void installInterruptHandler();
 
 	/** Ticks run so far. */
 	int ticks() const { return m_ticks; }

@@ -44,7 +44,9 @@ public:
 
 	/**
 	 * Scripted input asks for a window of width x height points (both at
-	 * least 1); the shell learns of it through AppController::windowResized.
+	 * least 1), cut to what the GL view can draw (AppController::
+	 * clampViewSize); the shell learns of it through
+	 * AppController::windowResized.
 	 */
 	virtual void resizeWindow(int width, int height) = 0;
 

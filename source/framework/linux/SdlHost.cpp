@@ -1,9 +1,13 @@
 #include "SdlHost.h"
 #include "AppController.h"
+#include "GLLimits.h"
 #include "GLSurface.h"
 #include "MyEAGLViewController.h"
 #include "ShellEvents.h"
 #include "SdlKeys.h"
+#include "StopSignals.h"
+#include "XWindowWatch.h"
+#include <lang/Debug.h>
 #include <lang/Exception.h>
 #include <lang/Format.h>
 #include <lang/System.h>
@@ -27,7 +31,8 @@ bool initVideo()
 	setenv("MESA_GLES_VERSION_OVERRIDE", "2.0", 0);
 	if (SDL_WasInit(SDL_INIT_VIDEO))
 		return true;
-	SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "0");
+	// The shell's own handlers end the run on signals (StopSignals).
+	SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
 	SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
 	SDL_SetHint(SDL_HINT_MOUSE_TOUCH_EVENTS, "0");
 	if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0)
@@ -44,7 +49,10 @@ bool initVideo()
 class SdlHost::Surface : public GLSurface
 {
 public:
-	Surface(SDL_Window* window, SDL_GLContext context) : m_window(window), m_context(context) {}
+	Surface(SDL_Window* window, SDL_GLContext context, int maxSize) :
+		m_window(window), m_context(context), m_maxSize(maxSize)
+	{
+	}
 
 	~Surface() override
 	{
@@ -78,11 +86,14 @@ public:
 
 	void destroyFramebuffer() override {}
 
+	int maxSize() const override { return m_maxSize; }
+
 	void present() override { SDL_GL_SwapWindow(m_window); }
 
 private:
 	SDL_Window* m_window;
 	SDL_GLContext m_context;
+	int m_maxSize;
 };
 
 bool SdlHost::displayAvailable()
@@ -134,6 +145,7 @@ SdlHost::~SdlHost()
 	m_controller.reset();
 	if (m_window)
 		SDL_DestroyWindow(m_window);
+	m_watch.reset();
 	// SDL's video stays up until the process ends (see initVideo).
 }
 
@@ -152,6 +164,13 @@ void SdlHost::runTick(std::vector<ShellEvent> const& events, size_t& next)
 	SDL_Event e;
 	while (!m_controller->finished() && !m_quit && SDL_PollEvent(&e))
 		handle(e);
+	if (StopSignals::requested())
+		m_quit = true;
+	if (m_watch && m_watch->lost() && !m_quit)
+	{
+		lang::Debug::printf("The window was destroyed from outside: the run ends\n");
+		m_quit = true;
+	}
 	if (m_quit || m_controller->finished())
 		return;
 	++m_ticks;
@@ -193,6 +212,8 @@ void SdlHost::handle(SDL_Event const& e)
 {
 	AppController& c = *m_controller;
 	MyEAGLViewController* vc = c.getViewController();
+	if (m_watch)
+		m_watch->handle(e);
 	switch (e.type)
 	{
 	case SDL_QUIT:
@@ -342,14 +363,16 @@ GLSurface* SdlHost::createGLSurface(int renderer, int width, int height, int col
 			SDL_WINDOWPOS_UNDEFINED, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
 		if (!m_window)
 			lang::throwError(lang::Exception(lang::Format("SDL window could not be made: {0}", SDL_GetError())));
+		m_watch.reset(new XWindowWatch(m_window));
 	}
 	SDL_GLContext context = SDL_GL_CreateContext(m_window);
 	if (!context)
 		return nullptr;
 	if (SDL_GL_SetSwapInterval(1) != 0)
 		SDL_GL_SetSwapInterval(0);
+	int const maxSize = GLLimits::maxDrawableSize();
 	SDL_GL_MakeCurrent(m_window, nullptr);
-	return new Surface(m_window, context);
+	return new Surface(m_window, context, maxSize);
 }
 
 void SdlHost::showWindow()
@@ -373,6 +396,7 @@ int64_t SdlHost::nowMicros()
 
 void SdlHost::resizeWindow(int width, int height)
 {
+	m_controller->clampViewSize(width, height);
 	if (m_window && width >= 1 && height >= 1)
 		SDL_SetWindowSize(m_window, width, height);
 }

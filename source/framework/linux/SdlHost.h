@@ -16,6 +16,7 @@ namespace framework
 {
 
 class AppController;
+class XWindowWatch;
 
 /**
  * The shell in an SDL window: the window comes with the GL view, the
@@ -23,7 +24,9 @@ class AppController;
  * display where it can, else a timer paces), and SDL's events become the
  * shell's: the left button and fingers are touches, the right and middle
  * buttons RBUTTON and MBUTTON, keys map by name onto App::KeyType, focus
- * and minimising resign or activate, closing and quitting terminate.
+ * and minimising resign or activate, closing, quitting, a stop signal
+ * (StopSignals) and the window destroyed from outside (XWindowWatch)
+ * terminate.
  * Owns its AppController. Main thread only.
  */
 class SdlHost : public Host
@@ -81,6 +84,7 @@ private:
 	ShellOptions m_options;
 	std::unique_ptr<AppController> m_controller;
 	SDL_Window* m_window;
+	std::unique_ptr<XWindowWatch> m_watch;
 	int m_screenWidth;
 	int m_screenHeight;
 	int m_ticks;

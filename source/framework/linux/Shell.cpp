@@ -3,8 +3,8 @@
 #include "HeadlessHost.h"
 #include "SdlHost.h"
 #include "ShellOptions.h"
+#include "StopSignals.h"
 #include <lang/Throwable.h>
-#include <csignal>
 #include <cstdio>
 #include <vector>
 
@@ -35,13 +35,13 @@ int runShell(int argc, char** argv, ConfigureHook configure, InitHook init)
 		return 2;
 	}
 
+	StopSignals::install();
 	if (!options.headless && SdlHost::displayAvailable())
 	{
 		SdlHost host(options, configure, init);
 		return host.run(events);
 	}
 	HeadlessHost host(options, configure, init);
-	HeadlessHost::installInterruptHandler();
 	return host.run(events);
 }
 

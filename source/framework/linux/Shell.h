@@ -9,7 +9,8 @@ namespace framework
  * The shell's process body with the given hooks: parses the flags (bad
  * ones print the usage and give 2), reads the events file (a malformed
  * one gives 2), picks a window where a display exists unless --headless,
- * runs and returns the exit status. Ctrl-C ends the run normally.
+ * runs and returns the exit status. SIGINT, SIGTERM and SIGHUP end the
+ * run normally (StopSignals).
  */
 int runShell(int argc, char** argv, ConfigureHook configure, InitHook init);
 

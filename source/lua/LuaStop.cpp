@@ -1,0 +1,53 @@
+#include "LuaStop.h"
+#include <lua.hpp>
+#include <atomic>
+
+namespace lua
+{
+
+namespace
+{
+
+std::atomic<bool> s_requested{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "a signal handler sets the request");
+
+void stopHook(lua_State* lua, lua_Debug*)
+{
+	if (!LuaStop::requested())
+	{
+		// Back to the long step once a request was withdrawn.
+		if (lua_gethookcount(lua) != LuaStop::HOOK_STEP)
+			LuaStop::watch(lua);
+		return;
+	}
+	// Every further instruction raises again, also right after a pcall
+	// that caught this one.
+	lua_sethook(lua, stopHook, LUA_MASKCOUNT, 1);
+	luaL_error(lua, "%s", LuaStop::MESSAGE);
+}
+
+} // namespace
+
+char const* const LuaStop::MESSAGE = "script stopped: the program was asked to end";
+
+void LuaStop::request()
+{
+	s_requested.store(true);
+}
+
+bool LuaStop::requested()
+{
+	return s_requested.load(std::memory_order_relaxed);
+}
+
+void LuaStop::withdraw()
+{
+	s_requested.store(false);
+}
+
+void LuaStop::watch(lua_State* lua)
+{
+	lua_sethook(lua, stopHook, LUA_MASKCOUNT, HOOK_STEP);
+}
+
+} // lua

@@ -1,4 +1,5 @@
 #include "JSONFile.h"
+#include <io/std/FileUtil.h>
 #include <lang/Debug.h>
 #include <lang/Exception.h>
 #include <util/JSONParse.h>
@@ -69,13 +70,13 @@ JSONPtr JSONFile::readObject(std::string const& path)
 
 bool JSONFile::setAside(std::string const& path)
 {
-	std::string const bad = path + ".bad";
-	if (rename(path.c_str(), bad.c_str()) != 0)
+	std::string const failure = io::detail::setAside(path);
+	if (!failure.empty())
 	{
-		lang::Debug::printf("Could not move %s aside (errno %d)\n", path.c_str(), errno);
+		lang::Debug::printf("Could not move %s aside: %s\n", path.c_str(), failure.c_str());
 		return false;
 	}
-	lang::Debug::printf("Moved the damaged %s to %s\n", path.c_str(), bad.c_str());
+	lang::Debug::printf("Moved the damaged %s to %s.bad\n", path.c_str(), path.c_str());
 	return true;
 }
 

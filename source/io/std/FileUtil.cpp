@@ -3,12 +3,22 @@
 #include <io/PathName.h>
 #include <lang/Format.h>
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <sys/stat.h>
 
 namespace io
 {
 namespace detail
 {
+
+std::string setAside(std::string const& path)
+{
+	std::string const bad = path + ".bad";
+	if (std::rename(path.c_str(), bad.c_str()) != 0)
+		return std::strerror(errno);
+	return "";
+}
 
 std::string shortPath(std::string const& path)
 {

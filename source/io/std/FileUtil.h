@@ -21,5 +21,12 @@ std::string constructPath(std::string const& base, std::string const& name);
  */
 FILE* openFile(std::string const& path, char const* mode, char const* failure, std::string const& shown);
 
+/**
+ * Moves a damaged file aside to "<path>.bad" (replacing an older one), so
+ * that the file written next in its place does not destroy it.
+ * @return "" when moved, else the failure's text (strerror).
+ */
+std::string setAside(std::string const& path);
+
 } // detail
 } // io

@@ -101,6 +101,13 @@ bool isUtf8(std::string const& text)
 	return true;
 }
 
+/** Whether the resolved path lies below the resolved folder root. */
+bool isBelow(std::filesystem::path const& path, std::filesystem::path const& root)
+{
+	std::filesystem::path const rel = path.lexically_relative(root);
+	return !rel.empty() && *rel.begin() != ".." && rel != ".";
+}
+
 /** The file: address of an absolute path. */
 std::string fileUrl(std::string const& path)
 {
@@ -174,8 +181,13 @@ void WebViewImpl::loadLocalUrl(std::string const& path)
 		}
 		rel /= part;
 	}
+	// Symbolic links are followed before the file is judged: the file
+	// itself, resolved, must lie below the resolved root.
 	std::error_code ec;
-	std::filesystem::path const file = std::filesystem::absolute(std::filesystem::path(io::detail::bundlePath()) / rel, ec);
+	std::filesystem::path const root = std::filesystem::canonical(io::detail::bundlePath(), ec);
+	std::filesystem::path file;
+	if (!ec && !outside && !rel.empty())
+		file = std::filesystem::canonical(root / rel, ec);
 	std::string why;
 	if (outside)
 		why = "the path leaves the data folder";
@@ -183,6 +195,8 @@ void WebViewImpl::loadLocalUrl(std::string const& path)
 		why = "no file named";
 	else if (ec || !std::filesystem::is_regular_file(file, ec))
 		why = "no such file";
+	else if (!isBelow(file, root))
+		why = "the file lies outside the data folder";
 	else if (std::filesystem::file_size(file, ec) > MAX_PAGE_FILE || ec)
 		why = "larger than 64 MiB";
 	std::string html;
@@ -199,7 +213,7 @@ void WebViewImpl::loadLocalUrl(std::string const& path)
 		reportFailureLater();
 		return;
 	}
-	m_engine->loadHtml(html, fileUrl(file.lexically_normal().string()));
+	m_engine->loadHtml(html, fileUrl(file.string()));
 }
 
 void WebViewImpl::reportFailureLater()

@@ -8,6 +8,7 @@
 #include <support/ScriptedPageEngine.h>
 #include <support/TempFolder.h>
 #include <gtest/gtest.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <climits>
 #include <cmath>
@@ -247,20 +248,34 @@ TEST_F(WebViewBridge, LocalPagesLoadFromTheDataRoot)
 
 	engine().calls.clear();
 	testing::internal::CaptureStdout();
-	for (char const* bad : {"web.d/missing.html", "../outside.html", "web.d/../../outside.html", "web.d", ""})
+	// Links inside the root that lead out of it, to a file or to a folder.
+	test::TempFolder elsewhere;
+	elsewhere.write("secret.html", "<p>secret</p>");
+	std::filesystem::create_symlink(elsewhere / "secret.html", data / "web.d/link.html");
+	std::filesystem::create_directory_symlink(elsewhere.path(), data / "web.d/out");
+	for (char const* bad : {"web.d/missing.html", "../outside.html", "web.d/../../outside.html", "web.d", "", "web.d/link.html",
+			 "web.d/out/secret.html"})
 		view->loadLocalUrl(bad);
 	std::string const out = testing::internal::GetCapturedStdout();
 	EXPECT_TRUE(engine().calls.empty());
 	EXPECT_NE(std::string::npos, out.find("WebView: cannot load web.d/missing.html: no such file\n")) << out;
+	EXPECT_NE(std::string::npos, out.find("WebView: cannot load web.d/link.html: the file lies outside the data folder\n")) << out;
+	EXPECT_NE(std::string::npos, out.find("WebView: cannot load web.d/out/secret.html: the file lies outside the data folder\n")) << out;
 	EXPECT_NE(std::string::npos, out.find("WebView: cannot load ../outside.html: the path leaves the data folder\n")) << out;
 	EXPECT_TRUE(observer.loads.empty()) << "reported at the next turn";
 	pf::runMainThreadQueue();
-	EXPECT_EQ(std::vector<std::string>(5, "false "), observer.loads);
+	EXPECT_EQ(std::vector<std::string>(7, "false "), observer.loads);
+
+	// A link that stays inside the root is fine; the page's address is the file's own.
+	std::filesystem::create_symlink(data / "web.d/page.html", data / "web.d/inside.html");
+	engine().calls.clear();
+	view->loadLocalUrl("web.d/inside.html");
+	EXPECT_EQ(std::vector<std::string>{"html file://" + data.path() + "/web.d/page.html <p>hi</p>"}, engine().calls);
 
 	view->loadLocalUrl("web.d/missing.html");
 	view = nullptr;
 	pf::runMainThreadQueue();
-	EXPECT_EQ(5u, observer.loads.size()) << "a view gone hears nothing";
+	EXPECT_EQ(7u, observer.loads.size()) << "a view gone hears nothing";
 	io::detail::setBundlePath("");
 }
 

@@ -7,6 +7,7 @@
 #include <io/detail/detail.h>
 #include <lang/System.h>
 #include <lua.hpp>
+#include <support/LoopbackHttpServer.h>
 #include <gtest/gtest.h>
 #include <cstdlib>
 #include <functional>
@@ -118,6 +119,17 @@ TEST_F(WebViewPage, ScriptGetsThePageValue)
 TEST_F(WebViewPage, FailedLoadReportsFailure)
 {
 	run("v:loadPage('file:///nonexistent-folder/page.html')");
+	ASSERT_TRUE(turnUntil([&] { return global("loaded") != "nil"; }));
+	EXPECT_EQ("false ", global("loaded").substr(0, 6));
+}
+
+// The engine refuses a redirect from the web to a file, and the page hears
+// of it as a failed load.
+TEST_F(WebViewPage, RedirectToAFileReportsFailure)
+{
+	test::LoopbackHttpServer server;
+	server.setDefault(test::LoopbackHttpServer::respond(302, "", {{"Location", "file:///etc/hostname"}}));
+	run("v:loadPage('" + server.url("/moved") + "')");
 	ASSERT_TRUE(turnUntil([&] { return global("loaded") != "nil"; }));
 	EXPECT_EQ("false ", global("loaded").substr(0, 6));
 }

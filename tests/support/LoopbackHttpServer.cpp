@@ -127,6 +127,12 @@ void LoopbackHttpServer::release()
 	m_changed.notify_all();
 }
 
+void LoopbackHttpServer::hold()
+{
+	std::lock_guard<std::mutex> lock(m_mutex);
+	m_released = false;
+}
+
 std::vector<LoopbackHttpServer::Request> LoopbackHttpServer::requests() const
 {
 	std::lock_guard<std::mutex> lock(m_mutex);

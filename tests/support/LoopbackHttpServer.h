@@ -132,6 +132,9 @@ public:
 	/** Lets every held answer (now and later) go out. */
 	void release();
 
+	/** Makes held answers wait again, until the next release(). */
+	void hold();
+
 	/** The requests received so far, in order of arrival. */
 	std::vector<Request> requests() const;
 

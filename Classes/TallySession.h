@@ -7,6 +7,7 @@
 #include <lang/Object.h>
 #include <lang/Ptr.h>
 #include <lang/Throwable.h>
+#include <cstddef>
 #include <map>
 #include <optional>
 #include <string>
@@ -80,6 +81,15 @@ public:
 	static constexpr int MAX_IMPRESSIONS = 1000;
 	static constexpr int MAX_AD_STATE_CALLBACKS = 100;
 	static constexpr int MAX_AD_STATE_CALLBACK_ATTEMPTS = 5;
+	/**
+	 * The saved sessions' blocks together, in bytes (8 MiB), past which the
+	 * oldest go (the newest always stays). Typical sessions of a few KiB
+	 * never reach it before the count limit; heavy ones do, and then the
+	 * stored file (Base64, about 11 MiB) stays well within the 64 MiB that
+	 * TallyStorage reads back, and a report of all of them is not beyond
+	 * what its 20 s request can send on an ordinary line.
+	 */
+	static constexpr size_t MAX_SAVED_SESSION_BYTES = size_t(8) << 20;
 	/** The agent version. */
 	static constexpr int AGENT_VERSION = 89;
 
@@ -291,7 +301,11 @@ public:
 	static std::string oldInitialTimestampFilePath();
 	static std::string oldAdStateCallbacksFilePath();
 
-	/** The saved sessions' blocks, oldest first; empty when missing or unreadable. */
+	/**
+	 * The saved sessions' blocks, oldest first; empty when missing or
+	 * unreadable. An unreadable file is moved aside to "<path>.bad" (logged),
+	 * so that the list written next does not replace it.
+	 */
 	static std::vector<std::string> savedSessions();
 
 	/** Replaces the saved list. @return Whether it was written. */
@@ -300,7 +314,10 @@ public:
 	/** Appends the session's block to the saved list and trims it. @return Whether the list was written. */
 	static bool addToSavedSessions(TallySession& session);
 
-	/** Drops the oldest blocks beyond maxSessions(). */
+	/**
+	 * Drops the oldest blocks beyond maxSessions(), then the oldest while the
+	 * blocks together pass MAX_SAVED_SESSION_BYTES (never the last).
+	 */
 	static std::vector<std::string>& removeOldSessionsIfNecessary(std::vector<std::string>& sessions);
 
 	/** Whether a session-start report once succeeded (the sent marker exists). */

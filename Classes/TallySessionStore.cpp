@@ -8,6 +8,8 @@
 #include "TallyStorage.h"
 #include "TallyUnarchiver.h"
 #include <io/detail/detail.h>
+#include <io/std/FileUtil.h>
+#include <io/std/SetAside.h>
 #include <linux/TallyPlatform.h>
 #include <zlib.h>
 #include <climits>
@@ -42,6 +44,14 @@ std::string chosenPath(std::string const& older, std::string const& dotted)
 std::string versioned(char const* stem)
 {
 	return TallySession::filePathDirectory() + "/" + stem + keyHash() + "_" + TallySession::getAgentVersion() + ".archive";
+}
+
+/** Moves an unreadable saved-sessions file aside, so that the next list written does not replace it. */
+void setAsideSavedSessions(std::string const& path)
+{
+	std::string const moved = io::setAside(path, "the saved sessions could not be read");
+	if (moved.empty())
+		tallyLog("TallyAnalytics: cannot move the unreadable saved sessions [%@] aside", {path});
 }
 
 float toFloat(double value)
@@ -281,7 +291,12 @@ std::vector<std::string> TallySession::savedSessions()
 		std::string path = sessionsFilePath();
 		std::optional<std::string> text = TallyStorage::read(path);
 		if (!text)
+		{
+			// There but not readable (too large, not a file, a read error).
+			if (TallyStorage::exists(path))
+				setAsideSavedSessions(path);
 			return;
+		}
 		try
 		{
 			TallyUnarchiver list = TallyUnarchiver::parse(*text, true);
@@ -302,6 +317,7 @@ std::vector<std::string> TallySession::savedSessions()
 		catch (TallyArchiveError const& e)
 		{
 			tallyLog("TallyAnalytics: saved sessions [%@] are not readable: %@", {path, e.what});
+			setAsideSavedSessions(path);
 		}
 	});
 	return sessions;
@@ -343,6 +359,18 @@ std::vector<std::string>& TallySession::removeOldSessionsIfNecessary(std::vector
 		tallyLog("TallyAnalytics: Max sessions allowed[%d] exceeded", {static_cast<int>(limit)});
 		size_t excess = sessions.size() - limit;
 		tallyLog("TallyAnalytics: Removing [%d] sessions from saved sessions", {static_cast<int64_t>(excess)});
+		sessions.erase(sessions.begin(), sessions.begin() + static_cast<std::ptrdiff_t>(excess));
+	}
+	size_t bytes = 0;
+	for (std::string const& block : sessions)
+		bytes += block.size();
+	size_t excess = 0;
+	while (bytes > MAX_SAVED_SESSION_BYTES && sessions.size() - excess > 1)
+		bytes -= sessions[excess++].size();
+	if (excess)
+	{
+		tallyLog("TallyAnalytics: Saved sessions pass [%d] bytes; removing the [%d] oldest",
+		         {static_cast<int64_t>(MAX_SAVED_SESSION_BYTES), static_cast<int64_t>(excess)});
 		sessions.erase(sessions.begin(), sessions.begin() + static_cast<std::ptrdiff_t>(excess));
 	}
 	return sessions;

@@ -89,6 +89,17 @@ void loadAdStateCallbacks(AdStateList& list)
 	}
 }
 
+/**
+ * Whether the report arrived: a 2xx answer to the POST itself (redirects
+ * keep the POST and its body). A 3xx that ends the chain (no Location, or
+ * one not followed) is no delivery, though it counts as a success of the
+ * HTTP classes.
+ */
+bool delivered(std::optional<TallyHTTPResponse> const& response)
+{
+	return response && response->statusCode() >= 200 && response->statusCode() <= 299;
+}
+
 struct Parser
 {
 	bool enabled;
@@ -160,7 +171,7 @@ void TallySession::sendSessionsToServerWithTimeout(bool shortTimeout, bool useWe
 		}
 		if (shortTimeout)
 			return;
-		if (response && response->isSuccess())
+		if (delivered(response))
 		{
 			if (current)
 				current->setInternetAvailable(true);
@@ -175,7 +186,7 @@ void TallySession::sendSessionsToServerWithTimeout(bool shortTimeout, bool useWe
 			tallyLog("TallyAnalytics: Could not connect to server.");
 		}
 		bool anyFlag = requestAdGridAds || requestVideoAds || requestAdSlotAds || requestReengageAds;
-		if (anyFlag && response && response->isSuccess() && response->body() && !response->body()->empty())
+		if (anyFlag && delivered(response) && response->body() && !response->body()->empty())
 			parseResponseBlocks(*response->body());
 	});
 }

@@ -2,17 +2,28 @@
 #include <Networking/TallyConnectionDelegate.h>
 #include <TallyGuard.h>
 #include <TallyLog.h>
+#include <net/GlobalInit.h>
+#include <net/HttpLimits.h>
+#include <lang/Throwable.h>
 #include <curl/curl.h>
 #include <memory>
-#include <mutex>
 
 namespace
 {
 
-void initializeLibrary()
+/** libcurl's one set-up of the process, shared with the game's downloads. @return False when it failed (logged). */
+bool initializeLibrary()
 {
-	static std::once_flag s_once;
-	std::call_once(s_once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+	try
+	{
+		net::globalInit();
+		return true;
+	}
+	catch (lang::Throwable const& e)
+	{
+		tallyLog("TallyAnalytics: %@", {e.getMessage().format()});
+		return false;
+	}
 }
 
 size_t onHeader(char* data, size_t size, size_t count, void* user)
@@ -75,7 +86,16 @@ void perform(TallyConnectionDelegate& delegate, std::string const& method, std::
 	curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
 	curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
 	curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
-	curl_easy_setopt(e, CURLOPT_MAXREDIRS, 10L);
+	// A redirected POST stays a POST with its body (libcurl would send a
+	// GET without it after 301, 302 and 303, and that GET's answer would
+	// count for a report the server never got).
+	curl_easy_setopt(e, CURLOPT_POSTREDIR, static_cast<long>(CURL_REDIR_POST_ALL));
+	net::HttpLimits const limits;
+	curl_easy_setopt(e, CURLOPT_MAXREDIRS, limits.maxRedirects);
+	curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, limits.connectTimeoutMs);
+	curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, limits.lowSpeedBytes);
+	curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, limits.lowSpeedSeconds);
+	curl_easy_setopt(e, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(TallyConnectionDelegate::MAX_BODY_SIZE));
 	curl_easy_setopt(e, CURLOPT_TIMEOUT, static_cast<long>(timeoutSeconds < 1 ? 1 : timeoutSeconds));
 	curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers.get());
 	curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, onHeader);
@@ -133,12 +153,16 @@ std::optional<TallyHTTPResponse> TallyHTTPEater::sendMethod(std::string const& m
 	TallyHTTPResponse response = failure(CURLE_URL_MALFORMAT, "not a valid address");
 	tallyGuard([&] {
 		tallyLog("TallyAnalytics: %@: %@", {method, url});
-		initializeLibrary();
+		if (!initializeLibrary())
+		{
+			response = failure(CURLE_FAILED_INIT, "the HTTP library could not be set up");
+			return;
+		}
 		if (!isValidURL(url))
 			return;
 		TallyConnectionDelegate delegate;
 		perform(delegate, method, url, body, headerFields, timeoutSeconds);
-		if (delegate.bodyTooLarge())
+		if (delegate.bodyTooLarge() || (delegate.error() && delegate.error()->code == static_cast<int>(CURLE_FILESIZE_EXCEEDED)))
 			response = failure(CURLE_WRITE_ERROR, "the answer's body is larger than 16 MiB");
 		else if (delegate.hasResponse())
 			response = TallyHTTPResponse(delegate.body(), delegate.statusCode(), delegate.headers(), delegate.error());
@@ -190,7 +214,8 @@ std::optional<std::string> TallyHTTPEater::urlWithProtocol(std::optional<std::st
 
 bool TallyHTTPEater::isValidURL(std::string const& text)
 {
-	initializeLibrary();
+	if (!initializeLibrary())
+		return false;
 	CURLU* parsed = curl_url();
 	if (!parsed)
 		return false;

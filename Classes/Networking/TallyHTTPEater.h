@@ -9,9 +9,13 @@
 /**
  * The agent's HTTP requests: one request at a time, sent synchronously on
  * the calling thread (the agent's send threads). Only http and https, also
- * for redirects (followed, at most 10); no cookies, nothing cached, TLS
- * verified; a body over 16 MiB fails. Class operations only; thread-safe
- * (each call has its own transfer).
+ * for redirects (followed, at most 10; a POST stays a POST with its body,
+ * whatever the redirect's status); no cookies, nothing cached, TLS
+ * verified; a body over 16 MiB fails, one announced larger before it is
+ * read. Each request has the connect and low-speed limits of
+ * net::HttpLimits besides its own time-out. libcurl's set-up is the one of
+ * the process (net::globalInit). Class operations only; thread-safe (each
+ * call has its own transfer).
  */
 class TallyHTTPEater
 {

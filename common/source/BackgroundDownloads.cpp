@@ -10,11 +10,12 @@
 #include <io/FileFormat.h>
 #include <lang/Exception.h>
 #include <lang/Mutex.h>
-#include <net/HttpFileInputStream.h>
+#include <net/HttpRequest.h>
 #include <pf/Launcher.h>
 #include <util/JSONObject.h>
 #include <cstdio>
 #include <exception>
+#include <utility>
 #include <vector>
 
 namespace
@@ -45,17 +46,22 @@ void printLine(char const* text)
 }
 
 /**
- * The body of url; a status outside 200-299 is a failure.
- * @exception lang::Throwable The request's failure or "HTTP status {0} for {1}".
+ * The body of url, taken over from the response (held once, never copied);
+ * a status outside 200-299 is a failure.
+ * @exception lang::Throwable The request's failure (a broken limit among
+ *            them) or "HTTP status {0} for {1}".
  */
 std::string download(std::string const& url, std::atomic<bool> const& cancel)
 {
-	net::HttpFileInputStream in(url, &cancel);
-	if (in.status() < 200 || in.status() > 299)
-		lang::throwError(lang::Exception(lang::Format("HTTP status {0} for {1}", in.status(), url)));
-	std::string body(static_cast<size_t>(in.available()), '\0');
-	body.resize(static_cast<size_t>(in.read(body.data(), in.available())));
-	return body;
+	net::HttpResponse response;
+	{
+		net::HttpRequest request;
+		request.setCancelFlag(&cancel);
+		response = request.get(url);
+	}
+	if (response.status < 200 || response.status > 299)
+		lang::throwError(lang::Exception(lang::Format("HTTP status {0} for {1}", response.status, url)));
+	return std::move(response.body);
 }
 
 /** Runs a worker's job; a failure ends it with a line naming url and the message. */
@@ -223,8 +229,8 @@ void GameLua::createMainMenuAdImage()
 	if (!ad)
 		return;
 	printLine("Native: Starting to create sprite sheets\n");
-	setString("mainMenuAdUrl", ad->url);
-	setString("mainMenuAdTimeStamp", ad->timeStamp);
+	// The shown advertisement (image, link and time) stays whole until the
+	// new one's image is made: the link and time follow the sheet.
 	try
 	{
 		lang::Ptr<io::InputStream> in = new io::ByteArrayInputStream(std::move(ad->image));
@@ -258,6 +264,8 @@ void GameLua::createMainMenuAdImage()
 		printLine("Failed to load main menu ad image\n");
 		return;
 	}
+	setString("mainMenuAdUrl", ad->url);
+	setString("mainMenuAdTimeStamp", ad->timeStamp);
 	printLine("Native: Setting main menu ad ready to be shown to true\n");
 	setBoolean("mainMenuAdReadyToBeShown", true);
 }

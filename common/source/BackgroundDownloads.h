@@ -8,8 +8,10 @@
 
 /**
  * The host's background downloads: what the workers hand to the main
- * thread (guarded by the host mutex) and the two workers. Results are
- * moved in whole by a worker and taken out whole by the frame.
+ * thread (guarded by the host mutex) and one worker per kind, so that a
+ * slow server of one kind holds none of the others. Results are moved in
+ * whole by a worker and taken out whole by the frame; a download that
+ * fails delivers nothing, so an earlier result stays as it was.
  */
 struct GameLua::Downloads
 {
@@ -35,8 +37,14 @@ struct GameLua::Downloads
 	std::string installedAppsUrl;
 
 	// Last, so that they stop before the results go.
-	/** URL and advertisement downloads. */
-	DownloadWorker urlWorker;
+	/**
+	 * URL downloads, two at a time: the scripts may ask several servers at
+	 * once, and one that stalls (until its limits end it) then holds none
+	 * of the others.
+	 */
+	DownloadWorker urlWorker{2};
+	/** Advertisement downloads, one at a time: a newer one is shown after an older one. */
+	DownloadWorker adWorker;
 	/** Game list downloads. */
 	DownloadWorker installedAppsWorker;
 };

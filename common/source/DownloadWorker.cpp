@@ -1,7 +1,12 @@
 #include "DownloadWorker.h"
 #include <lang/Thread.h>
+#include <algorithm>
 
-DownloadWorker::DownloadWorker() : m_stop(false), m_cancel(false) {}
+DownloadWorker::DownloadWorker(size_t threadCount) : m_threadCount(std::max<size_t>(1, threadCount)), m_stop(false), m_cancel(false)
+{
+	// Adding a thread then never reallocates (and cannot throw after the thread runs).
+	m_threads.reserve(m_threadCount);
+}
 
 DownloadWorker::~DownloadWorker()
 {
@@ -12,25 +17,27 @@ DownloadWorker::~DownloadWorker()
 	}
 	m_cancel = true;
 	m_wake.notify_all();
-	m_thread.reset();
+	m_threads.clear();
 }
 
-bool DownloadWorker::enqueue(std::string const& key, Job job)
+DownloadWorker::Queued DownloadWorker::enqueue(std::string const& key, Job job)
 {
 	{
 		std::lock_guard<std::mutex> lock(m_mutex);
 		for (auto const& waiting : m_jobs)
 			if (waiting.first == key)
-				return false;
+				return ALREADY_WAITING;
+		if (m_jobs.size() >= MAX_WAITING)
+			return FULL;
 		m_jobs.emplace_back(key, std::move(job));
 	}
-	if (!m_thread)
+	if (m_threads.size() < m_threadCount)
 	{
 		typedef lang::Func1<void, void (DownloadWorker::*)(), DownloadWorker*> Body;
-		m_thread.reset(new lang::Thread(lang::Functor(new Body(this, &DownloadWorker::run)), true));
+		m_threads.emplace_back(new lang::Thread(lang::Functor(new Body(this, &DownloadWorker::run)), true));
 	}
 	m_wake.notify_one();
-	return true;
+	return QUEUED;
 }
 
 void DownloadWorker::run()

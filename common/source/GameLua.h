@@ -1334,9 +1334,10 @@ public:
 	void hideLoadingInitGameCenter();
 
 	// --- Background downloads (api/DownloadApi.cpp, BackgroundDownloads.cpp)
-	// Downloads run on two workers (URLs and the advertisement on one, game
-	// lists on the other), one at a time each, in request order; the calls
-	// return at once. A failed download (transport failure, a status outside
+	// Downloads run on one worker per kind (URLs two at a time, the
+	// advertisement and the game list one at a time each), in request order,
+	// each within the request limits (net/HttpLimits.h); the calls return at
+	// once. A failed download (transport failure, a status outside
 	// 200-299, a URL that is empty or not http or https, "Malformed
 	// response") prints "Download of [url] failed: message" and delivers
 	// nothing. Results reach the scripts in the frame (update).

@@ -3,6 +3,7 @@
 #include "HttpRequestException.h"
 #include <lang/Format.h>
 #include <curl/curl.h>
+#include <algorithm>
 #include <map>
 #include <mutex>
 
@@ -38,11 +39,18 @@ size_t receiveBody(char* data, size_t size, size_t count, void* user)
 	}
 	try
 	{
-		// One allocation of the announced size (within the limit) in place of growing step by step.
-		curl_off_t length = -1;
-		if (body.empty() && curl_easy_getinfo(transfer.curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK && length > 0 &&
-			static_cast<curl_off_t>(transfer.maxBody) >= length)
-			body.reserve(static_cast<size_t>(length));
+		// One allocation of the announced size, else growth that never
+		// reserves past the limit: the body is the only copy held.
+		size_t const needed = body.size() + bytes;
+		if (needed > body.capacity())
+		{
+			curl_off_t length = -1;
+			size_t grown = std::max(needed, body.capacity() * 2);
+			if (body.empty() && curl_easy_getinfo(transfer.curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK && length > 0 &&
+				static_cast<curl_off_t>(transfer.maxBody) >= length)
+				grown = std::max(needed, static_cast<size_t>(length));
+			body.reserve(std::min(grown, transfer.maxBody));
+		}
 		body.append(data, bytes);
 	}
 	catch (...)
@@ -126,6 +134,9 @@ public:
 		}
 		curl_easy_setopt(m_curl, CURLOPT_HTTPHEADER, headers.list);
 		curl_easy_setopt(m_curl, CURLOPT_CONNECTTIMEOUT_MS, m_limits.connectTimeoutMs);
+		curl_easy_setopt(m_curl, CURLOPT_TIMEOUT_MS, m_limits.totalTimeoutMs);
+		// A body announced larger than the limit fails before it is read.
+		curl_easy_setopt(m_curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(m_limits.maxBodyBytes));
 		curl_easy_setopt(m_curl, CURLOPT_LOW_SPEED_LIMIT, m_limits.lowSpeedBytes);
 		curl_easy_setopt(m_curl, CURLOPT_LOW_SPEED_TIME, m_limits.lowSpeedSeconds);
 		curl_easy_setopt(m_curl, CURLOPT_MAXREDIRS, m_limits.maxRedirects);
@@ -144,8 +155,8 @@ public:
 
 		if (transfer.outOfMemory)
 			lang::throw_OutOfMemoryException();
-		if (transfer.overLimit)
-			lang::throwError(HttpRequestException(lang::Format("Body of {0} exceeds {1} bytes", url, static_cast<double>(m_limits.maxBodyBytes))));
+		if (transfer.overLimit || result == CURLE_FILESIZE_EXCEEDED)
+			lang::throwError(HttpRequestException(lang::Format("Body of {0} exceeds {1} bytes", url, std::to_string(m_limits.maxBodyBytes))));
 		if (result == CURLE_ABORTED_BY_CALLBACK)
 			lang::throwError(HttpRequestException(lang::Format("Request for {0} was cancelled", url)));
 		if (result != CURLE_OK)

@@ -15,7 +15,10 @@ namespace net
  * followed (at most HttpLimits::maxRedirects), cookies received are kept
  * for the handle's later requests and redirects, and only http and https
  * URLs are accepted, redirect targets included. An HTTP error status is
- * not a failure: the response keeps it with the body sent.
+ * not a failure: the response keeps it with the body sent. Every request
+ * ends within its limits (HttpLimits): the whole run, the low speed and the
+ * body size, which is checked against Content-Length before the body is
+ * read; the body is held once, in the response.
  *
  * One request object serves one thread at a time; different objects may
  * run on different threads at once.
@@ -36,9 +39,10 @@ public:
 	/**
 	 * Performs a GET of url and returns the whole answer.
 	 * @exception HttpRequestException libcurl's text for a transport failure
-	 *            (refused, time-out, stall, redirect limit, bad answer,
-	 *            scheme not allowed); "Body of {0} exceeds {1} bytes" over the
-	 *            body limit; "Request for {0} was cancelled" once cancel
+	 *            (refused, time-out of the whole run, stall below the low
+	 *            speed, redirect limit, bad answer, scheme not allowed);
+	 *            "Body of {0} exceeds {1} bytes" over the body limit, announced
+	 *            or received; "Request for {0} was cancelled" once cancel
 	 *            is set.
 	 */
 	HttpResponse get(std::string const& url);

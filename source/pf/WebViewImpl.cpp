@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <iterator>
 #include <system_error>
 
@@ -17,15 +18,28 @@ namespace pf
 namespace
 {
 
-char const LUA_INTERFACE[] =
-	"function callLuaFunction(functionName) {  var iframe = document.createElement('IFRAME');  "
-	"iframe.setAttribute('src', 'js-call:' + functionName);  document.documentElement.appendChild(iframe);  "
-	"iframe.parentNode.removeChild(iframe);  iframe = null;};";
+/**
+ * The page's bridge for a call kind ("js-call" or "wv-call"): a function
+ * that navigates a passing frame to "<kind>:<token>:<name>".
+ */
+std::string bridgeFunction(char const* function, char const* kind, std::string const& token)
+{
+	return std::string("function ") + function + "(functionName) {  var iframe = document.createElement('IFRAME');  " +
+		"iframe.setAttribute('src', '" + kind + ":" + token + ":' + functionName);  document.documentElement.appendChild(iframe);  " +
+		"iframe.parentNode.removeChild(iframe);  iframe = null;};";
+}
 
-char const NATIVE_INTERFACE[] =
-	"function callWebViewFunction(functionName) {  var iframe = document.createElement('IFRAME');  "
-	"iframe.setAttribute('src', 'wv-call:' + functionName);  document.documentElement.appendChild(iframe);  "
-	"iframe.parentNode.removeChild(iframe);  iframe = null;};";
+/** 128 random bits as 32 lower-case hexadecimal digits. */
+std::string newToken()
+{
+	static char const hex[] = "0123456789abcdef";
+	std::random_device random;
+	std::string token;
+	for (int i = 0; i < 4; ++i)
+		for (unsigned word = random(), k = 0; k < 8; ++k, word >>= 4)
+			token += hex[word & 15];
+	return token;
+}
 
 char const JS_CALL[] = "js-call:";
 char const WV_CALL[] = "wv-call:";
@@ -101,6 +115,13 @@ bool isUtf8(std::string const& text)
 	return true;
 }
 
+/** Whether the resolved path lies below the resolved folder root. */
+bool isBelow(std::filesystem::path const& path, std::filesystem::path const& root)
+{
+	std::filesystem::path const rel = path.lexically_relative(root);
+	return !rel.empty() && *rel.begin() != ".." && rel != ".";
+}
+
 /** The file: address of an absolute path. */
 std::string fileUrl(std::string const& path)
 {
@@ -126,7 +147,7 @@ std::string fileUrl(std::string const& path)
 char const* const WebViewImpl::NAMESPACE = "Quennet.Platform.WebView";
 
 WebViewImpl::WebViewImpl(lang::Ptr<PageEngine> const& engine, WebView* view) :
-	m_engine(engine), m_view(view), m_observer(nullptr), m_self(std::make_shared<WebViewImpl*>(this))
+	m_engine(engine), m_view(view), m_observer(nullptr), m_token(newToken()), m_self(std::make_shared<WebViewImpl*>(this))
 {
 	m_engine->setListener(this);
 }
@@ -174,8 +195,13 @@ void WebViewImpl::loadLocalUrl(std::string const& path)
 		}
 		rel /= part;
 	}
+	// Symbolic links are followed before the file is judged: the file
+	// itself, resolved, must lie below the resolved root.
 	std::error_code ec;
-	std::filesystem::path const file = std::filesystem::absolute(std::filesystem::path(io::detail::bundlePath()) / rel, ec);
+	std::filesystem::path const root = std::filesystem::canonical(io::detail::bundlePath(), ec);
+	std::filesystem::path file;
+	if (!ec && !outside && !rel.empty())
+		file = std::filesystem::canonical(root / rel, ec);
 	std::string why;
 	if (outside)
 		why = "the path leaves the data folder";
@@ -183,6 +209,8 @@ void WebViewImpl::loadLocalUrl(std::string const& path)
 		why = "no file named";
 	else if (ec || !std::filesystem::is_regular_file(file, ec))
 		why = "no such file";
+	else if (!isBelow(file, root))
+		why = "the file lies outside the data folder";
 	else if (std::filesystem::file_size(file, ec) > MAX_PAGE_FILE || ec)
 		why = "larger than 64 MiB";
 	std::string html;
@@ -199,7 +227,7 @@ void WebViewImpl::loadLocalUrl(std::string const& path)
 		reportFailureLater();
 		return;
 	}
-	m_engine->loadHtml(html, fileUrl(file.lexically_normal().string()));
+	m_engine->loadHtml(html, fileUrl(file.string()));
 }
 
 void WebViewImpl::reportFailureLater()
@@ -253,13 +281,15 @@ bool WebViewImpl::allowNavigation(std::string const& url, bool linkClicked)
 	if (startsWith(url, JS_CALL))
 	{
 		std::string call;
-		if (m_observer && unescape(url.substr(std::strlen(JS_CALL)), call))
+		if (m_observer && fromMainFrame(url, JS_CALL) && unescape(url.substr(std::strlen(JS_CALL) + m_token.size() + 1), call))
 			m_observer->callLuaFunction(call);
 		return false;
 	}
 	if (startsWith(url, WV_CALL))
 	{
-		std::string const name = url.substr(std::strlen(WV_CALL));
+		if (!fromMainFrame(url, WV_CALL))
+			return false;
+		std::string const name = url.substr(std::strlen(WV_CALL) + m_token.size() + 1);
 		std::string const ns = NAMESPACE;
 		if (name == ns + ".show")
 			show();
@@ -280,10 +310,21 @@ bool WebViewImpl::allowNavigation(std::string const& url, bool linkClicked)
 	return true;
 }
 
+bool WebViewImpl::fromMainFrame(std::string const& url, char const* kind) const
+{
+	size_t const at = std::strlen(kind);
+	if (url.compare(at, m_token.size(), m_token) == 0 && url.size() > at + m_token.size() && url[at + m_token.size()] == ':')
+		return true;
+	lang::Debug::printf("WebView: a call from outside the page's main frame was refused\n");
+	return false;
+}
+
 void WebViewImpl::pageLoaded()
 {
 	lang::Ptr<WebViewImpl> keep(this);
-	for (std::string const& script : bridgeScripts())
+	// A new page, a new token: one that an earlier page gave out is void.
+	m_token = newToken();
+	for (std::string const& script : bridgeScripts(m_token))
 		m_engine->evaluate(script);
 	if (m_observer)
 	{
@@ -327,9 +368,10 @@ std::string WebViewImpl::namespaceCode(std::string const& ns, std::vector<std::s
 	return code;
 }
 
-std::vector<std::string> WebViewImpl::bridgeScripts()
+std::vector<std::string> WebViewImpl::bridgeScripts(std::string const& token)
 {
-	return {LUA_INTERFACE, NATIVE_INTERFACE + namespaceCode(NAMESPACE, {"show", "hide"}, 1)};
+	return {bridgeFunction("callLuaFunction", "js-call", token),
+		bridgeFunction("callWebViewFunction", "wv-call", token) + namespaceCode(NAMESPACE, {"show", "hide"}, 1)};
 }
 
 bool WebViewImpl::unescape(std::string const& text, std::string& out)

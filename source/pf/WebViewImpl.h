@@ -17,6 +17,12 @@ class WebViewObserver;
  * The controller of a web view: drives its page engine, injects the page
  * bridge into every loaded page, vets each navigation ("js-call:" and
  * "wv-call:" addresses, followed links) and tells the observer of loads.
+ *
+ * Only the page's main frame may call through the bridge: its functions,
+ * injected into the main frame alone, carry a token made anew for each
+ * page ("js-call:<token>:<call>"), and a call without it is refused. A
+ * frame of another origin (an embedded third-party page) cannot read the
+ * main frame's functions, so it cannot make a call that passes.
  * Main thread only.
  */
 class WebViewImpl : public lang::Object, public PageEngineListener
@@ -55,8 +61,8 @@ public:
 	 */
 	static std::string namespaceCode(std::string const& ns, std::vector<std::string> const& functions, int version);
 
-	/** The two scripts injected into every loaded page, in order. */
-	static std::vector<std::string> bridgeScripts();
+	/** The two scripts injected into every loaded page, in order, with the page's token. */
+	static std::vector<std::string> bridgeScripts(std::string const& token);
 
 	/**
 	 * Replaces the percent escapes of text.
@@ -69,9 +75,13 @@ private:
 	lang::Ptr<PageEngine> m_engine;
 	WebView* m_view;
 	WebViewObserver* m_observer;
+	/** What a bridge call must carry (see the class): 32 random hexadecimal digits. */
+	std::string m_token;
 	/** Reset when this controller goes: failures reported later check it. */
 	std::shared_ptr<WebViewImpl*> m_self;
 
+	/** Whether the call address of kind ("js-call:") carries the token; a line when not. */
+	bool fromMainFrame(std::string const& url, char const* kind) const;
 	/** Tells the observer of a failed load at the next turn of the main-thread queue. */
 	void reportFailureLater();
 	std::string title();

@@ -23,6 +23,7 @@ HEADERS = [
 	"Classes/Agent.h",
 	"tests/support/Fake.h",
 	"dependencies/RatePrompt/R.h",
+	"source/net/N.h",
 ]
 
 # (includer, include line, expected exit code, expected reason or None)
@@ -47,7 +48,10 @@ CASES = [
 	("source/lua/webview/A.cpp", "#include <pf/P.h>", 0, None),
 	("source/lua/A.cpp", "#include <pf/P.h>", 1, "lua may not include pf"),
 	("source/pf/A.cpp", "#include <lua/webview/W.h>", 1, "pf may not include lua/webview"),
-	("dependencies/RatePrompt/A.cpp", "#include <framework/F.h>", 0, None),
+	("dependencies/RatePrompt/A.cpp", "#include <gr/C.h>", 0, None),
+	("dependencies/RatePrompt/A.cpp", "#include <framework/F.h>", 1, "dependencies/RatePrompt may not include framework"),
+	("Classes/Networking/A.cpp", "#include <net/N.h>", 0, None),
+	("source/net/A.cpp", "#include <framework/F.h>", 1, "net may not include framework"),
 	("source/pf/A.cpp", "#include <RatePrompt/R.h>", 1, "pf may not include dependencies/RatePrompt"),
 	("source/newfolder/A.cpp", "#include <lang/L.h>", 2, "not in the layering table"),
 ]

@@ -17,16 +17,18 @@ namespace
 constexpr size_t MAX_HEAD = 64 << 10;
 constexpr size_t MAX_BODY = 32 << 20;
 
-void sendAll(int socket, std::string const& bytes)
+/** @return False when the connection ended first. */
+bool sendAll(int socket, std::string const& bytes)
 {
 	size_t sent = 0;
 	while (sent < bytes.size())
 	{
 		ssize_t n = ::send(socket, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
 		if (n <= 0)
-			return;
+			return false;
 		sent += static_cast<size_t>(n);
 	}
+	return true;
 }
 
 std::string lower(std::string text)
@@ -125,10 +127,22 @@ void LoopbackHttpServer::release()
 	m_changed.notify_all();
 }
 
+void LoopbackHttpServer::hold()
+{
+	std::lock_guard<std::mutex> lock(m_mutex);
+	m_released = false;
+}
+
 std::vector<LoopbackHttpServer::Request> LoopbackHttpServer::requests() const
 {
 	std::lock_guard<std::mutex> lock(m_mutex);
 	return m_requests;
+}
+
+size_t LoopbackHttpServer::streamedBytes() const
+{
+	std::lock_guard<std::mutex> lock(m_mutex);
+	return m_streamed;
 }
 
 bool LoopbackHttpServer::waitForRequests(size_t count, std::chrono::milliseconds timeout) const
@@ -257,6 +271,19 @@ void LoopbackHttpServer::serve(int s)
 		::setsockopt(s, SOL_SOCKET, SO_LINGER, &hard, sizeof(hard));
 		break;
 	}
+	case Answer::STREAM:
+		for (bool open = sendAll(s, answer.bytes); open;)
+		{
+			{
+				std::unique_lock<std::mutex> lock(m_mutex);
+				if (m_changed.wait_for(lock, answer.pause, [&] { return m_stop; }))
+					break;
+			}
+			open = sendAll(s, answer.chunk);
+			std::lock_guard<std::mutex> lock(m_mutex);
+			m_streamed += open ? answer.chunk.size() : 0;
+		}
+		break;
 	case Answer::CLOSE:
 	case Answer::NEVER:
 		break;

@@ -44,6 +44,7 @@ public:
 			RESET,   ///< the bytes, then a connection reset
 			CLOSE,   ///< close without a byte
 			NEVER,   ///< no answer until the server goes
+			STREAM,  ///< the bytes, then chunk again and again, pause between, until the client or the server goes
 		};
 		Kind kind = RESPOND;
 		int status = 200;
@@ -51,6 +52,10 @@ public:
 		std::string bytes;
 		/** Waits for release() before answering. */
 		bool hold = false;
+		/** STREAM: what is sent after the bytes, over and over (not empty). */
+		std::string chunk;
+		/** STREAM: the wait before each chunk. */
+		std::chrono::milliseconds pause{0};
 	};
 
 	static Answer respond(int status, std::string body = "", std::vector<std::pair<std::string, std::string>> headers = {})
@@ -87,6 +92,19 @@ public:
 		a.kind = Answer::NEVER;
 		return a;
 	}
+	/**
+	 * head as it is, then chunk sent again and again with pause before each
+	 * one: a slow drip (one byte a second) or an endless body (no pause).
+	 */
+	static Answer stream(std::string head, std::string chunk, std::chrono::milliseconds pause)
+	{
+		Answer a;
+		a.kind = Answer::STREAM;
+		a.bytes = std::move(head);
+		a.chunk = chunk.empty() ? std::string("x") : std::move(chunk);
+		a.pause = pause;
+		return a;
+	}
 	/** The answer, given once release() is called. */
 	static Answer held(Answer answer)
 	{
@@ -114,8 +132,14 @@ public:
 	/** Lets every held answer (now and later) go out. */
 	void release();
 
+	/** Makes held answers wait again, until the next release(). */
+	void hold();
+
 	/** The requests received so far, in order of arrival. */
 	std::vector<Request> requests() const;
+
+	/** The body bytes of STREAM answers sent so far, all connections together. */
+	size_t streamedBytes() const;
 
 	/** Waits until count requests arrived; false after the time-out. */
 	bool waitForRequests(size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
@@ -132,6 +156,7 @@ private:
 	mutable std::condition_variable m_changed;
 	bool m_stop = false;
 	bool m_released = false;
+	size_t m_streamed = 0;
 	std::deque<Answer> m_queue;
 	Answer m_default;
 	std::function<Answer(Request const&)> m_responder;

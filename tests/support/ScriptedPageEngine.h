@@ -62,6 +62,30 @@ public:
 		return listener ? listener->allowNavigation(url, linkClicked) : true;
 	}
 
+	/** The token of the page bridge evaluated last ("" before a page loaded). */
+	std::string bridgeToken() const
+	{
+		std::string const mark = "'js-call:";
+		for (auto it = scripts.rbegin(); it != scripts.rend(); ++it)
+		{
+			size_t const at = it->find(mark);
+			if (at != std::string::npos)
+				return it->substr(at + mark.size(), it->find(':', at + mark.size()) - at - mark.size());
+		}
+		return "";
+	}
+
+	/**
+	 * A call through the bridge of the page's main frame: call is
+	 * "js-call:<text>" or "wv-call:<text>", navigated to with the bridge's
+	 * token put in after the colon.
+	 */
+	bool bridgeCall(std::string const& call)
+	{
+		size_t const colon = call.find(':');
+		return navigate(call.substr(0, colon + 1) + bridgeToken() + ":" + call.substr(colon + 1));
+	}
+
 	void finishLoad()
 	{
 		lang::Ptr<ScriptedPageEngine> keep(this);

@@ -1,6 +1,7 @@
 #include "ReportDecoder.h"
 #include "TallyFixture.h"
 #include <TallyArchiver.h>
+#include <TallyStorage.h>
 #include <TallyUnarchiver.h>
 #include <filesystem>
 #include <fstream>
@@ -67,6 +68,48 @@ TEST_F(TallyStoredSessionsTest, theOldestGoBeyondTheLimit)
 	EXPECT_TRUE(TallySession::removeOldSessionsIfNecessary(saved).empty());
 	TallySession::setMaxSessions(70000);
 	EXPECT_EQ(65534, TallySession::maxSessions());
+}
+
+// Past the byte budget the oldest go; the newest stays even alone past it.
+TEST_F(TallyStoredSessionsTest, theOldestGoBeyondTheByteBudget)
+{
+	size_t const mib = size_t(1) << 20;
+	std::vector<std::string> blocks;
+	for (char c = 'a'; c < 'k'; ++c)
+		blocks.push_back(std::string(mib, c));
+	TallySession::removeOldSessionsIfNecessary(blocks);
+	ASSERT_EQ(TallySession::MAX_SAVED_SESSION_BYTES / mib, blocks.size());
+	EXPECT_EQ('c', blocks.front()[0]);
+	EXPECT_EQ('j', blocks.back()[0]);
+	EXPECT_TRUE(logged("removing the [2] oldest"));
+
+	std::vector<std::string> huge = {std::string(9 * mib, 'x')};
+	EXPECT_EQ(1u, TallySession::removeOldSessionsIfNecessary(huge).size());
+}
+
+// A saved list that cannot be read is set aside, not replaced by the next
+// session saved: damaged text, and a file past the size read back.
+TEST_F(TallyStoredSessionsTest, anUnreadableListIsSetAsideNotReplaced)
+{
+	std::string const path = TallySession::sessionsFilePath();
+	for (std::uintmax_t size : {std::uintmax_t(0), std::uintmax_t(TallyStorage::MAX_FILE_SIZE) + 1})
+	{
+		SCOPED_TRACE(size);
+		writeFile(path, "[\"QUJD\", ");
+		if (size)
+			std::filesystem::resize_file(path, size);
+		std::uintmax_t const before = std::filesystem::file_size(path);
+		ASSERT_TRUE(TallySession::addToSavedSessions(*current()));
+		EXPECT_EQ(before, std::filesystem::file_size(path + ".bad"));
+		EXPECT_EQ(std::vector<std::string>{current()->data()}, TallySession::savedSessions());
+		std::filesystem::remove(path + ".bad");
+	}
+	EXPECT_TRUE(logged("to [" + path + ".bad]"));
+
+	// A missing list is no damage.
+	std::filesystem::remove(path);
+	ASSERT_TRUE(TallySession::addToSavedSessions(*current()));
+	EXPECT_FALSE(std::filesystem::exists(path + ".bad"));
 }
 
 TEST_F(TallyStoredSessionsTest, aLeftOverSessionIsSavedAsCrashedAtStart)

@@ -88,7 +88,8 @@ TEST_F(TallyTransport, FailedSessionStartKeepsSavedSessions)
 {
 	saveSession("a");
 	for (LoopbackHttpServer::Answer answer :
-	     {LoopbackHttpServer::respond(500), LoopbackHttpServer::respond(404), LoopbackHttpServer::raw("nonsense\r\n\r\n"), LoopbackHttpServer::close()})
+	     {LoopbackHttpServer::respond(500), LoopbackHttpServer::respond(404), LoopbackHttpServer::raw("nonsense\r\n\r\n"), LoopbackHttpServer::close(),
+	      LoopbackHttpServer::respond(300), LoopbackHttpServer::respond(302)})
 	{
 		m_server.enqueue(answer);
 		TallySession::sendSessionsToServerForAdGrid();
@@ -97,7 +98,45 @@ TEST_F(TallyTransport, FailedSessionStartKeepsSavedSessions)
 		EXPECT_FALSE(current()->internetAvailable());
 	}
 	EXPECT_TRUE(logged("TallyAnalytics: Could not connect to server."));
-	EXPECT_EQ(4u, m_server.requests().size());
+	EXPECT_EQ(6u, m_server.requests().size());
+}
+
+// Every redirect status sends the report again as a POST with its body, and
+// only the answer to that POST decides; an http address that moved to
+// another (https, say) so loses nothing.
+TEST_F(TallyTransport, RedirectedReportIsPostedAgainWithItsBody)
+{
+	for (int status : {301, 302, 303, 307, 308})
+	{
+		SCOPED_TRACE(status);
+		size_t const before = m_server.requests().size();
+		for (char const* name : {"a", "b", "c"})
+			saveSession(name);
+		m_server.setResponder([status](LoopbackHttpServer::Request const& request) {
+			if (request.path == "/aas.do")
+				return LoopbackHttpServer::respond(status, "", {{"Location", "/moved"}});
+			// The target takes only the report itself.
+			return LoopbackHttpServer::respond(request.method == "POST" && !request.body.empty() ? 200 : 405);
+		});
+		TallySession::sendSessionsToServerForAdGrid();
+		std::vector<LoopbackHttpServer::Request> const requests = m_server.requests();
+		ASSERT_EQ(before + 2, requests.size());
+		EXPECT_EQ("/moved", requests[before + 1].path);
+		EXPECT_EQ("POST", requests[before + 1].method);
+		EXPECT_EQ(requests[before].body, requests[before + 1].body);
+		EXPECT_EQ((std::vector<std::string>{"a", "b", "c"}), eventNames(requests[before + 1].body));
+		EXPECT_TRUE(TallySession::savedSessions().empty());
+	}
+
+	// A target that does not take the POST: nothing was delivered, nothing goes.
+	saveSession("kept");
+	m_server.setResponder([](LoopbackHttpServer::Request const& request) {
+		if (request.path == "/aas.do")
+			return LoopbackHttpServer::respond(302, "", {{"Location", "/moved"}});
+		return LoopbackHttpServer::respond(405);
+	});
+	TallySession::sendSessionsToServerForAdGrid();
+	EXPECT_EQ(1u, TallySession::savedSessions().size());
 }
 
 TEST_F(TallyTransport, SessionSavedDuringTheRequestSurvives)

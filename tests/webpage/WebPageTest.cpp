@@ -7,6 +7,7 @@
 #include <io/detail/detail.h>
 #include <lang/System.h>
 #include <lua.hpp>
+#include <support/LoopbackHttpServer.h>
 #include <gtest/gtest.h>
 #include <cstdlib>
 #include <functional>
@@ -118,6 +119,45 @@ TEST_F(WebViewPage, ScriptGetsThePageValue)
 TEST_F(WebViewPage, FailedLoadReportsFailure)
 {
 	run("v:loadPage('file:///nonexistent-folder/page.html')");
+	ASSERT_TRUE(turnUntil([&] { return global("loaded") != "nil"; }));
+	EXPECT_EQ("false ", global("loaded").substr(0, 6));
+}
+
+// A frame of another origin inside the page cannot call into Lua: neither by
+// making the bridge's address itself nor through the main frame's functions.
+TEST_F(WebViewPage, OnlyTheMainFrameCallsLua)
+{
+	test::LoopbackHttpServer page;
+	test::LoopbackHttpServer other;
+	other.setDefault(test::LoopbackHttpServer::respond(200,
+		"<script>var n = 0; var t = setInterval(function() {"
+		"  var f = document.createElement('iframe'); f.src = 'js-call:f(' + n + \", 'frame')\"; document.documentElement.appendChild(f);"
+		"  try { parent.callLuaFunction(\"f(0, 'parent')\"); } catch (e) {}"
+		"  if (++n == 20) clearInterval(t); }, 50);</script>",
+		{{"Content-Type", "text/html"}}));
+	page.setDefault(test::LoopbackHttpServer::respond(200,
+		"<html><head><title>Framed</title></head><body><iframe src=\"" + other.url("/frame") + "\"></iframe></body></html>",
+		{{"Content-Type", "text/html"}}));
+	run("calls = '' ui = {web = {f = function(n, s) calls = calls .. n .. s .. ';' end}}\n"
+		"v:allowCallsFromJavaScript('ui.web')");
+	run("v:loadPage('" + page.url("/") + "')");
+	ASSERT_TRUE(turnUntil([&] { return global("loaded") != "nil"; }));
+	EXPECT_EQ("true Framed", global("loaded"));
+	// The frame goes on trying for a second; the main frame calls after it.
+	int64_t const end = lang::System::currentTimeMillis() + 1500;
+	turnUntil([&] { return lang::System::currentTimeMillis() > end; });
+	run("v:asyncExecuteJavaScript(\"callLuaFunction(\\\"f(3, 'main')\\\")\")");
+	ASSERT_TRUE(turnUntil([&] { return global("calls").find("main") != std::string::npos; }));
+	EXPECT_EQ("3main;", global("calls"));
+}
+
+// The engine refuses a redirect from the web to a file, and the page hears
+// of it as a failed load.
+TEST_F(WebViewPage, RedirectToAFileReportsFailure)
+{
+	test::LoopbackHttpServer server;
+	server.setDefault(test::LoopbackHttpServer::respond(302, "", {{"Location", "file:///etc/hostname"}}));
+	run("v:loadPage('" + server.url("/moved") + "')");
 	ASSERT_TRUE(turnUntil([&] { return global("loaded") != "nil"; }));
 	EXPECT_EQ("false ", global("loaded").substr(0, 6));
 }

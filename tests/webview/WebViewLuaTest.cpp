@@ -61,25 +61,26 @@ TEST_F(WebViewLua, PageCallsReachTheAllowedTable)
 	run("ui = {web = {f = function(...) local a, b = ... got = select('#', ...) .. ':' .. type(a) .. ':' .. tostring(a) .. ':' .. tostring(b) end}}\n"
 		"v = WebView.new(0, 0, 10, 10)");
 	test::ScriptedPageEngine& page = engines.last();
-	page.navigate("js-call:f(1,%20'a')");
+	page.finishLoad();
+	page.bridgeCall("js-call:f(1,%20'a')");
 	EXPECT_EQ("nil", global("got")) << "calls without permission are ignored";
 
 	run("v:allowCallsFromJavaScript('ui.web')");
-	page.navigate("js-call:f(1,%20'a')");
+	page.bridgeCall("js-call:f(1,%20'a')");
 	EXPECT_EQ("2:number:1:a", global("got"));
-	page.navigate("js-call:f()");
+	page.bridgeCall("js-call:f()");
 	EXPECT_EQ("0:nil:nil:nil", global("got"));
-	page.navigate("js-call:f( \"x, y\" , -2.5e1 )");
+	page.bridgeCall("js-call:f( \"x, y\" , -2.5e1 )");
 	EXPECT_EQ("2:string:x, y:-25", global("got"));
 
 	run("got = nil");
 	std::string const out = printed([&] {
 		for (char const* bad : {"js-call:f(1", "js-call:f('a)", "js-call:f(x)", "js-call:f", "js-call:g(1)", "js-call:(1)"})
-			page.navigate(bad);
+			page.bridgeCall(bad);
 		run("v:allowCallsFromJavaScript('ui.none.deeper')");
-		page.navigate("js-call:f(1)");
+		page.bridgeCall("js-call:f(1)");
 		run("ui.web.f = 3 v:allowCallsFromJavaScript('ui.web')");
-		page.navigate("js-call:f(1)");
+		page.bridgeCall("js-call:f(1)");
 	});
 	EXPECT_EQ("nil", global("got"));
 	EXPECT_EQ("WebView Lua: bad call f(1\n"
@@ -92,7 +93,7 @@ TEST_F(WebViewLua, PageCallsReachTheAllowedTable)
 		"WebView Lua: ui.web.f is not a function, call ignored\n", out);
 
 	run("ui.web.f = function() error('boom') end");
-	EXPECT_NE(std::string::npos, printed([&] { page.navigate("js-call:f()"); }).find("WebView Lua: ")) << "a failing call prints";
+	EXPECT_NE(std::string::npos, printed([&] { page.bridgeCall("js-call:f()"); }).find("WebView Lua: ")) << "a failing call prints";
 }
 
 TEST(WebViewLuaParse, Calls)
@@ -233,7 +234,8 @@ TEST_F(WebViewLua, DeleteInsideItsOwnCallback)
 	EXPECT_NE("", failure("v:show()"));
 
 	run("v = WebView.new(0, 0, 10, 10) v:allowCallsFromJavaScript('ui')");
-	engines.last().navigate("js-call:f()");
+	engines.last().finishLoad();
+	engines.last().bridgeCall("js-call:f()");
 	EXPECT_NE("", failure("v:show()"));
 }
 
@@ -305,8 +307,9 @@ TEST_F(WebViewLua, HostileNavigationsMakeACallOrNothing)
 		texts.push_back(t);
 	}
 	testing::internal::CaptureStdout();
+	page.finishLoad();
 	for (std::string const& t : texts)
-		EXPECT_FALSE(page.navigate(t, t.size() % 2 == 0));
+		EXPECT_FALSE(t.size() % 2 ? page.bridgeCall(t) : page.navigate(t, true));
 	testing::internal::GetCapturedStdout();
 	EXPECT_NE("nil", global("calls"));
 }

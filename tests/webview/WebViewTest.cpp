@@ -8,6 +8,7 @@
 #include <support/ScriptedPageEngine.h>
 #include <support/TempFolder.h>
 #include <gtest/gtest.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <climits>
 #include <cmath>
@@ -65,13 +66,13 @@ TEST(WebView, NamespaceCodeAndBridgeScripts)
 		"Quennet.Platform.WebView.show = function() { callWebViewFunction('Quennet.Platform.WebView.show');};\n"
 		"Quennet.Platform.WebView.hide = function() { callWebViewFunction('Quennet.Platform.WebView.hide');};\n",
 		pf::WebViewImpl::namespaceCode("Quennet.Platform.WebView", {"show", "hide"}, 1));
-	std::vector<std::string> const scripts = pf::WebViewImpl::bridgeScripts();
+	std::vector<std::string> const scripts = pf::WebViewImpl::bridgeScripts("0123abcd");
 	ASSERT_EQ(2u, scripts.size());
 	EXPECT_EQ("function callLuaFunction(functionName) {  var iframe = document.createElement('IFRAME');  "
-		"iframe.setAttribute('src', 'js-call:' + functionName);  document.documentElement.appendChild(iframe);  "
+		"iframe.setAttribute('src', 'js-call:0123abcd:' + functionName);  document.documentElement.appendChild(iframe);  "
 		"iframe.parentNode.removeChild(iframe);  iframe = null;};", scripts[0]);
 	EXPECT_EQ("function callWebViewFunction(functionName) {  var iframe = document.createElement('IFRAME');  "
-		"iframe.setAttribute('src', 'wv-call:' + functionName);  document.documentElement.appendChild(iframe);  "
+		"iframe.setAttribute('src', 'wv-call:0123abcd:' + functionName);  document.documentElement.appendChild(iframe);  "
 		"iframe.parentNode.removeChild(iframe);  iframe = null;};" +
 		pf::WebViewImpl::namespaceCode("Quennet.Platform.WebView", {"show", "hide"}, 1), scripts[1]);
 }
@@ -114,6 +115,7 @@ TEST_F(WebViewBridge, Navigations)
 		{"https://example.org/-1", true, true, -1, true, "", "", false},
 		{"https://example.org/none", true, false, 0, true, "", "", false},
 	};
+	engine().finishLoad();
 	for (Case const& c : cases)
 	{
 		SCOPED_TRACE(c.url);
@@ -123,7 +125,8 @@ TEST_F(WebViewBridge, Navigations)
 		engine().calls.clear();
 		std::remove((bin / "opened").c_str());
 
-		EXPECT_EQ(c.allowed, engine().navigate(c.url, c.link));
+		bool const call = std::string(c.url).rfind("js-call:", 0) == 0 || std::string(c.url).rfind("wv-call:", 0) == 0;
+		EXPECT_EQ(c.allowed, call ? engine().bridgeCall(c.url) : engine().navigate(c.url, c.link));
 		EXPECT_EQ(c.call, observer.calls.empty() ? std::string() : observer.calls.at(0));
 		EXPECT_LE(observer.calls.size(), 1u);
 		std::string made;
@@ -141,16 +144,48 @@ TEST_F(WebViewBridge, Navigations)
 	}
 }
 
+// Only the main frame, whose bridge carries the page's token, calls in: a
+// frame that builds the address itself (or kept an earlier page's token) is
+// refused.
+TEST_F(WebViewBridge, CallsWithoutThePagesTokenAreRefused)
+{
+	view->setObserver(&observer);
+	engine().finishLoad();
+	std::string const old = engine().bridgeToken();
+	engine().finishLoad();
+	std::string const token = engine().bridgeToken();
+	engine().calls.clear();
+	testing::internal::CaptureStdout();
+	std::string const urls[] = {"js-call:f(1)", "js-call:" + old + ":f(1)", "js-call::f(1)", "js-call:" + token,
+		"js-call:" + token.substr(1) + ":f(1)", "js-call:" + token + "0:f(1)", "wv-call:Quennet.Platform.WebView.show",
+		"wv-call:" + old + ":Quennet.Platform.WebView.show"};
+	for (std::string const& url : urls)
+	{
+		SCOPED_TRACE(url);
+		EXPECT_FALSE(engine().navigate(url));
+	}
+	std::string const out = testing::internal::GetCapturedStdout();
+	EXPECT_TRUE(observer.calls.empty());
+	EXPECT_TRUE(engine().calls.empty());
+	EXPECT_NE(std::string::npos, out.find("WebView: a call from outside the page's main frame was refused\n"));
+
+	EXPECT_FALSE(engine().navigate("js-call:" + token + ":f(1)"));
+	EXPECT_EQ(std::vector<std::string>{"f(1)"}, observer.calls);
+}
+
 TEST_F(WebViewBridge, CompletionInjectsTheBridgeThenReportsTheTitle)
 {
 	engine().answers["document.title"] = "The page";
 	engine().finishLoad();
-	EXPECT_EQ(pf::WebViewImpl::bridgeScripts(), engine().scripts) << "no observer: no title asked";
+	std::string const first = engine().bridgeToken();
+	EXPECT_EQ(32u, first.size());
+	EXPECT_EQ(pf::WebViewImpl::bridgeScripts(first), engine().scripts) << "no observer: no title asked";
 
 	engine().scripts.clear();
 	view->setObserver(&observer);
 	engine().finishLoad();
-	std::vector<std::string> expected = pf::WebViewImpl::bridgeScripts();
+	EXPECT_NE(first, engine().bridgeToken()) << "each page its own token";
+	std::vector<std::string> expected = pf::WebViewImpl::bridgeScripts(engine().bridgeToken());
 	expected.push_back("document.title");
 	EXPECT_EQ(expected, engine().scripts);
 	EXPECT_EQ(std::vector<std::string>{"true The page"}, observer.loads);
@@ -193,7 +228,7 @@ TEST_F(WebViewBridge, ClosingStopsTheReports)
 	view = nullptr;
 	EXPECT_TRUE(alive);
 	EXPECT_EQ("fade 0.0 0.0", e.calls.back()) << "a closed view hides";
-	e.navigate("js-call:f()");
+	e.bridgeCall("js-call:f()");
 	e.finishLoad();
 	EXPECT_TRUE(observer.calls.empty());
 	EXPECT_TRUE(observer.loads.empty());
@@ -247,20 +282,34 @@ TEST_F(WebViewBridge, LocalPagesLoadFromTheDataRoot)
 
 	engine().calls.clear();
 	testing::internal::CaptureStdout();
-	for (char const* bad : {"web.d/missing.html", "../outside.html", "web.d/../../outside.html", "web.d", ""})
+	// Links inside the root that lead out of it, to a file or to a folder.
+	test::TempFolder elsewhere;
+	elsewhere.write("secret.html", "<p>secret</p>");
+	std::filesystem::create_symlink(elsewhere / "secret.html", data / "web.d/link.html");
+	std::filesystem::create_directory_symlink(elsewhere.path(), data / "web.d/out");
+	for (char const* bad : {"web.d/missing.html", "../outside.html", "web.d/../../outside.html", "web.d", "", "web.d/link.html",
+			 "web.d/out/secret.html"})
 		view->loadLocalUrl(bad);
 	std::string const out = testing::internal::GetCapturedStdout();
 	EXPECT_TRUE(engine().calls.empty());
 	EXPECT_NE(std::string::npos, out.find("WebView: cannot load web.d/missing.html: no such file\n")) << out;
+	EXPECT_NE(std::string::npos, out.find("WebView: cannot load web.d/link.html: the file lies outside the data folder\n")) << out;
+	EXPECT_NE(std::string::npos, out.find("WebView: cannot load web.d/out/secret.html: the file lies outside the data folder\n")) << out;
 	EXPECT_NE(std::string::npos, out.find("WebView: cannot load ../outside.html: the path leaves the data folder\n")) << out;
 	EXPECT_TRUE(observer.loads.empty()) << "reported at the next turn";
 	pf::runMainThreadQueue();
-	EXPECT_EQ(std::vector<std::string>(5, "false "), observer.loads);
+	EXPECT_EQ(std::vector<std::string>(7, "false "), observer.loads);
+
+	// A link that stays inside the root is fine; the page's address is the file's own.
+	std::filesystem::create_symlink(data / "web.d/page.html", data / "web.d/inside.html");
+	engine().calls.clear();
+	view->loadLocalUrl("web.d/inside.html");
+	EXPECT_EQ(std::vector<std::string>{"html file://" + data.path() + "/web.d/page.html <p>hi</p>"}, engine().calls);
 
 	view->loadLocalUrl("web.d/missing.html");
 	view = nullptr;
 	pf::runMainThreadQueue();
-	EXPECT_EQ(5u, observer.loads.size()) << "a view gone hears nothing";
+	EXPECT_EQ(7u, observer.loads.size()) << "a view gone hears nothing";
 	io::detail::setBundlePath("");
 }
 

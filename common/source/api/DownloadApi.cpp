@@ -1,7 +1,8 @@
 // Background downloads: the scripts' requests. The work runs on the host's
-// two download workers (BackgroundDownloads.cpp).
+// download workers, one per kind (BackgroundDownloads.cpp).
 #include <BackgroundDownloads.h>
 #include <cstdio>
+#include <utility>
 
 void GameLua::registerDownloadApi()
 {
@@ -11,22 +12,37 @@ void GameLua::registerDownloadApi()
 	registerMethod("checkInstalledAppsOffline", this, &GameLua::checkInstalledAppsOffline);
 }
 
+namespace
+{
+
+/** Queues job for url on worker; a full queue fails the download with a line on the output. */
+void queue(DownloadWorker& worker, std::string const& url, DownloadWorker::Job job)
+{
+	if (worker.enqueue(url, std::move(job)) == DownloadWorker::FULL)
+	{
+		std::printf("Download of [%s] failed: %zu downloads are waiting already\n", url.c_str(), DownloadWorker::MAX_WAITING);
+		std::fflush(stdout);
+	}
+}
+
+} // namespace
+
 void GameLua::startURLThread(std::string const& url)
 {
-	m_downloads->urlWorker.enqueue("url " + url, [this, url](std::atomic<bool> const& cancel) { checkForURLProc(url, cancel); });
+	queue(m_downloads->urlWorker, url, [this, url](std::atomic<bool> const& cancel) { checkForURLProc(url, cancel); });
 }
 
 void GameLua::checkMainMenuAd(std::string const& url)
 {
 	std::fputs("Native: checkMainMenuAd()\n", stdout);
 	std::fflush(stdout);
-	m_downloads->urlWorker.enqueue("ad " + url, [this, url](std::atomic<bool> const& cancel) { checkMainMenuAdProc(url, cancel); });
+	queue(m_downloads->adWorker, url, [this, url](std::atomic<bool> const& cancel) { checkMainMenuAdProc(url, cancel); });
 }
 
 void GameLua::checkInstalledApps(std::string const& url)
 {
 	m_downloads->installedAppsUrl = url;
-	m_downloads->installedAppsWorker.enqueue(url, [this, url](std::atomic<bool> const& cancel) { getPossibleInstalledAppsProc(url, cancel); });
+	queue(m_downloads->installedAppsWorker, url, [this, url](std::atomic<bool> const& cancel) { getPossibleInstalledAppsProc(url, cancel); });
 }
 
 void GameLua::checkInstalledAppsOffline(std::string const& json)

@@ -11,6 +11,13 @@ namespace pf
 namespace
 {
 
+/**
+ * How long a load whose main resource failed may take to report that
+ * itself before it is failed here: the engine's own report, when it comes,
+ * follows within a turn or two of its loop.
+ */
+unsigned const UNANSWERED_LOAD_GRACE_MS = 250;
+
 /** 0 before GTK was asked to start, 1 when it started, -1 when it could not. */
 int s_gtk = 0;
 
@@ -50,6 +57,18 @@ void evaluated(GObject* object, GAsyncResult* result, gpointer data)
 	delete answer;
 }
 
+/**
+ * What a failed main resource leaves for the later check: the engine (gone
+ * when reset), the load it belonged to and its address.
+ */
+struct ResourceFailure
+{
+	std::weak_ptr<GtkPageEngine*> engine;
+	unsigned load;
+	std::string url;
+	std::string why;
+};
+
 gboolean timedOut(gpointer data)
 {
 	*static_cast<bool*>(data) = true;
@@ -87,17 +106,64 @@ struct GtkPageEngine::Signals
 	{
 		GtkPageEngine* self = static_cast<GtkPageEngine*>(data);
 		if (event == WEBKIT_LOAD_STARTED)
+		{
 			self->m_loadFailed = false;
+			self->m_loadEnded = false;
+			++self->m_load;
+		}
+		if (event != WEBKIT_LOAD_FINISHED)
+			return;
+		bool const reported = self->m_loadEnded;
+		self->m_loadEnded = true;
 		// A failed load finishes too, after its failure.
-		if (event != WEBKIT_LOAD_FINISHED || self->m_loadFailed || !self->m_listener)
+		if (reported || self->m_loadFailed || !self->m_listener)
 			return;
 		lang::Ptr<GtkPageEngine> keep(self);
 		self->m_listener->pageLoaded();
 	}
 
+	/** Watches the main resource of each load: its failure must end the load. */
+	static void resourceStarted(WebKitWebView* view, WebKitWebResource* resource, WebKitURIRequest*, gpointer data)
+	{
+		GtkPageEngine* self = static_cast<GtkPageEngine*>(data);
+		if (resource != webkit_web_view_get_main_resource(view))
+			return;
+		g_signal_connect_data(resource, "failed", G_CALLBACK(&Signals::resourceFailed), new std::weak_ptr<GtkPageEngine*>(self->m_self),
+			[](gpointer engine, GClosure*) { delete static_cast<std::weak_ptr<GtkPageEngine*>*>(engine); }, GConnectFlags(0));
+	}
+
+	/**
+	 * The engine stops a load whose main resource it refuses (a redirect
+	 * from the web to a file: address) without reporting the load's
+	 * failure. A moment later, a load that has neither finished nor failed
+	 * nor given way to a new one fails here.
+	 */
+	static void resourceFailed(WebKitWebResource* resource, GError* error, gpointer data)
+	{
+		std::shared_ptr<GtkPageEngine*> alive = static_cast<std::weak_ptr<GtkPageEngine*>*>(data)->lock();
+		if (!alive || !*alive)
+			return;
+		char const* uri = webkit_web_resource_get_uri(resource);
+		ResourceFailure* failure = new ResourceFailure{alive, (*alive)->m_load, uri ? uri : "", error ? error->message : ""};
+		g_timeout_add_full(G_PRIORITY_DEFAULT, UNANSWERED_LOAD_GRACE_MS, &Signals::checkUnanswered, failure,
+			[](gpointer f) { delete static_cast<ResourceFailure*>(f); });
+	}
+
+	static gboolean checkUnanswered(gpointer data)
+	{
+		ResourceFailure const& failure = *static_cast<ResourceFailure*>(data);
+		std::shared_ptr<GtkPageEngine*> alive = failure.engine.lock();
+		if (alive && *alive && (*alive)->m_load == failure.load && !(*alive)->m_loadEnded && !(*alive)->m_loadFailed)
+			(*alive)->failUnanswered(failure.url, failure.why);
+		return G_SOURCE_REMOVE;
+	}
+
 	static gboolean failed(WebKitWebView*, WebKitLoadEvent, gchar*, GError* error, gpointer data)
 	{
 		GtkPageEngine* self = static_cast<GtkPageEngine*>(data);
+		// A load failed here already was reported.
+		if (self->m_loadFailed)
+			return TRUE;
 		self->m_loadFailed = true;
 		if (self->m_listener)
 		{
@@ -145,7 +211,7 @@ void GtkPageEngine::turn()
 
 GtkPageEngine::GtkPageEngine(int x, int y, int width, int height) :
 	m_x(x), m_y(y), m_width(std::max(1, width)), m_height(std::max(1, height)), m_listener(nullptr), m_window(nullptr),
-	m_view(nullptr), m_loadFailed(false), m_shown(false), m_placedX(0), m_placedY(0), m_alpha(0.0), m_fadeFrom(0.0),
+	m_view(nullptr), m_loadFailed(false), m_loadEnded(false), m_load(0), m_shown(false), m_placedX(0), m_placedY(0), m_alpha(0.0), m_fadeFrom(0.0),
 	m_fadeTo(0.0), m_fadeStart(0), m_fadeMicros(0), m_fadeSource(0), m_self(std::make_shared<GtkPageEngine*>(this))
 {
 	engines().insert(this);
@@ -171,6 +237,7 @@ GtkPageEngine::GtkPageEngine(int x, int y, int width, int height) :
 	g_signal_connect(m_view, "decide-policy", G_CALLBACK(&Signals::decide), this);
 	g_signal_connect(m_view, "load-changed", G_CALLBACK(&Signals::changed), this);
 	g_signal_connect(m_view, "load-failed", G_CALLBACK(&Signals::failed), this);
+	g_signal_connect(m_view, "resource-load-started", G_CALLBACK(&Signals::resourceStarted), this);
 	gtk_widget_show(GTK_WIDGET(m_view));
 	setOpacity(0.0);
 }
@@ -204,6 +271,16 @@ void GtkPageEngine::failWithoutDisplay(std::string const& what)
 		if (alive && *alive && (*alive)->m_listener)
 			(*alive)->m_listener->pageFailed(false);
 	});
+}
+
+void GtkPageEngine::failUnanswered(std::string const& url, std::string const& why)
+{
+	lang::Debug::printf("WebView: the load of %s was stopped: %s\n", url.c_str(), why.c_str());
+	m_loadFailed = true;
+	if (!m_listener)
+		return;
+	lang::Ptr<GtkPageEngine> keep(this);
+	m_listener->pageFailed(false);
 }
 
 void GtkPageEngine::loadUrl(std::string const& url)

@@ -17,6 +17,8 @@ namespace pf
  * background. GTK starts with the first engine, on the X11 back end when
  * there is one; without a display every load fails at the next turn of the
  * main-thread queue with one line saying that web pages need a display.
+ * A load whose main resource fails without the load failing (a redirect
+ * from the web to a file: address, which the engine refuses) fails too.
  * Main thread only.
  */
 class GtkPageEngine : public PageEngine
@@ -59,6 +61,10 @@ private:
 	GtkWidget* m_window;
 	WebKitWebView* m_view;
 	bool m_loadFailed;
+	/** The load finished (a failed one too). */
+	bool m_loadEnded;
+	/** Counts the loads started, so that a check of an older one stays quiet. */
+	unsigned m_load;
 	bool m_shown;
 	int m_placedX;
 	int m_placedY;
@@ -75,6 +81,8 @@ private:
 	void setOpacity(double alpha);
 	bool stepFade();
 	void failWithoutDisplay(std::string const& what);
+	/** Fails the current load, whose main resource at url failed (why) without the load failing. */
+	void failUnanswered(std::string const& url, std::string const& why);
 
 	GtkPageEngine(GtkPageEngine const&) = delete;
 	GtkPageEngine& operator=(GtkPageEngine const&) = delete;

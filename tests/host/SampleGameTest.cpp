@@ -209,6 +209,29 @@ TEST(SampleGameProgram, ScriptedPlayWinsTheFirstLevelTheSameEachRun)
 	}
 }
 
+TEST(SampleGameProgram, UsedUpFlyersAndAWorldAtRestLoseAndRestartTheLevel)
+{
+	// Three short pulls: each lantern drops in front of the launcher.
+	test::TempFolder out;
+	std::string events;
+	for (int start : {10, 400, 800})
+	{
+		events += std::to_string(start) + " touch-begin 1 150 566\n";
+		events += std::to_string(start + 2) + " touch-move 1 130 566\n";
+		events += std::to_string(start + 4) + " touch-end 1 130 566\n";
+	}
+	out.write("short.events", events);
+	int status = -1;
+	std::string const log = runProgram(gameCommand(out, "C", "--frames 1250 --events " + (out / "short.events")), status);
+	EXPECT_EQ(0, status) << log;
+	EXPECT_NE(std::string::npos, log.find("Lantern Drift: flyer 3 launched at frame 804")) << log;
+	size_t const lost = log.find("Lantern Drift: level meadow lost at frame ");
+	ASSERT_NE(std::string::npos, lost) << log;
+	EXPECT_NE(std::string::npos, log.find("Lantern Drift: level meadow with 9 objects, 2 targets, 3 flyers\n", lost)) << log;
+	EXPECT_EQ(std::string::npos, log.find(" won ")) << log;
+	EXPECT_EQ(std::string::npos, test::readSaveFile(out, "saves/highscores.lua").find("meadow")) << test::readSaveFile(out, "saves/highscores.lua");
+}
+
 TEST(SampleGameProgram, ScreenFlagGoesOverTheGamesSizeAndTheSceneFollowsResizes)
 {
 	test::TempFolder out;

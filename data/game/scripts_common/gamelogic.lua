@@ -614,7 +614,7 @@ function flyerCollision(flyerName, other, impact, damage)
 		showDamage(other)
 	end
 	if impact > 2 then
-		play("thud", min(1, impact / 12))
+		play("hit", min(1, impact / 12))
 	end
 end
 

@@ -552,7 +552,10 @@ function removeBlocks()
 		return
 	end
 	sort(names)
-	deadBlocks = {}
+	-- Emptied in place: the level loader handed this table to the host.
+	for _, name in ipairs(names) do
+		deadBlocks[name] = nil
+	end
 	for _, name in ipairs(names) do
 		local t = objects.world[name]
 		-- A joint that goes with one of its blocks did not break.

@@ -52,6 +52,8 @@ void setAsideSavedSessions(std::string const& path)
 	std::string const moved = io::setAside(path, "the saved sessions could not be read");
 	if (moved.empty())
 		tallyLog("TallyAnalytics: cannot move the unreadable saved sessions [%@] aside", {path});
+	else
+		tallyLog("TallyAnalytics: moved the unreadable saved sessions [%@] to [%@]", {path, moved});
 }
 
 float toFloat(double value)

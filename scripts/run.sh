@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # Builds the engine and runs the game on its own sample data: without a
-# display 1200 ticks headless (long enough for the opening sound to reach
-# the wave file), capturing frames 1, 60, 120 and 1200; with a display in a
-# 1024 x 768 window until it is closed. JOBS sets the compile jobs.
+# display 1200 ticks headless (long enough for the sounds to reach the wave
+# file), playing the first level by the scripted aim and launch of
+# data/game/play-level1.events (won, then the second level starts) from
+# fresh saves, capturing frames 1, 50 (aiming), 100 (the flyer in flight
+# over the aiming path), 134 (a block breaking), 200 (the level won) and
+# 420 (the second level); with a display in a 1024 x 768 window until it is
+# closed. JOBS sets the compile jobs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -33,7 +37,10 @@ status=0
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   build/release/tools/game/game --data "$PWD/build/release/bundle" --save-dir "$out/saves" --out "$out" "$@" || status=$?
 else
-  build/release/tools/game/game --headless --frames 1200 --screenshot 1,60,120,1200 \
+  # The scripted play starts from the first level: fresh saves.
+  rm -rf "$out/saves" && mkdir -p "$out/saves"
+  build/release/tools/game/game --headless --frames 1200 --screenshot 1,50,100,134,200,420 \
+    --events data/game/play-level1.events \
     --data "$PWD/build/release/bundle" --save-dir "$out/saves" --out "$out" "$@" || status=$?
 fi
 frames=$(find "$out" -maxdepth 1 -name 'frame-*.png' -newer "$mark" | sort)

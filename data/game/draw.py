@@ -162,6 +162,163 @@ def draw_scenery():
     write_sheet(c, "scenery", "The sample level's scenery sheet", sprites)
 
 
+# Block materials: base colour, a darker line colour and a lighter fleck colour.
+MATERIALS = {
+    "straw": ((222, 190, 92, 255), (176, 140, 52, 255), (246, 224, 140, 255)),
+    "timber": ((150, 96, 52, 255), (108, 66, 34, 255), (182, 126, 74, 255)),
+    "slate": ((92, 102, 124, 255), (60, 66, 84, 255), (132, 142, 164, 255)),
+}
+CRACK = (34, 26, 30, 255)
+
+
+def draw_block(c, material, x, y, w, h, cracked):
+    """One block face: a dark rim, the material's pattern inside and, for the
+    cracked look, a jagged crack across it with a chipped corner."""
+    base, line, fleck = MATERIALS[material]
+    c.rect(x, y, w, h, line)
+    c.rect(x + 1, y + 1, w - 2, h - 2, base)
+    if material == "straw":
+        # Stalks along the longer side.
+        if w >= h:
+            for j in range(y + 3, y + h - 2, 3):
+                for i in range(x + 2, x + w - 2):
+                    if (i * 7 + j * 3) % 11 < 6:
+                        c.put(i, j, line if (i + j) % 2 else fleck)
+        else:
+            for i in range(x + 3, x + w - 2, 3):
+                for j in range(y + 2, y + h - 2):
+                    if (i * 3 + j * 7) % 11 < 6:
+                        c.put(i, j, line if (i + j) % 2 else fleck)
+    elif material == "timber":
+        # Grain lines and a nail in each corner.
+        if w >= h:
+            for j in range(y + 4, y + h - 2, 4):
+                c.rect(x + 2, j, w - 4, 1, line)
+        else:
+            for i in range(x + 4, x + w - 2, 4):
+                c.rect(i, y + 2, 1, h - 4, line)
+        for cx, cy in ((x + 2, y + 2), (x + w - 3, y + 2), (x + 2, y + h - 3), (x + w - 3, y + h - 3)):
+            c.put(cx, cy, (60, 60, 70, 255))
+    else:
+        # A bevel and light flecks.
+        c.rect(x + 1, y + 1, w - 2, 1, fleck)
+        c.rect(x + 1, y + 1, 1, h - 2, fleck)
+        for k in range(0, w * h // 24):
+            i = x + 2 + (k * 37) % max(1, w - 4)
+            j = y + 2 + (k * 53) % max(1, h - 4)
+            c.put(i, j, fleck)
+    if cracked:
+        # A zigzag crack along the longer side and a chipped corner.
+        if w >= h:
+            j = y + h // 2
+            for i in range(x + 2, x + w - 2):
+                j += 1 if (i // 3) % 2 else -1
+                j = min(max(j, y + 2), y + h - 3)
+                c.put(i, j, CRACK)
+                c.put(i, j + 1, CRACK)
+        else:
+            i = x + w // 2
+            for j in range(y + 2, y + h - 2):
+                i += 1 if (j // 3) % 2 else -1
+                i = min(max(i, x + 2), x + w - 3)
+                c.put(i, j, CRACK)
+                c.put(i + 1, j, CRACK)
+        c.polygon([(x + w, y), (x + w - 6, y), (x + w, y + 6)], (0, 0, 0, 0))
+
+
+def draw_play():
+    """The levels' sheet: blocks of three materials in three shapes, each also
+    cracked, the lantern (flyer), the gloom (target), the launcher fork and
+    the particles. Sprites lie 4 pixels apart."""
+    c = Canvas(256, 256)
+    sprites = []
+    shapes = [("plank", 80, 16), ("square", 32, 32), ("post", 16, 64)]
+    spots = {
+        "plank": [(0, 0), (84, 0), (168, 0), (0, 20), (84, 20), (168, 20)],
+        "square": [(0, 40), (36, 40), (72, 40), (108, 40), (144, 40), (180, 40)],
+        "post": [(0, 76), (20, 76), (40, 76), (60, 76), (80, 76), (100, 76)],
+    }
+    for shape, w, h in shapes:
+        k = 0
+        for material in ("straw", "timber", "slate"):
+            for cracked in (False, True):
+                x, y = spots[shape][k]
+                k += 1
+                draw_block(c, material, x, y, w, h, cracked)
+                name = "%s_%s%s" % (material, shape, "_cracked" if cracked else "")
+                sprites.append((name, x, y, w, h, w // 2, h // 2))
+    # The lantern: a round paper lantern glowing orange, ribs and a cap.
+    c.disc(136, 88, 11.5, (120, 50, 20, 255))
+    c.disc(136, 88, 10.5, (250, 150, 40, 255))
+    c.disc(136, 88, 6, (255, 220, 120, 255))
+    c.disc(135, 87, 2.5, (255, 250, 220, 255))
+    for dx in (-6, 6):
+        for dy in range(-8, 9):
+            if dx * dx + dy * dy < 100:
+                c.put(136 + dx + (1 if dx < 0 else -1) * (abs(dy) // 5), 88 + dy, (200, 90, 30, 255))
+    c.rect(131, 76, 10, 3, (70, 40, 30, 255))
+    c.rect(131, 97, 10, 3, (70, 40, 30, 255))
+    sprites.append(("lantern", 124, 76, 24, 24, 12, 12))
+    # The gloom: a dark violet blob with two pale eyes; hurt, it frays and
+    # squints.
+    for x0, hurt, name in ((152, False, "gloom"), (188, True, "gloom_hurt")):
+        cx, cy = x0 + 16, 92
+        body = (74, 40, 110, 255) if not hurt else (104, 70, 138, 255)
+        c.disc(cx, cy, 14.5, (36, 18, 56, 255))
+        c.disc(cx, cy, 13, body)
+        c.disc(cx - 3, cy - 4, 5, (98, 60, 140, 255) if not hurt else (130, 96, 166, 255))
+        # Tendrils at the bottom.
+        for k in range(-12, 13, 6):
+            c.rect(cx + k - 1, cy + 10, 3, 4, body)
+        eye = (230, 240, 160, 255)
+        if hurt:
+            c.rect(cx - 7, cy - 1, 5, 2, eye)
+            c.rect(cx + 2, cy - 1, 5, 2, eye)
+            for k in range(6):
+                c.put(cx - 10 + k, cy + 4 + (k % 2), CRACK)
+                c.put(cx + 4 + k, cy - 8 + (k % 2), CRACK)
+        else:
+            c.disc(cx - 5, cy - 1, 3, eye)
+            c.disc(cx + 5, cy - 1, 3, eye)
+            c.rect(cx - 5, cy - 1, 1, 2, (20, 10, 30, 255))
+            c.rect(cx + 5, cy - 1, 1, 2, (20, 10, 30, 255))
+        sprites.append((name, x0, 76, 32, 32, 16, 16))
+    # The launcher: a forked branch on a stone foot, standing on its pivot
+    # (the bottom centre); the band is tied to the tips of the fork.
+    bark, dark = (120, 78, 44, 255), (80, 50, 28, 255)
+    c.polygon([(16, 239), (24, 239), (23, 176), (17, 176)], bark)
+    c.polygon([(17, 180), (20, 176), (9, 150), (5, 152)], bark)
+    c.polygon([(20, 176), (23, 180), (35, 152), (31, 150)], bark)
+    c.rect(18, 185, 1, 50, dark)
+    c.polygon([(6, 239), (34, 239), (30, 228), (10, 228)], (110, 114, 128, 255))
+    sprites.append(("fork", 0, 144, 40, 96, 20, 95))
+    # Particles: chips of each material, a violet wisp, an ember and a glow puff.
+    for x0, material in ((48, "straw"), (60, "timber"), (72, "slate")):
+        base, line, fleck = MATERIALS[material]
+        c.polygon([(x0, 148), (x0 + 5, 144), (x0 + 8, 150), (x0 + 3, 152)], base)
+        c.put(x0 + 3, 148, line)
+        sprites.append(("chip_" + material, x0, 144, 8, 8, 4, 4))
+    c.disc(90, 150, 5.5, (150, 110, 200, 200))
+    c.disc(90, 150, 3, (210, 190, 240, 230))
+    sprites.append(("wisp", 84, 144, 12, 12, 6, 6))
+    c.disc(104, 148, 3.5, (255, 190, 80, 255))
+    c.disc(104, 148, 1.5, (255, 245, 200, 255))
+    sprites.append(("ember", 100, 144, 8, 8, 4, 4))
+    c.disc(120, 152, 7.5, (255, 200, 110, 150))
+    c.disc(120, 152, 4.5, (255, 240, 190, 220))
+    sprites.append(("glow", 112, 144, 16, 16, 8, 8))
+    # A pale moon with two dents.
+    c.disc(160, 164, 19.5, (236, 232, 200, 255))
+    c.disc(152, 158, 4, (214, 208, 176, 255))
+    c.disc(168, 172, 3, (214, 208, 176, 255))
+    sprites.append(("moon", 140, 144, 40, 40, 20, 20))
+    # A small twinkle.
+    c.rect(187, 144, 2, 8, (255, 255, 230, 255))
+    c.rect(184, 147, 8, 2, (255, 255, 230, 255))
+    sprites.append(("twinkle", 184, 144, 8, 8, 4, 4))
+    write_sheet(c, "play", "The levels' sheet", sprites)
+
+
 def draw_box_parts(c, sprites, left, top):
     """The nine parts of a panel box (a light rim, rounded corners, a dark
     blue inside), 8 x 8 each, in a 3 x 3 grid 4 pixels apart from left, top.
@@ -289,5 +446,6 @@ def write_composites():
 if __name__ == "__main__":
     draw_sheet()
     draw_scenery()
+    draw_play()
     draw_font()
     write_composites()

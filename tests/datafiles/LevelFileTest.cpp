@@ -39,7 +39,7 @@ TEST_F(LevelFile_Load, SampleLevelsLoadWithAMissingAttributeAsZero)
 	run("loadLevel('levels/meadow')");
 	std::string const log = testing::internal::GetCapturedStdout();
 	EXPECT_NE(std::string::npos, log.find("Removing physics objects...\nLoading level from file...\n")) << log;
-	run("ok = loadedObjects.filename == 'meadow.lua' and loadedObjects.world.beam.definition == 'BLOCK_WOOD_BEAM'");
+	run("ok = loadedObjects.filename == 'meadow.lua' and loadedObjects.world.beam.definition == 'BLOCK_TIMBER_PLANK'");
 	EXPECT_TRUE(host().getBoolean("ok"));
 	EXPECT_EQ("levels/meadow", host().levelName());
 	EXPECT_FLOAT_EQ(3.5f, host().gravityForceMultiplier()); // the level's own

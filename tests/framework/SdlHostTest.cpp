@@ -15,10 +15,12 @@ using Lines = std::vector<std::string>;
 
 // The hooks take no state: the test's settings live here.
 std::vector<int> g_renderers;
+std::string g_name;
 std::vector<std::string>* g_log = nullptr;
 
 void configureHook(App::Configuration& c, framework::OSInterface&)
 {
+	c.name = g_name;
 	c.renderers = g_renderers;
 	c.colorBits = 32;
 	c.allowedOrientations = {0};
@@ -47,6 +49,7 @@ protected:
 	{
 		host.reset();
 		g_log = nullptr;
+		g_name.clear();
 	}
 
 	void start(std::vector<int> renderers)
@@ -93,6 +96,26 @@ TEST_F(SdlHostTest, FramesOfBothRenderersReadBack)
 		EXPECT_EQ(pixel[2], 0xC0);
 		EXPECT_EQ(host->controller().view()->backingWidth(), 40);
 		EXPECT_EQ(host->controller().view()->backingHeight(), 30);
+		EXPECT_EQ(host->finish(), 0);
+		host.reset();
+	}
+}
+
+TEST_F(SdlHostTest, TheWindowIsTitledWithTheApplicationsName)
+{
+	struct Case
+	{
+		char const* name;
+		char const* title;
+	};
+	Case const cases[] = {{"Lantern Drift", "Lantern Drift"}, {"", "shell"}};
+	for (Case const& k : cases)
+	{
+		SCOPED_TRACE(k.name);
+		g_name = k.name;
+		start({1});
+		ASSERT_NE(host->window(), nullptr);
+		EXPECT_STREQ(SDL_GetWindowTitle(host->window()), k.title);
 		EXPECT_EQ(host->finish(), 0);
 		host.reset();
 	}

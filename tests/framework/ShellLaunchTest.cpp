@@ -97,6 +97,37 @@ TEST_F(ShellLaunch, OrientationFollowsTheScreenAndFallsBackToTheFirstAllowed)
 	}
 }
 
+TEST_F(ShellLaunch, AScreenGivenOnTheCommandLineGoesOverTheConfiguredSize)
+{
+	struct Case
+	{
+		bool given;
+		int contextW, contextH;
+	};
+	// The application asks for 96 x 128 (portrait order, turned to landscape).
+	Case const cases[] = {
+		{false, 128, 96},
+		{true, 64, 48},
+	};
+	for (Case const& k : cases)
+	{
+		SCOPED_TRACE(testing::Message() << "screen given " << k.given);
+		options.screenGiven = k.given;
+		configure = [&](App::Configuration& c, framework::OSInterface&) {
+			c.renderers = {1};
+			c.allowedOrientations = {1, 3};
+			c.width = 96;
+			c.height = 128;
+		};
+		launch();
+		ASSERT_NE(controller().context(), nullptr);
+		EXPECT_EQ(controller().context()->width(), k.contextW);
+		EXPECT_EQ(controller().context()->height(), k.contextH);
+		EXPECT_EQ(finish(), 0);
+		host.reset();
+	}
+}
+
 TEST_F(ShellLaunch, RendererChoice)
 {
 	struct Case

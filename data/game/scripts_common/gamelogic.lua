@@ -1,151 +1,464 @@
--- Lantern Drift: the engine's sample game. A lantern keeps drifting across
--- the sky while the game runs; once a second the game reports how far it has come. A small
--- stack of crates settles on the dock, and the game says at which frame
--- nothing in the world is awake any more. Before the launch a stream of dots
--- runs along the predicted path of a ball; at frame LAUNCH_FRAME the ball
--- flies over the crates, leaving a trail, and bursts into sparks on a stone
--- target. The level is drawn over its theme: a sky, far mountains with a
--- drifting cloud, the ground and near hills; the score and a hint in a box
--- are drawn over it.
+-- Lantern Drift: the engine's sample game. At dusk, glooms (the targets)
+-- hide in towers of straw, timber and slate (the blocks). The player pulls a
+-- paper lantern (the flyer) back in the forked launcher, with the aiming
+-- aid's path of embers showing where it will fly, and lets go. Lanterns and
+-- falling blocks crack the blocks and the glooms through the host's contact
+-- callbacks; what breaks scores. A level is won when every gloom is gone
+-- (stars by score, the best result saved) and lost when the lanterns are
+-- used up and the world has come to rest (the level starts again).
 -- The script runs inside the host table: the engine's functions and the
 -- tables it shares (settings, highscores, touches, ...) are plain names
 -- here, the Lua libraries are reached through _G.
 
 local format = _G.string.format
 local floor = _G.math.floor
+local sqrt = _G.math.sqrt
+local min = _G.math.min
+local max = _G.math.max
+local pairs = _G.pairs
+local ipairs = _G.ipairs
+local sort = _G.table.sort
 
-drift = 0
-elapsed = 0
-nextReport = 1
-frame = 0
-stackAwake = true
+-- The levels in playing order; after the last comes the first again.
+local LEVELS = { "meadow", "riverbank", "hilltop" }
 
--- The dock and three crates, slightly apart so that they drop onto each
--- other; the world's gravity pulls them down.
-local CRATES = { "crate1", "crate2", "crate3" }
-local GRAVITY = 10
+-- World pixels per metre: levels are laid out in world pixels, bodies live
+-- in metres. The ground's top is the line y = 0 and a level spans x 0 to
+-- VIEW_WIDTH; the view fits that width and at least VIEW_HEIGHT above the
+-- ground into the screen, the ground line GROUND_LINE of the way down.
+local PPM = 20
+local VIEW_WIDTH = 1024
+local VIEW_HEIGHT = 640
+local GROUND_LINE = 0.88
 
--- The ball (metres, metres per second): launched from the left, high over
--- the crates, onto the target on the right. Scene pixels are 20 per metre.
-local LAUNCH_FRAME = 64
-local LAUNCH = { x = -10, y = -4, vx = 23.75, vy = -4 }
-local TARGET = { x = 9, y = -4 }
-local PIXELS_PER_METRE = 20
-flying = false
-flyerHit = false
+-- The launcher: the fork stands at LAUNCHER_X; the flyer waits between its
+-- tips at LAUNCH (world pixels). A touch within GRAB_RADIUS of the waiting
+-- flyer takes it; the pull is clamped to MAX_PULL and a full pull launches
+-- at MAX_SPEED (metres per second); a pull under MIN_PULL launches nothing.
+local LAUNCHER_X = 150
+local FORK_SCALE = 1.25
+local LAUNCH = { x = 150, y = -110 }
+local FORK_TIPS = { { x = 134, y = -110 }, { x = 166, y = -110 } }
+local GRAB_RADIUS = 48
+local MAX_PULL = 90
+local MIN_PULL = 12
+local MAX_SPEED = 28
 
--- Crates of two sheets share one depth: each sheet's crates are drawn together.
-local CRATE_SPRITES = { "crate", "block_stone", "crate" }
+-- The flyer: a lantern, a circle of FLYER_RADIUS metres.
+local FLYER_RADIUS = 0.6
+local FLYER_DENSITY = 4
+-- A flight ends when the flyer has been slow (under REST_SPEED) for
+-- REST_FRAMES frames, or after MAX_FLIGHT seconds.
+local REST_SPEED = 0.6
+local REST_FRAMES = 40
+local MAX_FLIGHT = 9
 
-local function buildStack()
-	setLevelLimits(-100, -100, 100, 100)
-	createBox("dock", "block_wood", 0, 0.5, 12, 1, 0, 0.6, 0, true, false, 1)
-	setScale("dock", 5, 1.25)
-	-- The dock is the menu sheet tiled as a texture and cut out by its plank sprite.
-	setTexture("dock", "menu")
-	setTextureScale("dock", 1)
-	for i, name in _G.ipairs(CRATES) do
-		createBox(name, CRATE_SPRITES[i], 0.1 * i, -0.55 - 1.05 * (i - 1), 1, 1, 1, 0.6, 0, true, false, 2)
-		setScale(name, 1.25, 1.25)
-	end
-	-- The target: a stone post the ball passes into (a sensor, so it only reports).
-	createBox("target", "block_stone", TARGET.x, TARGET.y, 1, 1, 0, 0.5, 0, true, false, 2)
-	setScale("target", 1.25, 1.25)
-	setAsSensor("target", true)
-	-- Tracked, so that the trails are drawn (just before it).
-	setObjectParameter("target", 1, 1)
-	setWorldGravity(0, GRAVITY)
-	setPhysicsEnabled(true)
+-- Depths: blocks and targets, then flyers, then the gravity wells.
+local BLOCK_Z = 2
+local FLYER_Z = 3
+local WELL_Z = 4
+local FOREGROUND_DEPTH = 1
+
+-- Seconds between the end of a level and the next start.
+local WON_PAUSE = 2.5
+local LOST_PAUSE = 2
+
+-- Score for each broken block by material, for each target, and for each
+-- flyer left over when a level is won.
+local BLOCK_SCORE = { straw = 100, timber = 250, slate = 400 }
+local TARGET_SCORE = 1000
+local FLYER_BONUS = 1500
+
+-- The block definitions that the levels name: shape, size (metres), sprite,
+-- material, strength (damage taken before breaking), density and friction.
+-- Targets are blocks too, with the target flag.
+local DEFINITIONS = {
+	BLOCK_GROUND = { shape = "box", width = 70, height = 4, density = 0, friction = 0.9, material = "ground" },
+	BLOCK_STRAW_PLANK = { shape = "box", width = 4, height = 0.8, sprite = "straw_plank", material = "straw", strength = 3, density = 0.5 },
+	BLOCK_STRAW_SQUARE = { shape = "box", width = 1.6, height = 1.6, sprite = "straw_square", material = "straw", strength = 3, density = 0.5 },
+	BLOCK_STRAW_POST = { shape = "box", width = 0.8, height = 3.2, sprite = "straw_post", material = "straw", strength = 3, density = 0.5 },
+	BLOCK_TIMBER_PLANK = { shape = "box", width = 4, height = 0.8, sprite = "timber_plank", material = "timber", strength = 8, density = 1 },
+	BLOCK_TIMBER_SQUARE = { shape = "box", width = 1.6, height = 1.6, sprite = "timber_square", material = "timber", strength = 8, density = 1 },
+	BLOCK_TIMBER_POST = { shape = "box", width = 0.8, height = 3.2, sprite = "timber_post", material = "timber", strength = 8, density = 1 },
+	BLOCK_SLATE_PLANK = { shape = "box", width = 4, height = 0.8, sprite = "slate_plank", material = "slate", strength = 16, density = 2.5 },
+	BLOCK_SLATE_SQUARE = { shape = "box", width = 1.6, height = 1.6, sprite = "slate_square", material = "slate", strength = 16, density = 2.5 },
+	BLOCK_SLATE_POST = { shape = "box", width = 0.8, height = 3.2, sprite = "slate_post", material = "slate", strength = 16, density = 2.5 },
+	TARGET_GLOOM = { shape = "circle", radius = 0.7, sprite = "gloom", material = "gloom", strength = 2.5, density = 0.8, target = true },
+	SENSOR_WELL = { shape = "circle", radius = 0.8, sprite = "glow", material = "ground", density = 0, sensor = true },
+}
+-- Rolling sounds by material (the host's material codes).
+local ROLLING = { straw = "light", timber = "wood", slate = "rock", gloom = "light" }
+-- Particles of a hit and of a break, by material.
+local CHIPS = { straw = "chip_straw", timber = "chip_timber", slate = "chip_slate", gloom = "wisp" }
+
+-- What hurts what: a lantern cracks straw easily and slate hardly; it keeps
+-- more of its speed through straw. Blocks hurt each other the same way.
+blockTable.blocks = blockTable.blocks or {}
+blockTable.damageFactors = {
+	lantern = {
+		damageMultiplier = { straw = 1.6, timber = 1.0, slate = 0.7, gloom = 1.5 },
+		velocityMultiplier = { straw = 0.9, timber = 0.6, slate = 0.3, gloom = 0.8 },
+	},
+	block = {
+		damageMultiplier = { straw = 1.3, timber = 1.0, slate = 0.6, gloom = 1.5 },
+	},
+}
+for name, definition in pairs(DEFINITIONS) do
+	blockTable.blocks[name] = definition
 end
 
--- The predicted path: a stand-in for the ball at the launch point, moved by
--- the prediction only and removed before the world steps again.
-local function aim()
-	createCircle("FlyerSimulation", "ball", LAUNCH.x, LAUNCH.y, 0.4, 1, 0.5, 0, true, false, 3)
-	setVelocity("FlyerSimulation", LAUNCH.vx, LAUNCH.vy)
-	ClearSimulationTrajectory()
-	updateFlyerTrajectoryTable()
-	removeObject("FlyerSimulation")
-	setAimingAidSprite("dot")
-	enableAimingAid(true)
-end
+-- The score of the running level: the host adds the damage of block against
+-- block (times scoreDamageMultiplier); the script adds the breaks.
+scoreTable = { blocks = { score = 0 } }
 
--- The sparks of the burst, in scene pixels.
+-- The world's settings, read by the host whenever a level loads: the aiming
+-- prediction runs 84 steps of 1/35 s, keeping every third position.
+worldAttributes = {
+	defaultGravityForceMultiplier = 2.5,
+	simulationIterations = 84,
+	simulationTimeStepMultiplier = 1,
+	simulationStorePointsSampler = 3,
+	simulationAimSpawnTime = 0.12,
+	simulationAimSpeed = 9,
+	scoreDamageMultiplier = 10,
+}
+-- Objects destroyed during a step; the host fills it, removeBlocks empties it.
+deadBlocks = {}
+
+-- Sparks, chips and wisps, in world pixels.
+local function burst(sprites, lifeTime, minVel, maxVel, gravity, scaleBegin, scaleEnd)
+	return {
+		sprites = sprites,
+		lifeTime = lifeTime,
+		minVel = minVel, maxVel = maxVel,
+		minAngleEmitter = 0, maxAngleEmitter = 360,
+		minAngle = 0, maxAngle = 360,
+		minAngleVel = -8, maxAngleVel = 8,
+		minScaleBegin = scaleBegin, maxScaleBegin = scaleBegin * 1.4,
+		minScaleEnd = scaleEnd, maxScaleEnd = scaleEnd * 1.4,
+		gravityY = gravity,
+	}
+end
 particleTable = {
 	particles = {
-		spark = {
-			sprites = { "spark" },
-			lifeTime = 1.2,
-			minVel = 30, maxVel = 110,
-			minAngleEmitter = 0, maxAngleEmitter = 360,
-			minAngle = 0, maxAngle = 360,
-			minAngleVel = -6, maxAngleVel = 6,
-			minScaleBegin = 1.5, maxScaleBegin = 2.5,
-			minScaleEnd = 0.5, maxScaleEnd = 0.8,
-			gravityY = 60,
-		},
+		chip_straw = burst({ "chip_straw" }, 0.9, 40, 160, 320, 1.6, 0.8),
+		chip_timber = burst({ "chip_timber" }, 0.9, 40, 160, 320, 1.6, 0.8),
+		chip_slate = burst({ "chip_slate" }, 0.9, 40, 160, 320, 1.6, 0.8),
+		wisp = burst({ "wisp" }, 1.3, 20, 90, -40, 1.5, 0.3),
+		spark = burst({ "spark", "ember" }, 0.8, 30, 120, 80, 2, 0.5),
+		puff = burst({ "glow" }, 0.7, 10, 50, -20, 1.5, 0.2),
 	},
 }
 
-local function launch()
-	enableAimingAid(false)
-	clearAimingAid(0)
-	createCircle("flyer", "ball", LAUNCH.x, LAUNCH.y, 0.4, 1, 0.5, 0.2, true, false, 3)
-	setVelocity("flyer", LAUNCH.vx, LAUNCH.vy)
-	startNewTrajectory()
-	setNormalTrailSprite("dot")
-	setSpecialTrailSprite("star")
-	flying = true
-end
-
--- While the ball flies: a trail point every third frame; on the hit the
--- sparks and the puff, and the ball is gone.
-local function fly()
-	local flyer = objects.world.flyer
-	if not flyer then
-		flying = false
-		return
-	end
-	local x = flyer.x * PIXELS_PER_METRE
-	local y = flyer.y * PIXELS_PER_METRE
-	if frame > LAUNCH_FRAME + 180 then
-		removeObject("flyer")
-		flying = false
-	elseif flyerHit then
-		particles.addParticles("spark", 30, x, y, 8, 8, 0)
-		addPuffToTrajectory(0, x, y)
-		removeObject("flyer")
-		flying = false
-		print(format("Lantern Drift: the ball hit the target at frame %d\n", frame))
-	elseif frame % 3 == 0 then
-		addToTrajectory(0, x, y)
-	end
-end
-
--- The level's theme. The mountains (scaled 4) span the screen's width and
--- stand on the ground line; the hills are the foreground layer, drawn just
--- before the dock's depth, and their first copy's foot is the ground.
+-- The level's theme: a dusk sky, far mountains, near hills and the ground.
 themes = {
-	dock = {
-		skyColor = { r = 120, g = 180, b = 235 },
-		groundColor = { r = 110, g = 80, b = 50 },
-		bgLayers = { { sprite = "mountains", scale = 4, posX = 256, offsetY = 268 } },
+	dusk = {
+		skyColor = { r = 44, g = 52, b = 104 },
+		groundColor = { r = 52, g = 62, b = 40 },
+		bgLayers = { { sprite = "mountains", scale = 4, posX = 256, offsetY = 488 } },
 		fgLayers = { { "hills", "hills", 1, 1, 0 } },
 	},
 }
 screen = { x = 0, y = 0 }
-local FOREGROUND_DEPTH = 1
 
--- Two screen pixels per world pixel; the world's origin lies at the middle
--- of the screen, 60% of the way down (the ground line).
-local function setUpView()
-	setTheme("dock")
-	setBGColor(120, 180, 235)
-	setWorldScale(2)
-	setTopLeft(-screenWidth / 4, -0.3 * screenHeight)
-	setCameraLimits(60)
-	createThemeSprite("cloud", "cloud", 600, -42, 0.5, 0.5, 0, 0, 0, false, 60, 0)
-	createThemeSprite("lantern", "star", 800, 40, 0.5, 0.5, 0, 0, 0, false, 40, 0)
+-- The game's state.
+frame = 0
+local view = { scale = 1, left = 0, top = 0 }
+local level = nil      -- the running level: name, index, counts
+local state = "idle"   -- ready, aiming, flying, spent, won, lost
+local stateTimer = 0
+local drag = nil       -- the touch that pulls the flyer: id, pull
+local flyer = nil      -- the flyer in flight: name, time, slow frames
+local flyersLeft = 0
+local flyersLaunched = 0
+local targetsLeft = 0
+local blocksBroken = 0
+local strengths = {}   -- each block's strength at the start
+local cracked = {}     -- blocks drawn cracked
+local joints = {}      -- the level's breakable joints still standing
+local stars = 0
+local soundsThisFrame = 0
+
+-- The world's screen transform: world pixels to screen pixels.
+local function toWorld(x, y)
+	return x / view.scale + view.left, y / view.scale + view.top
+end
+
+-- Lays the view out for the screen: the level's width fits, the ground
+-- line sits GROUND_LINE of the way down, the theme follows.
+local function layOut()
+	view.scale = min(screenWidth / VIEW_WIDTH, screenHeight / VIEW_HEIGHT)
+	view.left = VIEW_WIDTH / 2 - screenWidth / view.scale / 2
+	view.top = -GROUND_LINE * screenHeight / view.scale
+	setWorldScale(view.scale)
+	setTopLeft(view.left, view.top)
+	setStartingCameraValue(false)
+end
+
+-- Removes an object from the world and its table from the scripts' view
+-- (the host keeps the table of a removed object under its name).
+local function remove(name)
+	removeObject(name)
+	objects.world[name] = nil
+end
+
+local function play(clip, volume)
+	if soundsThisFrame < 3 then
+		soundsThisFrame = soundsThisFrame + 1
+		res.playAudio(clip, volume or 1)
+	end
+end
+
+local function addScore(points)
+	scoreTable.blocks.score = scoreTable.blocks.score + points
+end
+
+-- One object of the level from its entry: a block, a target or a well.
+local function placeObject(key, entry)
+	local definition = DEFINITIONS[entry.definition]
+	if not definition then
+		print(format("Lantern Drift: unknown definition %s of %s\n", _G.tostring(entry.definition), key))
+		return
+	end
+	local name = entry.name or key
+	local x, y = entry.x / PPM, entry.y / PPM
+	local sprite = definition.sprite or ""
+	if definition.shape == "circle" then
+		-- A well's body is its whole area of pull.
+		local radius = definition.sensor and entry.radius / PPM or definition.radius
+		createCircle(name, sprite, x, y, radius, definition.density, definition.friction or 0.7, 0.1, true, false, definition.sensor and WELL_Z or BLOCK_Z)
+	else
+		local width = definition.width * (entry.scaleX or 1)
+		createBox(name, sprite, x, y, width, definition.height, definition.density, definition.friction or 0.7, 0.05, true, false, BLOCK_Z)
+	end
+	if entry.angle and entry.angle ~= 0 then
+		setRotation(name, entry.angle)
+	end
+	local t = objects.world[name]
+	t.definition = entry.definition
+	t.material = definition.material
+	if definition.strength then
+		t.strength = definition.strength
+		t.damageFactors = "block"
+		strengths[name] = definition.strength
+	end
+	if ROLLING[definition.material] then
+		setMaterial(name, ROLLING[definition.material])
+	end
+	if definition.target then
+		t.target = true
+		targetsLeft = targetsLeft + 1
+	end
+	if entry.sensorType == "gravitation" then
+		-- A gravity well: it pulls flyers within its radius, and the aiming
+		-- prediction feels it too.
+		setAsSensor(name, true)
+		setObjectParameter(name, 21, 2)
+		setObjectParameter(name, 25, entry.gravitationMinForce)
+		setObjectParameter(name, 26, entry.gravitationMaxForce)
+		setObjectParameter(name, 27, entry.radius / PPM)
+		setObjectParameter(name, 32, 1)
+		setScale(name, 3, 3)
+	end
+end
+
+-- Loads level index of LEVELS and builds it: blocks, targets, wells and
+-- joints from the level file; the flyers wait at the launcher.
+local function startLevel(index)
+	local name = LEVELS[index]
+	targetsLeft = 0
+	blocksBroken = 0
+	strengths = {}
+	cracked = {}
+	deadBlocks = {}
+	loadLevel(levelPath .. "/" .. name)
+	setLevelLimits(-5, -80, 62, 10)
+	setTheme(loadedObjects.theme or "dusk")
+	setBGColor(44, 52, 104)
+	local keys = {}
+	for key in pairs(loadedObjects.world or {}) do
+		keys[#keys + 1] = key
+	end
+	sort(keys)
+	for _, key in ipairs(keys) do
+		placeObject(key, loadedObjects.world[key])
+	end
+	joints = {}
+	for _, joint in ipairs(loadedObjects.joints or {}) do
+		createJoint(joint)
+		if joint.breakable then
+			joints[#joints + 1] = joint
+		end
+	end
+	local gravity = loadedObjects.worldGravity or { x = 0, y = 9.8 }
+	setWorldGravity(gravity.x, gravity.y)
+	setPhysicsEnabled(true)
+	setAimingAidSprite("ember")
+	scoreTable.blocks.score = 0
+	flyersLeft = (loadedObjects.counts or {}).flyers or 3
+	flyersLaunched = 0
+	flyer = nil
+	drag = nil
+	stars = 0
+	level = { name = name, index = index }
+	state = "ready"
+	layOut()
+	settings.level = name
+	savePersistentLuaFile("settings.lua", "settings")
+	print(format("Lantern Drift: level %s with %d objects, %d targets, %d flyers\n", name, #keys, targetsLeft, flyersLeft))
+end
+
+-- The predicted path from the pulled flyer: a stand-in body at the flyer's
+-- place with the launch velocity, moved by the prediction only and removed
+-- before the world steps again.
+local function predict(x, y, vx, vy)
+	createCircle("FlyerSimulation", "", x / PPM, y / PPM, FLYER_RADIUS, FLYER_DENSITY, 0.5, 0, false, false, FLYER_Z)
+	setVelocity("FlyerSimulation", vx, vy)
+	ClearSimulationTrajectory()
+	updateFlyerTrajectoryTable()
+	remove("FlyerSimulation")
+end
+
+-- The launch velocity of a pull: opposite to it, in proportion to its length.
+local function launchVelocity(pull)
+	return -pull.x / MAX_PULL * MAX_SPEED, -pull.y / MAX_PULL * MAX_SPEED
+end
+
+local function launch()
+	local x, y = LAUNCH.x + drag.pull.x, LAUNCH.y + drag.pull.y
+	local vx, vy = launchVelocity(drag.pull)
+	flyersLaunched = flyersLaunched + 1
+	flyersLeft = flyersLeft - 1
+	local name = "flyer" .. flyersLaunched
+	createCircle(name, "lantern", x / PPM, y / PPM, FLYER_RADIUS, FLYER_DENSITY, 0.6, 0.2, true, true, FLYER_Z)
+	objects.world[name].damageFactors = "lantern"
+	setActive(name, true)
+	setVelocity(name, vx, vy)
+	-- The embers of the aim run out along the path; a new trail starts.
+	enableAimingAid(false)
+	startNewTrajectory()
+	setNormalTrailSprite("dot")
+	setSpecialTrailSprite("glow")
+	flyer = { name = name, time = 0, slow = 0 }
+	drag = nil
+	state = "flying"
+	play("launch", 0.8)
+	print(format("Lantern Drift: flyer %d launched at frame %d, %.1f m/s\n", flyersLaunched, frame, sqrt(vx * vx + vy * vy)))
+end
+
+-- Touches: a touch on the waiting flyer takes it; moving pulls it back
+-- (clamped), releasing launches it.
+local function handleTouches()
+	local id, touch
+	for key, value in pairs(touches) do
+		if id == nil or key < id then
+			id, touch = key, value
+		end
+	end
+	if drag then
+		touch = touches[drag.id]
+		if not touch then
+			if sqrt(drag.pull.x * drag.pull.x + drag.pull.y * drag.pull.y) >= MIN_PULL then
+				launch()
+			else
+				drag = nil
+				enableAimingAid(false)
+				state = "ready"
+			end
+			return
+		end
+		local wx, wy = toWorld(touch.x, touch.y)
+		local px, py = wx - LAUNCH.x, wy - LAUNCH.y
+		local length = sqrt(px * px + py * py)
+		if length > MAX_PULL then
+			px, py = px / length * MAX_PULL, py / length * MAX_PULL
+		end
+		if px ~= drag.pull.x or py ~= drag.pull.y then
+			drag.pull = { x = px, y = py }
+			if sqrt(px * px + py * py) >= MIN_PULL then
+				local vx, vy = launchVelocity(drag.pull)
+				predict(LAUNCH.x + px, LAUNCH.y + py, vx, vy)
+				enableAimingAid(true)
+			else
+				enableAimingAid(false)
+			end
+		end
+	elseif touch and state == "ready" then
+		local wx, wy = toWorld(touch.x, touch.y)
+		local dx, dy = wx - LAUNCH.x, wy - LAUNCH.y
+		if dx * dx + dy * dy <= GRAB_RADIUS * GRAB_RADIUS then
+			drag = { id = id, pull = { x = 0, y = 0 } }
+			state = "aiming"
+		end
+	end
+end
+
+-- Ends the flight: the flyer goes out in a puff; the next one waits.
+local function endFlight()
+	local t = objects.world[flyer.name]
+	if t then
+		particles.addParticles("puff", 8, t.x * PPM, t.y * PPM, 10, 10, 0)
+		addPuffToTrajectory(0, t.x * PPM, t.y * PPM)
+		remove(flyer.name)
+	end
+	flyer = nil
+	state = flyersLeft > 0 and "ready" or "spent"
+end
+
+local function fly(dt)
+	local t = objects.world[flyer.name]
+	if not t then
+		flyer = nil
+		state = flyersLeft > 0 and "ready" or "spent"
+		return
+	end
+	flyer.time = flyer.time + dt
+	if frame % 3 == 0 then
+		addToTrajectory(0, t.x * PPM, t.y * PPM)
+	end
+	if (t.velocity or 0) < REST_SPEED or t.sleeping then
+		flyer.slow = flyer.slow + 1
+	else
+		flyer.slow = 0
+	end
+	if flyer.slow >= REST_FRAMES or flyer.time > MAX_FLIGHT then
+		endFlight()
+	end
+end
+
+-- The score's stars by the level's limits (starLimits.lua).
+local function starsOf(name, score)
+	local limits = (starTable or {})[name] or {}
+	local count = 0
+	for i = 1, 3 do
+		if limits[i] and score >= limits[i] then
+			count = i
+		end
+	end
+	return count
+end
+
+local function win()
+	state = "won"
+	stateTimer = WON_PAUSE
+	addScore(flyersLeft * FLYER_BONUS)
+	local score = scoreTable.blocks.score
+	stars = starsOf(level.name, score)
+	local best = highscores[level.name] or {}
+	highscores[level.name] = { score = max(score, best.score or 0), stars = max(stars, best.stars or 0) }
+	local nextIndex = level.index % #LEVELS + 1
+	settings.level = LEVELS[nextIndex]
+	savePersistentLuaFile("highscores.lua", "highscores")
+	savePersistentLuaFile("settings.lua", "settings")
+	play("won", 0.9)
+	print(format("Lantern Drift: level %s won at frame %d: score %d, %d stars\n", level.name, frame, score, stars))
+end
+
+local function lose()
+	state = "lost"
+	stateTimer = LOST_PAUSE
+	play("lost", 0.9)
+	print(format("Lantern Drift: level %s lost at frame %d: score %d\n", level.name, frame, scoreTable.blocks.score))
 end
 
 -- Called once the game logic has run: counts the launches in the settings.
@@ -154,79 +467,168 @@ function updateValues()
 	print(format("Lantern Drift: launch %d\n", settings.launches))
 end
 
--- The world's settings, read by the host whenever a level loads.
-worldAttributes = {
-	defaultGravityForceMultiplier = 4,
-	simulationIterations = 28,
-	simulationTimeStepMultiplier = 1,
-	simulationStorePointsSampler = 2,
-	simulationAimSpawnTime = 0.1,
-	simulationAimSpeed = 20,
-}
--- Objects destroyed during a step; the host fills it, removeBlocks empties it.
-deadBlocks = {}
-
--- Loads level name of the levels folder and counts its objects.
-function startLevel(name)
-	loadLevel(levelPath .. "/" .. name)
-	local objects = 0
-	for _ in _G.pairs(loadedObjects.world or {}) do
-		objects = objects + 1
+-- The language of the texts: German when the system's locale asks for it,
+-- else English (the texts ship in these two).
+local function systemLanguage()
+	local getenv = _G.os and _G.os.getenv
+	local text = ""
+	if getenv then
+		for _, variable in ipairs({ "LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG" }) do
+			text = getenv(variable) or ""
+			if text ~= "" then
+				break
+			end
+		end
 	end
-	print(format("Lantern Drift: level %s with %d objects\n", name, objects))
+	if _G.string.sub(text, 1, 2) == "de" then
+		return "de_DE"
+	end
+	return "en_EN"
 end
 
 -- Called once at start-up, after every start-up file is loaded.
 function createStartUpAssets()
 	local levels = 0
-	for _ in _G.pairs(starTable or {}) do
+	for _ in pairs(starTable or {}) do
 		levels = levels + 1
 	end
 	print(format("Lantern Drift: %d levels with star limits\n", levels))
-	-- Sound, the menu sheet, the font and the basic texts, through res.
 	res.createAudioOutput(2, 16, 44100)
 	res.createAudio(audioPath .. "/hit.wav", "hit", false)
+	for _, clip in ipairs({ "launch", "crack", "thud", "dispel", "won", "lost" }) do
+		res.createAudio(audioPath .. "/" .. clip .. ".wav", clip, false)
+	end
 	-- The looping sounds the frame loop plays while objects roll.
-	for _, clip in _G.ipairs({ "wood_rolling", "rock_rolling", "light_rolling" }) do
+	for _, clip in ipairs({ "wood_rolling", "rock_rolling", "light_rolling" }) do
 		res.createAudio(audioPath .. "/" .. clip .. ".wav", clip, false)
 	end
 	res.createSpriteSheet("sprites/menu.dat")
+	res.createSpriteSheet("sprites/scenery.dat")
+	res.createSpriteSheet("sprites/play.dat")
 	res.createBitmapFont(fontPath .. "/blocky.dat")
 	res.useFont("blocky")
 	res.createTextGroupSet(localizationPath .. "/TEXTS_BASIC.dat")
-	res.createSpriteSheet("sprites/scenery.dat")
 
-	startLevel("meadow")
-	setUpView()
-	buildStack()
-	aim()
+	local index = 1
+	for i, name in ipairs(LEVELS) do
+		if name == settings.level then
+			index = i
+		end
+	end
+	startLevel(index)
 end
 
 -- Before each physics step: no forces of the game's own.
 function applyForcesAtPhysicsStep()
 end
 
-function removeBlocks()
-end
-
 function clearLuaForceFunctions()
 end
 
--- Contacts: the crates have no strength, so a bump only tells the game.
--- The ball entering the target's sensor is the hit.
-function enterCollision(nameA, nameB)
-	if (nameA == "flyer" and nameB == "target") or (nameA == "target" and nameB == "flyer") then
-		flyerHit = true
+-- Joints that an impact broke are gone from the joints table at once (the
+-- host destroys them after the step): sparks where they held.
+function checkJoints()
+	for i = #joints, 1, -1 do
+		local joint = joints[i]
+		if not objects.joints[joint.name] then
+			print(format("Lantern Drift: joint %s broke at frame %d\n", joint.name, frame))
+			local t = objects.world[joint.end2]
+			if t then
+				particles.addParticles("spark", 10, t.x * PPM, t.y * PPM, 8, 8, 0)
+			end
+			_G.table.remove(joints, i)
+		end
 	end
+end
+
+-- After each physics step: what broke goes, with chips, a sound and points.
+function removeBlocks()
+	checkJoints()
+	local names = {}
+	for name in pairs(deadBlocks) do
+		names[#names + 1] = name
+	end
+	if #names == 0 then
+		return
+	end
+	sort(names)
+	-- Emptied in place: the level loader handed this table to the host.
+	for _, name in ipairs(names) do
+		deadBlocks[name] = nil
+	end
+	for _, name in ipairs(names) do
+		local t = objects.world[name]
+		-- A joint that goes with one of its blocks did not break.
+		for i = #joints, 1, -1 do
+			if joints[i].end1 == name or joints[i].end2 == name then
+				_G.table.remove(joints, i)
+			end
+		end
+		if t then
+			local x, y = t.x * PPM, t.y * PPM
+			if flyer and name == flyer.name then
+				-- A flyer that left the level.
+				remove(name)
+				flyer = nil
+				state = flyersLeft > 0 and "ready" or "spent"
+			elseif t.target then
+				particles.addParticles("wisp", 16, x, y, 24, 24, 0)
+				particles.addParticles("spark", 8, x, y, 16, 16, 0)
+				remove(name)
+				targetsLeft = targetsLeft - 1
+				addScore(TARGET_SCORE)
+				play("dispel", 0.9)
+				print(format("Lantern Drift: target %s destroyed at frame %d, %d left\n", name, frame, targetsLeft))
+			elseif strengths[name] then
+				particles.addParticles(CHIPS[t.material] or "spark", 14, x, y, 30, 30, 0)
+				remove(name)
+				blocksBroken = blocksBroken + 1
+				addScore(BLOCK_SCORE[t.material] or 100)
+				play("crack", 0.8)
+				print(format("Lantern Drift: block %s (%s) broke at frame %d\n", name, t.material, frame))
+			end
+		end
+	end
+end
+
+-- A block that has lost half its strength shows cracks.
+local function showDamage(name)
+	local t = objects.world[name]
+	local start = strengths[name]
+	if not t or not start or cracked[name] or not t.strength or t.strength > start / 2 then
+		return
+	end
+	cracked[name] = true
+	local definition = DEFINITIONS[t.definition]
+	setSprite(name, definition.target and "gloom_hurt" or definition.sprite .. "_cracked")
+	particles.addParticles(CHIPS[t.material] or "spark", 5, t.x * PPM, t.y * PPM, 20, 20, 0)
+end
+
+-- Contacts: sensors only report; the host has taken the damage off the
+-- blocks' strength by now.
+function enterCollision(nameA, nameB)
 end
 
 function exitCollision(nameA, nameB)
 end
 
-function flyerCollision(flyer, other, impact, damage)
+function flyerCollision(flyerName, other, impact, damage)
+	if damage > 0 then
+		showDamage(other)
+	end
+	if impact > 2 then
+		play("hit", min(1, impact / 12))
+	end
 end
 
 function blockCollision(nameA, nameB, impact, hit, unused, lastHit)
+	if hit and lastHit > 0 then
+		showDamage(nameA)
+		showDamage(nameB)
+		if impact > 1.5 then
+			play("thud", min(0.8, impact / 10))
+		end
+	end
 end
 
 -- A start-up file that failed to load.
@@ -243,73 +645,79 @@ function gamePaused()
 end
 
 function resolutionChanged()
+	layOut()
+	hint = nil
 	print(format("Lantern Drift: screen %d x %d\n", screenWidth, screenHeight))
 end
 
 -- One frame: dt is the game's time step, rawDt the wall-clock frame time.
--- The first frame rings the hit sound once.
 function update(dt, rawDt)
-	if not rang then
-		rang = res.playAudio("hit", 0.8) >= 0
-	end
 	frame = frame + 1
-	if frame == LAUNCH_FRAME then
-		launch()
-	elseif flying then
-		fly()
+	soundsThisFrame = 0
+	if frame == 1 then
+		local language = systemLanguage()
+		res.loadLocale("TEXTS_BASIC", language)
+		res.useLocale(language)
+		print(format("Lantern Drift: texts in %s\n", language))
 	end
-	if stackAwake and not hasAwakeObjects then
-		stackAwake = false
-		print(format("Lantern Drift: the crates are at rest at frame %d\n", frame))
+	checkJoints()
+	if state == "won" or state == "lost" then
+		stateTimer = stateTimer - dt
+		if stateTimer <= 0 then
+			startLevel(state == "won" and level.index % #LEVELS + 1 or level.index)
+		end
+		return
 	end
-	elapsed = elapsed + dt
-	drift = drift + dt * (1 + touchcount)
-	if floor(drift) > (highscores.longestDrift or 0) then
-		highscores.longestDrift = floor(drift)
+	if targetsLeft <= 0 then
+		win()
+		return
 	end
-	if elapsed >= nextReport then
-		print(format("Lantern Drift: %d s, drifted %d m, %d touches\n", nextReport, floor(drift), touchcount))
-		nextReport = nextReport + 1
+	if state == "ready" or state == "aiming" then
+		handleTouches()
+	elseif state == "flying" then
+		fly(dt)
+	elseif state == "spent" and not hasAwakeObjects then
+		lose()
 	end
 end
 
--- The launcher: a wooden post on its base and, while aiming, its rubber band
--- in two strands from the post to the ball, pulled back against the launch
--- direction. Screen pixels: the view's top-left and world scale are those of
--- setUpView. The post and the sprites follow the render state, so it is set
--- for them; the band's quads take none.
-local BAND_PULL = 44
-local BAND_FORK = 14
+-- The launcher: the fork and, while aiming, the band in two strands from
+-- its tips around the pulled flyer. Screen pixels from world pixels.
+local function screenOf(x, y)
+	return (x - view.left) * view.scale, (y - view.top) * view.scale
+end
+
 local function drawLauncher()
-	local scale = 2
-	local x = (LAUNCH.x * PIXELS_PER_METRE + screenWidth / 4) * scale
-	local y = (LAUNCH.y * PIXELS_PER_METRE + 0.3 * screenHeight) * scale
-	local ground = 0.3 * screenHeight * scale
-	local aiming = frame < LAUNCH_FRAME
-	local speed = _G.math.sqrt(LAUNCH.vx * LAUNCH.vx + LAUNCH.vy * LAUNCH.vy)
-	local ballX = x - LAUNCH.vx / speed * BAND_PULL
-	local ballY = y - LAUNCH.vy / speed * BAND_PULL
-	setRenderState(0, 0, 1, 1, 0, 0, 0, 1)
-	drawTexturedLine2D("block_wood", x, ground, x, y - BAND_FORK - 4, 8, 0, 0, 0, 0)
-	if aiming then
-		drawRubberband(x, y - BAND_FORK, ballX, ballY, 6, "band")
+	local s = view.scale
+	local waiting = state == "ready" or state == "aiming"
+	local fx, fy = LAUNCH.x, LAUNCH.y
+	if drag then
+		fx, fy = fx + drag.pull.x, fy + drag.pull.y
 	end
-	setRenderState(0, 0, scale, scale, 0, 0, 0, 1)
-	res.drawSprite("launcher", x / scale, ground / scale)
-	if aiming then
-		res.drawSprite("ball", ballX / scale, ballY / scale)
-		drawRubberband(ballX, ballY, x, y + BAND_FORK, 6, "band")
+	local backX, backY = screenOf(FORK_TIPS[1].x, FORK_TIPS[1].y)
+	local frontX, frontY = screenOf(FORK_TIPS[2].x, FORK_TIPS[2].y)
+	local ballX, ballY = screenOf(fx, fy)
+	if waiting then
+		setRenderState(0, 0, 1, 1, 0, 0, 0, 1)
+		drawRubberband(backX, backY, ballX, ballY, 5 * s, "band")
+	end
+	setRenderState(0, 0, s * FORK_SCALE, s * FORK_SCALE, 0, 0, 0, 1)
+	local gx, gy = screenOf(LAUNCHER_X, 0)
+	res.drawSprite("fork", gx / (s * FORK_SCALE), gy / (s * FORK_SCALE))
+	if waiting and flyersLeft > 0 then
+		setRenderState(0, 0, s, s, 0, 0, 0, 1)
+		res.drawSprite("lantern", ballX / s, ballY / s)
+		setRenderState(0, 0, 1, 1, 0, 0, 0, 1)
+		drawRubberband(ballX, ballY, frontX, frontY, 5 * s, "band")
 	end
 end
 
--- The score: "DRIFTED" and the metres drifted as a text element, scaled 2,
--- top left; that text is made here, so a group the resources do not hold
--- draws it as it stands.
-local scoreText = { visible = true, font = "blocky", group = "SCORE", text = "0", x = 16, y = 16, scaleX = 2, scaleY = 2 }
--- The hint: "TOUCH" clipped into lines inside a nine-part box of the
--- scenery sheet, centred at the top. Made on the first frame, when the texts
--- are loaded.
-local HINT_WIDTH = 150
+-- The score, the flyers left and the level as text elements, top left; a
+-- hint in a box while the first flyer waits; the result at the end.
+local scoreText = { visible = true, font = "blocky", group = "PLAIN", text = "0", x = 16, y = 16, scaleX = 2, scaleY = 2 }
+local levelText = { visible = true, font = "blocky", group = "PLAIN", text = "", x = 16, y = 52, scaleX = 1, scaleY = 1 }
+local resultText = { visible = true, font = "blocky", group = "PLAIN", text = "", x = 0, y = 0, scaleX = 3, scaleY = 3, hanchor = "HCENTER" }
+local HINT_WIDTH = 220
 local HINT_BORDER = 8
 local HINT_PADDING = 6
 local BOX_PARTS = {
@@ -317,20 +725,20 @@ local BOX_PARTS = {
 	left = "box_left", center = "box_center", right = "box_right",
 	bottomLeft = "box_bottomLeft", bottomMiddle = "box_bottomMiddle", bottomRight = "box_bottomRight",
 }
-local hint
+hint = nil
 
 -- One clipped line, drawn by drawUITextNative: the lines are localised
--- already, so they too are drawn through a group the resources do not hold.
+-- already, so they are drawn through a group the resources do not hold.
 local function drawHintLine(line, x, y, sx, sy, angle)
 	setRenderState(0, 0, sx, sy, angle)
-	res.drawString("HINT", line.text, x / sx, y / sy + (line.row - 1) * res.getFontLeading())
+	res.drawString("PLAIN", line.text, x / sx, y / sy + (line.row - 1) * res.getFontLeading())
 end
 
 local function makeHint()
 	res.useFont("blocky")
-	clipText("TEXTS_BASIC", "TOUCH", HINT_WIDTH)
+	clipText("TEXTS_BASIC", "AIM", HINT_WIDTH)
 	local lines = {}
-	for i, text in _G.ipairs(clippedText.lines) do
+	for i, text in ipairs(clippedText.lines) do
 		lines[i] = { text = text, row = i, draw = drawHintLine }
 	end
 	local inset = HINT_BORDER + HINT_PADDING
@@ -341,30 +749,48 @@ local function makeHint()
 	}
 	box.text = { visible = true, clipped = true, font = "blocky", lines = lines,
 		x = box.x - box.width / 2 + inset, y = box.y + inset, scaleX = 1, scaleY = 1 }
-	print(format("Lantern Drift: the hint fills %d lines\n", #lines))
 	return box
 end
 
--- The score and the hint over the scene, in an unplaced render state.
 local function drawUserInterface()
 	setRenderState(0, 0, 1, 1, 0, 0, 0, 1)
-	scoreText.text = res.getString("TEXTS_BASIC", "DRIFTED") .. " " .. floor(drift)
+	scoreText.text = res.getString("TEXTS_BASIC", "SCORE") .. " " .. floor(scoreTable.blocks.score)
 	drawUITextNative(scoreText)
-	hint = hint or makeHint()
 	setRenderState(0, 0, 1, 1, 0, 0, 0, 1)
-	drawBoxNative(BOX_PARTS, hint.x, hint.y, hint.width, hint.height, "HCENTER", "TOP")
-	drawUITextNative(hint.text)
+	levelText.text = format("%s %d   %s %d", res.getString("TEXTS_BASIC", "LEVEL"), level.index, res.getString("TEXTS_BASIC", "LANTERNS"), flyersLeft)
+	drawUITextNative(levelText)
+	if flyersLaunched == 0 and (state == "ready" or state == "aiming") then
+		hint = hint or makeHint()
+		setRenderState(0, 0, 1, 1, 0, 0, 0, 1)
+		drawBoxNative(BOX_PARTS, hint.x, hint.y, hint.width, hint.height, "HCENTER", "TOP")
+		drawUITextNative(hint.text)
+	end
+	if state == "won" or state == "lost" then
+		setRenderState(0, 0, 1, 1, 0, 0, 0, 1)
+		resultText.text = res.getString("TEXTS_BASIC", state == "won" and "WON" or "LOST")
+		resultText.x = screenWidth / 2
+		resultText.y = screenHeight * 0.3
+		drawUITextNative(resultText)
+		if state == "won" then
+			setRenderState(0, 0, 2, 2, 0, 0, 0, 1)
+			for i = 1, 3 do
+				if i <= stars then
+					res.drawSprite("star", (screenWidth / 2 + (i - 2) * 64) / 2, (screenHeight * 0.3 + 80) / 2)
+				end
+			end
+		end
+	end
 end
 
--- The theme (the lantern drifts with the cloud among the mountains), then
--- the level, then the launcher, the score and the hint. The host leaves the
--- 2D render state as its last placement, so what is drawn after the scene
--- sets its own state first. The aiming stream is drawn from the physics
--- positions times the simulation scale: 20 pixels per metre
--- while the level is drawn (the theme keeps its scale of 1).
+-- The theme, then the level (blocks, targets, the flyer, the trails and the
+-- aiming path, particles, the foreground), then the launcher and the text.
+-- The host leaves the 2D render state as its last placement, so what is
+-- drawn after the scene sets its own state first. The aiming path and the
+-- theme's sprites are placed by the physics simulation scale: 20 pixels per
+-- metre while the level is drawn (the theme keeps its scale of 1).
 function draw()
 	drawBackgroundNative(-1)
-	setPhysicsSimulationScale(PIXELS_PER_METRE)
+	setPhysicsSimulationScale(PPM)
 	drawGameNative(FOREGROUND_DEPTH)
 	setPhysicsSimulationScale(1)
 	drawLauncher()

@@ -99,6 +99,12 @@ void AppController::launch()
 	m_config.height = int(float(boundsHeight) * scale);
 	m_config.orientation = boundsWidth > boundsHeight ? gr::Context::ORIENTATION_1 : gr::Context::ORIENTATION_0;
 	m_configure(m_config, *m_os);
+	if (m_options.screenGiven)
+	{
+		// A size asked for on the command line goes over the application's.
+		m_config.width = int(float(boundsWidth) * scale);
+		m_config.height = int(float(boundsHeight) * scale);
+	}
 	if (!m_config.allowedOrientations.empty() && !isAllowedContextOrientation(m_config.orientation))
 		m_config.orientation = m_config.allowedOrientations[0];
 	if (m_config.width < 1 || m_config.height < 1)

@@ -359,7 +359,9 @@ GLSurface* SdlHost::createGLSurface(int renderer, int width, int height, int col
 	SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
 	if (!m_window)
 	{
-		m_window = SDL_CreateWindow("shell", SDL_WINDOWPOS_UNDEFINED,
+		// The window is titled with the application's name.
+		std::string const& name = m_controller->config().name;
+		m_window = SDL_CreateWindow(name.empty() ? "shell" : name.c_str(), SDL_WINDOWPOS_UNDEFINED,
 			SDL_WINDOWPOS_UNDEFINED, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
 		if (!m_window)
 			lang::throwError(lang::Exception(lang::Format("SDL window could not be made: {0}", SDL_GetError())));

@@ -87,6 +87,7 @@ ShellOptions ShellOptions::parse(int argc, char const* const* argv)
 			o.screenHeight = wholeNumber(flag, value.substr(x + 1), 1);
 			if (o.screenWidth > 16384 || o.screenHeight > 16384)
 				bad(flag + ": size too large \"" + value + "\"");
+			o.screenGiven = true;
 		}
 		else if (value.empty())
 			bad(flag + ": empty value");

@@ -22,6 +22,8 @@ struct ShellOptions
 	/** Screen size in points (portrait order by default). */
 	int screenWidth = 768;
 	int screenHeight = 1024;
+	/** --screen was given: its size goes over the one the application's configure asks for. */
+	bool screenGiven = false;
 	/** Bundle folder (empty: the default). */
 	std::string data;
 	/** App-data folder (empty: the default). */

@@ -6,6 +6,7 @@
 #include <support/BackendRender.h>
 #include <support/PixelReadBack.h>
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
@@ -149,6 +150,81 @@ TEST(SceneTest, BothBackEndsDrawTheSamePixels)
 		int const p = int(first / 4);
 		EXPECT_EQ(0, differing) << "worst difference " << worst << "; first at x " << p % W << ", y " << p / W
 			<< ", channel " << first % 4 << ": " << int(es1[first]) << " against " << int(es2[first]);
+	}
+}
+
+// An 8 x 8 opaque image of one colour.
+lang::Ptr<gr::Image> solid(gr::Context* ctx, unsigned char r, unsigned char g, unsigned char b)
+{
+	lang::Ptr<gr::Image> image = ctx->createImage(8, 8, 0, gr::SurfaceFormat::SURFACE_B8G8R8, gr::Context::USAGE_STATIC);
+	std::vector<unsigned char> px;
+	for (int i = 0; i < 8 * 8; ++i)
+		px.insert(px.end(), {r, g, b, 255});
+	image->blt(0, 0, px.data(), 8 * 4, 0, 8, 8, gr::SurfaceFormat::SURFACE_A8B8G8R8);
+	return image;
+}
+
+// Many 4 x 4 sprites alternating between two images, as a frame of a busy
+// game draws them: every sprite is a draw call of its own, the frame spans
+// several of the context's submission slices, and the overlapping sprites
+// show that each is drawn with its own image in the order given. The
+// expected frame is painted on the CPU.
+TEST(SceneTest, AlternatingImagesDrawEachSpriteWithItsImageInOrder)
+{
+	int const sprites = 3 * 64 + 17;
+	unsigned char const colours[2][3] = {{200, 40, 10}, {30, 90, 220}};
+	auto position = [](int i, int* x, int* y) {
+		*x = (i * 7) % (W - 4);
+		*y = (i * 13) % (H - 4);
+	};
+
+	std::vector<unsigned char> expected(std::size_t(W * H * 4));
+	for (std::size_t i = 0; i < expected.size(); i += 4)
+	{
+		unsigned char const bg[4] = {0x20, 0x30, 0x40, 0xFF};
+		std::copy(bg, bg + 4, &expected[i]);
+	}
+	for (int i = 0; i < sprites; ++i)
+	{
+		int x = 0;
+		int y = 0;
+		position(i, &x, &y);
+		for (int py = y; py < y + 4; ++py)
+			for (int px = x; px < x + 4; ++px)
+			{
+				unsigned char* p = &expected[std::size_t((py * W + px) * 4)];
+				std::copy(colours[i & 1], colours[i & 1] + 3, p);
+			}
+	}
+
+	for (Backend const* backend : {&GLES1, &GLES2})
+	{
+		SCOPED_TRACE(backend == &GLES1 ? "OpenGL ES 1.1" : "OpenGL ES 2.0");
+		int drawCalls = 0;
+		std::vector<unsigned char> const pixels = render(*backend, W, H, [&](gr::Context* ctx) {
+			background(ctx);
+			lang::Ptr<gr::Image> images[2] = {
+				solid(ctx, colours[0][0], colours[0][1], colours[0][2]),
+				solid(ctx, colours[1][0], colours[1][1], colours[1][2]),
+			};
+			ctx->flush();
+			ctx->statistics.reset();
+			for (int i = 0; i < sprites; ++i)
+			{
+				int x = 0;
+				int y = 0;
+				position(i, &x, &y);
+				images[i & 1]->draw(ctx, float(x), float(y), 0, 0, 4, 4, 4.f, 4.f);
+			}
+			ctx->flush();
+			drawCalls = ctx->statistics.counters[gr::Context::Statistics::COUNTER_DRAWCALLS];
+		});
+		EXPECT_EQ(sprites, drawCalls) << "one draw call per sprite: images are never batched together";
+		ASSERT_EQ(expected.size(), pixels.size());
+		std::size_t const first = std::size_t(std::mismatch(expected.begin(), expected.end(), pixels.begin()).first - expected.begin());
+		int const p = int(first / 4);
+		EXPECT_EQ(expected.size(), first) << "first difference at x " << p % W << ", y " << p / W << ", channel " << first % 4
+			<< ": " << int(pixels[first]) << " where " << int(expected[first]) << " was expected";
 	}
 }
 

@@ -174,37 +174,40 @@ TEST_F(GLViewLimits, SizesAreCutToWhatTheContextDraws)
 	}
 }
 
-TEST_F(GLViewLimits, ScreenshotOfAFrameThatCannotBeDrawnEndsTheRun)
+// A requested screenshot that cannot be taken ends the run with status 1
+// and a message naming the frame: one whose frame cannot be drawn, and one
+// whose file cannot be written.
+TEST_F(GLViewLimits, ScreenshotThatCannotBeTakenEndsTheRun)
 {
-	test::TempFolder out;
-	switches.incompleteFramebuffer = true;
-	options.screenshots = {1};
-	options.out = out.path();
-	options.frames = 5;
-	create();
-	testing::internal::CaptureStdout();
-	int const status = host->run({});
-	std::string const text = testing::internal::GetCapturedStdout();
-	EXPECT_EQ(status, 1);
-	EXPECT_NE(text.find("Frame 1 cannot be drawn (the back buffer is incomplete): its screenshot is not taken"),
-		std::string::npos) << text;
-	EXPECT_LT(host->ticks(), 5);
-}
-
-TEST_F(GLViewLimits, ScreenshotThatCannotBeWrittenEndsTheRun)
-{
-	test::TempFolder out;
-	out.write("taken", "a file where the folder of the captures should be");
-	options.screenshots = {2};
-	options.out = out / "taken";
-	options.frames = 5;
-	create();
-	testing::internal::CaptureStdout();
-	int const status = host->run({});
-	std::string const text = testing::internal::GetCapturedStdout();
-	EXPECT_EQ(status, 1);
-	EXPECT_NE(text.find("frame 2"), std::string::npos) << text;
-	EXPECT_LT(host->ticks(), 5);
+	struct Case
+	{
+		bool incompleteFramebuffer;
+		bool outIsAFile;
+		int frame;
+		char const* message;
+	};
+	Case const cases[] = {
+		{true, false, 1, "Frame 1 cannot be drawn (the back buffer is incomplete): its screenshot is not taken"},
+		{false, true, 2, "frame 2"},
+	};
+	for (Case const& c : cases)
+	{
+		SCOPED_TRACE(c.message);
+		test::TempFolder out;
+		out.write("taken", "a file where the folder of the captures should be");
+		switches.incompleteFramebuffer = c.incompleteFramebuffer;
+		options.screenshots = {c.frame};
+		options.out = c.outIsAFile ? out / "taken" : out.path();
+		options.frames = 5;
+		create();
+		testing::internal::CaptureStdout();
+		int const status = host->run({});
+		std::string const text = testing::internal::GetCapturedStdout();
+		EXPECT_EQ(status, 1);
+		EXPECT_NE(text.find(c.message), std::string::npos) << text;
+		EXPECT_LT(host->ticks(), 5);
+		host.reset();
+	}
 }
 
 } // namespace

@@ -24,13 +24,21 @@ b2Joint* PhysicsWorld::createDistanceJoint(DistanceJointParams const& params)
 	checkIdle("createDistanceJoint");
 	if (!params.bodyA || !params.bodyB || params.bodyA == params.bodyB)
 		throw lang::Exception(lang::Format("createDistanceJoint: a joint needs two different bodies"));
-	for (float value : {params.anchorA.x, params.anchorA.y, params.anchorB.x, params.anchorB.y, params.frequencyHz, params.dampingRatio})
+	for (float value : {params.anchorA.x, params.anchorA.y, params.anchorB.x, params.anchorB.y, params.length.value_or(0.f),
+			 params.frequencyHz, params.dampingRatio})
 	{
 		if (!std::isfinite(value))
 			throw lang::Exception(lang::Format("createDistanceJoint: {0} is not a finite number", value));
 	}
 	b2DistanceJointDef def;
 	def.Initialize(params.bodyA, params.bodyB, params.anchorA, params.anchorB);
+	if (params.length)
+	{
+		// As Initialize bounds a measured length.
+		def.length = b2Max(*params.length, b2_linearSlop);
+		def.minLength = def.length;
+		def.maxLength = def.length;
+	}
 	def.collideConnected = params.collideConnected;
 	float frequency = params.frequencyHz > 0.f ? params.frequencyHz : 0.f;
 	// Initialize sets minimum = maximum = length: 2.2's rigid rod, which is

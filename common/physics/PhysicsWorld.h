@@ -4,6 +4,7 @@
 #include <exception>
 #include <functional>
 #include <map>
+#include <optional>
 #include <vector>
 
 namespace physics
@@ -55,13 +56,18 @@ public:
 		uintptr_t userData = 0;
 	};
 
-	/** Distance joint: the two bodies, world anchors, spring frequency (Hz) and damping ratio. */
+	/**
+	 * Distance joint: the two bodies, world anchors, the length it holds
+	 * (when not given, the distance between the anchors), spring frequency
+	 * (Hz) and damping ratio.
+	 */
 	struct DistanceJointParams
 	{
 		b2Body* bodyA = nullptr;
 		b2Body* bodyB = nullptr;
 		b2Vec2 anchorA = b2Vec2_zero;
 		b2Vec2 anchorB = b2Vec2_zero;
+		std::optional<float> length;
 		bool collideConnected = false;
 		float frequencyHz = 0.f;
 		float dampingRatio = 0.f;

@@ -13,6 +13,7 @@
 #include <lua/webview/WebViewLuaInterface.h>
 #include <pf/AppSettings.h>
 #include <pf/Commerce.h>
+#include <pf/DeviceID.h>
 #include <pf/LocalNotifications.h>
 #include <pf/VideoPlayer.h>
 #include <cstdio>
@@ -74,16 +75,9 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_inGameParticles(true),
 	m_downloads(new Downloads)
 {
-	m_commerce = new pf::Commerce(10, const_cast<char const**>(sm_purchaseItemIds), this);
-	m_appSettings = new pf::AppSettings();
-	m_notifications = new pf::LocalNotifications();
-	m_notifications->addListener(this);
-	m_videoPlayer = new pf::VideoPlayer();
-
 	registerApi();
-	m_particles = new Particles(state, this, resources, "particles");
-	setTable("particles", *m_particles);
-	m_aimStream = new AimStream(this);
+	// The scripts' device identifier: the hash of the hardware address.
+	setString("uniqueDeviceId", lang::Ptr<pf::DeviceID>(new pf::DeviceID())->getDeviceIDHash());
 	clearTrajectories();
 
 	setNumber("screenWidth", static_cast<float>(m_context->width()));
@@ -108,6 +102,17 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	setTable("blockTable", m_blockTable);
 	m_blockTable.setTable("blocks", lua::LuaTable(state));
 
+	m_particles = new Particles(state, this, resources, "particles");
+	setTable("particles", *m_particles);
+
+	// The platform services, the store last but for the web views.
+	m_videoPlayer = new pf::VideoPlayer();
+	m_appSettings = new pf::AppSettings();
+	m_aimStream = new AimStream(this);
+	m_notifications = new pf::LocalNotifications();
+	m_notifications->addListener(this);
+	m_commerce = new pf::Commerce(10, const_cast<char const**>(sm_purchaseItemIds), this);
+	setBoolean("g_iapEnabled", true);
 	m_webViews = new lua::WebViewLuaInterface(app, state);
 }
 

@@ -98,9 +98,12 @@ class GameLua : public lua::LuaObject, public b2ContactListener, public b2Contac
 public:
 	/**
 	 * Builds the host over state: the key, pointer, object and block tables,
-	 * the API, the screen size and the save tables "highscores", "settings"
-	 * and "bi_data" read from the app-data folder (empty tables for missing
-	 * or damaged files). app, state and context are not owned and must
+	 * the API, "uniqueDeviceId" (pf::DeviceID's hash), the screen size, the
+	 * save tables "highscores", "settings" and "bi_data" read from the
+	 * app-data folder (empty tables for missing or damaged files), the
+	 * particles, then the video player, settings, aiming stream,
+	 * notifications, the store (after which "g_iapEnabled" is true) and last
+	 * the web-view module. app, state and context are not owned and must
 	 * outlive the host; the host holds a counted reference to resources, the
 	 * resource manager its sounds and sprites go through.
 	 */
@@ -325,17 +328,18 @@ public:
 	/** The rectangle's four sides as context lines; components 0..255. */
 	void drawRectLines(float x1, float y1, float x2, float y2, float width, float r, float g, float b, float a);
 	/**
-	 * Raw: (r, g, b, a in 0..1, x1, y1, x2, y2, keepState) fills the
-	 * rectangle (swapped corners give the same one), resetting the 2D
-	 * render state first unless keepState.
+	 * Fills the rectangle (swapped corners give the same one) in the colour
+	 * of components in 0..1, resetting the 2D render state first unless
+	 * keepState.
 	 */
-	int drawRectLua(lua::LuaState* state);
+	void drawRect(float red, float green, float blue, float alpha, float x1, float y1, float x2, float y2, bool keepState);
 	/**
 	 * Resets the 2D render state and hands the context the sprite's sheet
 	 * image mapped so that it stays fixed to the world (view top-left).
-	 * Nothing for an unknown sprite or a sheet image without texture.
+	 * Nothing for an unknown sprite or a sheet image without texture. The
+	 * scripts' sixth argument (a boolean) is checked and not read.
 	 */
-	void drawTexturedRect(std::string const& spriteName, float x1, float y1, float x2, float y2);
+	void drawTexturedRect(std::string const& spriteName, float x1, float y1, float x2, float y2, bool);
 	/**
 	 * The quad of a line of the given width from (x1, y1) to (x2, y2) under
 	 * the context's 2D render state, in normalized device coordinates
@@ -360,18 +364,14 @@ public:
 	 */
 	void drawTexturedLine2D(std::string const& spriteName, float x1, float y1, float x2, float y2, float width, float, float, float, float);
 	/**
-	 * Raw: (name, x, y), or the colon form with the table first (told, as
-	 * res.drawSprite does, by argument 2 not being a number): every part of
-	 * the composite sprite drawn at (x + part x, y + part y), anchor
-	 * VPIVOT/HPIVOT, with the render state's pivot at (sprite pivot - part
-	 * offset), so that a rotation turns the whole about (x, y); the pivot is
-	 * restored afterwards. Nothing for a name that is not a composite
+	 * Every part of the composite sprite drawn at (x + part x, y + part y),
+	 * anchor VPIVOT/HPIVOT, with the render state's pivot at (sprite pivot -
+	 * part offset), so that a rotation turns the whole about (x, y); the
+	 * pivot is restored afterwards. Nothing for a name that is not a composite
 	 * sprite; parts whose sprite cannot draw (sheet gone, no texture) or
 	 * whose placement is not finite are skipped.
-	 * @exception lua::LuaException The type-check error for a name not a
-	 *            string or a coordinate not a number.
 	 */
-	int drawCompoSpriteLua(lua::LuaState* state);
+	void drawCompoSpriteLua(std::string const& name, float x, float y);
 	/**
 	 * The sprite's rectangle of its sheet image (divided by the sheet
 	 * texture's size) drawn as one quad, width wide, along the segment
@@ -432,7 +432,8 @@ public:
 	/**
 	 * Raw: (element [, x, y [, sx, sy [, angle [, alpha]]]]) draws a text
 	 * element table when its "visible" is set, with its "font" (else
-	 * "FONT_BASIC_SPACE") made current. Missing or nil trailing arguments:
+	 * "FONT_BASIC_SPACE") made current when the resources hold a font of
+	 * that name; otherwise with the current font. Missing or nil trailing arguments:
 	 * x, y 0, scale 1, angle 0, no alpha. A "clipped" element calls the
 	 * script method draw of each entry of its "lines" (from 1 until nil)
 	 * with (entry, x + element.x, y + element.y, scale x, scale y, angle),
@@ -442,8 +443,8 @@ public:
 	 * with the render state's scale (sx * scaleX, sy * scaleY), angle and
 	 * pivot (rotationPivotX, rotationPivotY when both are numbers, else 0),
 	 * anchored by "hanchor" then "vanchor", under the alpha factor when
-	 * alpha is below 1. Nothing is drawn for an unknown font or, when not
-	 * clipped, a scale of 0 or not finite. The projection, the custom model
+	 * alpha is below 1. Nothing is drawn, when not clipped, for a scale of 0
+	 * or not finite. The projection, the custom model
 	 * transform and the alpha factor are put back on every exit.
 	 * @exception lua::LuaException An argument of another type, an entry
 	 *            that is not a table, or what an entry's draw raises.
@@ -555,7 +556,8 @@ public:
 
 	/**
 	 * As loadLevel but without a file: the gravity force multiplier comes
-	 * from "previousLevel" of "objects" when it holds one.
+	 * from "previousLevel" of "objects" when it holds one, and the
+	 * starting-camera flag is cleared whatever the name.
 	 * @exception lang::Throwable When "worldAttributes" is not a table.
 	 */
 	void loadPreviousLevel(std::string const& name);
@@ -635,7 +637,7 @@ public:
 	/** True only while loadLevel or loadPreviousLevel runs. */
 	bool isLoadingLevel() const { return m_loadingLevel; }
 
-	/** The starting-camera flag: cleared by loading another level. */
+	/** The starting-camera flag: cleared by loading another level and by loading the previous one. */
 	bool startingCamera() const { return m_startingCamera; }
 
 	/** The gravity force multiplier; 4 at start, set by the level loader. */
@@ -696,7 +698,7 @@ public:
 	/** Sets the game application's smooth-zooming flag. */
 	void enableSmoothZooming(bool enabled);
 
-	/** "" (the device identifier reaches the scripts otherwise). */
+	/** "" (the device identifier reaches the scripts as "uniqueDeviceId"). */
 	std::string getDeviceID();
 
 	/** Whole hours since 1970-01-01 00:00 UTC. */

@@ -1,6 +1,6 @@
 #include "GameRatePrompt.h"
 #include <RatePrompt/RatePrompt.h>
-#include <framework/linux/AppActivationListeners.h>
+#include <framework/AppActivationListeners.h>
 #include <lang/Debug.h>
 #include <algorithm>
 

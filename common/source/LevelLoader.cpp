@@ -103,6 +103,8 @@ void GameLua::loadLevel(std::string const& name)
 void GameLua::loadPreviousLevel(std::string const&)
 {
 	LoadingFlag loading(m_loadingLevel);
+	// The next background draw records the reference camera again.
+	m_startingCamera = false;
 	beginLevelLoad();
 	bool levelGravity = false;
 	if (fieldType(m_objects, "previousLevel") == LUA_TTABLE)

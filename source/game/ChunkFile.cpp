@@ -3,6 +3,7 @@
 #include <io/PathName.h>
 #include <io/std/BundleInputStream.h>
 #include <lang/Format.h>
+#include <cassert>
 
 namespace game
 {
@@ -54,6 +55,14 @@ bool ChunkFile::nextChunk(int& tag, ChunkReader& body)
 	body = ChunkReader(start, start + length, m_name);
 	m_pos = start + length;
 	return true;
+}
+
+ChunkReader ChunkFile::throughEnd(ChunkReader const& body)
+{
+	char const* const from = body.position();
+	assert(from >= m_begin && from <= m_end);
+	m_pos = m_end;
+	return ChunkReader(from, m_end, m_name);
 }
 
 void ChunkFile::readBodies(int tag, std::function<void(ChunkReader&)> const& readBody)

@@ -77,6 +77,13 @@ public:
 	bool nextChunk(int& tag, ChunkReader& body);
 
 	/**
+	 * A reader from where body stands to the end of the file, for chunks
+	 * whose content runs on past their length; the chunk walk then ends.
+	 * body must read this file.
+	 */
+	ChunkReader throughEnd(ChunkReader const& body);
+
+	/**
 	 * Reads the bodies of a file kind that also has an older layout: the
 	 * whole file without the magic, else the body of every chunk of tag
 	 * whose version is 1 (after the version), in file order. Other chunks

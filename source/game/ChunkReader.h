@@ -61,6 +61,9 @@ public:
 	/** The file named in messages. */
 	std::string const& name() const { return *m_name; }
 
+	/** The next byte this reader reads (its end when nothing is left). */
+	char const* position() const { return m_pos; }
+
 private:
 	char const* m_pos;
 	char const* m_end;

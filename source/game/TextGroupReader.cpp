@@ -16,8 +16,10 @@ constexpr int LIDS = chunkTag("LIDS");
 constexpr int TXGP = chunkTag("TXGP");
 
 /**
- * Calls visit with the tag and body of every sub-chunk of every "TEXT"
- * version 1 of a container, in file order, until visit returns false.
+ * Calls visit with the tag and body of every sub-chunk of the first "TEXT"
+ * version 1 of a container, in file order, until visit returns false. The
+ * sub-chunks follow the version and run to the end of the file, whatever
+ * length the "TEXT" chunk gives (some files count only the version in it).
  * A sub-chunk's body is bounded by its length.
  */
 void visitSubChunks(ChunkFile& file, std::function<bool(int, ChunkReader&)> const& visit)
@@ -28,13 +30,14 @@ void visitSubChunks(ChunkFile& file, std::function<bool(int, ChunkReader&)> cons
 	{
 		if (tag != TEXT || body.readShort() != 1)
 			continue;
-		while (body.available() > 0)
+		ChunkReader subChunks = file.throughEnd(body);
+		while (subChunks.available() > 0)
 		{
-			int const subTag = body.readInt();
-			int const length = body.readInt();
-			if (length < 0 || length > body.available())
+			int const subTag = subChunks.readInt();
+			int const length = subChunks.readInt();
+			if (length < 0 || length > subChunks.available())
 				file.malformed();
-			ChunkReader sub = body.take(length);
+			ChunkReader sub = subChunks.take(length);
 			if (!visit(subTag, sub))
 				return;
 		}

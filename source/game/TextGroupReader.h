@@ -12,7 +12,8 @@ namespace game
  * Reads a text group set file of the bundle, in either layout: the chunked
  * one ("TEXT" version 1 followed by the sub-chunks "LDAT" with the language
  * codes, "LIDS" with the text ids and one "TXGP" per language with one text
- * per id) or the old one (a language block, the ids, one offset per language
+ * per id, which run to the end of the file whether or not the "TEXT"
+ * chunk's length counts them) or the old one (a language block, the ids, one offset per language
  * and the text blocks). Each call reads the whole file anew.
  *
  * Errors name the file: "Malformed QRX5 file: {0}" for a size, sub-chunk

@@ -1,5 +1,5 @@
 #include <support/ShellFixture.h>
-#include <framework/linux/AppActivationListeners.h>
+#include <framework/AppActivationListeners.h>
 #include <framework/linux/IOSOSInterface.h>
 #include <lang/Exception.h>
 #include <lang/Format.h>

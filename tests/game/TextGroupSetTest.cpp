@@ -137,6 +137,31 @@ TEST(TextGroupSetFile, damagedBlockBeforeTheWantedOneIsSkipped)
 	EXPECT_TRUE(set.getTextGroups().empty());
 }
 
+TEST(TextGroupSetFile, subChunksRunToTheEndOfTheFile)
+{
+	// The "TEXT" chunk's length counts only its version; the sub-chunks follow it.
+	DataWriter w;
+	w.beginFile();
+	w.beginChunk("TEXT").writeShort(1).endChunk();
+	datawriter::writeLanguagesChunk(w, TEXTS.languages);
+	datawriter::writeIdsChunk(w, TEXTS.ids);
+	for (std::vector<std::string> const& texts : TEXTS.texts)
+		datawriter::writeTextsChunk(w, texts);
+	gametest::Bundle bundle;
+	bundle.write("t.dat", w.endFile().bytes());
+	game::TextGroupSet set("t.dat");
+	set.loadLocaleCodes();
+	EXPECT_EQ(set.getLocaleCodes(), TEXTS.languages);
+	EXPECT_EQ(set.loadTextGroup("de_DE")->get("BYE"), "Tsch\xc3\xbc\xc3\x9f");
+	EXPECT_EQ(set.loadTextGroup("en_EN")->get("HELLO"), "Hello");
+
+	// A cut-off sub-chunk there is named as in any other file.
+	std::string cut = w.bytes();
+	cut.resize(cut.size() - 3);
+	bundle.write("t.dat", cut);
+	EXPECT_EQ(message<lang::Exception>([&] { set.loadTextGroup("de_DE"); }), "Malformed QRX5 file: t.dat");
+}
+
 TEST(TextGroupSetFile, fileEndingBeforeTheWantedBlockLoadsNothing)
 {
 	gametest::Bundle bundle;

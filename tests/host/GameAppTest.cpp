@@ -5,7 +5,7 @@
 #include <TallyEvent.h>
 #include <TallySession.h>
 #include <RatePrompt/RatePrompt.h>
-#include <framework/linux/AppActivationListeners.h>
+#include <framework/AppActivationListeners.h>
 #include <lang/Throwable.h>
 #include <lua/LuaException.h>
 #include <pf/Alert.h>

@@ -1,6 +1,7 @@
 // The host table, calls into the scripts, argument checks and the save files.
 #include <support/HostFixture.h>
 #include <lang/Throwable.h>
+#include <pf/DeviceID.h>
 #include <lua.hpp>
 #include <gtest/gtest.h>
 #include <filesystem>
@@ -46,6 +47,15 @@ TEST_F(GameLua_Table, HoldsItselfGlobalsAndAddress)
 	host().pushMember("this");
 	lua_rawgeti(L, -1, 0);
 	EXPECT_EQ(static_cast<void*>(&host()), lua_touserdata(L, -1));
+}
+
+TEST_F(GameLua_Table, ConstructionPublishesTheDeviceIdAndTheStoreFlag)
+{
+	// getDeviceID stays empty: the identifier reaches the scripts as uniqueDeviceId.
+	EXPECT_EQ(pf::DeviceID().getDeviceIDHash(), eval("uniqueDeviceId"));
+	EXPECT_EQ(40u, eval("uniqueDeviceId").size());
+	EXPECT_EQ("", eval("getDeviceID()"));
+	EXPECT_EQ("true", eval("g_iapEnabled"));
 }
 
 TEST_F(GameLua_Table, ScriptFunctionReplacesApiEntry)

@@ -70,6 +70,23 @@ TEST_F(Joint, CoordTypeRoundsAndChoosesTheAnchors)
 	EXPECT_NEAR(b2joint("round0")->GetAnchorB().y, joint("round0").getNumber("y2"), 1e-5);
 }
 
+TEST_F(Joint, WorldPointsGiveTheLengthOnATurnedBody)
+{
+	// End a turned: its anchor lands off the given point, the length does not.
+	run("setRotation('a', 0.5)\n"
+		"createJoint({ type = 1, name = 'rod', end1 = 'a', end2 = 'b', coordType = 1, frequency = 0 }, nil, nil, nil, nil, 1, 0, 4, 0)\n"
+		"createJoint({ type = 1, name = 'spring', end1 = 'a', end2 = 'b', coordType = 1 }, nil, nil, nil, nil, 1, 0, 4, 0)");
+	b2DistanceJoint* rod = static_cast<b2DistanceJoint*>(b2joint("rod"));
+	b2DistanceJoint* spring = static_cast<b2DistanceJoint*>(b2joint("spring"));
+	EXPECT_FLOAT_EQ(3.f, rod->GetLength());
+	EXPECT_FLOAT_EQ(3.f, spring->GetLength());
+	EXPECT_NEAR(std::cos(0.5f), rod->GetAnchorA().x, 1e-5);
+	EXPECT_NEAR(std::sin(0.5f), rod->GetAnchorA().y, 1e-5);
+	for (int i = 0; i < 30; ++i)
+		frame(1.f / 30.f);
+	EXPECT_NEAR(3.f, b2Distance(rod->GetAnchorA(), rod->GetAnchorB()), 0.02f);
+}
+
 TEST_F(Joint, KindsAndTheirDefaults)
 {
 	run("createJoint({ type = 1, name = 'spring', end1 = 'a', end2 = 'b' })\n"

@@ -146,20 +146,15 @@ TEST_F(ScriptDrawingLines, CompoSpriteDrawsEachEntryAboutTheOrigin)
 	addComposite("pair", {{"big", 0, 0}, {"small", 10, -4}});
 	context->getRenderState2D().pivot = math::float2(1.f, 2.f);
 	run("drawCompoSprite('pair', 100, 50)");
-	// The colon form: the host table first.
-	run("this:drawCompoSprite('pair', 100, 50)");
 	std::vector<test::Call> const d = draws();
-	ASSERT_EQ(4u, d.size());
-	for (int form = 0; form < 2; ++form)
-	{
-		// Each sprite's pivot at (x + entry x, y + entry y); the state's pivot at (100, 50) seen from its top-left corner.
-		EXPECT_EQ("Image.draw(menu, 92, 42, 16, 16, [(0 0) (0.25 0) (0 0.25) (0.25 0.25)])", d[2 * form].toString());
-		EXPECT_EQ(8.f, d[2 * form].state2D.pivot.x);
-		EXPECT_EQ(8.f, d[2 * form].state2D.pivot.y);
-		EXPECT_EQ("Image.draw(menu, 108, 43, 8, 8, [(0.25 0) (0.375 0) (0.25 0.125) (0.375 0.125)])", d[2 * form + 1].toString());
-		EXPECT_EQ(-8.f, d[2 * form + 1].state2D.pivot.x);
-		EXPECT_EQ(7.f, d[2 * form + 1].state2D.pivot.y);
-	}
+	ASSERT_EQ(2u, d.size());
+	// Each sprite's pivot at (x + entry x, y + entry y); the state's pivot at (100, 50) seen from its top-left corner.
+	EXPECT_EQ("Image.draw(menu, 92, 42, 16, 16, [(0 0) (0.25 0) (0 0.25) (0.25 0.25)])", d[0].toString());
+	EXPECT_EQ(8.f, d[0].state2D.pivot.x);
+	EXPECT_EQ(8.f, d[0].state2D.pivot.y);
+	EXPECT_EQ("Image.draw(menu, 108, 43, 8, 8, [(0.25 0) (0.375 0) (0.25 0.125) (0.375 0.125)])", d[1].toString());
+	EXPECT_EQ(-8.f, d[1].state2D.pivot.x);
+	EXPECT_EQ(7.f, d[1].state2D.pivot.y);
 	// The pivot is given back.
 	EXPECT_EQ(1.f, context->getRenderState2D().pivot.x);
 	EXPECT_EQ(2.f, context->getRenderState2D().pivot.y);
@@ -171,7 +166,7 @@ TEST_F(ScriptDrawingLines, CompoSpriteDrawsEachEntryAboutTheOrigin)
 	run("drawCompoSprite('pair', 100, -1/0)");
 	resources->releaseSpriteSheet("menu");
 	run("drawCompoSprite('pair', 100, 50)");
-	EXPECT_EQ(4u, draws().size());
+	EXPECT_EQ(2u, draws().size());
 }
 
 /** The script code of a sensor of the block definition "W" with one visual of the sprite "ring". */
@@ -291,7 +286,9 @@ TEST_F(ScriptDrawingLines, WrongTypesRaiseTheTypeCheckError)
 		{"drawCompoSprite(3, 1, 2)", "Excepted type STRING at stack position 1 but found NUMBER"},
 		{"drawCompoSprite('pair', '1', 2)", "Excepted type NUMBER at stack position 2 but found STRING"},
 		{"drawCompoSprite('pair', 1)", "Excepted type NUMBER at stack position 3 but found INVALID"},
-		{"this:drawCompoSprite('pair', 1, {})", "Excepted type NUMBER at stack position 4 but found TABLE"},
+		// Positional from position 1: no colon form, so nil at 2 is named there.
+		{"drawCompoSprite('pair', nil, 1)", "Excepted type NUMBER at stack position 2 but found NIL"},
+		{"this:drawCompoSprite('pair', 1, 2)", "Excepted type STRING at stack position 1 but found TABLE"},
 		{"renderGravityVisualsNative('sensor', 1, 2, 3)", "Excepted type TABLE at stack position 1 but found STRING"},
 		{"renderGravityVisualsNative({}, 1, 2)", "Excepted type NUMBER at stack position 4 but found INVALID"},
 	};

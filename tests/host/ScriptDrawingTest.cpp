@@ -149,8 +149,34 @@ TEST_F(ScriptDrawing, LinesAndRectanglesClampColoursAndTruncateCoordinates)
 	rects = context->callsOf("fillRect2D");
 	EXPECT_EQ(5.f, rects.back().state2D.translation.x);
 	EXPECT_EQ("fillRect2D(0xFFFFFFFF, 0, 0, 2147483647, 1)", rects.back().toString());
-	run("drawRect(1, 1, 1, 1, 0, 0, 1, 1)");
+	run("drawRect(1, 1, 1, 1, 0, 0, 1, 1, false)");
 	EXPECT_EQ(0.f, context->callsOf("fillRect2D").back().state2D.translation.x);
+}
+
+TEST_F(ScriptDrawing, RectanglesTakeExactlyTheirTypes)
+{
+	addSheet("ground", {{"dirt", 16, 8, 16, 16, 0, 0}});
+	struct Case
+	{
+		char const* code;
+		char const* message;
+	} const cases[] = {
+		// keepState is a boolean like any other: nil, nothing or a number is refused.
+		{"drawRect(1, 1, 1, 1, 0, 0, 1, 1)", "Excepted type BOOLEAN at stack position 9 but found INVALID"},
+		{"drawRect(1, 1, 1, 1, 0, 0, 1, 1, nil)", "Excepted type BOOLEAN at stack position 9 but found NIL"},
+		{"drawRect(1, 1, 1, 1, 0, 0, 1, 1, 1)", "Excepted type BOOLEAN at stack position 9 but found NUMBER"},
+		{"drawRect(1, 1, 1, '1', 0, 0, 1, 1, true)", "Excepted type NUMBER at stack position 4 but found STRING"},
+		// Six parameters, the sixth a boolean that is not read.
+		{"drawTexturedRect('dirt', 0, 10, 64, 42)", "Excepted type BOOLEAN at stack position 6 but found INVALID"},
+		{"drawTexturedRect('dirt', 0, 10, 64, 42, 'yes')", "Excepted type BOOLEAN at stack position 6 but found STRING"},
+		{"drawTexturedRect('dirt', 0, 10, 64, nil, true)", "Excepted type NUMBER at stack position 5 but found NIL"},
+	};
+	for (Case const& c : cases)
+		EXPECT_EQ(c.message, error(c.code)) << c.code;
+	EXPECT_TRUE(context->callsOf("fillRect2D").empty());
+	EXPECT_TRUE(context->callsOf("texturizeRect2D").empty());
+	run("drawTexturedRect('dirt', 0, 10, 64, 42, false)");
+	EXPECT_EQ(1u, context->callsOf("texturizeRect2D").size());
 }
 
 TEST_F(ScriptDrawing, TexturedRectFollowsTheViewAndSkipsUnknownSprites)
@@ -233,14 +259,12 @@ TEST_F(ScriptDrawing, UITextPlacesTheElementByItsFieldsAndTheArguments)
 	EXPECT_EQ(0.f, draws()[0].state2D.pivot.x);
 }
 
-TEST_F(ScriptDrawing, UITextDrawsNothingForHiddenElementsUnknownFontsAndUnusableScales)
+TEST_F(ScriptDrawing, UITextDrawsNothingForHiddenElementsAndUnusableScales)
 {
 	loadTexts({"K"}, {"AB"});
 	char const* const elements[] = {
 		"{ font = 'f', group = 'T', text = 'K', scaleX = 1, scaleY = 1 }",
 		"{ visible = false, font = 'f', group = 'T', text = 'K', scaleX = 1, scaleY = 1 }",
-		"{ visible = true, font = 'none', group = 'T', text = 'K', scaleX = 1, scaleY = 1 }",
-		"{ visible = true, group = 'T', text = 'K', scaleX = 1, scaleY = 1 }",
 		"{ visible = true, font = 'f', group = 'T', text = 'K', scaleY = 1 }",
 		"{ visible = true, font = 'f', group = 'T', text = 'K', scaleX = 1, scaleY = 1/0 }",
 		"{ visible = true, font = 'f', group = 'T', text = 'K', scaleX = 1, scaleY = 1, x = 0/0 }",
@@ -260,6 +284,16 @@ TEST_F(ScriptDrawing, UITextDrawsNothingForHiddenElementsUnknownFontsAndUnusable
 	run("drawUITextNative({ visible = true, font = {}, group = 'T', text = 'K', scaleX = 1, scaleY = 1 })");
 	EXPECT_EQ(1u, draws().size());
 	EXPECT_EQ("FONT_BASIC_SPACE", resources->getCurrentFontName());
+}
+
+TEST_F(ScriptDrawing, UITextWithAnUnknownFontDrawsWithTheCurrentOne)
+{
+	loadTexts({"K"}, {"AB"});
+	// FONT_BASIC_SPACE is not loaded either: "f" stays current for both.
+	run("drawUITextNative({ visible = true, font = 'none', group = 'T', text = 'K', scaleX = 1, scaleY = 1 })");
+	run("drawUITextNative({ visible = true, group = 'T', text = 'K', scaleX = 1, scaleY = 1 })");
+	EXPECT_EQ("f", resources->getCurrentFontName());
+	EXPECT_EQ((std::vector<std::string>{"f.png 0 0 10 12", "f.png 10 0 10 12", "f.png 0 0 10 12", "f.png 10 0 10 12"}), placements());
 }
 
 TEST_F(ScriptDrawing, UITextClippedCallsEachEntrysDrawUnderTheAlpha)

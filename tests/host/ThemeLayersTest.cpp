@@ -194,6 +194,21 @@ TEST_F(ThemeLayers, ReferenceCameraIsRecordedOncePerLevelStart)
 	EXPECT_NE("", error("screen = nil setStartingCameraValue(false) drawBackgroundNative(0)"));
 }
 
+TEST_F(ThemeLayers, LoadingThePreviousLevelRecordsTheReferenceCameraAgain)
+{
+	run(THEME);
+	run("deadBlocks = {} worldAttributes = {} themes.day.bgLayers[1].angleMult = 1\n"
+		"setTheme('day') screen.x = 10 drawBackgroundNative(0) screen.x = 30 drawBackgroundNative(0)");
+	// dx = (30 - 10) x zDistance 0.25 = 5: the angle is dx x 0.05.
+	EXPECT_FLOAT_EQ(0.25f, bg()[0].angle);
+	// Under the same name, too: the camera of now becomes the reference.
+	run("loadPreviousLevel('')");
+	EXPECT_FALSE(host().startingCameraValue());
+	run("drawBackgroundNative(0)");
+	EXPECT_TRUE(host().startingCameraValue());
+	EXPECT_FLOAT_EQ(0.f, bg()[0].angle);
+}
+
 TEST_F(ThemeLayers, AnimationsAdvanceInTheFrameStep)
 {
 	run(THEME);

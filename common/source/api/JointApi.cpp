@@ -201,9 +201,12 @@ void GameLua::createJointNow(lua::LuaTable const& d, b2Vec2 const& worldA, b2Vec
 			params.bodyB = b;
 			if (coordType == 1)
 			{
-				// World points; the local anchors are their offsets from the body positions.
+				// World points; the local anchors are their offsets from the body
+				// positions, and the length is the points' distance, whatever
+				// turns the bodies have.
 				params.anchorA = a->GetWorldPoint(worldA - a->GetPosition());
 				params.anchorB = b->GetWorldPoint(worldB - b->GetPosition());
+				params.length = b2Distance(worldA, worldB);
 				storeAnchors(worldA.x, worldA.y, worldB.x, worldB.y);
 			}
 			else if (coordType == 2)
@@ -220,7 +223,7 @@ void GameLua::createJointNow(lua::LuaTable const& d, b2Vec2 const& worldA, b2Vec
 			}
 			requireFinitePoint("anchor A", params.anchorA);
 			requireFinitePoint("anchor B", params.anchorB);
-			if (!std::isfinite(b2Distance(params.anchorA, params.anchorB)))
+			if (!std::isfinite(params.length.value_or(b2Distance(params.anchorA, params.anchorB))))
 				fail("the length is not finite");
 			params.collideConnected = collide;
 			params.frequencyHz = finite("frequency", number(d, "frequency", 4.f));

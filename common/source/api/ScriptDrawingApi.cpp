@@ -95,10 +95,10 @@ void GameLua::registerScriptDrawingApi()
 	registerLuaMethod("setRenderState", this, &GameLua::setRenderStateLua);
 	registerMethod("drawLine2D", this, &GameLua::drawLine2D);
 	registerMethod("drawRectLines", this, &GameLua::drawRectLines);
-	registerLuaMethod("drawRect", this, &GameLua::drawRectLua);
+	registerMethod("drawRect", this, &GameLua::drawRect);
 	registerMethod("drawTexturedRect", this, &GameLua::drawTexturedRect);
 	registerMethod("drawTexturedLine2D", this, &GameLua::drawTexturedLine2D);
-	registerLuaMethod("drawCompoSprite", this, &GameLua::drawCompoSpriteLua);
+	registerMethod("drawCompoSprite", this, &GameLua::drawCompoSpriteLua);
 	registerMethod("drawRubberband", this, &GameLua::drawRubberband);
 	registerLuaMethod("renderGravityVisualsNative", this, &GameLua::renderGravityVisuals);
 	registerMethod("drawSelectedTexturizedObject", this, &GameLua::drawSelectedTexturizedObject);
@@ -148,26 +148,17 @@ void GameLua::drawRectLines(float x1, float y1, float x2, float y2, float width,
 	m_context->drawLine2D(colour, rt, t, rt, bm, w);
 }
 
-int GameLua::drawRectLua(lua::LuaState* state)
+void GameLua::drawRect(float red, float green, float blue, float alpha, float x1, float y1, float x2, float y2, bool keepState)
 {
-	float v[8];
-	for (int i = 0; i < 8; ++i)
-	{
-		state->checkType(i + 1, lua::LuaState::TYPE_NUMBER);
-		v[i] = state->toNumber(i + 1);
-	}
-	// A missing keepState is false; another type than boolean raises.
-	bool const keepState = state->top() >= 9 && !state->isNil(9) && state->toBoolean(9);
 	if (!keepState)
 		m_context->setRenderState2D(gr::RenderState2D());
-	int const l = toInt(v[4]), t = toInt(v[5]), r = toInt(v[6]), b = toInt(v[7]);
+	int const l = toInt(x1), t = toInt(y1), r = toInt(x2), b = toInt(y2);
 	// Swapped corners fill the same rectangle.
 	int const x = std::min(l, r), y = std::min(t, b);
-	m_context->fillRect2D(argb(byte1(v[3]), byte1(v[0]), byte1(v[1]), byte1(v[2])), x, y, span(x, std::max(l, r)), span(y, std::max(t, b)));
-	return 0;
+	m_context->fillRect2D(argb(byte1(alpha), byte1(red), byte1(green), byte1(blue)), x, y, span(x, std::max(l, r)), span(y, std::max(t, b)));
 }
 
-void GameLua::drawTexturedRect(std::string const& spriteName, float x1, float y1, float x2, float y2)
+void GameLua::drawTexturedRect(std::string const& spriteName, float x1, float y1, float x2, float y2, bool)
 {
 	m_context->setRenderState2D(gr::RenderState2D());
 	game::SpriteSheet* const sheet = m_resources->findSpriteSheet(spriteName);
@@ -298,16 +289,11 @@ void GameLua::drawTexturedLine2D(std::string const& spriteName, float x1, float 
 	sprite->draw(m_context, game::Transform(), corners, nullptr, nullptr);
 }
 
-int GameLua::drawCompoSpriteLua(lua::LuaState* state)
+void GameLua::drawCompoSpriteLua(std::string const& name, float x, float y)
 {
-	// Dot form: name, x, y; colon form: the table first.
-	int const base = state->isNumber(2) ? 1 : 2;
-	std::string const name = state->toString(base);
-	float const x = state->toNumber(base + 1);
-	float const y = state->toNumber(base + 2);
 	game::CompoSprite* const compo = m_resources->getCompoSprite(name);
 	if (!compo)
-		return 0;
+		return;
 	gr::RenderState2D& rs = m_context->getRenderState2D();
 	math::float2 const pivot = rs.pivot;
 	for (int i = 0; i < compo->getSpriteCount(); ++i)
@@ -320,7 +306,6 @@ int GameLua::drawCompoSpriteLua(lua::LuaState* state)
 			part.sprite->draw(m_context, x + part.x, y + part.y, PIVOT);
 	}
 	rs.pivot = pivot;
-	return 0;
 }
 
 void GameLua::drawRubberband(float x1, float y1, float x2, float y2, float width, std::string const& spriteName)
@@ -683,10 +668,8 @@ int GameLua::drawUIText(lua::LuaState* state)
 	float const alpha = optionalNumber(state, 7, 1.f);
 	if (!element.getBoolean("visible"))
 		return 0;
-	std::string const font = element.isString("font") ? element.getString("font") : std::string("FONT_BASIC_SPACE");
-	if (!m_resources->getFont(font))
-		return 0;
-	m_resources->useFont(font);
+	// An unknown name leaves the current font in place, and the text is drawn with that.
+	m_resources->useFont(element.isString("font") ? element.getString("font") : std::string("FONT_BASIC_SPACE"));
 
 	float const scaleX = sx * element.getNumber("scaleX");
 	float const scaleY = sy * element.getNumber("scaleY");

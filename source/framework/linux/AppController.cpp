@@ -1,11 +1,11 @@
 #include "AppController.h"
-#include "AppActivationListeners.h"
 #include "GLSurface.h"
 #include "Host.h"
 #include "IOSOSInterface.h"
 #include "MyEAGLView.h"
 #include "MyEAGLViewController.h"
 #include "StopSignals.h"
+#include <framework/AppActivationListeners.h>
 #include <framework/OSInterface.h>
 #include <gr/gl/GLBackends.h>
 #include <io/PathName.h>

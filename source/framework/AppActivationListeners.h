@@ -14,7 +14,12 @@ public:
 	virtual void deactivated() = 0;
 };
 
-/** The process-wide list of activation listeners (borrowed; empty at start). */
+/**
+ * The process-wide list of activation listeners (borrowed; empty at start).
+ * The platform shell tells them, in list order, when the application
+ * becomes active or resigns; others add and remove themselves on the main
+ * thread.
+ */
 class AppActivationListeners
 {
 public:

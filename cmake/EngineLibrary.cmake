@@ -75,7 +75,7 @@ endfunction()
 # in DIR that programs open when they first need it (pf/linux/Plugin.h),
 # so that the libraries it links are loaded only then. It links no engine
 # library: the engine symbols it uses come from the program that opens it
-# (programs export theirs, see CMAKE_ENABLE_EXPORTS). Built into the
+# (programs export theirs, see cmake/ProgramExports.list). Built into the
 # build tree's plugin folder, ENGINE_PLUGIN_DIR.
 function(engine_plugin name dir)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})

@@ -70,3 +70,20 @@ function(engine_add_subfolders)
     endif()
   endforeach()
 endfunction()
+
+# engine_plugin(NAME DIR [DEPS ...]): a shared library made of every source
+# in DIR that programs open when they first need it (pf/linux/Plugin.h),
+# so that the libraries it links are loaded only then. It links no engine
+# library: the engine symbols it uses come from the program that opens it
+# (programs export theirs, see cmake/ProgramExports.list). Built into the
+# build tree's plugin folder, ENGINE_PLUGIN_DIR.
+function(engine_plugin name dir)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${dir}/*.cpp)
+  add_library(${name} SHARED ${srcs})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/source)
+  set_target_properties(${name} PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${ENGINE_PLUGIN_DIR})
+  if(ARG_DEPS)
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+  endif()
+endfunction()

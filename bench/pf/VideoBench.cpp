@@ -10,7 +10,7 @@
 #include <io/detail/detail.h>
 #include <lang/Ptr.h>
 #include <pf/VideoSlot.h>
-#include <pf/linux/VideoDecoder.h>
+#include <pf/linux/ffmpeg/FFmpegVideoDecoder.h>
 #include <pf/linux/VideoPlayerImpl.h>
 #include <GLES2/gl2.h>
 #include <cstdio>
@@ -103,7 +103,7 @@ std::string const& clip()
 template <bool CONVERT>
 void decode(benchmark::State& state)
 {
-	pf::VideoDecoder decoder;
+	pf::FFmpegVideoDecoder decoder;
 	decoder.open(clip());
 	int64_t pictures = 0;
 	for (auto _ : state)

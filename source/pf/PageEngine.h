@@ -81,8 +81,10 @@ lang::Ptr<PageEngine> createPageEngine(int x, int y, int width, int height);
 
 /**
  * The platform's page engine: WebKitGTK in a window over the game's
- * window. Without a display its loads fail, each with one line saying
- * that web pages need a display.
+ * window, from a plugin library the program opens on the first call (a
+ * program that shows no page never loads the toolkit). Without a display,
+ * or when the plugin cannot be opened, its loads fail, each with one line
+ * saying why.
  */
 lang::Ptr<PageEngine> createPlatformPageEngine(int x, int y, int width, int height);
 

@@ -1,5 +1,6 @@
 #include <support/DamagedCopies.h>
 #include <support/PixelReadBack.h>
+#include <support/ScopedVariable.h>
 #include <support/TempFolder.h>
 #include <support/VideoClip.h>
 #include <framework/linux/HeadlessGL.h>
@@ -12,6 +13,7 @@
 #include <pf/linux/VideoPlayerImpl.h>
 #include <gtest/gtest.h>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -125,6 +127,24 @@ TEST_F(VideoPlayerView, MissingOrDestroyedVideosTellNoObserver)
 	}
 	EXPECT_EQ(nullptr, pf::videoScreen());
 	EXPECT_EQ(0, observer.ended);
+}
+
+TEST_F(VideoPlayerView, WithoutTheVideoPluginVideosDoNotPlay)
+{
+	// The plugin is opened once per process: the check runs in a process of its own.
+	GTEST_FLAG_SET(death_test_style, "threadsafe");
+	std::string const path = clip(3);
+	EXPECT_EXIT(
+		{
+			test::ScopedVariable plugins("ENGINE_PLUGIN_DIR", folder.path().c_str());
+			pf::VideoPlayer player;
+			testing::internal::CaptureStdout();
+			bool const played = player.playFullscreen(path, &observer);
+			std::string const out = testing::internal::GetCapturedStdout();
+			std::fprintf(stderr, "%s", out.c_str());
+			std::exit(!played && !pf::videoScreen() && observer.ended == 0 ? 0 : 1);
+		},
+		testing::ExitedWithCode(0), "Cannot play video .*clip.y4m: the video decoder cannot be loaded: .*libeng_pf_linux_ffmpeg.so");
 }
 
 TEST_F(VideoPlayerView, DamagedClipsFailOrEndEarly)

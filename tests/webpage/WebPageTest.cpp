@@ -2,7 +2,7 @@
 #include <lua/LuaState.h>
 #include <pf/MainThread.h>
 #include <pf/PageEngine.h>
-#include <pf/linux/GtkPageEngine.h>
+#include <pf/linux/webkit/GtkPageEngine.h>
 #include <io/ByteArrayInputStream.h>
 #include <io/detail/detail.h>
 #include <lang/System.h>

@@ -13,6 +13,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -330,4 +331,28 @@ TEST(WebView, WithoutADisplayLoadsFail)
 	pf::runMainThreadQueue();
 	pf::turnPageLoop();
 	EXPECT_EQ(std::vector<std::string>{"false "}, observer.loads);
+}
+
+TEST(WebView, WithoutThePagePluginLoadsFail)
+{
+	// The plugin is opened once per process: the check runs in a process of its own.
+	GTEST_FLAG_SET(death_test_style, "threadsafe");
+	test::TempFolder empty;
+	EXPECT_EXIT(
+		{
+			test::ScopedVariable plugins("ENGINE_PLUGIN_DIR", empty.path().c_str());
+			pf::clearMainThreadQueue();
+			RecordingObserver observer;
+			pf::WebView view(0, 0, 100, 100);
+			view.setObserver(&observer);
+			testing::internal::CaptureStdout();
+			view.loadUrl("https://example.org/");
+			std::string const out = testing::internal::GetCapturedStdout();
+			bool const quiet = view.executeJavaScript("1+1").empty();
+			pf::runMainThreadQueue();
+			pf::turnPageLoop();
+			std::fprintf(stderr, "%s", out.c_str());
+			std::exit(quiet && observer.loads == std::vector<std::string>{"false "} ? 0 : 1);
+		},
+		testing::ExitedWithCode(0), "WebView: cannot load https://example.org/: the page engine cannot be loaded: .*libeng_pf_linux_webkit.so");
 }

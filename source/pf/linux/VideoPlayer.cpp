@@ -1,6 +1,7 @@
 #include <pf/VideoPlayer.h>
 #include <pf/VideoPlayerObserver.h>
 #include <pf/linux/VideoPlayerImpl.h>
+#include <pf/linux/VideoPlugin.h>
 #include <gr/Context.h>
 #include <gr/SurfaceFormat.h>
 #include <lang/Debug.h>
@@ -30,7 +31,8 @@ void VideoPlayerImpl::stop()
 	if (videoScreen() == this)
 		setVideoScreen(nullptr);
 	m_observer = nullptr;
-	m_sound.close();
+	if (m_sound)
+		m_sound->close();
 	m_image = nullptr;
 	m_imageContext = nullptr;
 }
@@ -44,17 +46,30 @@ bool VideoPlayerImpl::play(std::string const& path, VideoPlayerObserver* observe
 {
 	stop();
 	m_path = path;
-	if (!m_decoder.open(path) || !m_decoder.next())
+	std::string why;
+	if (!m_decoder)
+		m_decoder = createVideoDecoder(why);
+	if (!m_decoder)
+	{
+		lang::Debug::printf("Cannot play video %s: %s\n", path.c_str(), why.c_str());
+		return false;
+	}
+	if (!m_decoder->open(path) || !m_decoder->next())
 	{
 		lang::Debug::printf("Cannot play video %s: %s\n", path.c_str(),
-			m_decoder.error().empty() ? "it has no picture" : m_decoder.error().c_str());
+			m_decoder->error().empty() ? "it has no picture" : m_decoder->error().c_str());
 		return false;
 	}
 	take();
 	m_clock = m_shownTime;
-	m_hasNext = m_decoder.next();
-	m_sound.open(path);
-	m_sound.pump(m_clock);
+	m_hasNext = m_decoder->next();
+	if (!m_sound)
+		m_sound = createVideoSound();
+	if (m_sound)
+	{
+		m_sound->open(path);
+		m_sound->pump(m_clock);
+	}
 	m_observer = observer;
 	// Any other player's video leaves the slot (its observer is not told).
 	setVideoScreen(this);
@@ -63,11 +78,11 @@ bool VideoPlayerImpl::play(std::string const& path, VideoPlayerObserver* observe
 
 void VideoPlayerImpl::take()
 {
-	m_shown = m_decoder.rgba();
-	m_shownWidth = m_decoder.width();
-	m_shownHeight = m_decoder.height();
+	m_shown = m_decoder->rgba();
+	m_shownWidth = m_decoder->width();
+	m_shownHeight = m_decoder->height();
 	m_shownChanged = true;
-	m_shownTime = m_decoder.time();
+	m_shownTime = m_decoder->time();
 }
 
 void VideoPlayerImpl::frame(float dt, gr::Context* context)
@@ -78,19 +93,19 @@ void VideoPlayerImpl::frame(float dt, gr::Context* context)
 		m_clock += dt;
 	// The picture shown is the latest whose time has come; the one after
 	// it is decoded ahead. The video ends once the clock passes the last.
-	while (m_hasNext && m_decoder.time() <= m_clock)
+	while (m_hasNext && m_decoder->time() <= m_clock)
 	{
 		take();
-		m_hasNext = m_decoder.next();
+		m_hasNext = m_decoder->next();
 	}
 	bool const ended = !m_hasNext && m_clock > m_shownTime;
-	if (!ended)
-		m_sound.pump(m_clock);
+	if (!ended && m_sound)
+		m_sound->pump(m_clock);
 	draw(context);
 	if (ended)
 	{
-		if (!m_decoder.error().empty())
-			lang::Debug::printf("Video %s %s\n", m_path.c_str(), m_decoder.error().c_str());
+		if (!m_decoder->error().empty())
+			lang::Debug::printf("Video %s %s\n", m_path.c_str(), m_decoder->error().c_str());
 		end();
 	}
 }

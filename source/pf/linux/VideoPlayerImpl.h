@@ -3,6 +3,7 @@
 #include "VideoDecoder.h"
 #include "VideoSound.h"
 #include <pf/VideoSlot.h>
+#include <memory>
 #include <gr/Image.h>
 #include <lang/Object.h>
 #include <lang/Ptr.h>
@@ -36,7 +37,7 @@ public:
 	bool isPlaying() const;
 
 	/** Seconds of the current video's sound decoded so far (0 without sound). */
-	double soundSeconds() const { return m_sound.decodedSeconds(); }
+	double soundSeconds() const { return m_sound ? m_sound->decodedSeconds() : 0; }
 
 	void frame(float dt, gr::Context* context) override;
 
@@ -44,8 +45,9 @@ public:
 	static void fit(int width, int height, int screenWidth, int screenHeight, int rect[4]);
 
 private:
-	VideoDecoder m_decoder;
-	VideoSound m_sound;
+	/** Made by the video plugin at the first play; null before, or when it cannot be opened. */
+	std::unique_ptr<VideoDecoder> m_decoder;
+	std::unique_ptr<VideoSound> m_sound;
 	std::string m_path;
 	VideoPlayerObserver* m_observer;
 	std::vector<uint8_t> m_shown;

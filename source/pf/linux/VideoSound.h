@@ -1,67 +1,33 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
-
-struct AVCodecContext;
-struct AVFormatContext;
-struct AVFrame;
-struct AVPacket;
-struct SwrContext;
-struct ALCdevice_struct;
-struct ALCcontext_struct;
 
 namespace pf
 {
 
 /**
  * The sound of a movie file, decoded as the picture's clock passes and
- * streamed to an OpenAL output device of its own (16-bit stereo). A movie
- * without sound, or a machine without an output device, plays silent.
- * Main thread only.
+ * streamed to an output device of its own. A movie without sound, or a
+ * machine without an output device, plays silent. Made by the video
+ * plugin (VideoPlugin.h). Main thread only.
  */
 class VideoSound
 {
 public:
-	VideoSound();
-
 	/** Stops the sound and closes the device. */
-	~VideoSound();
+	virtual ~VideoSound() {}
 
 	/** Opens the sound of the movie at path; false (logged once) when it has none that can play. */
-	bool open(std::string const& path);
+	virtual bool open(std::string const& path) = 0;
 
 	/** Keeps the sound decoded and queued a little ahead of clock (seconds from the start). */
-	void pump(double clock);
+	virtual void pump(double clock) = 0;
 
 	/** Stops and forgets the sound. */
-	void close();
+	virtual void close() = 0;
 
 	/** Seconds of sound decoded so far. */
-	double decodedSeconds() const;
-
-private:
-	AVFormatContext* m_format;
-	AVCodecContext* m_codec;
-	AVFrame* m_frame;
-	AVPacket* m_packet;
-	SwrContext* m_resample;
-	int m_stream;
-	bool m_ended;
-	/** The end of the file was sent to the decoder. */
-	bool m_drained;
-	int64_t m_samples;
-	ALCdevice_struct* m_device;
-	ALCcontext_struct* m_context;
-	unsigned m_source;
-
-	bool openDevice();
-	bool decodeSome();
-	void queue(int16_t const* samples, int frames);
-	void release();
-
-	VideoSound(VideoSound const&) = delete;
-	VideoSound& operator=(VideoSound const&) = delete;
+	virtual double decodedSeconds() const = 0;
 };
 
 } // pf

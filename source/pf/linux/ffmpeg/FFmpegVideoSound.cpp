@@ -1,5 +1,5 @@
-#include "VideoSound.h"
-#include "VideoDecoder.h"
+#include "FFmpegVideoSound.h"
+#include "FFmpegVideoDecoder.h"
 #include <lang/Debug.h>
 #define AL_ALEXT_PROTOTYPES
 #include <AL/al.h>
@@ -36,7 +36,7 @@ private:
 
 } // namespace
 
-VideoSound::VideoSound() :
+FFmpegVideoSound::FFmpegVideoSound() :
 	m_format(nullptr),
 	m_codec(nullptr),
 	m_frame(nullptr),
@@ -52,12 +52,12 @@ VideoSound::VideoSound() :
 {
 }
 
-VideoSound::~VideoSound()
+FFmpegVideoSound::~FFmpegVideoSound()
 {
 	close();
 }
 
-void VideoSound::release()
+void FFmpegVideoSound::release()
 {
 	swr_free(&m_resample);
 	av_packet_free(&m_packet);
@@ -67,7 +67,7 @@ void VideoSound::release()
 	m_ended = true;
 }
 
-void VideoSound::close()
+void FFmpegVideoSound::close()
 {
 	release();
 	if (m_context)
@@ -95,12 +95,12 @@ void VideoSound::close()
 	m_samples = 0;
 }
 
-double VideoSound::decodedSeconds() const
+double FFmpegVideoSound::decodedSeconds() const
 {
 	return static_cast<double>(m_samples) / RATE;
 }
 
-bool VideoSound::open(std::string const& path)
+bool FFmpegVideoSound::open(std::string const& path)
 {
 	close();
 	AVCodec const* decoder = nullptr;
@@ -132,7 +132,7 @@ bool VideoSound::open(std::string const& path)
 	return true;
 }
 
-bool VideoSound::openDevice()
+bool FFmpegVideoSound::openDevice()
 {
 	m_device = alcOpenDevice(nullptr);
 	if (!m_device)
@@ -145,7 +145,7 @@ bool VideoSound::openDevice()
 	return alGetError() == AL_NO_ERROR;
 }
 
-void VideoSound::queue(int16_t const* samples, int frames)
+void FFmpegVideoSound::queue(int16_t const* samples, int frames)
 {
 	Current current(m_context);
 	ALint processed = 0;
@@ -166,7 +166,7 @@ void VideoSound::queue(int16_t const* samples, int frames)
 		alSourcePlay(m_source);
 }
 
-bool VideoSound::decodeSome()
+bool FFmpegVideoSound::decodeSome()
 {
 	for (;;)
 	{
@@ -189,12 +189,12 @@ bool VideoSound::decodeSome()
 		if (result != AVERROR(EAGAIN) || m_drained)
 			return false;
 		// The decoder wants the next packet of the sound stream.
-		if (VideoDecoder::feed(m_format, m_codec, m_packet, m_stream, m_drained) < 0)
+		if (FFmpegVideoDecoder::feed(m_format, m_codec, m_packet, m_stream, m_drained) < 0)
 			return false;
 	}
 }
 
-void VideoSound::pump(double clock)
+void FFmpegVideoSound::pump(double clock)
 {
 	while (!m_ended && decodedSeconds() < clock + AHEAD)
 	{

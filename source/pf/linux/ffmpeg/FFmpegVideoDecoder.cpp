@@ -1,4 +1,4 @@
-#include "VideoDecoder.h"
+#include "FFmpegVideoDecoder.h"
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -17,7 +17,7 @@ int const MAX_SIDE = 8192;
 
 } // namespace
 
-VideoDecoder::VideoDecoder() :
+FFmpegVideoDecoder::FFmpegVideoDecoder() :
 	m_format(nullptr),
 	m_codec(nullptr),
 	m_frame(nullptr),
@@ -32,12 +32,12 @@ VideoDecoder::VideoDecoder() :
 {
 }
 
-VideoDecoder::~VideoDecoder()
+FFmpegVideoDecoder::~FFmpegVideoDecoder()
 {
 	close();
 }
 
-void VideoDecoder::close()
+void FFmpegVideoDecoder::close()
 {
 	sws_freeContext(m_scale);
 	m_scale = nullptr;
@@ -47,7 +47,7 @@ void VideoDecoder::close()
 	avformat_close_input(&m_format);
 }
 
-bool VideoDecoder::fail(std::string const& what, int code)
+bool FFmpegVideoDecoder::fail(std::string const& what, int code)
 {
 	m_error = what;
 	if (code < 0)
@@ -59,7 +59,7 @@ bool VideoDecoder::fail(std::string const& what, int code)
 	return false;
 }
 
-bool VideoDecoder::open(std::string const& path)
+bool FFmpegVideoDecoder::open(std::string const& path)
 {
 	close();
 	m_error.clear();
@@ -95,7 +95,7 @@ bool VideoDecoder::open(std::string const& path)
 	return true;
 }
 
-bool VideoDecoder::receive()
+bool FFmpegVideoDecoder::receive()
 {
 	if (!m_codec)
 		return false;
@@ -122,7 +122,7 @@ bool VideoDecoder::receive()
 	}
 }
 
-int VideoDecoder::feed(AVFormatContext* format, AVCodecContext* codec, AVPacket* packet, int stream, bool& ended)
+int FFmpegVideoDecoder::feed(AVFormatContext* format, AVCodecContext* codec, AVPacket* packet, int stream, bool& ended)
 {
 	for (;;)
 	{
@@ -146,12 +146,12 @@ int VideoDecoder::feed(AVFormatContext* format, AVCodecContext* codec, AVPacket*
 	}
 }
 
-bool VideoDecoder::decodeOnly()
+bool FFmpegVideoDecoder::decodeOnly()
 {
 	return receive();
 }
 
-bool VideoDecoder::next()
+bool FFmpegVideoDecoder::next()
 {
 	if (!receive())
 		return false;

@@ -1,5 +1,6 @@
 #include "GtkPageEngine.h"
 #include <pf/MainThread.h>
+#include <pf/linux/PagePlugin.h>
 #include <lang/Debug.h>
 #include <webkit2/webkit2.h>
 #include <algorithm>
@@ -402,14 +403,21 @@ void GtkPageEngine::fadeTo(float alpha, float seconds)
 	m_fadeSource = g_timeout_add(16, &Signals::fade, this);
 }
 
-lang::Ptr<PageEngine> createPlatformPageEngine(int x, int y, int width, int height)
-{
-	return new GtkPageEngine(x, y, width, height);
-}
-
-void turnPageLoop()
-{
-	GtkPageEngine::turn();
-}
-
 } // pf
+
+// The plugin's entry points, which the program finds by name once it
+// opens the plugin (pf/linux/PagePlugin.h).
+extern "C"
+{
+
+__attribute__((visibility("default"))) pf::PageEngine* engCreatePageEngine(int x, int y, int width, int height)
+{
+	return new pf::GtkPageEngine(x, y, width, height);
+}
+
+__attribute__((visibility("default"))) void engTurnPageLoop()
+{
+	pf::GtkPageEngine::turn();
+}
+
+} // extern "C"

@@ -11,11 +11,12 @@
 #            build without the report)
 # and then which of the libraries belong to the page engine or the video
 # decoder (names matching webkit|gtk|libav|libsw), or "none".
-# Run from the project's root; RUNS sets the start runs (default 5).
+# Run from the project's root; RUNS sets the start runs (default 5), BUILD
+# another build folder with the same layout (default build/release).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build=build/release
+build=$(realpath "${BUILD:-build/release}")
 game=$build/tools/game/game
 demo=$build/tools/shell-demo/shell-demo
 runs=${RUNS:-5}
@@ -48,7 +49,7 @@ run_game() {
   shift
   rm -rf "$tmp/saves" && mkdir -p "$tmp/saves"
   "$@" "$game" --headless --frames "$frames" --events data/game/play-level1.events \
-    --data "$PWD/$build/bundle" --save-dir "$tmp/saves" --out "$tmp" >"$tmp/out" 2>"$tmp/err"
+    --data "$build/bundle" --save-dir "$tmp/saves" --out "$tmp" >"$tmp/out" 2>"$tmp/err"
 }
 
 run_demo() {

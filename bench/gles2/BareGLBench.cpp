@@ -1,7 +1,7 @@
 #include <benchmark/benchmark.h>
 #include <framework/linux/HeadlessGL.h>
+#include <support/FrameTimes.h>
 #include <GLES2/gl2.h>
-#include <algorithm>
 #include <chrono>
 #include <cstddef>
 #include <fstream>
@@ -288,7 +288,8 @@ struct BareScene
 };
 
 // As benchsupport::runFrames: one warm-up frame, the GL's own work waited
-// for outside the timing. Reports the median frame besides the mean.
+// for outside the timing. Reports the median and the worst frames
+// (benchsupport::reportFrameTimes) besides the mean.
 template <class Frame>
 void runFrames(benchmark::State& state, Frame frame, int drawCalls)
 {
@@ -305,8 +306,7 @@ void runFrames(benchmark::State& state, Frame frame, int drawCalls)
 		glFinish();
 		state.ResumeTiming();
 	}
-	std::nth_element(times.begin(), times.begin() + std::ptrdiff_t(times.size() / 2), times.end());
-	state.counters["median_us"] = times[times.size() / 2];
+	benchsupport::reportFrameTimes(state, times);
 	state.counters["drawcalls/frame"] = drawCalls;
 }
 

@@ -1,4 +1,5 @@
 #include <framework/linux/HeadlessGL.h>
+#include <EGL/egl.h>
 #include <GLES2/gl2.h>
 #include <gtest/gtest.h>
 #include <cstring>
@@ -71,4 +72,49 @@ TEST(HeadlessGL, Es1ContextAndSwitchingRunsHooks)
 	a.reset();
 	EXPECT_EQ(0u, EAGLBackbufferFrameBuffer);
 	updateScrFunc(); // no view: nothing
+}
+
+// Each view keeps its last frame's fence until its next present or its
+// end: on both APIs, with the views switching between presents, the
+// presents keep one fence per view and leave no EGL or GL error; a view
+// presented while another is current only waits; ending a view deletes
+// its pending fence.
+TEST(HeadlessGL, PresentsKeepOneFencePerView)
+{
+	int const before = HeadlessGL::pendingFences();
+	auto es1 = std::make_unique<HeadlessGL>(HeadlessGL::API_GLES1, 4, 4);
+	auto es2 = std::make_unique<HeadlessGL>(HeadlessGL::API_GLES2, 4, 4);
+	eglGetError();
+	for (int frame = 0; frame < 12; ++frame)
+	{
+		for (HeadlessGL* gl : {es1.get(), es2.get()})
+		{
+			SCOPED_TRACE(testing::Message() << (gl == es1.get() ? "ES 1.1" : "ES 2.0") << ", frame " << frame);
+			gl->makeCurrent();
+			float const red = float(frame % 2);
+			glClearColor(red, 0, 1 - red, 1);
+			glClear(GL_COLOR_BUFFER_BIT);
+			gl->present();
+			EXPECT_EQ(EGL_SUCCESS, eglGetError());
+			unsigned char px[4] = {};
+			glReadPixels(3, 3, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
+			EXPECT_EQ(frame % 2 ? 255 : 0, px[0]);
+			EXPECT_EQ(frame % 2 ? 0 : 255, px[2]);
+			EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+			EXPECT_EQ(frame + 1, gl->frames());
+		}
+		EXPECT_EQ(before + 2, HeadlessGL::pendingFences());
+	}
+	// es2 is current: es1's present waits for its last frame and fences
+	// nothing of es2's.
+	es1->present();
+	EXPECT_EQ(before + 1, HeadlessGL::pendingFences());
+	es1->makeCurrent();
+	es1->present();
+	EXPECT_EQ(before + 2, HeadlessGL::pendingFences());
+	es1.reset();
+	EXPECT_EQ(before + 1, HeadlessGL::pendingFences());
+	es2.reset();
+	EXPECT_EQ(before, HeadlessGL::pendingFences());
+	EXPECT_EQ(EGL_SUCCESS, eglGetError());
 }

@@ -3,6 +3,7 @@
 // tree's bundle folder; saves go to the app-data folder or --save-dir. The
 // window carries the sample game's name.
 #include <framework/Hooks.h>
+#include <framework/linux/HeapPolicy.h>
 #include <framework/linux/Shell.h>
 #include <io/detail/detail.h>
 #include <cstdlib>
@@ -21,6 +22,7 @@ void configureGame(framework::App::Configuration& config, framework::OSInterface
 
 int main(int argc, char** argv)
 {
+	framework::setProgramHeapPolicy();
 	if (!std::getenv("ENGINE_DATA_PATH"))
 		io::detail::setBundlePath(ENGINE_BUNDLE_DIR);
 	return framework::runShell(argc, argv, &configureGame, &framework::init);

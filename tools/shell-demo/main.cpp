@@ -8,6 +8,7 @@
 
 #include <framework/App.h>
 #include <framework/Hooks.h>
+#include <framework/linux/HeapPolicy.h>
 #include <gr/Context.h>
 #include <io/detail/detail.h>
 #include <cmath>
@@ -74,6 +75,7 @@ App* init(OSInterface* os, gr::Context* context)
 
 int main(int argc, char** argv)
 {
+	framework::setProgramHeapPolicy();
 	if (!std::getenv("ENGINE_DATA_PATH"))
 		io::detail::setBundlePath(ENGINE_DATA_DIR);
 	return framework::shellMain(argc, argv);

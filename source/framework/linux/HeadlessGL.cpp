@@ -63,6 +63,10 @@ FboFuncs loadFboFuncs(HeadlessGL::Api api)
 	return f;
 }
 
+// The display's EGL version, set when display() initialises it.
+EGLint s_eglMajor = 0;
+EGLint s_eglMinor = 0;
+
 // One surfaceless display per process, initialised on first use and kept
 // until exit (terminating it would destroy every context at once).
 EGLDisplay display()
@@ -89,8 +93,94 @@ EGLDisplay display()
 		fail("eglInitialize");
 	if (!eglBindAPI(EGL_OPENGL_ES_API))
 		fail("eglBindAPI");
+	s_eglMajor = major;
+	s_eglMinor = minor;
 	dpy = d;
 	return dpy;
+}
+
+// Fence syncs of the display: EGL 1.5's, else those of EGL_KHR_fence_sync
+// (the same but for the attribute type of eglCreateSync*); none when the
+// display has neither. Looked up on first use.
+struct FenceFuncs
+{
+	PFNEGLCREATESYNCPROC create = nullptr;
+	PFNEGLCREATESYNCKHRPROC createKHR = nullptr;
+	PFNEGLCLIENTWAITSYNCPROC clientWait = nullptr;
+	PFNEGLDESTROYSYNCPROC destroy = nullptr;
+
+	bool available() const { return (create || createKHR) && clientWait && destroy; }
+};
+
+FenceFuncs const& fenceFuncs()
+{
+	static FenceFuncs f;
+	static bool looked = false;
+	if (looked)
+		return f;
+	looked = true;
+	EGLDisplay dpy = display();
+	if (s_eglMajor > 1 || (s_eglMajor == 1 && s_eglMinor >= 5))
+	{
+		f.create = reinterpret_cast<PFNEGLCREATESYNCPROC>(eglGetProcAddress("eglCreateSync"));
+		f.clientWait = reinterpret_cast<PFNEGLCLIENTWAITSYNCPROC>(eglGetProcAddress("eglClientWaitSync"));
+		f.destroy = reinterpret_cast<PFNEGLDESTROYSYNCPROC>(eglGetProcAddress("eglDestroySync"));
+		if (f.available())
+			return f;
+		f = FenceFuncs();
+	}
+	char const* exts = eglQueryString(dpy, EGL_EXTENSIONS);
+	if (exts && std::strstr(exts, "EGL_KHR_fence_sync"))
+	{
+		// The KHR functions differ from the core ones only in names: EGLSyncKHR
+		// and EGLSync are both pointers, EGLTimeKHR and EGLTime the same
+		// integer.
+		f.createKHR = reinterpret_cast<PFNEGLCREATESYNCKHRPROC>(eglGetProcAddress("eglCreateSyncKHR"));
+		f.clientWait = reinterpret_cast<PFNEGLCLIENTWAITSYNCPROC>(eglGetProcAddress("eglClientWaitSyncKHR"));
+		f.destroy = reinterpret_cast<PFNEGLDESTROYSYNCPROC>(eglGetProcAddress("eglDestroySyncKHR"));
+		if (!f.available())
+			f = FenceFuncs();
+	}
+	return f;
+}
+
+// Fences made by createFence and not yet deleted by deleteFence.
+int s_pendingFences = 0;
+
+// A fence after the commands given so far to the current context, handed
+// to the GL at once; null when there are no fences or the context takes
+// none.
+EGLSync createFence()
+{
+	FenceFuncs const& f = fenceFuncs();
+	EGLSync fence = EGL_NO_SYNC;
+	if (f.create)
+	{
+		EGLAttrib const attribs[] = {EGL_NONE};
+		fence = f.create(display(), EGL_SYNC_FENCE, attribs);
+	}
+	else if (f.createKHR)
+	{
+		EGLint const attribs[] = {EGL_NONE};
+		fence = f.createKHR(display(), EGL_SYNC_FENCE_KHR, attribs);
+	}
+	if (fence == EGL_NO_SYNC)
+	{
+		// Leave no error behind for the next EGL caller to find.
+		eglGetError();
+		return EGL_NO_SYNC;
+	}
+	// Without a flush the fence could wait in the context's queue for the
+	// next frame's commands.
+	glFlush();
+	++s_pendingFences;
+	return fence;
+}
+
+void deleteFence(EGLSync fence)
+{
+	fenceFuncs().destroy(display(), fence);
+	--s_pendingFences;
 }
 
 // Frame buffer functions of each API, looked up the first time a context of
@@ -113,7 +203,7 @@ HeadlessGL::HeadlessGL(Api api, int width, int height) :
 }
 
 HeadlessGL::HeadlessGL(Api api, int width, int height, Format format) :
-	m_api(api), m_format(format), m_width(width), m_height(height), m_context(nullptr), m_fbo(0), m_colorBuffer(0), m_depthBuffer(0), m_frames(0), m_maxSize(0)
+	m_api(api), m_format(format), m_width(width), m_height(height), m_context(nullptr), m_fbo(0), m_colorBuffer(0), m_depthBuffer(0), m_frames(0), m_maxSize(0), m_fence(nullptr)
 {
 	if (width <= 0 || height <= 0)
 		lang::throwError(lang::Exception(lang::Format("Headless GL: invalid size {0} x {1}", (double)width, (double)height)));
@@ -175,6 +265,11 @@ HeadlessGL::~HeadlessGL()
 	EGLContext ctx = static_cast<EGLContext>(m_context);
 	EGLContext previous = eglGetCurrentContext();
 	bool wasCurrent = previous == ctx;
+
+	// A fence not yet signalled goes once it is.
+	if (m_fence)
+		deleteFence(static_cast<EGLSync>(m_fence));
+	m_fence = nullptr;
 
 	// The buffers belong to this context: delete them with it current.
 	if (!wasCurrent)
@@ -260,6 +355,11 @@ void HeadlessGL::makeCurrent()
 		gr::runContextCurrentHooks();
 }
 
+int HeadlessGL::pendingFences()
+{
+	return s_pendingFences;
+}
+
 bool HeadlessGL::isCurrent() const
 {
 	return eglGetCurrentContext() == static_cast<EGLContext>(m_context);
@@ -268,6 +368,32 @@ bool HeadlessGL::isCurrent() const
 void HeadlessGL::present()
 {
 	++m_frames;
+	waitForPreviousFrame();
+	if (!isCurrent())
+		return;
+	if (fenceFuncs().available())
+		m_fence = createFence();
+	// Without a fence the frame is waited for now.
+	if (!m_fence)
+		glFinish();
+}
+
+void HeadlessGL::waitForPreviousFrame()
+{
+	if (!m_fence)
+		return;
+	FenceFuncs const& f = fenceFuncs();
+	EGLSync fence = static_cast<EGLSync>(m_fence);
+	m_fence = nullptr;
+	EGLint const result = f.clientWait(display(), fence, EGL_SYNC_FLUSH_COMMANDS_BIT, EGL_FOREVER);
+	deleteFence(fence);
+	if (result == EGL_FALSE)
+	{
+		// The wait failed: this context's work is waited for instead.
+		eglGetError();
+		if (isCurrent())
+			glFinish();
+	}
 }
 
 } // framework

@@ -66,7 +66,10 @@ public:
 	/** The longest side of a frame buffer the context can draw (GLLimits::maxDrawableSize). */
 	int maxSize() const { return m_maxSize; }
 
-	/** Deletes the frame buffer and the context; clears what pointed at them. */
+	/**
+	 * Deletes the fence of the last frame, the frame buffer and the
+	 * context; clears what pointed at them.
+	 */
 	~HeadlessGL() override;
 
 	/**
@@ -79,7 +82,15 @@ public:
 	/** True when this view's context is the current one. */
 	bool isCurrent() const;
 
-	/** Headless present: counts the frame. */
+	/**
+	 * Headless present: counts the frame and keeps at most one frame in
+	 * flight. Waits until the GL has drawn the previous frame presented
+	 * here, then (when this view's context is current) puts a fence after
+	 * this frame's commands and hands them to the GL; where EGL has no
+	 * fences, waits for this frame instead (glFinish). Without the wait
+	 * the software rasteriser would queue frame after frame, and the
+	 * memory of each with them.
+	 */
 	void present() override;
 
 	Api api() const { return m_api; }
@@ -93,6 +104,12 @@ public:
 	/** Number of frames presented so far. */
 	int frames() const { return m_frames; }
 
+	/**
+	 * Fences of presented frames not yet waited for and deleted, over all
+	 * views of the process: at most one per view.
+	 */
+	static int pendingFences();
+
 private:
 	Api m_api;
 	Format m_format;
@@ -104,8 +121,13 @@ private:
 	uint32_t m_depthBuffer;
 	int m_frames;
 	int m_maxSize;
+	/** EGLSync after the last frame presented (null: none pending). */
+	void* m_fence;
 
 	void deleteBuffers();
+
+	/** Waits for the pending fence, if any, and deletes it. */
+	void waitForPreviousFrame();
 
 	/** Creates the buffers at the current size; returns the frame buffer status and GL error. */
 	void createBuffers(unsigned& status, unsigned& error);

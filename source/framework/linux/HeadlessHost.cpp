@@ -4,6 +4,7 @@
 #include "GLSurface.h"
 #include "HeadlessGL.h"
 #include "ShellEvents.h"
+#include "StartReport.h"
 #include "StopSignals.h"
 #include <algorithm>
 #include <cmath>
@@ -55,7 +56,11 @@ public:
 	int width() const { return m_gl.width(); }
 	int height() const { return m_gl.height(); }
 
-	void present() override { m_gl.present(); }
+	void present() override
+	{
+		m_gl.present();
+		StartReport::framePresented();
+	}
 
 private:
 	HeadlessHost& m_host;
@@ -86,6 +91,7 @@ void HeadlessHost::launch()
 		return;
 	m_launched = true;
 	launchShell(*m_controller, m_options);
+	StartReport::launchEnds();
 }
 
 void HeadlessHost::send(ShellEvent const& e)
@@ -183,7 +189,10 @@ GLSurface* HeadlessHost::createGLSurface(int renderer, int width, int height, in
 		w = std::min(w, m_switches.maxSize);
 		h = std::min(h, m_switches.maxSize);
 	}
+	// A failure here ends the launch, and with it the start report.
+	StartReport::glBegins();
 	Surface* surface = new Surface(*this, renderer == 1 ? HeadlessGL::API_GLES2 : HeadlessGL::API_GLES1, w, h, format);
+	StartReport::glMade();
 	// The view is as large as the context could make it.
 	if (surface->width() < int(float(width) * m_switches.scale))
 		m_windowWidth = std::max(1, int(float(surface->width()) / m_switches.scale));

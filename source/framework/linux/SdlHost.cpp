@@ -5,6 +5,7 @@
 #include "MyEAGLViewController.h"
 #include "ShellEvents.h"
 #include "SdlKeys.h"
+#include "StartReport.h"
 #include "StopSignals.h"
 #include "XWindowWatch.h"
 #include <lang/Debug.h>
@@ -88,7 +89,11 @@ public:
 
 	int maxSize() const override { return m_maxSize; }
 
-	void present() override { SDL_GL_SwapWindow(m_window); }
+	void present() override
+	{
+		SDL_GL_SwapWindow(m_window);
+		StartReport::framePresented();
+	}
 
 private:
 	SDL_Window* m_window;
@@ -155,6 +160,7 @@ void SdlHost::launch()
 		return;
 	m_launched = true;
 	launchShell(*m_controller, m_options);
+	StartReport::launchEnds();
 	m_active = true;
 	m_nextTickMicros = nowMicros();
 }
@@ -357,6 +363,8 @@ GLSurface* SdlHost::createGLSurface(int renderer, int width, int height, int col
 	SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, rgba ? 8 : 0);
 	SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depth ? 16 : 0);
 	SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+	// A failure here ends the launch, and with it the start report.
+	StartReport::glBegins();
 	if (!m_window)
 	{
 		// The window is titled with the application's name.
@@ -369,11 +377,15 @@ GLSurface* SdlHost::createGLSurface(int renderer, int width, int height, int col
 	}
 	SDL_GLContext context = SDL_GL_CreateContext(m_window);
 	if (!context)
+	{
+		StartReport::glMade();
 		return nullptr;
+	}
 	if (SDL_GL_SetSwapInterval(1) != 0)
 		SDL_GL_SetSwapInterval(0);
 	int const maxSize = GLLimits::maxDrawableSize();
 	SDL_GL_MakeCurrent(m_window, nullptr);
+	StartReport::glMade();
 	return new Surface(m_window, context, maxSize);
 }
 

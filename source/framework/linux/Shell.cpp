@@ -3,6 +3,7 @@
 #include "HeadlessHost.h"
 #include "SdlHost.h"
 #include "ShellOptions.h"
+#include "StartReport.h"
 #include "StopSignals.h"
 #include <lang/Throwable.h>
 #include <cstdio>
@@ -13,6 +14,7 @@ namespace framework
 
 int runShell(int argc, char** argv, ConfigureHook configure, InitHook init)
 {
+	StartReport::shellStarts();
 	std::string const program = argc > 0 && argv[0] ? argv[0] : "shell";
 	ShellOptions options;
 	std::vector<ShellEvent> events;
@@ -36,7 +38,15 @@ int runShell(int argc, char** argv, ConfigureHook configure, InitHook init)
 	}
 
 	StopSignals::install();
-	if (!options.headless && SdlHost::displayAvailable())
+	// Starting SDL's video loads the GL library: part of the GL context.
+	bool window = false;
+	if (!options.headless)
+	{
+		StartReport::glBegins();
+		window = SdlHost::displayAvailable();
+		StartReport::glMade();
+	}
+	if (window)
 	{
 		SdlHost host(options, configure, init);
 		return host.run(events);

@@ -10,7 +10,8 @@ namespace framework
  * ones print the usage and give 2), reads the events file (a malformed
  * one gives 2), picks a window where a display exists unless --headless,
  * runs and returns the exit status. SIGINT, SIGTERM and SIGHUP end the
- * run normally (StopSignals).
+ * run normally (StopSignals). With ENGINE_START_REPORT set, the start's
+ * times go to stderr after the first frame (StartReport).
  */
 int runShell(int argc, char** argv, ConfigureHook configure, InitHook init);
 

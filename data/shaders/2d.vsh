@@ -1,6 +1,7 @@
 // Vertex stage of the built-in 2D effects. Positions arrive in normalised
 // device coordinates; PROJTM is the projection times the batch's world
-// transform. Vertex colours are 0..1.
+// transform. Vertex colours are 0..1. PAIRED: the first texture coordinate
+// of set 1 is 0 where the vertex takes BASEMAP, 1 where it takes BASEMAP2.
 attribute vec4 DT_POSITION;
 attribute vec4 DT_DIFFUSE;
 uniform mat4 PROJTM;
@@ -13,6 +14,10 @@ varying vec2 v_uv;
 attribute vec2 DT_TEX1;
 varying vec2 v_maskUv;
 #endif
+#ifdef PAIRED
+attribute vec2 DT_TEX1;
+varying float v_second;
+#endif
 
 void main()
 {
@@ -23,5 +28,8 @@ void main()
 #endif
 #ifdef MASKED
 	v_maskUv = DT_TEX1;
+#endif
+#ifdef PAIRED
+	v_second = DT_TEX1.x;
 #endif
 }

@@ -1,4 +1,7 @@
 #include <support/RenderFixture.h>
+#include <filesystem>
+#include <io/detail/detail.h>
+#include <support/TempFolder.h>
 #include <gr/Shader.h>
 #include <gr/gl/GL2_State.h>
 #include <gr/GraphicsException.h>
@@ -73,6 +76,7 @@ TEST_F(BatcherTest, ItemsJoinOnlyWhenTheyWouldDrawAlike)
 {
 	lang::Ptr<gr::Image> image = makeImage(4, 4, [](int, int) { return solid(WHITE); });
 	lang::Ptr<gr::Image> other = makeImage(4, 4, [](int, int) { return solid(WHITE); });
+	lang::Ptr<gr::Image> third = makeImage(4, 4, [](int, int) { return solid(WHITE); });
 	lang::Ptr<gr::Shader> clone = ctx().getSpriteShader()->clone();
 	math::float3 const pos[4] = {{0, 0, 0}, {4, 0, 0}, {0, 4, 0}, {4, 4, 0}};
 	math::float2 const uv[4] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
@@ -86,7 +90,17 @@ TEST_F(BatcherTest, ItemsJoinOnlyWhenTheyWouldDrawAlike)
 		std::function<void()> second;
 	} const cases[] = {
 		{"same everything", 1, [&] { image->draw(&ctx(), pos, uv, nullptr); }},
-		{"other image", 2, [&] { other->draw(&ctx(), pos, uv, nullptr); }},
+		// Two images pair in one batch of the paired sprite shader; a third starts another.
+		{"other image", 1, [&] { other->draw(&ctx(), pos, uv, nullptr); }},
+		{"other image, then the first again", 1, [&] {
+			 other->draw(&ctx(), pos, uv, nullptr);
+			 image->draw(&ctx(), pos, uv, nullptr);
+		 }},
+		{"a third image", 2, [&] {
+			 other->draw(&ctx(), pos, uv, nullptr);
+			 third->draw(&ctx(), pos, uv, nullptr);
+		 }},
+		{"other image in another shader", 2, [&] { other->draw(&ctx(), pos, uv, clone); }},
 		{"other shader", 2, [&] { image->draw(&ctx(), pos, uv, clone); }},
 		{"with colours", 2, [&] { image->draw(&ctx(), pos, uv, colors, nullptr); }},
 		{"alpha", 2, [&] { rs.alpha = 0.5f; image->draw(&ctx(), pos, uv, nullptr); }},
@@ -108,6 +122,102 @@ TEST_F(BatcherTest, ItemsJoinOnlyWhenTheyWouldDrawAlike)
 		ctx().flush();
 		EXPECT_EQ(c.batches, counter(Context::Statistics::COUNTER_IMAGEBATCHES)) << c.what;
 	}
+}
+
+TEST_F(BatcherTest, PairedImagesDrawTheirOwnPixels)
+{
+	// Two images, each with a gradient of colour and (second) of alpha,
+	// drawn alternating in one paired batch, against the same sprites drawn
+	// a batch each (a flush between): the frames must be the same bytes.
+	auto image = [](bool alpha, int shift) {
+		std::vector<unsigned char> bytes(8 * 8 * 4);
+		for (int i = 0; i < 64; ++i)
+		{
+			bytes[std::size_t(i) * 4 + 0] = (unsigned char)(i * 4 + shift);
+			bytes[std::size_t(i) * 4 + 1] = (unsigned char)(255 - i * 3);
+			bytes[std::size_t(i) * 4 + 2] = (unsigned char)(i * 7 + shift);
+			bytes[std::size_t(i) * 4 + 3] = alpha ? (unsigned char)(i * 4) : 255;
+		}
+		lang::Ptr<gr::Image> img = ctx().createImage(8, 8, 0, gr::SurfaceFormat::SURFACE_A8B8G8R8, gr::Context::USAGE_STATIC);
+		img->blt(0, 0, bytes.data(), 8 * 4, 0, 8, 8, gr::SurfaceFormat::SURFACE_A8B8G8R8);
+		return img;
+	};
+	math::float4 const tint[4] = {{255, 128, 64, 255}, {32, 255, 128, 200}, {128, 64, 255, 100}, {255, 255, 255, 255}};
+	struct Case
+	{
+		char const* what;
+		bool alpha;
+		std::function<void(gr::Image*, float, float)> draw;
+		std::function<void()> state;
+	} const cases[] = {
+		{"opaque", false, [](gr::Image* i, float x, float y) { i->draw(&ctx(), x, y, 0, 0, 8, 8, 8.f, 8.f); }, [] {}},
+		{"with alpha", true, [](gr::Image* i, float x, float y) { i->draw(&ctx(), x, y, 0, 0, 8, 8, 8.f, 8.f); }, [] {}},
+		{"scaled", true, [](gr::Image* i, float x, float y) { i->draw(&ctx(), x, y, 1, 2, 5, 4, 11.f, 7.f); }, [] {}},
+		{"alpha factor", false, [](gr::Image* i, float x, float y) { i->draw(&ctx(), x, y, 0, 0, 8, 8, 8.f, 8.f); },
+			[] { ctx().getRenderState2D().alpha = 0.6f; }},
+		{"grey", true, [](gr::Image* i, float x, float y) { i->draw(&ctx(), x, y, 0, 0, 8, 8, 8.f, 8.f); },
+			[] { ctx().getRenderState2D().colorSaturation = 0.25f; }},
+		{"vertex colours", true, [&](gr::Image* i, float x, float y) {
+			 math::float3 const pos[4] = {{x, y, 0}, {x + 8, y, 0}, {x, y + 8, 0}, {x + 8, y + 8, 0}};
+			 math::float2 const uv[4] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
+			 i->draw(&ctx(), pos, uv, tint, nullptr);
+		 }, [] {}},
+	};
+	for (Case const& c : cases)
+	{
+		lang::Ptr<gr::Image> images[2] = {image(c.alpha, 0), image(c.alpha, 90)};
+		auto frameOf = [&](bool apart) {
+			ctx().setRenderState2D(gr::RenderState2D());
+			c.state();
+			ctx().clear(0xFF402010, true, true, false);
+			ctx().flush();
+			ctx().statistics.reset();
+			for (int i = 0; i < 40; ++i)
+			{
+				c.draw(images[i & 1], float((i * 11) % 56), float((i * 5) % 56));
+				if (apart)
+					ctx().flush();
+			}
+			ctx().flush();
+			return frame();
+		};
+		std::vector<unsigned char> const apart = frameOf(true);
+		EXPECT_EQ(40, counter(Context::Statistics::COUNTER_DRAWCALLS)) << c.what;
+		std::vector<unsigned char> const paired = frameOf(false);
+		EXPECT_EQ(1, counter(Context::Statistics::COUNTER_DRAWCALLS)) << c.what;
+		EXPECT_TRUE(apart == paired) << c.what;
+	}
+}
+
+TEST_F(BatcherTest, ShaderFolderWithoutPairedFormsDrawsEachImageApart)
+{
+	// An application's own shader folder of the single forms only.
+	test::TempFolder bundle;
+	std::filesystem::create_directory(bundle / "shaders");
+	for (auto const& entry : std::filesystem::directory_iterator(std::string(ENGINE_DATA_DIR) + "/shaders"))
+	{
+		if (entry.path().filename().string().find("-pair.") == std::string::npos)
+			std::filesystem::copy_file(entry.path(), bundle / ("shaders/" + entry.path().filename().string()));
+	}
+	io::detail::setBundlePath(bundle.path());
+	{
+		lang::Ptr<gr::Context> own = gr::gles2::GL_createContext(SIZE, SIZE, gr::Context::ORIENTATION_0, updateScrFunc);
+		own->setShaderPath("shaders");
+		lang::Ptr<gr::Image> images[2] = {
+			own->createImage(4, 4, 0, gr::SurfaceFormat::SURFACE_B8G8R8, gr::Context::USAGE_STATIC),
+			own->createImage(4, 4, 0, gr::SurfaceFormat::SURFACE_B8G8R8, gr::Context::USAGE_STATIC),
+		};
+		std::vector<unsigned char> const bytes = pixels(4, 4, [](int, int) { return solid(GREEN); });
+		for (auto& image : images)
+			image->blt(0, 0, bytes.data(), 4 * 3, 0, 4, 4, gr::SurfaceFormat::SURFACE_B8G8R8);
+		own->statistics.reset();
+		for (int i = 0; i < 6; ++i)
+			images[i & 1]->draw(own.ptr(), float(i * 6), 0.f, 0, 0, 4, 4, 4.f, 4.f);
+		own->flush();
+		EXPECT_EQ(6, own->statistics.counters[Context::Statistics::COUNTER_DRAWCALLS]);
+		EXPECT_EQ(GREEN, test::readPixel(31, SIZE - 2));
+	}
+	io::detail::setBundlePath(ENGINE_DATA_DIR);
 }
 
 TEST_F(BatcherTest, SpriteWithoutColoursAfterColouredOneDrawsUnmodulated)

@@ -25,7 +25,8 @@ math::float4 colorBytes(unsigned color)
 } // namespace
 
 // The built-in 2D effects, by slot.
-char const* const GL_ContextBase::BUILTIN_SHADER_NAMES[BUILTIN_COUNT] = {"2d-vertexcolor", "2d-vertexcolor-alpha", "2d-sprite", "2d-sprite-alpha"};
+char const* const GL_ContextBase::BUILTIN_SHADER_NAMES[BUILTIN_COUNT] = {"2d-vertexcolor", "2d-vertexcolor-alpha", "2d-sprite", "2d-sprite-alpha",
+	"2d-sprite-pair", "2d-sprite-alpha-pair"};
 
 void GL_ContextBase::colorToFloats(unsigned color, float rgba[4])
 {

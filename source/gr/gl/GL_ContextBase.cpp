@@ -7,6 +7,7 @@
 #include <img/ImageReader.h>
 #include <img/ImageWriter.h>
 #include <io/PathName.h>
+#include <lang/Throwable.h>
 #include <io/std/BundleInputStream.h>
 #include <io/std/FileOutputStream.h>
 #include <lang/Debug.h>
@@ -116,9 +117,33 @@ void GL_ContextBase::releaseResources()
 Shader* GL_ContextBase::builtinShader(BuiltinShader which)
 {
 	lang::Ptr<Shader>& shader = m_builtinShaders[which];
-	if (!shader)
+	if (!shader && BUILTIN_SHADER_NAMES[which])
 		shader = createShader(io::PathName(m_shaderPath, BUILTIN_SHADER_NAMES[which]).path(), 0);
 	return shader;
+}
+
+Shader* GL_ContextBase::pairedShader(Shader* shader)
+{
+	BuiltinShader which;
+	if (shader && shader == m_builtinShaders[BUILTIN_SPRITE])
+		which = BUILTIN_SPRITE_PAIR;
+	else if (shader && shader == m_builtinShaders[BUILTIN_SPRITE_ALPHA])
+		which = BUILTIN_SPRITE_ALPHA_PAIR;
+	else
+		return nullptr;
+	if (m_builtinMissing[which])
+		return nullptr;
+	// A shader folder of an application's own may lack the paired forms:
+	// its images are then drawn a batch each, as they always were.
+	try
+	{
+		return builtinShader(which);
+	}
+	catch (lang::Throwable const&)
+	{
+		m_builtinMissing[which] = true;
+		return nullptr;
+	}
 }
 
 Shader* GL_ContextBase::getPlainShader()

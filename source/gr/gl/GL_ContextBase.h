@@ -183,6 +183,15 @@ public:
 	/** The 2D batcher. */
 	GL_RenderBatcher& getBatcher() { return m_batcher; }
 
+	/**
+	 * The paired form of a built-in sprite shader: the same drawing with two
+	 * images in one batch, each quad taking the one its vertices name
+	 * (texture coordinates 1: x 0 for BASEMAP, 1 for BASEMAP2). Null for
+	 * any other shader, on a back end without paired forms, or when the
+	 * form's effect cannot be loaded from the shader path (not tried again).
+	 */
+	Shader* pairedShader(Shader* shader);
+
 	/** The back end's built-in shader for untextured opaque 2D items, created on first use. */
 	Shader* getPlainShader();
 
@@ -235,6 +244,8 @@ protected:
 		BUILTIN_PLAIN_ALPHA,
 		BUILTIN_SPRITE,
 		BUILTIN_SPRITE_ALPHA,
+		BUILTIN_SPRITE_PAIR,
+		BUILTIN_SPRITE_ALPHA_PAIR,
 		BUILTIN_COUNT
 	};
 
@@ -259,6 +270,8 @@ protected:
 	math::float2 m_fovScaleBias;
 	std::string m_shaderPath;
 	lang::Ptr<Shader> m_builtinShaders[BUILTIN_COUNT];
+	/** Built-in shaders whose effect could not be loaded (paired forms only). */
+	bool m_builtinMissing[BUILTIN_COUNT] = {};
 	GL_TextureShadowing m_textureShadowing;
 	void (*m_present)();
 	int m_drawsSinceSubmit;
@@ -280,12 +293,13 @@ protected:
 	void releaseResources();
 
 	/**
-	 * Names of the built-in 2D shaders under the shader path, by slot. Each
-	 * back end defines them with its context.
+	 * Names of the built-in 2D shaders under the shader path, by slot; null
+	 * where the back end has none. Each back end defines them with its
+	 * context.
 	 */
 	static char const* const BUILTIN_SHADER_NAMES[BUILTIN_COUNT];
 
-	/** The built-in shader of a slot, created on first use. */
+	/** The built-in shader of a slot, created on first use; null where the back end has none. */
 	Shader* builtinShader(BuiltinShader which);
 
 	/** Height of the render target (the back buffer's without one). */

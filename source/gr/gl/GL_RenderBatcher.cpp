@@ -1,4 +1,5 @@
 #include "GL_RenderBatcher.h"
+#include "GL_ContextBase.h"
 #include "GL_Check.h"
 #include <gr/Context.h>
 #include <gr/Primitive.h>
@@ -40,7 +41,7 @@ int const QUAD_ORDER[6] = {0, 1, 2, 2, 1, 3};
 
 } // namespace
 
-GL_RenderBatcher::GL_RenderBatcher(Context* context) :
+GL_RenderBatcher::GL_RenderBatcher(GL_ContextBase* context) :
 	m_type(TYPE_IMAGE_QUADS),
 	m_context(context),
 	m_lineWidth(1),
@@ -52,9 +53,14 @@ GL_RenderBatcher::~GL_RenderBatcher()
 {
 }
 
-bool GL_RenderBatcher::matches(Type type, Shader* shader, bool hasUvs, bool hasColors, Image* image, int lineWidth) const
+bool GL_RenderBatcher::matches(Type type, Shader* shader, bool hasUvs, bool hasColors, Image* image, int lineWidth)
 {
-	if (type != m_type || image != m_image || shader != m_shader)
+	if (type != m_type || shader != m_shader)
+		return false;
+	// A second image pairs with the first where the shader has a paired form.
+	if (image != m_image &&
+		!(type == TYPE_IMAGE_QUADS && image && hasUvs &&
+			(image == m_secondImage || (!m_secondImage && m_context->pairedShader(m_shader)))))
 		return false;
 	if (type == TYPE_LINES && lineWidth != m_lineWidth)
 		return false;
@@ -90,6 +96,12 @@ void GL_RenderBatcher::add(Type type, Shader* shader, math::float3 const* positi
 		m_state = m_context->getRenderState2D();
 		m_lineWidth = lineWidth;
 	}
+	else if (image != m_image && !m_secondImage)
+	{
+		m_secondImage = image;
+		m_pairedShader = m_context->pairedShader(m_shader);
+		m_seconds.assign(m_positions.size(), math::float2(0.f, 0.f));
+	}
 	if (type == TYPE_LINES)
 	{
 		m_positions.insert(m_positions.end(), positions, positions + 2);
@@ -111,6 +123,8 @@ void GL_RenderBatcher::add(Type type, Shader* shader, math::float3 const* positi
 		for (int i : QUAD_ORDER)
 			m_colors.push_back(colors[i]);
 	}
+	if (m_secondImage)
+		m_seconds.resize(m_positions.size(), math::float2(image == m_secondImage ? 1.f : 0.f, 0.f));
 }
 
 void GL_RenderBatcher::empty()
@@ -118,8 +132,11 @@ void GL_RenderBatcher::empty()
 	m_positions.clear();
 	m_uvs.clear();
 	m_colors.clear();
+	m_seconds.clear();
 	m_image = nullptr;
+	m_secondImage = nullptr;
 	m_shader = nullptr;
+	m_pairedShader = nullptr;
 }
 
 void GL_RenderBatcher::flush()
@@ -153,9 +170,12 @@ void GL_RenderBatcher::flush()
 	int const count = int(m_positions.size());
 	bool const hasUvs = !m_uvs.empty();
 	bool const hasColors = !m_colors.empty();
+	bool const paired = m_secondImage != nullptr;
 	VertexFormat vf;
 	vf.addPosition(VertexFormat::DF_V3_32F);
 	if (hasUvs)
+		vf.addTextureCoordinate(VertexFormat::DF_V2_32F);
+	if (paired)
 		vf.addTextureCoordinate(VertexFormat::DF_V2_32F);
 	if (hasColors)
 		vf.addDiffuse(VertexFormat::DF_V4_8);
@@ -168,6 +188,8 @@ void GL_RenderBatcher::flush()
 			prim->setVertexData(VertexFormat::DT_TEX0, 0, m_uvs.data(), VertexFormat::DF_V2_32F, int(m_uvs.size()));
 		if (hasColors)
 			prim->setVertexData(VertexFormat::DT_DIFFUSE, 0, m_colors.data(), VertexFormat::DF_V4_32F, int(m_colors.size()));
+		if (paired)
+			prim->setVertexData(VertexFormat::DT_TEX1, 0, m_seconds.data(), VertexFormat::DF_V2_32F, int(m_seconds.size()));
 		prim->setVertexRangeBegin(0);
 		prim->setVertexRangeEnd(count);
 	}
@@ -185,11 +207,13 @@ void GL_RenderBatcher::flush()
 		}
 	}
 
-	Shader* shader = m_shader;
+	Shader* shader = paired ? m_pairedShader.ptr() : m_shader.ptr();
 	shader->setFloat("ALPHA_FACTOR", m_state.alpha);
 	shader->setFloat("COLOR_SATURATION", m_state.colorSaturation);
 	if (m_image)
 		shader->setTexture("BASEMAP", m_image->getTexture());
+	if (paired)
+		shader->setTexture("BASEMAP2", m_secondImage->getTexture());
 
 	prim->setShader(shader);
 	int const passes = shader->begin();

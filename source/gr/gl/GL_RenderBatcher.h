@@ -18,6 +18,8 @@ class Context;
 namespace GR_GL_NS
 {
 
+class GL_ContextBase;
+
 /**
  * Collects consecutive 2D items (lines, untextured quads, image quads) that
  * can share one draw call and draws them with one dynamic primitive of the
@@ -25,7 +27,11 @@ namespace GR_GL_NS
  * in kind, line width (lines), image, shader, whether it carries texture
  * coordinates and colours, and the context's current clip rectangle, alpha,
  * colour saturation, world transform and world-space flag; otherwise the
- * pending batch is drawn first. Scratch arrays keep their capacity, so
+ * pending batch is drawn first. Image quads of a second image join too
+ * where the context has a paired form of the batch's shader
+ * (GL_ContextBase::pairedShader): the batch is then drawn with it, both
+ * images bound and each quad's vertices saying which image it takes, with
+ * the pixels each quad would have in a batch of its own. Scratch arrays keep their capacity, so
  * steady-state drawing does not allocate.
  *
  * One per context. Main thread only.
@@ -45,7 +51,7 @@ public:
 	};
 
 	/** Empty batcher drawing through context (not owned). */
-	explicit GL_RenderBatcher(Context* context);
+	explicit GL_RenderBatcher(GL_ContextBase* context);
 
 	/** Releases the references; does not draw. */
 	~GL_RenderBatcher();
@@ -70,6 +76,9 @@ public:
 	/** The batch image, null when none. */
 	Image* getImage() const { return m_image; }
 
+	/** The batch's second image (paired batches), null when none. */
+	Image* getSecondImage() const { return m_secondImage; }
+
 	/** True while items wait to be drawn. */
 	bool pending() const { return !m_positions.empty(); }
 
@@ -79,16 +88,22 @@ public:
 private:
 	RenderState2D m_state;
 	Type m_type;
-	Context* m_context;
+	GL_ContextBase* m_context;
 	lang::Ptr<Image> m_image;
+	lang::Ptr<Image> m_secondImage;
+	/** The shader the items asked for. */
 	lang::Ptr<Shader> m_shader;
+	/** Its paired form, which draws the batch once it has a second image. */
+	lang::Ptr<Shader> m_pairedShader;
 	int m_lineWidth;
 	std::vector<math::float3> m_positions;
 	std::vector<math::float2> m_uvs;
 	std::vector<math::float4> m_colors;
+	/** Per vertex of a paired batch: (0, 0) for the first image, (1, 0) for the second. */
+	std::vector<math::float2> m_seconds;
 	bool m_idle;
 
-	bool matches(Type type, Shader* shader, bool hasUvs, bool hasColors, Image* image, int lineWidth) const;
+	bool matches(Type type, Shader* shader, bool hasUvs, bool hasColors, Image* image, int lineWidth);
 	void add(Type type, Shader* shader, math::float3 const* positions, math::float2 const* uvs,
 		math::float4 const* colors, Image* image, int lineWidth);
 	void empty();

@@ -314,45 +314,44 @@ TEST_F(WebViewBridge, LocalPagesLoadFromTheDataRoot)
 	io::detail::setBundlePath("");
 }
 
-TEST(WebView, WithoutADisplayLoadsFail)
+TEST(WebView, LoadsFailWithoutADisplayOrThePagePlugin)
 {
-	test::ScopedVariable display("DISPLAY", "");
-	test::ScopedVariable wayland("WAYLAND_DISPLAY", "");
-	pf::clearMainThreadQueue();
-	RecordingObserver observer;
-	pf::WebView view(0, 0, 100, 100);
-	view.setObserver(&observer);
-	testing::internal::CaptureStdout();
-	view.loadUrl("https://example.org/");
-	view.show();
-	std::string const out = testing::internal::GetCapturedStdout();
-	EXPECT_EQ("WebView: cannot load https://example.org/: web pages need a display\n", out);
-	EXPECT_EQ("", view.executeJavaScript("1+1"));
-	pf::runMainThreadQueue();
-	pf::turnPageLoop();
-	EXPECT_EQ(std::vector<std::string>{"false "}, observer.loads);
-}
-
-TEST(WebView, WithoutThePagePluginLoadsFail)
-{
-	// The plugin is opened once per process: the check runs in a process of its own.
+	// The page plugin is opened once per process: each case runs in a
+	// process of its own.
 	GTEST_FLAG_SET(death_test_style, "threadsafe");
 	test::TempFolder empty;
-	EXPECT_EXIT(
-		{
-			test::ScopedVariable plugins("ENGINE_PLUGIN_DIR", empty.path().c_str());
-			pf::clearMainThreadQueue();
-			RecordingObserver observer;
-			pf::WebView view(0, 0, 100, 100);
-			view.setObserver(&observer);
-			testing::internal::CaptureStdout();
-			view.loadUrl("https://example.org/");
-			std::string const out = testing::internal::GetCapturedStdout();
-			bool const quiet = view.executeJavaScript("1+1").empty();
-			pf::runMainThreadQueue();
-			pf::turnPageLoop();
-			std::fprintf(stderr, "%s", out.c_str());
-			std::exit(quiet && observer.loads == std::vector<std::string>{"false "} ? 0 : 1);
-		},
-		testing::ExitedWithCode(0), "WebView: cannot load https://example.org/: the page engine cannot be loaded: .*libeng_pf_linux_webkit.so");
+	struct Case
+	{
+		char const* what;
+		char const* variable;
+		std::string value;
+		char const* line;
+	} const cases[] = {
+		{"no display", "DISPLAY", "", "WebView: cannot load https://example.org/: web pages need a display"},
+		{"no page plugin", "ENGINE_PLUGIN_DIR", empty.path(),
+			"WebView: cannot load https://example.org/: the page engine cannot be loaded: .*libeng_pf_linux_webkit.so"},
+	};
+	for (Case const& c : cases)
+	{
+		SCOPED_TRACE(c.what);
+		EXPECT_EXIT(
+			{
+				test::ScopedVariable variable(c.variable, c.value.c_str());
+				test::ScopedVariable wayland("WAYLAND_DISPLAY", "");
+				pf::clearMainThreadQueue();
+				RecordingObserver observer;
+				pf::WebView view(0, 0, 100, 100);
+				view.setObserver(&observer);
+				testing::internal::CaptureStdout();
+				view.loadUrl("https://example.org/");
+				view.show();
+				std::string const out = testing::internal::GetCapturedStdout();
+				bool const quiet = view.executeJavaScript("1+1").empty();
+				pf::runMainThreadQueue();
+				pf::turnPageLoop();
+				std::fprintf(stderr, "%s", out.c_str());
+				std::exit(quiet && observer.loads == std::vector<std::string>{"false "} ? 0 : 1);
+			},
+			testing::ExitedWithCode(0), c.line);
+	}
 }

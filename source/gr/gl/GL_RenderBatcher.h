@@ -31,8 +31,8 @@ class GL_ContextBase;
  * where the context has a paired form of the batch's shader
  * (GL_ContextBase::pairedShader): the batch is then drawn with it, both
  * images bound and each quad's vertices saying which image it takes, with
- * the pixels each quad would have in a batch of its own. Scratch arrays keep their capacity, so
- * steady-state drawing does not allocate.
+ * the pixels each quad would have in a batch of its own. Scratch arrays
+ * keep their capacity, so steady-state drawing does not allocate.
  *
  * One per context. Main thread only.
  */

@@ -150,13 +150,29 @@ particleTable = {
 	},
 }
 
--- The level's theme: a dusk sky, far mountains, near hills and the ground.
+-- The levels' themes: the sky, the ground and the scenery layers, farthest
+-- first. The layers stand on the ground line and repeat side by side, so
+-- that they cover the view at any size and zoom; a layer's parallax (its
+-- third entry) below 1 makes it far. Each level names its theme.
 themes = {
+	-- The meadow at dusk: far mountains, near hills.
 	dusk = {
 		skyColor = { r = 44, g = 52, b = 104 },
 		groundColor = { r = 52, g = 62, b = 40 },
-		bgLayers = { { sprite = "mountains", scale = 4, posX = 256, offsetY = 488 } },
-		fgLayers = { { "hills", "hills", 1, 1, 0 } },
+		fgLayers = { { "mountains", "mountains", 0.3, 2, 0 }, { "hills", "hills", 0.6, 1, 0 } },
+	},
+	-- The riverbank later at night: the mountains, lower hills and the river
+	-- at their foot.
+	riverbank = {
+		skyColor = { r = 36, g = 38, b = 88 },
+		groundColor = { r = 70, g = 66, b = 42 },
+		fgLayers = { { "mountains", "mountains", 0.3, 1.6, 0 }, { "hills", "hills", 0.6, 0.75, 0 }, { "river", "river", 0.8, 1, 0 } },
+	},
+	-- The hilltop in the dark: steep peaks around a rocky crest.
+	hilltop = {
+		skyColor = { r = 22, g = 24, b = 60 },
+		groundColor = { r = 76, g = 80, b = 66 },
+		fgLayers = { { "peaks", "peaks", 0.25, 2.5, 0 }, { "crest", "crest", 0.6, 1.5, 0 } },
 	},
 }
 screen = { x = 0, y = 0 }
@@ -273,8 +289,10 @@ local function startLevel(index)
 	deadBlocks = {}
 	loadLevel(levelPath .. "/" .. name)
 	setLevelLimits(-5, -80, 62, 10)
-	setTheme(loadedObjects.theme or "dusk")
-	setBGColor(44, 52, 104)
+	local theme = loadedObjects.theme or "dusk"
+	setTheme(theme)
+	local sky = themes[theme].skyColor
+	setBGColor(sky.r, sky.g, sky.b)
 	local keys = {}
 	for key in pairs(loadedObjects.world or {}) do
 		keys[#keys + 1] = key

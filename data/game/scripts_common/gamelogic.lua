@@ -59,6 +59,11 @@ local FLYER_Z = 3
 local WELL_Z = 4
 local FOREGROUND_DEPTH = 1
 
+-- The aiming path runs until the flyer would reach the ground or leave the
+-- view at either side, at most AIM_MAX_CALLS predictions of the world's
+-- simulationIterations steps each (about 10 s of flight).
+local AIM_MAX_CALLS = 88
+
 -- Seconds between the end of a level and the next start.
 local WON_PAUSE = 2.5
 local LOST_PAUSE = 2
@@ -111,27 +116,35 @@ end
 -- block (times scoreDamageMultiplier); the script adds the breaks.
 scoreTable = { blocks = { score = 0 } }
 
--- The world's settings, read by the host whenever a level loads: the aiming
--- prediction runs 84 steps of 1/35 s, keeping every third position.
+-- The world's settings, read by the host whenever a level loads: each
+-- aiming prediction runs 4 steps of 1/35 s and keeps every position (the
+-- script repeats it until the path ends, see predict); the embers run 27
+-- steps a second, one every 0.12 s.
 worldAttributes = {
 	defaultGravityForceMultiplier = 2.5,
-	simulationIterations = 84,
+	simulationIterations = 4,
 	simulationTimeStepMultiplier = 1,
-	simulationStorePointsSampler = 3,
+	simulationStorePointsSampler = 1,
 	simulationAimSpawnTime = 0.12,
-	simulationAimSpeed = 9,
+	simulationAimSpeed = 27,
 	scoreDamageMultiplier = 10,
 }
 -- Objects destroyed during a step; the host fills it, removeBlocks empties it.
 deadBlocks = {}
 
--- Sparks, chips and wisps, in world pixels.
+-- Sparks, chips and wisps, in world pixels (y grows downwards). Every burst
+-- flies upwards, within 50 degrees of straight up; with gravity, its
+-- slowest particle is fast enough to be back at its starting height no
+-- sooner than its life ends (the upward speed at least gravity x life / 2),
+-- so that nothing of it sinks into the ground. BURST_AREA is the side of
+-- the square the particles start in, around the point given.
+local BURST_AREA = 12
 local function burst(sprites, lifeTime, minVel, maxVel, gravity, scaleBegin, scaleEnd)
 	return {
 		sprites = sprites,
 		lifeTime = lifeTime,
 		minVel = minVel, maxVel = maxVel,
-		minAngleEmitter = 0, maxAngleEmitter = 360,
+		minAngleEmitter = 220, maxAngleEmitter = 320,
 		minAngle = 0, maxAngle = 360,
 		minAngleVel = -8, maxAngleVel = 8,
 		minScaleBegin = scaleBegin, maxScaleBegin = scaleBegin * 1.4,
@@ -141,11 +154,11 @@ local function burst(sprites, lifeTime, minVel, maxVel, gravity, scaleBegin, sca
 end
 particleTable = {
 	particles = {
-		chip_straw = burst({ "chip_straw" }, 0.9, 40, 160, 320, 1.6, 0.8),
-		chip_timber = burst({ "chip_timber" }, 0.9, 40, 160, 320, 1.6, 0.8),
-		chip_slate = burst({ "chip_slate" }, 0.9, 40, 160, 320, 1.6, 0.8),
+		chip_straw = burst({ "chip_straw" }, 0.8, 140, 220, 200, 1.6, 0.8),
+		chip_timber = burst({ "chip_timber" }, 0.8, 140, 220, 200, 1.6, 0.8),
+		chip_slate = burst({ "chip_slate" }, 0.8, 140, 220, 200, 1.6, 0.8),
 		wisp = burst({ "wisp" }, 1.3, 20, 90, -40, 1.5, 0.3),
-		spark = burst({ "spark", "ember" }, 0.8, 30, 120, 80, 2, 0.5),
+		spark = burst({ "spark", "ember" }, 0.8, 60, 140, 80, 2, 0.5),
 		puff = burst({ "glow" }, 0.7, 10, 50, -20, 1.5, 0.2),
 	},
 }
@@ -326,15 +339,46 @@ local function startLevel(index)
 	print(format("Lantern Drift: level %s with %d objects, %d targets, %d flyers\n", name, #keys, targetsLeft, flyersLeft))
 end
 
+-- Whether a predicted flyer centre (metres) has reached the ground or left
+-- the view at either side.
+local function pathEnds(x, y)
+	local left = view.left / PPM
+	local right = (view.left + screenWidth / view.scale) / PPM
+	return y >= -FLYER_RADIUS or x < left or x > right
+end
+
 -- The predicted path from the pulled flyer: a stand-in body at the flyer's
 -- place with the launch velocity, moved by the prediction only and removed
--- before the world steps again.
+-- before the world steps again. Each prediction adds a few steps to the
+-- path; a first pass counts those that stay clear of the ground and the
+-- view's sides, a second one keeps only them, so that the path reaches the
+-- ground or the view's edge and no ember lies below the ground.
 local function predict(x, y, vx, vy)
-	createCircle("FlyerSimulation", "", x / PPM, y / PPM, FLYER_RADIUS, FLYER_DENSITY, 0.5, 0, false, false, FLYER_Z)
-	setVelocity("FlyerSimulation", vx, vy)
-	ClearSimulationTrajectory()
-	updateFlyerTrajectoryTable()
+	local function standIn()
+		createCircle("FlyerSimulation", "", x / PPM, y / PPM, FLYER_RADIUS, FLYER_DENSITY, 0.5, 0, false, false, FLYER_Z)
+		setVelocity("FlyerSimulation", vx, vy)
+		ClearSimulationTrajectory()
+	end
+	standIn()
+	local clear = 0
+	while clear < AIM_MAX_CALLS do
+		updateFlyerTrajectoryTable()
+		if pathEnds(getWorldPoint("FlyerSimulation", 0, 0)) then
+			break
+		end
+		clear = clear + 1
+	end
+	if clear < AIM_MAX_CALLS then
+		remove("FlyerSimulation")
+		standIn()
+		for _ = 1, max(clear, 1) do
+			updateFlyerTrajectoryTable()
+		end
+	end
 	remove("FlyerSimulation")
+	-- The path grew a few steps at a time, so the embers beyond each
+	-- shorter path went: they are laid out along the whole of it again.
+	populateAimingAid()
 end
 
 -- The launch velocity of a pull: opposite to it, in proportion to its length.
@@ -415,7 +459,7 @@ end
 local function endFlight()
 	local t = objects.world[flyer.name]
 	if t then
-		particles.addParticles("puff", 8, t.x * PPM, t.y * PPM, 10, 10, 0)
+		particles.addParticles("puff", 8, t.x * PPM, t.y * PPM, BURST_AREA, BURST_AREA, 0)
 		addPuffToTrajectory(0, t.x * PPM, t.y * PPM)
 		remove(flyer.name)
 	end
@@ -552,7 +596,7 @@ function checkJoints()
 			print(format("Lantern Drift: joint %s broke at frame %d\n", joint.name, frame))
 			local t = objects.world[joint.end2]
 			if t then
-				particles.addParticles("spark", 10, t.x * PPM, t.y * PPM, 8, 8, 0)
+				particles.addParticles("spark", 10, t.x * PPM, t.y * PPM, BURST_AREA, BURST_AREA, 0)
 			end
 			_G.table.remove(joints, i)
 		end
@@ -590,15 +634,15 @@ function removeBlocks()
 				flyer = nil
 				state = flyersLeft > 0 and "ready" or "spent"
 			elseif t.target then
-				particles.addParticles("wisp", 16, x, y, 24, 24, 0)
-				particles.addParticles("spark", 8, x, y, 16, 16, 0)
+				particles.addParticles("wisp", 16, x, y, BURST_AREA, BURST_AREA, 0)
+				particles.addParticles("spark", 8, x, y, BURST_AREA, BURST_AREA, 0)
 				remove(name)
 				targetsLeft = targetsLeft - 1
 				addScore(TARGET_SCORE)
 				play("dispel", 0.9)
 				print(format("Lantern Drift: target %s destroyed at frame %d, %d left\n", name, frame, targetsLeft))
 			elseif strengths[name] then
-				particles.addParticles(CHIPS[t.material] or "spark", 14, x, y, 30, 30, 0)
+				particles.addParticles(CHIPS[t.material] or "spark", 14, x, y, BURST_AREA, BURST_AREA, 0)
 				remove(name)
 				blocksBroken = blocksBroken + 1
 				addScore(BLOCK_SCORE[t.material] or 100)
@@ -619,7 +663,7 @@ local function showDamage(name)
 	cracked[name] = true
 	local definition = DEFINITIONS[t.definition]
 	setSprite(name, definition.target and "gloom_hurt" or definition.sprite .. "_cracked")
-	particles.addParticles(CHIPS[t.material] or "spark", 5, t.x * PPM, t.y * PPM, 20, 20, 0)
+	particles.addParticles(CHIPS[t.material] or "spark", 5, t.x * PPM, t.y * PPM, BURST_AREA, BURST_AREA, 0)
 end
 
 -- Contacts: sensors only report; the host has taken the damage off the

@@ -305,6 +305,30 @@ TEST(SampleGameProgram, ScriptedPlayWinsTheFirstLevelTheSameEachRun)
 	}
 }
 
+// After a flight the next lantern waits, and the flight's trail of white
+// dots stays drawn to aim by (under the HUD's half of the screen).
+TEST(SampleGameProgram, TrailStaysWhileTheNextLanternWaits)
+{
+	test::TempFolder out;
+	out.write("short.events", "10 touch-begin 1 150 566\n13 touch-move 1 120 560\n16 touch-move 1 100 556\n20 touch-end 1 100 556\n");
+	int status = -1;
+	std::string const log = runProgram(gameCommand(out, "C", "--frames 400 --screenshot 400 --events " + (out / "short.events")), status);
+	EXPECT_EQ(0, status) << log;
+	ASSERT_NE(std::string::npos, log.find("Lantern Drift: flyer 1 launched at frame 20")) << log;
+	int w = 0, h = 0;
+	std::vector<unsigned char> const f = framePixels(out.read("frame-0400.png"), w, h);
+	int dots = 0;
+	for (int y = h / 2; y < h; ++y)
+	{
+		for (int x = 0; x < w; ++x)
+		{
+			unsigned char const* p = &f[(size_t(y) * w + x) * 4];
+			dots += p[0] == 255 && p[1] == 255 && p[2] == 255 ? 1 : 0;
+		}
+	}
+	EXPECT_GT(dots, 100) << "no trail";
+}
+
 TEST(SampleGameProgram, UsedUpFlyersAndAWorldAtRestLoseAndRestartTheLevel)
 {
 	// Three short pulls: each lantern drops in front of the launcher.
@@ -339,6 +363,31 @@ TEST(SampleGameProgram, ScreenFlagGoesOverTheGamesSizeAndTheSceneFollowsResizes)
 	EXPECT_EQ(pngSize(out / "frame-0001.png"), std::make_pair(800, 600));
 	EXPECT_EQ(pngSize(out / "frame-0003.png"), std::make_pair(1280, 720));
 	EXPECT_NE(std::string::npos, log.find("Lantern Drift: screen 1280 x 720\n")) << log;
+}
+
+// Hilltop's gloom hangs from the lintel on a line that is drawn: between the
+// lintel's bottom (row 548) and the gloom's top (row 570) at x 740 the
+// line's brown shows over the peaks' and the sky's blues.
+TEST(SampleGameProgram, HilltopsHangingLineIsDrawn)
+{
+	test::TempFolder out;
+	out.write("saves/settings.lua", "level = \"hilltop\"\n");
+	int status = -1;
+	std::string const log = runProgram(gameCommand(out, "C", "--frames 2 --screenshot 2"), status);
+	EXPECT_EQ(0, status) << log;
+	ASSERT_NE(std::string::npos, log.find("Lantern Drift: level hilltop with ")) << log;
+	int w = 0, h = 0;
+	std::vector<unsigned char> const f = framePixels(out.read("frame-0002.png"), w, h);
+	int brown = 0;
+	for (int y = 552; y < 566; ++y)
+	{
+		for (int x = 735; x < 746; ++x)
+		{
+			unsigned char const* p = &f[(size_t(y) * w + x) * 4];
+			brown += p[0] > p[2] + 40 ? 1 : 0;
+		}
+	}
+	EXPECT_GE(brown, 14) << "one brown pixel a row at least";
 }
 
 } // namespace

@@ -53,7 +53,9 @@ local REST_SPEED = 0.6
 local REST_FRAMES = 40
 local MAX_FLIGHT = 9
 
--- Depths: blocks and targets, then flyers, then the gravity wells.
+-- Depths: the launcher (the trails are drawn just before it), blocks and
+-- targets, then flyers, then the gravity wells.
+local LAUNCHER_Z = 1
 local BLOCK_Z = 2
 local FLYER_Z = 3
 local WELL_Z = 4
@@ -325,6 +327,12 @@ local function startLevel(index)
 	setWorldGravity(gravity.x, gravity.y)
 	setPhysicsEnabled(true)
 	setAimingAidSprite("ember")
+	-- The launcher's fork is a scene object without a body of its own in the
+	-- world (inactive, no collisions): the host draws the flyers' trails
+	-- just before it, so the last two stay in view while the next flyer
+	-- waits.
+	createBox("launcher", "fork", LAUNCHER_X / PPM, 0, 0.5, 0.5, 0, 0, 0, false, true, LAUNCHER_Z)
+	setScale("launcher", FORK_SCALE, FORK_SCALE)
 	scoreTable.blocks.score = 0
 	flyersLeft = (loadedObjects.counts or {}).flyers or 3
 	flyersLaunched = 0
@@ -749,6 +757,29 @@ local function screenOf(x, y)
 	return (x - view.left) * view.scale, (y - view.top) * view.scale
 end
 
+-- The breakable lines still standing (distance joints), as cords from the
+-- bottom of the upper block to the top of the lower one.
+local function drawLines()
+	for _, joint in ipairs(joints) do
+		local a, b = objects.world[joint.end1], objects.world[joint.end2]
+		if joint.type == 1 and a and b and objects.joints[joint.name] then
+			local ax, ay = a.x * PPM, a.y * PPM
+			local bx, by = b.x * PPM, b.y * PPM
+			local dx, dy = bx - ax, by - ay
+			local length = sqrt(dx * dx + dy * dy)
+			if length > 0 then
+				-- From the edge of each block along the line between them.
+				local fromA = (DEFINITIONS[a.definition].height or 0) * PPM / 2
+				local fromB = (DEFINITIONS[b.definition].radius or 0) * PPM
+				local x1, y1 = screenOf(ax + dx / length * fromA, ay + dy / length * fromA)
+				local x2, y2 = screenOf(bx - dx / length * fromB, by - dy / length * fromB)
+				setRenderState(0, 0, 1, 1, 0, 0, 0, 1)
+				drawRubberband(x1, y1, x2, y2, 3 * view.scale, "rope")
+			end
+		end
+	end
+end
+
 local function drawLauncher()
 	local s = view.scale
 	local waiting = state == "ready" or state == "aiming"
@@ -763,9 +794,6 @@ local function drawLauncher()
 		setRenderState(0, 0, 1, 1, 0, 0, 0, 1)
 		drawRubberband(backX, backY, ballX, ballY, 5 * s, "band")
 	end
-	setRenderState(0, 0, s * FORK_SCALE, s * FORK_SCALE, 0, 0, 0, 1)
-	local gx, gy = screenOf(LAUNCHER_X, 0)
-	res.drawSprite("fork", gx / (s * FORK_SCALE), gy / (s * FORK_SCALE))
 	if waiting and flyersLeft > 0 then
 		setRenderState(0, 0, s, s, 0, 0, 0, 1)
 		res.drawSprite("lantern", ballX / s, ballY / s)
@@ -855,6 +883,7 @@ function draw()
 	setPhysicsSimulationScale(PPM)
 	drawGameNative(FOREGROUND_DEPTH)
 	setPhysicsSimulationScale(1)
+	drawLines()
 	drawLauncher()
 	drawUserInterface()
 end

@@ -83,6 +83,31 @@ TEST_F(SampleGame, AFlyerBreaksABlockThroughTheContactCallbacks)
 	EXPECT_NE(std::string::npos, out.find("Lantern Drift: block beam (timber) broke at frame ")) << out;
 }
 
+// Once a level is won the score shown is the score saved: points the host
+// still adds for blocks falling under the banner count no more. The HUD's
+// text is caught by standing in for the host's text drawing.
+TEST_F(SampleGame, ScoreStopsWithTheWin)
+{
+	testing::internal::CaptureStdout();
+	start();
+	game->update(1.f / 60.f, context, 3);
+	run("for name, t in _G.pairs(objects.world) do if t.target then deadBlocks[name] = true end end");
+	for (int i = 0; i < 3; ++i)
+		game->update(1.f / 60.f, context, 3);
+	run("saved = highscores.meadow and highscores.meadow.score or -1\n"
+		"scoreTable.blocks.score = scoreTable.blocks.score + 10\n"
+		"shown = nil\n"
+		"drawUITextNative = function(e) if e.text and e.text:find('^SCORE ') then shown = _G.tonumber(e.text:sub(7)) end end\n"
+		"draw()\n");
+	float const saved = host().getNumber("saved");
+	float const shown = host().isNumber("shown") ? host().getNumber("shown") : -2.f;
+	stop();
+	std::string const out = testing::internal::GetCapturedStdout();
+	ASSERT_NE(std::string::npos, out.find("Lantern Drift: level meadow won at frame ")) << out;
+	EXPECT_GT(saved, 0.f) << out;
+	EXPECT_EQ(saved, shown) << out;
+}
+
 TEST_F(SampleGame, BundleHoldsTheStoreCatalogue)
 {
 	pf::LocalStore::Catalogue const catalogue = pf::LocalStore::readCatalogue();
@@ -388,6 +413,119 @@ TEST(SampleGameProgram, HilltopsHangingLineIsDrawn)
 		}
 	}
 	EXPECT_GE(brown, 14) << "one brown pixel a row at least";
+}
+
+// P pauses: a pull and release while paused launches nothing; Escape goes
+// on, and the next pull launches. R starts the level afresh.
+TEST(SampleGameProgram, KeysPauseGoOnAndRestart)
+{
+	test::TempFolder out;
+	out.write("keys.events", "10 key-down P\n11 key-up P\n"
+							 "20 touch-begin 1 150 566\n22 touch-move 1 110 576\n24 touch-move 1 70 586\n26 touch-end 1 70 586\n"
+							 "40 key-down ESCAPE\n41 key-up ESCAPE\n"
+							 "50 touch-begin 1 150 566\n53 touch-move 1 110 576\n56 touch-move 1 70 586\n70 touch-end 1 70 586\n"
+							 "100 key-down R\n101 key-up R\n");
+	int status = -1;
+	std::string const log = runProgram(gameCommand(out, "C", "--frames 110 --events " + (out / "keys.events")), status);
+	EXPECT_EQ(0, status) << log;
+	std::string const lines = gameLines(log);
+	size_t const paused = lines.find("Lantern Drift: paused at frame 10\n");
+	size_t const goingOn = lines.find("Lantern Drift: going on at frame 40\n");
+	size_t const launched = lines.find("Lantern Drift: flyer 1 launched at frame 70,");
+	size_t const restarted = lines.find("Lantern Drift: level meadow restarted at frame 100\n");
+	ASSERT_NE(std::string::npos, paused) << lines;
+	ASSERT_NE(std::string::npos, goingOn) << lines;
+	ASSERT_NE(std::string::npos, launched) << lines;
+	ASSERT_NE(std::string::npos, restarted) << lines;
+	EXPECT_LT(paused, goingOn);
+	EXPECT_LT(goingOn, launched);
+	EXPECT_LT(launched, restarted);
+	EXPECT_EQ(std::string::npos, lines.find("flyer 2 launched")) << lines;
+	EXPECT_NE(std::string::npos, lines.find("Lantern Drift: level meadow with 9 objects, 2 targets, 3 flyers\n", restarted)) << lines;
+}
+
+// The HUD and the scenery at every size from 480 x 320 to 1920 x 1080, by
+// pixels. While the first lantern waits, the hint's box (its rim colour)
+// lies on the screen and covers none of the text lines (score, level and
+// lanterns, best score, keys: the white pixels of the top half once the
+// lantern is launched and the hint gone); the level's best score is in the
+// saves, so its line shows. The scenery's pieces (hills, mountains) meet
+// side by side across the whole width: 40 world pixels above the ground
+// line no column shows the sky, 8 above it none shows the sky or the
+// mountains (only the hills and what stands on them).
+TEST(SampleGameProgram, HudAndSceneryFitEverySize)
+{
+	int const sizes[][2] = {{480, 320}, {640, 480}, {480, 640}, {900, 500}, {1024, 768}, {1920, 1080}};
+	for (auto const& size : sizes)
+	{
+		int const w = size[0], h = size[1];
+		std::string const label = std::to_string(w) + " x " + std::to_string(h);
+		test::TempFolder out;
+		out.write("saves/highscores.lua", "meadow = { score = 98765, stars = 3 }\n");
+		// Where the game's layout puts the waiting lantern (world 150, -110):
+		// the level's 1024 x 640 fitted, the ground line 0.88 of the way down.
+		double const scale = std::min(w / 1024.0, h / 640.0);
+		double const left = 512.0 - w / scale / 2.0, top = -0.88 * h / scale;
+		int const x = int(std::lround((150.0 - left) * scale)), y = int(std::lround((-110.0 - top) * scale));
+		std::string const events = "1 resize " + std::to_string(w) + " " + std::to_string(h) + "\n4 touch-begin 1 " + std::to_string(x) + " " +
+								   std::to_string(y) + "\n6 touch-move 1 " + std::to_string(x - 30) + " " + std::to_string(y) +
+								   "\n8 touch-move 1 " + std::to_string(x - 60) + " " + std::to_string(y + 10) + "\n10 touch-end 1 " +
+								   std::to_string(x - 60) + " " + std::to_string(y + 10) + "\n";
+		out.write("hud.events", events);
+		int status = -1;
+		std::string const log = runProgram(gameCommand(out, "C", "--frames 13 --screenshot 3,13 --events " + (out / "hud.events")), status);
+		ASSERT_EQ(0, status) << label << log;
+		ASSERT_NE(std::string::npos, log.find("Lantern Drift: flyer 1 launched")) << label << log;
+
+		int fw = 0, fh = 0;
+		std::vector<unsigned char> const waiting = framePixels(out.read("frame-0003.png"), fw, fh);
+		ASSERT_EQ(std::make_pair(w, h), std::make_pair(fw, fh)) << label;
+		std::vector<unsigned char> const launched = framePixels(out.read("frame-0013.png"), fw, fh);
+		// Within the steps of the frames' 5 and 6 bits a colour.
+		auto near = [&](std::vector<unsigned char> const& f, int px, int py, int r, int g, int b) {
+			unsigned char const* p = &f[(size_t(py) * w + px) * 4];
+			return std::abs(p[0] - r) <= 8 && std::abs(p[1] - g) <= 4 && std::abs(p[2] - b) <= 8;
+		};
+		PixelBox hint, text;
+		int covered = 0;
+		for (int py = 0; py < h; ++py)
+		{
+			for (int px = 0; px < w; ++px)
+			{
+				if (near(waiting, px, py, 240, 220, 120))
+					hint.add(px, py);
+			}
+		}
+		ASSERT_FALSE(hint.empty()) << label << ": no hint box";
+		for (int py = 0; py < h / 2; ++py)
+		{
+			for (int px = 0; px < w; ++px)
+			{
+				if (near(launched, px, py, 255, 255, 255))
+				{
+					text.add(px, py);
+					covered += hint.holds(px, py) ? 1 : 0;
+				}
+			}
+		}
+		EXPECT_EQ(0, covered) << label << ": the hint box (" << hint.left << ", " << hint.top << ") - (" << hint.right << ", " << hint.bottom
+							  << ") covers text pixels of (" << text.left << ", " << text.top << ") - (" << text.right << ", " << text.bottom << ")";
+		// Four lines of text, all on the screen with a margin.
+		EXPECT_GE(text.bottom - text.top, 4 * 16) << label;
+		EXPECT_GT(text.left, 0) << label;
+		EXPECT_LT(text.right, w) << label;
+		EXPECT_GT(hint.left, 0) << label;
+		EXPECT_LT(hint.right, w) << label;
+		EXPECT_LT(hint.bottom, h) << label;
+		for (int above : {8, 40})
+		{
+			int const row = int(0.88 * h - above * scale);
+			int behind = 0;
+			for (int px = 0; px < w; ++px)
+				behind += near(waiting, px, row, 44, 52, 104) || (above == 8 && near(waiting, px, row, 110, 130, 170)) ? 1 : 0;
+			EXPECT_EQ(0, behind) << label << ": row " << row;
+		}
+	}
 }
 
 } // namespace

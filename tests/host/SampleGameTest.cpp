@@ -150,6 +150,13 @@ std::string gameCommand(test::TempFolder const& out, std::string const& lang, st
 		   " --save-dir " + out.path() + "/saves " + flags;
 }
 
+/** Plays the game in folder out with the scripted input events (written there) and flags; status gets the exit status; returns its output. */
+std::string playEvents(test::TempFolder& out, std::string const& events, std::string const& flags, int& status)
+{
+	out.write("play.events", events);
+	return runProgram(gameCommand(out, "C", flags + " --events " + (out / "play.events")), status);
+}
+
 /** The lines the sample game printed in log, in order. */
 std::string gameLines(std::string const& log)
 {
@@ -335,9 +342,9 @@ TEST(SampleGameProgram, ScriptedPlayWinsTheFirstLevelTheSameEachRun)
 TEST(SampleGameProgram, TrailStaysWhileTheNextLanternWaits)
 {
 	test::TempFolder out;
-	out.write("short.events", "10 touch-begin 1 150 566\n13 touch-move 1 120 560\n16 touch-move 1 100 556\n20 touch-end 1 100 556\n");
 	int status = -1;
-	std::string const log = runProgram(gameCommand(out, "C", "--frames 400 --screenshot 400 --events " + (out / "short.events")), status);
+	std::string const events = "10 touch-begin 1 150 566\n13 touch-move 1 120 560\n16 touch-move 1 100 556\n20 touch-end 1 100 556\n";
+	std::string const log = playEvents(out, events, "--frames 400 --screenshot 400", status);
 	EXPECT_EQ(0, status) << log;
 	ASSERT_NE(std::string::npos, log.find("Lantern Drift: flyer 1 launched at frame 20")) << log;
 	int w = 0, h = 0;
@@ -365,9 +372,8 @@ TEST(SampleGameProgram, UsedUpFlyersAndAWorldAtRestLoseAndRestartTheLevel)
 		events += std::to_string(start + 2) + " touch-move 1 130 566\n";
 		events += std::to_string(start + 4) + " touch-end 1 130 566\n";
 	}
-	out.write("short.events", events);
 	int status = -1;
-	std::string const log = runProgram(gameCommand(out, "C", "--frames 1250 --events " + (out / "short.events")), status);
+	std::string const log = playEvents(out, events, "--frames 1250", status);
 	EXPECT_EQ(0, status) << log;
 	EXPECT_NE(std::string::npos, log.find("Lantern Drift: flyer 3 launched at frame 804")) << log;
 	size_t const lost = log.find("Lantern Drift: level meadow lost at frame ");
@@ -380,9 +386,8 @@ TEST(SampleGameProgram, UsedUpFlyersAndAWorldAtRestLoseAndRestartTheLevel)
 TEST(SampleGameProgram, ScreenFlagGoesOverTheGamesSizeAndTheSceneFollowsResizes)
 {
 	test::TempFolder out;
-	out.write("resize.events", "2 resize 1280 720\n");
 	int status = -1;
-	std::string const log = runProgram(gameCommand(out, "C", "--screen 600x800 --frames 3 --screenshot 1,3 --events " + (out / "resize.events")), status);
+	std::string const log = playEvents(out, "2 resize 1280 720\n", "--screen 600x800 --frames 3 --screenshot 1,3", status);
 	EXPECT_EQ(0, status) << log;
 	// The game asks for 768 x 1024 (turned to landscape); the flag wins.
 	EXPECT_EQ(pngSize(out / "frame-0001.png"), std::make_pair(800, 600));
@@ -420,13 +425,13 @@ TEST(SampleGameProgram, HilltopsHangingLineIsDrawn)
 TEST(SampleGameProgram, KeysPauseGoOnAndRestart)
 {
 	test::TempFolder out;
-	out.write("keys.events", "10 key-down P\n11 key-up P\n"
-							 "20 touch-begin 1 150 566\n22 touch-move 1 110 576\n24 touch-move 1 70 586\n26 touch-end 1 70 586\n"
-							 "40 key-down ESCAPE\n41 key-up ESCAPE\n"
-							 "50 touch-begin 1 150 566\n53 touch-move 1 110 576\n56 touch-move 1 70 586\n70 touch-end 1 70 586\n"
-							 "100 key-down R\n101 key-up R\n");
 	int status = -1;
-	std::string const log = runProgram(gameCommand(out, "C", "--frames 110 --events " + (out / "keys.events")), status);
+	std::string const events = "10 key-down P\n11 key-up P\n"
+							   "20 touch-begin 1 150 566\n22 touch-move 1 110 576\n24 touch-move 1 70 586\n26 touch-end 1 70 586\n"
+							   "40 key-down ESCAPE\n41 key-up ESCAPE\n"
+							   "50 touch-begin 1 150 566\n53 touch-move 1 110 576\n56 touch-move 1 70 586\n70 touch-end 1 70 586\n"
+							   "100 key-down R\n101 key-up R\n";
+	std::string const log = playEvents(out, events, "--frames 110", status);
 	EXPECT_EQ(0, status) << log;
 	std::string const lines = gameLines(log);
 	size_t const paused = lines.find("Lantern Drift: paused at frame 10\n");
@@ -471,9 +476,8 @@ TEST(SampleGameProgram, HudAndSceneryFitEverySize)
 								   std::to_string(y) + "\n6 touch-move 1 " + std::to_string(x - 30) + " " + std::to_string(y) +
 								   "\n8 touch-move 1 " + std::to_string(x - 60) + " " + std::to_string(y + 10) + "\n10 touch-end 1 " +
 								   std::to_string(x - 60) + " " + std::to_string(y + 10) + "\n";
-		out.write("hud.events", events);
 		int status = -1;
-		std::string const log = runProgram(gameCommand(out, "C", "--frames 13 --screenshot 3,13 --events " + (out / "hud.events")), status);
+		std::string const log = playEvents(out, events, "--frames 13 --screenshot 3,13", status);
 		ASSERT_EQ(0, status) << label << log;
 		ASSERT_NE(std::string::npos, log.find("Lantern Drift: flyer 1 launched")) << label << log;
 

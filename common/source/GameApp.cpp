@@ -19,10 +19,12 @@
 #include <tally/Tally.h>
 #include <lua.hpp>
 #include <sys/stat.h>
+#include <algorithm>
 #include <cerrno>
 #include <cfloat>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 
 namespace
 {
@@ -305,14 +307,23 @@ void GameApp::pinchZoom()
 
 void GameApp::publishKeys()
 {
-	for (KeyType key : s_frameKeys)
-	{
+	auto publish = [this](KeyType key) {
 		char const* name = toString(key);
 		m_host->keyPressedTable().setBoolean(name, m_keyPressed[key]);
 		m_host->keyReleasedTable().setBoolean(name, m_keyReleased[key]);
 		m_host->keyHoldTable().setBoolean(name, isKeyDown(key));
 		m_keyPressed[key] = false;
 		m_keyReleased[key] = false;
+	};
+	for (KeyType key : s_frameKeys)
+		publish(key);
+	// The rest of the keyboard follows, so that a game can take any key
+	// (a restart, a pause) and a key let go is never left held.
+	for (int k = 0; k < KEY_COUNT; ++k)
+	{
+		KeyType const key = static_cast<KeyType>(k);
+		if (std::find(std::begin(s_frameKeys), std::end(s_frameKeys), key) == std::end(s_frameKeys))
+			publish(key);
 	}
 }
 

@@ -216,6 +216,7 @@ private:
 	void startTally();
 	void easeZoom(float dt);
 	void pinchZoom();
+	/** Publishes every key's pressed, released and held flags to the scripts' key tables (the five frame keys first) and clears the pressed and released flags. */
 	void publishKeys();
 	void volumeKeys();
 	void changeVolume(float step);

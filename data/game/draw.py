@@ -129,16 +129,21 @@ def draw_sheet():
 
 
 def draw_scenery():
-    """The sample level's scenery: far mountains, near hills, a cloud and a crate."""
-    c = Canvas(256, 256)
+    """The levels' scenery: far mountains, near hills, a river, steep peaks and
+    a rocky crest (the layers that repeat side by side: each spans the
+    sheet's full width, so that a copy's last column meets the next copy's
+    first, and its outline has the same height at both ends), a cloud and a
+    crate. Polygons are filled where they hold a pixel's centre, so their
+    edges lie on the sprite's outer edges (x 0 and 256, the bottom line)."""
+    c = Canvas(256, 512)
     sprites = []
     # Far mountains, bluish grey, standing on their pivot (bottom centre).
-    c.polygon([(0, 95), (40, 30), (80, 70), (130, 10), (190, 60), (225, 35), (255, 75), (255, 95)], (110, 130, 170, 255))
+    c.polygon([(0, 62), (40, 30), (80, 70), (130, 10), (190, 60), (225, 35), (256, 62), (256, 96), (0, 96)], (110, 130, 170, 255))
     c.polygon([(120, 22), (130, 10), (140, 22)], (240, 240, 250, 255))
     sprites.append(("mountains", 0, 0, 256, 96, 128, 96))
     # Near hills, green, standing on their pivot (bottom left).
     # (Sprites lie 4 pixels apart, so that filtering never reaches a neighbour.)
-    c.polygon([(0, 163), (0, 134), (60, 104), (128, 128), (190, 102), (255, 130), (255, 163)], (60, 140, 60, 255))
+    c.polygon([(0, 132), (60, 104), (128, 128), (190, 102), (256, 132), (256, 164), (0, 164)], (60, 140, 60, 255))
     sprites.append(("hills", 0, 100, 256, 64, 0, 64))
     # A white cloud, pivot in its centre.
     for cx, cy, r in ((12, 184, 8), (24, 178, 11), (36, 184, 9)):
@@ -158,8 +163,27 @@ def draw_scenery():
     c.polygon(star_points(92, 172, 4, 1.5), (255, 150, 30, 255))
     sprites.append(("spark", 88, 168, 8, 8, 4, 4))
     draw_box_parts(c, sprites, 0, 200)
+    # Steep peaks, dark slate, standing on their pivot (bottom centre).
+    c.polygon([(0, 300), (30, 262), (64, 290), (110, 244), (150, 286), (200, 250), (256, 300), (256, 336), (0, 336)], (70, 78, 110, 255))
+    c.polygon([(100, 256), (110, 244), (120, 256)], (226, 230, 244, 255))
+    c.polygon([(192, 260), (200, 250), (208, 260)], (226, 230, 244, 255))
+    sprites.append(("peaks", 0, 240, 256, 96, 128, 96))
+    # A river, standing on the ground line (pivot bottom left): reeds on the
+    # far bank, then the water with light ripples.
+    for x0 in (14, 18, 22, 96, 101, 180, 184, 188, 230):
+        c.rect(x0, 340 + (x0 % 5), 1, 12 - (x0 % 5), (50, 96, 50, 255))
+    c.rect(0, 352, 256, 20, (52, 88, 150, 255))
+    c.rect(0, 352, 256, 2, (120, 160, 210, 255))
+    for k in range(12):
+        x0 = (k * 53) % 240
+        c.rect(x0, 357 + (k * 7) % 12, 10 + (k * 3) % 8, 1, (110, 150, 205, 255))
+    sprites.append(("river", 0, 340, 256, 32, 0, 32))
+    # A rocky crest, mossy, standing on its pivot (bottom left).
+    c.polygon([(0, 418), (40, 398), (90, 410), (140, 386), (200, 404), (256, 418), (256, 440), (0, 440)], (88, 100, 72, 255))
+    c.polygon([(0, 424), (60, 414), (130, 420), (190, 412), (256, 424), (256, 440), (0, 440)], (64, 110, 56, 255))
+    sprites.append(("crest", 0, 376, 256, 64, 0, 64))
 
-    write_sheet(c, "scenery", "The sample level's scenery sheet", sprites)
+    write_sheet(c, "scenery", "The levels' scenery sheet", sprites)
 
 
 # Block materials: base colour, a darker line colour and a lighter fleck colour.
@@ -316,6 +340,12 @@ def draw_play():
     c.rect(187, 144, 2, 8, (255, 255, 230, 255))
     c.rect(184, 147, 8, 2, (255, 255, 230, 255))
     sprites.append(("twinkle", 184, 144, 8, 8, 4, 4))
+    # A hanging line: a twisted cord drawn stretched along it (pivot on its
+    # middle line), its edge pixels repeated outwards for the filtering.
+    c.rect(196, 144, 40, 6, (120, 96, 60, 255))
+    for i in range(196, 236):
+        c.put(i, 145 + (i // 3) % 2 * 2, (170, 140, 90, 255))
+    sprites.append(("rope", 200, 145, 32, 4, 0, 2))
     write_sheet(c, "play", "The levels' sheet", sprites)
 
 

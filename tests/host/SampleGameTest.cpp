@@ -2,8 +2,12 @@
 // game program playing them headless.
 #include <support/GameAppFixture.h>
 #include <support/NoSoundDevice.h>
+#include <img/ImageReader.h>
+#include <io/ByteArrayInputStream.h>
 #include <io/detail/detail.h>
 #include <pf/linux/LocalStore.h>
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -79,6 +83,31 @@ TEST_F(SampleGame, AFlyerBreaksABlockThroughTheContactCallbacks)
 	EXPECT_NE(std::string::npos, out.find("Lantern Drift: block beam (timber) broke at frame ")) << out;
 }
 
+// Once a level is won the score shown is the score saved: points the host
+// still adds for blocks falling under the banner count no more. The HUD's
+// text is caught by standing in for the host's text drawing.
+TEST_F(SampleGame, ScoreStopsWithTheWin)
+{
+	testing::internal::CaptureStdout();
+	start();
+	game->update(1.f / 60.f, context, 3);
+	run("for name, t in _G.pairs(objects.world) do if t.target then deadBlocks[name] = true end end");
+	for (int i = 0; i < 3; ++i)
+		game->update(1.f / 60.f, context, 3);
+	run("saved = highscores.meadow and highscores.meadow.score or -1\n"
+		"scoreTable.blocks.score = scoreTable.blocks.score + 10\n"
+		"shown = nil\n"
+		"drawUITextNative = function(e) if e.text and e.text:find('^SCORE ') then shown = _G.tonumber(e.text:sub(7)) end end\n"
+		"draw()\n");
+	float const saved = host().getNumber("saved");
+	float const shown = host().isNumber("shown") ? host().getNumber("shown") : -2.f;
+	stop();
+	std::string const out = testing::internal::GetCapturedStdout();
+	ASSERT_NE(std::string::npos, out.find("Lantern Drift: level meadow won at frame ")) << out;
+	EXPECT_GT(saved, 0.f) << out;
+	EXPECT_EQ(saved, shown) << out;
+}
+
 TEST_F(SampleGame, BundleHoldsTheStoreCatalogue)
 {
 	pf::LocalStore::Catalogue const catalogue = pf::LocalStore::readCatalogue();
@@ -121,6 +150,13 @@ std::string gameCommand(test::TempFolder const& out, std::string const& lang, st
 		   " --save-dir " + out.path() + "/saves " + flags;
 }
 
+/** Plays the game in folder out with the scripted input events (written there) and flags; status gets the exit status; returns its output. */
+std::string playEvents(test::TempFolder& out, std::string const& events, std::string const& flags, int& status)
+{
+	out.write("play.events", events);
+	return runProgram(gameCommand(out, "C", flags + " --events " + (out / "play.events")), status);
+}
+
 /** The lines the sample game printed in log, in order. */
 std::string gameLines(std::string const& log)
 {
@@ -144,6 +180,48 @@ std::pair<int, int> pngSize(std::string const& path)
 		return {0, 0};
 	auto be = [&](int at) { return int(head[at]) << 24 | int(head[at + 1]) << 16 | int(head[at + 2]) << 8 | int(head[at + 3]); };
 	return {be(16), be(20)};
+}
+
+/** The pixels of a PNG frame as R, G, B, A bytes, top row first; width and height set. */
+std::vector<unsigned char> framePixels(std::string bytes, int& width, int& height)
+{
+	img::ImageReader reader(new io::ByteArrayInputStream(std::move(bytes)), io::FILEFORMAT_PNG);
+	width = reader.surfaceWidth();
+	height = reader.surfaceHeight();
+	std::vector<unsigned char> pixels(size_t(width) * height * 4);
+	reader.readSurface(pixels.data(), width * 4, width, height, gr::SurfaceFormat::SURFACE_A8B8G8R8);
+	return pixels;
+}
+
+/** A rectangle of pixels, right and bottom excluded; empty while right <= left. */
+struct PixelBox
+{
+	int left = INT32_MAX, top = INT32_MAX, right = INT32_MIN, bottom = INT32_MIN;
+
+	void add(int x, int y)
+	{
+		left = std::min(left, x);
+		top = std::min(top, y);
+		right = std::max(right, x + 1);
+		bottom = std::max(bottom, y + 1);
+	}
+	bool empty() const { return right <= left; }
+	bool holds(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
+};
+
+/** The pixels of frame from row top down that differ from its bottom left pixel (the ground). */
+int differingFromGround(std::string const& png, int top)
+{
+	int w = 0, h = 0;
+	std::vector<unsigned char> const f = framePixels(png, w, h);
+	unsigned char const* ground = &f[size_t(h - 1) * w * 4];
+	int count = 0;
+	for (int y = top; y < h; ++y)
+	{
+		for (int x = 0; x < w; ++x)
+			count += std::equal(ground, ground + 3, &f[(size_t(y) * w + x) * 4]) ? 0 : 1;
+	}
+	return count;
 }
 
 TEST(SampleGameProgram, HeadlessRunWritesFramesAndSavesInTheSystemsLanguage)
@@ -215,7 +293,7 @@ TEST(SampleGameProgram, UnusableDataFolderIsNamed)
 
 TEST(SampleGameProgram, ScriptedPlayWinsTheFirstLevelTheSameEachRun)
 {
-	std::string const flags = "--frames 420 --screenshot 50,100,134,200,420 --events " + std::string(ENGINE_GAME_DATA) + "/play-level1.events";
+	std::string const flags = "--frames 420 --screenshot 50,100,134,142,150,200,420 --events " + std::string(ENGINE_GAME_DATA) + "/play-level1.events";
 	test::TempFolder runs[2];
 	std::string logs[2];
 	for (int i = 0; i < 2; ++i)
@@ -247,12 +325,40 @@ TEST(SampleGameProgram, ScriptedPlayWinsTheFirstLevelTheSameEachRun)
 
 	// The second run plays and draws the same, frame by frame.
 	EXPECT_EQ(gameLines(logs[1]), gameLines(log));
-	for (char const* png : {"frame-0050.png", "frame-0100.png", "frame-0134.png", "frame-0200.png", "frame-0420.png"})
+	for (char const* png : {"frame-0050.png", "frame-0100.png", "frame-0134.png", "frame-0142.png", "frame-0150.png", "frame-0200.png", "frame-0420.png"})
 	{
 		std::string const a = runs[0].read(png);
 		EXPECT_FALSE(a.empty()) << png;
 		EXPECT_TRUE(a == runs[1].read(png)) << png << " differs between the runs";
+		// Under the ground's surface (row 676 of 768) there is only ground:
+		// no ember of the aiming path (50), no chip of the breaking blocks
+		// (134 to 150), no spark or wisp of the glooms (200).
+		EXPECT_EQ(0, differingFromGround(a, 680)) << png;
 	}
+}
+
+// After a flight the next lantern waits, and the flight's trail of white
+// dots stays drawn to aim by (under the HUD's half of the screen).
+TEST(SampleGameProgram, TrailStaysWhileTheNextLanternWaits)
+{
+	test::TempFolder out;
+	int status = -1;
+	std::string const events = "10 touch-begin 1 150 566\n13 touch-move 1 120 560\n16 touch-move 1 100 556\n20 touch-end 1 100 556\n";
+	std::string const log = playEvents(out, events, "--frames 400 --screenshot 400", status);
+	EXPECT_EQ(0, status) << log;
+	ASSERT_NE(std::string::npos, log.find("Lantern Drift: flyer 1 launched at frame 20")) << log;
+	int w = 0, h = 0;
+	std::vector<unsigned char> const f = framePixels(out.read("frame-0400.png"), w, h);
+	int dots = 0;
+	for (int y = h / 2; y < h; ++y)
+	{
+		for (int x = 0; x < w; ++x)
+		{
+			unsigned char const* p = &f[(size_t(y) * w + x) * 4];
+			dots += p[0] == 255 && p[1] == 255 && p[2] == 255 ? 1 : 0;
+		}
+	}
+	EXPECT_GT(dots, 100) << "no trail";
 }
 
 TEST(SampleGameProgram, UsedUpFlyersAndAWorldAtRestLoseAndRestartTheLevel)
@@ -266,9 +372,8 @@ TEST(SampleGameProgram, UsedUpFlyersAndAWorldAtRestLoseAndRestartTheLevel)
 		events += std::to_string(start + 2) + " touch-move 1 130 566\n";
 		events += std::to_string(start + 4) + " touch-end 1 130 566\n";
 	}
-	out.write("short.events", events);
 	int status = -1;
-	std::string const log = runProgram(gameCommand(out, "C", "--frames 1250 --events " + (out / "short.events")), status);
+	std::string const log = playEvents(out, events, "--frames 1250", status);
 	EXPECT_EQ(0, status) << log;
 	EXPECT_NE(std::string::npos, log.find("Lantern Drift: flyer 3 launched at frame 804")) << log;
 	size_t const lost = log.find("Lantern Drift: level meadow lost at frame ");
@@ -281,14 +386,150 @@ TEST(SampleGameProgram, UsedUpFlyersAndAWorldAtRestLoseAndRestartTheLevel)
 TEST(SampleGameProgram, ScreenFlagGoesOverTheGamesSizeAndTheSceneFollowsResizes)
 {
 	test::TempFolder out;
-	out.write("resize.events", "2 resize 1280 720\n");
 	int status = -1;
-	std::string const log = runProgram(gameCommand(out, "C", "--screen 600x800 --frames 3 --screenshot 1,3 --events " + (out / "resize.events")), status);
+	std::string const log = playEvents(out, "2 resize 1280 720\n", "--screen 600x800 --frames 3 --screenshot 1,3", status);
 	EXPECT_EQ(0, status) << log;
 	// The game asks for 768 x 1024 (turned to landscape); the flag wins.
 	EXPECT_EQ(pngSize(out / "frame-0001.png"), std::make_pair(800, 600));
 	EXPECT_EQ(pngSize(out / "frame-0003.png"), std::make_pair(1280, 720));
 	EXPECT_NE(std::string::npos, log.find("Lantern Drift: screen 1280 x 720\n")) << log;
+}
+
+// Hilltop's gloom hangs from the lintel on a line that is drawn: between the
+// lintel's bottom (row 548) and the gloom's top (row 570) at x 740 the
+// line's brown shows over the peaks' and the sky's blues.
+TEST(SampleGameProgram, HilltopsHangingLineIsDrawn)
+{
+	test::TempFolder out;
+	out.write("saves/settings.lua", "level = \"hilltop\"\n");
+	int status = -1;
+	std::string const log = runProgram(gameCommand(out, "C", "--frames 2 --screenshot 2"), status);
+	EXPECT_EQ(0, status) << log;
+	ASSERT_NE(std::string::npos, log.find("Lantern Drift: level hilltop with ")) << log;
+	int w = 0, h = 0;
+	std::vector<unsigned char> const f = framePixels(out.read("frame-0002.png"), w, h);
+	int brown = 0;
+	for (int y = 552; y < 566; ++y)
+	{
+		for (int x = 735; x < 746; ++x)
+		{
+			unsigned char const* p = &f[(size_t(y) * w + x) * 4];
+			brown += p[0] > p[2] + 40 ? 1 : 0;
+		}
+	}
+	EXPECT_GE(brown, 14) << "one brown pixel a row at least";
+}
+
+// P pauses: a pull and release while paused launches nothing; Escape goes
+// on, and the next pull launches. R starts the level afresh.
+TEST(SampleGameProgram, KeysPauseGoOnAndRestart)
+{
+	test::TempFolder out;
+	int status = -1;
+	std::string const events = "10 key-down P\n11 key-up P\n"
+							   "20 touch-begin 1 150 566\n22 touch-move 1 110 576\n24 touch-move 1 70 586\n26 touch-end 1 70 586\n"
+							   "40 key-down ESCAPE\n41 key-up ESCAPE\n"
+							   "50 touch-begin 1 150 566\n53 touch-move 1 110 576\n56 touch-move 1 70 586\n70 touch-end 1 70 586\n"
+							   "100 key-down R\n101 key-up R\n";
+	std::string const log = playEvents(out, events, "--frames 110", status);
+	EXPECT_EQ(0, status) << log;
+	std::string const lines = gameLines(log);
+	size_t const paused = lines.find("Lantern Drift: paused at frame 10\n");
+	size_t const goingOn = lines.find("Lantern Drift: going on at frame 40\n");
+	size_t const launched = lines.find("Lantern Drift: flyer 1 launched at frame 70,");
+	size_t const restarted = lines.find("Lantern Drift: level meadow restarted at frame 100\n");
+	ASSERT_NE(std::string::npos, paused) << lines;
+	ASSERT_NE(std::string::npos, goingOn) << lines;
+	ASSERT_NE(std::string::npos, launched) << lines;
+	ASSERT_NE(std::string::npos, restarted) << lines;
+	EXPECT_LT(paused, goingOn);
+	EXPECT_LT(goingOn, launched);
+	EXPECT_LT(launched, restarted);
+	EXPECT_EQ(std::string::npos, lines.find("flyer 2 launched")) << lines;
+	EXPECT_NE(std::string::npos, lines.find("Lantern Drift: level meadow with 9 objects, 2 targets, 3 flyers\n", restarted)) << lines;
+}
+
+// The HUD and the scenery at every size from 480 x 320 to 1920 x 1080, by
+// pixels. While the first lantern waits, the hint's box (its rim colour)
+// lies on the screen and covers none of the text lines (score, level and
+// lanterns, best score, keys: the white pixels of the top half once the
+// lantern is launched and the hint gone); the level's best score is in the
+// saves, so its line shows. The scenery's pieces (hills, mountains) meet
+// side by side across the whole width: 40 world pixels above the ground
+// line no column shows the sky, 8 above it none shows the sky or the
+// mountains (only the hills and what stands on them).
+TEST(SampleGameProgram, HudAndSceneryFitEverySize)
+{
+	int const sizes[][2] = {{480, 320}, {640, 480}, {480, 640}, {900, 500}, {1024, 768}, {1920, 1080}};
+	for (auto const& size : sizes)
+	{
+		int const w = size[0], h = size[1];
+		std::string const label = std::to_string(w) + " x " + std::to_string(h);
+		test::TempFolder out;
+		out.write("saves/highscores.lua", "meadow = { score = 98765, stars = 3 }\n");
+		// Where the game's layout puts the waiting lantern (world 150, -110):
+		// the level's 1024 x 640 fitted, the ground line 0.88 of the way down.
+		double const scale = std::min(w / 1024.0, h / 640.0);
+		double const left = 512.0 - w / scale / 2.0, top = -0.88 * h / scale;
+		int const x = int(std::lround((150.0 - left) * scale)), y = int(std::lround((-110.0 - top) * scale));
+		std::string const events = "1 resize " + std::to_string(w) + " " + std::to_string(h) + "\n4 touch-begin 1 " + std::to_string(x) + " " +
+								   std::to_string(y) + "\n6 touch-move 1 " + std::to_string(x - 30) + " " + std::to_string(y) +
+								   "\n8 touch-move 1 " + std::to_string(x - 60) + " " + std::to_string(y + 10) + "\n10 touch-end 1 " +
+								   std::to_string(x - 60) + " " + std::to_string(y + 10) + "\n";
+		int status = -1;
+		std::string const log = playEvents(out, events, "--frames 13 --screenshot 3,13", status);
+		ASSERT_EQ(0, status) << label << log;
+		ASSERT_NE(std::string::npos, log.find("Lantern Drift: flyer 1 launched")) << label << log;
+
+		int fw = 0, fh = 0;
+		std::vector<unsigned char> const waiting = framePixels(out.read("frame-0003.png"), fw, fh);
+		ASSERT_EQ(std::make_pair(w, h), std::make_pair(fw, fh)) << label;
+		std::vector<unsigned char> const launched = framePixels(out.read("frame-0013.png"), fw, fh);
+		// Within the steps of the frames' 5 and 6 bits a colour.
+		auto near = [&](std::vector<unsigned char> const& f, int px, int py, int r, int g, int b) {
+			unsigned char const* p = &f[(size_t(py) * w + px) * 4];
+			return std::abs(p[0] - r) <= 8 && std::abs(p[1] - g) <= 4 && std::abs(p[2] - b) <= 8;
+		};
+		PixelBox hint, text;
+		int covered = 0;
+		for (int py = 0; py < h; ++py)
+		{
+			for (int px = 0; px < w; ++px)
+			{
+				if (near(waiting, px, py, 240, 220, 120))
+					hint.add(px, py);
+			}
+		}
+		ASSERT_FALSE(hint.empty()) << label << ": no hint box";
+		for (int py = 0; py < h / 2; ++py)
+		{
+			for (int px = 0; px < w; ++px)
+			{
+				if (near(launched, px, py, 255, 255, 255))
+				{
+					text.add(px, py);
+					covered += hint.holds(px, py) ? 1 : 0;
+				}
+			}
+		}
+		EXPECT_EQ(0, covered) << label << ": the hint box (" << hint.left << ", " << hint.top << ") - (" << hint.right << ", " << hint.bottom
+							  << ") covers text pixels of (" << text.left << ", " << text.top << ") - (" << text.right << ", " << text.bottom << ")";
+		// Four lines of text, all on the screen with a margin.
+		EXPECT_GE(text.bottom - text.top, 4 * 16) << label;
+		EXPECT_GT(text.left, 0) << label;
+		EXPECT_LT(text.right, w) << label;
+		EXPECT_GT(hint.left, 0) << label;
+		EXPECT_LT(hint.right, w) << label;
+		EXPECT_LT(hint.bottom, h) << label;
+		for (int above : {8, 40})
+		{
+			int const row = int(0.88 * h - above * scale);
+			int behind = 0;
+			for (int px = 0; px < w; ++px)
+				behind += near(waiting, px, row, 44, 52, 104) || (above == 8 && near(waiting, px, row, 110, 130, 170)) ? 1 : 0;
+			EXPECT_EQ(0, behind) << label << ": row " << row;
+		}
+	}
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 filename = "hilltop.lua"
 worldGravity = { x = 0, y = 9.8 }
 counts = { blocks = 8, flyers = 4 }
-theme = "dusk"
+theme = "hilltop"
 world = {
 	ground = { name = "ground", definition = "BLOCK_GROUND", type = "box", x = 512, y = 40, angle = 0, scale = 1 },
 	frameLeftLow = { name = "frameLeftLow", definition = "BLOCK_TIMBER_POST", type = "box", x = 708, y = -32, angle = 0, scale = 1 },

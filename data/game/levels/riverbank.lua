@@ -4,7 +4,7 @@
 filename = "riverbank.lua"
 worldGravity = { x = 0, y = 9.8 }
 counts = { blocks = 6, flyers = 3 }
-theme = "dusk"
+theme = "riverbank"
 world = {
 	bank = { name = "ground", definition = "BLOCK_GROUND", type = "box", x = 512, y = 40, angle = 0, scale = 1 },
 	archLeft = { name = "archLeft", definition = "BLOCK_SLATE_POST", type = "box", x = 600, y = -32, angle = 0, scale = 1 },

@@ -53,11 +53,24 @@ local REST_SPEED = 0.6
 local REST_FRAMES = 40
 local MAX_FLIGHT = 9
 
--- Depths: blocks and targets, then flyers, then the gravity wells.
+-- Depths: the launcher (the trails are drawn just before it), blocks and
+-- targets, then flyers, then the gravity wells.
+local LAUNCHER_Z = 1
 local BLOCK_Z = 2
 local FLYER_Z = 3
 local WELL_Z = 4
 local FOREGROUND_DEPTH = 1
+
+-- The aiming path runs until the flyer would reach the ground or leave the
+-- view at either side, at most AIM_MAX_CALLS predictions of the world's
+-- simulationIterations steps each (about 10 s of flight).
+local AIM_MAX_CALLS = 88
+
+-- The camera: while a flyer is above the view or beside it, the view zooms
+-- out to keep it CAMERA_MARGIN world pixels inside; afterwards it returns
+-- to the level's view by CAMERA_RETURN of the way each frame.
+local CAMERA_MARGIN = 48
+local CAMERA_RETURN = 0.08
 
 -- Seconds between the end of a level and the next start.
 local WON_PAUSE = 2.5
@@ -111,27 +124,35 @@ end
 -- block (times scoreDamageMultiplier); the script adds the breaks.
 scoreTable = { blocks = { score = 0 } }
 
--- The world's settings, read by the host whenever a level loads: the aiming
--- prediction runs 84 steps of 1/35 s, keeping every third position.
+-- The world's settings, read by the host whenever a level loads: each
+-- aiming prediction runs 4 steps of 1/35 s and keeps every position (the
+-- script repeats it until the path ends, see predict); the embers run 27
+-- steps a second, one every 0.12 s.
 worldAttributes = {
 	defaultGravityForceMultiplier = 2.5,
-	simulationIterations = 84,
+	simulationIterations = 4,
 	simulationTimeStepMultiplier = 1,
-	simulationStorePointsSampler = 3,
+	simulationStorePointsSampler = 1,
 	simulationAimSpawnTime = 0.12,
-	simulationAimSpeed = 9,
+	simulationAimSpeed = 27,
 	scoreDamageMultiplier = 10,
 }
 -- Objects destroyed during a step; the host fills it, removeBlocks empties it.
 deadBlocks = {}
 
--- Sparks, chips and wisps, in world pixels.
+-- Sparks, chips and wisps, in world pixels (y grows downwards). Every burst
+-- flies upwards, within 50 degrees of straight up; with gravity, its
+-- slowest particle is fast enough to be back at its starting height no
+-- sooner than its life ends (the upward speed at least gravity x life / 2),
+-- so that nothing of it sinks into the ground. BURST_AREA is the side of
+-- the square the particles start in, around the point given.
+local BURST_AREA = 12
 local function burst(sprites, lifeTime, minVel, maxVel, gravity, scaleBegin, scaleEnd)
 	return {
 		sprites = sprites,
 		lifeTime = lifeTime,
 		minVel = minVel, maxVel = maxVel,
-		minAngleEmitter = 0, maxAngleEmitter = 360,
+		minAngleEmitter = 220, maxAngleEmitter = 320,
 		minAngle = 0, maxAngle = 360,
 		minAngleVel = -8, maxAngleVel = 8,
 		minScaleBegin = scaleBegin, maxScaleBegin = scaleBegin * 1.4,
@@ -141,29 +162,45 @@ local function burst(sprites, lifeTime, minVel, maxVel, gravity, scaleBegin, sca
 end
 particleTable = {
 	particles = {
-		chip_straw = burst({ "chip_straw" }, 0.9, 40, 160, 320, 1.6, 0.8),
-		chip_timber = burst({ "chip_timber" }, 0.9, 40, 160, 320, 1.6, 0.8),
-		chip_slate = burst({ "chip_slate" }, 0.9, 40, 160, 320, 1.6, 0.8),
+		chip_straw = burst({ "chip_straw" }, 0.8, 140, 220, 200, 1.6, 0.8),
+		chip_timber = burst({ "chip_timber" }, 0.8, 140, 220, 200, 1.6, 0.8),
+		chip_slate = burst({ "chip_slate" }, 0.8, 140, 220, 200, 1.6, 0.8),
 		wisp = burst({ "wisp" }, 1.3, 20, 90, -40, 1.5, 0.3),
-		spark = burst({ "spark", "ember" }, 0.8, 30, 120, 80, 2, 0.5),
+		spark = burst({ "spark", "ember" }, 0.8, 60, 140, 80, 2, 0.5),
 		puff = burst({ "glow" }, 0.7, 10, 50, -20, 1.5, 0.2),
 	},
 }
 
--- The level's theme: a dusk sky, far mountains, near hills and the ground.
+-- The levels' themes: the sky, the ground and the scenery layers, farthest
+-- first. The layers stand on the ground line and repeat side by side, so
+-- that they cover the view at any size and zoom; a layer's parallax (its
+-- third entry) below 1 makes it far. Each level names its theme.
 themes = {
+	-- The meadow at dusk: far mountains, near hills.
 	dusk = {
 		skyColor = { r = 44, g = 52, b = 104 },
 		groundColor = { r = 52, g = 62, b = 40 },
-		bgLayers = { { sprite = "mountains", scale = 4, posX = 256, offsetY = 488 } },
-		fgLayers = { { "hills", "hills", 1, 1, 0 } },
+		fgLayers = { { "mountains", "mountains", 0.3, 2, 0 }, { "hills", "hills", 0.6, 1, 0 } },
+	},
+	-- The riverbank later at night: the mountains, lower hills and the river
+	-- at their foot.
+	riverbank = {
+		skyColor = { r = 36, g = 38, b = 88 },
+		groundColor = { r = 70, g = 66, b = 42 },
+		fgLayers = { { "mountains", "mountains", 0.3, 1.6, 0 }, { "hills", "hills", 0.6, 0.75, 0 }, { "river", "river", 0.8, 1, 0 } },
+	},
+	-- The hilltop in the dark: steep peaks around a rocky crest.
+	hilltop = {
+		skyColor = { r = 22, g = 24, b = 60 },
+		groundColor = { r = 76, g = 80, b = 66 },
+		fgLayers = { { "peaks", "peaks", 0.25, 2.5, 0 }, { "crest", "crest", 0.6, 1.5, 0 } },
 	},
 }
 screen = { x = 0, y = 0 }
 
 -- The game's state.
 frame = 0
-local view = { scale = 1, left = 0, top = 0 }
+local view = { scale = 1, left = 0, top = 0, base = 1 }
 local level = nil      -- the running level: name, index, counts
 local state = "idle"   -- ready, aiming, flying, spent, won, lost
 local stateTimer = 0
@@ -178,21 +215,53 @@ local cracked = {}     -- blocks drawn cracked
 local joints = {}      -- the level's breakable joints still standing
 local stars = 0
 local soundsThisFrame = 0
+local paused = false
+local finalScore = nil -- the score of a level that has ended, as saved
+local newBest = false  -- the level just won beat its best score
 
 -- The world's screen transform: world pixels to screen pixels.
 local function toWorld(x, y)
 	return x / view.scale + view.left, y / view.scale + view.top
 end
 
--- Lays the view out for the screen: the level's width fits, the ground
--- line sits GROUND_LINE of the way down, the theme follows.
-local function layOut()
-	view.scale = min(screenWidth / VIEW_WIDTH, screenHeight / VIEW_HEIGHT)
-	view.left = VIEW_WIDTH / 2 - screenWidth / view.scale / 2
-	view.top = -GROUND_LINE * screenHeight / view.scale
-	setWorldScale(view.scale)
+-- Places the view at scale: the level's middle in the middle of the
+-- screen, the ground line GROUND_LINE of the way down.
+local function placeView(scale)
+	view.scale = scale
+	view.left = VIEW_WIDTH / 2 - screenWidth / scale / 2
+	view.top = -GROUND_LINE * screenHeight / scale
+	setWorldScale(scale)
 	setTopLeft(view.left, view.top)
+end
+
+-- Lays the view out for the screen: the level's width fits, and at least
+-- VIEW_HEIGHT above the ground; the theme follows.
+local function layOut()
+	view.base = min(screenWidth / VIEW_WIDTH, screenHeight / VIEW_HEIGHT)
+	placeView(view.base)
 	setStartingCameraValue(false)
+end
+
+-- The camera: zooms out at once to keep the flyer (world pixels x, y) in
+-- view, or, without one, eases back to the level's view.
+local function followCamera(x, y)
+	local scale = view.base
+	if x then
+		-- Above: the top (the ground line's distance up) must reach y.
+		local up = CAMERA_MARGIN - y
+		if up > 0 then
+			scale = min(scale, GROUND_LINE * screenHeight / up)
+		end
+		-- Beside: half the view's width must reach x from the middle.
+		local side = _G.math.abs(x - VIEW_WIDTH / 2) + CAMERA_MARGIN
+		scale = min(scale, screenWidth / (2 * side))
+	end
+	if scale < view.scale then
+		placeView(scale)
+	elseif view.scale < view.base then
+		local eased = view.scale + (view.base - view.scale) * CAMERA_RETURN
+		placeView(view.base - eased < 0.001 and view.base or min(eased, scale))
+	end
 end
 
 -- Removes an object from the world and its table from the scripts' view
@@ -273,8 +342,10 @@ local function startLevel(index)
 	deadBlocks = {}
 	loadLevel(levelPath .. "/" .. name)
 	setLevelLimits(-5, -80, 62, 10)
-	setTheme(loadedObjects.theme or "dusk")
-	setBGColor(44, 52, 104)
+	local theme = loadedObjects.theme or "dusk"
+	setTheme(theme)
+	local sky = themes[theme].skyColor
+	setBGColor(sky.r, sky.g, sky.b)
 	local keys = {}
 	for key in pairs(loadedObjects.world or {}) do
 		keys[#keys + 1] = key
@@ -294,7 +365,16 @@ local function startLevel(index)
 	setWorldGravity(gravity.x, gravity.y)
 	setPhysicsEnabled(true)
 	setAimingAidSprite("ember")
+	-- The launcher's fork is a scene object without a body of its own in the
+	-- world (inactive, no collisions): the host draws the flyers' trails
+	-- just before it, so the last two stay in view while the next flyer
+	-- waits.
+	createBox("launcher", "fork", LAUNCHER_X / PPM, 0, 0.5, 0.5, 0, 0, 0, false, true, LAUNCHER_Z)
+	setScale("launcher", FORK_SCALE, FORK_SCALE)
 	scoreTable.blocks.score = 0
+	finalScore = nil
+	newBest = false
+	hint = nil
 	flyersLeft = (loadedObjects.counts or {}).flyers or 3
 	flyersLaunched = 0
 	flyer = nil
@@ -308,15 +388,46 @@ local function startLevel(index)
 	print(format("Lantern Drift: level %s with %d objects, %d targets, %d flyers\n", name, #keys, targetsLeft, flyersLeft))
 end
 
+-- Whether a predicted flyer centre (metres) has reached the ground or left
+-- the view at either side.
+local function pathEnds(x, y)
+	local left = view.left / PPM
+	local right = (view.left + screenWidth / view.scale) / PPM
+	return y >= -FLYER_RADIUS or x < left or x > right
+end
+
 -- The predicted path from the pulled flyer: a stand-in body at the flyer's
 -- place with the launch velocity, moved by the prediction only and removed
--- before the world steps again.
+-- before the world steps again. Each prediction adds a few steps to the
+-- path; a first pass counts those that stay clear of the ground and the
+-- view's sides, a second one keeps only them, so that the path reaches the
+-- ground or the view's edge and no ember lies below the ground.
 local function predict(x, y, vx, vy)
-	createCircle("FlyerSimulation", "", x / PPM, y / PPM, FLYER_RADIUS, FLYER_DENSITY, 0.5, 0, false, false, FLYER_Z)
-	setVelocity("FlyerSimulation", vx, vy)
-	ClearSimulationTrajectory()
-	updateFlyerTrajectoryTable()
+	local function standIn()
+		createCircle("FlyerSimulation", "", x / PPM, y / PPM, FLYER_RADIUS, FLYER_DENSITY, 0.5, 0, false, false, FLYER_Z)
+		setVelocity("FlyerSimulation", vx, vy)
+		ClearSimulationTrajectory()
+	end
+	standIn()
+	local clear = 0
+	while clear < AIM_MAX_CALLS do
+		updateFlyerTrajectoryTable()
+		if pathEnds(getWorldPoint("FlyerSimulation", 0, 0)) then
+			break
+		end
+		clear = clear + 1
+	end
+	if clear < AIM_MAX_CALLS then
+		remove("FlyerSimulation")
+		standIn()
+		for _ = 1, max(clear, 1) do
+			updateFlyerTrajectoryTable()
+		end
+	end
 	remove("FlyerSimulation")
+	-- The path grew a few steps at a time, so the embers beyond each
+	-- shorter path went: they are laid out along the whole of it again.
+	populateAimingAid()
 end
 
 -- The launch velocity of a pull: opposite to it, in proportion to its length.
@@ -397,7 +508,7 @@ end
 local function endFlight()
 	local t = objects.world[flyer.name]
 	if t then
-		particles.addParticles("puff", 8, t.x * PPM, t.y * PPM, 10, 10, 0)
+		particles.addParticles("puff", 8, t.x * PPM, t.y * PPM, BURST_AREA, BURST_AREA, 0)
 		addPuffToTrajectory(0, t.x * PPM, t.y * PPM)
 		remove(flyer.name)
 	end
@@ -443,8 +554,10 @@ local function win()
 	stateTimer = WON_PAUSE
 	addScore(flyersLeft * FLYER_BONUS)
 	local score = scoreTable.blocks.score
+	finalScore = score
 	stars = starsOf(level.name, score)
 	local best = highscores[level.name] or {}
+	newBest = score > (best.score or 0)
 	highscores[level.name] = { score = max(score, best.score or 0), stars = max(stars, best.stars or 0) }
 	local nextIndex = level.index % #LEVELS + 1
 	settings.level = LEVELS[nextIndex]
@@ -456,6 +569,7 @@ end
 
 local function lose()
 	state = "lost"
+	finalScore = scoreTable.blocks.score
 	stateTimer = LOST_PAUSE
 	play("lost", 0.9)
 	print(format("Lantern Drift: level %s lost at frame %d: score %d\n", level.name, frame, scoreTable.blocks.score))
@@ -534,7 +648,7 @@ function checkJoints()
 			print(format("Lantern Drift: joint %s broke at frame %d\n", joint.name, frame))
 			local t = objects.world[joint.end2]
 			if t then
-				particles.addParticles("spark", 10, t.x * PPM, t.y * PPM, 8, 8, 0)
+				particles.addParticles("spark", 10, t.x * PPM, t.y * PPM, BURST_AREA, BURST_AREA, 0)
 			end
 			_G.table.remove(joints, i)
 		end
@@ -572,15 +686,15 @@ function removeBlocks()
 				flyer = nil
 				state = flyersLeft > 0 and "ready" or "spent"
 			elseif t.target then
-				particles.addParticles("wisp", 16, x, y, 24, 24, 0)
-				particles.addParticles("spark", 8, x, y, 16, 16, 0)
+				particles.addParticles("wisp", 16, x, y, BURST_AREA, BURST_AREA, 0)
+				particles.addParticles("spark", 8, x, y, BURST_AREA, BURST_AREA, 0)
 				remove(name)
 				targetsLeft = targetsLeft - 1
 				addScore(TARGET_SCORE)
 				play("dispel", 0.9)
 				print(format("Lantern Drift: target %s destroyed at frame %d, %d left\n", name, frame, targetsLeft))
 			elseif strengths[name] then
-				particles.addParticles(CHIPS[t.material] or "spark", 14, x, y, 30, 30, 0)
+				particles.addParticles(CHIPS[t.material] or "spark", 14, x, y, BURST_AREA, BURST_AREA, 0)
 				remove(name)
 				blocksBroken = blocksBroken + 1
 				addScore(BLOCK_SCORE[t.material] or 100)
@@ -601,7 +715,7 @@ local function showDamage(name)
 	cracked[name] = true
 	local definition = DEFINITIONS[t.definition]
 	setSprite(name, definition.target and "gloom_hurt" or definition.sprite .. "_cracked")
-	particles.addParticles(CHIPS[t.material] or "spark", 5, t.x * PPM, t.y * PPM, 20, 20, 0)
+	particles.addParticles(CHIPS[t.material] or "spark", 5, t.x * PPM, t.y * PPM, BURST_AREA, BURST_AREA, 0)
 end
 
 -- Contacts: sensors only report; the host has taken the damage off the
@@ -650,6 +764,15 @@ function resolutionChanged()
 	print(format("Lantern Drift: screen %d x %d\n", screenWidth, screenHeight))
 end
 
+-- Pauses (the world, its particles and the aiming path stand still; the
+-- touches are not read) or goes on.
+local function setPaused(on)
+	if on ~= paused then
+		paused = on
+		setPhysicsEnabled(not on, "pause")
+	end
+end
+
 -- One frame: dt is the game's time step, rawDt the wall-clock frame time.
 function update(dt, rawDt)
 	frame = frame + 1
@@ -661,6 +784,26 @@ function update(dt, rawDt)
 		print(format("Lantern Drift: texts in %s\n", language))
 	end
 	checkJoints()
+	-- Keys: R starts the level again, P or Escape pauses and goes on.
+	if keyPressed.R and level then
+		setPaused(false)
+		print(format("Lantern Drift: level %s restarted at frame %d\n", level.name, frame))
+		startLevel(level.index)
+		return
+	end
+	if keyPressed.P or keyPressed.ESCAPE then
+		setPaused(not paused)
+		print(format("Lantern Drift: %s at frame %d\n", paused and "paused" or "going on", frame))
+	end
+	if paused then
+		return
+	end
+	local t = flyer and objects.world[flyer.name]
+	if t then
+		followCamera(t.x * PPM, t.y * PPM)
+	else
+		followCamera()
+	end
 	if state == "won" or state == "lost" then
 		stateTimer = stateTimer - dt
 		if stateTimer <= 0 then
@@ -687,6 +830,29 @@ local function screenOf(x, y)
 	return (x - view.left) * view.scale, (y - view.top) * view.scale
 end
 
+-- The breakable lines still standing (distance joints), as cords from the
+-- bottom of the upper block to the top of the lower one.
+local function drawLines()
+	for _, joint in ipairs(joints) do
+		local a, b = objects.world[joint.end1], objects.world[joint.end2]
+		if joint.type == 1 and a and b and objects.joints[joint.name] then
+			local ax, ay = a.x * PPM, a.y * PPM
+			local bx, by = b.x * PPM, b.y * PPM
+			local dx, dy = bx - ax, by - ay
+			local length = sqrt(dx * dx + dy * dy)
+			if length > 0 then
+				-- From the edge of each block along the line between them.
+				local fromA = (DEFINITIONS[a.definition].height or 0) * PPM / 2
+				local fromB = (DEFINITIONS[b.definition].radius or 0) * PPM
+				local x1, y1 = screenOf(ax + dx / length * fromA, ay + dy / length * fromA)
+				local x2, y2 = screenOf(bx - dx / length * fromB, by - dy / length * fromB)
+				setRenderState(0, 0, 1, 1, 0, 0, 0, 1)
+				drawRubberband(x1, y1, x2, y2, 3 * view.scale, "rope")
+			end
+		end
+	end
+end
+
 local function drawLauncher()
 	local s = view.scale
 	local waiting = state == "ready" or state == "aiming"
@@ -701,9 +867,6 @@ local function drawLauncher()
 		setRenderState(0, 0, 1, 1, 0, 0, 0, 1)
 		drawRubberband(backX, backY, ballX, ballY, 5 * s, "band")
 	end
-	setRenderState(0, 0, s * FORK_SCALE, s * FORK_SCALE, 0, 0, 0, 1)
-	local gx, gy = screenOf(LAUNCHER_X, 0)
-	res.drawSprite("fork", gx / (s * FORK_SCALE), gy / (s * FORK_SCALE))
 	if waiting and flyersLeft > 0 then
 		setRenderState(0, 0, s, s, 0, 0, 0, 1)
 		res.drawSprite("lantern", ballX / s, ballY / s)
@@ -712,11 +875,18 @@ local function drawLauncher()
 	end
 end
 
--- The score, the flyers left and the level as text elements, top left; a
--- hint in a box while the first flyer waits; the result at the end.
-local scoreText = { visible = true, font = "blocky", group = "PLAIN", text = "0", x = 16, y = 16, scaleX = 2, scaleY = 2 }
-local levelText = { visible = true, font = "blocky", group = "PLAIN", text = "", x = 16, y = 52, scaleX = 1, scaleY = 1 }
-local resultText = { visible = true, font = "blocky", group = "PLAIN", text = "", x = 0, y = 0, scaleX = 3, scaleY = 3, hanchor = "HCENTER" }
+-- The score, the flyers left and the level, the level's best score and
+-- stars as text elements, top left; a hint in a box while the first flyer
+-- waits, beside them where it fits, else under them; the result, the
+-- stars and a new best at the end; the pause. Sizes follow the screen: the
+-- text is drawn at whole scales, twice as large from 1920 x 1080 on.
+local HUD_MARGIN = 16
+local HUD_GAP = 6
+local scoreText = { visible = true, font = "blocky", group = "PLAIN", text = "0", x = HUD_MARGIN, y = HUD_MARGIN, scaleX = 2, scaleY = 2 }
+local levelText = { visible = true, font = "blocky", group = "PLAIN", text = "", x = HUD_MARGIN, y = 0, scaleX = 1, scaleY = 1 }
+local bestText = { visible = true, font = "blocky", group = "PLAIN", text = "", x = HUD_MARGIN, y = 0, scaleX = 1, scaleY = 1 }
+local keysText = { visible = true, font = "blocky", group = "PLAIN", text = "", x = HUD_MARGIN, y = 0, scaleX = 1, scaleY = 1 }
+local centredText = { visible = true, font = "blocky", group = "PLAIN", text = "", x = 0, y = 0, scaleX = 3, scaleY = 3, hanchor = "HCENTER" }
 local HINT_WIDTH = 220
 local HINT_BORDER = 8
 local HINT_PADDING = 6
@@ -727,6 +897,24 @@ local BOX_PARTS = {
 }
 hint = nil
 
+-- The largest whole scale up to most at which text fits width pixels (at least 1).
+local function fittingScale(text, width, most)
+	local w = res.getStringWidth(text)
+	if w <= 0 then
+		return most
+	end
+	return max(1, min(most, floor(width / w)))
+end
+
+-- Draws element with its text at its place; returns the bottom of the line.
+local function drawLine(element, text, y)
+	element.text = text
+	element.y = y
+	setRenderState(0, 0, 1, 1, 0, 0, 0, 1)
+	drawUITextNative(element)
+	return y + res.getFontHeight() * element.scaleY
+end
+
 -- One clipped line, drawn by drawUITextNative: the lines are localised
 -- already, so they are drawn through a group the resources do not hold.
 local function drawHintLine(line, x, y, sx, sy, angle)
@@ -734,49 +922,97 @@ local function drawHintLine(line, x, y, sx, sy, angle)
 	res.drawString("PLAIN", line.text, x / sx, y / sy + (line.row - 1) * res.getFontLeading())
 end
 
-local function makeHint()
+-- The hint box with its text at scale, right of the text lines that end at
+-- right (their widest point) when it fits there, else under them (bottom).
+local function makeHint(right, bottom, scale)
 	res.useFont("blocky")
-	clipText("TEXTS_BASIC", "AIM", HINT_WIDTH)
+	local inset = HINT_BORDER + HINT_PADDING
+	clipText("TEXTS_BASIC", "AIM", min(HINT_WIDTH, (screenWidth - 2 * HUD_MARGIN - 2 * inset) / scale))
 	local lines = {}
 	for i, text in ipairs(clippedText.lines) do
 		lines[i] = { text = text, row = i, draw = drawHintLine }
 	end
-	local inset = HINT_BORDER + HINT_PADDING
 	local box = {
-		width = clippedText.widestLine + 2 * inset,
-		height = (#lines - 1) * res.getFontLeading() + res.getFontHeight() + 2 * inset,
-		x = screenWidth / 2, y = 24,
+		width = clippedText.widestLine * scale + 2 * inset,
+		height = ((#lines - 1) * res.getFontLeading() + res.getFontHeight()) * scale + 2 * inset,
 	}
+	-- Centred at the top, else at the right edge, else under the text.
+	box.x, box.y = screenWidth / 2, HUD_MARGIN
+	if box.x - box.width / 2 < right + HUD_MARGIN then
+		box.x = screenWidth - HUD_MARGIN - box.width / 2
+		if box.x - box.width / 2 < right + HUD_MARGIN then
+			box.x, box.y = HUD_MARGIN + box.width / 2, bottom + HUD_MARGIN
+		end
+	end
 	box.text = { visible = true, clipped = true, font = "blocky", lines = lines,
-		x = box.x - box.width / 2 + inset, y = box.y + inset, scaleX = 1, scaleY = 1 }
+		x = box.x - box.width / 2 + inset, y = box.y + inset, scaleX = scale, scaleY = scale }
 	return box
 end
 
 local function drawUserInterface()
-	setRenderState(0, 0, 1, 1, 0, 0, 0, 1)
-	scoreText.text = res.getString("TEXTS_BASIC", "SCORE") .. " " .. floor(scoreTable.blocks.score)
-	drawUITextNative(scoreText)
-	setRenderState(0, 0, 1, 1, 0, 0, 0, 1)
-	levelText.text = format("%s %d   %s %d", res.getString("TEXTS_BASIC", "LEVEL"), level.index, res.getString("TEXTS_BASIC", "LANTERNS"), flyersLeft)
-	drawUITextNative(levelText)
+	res.useFont("blocky")
+	local shown = finalScore or scoreTable.blocks.score
+	local scoreLine = res.getString("TEXTS_BASIC", "SCORE") .. " " .. floor(shown)
+	local levelLine = format("%s %d   %s %d", res.getString("TEXTS_BASIC", "LEVEL"), level.index, res.getString("TEXTS_BASIC", "LANTERNS"), flyersLeft)
+	local best = highscores[level.name]
+	local bestLine = best and format("%s %d", res.getString("TEXTS_BASIC", "BEST"), floor(best.score or 0)) or ""
+	local keysLine = res.getString("TEXTS_BASIC", "KEYS")
+	-- The score is large where the screen is; every line fits the width.
+	local room = screenWidth - 2 * HUD_MARGIN
+	local u = max(1, floor(min(screenWidth / 960, screenHeight / 540)))
+	local large = (screenWidth >= 640 and screenHeight >= 480) and 2 * u or u
+	scoreText.scaleX = fittingScale(scoreLine .. "00", room, large)
+	scoreText.scaleY = scoreText.scaleX
+	for _, element in ipairs({ levelText, bestText, keysText }) do
+		element.scaleX, element.scaleY = u, u
+	end
+	local y = drawLine(scoreText, scoreLine, HUD_MARGIN) + HUD_GAP
+	y = drawLine(levelText, levelLine, y) + HUD_GAP
+	local right = HUD_MARGIN + max(res.getStringWidth(scoreLine .. "00") * scoreText.scaleX, res.getStringWidth(levelLine) * u)
+	if best then
+		local bottom = drawLine(bestText, bestLine, y)
+		-- The best result's stars after it, in the text's height.
+		local size = res.getFontHeight() * u
+		local x = HUD_MARGIN + res.getStringWidth(bestLine) * u + size
+		setRenderState(0, 0, size / 24, size / 24, 0, 0, 0, 1)
+		for i = 1, best.stars or 0 do
+			res.drawSprite("star", (x + (i - 1) * size * 1.2) * 24 / size, (y + size / 2) * 24 / size)
+		end
+		right = max(right, x + 3 * size * 1.2)
+		y = bottom + HUD_GAP
+	end
+	y = drawLine(keysText, keysLine, y) + HUD_GAP
+	right = max(right, HUD_MARGIN + res.getStringWidth(keysLine) * u)
 	if flyersLaunched == 0 and (state == "ready" or state == "aiming") then
-		hint = hint or makeHint()
+		hint = hint or makeHint(right, y - HUD_GAP, u)
 		setRenderState(0, 0, 1, 1, 0, 0, 0, 1)
 		drawBoxNative(BOX_PARTS, hint.x, hint.y, hint.width, hint.height, "HCENTER", "TOP")
 		drawUITextNative(hint.text)
 	end
-	if state == "won" or state == "lost" then
-		setRenderState(0, 0, 1, 1, 0, 0, 0, 1)
-		resultText.text = res.getString("TEXTS_BASIC", state == "won" and "WON" or "LOST")
-		resultText.x = screenWidth / 2
-		resultText.y = screenHeight * 0.3
-		drawUITextNative(resultText)
-		if state == "won" then
-			setRenderState(0, 0, 2, 2, 0, 0, 0, 1)
-			for i = 1, 3 do
-				if i <= stars then
-					res.drawSprite("star", (screenWidth / 2 + (i - 2) * 64) / 2, (screenHeight * 0.3 + 80) / 2)
-				end
+	-- The banner in the middle, under the lines and the hint.
+	local banner = nil
+	if paused then
+		banner = res.getString("TEXTS_BASIC", "PAUSED")
+	elseif state == "won" or state == "lost" then
+		banner = res.getString("TEXTS_BASIC", state == "won" and "WON" or "LOST")
+	end
+	if banner then
+		centredText.scaleX = fittingScale(banner, room, 3 * u)
+		centredText.scaleY = centredText.scaleX
+		centredText.x = screenWidth / 2
+		local top = max(y + HUD_MARGIN, screenHeight * 0.3)
+		local below = drawLine(centredText, banner, top) + HUD_MARGIN
+		if state == "won" and not paused then
+			local size = 24 * centredText.scaleX * 2 / 3
+			setRenderState(0, 0, size / 24, size / 24, 0, 0, 0, 1)
+			for i = 1, stars do
+				res.drawSprite("star", (screenWidth / 2 + (i - 2) * size * 1.3) * 24 / size, (below + size / 2) * 24 / size)
+			end
+			if newBest then
+				local line = res.getString("TEXTS_BASIC", "NEW_BEST")
+				centredText.scaleX = fittingScale(line, room, 2 * u)
+				centredText.scaleY = centredText.scaleX
+				drawLine(centredText, line, below + size + HUD_GAP)
 			end
 		end
 	end
@@ -793,6 +1029,7 @@ function draw()
 	setPhysicsSimulationScale(PPM)
 	drawGameNative(FOREGROUND_DEPTH)
 	setPhysicsSimulationScale(1)
+	drawLines()
 	drawLauncher()
 	drawUserInterface()
 end

@@ -1,6 +1,6 @@
-// The game program ended by signals, a closed window and a script that never
-// returns: each run is a child process, and the saves on disk afterwards
-// are the ones the run made.
+// The game program ended by signals, a closed window or terminal and scripts
+// that never return: each run is a child process, and the saves on disk
+// afterwards are the ones the run made.
 #include <support/ChildProcess.h>
 #include <support/DataFiles.h>
 #include <support/TempFolder.h>
@@ -14,9 +14,11 @@
 #include <fstream>
 #include <memory>
 #include <regex>
+#include <sstream>
 #include <thread>
 #include <sys/prctl.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 namespace

@@ -28,7 +28,7 @@ void stopHook(lua_State* lua, lua_Debug*)
 
 } // namespace
 
-char const* const LuaStop::MESSAGE = "script stopped: the program was asked to end";
+char const* const LuaStop::MESSAGE = "script stopped: it had not returned within its grace period after the program was asked to end";
 
 void LuaStop::request()
 {

@@ -8,6 +8,9 @@ namespace lua
 /**
  * The process-wide request that every interpreter stop the script it runs,
  * so that a script stuck in a loop cannot keep the program from ending.
+ * A stop of the program makes it only once the script had its grace period
+ * to return (framework::StopSignals): a frame that ends in time is never
+ * cut.
  *
  * Each interpreter carries a count hook (LuaState installs it; coroutines
  * inherit it) that looks at the request every HOOK_STEP instructions: one

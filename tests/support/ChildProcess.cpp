@@ -32,11 +32,31 @@ int millisecondsUntil(Clock::time_point end)
 
 } // namespace
 
-ChildProcess::ChildProcess(std::vector<std::string> const& argv, std::vector<std::string> const& env)
+ChildProcess::ChildProcess(std::vector<std::string> const& argv, std::vector<std::string> const& env,
+	Streams streams)
 {
-	int fds[2];
-	if (pipe2(fds, O_CLOEXEC) != 0)
-		throw std::runtime_error(std::string("pipe: ") + std::strerror(errno));
+	// The end the test reads (and types on), and the child's end.
+	int ours = -1;
+	std::string terminal;
+	int fds[2] = {-1, -1};
+	if (streams == Streams::Terminal)
+	{
+		ours = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+		if (ours < 0 || grantpt(ours) != 0 || unlockpt(ours) != 0 || !ptsname(ours))
+		{
+			std::string const error = std::string("pseudo-terminal: ") + std::strerror(errno);
+			if (ours >= 0)
+				close(ours);
+			throw std::runtime_error(error);
+		}
+		terminal = ptsname(ours);
+	}
+	else
+	{
+		if (pipe2(fds, O_CLOEXEC) != 0)
+			throw std::runtime_error(std::string("pipe: ") + std::strerror(errno));
+		ours = fds[0];
+	}
 	std::vector<char*> args;
 	for (std::string const& a : argv)
 		args.push_back(const_cast<char*>(a.c_str()));
@@ -50,8 +70,21 @@ ChildProcess::ChildProcess(std::vector<std::string> const& argv, std::vector<std
 
 	posix_spawn_file_actions_t actions;
 	posix_spawn_file_actions_init(&actions);
-	posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-	posix_spawn_file_actions_adddup2(&actions, fds[1], STDERR_FILENO);
+	short flags = POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK;
+	if (streams == Streams::Terminal)
+	{
+		// The new session's first terminal opened becomes its controlling
+		// one (the session is made before the file actions run).
+		flags |= POSIX_SPAWN_SETSID;
+		posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, terminal.c_str(), O_RDWR, 0);
+		posix_spawn_file_actions_adddup2(&actions, STDIN_FILENO, STDOUT_FILENO);
+		posix_spawn_file_actions_adddup2(&actions, STDIN_FILENO, STDERR_FILENO);
+	}
+	else
+	{
+		posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+		posix_spawn_file_actions_adddup2(&actions, fds[1], STDERR_FILENO);
+	}
 	// The child starts with the default action of every signal the test
 	// process may have changed.
 	posix_spawnattr_t attributes;
@@ -64,17 +97,19 @@ ChildProcess::ChildProcess(std::vector<std::string> const& argv, std::vector<std
 	sigemptyset(&none);
 	posix_spawnattr_setsigdefault(&attributes, &defaults);
 	posix_spawnattr_setsigmask(&attributes, &none);
-	posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+	posix_spawnattr_setflags(&attributes, flags);
 	int const error = posix_spawn(&m_pid, args[0], &actions, &attributes, args.data(), environment.data());
 	posix_spawn_file_actions_destroy(&actions);
 	posix_spawnattr_destroy(&attributes);
-	close(fds[1]);
+	if (fds[1] >= 0)
+		close(fds[1]);
 	if (error != 0)
 	{
-		close(fds[0]);
+		close(ours);
 		throw std::runtime_error(argv[0] + ": " + std::strerror(error));
 	}
-	m_pipe = fds[0];
+	m_pipe = ours;
+	m_terminal = streams == Streams::Terminal;
 }
 
 ChildProcess::~ChildProcess()
@@ -125,6 +160,31 @@ void ChildProcess::signal(int number)
 {
 	if (!m_reaped)
 		kill(m_pid, number);
+}
+
+void ChildProcess::type(std::string const& text)
+{
+	size_t done = 0;
+	while (m_terminal && m_pipe >= 0 && done < text.size())
+	{
+		ssize_t const n = write(m_pipe, text.data() + done, text.size() - done);
+		if (n < 0 && errno == EINTR)
+			continue;
+		if (n <= 0)
+			break;
+		done += static_cast<size_t>(n);
+	}
+	if (done < text.size())
+		throw std::runtime_error(std::string("typing on the child's terminal: ") +
+			(m_terminal && m_pipe >= 0 ? std::strerror(errno) : "no terminal"));
+}
+
+void ChildProcess::closeOutput()
+{
+	if (m_pipe < 0)
+		return;
+	close(m_pipe);
+	m_pipe = -1;
 }
 
 bool ChildProcess::running()

@@ -18,6 +18,7 @@
 #include <GLES2/gl2.h>
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 namespace framework
 {
@@ -50,8 +51,12 @@ bool initVideo()
 class SdlHost::Surface : public GLSurface
 {
 public:
-	Surface(SDL_Window* window, SDL_GLContext context, int maxSize) :
-		m_window(window), m_context(context), m_maxSize(maxSize)
+	/**
+	 * softwareGL: Mesa's software rasteriser draws the context, which reads
+	 * the window's size back after each present (XWindowWatch).
+	 */
+	Surface(SDL_Window* window, SDL_GLContext context, int maxSize, XWindowWatch& watch, bool softwareGL) :
+		m_window(window), m_context(context), m_maxSize(maxSize), m_watch(watch), m_softwareGL(softwareGL)
 	{
 	}
 
@@ -68,7 +73,10 @@ public:
 	bool makeCurrent() override
 	{
 		bool const switched = SDL_GL_GetCurrentContext() != m_context;
-		if (switched && SDL_GL_MakeCurrent(m_window, m_context) != 0)
+		bool made = !switched;
+		if (switched)
+			m_watch.whileAlive(m_softwareGL, [this, &made] { made = SDL_GL_MakeCurrent(m_window, m_context) == 0; });
+		if (!made)
 			return false;
 		if (switched)
 			gr::runContextCurrentHooks();
@@ -91,14 +99,29 @@ public:
 
 	void present() override
 	{
-		SDL_GL_SwapWindow(m_window);
-		StartReport::framePresented();
+		// No frame goes to a window that is gone or going. The software
+		// rasteriser reads the window's size back at its next validation
+		// after a swap, which binding the context again does at once: so
+		// that happens while the window is held too, never in the next
+		// frame's drawing.
+		bool const presented = m_watch.whileAlive(m_softwareGL, [this] {
+			SDL_GL_SwapWindow(m_window);
+			if (m_softwareGL)
+			{
+				SDL_GL_MakeCurrent(m_window, nullptr);
+				SDL_GL_MakeCurrent(m_window, m_context);
+			}
+		});
+		if (presented)
+			StartReport::framePresented();
 	}
 
 private:
 	SDL_Window* m_window;
 	SDL_GLContext m_context;
 	int m_maxSize;
+	XWindowWatch& m_watch;
+	bool m_softwareGL;
 };
 
 bool SdlHost::displayAvailable()
@@ -384,9 +407,12 @@ GLSurface* SdlHost::createGLSurface(int renderer, int width, int height, int col
 	if (SDL_GL_SetSwapInterval(1) != 0)
 		SDL_GL_SetSwapInterval(0);
 	int const maxSize = GLLimits::maxDrawableSize();
+	char const* const rendererName = reinterpret_cast<char const*>(glGetString(GL_RENDERER));
+	bool const softwareGL =
+		rendererName && (std::strstr(rendererName, "llvmpipe") || std::strstr(rendererName, "softpipe"));
 	SDL_GL_MakeCurrent(m_window, nullptr);
 	StartReport::glMade();
-	return new Surface(m_window, context, maxSize);
+	return new Surface(m_window, context, maxSize, *m_watch, softwareGL);
 }
 
 void SdlHost::showWindow()

@@ -26,13 +26,14 @@ int onXError(Display* display, XErrorEvent* error)
 
 } // namespace
 
-XWindowWatch::XWindowWatch(SDL_Window* window) : m_watching(false)
+XWindowWatch::XWindowWatch(SDL_Window* window) : m_watching(false), m_display(nullptr)
 {
 	SDL_SysWMinfo info;
 	SDL_VERSION(&info.version);
 	if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
 		return;
 	m_watching = true;
+	m_display = info.info.x11.display;
 	s_window = info.info.x11.window;
 	s_lost = false;
 	XErrorHandler const previous = XSetErrorHandler(&onXError);
@@ -65,6 +66,33 @@ void XWindowWatch::handle(SDL_Event const& event)
 bool XWindowWatch::lost() const
 {
 	return m_watching && s_lost;
+}
+
+bool XWindowWatch::whileAlive(bool grab, std::function<void()> const& action)
+{
+	if (!m_watching)
+	{
+		action();
+		return true;
+	}
+	if (s_lost)
+		return false;
+	if (!grab)
+	{
+		action();
+		return true;
+	}
+	XGrabServer(m_display);
+	// A window destroyed before the grab answers with an error (onXError
+	// marks it lost); after it, no other client's request runs until the
+	// ungrab.
+	XWindowAttributes attributes;
+	bool const alive = XGetWindowAttributes(m_display, s_window, &attributes) != 0 && !s_lost;
+	if (alive)
+		action();
+	XUngrabServer(m_display);
+	XFlush(m_display);
+	return alive;
 }
 
 } // framework

@@ -149,6 +149,7 @@ TEST_F(WebViewLua, OnlyLinksTheCallbackLetLoadGiveTheBridge)
 	} const cases[] = {
 		{"nil", false},
 		{"function() error('no links') end", false},
+		{"function() return 7 end", false},
 		{"function() return WebView.LOAD_PAGE_INTO_WEBVIEW end", true},
 	};
 	std::string const other = "https://other.example/";

@@ -208,7 +208,7 @@ int WebViewLuaObserver::onLinkClicked(std::string const& url, pf::WebView*)
 	if (code >= 3)
 	{
 		lang::Debug::printf("WebView Lua: unknown return code from onLinkClicked()\n");
-		return pf::WEBVIEW_LINK_LOAD;
+		return pf::WEBVIEW_LINK_LOAD_UNCHECKED;
 	}
 	return code;
 }

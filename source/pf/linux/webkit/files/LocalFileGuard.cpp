@@ -3,8 +3,8 @@
 // link, a redirect, a fetch, an XHR, an image or a script) is judged by
 // the file it would read, resolved (percent escapes decoded, "." and ".."
 // and symbolic links followed), against the resolved data root. A request
-// outside the root fails. Built without the
-// engine's libraries and its sanitizers: the web process is WebKit's own.
+// outside the root fails. Built without the engine's libraries and its
+// sanitizers: the web process is WebKit's own.
 #include <webkit2/webkit-web-extension.h>
 #include <climits>
 #include <cstdio>

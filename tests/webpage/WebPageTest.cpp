@@ -490,4 +490,12 @@ TEST(WebViewCopy, ProgramFindsThePluginsBesideIt)
 	EXPECT_NE(std::string::npos, out.find("page: false \n")) << out;
 	out = run("ENGINE_PLUGIN_DIR=.");
 	EXPECT_NE(std::string::npos, out.find("cannot be loaded: " + copy / "bin/./libeng_pf_linux_ffmpeg.so")) << out;
+
+	// Without the guard of local files beside the page plugin no page loads.
+	std::filesystem::remove_all(copy / "lib/engine/webkit-files");
+	out = run("ENGINE_PLUGIN_DIR=../lib/engine");
+	EXPECT_NE(std::string::npos, out.find("video: frame\n")) << out;
+	EXPECT_NE(std::string::npos, out.find("WebView: cannot load file://" + copy / "data/page.html: the guard of local files " + copy /
+		"bin/../lib/engine/webkit-files/libeng_pf_linux_webkit_files.so is missing\n")) << out;
+	EXPECT_NE(std::string::npos, out.find("page: false \n")) << out;
 }

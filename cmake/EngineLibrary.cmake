@@ -76,7 +76,8 @@ endfunction()
 # so that the libraries it links are loaded only then. It links no engine
 # library: the engine symbols it uses come from the program that opens it
 # (programs export theirs, see cmake/ProgramExports.list). Built into the
-# build tree's plugin folder, ENGINE_PLUGIN_DIR.
+# build tree's plugin folder, ENGINE_PLUGIN_DIR, which every program of the
+# build sees as its "plugins" (engine_link_plugin_folders).
 function(engine_plugin name dir)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${dir}/*.cpp)
@@ -86,4 +87,34 @@ function(engine_plugin name dir)
   if(ARG_DEPS)
     target_link_libraries(${name} PRIVATE ${ARG_DEPS})
   endif()
+endfunction()
+
+# engine_link_plugin_folders(): programs find their plugins in the
+# "plugins" folder beside them (pf/linux/Plugin.h); in the build tree that
+# folder is a link to ENGINE_PLUGIN_DIR beside every program of the build.
+# Called once, after every program was added.
+function(engine_link_plugin_folders)
+  set(pending ${PROJECT_SOURCE_DIR})
+  set(folders "")
+  while(pending)
+    list(POP_FRONT pending dir)
+    get_property(children DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+    list(APPEND pending ${children})
+    get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+    foreach(target ${targets})
+      get_target_property(type ${target} TYPE)
+      if(type STREQUAL "EXECUTABLE")
+        get_target_property(out ${target} RUNTIME_OUTPUT_DIRECTORY)
+        if(NOT out)
+          get_target_property(out ${target} BINARY_DIR)
+        endif()
+        list(APPEND folders ${out})
+      endif()
+    endforeach()
+  endwhile()
+  list(REMOVE_DUPLICATES folders)
+  foreach(folder ${folders})
+    file(MAKE_DIRECTORY ${folder})
+    file(CREATE_LINK ${ENGINE_PLUGIN_DIR} ${folder}/plugins SYMBOLIC)
+  endforeach()
 endfunction()

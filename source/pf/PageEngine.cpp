@@ -1,5 +1,8 @@
 #include "PageEngine.h"
+#include <io/detail/detail.h>
 #include <cmath>
+#include <filesystem>
+#include <system_error>
 
 namespace pf
 {
@@ -31,6 +34,18 @@ lang::Ptr<PageEngine> createPageEngine(int x, int y, int width, int height)
 	if (factory())
 		return factory()(x, y, width, height);
 	return createPlatformPageEngine(x, y, width, height);
+}
+
+std::string pageDataRoot()
+{
+	std::string const bundle = io::detail::bundlePath();
+	if (bundle.empty())
+		return "";
+	std::error_code ec;
+	std::filesystem::path const root = std::filesystem::canonical(bundle, ec);
+	if (ec || !std::filesystem::is_directory(root, ec))
+		return "";
+	return root.string();
 }
 
 void setPageWindowPlace(std::function<PageWindowPlace()> query)

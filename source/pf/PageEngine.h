@@ -21,6 +21,13 @@ public:
 	 */
 	virtual bool allowNavigation(std::string const& url, bool linkClicked) = 0;
 
+	/**
+	 * A new document of the main frame, at url, is taking the page's place:
+	 * what the document before held is void from now on. Comes before
+	 * anything of the new document reaches allowNavigation.
+	 */
+	virtual void pageCommitted(std::string const& url) = 0;
+
 	/** The page's load completed. */
 	virtual void pageLoaded() = 0;
 
@@ -93,6 +100,13 @@ lang::Ptr<PageEngine> createPlatformPageEngine(int x, int y, int width, int heig
  * shell calls it every turn); nothing before an engine has started.
  */
 void turnPageLoop();
+
+/**
+ * The data root resolved (symbolic links followed), the only folder whose
+ * files pages may reach; "" when it cannot be resolved (then they reach
+ * none). Main thread only.
+ */
+std::string pageDataRoot();
 
 /** Where the game's window lies on the screen. */
 struct PageWindowPlace

@@ -5,6 +5,8 @@
 #include <io/detail/detail.h>
 #include <lang/Debug.h>
 #include <lang/Format.h>
+#include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -147,7 +149,8 @@ std::string fileUrl(std::string const& path)
 char const* const WebViewImpl::NAMESPACE = "Quennet.Platform.WebView";
 
 WebViewImpl::WebViewImpl(lang::Ptr<PageEngine> const& engine, WebView* view) :
-	m_engine(engine), m_view(view), m_observer(nullptr), m_token(newToken()), m_self(std::make_shared<WebViewImpl*>(this))
+	m_engine(engine), m_view(view), m_observer(nullptr), m_token(newToken()), m_self(std::make_shared<WebViewImpl*>(this)),
+	m_bridged(false)
 {
 	m_engine->setListener(this);
 }
@@ -169,6 +172,7 @@ void WebViewImpl::close()
 
 void WebViewImpl::loadUrl(std::string const& url)
 {
+	m_origins.assign(1, originOf(url));
 	m_engine->loadUrl(url);
 }
 
@@ -227,6 +231,7 @@ void WebViewImpl::loadLocalUrl(std::string const& path)
 		reportFailureLater();
 		return;
 	}
+	m_origins.assign(1, originOf("file://"));
 	m_engine->loadHtml(html, fileUrl(file.string()));
 }
 
@@ -307,25 +312,42 @@ bool WebViewImpl::allowNavigation(std::string const& url, bool linkClicked)
 		Launcher().openURL(url);
 		return false;
 	}
+	// The game let the link load: its page may call the game's scripts.
+	std::string const origin = originOf(url);
+	if (code == WEBVIEW_LINK_LOAD && !origin.empty() && std::find(m_origins.begin(), m_origins.end(), origin) == m_origins.end())
+		m_origins.push_back(origin);
 	return true;
 }
 
-bool WebViewImpl::fromMainFrame(std::string const& url, char const* kind) const
+bool WebViewImpl::fromMainFrame(std::string const& url, char const* kind)
 {
 	size_t const at = std::strlen(kind);
 	if (url.compare(at, m_token.size(), m_token) == 0 && url.size() > at + m_token.size() && url[at + m_token.size()] == ':')
 		return true;
-	lang::Debug::printf("WebView: a call from outside the page's main frame was refused\n");
+	m_lines.log("WebView: a call from outside the page's main frame was refused");
 	return false;
+}
+
+void WebViewImpl::pageCommitted(std::string const& url)
+{
+	// A new document, a new token: one that an earlier document held is
+	// void before the new one runs.
+	m_token = newToken();
+	m_lines.endPage();
+	m_origin = originOf(url);
+	m_bridged = !m_origin.empty() && std::find(m_origins.begin(), m_origins.end(), m_origin) != m_origins.end();
+	if (!m_bridged)
+		lang::Debug::printf("WebView: %.200s is not a page the game sent the view to: it cannot call the game's scripts\n", url.c_str());
 }
 
 void WebViewImpl::pageLoaded()
 {
 	lang::Ptr<WebViewImpl> keep(this);
-	// A new page, a new token: one that an earlier page gave out is void.
-	m_token = newToken();
-	for (std::string const& script : bridgeScripts(m_token))
-		m_engine->evaluate(script);
+	// The main frame may have moved on to another document since its load
+	// ended: the bridge goes only into one of the origin committed.
+	if (m_bridged)
+		for (std::string const& script : bridgeScripts(m_token))
+			m_engine->evaluate(forOrigin(m_origin, script));
 	if (m_observer)
 	{
 		std::string const t = title();
@@ -372,6 +394,47 @@ std::vector<std::string> WebViewImpl::bridgeScripts(std::string const& token)
 {
 	return {bridgeFunction("callLuaFunction", "js-call", token),
 		bridgeFunction("callWebViewFunction", "wv-call", token) + namespaceCode(NAMESPACE, {"show", "hide"}, 1)};
+}
+
+std::string WebViewImpl::originOf(std::string const& url)
+{
+	size_t const colon = url.find(':');
+	if (colon == std::string::npos || colon == 0)
+		return "";
+	std::string scheme = url.substr(0, colon);
+	for (char& c : scheme)
+	{
+		if (!std::isalnum(static_cast<unsigned char>(c)) && c != '+' && c != '-' && c != '.')
+			return "";
+		c = char(std::tolower(static_cast<unsigned char>(c)));
+	}
+	if (scheme == "blob")
+		return originOf(url.substr(colon + 1));
+	if (scheme == "file")
+		return "file://";
+	if (url.compare(colon + 1, 2, "//") != 0)
+		return "";
+	size_t const start = colon + 3;
+	std::string authority = url.substr(start, url.find_first_of("/?#\\", start) - start);
+	size_t const at = authority.rfind('@');
+	if (at != std::string::npos)
+		authority.erase(0, at + 1);
+	for (char& c : authority)
+		c = char(std::tolower(static_cast<unsigned char>(c)));
+	// Only what a host and port are made of, so that the origin can stand
+	// in a script's quotes.
+	if (authority.empty() || authority.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789.-_:[]") != std::string::npos)
+		return "";
+	std::string const defaultPort = scheme == "http" || scheme == "ws" ? ":80" : scheme == "https" || scheme == "wss" ? ":443" : "";
+	if (!defaultPort.empty() && authority.size() > defaultPort.size() &&
+		authority.compare(authority.size() - defaultPort.size(), defaultPort.size(), defaultPort) == 0)
+		authority.erase(authority.size() - defaultPort.size());
+	return scheme + "://" + authority;
+}
+
+std::string WebViewImpl::forOrigin(std::string const& origin, std::string const& script)
+{
+	return "if (location.origin === '" + origin + "') {" + script + "}";
 }
 
 bool WebViewImpl::unescape(std::string const& text, std::string& out)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <pf/PageEngine.h>
+#include <pf/PageLines.h>
 #include <lang/Object.h>
 #include <lang/Ptr.h>
 #include <memory>
@@ -20,9 +21,18 @@ class WebViewObserver;
  *
  * Only the page's main frame may call through the bridge: its functions,
  * injected into the main frame alone, carry a token made anew for each
- * page ("js-call:<token>:<call>"), and a call without it is refused. A
+ * document ("js-call:<token>:<call>"), and a call without it is refused. A
  * frame of another origin (an embedded third-party page) cannot read the
  * main frame's functions, so it cannot make a call that passes.
+ *
+ * The bridge belongs to a document the game sent the view to: it is given
+ * to a main-frame document only when its origin (scheme, host and port;
+ * every local file shares one) is the origin of an address the game loaded
+ * (loadUrl, loadLocalUrl) or of a link the game's observer let load
+ * (WEBVIEW_LINK_LOAD) since. Any other document (one a frame, a script, a
+ * redirect, a refresh, a form or the history sent the main frame to, a
+ * data: or about: one) loads without the bridge, with one line; the token
+ * of the document before is void as soon as a new one commits.
  * Main thread only.
  */
 class WebViewImpl : public lang::Object, public PageEngineListener
@@ -51,6 +61,7 @@ public:
 	void asyncExecuteJavaScript(std::string const& script);
 
 	bool allowNavigation(std::string const& url, bool linkClicked) override;
+	void pageCommitted(std::string const& url) override;
 	void pageLoaded() override;
 	void pageFailed(bool cancelled) override;
 
@@ -63,6 +74,18 @@ public:
 
 	/** The two scripts injected into every loaded page, in order, with the page's token. */
 	static std::vector<std::string> bridgeScripts(std::string const& token);
+
+	/** script made to run only in a document of origin (as originOf gives it, which location.origin matches). */
+	static std::string forOrigin(std::string const& origin, std::string const& script);
+
+	/**
+	 * The origin of an address as the bridge compares it: "<scheme>://<host>"
+	 * with ":<port>" when not the scheme's default, in lower case; "file://"
+	 * for every local file; a blob: address has the origin of the address
+	 * inside it. "" for an address without one (data:, about:, javascript:)
+	 * and for a host with other characters than letters, digits, ".-_:[]".
+	 */
+	static std::string originOf(std::string const& url);
 
 	/**
 	 * Replaces the percent escapes of text.
@@ -79,9 +102,17 @@ private:
 	std::string m_token;
 	/** Reset when this controller goes: failures reported later check it. */
 	std::shared_ptr<WebViewImpl*> m_self;
+	/** The origins whose main-frame documents get the bridge (see the class). */
+	std::vector<std::string> m_origins;
+	/** Whether the document of the main frame now gets the bridge. */
+	bool m_bridged;
+	/** The origin of the document of the main frame now. */
+	std::string m_origin;
+	/** The lines the page can make at will, once per page. */
+	PageLines m_lines;
 
 	/** Whether the call address of kind ("js-call:") carries the token; a line when not. */
-	bool fromMainFrame(std::string const& url, char const* kind) const;
+	bool fromMainFrame(std::string const& url, char const* kind);
 	/** Tells the observer of a failed load at the next turn of the main-thread queue. */
 	void reportFailureLater();
 	std::string title();

@@ -16,6 +16,11 @@ enum WebViewLinkCode
 	WEBVIEW_LINK_LOAD = 1,
 	/** The link opens in the system browser; the page stays. */
 	WEBVIEW_LINK_EXTERNAL = 2,
+	/**
+	 * No one chose (the game set no link callback): the link loads in the
+	 * view, but does not give its origin the page bridge.
+	 */
+	WEBVIEW_LINK_LOAD_UNCHECKED = 3,
 };
 
 /** Told of what happens in a web view's page. Main thread. */
@@ -34,7 +39,8 @@ public:
 	/**
 	 * The user followed a link to url: answers a WebViewLinkCode (0 keeps
 	 * the page, 2 opens the link in the system browser, any other code
-	 * loads it in the view).
+	 * loads it in the view; only WEBVIEW_LINK_LOAD lets its page call the
+	 * game's scripts).
 	 */
 	virtual int onLinkClicked(std::string const& url, WebView* view) = 0;
 

@@ -27,6 +27,8 @@ public:
 	std::map<std::string, std::string> answers;
 	/** Cleared when the engine goes (tests keep a pointer to it). */
 	bool* alive = nullptr;
+	/** The address of the page asked for last (a load's, or a base address). */
+	std::string page;
 
 	ScriptedPageEngine(int x_, int y_, int w_, int h_) : x(x_), y(y_), width(w_), height(h_) {}
 
@@ -37,8 +39,17 @@ public:
 	}
 
 	void setListener(pf::PageEngineListener* l) override { listener = l; }
-	void loadUrl(std::string const& url) override { calls.push_back("url " + url); }
-	void loadHtml(std::string const& html, std::string const& baseUrl) override { calls.push_back("html " + baseUrl + " " + html); }
+	void loadUrl(std::string const& url) override
+	{
+		calls.push_back("url " + url);
+		page = url;
+	}
+
+	void loadHtml(std::string const& html, std::string const& baseUrl) override
+	{
+		calls.push_back("html " + baseUrl + " " + html);
+		page = baseUrl;
+	}
 	void reload() override { calls.push_back("reload"); }
 
 	std::string evaluate(std::string const& script) override
@@ -86,9 +97,19 @@ public:
 		return navigate(call.substr(0, colon + 1) + bridgeToken() + ":" + call.substr(colon + 1));
 	}
 
-	void finishLoad()
+	/** A new document at url takes the main frame (the page asked for last by default). */
+	void commit(std::string const& url)
 	{
 		lang::Ptr<ScriptedPageEngine> keep(this);
+		if (listener)
+			listener->pageCommitted(url);
+	}
+
+	/** The load of a document at url (the page asked for last by default) commits and completes. */
+	void finishLoad(std::string const* url = nullptr)
+	{
+		lang::Ptr<ScriptedPageEngine> keep(this);
+		commit(url ? *url : page);
 		if (listener)
 			listener->pageLoaded();
 	}

@@ -7,10 +7,16 @@
 #include <io/detail/detail.h>
 #include <lang/System.h>
 #include <lua.hpp>
+#include <support/ChildProcess.h>
 #include <support/LoopbackHttpServer.h>
 #include <gtest/gtest.h>
+#include <support/TempFolder.h>
+#include <support/VideoClip.h>
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 
 namespace
@@ -24,12 +30,15 @@ protected:
 	lang::Ptr<lua::WebViewLuaInterface> module;
 	pf::GtkPageEngine* engine = nullptr;
 
+	/** The data root of the test. */
+	virtual std::string dataRoot() { return ENGINE_BUNDLE_DIR; }
+
 	void SetUp() override
 	{
 		if (getenv("WEBPAGE_NO_XVFB"))
 			GTEST_SKIP() << "xvfb-run is not installed";
 		ASSERT_TRUE(pf::GtkPageEngine::hasDisplay());
-		io::detail::setBundlePath(ENGINE_BUNDLE_DIR);
+		io::detail::setBundlePath(dataRoot());
 		pf::setPageEngineFactory([this](int x, int y, int w, int h) {
 			lang::Ptr<pf::PageEngine> e = pf::createPlatformPageEngine(x, y, w, h);
 			engine = static_cast<pf::GtkPageEngine*>(e.ptr());
@@ -180,4 +189,313 @@ TEST_F(WebViewPage, DISABLED_PlantedLeakIsReported)
 	loadSamplePage();
 	run("v:asyncExecuteJavaScript('callLuaFunction(\"f()\")')");
 	ASSERT_TRUE(turnUntil([&] { return global("planted") != "nil"; }));
+}
+
+namespace
+{
+
+/** What every hostile page of the game's own tells the game: report('x') calls f('x') once the bridge is there. */
+std::string const REPORT = "<script>function report(s) {"
+	"  if (typeof callLuaFunction == 'function') callLuaFunction(\"f('\" + s + \"')\"); else setTimeout(function() { report(s); }, 20); }"
+	"window.addEventListener('message', function(e) { report(String(e.data)); });</script>";
+
+/** A page of the attacker's: it tries the bridge and the view's functions over and over. */
+std::string const EVIL = "<html><head><title>evil</title></head><body><script>setInterval(function() {"
+	"  try { callLuaFunction(\"f('evil')\"); } catch (e) {}"
+	"  try { Quennet.Platform.WebView.show(); } catch (e) {} }, 20);</script></body></html>";
+
+/** The file outside the data root: if it were shown it would say so and try the bridge. */
+std::string const SECRET = "<html><head><title>SECRET</title></head><body>SECRET-PAGE<script>"
+	"try { parent.postMessage('secret', '*'); } catch (e) {}"
+	"setInterval(function() { try { callLuaFunction(\"f('secret')\"); } catch (e) {} }, 20);</script></body></html>";
+
+/**
+ * Hostile pages against a view whose scripts take calls from f: the game's
+ * origin, an attacker's (another port of the loopback), and a data root
+ * beside a folder "outside" that links in the root lead to.
+ */
+class WebViewAttack : public WebViewPage
+{
+protected:
+	test::TempFolder files;
+	test::LoopbackHttpServer game;
+	test::LoopbackHttpServer evil;
+	std::map<std::string, test::LoopbackHttpServer::Answer> gamePages;
+	std::map<std::string, test::LoopbackHttpServer::Answer> evilPages;
+
+	std::string dataRoot() override { return files / "root"; }
+
+	static test::LoopbackHttpServer::Answer html(std::string const& body)
+	{
+		return test::LoopbackHttpServer::respond(200, body, {{"Content-Type", "text/html"}});
+	}
+
+	static test::LoopbackHttpServer::Answer moved(std::string const& to)
+	{
+		return test::LoopbackHttpServer::respond(302, "", {{"Location", to}});
+	}
+
+	static void serve(test::LoopbackHttpServer& server, std::map<std::string, test::LoopbackHttpServer::Answer> const& pages)
+	{
+		server.setResponder([&pages](test::LoopbackHttpServer::Request const& r) {
+			auto it = pages.find(r.path.substr(0, r.path.find('?')));
+			return it == pages.end() ? test::LoopbackHttpServer::respond(404) : it->second;
+		});
+	}
+
+	void SetUp() override
+	{
+		files.write("outside/secret.html", SECRET);
+		files.write("outside/secret.txt", "SECRET-TEXT");
+		files.write("outside/secret.js", "report('secret-script');");
+		files.write("root/inside.txt", "inside-text");
+		std::filesystem::create_symlink(files / "outside/secret.html", files / "root/link.html");
+		std::filesystem::create_symlink(files / "outside/secret.txt", files / "root/link.txt");
+		std::filesystem::create_symlink(files / "outside/secret.js", files / "root/link.js");
+		std::filesystem::create_directory_symlink(files / "outside", files / "root/out");
+		serve(game, gamePages);
+		serve(evil, evilPages);
+		WebViewPage::SetUp();
+		run("calls = '' loads = '' ui = {web = {f = function(s) calls = calls .. s .. ';' end}}\n"
+			"v:allowCallsFromJavaScript('ui.web')\n"
+			"v:setOnPageLoadedCallback(function(view, ok, title) loads = loads .. tostring(ok) .. ' ' .. title .. ';' end)");
+	}
+
+	/**
+	 * Runs the game's code (a load), turns until done (or one of its parts
+	 * between "||") appears in the loads or the calls ("loads | calls"), then checks what must hold whatever
+	 * the page did: no call of its reached the scripts, the document shown
+	 * has no bridge unless it is the game's, nothing outside the data root
+	 * is shown. Returns what happened ("loads | calls").
+	 */
+	std::string attack(std::string const& load, std::string const& done)
+	{
+		run("calls = '' loads = ''");
+		run(load);
+		auto seen = [&] { return global("loads") + " | " + global("calls"); };
+		auto finished = [&] {
+			std::string const now = seen();
+			for (size_t from = 0; from <= done.size();)
+			{
+				size_t const bar = std::min(done.find("||", from), done.size());
+				if (now.find(done.substr(from, bar - from)) != std::string::npos)
+					return true;
+				from = bar + 2;
+			}
+			return false;
+		};
+		EXPECT_TRUE(turnUntil(finished)) << seen();
+		std::string const title = engine->evaluate("document.title");
+		std::string const url = engine->evaluate("location.href");
+		if (url.rfind(game.url(""), 0) != 0 && url.rfind("file:", 0) != 0)
+		{
+			EXPECT_EQ("undefined", engine->evaluate("typeof callLuaFunction")) << url;
+			EXPECT_EQ("undefined", engine->evaluate("typeof Quennet")) << url;
+		}
+		EXPECT_EQ(std::string::npos, engine->evaluate("document.documentElement.outerHTML").find("SECRET")) << url;
+		std::string const calls = global("calls");
+		for (char const* bad : {"evil", "secret", "SECRET"})
+			EXPECT_EQ(std::string::npos, calls.find(bad)) << calls;
+		EXPECT_EQ(0.0, engine->opacity()) << "no page but the game's may show the view";
+		return seen();
+	}
+};
+
+} // namespace
+
+// Ways the main frame can be sent to another origin without the game
+// asking: each lands without the bridge (or the engine refuses it).
+TEST_F(WebViewAttack, MainFrameSentElsewhereHasNoBridge)
+{
+	std::string const G = game.url("");
+	std::string const E = evil.url("");
+	// A frame that cannot move the top page says so after a second.
+	std::string const blocked = "setTimeout(function() { parent.postMessage('blocked', '*'); }, 1000);";
+	evilPages["/evil"] = html(EVIL);
+	evilPages["/hop"] = moved(E + "/evil");
+	evilPages["/frame-top"] = html("<script>try { top.location = '" + E + "/evil'; } catch (e) {} " + blocked + "</script>");
+	evilPages["/blob-top"] = html("<script>var b = new Blob([\"" + std::string("<title>evil</title><script>setInterval(function() { try { callLuaFunction('f(1)'); } catch (e) {} }, 20);<\\/script>") +
+		"\"], {type: 'text/html'}); try { top.location = URL.createObjectURL(b); } catch (e) {} " + blocked + "</script>");
+	evilPages["/push"] = html("<title>evil</title><script>try { history.pushState({}, '', '" + G + "/pushed'); } catch (e) {}"
+		"try { history.replaceState({}, '', '" + G + "/replaced'); } catch (e) {}</script>" + EVIL);
+	gamePages["/frame-top"] = html("<title>game</title>" + REPORT + "<iframe src=\"" + E + "/frame-top\"></iframe>");
+	gamePages["/blob-top"] = html("<title>game</title>" + REPORT + "<iframe src=\"" + E + "/blob-top\"></iframe>");
+	gamePages["/data-frame"] = html("<title>game</title>" + REPORT + "<script>var f = document.createElement('iframe');"
+		"f.src = 'data:text/html,' + encodeURIComponent(\"<script>try { top.location = '" + E + "/evil'; } catch (e) {} " + blocked + "<\\/script>\");"
+		"document.documentElement.appendChild(f);</script>");
+	gamePages["/refresh"] = html("<head><title>game</title><meta http-equiv=\"refresh\" content=\"0;url=" + E + "/evil\"></head>");
+	gamePages["/redirect"] = moved(E + "/hop");
+	gamePages["/open-self"] = html("<title>game</title><script>window.open('" + E + "/evil', '_self');</script>");
+	gamePages["/open-top"] = html("<title>game</title><script>window.open('" + E + "/evil', '_top');</script>");
+	gamePages["/form"] = html("<title>game</title><form method=\"post\" action=\"" + E + "/evil\" target=\"_top\"><input name=\"a\" value=\"b\"></form>"
+		"<script>document.forms[0].submit();</script>");
+	gamePages["/push"] = html("<title>game</title><script>history.pushState({}, '', '/pushed'); location.href = '" + E + "/push';</script>");
+	gamePages["/back"] = html("<title>game</title>" + REPORT + "<script>if (history.length < 2) location.href = '" + E + "/back';</script>");
+	evilPages["/back"] = html("<title>evil</title><script>try { callLuaFunction(\"f('evil')\"); } catch (e) {} history.back();</script>");
+
+	struct Case
+	{
+		char const* what;
+		char const* path;
+		char const* done;
+	} const cases[] = {
+		{"top navigation from a frame of another origin", "/frame-top", "true evil;"},
+		{"top navigation from a data: frame", "/data-frame", "true evil;"},
+		{"top navigation to a blob: page from a frame of another origin (the engine refuses it)", "/blob-top", "blocked"},
+		{"meta refresh", "/refresh", "true evil;"},
+		{"a redirect chain to another origin", "/redirect", "true evil;"},
+		{"window.open into the view (_self)", "/open-self", "true evil;"},
+		{"window.open into the view (_top)", "/open-top", "true evil;"},
+		{"a form posted to the view", "/form", "true evil;"},
+		{"history.pushState and replaceState to the game's origin", "/push", "true evil;"},
+	};
+	for (Case const& c : cases)
+	{
+		SCOPED_TRACE(c.what);
+		std::string const what = attack("v:loadPage('" + G + c.path + "')", c.done);
+		std::printf("attack: %s: %s\n", c.what, what.c_str());
+	}
+}
+
+// Every way a page reaches a local file is judged by the file it resolves
+// to: outside the data root the load fails (the scripts hear a failed load,
+// the page a failed request) and nothing of the file is shown.
+TEST_F(WebViewAttack, LocalFilesOutsideTheDataRootFail)
+{
+	std::string const root = files / "root";
+	struct Way
+	{
+		char const* name;
+		char const* done;
+		/** The page's code, with @ where the address goes. */
+		char const* code;
+	} const ways[] = {
+		// The engine itself ignores a navigation to a file beside the data
+		// root's folders: the page then stays and says so after a second.
+		{"navigation", "false ||stayed", "<script>location.href = '@'; setTimeout(function() { report('stayed'); }, 1000);</script>"},
+		{"link", "false ||stayed", "<a id=\"a\" href=\"@\">a</a><script>document.getElementById('a').click();"
+			"setTimeout(function() { report('stayed'); }, 1000);</script>"},
+		{"frame", "frame-done", "<body onload=\"setTimeout(function() { window.postMessage('frame-done', '*'); }, 0)\"><iframe src=\"@\"></iframe></body>"},
+		{"fetch", "fetched", "<script>fetch('@').then(function(r) { return r.text(); }).then("
+			"function(t) { report('fetched ' + t.trim()); }, function() { report('fetched refused'); });</script>"},
+		{"XHR", "fetched", "<script>var x = new XMLHttpRequest(); x.onload = function() { report('fetched ' + x.responseText.trim()); };"
+			"x.onerror = function() { report('fetched refused'); }; try { x.open('GET', '@'); x.send(); } catch (e) { report('fetched refused'); }</script>"},
+		{"script", "script-done", "<script src=\"@\"></script><script>report('script-done');</script>"},
+	};
+	struct Target
+	{
+		char const* name;
+		/** The address, for an HTML file and for a text file ("%s" for the extension). */
+		char const* html;
+		char const* text;
+	} const targets[] = {
+		{"symbolic link to a file outside", "link.html", "link.txt"},
+		{"folder link leading outside", "out/secret.html", "out/secret.txt"},
+		{"..", "../outside/secret.html", "../outside/secret.txt"},
+		{"%2e%2e", "%2e%2e/outside/secret.html", "%2e%2e/outside/secret.txt"},
+		{"%2E%2E and an escaped name", "sub/%2E%2E/%2e%2e/outside/%73ecret.html", "sub/%2E%2E/%2e%2e/outside/%73ecret.txt"},
+		{"absolute address", "file:///@@/outside/secret.html", "file:///@@/outside/secret.txt"},
+	};
+	for (Way const& w : ways)
+		for (Target const& t : targets)
+		{
+			std::string target = w.name == std::string("fetch") || w.name == std::string("XHR") ? t.text
+				: w.name == std::string("script") ? std::string(t.text).replace(std::string(t.text).size() - 3, 3, "js") : t.html;
+			if (target.find("@@") != std::string::npos)
+				target.replace(target.find("/@@"), 3, files.path());
+			std::string page = REPORT + w.code;
+			page.replace(page.find('@'), 1, target);
+			std::string const name = std::string(w.name) + "-" + std::to_string(&t - targets) + ".html";
+			files.write("root/" + name, page);
+			SCOPED_TRACE(std::string(w.name) + " to " + t.name + ": " + target);
+			std::string const what = attack("v:loadLocalPage('" + name + "')", w.done);
+			std::printf("attack: %s to %s: %s\n", w.name, t.name, what.c_str());
+		}
+
+	// The game's own loads of local files, and a redirect from the web (the
+	// engine stops it; the scripts hear it as a load another replaced).
+	game.setResponder([&](test::LoopbackHttpServer::Request const&) { return moved("file://" + root + "/link.html"); });
+	for (std::string const& address : {"file://" + root + "/link.html", "file://" + root + "/%2e%2e/outside/secret.html",
+			 "file://" + files.path() + "/outside/secret.html", "file://localhost" + root + "/link.html", game.url("/to-file")})
+	{
+		SCOPED_TRACE(address);
+		std::string const what = attack("v:loadPage('" + address + "')", address.rfind("http", 0) == 0 ? "true " : "false ");
+		std::printf("attack: load of %s: %s\n", address.c_str(), what.c_str());
+	}
+}
+
+// What the game's page does itself keeps working: a child frame of its
+// origin, an srcdoc frame, and a frame of another origin whose messages the
+// page passes on to the scripts.
+TEST_F(WebViewAttack, ThePagesOwnFramesCall)
+{
+	std::string const E = evil.url("");
+	std::string const callFromFrame = "function go() { if (parent.callLuaFunction) parent.callLuaFunction(\"f('@')\"); else setTimeout(go, 20); } go();";
+	auto from = [&](char const* name) {
+		std::string code = callFromFrame;
+		code.replace(code.find('@'), 1, name);
+		return code;
+	};
+	gamePages["/child"] = html("<script>" + from("child") + "</script>");
+	evilPages["/relayed"] = html("<script>parent.postMessage('relayed', '*');</script>");
+	std::string srcdoc = "<script>" + from("srcdoc") + "</script>";
+	for (size_t at = srcdoc.find('"'); at != std::string::npos; at = srcdoc.find('"', at))
+		srcdoc.replace(at, 1, "&quot;");
+	gamePages["/own"] = html("<title>game</title>" + REPORT + "<iframe src=\"/child\"></iframe><iframe src=\"" + E + "/relayed\"></iframe>"
+		"<iframe srcdoc=\"" + srcdoc + "\"></iframe>");
+	std::string const what = attack("v:loadPage('" + game.url("/own") + "')", "child");
+	EXPECT_TRUE(turnUntil([&] {
+		std::string const calls = global("calls");
+		return calls.find("child;") != std::string::npos && calls.find("srcdoc;") != std::string::npos && calls.find("relayed;") != std::string::npos;
+	})) << global("calls");
+}
+
+// A program finds its plugins beside it, wherever it was copied and
+// whatever the current folder; never in the current folder or the build's.
+TEST(WebViewCopy, ProgramFindsThePluginsBesideIt)
+{
+	if (getenv("WEBPAGE_NO_XVFB"))
+		GTEST_SKIP() << "xvfb-run is not installed";
+	test::TempFolder copy;
+	copy.write("data/page.html", "<html><head><title>Copied</title></head></html>");
+	test::writeVideoClip(copy / "clip.y4m", 16, 16, 2, 10, [](int, int& r, int& g, int& b) { r = g = b = 128; });
+	std::filesystem::create_directories(copy / "bin");
+	std::filesystem::copy_file(PLUGIN_PROBE, copy / "bin/probe");
+	std::filesystem::permissions(copy / "bin/probe", std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
+	std::filesystem::create_directories(copy / "elsewhere");
+	auto run = [&](std::string const& variable) {
+		test::ChildProcess probe({"/bin/sh", "-c", "cd '" + copy / "elsewhere" + "' && exec env -u ENGINE_PLUGIN_DIR " + variable + " ../bin/probe ../data ../clip.y4m"}, {});
+		probe.wait(120);
+		return probe.output();
+	};
+
+	std::filesystem::copy(BUILD_PLUGIN_DIR, copy / "bin/plugins", std::filesystem::copy_options::recursive);
+	std::string out = run("");
+	EXPECT_NE(std::string::npos, out.find("video: frame\n")) << out;
+	EXPECT_NE(std::string::npos, out.find("page: true Copied\n")) << out;
+
+	// A relative ENGINE_PLUGIN_DIR is taken from the program's folder.
+	std::filesystem::create_directories(copy / "lib");
+	std::filesystem::rename(copy / "bin/plugins", copy / "lib/engine");
+	out = run("ENGINE_PLUGIN_DIR=../lib/engine");
+	EXPECT_NE(std::string::npos, out.find("video: frame\n")) << out;
+	EXPECT_NE(std::string::npos, out.find("page: true Copied\n")) << out;
+
+	// Plugins in the current folder (or its "plugins") are never opened.
+	std::filesystem::copy(copy / "lib/engine", copy / "elsewhere/plugins", std::filesystem::copy_options::recursive);
+	std::filesystem::copy(copy / "lib/engine", copy / "elsewhere", std::filesystem::copy_options::recursive);
+	out = run("ENGINE_PLUGIN_DIR=");
+	EXPECT_NE(std::string::npos, out.find("video: the video decoder cannot be loaded: " + copy / "bin/plugins/libeng_pf_linux_ffmpeg.so")) << out;
+	EXPECT_NE(std::string::npos, out.find("the page engine cannot be loaded: " + copy / "bin/plugins/libeng_pf_linux_webkit.so")) << out;
+	EXPECT_NE(std::string::npos, out.find("page: false \n")) << out;
+	out = run("ENGINE_PLUGIN_DIR=.");
+	EXPECT_NE(std::string::npos, out.find("cannot be loaded: " + copy / "bin/./libeng_pf_linux_ffmpeg.so")) << out;
+
+	// Without the guard of local files beside the page plugin no page loads.
+	std::filesystem::remove_all(copy / "lib/engine/webkit-files");
+	out = run("ENGINE_PLUGIN_DIR=../lib/engine");
+	EXPECT_NE(std::string::npos, out.find("video: frame\n")) << out;
+	EXPECT_NE(std::string::npos, out.find("WebView: cannot load file://" + copy / "data/page.html: the guard of local files " + copy /
+		"bin/../lib/engine/webkit-files/libeng_pf_linux_webkit_files.so is missing\n")) << out;
+	EXPECT_NE(std::string::npos, out.find("page: false \n")) << out;
 }

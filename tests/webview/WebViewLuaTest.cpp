@@ -59,7 +59,7 @@ TEST_F(WebViewLua, ModuleTableAndConstants)
 TEST_F(WebViewLua, PageCallsReachTheAllowedTable)
 {
 	run("ui = {web = {f = function(...) local a, b = ... got = select('#', ...) .. ':' .. type(a) .. ':' .. tostring(a) .. ':' .. tostring(b) end}}\n"
-		"v = WebView.new(0, 0, 10, 10)");
+		"v = WebView.new(0, 0, 10, 10) v:loadPage('https://game.example/')");
 	test::ScriptedPageEngine& page = engines.last();
 	page.finishLoad();
 	page.bridgeCall("js-call:f(1,%20'a')");
@@ -134,6 +134,35 @@ TEST(WebViewLuaParse, Calls)
 		EXPECT_EQ(c.name, call.name);
 		EXPECT_EQ(c.args, call.args);
 		EXPECT_EQ(c.numbers, call.numbers);
+	}
+}
+
+// Only a link the script's callback let load gives its page the bridge.
+TEST_F(WebViewLua, OnlyLinksTheCallbackLetLoadGiveTheBridge)
+{
+	run("v = WebView.new(0, 0, 10, 10)");
+	test::ScriptedPageEngine& page = engines.last();
+	struct Case
+	{
+		char const* callback;
+		bool bridged;
+	} const cases[] = {
+		{"nil", false},
+		{"function() error('no links') end", false},
+		{"function() return 7 end", false},
+		{"function() return WebView.LOAD_PAGE_INTO_WEBVIEW end", true},
+	};
+	std::string const other = "https://other.example/";
+	for (Case const& c : cases)
+	{
+		SCOPED_TRACE(c.callback);
+		printed([&] {
+			run(std::string("v:loadPage('https://game.example/') v:setOnLinkClickedCallback(") + c.callback + ")");
+			EXPECT_TRUE(page.navigate(other, true));
+			page.scripts.clear();
+			page.finishLoad(&other);
+		});
+		EXPECT_EQ(c.bridged, !page.scripts.empty() && page.scripts[0].find("function callLuaFunction") != std::string::npos);
 	}
 }
 
@@ -233,7 +262,7 @@ TEST_F(WebViewLua, DeleteInsideItsOwnCallback)
 	EXPECT_FALSE(page.navigate("https://example.org/", true));
 	EXPECT_NE("", failure("v:show()"));
 
-	run("v = WebView.new(0, 0, 10, 10) v:allowCallsFromJavaScript('ui')");
+	run("v = WebView.new(0, 0, 10, 10) v:allowCallsFromJavaScript('ui') v:loadPage('https://game.example/')");
 	engines.last().finishLoad();
 	engines.last().bridgeCall("js-call:f()");
 	EXPECT_NE("", failure("v:show()"));

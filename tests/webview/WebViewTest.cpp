@@ -8,6 +8,7 @@
 #include <support/ScriptedPageEngine.h>
 #include <support/TempFolder.h>
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <filesystem>
 #include <sys/stat.h>
 #include <climits>
@@ -54,6 +55,22 @@ protected:
 	lang::Ptr<pf::WebView> view = new pf::WebView(0, 0, 320, 200);
 
 	test::ScriptedPageEngine& engine() { return engines.last(); }
+
+	/** The game sends the view to its page (not loaded yet). */
+	void SetUp() override
+	{
+		view->loadUrl("https://game.example/");
+		engine().calls.clear();
+	}
+
+	/** Loads a document at url and tells whether it was given the bridge. */
+	bool loadGetsBridge(std::string const& url)
+	{
+		engine().scripts.clear();
+		engine().finishLoad(&url);
+		std::vector<std::string> const& scripts = engine().scripts;
+		return !scripts.empty() && scripts[0] == pf::WebViewImpl::forOrigin(pf::WebViewImpl::originOf(url), pf::WebViewImpl::bridgeScripts(engine().bridgeToken())[0]);
+	}
 };
 
 } // namespace
@@ -174,19 +191,132 @@ TEST_F(WebViewBridge, CallsWithoutThePagesTokenAreRefused)
 	EXPECT_EQ(std::vector<std::string>{"f(1)"}, observer.calls);
 }
 
+// The bridge goes only to a document of an origin the game sent the view
+// to: by a load, or by a link its observer let load.
+TEST_F(WebViewBridge, OnlyDocumentsTheGameSentTheViewToGetTheBridge)
+{
+	struct Case
+	{
+		char const* url;
+		bool bridged;
+	} const cases[] = {
+		{"https://game.example/", true},
+		{"https://game.example/other?q#f", true},
+		{"HTTPS://GAME.EXAMPLE:443/x", true},
+		{"https://user:pw@game.example/", true},
+		{"blob:https://game.example/0a1b", true},
+		{"https://evil.example/", false},
+		{"http://game.example/", false},
+		{"https://game.example:8443/", false},
+		{"https://game.example.evil.example/", false},
+		{"https://evil.example\\@game.example/", false},
+		{"https://evil.example#@game.example/", false},
+		{"blob:https://evil.example/0a1b", false},
+		{"data:text/html,<script>callLuaFunction('f()')</script>", false},
+		{"about:blank", false},
+		{"about:srcdoc", false},
+		{"javascript:1", false},
+		{"file:///etc/passwd", false},
+		{"", false},
+		{"https:game.example", false},
+		{"https://game.example'/", false},
+	};
+	for (Case const& c : cases)
+	{
+		SCOPED_TRACE(c.url);
+		EXPECT_EQ(c.bridged, loadGetsBridge(c.url));
+	}
+
+	// A document without the bridge cannot use the token of the one before.
+	EXPECT_TRUE(loadGetsBridge("https://game.example/"));
+	std::string const token = engine().bridgeToken();
+	view->setObserver(&observer);
+	testing::internal::CaptureStdout();
+	EXPECT_FALSE(loadGetsBridge("https://evil.example/"));
+	EXPECT_FALSE(engine().navigate("js-call:" + token + ":f(1)"));
+	std::string const out = testing::internal::GetCapturedStdout();
+	EXPECT_TRUE(observer.calls.empty());
+	EXPECT_NE(std::string::npos, out.find("WebView: https://evil.example/ is not a page the game sent the view to: it cannot call the game's scripts\n"))
+		<< out;
+
+	// Links: only one the observer let load adds its origin.
+	struct Link
+	{
+		char const* url;
+		bool withObserver;
+		int code;
+		bool bridged;
+	} const links[] = {
+		{"https://partner.example/a", true, pf::WEBVIEW_LINK_LOAD, true},
+		{"https://refused.example/a", true, pf::WEBVIEW_LINK_DONT_LOAD, false},
+		{"https://outside.example/a", true, pf::WEBVIEW_LINK_EXTERNAL, false},
+		{"https://unknown.example/a", true, 7, false},
+		{"https://unasked.example/a", false, pf::WEBVIEW_LINK_LOAD, false},
+		{"data:text/html,x", true, pf::WEBVIEW_LINK_LOAD, false},
+	};
+	test::TempFolder bin;
+	bin.write("xdg-open", "#!/bin/sh\n");
+	chmod((bin / "xdg-open").c_str(), 0755);
+	test::ScopedVariable path("PATH", (bin.path() + ":" + getenv("PATH")).c_str());
+	for (Link const& l : links)
+	{
+		SCOPED_TRACE(l.url);
+		observer.code = l.code;
+		view->setObserver(l.withObserver ? &observer : nullptr);
+		engine().navigate(l.url, true);
+		EXPECT_EQ(l.bridged, loadGetsBridge(l.url));
+		pf::Launcher::reapChildren(true);
+	}
+	EXPECT_TRUE(loadGetsBridge("https://partner.example/b")) << "the game's own page stays allowed";
+	EXPECT_TRUE(loadGetsBridge("https://game.example/b"));
+
+	// A new load by the game starts the list afresh.
+	view->loadUrl("https://other.example/");
+	EXPECT_FALSE(loadGetsBridge("https://partner.example/b"));
+	EXPECT_TRUE(loadGetsBridge("https://other.example/"));
+	view->loadUrl("file:///data/page.html");
+	EXPECT_TRUE(loadGetsBridge("file:///data/other.html"));
+	EXPECT_FALSE(loadGetsBridge("https://other.example/"));
+}
+
+// A page that makes a line at will gets it logged once, then counted.
+TEST_F(WebViewBridge, LinesAPageCanRepeatAreLoggedOncePerPage)
+{
+	view->setObserver(&observer);
+	engine().finishLoad();
+	testing::internal::CaptureStdout();
+	for (int i = 0; i < 1000; ++i)
+		engine().navigate("js-call:f(1)");
+	engine().finishLoad();
+	engine().navigate("js-call:f(1)");
+	engine().navigate("wv-call:x");
+	view = nullptr;
+	std::string const out = testing::internal::GetCapturedStdout();
+	EXPECT_EQ("WebView: a call from outside the page's main frame was refused\n"
+		"WebView: a call from outside the page's main frame was refused (999 more times on that page)\n"
+		"WebView: a call from outside the page's main frame was refused\n"
+		"WebView: a call from outside the page's main frame was refused (1 more time on that page)\n",
+		out);
+}
+
 TEST_F(WebViewBridge, CompletionInjectsTheBridgeThenReportsTheTitle)
 {
 	engine().answers["document.title"] = "The page";
 	engine().finishLoad();
 	std::string const first = engine().bridgeToken();
 	EXPECT_EQ(32u, first.size());
-	EXPECT_EQ(pf::WebViewImpl::bridgeScripts(first), engine().scripts) << "no observer: no title asked";
+	auto guarded = [](std::vector<std::string> scripts) {
+		for (std::string& script : scripts)
+			script = pf::WebViewImpl::forOrigin("https://game.example", script);
+		return scripts;
+	};
+	EXPECT_EQ(guarded(pf::WebViewImpl::bridgeScripts(first)), engine().scripts) << "no observer: no title asked";
 
 	engine().scripts.clear();
 	view->setObserver(&observer);
 	engine().finishLoad();
 	EXPECT_NE(first, engine().bridgeToken()) << "each page its own token";
-	std::vector<std::string> expected = pf::WebViewImpl::bridgeScripts(engine().bridgeToken());
+	std::vector<std::string> expected = guarded(pf::WebViewImpl::bridgeScripts(engine().bridgeToken()));
 	expected.push_back("document.title");
 	EXPECT_EQ(expected, engine().scripts);
 	EXPECT_EQ(std::vector<std::string>{"true The page"}, observer.loads);
@@ -330,6 +460,9 @@ TEST(WebView, LoadsFailWithoutADisplayOrThePagePlugin)
 		{"no display", "DISPLAY", "", "WebView: cannot load https://example.org/: web pages need a display"},
 		{"no page plugin", "ENGINE_PLUGIN_DIR", empty.path(),
 			"WebView: cannot load https://example.org/: the page engine cannot be loaded: .*libeng_pf_linux_webkit.so"},
+		{"page plugin makes no engine", "ENGINE_PLUGIN_DIR", NULL_PAGE_PLUGIN_DIR,
+			"WebView: cannot load https://example.org/: the page engine cannot be loaded: " NULL_PAGE_PLUGIN_DIR
+			"/libeng_pf_linux_webkit.so made no page engine\n"},
 	};
 	for (Case const& c : cases)
 	{

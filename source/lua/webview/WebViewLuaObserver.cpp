@@ -193,21 +193,22 @@ void WebViewLuaObserver::onUrlLoadCompleted(bool success, std::string const& tit
 int WebViewLuaObserver::onLinkClicked(std::string const& url, pf::WebView*)
 {
 	WebViewLuaBusy busy(this);
+	// A link no callback chose loads, but its page gets no bridge.
 	if (m_onLinkClicked == -1)
-		return pf::WEBVIEW_LINK_LOAD;
+		return pf::WEBVIEW_LINK_LOAD_UNCHECKED;
 	LuaStackRestore restore(m_state);
 	if (!pushCallback(m_onLinkClicked))
-		return pf::WEBVIEW_LINK_LOAD;
+		return pf::WEBVIEW_LINK_LOAD_UNCHECKED;
 	lua_State* lua = LuaAccess::get(m_state);
 	lua_pushlstring(lua, url.data(), std::min(url.size(), MAX_LINK_BYTES));
 	if (!protectedCall(m_state, 2, 1))
-		return pf::WEBVIEW_LINK_LOAD;
+		return pf::WEBVIEW_LINK_LOAD_UNCHECKED;
 	lua = LuaAccess::get(m_state);
 	int const code = LuaNumber::toInt(lua_tonumber(lua, -1));
 	if (code >= 3)
 	{
 		lang::Debug::printf("WebView Lua: unknown return code from onLinkClicked()\n");
-		return pf::WEBVIEW_LINK_LOAD;
+		return pf::WEBVIEW_LINK_LOAD_UNCHECKED;
 	}
 	return code;
 }

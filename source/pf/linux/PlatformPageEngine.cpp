@@ -66,7 +66,10 @@ lang::Ptr<PageEngine> createPlatformPageEngine(int x, int y, int width, int heig
 	auto create = reinterpret_cast<EngCreatePageEngine>(plugin().function("engCreatePageEngine"));
 	if (!create)
 		return new MissingPageEngine("the page engine cannot be loaded: " + plugin().error());
-	return create(x, y, width, height);
+	lang::Ptr<PageEngine> engine = create(x, y, width, height);
+	if (!engine)
+		return new MissingPageEngine("the page engine cannot be loaded: " + plugin().path() + " made no page engine");
+	return engine;
 }
 
 void turnPageLoop()

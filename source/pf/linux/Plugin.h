@@ -9,10 +9,12 @@ namespace pf
 /**
  * A library of the engine that the program opens the first time it needs
  * it, so that what it links (the page engine's toolkit, the video codecs)
- * is loaded only then. It is looked for in the folder named by the
- * environment variable ENGINE_PLUGIN_DIR, else in the build's plugin
- * folder. Once open it stays open for the life of the process.
- * Thread-safe.
+ * is loaded only then. It is looked for beside the program: in the folder
+ * named by the environment variable ENGINE_PLUGIN_DIR (a relative one
+ * taken from the program's folder), else in the program's folder's
+ * "plugins". Never in the current folder nor anywhere the build left the
+ * plugins: a program copied or installed with its "plugins" folder finds
+ * them. Once open it stays open for the life of the process. Thread-safe.
  */
 class Plugin
 {
@@ -34,8 +36,11 @@ public:
 	/** Why the plugin or a function of it could not be had ("" when nothing failed). */
 	std::string error() const;
 
-	/** Where the plugin is looked for: the folder and the file name. */
+	/** Where the plugin is looked for: the folder and the file name ("" when the program's folder is unknown). */
 	std::string path() const;
+
+	/** The folder of the running program's file, resolved ("" when it cannot be read). */
+	static std::string programFolder();
 
 private:
 	char const* m_fileName;

@@ -4,7 +4,9 @@
 #include <lang/Debug.h>
 #include <webkit2/webkit2.h>
 #include <algorithm>
+#include <dlfcn.h>
 #include <set>
+#include <sys/stat.h>
 
 namespace pf
 {
@@ -21,6 +23,35 @@ unsigned const UNANSWERED_LOAD_GRACE_MS = 250;
 
 /** 0 before GTK was asked to start, 1 when it started, -1 when it could not. */
 int s_gtk = 0;
+
+/** The folder of the guard of local files (LocalFileGuard.cpp): "webkit-files" beside this plugin. */
+std::string guardFolder()
+{
+	Dl_info info;
+	if (!dladdr(reinterpret_cast<void*>(&guardFolder), &info) || !info.dli_fname)
+		return "";
+	std::string const plugin = info.dli_fname;
+	size_t const slash = plugin.rfind('/');
+	return (slash == std::string::npos ? std::string(".") : plugin.substr(0, slash)) + "/webkit-files";
+}
+
+/** Why pages cannot be shown without their guard ("" when it is there). */
+std::string const& guardMissing()
+{
+	static std::string const why = [] {
+		std::string const file = guardFolder() + "/libeng_pf_linux_webkit_files.so";
+		struct stat st;
+		return stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? std::string() : "the guard of local files " + file + " is missing";
+	}();
+	return why;
+}
+
+/** Hands each new web process the guard and the data root of the moment. */
+void initializeWebProcess(WebKitWebContext* context, gpointer)
+{
+	webkit_web_context_set_web_extensions_directory(context, guardFolder().c_str());
+	webkit_web_context_set_web_extensions_initialization_user_data(context, g_variant_new_string(pf::pageDataRoot().c_str()));
+}
 
 /** The engines that exist, for the page loop's turn. */
 std::set<GtkPageEngine*>& engines()
@@ -112,6 +143,13 @@ struct GtkPageEngine::Signals
 			self->m_loadEnded = false;
 			++self->m_load;
 		}
+		if (event == WEBKIT_LOAD_COMMITTED && self->m_listener)
+		{
+			char const* uri = webkit_web_view_get_uri(self->m_view);
+			lang::Ptr<GtkPageEngine> keep(self);
+			self->m_listener->pageCommitted(uri ? uri : "");
+			return;
+		}
 		if (event != WEBKIT_LOAD_FINISHED)
 			return;
 		bool const reported = self->m_loadEnded;
@@ -193,6 +231,8 @@ bool GtkPageEngine::hasDisplay()
 		gdk_set_allowed_backends("x11,*");
 		gtk_disable_setlocale();
 		s_gtk = gtk_init_check(nullptr, nullptr) ? 1 : -1;
+		if (s_gtk > 0)
+			g_signal_connect(webkit_web_context_get_default(), "initialize-web-extensions", G_CALLBACK(&initializeWebProcess), nullptr);
 	}
 	return s_gtk > 0;
 }
@@ -216,7 +256,7 @@ GtkPageEngine::GtkPageEngine(int x, int y, int width, int height) :
 	m_fadeTo(0.0), m_fadeStart(0), m_fadeMicros(0), m_fadeSource(0), m_self(std::make_shared<GtkPageEngine*>(this))
 {
 	engines().insert(this);
-	if (!hasDisplay())
+	if (!hasDisplay() || !guardMissing().empty())
 		return;
 	m_window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
 	GtkWindow* window = GTK_WINDOW(m_window);
@@ -265,7 +305,8 @@ void GtkPageEngine::setListener(PageEngineListener* listener)
 
 void GtkPageEngine::failWithoutDisplay(std::string const& what)
 {
-	lang::Debug::printf("WebView: cannot load %s: web pages need a display\n", what.c_str());
+	std::string const why = hasDisplay() ? guardMissing() : "web pages need a display";
+	lang::Debug::printf("WebView: cannot load %s: %s\n", what.c_str(), why.c_str());
 	std::weak_ptr<GtkPageEngine*> self = m_self;
 	postToMainThread([self]() {
 		std::shared_ptr<GtkPageEngine*> alive = self.lock();

@@ -19,6 +19,10 @@ namespace pf
  * main-thread queue with one line saying that web pages need a display.
  * A load whose main resource fails without the load failing (a redirect
  * from the web to a file: address, which the engine refuses) fails too.
+ * Every request for a local file, by the page or by a load, is judged in
+ * the web process by the guard beside the plugin ("webkit-files/"): a file
+ * that does not resolve to one below pageDataRoot() is refused. Without
+ * the guard every load fails, with one line saying it is missing.
  * Main thread only.
  */
 class GtkPageEngine : public PageEngine
@@ -80,6 +84,7 @@ private:
 	void place();
 	void setOpacity(double alpha);
 	bool stepFade();
+	/** Fails a load that cannot start (no display, no guard of local files) at the next turn, with a line naming what. */
 	void failWithoutDisplay(std::string const& what);
 	/** Fails the current load, whose main resource at url failed (why) without the load failing. */
 	void failUnanswered(std::string const& url, std::string const& why);

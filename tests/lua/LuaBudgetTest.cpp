@@ -9,9 +9,9 @@ using LuaBudgetTest = LuaFixture;
 
 } // namespace
 
-// A loop meets whichever bound comes first; once the budget goes, the same
-// code runs unbounded again.
-TEST_F(LuaBudgetTest, InstructionAndTimeBoundsEachStopALoop)
+// Each bound stops a loop on its own, the others far away; once the budget
+// goes, the same code runs unbounded again.
+TEST_F(LuaBudgetTest, InstructionMemoryAndTimeBoundsEachStopALoop)
 {
 	{
 		lua::LuaBudget budget(&lua, 1000000, size_t(1) << 30, std::chrono::hours(1));
@@ -26,6 +26,13 @@ TEST_F(LuaBudgetTest, InstructionAndTimeBoundsEachStopALoop)
 		EXPECT_FALSE(budget.instructionsExhausted());
 		EXPECT_FALSE(budget.memoryExhausted());
 	}
+	{
+		lua::LuaBudget budget(&lua, 1000000000000000LL, size_t(1) << 20, std::chrono::hours(1));
+		EXPECT_NE("", failure("t = {} for i = 1, 2^30 do t[i] = { i } end"));
+		EXPECT_TRUE(budget.memoryExhausted());
+		EXPECT_FALSE(budget.timeExhausted() || budget.instructionsExhausted());
+	}
+	run("t = nil collectgarbage()");
 	{
 		// The time runs from the budget's making: a budget spent waiting stops the first loop.
 		lua::LuaBudget budget(&lua, 1000000000000000LL, size_t(1) << 30, std::chrono::milliseconds(0));

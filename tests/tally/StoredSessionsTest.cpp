@@ -94,14 +94,20 @@ TEST_F(TallyStoredSessionsTest, theOldestGoBeyondTheByteBudget)
 }
 
 // A saved list that cannot be read is set aside, not replaced by the next
-// session saved: damaged text, and a file past the size read back.
+// session saved: damaged text, a string the parser would cut at a broken
+// escape, and a file past the size read back.
 TEST_F(TallyStoredSessionsTest, anUnreadableListIsSetAsideNotReplaced)
 {
 	std::string const path = TallySession::sessionsFilePath();
-	for (std::uintmax_t size : {std::uintmax_t(0), std::uintmax_t(TallyStorage::MAX_FILE_SIZE) + 1})
+	std::pair<char const*, std::uintmax_t> const cases[] = {
+		{"[\"QUJD\", ", 0},
+		{"[\"QUJD\\u00zzRUZH\"]", 0},
+		{"[\"QUJD\", ", std::uintmax_t(TallyStorage::MAX_FILE_SIZE) + 1},
+	};
+	for (auto const& [text, size] : cases)
 	{
-		SCOPED_TRACE(size);
-		writeFile(path, "[\"QUJD\", ");
+		SCOPED_TRACE(text);
+		writeFile(path, text);
 		if (size)
 			std::filesystem::resize_file(path, size);
 		std::uintmax_t const before = std::filesystem::file_size(path);

@@ -10,8 +10,10 @@ TallyStoreLock::~TallyStoreLock() = default;
 
 TallyStoreLock& TallyStoreLock::instance()
 {
-	static TallyStoreLock s_lock;
-	return s_lock;
+	// Never destroyed: the agent's threads may still store while the
+	// process runs its exit handlers.
+	static TallyStoreLock* const s_lock = new TallyStoreLock;
+	return *s_lock;
 }
 
 void TallyStoreLock::lock()

@@ -21,7 +21,7 @@ class FileLock;
 class TallyStoreLock
 {
 public:
-	/** The process's one store lock. */
+	/** The process's one store lock (it lives until the process ends, exit handlers included). */
 	static TallyStoreLock& instance();
 
 	/** Blocks until the calling thread holds the lock (again, when it holds it already). */

@@ -10,6 +10,8 @@
 #include "TallySession.h"
 #include "TallyThreads.h"
 #include <linux/TallyPlatform.h>
+#include <lang/Throwable.h>
+#include <net/GlobalInit.h>
 #include <mutex>
 #include <vector>
 
@@ -247,6 +249,17 @@ void TallyAnalytics::createAndSendSession()
 			setUserID(*s.userID);
 		if (s.gender)
 			setGender(*s.gender);
+		// libcurl's (and OpenSSL's) set-up of the process on this thread, before
+		// any sending thread: a worker still inside it when the process ends
+		// would meet the exit handlers' teardown of the same library.
+		try
+		{
+			net::globalInit();
+		}
+		catch (lang::Throwable const& e)
+		{
+			tallyLog("TallyAnalytics: %@", {e.getMessage().format()});
+		}
 		TallyThreads::start([] { TallySession::sendSessionsToServerForAdGrid(); });
 	});
 }

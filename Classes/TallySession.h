@@ -3,6 +3,7 @@
 #include <TallyDate.h>
 #include <TallyError.h>
 #include <TallyEvent.h>
+#include <TallyStoreLock.h>
 #include <lang/Mutex.h>
 #include <lang/Object.h>
 #include <lang/Ptr.h>
@@ -333,7 +334,7 @@ public:
 	static lang::Ptr<TallySession> readCurrentSessionFile();
 
 	/** The lock of every read-modify-write of the saved list (for the transport). */
-	static lang::Mutex& savedSessionsLock();
+	static TallyStoreLock& savedSessionsLock();
 
 	// --- Instance side ---------------------------------------------------
 

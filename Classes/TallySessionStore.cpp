@@ -6,6 +6,7 @@
 #include "TallyLog.h"
 #include "TallySession.h"
 #include "TallyStorage.h"
+#include "TallyStoreLock.h"
 #include "TallyUnarchiver.h"
 #include <io/detail/detail.h>
 #include <io/std/FileUtil.h>
@@ -21,11 +22,12 @@ namespace
 
 using Lock = std::lock_guard<lang::Mutex>;
 
-lang::Mutex& storeMutex()
+TallyStoreLock& storeLock()
 {
-	static lang::Mutex s_mutex;
-	return s_mutex;
+	return TallyStoreLock::instance();
 }
+
+using StoreLock = std::lock_guard<TallyStoreLock>;
 
 /** The key's hash in file names: CRC-32 of its UTF-8, as a signed decimal. */
 std::string keyHash()
@@ -67,9 +69,9 @@ float toFloat(double value)
 
 } // namespace
 
-lang::Mutex& TallySession::savedSessionsLock()
+TallyStoreLock& TallySession::savedSessionsLock()
 {
-	return storeMutex();
+	return storeLock();
 }
 
 std::string TallySession::filePathDirectory()
@@ -289,7 +291,7 @@ std::vector<std::string> TallySession::savedSessions()
 {
 	std::vector<std::string> sessions;
 	tallyGuard([&] {
-		Lock lock(storeMutex());
+		StoreLock lock(storeLock());
 		std::string path = sessionsFilePath();
 		std::optional<std::string> text = TallyStorage::read(path);
 		if (!text)
@@ -329,7 +331,7 @@ bool TallySession::setSavedSessions(std::vector<std::string> const& sessions)
 {
 	bool written = false;
 	tallyGuard([&] {
-		Lock lock(storeMutex());
+		StoreLock lock(storeLock());
 		TallyArchiver list(true);
 		for (std::string const& block : sessions)
 			list.encodeData(nullptr, block);
@@ -344,7 +346,7 @@ bool TallySession::addToSavedSessions(TallySession& session)
 	tallyGuard([&] {
 		tallyLog("TallyAnalytics: Add session with startTime[%@] to saved sessions", {TallyLogArg::date(session.startTime())});
 		std::string block = session.data();
-		Lock lock(storeMutex());
+		StoreLock lock(storeLock());
 		std::vector<std::string> sessions = savedSessions();
 		sessions.push_back(block);
 		removeOldSessionsIfNecessary(sessions);
@@ -401,7 +403,7 @@ TallyDate TallySession::initialTimestamp()
 {
 	TallyDate stamp = TallyPlatform::now();
 	tallyGuard([&] {
-		Lock lock(storeMutex());
+		StoreLock lock(storeLock());
 		std::string path = initialTimestampFilePath();
 		if (std::optional<std::string> text = TallyStorage::read(path))
 		{

@@ -23,8 +23,9 @@ public:
 	static std::optional<std::string> read(std::string const& path);
 
 	/**
-	 * Replaces the file as a whole (written to "<path>.tmp", synced and
-	 * renamed), then marks it to be left out of backups. Never throws.
+	 * Replaces the file as a whole (written to a temporary file of its own
+	 * beside it, synced and renamed), then marks it to be left out of
+	 * backups. Never throws.
 	 * @return False when it was not written; the old file is then intact.
 	 */
 	static bool write(std::string const& path, std::string const& bytes);

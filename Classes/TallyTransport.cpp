@@ -194,7 +194,7 @@ void TallySession::sendSessionsToServerWithTimeout(bool shortTimeout, bool useWe
 void TallySession::removeFromSavedSessions(std::vector<std::string> const& sent)
 {
 	tallyGuard([&] {
-		std::lock_guard<lang::Mutex> lock(savedSessionsLock());
+		std::lock_guard<TallyStoreLock> lock(savedSessionsLock());
 		std::vector<std::string> sessions = savedSessions();
 		for (std::string const& block : sent)
 		{

@@ -5,6 +5,8 @@
 #include "Compositor.h"
 #include "Particles.h"
 #include "RenderObjectData.h"
+#include "SaveFile.h"
+#include <io/std/FileLock.h>
 #include <physics/PhysicsWorld.h>
 #include <framework/App.h>
 #include <gr/Context.h>
@@ -95,6 +97,8 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	resetPhysicsWorld(b2Vec2(0.f, 0.f), true);
 	m_physicsDisableOwners[""] = 1;
 
+	// The folder is this process's before any save is read from it.
+	m_saveFolderLock = SaveFile::lockFolder();
 	setTable("highscores", loadPersistentFile("highscores.lua"));
 	setTable("settings", loadPersistentFile("settings.lua"));
 	setTable("bi_data", loadPersistentFile("bi_data.lua"));

@@ -34,6 +34,11 @@ namespace gr
 class Context;
 }
 
+namespace io
+{
+class FileLock;
+}
+
 namespace lua
 {
 class LuaState;
@@ -1648,6 +1653,9 @@ private:
 	/** Guards what the download workers hand to the main thread. */
 	lang::Mutex m_mutex;
 	std::unique_ptr<Downloads> m_downloads;
+
+	/** This process's hold on the save folder (SaveFile::lockFolder), kept until the last save is written. */
+	std::unique_ptr<io::FileLock> m_saveFolderLock;
 
 	/** The download rows (api/DownloadApi.cpp). */
 	void registerDownloadApi();

@@ -7,10 +7,14 @@
 #include <lang/Debug.h>
 #include <lang/Throwable.h>
 #include <io/IOException.h>
+#include <io/std/FileLock.h>
 #include <io/std/SetAside.h>
 #include <lang/Format.h>
+#include <lang/Exception.h>
+#include <cctype>
 #include <cerrno>
 #include <exception>
+#include <filesystem>
 #include <set>
 #include <sys/stat.h>
 
@@ -29,7 +33,52 @@ std::string savePath(std::string const& name)
 	return io::detail::constructPath(io::detail::appdataPath(), name);
 }
 
+/** True for "<name>.<digits>-<digits>.tmp", a temporary file of io::SaveFileOutputStream. */
+bool isTemporaryName(std::string const& name)
+{
+	size_t const end = name.size() >= 4 && name.compare(name.size() - 4, 4, ".tmp") == 0 ? name.size() - 4 : 0;
+	size_t at = end;
+	auto digitsBefore = [&](char mark) {
+		size_t const last = at;
+		while (at > 0 && std::isdigit(static_cast<unsigned char>(name[at - 1])))
+			--at;
+		if (at == last || at == 0 || name[at - 1] != mark)
+			return false;
+		--at;
+		return true;
+	};
+	return end > 0 && digitsBefore('-') && digitsBefore('.') && at > 0;
+}
+
 } // namespace
+
+std::unique_ptr<io::FileLock> SaveFile::lockFolder()
+{
+	std::string const folder = io::detail::appdataPath();
+	std::unique_ptr<io::FileLock> lock;
+	try
+	{
+		io::detail::makeFolders(folder);
+		lock = std::make_unique<io::FileLock>(io::detail::constructPath(folder, LOCK_NAME), io::FileLock::DONT_WAIT);
+	}
+	catch (lang::Throwable const& e)
+	{
+		lang::Debug::printf("The save folder is not locked against other game processes: %s\n", e.getMessage().format().c_str());
+		return nullptr;
+	}
+	if (!lock->held())
+		lang::throwError(lang::Exception(lang::Format(
+			"Another game process uses the save folder {0}: this one does not start, so that neither writes over the saves of the other",
+			folder)));
+	std::error_code error;
+	for (auto const& entry : std::filesystem::directory_iterator(folder, error))
+	{
+		std::string const name = entry.path().filename();
+		if (isTemporaryName(name) && std::filesystem::remove(entry.path(), error))
+			lang::Debug::printf("Removed %s, left by a run that ended while saving\n", entry.path().c_str());
+	}
+	return lock;
+}
 
 bool SaveFile::read(std::string const& name, cipher::Bytes& text, bool& deciphered)
 {

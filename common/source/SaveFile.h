@@ -3,7 +3,13 @@
 #include <DataCipher.h>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
+
+namespace io
+{
+class FileLock;
+}
 
 /**
  * The player's save files in the app-data folder: the Lua table text
@@ -13,6 +19,24 @@
 class SaveFile
 {
 public:
+	/** The lock file of the save folder, in the folder. */
+	static constexpr char const* LOCK_NAME = ".game.lock";
+
+	/**
+	 * Takes the save folder (created when missing) for this process: an
+	 * advisory lock on LOCK_NAME in it, held while the returned object
+	 * lives (the system drops it when the process ends, however it ends).
+	 * Then removes the temporary files that runs ended mid-save left in the
+	 * folder ("<name>.<process id>-<number>.tmp"): no other game writes
+	 * there while the lock is held.
+	 * @return The lock; null when the lock file cannot be made or locked
+	 *         (a read-only folder: logged, the run goes on without it).
+	 * @exception lang::Exception "Another game process uses the save folder
+	 *            {0}: this one does not start, so that neither writes over
+	 *            the saves of the other" when another process holds it.
+	 */
+	static std::unique_ptr<io::FileLock> lockFolder();
+
 	/**
 	 * Replaces text with the text of the save file name: the deciphered
 	 * bytes, or the bytes as they are when they do not decipher (a save

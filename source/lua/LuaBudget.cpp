@@ -6,12 +6,14 @@
 namespace lua
 {
 
-LuaBudget::LuaBudget(LuaState* state, long long instructions, std::size_t memory) :
+LuaBudget::LuaBudget(LuaState* state, long long instructions, std::size_t memory, std::chrono::milliseconds time) :
 	m_state(state),
 	m_lua(LuaAccess::get(state)),
 	m_stepsLeft((instructions + HOOK_STEP - 1) / HOOK_STEP),
 	m_memoryLeft(static_cast<long long>(memory)),
+	m_deadline(std::chrono::steady_clock::now() + time),
 	m_instructionsExhausted(false),
+	m_timeExhausted(false),
 	m_memoryExhausted(false),
 	m_oldHook(lua_gethook(m_lua)),
 	m_oldMask(lua_gethookmask(m_lua)),
@@ -55,10 +57,18 @@ void LuaBudget::countHook(lua_State* lua, lua_Debug*)
 	void* owner = nullptr;
 	lua_getallocf(lua, &owner);
 	LuaBudget* budget = static_cast<LuaState*>(owner)->m_budget;
-	if (!budget || --budget->m_stepsLeft > 0)
+	if (!budget)
 		return;
-	budget->m_instructionsExhausted = true;
-	luaL_error(lua, "instruction budget exhausted");
+	if (--budget->m_stepsLeft <= 0)
+	{
+		budget->m_instructionsExhausted = true;
+		luaL_error(lua, "instruction budget exhausted");
+	}
+	if (std::chrono::steady_clock::now() >= budget->m_deadline)
+	{
+		budget->m_timeExhausted = true;
+		luaL_error(lua, "time budget exhausted");
+	}
 }
 
 } // lua

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 
 struct lua_State;
@@ -14,7 +15,9 @@ class LuaState;
  * Scope guard that bounds the Lua code run on a state while it lives: the
  * state's allocator refuses to grow the memory in use by more than a memory
  * budget (counted from the guard's construction), and a count hook raises
- * a Lua error once the code has run an instruction budget. Outside the
+ * a Lua error once the code has run an instruction budget or once the time
+ * budget has passed (looked at between instructions, every HOOK_STEP of
+ * them: a single call into C is not cut short). Outside the
  * guard's life the state runs unbounded, as before. One guard per state at
  * a time; the state's thread only.
  */
@@ -25,14 +28,18 @@ public:
 	 * Starts counting on state.
 	 * @param instructions Virtual-machine instructions allowed (counted in steps of HOOK_STEP).
 	 * @param memory Bytes the state's memory in use may grow by.
+	 * @param time Time the code may run for (steady clock), counted from here.
 	 */
-	LuaBudget(LuaState* state, long long instructions, std::size_t memory);
+	LuaBudget(LuaState* state, long long instructions, std::size_t memory, std::chrono::milliseconds time);
 
 	/** Stops counting; the hook the state had before is put back. */
 	~LuaBudget();
 
 	/** True once the code ran out of instructions. */
 	bool instructionsExhausted() const { return m_instructionsExhausted; }
+
+	/** True once the code ran past its time. */
+	bool timeExhausted() const { return m_timeExhausted; }
 
 	/** True once an allocation was refused for the memory budget. */
 	bool memoryExhausted() const { return m_memoryExhausted; }
@@ -55,7 +62,9 @@ private:
 	lua_State* m_lua;
 	long long m_stepsLeft;
 	long long m_memoryLeft;
+	std::chrono::steady_clock::time_point m_deadline;
 	bool m_instructionsExhausted;
+	bool m_timeExhausted;
 	bool m_memoryExhausted;
 	void (*m_oldHook)(lua_State*, lua_Debug*);
 	int m_oldMask;

@@ -4,7 +4,9 @@
 #include "LuaTableScope.h"
 #include <io/InputStream.h>
 #include <io/OutputStream.h>
+#include <lua.hpp>
 #include <algorithm>
+#include <array>
 #include <cassert>
 #include <cmath>
 #include <cstdio>
@@ -33,6 +35,83 @@ constexpr size_t WRITE_PIECE = 1 << 20;
 // about a second instead of hanging the game or exhausting its memory.
 constexpr long long READ_INSTRUCTIONS = 100000000;
 constexpr size_t READ_MEMORY = size_t(256) << 20;
+// Instructions that each copy much memory (joining long strings) stay under
+// the instruction bound for minutes: the time bound ends them. A real save
+// of a few megabytes reads in milliseconds, also on a slow machine under
+// load.
+constexpr std::chrono::seconds READ_TIME(5);
+
+/**
+ * Takes the metatables of the values that are not tables or userdata (the
+ * strings' one holds the string library as __index, so that ("a"):rep(9)
+ * calls string.rep) off the state while it lives, and puts them back when
+ * it goes. Table text then reaches no function but what the text itself
+ * defines.
+ */
+class BareValues
+{
+public:
+	explicit BareValues(lua_State* lua) : m_lua(lua)
+	{
+		ensureStack(lua, 4);
+		for (size_t i = 0; i < TYPES.size(); ++i)
+		{
+			pushValueOf(TYPES[i]);
+			m_refs[i] = LUA_NOREF;
+			if (lua_getmetatable(lua, -1))
+			{
+				m_refs[i] = luaL_ref(lua, LUA_REGISTRYINDEX);
+				lua_pushnil(lua);
+				lua_setmetatable(lua, -2);
+			}
+			lua_pop(lua, 1);
+		}
+	}
+
+	~BareValues()
+	{
+		for (size_t i = 0; i < TYPES.size(); ++i)
+		{
+			if (m_refs[i] == LUA_NOREF)
+				continue;
+			pushValueOf(TYPES[i]);
+			lua_rawgeti(m_lua, LUA_REGISTRYINDEX, m_refs[i]);
+			lua_setmetatable(m_lua, -2);
+			lua_pop(m_lua, 1);
+			luaL_unref(m_lua, LUA_REGISTRYINDEX, m_refs[i]);
+		}
+	}
+
+private:
+	static constexpr std::array<int, 7> TYPES = {LUA_TNIL, LUA_TBOOLEAN, LUA_TLIGHTUSERDATA, LUA_TNUMBER, LUA_TSTRING,
+		LUA_TFUNCTION, LUA_TTHREAD};
+
+	lua_State* m_lua;
+	std::array<int, 7> m_refs;
+
+	static int nothing(lua_State*)
+	{
+		return 0;
+	}
+
+	/** Pushes a value of the basic type; setting its metatable sets the one of every value of the type. */
+	void pushValueOf(int type)
+	{
+		switch (type)
+		{
+		case LUA_TNIL: lua_pushnil(m_lua); break;
+		case LUA_TBOOLEAN: lua_pushboolean(m_lua, 0); break;
+		case LUA_TLIGHTUSERDATA: lua_pushlightuserdata(m_lua, nullptr); break;
+		case LUA_TNUMBER: lua_pushnumber(m_lua, 0); break;
+		case LUA_TSTRING: lua_pushliteral(m_lua, ""); break;
+		case LUA_TFUNCTION: lua_pushcfunction(m_lua, nothing); break;
+		default: lua_pushthread(m_lua); break;
+		}
+	}
+
+	BareValues(BareValues const&) = delete;
+	BareValues& operator=(BareValues const&) = delete;
+};
 
 void appendIndent(std::string& text, int width)
 {
@@ -252,9 +331,13 @@ void LuaTable::read(io::InputStream& in)
 	assert(m_luastate && "m_luastate");
 	std::string const name = in.toString();
 	bool instructions = false;
+	bool time = false;
 	bool memory = false;
 	{
-		LuaBudget budget(m_luastate, READ_INSTRUCTIONS, READ_MEMORY);
+		// The text is data: it runs with its table as its only global
+		// table and with no library behind the values it makes.
+		BareValues bare(LuaAccess::get(m_luastate));
+		LuaBudget budget(m_luastate, READ_INSTRUCTIONS, READ_MEMORY, READ_TIME);
 		try
 		{
 			m_luastate->compileChunk(in, name, this, false);
@@ -262,14 +345,17 @@ void LuaTable::read(io::InputStream& in)
 		catch (LuaException const&)
 		{
 			instructions = budget.instructionsExhausted();
+			time = budget.timeExhausted();
 			memory = budget.memoryExhausted();
-			if (!instructions && !memory)
+			if (!instructions && !time && !memory)
 				throw;
 		}
 	}
 	// Thrown once the budget is gone, so that the state is unbounded again.
 	if (instructions)
 		lang::throwError(LuaException(lang::Format("Error while reading Lua table text {0}: it runs more than {1,#} instructions", name, static_cast<double>(READ_INSTRUCTIONS))));
+	if (time)
+		lang::throwError(LuaException(lang::Format("Error while reading Lua table text {0}: it runs longer than {1,#} seconds", name, static_cast<double>(READ_TIME.count()))));
 	if (memory)
 		lang::throwError(LuaException(lang::Format("Error while reading Lua table text {0}: it needs more than {1,#} MiB of memory", name, static_cast<double>(READ_MEMORY >> 20))));
 }

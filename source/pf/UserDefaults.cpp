@@ -7,6 +7,7 @@
 #include <lang/Throwable.h>
 #include <cjson/cJSON.h>
 #include <sys/stat.h>
+#include <charconv>
 #include <cmath>
 
 namespace pf
@@ -87,6 +88,9 @@ void UserDefaults::readFile(std::string const& path)
 				JSONFile::fail(path, "key \"" + key + "\" appears twice");
 			if (cJSON_IsBool(item))
 				values[key] = cJSON_IsTrue(item) != 0;
+			else if (cJSON_IsNumber(item) && !std::isfinite(item->valuedouble))
+				// Out of the range of a double (1e400): it could not be written back.
+				lang::Debug::printf("User defaults %s: the number of \"%s\" is out of range; that key is dropped\n", path.c_str(), key.c_str());
 			else if (cJSON_IsNumber(item))
 				values[key] = item->valuedouble;
 			else if (cJSON_IsString(item))
@@ -112,7 +116,12 @@ bool UserDefaults::writeFile(std::string const& path)
 		if (bool const* b = std::get_if<bool>(&entry.second))
 			item = cJSON_CreateBool(*b);
 		else if (double const* d = std::get_if<double>(&entry.second))
-			item = cJSON_CreateNumber(*d);
+		{
+			// The shortest text that reads back as the same double (all are finite: setNumber).
+			char text[64];
+			*std::to_chars(text, text + sizeof(text) - 1, *d).ptr = '\0';
+			item = cJSON_CreateRaw(text);
+		}
 		else
 			item = cJSON_CreateString(std::get<std::string>(entry.second).c_str());
 		cJSON_AddItemToObject(document.get(), entry.first.c_str(), item);
@@ -208,8 +217,14 @@ void UserDefaults::setBoolean(std::string const& key, bool value)
 
 void UserDefaults::setNumber(std::string const& key, double value)
 {
-	// JSON has no NaN or infinities: they would not read back.
-	set(key, std::isfinite(value) ? value : 0.0);
+	// JSON has no NaN or infinities: they could not be written back.
+	if (std::isfinite(value))
+	{
+		set(key, value);
+		return;
+	}
+	lang::Debug::printf("User defaults: \"%s\" is not a finite number; that key is dropped\n", key.c_str());
+	remove(key);
 }
 
 void UserDefaults::setString(std::string const& key, std::string const& value)

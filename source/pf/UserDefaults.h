@@ -15,7 +15,11 @@ namespace pf
  * Changes are held in memory until synchronise() writes them. A file that
  * cannot be read or holds anything but an object of booleans, numbers and
  * strings reads as empty (logged); it is moved aside to
- * "user-defaults.json.bad" before it is replaced.
+ * "user-defaults.json.bad" before it is replaced. A number the file cannot
+ * hold (out of the range of a double when read, not finite when set) is
+ * dropped with a line naming its key (the key then holds nothing), the
+ * other keys kept. Numbers are
+ * written in the shortest text that reads back as the same double.
  *
  * Any thread: every operation holds the object's mutex, which is
  * recursive; lock() holds it across several operations.

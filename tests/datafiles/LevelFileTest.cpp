@@ -1,6 +1,7 @@
 // Levels: loading shipped levels, writing them for the editor and for a
 // reload, and the scripts' other file functions.
 #include <support/DataFiles.h>
+#include <support/FilePermissionsApply.h>
 #include <support/HostFixture.h>
 #include <datapack/DataPack.h>
 #include <ShippedFile.h>
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <filesystem>
 #include <random>
+#include <sys/stat.h>
 
 namespace
 {
@@ -267,9 +269,14 @@ TEST_F(LevelFile_Save, ReloadTakesThePreviousGravity)
 TEST_F(LevelFile_Save, FailedWriteKeepsTheOldLevel)
 {
 	appData.write("lv.lua", "old level");
-	ASSERT_EQ(0, symlink("/dev/full", (appData / "lv.lua.tmp").c_str()));
 	testing::internal::CaptureStdout();
-	run("objects.world = {} saveLevel('lv')");
+	{
+		// No new file can be made in the folder.
+		test::FilePermissionsApply permissions;
+		ASSERT_EQ(0, chmod(appData.path().c_str(), 0500));
+		run("objects.world = {} saveLevel('lv')");
+		ASSERT_EQ(0, chmod(appData.path().c_str(), 0700));
+	}
 	std::string const log = testing::internal::GetCapturedStdout();
 	EXPECT_EQ("old level", appData.read("lv.lua"));
 	EXPECT_NE(std::string::npos, log.find("Failed to save lv.lua: ")) << log;

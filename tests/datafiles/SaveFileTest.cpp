@@ -53,10 +53,15 @@ TEST_F(SaveFile_Host, NonTableAndFailedWriteKeepTheOldFile)
 	std::string const settings = appData.read("settings.lua");
 	std::string const scores = appData.read("highscores.lua");
 	run("settings = 'gone' highscores.b = 3");
-	ASSERT_EQ(0, symlink("/dev/full", (appData / "highscores.lua.tmp").c_str()));
 	testing::internal::CaptureStdout();
-	run("savePersistentLuaFile('settings.lua', 'settings')");
-	destroyHost();
+	{
+		// No new file can be made in the folder.
+		test::FilePermissionsApply permissions;
+		ASSERT_EQ(0, chmod(appData.path().c_str(), 0500));
+		run("savePersistentLuaFile('settings.lua', 'settings')");
+		destroyHost();
+		ASSERT_EQ(0, chmod(appData.path().c_str(), 0700));
+	}
 	std::string const log = testing::internal::GetCapturedStdout();
 	EXPECT_EQ(settings, appData.read("settings.lua"));
 	EXPECT_EQ(scores, appData.read("highscores.lua"));

@@ -1,4 +1,6 @@
 #include "ThrownMessage.h"
+#include <support/FilePermissionsApply.h>
+#include <support/FileSizeLimit.h>
 #include <support/TempFolder.h>
 #include <gtest/gtest.h>
 #include <io/FileFormat.h>
@@ -11,12 +13,27 @@
 #include <io/std/FileInputStream.h>
 #include <io/std/FileOutputStream.h>
 #include <io/std/SaveFileOutputStream.h>
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 using test::TempFolder;
 
 namespace
 {
+
+/** The names in folder (files and folders, not recursing). */
+std::set<std::string> namesIn(std::string const& folder)
+{
+	std::set<std::string> names;
+	for (auto const& entry : std::filesystem::directory_iterator(folder))
+		names.insert(entry.path().filename());
+	return names;
+}
 
 /** Points both base folders at temporary folders for one test. */
 class Folders : public ::testing::Test
@@ -142,11 +159,15 @@ TEST_F(Folders, appDataSaveReplacesOnlyOnSuccess)
 		io::AppDataOutputStream out("save.lua");
 		EXPECT_EQ(docs / "save.lua", out.toString());
 		out.write("new text", 8);
-		EXPECT_TRUE(std::filesystem::exists(docs / "save.lua.tmp"));
+		std::set<std::string> const names = namesIn(docs.path());
+		EXPECT_EQ(2u, names.size());
+		EXPECT_EQ(1u, std::count_if(names.begin(), names.end(), [](std::string const& n) {
+			return n.rfind("save.lua." + std::to_string(getpid()) + "-", 0) == 0 && n.size() > 4 && n.substr(n.size() - 4) == ".tmp";
+		})) << *names.rbegin();
 		EXPECT_EQ("old", docs.read("save.lua"));
 	}
 	EXPECT_EQ("new text", docs.read("save.lua"));
-	EXPECT_FALSE(std::filesystem::exists(docs / "save.lua.tmp"));
+	EXPECT_EQ(std::set<std::string>{"save.lua"}, namesIn(docs.path()));
 
 	// Explicit close reports success; reading back through the app-data stream.
 	{
@@ -161,25 +182,24 @@ TEST_F(Folders, appDataSaveReplacesOnlyOnSuccess)
 	}
 
 	// A full disk: the small write is buffered, so the failure shows at close.
-	ASSERT_EQ(0, symlink("/dev/full", (docs / "save.lua.tmp").c_str()));
 	{
 		io::AppDataOutputStream out("save.lua");
 		out.write("lost", 4);
-		EXPECT_EQ("Failed to write " + (docs / "save.lua") + " with errno 28 (No space left on device)", ioMessage([&] { out.close(); }));
+		test::FileSizeLimit full(0);
+		EXPECT_EQ("Failed to write " + (docs / "save.lua") + " with errno 27 (File too large)", ioMessage([&] { out.close(); }));
 	}
 	EXPECT_EQ("new text", docs.read("save.lua"));
-	EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(docs / "save.lua.tmp")));
 
 	// A write that fails at once; the destructor then keeps the old file without throwing.
-	ASSERT_EQ(0, symlink("/dev/full", (docs / "save.lua.tmp").c_str()));
 	{
+		test::FileSizeLimit full(0);
 		io::AppDataOutputStream out("save.lua");
 		std::string big(100000, 'b');
 		EXPECT_EQ("Failed to write 100000 bytes to " + (docs / "save.lua"),
 		          ioMessage([&] { out.write(big.data(), static_cast<int>(big.size())); }));
 	}
 	EXPECT_EQ("new text", docs.read("save.lua"));
-	EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(docs / "save.lua.tmp")));
+	EXPECT_EQ((std::set<std::string>{"save.lua", "second.lua"}), namesIn(docs.path()));
 }
 
 TEST_F(Folders, appDataFolderIsCreatedAndOpenFailureLeavesNothing)
@@ -191,10 +211,32 @@ TEST_F(Folders, appDataFolderIsCreatedAndOpenFailureLeavesNothing)
 	}
 	EXPECT_EQ("x", docs.read("sub/dir/s.lua"));
 
-	std::filesystem::create_directory(docs / "sub/dir/blocked.tmp");
-	EXPECT_EQ("Failed to open " + (docs / "sub/dir/blocked") + " for writing, with errno 21 (Is a directory)",
+	test::FilePermissionsApply permissions;
+	ASSERT_EQ(0, chmod((docs / "sub/dir").c_str(), 0500));
+	EXPECT_EQ("Failed to open " + (docs / "sub/dir/blocked") + " for writing, with errno 13 (Permission denied)",
 	          ioMessage([] { io::AppDataOutputStream("blocked"); }));
-	EXPECT_FALSE(std::filesystem::exists(docs / "sub/dir/blocked"));
+	ASSERT_EQ(0, chmod((docs / "sub/dir").c_str(), 0700));
+	EXPECT_EQ(std::set<std::string>{"s.lua"}, namesIn(docs / "sub/dir"));
+}
+
+// A temporary name a killed process left behind (the same process id, the
+// same number) is passed over, not written into nor removed.
+TEST_F(Folders, saveStreamsNeverShareATemporaryFile)
+{
+	for (int i = 0; i < 50; ++i)
+		docs.write("s.lua." + std::to_string(getpid()) + "-" + std::to_string(i) + ".tmp", "left");
+	std::vector<std::unique_ptr<io::AppDataOutputStream>> open;
+	for (int i = 0; i < 3; ++i)
+	{
+		open.push_back(std::make_unique<io::AppDataOutputStream>("s.lua"));
+		std::string const text(1000, static_cast<char>('a' + i));
+		open.back()->write(text.data(), static_cast<int>(text.size()));
+	}
+	for (auto& out : open)
+		out->close();
+	EXPECT_EQ(std::string(1000, 'c'), docs.read("s.lua"));
+	EXPECT_EQ(51u, namesIn(docs.path()).size());
+	EXPECT_EQ("left", docs.read("s.lua." + std::to_string(getpid()) + "-0.tmp"));
 }
 
 TEST(SaveFileOutputStream, savesByFullPathOnlyOnSuccess)
@@ -209,15 +251,16 @@ TEST(SaveFileOutputStream, savesByFullPathOnlyOnSuccess)
 		out.close();
 	}
 	EXPECT_EQ("new", dir.read("f.json"));
-	EXPECT_FALSE(std::filesystem::exists(dir / "f.json.tmp"));
+	EXPECT_EQ(std::set<std::string>{"f.json"}, namesIn(dir.path()));
 
-	ASSERT_EQ(0, symlink("/dev/full", (dir / "f.json.tmp").c_str()));
 	{
 		io::SaveFileOutputStream out(dir / "f.json");
 		out.write("lost", 4);
-		EXPECT_EQ("Failed to write " + (dir / "f.json") + " with errno 28 (No space left on device)", ioMessage([&] { out.close(); }));
+		test::FileSizeLimit full(0);
+		EXPECT_EQ("Failed to write " + (dir / "f.json") + " with errno 27 (File too large)", ioMessage([&] { out.close(); }));
 	}
 	EXPECT_EQ("new", dir.read("f.json"));
+	EXPECT_EQ(std::set<std::string>{"f.json"}, namesIn(dir.path()));
 	// The folder is not created.
 	EXPECT_EQ("Failed to open " + (dir / "no/f") + " for writing, with errno 2 (No such file or directory)",
 	          ioMessage([&] { io::SaveFileOutputStream(dir / "no/f"); }));

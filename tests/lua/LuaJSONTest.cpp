@@ -181,3 +181,20 @@ TEST_F(LuaJSON, ExporterRecoversFromAnAbortedWalk)
 	good.traverse(e);
 	EXPECT_EQ("[1,[2]]", e.getJSON());
 }
+
+// The parser would cut a string at a broken or zero escape and keep the
+// rest: the text is refused instead, and the target stays as it was.
+TEST_F(LuaJSON, EscapesThatWouldCutAStringAreRefused)
+{
+	for (char const* text : {"{\"x\": \"a\\u00zzb\"}", "{\"foo\\u0000bar\": 42}", "{\"x\": \"a\\u0000b\"}", "[\"\\u12\"]"})
+	{
+		LuaTable t(&m_lua);
+		t.setString("x", "old");
+		JSONImporter importer(t);
+		EXPECT_THROW(util::traverseJSON(text, importer), lang::Exception) << text;
+		EXPECT_EQ("old", t.getString("x"));
+		EXPECT_EQ(1, t.size()) << text;
+	}
+	LuaTable t = importOf("{\"x\": \"\\u0041\\\\u0000\\u00e9\"}");
+	EXPECT_EQ("A\\u0000\xc3\xa9", t.getString("x"));
+}

@@ -22,6 +22,18 @@ inline void writeShippedFile(TempFolder const& folder, std::string const& name, 
 	folder.write(name, std::string(bytes.begin(), bytes.end()));
 }
 
+/**
+ * A game data folder at "<folder>/data" for the game program (--data):
+ * the shaders of the bundle at bundle (linked) and logic as its game logic
+ * script.
+ */
+inline void writeGameData(TempFolder const& folder, std::string const& bundle, std::string const& logic)
+{
+	std::filesystem::create_directories(folder / "data/data_ipad");
+	std::filesystem::create_directory_symlink(bundle + "/data_ipad/shaders", folder / "data/data_ipad/shaders");
+	writeShippedFile(folder, "data/data_ipad/scripts_common/gamelogic.lua", logic);
+}
+
 /** The text of the save file name below folder: deciphered, or as it is when it does not decipher. */
 inline std::string readSaveFile(TempFolder const& folder, std::string const& name)
 {

@@ -3,9 +3,15 @@
 #include <TallyArchiver.h>
 #include <TallyStorage.h>
 #include <TallyUnarchiver.h>
+#include <support/ChildProcess.h>
+#include <support/FileSizeLimit.h>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
+#include <set>
+#include <sys/wait.h>
 #include <thread>
 
 namespace
@@ -88,14 +94,20 @@ TEST_F(TallyStoredSessionsTest, theOldestGoBeyondTheByteBudget)
 }
 
 // A saved list that cannot be read is set aside, not replaced by the next
-// session saved: damaged text, and a file past the size read back.
+// session saved: damaged text, a string the parser would cut at a broken
+// escape, and a file past the size read back.
 TEST_F(TallyStoredSessionsTest, anUnreadableListIsSetAsideNotReplaced)
 {
 	std::string const path = TallySession::sessionsFilePath();
-	for (std::uintmax_t size : {std::uintmax_t(0), std::uintmax_t(TallyStorage::MAX_FILE_SIZE) + 1})
+	std::pair<char const*, std::uintmax_t> const cases[] = {
+		{"[\"QUJD\", ", 0},
+		{"[\"QUJD\\u00zzRUZH\"]", 0},
+		{"[\"QUJD\", ", std::uintmax_t(TallyStorage::MAX_FILE_SIZE) + 1},
+	};
+	for (auto const& [text, size] : cases)
 	{
-		SCOPED_TRACE(size);
-		writeFile(path, "[\"QUJD\", ");
+		SCOPED_TRACE(text);
+		writeFile(path, text);
 		if (size)
 			std::filesystem::resize_file(path, size);
 		std::uintmax_t const before = std::filesystem::file_size(path);
@@ -146,17 +158,18 @@ TEST_F(TallyStoredSessionsTest, endingSavesTheSessionAndRemovesItsFile)
 
 TEST_F(TallyStoredSessionsTest, anUnwritableListKeepsTheCurrentSessionFile)
 {
-	std::string list = TallySession::sessionsFilePath();
-	std::filesystem::create_directory(list + ".tmp");
 	current()->recordEvent("kept", std::nullopt);
 	current()->pauseSession();
-	current()->endSession();
+	{
+		// No file can grow: the list is not written.
+		test::FileSizeLimit full(0);
+		current()->endSession();
+	}
 	EXPECT_FALSE(current());
 	EXPECT_TRUE(std::filesystem::exists(TallySession::currentSessionFilePath()));
 	EXPECT_TRUE(TallySession::savedSessions().empty());
 
 	// The next start recovers it.
-	std::filesystem::remove(list + ".tmp");
 	TallySession::createActiveTallySession("KEY");
 	std::vector<std::string> saved = TallySession::savedSessions();
 	ASSERT_EQ(1u, saved.size());
@@ -338,5 +351,56 @@ TEST_F(TallyStoredSessionsTest, damagedFilesNeverCrashTheReaders)
 		std::string l = list;
 		l[random() % l.size()] ^= static_cast<char>(1 + random() % 255);
 		checkList(l);
+	}
+}
+
+// Two agents, each its own process, adding sessions to one store at the same
+// time: every read-add-write is one step under the store's file lock, so
+// none is lost and the list is never torn. The writers are this program run
+// again on the test below, which does nothing in an ordinary run.
+TEST_F(TallyStoredSessionsTest, twoProcessesAddingSessionsKeepThemAll)
+{
+	TallySession::setMaxSessions(1000);
+	int const perWriter = 100;
+	std::string const self = std::filesystem::read_symlink("/proc/self/exe");
+	std::vector<std::unique_ptr<test::ChildProcess>> writers;
+	for (char const* tag : {"a", "b"})
+		writers.push_back(std::make_unique<test::ChildProcess>(
+			std::vector<std::string>{self, "--gtest_also_run_disabled_tests", "--gtest_filter=*DISABLED_addsSessionsForAnotherTest"},
+			std::vector<std::string>{"TALLY_TEST_STORE=" + m_folder.path(), "TALLY_TEST_TAG=" + std::string(tag),
+				"TALLY_TEST_COUNT=" + std::to_string(perWriter)}));
+	for (auto& writer : writers)
+	{
+		int const status = writer->wait(300);
+		ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << writer->output();
+	}
+	std::vector<std::string> const saved = TallySession::savedSessions();
+	std::set<std::string> names;
+	for (std::string const& block : saved)
+		names.insert(reportcheck::readSessionBlock(block).events.at(0).name);
+	EXPECT_EQ(2u * perWriter, saved.size());
+	EXPECT_EQ(2u * perWriter, names.size());
+	EXPECT_TRUE(names.count("a0") && names.count("b" + std::to_string(perWriter - 1)));
+	for (auto const& entry : std::filesystem::directory_iterator(TallySession::filePathDirectory()))
+		EXPECT_EQ(std::string::npos, entry.path().filename().string().find(".tmp")) << entry.path();
+}
+
+TEST_F(TallyStoredSessionsTest, DISABLED_addsSessionsForAnotherTest)
+{
+	char const* store = std::getenv("TALLY_TEST_STORE");
+	ASSERT_TRUE(store);
+	TallyPlatform::Values v = values();
+	v.libraryPath = std::string(store) + "/Library";
+	v.cachesPath = std::string(store) + "/Caches";
+	v.userDataPath = std::string(store) + "/share";
+	TallyPlatform::set(v);
+	TallySession::setMaxSessions(1000);
+	std::string const tag = std::getenv("TALLY_TEST_TAG");
+	int const count = std::atoi(std::getenv("TALLY_TEST_COUNT"));
+	for (int i = 0; i < count; ++i)
+	{
+		lang::Ptr<TallySession> s(new TallySession("KEY", "1.0"));
+		s->recordEvent(tag + std::to_string(i), std::nullopt);
+		ASSERT_TRUE(TallySession::addToSavedSessions(*s));
 	}
 }

@@ -301,3 +301,37 @@ TEST(DiffcJSON, MissingDocumentGivesEmptyObject)
 	EXPECT_EQ("{}", print(d1.get()));
 	EXPECT_EQ("{}", print(d2.get()));
 }
+
+// Every reader of JSON goes through one parse: an escape the library would
+// cut a string at makes the text unparseable, pointing at that escape.
+TEST(JSONObject, EscapesThatWouldCutAStringMakeTheTextUnparseable)
+{
+	struct Case
+	{
+		char const* text;
+		char const* rest;
+	} const cases[] = {
+		{"{\"a\": \"x\\u00zzb\"}", "\\u00zzb\"}"},
+		{"{\"foo\\u0000bar\": 42}", "\\u0000bar\": 42}"},
+		{"{\"a\": \"\\u000G\"}", "\\u000G\"}"},
+		{"{\"a\": \"ok\", \"b\": \"\\u0000\"}", "\\u0000\"}"},
+	};
+	for (Case const& c : cases)
+	{
+		EXPECT_TRUE(JSONObject(c.text).isNull()) << c.text;
+		Recorder r;
+		try
+		{
+			traverseJSON(c.text, r);
+			ADD_FAILURE() << "parsed: " << c.text;
+		}
+		catch (lang::Exception const& e)
+		{
+			EXPECT_EQ(std::string("JSON parsing failed here: ") + c.rest, e.getMessage().format());
+		}
+		EXPECT_EQ("", r.log);
+	}
+	JSONObject fine("{\"a\": \"\\\\u0000 \\u00e9 \\u20AC\"}");
+	ASSERT_FALSE(fine.isNull());
+	EXPECT_STREQ("\\u0000 \xc3\xa9 \xe2\x82\xac", fine.getString("a"));
+}

@@ -571,6 +571,7 @@ local function lose()
 	state = "lost"
 	finalScore = scoreTable.blocks.score
 	stateTimer = LOST_PAUSE
+	savePersistentLuaFile("settings.lua", "settings")
 	play("lost", 0.9)
 	print(format("Lantern Drift: level %s lost at frame %d: score %d\n", level.name, frame, scoreTable.blocks.score))
 end
@@ -578,6 +579,7 @@ end
 -- Called once the game logic has run: counts the launches in the settings.
 function updateValues()
 	settings.launches = (settings.launches or 0) + 1
+	savePersistentLuaFile("settings.lua", "settings")
 	print(format("Lantern Drift: launch %d\n", settings.launches))
 end
 

@@ -4,8 +4,10 @@
 #include <io/IOException.h>
 #include <io/PathName.h>
 #include <lang/Format.h>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace io
@@ -14,13 +16,42 @@ namespace io
 namespace
 {
 
-/** Writes "<target>.tmp" and renames it over the target when closed without error. */
+/**
+ * Opens a new temporary file beside path: "<path>.<process id>-<number>.tmp",
+ * created only when no file of that name exists (a name a killed process
+ * left behind is passed over), so that no two writers, threads or
+ * processes, ever share one. Gives the file, and its name in tmp.
+ */
+FILE* openTemporary(std::string const& path, std::string& tmp)
+{
+	static std::atomic<unsigned long> s_next(0);
+	std::string const stem = path + "." + std::to_string(getpid()) + "-";
+	int error = EEXIST;
+	for (int attempt = 0; attempt < 100 && error == EEXIST; ++attempt)
+	{
+		tmp = stem + std::to_string(s_next++) + ".tmp";
+		int const fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+		if (fd < 0)
+		{
+			error = errno;
+			continue;
+		}
+		if (FILE* file = fdopen(fd, "wb"))
+			return file;
+		error = errno;
+		::close(fd);
+		::remove(tmp.c_str());
+	}
+	lang::throwError(IOException(lang::Format("Failed to open {0} for writing, with errno {1}", path, detail::errnoText(error))));
+}
+
+/** Writes a temporary file of its own and renames it over the target when closed without error. */
 class SaveImpl : public FileOutputStream::Impl
 {
 public:
-	explicit SaveImpl(std::string const& path) : Impl(PathName(path).path()), m_tmp(m_path + ".tmp")
+	explicit SaveImpl(std::string const& path) : Impl(PathName(path).path())
 	{
-		m_file = detail::openFile(m_tmp, "wb", "Failed to open {0} for writing, with errno {1}", m_path);
+		m_file = openTemporary(m_path, m_tmp);
 	}
 
 	~SaveImpl() override

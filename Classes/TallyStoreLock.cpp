@@ -1,0 +1,40 @@
+#include "TallyStoreLock.h"
+#include "TallyLog.h"
+#include "TallySession.h"
+#include <io/std/FileLock.h>
+#include <lang/Throwable.h>
+
+TallyStoreLock::TallyStoreLock() = default;
+
+TallyStoreLock::~TallyStoreLock() = default;
+
+TallyStoreLock& TallyStoreLock::instance()
+{
+	// Never destroyed: the agent's threads may still store while the
+	// process runs its exit handlers.
+	static TallyStoreLock* const s_lock = new TallyStoreLock;
+	return *s_lock;
+}
+
+void TallyStoreLock::lock()
+{
+	m_mutex.lock();
+	if (m_depth++ > 0)
+		return;
+	try
+	{
+		std::string const path = TallySession::filePathDirectory() + "/.tallyStore.lock";
+		m_file = std::make_unique<io::FileLock>(path, io::FileLock::WAIT);
+	}
+	catch (lang::Throwable const& e)
+	{
+		tallyLog("TallyAnalytics: the stored files are not locked against other processes: %@", {e.getMessage().format()});
+	}
+}
+
+void TallyStoreLock::unlock()
+{
+	if (--m_depth == 0)
+		m_file.reset();
+	m_mutex.unlock();
+}

@@ -43,7 +43,7 @@ bool AppController::didFinishLaunchingWithOptions(std::string const* notificatio
 {
 	if (notification)
 		lang::Debug::printf("Received Notification while launching: %s\n", notification->c_str());
-	lang::Debug::printf("UIApplication launching with options...\n");
+	lang::Debug::debug("UIApplication launching with options...\n");
 	applicationDidFinishLaunching();
 	if (notification && m_app)
 		didReceiveLocalNotification(*notification);
@@ -161,7 +161,7 @@ bool AppController::openURL(std::string const& url)
 {
 	if (!m_app)
 	{
-		lang::Debug::printf("UIApplication invoked via URL...\n");
+		lang::Debug::debug("UIApplication invoked via URL...\n");
 		applicationDidFinishLaunching();
 	}
 	callApp([&](App& app) { app.loadFromUrl(url); });

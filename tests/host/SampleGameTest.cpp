@@ -285,8 +285,9 @@ TEST(SampleGameProgram, ScreenFlagGoesOverTheGamesSizeAndTheSceneFollowsResizes)
 	int status = -1;
 	std::string const log = runProgram(gameCommand(out, "C", "--screen 600x800 --frames 3 --screenshot 1,3 --events " + (out / "resize.events")), status);
 	EXPECT_EQ(0, status) << log;
-	// The game asks for 768 x 1024 (turned to landscape); the flag wins.
-	EXPECT_EQ(pngSize(out / "frame-0001.png"), std::make_pair(800, 600));
+	// The game asks for 768 x 1024 (turned to landscape); the flag wins, as
+	// width x height of the frames.
+	EXPECT_EQ(pngSize(out / "frame-0001.png"), std::make_pair(600, 800));
 	EXPECT_EQ(pngSize(out / "frame-0003.png"), std::make_pair(1280, 720));
 	EXPECT_NE(std::string::npos, log.find("Lantern Drift: screen 1280 x 720\n")) << log;
 }

@@ -99,20 +99,24 @@ void AppController::launch()
 	m_config.height = int(float(boundsHeight) * scale);
 	m_config.orientation = boundsWidth > boundsHeight ? gr::Context::ORIENTATION_1 : gr::Context::ORIENTATION_0;
 	m_configure(m_config, *m_os);
-	if (m_options.screenGiven)
-	{
-		// A size asked for on the command line goes over the application's.
-		m_config.width = int(float(boundsWidth) * scale);
-		m_config.height = int(float(boundsHeight) * scale);
-	}
 	if (!m_config.allowedOrientations.empty() && !isAllowedContextOrientation(m_config.orientation))
 		m_config.orientation = m_config.allowedOrientations[0];
+	bool const turned = m_config.orientation == gr::Context::ORIENTATION_1 || m_config.orientation == gr::Context::ORIENTATION_3;
+	if (m_options.screenGiven)
+	{
+		// A size asked for on the command line goes over the application's:
+		// the view (and every frame) is as wide and as high as asked, so a
+		// turned context takes it the other way round.
+		int const width = int(float(m_options.screenWidth) * scale);
+		int const height = int(float(m_options.screenHeight) * scale);
+		m_config.width = turned ? height : width;
+		m_config.height = turned ? width : height;
+	}
 	if (m_config.width < 1 || m_config.height < 1)
 		lang::throwError(lang::Exception(lang::Format("Invalid screen size {0} x {1}", m_config.width, m_config.height)));
 	TallyApplication::setStatusBarOrientation(deviceOrientation(m_config.orientation));
 
 	// 12-13: the window comes with the view, which takes the context's size.
-	bool const turned = m_config.orientation == gr::Context::ORIENTATION_1 || m_config.orientation == gr::Context::ORIENTATION_3;
 	int const viewWidth = int(float(turned ? m_config.height : m_config.width) / scale);
 	int const viewHeight = int(float(turned ? m_config.width : m_config.height) / scale);
 	m_contentView = MyEAGLView::initWithFrameAndParameters(m_host, viewWidth, viewHeight, m_config.colorBits,

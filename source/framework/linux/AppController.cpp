@@ -99,6 +99,11 @@ void AppController::launch()
 	m_config.height = int(float(boundsHeight) * scale);
 	m_config.orientation = boundsWidth > boundsHeight ? gr::Context::ORIENTATION_1 : gr::Context::ORIENTATION_0;
 	m_configure(m_config, *m_os);
+	// The saves' default folder is named after the application, as a
+	// player's other games name theirs, not after the executable.
+	std::string const folder = folderName(m_config.name);
+	if (!folder.empty())
+		io::detail::setApplicationName(folder);
 	if (!m_config.allowedOrientations.empty() && !isAllowedContextOrientation(m_config.orientation))
 		m_config.orientation = m_config.allowedOrientations[0];
 	bool const turned = m_config.orientation == gr::Context::ORIENTATION_1 || m_config.orientation == gr::Context::ORIENTATION_3;
@@ -500,6 +505,27 @@ void AppController::fail(std::string const& line)
 	m_finished = true;
 	m_exitStatus = 1;
 	m_host.stopDisplayLink();
+}
+
+std::string AppController::folderName(std::string const& name)
+{
+	std::string folder;
+	bool gap = false;
+	for (char c : name)
+	{
+		bool const letter = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+		bool const capital = c >= 'A' && c <= 'Z';
+		if (!letter && !capital)
+		{
+			gap = !folder.empty();
+			continue;
+		}
+		if (gap)
+			folder += '-';
+		gap = false;
+		folder += capital ? char(c - 'A' + 'a') : c;
+	}
+	return folder;
 }
 
 int AppController::deviceOrientation(int contextOrientation)

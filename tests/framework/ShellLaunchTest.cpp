@@ -151,6 +151,28 @@ TEST_F(ShellLaunch, AScreenGivenOnTheCommandLineIsTheFramesWidthAndHeight)
 	}
 }
 
+// The saves' default folder is named after the application's display name,
+// a single safe folder name whatever the name holds.
+TEST(ShellSaveFolder, NamedAfterTheApplication)
+{
+	struct Case
+	{
+		char const* name;
+		char const* folder;
+	} const cases[] = {
+		{"Lantern Drift", "lantern-drift"},
+		{"shell-demo", "shell-demo"},
+		{"  My  Game!! 2 ", "my-game-2"},
+		{"../../etc/passwd", "etc-passwd"},
+		{"a/b", "a-b"},
+		{"..", ""},
+		{"", ""},
+		{"\xC3\x9C" "ber Spiel", "\xC3\x9C" "ber-spiel"},
+	};
+	for (Case const& c : cases)
+		EXPECT_EQ(c.folder, AppController::folderName(c.name)) << c.name;
+}
+
 TEST_F(ShellLaunch, RendererChoice)
 {
 	struct Case

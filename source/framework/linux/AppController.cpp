@@ -513,7 +513,8 @@ std::string AppController::folderName(std::string const& name)
 	bool gap = false;
 	for (char c : name)
 	{
-		bool const letter = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+		// Bytes of UTF-8 sequences stay as they are.
+		bool const letter = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || static_cast<unsigned char>(c) >= 0x80;
 		bool const capital = c >= 'A' && c <= 'Z';
 		if (!letter && !capital)
 		{

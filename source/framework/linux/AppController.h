@@ -149,9 +149,9 @@ public:
 
 	/**
 	 * The folder name of the application's saves for its display name: ASCII
-	 * letters in lower case and digits, each run of other characters one
-	 * "-", none at the ends ("Lantern Drift" -> "lantern-drift"); "" when
-	 * nothing is left.
+	 * letters in lower case, digits and the bytes of UTF-8 sequences; each
+	 * run of other characters one "-", none at the ends ("Lantern Drift" ->
+	 * "lantern-drift"; no "/" nor ".." can stay); "" when nothing is left.
 	 */
 	static std::string folderName(std::string const& name);
 

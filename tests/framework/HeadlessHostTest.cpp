@@ -290,6 +290,30 @@ TEST(HeadlessHostFlags, AScreenshotPastTheLastFrameGivesOneBeforeTheLaunch)
 	g_log = nullptr;
 }
 
+// A headless run's wave file that cannot be written is refused before the
+// launch, naming it and why; a file that can be is not left behind by the check.
+TEST(HeadlessHostFlags, ASoundFileThatCannotBeWrittenGivesOneBeforeTheLaunch)
+{
+	test::TempFolder dir;
+	std::filesystem::create_directory(dir / "folder");
+	struct Case
+	{
+		std::string file;
+		std::string message;
+	} const cases[] = {
+		{dir / "missing/sound.wav", "--sound " + dir / "missing/sound.wav" + ": cannot be written: No such file or directory"},
+		{dir / "folder", "--sound " + dir / "folder" + ": cannot be written: it is a folder"},
+	};
+	for (Case const& c : cases)
+	{
+		std::string err;
+		EXPECT_EQ(runShell({"--headless", "--frames", "1", "--sound", c.file}, &err), 1) << c.message;
+		EXPECT_NE(err.find(c.message), std::string::npos) << err;
+	}
+	EXPECT_EQ(runShell({"--headless", "--frames", "1", "--sound", dir / "sound.wav", "--save-dir", dir / "saves"}), 0);
+	EXPECT_FALSE(std::filesystem::exists(dir / "sound.wav")) << "no output made, no file";
+}
+
 TEST(HeadlessHostFlags, RunsTheGivenTicks)
 {
 	std::vector<std::string> log;

@@ -7,12 +7,36 @@
 #include "StopSignals.h"
 #include <lang/Debug.h>
 #include <lang/Throwable.h>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
+#include <sys/stat.h>
 
 namespace framework
 {
+
+namespace
+{
+
+/** Why the headless run's wave file cannot be written ("" when it can); tries without leaving a file. */
+std::string soundFileProblem(std::string const& path)
+{
+	struct stat st;
+	bool const existed = stat(path.c_str(), &st) == 0;
+	if (existed && S_ISDIR(st.st_mode))
+		return "it is a folder";
+	FILE* file = std::fopen(path.c_str(), "ab");
+	if (!file)
+		return std::strerror(errno);
+	std::fclose(file);
+	if (!existed)
+		std::remove(path.c_str());
+	return "";
+}
+
+} // namespace
 
 int runShell(int argc, char** argv, ConfigureHook configure, InitHook init)
 {
@@ -66,6 +90,12 @@ int runShell(int argc, char** argv, ConfigureHook configure, InitHook init)
 	if (!late.empty())
 	{
 		std::fprintf(stderr, "%s: %s\n", program.c_str(), late.c_str());
+		return 1;
+	}
+	std::string const soundProblem = window || options.sound.empty() ? "" : soundFileProblem(options.sound);
+	if (!soundProblem.empty())
+	{
+		std::fprintf(stderr, "%s: --sound %s: cannot be written: %s\n", program.c_str(), options.sound.c_str(), soundProblem.c_str());
 		return 1;
 	}
 	if (window)

@@ -25,7 +25,8 @@ namespace audio
  * last as long as with a card. An output made while the framework's
  * SoundClock runs (a headless run) opens no device at all: started, it
  * follows that clock (audio::ClockedSound), which mixes it on the main
- * thread. Start, stop and the master volume are
+ * thread; such an output is started and stopped on the main thread too.
+ * Start, stop and the master volume are
  * serialised by a mutex and may be called from any thread; the mixer from
  * any thread.
  */

@@ -21,10 +21,11 @@ namespace
 
 using Lock = std::lock_guard<lang::Mutex>;
 
+/** Never destroyed: a detached send thread may still take it while the process exits. */
 lang::Mutex& storeMutex()
 {
-	static lang::Mutex s_mutex;
-	return s_mutex;
+	static lang::Mutex* s_mutex = new lang::Mutex;
+	return *s_mutex;
 }
 
 /** The key's hash in file names: CRC-32 of its UTF-8, as a signed decimal. */

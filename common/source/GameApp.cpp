@@ -235,7 +235,7 @@ void GameApp::startTally()
 	if (m_host->isString("customerString"))
 	{
 		std::string const customer = m_host->getString("customerString");
-		lang::Debug::printf("Customer string: %s\n", customer.c_str());
+		lang::Debug::debug("Customer string: %s\n", customer.c_str());
 		m_tally->logEvent("Customer String", "ID", customer);
 	}
 }

@@ -59,7 +59,7 @@ void GameCenter::authenticateLocalPlayer()
 		}
 		else
 		{
-			lang::Debug::printf("authenticateWithCompletionHandler succeeded!\n");
+			lang::Debug::debug("authenticateWithCompletionHandler succeeded!\n");
 		}
 	});
 }
@@ -142,14 +142,14 @@ void GameCenter::postHighscore(std::string const& category, float value)
 {
 	if (!authenticated())
 		return;
-	lang::Debug::printf("GameCenter : postHighscore: %s, value: %f\n", category.c_str(), static_cast<double>(value));
+	lang::Debug::debug("GameCenter : postHighscore: %s, value: %f\n", category.c_str(), static_cast<double>(value));
 	m_service->reportScore(category, scoreValue(value), [this, category](pf::PlayerService::Error const& error) {
 		if (error.failed())
 		{
 			lang::Debug::printf("reportScoreWithCompletionHandler failed for %s!\n", category.c_str());
 			return;
 		}
-		lang::Debug::printf("reportScoreWithCompletionHandler succeeded for %s!\n", category.c_str());
+		lang::Debug::debug("reportScoreWithCompletionHandler succeeded for %s!\n", category.c_str());
 		m_host->highScoresPosted(category);
 	});
 }
@@ -158,14 +158,14 @@ void GameCenter::unlockAchievement(std::string const& id, double percent)
 {
 	if (!authenticated())
 		return;
-	lang::Debug::printf("unlockAchievement: %s\n", id.c_str());
+	lang::Debug::debug("unlockAchievement: %s\n", id.c_str());
 	m_service->reportAchievement(id, percent, [this, id](pf::PlayerService::Error const& error) {
 		if (error.failed())
 		{
 			lang::Debug::printf("reportAchievementWithCompletionHandler failed for %s!\n", id.c_str());
 			return;
 		}
-		lang::Debug::printf("reportAchievementWithCompletionHandler succeeded for %s!\n", id.c_str());
+		lang::Debug::debug("reportAchievementWithCompletionHandler succeeded for %s!\n", id.c_str());
 		m_host->achievementRegistered(id);
 	});
 }

@@ -17,12 +17,12 @@ void GameCenterSessionDelegate::authenticationChanged()
 	pf::PlayerService::Player const player = m_gc->playerService().localPlayer();
 	if (!player.authenticated)
 	{
-		lang::Debug::printf("authentication changed to disabled!\n");
+		lang::Debug::debug("authentication changed to disabled!\n");
 		m_gc->host()->removeGameCenter();
 		m_gc->host()->hideLoadingInitGameCenter();
 		return;
 	}
-	lang::Debug::printf("authentication changed to enabled!\n");
+	lang::Debug::debug("authentication changed to enabled!\n");
 	m_gc->host()->prepareGameCenter(m_gc, player.playerID, player.alias);
 	m_gc->host()->hideLoadingInitGameCenter();
 }

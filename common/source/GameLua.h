@@ -853,7 +853,12 @@ public:
 
 	// --- Video (api/VideoApi.cpp) ------------------------------------------
 
-	/** Plays the data file name full screen; while it plays the frame updates stop. */
+	/**
+	 * Plays the data file name full screen; while it plays the frame updates
+	 * stop. The application's path for name is found in the data folder
+	 * (io::detail::bundlePath) unless it is absolute, never against the
+	 * working folder.
+	 */
 	void playVideo(std::string const& name);
 
 	/** Restarts the frame updates. */

@@ -21,7 +21,7 @@ ResignListener s_listener;
 
 void GameRatePrompt::appStarted()
 {
-	lang::Debug::printf("Notifying RatePrompt of app launch\n");
+	lang::Debug::debug("Notifying RatePrompt of app launch\n");
 	std::vector<framework::AppActivationListener*>& listeners = framework::AppActivationListeners::s_listeners;
 	if (std::find(listeners.begin(), listeners.end(), &s_listener) == listeners.end())
 		listeners.push_back(&s_listener);

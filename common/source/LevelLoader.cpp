@@ -51,7 +51,7 @@ std::string fileNameOf(std::string const& path)
 void GameLua::beginLevelLoad()
 {
 	m_deadBlocks = getTable("deadBlocks");
-	lang::Debug::printf("Removing physics objects...\n");
+	lang::Debug::debug("Removing physics objects...\n");
 	clearLevelObjects();
 	m_particles->clearAll();
 }
@@ -83,7 +83,7 @@ void GameLua::loadLevel(std::string const& name)
 	}
 	beginLevelLoad();
 
-	lang::Debug::printf("Loading level from file...\n");
+	lang::Debug::debug("Loading level from file...\n");
 	std::string const path = m_app->path(name + ".lua");
 	TextStream in(ShippedFile::read(path), io::detail::constructPath(io::detail::bundlePath(), path));
 	lua::LuaTable level(m_luastate);

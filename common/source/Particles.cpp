@@ -80,9 +80,9 @@ Particles::ParticleSystemData& Particles::lookUp(std::string const& key, std::st
 	d->name = key;
 	d->ignoreLimits = flag(table, "ignoreLimits");
 	if (d->ignoreLimits)
-		lang::Debug::printf("**** particles: ignoreLimits = true\n");
+		lang::Debug::debug("**** particles: ignoreLimits = true\n");
 	else if (overrides.properties)
-		lang::Debug::printf("**** particles: ignoreLimits = false\n");
+		lang::Debug::debug("**** particles: ignoreLimits = false\n");
 	d->useAngleFromSpawner = flag(table, "useAngleFromSpawner");
 	d->background = flag(table, "background");
 	d->gravityX = number(table, "gravityX");

@@ -54,7 +54,7 @@ GameLua::RenderObjectData* GameLua::objectOrLog(std::string const& name) const
 {
 	RenderObjectData* object = findObject(name);
 	if (!object)
-		lang::Debug::printf("Body name : %s\n", name.c_str());
+		lang::Debug::debug("Body name : %s\n", name.c_str());
 	return object;
 }
 

@@ -34,7 +34,7 @@ lang::Ptr<T> takeOut(std::map<std::string, lang::Ptr<T>, std::less<>>& map, std:
 	auto const it = map.find(keyOf(path));
 	if (it == map.end())
 		return nullptr;
-	lang::Debug::printf("Releasing %s %s\n", kind, path.c_str());
+	lang::Debug::debug("Releasing %s %s\n", kind, path.c_str());
 	lang::Ptr<T> taken = it->second;
 	map.erase(it);
 	return taken;

@@ -12,7 +12,7 @@ Throwable::Throwable(Format const& msg) : m_msg(msg)
 {
 	char buf[256];
 	m_msg.format(buf, sizeof(buf));
-	Debug::printf("Created Throwable( \"%s\" )\n", buf);
+	Debug::debug("Created Throwable( \"%s\" )\n", buf);
 }
 
 void Throwable::showExceptionDialog() const

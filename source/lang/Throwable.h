@@ -16,7 +16,7 @@ public:
 	/** Empty message; logs nothing. */
 	Throwable();
 
-	/** Copies the message and logs "Created Throwable( "<text>" )". */
+	/** Copies the message and logs "Created Throwable( "<text>" )" as a debug line (Debug::debug). */
 	explicit Throwable(Format const& msg);
 
 	/** The message; call format() on it for the text. */

@@ -2,6 +2,7 @@
 #include <support/TempFolder.h>
 #include <framework/linux/EventScript.h>
 #include <framework/linux/Shell.h>
+#include <framework/linux/ShellOptions.h>
 #include <lang/Throwable.h>
 #include <gtest/gtest.h>
 #include <filesystem>
@@ -244,6 +245,73 @@ TEST(HeadlessHostFlags, MalformedEventsFileGivesTwo)
 	std::string err;
 	EXPECT_EQ(runShell({"--headless", "--events", dir / "bad.events"}, &err), 2);
 	EXPECT_NE(err.find(dir / "bad.events" + ":2: missing y"), std::string::npos) << err;
+	EXPECT_EQ(err.find("usage"), std::string::npos) << "the file's message says it all: " << err;
+}
+
+// --help or -h in place of a flag asks for the usage, whatever else the line
+// holds; as a flag's value it is that value.
+TEST(HeadlessHostFlags, HelpAnywhereGivesTheUsage)
+{
+	std::vector<std::vector<std::string>> const asks = {{"--help"}, {"-h"}, {"--frobnicate", "--help"}, {"--frames", "x", "-h"}};
+	for (std::vector<std::string> const& args : asks)
+	{
+		std::vector<char const*> argv = {"shell"};
+		for (std::string const& a : args)
+			argv.push_back(a.c_str());
+		EXPECT_TRUE(framework::ShellOptions::parse(int(argv.size()), argv.data()).help) << args.back();
+	}
+	char const* const value[] = {"shell", "--url", "--help", "--events", "-h"};
+	framework::ShellOptions const o = framework::ShellOptions::parse(5, value);
+	EXPECT_FALSE(o.help);
+	EXPECT_EQ("--help", o.url);
+	EXPECT_EQ("-h", o.events);
+}
+
+// A frame that the run would never reach is refused before the launch.
+TEST(HeadlessHostFlags, AScreenshotPastTheLastFrameGivesOneBeforeTheLaunch)
+{
+	std::vector<std::string> log;
+	g_log = &log;
+	struct Case
+	{
+		std::vector<std::string> args;
+		char const* message;
+	} const cases[] = {
+		{{"--headless", "--frames", "5", "--screenshot", "1,6"}, "--screenshot 6: past the last frame of the run (5)"},
+		{{"--headless", "--screenshot", "120,121,500"}, "--screenshot 121, 500: past the last frame of the run (120)"},
+	};
+	for (Case const& c : cases)
+	{
+		std::string err;
+		EXPECT_EQ(runShell(c.args, &err), 1) << c.message;
+		EXPECT_NE(err.find(c.message), std::string::npos) << err;
+	}
+	EXPECT_TRUE(log.empty()) << log.front();
+	g_log = nullptr;
+}
+
+// A headless run's wave file that cannot be written is refused before the
+// launch, naming it and why; a file that can be is not left behind by the check.
+TEST(HeadlessHostFlags, ASoundFileThatCannotBeWrittenGivesOneBeforeTheLaunch)
+{
+	test::TempFolder dir;
+	std::filesystem::create_directory(dir / "folder");
+	struct Case
+	{
+		std::string file;
+		std::string message;
+	} const cases[] = {
+		{dir / "missing/sound.wav", "--sound " + dir / "missing/sound.wav" + ": cannot be written: No such file or directory"},
+		{dir / "folder", "--sound " + dir / "folder" + ": cannot be written: it is a folder"},
+	};
+	for (Case const& c : cases)
+	{
+		std::string err;
+		EXPECT_EQ(runShell({"--headless", "--frames", "1", "--sound", c.file}, &err), 1) << c.message;
+		EXPECT_NE(err.find(c.message), std::string::npos) << err;
+	}
+	EXPECT_EQ(runShell({"--headless", "--frames", "1", "--sound", dir / "sound.wav", "--save-dir", dir / "saves"}), 0);
+	EXPECT_FALSE(std::filesystem::exists(dir / "sound.wav")) << "no output made, no file";
 }
 
 TEST(HeadlessHostFlags, RunsTheGivenTicks)

@@ -99,33 +99,78 @@ TEST_F(ShellLaunch, OrientationFollowsTheScreenAndFallsBackToTheFirstAllowed)
 
 TEST_F(ShellLaunch, AScreenGivenOnTheCommandLineGoesOverTheConfiguredSize)
 {
+	// The application asks for 96 x 128 (portrait order, turned to landscape).
+	configure = [&](App::Configuration& c, framework::OSInterface&) {
+		c.renderers = {1};
+		c.allowedOrientations = {1, 3};
+		c.width = 96;
+		c.height = 128;
+	};
+	launch();
+	ASSERT_NE(controller().context(), nullptr);
+	EXPECT_EQ(controller().context()->width(), 128);
+	EXPECT_EQ(controller().context()->height(), 96);
+	EXPECT_EQ(finish(), 0);
+}
+
+// --screen WxH is what the user sees: every frame is W wide and H high,
+// whichever orientation the application draws in and whatever size it asks for.
+TEST_F(ShellLaunch, AScreenGivenOnTheCommandLineIsTheFramesWidthAndHeight)
+{
 	struct Case
 	{
-		bool given;
-		int contextW, contextH;
+		int screenW, screenH;
+		std::vector<int> allowed;
 	};
-	// The application asks for 96 x 128 (portrait order, turned to landscape).
 	Case const cases[] = {
-		{false, 128, 96},
-		{true, 64, 48},
+		{64, 48, {1, 3}}, // landscape screen, landscape application
+		{48, 64, {1, 3}}, // portrait screen, landscape only
+		{64, 48, {0}},    // landscape screen, portrait only
+		{48, 64, {0, 1}},
+		{64, 48, {}},
+		{50, 50, {3}},
 	};
 	for (Case const& k : cases)
 	{
-		SCOPED_TRACE(testing::Message() << "screen given " << k.given);
-		options.screenGiven = k.given;
+		SCOPED_TRACE(testing::Message() << k.screenW << "x" << k.screenH << " first allowed " << (k.allowed.empty() ? -1 : k.allowed[0]));
+		options.screenWidth = k.screenW;
+		options.screenHeight = k.screenH;
+		options.screenGiven = true;
 		configure = [&](App::Configuration& c, framework::OSInterface&) {
 			c.renderers = {1};
-			c.allowedOrientations = {1, 3};
+			c.allowedOrientations = k.allowed;
 			c.width = 96;
 			c.height = 128;
 		};
 		launch();
 		ASSERT_NE(controller().context(), nullptr);
-		EXPECT_EQ(controller().context()->width(), k.contextW);
-		EXPECT_EQ(controller().context()->height(), k.contextH);
+		EXPECT_EQ(controller().view()->backingWidth(), k.screenW);
+		EXPECT_EQ(controller().view()->backingHeight(), k.screenH);
 		EXPECT_EQ(finish(), 0);
 		host.reset();
 	}
+}
+
+// The saves' default folder is named after the application's display name,
+// a single safe folder name whatever the name holds.
+TEST(ShellSaveFolder, NamedAfterTheApplication)
+{
+	struct Case
+	{
+		char const* name;
+		char const* folder;
+	} const cases[] = {
+		{"Lantern Drift", "lantern-drift"},
+		{"shell-demo", "shell-demo"},
+		{"  My  Game!! 2 ", "my-game-2"},
+		{"../../etc/passwd", "etc-passwd"},
+		{"a/b", "a-b"},
+		{"..", ""},
+		{"", ""},
+		{"\xC3\x9C" "ber Spiel", "\xC3\x9C" "ber-spiel"},
+	};
+	for (Case const& c : cases)
+		EXPECT_EQ(c.folder, AppController::folderName(c.name)) << c.name;
 }
 
 TEST_F(ShellLaunch, RendererChoice)

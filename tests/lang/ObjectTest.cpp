@@ -208,3 +208,23 @@ TEST(Debug, printfCutsTheTextAt1999Characters)
 	std::string log = testing::internal::GetCapturedStdout();
 	EXPECT_EQ(std::string(1999, 'q') + "n=5\n", log);
 }
+
+// Debug lines (the making of every exception among them) show only while
+// the log is verbose; the other lines always.
+TEST(Debug, DebugLinesShowOnlyWhileVerbose)
+{
+	bool const was = lang::Debug::verbose();
+	std::string logs[2];
+	for (bool verbose : {false, true})
+	{
+		lang::Debug::setVerbose(verbose);
+		testing::internal::CaptureStdout();
+		lang::Debug::debug("trace %d\n", 1);
+		lang::Exception e(lang::Format("bad {0}", 2));
+		lang::Debug::printf("warning %d\n", 3);
+		logs[verbose] = testing::internal::GetCapturedStdout();
+	}
+	lang::Debug::setVerbose(was);
+	EXPECT_EQ("warning 3\n", logs[0]);
+	EXPECT_EQ("trace 1\nCreated Throwable( \"bad 2\" )\nwarning 3\n", logs[1]);
+}

@@ -26,6 +26,7 @@
 //                              after one space, as it is (UTF-8). Every id
 //                              needs a text in every language.
 
+#include <toolargs/ToolArguments.h>
 #include <datawriter/DataWriter.h>
 #include <datawriter/TextSetWriter.h>
 #include <algorithm>
@@ -338,16 +339,20 @@ void writeComposites(datawriter::DataWriter& out, Description const& d)
 
 int main(int argc, char** argv)
 {
-	if (argc != 4)
+	char const* const usage = "usage: datagen sheet|comp|font|text <description> <out.dat>\n"
+		"  Writes a sprite sheet, a composite sprite set, a bitmap font or a text\n"
+		"  set as a data file from a plain description (see tools/datagen/main.cpp).\n";
+	int const status = toolargs::checkArguments(argc, argv, 3, 3, usage);
+	if (status >= 0)
+		return status;
+	std::string const kind = argv[1];
+	if (kind != "sheet" && kind != "comp" && kind != "font" && kind != "text")
 	{
-		std::fprintf(stderr, "usage: datagen sheet|comp|font|text <description> <out.dat>\n");
+		std::fprintf(stderr, "datagen: unknown kind \"%s\" (sheet, comp, font or text)\n%s", kind.c_str(), usage);
 		return 2;
 	}
-	std::string const kind = argv[1];
 	try
 	{
-		if (kind != "sheet" && kind != "comp" && kind != "font" && kind != "text")
-			throw Error("unknown kind \"" + kind + "\" (sheet, comp, font or text)");
 		Parser parser(kind, argv[2]);
 		Description const d = parser.parse();
 		if (kind == "text")

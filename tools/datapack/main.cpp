@@ -6,6 +6,7 @@
 //
 // A failure prints a message naming the file and exits with status 1 (2 for
 // wrong usage); the output file is then left as it was.
+#include <toolargs/ToolArguments.h>
 #include <datapack/DataPack.h>
 #include <FileBytes.h>
 #include <ShippedFile.h>
@@ -68,10 +69,17 @@ void writeFile(std::string const& path, void const* data, size_t size)
 
 int main(int argc, char** argv)
 {
-	std::string const command = argc == 4 ? argv[1] : "";
+	char const* const usage = "usage: datapack pack <text> <out>\n"
+		"       datapack unpack <in> <text>\n"
+		"  pack: <out> becomes the shipped form of the Lua text <text>;\n"
+		"  unpack: <text> becomes the Lua text of the shipped file <in>.\n";
+	int const status = toolargs::checkArguments(argc, argv, 3, 3, usage);
+	if (status >= 0)
+		return status;
+	std::string const command = argv[1];
 	if (command != "pack" && command != "unpack")
 	{
-		std::fprintf(stderr, "usage: datapack pack <text> <out>\n       datapack unpack <in> <text>\n");
+		std::fprintf(stderr, "datapack: unknown command \"%s\"\n%s", command.c_str(), usage);
 		return 2;
 	}
 	std::string const in = argv[2];

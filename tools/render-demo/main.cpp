@@ -8,6 +8,7 @@
 // images) comes from ENGINE_DATA_PATH when it is set, else from the
 // project's data folder.
 
+#include <toolargs/ToolArguments.h>
 #include <framework/linux/HeadlessGL.h>
 #include <gr/Context.h>
 #include <gr/Image.h>
@@ -94,6 +95,14 @@ void render(Backend const& backend, std::string const& path)
 
 int main(int argc, char** argv)
 {
+	int const status = toolargs::checkArguments(argc, argv, 0, 1,
+		"usage: render-demo [output-folder]\n"
+		"  Draws a small scene through OpenGL ES 1.1 and 2.0, headless, into\n"
+		"  render-demo-gles1.png and render-demo-gles2.png in output-folder\n"
+		"  (default: the current folder, made when missing). The data comes\n"
+		"  from ENGINE_DATA_PATH when it is set.\n");
+	if (status >= 0)
+		return status;
 	std::filesystem::path const folder = argc > 1 ? argv[1] : ".";
 	std::error_code made;
 	std::filesystem::create_directories(folder, made);

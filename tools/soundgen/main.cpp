@@ -3,6 +3,7 @@
 // recordings. Every clip is made at the rate the game opens its output with
 // (the mixer does not convert rates), so that each plays at its own pitch.
 #include "SoundGenerator.h"
+#include <toolargs/ToolArguments.h>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -99,11 +100,12 @@ soundgen::Bytes tune(std::initializer_list<double> notes, double seconds, int ra
 
 int main(int argc, char** argv)
 {
-	if (argc != 2)
-	{
-		std::fprintf(stderr, "usage: sound-gen <output folder>\n");
-		return 2;
-	}
+	int const status = toolargs::checkArguments(argc, argv, 1, 1,
+		"usage: sound-gen <output-folder>\n"
+		"  Writes the sample game's generated sounds (wave files and the music\n"
+		"  as MP3) into output-folder, made when missing.\n");
+	if (status >= 0)
+		return status;
 	try
 	{
 		std::filesystem::path dir(argv[1]);

@@ -13,5 +13,5 @@ void GameLua::registerAdApi()
 
 void GameLua::requestBannerAd()
 {
-	lang::Debug::printf("GameLua::requestBannerAd()");
+	lang::Debug::debug("GameLua::requestBannerAd()");
 }

@@ -136,7 +136,7 @@ void GameLua::registerGameCenterApi()
 
 void GameLua::initGameCenter()
 {
-	lang::Debug::printf("GameLua initGameCenter \n");
+	lang::Debug::debug("GameLua initGameCenter \n");
 	if (m_gameCenter)
 		m_gameCenter->authenticateLocalPlayer();
 }
@@ -157,14 +157,14 @@ void GameLua::getLeaderboardScoresForRange(std::string const& category, float fi
 
 void GameLua::showLeaderboards()
 {
-	lang::Debug::printf("GameLua showLeaderboards \n");
+	lang::Debug::debug("GameLua showLeaderboards \n");
 	if (m_gameCenter)
 		m_gameCenter->showLeaderboards();
 }
 
 void GameLua::showAchievements()
 {
-	lang::Debug::printf("GameLua showAchievements \n");
+	lang::Debug::debug("GameLua showAchievements \n");
 	if (m_gameCenter)
 		m_gameCenter->showAchievements();
 }
@@ -189,12 +189,12 @@ void GameLua::unlockAchievement(std::string const& id, std::string const&)
 
 void GameLua::setStat(std::string const& name, int value)
 {
-	lang::Debug::printf("Setting stat %s %i\n", name.c_str(), value);
+	lang::Debug::debug("Setting stat %s %i\n", name.c_str(), value);
 }
 
 void GameLua::setStatFloat(std::string const& name, float value)
 {
-	lang::Debug::printf("Setting stat %s %f\n", name.c_str(), static_cast<double>(value));
+	lang::Debug::debug("Setting stat %s %f\n", name.c_str(), static_cast<double>(value));
 }
 
 void GameLua::activateGameOverlayToStore()

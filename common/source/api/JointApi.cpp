@@ -345,7 +345,7 @@ void GameLua::linkObjects(std::string const& end1, std::string const& end2)
 			if (present[i])
 				tables[i].setString("linkedObject", names[1 - i]);
 		}
-		lang::Debug::printf("LINKING bodies\n");
+		lang::Debug::debug("LINKING bodies\n");
 	}
 	lua::LuaTable blocks, blockTable;
 	if (scriptvalues::table(*this, "blockTable", blockTable))

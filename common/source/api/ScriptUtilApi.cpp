@@ -234,7 +234,7 @@ int GameLua::getDate()
 
 void GameLua::resetTimer()
 {
-	lang::Debug::printf("resetTimer called\n");
+	lang::Debug::debug("resetTimer called\n");
 	m_timerStart = lang::System::currentTimeMillis();
 	m_timerPaused = 0;
 }
@@ -264,9 +264,9 @@ void GameLua::printGlobals()
 		if (!lua_isfunction(lua, -1))
 		{
 			if (lua_type(lua, -2) == LUA_TNUMBER)
-				lang::Debug::printf("Number: %f\n", lua_tonumber(lua, -2));
+				lang::Debug::debug("Number: %f\n", lua_tonumber(lua, -2));
 			else if (lua_type(lua, -2) == LUA_TSTRING)
-				lang::Debug::printf("Name: %s\n", lua_tostring(lua, -2));
+				lang::Debug::debug("Name: %s\n", lua_tostring(lua, -2));
 		}
 		lua_pop(lua, 1);
 	}

@@ -38,14 +38,14 @@ void GameLua::setStoreCallback(std::string const& callback)
 void GameLua::buyItem(std::string const& id, std::string const& callback)
 {
 	setStoreCallback(callback);
-	lang::Debug::printf("GameLua::buyItem(%s): callback: %s\n", id.c_str(), callback.c_str());
+	lang::Debug::debug("GameLua::buyItem(%s): callback: %s\n", id.c_str(), callback.c_str());
 	m_commerce->buyItemId(id, this);
 }
 
 void GameLua::initItemPurchase(std::string const& callback)
 {
 	setStoreCallback(callback);
-	lang::Debug::printf("GameLua::initItemPurchase(): callback: %s\n", callback.c_str());
+	lang::Debug::debug("GameLua::initItemPurchase(): callback: %s\n", callback.c_str());
 	m_commerce->listAvailableItems(this);
 }
 
@@ -109,14 +109,14 @@ void GameLua::paymentFinished(std::string const& id, PaymentStatus status, pf::C
 	}
 	if (m_storeCallback.empty())
 		return;
-	lang::Debug::printf("GameLua::paymentFinished(%s,%d,%d): calling callback: %s\n", id.c_str(), static_cast<int>(status),
+	lang::Debug::debug("GameLua::paymentFinished(%s,%d,%d): calling callback: %s\n", id.c_str(), static_cast<int>(status),
 		static_cast<int>(error), m_storeCallback.c_str());
 	call(m_storeCallback.c_str(), id, static_cast<int>(status), static_cast<int>(error));
 }
 
 void GameLua::initFinished(PaymentProviderStatus status)
 {
-	lang::Debug::printf("GameLua::initFinished(%d)\n", static_cast<int>(status));
+	lang::Debug::debug("GameLua::initFinished(%d)\n", static_cast<int>(status));
 	if (status == PROVIDER_AVAILABLE)
 		call("inAppPurchasingBecameAvailable");
 }

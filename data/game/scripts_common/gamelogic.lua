@@ -576,15 +576,26 @@ local function lose()
 	print(format("Lantern Drift: level %s lost at frame %d: score %d\n", level.name, frame, scoreTable.blocks.score))
 end
 
+-- Writes a developer's trace line: only while the log's debug lines are on
+-- (the shell's --verbose, or ENGINE_VERBOSE set to other than "" or "0").
+local function debugPrint(text)
+	local getenv = _G.os and _G.os.getenv
+	local value = getenv and getenv("ENGINE_VERBOSE") or ""
+	if value ~= "" and value ~= "0" then
+		print(text)
+	end
+end
+
 -- Called once the game logic has run: counts the launches in the settings.
 function updateValues()
 	settings.launches = (settings.launches or 0) + 1
 	savePersistentLuaFile("settings.lua", "settings")
-	print(format("Lantern Drift: launch %d\n", settings.launches))
+	debugPrint(format("Lantern Drift: launch %d\n", settings.launches))
 end
 
 -- The language of the texts: German when the system's locale asks for it,
--- else English (the texts ship in these two).
+-- else English (the texts ship in these two); and the locale asked for, as
+-- the system gives it ("C" when no variable is set).
 local function systemLanguage()
 	local getenv = _G.os and _G.os.getenv
 	local text = ""
@@ -597,9 +608,9 @@ local function systemLanguage()
 		end
 	end
 	if _G.string.sub(text, 1, 2) == "de" then
-		return "de_DE"
+		return "de_DE", text
 	end
-	return "en_EN"
+	return "en_EN", text ~= "" and text or "C"
 end
 
 -- Called once at start-up, after every start-up file is loaded.
@@ -780,10 +791,10 @@ function update(dt, rawDt)
 	frame = frame + 1
 	soundsThisFrame = 0
 	if frame == 1 then
-		local language = systemLanguage()
+		local language, locale = systemLanguage()
 		res.loadLocale("TEXTS_BASIC", language)
 		res.useLocale(language)
-		print(format("Lantern Drift: texts in %s\n", language))
+		print(format("Lantern Drift: texts in %s for the system locale %s\n", language, locale))
 	end
 	checkJoints()
 	-- Keys: R starts the level again, P or Escape pauses and goes on.

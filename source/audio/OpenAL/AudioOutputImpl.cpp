@@ -1,6 +1,8 @@
 #include "AudioOutputImpl.h"
+#include "ClockedSound.h"
 #include "SilentDrain.h"
 #include <audio/linux/AudioSession.h>
+#include <framework/SoundClock.h>
 #include <lang/Debug.h>
 #include <lang/Exception.h>
 #include <algorithm>
@@ -52,11 +54,17 @@ bool logAL(char const* call)
 } // namespace
 
 AudioOutputImpl::AudioOutputImpl(AudioConfiguration const& config) :
-	m_config(config), m_mixer(new AudioMixer), m_device(nullptr), m_context(nullptr), m_silent(false), m_buffers(), m_source(0), m_format(0),
+	m_config(config), m_mixer(new AudioMixer), m_device(nullptr), m_context(nullptr), m_silent(false),
+	m_clocked(framework::SoundClock::running()), m_buffers(), m_source(0), m_format(0),
 	m_minGain(0.f), m_maxGain(1.f), m_masterVolume(-1.f), m_gainKnown(false), m_bufferSize(0), m_started(false), m_running(false)
 {
 	checkDeviceConfiguration(config, "AudioOutput");
 	AudioSession::initialize();
+	if (m_clocked)
+	{
+		AudioSession::add(this);
+		return;
+	}
 
 	m_device = alcOpenDevice(nullptr);
 	if (!m_device)
@@ -91,6 +99,8 @@ AudioOutputImpl::~AudioOutputImpl()
 	// Out of the session first, so that no interruption starts it again.
 	AudioSession::remove(this);
 	stopOutput();
+	if (m_clocked)
+		return;
 	if (alcGetThreadContext() == m_context)
 		alcSetThreadContext(nullptr);
 	if (alcGetCurrentContext() == m_context)
@@ -130,66 +140,85 @@ bool AudioOutputImpl::startOutput()
 		std::lock_guard<std::mutex> lock(m_mutex);
 		if (m_started.load())
 			return true;
-		ThreadContext scope(m_context);
-		alGetError();
-		m_mixer->start();
-		try
-		{
-			alcProcessContext(m_context);
-			alGenBuffers(BUFFERS, m_buffers);
-			checkAL("alGenBuffers");
-			alGenSources(1, &m_source);
-			checkAL("alGenSources");
-
-			alGetSourcef(m_source, AL_MIN_GAIN, &m_minGain);
-			alGetSourcef(m_source, AL_MAX_GAIN, &m_maxGain);
-			checkAL("alGetSourcef");
-			m_gainKnown = true;
-			if (m_masterVolume == -1.f)
-				m_masterVolume = m_maxGain;
-			m_masterVolume = std::clamp(m_masterVolume, m_minGain, m_maxGain);
-
-			alSource3f(m_source, AL_POSITION, 0.f, 0.f, 0.f);
-			alSource3f(m_source, AL_VELOCITY, 0.f, 0.f, 0.f);
-			alSource3f(m_source, AL_DIRECTION, 0.f, 0.f, 0.f);
-			alSourcef(m_source, AL_ROLLOFF_FACTOR, 0.f);
-			alSourcei(m_source, AL_SOURCE_RELATIVE, AL_TRUE);
-			alSourcef(m_source, AL_GAIN, m_masterVolume);
-			checkAL("alSource");
-
-			for (unsigned buffer : m_buffers)
-				mixInto(buffer);
-			checkAL("alBufferData");
-			alSourceQueueBuffers(m_source, BUFFERS, m_buffers);
-			checkAL("alSourceQueueBuffers");
-			alSourcePlay(m_source);
-			checkAL("alSourcePlay");
-
-			{
-				std::lock_guard<std::mutex> wait(m_waitLock);
-				m_running = true;
-			}
-			m_thread = new lang::Thread(lang::Functor(new lang::Func1<void, void (AudioOutputImpl::*)(), AudioOutputImpl*>(this, &AudioOutputImpl::run)), true);
-		}
-		catch (...)
-		{
-			{
-				std::lock_guard<std::mutex> wait(m_waitLock);
-				m_running = false;
-			}
-			m_wake.notify_all();
-			m_thread = nullptr;
-			releaseSource();
-			m_mixer->stop();
-			throw;
-		}
-		// Raising the priority needs privileges that a normal process lacks; a refusal is ignored.
-		m_thread->setPriority(m_thread->priority() + 5);
+		if (m_clocked)
+			startClocked();
+		else
+			startDevice();
 		m_started.store(true);
 	}
 	// Outside the output's lock: an interruption holds the session's lock while it stops outputs.
 	AudioSession::outputStarted();
 	return true;
+}
+
+void AudioOutputImpl::startClocked()
+{
+	m_gainKnown = true;
+	m_minGain = 0.f;
+	m_maxGain = 1.f;
+	if (m_masterVolume == -1.f)
+		m_masterVolume = m_maxGain;
+	m_mixer->start();
+	ClockedSound::get().attach(this);
+}
+
+void AudioOutputImpl::startDevice()
+{
+	ThreadContext scope(m_context);
+	alGetError();
+	m_mixer->start();
+	try
+	{
+		alcProcessContext(m_context);
+		alGenBuffers(BUFFERS, m_buffers);
+		checkAL("alGenBuffers");
+		alGenSources(1, &m_source);
+		checkAL("alGenSources");
+
+		alGetSourcef(m_source, AL_MIN_GAIN, &m_minGain);
+		alGetSourcef(m_source, AL_MAX_GAIN, &m_maxGain);
+		checkAL("alGetSourcef");
+		m_gainKnown = true;
+		if (m_masterVolume == -1.f)
+			m_masterVolume = m_maxGain;
+		m_masterVolume = std::clamp(m_masterVolume, m_minGain, m_maxGain);
+
+		alSource3f(m_source, AL_POSITION, 0.f, 0.f, 0.f);
+		alSource3f(m_source, AL_VELOCITY, 0.f, 0.f, 0.f);
+		alSource3f(m_source, AL_DIRECTION, 0.f, 0.f, 0.f);
+		alSourcef(m_source, AL_ROLLOFF_FACTOR, 0.f);
+		alSourcei(m_source, AL_SOURCE_RELATIVE, AL_TRUE);
+		alSourcef(m_source, AL_GAIN, m_masterVolume);
+		checkAL("alSource");
+
+		for (unsigned buffer : m_buffers)
+			mixInto(buffer);
+		checkAL("alBufferData");
+		alSourceQueueBuffers(m_source, BUFFERS, m_buffers);
+		checkAL("alSourceQueueBuffers");
+		alSourcePlay(m_source);
+		checkAL("alSourcePlay");
+
+		{
+			std::lock_guard<std::mutex> wait(m_waitLock);
+			m_running = true;
+		}
+		m_thread = new lang::Thread(lang::Functor(new lang::Func1<void, void (AudioOutputImpl::*)(), AudioOutputImpl*>(this, &AudioOutputImpl::run)), true);
+	}
+	catch (...)
+	{
+		{
+			std::lock_guard<std::mutex> wait(m_waitLock);
+			m_running = false;
+		}
+		m_wake.notify_all();
+		m_thread = nullptr;
+		releaseSource();
+		m_mixer->stop();
+		throw;
+	}
+	// Raising the priority needs privileges that a normal process lacks; a refusal is ignored.
+	m_thread->setPriority(m_thread->priority() + 5);
 }
 
 void AudioOutputImpl::stopOutput()
@@ -198,20 +227,32 @@ void AudioOutputImpl::stopOutput()
 		std::lock_guard<std::mutex> lock(m_mutex);
 		if (!m_started.load())
 			return;
+		if (m_clocked)
 		{
-			std::lock_guard<std::mutex> wait(m_waitLock);
-			m_running = false;
+			ClockedSound::get().detach(this);
+			m_mixer->stop();
+			m_started.store(false);
 		}
-		m_wake.notify_all();
-		m_thread = nullptr;
-
-		ThreadContext scope(m_context);
-		releaseSource();
-		m_mixer->stop();
-		m_started.store(false);
-		alcSuspendContext(m_context);
+		else
+			stopDevice();
 	}
 	AudioSession::outputStopped();
+}
+
+void AudioOutputImpl::stopDevice()
+{
+	{
+		std::lock_guard<std::mutex> wait(m_waitLock);
+		m_running = false;
+	}
+	m_wake.notify_all();
+	m_thread = nullptr;
+
+	ThreadContext scope(m_context);
+	releaseSource();
+	m_mixer->stop();
+	m_started.store(false);
+	alcSuspendContext(m_context);
 }
 
 void AudioOutputImpl::releaseSource()
@@ -246,7 +287,7 @@ void AudioOutputImpl::setMasterVolume(float volume)
 	if (std::isnan(volume))
 		volume = 0.f;
 	volume = m_gainKnown ? std::clamp(volume, m_minGain, m_maxGain) : std::clamp(volume, 0.f, 1.f);
-	if (m_started.load())
+	if (m_started.load() && !m_clocked)
 	{
 		ThreadContext scope(m_context);
 		alGetError();

@@ -22,7 +22,11 @@ namespace audio
  * six buffers that a refill thread ("audio-refill") mixes while the output
  * is started. Without a sound device the output runs silent: a loopback
  * device takes the buffers at the real rate (audio::SilentDrain), so clips
- * last as long as with a card. Start, stop and the master volume are
+ * last as long as with a card. An output made while the framework's
+ * SoundClock runs (a headless run) opens no device at all: started, it
+ * follows that clock (audio::ClockedSound), which mixes it on the main
+ * thread; such an output is started and stopped on the main thread too.
+ * Start, stop and the master volume are
  * serialised by a mutex and may be called from any thread; the mixer from
  * any thread.
  */
@@ -32,8 +36,8 @@ public:
 	enum { BUFFERS = 6 };
 
 	/**
-	 * Checks the configuration, joins the audio session and opens the
-	 * default device with a context. When the default device cannot be
+	 * Checks the configuration, joins the audio session and, unless the
+	 * SoundClock runs, opens the default device with a context. When the default device cannot be
 	 * opened it opens the silent output instead and logs "no sound device:
 	 * running silent" (once per process).
 	 * @exception lang::Exception The configuration messages (with
@@ -65,6 +69,12 @@ public:
 	/** True when no sound device could be opened and the output runs silent. */
 	bool isSilent() const { return m_silent; }
 
+	/** True when the output follows the SoundClock instead of a device. */
+	bool isClocked() const { return m_clocked; }
+
+	/** The configuration given to the constructor. */
+	AudioConfiguration const& config() const { return m_config; }
+
 	AudioMixer& mixer() { return *m_mixer; }
 
 	/**
@@ -87,6 +97,7 @@ private:
 	ALCdevice_struct* m_device;
 	ALCcontext_struct* m_context;
 	bool m_silent;
+	bool m_clocked;
 	unsigned m_buffers[BUFFERS];
 	unsigned m_source;
 	int m_format;
@@ -103,6 +114,11 @@ private:
 	std::condition_variable m_wake;
 	bool m_running;
 
+	/** startOutput's work, under m_mutex, following the clock or streaming to the device. */
+	void startClocked();
+	void startDevice();
+	/** stopOutput's work for a device, under m_mutex. */
+	void stopDevice();
 	void mixInto(unsigned buffer);
 	void releaseSource();
 	void run();

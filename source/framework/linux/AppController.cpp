@@ -43,7 +43,7 @@ bool AppController::didFinishLaunchingWithOptions(std::string const* notificatio
 {
 	if (notification)
 		lang::Debug::printf("Received Notification while launching: %s\n", notification->c_str());
-	lang::Debug::printf("UIApplication launching with options...\n");
+	lang::Debug::debug("UIApplication launching with options...\n");
 	applicationDidFinishLaunching();
 	if (notification && m_app)
 		didReceiveLocalNotification(*notification);
@@ -99,20 +99,29 @@ void AppController::launch()
 	m_config.height = int(float(boundsHeight) * scale);
 	m_config.orientation = boundsWidth > boundsHeight ? gr::Context::ORIENTATION_1 : gr::Context::ORIENTATION_0;
 	m_configure(m_config, *m_os);
-	if (m_options.screenGiven)
-	{
-		// A size asked for on the command line goes over the application's.
-		m_config.width = int(float(boundsWidth) * scale);
-		m_config.height = int(float(boundsHeight) * scale);
-	}
+	// The saves' default folder is named after the application, as a
+	// player's other games name theirs, not after the executable.
+	std::string const folder = folderName(m_config.name);
+	if (!folder.empty())
+		io::detail::setApplicationName(folder);
 	if (!m_config.allowedOrientations.empty() && !isAllowedContextOrientation(m_config.orientation))
 		m_config.orientation = m_config.allowedOrientations[0];
+	bool const turned = m_config.orientation == gr::Context::ORIENTATION_1 || m_config.orientation == gr::Context::ORIENTATION_3;
+	if (m_options.screenGiven)
+	{
+		// A size asked for on the command line goes over the application's:
+		// the view (and every frame) is as wide and as high as asked, so a
+		// turned context takes it the other way round.
+		int const width = int(float(m_options.screenWidth) * scale);
+		int const height = int(float(m_options.screenHeight) * scale);
+		m_config.width = turned ? height : width;
+		m_config.height = turned ? width : height;
+	}
 	if (m_config.width < 1 || m_config.height < 1)
 		lang::throwError(lang::Exception(lang::Format("Invalid screen size {0} x {1}", m_config.width, m_config.height)));
 	TallyApplication::setStatusBarOrientation(deviceOrientation(m_config.orientation));
 
 	// 12-13: the window comes with the view, which takes the context's size.
-	bool const turned = m_config.orientation == gr::Context::ORIENTATION_1 || m_config.orientation == gr::Context::ORIENTATION_3;
 	int const viewWidth = int(float(turned ? m_config.height : m_config.width) / scale);
 	int const viewHeight = int(float(turned ? m_config.width : m_config.height) / scale);
 	m_contentView = MyEAGLView::initWithFrameAndParameters(m_host, viewWidth, viewHeight, m_config.colorBits,
@@ -161,7 +170,7 @@ bool AppController::openURL(std::string const& url)
 {
 	if (!m_app)
 	{
-		lang::Debug::printf("UIApplication invoked via URL...\n");
+		lang::Debug::debug("UIApplication invoked via URL...\n");
 		applicationDidFinishLaunching();
 	}
 	callApp([&](App& app) { app.loadFromUrl(url); });
@@ -496,6 +505,28 @@ void AppController::fail(std::string const& line)
 	m_finished = true;
 	m_exitStatus = 1;
 	m_host.stopDisplayLink();
+}
+
+std::string AppController::folderName(std::string const& name)
+{
+	std::string folder;
+	bool gap = false;
+	for (char c : name)
+	{
+		// Bytes of UTF-8 sequences stay as they are.
+		bool const letter = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || static_cast<unsigned char>(c) >= 0x80;
+		bool const capital = c >= 'A' && c <= 'Z';
+		if (!letter && !capital)
+		{
+			gap = !folder.empty();
+			continue;
+		}
+		if (gap)
+			folder += '-';
+		gap = false;
+		folder += capital ? char(c - 'A' + 'a') : c;
+	}
+	return folder;
 }
 
 int AppController::deviceOrientation(int contextOrientation)

@@ -147,6 +147,14 @@ public:
 	/** The platform's device orientation (1..4) for a context orientation. */
 	static int deviceOrientation(int contextOrientation);
 
+	/**
+	 * The folder name of the application's saves for its display name: ASCII
+	 * letters in lower case, digits and the bytes of UTF-8 sequences; each
+	 * run of other characters one "-", none at the ends ("Lantern Drift" ->
+	 * "lantern-drift"; no "/" nor ".." can stay); "" when nothing is left.
+	 */
+	static std::string folderName(std::string const& name);
+
 	/** The context orientation for a platform orientation (1..4; others give 0). */
 	static int contextOrientation(int deviceOrientation);
 

@@ -6,6 +6,7 @@
 #include "ShellEvents.h"
 #include "StartReport.h"
 #include "StopSignals.h"
+#include <framework/SoundClock.h>
 #include <algorithm>
 #include <cmath>
 
@@ -76,6 +77,8 @@ HeadlessHost::HeadlessHost(ShellOptions const& options, ConfigureHook configure,
 	m_options(options), m_switches(switches), m_screenWidth(options.screenWidth), m_screenHeight(options.screenHeight),
 	m_windowWidth(0), m_windowHeight(0), m_clock(0), m_ticks(0), m_sleepAllowed(true), m_launched(false)
 {
+	// The sound follows the ticks, not the wall clock.
+	SoundClock::start(options.sound);
 	m_controller.reset(new AppController(*this, configure, init, options));
 }
 
@@ -83,6 +86,7 @@ HeadlessHost::~HeadlessHost()
 {
 	m_controller->applicationWillTerminate();
 	m_controller.reset();
+	SoundClock::stop();
 }
 
 void HeadlessHost::launch()
@@ -129,7 +133,10 @@ void HeadlessHost::runTicks(int n)
 	for (int i = 0; i < n && !m_controller->finished() && !StopSignals::requested(); ++i)
 	{
 		++m_ticks;
-		m_clock += tickMicros();
+		int const tick = tickMicros();
+		m_clock += tick;
+		// The sound up to this frame's time first: what the frame plays starts there.
+		SoundClock::advance(tick);
 		m_controller->turn();
 		if (tickDisplayLink())
 			m_controller->update();

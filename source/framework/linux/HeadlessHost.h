@@ -17,7 +17,10 @@ class AppController;
  * The shell without a window: off-screen GL views, a virtual clock and
  * scripted input (ShellEvent). Each tick advances the clock by the frame
  * time over the frame interval and runs a frame when the display link is
- * due. Owns its AppController. Main thread only.
+ * due. The sound follows the ticks: the host runs the SoundClock from its
+ * construction to its end (with the options' wave file) and moves it by
+ * each tick before the tick's frame ("clock" events do not move it). Owns
+ * its AppController. Main thread only.
  */
 class HeadlessHost : public Host
 {

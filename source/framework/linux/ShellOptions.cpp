@@ -30,7 +30,29 @@ int wholeNumber(std::string const& flag, std::string const& text, int lo)
 
 ShellOptions ShellOptions::parse(int argc, char const* const* argv)
 {
+	static char const* const withValue[] = {"--frames", "--frame-time", "--screenshot", "--out", "--screen", "--data",
+		"--save-dir", "--events", "--url", "--notification", "--sound"};
+	auto takesValue = [](std::string const& flag) {
+		for (char const* f : withValue)
+		{
+			if (flag == f)
+				return true;
+		}
+		return false;
+	};
 	ShellOptions o;
+	// --help anywhere asks for the usage, whatever else is wrong.
+	for (int i = 1; i < argc; ++i)
+	{
+		std::string const flag = argv[i];
+		if (flag == "--help" || flag == "-h")
+		{
+			o.help = true;
+			return o;
+		}
+		if (takesValue(flag))
+			++i;
+	}
 	for (int i = 1; i < argc; ++i)
 	{
 		std::string const flag = argv[i];
@@ -39,17 +61,12 @@ ShellOptions ShellOptions::parse(int argc, char const* const* argv)
 			o.headless = true;
 			continue;
 		}
-		if (flag == "--help" || flag == "-h")
+		if (flag == "--verbose")
 		{
-			o.help = true;
+			o.verbose = true;
 			continue;
 		}
-		static char const* const withValue[] = {"--frames", "--frame-time", "--screenshot", "--out", "--screen", "--data",
-			"--save-dir", "--events", "--url", "--notification"};
-		bool known = false;
-		for (char const* f : withValue)
-			known = known || flag == f;
-		if (!known)
+		if (!takesValue(flag))
 			bad("unknown flag \"" + flag + "\"");
 		if (i + 1 >= argc)
 			bad(flag + ": missing value");
@@ -103,8 +120,33 @@ ShellOptions ShellOptions::parse(int argc, char const* const* argv)
 			o.url = value;
 		else if (flag == "--notification")
 			o.notification = value;
+		else if (flag == "--sound")
+			o.sound = value;
 	}
 	return o;
+}
+
+int ShellOptions::lastFrame(bool window) const
+{
+	if (frames >= 0)
+		return frames;
+	return window ? -1 : 120;
+}
+
+std::string ShellOptions::screenshotsPastEnd(bool window) const
+{
+	int const last = lastFrame(window);
+	if (last < 0)
+		return "";
+	std::string late;
+	for (int frame : screenshots)
+	{
+		if (frame > last)
+			late += (late.empty() ? "" : ", ") + std::to_string(frame);
+	}
+	if (late.empty())
+		return "";
+	return "--screenshot " + late + ": past the last frame of the run (" + std::to_string(last) + ")";
 }
 
 std::string ShellOptions::usage(std::string const& program)
@@ -116,12 +158,18 @@ std::string ShellOptions::usage(std::string const& program)
 		"                        (default: frame interval / 60)\n"
 		"  --screenshot A,B,...  capture these frames (numbered from 1)\n"
 		"  --out DIR             folder of the captures, frame-NNNN.png (default .)\n"
-		"  --screen WxH          screen size (default 768x1024)\n"
+		"  --screen WxH          screen size: window and frames W wide and H high,\n"
+		"                        whatever orientation the application draws in\n"
+		"                        (default: the application's own size)\n"
 		"  --data DIR            folder of the shipped data\n"
 		"  --save-dir DIR        folder of the saves\n"
 		"  --events FILE         scripted input, one event per line\n"
+		"  --sound FILE          headless: write the sound, mixed on the run's own\n"
+		"                        clock (as long as the frames' time), to this wave file\n"
 		"  --url TEXT            open the application with this address\n"
-		"  --notification NAME   launch from the local notification NAME\n";
+		"  --notification NAME   launch from the local notification NAME\n"
+		"  --verbose             show the log's debug lines too (as ENGINE_VERBOSE=1)\n"
+		"  -h, --help            this text\n";
 }
 
 } // framework

@@ -177,7 +177,7 @@ Texture* GL_ContextBase::createTexture(std::string const& filename)
 	// Held by the guard (reference count 0) until it is handed out.
 	std::unique_ptr<Texture> texture(createTexture(w, h, mips, reader.format(), USAGE_STATIC));
 	texture->setName(filename);
-	lang::Debug::printf("Loading texture %s: %dx%d %s (as %s) mips: %d\n", filename.c_str(), w, h,
+	lang::Debug::debug("Loading texture %s: %dx%d %s (as %s) mips: %d\n", filename.c_str(), w, h,
 		reader.format().toString(), texture->format().toString(), mips);
 	readLevels(reader, *texture, statistics.counters[Statistics::COUNTER_TEXTUREBYTES]);
 	return texture.release();
@@ -208,7 +208,7 @@ Image* GL_ContextBase::createImage(io::InputStream& in, std::string const& name)
 	std::unique_ptr<Image> image(createImage(w, h, mips, reader.format(), USAGE_STATIC));
 	Texture* texture = image->getTexture();
 	texture->setName(name);
-	lang::Debug::printf("Loading image %s: %dx%d %s (as %dx%d %s) mips: %d\n", name.c_str(), w, h,
+	lang::Debug::debug("Loading image %s: %dx%d %s (as %dx%d %s) mips: %d\n", name.c_str(), w, h,
 		reader.format().toString(), texture->width(), texture->height(), image->format().toString(), mips);
 	readLevels(reader, *image, statistics.counters[Statistics::COUNTER_IMAGEBYTES]);
 	return image.release();

@@ -1133,6 +1133,54 @@ void lookup4(u8* __restrict d, u8 const* __restrict s, u8 const* __restrict tabl
 	}
 }
 
+#if defined(__SSE2__)
+
+/**
+ * Four pixel bytes vectors p0..p3 (byte k of each of 16 pixels) interleaved
+ * into the 64 bytes of the 16 pixels at out.
+ */
+__attribute__((always_inline)) inline void storePlanes(u8* out, __m128i p0, __m128i p1, __m128i p2, __m128i p3)
+{
+	__m128i const lo01 = _mm_unpacklo_epi8(p0, p1);
+	__m128i const hi01 = _mm_unpackhi_epi8(p0, p1);
+	__m128i const lo23 = _mm_unpacklo_epi8(p2, p3);
+	__m128i const hi23 = _mm_unpackhi_epi8(p2, p3);
+	storeBytes(out, _mm_unpacklo_epi16(lo01, lo23));
+	storeBytes(out + 16, _mm_unpackhi_epi16(lo01, lo23));
+	storeBytes(out + 32, _mm_unpacklo_epi16(hi01, hi23));
+	storeBytes(out + 48, _mm_unpackhi_epi16(hi01, hi23));
+}
+
+/**
+ * lookup4<4> 16 pixels at a time: each byte of the 16 entries is a table of
+ * its own that one byte shuffle looks all 16 pixels up in; the processor
+ * must have SSSE3.
+ */
+__attribute__((target("ssse3"))) void lookup4Shuffled(u8* __restrict d, u8 const* __restrict s, u8 const* __restrict table, int count)
+{
+	__m128i planes[4];
+	for (int k = 0; k < 4; ++k)
+	{
+		u8 bytes[16];
+		for (int e = 0; e < 16; ++e)
+			bytes[e] = table[4 * e + k];
+		planes[k] = loadBytes(bytes);
+	}
+	__m128i const nibble = _mm_set1_epi8(0x0F);
+	int i = 0;
+	for (; i + 16 <= count; i += 16)
+	{
+		// Eight bytes to 16 indices, the high nibble of each byte first.
+		__m128i const packed = _mm_loadl_epi64(reinterpret_cast<__m128i const*>(s + i / 2));
+		__m128i const ix = _mm_unpacklo_epi8(_mm_and_si128(_mm_srli_epi16(packed, 4), nibble), _mm_and_si128(packed, nibble));
+		storePlanes(d + std::ptrdiff_t(i) * 4, _mm_shuffle_epi8(planes[0], ix), _mm_shuffle_epi8(planes[1], ix), _mm_shuffle_epi8(planes[2], ix),
+			_mm_shuffle_epi8(planes[3], ix));
+	}
+	lookup4<4>(d + std::ptrdiff_t(i) * 4, s + i / 2, table, count - i);
+}
+
+#endif
+
 /** P4 or P8 pixels (srcBpp bits) looked up in table, entries of any size. */
 void lookupAny(int srcBpp, int db, u8* d, u8 const* s, u8 const* table, int count)
 {
@@ -1147,13 +1195,24 @@ void lookupAny(int srcBpp, int db, u8* d, u8 const* s, u8 const* table, int coun
 void lookupRun(int srcBpp, int db, u8* d, u8 const* s, u8 const* table, int count)
 {
 	if (srcBpp == 8 && db == 4)
+	{
 		lookup8<4>(d, s, table, count);
+	}
 	else if (srcBpp == 8 && db == 2)
 		lookup8<2>(d, s, table, count);
 	else if (srcBpp == 8 && db == 1)
 		lookup8<1>(d, s, table, count);
 	else if (srcBpp == 4 && db == 4)
+	{
+#if defined(__SSE2__)
+		if (detail::vectorExtensions() & detail::VECTOR_SSSE3)
+		{
+			lookup4Shuffled(d, s, table, count);
+			return;
+		}
+#endif
 		lookup4<4>(d, s, table, count);
+	}
 	else
 		lookupAny(srcBpp, db, d, s, table, count);
 }

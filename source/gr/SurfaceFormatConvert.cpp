@@ -822,6 +822,9 @@ __attribute__((target("avx2"))) void r5g6b5ToBgraWide(u8* d, u8 const* s, int co
 
 #endif
 
+/** A loop that converts a run of count pixels from s into d. */
+typedef void (*RunLoop)(u8* d, u8 const* s, int count);
+
 /**
  * The 16-bit words of bytes R, G, B, A pixels, channel by channel: each
  * struct's word() takes rg = R | G << 8 and ba = B | A << 8 of pixels in
@@ -920,27 +923,30 @@ __attribute__((target("avx2"))) void rgbaToWordsWide(u8* d, u8 const* s, int cou
 
 #endif
 
-/** Bytes R, G, B, A into the 16-bit words of To, in the widest loop the processor has. */
+/**
+ * The loop of bytes R, G, B, A into the 16-bit words of To, the widest the
+ * processor's extensions (VectorExtension bits) allow.
+ */
 template <class To>
-void rgbaTo16(u8* d, u8 const* s, int count)
+RunLoop rgbaTo16(int extensions)
 {
 #if defined(__SSE2__)
-	if (detail::vectorExtensions() & detail::VECTOR_AVX2)
-		rgbaToWordsWide<To>(d, s, count);
-	else
-		rgbaToWords<To>(d, s, count);
+	return (extensions & detail::VECTOR_AVX2) ? rgbaToWordsWide<To> : rgbaToWords<To>;
 #else
-	rgbaToWordsEach<To>(d, s, count);
+	(void)extensions;
+	return rgbaToWordsEach<To>;
 #endif
 }
 
 /**
  * 32-bit pixels of 8-bit channels with bytes 0 and 2 exchanged (R and B
- * change places), the bits of set set (an alpha the source lacks or the
+ * change places), the bits of SET set (an alpha the source lacks or the
  * destination leaves unused).
  */
-void swapRedBlue(u8* __restrict d, u8 const* __restrict s, int count, u32 set)
+template <u32 SET>
+void swapRedBlue(u8* __restrict d, u8 const* __restrict s, int count)
 {
+	u32 const set = SET;
 	auto swap = [set](auto w) { return (w & 0xFF00FF00u) | ((w >> 16) & 0xFFu) | ((w & 0xFFu) << 16) | set; };
 	int i = 0;
 	for (; i + 8 <= count; i += 8)
@@ -1063,19 +1069,6 @@ __attribute__((target("ssse3"))) void swapRedBlue24Shuffled(u8* __restrict d, u8
 }
 
 #endif
-
-/** The same bytes as swapRedBlue24Each, in the widest loop the processor has. */
-void swapRedBlue24Any(u8* d, u8 const* s, int count)
-{
-#if defined(__SSE2__)
-	if (detail::vectorExtensions() & detail::VECTOR_SSSE3)
-		swapRedBlue24Shuffled(d, s, count);
-	else
-		swapRedBlue24(d, s, count);
-#else
-	swapRedBlue24Each(d, s, count);
-#endif
-}
 
 /** P8 pixels looked up in table, entries of DB bytes. */
 template <int DB>
@@ -1218,34 +1211,27 @@ void lookupRun(int srcBpp, int db, u8* d, u8 const* s, u8 const* table, int coun
 }
 
 /**
- * Loops for common pairs without palettes; each gives the bytes of the
- * general mask conversion. Returns false when the pair has none.
+ * The loop for a common pair without palettes, in the widest form the
+ * processor has, or null when the pair has none; each gives the bytes of
+ * the general mask conversion. A rectangle picks it once for all its rows.
  */
-bool fastRun(SurfaceFormat::SurfaceFormatType dt, SurfaceFormat::SurfaceFormatType st, u8* d, u8 const* s, int count)
+RunLoop fastRunLoop(SurfaceFormat::SurfaceFormatType dt, SurfaceFormat::SurfaceFormatType st)
 {
 	typedef SurfaceFormat F;
+	int const extensions = detail::vectorExtensions();
+	(void)extensions;
 	if ((st == F::SURFACE_B8G8R8 && (dt == F::SURFACE_A8B8G8R8 || dt == F::SURFACE_X8B8G8R8)) ||
 		(st == F::SURFACE_R8G8B8 && (dt == F::SURFACE_A8R8G8B8 || dt == F::SURFACE_X8R8G8B8)))
 	{
 #if defined(__SSE2__)
-		if (detail::vectorExtensions() & detail::VECTOR_SSSE3)
-		{
-			rgbToRgbaShuffled(d, s, count);
-			return true;
-		}
+		if (extensions & detail::VECTOR_SSSE3)
+			return rgbToRgbaShuffled;
 #endif
-		rgbToRgba(d, s, count);
-		return true;
+		return rgbToRgba;
 	}
 #if defined(__SSE2__)
 	if (st == F::SURFACE_R5G6B5 && (dt == F::SURFACE_A8R8G8B8 || dt == F::SURFACE_X8R8G8B8))
-	{
-		if (detail::vectorExtensions() & detail::VECTOR_AVX2)
-			r5g6b5ToBgraWide(d, s, count);
-		else
-			r5g6b5ToBgra(d, s, count);
-		return true;
-	}
+		return (extensions & detail::VECTOR_AVX2) ? r5g6b5ToBgraWide : r5g6b5ToBgra;
 #endif
 	bool const srcRgbx = st == F::SURFACE_A8R8G8B8 || st == F::SURFACE_X8R8G8B8;
 	bool const srcBgrx = st == F::SURFACE_A8B8G8R8 || st == F::SURFACE_X8B8G8R8;
@@ -1256,25 +1242,21 @@ bool fastRun(SurfaceFormat::SurfaceFormatType dt, SurfaceFormat::SurfaceFormatTy
 		// The top byte is the alpha only when both have one; otherwise the
 		// source's is missing (opaque) or the destination's unused (set).
 		bool const alpha = (st == F::SURFACE_A8R8G8B8 || st == F::SURFACE_A8B8G8R8) && (dt == F::SURFACE_A8R8G8B8 || dt == F::SURFACE_A8B8G8R8);
-		swapRedBlue(d, s, count, alpha ? 0u : 0xFF000000u);
-		return true;
+		return alpha ? swapRedBlue<0u> : swapRedBlue<0xFF000000u>;
 	}
 	if ((st == F::SURFACE_R8G8B8 && dt == F::SURFACE_B8G8R8) || (st == F::SURFACE_B8G8R8 && dt == F::SURFACE_R8G8B8))
 	{
-		swapRedBlue24Any(d, s, count);
-		return true;
+#if defined(__SSE2__)
+		return (extensions & detail::VECTOR_SSSE3) ? swapRedBlue24Shuffled : swapRedBlue24;
+#else
+		return swapRedBlue24Each;
+#endif
 	}
 #if defined(__SSE2__)
-	if (((srcBgrx && dt == F::SURFACE_B8G8R8) || (srcRgbx && dt == F::SURFACE_R8G8B8)) && (detail::vectorExtensions() & detail::VECTOR_SSSE3))
-	{
-		dropAlphaShuffled<false>(d, s, count);
-		return true;
-	}
-	if (((srcBgrx && dt == F::SURFACE_R8G8B8) || (srcRgbx && dt == F::SURFACE_B8G8R8)) && (detail::vectorExtensions() & detail::VECTOR_SSSE3))
-	{
-		dropAlphaShuffled<true>(d, s, count);
-		return true;
-	}
+	if ((extensions & detail::VECTOR_SSSE3) && ((srcBgrx && dt == F::SURFACE_B8G8R8) || (srcRgbx && dt == F::SURFACE_R8G8B8)))
+		return dropAlphaShuffled<false>;
+	if ((extensions & detail::VECTOR_SSSE3) && ((srcBgrx && dt == F::SURFACE_R8G8B8) || (srcRgbx && dt == F::SURFACE_B8G8R8)))
+		return dropAlphaShuffled<true>;
 #endif
 	if (st == F::SURFACE_A8B8G8R8)
 	{
@@ -1282,19 +1264,26 @@ bool fastRun(SurfaceFormat::SurfaceFormatType dt, SurfaceFormat::SurfaceFormatTy
 		switch (dt)
 		{
 		case F::SURFACE_R5G6B5:
-			rgbaTo16<ToR5G6B5>(d, s, count);
-			return true;
+			return rgbaTo16<ToR5G6B5>(extensions);
 		case F::SURFACE_R4G4B4A4:
-			rgbaTo16<ToR4G4B4A4>(d, s, count);
-			return true;
+			return rgbaTo16<ToR4G4B4A4>(extensions);
 		case F::SURFACE_R5G5B5A1:
-			rgbaTo16<ToR5G5B5A1>(d, s, count);
-			return true;
+			return rgbaTo16<ToR5G5B5A1>(extensions);
 		default:
 			break;
 		}
 	}
-	return false;
+	return nullptr;
+}
+
+/** Runs the loop of fastRunLoop(dt, st); false when the pair has none. */
+bool fastRun(SurfaceFormat::SurfaceFormatType dt, SurfaceFormat::SurfaceFormatType st, u8* d, u8 const* s, int count)
+{
+	RunLoop const loop = fastRunLoop(dt, st);
+	if (!loop)
+		return false;
+	loop(d, s, count);
+	return true;
 }
 
 /** The plan converts integer words of whole bytes, without palettes. */
@@ -1531,6 +1520,14 @@ void SurfaceFormat::copyPixels(void* dst, int dstpitch, SurfaceFormat const& dst
 		}
 		[[fallthrough]];
 	default:
+		if (RunLoop const loop = srcfmt.m_type != m_type ? fastRunLoop(m_type, srcfmt.m_type) : nullptr)
+		{
+			// Picked once: a row of a few hundred pixels costs little more
+			// than picking.
+			for (int y = 0; y < height; ++y)
+				loop(d + y * dpitch, s + y * spitch, width);
+			break;
+		}
 		for (int y = 0; y < height; ++y)
 			copyPixels(d + y * dpitch, dstpalfmt, dstpal, srcfmt, s + y * spitch, srcpalfmt, srcpal, width);
 		break;

@@ -421,16 +421,18 @@ TEST(SurfaceFormat, PalettesOfEveryFormatMatchThePerPixelPath)
 	}
 }
 
-TEST(SurfaceFormat, PaletteRectangleMatchesItsRows)
+TEST(SurfaceFormat, RectangleMatchesItsRows)
 {
-	// Odd widths and padded pitches on both sides: each row as the run
-	// conversion gives it, the padding untouched.
-	std::vector<std::uint8_t> const src = randomBytes(64 * 9, 8);
+	// Palettes (converted once for all rows), pairs with loops of their own
+	// (picked once) and the general loop; odd widths and padded pitches on
+	// both sides: each row as the per-pixel path gives it, the padding
+	// untouched.
+	std::vector<std::uint8_t> const src = randomBytes(64 * 4 * 9, 8);
 	std::vector<std::uint8_t> const palette = randomBytes(256 * 4, 9);
 	SurfaceFormat const palfmt(F::SURFACE_A8R8G8B8);
-	for (F::SurfaceFormatType const s : {F::SURFACE_P4, F::SURFACE_P8})
+	for (F::SurfaceFormatType const s : {F::SURFACE_P4, F::SURFACE_P8, F::SURFACE_A8R8G8B8, F::SURFACE_A8B8G8R8, F::SURFACE_R8G8B8, F::SURFACE_L8})
 		for (F::SurfaceFormatType const d : {F::SURFACE_A8B8G8R8, F::SURFACE_R5G6B5, F::SURFACE_B8G8R8, F::SURFACE_A32B32G32R32F})
-			for (int const width : {1, 7, 9, 33})
+			for (int const width : {1, 7, 9, 33, 64})
 			{
 				SurfaceFormat const sf(s), df(d);
 				int const height = 5;

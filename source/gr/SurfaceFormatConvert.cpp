@@ -761,62 +761,9 @@ __attribute__((target("ssse3"))) void rgbToRgbaShuffled(u8* __restrict d, u8 con
 	rgbToRgba(d + std::ptrdiff_t(i) * 4, s + std::ptrdiff_t(i) * 3, count - i);
 }
 
-/**
- * Bytes R, G, B, A into R5G6B5 words, 8 pixels at a time: the low and high
- * halves of the pixel words (R | G << 8 and B | A << 8) are packed into
- * 16-bit lanes first, so that the channels move in eight lanes at once.
- */
-void rgbaToR5G6B5(u8* d, u8 const* s, int count)
-{
-	__m128i const redMask = _mm_set1_epi16(short(0xF800));
-	__m128i const greenMask = _mm_set1_epi16(0x07E0);
-	__m128i const blueMask = _mm_set1_epi16(0x001F);
-	int i = 0;
-	for (; i + 8 <= count; i += 8)
-	{
-		__m128i const a = loadBytes(s + std::ptrdiff_t(i) * 4);
-		__m128i const b = loadBytes(s + std::ptrdiff_t(i) * 4 + 16);
-		// The signed pack keeps 16-bit values that were sign-extended first.
-		__m128i const rg = _mm_packs_epi32(_mm_srai_epi32(_mm_slli_epi32(a, 16), 16), _mm_srai_epi32(_mm_slli_epi32(b, 16), 16));
-		__m128i const ba = _mm_packs_epi32(_mm_srai_epi32(a, 16), _mm_srai_epi32(b, 16));
-		__m128i const r = _mm_and_si128(_mm_slli_epi16(rg, 8), redMask);
-		__m128i const g = _mm_and_si128(_mm_srli_epi16(rg, 5), greenMask);
-		__m128i const bl = _mm_and_si128(_mm_srli_epi16(ba, 3), blueMask);
-		storeBytes(d + std::ptrdiff_t(i) * 2, _mm_or_si128(_mm_or_si128(r, g), bl));
-	}
-	for (; i < count; ++i)
-	{
-		u32 const w = load<4>(s + std::ptrdiff_t(i) * 4);
-		store<2>(d + std::ptrdiff_t(i) * 2, ((w << 8) & 0xF800) | ((w >> 5) & 0x07E0) | ((w >> 19) & 0x001F));
-	}
-}
-
-/** rgbaToR5G6B5 16 pixels at a time; the processor must have AVX2. */
-__attribute__((target("avx2"))) void rgbaToR5G6B5Wide(u8* d, u8 const* s, int count)
-{
-	__m256i const greenMask = _mm256_set1_epi16(0x07E0);
-	__m256i const blueMask = _mm256_set1_epi16(0x001F);
-	__m256i const keptRG = _mm256_set1_epi32(0xFCF8);
-	int i = 0;
-	for (; i + 16 <= count; i += 16)
-	{
-		__m256i const a = _mm256_loadu_si256(reinterpret_cast<__m256i const*>(s + std::ptrdiff_t(i) * 4));
-		__m256i const b = _mm256_loadu_si256(reinterpret_cast<__m256i const*>(s + std::ptrdiff_t(i) * 4 + 32));
-		// The kept bits of R | G << 8, and B >> 3 | A << 5, of each pixel in 16-bit lanes.
-		__m256i const rg = _mm256_packus_epi32(_mm256_and_si256(a, keptRG), _mm256_and_si256(b, keptRG));
-		__m256i const ba = _mm256_packus_epi32(_mm256_srli_epi32(a, 19), _mm256_srli_epi32(b, 19));
-		__m256i const r = _mm256_slli_epi16(rg, 8);
-		__m256i const g = _mm256_and_si256(_mm256_srli_epi16(rg, 5), greenMask);
-		__m256i const bl = _mm256_and_si256(ba, blueMask);
-		// The packs work within 128-bit halves: put the four groups of four back in order.
-		__m256i const out = _mm256_permute4x64_epi64(_mm256_or_si256(_mm256_or_si256(r, g), bl), 0xD8);
-		_mm256_storeu_si256(reinterpret_cast<__m256i*>(d + std::ptrdiff_t(i) * 2), out);
-	}
-	// The compiler leaves the upper halves dirty before a tail call, and
-	// SSE code then runs slowly until they are cleared.
-	_mm256_zeroupper();
-	rgbaToR5G6B5(d + std::ptrdiff_t(i) * 2, s + std::ptrdiff_t(i) * 4, count - i);
-}
+/** Eight and sixteen 16-bit lanes. */
+typedef u16 V8h __attribute__((vector_size(16)));
+typedef u16 V16h __attribute__((vector_size(32)));
 
 /**
  * R5G6B5 words p in 16-bit lanes (a u32 or a vector of u16) widened to the
@@ -833,10 +780,6 @@ __attribute__((always_inline)) inline void r5g6b5Bytes(V const& p, V& bg, V& ra)
 	bg = b | g << 8;
 	ra = r | 0xFF00;
 }
-
-/** Eight and sixteen R5G6B5 words. */
-typedef u16 V8h __attribute__((vector_size(16)));
-typedef u16 V16h __attribute__((vector_size(32)));
 
 /** R5G6B5 words into B, G, R, 255 bytes (A8R8G8B8 words), 8 pixels at a time. */
 void r5g6b5ToBgra(u8* d, u8 const* s, int count)
@@ -879,35 +822,441 @@ __attribute__((target("avx2"))) void r5g6b5ToBgraWide(u8* d, u8 const* s, int co
 
 #endif
 
+/** A loop that converts a run of count pixels from s into d. */
+typedef void (*RunLoop)(u8* d, u8 const* s, int count);
+
 /**
- * Loops for common pairs without palettes; each gives the bytes of the
- * general mask conversion. Returns false when the pair has none.
+ * The 16-bit words of bytes R, G, B, A pixels, channel by channel: each
+ * struct's word() takes rg = R | G << 8 and ba = B | A << 8 of pixels in
+ * 16-bit lanes (a u32 or a vector of u16) and gives out, the word in the
+ * low 16 bits, as the mask conversion narrows (the top bits of each channel);
+ * out rather than a return value, as a vector of AVX2 width is not returned
+ * in its registers by code without AVX.
  */
-bool fastRun(SurfaceFormat::SurfaceFormatType dt, SurfaceFormat::SurfaceFormatType st, u8* d, u8 const* s, int count)
+struct ToR5G6B5
 {
-	typedef SurfaceFormat F;
-	if ((st == F::SURFACE_B8G8R8 && (dt == F::SURFACE_A8B8G8R8 || dt == F::SURFACE_X8B8G8R8)) ||
-		(st == F::SURFACE_R8G8B8 && (dt == F::SURFACE_A8R8G8B8 || dt == F::SURFACE_X8R8G8B8)))
+	template <class V>
+	__attribute__((always_inline)) static void word(V const& rg, V const& ba, V& out)
+	{
+		out = ((rg << 8) & 0xF800) | ((rg >> 5) & 0x07E0) | ((ba >> 3) & 0x001F);
+	}
+};
+
+struct ToR4G4B4A4
+{
+	template <class V>
+	__attribute__((always_inline)) static void word(V const& rg, V const& ba, V& out)
+	{
+		out = ((rg << 8) & 0xF000) | ((rg >> 4) & 0x0F00) | (ba & 0x00F0) | (ba >> 12);
+	}
+};
+
+struct ToR5G5B5A1
+{
+	template <class V>
+	__attribute__((always_inline)) static void word(V const& rg, V const& ba, V& out)
+	{
+		out = ((rg << 8) & 0xF800) | ((rg >> 5) & 0x07C0) | ((ba >> 2) & 0x003E) | (ba >> 15);
+	}
+};
+
+/** Bytes R, G, B, A into the 16-bit words of To, one pixel at a time. */
+template <class To>
+void rgbaToWordsEach(u8* d, u8 const* s, int count)
+{
+	for (int i = 0; i < count; ++i)
+	{
+		u32 const w = load<4>(s + std::ptrdiff_t(i) * 4);
+		u32 out;
+		To::word(w & 0xFFFF, w >> 16, out);
+		store<2>(d + std::ptrdiff_t(i) * 2, out);
+	}
+}
+
+#if defined(__SSE2__)
+
+/**
+ * Bytes R, G, B, A into the 16-bit words of To, 8 pixels at a time: the low
+ * and high halves of the pixel words (R | G << 8 and B | A << 8) are packed
+ * into 16-bit lanes first, so that the channels move in eight lanes at once.
+ */
+template <class To>
+void rgbaToWords(u8* d, u8 const* s, int count)
+{
+	int i = 0;
+	for (; i + 8 <= count; i += 8)
+	{
+		__m128i const a = loadBytes(s + std::ptrdiff_t(i) * 4);
+		__m128i const b = loadBytes(s + std::ptrdiff_t(i) * 4 + 16);
+		// The signed pack keeps 16-bit values that were sign-extended first.
+		__m128i const rg = _mm_packs_epi32(_mm_srai_epi32(_mm_slli_epi32(a, 16), 16), _mm_srai_epi32(_mm_slli_epi32(b, 16), 16));
+		__m128i const ba = _mm_packs_epi32(_mm_srai_epi32(a, 16), _mm_srai_epi32(b, 16));
+		V8h out;
+		To::word(V8h(rg), V8h(ba), out);
+		storeBytes(d + std::ptrdiff_t(i) * 2, __m128i(out));
+	}
+	rgbaToWordsEach<To>(d + std::ptrdiff_t(i) * 2, s + std::ptrdiff_t(i) * 4, count - i);
+}
+
+/** rgbaToWords 16 pixels at a time; the processor must have AVX2. */
+template <class To>
+__attribute__((target("avx2"))) void rgbaToWordsWide(u8* d, u8 const* s, int count)
+{
+	__m256i const low = _mm256_set1_epi32(0xFFFF);
+	int i = 0;
+	for (; i + 16 <= count; i += 16)
+	{
+		__m256i const a = _mm256_loadu_si256(reinterpret_cast<__m256i const*>(s + std::ptrdiff_t(i) * 4));
+		__m256i const b = _mm256_loadu_si256(reinterpret_cast<__m256i const*>(s + std::ptrdiff_t(i) * 4 + 32));
+		__m256i const rg = _mm256_packus_epi32(_mm256_and_si256(a, low), _mm256_and_si256(b, low));
+		__m256i const ba = _mm256_packus_epi32(_mm256_srli_epi32(a, 16), _mm256_srli_epi32(b, 16));
+		// The packs work within 128-bit halves: put the four groups of four back in order.
+		V16h out;
+		To::word(V16h(rg), V16h(ba), out);
+		_mm256_storeu_si256(reinterpret_cast<__m256i*>(d + std::ptrdiff_t(i) * 2), _mm256_permute4x64_epi64(__m256i(out), 0xD8));
+	}
+	// The compiler leaves the upper halves dirty before a tail call, and
+	// SSE code then runs slowly until they are cleared.
+	_mm256_zeroupper();
+	rgbaToWords<To>(d + std::ptrdiff_t(i) * 2, s + std::ptrdiff_t(i) * 4, count - i);
+}
+
+#endif
+
+/**
+ * The loop of bytes R, G, B, A into the 16-bit words of To, the widest the
+ * processor's extensions (VectorExtension bits) allow.
+ */
+template <class To>
+RunLoop rgbaTo16(int extensions)
+{
+#if defined(__SSE2__)
+	return (extensions & detail::VECTOR_AVX2) ? rgbaToWordsWide<To> : rgbaToWords<To>;
+#else
+	(void)extensions;
+	return rgbaToWordsEach<To>;
+#endif
+}
+
+/**
+ * 32-bit pixels of 8-bit channels with bytes 0 and 2 exchanged (R and B
+ * change places), the bits of SET set (an alpha the source lacks or the
+ * destination leaves unused).
+ */
+template <u32 SET>
+void swapRedBlue(u8* __restrict d, u8 const* __restrict s, int count)
+{
+	u32 const set = SET;
+	auto swap = [set](auto w) { return (w & 0xFF00FF00u) | ((w >> 16) & 0xFFu) | ((w & 0xFFu) << 16) | set; };
+	int i = 0;
+	for (; i + 8 <= count; i += 8)
+	{
+		u8 const* in = s + std::ptrdiff_t(i) * 4;
+		u8* out = d + std::ptrdiff_t(i) * 4;
+		store4<4>(out, swap(load4<4>(in)));
+		store4<4>(out + 16, swap(load4<4>(in + 16)));
+	}
+	for (; i < count; ++i)
+		store<4>(d + std::ptrdiff_t(i) * 4, swap(load<4>(s + std::ptrdiff_t(i) * 4)));
+}
+
+/** 24-bit pixels of 8-bit channels with bytes 0 and 2 exchanged, one at a time. */
+void swapRedBlue24Each(u8* __restrict d, u8 const* __restrict s, int count)
+{
+	for (int i = 0; i < count; ++i)
+	{
+		u8 const* in = s + std::ptrdiff_t(i) * 3;
+		u8* out = d + std::ptrdiff_t(i) * 3;
+		out[0] = in[2];
+		out[1] = in[1];
+		out[2] = in[0];
+	}
+}
+
+#if defined(__SSE2__)
+
+/** Bytes 0xFF where pick(byte index) holds, 0 elsewhere. */
+template <class Pick>
+__m128i byteMask(Pick pick)
+{
+	u8 bytes[16];
+	for (int j = 0; j < 16; ++j)
+		bytes[j] = pick(j) ? 0xFF : 0;
+	return loadBytes(bytes);
+}
+
+/**
+ * swapRedBlue24Each 16 pixels (three 16-byte vectors) at a time: byte j of
+ * the 48 takes byte j + 2, j or j - 2 as j % 3 is 0, 1 or 2, so each vector
+ * is itself and itself moved by two bytes either way, the moves reaching
+ * into the neighbouring vectors.
+ */
+void swapRedBlue24(u8* __restrict d, u8 const* __restrict s, int count)
+{
+	__m128i keep[3], fromAhead[3], fromBehind[3];
+	for (int k = 0; k < 3; ++k)
+	{
+		keep[k] = byteMask([k](int j) { return (16 * k + j) % 3 == 1; });
+		fromAhead[k] = byteMask([k](int j) { return (16 * k + j) % 3 == 0; });
+		fromBehind[k] = byteMask([k](int j) { return (16 * k + j) % 3 == 2; });
+	}
+	__m128i const zero = _mm_setzero_si128();
+	int i = 0;
+	for (; i + 16 <= count; i += 16)
+	{
+		u8 const* in = s + std::ptrdiff_t(i) * 3;
+		__m128i const v[5] = {zero, loadBytes(in), loadBytes(in + 16), loadBytes(in + 32), zero};
+		u8* out = d + std::ptrdiff_t(i) * 3;
+#pragma GCC unroll 3
+		for (int k = 0; k < 3; ++k)
+		{
+			__m128i const ahead = _mm_or_si128(_mm_srli_si128(v[k + 1], 2), _mm_slli_si128(v[k + 2], 14));
+			__m128i const behind = _mm_or_si128(_mm_slli_si128(v[k + 1], 2), _mm_srli_si128(v[k], 14));
+			__m128i const moved = _mm_or_si128(_mm_and_si128(ahead, fromAhead[k]), _mm_and_si128(behind, fromBehind[k]));
+			storeBytes(out + 16 * k, _mm_or_si128(_mm_and_si128(v[k + 1], keep[k]), moved));
+		}
+	}
+	swapRedBlue24Each(d + std::ptrdiff_t(i) * 3, s + std::ptrdiff_t(i) * 3, count - i);
+}
+
+/**
+ * 32-bit pixels of 8-bit channels into 24 bits, dropping byte 3 and, with
+ * SWAP, exchanging bytes 0 and 2; 16 pixels at a time, the processor must
+ * have SSSE3.
+ */
+template <bool SWAP>
+__attribute__((target("ssse3"))) void dropAlphaShuffled(u8* __restrict d, u8 const* __restrict s, int count)
+{
+	// The 12 kept bytes of four pixels to the low end; -1 gives 0.
+	__m128i const pick = SWAP ? _mm_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, -1, -1, -1, -1)
+							  : _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+	int i = 0;
+	for (; i + 16 <= count; i += 16)
+	{
+		u8 const* in = s + std::ptrdiff_t(i) * 4;
+		__m128i const a = _mm_shuffle_epi8(loadBytes(in), pick);
+		__m128i const b = _mm_shuffle_epi8(loadBytes(in + 16), pick);
+		__m128i const c = _mm_shuffle_epi8(loadBytes(in + 32), pick);
+		__m128i const e = _mm_shuffle_epi8(loadBytes(in + 48), pick);
+		u8* out = d + std::ptrdiff_t(i) * 3;
+		storeBytes(out, _mm_or_si128(a, _mm_slli_si128(b, 12)));
+		storeBytes(out + 16, _mm_or_si128(_mm_srli_si128(b, 4), _mm_slli_si128(c, 8)));
+		storeBytes(out + 32, _mm_or_si128(_mm_srli_si128(c, 8), _mm_slli_si128(e, 4)));
+	}
+	for (; i < count; ++i)
+	{
+		u32 const w = load<4>(s + std::ptrdiff_t(i) * 4);
+		u8* out = d + std::ptrdiff_t(i) * 3;
+		out[0] = u8(SWAP ? w >> 16 : w);
+		out[1] = u8(w >> 8);
+		out[2] = u8(SWAP ? w : w >> 16);
+	}
+}
+
+/**
+ * swapRedBlue24Each 5 pixels (15 bytes) at a time by byte shuffles, each
+ * store's sixteenth byte written again by the next; the processor must have
+ * SSSE3.
+ */
+__attribute__((target("ssse3"))) void swapRedBlue24Shuffled(u8* __restrict d, u8 const* __restrict s, int count)
+{
+	__m128i const swap = _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 14, 13, 12, 15);
+	std::ptrdiff_t const bytes = std::ptrdiff_t(count) * 3;
+	std::ptrdiff_t j = 0;
+	for (; j + 16 <= bytes; j += 15)
+		storeBytes(d + j, _mm_shuffle_epi8(loadBytes(s + j), swap));
+	swapRedBlue24Each(d + j, s + j, int((bytes - j) / 3));
+}
+
+#endif
+
+/** P8 pixels looked up in table, entries of DB bytes. */
+template <int DB>
+void lookup8(u8* __restrict d, u8 const* __restrict s, u8 const* __restrict table, int count)
+{
+	int i = 0;
+	if constexpr (DB == 4)
+	{
+		// Eight indices in one load, four entries in one store, gathered in
+		// vector registers (a wide store of words just stored would wait
+		// for them; the processor's gather is slower).
+		for (; i + 8 <= count; i += 8)
+		{
+			std::uint64_t ix;
+			std::memcpy(&ix, s + i, 8);
+			u8* out = d + std::ptrdiff_t(i) * 4;
+#pragma GCC unroll 2
+			for (int k = 0; k < 2; ++k)
+			{
+				V4 const w = {load<4>(table + 4 * ((ix >> (32 * k)) & 0xFF)), load<4>(table + 4 * ((ix >> (32 * k + 8)) & 0xFF)),
+					load<4>(table + 4 * ((ix >> (32 * k + 16)) & 0xFF)), load<4>(table + 4 * ((ix >> (32 * k + 24)) & 0xFF))};
+				store4<4>(out + 16 * k, w);
+			}
+		}
+	}
+	for (; i < count; ++i)
+		std::memcpy(d + std::ptrdiff_t(i) * DB, table + DB * s[i], DB);
+}
+
+/** P4 pixels (the first of a byte in its high nibble) looked up in table, entries of DB bytes. */
+template <int DB>
+void lookup4(u8* __restrict d, u8 const* __restrict s, u8 const* __restrict table, int count)
+{
+	int i = 0;
+	if constexpr (DB == 4)
+	{
+		// Eight pixels from four bytes.
+		for (; i + 8 <= count; i += 8)
+		{
+			u32 const ix = load<4>(s + i / 2);
+			u8* out = d + std::ptrdiff_t(i) * 4;
+#pragma GCC unroll 4
+			for (int k = 0; k < 4; ++k)
+			{
+				std::uint64_t const pair = load<4>(table + 4 * ((ix >> (8 * k + 4)) & 0xF)) |
+					std::uint64_t(load<4>(table + 4 * ((ix >> (8 * k)) & 0xF))) << 32;
+				std::memcpy(out + 8 * k, &pair, 8);
+			}
+		}
+	}
+	for (; i < count; ++i)
+	{
+		int const ix = (i & 1) ? (s[i >> 1] & 0xF) : (s[i >> 1] >> 4);
+		std::memcpy(d + std::ptrdiff_t(i) * DB, table + DB * ix, DB);
+	}
+}
+
+#if defined(__SSE2__)
+
+/**
+ * Four pixel bytes vectors p0..p3 (byte k of each of 16 pixels) interleaved
+ * into the 64 bytes of the 16 pixels at out.
+ */
+__attribute__((always_inline)) inline void storePlanes(u8* out, __m128i p0, __m128i p1, __m128i p2, __m128i p3)
+{
+	__m128i const lo01 = _mm_unpacklo_epi8(p0, p1);
+	__m128i const hi01 = _mm_unpackhi_epi8(p0, p1);
+	__m128i const lo23 = _mm_unpacklo_epi8(p2, p3);
+	__m128i const hi23 = _mm_unpackhi_epi8(p2, p3);
+	storeBytes(out, _mm_unpacklo_epi16(lo01, lo23));
+	storeBytes(out + 16, _mm_unpackhi_epi16(lo01, lo23));
+	storeBytes(out + 32, _mm_unpacklo_epi16(hi01, hi23));
+	storeBytes(out + 48, _mm_unpackhi_epi16(hi01, hi23));
+}
+
+/**
+ * lookup4<4> 16 pixels at a time: each byte of the 16 entries is a table of
+ * its own that one byte shuffle looks all 16 pixels up in; the processor
+ * must have SSSE3.
+ */
+__attribute__((target("ssse3"))) void lookup4Shuffled(u8* __restrict d, u8 const* __restrict s, u8 const* __restrict table, int count)
+{
+	__m128i planes[4];
+	for (int k = 0; k < 4; ++k)
+	{
+		u8 bytes[16];
+		for (int e = 0; e < 16; ++e)
+			bytes[e] = table[4 * e + k];
+		planes[k] = loadBytes(bytes);
+	}
+	__m128i const nibble = _mm_set1_epi8(0x0F);
+	int i = 0;
+	for (; i + 16 <= count; i += 16)
+	{
+		// Eight bytes to 16 indices, the high nibble of each byte first.
+		__m128i const packed = _mm_loadl_epi64(reinterpret_cast<__m128i const*>(s + i / 2));
+		__m128i const ix = _mm_unpacklo_epi8(_mm_and_si128(_mm_srli_epi16(packed, 4), nibble), _mm_and_si128(packed, nibble));
+		storePlanes(d + std::ptrdiff_t(i) * 4, _mm_shuffle_epi8(planes[0], ix), _mm_shuffle_epi8(planes[1], ix), _mm_shuffle_epi8(planes[2], ix),
+			_mm_shuffle_epi8(planes[3], ix));
+	}
+	lookup4<4>(d + std::ptrdiff_t(i) * 4, s + i / 2, table, count - i);
+}
+
+#endif
+
+/** P4 or P8 pixels (srcBpp bits) looked up in table, entries of any size. */
+void lookupAny(int srcBpp, int db, u8* d, u8 const* s, u8 const* table, int count)
+{
+	for (int i = 0; i < count; ++i)
+	{
+		int const ix = srcBpp == 8 ? s[i] : (i & 1) ? (s[i >> 1] & 0xF) : (s[i >> 1] >> 4);
+		std::memcpy(d + std::ptrdiff_t(i) * db, table + db * ix, size_t(db));
+	}
+}
+
+/** P4 or P8 pixels (srcBpp bits) looked up in table, entries of db bytes. */
+void lookupRun(int srcBpp, int db, u8* d, u8 const* s, u8 const* table, int count)
+{
+	if (srcBpp == 8 && db == 4)
+	{
+		lookup8<4>(d, s, table, count);
+	}
+	else if (srcBpp == 8 && db == 2)
+		lookup8<2>(d, s, table, count);
+	else if (srcBpp == 8 && db == 1)
+		lookup8<1>(d, s, table, count);
+	else if (srcBpp == 4 && db == 4)
 	{
 #if defined(__SSE2__)
 		if (detail::vectorExtensions() & detail::VECTOR_SSSE3)
 		{
-			rgbToRgbaShuffled(d, s, count);
-			return true;
+			lookup4Shuffled(d, s, table, count);
+			return;
 		}
 #endif
-		rgbToRgba(d, s, count);
-		return true;
+		lookup4<4>(d, s, table, count);
+	}
+	else
+		lookupAny(srcBpp, db, d, s, table, count);
+}
+
+/**
+ * The loop for a common pair without palettes, in the widest form the
+ * processor has, or null when the pair has none; each gives the bytes of
+ * the general mask conversion. A rectangle picks it once for all its rows.
+ */
+RunLoop fastRunLoop(SurfaceFormat::SurfaceFormatType dt, SurfaceFormat::SurfaceFormatType st)
+{
+	typedef SurfaceFormat F;
+	int const extensions = detail::vectorExtensions();
+	(void)extensions;
+	if ((st == F::SURFACE_B8G8R8 && (dt == F::SURFACE_A8B8G8R8 || dt == F::SURFACE_X8B8G8R8)) ||
+		(st == F::SURFACE_R8G8B8 && (dt == F::SURFACE_A8R8G8B8 || dt == F::SURFACE_X8R8G8B8)))
+	{
+#if defined(__SSE2__)
+		if (extensions & detail::VECTOR_SSSE3)
+			return rgbToRgbaShuffled;
+#endif
+		return rgbToRgba;
 	}
 #if defined(__SSE2__)
 	if (st == F::SURFACE_R5G6B5 && (dt == F::SURFACE_A8R8G8B8 || dt == F::SURFACE_X8R8G8B8))
+		return (extensions & detail::VECTOR_AVX2) ? r5g6b5ToBgraWide : r5g6b5ToBgra;
+#endif
+	bool const srcRgbx = st == F::SURFACE_A8R8G8B8 || st == F::SURFACE_X8R8G8B8;
+	bool const srcBgrx = st == F::SURFACE_A8B8G8R8 || st == F::SURFACE_X8B8G8R8;
+	bool const dstRgbx = dt == F::SURFACE_A8R8G8B8 || dt == F::SURFACE_X8R8G8B8;
+	bool const dstBgrx = dt == F::SURFACE_A8B8G8R8 || dt == F::SURFACE_X8B8G8R8;
+	if ((srcRgbx && dstBgrx) || (srcBgrx && dstRgbx))
 	{
-		if (detail::vectorExtensions() & detail::VECTOR_AVX2)
-			r5g6b5ToBgraWide(d, s, count);
-		else
-			r5g6b5ToBgra(d, s, count);
-		return true;
+		// The top byte is the alpha only when both have one; otherwise the
+		// source's is missing (opaque) or the destination's unused (set).
+		bool const alpha = (st == F::SURFACE_A8R8G8B8 || st == F::SURFACE_A8B8G8R8) && (dt == F::SURFACE_A8R8G8B8 || dt == F::SURFACE_A8B8G8R8);
+		return alpha ? swapRedBlue<0u> : swapRedBlue<0xFF000000u>;
 	}
+	if ((st == F::SURFACE_R8G8B8 && dt == F::SURFACE_B8G8R8) || (st == F::SURFACE_B8G8R8 && dt == F::SURFACE_R8G8B8))
+	{
+#if defined(__SSE2__)
+		return (extensions & detail::VECTOR_SSSE3) ? swapRedBlue24Shuffled : swapRedBlue24;
+#else
+		return swapRedBlue24Each;
+#endif
+	}
+#if defined(__SSE2__)
+	if ((extensions & detail::VECTOR_SSSE3) && ((srcBgrx && dt == F::SURFACE_B8G8R8) || (srcRgbx && dt == F::SURFACE_R8G8B8)))
+		return dropAlphaShuffled<false>;
+	if ((extensions & detail::VECTOR_SSSE3) && ((srcBgrx && dt == F::SURFACE_R8G8B8) || (srcRgbx && dt == F::SURFACE_B8G8R8)))
+		return dropAlphaShuffled<true>;
 #endif
 	if (st == F::SURFACE_A8B8G8R8)
 	{
@@ -915,26 +1264,65 @@ bool fastRun(SurfaceFormat::SurfaceFormatType dt, SurfaceFormat::SurfaceFormatTy
 		switch (dt)
 		{
 		case F::SURFACE_R5G6B5:
-#if defined(__SSE2__)
-			if (detail::vectorExtensions() & detail::VECTOR_AVX2)
-				rgbaToR5G6B5Wide(d, s, count);
-			else
-				rgbaToR5G6B5(d, s, count);
-#else
-			fixedRun<4, 2>(d, s, count, [](auto w) { return ((w << 8) & 0xF800) | ((w >> 5) & 0x07E0) | ((w >> 19) & 0x001F); });
-#endif
-			return true;
+			return rgbaTo16<ToR5G6B5>(extensions);
 		case F::SURFACE_R4G4B4A4:
-			fixedRun<4, 2>(d, s, count, [](auto w) { return ((w << 8) & 0xF000) | ((w >> 4) & 0x0F00) | ((w >> 16) & 0x00F0) | (w >> 28); });
-			return true;
+			return rgbaTo16<ToR4G4B4A4>(extensions);
 		case F::SURFACE_R5G5B5A1:
-			fixedRun<4, 2>(d, s, count, [](auto w) { return ((w << 8) & 0xF800) | ((w >> 5) & 0x07C0) | ((w >> 18) & 0x003E) | (w >> 31); });
-			return true;
+			return rgbaTo16<ToR5G5B5A1>(extensions);
 		default:
 			break;
 		}
 	}
-	return false;
+	return nullptr;
+}
+
+/** Runs the loop of fastRunLoop(dt, st); false when the pair has none. */
+bool fastRun(SurfaceFormat::SurfaceFormatType dt, SurfaceFormat::SurfaceFormatType st, u8* d, u8 const* s, int count)
+{
+	RunLoop const loop = fastRunLoop(dt, st);
+	if (!loop)
+		return false;
+	loop(d, s, count);
+	return true;
+}
+
+/** The plan converts integer words of whole bytes, without palettes. */
+bool integerWords(Plan const& p)
+{
+	return !p.srcFloat && !p.srcPal && !p.dstFloat && !p.dstPal && p.srcBpp % 8 == 0 && p.srcBpp <= 32 && p.srcBpp > 0 &&
+		p.dstBpp % 8 == 0 && p.dstBpp <= 32 && p.dstBpp > 0;
+}
+
+/**
+ * Converts integer words (integerWords(p)) of the type st into the type dt
+ * by the loop of the pair, or by the general one; also when the types are
+ * the same, which then sets the bits no channel of the type holds.
+ */
+void integerRun(SurfaceFormat::SurfaceFormatType dt, SurfaceFormat::SurfaceFormatType st, Plan const& p, u8* d, u8 const* s, int count)
+{
+	if (dt != st && fastRun(dt, st, d, s, count))
+		return;
+	intRunAny(p.srcBpp / 8, p.dstBpp / 8, makeIntPlan(p), d, s, count);
+}
+
+/** Bytes of a palette converted into the widest format: 256 entries of 16 bytes. */
+int const MAX_PALETTE_TABLE = 256 * 16;
+
+/**
+ * Converts the entries of the source palette of p (a P4 or P8 source, its
+ * palette of the format srcpalfmt) into dstfmt, each entry the bytes a pixel
+ * of its colour converts to, through the loops pixels take. Table holds
+ * MAX_PALETTE_TABLE bytes.
+ */
+void convertPalette(SurfaceFormat const& dstfmt, SurfaceFormat const& dstpalfmt, void const* dstpal, SurfaceFormat const& srcpalfmt,
+	Plan const& p, u8* table)
+{
+	Plan const entries = makePlan(dstfmt, dstpalfmt, dstpal, srcpalfmt, SurfaceFormat(), nullptr);
+	assert(p.srcEntries * (entries.dstBpp / 8) <= MAX_PALETTE_TABLE);
+	if (integerWords(entries))
+		integerRun(dstfmt.type(), srcpalfmt.type(), entries, table, p.srcPal, p.srcEntries);
+	else
+		convertPerPixel(entries, table, p.srcPal, p.srcEntries);
 }
 
 } // namespace
@@ -996,6 +1384,11 @@ void SurfaceFormat::copyPixels(void* dst, SurfaceFormat const& dstpalfmt, void c
 	u8* d = static_cast<u8*>(dst);
 	u8 const* s = static_cast<u8 const*>(src);
 
+	// The common pairs first: a row of a few hundred pixels costs no more
+	// than working out a plan.
+	if (srcfmt.m_type != m_type && fastRun(m_type, srcfmt.m_type, d, s, count))
+		return;
+
 	if (srcfmt.m_type == m_type)
 	{
 		// Same layout: the bytes (palette indices included) as they are.
@@ -1010,54 +1403,19 @@ void SurfaceFormat::copyPixels(void* dst, SurfaceFormat const& dstpalfmt, void c
 	}
 
 	Plan const p = makePlan(*this, dstpalfmt, dstpal, srcfmt, srcpalfmt, srcpal);
-	bool const intSrc = !p.srcFloat && !p.srcPal;
-	bool const intDst = !p.dstFloat && !p.dstPal;
-	bool const wholeBytes = p.srcBpp % 8 == 0 && p.srcBpp <= 32 && p.srcBpp > 0 && p.dstBpp % 8 == 0 && p.dstBpp <= 32 && p.dstBpp > 0;
-
-	if (intSrc && intDst && wholeBytes)
+	if (integerWords(p))
 	{
-		if (fastRun(m_type, srcfmt.m_type, d, s, count))
-			return;
-		IntPlan const ip = makeIntPlan(p);
-		intRunAny(p.srcBpp / 8, p.dstBpp / 8, ip, d, s, count);
+		// No loop of its own for the pair (tried above): the general one.
+		intRunAny(p.srcBpp / 8, p.dstBpp / 8, makeIntPlan(p), d, s, count);
 		return;
 	}
 
 	if (p.srcPal && p.dstBpp % 8 == 0 && p.dstBpp > 0)
 	{
 		// Convert the palette once, then look every pixel up.
-		int const db = p.dstBpp / 8;
-		u8 table[256 * 16];
-		detail::copyPixelsPerPixel(*this, table, dstpalfmt, dstpal, srcpalfmt, srcpal, SurfaceFormat(), nullptr, p.srcEntries);
-		if (p.srcBpp == 8)
-		{
-			if (db == 4)
-			{
-				u32 words[256];
-				std::memcpy(words, table, sizeof words);
-				int i = 0;
-				for (; i + 4 <= count; i += 4)
-				{
-					u32 const w[4] = {words[s[i]], words[s[i + 1]], words[s[i + 2]], words[s[i + 3]]};
-					std::memcpy(d + 4 * i, w, 16);
-				}
-				for (; i < count; ++i)
-					std::memcpy(d + 4 * i, &words[s[i]], 4);
-			}
-			else
-			{
-				for (int i = 0; i < count; ++i)
-					std::memcpy(d + db * i, table + db * s[i], size_t(db));
-			}
-		}
-		else
-		{
-			for (int i = 0; i < count; ++i)
-			{
-				int const ix = (i & 1) ? (s[i >> 1] & 0xF) : (s[i >> 1] >> 4);
-				std::memcpy(d + db * i, table + db * ix, size_t(db));
-			}
-		}
+		u8 table[MAX_PALETTE_TABLE];
+		convertPalette(*this, dstpalfmt, dstpal, srcpalfmt, p, table);
+		lookupRun(p.srcBpp, p.dstBpp / 8, d, s, table, count);
 		return;
 	}
 
@@ -1148,7 +1506,28 @@ void SurfaceFormat::copyPixels(void* dst, int dstpitch, SurfaceFormat const& dst
 		break;
 	}
 
+	case SURFACE_P4:
+	case SURFACE_P8:
+		if (srcfmt.m_type != m_type && bitsPerPixel() % 8 == 0 && bitsPerPixel() > 0)
+		{
+			// The palette converted once for every row.
+			Plan const p = makePlan(*this, dstpalfmt, dstpal, srcfmt, srcpalfmt, srcpal);
+			u8 table[MAX_PALETTE_TABLE];
+			convertPalette(*this, dstpalfmt, dstpal, srcpalfmt, p, table);
+			for (int y = 0; y < height; ++y)
+				lookupRun(p.srcBpp, dstBytes, d + y * dpitch, s + y * spitch, table, width);
+			break;
+		}
+		[[fallthrough]];
 	default:
+		if (RunLoop const loop = srcfmt.m_type != m_type ? fastRunLoop(m_type, srcfmt.m_type) : nullptr)
+		{
+			// Picked once: a row of a few hundred pixels costs little more
+			// than picking.
+			for (int y = 0; y < height; ++y)
+				loop(d + y * dpitch, s + y * spitch, width);
+			break;
+		}
 		for (int y = 0; y < height; ++y)
 			copyPixels(d + y * dpitch, dstpalfmt, dstpal, srcfmt, s + y * spitch, srcpalfmt, srcpal, width);
 		break;

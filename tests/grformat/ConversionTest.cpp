@@ -295,6 +295,162 @@ TEST(SurfaceFormat, SpecialisedLoopsMatchThePerPixelPath)
 	gr::detail::allowVectorExtensions(true);
 }
 
+TEST(SurfaceFormat, FastPairsMatchThePerPixelPathAtEveryAlignment)
+{
+	// The pairs with loops of their own (the image readers' and uploads'
+	// among them), every run length up to past the widest loop's step and a
+	// few long ones, from every address alignment on either side. The first
+	// 256 source pixels hold every byte value in every byte, the rest are
+	// random.
+	struct Pair
+	{
+		F::SurfaceFormatType src, dst;
+	};
+	Pair const pairs[] = {
+		{F::SURFACE_A8R8G8B8, F::SURFACE_A8B8G8R8},
+		{F::SURFACE_A8B8G8R8, F::SURFACE_A8R8G8B8},
+		{F::SURFACE_X8R8G8B8, F::SURFACE_A8B8G8R8},
+		{F::SURFACE_A8R8G8B8, F::SURFACE_X8B8G8R8},
+		{F::SURFACE_X8B8G8R8, F::SURFACE_X8R8G8B8},
+		{F::SURFACE_R8G8B8, F::SURFACE_B8G8R8},
+		{F::SURFACE_B8G8R8, F::SURFACE_R8G8B8},
+		{F::SURFACE_A8B8G8R8, F::SURFACE_B8G8R8},
+		{F::SURFACE_A8B8G8R8, F::SURFACE_R8G8B8},
+		{F::SURFACE_X8R8G8B8, F::SURFACE_R8G8B8},
+		{F::SURFACE_A8R8G8B8, F::SURFACE_B8G8R8},
+		{F::SURFACE_A8B8G8R8, F::SURFACE_R5G6B5},
+		{F::SURFACE_A8B8G8R8, F::SURFACE_R4G4B4A4},
+		{F::SURFACE_A8B8G8R8, F::SURFACE_R5G5B5A1},
+		{F::SURFACE_B8G8R8, F::SURFACE_A8B8G8R8},
+		{F::SURFACE_R5G6B5, F::SURFACE_A8R8G8B8},
+		{F::SURFACE_P8, F::SURFACE_A8B8G8R8},
+		{F::SURFACE_P4, F::SURFACE_A8B8G8R8},
+		{F::SURFACE_P8, F::SURFACE_R5G6B5},
+	};
+	int const longest = 1031;
+	std::vector<std::uint8_t> src = randomBytes(longest * 4 + 8, 4);
+	for (int i = 0; i < 256; ++i)
+		for (int b = 0; b < 4; ++b)
+			src[size_t(i) * 4 + size_t(b)] = std::uint8_t(i * (b + 1) * 37 + b);
+	std::vector<std::uint8_t> const palette = randomBytes(256 * 4, 5);
+	SurfaceFormat const palfmt(F::SURFACE_X8B8G8R8);
+	std::vector<int> counts;
+	for (int n = 0; n <= 70; ++n)
+		counts.push_back(n);
+	for (int n : {255, 256, 257, longest})
+		counts.push_back(n);
+	for (bool const extensions : {true, false})
+	{
+		gr::detail::allowVectorExtensions(extensions);
+		for (Pair const& pair : pairs)
+		{
+			SurfaceFormat const sf(pair.src), df(pair.dst);
+			for (int const n : counts)
+				for (int srcOffset = 0; srcOffset < 4; ++srcOffset)
+					for (int dstOffset = 0; dstOffset < 4; ++dstOffset)
+					{
+						std::vector<std::uint8_t> fast(size_t(df.getMemoryUsage(n, 1)) + 8, 0xA5), slow = fast;
+						df.copyPixels(fast.data() + dstOffset, NONE, nullptr, sf, src.data() + srcOffset, palfmt, palette.data(), n);
+						gr::detail::copyPixelsPerPixel(df, slow.data() + dstOffset, NONE, nullptr, sf, src.data() + srcOffset, palfmt, palette.data(), n);
+						ASSERT_EQ(fast, slow) << sf.toString() << " -> " << df.toString() << ", " << n << " pixels, offsets " << srcOffset << "/"
+											  << dstOffset << ", extensions " << extensions;
+					}
+		}
+	}
+	gr::detail::allowVectorExtensions(true);
+}
+
+TEST(SurfaceFormat, EverySixteenBitWordConvertsAsThePerPixelPath)
+{
+	// All 65536 words of each 16-bit format into each 32-bit one and back.
+	int const n = 65536;
+	std::vector<std::uint8_t> words(n * 2);
+	for (int i = 0; i < n; ++i)
+	{
+		words[size_t(i) * 2] = std::uint8_t(i);
+		words[size_t(i) * 2 + 1] = std::uint8_t(i >> 8);
+	}
+	F::SurfaceFormatType const narrow[] = {F::SURFACE_R5G6B5, F::SURFACE_R4G4B4A4, F::SURFACE_R5G5B5A1, F::SURFACE_A8L8, F::SURFACE_R5G5B5};
+	F::SurfaceFormatType const wide[] = {F::SURFACE_A8R8G8B8, F::SURFACE_A8B8G8R8, F::SURFACE_X8R8G8B8};
+	for (bool const extensions : {true, false})
+	{
+		gr::detail::allowVectorExtensions(extensions);
+		for (F::SurfaceFormatType const s : narrow)
+			for (F::SurfaceFormatType const d : wide)
+			{
+				SurfaceFormat const sf(s), df(d);
+				std::vector<std::uint8_t> fast(size_t(n) * 4), slow(size_t(n) * 4);
+				df.copyPixels(fast.data(), NONE, nullptr, sf, words.data(), NONE, nullptr, n);
+				gr::detail::copyPixelsPerPixel(df, slow.data(), NONE, nullptr, sf, words.data(), NONE, nullptr, n);
+				EXPECT_EQ(fast, slow) << sf.toString() << " -> " << df.toString() << ", extensions " << extensions;
+				// And back, from words that hold every value of each channel.
+				std::vector<std::uint8_t> back(size_t(n) * 2), backSlow(size_t(n) * 2);
+				sf.copyPixels(back.data(), NONE, nullptr, df, fast.data(), NONE, nullptr, n);
+				gr::detail::copyPixelsPerPixel(sf, backSlow.data(), NONE, nullptr, df, fast.data(), NONE, nullptr, n);
+				EXPECT_EQ(back, backSlow) << df.toString() << " -> " << sf.toString() << ", extensions " << extensions;
+			}
+	}
+	gr::detail::allowVectorExtensions(true);
+}
+
+TEST(SurfaceFormat, PalettesOfEveryFormatMatchThePerPixelPath)
+{
+	// The palette is converted once through the fast loops, its format the
+	// destination's included (which must still set the bits no channel
+	// holds), and looked up per pixel; by run and by rectangle.
+	int const n = 37;
+	std::vector<std::uint8_t> const idx = randomBytes(n, 6);
+	std::vector<std::uint8_t> const palette = randomBytes(256 * 4, 7);
+	for (int pf = 1; pf < F::SURFACE_DXT1; ++pf)
+	{
+		SurfaceFormat const palfmt{F::SurfaceFormatType(pf)};
+		int const bpp = palfmt.bitsPerPixel();
+		if (pf == F::SURFACE_P4 || pf == F::SURFACE_P8 || pf >= F::SURFACE_R16F || !(bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32))
+			continue;
+		for (F::SurfaceFormatType const s : {F::SURFACE_P4, F::SURFACE_P8})
+			for (int d = 1; d < F::SURFACE_DXT1; ++d)
+			{
+				if (d == F::SURFACE_P4 || d == F::SURFACE_P8 || d == s)
+					continue;
+				SurfaceFormat const sf(s), df{F::SurfaceFormatType(d)};
+				std::vector<std::uint8_t> fast(size_t(df.getMemoryUsage(n, 1)) + 3, 0x5A), slow = fast;
+				df.copyPixels(fast.data() + 1, NONE, nullptr, sf, idx.data(), palfmt, palette.data(), n);
+				gr::detail::copyPixelsPerPixel(df, slow.data() + 1, NONE, nullptr, sf, idx.data(), palfmt, palette.data(), n);
+				EXPECT_EQ(fast, slow) << sf.toString() << " with a " << palfmt.toString() << " palette -> " << df.toString();
+			}
+	}
+}
+
+TEST(SurfaceFormat, RectangleMatchesItsRows)
+{
+	// Palettes (converted once for all rows), pairs with loops of their own
+	// (picked once) and the general loop; odd widths and padded pitches on
+	// both sides: each row as the per-pixel path gives it, the padding
+	// untouched.
+	std::vector<std::uint8_t> const src = randomBytes(64 * 4 * 9, 8);
+	std::vector<std::uint8_t> const palette = randomBytes(256 * 4, 9);
+	SurfaceFormat const palfmt(F::SURFACE_A8R8G8B8);
+	for (F::SurfaceFormatType const s : {F::SURFACE_P4, F::SURFACE_P8, F::SURFACE_A8R8G8B8, F::SURFACE_A8B8G8R8, F::SURFACE_R8G8B8, F::SURFACE_L8})
+		for (F::SurfaceFormatType const d : {F::SURFACE_A8B8G8R8, F::SURFACE_R5G6B5, F::SURFACE_B8G8R8, F::SURFACE_A32B32G32R32F})
+			for (int const width : {1, 7, 9, 33, 64})
+			{
+				SurfaceFormat const sf(s), df(d);
+				int const height = 5;
+				int const srcPitch = int(sf.getMemoryUsage(width, 1)) + 3;
+				int const dstPitch = int(df.getMemoryUsage(width, 1)) + 5;
+				std::vector<std::uint8_t> rect(size_t(dstPitch) * height, 0xC3), rows = rect;
+				df.copyPixels(rect.data(), dstPitch, NONE, nullptr, sf, src.data(), srcPitch, palfmt, palette.data(), width, height);
+				for (int y = 0; y < height; ++y)
+					gr::detail::copyPixelsPerPixel(df, rows.data() + size_t(y) * size_t(dstPitch), NONE, nullptr, sf, src.data() + size_t(y) * size_t(srcPitch),
+						palfmt, palette.data(), width);
+				EXPECT_EQ(rect, rows) << sf.toString() << " -> " << df.toString() << ", " << width << " wide";
+			}
+	// A rectangle without its palette is refused as a run is.
+	std::uint8_t out[16];
+	EXPECT_THROW(SurfaceFormat(F::SURFACE_A8B8G8R8).copyPixels(out, 16, NONE, nullptr, SurfaceFormat(F::SURFACE_P8), src.data(), 4, palfmt, nullptr, 4, 1),
+		gr::GraphicsException);
+}
+
 TEST(SurfaceFormat, RectangleHonoursPitches)
 {
 	// 3x2 R8G8B8 with a 12-byte source pitch into A8B8G8R8 with a 16-byte

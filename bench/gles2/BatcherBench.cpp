@@ -20,6 +20,7 @@ namespace
 int const SPRITES = 2000;
 int const SIZE = 256;
 int const MAX_IMAGES = 16;
+int const FILL_SPRITES = 256;
 
 // The image each sprite of a frame takes, by sprite.
 using Order = std::vector<int>;
@@ -75,11 +76,34 @@ struct Scene
 			images[order[std::size_t(i)]]->draw(ctx, x, y, 0, 0, 4, 4, 4.f, 4.f);
 		}
 	}
+
+	// FILL_SPRITES sprites of 64 x 64 pixels (each pixel covered about 16
+	// times): fill instead of draw calls.
+	void submitLarge(Order const& order)
+	{
+		for (int i = 0; i < FILL_SPRITES; ++i)
+		{
+			float const x = float((i * 37) % (SIZE - 64));
+			float const y = float((i * 53) % (SIZE - 64));
+			images[order[std::size_t(i)]]->draw(ctx, x, y, 0, 0, 8, 8, 64.f, 64.f);
+		}
+	}
+};
+
+// How a timed frame ends.
+enum Finish
+{
+	// The batch dropped instead of drawn: submission alone.
+	FINISH_DROP,
+	// The context flushed: the draw calls handed to the GL.
+	FINISH_FLUSH,
+	// Flushed and the GL's work waited for (its rasterizer's threads).
+	FINISH_GL,
 };
 
 // Reports the median and the worst frames (benchsupport::reportFrameTimes)
 // besides the mean.
-void runFrames(benchmark::State& state, Order const& order, bool flush)
+void runFrames(benchmark::State& state, Order const& order, Finish finish, bool large = false)
 {
 	using Clock = std::chrono::steady_clock;
 	Scene scene;
@@ -90,13 +114,18 @@ void runFrames(benchmark::State& state, Order const& order, bool flush)
 		state, *scene.ctx,
 		[&] {
 			start = Clock::now();
-			scene.submit(order);
+			if (large)
+				scene.submitLarge(order);
+			else
+				scene.submit(order);
 		},
 		[&] {
-			if (flush)
-				scene.ctx->flush();
-			else
+			if (finish == FINISH_DROP)
 				scene.ctx->getBatcher().reset();
+			else
+				scene.ctx->flush();
+			if (finish == FINISH_GL)
+				glFinish();
 			if (times.size() < times.capacity())
 				times.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
 		});
@@ -104,37 +133,45 @@ void runFrames(benchmark::State& state, Order const& order, bool flush)
 	if (times.size() > 1)
 		times.erase(times.begin());
 	benchsupport::reportFrameTimes(state, times);
-	state.counters["sprites/frame"] = SPRITES;
+	state.counters["sprites/frame"] = large ? FILL_SPRITES : SPRITES;
 }
 
 // 2,000 sprites of one image: submission and flush of one frame.
 void BM_SpritesOneImage(benchmark::State& state)
 {
-	runFrames(state, roundRobin(1), true);
+	runFrames(state, roundRobin(1), FINISH_FLUSH);
 }
 
 // 2,000 sprites alternating between two images.
 void BM_SpritesAlternatingImages(benchmark::State& state)
 {
-	runFrames(state, roundRobin(2), true);
+	runFrames(state, roundRobin(2), FINISH_FLUSH);
 }
 
 // 2,000 sprites taking state.range(0) images in turn.
 void BM_SpritesRoundRobin(benchmark::State& state)
 {
-	runFrames(state, roundRobin(int(state.range(0))), true);
+	runFrames(state, roundRobin(int(state.range(0))), FINISH_FLUSH);
 }
 
 // 2,000 sprites taking one of state.range(0) images at random.
 void BM_SpritesRandomImages(benchmark::State& state)
 {
-	runFrames(state, randomOrder(int(state.range(0))), true);
+	runFrames(state, randomOrder(int(state.range(0))), FINISH_FLUSH);
+}
+
+// FILL_SPRITES large sprites taking state.range(0) images in turn, the
+// GL's work (its rasterizer's threads) inside the timing: what the
+// fragment stage costs per image a batch may take.
+void BM_SpritesFill(benchmark::State& state)
+{
+	runFrames(state, roundRobin(int(state.range(0))), FINISH_GL, true);
 }
 
 // Submission alone (the batch is dropped instead of drawn).
 void BM_SpritesOneImageSubmitOnly(benchmark::State& state)
 {
-	runFrames(state, roundRobin(1), false);
+	runFrames(state, roundRobin(1), FINISH_DROP);
 }
 
 // The programs' heap policy (framework::setProgramHeapPolicy) while it
@@ -170,14 +207,14 @@ public:
 void BM_SpritesAlternatingImagesProgramHeap(benchmark::State& state)
 {
 	ProgramHeapPolicy policy(state);
-	runFrames(state, roundRobin(2), true);
+	runFrames(state, roundRobin(2), FINISH_FLUSH);
 }
 
 // BM_SpritesOneImage under the programs' heap policy.
 void BM_SpritesOneImageProgramHeap(benchmark::State& state)
 {
 	ProgramHeapPolicy policy(state);
-	runFrames(state, roundRobin(1), true);
+	runFrames(state, roundRobin(1), FINISH_FLUSH);
 }
 
 } // namespace
@@ -186,6 +223,7 @@ BENCHMARK(BM_SpritesOneImage)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SpritesAlternatingImages)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SpritesRoundRobin)->Arg(3)->Arg(4)->Arg(8)->Arg(16)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SpritesRandomImages)->Arg(8)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SpritesFill)->Arg(1)->Arg(2)->Arg(3)->Arg(8)->Arg(16)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SpritesOneImageSubmitOnly)->Unit(benchmark::kMicrosecond);
 // Last: see ProgramHeapPolicy.
 BENCHMARK(BM_SpritesAlternatingImagesProgramHeap)->Unit(benchmark::kMicrosecond);

@@ -246,44 +246,34 @@ TEST_F(BatcherTest, LargerSpritesTakeFewerImagesABatch)
 	for (int k = 0; k < 16; ++k)
 		images.push_back(makeImage(4, 4, [k](int, int) { return RGBA{k * 15, 255, 0, 255}; }));
 	auto sprite = [&](int k, float size) { images[std::size_t(k)]->draw(&ctx(), 2.f, 3.f, 0, 0, 4, 4, size, size); };
+	// sprites sprites of size, taking count images in turn.
+	auto inTurn = [&](int count, int sprites, float size) {
+		for (int i = 0; i < sprites; ++i)
+			sprite(i % count, size);
+	};
 	struct Case
 	{
 		char const* what;
 		int drawCalls;
 		std::function<void()> draw;
 	} const cases[] = {
-		{"16 images of 8 x 8", 1, [&] {
-			 for (int i = 0; i < 32; ++i)
-				 sprite(i % 16, 8.f);
-		 }},
-		{"8 images of 16 x 16: four a batch", 4, [&] {
-			 for (int i = 0; i < 16; ++i)
-				 sprite(i % 8, 16.f);
-		 }},
-		{"2 images of 32 x 32", 1, [&] {
-			 for (int i = 0; i < 8; ++i)
-				 sprite(i % 2, 32.f);
-		 }},
-		{"2 images of 33 x 33: one a batch", 8, [&] {
-			 for (int i = 0; i < 8; ++i)
-				 sprite(i % 2, 33.f);
-		 }},
+		{"16 images of 8 x 8", 1, [&] { inTurn(16, 32, 8.f); }},
+		{"8 images of 16 x 16: four a batch", 4, [&] { inTurn(8, 16, 16.f); }},
+		{"2 images of 32 x 32", 1, [&] { inTurn(2, 8, 32.f); }},
+		{"2 images of 33 x 33: one a batch", 8, [&] { inTurn(2, 8, 33.f); }},
 		{"a large sprite after small ones of three images, though of the first image", 2, [&] {
-			 for (int i = 0; i < 6; ++i)
-				 sprite(i % 3, 4.f);
+			 inTurn(3, 6, 4.f);
 			 sprite(0, 20.f);
 		 }},
 		{"small sprites of other images after a large one", 2, [&] {
 			 sprite(0, 40.f);
-			 for (int i = 0; i < 6; ++i)
-				 sprite(i % 3, 4.f);
+			 inTurn(3, 6, 4.f);
 		 }},
 		{"8 images of 4 x 4 magnified 4 times by the transform", 4, [&] {
 			 gr::RenderState2D& rs = ctx().getRenderState2D();
 			 rs.transform(0, 0) = 4.f;
 			 rs.transform(1, 1) = 4.f;
-			 for (int i = 0; i < 16; ++i)
-				 sprite(i % 8, 4.f);
+			 inTurn(8, 16, 4.f);
 		 }},
 	};
 	for (Case const& c : cases)

@@ -94,9 +94,10 @@ bool GL_RenderBatcher::matches(Type type, Shader* shader, bool hasUvs, bool hasC
 	{
 		if (!(type == TYPE_IMAGE_QUADS && image && hasUvs && !m_images.empty()))
 			return false;
-		int const images = imageIndex(image) >= 0 ? imageCount() : imageCount() + 1;
+		bool const known = imageIndex(image) >= 0;
+		int const images = known ? imageCount() : imageCount() + 1;
 		if (!fillAllows(GL_ContextBase::multiImageFormSize(images), pixels) ||
-			!m_context->multiImageShader(m_shader, images))
+			(!known && !m_context->multiImageShader(m_shader, images)))
 			return false;
 	}
 	if (type == TYPE_LINES && lineWidth != m_lineWidth)
@@ -176,7 +177,12 @@ void GL_RenderBatcher::add(Type type, Shader* shader, math::float3 const* positi
 			m_colors.push_back(colors[i]);
 	}
 	if (m_images.size() > 1)
-		m_imageIndices.resize(m_positions.size(), math::float2(float(index), 0.f));
+	{
+		// A loop of push_back: resize's fill is an out-of-line call per item.
+		math::float2 const id(float(index), 0.f);
+		while (m_imageIndices.size() < m_positions.size())
+			m_imageIndices.push_back(id);
+	}
 }
 
 int GL_RenderBatcher::imageIndex(Image const* image) const

@@ -6,7 +6,9 @@
 #include <support/BackendRender.h>
 #include <support/PixelReadBack.h>
 #include <gtest/gtest.h>
+#include <GLES2/gl2.h>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
@@ -164,70 +166,81 @@ lang::Ptr<gr::Image> solid(gr::Context* ctx, unsigned char r, unsigned char g, u
 	return image;
 }
 
-// Many 4 x 4 sprites alternating between two images, as a frame of a busy
-// game draws them: on ES 1.1 every sprite is a draw call of its own and the
-// frame spans several of the context's submission slices, on ES 2.0 the two
-// images share one paired batch; the overlapping sprites show that each is
-// drawn with its own image in the order given. The expected frame is
-// painted on the CPU.
-TEST(SceneTest, AlternatingImagesDrawEachSpriteWithItsImageInOrder)
+// Many 4 x 4 sprites taking 2, 3, 8 or 16 images in turn, as a frame of a
+// busy game draws them: on ES 1.1 every sprite is a draw call of its own
+// and the frame spans several of the context's submission slices, on
+// ES 2.0 the images share one batch where the GL has the texture units;
+// the overlapping sprites show that each is drawn with its own image in the
+// order given. The expected frame is painted on the CPU.
+TEST(SceneTest, SpritesOfSeveralImagesDrawEachWithItsImageInOrder)
 {
 	int const sprites = 3 * 64 + 17;
-	unsigned char const colours[2][3] = {{200, 40, 10}, {30, 90, 220}};
+	auto colour = [](int k) {
+		return std::array<unsigned char, 3>{(unsigned char)(200 - k * 9), (unsigned char)(40 + k * 13), (unsigned char)(10 + k * 14)};
+	};
 	auto position = [](int i, int* x, int* y) {
 		*x = (i * 7) % (W - 4);
 		*y = (i * 13) % (H - 4);
 	};
 
-	std::vector<unsigned char> expected(std::size_t(W * H * 4));
-	for (std::size_t i = 0; i < expected.size(); i += 4)
+	for (int const count : {2, 3, 8, 16})
 	{
-		unsigned char const bg[4] = {0x20, 0x30, 0x40, 0xFF};
-		std::copy(bg, bg + 4, &expected[i]);
-	}
-	for (int i = 0; i < sprites; ++i)
-	{
-		int x = 0;
-		int y = 0;
-		position(i, &x, &y);
-		for (int py = y; py < y + 4; ++py)
-			for (int px = x; px < x + 4; ++px)
-			{
-				unsigned char* p = &expected[std::size_t((py * W + px) * 4)];
-				std::copy(colours[i & 1], colours[i & 1] + 3, p);
-			}
-	}
+		std::vector<unsigned char> expected(std::size_t(W * H * 4));
+		for (std::size_t i = 0; i < expected.size(); i += 4)
+		{
+			unsigned char const bg[4] = {0x20, 0x30, 0x40, 0xFF};
+			std::copy(bg, bg + 4, &expected[i]);
+		}
+		for (int i = 0; i < sprites; ++i)
+		{
+			int x = 0;
+			int y = 0;
+			position(i, &x, &y);
+			std::array<unsigned char, 3> const c = colour(i % count);
+			for (int py = y; py < y + 4; ++py)
+				for (int px = x; px < x + 4; ++px)
+					std::copy(c.begin(), c.end(), &expected[std::size_t((py * W + px) * 4)]);
+		}
 
-	for (Backend const* backend : {&GLES1, &GLES2})
-	{
-		SCOPED_TRACE(backend == &GLES1 ? "OpenGL ES 1.1" : "OpenGL ES 2.0");
-		int drawCalls = 0;
-		std::vector<unsigned char> const pixels = render(*backend, W, H, [&](gr::Context* ctx) {
-			background(ctx);
-			lang::Ptr<gr::Image> images[2] = {
-				solid(ctx, colours[0][0], colours[0][1], colours[0][2]),
-				solid(ctx, colours[1][0], colours[1][1], colours[1][2]),
-			};
-			ctx->flush();
-			ctx->statistics.reset();
-			for (int i = 0; i < sprites; ++i)
-			{
-				int x = 0;
-				int y = 0;
-				position(i, &x, &y);
-				images[i & 1]->draw(ctx, float(x), float(y), 0, 0, 4, 4, 4.f, 4.f);
-			}
-			ctx->flush();
-			drawCalls = ctx->statistics.counters[gr::Context::Statistics::COUNTER_DRAWCALLS];
-		});
-		// ES 1.1 draws each run of one image on its own; ES 2.0 pairs the two
-		// images in one batch.
-		EXPECT_EQ(backend == &GLES1 ? sprites : 1, drawCalls);
-		ASSERT_EQ(expected.size(), pixels.size());
-		std::size_t const first = std::size_t(std::mismatch(expected.begin(), expected.end(), pixels.begin()).first - expected.begin());
-		int const p = int(first / 4);
-		EXPECT_EQ(expected.size(), first) << "first difference at x " << p % W << ", y " << p / W << ", channel " << first % 4
-			<< ": " << int(pixels[first]) << " where " << int(expected[first]) << " was expected";
+		for (Backend const* backend : {&GLES1, &GLES2})
+		{
+			SCOPED_TRACE(::testing::Message() << (backend == &GLES1 ? "OpenGL ES 1.1, " : "OpenGL ES 2.0, ") << count << " images");
+			int drawCalls = 0;
+			GLint units = 0;
+			std::vector<unsigned char> const pixels = render(*backend, W, H, [&](gr::Context* ctx) {
+				if (backend == &GLES2)
+					glGetIntegerv(GL_MAX_TEXTURE_IMAGE_UNITS, &units);
+				background(ctx);
+				std::vector<lang::Ptr<gr::Image>> images;
+				for (int k = 0; k < count; ++k)
+				{
+					std::array<unsigned char, 3> const c = colour(k);
+					images.push_back(solid(ctx, c[0], c[1], c[2]));
+				}
+				ctx->flush();
+				ctx->statistics.reset();
+				for (int i = 0; i < sprites; ++i)
+				{
+					int x = 0;
+					int y = 0;
+					position(i, &x, &y);
+					images[std::size_t(i % count)]->draw(ctx, float(x), float(y), 0, 0, 4, 4, 4.f, 4.f);
+				}
+				ctx->flush();
+				drawCalls = ctx->statistics.counters[gr::Context::Statistics::COUNTER_DRAWCALLS];
+			});
+			// ES 1.1 draws each run of one image on its own; ES 2.0 takes up
+			// to 16 images in one batch, as many as the GL has units.
+			if (backend == &GLES1)
+				EXPECT_EQ(sprites, drawCalls);
+			else if (count <= units)
+				EXPECT_EQ(1, drawCalls);
+			ASSERT_EQ(expected.size(), pixels.size());
+			std::size_t const first = std::size_t(std::mismatch(expected.begin(), expected.end(), pixels.begin()).first - expected.begin());
+			int const p = int(first / 4);
+			EXPECT_EQ(expected.size(), first) << "first difference at x " << p % W << ", y " << p / W << ", channel " << first % 4
+				<< ": " << int(pixels[first]) << " where " << int(expected[first]) << " was expected";
+		}
 	}
 }
 

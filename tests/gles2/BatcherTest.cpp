@@ -27,6 +27,15 @@ RGBA solid(RGBA c)
 	return c;
 }
 
+// Images one batch of the built-in sprite effects takes on this GL: its
+// fragment texture units, at most the batcher's 16.
+int batchImageLimit()
+{
+	GLint units = 0;
+	glGetIntegerv(GL_MAX_TEXTURE_IMAGE_UNITS, &units);
+	return std::min(int(units), gr::gles2::GL_ContextBase::MAX_BATCH_IMAGES);
+}
+
 } // namespace
 
 TEST_F(BatcherTest, HundredSpritesOfOneImageAreOneDrawCall)
@@ -90,15 +99,18 @@ TEST_F(BatcherTest, ItemsJoinOnlyWhenTheyWouldDrawAlike)
 		std::function<void()> second;
 	} const cases[] = {
 		{"same everything", 1, [&] { image->draw(&ctx(), pos, uv, nullptr); }},
-		// Two images pair in one batch of the paired sprite shader; a third starts another.
+		// Other images join the batch of a built-in sprite shader.
 		{"other image", 1, [&] { other->draw(&ctx(), pos, uv, nullptr); }},
 		{"other image, then the first again", 1, [&] {
 			 other->draw(&ctx(), pos, uv, nullptr);
 			 image->draw(&ctx(), pos, uv, nullptr);
 		 }},
-		{"a third image", 2, [&] {
+		{"a third image", 1, [&] {
 			 other->draw(&ctx(), pos, uv, nullptr);
 			 third->draw(&ctx(), pos, uv, nullptr);
+		 }},
+		{"other image without texture coordinates", 2, [&] {
+			 ctx().getBatcher().render(GL_RenderBatcher::TYPE_IMAGE_QUADS, ctx().getSpriteShader(), pos, nullptr, nullptr, other, 1);
 		 }},
 		{"other image in another shader", 2, [&] { other->draw(&ctx(), pos, uv, clone); }},
 		{"other shader", 2, [&] { image->draw(&ctx(), pos, uv, clone); }},
@@ -124,19 +136,20 @@ TEST_F(BatcherTest, ItemsJoinOnlyWhenTheyWouldDrawAlike)
 	}
 }
 
-TEST_F(BatcherTest, PairedImagesDrawTheirOwnPixels)
+TEST_F(BatcherTest, ImagesOfOneBatchDrawTheirOwnPixels)
 {
-	// Two images, each with a gradient of colour and (second) of alpha,
-	// drawn alternating in one paired batch, against the same sprites drawn
-	// a batch each (a flush between): the frames must be the same bytes.
+	// 2, 3, 8 and 16 images, each with its own gradient of colour and (some
+	// cases) of alpha, drawn mixed in one batch, against the same sprites
+	// drawn a batch each (a flush between): the frames must be the same
+	// bytes. The sprites overlap, so the order within the batch shows too.
 	auto image = [](bool alpha, int shift) {
 		std::vector<unsigned char> bytes(8 * 8 * 4);
 		for (int i = 0; i < 64; ++i)
 		{
 			bytes[std::size_t(i) * 4 + 0] = (unsigned char)(i * 4 + shift);
-			bytes[std::size_t(i) * 4 + 1] = (unsigned char)(255 - i * 3);
+			bytes[std::size_t(i) * 4 + 1] = (unsigned char)(255 - i * 3 - shift / 2);
 			bytes[std::size_t(i) * 4 + 2] = (unsigned char)(i * 7 + shift);
-			bytes[std::size_t(i) * 4 + 3] = alpha ? (unsigned char)(i * 4) : 255;
+			bytes[std::size_t(i) * 4 + 3] = alpha ? (unsigned char)(i * 4 + shift / 8) : 255;
 		}
 		lang::Ptr<gr::Image> img = ctx().createImage(8, 8, 0, gr::SurfaceFormat::SURFACE_A8B8G8R8, gr::Context::USAGE_STATIC);
 		img->blt(0, 0, bytes.data(), 8 * 4, 0, 8, 8, gr::SurfaceFormat::SURFACE_A8B8G8R8);
@@ -152,7 +165,7 @@ TEST_F(BatcherTest, PairedImagesDrawTheirOwnPixels)
 	} const cases[] = {
 		{"opaque", false, [](gr::Image* i, float x, float y) { i->draw(&ctx(), x, y, 0, 0, 8, 8, 8.f, 8.f); }, [] {}},
 		{"with alpha", true, [](gr::Image* i, float x, float y) { i->draw(&ctx(), x, y, 0, 0, 8, 8, 8.f, 8.f); }, [] {}},
-		{"scaled", true, [](gr::Image* i, float x, float y) { i->draw(&ctx(), x, y, 1, 2, 5, 4, 11.f, 7.f); }, [] {}},
+		{"scaled", true, [](gr::Image* i, float x, float y) { i->draw(&ctx(), x, y, 1, 2, 5, 4, 9.f, 7.f); }, [] {}},
 		{"alpha factor", false, [](gr::Image* i, float x, float y) { i->draw(&ctx(), x, y, 0, 0, 8, 8, 8.f, 8.f); },
 			[] { ctx().getRenderState2D().alpha = 0.6f; }},
 		{"grey", true, [](gr::Image* i, float x, float y) { i->draw(&ctx(), x, y, 0, 0, 8, 8, 8.f, 8.f); },
@@ -163,61 +176,167 @@ TEST_F(BatcherTest, PairedImagesDrawTheirOwnPixels)
 			 i->draw(&ctx(), pos, uv, tint, nullptr);
 		 }, [] {}},
 	};
-	for (Case const& c : cases)
+	int const sprites = 48;
+	for (int const count : {2, 3, 8, 16})
 	{
-		lang::Ptr<gr::Image> images[2] = {image(c.alpha, 0), image(c.alpha, 90)};
-		auto frameOf = [&](bool apart) {
-			ctx().setRenderState2D(gr::RenderState2D());
-			c.state();
-			ctx().clear(0xFF402010, true, true, false);
-			ctx().flush();
-			ctx().statistics.reset();
-			for (int i = 0; i < 40; ++i)
+		// In turn, then in a scattered order that comes back to images
+		// already in the batch.
+		for (bool const scattered : {false, true})
+		{
+			for (Case const& c : cases)
 			{
-				c.draw(images[i & 1], float((i * 11) % 56), float((i * 5) % 56));
-				if (apart)
+				SCOPED_TRACE(::testing::Message() << c.what << ", " << count << " images" << (scattered ? ", scattered" : ""));
+				std::vector<lang::Ptr<gr::Image>> images;
+				for (int k = 0; k < count; ++k)
+					images.push_back(image(c.alpha, k * 37));
+				auto frameOf = [&](bool apart) {
+					ctx().setRenderState2D(gr::RenderState2D());
+					c.state();
+					ctx().clear(0xFF402010, true, true, false);
 					ctx().flush();
+					ctx().statistics.reset();
+					for (int i = 0; i < sprites; ++i)
+					{
+						int const k = scattered ? (i * 5 + i / 7) % count : i % count;
+						c.draw(images[std::size_t(k)], float((i * 11) % 56), float((i * 5) % 56));
+						if (apart)
+							ctx().flush();
+					}
+					ctx().flush();
+					return frame();
+				};
+				std::vector<unsigned char> const apart = frameOf(true);
+				EXPECT_EQ(sprites, counter(Context::Statistics::COUNTER_DRAWCALLS));
+				std::vector<unsigned char> const batched = frameOf(false);
+				if (count <= batchImageLimit())
+					EXPECT_EQ(1, counter(Context::Statistics::COUNTER_DRAWCALLS));
+				EXPECT_TRUE(apart == batched);
 			}
-			ctx().flush();
-			return frame();
-		};
-		std::vector<unsigned char> const apart = frameOf(true);
-		EXPECT_EQ(40, counter(Context::Statistics::COUNTER_DRAWCALLS)) << c.what;
-		std::vector<unsigned char> const paired = frameOf(false);
-		EXPECT_EQ(1, counter(Context::Statistics::COUNTER_DRAWCALLS)) << c.what;
-		EXPECT_TRUE(apart == paired) << c.what;
+		}
 	}
 }
 
-TEST_F(BatcherTest, ShaderFolderWithoutPairedFormsDrawsEachImageApart)
+TEST_F(BatcherTest, BatchTakesImagesUpToTheLimit)
 {
-	// An application's own shader folder of the single forms only.
-	test::TempFolder bundle;
-	std::filesystem::create_directory(bundle / "shaders");
-	for (auto const& entry : std::filesystem::directory_iterator(std::string(ENGINE_DATA_DIR) + "/shaders"))
+	// One sprite of each of limit + 1 images, then the first again: the
+	// image past the limit starts a second batch, which the first image
+	// then joins.
+	int const limit = batchImageLimit();
+	std::vector<lang::Ptr<gr::Image>> images;
+	for (int k = 0; k <= limit; ++k)
+		images.push_back(makeImage(2, 2, [k](int, int) { return RGBA{k * 15, 255 - k * 15, 7 * k, 255}; }));
+	for (int k = 0; k <= limit; ++k)
+		images[std::size_t(k)]->draw(&ctx(), float(k * 3), 0.f, 0, 0, 2, 2, 2.f, 2.f);
+	images[0]->draw(&ctx(), 0.f, 4.f, 0, 0, 2, 2, 2.f, 2.f);
+	ctx().flush();
+	EXPECT_EQ(2, counter(Context::Statistics::COUNTER_DRAWCALLS));
+	for (int k = 0; k <= limit; ++k)
+		EXPECT_EQ((RGBA{k * 15, 255 - k * 15, 7 * k, 255}), px(k * 3, 0)) << "image " << k;
+	EXPECT_EQ(px(0, 0), px(1, 5));
+}
+
+TEST_F(BatcherTest, LargerSpritesTakeFewerImagesABatch)
+{
+	// A quad's fill in a batch of several images may cost at most
+	// MULTI_IMAGE_FILL_BUDGET samples beyond its own image's: its pixels
+	// times the form's samplers less one (1,024: 64 pixels take 16 images,
+	// 256 take 4, 1,024 two).
+	static_assert(GL_RenderBatcher::MULTI_IMAGE_FILL_BUDGET == 1024, "the cases count on it");
+	std::vector<lang::Ptr<gr::Image>> images;
+	for (int k = 0; k < 16; ++k)
+		images.push_back(makeImage(4, 4, [k](int, int) { return RGBA{k * 15, 255, 0, 255}; }));
+	auto sprite = [&](int k, float size) { images[std::size_t(k)]->draw(&ctx(), 2.f, 3.f, 0, 0, 4, 4, size, size); };
+	// sprites sprites of size, taking count images in turn.
+	auto inTurn = [&](int count, int sprites, float size) {
+		for (int i = 0; i < sprites; ++i)
+			sprite(i % count, size);
+	};
+	struct Case
 	{
-		if (entry.path().filename().string().find("-pair.") == std::string::npos)
-			std::filesystem::copy_file(entry.path(), bundle / ("shaders/" + entry.path().filename().string()));
-	}
-	io::detail::setBundlePath(bundle.path());
+		char const* what;
+		int drawCalls;
+		std::function<void()> draw;
+	} const cases[] = {
+		{"16 images of 8 x 8", 1, [&] { inTurn(16, 32, 8.f); }},
+		{"8 images of 16 x 16: four a batch", 4, [&] { inTurn(8, 16, 16.f); }},
+		{"2 images of 32 x 32", 1, [&] { inTurn(2, 8, 32.f); }},
+		{"2 images of 33 x 33: one a batch", 8, [&] { inTurn(2, 8, 33.f); }},
+		{"a large sprite after small ones of three images, though of the first image", 2, [&] {
+			 inTurn(3, 6, 4.f);
+			 sprite(0, 20.f);
+		 }},
+		{"small sprites of other images after a large one", 2, [&] {
+			 sprite(0, 40.f);
+			 inTurn(3, 6, 4.f);
+		 }},
+		{"8 images of 4 x 4 magnified 4 times by the transform", 4, [&] {
+			 gr::RenderState2D& rs = ctx().getRenderState2D();
+			 rs.transform(0, 0) = 4.f;
+			 rs.transform(1, 1) = 4.f;
+			 inTurn(8, 16, 4.f);
+		 }},
+	};
+	for (Case const& c : cases)
 	{
-		lang::Ptr<gr::Context> own = gr::gles2::GL_createContext(SIZE, SIZE, gr::Context::ORIENTATION_0, updateScrFunc);
-		own->setShaderPath("shaders");
-		lang::Ptr<gr::Image> images[2] = {
-			own->createImage(4, 4, 0, gr::SurfaceFormat::SURFACE_B8G8R8, gr::Context::USAGE_STATIC),
-			own->createImage(4, 4, 0, gr::SurfaceFormat::SURFACE_B8G8R8, gr::Context::USAGE_STATIC),
-		};
-		std::vector<unsigned char> const bytes = pixels(4, 4, [](int, int) { return solid(GREEN); });
-		for (auto& image : images)
-			image->blt(0, 0, bytes.data(), 4 * 3, 0, 4, 4, gr::SurfaceFormat::SURFACE_B8G8R8);
-		own->statistics.reset();
-		for (int i = 0; i < 6; ++i)
-			images[i & 1]->draw(own.ptr(), float(i * 6), 0.f, 0, 0, 4, 4, 4.f, 4.f);
-		own->flush();
-		EXPECT_EQ(6, own->statistics.counters[Context::Statistics::COUNTER_DRAWCALLS]);
-		EXPECT_EQ(GREEN, test::readPixel(31, SIZE - 2));
+		ctx().setRenderState2D(gr::RenderState2D());
+		ctx().statistics.reset();
+		c.draw();
+		ctx().flush();
+		EXPECT_EQ(c.drawCalls, counter(Context::Statistics::COUNTER_DRAWCALLS)) << c.what;
 	}
-	io::detail::setBundlePath(ENGINE_DATA_DIR);
+}
+
+TEST_F(BatcherTest, ShaderFolderWithFewerFormsTakesFewerImages)
+{
+	// An application's own shader folder: sprites of several images in
+	// turn take as many images per batch as the forms the folder has allow,
+	// each image a batch of its own without any; every sprite is drawn.
+	struct Case
+	{
+		char const* what;
+		std::vector<char const*> left_out;
+		int images;
+		int drawCalls;
+	} const cases[] = {
+		{"single forms only", {"-pair.", "-images"}, 2, 4},
+		{"pairs", {"-images"}, 3, 3},
+		{"up to four", {"-images8.", "-images16."}, 5, 3},
+		{"all but eight", {"-images8."}, 5, 3},
+	};
+	for (Case const& c : cases)
+	{
+		SCOPED_TRACE(c.what);
+		test::TempFolder bundle;
+		std::filesystem::create_directory(bundle / "shaders");
+		for (auto const& entry : std::filesystem::directory_iterator(std::string(ENGINE_DATA_DIR) + "/shaders"))
+		{
+			std::string const name = entry.path().filename().string();
+			if (std::none_of(c.left_out.begin(), c.left_out.end(), [&](char const* part) { return name.find(part) != std::string::npos; }))
+				std::filesystem::copy_file(entry.path(), bundle / ("shaders/" + name));
+		}
+		io::detail::setBundlePath(bundle.path());
+		{
+			lang::Ptr<gr::Context> own = gr::gles2::GL_createContext(SIZE, SIZE, gr::Context::ORIENTATION_0, updateScrFunc);
+			own->setShaderPath("shaders");
+			std::vector<lang::Ptr<gr::Image>> images;
+			std::vector<unsigned char> const bytes = pixels(4, 4, [](int, int) { return solid(GREEN); });
+			for (int k = 0; k < c.images; ++k)
+			{
+				images.push_back(own->createImage(4, 4, 0, gr::SurfaceFormat::SURFACE_B8G8R8, gr::Context::USAGE_STATIC));
+				images.back()->blt(0, 0, bytes.data(), 4 * 3, 0, 4, 4, gr::SurfaceFormat::SURFACE_B8G8R8);
+			}
+			own->clear(0xFF000000, true, true, false);
+			own->statistics.reset();
+			int const sprites = 2 * c.images;
+			for (int i = 0; i < sprites; ++i)
+				images[std::size_t(i % c.images)]->draw(own.ptr(), float(i * 6), 0.f, 0, 0, 4, 4, 4.f, 4.f);
+			own->flush();
+			EXPECT_EQ(c.drawCalls, own->statistics.counters[Context::Statistics::COUNTER_DRAWCALLS]);
+			for (int i = 0; i < sprites; ++i)
+				EXPECT_EQ(GREEN, test::readPixel(i * 6 + 1, SIZE - 2)) << "sprite " << i;
+		}
+		io::detail::setBundlePath(ENGINE_DATA_DIR);
+	}
 }
 
 TEST_F(BatcherTest, SpriteWithoutColoursAfterColouredOneDrawsUnmodulated)

@@ -95,10 +95,10 @@ TEST_F(SceneDrawingPixels, LayeredScene)
 	EXPECT_EQ(MAGENTA, px(56, 58)) << "under the ground";
 }
 
-TEST_F(SceneDrawingPixels, ImageRunsPairInOneDrawCall)
+TEST_F(SceneDrawingPixels, ImageRunsShareOneDrawCall)
 {
 	// Ten depths, each A, B, A: sheet groups A then B, so twenty runs of one
-	// image, which the two images' paired batch draws in one call.
+	// image, which one batch of both images draws in one call.
 	std::string code;
 	for (int z = 0; z < 10; ++z)
 	{

@@ -18,7 +18,8 @@ namespace gles1
 {
 
 // The built-in 2D templates, by slot.
-char const* const GL_ContextBase::BUILTIN_SHADER_NAMES[BUILTIN_COUNT] = {"sprite-plain", "sprite-alphaplain", "sprite", "sprite-alpha", nullptr, nullptr};
+char const* const GL_ContextBase::BUILTIN_SHADER_NAMES[BUILTIN_COUNT] = {"sprite-plain", "sprite-alphaplain", "sprite", "sprite-alpha",
+	nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
 
 void GL_ContextBase::colorToFloats(unsigned color, float rgba[4])
 {

@@ -26,7 +26,8 @@ math::float4 colorBytes(unsigned color)
 
 // The built-in 2D effects, by slot.
 char const* const GL_ContextBase::BUILTIN_SHADER_NAMES[BUILTIN_COUNT] = {"2d-vertexcolor", "2d-vertexcolor-alpha", "2d-sprite", "2d-sprite-alpha",
-	"2d-sprite-pair", "2d-sprite-alpha-pair"};
+	"2d-sprite-pair", "2d-sprite-images4", "2d-sprite-images8", "2d-sprite-images16",
+	"2d-sprite-alpha-pair", "2d-sprite-alpha-images4", "2d-sprite-alpha-images8", "2d-sprite-alpha-images16"};
 
 void GL_ContextBase::colorToFloats(unsigned color, float rgba[4])
 {

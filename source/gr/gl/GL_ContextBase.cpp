@@ -122,19 +122,48 @@ Shader* GL_ContextBase::builtinShader(BuiltinShader which)
 	return shader;
 }
 
-Shader* GL_ContextBase::pairedShader(Shader* shader)
+int GL_ContextBase::multiImageFormSize(int images)
 {
-	BuiltinShader which;
-	if (shader && shader == m_builtinShaders[BUILTIN_SPRITE])
-		which = BUILTIN_SPRITE_PAIR;
-	else if (shader && shader == m_builtinShaders[BUILTIN_SPRITE_ALPHA])
-		which = BUILTIN_SPRITE_ALPHA_PAIR;
+	int size = 2;
+	while (size < images)
+		size *= 2;
+	return size;
+}
+
+Shader* GL_ContextBase::multiImageShader(Shader* shader, int images)
+{
+	if (!shader || images < 2 || images > MAX_BATCH_IMAGES)
+		return nullptr;
+	int first;
+	if (shader == m_builtinShaders[BUILTIN_SPRITE])
+		first = BUILTIN_SPRITE_IMAGES2;
+	else if (shader == m_builtinShaders[BUILTIN_SPRITE_ALPHA])
+		first = BUILTIN_SPRITE_ALPHA_IMAGES2;
 	else
 		return nullptr;
+	if (m_fragmentTextureUnits == 0)
+	{
+#if GR_GLES == 2
+		GLint units = 0;
+		glGetIntegerv(GL_MAX_TEXTURE_IMAGE_UNITS, &units);
+		GL_CHECK();
+		m_fragmentTextureUnits = std::clamp(int(units), 1, int(GL_State::TEXTURE_UNITS));
+#else
+		m_fragmentTextureUnits = 1;
+#endif
+	}
+	int const size = multiImageFormSize(images);
+	if (size > m_fragmentTextureUnits)
+		return nullptr;
+	int form = 0;
+	while ((2 << form) < size)
+		++form;
+	BuiltinShader const which = BuiltinShader(first + form);
 	if (m_builtinMissing[which])
 		return nullptr;
-	// A shader folder of an application's own may lack the paired forms:
-	// its images are then drawn a batch each, as they always were.
+	// A shader folder of an application's own may lack these forms: its
+	// batches then take as many images as the forms it has allow, one
+	// image where it has none, as they always did.
 	try
 	{
 		return builtinShader(which);

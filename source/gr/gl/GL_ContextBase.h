@@ -183,14 +183,27 @@ public:
 	/** The 2D batcher. */
 	GL_RenderBatcher& getBatcher() { return m_batcher; }
 
+	/** Most images one 2D batch takes (the forms of multiImageShader go up to it). */
+	static int const MAX_BATCH_IMAGES = 16;
+
 	/**
-	 * The paired form of a built-in sprite shader: the same drawing with two
-	 * images in one batch, each quad taking the one its vertices name
-	 * (texture coordinates 1: x 0 for BASEMAP, 1 for BASEMAP2). Null for
-	 * any other shader, on a back end without paired forms, or when the
-	 * form's effect cannot be loaded from the shader path (not tried again).
+	 * The form of a built-in sprite shader that draws a batch of several
+	 * images (2 up to MAX_BATCH_IMAGES) in one call: the same drawing, each
+	 * quad taking the image its vertices name. The form has
+	 * multiImageFormSize(images) samplers, BASEMAP then BASEMAP2,
+	 * BASEMAP3, ..; texture coordinates 1 carry the image's index among
+	 * them in x (0 for BASEMAP). Null for any other shader, for more images
+	 * than the context's fragment texture units or MAX_BATCH_IMAGES, on a
+	 * back end without these forms, or when the form's effect cannot be
+	 * loaded from the shader path (then not tried again).
 	 */
-	Shader* pairedShader(Shader* shader);
+	Shader* multiImageShader(Shader* shader, int images);
+
+	/**
+	 * Samplers of the form of multiImageShader that draws images (2 up to
+	 * MAX_BATCH_IMAGES): the least of 2, 4, 8 and 16 not below images.
+	 */
+	static int multiImageFormSize(int images);
 
 	/** The back end's built-in shader for untextured opaque 2D items, created on first use. */
 	Shader* getPlainShader();
@@ -244,8 +257,16 @@ protected:
 		BUILTIN_PLAIN_ALPHA,
 		BUILTIN_SPRITE,
 		BUILTIN_SPRITE_ALPHA,
-		BUILTIN_SPRITE_PAIR,
-		BUILTIN_SPRITE_ALPHA_PAIR,
+		/** The forms of BUILTIN_SPRITE for 2, 4, 8 and 16 images. */
+		BUILTIN_SPRITE_IMAGES2,
+		BUILTIN_SPRITE_IMAGES4,
+		BUILTIN_SPRITE_IMAGES8,
+		BUILTIN_SPRITE_IMAGES16,
+		/** The forms of BUILTIN_SPRITE_ALPHA for 2, 4, 8 and 16 images. */
+		BUILTIN_SPRITE_ALPHA_IMAGES2,
+		BUILTIN_SPRITE_ALPHA_IMAGES4,
+		BUILTIN_SPRITE_ALPHA_IMAGES8,
+		BUILTIN_SPRITE_ALPHA_IMAGES16,
 		BUILTIN_COUNT
 	};
 
@@ -270,8 +291,10 @@ protected:
 	math::float2 m_fovScaleBias;
 	std::string m_shaderPath;
 	lang::Ptr<Shader> m_builtinShaders[BUILTIN_COUNT];
-	/** Built-in shaders whose effect could not be loaded (paired forms only). */
+	/** Built-in shaders whose effect could not be loaded (multi-image forms only). */
 	bool m_builtinMissing[BUILTIN_COUNT] = {};
+	/** The GL's fragment texture units, queried on first use (0 before). */
+	int m_fragmentTextureUnits = 0;
 	GL_TextureShadowing m_textureShadowing;
 	void (*m_present)();
 	int m_drawsSinceSubmit;

@@ -62,7 +62,7 @@ GL_Image::GL_Image(GL_ContextBase* context, int width, int height, int mipLevels
 GL_Image::~GL_Image()
 {
 	GL_RenderBatcher& batcher = m_context->getBatcher();
-	if (batcher.getImage() == this || batcher.getSecondImage() == this)
+	if (batcher.holdsImage(this))
 		batcher.flush();
 }
 

@@ -7,6 +7,7 @@
 #include <gr/VertexFormat.h>
 #include <algorithm>
 #include <cassert>
+#include <cmath>
 
 #if GR_GLES == 2
 #include "GL2_ShaderPlatform.h"
@@ -39,6 +40,11 @@ bool sameMatrix(math::float4x4 const& a, math::float4x4 const& b)
 // bottom-left, bottom-right).
 int const QUAD_ORDER[6] = {0, 1, 2, 2, 1, 3};
 
+// Sampler names of a multi-image form, by image index.
+char const* const BASEMAPS[GL_ContextBase::MAX_BATCH_IMAGES] = {"BASEMAP", "BASEMAP2", "BASEMAP3", "BASEMAP4", "BASEMAP5",
+	"BASEMAP6", "BASEMAP7", "BASEMAP8", "BASEMAP9", "BASEMAP10", "BASEMAP11", "BASEMAP12", "BASEMAP13", "BASEMAP14",
+	"BASEMAP15", "BASEMAP16"};
+
 } // namespace
 
 GL_RenderBatcher::GL_RenderBatcher(GL_ContextBase* context) :
@@ -47,21 +53,53 @@ GL_RenderBatcher::GL_RenderBatcher(GL_ContextBase* context) :
 	m_lineWidth(1),
 	m_idle(true)
 {
+	m_images.reserve(GL_ContextBase::MAX_BATCH_IMAGES);
 }
 
 GL_RenderBatcher::~GL_RenderBatcher()
 {
 }
 
-bool GL_RenderBatcher::matches(Type type, Shader* shader, bool hasUvs, bool hasColors, Image* image, int lineWidth)
+float GL_RenderBatcher::quadPixels(math::float3 const* c) const
+{
+	// The two triangles (top-left, top-right, bottom-left) and (bottom-right,
+	// bottom-left, top-right).
+	float const a = (c[1].x - c[0].x) * (c[2].y - c[0].y) - (c[1].y - c[0].y) * (c[2].x - c[0].x);
+	float const b = (c[2].x - c[3].x) * (c[1].y - c[3].y) - (c[2].y - c[3].y) * (c[1].x - c[3].x);
+	math::float4x4 const& p = m_context->projectionTransform();
+	math::float4x4 const& t = m_context->getRenderState2D().transform;
+	// The determinant of the 2 x 2 part of p * t.
+	float const m00 = p(0, 0) * t(0, 0) + p(0, 1) * t(1, 0);
+	float const m01 = p(0, 0) * t(0, 1) + p(0, 1) * t(1, 1);
+	float const m10 = p(1, 0) * t(0, 0) + p(1, 1) * t(1, 0);
+	float const m11 = p(1, 0) * t(0, 1) + p(1, 1) * t(1, 1);
+	float const ndcArea = 0.5f * (std::fabs(a) + std::fabs(b)) * std::fabs(m00 * m11 - m01 * m10);
+	// Normalised device coordinates span 2 across the target's width and height.
+	return ndcArea * float(m_context->width()) * float(m_context->height()) * 0.25f;
+}
+
+bool GL_RenderBatcher::fillAllows(int samplers, float pixels) const
+{
+	float const extra = float(samplers - 1);
+	return std::max(pixels, m_largestQuad) * extra <= float(MULTI_IMAGE_FILL_BUDGET);
+}
+
+bool GL_RenderBatcher::matches(Type type, Shader* shader, bool hasUvs, bool hasColors, Image* image, int lineWidth, float pixels)
 {
 	if (type != m_type || shader != m_shader)
 		return false;
-	// A second image pairs with the first where the shader has a paired form.
-	if (image != m_image &&
-		!(type == TYPE_IMAGE_QUADS && image && hasUvs &&
-			(image == m_secondImage || (!m_secondImage && m_context->pairedShader(m_shader)))))
-		return false;
+	// Another image joins where the shader has a form for one image more and
+	// the batch's quads are small enough for its fill.
+	if (image != getImage() || imageCount() > 1)
+	{
+		if (!(type == TYPE_IMAGE_QUADS && image && hasUvs && !m_images.empty()))
+			return false;
+		bool const known = imageIndex(image) >= 0;
+		int const images = known ? imageCount() : imageCount() + 1;
+		if (!fillAllows(GL_ContextBase::multiImageFormSize(images), pixels) ||
+			(!known && !m_context->multiImageShader(m_shader, images)))
+			return false;
+	}
 	if (type == TYPE_LINES && lineWidth != m_lineWidth)
 		return false;
 	if (hasUvs != !m_uvs.empty() || hasColors != !m_colors.empty())
@@ -78,29 +116,44 @@ void GL_RenderBatcher::render(Type type, Shader* shader, math::float3 const* pos
 	math::float4 const* colors, Image* image, int lineWidth)
 {
 	assert(positions && "positions");
+	float pixels = 0.f;
 	if (type == TYPE_IMAGE_QUADS)
+	{
 		++m_context->statistics.counters[Context::Statistics::COUNTER_IMAGEQUADS];
-	if (pending() && !matches(type, shader, uvs != nullptr, colors != nullptr, image, lineWidth))
+		pixels = quadPixels(positions);
+	}
+	if (pending() && !matches(type, shader, uvs != nullptr, colors != nullptr, image, lineWidth, pixels))
 		flush();
 	add(type, shader, positions, uvs, colors, image, lineWidth);
+	m_largestQuad = std::max(m_largestQuad, pixels);
 }
 
 void GL_RenderBatcher::add(Type type, Shader* shader, math::float3 const* positions, math::float2 const* uvs,
 	math::float4 const* colors, Image* image, int lineWidth)
 {
+	int index = 0;
 	if (!pending())
 	{
 		m_type = type;
 		m_shader = shader;
-		m_image = image;
+		m_images.clear();
+		if (image)
+			m_images.push_back(image);
 		m_state = m_context->getRenderState2D();
 		m_lineWidth = lineWidth;
 	}
-	else if (image != m_image && !m_secondImage)
+	else if (image != getImage())
 	{
-		m_secondImage = image;
-		m_pairedShader = m_context->pairedShader(m_shader);
-		m_seconds.assign(m_positions.size(), math::float2(0.f, 0.f));
+		index = imageIndex(image);
+		if (index < 0)
+		{
+			index = imageCount();
+			m_images.push_back(image);
+			m_multiShader = m_context->multiImageShader(m_shader, imageCount());
+			assert(m_multiShader && "matches() checked the form");
+			if (index == 1)
+				m_imageIndices.assign(m_positions.size(), math::float2(0.f, 0.f));
+		}
 	}
 	if (type == TYPE_LINES)
 	{
@@ -123,8 +176,23 @@ void GL_RenderBatcher::add(Type type, Shader* shader, math::float3 const* positi
 		for (int i : QUAD_ORDER)
 			m_colors.push_back(colors[i]);
 	}
-	if (m_secondImage)
-		m_seconds.resize(m_positions.size(), math::float2(image == m_secondImage ? 1.f : 0.f, 0.f));
+	if (m_images.size() > 1)
+	{
+		// A loop of push_back: resize's fill is an out-of-line call per item.
+		math::float2 const id(float(index), 0.f);
+		while (m_imageIndices.size() < m_positions.size())
+			m_imageIndices.push_back(id);
+	}
+}
+
+int GL_RenderBatcher::imageIndex(Image const* image) const
+{
+	for (std::size_t i = 0; i < m_images.size(); ++i)
+	{
+		if (m_images[i] == image)
+			return int(i);
+	}
+	return -1;
 }
 
 void GL_RenderBatcher::empty()
@@ -132,11 +200,11 @@ void GL_RenderBatcher::empty()
 	m_positions.clear();
 	m_uvs.clear();
 	m_colors.clear();
-	m_seconds.clear();
-	m_image = nullptr;
-	m_secondImage = nullptr;
+	m_imageIndices.clear();
+	m_images.clear();
 	m_shader = nullptr;
-	m_pairedShader = nullptr;
+	m_multiShader = nullptr;
+	m_largestQuad = 0.f;
 }
 
 void GL_RenderBatcher::flush()
@@ -147,7 +215,7 @@ void GL_RenderBatcher::flush()
 	{
 		// Nothing can draw a batch without a shader; an image batch always
 		// has one (the image picks it), so only a stray item lands here.
-		assert(!m_image && "a batch with an image needs a shader");
+		assert(m_images.empty() && "a batch with an image needs a shader");
 		empty();
 		return;
 	}
@@ -170,12 +238,13 @@ void GL_RenderBatcher::flush()
 	int const count = int(m_positions.size());
 	bool const hasUvs = !m_uvs.empty();
 	bool const hasColors = !m_colors.empty();
-	bool const paired = m_secondImage != nullptr;
+	int const images = imageCount();
+	bool const multi = images > 1;
 	VertexFormat vf;
 	vf.addPosition(VertexFormat::DF_V3_32F);
 	if (hasUvs)
 		vf.addTextureCoordinate(VertexFormat::DF_V2_32F);
-	if (paired)
+	if (multi)
 		vf.addTextureCoordinate(VertexFormat::DF_V2_32F);
 	if (hasColors)
 		vf.addDiffuse(VertexFormat::DF_V4_8);
@@ -188,8 +257,8 @@ void GL_RenderBatcher::flush()
 			prim->setVertexData(VertexFormat::DT_TEX0, 0, m_uvs.data(), VertexFormat::DF_V2_32F, int(m_uvs.size()));
 		if (hasColors)
 			prim->setVertexData(VertexFormat::DT_DIFFUSE, 0, m_colors.data(), VertexFormat::DF_V4_32F, int(m_colors.size()));
-		if (paired)
-			prim->setVertexData(VertexFormat::DT_TEX1, 0, m_seconds.data(), VertexFormat::DF_V2_32F, int(m_seconds.size()));
+		if (multi)
+			prim->setVertexData(VertexFormat::DT_TEX1, 0, m_imageIndices.data(), VertexFormat::DF_V2_32F, int(m_imageIndices.size()));
 		prim->setVertexRangeBegin(0);
 		prim->setVertexRangeEnd(count);
 	}
@@ -207,13 +276,17 @@ void GL_RenderBatcher::flush()
 		}
 	}
 
-	Shader* shader = paired ? m_pairedShader.ptr() : m_shader.ptr();
+	Shader* shader = multi ? m_multiShader.ptr() : m_shader.ptr();
 	shader->setFloat("ALPHA_FACTOR", m_state.alpha);
 	shader->setFloat("COLOR_SATURATION", m_state.colorSaturation);
-	if (m_image)
-		shader->setTexture("BASEMAP", m_image->getTexture());
-	if (paired)
-		shader->setTexture("BASEMAP2", m_secondImage->getTexture());
+	if (images > 0)
+	{
+		// A form's samplers beyond the batch's images take the first image:
+		// no quad names them, and they hold no texture of an earlier batch.
+		int const samplers = multi ? GL_ContextBase::multiImageFormSize(images) : 1;
+		for (int i = 0; i < samplers; ++i)
+			shader->setTexture(BASEMAPS[i], m_images[std::size_t(i < images ? i : 0)]->getTexture());
+	}
 
 	prim->setShader(shader);
 	int const passes = shader->begin();

@@ -27,12 +27,17 @@ class GL_ContextBase;
  * in kind, line width (lines), image, shader, whether it carries texture
  * coordinates and colours, and the context's current clip rectangle, alpha,
  * colour saturation, world transform and world-space flag; otherwise the
- * pending batch is drawn first. Image quads of a second image join too
- * where the context has a paired form of the batch's shader
- * (GL_ContextBase::pairedShader): the batch is then drawn with it, both
- * images bound and each quad's vertices saying which image it takes, with
- * the pixels each quad would have in a batch of its own. Scratch arrays
- * keep their capacity, so steady-state drawing does not allocate.
+ * pending batch is drawn first. Image quads of other images join too where
+ * the context has a form of the batch's shader for one image more
+ * (GL_ContextBase::multiImageShader), up to the context's fragment texture
+ * units: the batch is then drawn with that form, every image bound and each
+ * quad's vertices saying which image it takes, with the pixels each quad
+ * would have in a batch of its own. A form may sample each of its images at
+ * every fragment (a software rasterizer runs both sides of a branch), so a
+ * batch of several images takes only quads whose fill in its form costs no
+ * more than the draw call it saves (MULTI_IMAGE_FILL_BUDGET); larger quads
+ * are drawn in batches of one image. Scratch arrays keep their capacity,
+ * so steady-state drawing does not allocate.
  *
  * One per context. Main thread only.
  */
@@ -49,6 +54,17 @@ public:
 		/** Image quads of four corners. */
 		TYPE_IMAGE_QUADS = 2,
 	};
+
+	/**
+	 * Most texture samples beyond the one of its own image that a quad of a
+	 * batch of several images may cost: its pixels times the form's samplers
+	 * less one. On the software rasterizer a draw call of its own costs a
+	 * sprite about what 1,000 such samples do, and every image a form takes
+	 * is sampled at each fragment; so sprites of up to 64 pixels (8 x 8)
+	 * join batches of up to 16 images, of up to 256 (16 x 16) up to 4, of up
+	 * to 1,024 (32 x 32) two, and larger ones draw with one image a batch.
+	 */
+	static int const MULTI_IMAGE_FILL_BUDGET = 1024;
 
 	/** Empty batcher drawing through context (not owned). */
 	explicit GL_RenderBatcher(GL_ContextBase* context);
@@ -73,11 +89,14 @@ public:
 	/** Drops the pending batch without drawing it. */
 	void reset();
 
-	/** The batch image, null when none. */
-	Image* getImage() const { return m_image; }
+	/** The batch's first image, null when none. */
+	Image* getImage() const { return m_images.empty() ? nullptr : m_images[0].ptr(); }
 
-	/** The batch's second image (paired batches), null when none. */
-	Image* getSecondImage() const { return m_secondImage; }
+	/** Whether image is one of the pending batch's images. */
+	bool holdsImage(Image const* image) const { return image && imageIndex(image) >= 0; }
+
+	/** Images of the pending batch. */
+	int imageCount() const { return int(m_images.size()); }
 
 	/** True while items wait to be drawn. */
 	bool pending() const { return !m_positions.empty(); }
@@ -89,21 +108,30 @@ private:
 	RenderState2D m_state;
 	Type m_type;
 	GL_ContextBase* m_context;
-	lang::Ptr<Image> m_image;
-	lang::Ptr<Image> m_secondImage;
+	/** The batch's images, in the order they joined (index 0 is BASEMAP). */
+	std::vector<lang::Ptr<Image>> m_images;
 	/** The shader the items asked for. */
 	lang::Ptr<Shader> m_shader;
-	/** Its paired form, which draws the batch once it has a second image. */
-	lang::Ptr<Shader> m_pairedShader;
+	/** Its form for the batch's images, which draws a batch of several. */
+	lang::Ptr<Shader> m_multiShader;
 	int m_lineWidth;
 	std::vector<math::float3> m_positions;
 	std::vector<math::float2> m_uvs;
 	std::vector<math::float4> m_colors;
-	/** Per vertex of a paired batch: (0, 0) for the first image, (1, 0) for the second. */
-	std::vector<math::float2> m_seconds;
+	/** Per vertex of a batch of several images: (index of its image, 0). */
+	std::vector<math::float2> m_imageIndices;
 	bool m_idle;
 
-	bool matches(Type type, Shader* shader, bool hasUvs, bool hasColors, Image* image, int lineWidth);
+	/** The batch's largest quad, in pixels of the target. */
+	float m_largestQuad = 0.f;
+
+	bool matches(Type type, Shader* shader, bool hasUvs, bool hasColors, Image* image, int lineWidth, float quadPixels);
+	/** Pixels of the target a quad of four corners covers under the context's current transforms. */
+	float quadPixels(math::float3 const* corners) const;
+	/** Whether quads of quadPixels (and the batch's largest) are small enough for a form of samplers. */
+	bool fillAllows(int samplers, float quadPixels) const;
+	/** Index of image among the batch's images, -1 when it is not one. */
+	int imageIndex(Image const* image) const;
 	void add(Type type, Shader* shader, math::float3 const* positions, math::float2 const* uvs,
 		math::float4 const* colors, Image* image, int lineWidth);
 	void empty();

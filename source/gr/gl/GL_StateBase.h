@@ -24,17 +24,17 @@ namespace GR_GL_NS
 class GL_StateBase
 {
 public:
+	/** Number of texture units tracked. */
+	enum { TEXTURE_UNITS = 16 };
+
 	/** Slots of the matrices a record carries. */
 	enum MatrixIndex
 	{
 		MATRIX_MODELVIEW = 0,
 		MATRIX_PROJECTION = 1,
 		MATRIX_TEXTURE0 = 2,
-		MATRIX_COUNT = 10,
+		MATRIX_COUNT = MATRIX_TEXTURE0 + TEXTURE_UNITS,
 	};
-
-	/** Number of texture units tracked. */
-	enum { TEXTURE_UNITS = 8 };
 
 	/** Applied by begin(); in sm_current the enabled state lives in m_caps. */
 	bool m_cullingEnabled;
@@ -54,7 +54,7 @@ public:
 	 */
 	std::map<unsigned int, bool> m_caps;
 
-	/** Matrices by rows: model-view, projection, texture units 0 to 7. */
+	/** Matrices by rows: model-view, projection, a texture matrix per unit tracked. */
 	math::float4x4 m_matrices[MATRIX_COUNT];
 
 	/** Viewport as (x, y, x + width, y + height). */

@@ -21,6 +21,12 @@ namespace
  */
 unsigned const UNANSWERED_LOAD_GRACE_MS = 250;
 
+/** Whether uri is a file: address. */
+bool isFile(char const* uri)
+{
+	return uri && g_ascii_strncasecmp(uri, "file:", 5) == 0;
+}
+
 /** 0 before GTK was asked to start, 1 when it started, -1 when it could not. */
 int s_gtk = 0;
 
@@ -141,6 +147,8 @@ struct GtkPageEngine::Signals
 		{
 			self->m_loadFailed = false;
 			self->m_loadEnded = false;
+			char const* uri = webkit_web_view_get_uri(self->m_view);
+			self->m_startedOffFiles = !isFile(uri);
 			++self->m_load;
 		}
 		if (event == WEBKIT_LOAD_COMMITTED && self->m_listener)
@@ -197,7 +205,7 @@ struct GtkPageEngine::Signals
 		return G_SOURCE_REMOVE;
 	}
 
-	static gboolean failed(WebKitWebView*, WebKitLoadEvent, gchar*, GError* error, gpointer data)
+	static gboolean failed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error, gpointer data)
 	{
 		GtkPageEngine* self = static_cast<GtkPageEngine*>(data);
 		// A load failed here already was reported.
@@ -207,7 +215,10 @@ struct GtkPageEngine::Signals
 		if (self->m_listener)
 		{
 			lang::Ptr<GtkPageEngine> keep(self);
-			self->m_listener->pageFailed(g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED));
+			// The engine stops a redirect from the web to a file as a
+			// cancelled load, which would pass for one a new load replaced.
+			bool const redirectedToFile = self->m_startedOffFiles && isFile(uri);
+			self->m_listener->pageFailed(!redirectedToFile && g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED));
 		}
 		// No error page of the engine's own.
 		return TRUE;
@@ -252,7 +263,7 @@ void GtkPageEngine::turn()
 
 GtkPageEngine::GtkPageEngine(int x, int y, int width, int height) :
 	m_x(x), m_y(y), m_width(std::max(1, width)), m_height(std::max(1, height)), m_listener(nullptr), m_window(nullptr),
-	m_view(nullptr), m_loadFailed(false), m_loadEnded(false), m_load(0), m_shown(false), m_placedX(0), m_placedY(0), m_alpha(0.0), m_fadeFrom(0.0),
+	m_view(nullptr), m_loadFailed(false), m_loadEnded(false), m_startedOffFiles(false), m_load(0), m_shown(false), m_placedX(0), m_placedY(0), m_alpha(0.0), m_fadeFrom(0.0),
 	m_fadeTo(0.0), m_fadeStart(0), m_fadeMicros(0), m_fadeSource(0), m_self(std::make_shared<GtkPageEngine*>(this))
 {
 	engines().insert(this);

@@ -67,6 +67,8 @@ private:
 	bool m_loadFailed;
 	/** The load finished (a failed one too). */
 	bool m_loadEnded;
+	/** The load under way started at an address that is not a file: one. */
+	bool m_startedOffFiles;
 	/** Counts the loads started, so that a check of an older one stays quiet. */
 	unsigned m_load;
 	bool m_shown;

@@ -131,9 +131,23 @@ __attribute__((target("avx2"))) void r5g6b5ToBgraWide(u8* d, u8 const* s, int co
  * low 16 bits, as the mask conversion narrows (the top bits of each channel);
  * out rather than a return value, as a vector of AVX2 width is not returned
  * in its registers by code without AVX.
+ *
+ * The same word also comes from sums of products, for the wide loop: KEEP
+ * masks the kept bits of each channel byte R, G, B, A; pairs of bytes
+ * multiplied by BYTES (four signed factors, byte 0 first) and summed give
+ * two 16-bit sums, R G and B A; those multiplied by WORDS (two 16-bit
+ * factors) and summed give the word shifted left by SHIFT. The channels'
+ * bits never overlap and no sum passes 15 or 31 bits, so nothing carries or
+ * saturates.
  */
 struct ToR5G6B5
 {
+	// R << 8 | G << 3 | B >> 3, shifted left by 5: R * 2^13 + G * 2^8 + B * 2^2.
+	static u32 const KEEP = 0x00F8FCF8;
+	static u32 const BYTES = 32 | 1 << 8 | 1 << 16;
+	static u32 const WORDS = 256 | 4 << 16;
+	static int const SHIFT = 5;
+
 	template <class V>
 	__attribute__((always_inline)) static void word(V const& rg, V const& ba, V& out)
 	{
@@ -143,6 +157,12 @@ struct ToR5G6B5
 
 struct ToR4G4B4A4
 {
+	// R << 8 | G << 4 | B | A >> 4, shifted left by 4: R * 2^12 + G * 2^8 + B * 2^4 + A.
+	static u32 const KEEP = 0xF0F0F0F0;
+	static u32 const BYTES = 16 | 1 << 8 | 16 << 16 | 1 << 24;
+	static u32 const WORDS = 256 | 1 << 16;
+	static int const SHIFT = 4;
+
 	template <class V>
 	__attribute__((always_inline)) static void word(V const& rg, V const& ba, V& out)
 	{
@@ -152,6 +172,12 @@ struct ToR4G4B4A4
 
 struct ToR5G5B5A1
 {
+	// R << 8 | G << 3 | B >> 2 | A >> 7, shifted left by 7: R * 2^15 + G * 2^10 + B * 2^5 + A.
+	static u32 const KEEP = 0x80F8F8F8;
+	static u32 const BYTES = 32 | 1 << 8 | 32 << 16 | 1 << 24;
+	static u32 const WORDS = 1024 | 1 << 16;
+	static int const SHIFT = 7;
+
 	template <class V>
 	__attribute__((always_inline)) static void word(V const& rg, V const& ba, V& out)
 	{
@@ -197,22 +223,27 @@ void rgbaToWords(u8* d, u8 const* s, int count)
 	rgbaToWordsEach<To>(d + std::ptrdiff_t(i) * 2, s + std::ptrdiff_t(i) * 4, count - i);
 }
 
-/** rgbaToWords 16 pixels at a time; the processor must have AVX2. */
+/**
+ * rgbaToWords 16 pixels at a time by the sums of products of To; the
+ * processor must have AVX2.
+ */
 template <class To>
 __attribute__((target("avx2"))) void rgbaToWordsWide(u8* d, u8 const* s, int count)
 {
-	__m256i const low = _mm256_set1_epi32(0xFFFF);
+	__m256i const keep = _mm256_set1_epi32(int(To::KEEP));
+	__m256i const bytes = _mm256_set1_epi32(int(To::BYTES));
+	__m256i const words = _mm256_set1_epi32(int(To::WORDS));
 	int i = 0;
 	for (; i + 16 <= count; i += 16)
 	{
-		__m256i const a = _mm256_loadu_si256(reinterpret_cast<__m256i const*>(s + std::ptrdiff_t(i) * 4));
-		__m256i const b = _mm256_loadu_si256(reinterpret_cast<__m256i const*>(s + std::ptrdiff_t(i) * 4 + 32));
-		__m256i const rg = _mm256_packus_epi32(_mm256_and_si256(a, low), _mm256_and_si256(b, low));
-		__m256i const ba = _mm256_packus_epi32(_mm256_srli_epi32(a, 16), _mm256_srli_epi32(b, 16));
-		// The packs work within 128-bit halves: put the four groups of four back in order.
-		V16h out;
-		To::word(V16h(rg), V16h(ba), out);
-		_mm256_storeu_si256(reinterpret_cast<__m256i*>(d + std::ptrdiff_t(i) * 2), _mm256_permute4x64_epi64(__m256i(out), 0xD8));
+		u8 const* in = s + std::ptrdiff_t(i) * 4;
+		__m256i const a = _mm256_and_si256(_mm256_loadu_si256(reinterpret_cast<__m256i const*>(in)), keep);
+		__m256i const b = _mm256_and_si256(_mm256_loadu_si256(reinterpret_cast<__m256i const*>(in + 32)), keep);
+		__m256i const wa = _mm256_srli_epi32(_mm256_madd_epi16(_mm256_maddubs_epi16(a, bytes), words), To::SHIFT);
+		__m256i const wb = _mm256_srli_epi32(_mm256_madd_epi16(_mm256_maddubs_epi16(b, bytes), words), To::SHIFT);
+		// The pack works within 128-bit halves: put the four groups of four back in order.
+		__m256i const packed = _mm256_packus_epi32(wa, wb);
+		_mm256_storeu_si256(reinterpret_cast<__m256i*>(d + std::ptrdiff_t(i) * 2), _mm256_permute4x64_epi64(packed, 0xD8));
 	}
 	// The compiler leaves the upper halves dirty before a tail call, and
 	// SSE code then runs slowly until they are cleared.

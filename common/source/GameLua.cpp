@@ -1,6 +1,5 @@
 #include "GameLua.h"
 #include "BackgroundDownloads.h"
-#include "GameApp.h"
 #include "AimStream.h"
 #include "Compositor.h"
 #include "Particles.h"
@@ -20,9 +19,11 @@
 #include <pf/VideoPlayer.h>
 #include <cstdio>
 
-GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState* state, gr::Context* context) :
+GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState* state, gr::Context* context,
+	HostShell* shell) :
 	lua::LuaObject(state),
 	m_app(app),
+	m_shell(shell),
 	m_context(context),
 	m_resources(resources),
 	m_keyPressed(state),
@@ -158,11 +159,6 @@ void GameLua::registerApi()
 	registerAimingApi();
 	registerScriptDrawingApi();
 	registerGameCenterApi();
-}
-
-GameApp* GameLua::gameApp() const
-{
-	return dynamic_cast<GameApp*>(m_app);
 }
 
 framework::OSInterface* GameLua::os() const

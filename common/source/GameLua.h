@@ -72,8 +72,8 @@ namespace tally
 class Tally;
 }
 
-class GameApp;
 class GameCenter;
+class HostShell;
 struct CompoundDescription;
 
 /**
@@ -110,9 +110,12 @@ public:
 	 * notifications, the store (after which "g_iapEnabled" is true) and last
 	 * the web-view module. app, state and context are not owned and must
 	 * outlive the host; the host holds a counted reference to resources, the
-	 * resource manager its sounds and sprites go through.
+	 * resource manager its sounds and sprites go through. shell, when not
+	 * null, is the application's wheel zoom and sound wish (not owned; it
+	 * must outlive the host); without it those requests have no effect.
 	 */
-	GameLua(framework::App* app, game::Resources* resources, lua::LuaState* state, gr::Context* context);
+	GameLua(framework::App* app, game::Resources* resources, lua::LuaState* state, gr::Context* context,
+		HostShell* shell = nullptr);
 
 	/**
 	 * Saves "bi_data", "settings" and "highscores" and, unless "deviceModel"
@@ -1398,6 +1401,7 @@ public:
 
 private:
 	framework::App* m_app;
+	HostShell* m_shell;
 	gr::Context* m_context;
 	lang::Ptr<game::Resources> m_resources;
 
@@ -1619,8 +1623,8 @@ private:
 	/** The table objects.joints, made when missing or not a table. */
 	lua::LuaTable jointsTable();
 
-	/** The game application, or null when the application is another App. */
-	GameApp* gameApp() const;
+	/** The application's wheel zoom and sound wish, or null when the host runs without one. */
+	HostShell* shell() const { return m_shell; }
 
 	/** The platform interface of the application. */
 	framework::OSInterface* os() const;

@@ -1,7 +1,7 @@
 // Scene drawing: the view state (top-left point, world scale, background
 // colour) and the objects drawn depth by depth, sheet group by sheet group.
 #include <DrawPlacement.h>
-#include <GameApp.h>
+#include <host/HostShell.h>
 #include <GameLua.h>
 #include <Particles.h>
 #include <RenderObjectData.h>
@@ -81,19 +81,19 @@ void GameLua::setTopLeft(float x, float y)
 void GameLua::setWorldScale(float scale)
 {
 	m_worldScale = scale;
-	if (GameApp* game = gameApp())
+	if (HostShell* game = shell())
 		game->setWorldScale(scale);
 }
 
 void GameLua::setMaxWorldScale(float scale)
 {
-	if (GameApp* game = gameApp())
+	if (HostShell* game = shell())
 		game->setMaxWorldScale(scale);
 }
 
 void GameLua::resetMouseWheelScale(float scale)
 {
-	if (GameApp* game = gameApp())
+	if (HostShell* game = shell())
 		game->resetWheelScale(scale);
 }
 

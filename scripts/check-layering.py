@@ -51,7 +51,19 @@ ALLOWED = {
 	# The game host stands on everything above, through the interfaces: no
 	# platform folder.
 	"common/source": ["game", "audio", "net", "tally", "lua/webview", "common/physics", "common/decomp",
-		"dependencies/RatePrompt"],
+		"dependencies/RatePrompt", "common/source/host"],
+	# The host's areas: plain C++ over the layers below; they never reach up
+	# into the script host or the application (see REFUSED).
+	"common/source/host": ["game", "audio", "net", "tally", "lua/webview", "common/physics", "common/decomp",
+		"dependencies/RatePrompt", "common/source"],
+	# The Lua faces of the areas.
+	"common/source/api": ["common/source", "common/source/host"],
+}
+
+# Files a layer may not include although the table above lets it reach
+# their folder, by layer path.
+REFUSED = {
+	"common/source/host": ["common/source/GameLua.h", "common/source/GameApp.h"],
 }
 
 # Layers a platform folder may include beyond those of its parent's layer
@@ -145,6 +157,15 @@ def resolve(root, includer, quote, target):
 	return None
 
 
+def dst_root(name):
+	"""The layer path prefix of the include root holding name ("" for source/)."""
+	best = ""
+	for _, prefix in INCLUDE_ROOTS:
+		if prefix and name.startswith(prefix) and len(prefix) > len(best):
+			best = prefix
+	return best
+
+
 def check_include(root, includer_name, target_path):
 	"""Why including target_path from layer path includer_name is refused, or None."""
 	src_layer = layer_of(includer_name)
@@ -157,6 +178,8 @@ def check_include(root, includer_name, target_path):
 	if target_name is None:
 		rel = os.path.relpath(target_path, root).replace(os.sep, "/")
 		return "%s may not include %s" % (src_layer, rel.split("/")[0])
+	if target_name in REFUSED.get(src_layer, []):
+		return "%s may not include %s" % (src_layer, target_name[len(dst_root(target_name)):])
 	dst_layer = layer_of(target_name)
 	if dst_layer not in allowed:
 		return "%s may not include %s" % (src_layer, dst_layer)

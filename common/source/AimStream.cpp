@@ -127,10 +127,10 @@ void AimStream::draw()
 	if (m_type != STREAM_SPLINE || m_particles.empty() || !isStreamReady())
 		return;
 	gr::RenderState2D& state = m_host->context()->getRenderState2D();
-	float const left = m_host->topLeftX();
-	float const top = m_host->topLeftY();
-	float const worldScale = m_host->worldScale();
-	float const physicsScale = m_host->physicsSimulationScale();
+	float const left = m_host->view().topLeftX();
+	float const top = m_host->view().topLeftY();
+	float const worldScale = m_host->view().worldScale();
+	float const physicsScale = m_host->view().physicsSimulationScale();
 	float const L = length();
 	for (StreamParticle const& p : m_particles)
 	{

@@ -1,6 +1,6 @@
 // The host's part of a frame: what it publishes to the scripts and the
 // script calls it makes.
-#include <GameApp.h>
+#include <host/HostShell.h>
 #include <GameLua.h>
 #include <AimStream.h>
 #include <Compositor.h>
@@ -14,7 +14,7 @@
 
 void GameLua::restartAudio()
 {
-	GameApp* game = gameApp();
+	HostShell* game = shell();
 	audio::AudioOutput* output = m_resources->getAudioOutput();
 	if (!game || !game->audioWanted() || !output || output->isStarted() || !isTable("settings"))
 		return;
@@ -57,7 +57,7 @@ void GameLua::update(float dt)
 	setNumber("screenWidth", static_cast<float>(m_context->width()));
 	setNumber("screenHeight", static_cast<float>(m_context->height()));
 
-	if (GameApp* game = gameApp())
+	if (HostShell* game = shell())
 	{
 		if (game->wheelScale() != game->previousWheelScale())
 		{

@@ -138,7 +138,7 @@ void GameApp::startUp()
 	m_resources->setPath(path(""));
 	m_started = true;
 
-	m_host = new GameLua(this, m_resources->getResources(), m_lua, m_context);
+	m_host = new GameLua(this, m_resources->getResources(), m_lua, m_context, this);
 	m_host->resetTimer();
 
 	m_host->setTable("res", *m_resources);

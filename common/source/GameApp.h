@@ -1,6 +1,7 @@
 #pragma once
 
 #include <framework/App.h>
+#include <host/HostShell.h>
 #include <lang/Ptr.h>
 #include <memory>
 #include <string>
@@ -42,7 +43,7 @@ class GameLua;
  *
  * Main thread only.
  */
-class GameApp : public framework::App
+class GameApp : public framework::App, public HostShell
 {
 public:
 	/** The start-up folder names that framework::configure fills (empty before and after start-up). */
@@ -123,7 +124,7 @@ public:
 	bool activateAudio(bool active) override;
 
 	/** The last argument of activateAudio; false until it is called. */
-	bool audioWanted() const { return m_audioWanted; }
+	bool audioWanted() const override { return m_audioWanted; }
 
 	bool safeToQuit() const override;
 
@@ -148,32 +149,32 @@ public:
 	/** Milliseconds the crash path waits before passing an exception on; 3000 by default. */
 	void setCrashPause(int ms) { m_crashPause = ms; }
 
-	float wheelScale() const { return m_wheelScale; }
-	float previousWheelScale() const { return m_previousWheelScale; }
-	void setPreviousWheelScale(float scale) { m_previousWheelScale = scale; }
+	float wheelScale() const override { return m_wheelScale; }
+	float previousWheelScale() const override { return m_previousWheelScale; }
+	void setPreviousWheelScale(float scale) override { m_previousWheelScale = scale; }
 
 	/** The world scale and its second copy (the target zoom). */
-	void setWorldScale(float scale)
+	void setWorldScale(float scale) override
 	{
 		m_worldScale = scale;
 		m_worldScale2 = scale;
 	}
 
 	/** The wheel scale and the previous wheel scale. */
-	void resetWheelScale(float scale)
+	void resetWheelScale(float scale) override
 	{
 		m_wheelScale = scale;
 		m_previousWheelScale = scale;
 	}
 
 	/** The largest scale a wheel notch eases within; 100 until set. */
-	void setMaxWorldScale(float scale) { m_maxWorldScale = scale; }
+	void setMaxWorldScale(float scale) override { m_maxWorldScale = scale; }
 
 	/** Smooth zooming: wheel steps are eased; on after start-up. */
-	void setSmoothZooming(bool enabled) { m_smoothZooming = enabled; }
+	void setSmoothZooming(bool enabled) override { m_smoothZooming = enabled; }
 	bool smoothZooming() const { return m_smoothZooming; }
 
-	void setMultitouchMouseWheelSimulation(bool enabled) { m_multitouchWheel = enabled; }
+	void setMultitouchMouseWheelSimulation(bool enabled) override { m_multitouchWheel = enabled; }
 	bool multitouchMouseWheelSimulation() const { return m_multitouchWheel; }
 
 	/**

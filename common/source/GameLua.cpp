@@ -1,6 +1,5 @@
 #include "GameLua.h"
 #include "BackgroundDownloads.h"
-#include "GameApp.h"
 #include "AimStream.h"
 #include "Compositor.h"
 #include "Particles.h"
@@ -20,9 +19,11 @@
 #include <pf/VideoPlayer.h>
 #include <cstdio>
 
-GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState* state, gr::Context* context) :
+GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState* state, gr::Context* context,
+	HostShell* shell) :
 	lua::LuaObject(state),
 	m_app(app),
+	m_shell(shell),
 	m_context(context),
 	m_resources(resources),
 	m_keyPressed(state),
@@ -35,10 +36,7 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_clippedText(state),
 	m_blockTable(state),
 	m_bgColor(0xFFFFFFFFu),
-	m_topLeftX(0.f),
-	m_topLeftY(0.f),
-	m_worldScale(1.f),
-	m_physicsSimulationScale(1.f),
+	m_view(shell),
 	m_cameraLimit(0.f),
 	m_editing(false),
 	m_startingCamera(false),
@@ -158,11 +156,6 @@ void GameLua::registerApi()
 	registerAimingApi();
 	registerScriptDrawingApi();
 	registerGameCenterApi();
-}
-
-GameApp* GameLua::gameApp() const
-{
-	return dynamic_cast<GameApp*>(m_app);
 }
 
 framework::OSInterface* GameLua::os() const

@@ -4,6 +4,7 @@
 #include <ThemeData.h>
 #include <MaskedImage.h>
 #include <box2d/box2d.h>
+#include <host/HostView.h>
 #include <atomic>
 #include <game/Resources.h>
 #include <lang/Mutex.h>
@@ -72,8 +73,8 @@ namespace tally
 class Tally;
 }
 
-class GameApp;
 class GameCenter;
+class HostShell;
 struct CompoundDescription;
 
 /**
@@ -110,9 +111,12 @@ public:
 	 * notifications, the store (after which "g_iapEnabled" is true) and last
 	 * the web-view module. app, state and context are not owned and must
 	 * outlive the host; the host holds a counted reference to resources, the
-	 * resource manager its sounds and sprites go through.
+	 * resource manager its sounds and sprites go through. shell, when not
+	 * null, is the application's wheel zoom and sound wish (not owned; it
+	 * must outlive the host); without it those requests have no effect.
 	 */
-	GameLua(framework::App* app, game::Resources* resources, lua::LuaState* state, gr::Context* context);
+	GameLua(framework::App* app, game::Resources* resources, lua::LuaState* state, gr::Context* context,
+		HostShell* shell = nullptr);
 
 	/**
 	 * Saves "bi_data", "settings" and "highscores" and, unless "deviceModel"
@@ -253,14 +257,6 @@ public:
 	/** Places and draws one object's sprite or composite sprite; scaled by the object's scale unless unscaled. */
 	void drawCompoOrNormalSprite(RenderObjectData& object, bool unscaled);
 
-	/** The world point (world pixels) shown at the screen's top-left corner. */
-	void setTopLeft(float x, float y);
-	/** Screen pixels per world pixel; also the application's current and target zoom. */
-	void setWorldScale(float scale);
-	/** The application's upper zoom limit. */
-	void setMaxWorldScale(float scale);
-	/** The application's wheel zoom and its previous value. */
-	void resetMouseWheelScale(float scale);
 	void setEditing(bool editing);
 	/** Cleared, the next background draw records the reference camera again. */
 	void setStartingCameraValue(bool recorded);
@@ -271,14 +267,12 @@ public:
 	/** Raw: () -> r, g, b of the background colour. */
 	int getBGColorLua(lua::LuaState* state);
 
-	float topLeftX() const { return m_topLeftX; }
-	float topLeftY() const { return m_topLeftY; }
-	float worldScale() const { return m_worldScale; }
+	/** The view numbers: top-left point, world scale, physics simulation scale. */
+	HostView& view() { return m_view; }
+	HostView const& view() const { return m_view; }
 	bool editing() const { return m_editing; }
 	bool startingCameraValue() const { return m_startingCamera; }
 	float cameraLimit() const { return m_cameraLimit; }
-	/** World units per physics unit of theme sprites; 1 by default. */
-	float physicsSimulationScale() const { return m_physicsSimulationScale; }
 
 	// --- Themes and layers (api/ThemeApi.cpp) ----------------------------------
 	// Layer numbers (truncated, saturated) name background layers 0 to B - 1
@@ -1398,6 +1392,7 @@ public:
 
 private:
 	framework::App* m_app;
+	HostShell* m_shell;
 	gr::Context* m_context;
 	lang::Ptr<game::Resources> m_resources;
 
@@ -1414,10 +1409,7 @@ private:
 	lua::LuaTable m_blockTable;
 
 	uint32_t m_bgColor;
-	float m_topLeftX;
-	float m_topLeftY;
-	float m_worldScale;
-	float m_physicsSimulationScale;
+	HostView m_view;
 	float m_cameraLimit;
 	bool m_editing;
 	bool m_startingCamera;
@@ -1619,8 +1611,8 @@ private:
 	/** The table objects.joints, made when missing or not a table. */
 	lua::LuaTable jointsTable();
 
-	/** The game application, or null when the application is another App. */
-	GameApp* gameApp() const;
+	/** The application's wheel zoom and sound wish, or null when the host runs without one. */
+	HostShell* shell() const { return m_shell; }
 
 	/** The platform interface of the application. */
 	framework::OSInterface* os() const;

@@ -64,7 +64,7 @@ void GameLua::moveLayerSprites(float dt)
 		}
 	}
 
-	float const scale = m_physicsSimulationScale;
+	float const scale = m_view.physicsSimulationScale();
 	bool const wraps = std::isfinite(scale) && scale != 0.f;
 	float const width = static_cast<float>(m_context->width());
 	float const height = static_cast<float>(m_context->height());

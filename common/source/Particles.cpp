@@ -308,9 +308,9 @@ void Particles::update(float dt, bool inGame, gr::Context* context)
 void Particles::draw(gr::Context* context, bool inGame, bool background)
 {
 	gr::RenderState2D& state = context->getRenderState2D();
-	float const left = m_host->topLeftX();
-	float const top = m_host->topLeftY();
-	float const worldScale = m_host->worldScale();
+	float const left = m_host->view().topLeftX();
+	float const top = m_host->view().topLeftY();
+	float const worldScale = m_host->view().worldScale();
 	for (ParticleData const& p : m_particles)
 	{
 		if (p.background != background)

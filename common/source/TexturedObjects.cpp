@@ -32,8 +32,8 @@ bool GameLua::addTextured(RenderObjectData& object)
 	if (!object.textureImage || !object.sprite || !draw::divisor(sx) || !draw::divisor(sy) || !draw::divisor(object.textureScale))
 		return false;
 	gr::RenderState2D& state = m_context->getRenderState2D();
-	state.translation = math::float2(-m_topLeftX / sx, -m_topLeftY / sy);
-	state.scale = math::float2(m_worldScale * sx, m_worldScale * sy);
+	state.translation = math::float2(-m_view.topLeftX() / sx, -m_view.topLeftY() / sy);
+	state.scale = math::float2(m_view.worldScale() * sx, m_view.worldScale() * sy);
 	maskedImage(object.textureName)
 		->add(PIXELS_PER_METRE * object.renderX / sx, PIXELS_PER_METRE * object.renderY / sy, object.textureImage, object.sprite,
 			sx / object.textureScale, sy / object.textureScale);

@@ -288,7 +288,7 @@ TEST_F(GameAppFrame, ScriptsSetTheZoom)
 	EXPECT_EQ(0, zoomLevel());
 	// A pinch starts from the world scale the scripts set.
 	run("setWorldScale(3)");
-	EXPECT_EQ(3.f, host().worldScale());
+	EXPECT_EQ(3.f, host().view().worldScale());
 	game->touchBegan(TouchEvent{11, 100, 100});
 	game->touchBegan(TouchEvent{12, 200, 100});
 	frame(0.016f);

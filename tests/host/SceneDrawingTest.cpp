@@ -344,9 +344,9 @@ TEST_F(SceneDrawing, BackgroundColourAndViewState)
 	}
 	run("setTopLeft(-5, 7) setWorldScale(0.5) setEditing(true) setStartingCameraValue(true) setCameraLimits(12)"
 		" setMaxWorldScale(3) resetMouseWheelScale(2)");
-	EXPECT_EQ(-5, host().topLeftX());
-	EXPECT_EQ(7, host().topLeftY());
-	EXPECT_EQ(0.5f, host().worldScale());
+	EXPECT_EQ(-5, host().view().topLeftX());
+	EXPECT_EQ(7, host().view().topLeftY());
+	EXPECT_EQ(0.5f, host().view().worldScale());
 	EXPECT_TRUE(host().editing());
 	EXPECT_TRUE(host().startingCameraValue());
 	EXPECT_EQ(12, host().cameraLimit());

@@ -16,12 +16,12 @@ TEST_F(WorldForce, SettersKeepTheirValuesAndRefuseBadOnes)
 {
 	EXPECT_EQ(4.f, host().getGravityForceMultiplier());
 	EXPECT_EQ(1.f, host().getDeltaTimeMultiplier());
-	EXPECT_EQ(1.f, host().physicsSimulationScale());
+	EXPECT_EQ(1.f, host().view().physicsSimulationScale());
 	run("setGravityForceMultiplier(2.5) setDeltaTimeMultiplier(0) setPhysicsSimulationScale(0.5)\n"
 		"g = getGravityForceMultiplier() d = getDeltaTimeMultiplier()\n");
 	EXPECT_EQ(2.5f, host().getNumber("g"));
 	EXPECT_EQ(0.f, host().getNumber("d")) << "0 pauses";
-	EXPECT_EQ(0.5f, host().physicsSimulationScale());
+	EXPECT_EQ(0.5f, host().view().physicsSimulationScale());
 
 	char const* const refused[] = {
 		"setGravityForceMultiplier(0/0)",

@@ -173,8 +173,8 @@ void GameLua::drawTrajectories()
 {
 	assert(m_trajectories.size() == NumTrajectories);
 	gr::RenderState2D& state = m_context->getRenderState2D();
-	state.translation = math::float2(-m_topLeftX, -m_topLeftY);
-	state.scale = math::float2(m_worldScale, m_worldScale);
+	state.translation = math::float2(-m_view.topLeftX(), -m_view.topLeftY());
+	state.scale = math::float2(m_view.worldScale(), m_view.worldScale());
 	game::Anchor const pivot(game::Anchor::VPIVOT, game::Anchor::HPIVOT);
 	for (TrajectoryData const& trail : m_trajectories)
 	{

@@ -1,7 +1,7 @@
 // Scene drawing: the view state (top-left point, world scale, background
 // colour) and the objects drawn depth by depth, sheet group by sheet group.
 #include <DrawPlacement.h>
-#include <GameApp.h>
+#include <host/HostView.h>
 #include <GameLua.h>
 #include <Particles.h>
 #include <RenderObjectData.h>
@@ -61,40 +61,15 @@ void GameLua::registerSceneApi()
 {
 	registerMethod("setBGColor", this, &GameLua::setBGColor);
 	registerLuaMethod("getBGColor", this, &GameLua::getBGColorLua);
-	registerMethod("setTopLeft", this, &GameLua::setTopLeft);
-	registerMethod("setMaxWorldScale", this, &GameLua::setMaxWorldScale);
+	registerMethod("setTopLeft", &m_view, &HostView::setTopLeft);
+	registerMethod("setMaxWorldScale", &m_view, &HostView::setMaxWorldScale);
 	registerMethod("setEditing", this, &GameLua::setEditing);
-	registerMethod("setWorldScale", this, &GameLua::setWorldScale);
-	registerMethod("resetMouseWheelScale", this, &GameLua::resetMouseWheelScale);
+	registerMethod("setWorldScale", &m_view, &HostView::setWorldScale);
+	registerMethod("resetMouseWheelScale", &m_view, &HostView::resetMouseWheelScale);
 	registerMethod("drawGameNative", this, &GameLua::drawGame);
 	registerMethod("drawForegroundNative", this, &GameLua::drawForegroundNative);
 	registerMethod("setStartingCameraValue", this, &GameLua::setStartingCameraValue);
 	registerMethod("setCameraLimits", this, &GameLua::setCameraLimits);
-}
-
-void GameLua::setTopLeft(float x, float y)
-{
-	m_topLeftX = x;
-	m_topLeftY = y;
-}
-
-void GameLua::setWorldScale(float scale)
-{
-	m_worldScale = scale;
-	if (GameApp* game = gameApp())
-		game->setWorldScale(scale);
-}
-
-void GameLua::setMaxWorldScale(float scale)
-{
-	if (GameApp* game = gameApp())
-		game->setMaxWorldScale(scale);
-}
-
-void GameLua::resetMouseWheelScale(float scale)
-{
-	if (GameApp* game = gameApp())
-		game->resetWheelScale(scale);
 }
 
 void GameLua::setEditing(bool editing)
@@ -182,7 +157,7 @@ void GameLua::drawGame(int fgZ)
 				if (object->hasDecorations)
 					drawDecorations(*object);
 			}
-			state.scale = math::float2(m_worldScale, m_worldScale);
+			state.scale = math::float2(m_view.worldScale(), m_view.worldScale());
 			if (masked)
 				renderMaskedImages();
 		}
@@ -207,8 +182,8 @@ void GameLua::drawCompoOrNormalSprite(RenderObjectData& object, bool unscaled)
 	}
 	if (object.useFirstAngle)
 		draw::setAngle(state, object.firstAngle);
-	state.scale = math::float2(m * m_worldScale * sx, m_worldScale * sy);
-	state.translation = math::float2(m * (object.pivotOffsetX - m_topLeftX) / sx, (object.pivotOffsetY - m_topLeftY) / sy);
+	state.scale = math::float2(m * m_view.worldScale() * sx, m_view.worldScale() * sy);
+	state.translation = math::float2(m * (object.pivotOffsetX - m_view.topLeftX()) / sx, (object.pivotOffsetY - m_view.topLeftY()) / sy);
 	float const x = m * PIXELS_PER_METRE * object.renderX / sx;
 	float const y = PIXELS_PER_METRE * object.renderY / sy;
 	if (object.isCompoSprite)
@@ -252,8 +227,8 @@ void GameLua::drawCompound(RenderObjectData& object)
 		draw::setAngle(state, object.renderAngle + object.partAngles[i]);
 		state.pivot = sprite ? math::float2(float(sprite->getPivotX()), float(sprite->getPivotY()))
 							 : math::float2(float(compo->getPivotX()), float(compo->getPivotY()));
-		state.scale = math::float2(m_worldScale * sx, m_worldScale * sy);
-		state.translation = math::float2(-m_topLeftX / sx, -m_topLeftY / sy);
+		state.scale = math::float2(m_view.worldScale() * sx, m_view.worldScale() * sy);
+		state.translation = math::float2(-m_view.topLeftX() / sx, -m_view.topLeftY() / sy);
 		float const x = PIXELS_PER_METRE * px / sx;
 		float const y = PIXELS_PER_METRE * py / sy;
 		if (sprite)
@@ -281,8 +256,8 @@ void GameLua::drawDecorations(RenderObjectData& object)
 	{
 		state.pivot = pivot;
 		draw::setAngle(state, a);
-		state.translation = math::float2(-m_topLeftX / sx, -m_topLeftY / sy);
-		state.scale = math::float2(m_worldScale * sx, m_worldScale * sy);
+		state.translation = math::float2(-m_view.topLeftX() / sx, -m_view.topLeftY() / sy);
+		state.scale = math::float2(m_view.worldScale() * sx, m_view.worldScale() * sy);
 		if (draw::placeable(state, x, y))
 			m_resources->drawSprite(decoration->sprite, x, y, PIVOT);
 		a = std::fmod(a + decoration->angleIncrement * PI / 180.f, TWO_PI);

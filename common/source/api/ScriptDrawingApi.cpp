@@ -167,8 +167,8 @@ void GameLua::drawTexturedRect(std::string const& spriteName, float x1, float y1
 	gr::Texture* const texture = image ? image->getTexture() : nullptr;
 	if (!sprite || !texture)
 		return;
-	math::float4 const mapping(float(texture->width()), float(texture->height()), m_topLeftX - float(sprite->getPositionInSheetX()),
-		m_topLeftY - float(sprite->getPositionInSheetY()));
+	math::float4 const mapping(float(texture->width()), float(texture->height()), m_view.topLeftX() - float(sprite->getPositionInSheetX()),
+		m_view.topLeftY() - float(sprite->getPositionInSheetY()));
 	int const l = toInt(x1), t = toInt(y1);
 	m_context->texturizeRect2D(image, mapping, l, t, span(l, toInt(x2)), span(t, toInt(y2)));
 }
@@ -442,8 +442,8 @@ void GameLua::drawSelectedTexturizedObject(std::string const& textureName, std::
 		return;
 	MaskedImage* const masked = maskedImage(textureName);
 	gr::RenderState2D& rs = m_context->getRenderState2D();
-	rs.translation = math::float2(-m_topLeftX / sx, -m_topLeftY / sy);
-	rs.scale = math::float2(m_worldScale * sx, m_worldScale * sy);
+	rs.translation = math::float2(-m_view.topLeftX() / sx, -m_view.topLeftY() / sy);
+	rs.scale = math::float2(m_view.worldScale() * sx, m_view.worldScale() * sy);
 	masked->add(x, y, textureSheet->getImage(), mask, sx, sy);
 	masked->render();
 }

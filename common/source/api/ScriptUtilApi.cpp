@@ -1,6 +1,6 @@
 // The scripts' small library: JSON, Base64, dates, bitwise operations,
 // printing, and the desktop and operating-system functions.
-#include <GameApp.h>
+#include <host/HostShell.h>
 #include <GameLua.h>
 #include <framework/App.h>
 #include <framework/OSInterface.h>
@@ -206,7 +206,7 @@ std::string GameLua::getClipboardText()
 
 void GameLua::setIsMultitouchMouseWheelSimulationEnabled(bool enabled)
 {
-	if (GameApp* game = gameApp())
+	if (HostShell* game = shell())
 		game->setMultitouchMouseWheelSimulation(enabled);
 }
 
@@ -217,7 +217,7 @@ bool GameLua::doesMouseClickSetsTouchCount()
 
 void GameLua::enableSmoothZooming(bool enabled)
 {
-	if (GameApp* game = gameApp())
+	if (HostShell* game = shell())
 		game->setSmoothZooming(enabled);
 }
 

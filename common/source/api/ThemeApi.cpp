@@ -397,7 +397,7 @@ void GameLua::drawBackgroundLayer(ThemeLayerData& layer)
 		}
 		m_cameraX = screenX;
 		m_cameraY = screenY;
-		m_cameraScale = m_worldScale;
+		m_cameraScale = m_view.worldScale();
 		m_startingCamera = true;
 	}
 
@@ -406,7 +406,7 @@ void GameLua::drawBackgroundLayer(ThemeLayerData& layer)
 	float const dy = (screenY - m_cameraY) * z;
 	if (std::isfinite(dx))
 		layer.angle = dx * 0.05f * layer.angleMult;
-	float const e = (m_worldScale - m_cameraScale + z) * layer.scaleSpeed;
+	float const e = (m_view.worldScale() - m_cameraScale + z) * layer.scaleSpeed;
 	if (layer.posX < -16.f * layer.width)
 		layer.posX += 16.f * layer.width;
 	float const f = k + e;
@@ -414,7 +414,7 @@ void GameLua::drawBackgroundLayer(ThemeLayerData& layer)
 		return;
 
 	gr::RenderState2D& state = m_context->getRenderState2D();
-	float const pss = m_physicsSimulationScale;
+	float const pss = m_view.physicsSimulationScale();
 	// Theme sprites: kept in their band, then drawn over the layer.
 	auto drawSprites = [&](float limit, bool noSpriteLayer) {
 		if (!draw::divisor(pss))
@@ -475,7 +475,7 @@ void GameLua::drawBackgroundLayer(ThemeLayerData& layer)
 	// A layer without sprite shows only its theme sprites, in the first of
 	// its bands (the band's own draws name no sprite).
 	float const first = 2.f * layer.posX * f - (k + 2.f * e) * w - 8.f * h * f;
-	float const bound = cw / (s * m_worldScale) + layer.pivotX + 8.f * h * f;
+	float const bound = cw / (s * m_view.worldScale()) + layer.pivotX + 8.f * h * f;
 	if (first < bound && draw::divisor(pss))
 		drawSprites((10.f * m_cameraLimit + 10.f * cw / 1024.f) / pss, true);
 }
@@ -488,15 +488,15 @@ void GameLua::drawForegroundNative()
 	state = gr::RenderState2D();
 	int const cw = m_context->width();
 	int const ch = m_context->height();
-	float const ws = m_worldScale;
+	float const ws = m_view.worldScale();
 	ThemeLayerData const& first = m_fgLayers.front();
 	uint32_t const ground = 0xFF000000u | byte(m_groundColor[0]) << 16 | byte(m_groundColor[1]) << 8 | byte(m_groundColor[2]);
-	int64_t const y0 = lua::LuaNumber::toInt(double(ws) * ((double(first.height) - first.pivotY) * first.scale - m_topLeftY));
+	int64_t const y0 = lua::LuaNumber::toInt(double(ws) * ((double(first.height) - first.pivotY) * first.scale - m_view.topLeftY()));
 	int64_t const height = std::min<int64_t>(int64_t(ch) + 1 - y0, INT_MAX);
 	if (height > 0)
 		m_context->fillRect2D(ground, 0, static_cast<int>(y0), cw, static_cast<int>(height));
 
-	float const pss = m_physicsSimulationScale;
+	float const pss = m_view.physicsSimulationScale();
 	for (ThemeLayerData& layer : m_fgLayers)
 	{
 		float const s = layer.scale;
@@ -505,10 +505,10 @@ void GameLua::drawForegroundNative()
 		if (draw::divisor(s) && draw::divisor(ws))
 		{
 			float const range = layer.width * s;
-			float const o = draw::divisor(range) ? std::fmod((m_topLeftX + layer.scrollOffset) * p, range) : 0.f;
+			float const o = draw::divisor(range) ? std::fmod((m_view.topLeftX() + layer.scrollOffset) * p, range) : 0.f;
 			float const start = -(range + o) / s;
 			state.scale = math::float2(ws * s, ws * s);
-			state.translation = math::float2(start - std::trunc(start), -m_topLeftY / s);
+			state.translation = math::float2(start - std::trunc(start), -m_view.topLeftY() / s);
 			double const bound = double(cw) / s / ws + layer.pivotX;
 			double const left = std::trunc(start);
 			repeat(left, layer.width, bound, cw + 2, [&](double x) {
@@ -525,7 +525,7 @@ void GameLua::drawForegroundNative()
 				continue;
 			float const m = sprite.mirrored ? -1.f : 1.f;
 			state.scale = math::float2(m * ws * sprite.scaleX, ws * sprite.scaleY);
-			state.translation = math::float2(-m * m_topLeftX * p / sprite.scaleX, -m_topLeftY / sprite.scaleY);
+			state.translation = math::float2(-m * m_view.topLeftX() * p / sprite.scaleX, -m_view.topLeftY() / sprite.scaleY);
 			state.pivot = pivotOf(sprite);
 			draw::setAngle(state, m * sprite.angle);
 			float const x = m * sprite.x * pss / sprite.scaleX;
@@ -539,12 +539,12 @@ void GameLua::drawForegroundNative()
 void GameLua::drawForeground()
 {
 	gr::RenderState2D& state = m_context->getRenderState2D();
-	state.translation = math::float2(-m_topLeftX, -m_topLeftY);
+	state.translation = math::float2(-m_view.topLeftX(), -m_view.topLeftY());
 	draw::setAngle(state, 0.f);
 	int const cw = m_context->width();
 	int const ch = m_context->height();
-	float const ws = m_worldScale;
-	float const pss = m_physicsSimulationScale;
+	float const ws = m_view.worldScale();
+	float const pss = m_view.physicsSimulationScale();
 	for (ThemeLayerData& layer : m_fgLayers)
 	{
 		float const s = layer.scale;
@@ -553,7 +553,7 @@ void GameLua::drawForeground()
 		if (!draw::divisor(s) || !draw::divisor(ws) || !draw::divisor(pss))
 			continue;
 		state.scale = math::float2(ws * s, ws * s);
-		state.translation = math::float2(-m_topLeftX, -m_topLeftY);
+		state.translation = math::float2(-m_view.topLeftX(), -m_view.topLeftY());
 		draw::setAngle(state, 0.f);
 		double const viewWidth = double(cw) / (ws * s);
 		double const viewHeight = double(ch) / (ws * s);
@@ -574,18 +574,18 @@ void GameLua::drawForeground()
 		{
 			if (layer.width <= 0 || layer.height <= 0)
 			{
-				repeat(m_topLeftX - 512.0 * s, 512.0, m_topLeftX + viewWidth, cw + 2, [&](double x) { drawSprites(x, 0.0); });
+				repeat(m_view.topLeftX() - 512.0 * s, 512.0, m_view.topLeftX() + viewWidth, cw + 2, [&](double x) { drawSprites(x, 0.0); });
 			}
 			else
 			{
 				double const range = double(layer.width) * s;
-				double const o = std::isfinite(z) ? std::fmod((m_topLeftX + layer.scrollOffset) * z, range) : 0.0;
-				double const firstX = m_topLeftX - layer.width - (std::isfinite(o) ? o : 0.0);
-				double const firstY = layer.verticalRepetition ? m_topLeftY - std::fmod(double(m_topLeftY), double(layer.height)) - layer.height : 0.0;
-				double const lastY = layer.verticalRepetition ? m_topLeftY + viewHeight : 1.0;
+				double const o = std::isfinite(z) ? std::fmod((m_view.topLeftX() + layer.scrollOffset) * z, range) : 0.0;
+				double const firstX = m_view.topLeftX() - layer.width - (std::isfinite(o) ? o : 0.0);
+				double const firstY = layer.verticalRepetition ? m_view.topLeftY() - std::fmod(double(m_view.topLeftY()), double(layer.height)) - layer.height : 0.0;
+				double const lastY = layer.verticalRepetition ? m_view.topLeftY() + viewHeight : 1.0;
 				repeat(firstY, layer.height, lastY, ch + 2, [&](double y) {
 					double const rowY = layer.verticalRepetition ? y : 0.0;
-					repeat(firstX, layer.width, m_topLeftX + viewWidth + layer.pivotX, cw + 2, [&](double x) {
+					repeat(firstX, layer.width, m_view.topLeftX() + viewWidth + layer.pivotX, cw + 2, [&](double x) {
 						state.pivot = math::float2(float(layer.pivotX), float(layer.pivotY));
 						draw::setAngle(state, 0.f);
 						if (draw::placeable(state, float(x), float(rowY)))
@@ -601,7 +601,7 @@ void GameLua::drawForeground()
 			float const moveX = (1.f - z) * (screen.getNumber("x") - m_cameraX);
 			float const moveY = (1.f - z) * (screen.getNumber("y") - m_cameraY);
 			state.scale = math::float2(ws, ws);
-			state.translation = math::float2(-m_topLeftX + moveX, -m_topLeftY + moveY);
+			state.translation = math::float2(-m_view.topLeftX() + moveX, -m_view.topLeftY() + moveY);
 			drawSprites(0.0, 0.0);
 		}
 	}

@@ -112,7 +112,7 @@ float GameLua::getDeltaTimeMultiplier()
 void GameLua::setPhysicsSimulationScale(float scale)
 {
 	requireFiniteSetting("setPhysicsSimulationScale", {scale});
-	m_physicsSimulationScale = scale;
+	m_view.setPhysicsSimulationScale(scale);
 }
 
 void GameLua::setWorldGravity(float x, float y)

@@ -124,10 +124,7 @@ protected:
 
 	GameProgramStop()
 	{
-		std::filesystem::create_directories(folder / "data/data_ipad");
-		std::filesystem::create_directory_symlink(std::string(ENGINE_BUNDLE_DIR) + "/data_ipad/shaders",
-			folder / "data/data_ipad/shaders");
-		test::writeShippedFile(folder, "data/data_ipad/scripts_common/gamelogic.lua", s_logic);
+		test::writeGameData(folder, ENGINE_BUNDLE_DIR, s_logic);
 		folder.write("events", "5 deactivate\n");
 	}
 

@@ -220,11 +220,7 @@ TEST(GameProgram, HeadlessSoundFollowsTheGamesClock)
 TEST(GameProgram, ShippedFilesAreFoundThroughTheDataFolderFromAnyWorkingFolder)
 {
 	test::TempFolder folder;
-	std::filesystem::create_directories(folder / "data/data_ipad");
-	std::filesystem::create_directory_symlink(std::string(ENGINE_BUNDLE_DIR) + "/data_ipad/shaders", folder / "data/data_ipad/shaders");
-	// One second of video at 10 pictures a second.
-	test::writeVideoClip(folder / "data/data_ipad/intro.y4m", 16, 12, 10, 10, [](int, int& r, int& g, int& b) { r = g = b = 40; });
-	test::writeShippedFile(folder, "data/data_ipad/scripts_common/gamelogic.lua", R"(
+	test::writeGameData(folder, ENGINE_BUNDLE_DIR, R"(
 local frames = 0
 function updateValues() end
 function createStartUpAssets() end
@@ -239,6 +235,8 @@ function update(dt, rawDt)
 end
 function draw() end
 )");
+	// One second of video at 10 pictures a second.
+	test::writeVideoClip(folder / "data/data_ipad/intro.y4m", 16, 12, 10, 10, [](int, int& r, int& g, int& b) { r = g = b = 40; });
 	std::filesystem::create_directories(folder / "elsewhere");
 	Finished const run = runIn(folder / "elsewhere",
 		{GAME_PROGRAM, "--headless", "--frames", "30", "--data", folder / "data", "--save-dir", folder / "saves"},

@@ -37,6 +37,7 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_blockTable(state),
 	m_bgColor(0xFFFFFFFFu),
 	m_view(shell),
+	m_core{*this, app, context, resources, m_view, shell, m_objects, m_blockTable},
 	m_cameraLimit(0.f),
 	m_editing(false),
 	m_startingCamera(false),

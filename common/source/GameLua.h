@@ -4,6 +4,7 @@
 #include <ThemeData.h>
 #include <MaskedImage.h>
 #include <box2d/box2d.h>
+#include <host/HostCore.h>
 #include <host/HostView.h>
 #include <atomic>
 #include <game/Resources.h>
@@ -266,6 +267,9 @@ public:
 	void setBGColor(float r, float g, float b);
 	/** Raw: () -> r, g, b of the background colour. */
 	int getBGColorLua(lua::LuaState* state);
+
+	/** What the host's areas reach: the host table, application, context, resources, view, shell, own tables. */
+	HostCore const& core() const { return m_core; }
 
 	/** The view numbers: top-left point, world scale, physics simulation scale. */
 	HostView& view() { return m_view; }
@@ -1410,6 +1414,8 @@ private:
 
 	uint32_t m_bgColor;
 	HostView m_view;
+	/** Made after the view and the host's tables it refers to. */
+	HostCore m_core;
 	float m_cameraLimit;
 	bool m_editing;
 	bool m_startingCamera;

@@ -51,7 +51,7 @@ ALLOWED = {
 	# The game host stands on everything above, through the interfaces: no
 	# platform folder.
 	"common/source": ["game", "audio", "net", "tally", "lua/webview", "common/physics", "common/decomp",
-		"dependencies/RatePrompt", "common/source/host"],
+		"dependencies/RatePrompt", "common/source/host", "common/source/api"],
 	# The host's areas: plain C++ over the layers below; they never reach up
 	# into the script host or the application (see REFUSED).
 	"common/source/host": ["game", "audio", "net", "tally", "lua/webview", "common/physics", "common/decomp",

@@ -191,7 +191,7 @@ void GameApp::startUp()
 
 	m_host->createAssets();
 
-	m_gameCenter.reset(new GameCenter(this, m_host, m_context));
+	m_gameCenter.reset(new GameCenter(this, &m_host->gameCenter(), m_context));
 	if (GameCenter::isGameCenterAvailable())
 	{
 		m_host->setBoolean("gameCenterSupported", true);

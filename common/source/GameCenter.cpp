@@ -1,13 +1,13 @@
 #include "GameCenter.h"
 #include "GameCenterSessionDelegate.h"
-#include "GameLua.h"
+#include <host/HostGameCenter.h>
 #include <lang/Debug.h>
 #include <pf/PlayerService.h>
 #include <cmath>
 #include <map>
 #include <vector>
 
-GameCenter::GameCenter(GameApp* app, GameLua* host, gr::Context* context) :
+GameCenter::GameCenter(GameApp* app, HostGameCenter* host, gr::Context* context) :
 	m_app(app),
 	m_host(host),
 	m_context(context),
@@ -88,10 +88,10 @@ void GameCenter::getLeaderboardScoresForRange(std::string const& category, int f
 	m_service->loadScores(category, first, count, [this, category](pf::PlayerService::Error const& error, pf::PlayerService::Scores const& result) {
 		if (error.failed() || result.scores.empty())
 			return;
-		std::vector<GameLua::ScoreData> scores;
+		std::vector<ScoreData> scores;
 		for (pf::PlayerService::Score const& score : result.scores)
 		{
-			GameLua::ScoreData data;
+			ScoreData data;
 			data.playerID = score.playerID;
 			data.rank = score.rank;
 			data.score = score.value;
@@ -109,10 +109,10 @@ void GameCenter::loadAchievements()
 		std::vector<pf::PlayerService::AchievementDescription> const& descriptions) {
 		if (error.failed() || descriptions.empty())
 			return;
-		std::vector<GameLua::AchievementData> meta;
+		std::vector<AchievementData> meta;
 		for (pf::PlayerService::AchievementDescription const& description : descriptions)
 		{
-			GameLua::AchievementData data;
+			AchievementData data;
 			data.id = description.identifier;
 			data.title = description.title;
 			data.achievedText = description.achievedDescription;
@@ -120,12 +120,12 @@ void GameCenter::loadAchievements()
 		}
 		m_host->setAchievementMetaData(meta);
 		m_service->loadAchievements([this](pf::PlayerService::Error const& error, std::vector<pf::PlayerService::Achievement> const& list) {
-			std::vector<GameLua::AchievementData> achievements;
+			std::vector<AchievementData> achievements;
 			if (!error.failed())
 			{
 				for (pf::PlayerService::Achievement const& achievement : list)
 				{
-					GameLua::AchievementData data;
+					AchievementData data;
 					data.id = achievement.identifier;
 					data.completed = achievement.completed;
 					data.hidden = achievement.hidden;

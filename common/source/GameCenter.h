@@ -16,16 +16,16 @@ class PlayerService;
 }
 
 class GameApp;
-class GameLua;
 class GameCenterSessionDelegate;
+class HostGameCenter;
 
 /**
  * The game-centre link: signs the local player in through the player
  * service, loads the leaderboards with their top scores and the
  * achievements with the player's progress, posts scores, reports
  * achievements and shows the two screens. The results reach the scripts
- * through the host (the tables under "gameCenter" and the script functions
- * it calls by name).
+ * through the host's game centre (the tables under "gameCenter" and the
+ * script functions it calls by name).
  *
  * Every operation that needs the player does nothing while the player is
  * not signed in. Results arrive on the main thread at the shell's next turn
@@ -43,7 +43,7 @@ public:
 	 * signing in and out. app, host and context are borrowed; host must
 	 * outlive the link (the application destroys the link first).
 	 */
-	GameCenter(GameApp* app, GameLua* host, gr::Context* context);
+	GameCenter(GameApp* app, HostGameCenter* host, gr::Context* context);
 
 	/** Unlinks the host; results still queued are dropped. */
 	~GameCenter();
@@ -61,13 +61,13 @@ public:
 	 */
 	void authenticateLocalPlayer();
 
-	/** Loads the leaderboards for GameLua::setLeaderboardCategories; a failure prints "Error in loading leaderboardCategories.". */
+	/** Loads the leaderboards for HostGameCenter::setLeaderboardCategories; a failure prints "Error in loading leaderboardCategories.". */
 	void loadLeaderboardCategories();
 
-	/** Loads ranks first .. first + count - 1 of category for GameLua::setLeaderboardScores; nothing arrives for an error or no score. */
+	/** Loads ranks first .. first + count - 1 of category for HostGameCenter::setLeaderboardScores; nothing arrives for an error or no score. */
 	void getLeaderboardScoresForRange(std::string const& category, int first, int count);
 
-	/** Loads the achievements (GameLua::setAchievementMetaData), then the player's progress (GameLua::setAchievements). */
+	/** Loads the achievements (HostGameCenter::setAchievementMetaData), then the player's progress (HostGameCenter::setAchievements). */
 	void loadAchievements();
 
 	/** Reports value (truncated, saturated to 64 bits, NaN as 0) as the score of category. */
@@ -85,13 +85,13 @@ public:
 	/** A score for the player service: truncated toward zero, saturated, NaN giving 0. */
 	static int64_t scoreValue(float value);
 
-	GameLua* host() const { return m_host; }
+	HostGameCenter* host() const { return m_host; }
 	pf::PlayerService& playerService() { return *m_service; }
 	GameCenterSessionDelegate& sessionDelegate() { return *m_delegate; }
 
 private:
 	[[maybe_unused]] GameApp* m_app;
-	GameLua* m_host;
+	HostGameCenter* m_host;
 	[[maybe_unused]] gr::Context* m_context;
 	/** Its destruction drops the results still queued. */
 	lang::Ptr<pf::PlayerService> m_service;

@@ -1,6 +1,6 @@
 #include "GameCenterSessionDelegate.h"
 #include "GameCenter.h"
-#include "GameLua.h"
+#include <host/HostGameCenter.h>
 #include <lang/Debug.h>
 #include <pf/Alert.h>
 

@@ -5,6 +5,7 @@
 #include "Particles.h"
 #include "RenderObjectData.h"
 #include "SaveFile.h"
+#include <api/GameCenterApi.h>
 #include <io/std/FileLock.h>
 #include <physics/PhysicsWorld.h>
 #include <framework/App.h>
@@ -76,6 +77,7 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_inGameParticles(true),
 	m_downloads(new Downloads)
 {
+	m_gameCenter.reset(new HostGameCenter(m_core));
 	registerApi();
 	// The scripts' device identifier: the hash of the hardware address.
 	setString("uniqueDeviceId", lang::Ptr<pf::DeviceID>(new pf::DeviceID())->getDeviceIDHash());
@@ -156,7 +158,7 @@ void GameLua::registerApi()
 	registerParticlesApi();
 	registerAimingApi();
 	registerScriptDrawingApi();
-	registerGameCenterApi();
+	registerGameCenterApi(*this, *m_gameCenter);
 }
 
 framework::OSInterface* GameLua::os() const

@@ -71,7 +71,7 @@ protected:
 	void start(char const* script = SCRIPT)
 	{
 		run(script);
-		link.reset(new GameCenter(nullptr, &host(), context));
+		link.reset(new GameCenter(nullptr, &host().gameCenter(), context));
 	}
 
 	/** Turns of the main-thread queue until it is empty. */
@@ -388,7 +388,7 @@ TEST_F(GameCenterApp, StartUpWithoutCatalogue)
 	EXPECT_TRUE(host().isBoolean("gameCenterSupported"));
 	EXPECT_EQ(lang::Ptr<pf::DeviceInfo>(new pf::DeviceInfo())->getOSVersion(), host().getString("g_iOSVersion"));
 	ASSERT_NE(nullptr, game->gameCenter());
-	EXPECT_EQ(game->gameCenter(), host().gameCenter());
+	EXPECT_EQ(game->gameCenter(), host().gameCenter().gameCenter());
 }
 
 TEST_F(GameCenterApp, StartUpWithCatalogue)

@@ -61,9 +61,11 @@ ALLOWED = {
 }
 
 # Files a layer may not include although the table above lets it reach
-# their folder, by layer path.
+# their folder, by layer path (fnmatch patterns).
 REFUSED = {
-	"common/source/host": ["common/source/GameLua.h", "common/source/GameApp.h"],
+	# The areas never reach up into the script host, the application or the
+	# Lua faces that bind them.
+	"common/source/host": ["common/source/GameLua.h", "common/source/GameApp.h", "common/source/api/*"],
 }
 
 # Layers a platform folder may include beyond those of its parent's layer
@@ -178,7 +180,7 @@ def check_include(root, includer_name, target_path):
 	if target_name is None:
 		rel = os.path.relpath(target_path, root).replace(os.sep, "/")
 		return "%s may not include %s" % (src_layer, rel.split("/")[0])
-	if target_name in REFUSED.get(src_layer, []):
+	if any(fnmatch.fnmatchcase(target_name, p) for p in REFUSED.get(src_layer, [])):
 		return "%s may not include %s" % (src_layer, target_name[len(dst_root(target_name)):])
 	dst_layer = layer_of(target_name)
 	if dst_layer not in allowed:

@@ -28,6 +28,7 @@ HEADERS = [
 	"common/source/GameApp.h",
 	"common/source/S.h",
 	"common/source/host/V.h",
+	"common/source/api/AApi.h",
 ]
 
 # (includer, include line, expected exit code, expected reason or None)
@@ -59,6 +60,8 @@ CASES = [
 	("common/source/host/A.cpp", "#include <GameLua.h>", 1, "common/source/host may not include GameLua.h"),
 	("common/source/host/A.cpp", '#include "../GameApp.h"', 1, "common/source/host may not include GameApp.h"),
 	("common/source/host/more/A.h", "#include <GameApp.h>", 1, "common/source/host may not include GameApp.h"),
+	("common/source/host/A.cpp", "#include <api/AApi.h>", 1, "common/source/host may not include api/AApi.h"),
+	("common/source/A.cpp", "#include <api/AApi.h>", 0, None),
 	("common/source/host/A.cpp", "#include <framework/linux/B.h>", 1, "platform folder framework/linux"),
 	("common/source/host/A.cpp", "#include <support/Fake.h>", 1, "common/source/host may not include tests"),
 	("source/framework/linux/A.cpp", "#include <Agent.h>", 0, None),

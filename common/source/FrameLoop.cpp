@@ -5,6 +5,7 @@
 #include <AimStream.h>
 #include <Compositor.h>
 #include <Particles.h>
+#include <host/Themes.h>
 #include <audio/AudioOutput.h>
 #include <framework/App.h>
 #include <gr/Context.h>
@@ -88,7 +89,7 @@ void GameLua::update(float dt)
 	long long physicsMicros = 0;
 	if (m_physicsDisabled == 0)
 	{
-		moveLayerSprites(scaledDt);
+		m_themes->moveLayerSprites(scaledDt);
 		stepPhysics(scaledDt, physicsMicros);
 	}
 	setNumber("g_physicsUpdateMillis", static_cast<float>(physicsMicros) * 0.001f);

@@ -3,6 +3,7 @@
 #include "GameLua.h"
 #include "GameRatePrompt.h"
 #include "TallyKeys.h"
+#include <host/Themes.h>
 #include <framework/OSInterface.h>
 #include <game/LuaResources.h>
 #include <io/detail/detail.h>
@@ -376,7 +377,7 @@ void GameApp::update(float dt, gr::Context* context, int)
 			throw;
 		}
 
-		uint32_t bg = m_host->getBGColor();
+		uint32_t bg = m_host->themes().getBGColor();
 		context->clear(0xFF000000u | (bg & 0xFFFFFFu), true, true, true);
 		m_host->draw();
 	}

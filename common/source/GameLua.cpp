@@ -6,6 +6,8 @@
 #include "RenderObjectData.h"
 #include "SaveFile.h"
 #include <api/GameCenterApi.h>
+#include <api/ThemeApi.h>
+#include <host/Themes.h>
 #include <io/std/FileLock.h>
 #include <physics/PhysicsWorld.h>
 #include <framework/App.h>
@@ -36,20 +38,9 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_objects(state),
 	m_clippedText(state),
 	m_blockTable(state),
-	m_bgColor(0xFFFFFFFFu),
 	m_view(shell),
 	m_core{*this, app, context, resources, m_view, shell, m_objects, m_blockTable},
-	m_cameraLimit(0.f),
 	m_editing(false),
-	m_startingCamera(false),
-	m_skyColor{0.f, 0.f, 0.f},
-	m_groundColor{0.f, 0.f, 0.f},
-	m_cameraX(0.f),
-	m_cameraY(0.f),
-	m_cameraScale(1.f),
-	m_screenRatioX(0.f),
-	m_screenRatioY(0.f),
-	m_screenRatiosRecorded(false),
 	m_deltaTimeMultiplier(1.f),
 	m_safeToQuit(false),
 	m_compiled(false),
@@ -78,6 +69,7 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_downloads(new Downloads)
 {
 	m_gameCenter.reset(new HostGameCenter(m_core));
+	m_themes.reset(new Themes(m_core));
 	registerApi();
 	// The scripts' device identifier: the hash of the hardware address.
 	setString("uniqueDeviceId", lang::Ptr<pf::DeviceID>(new pf::DeviceID())->getDeviceIDHash());
@@ -153,7 +145,7 @@ void GameLua::registerApi()
 	registerCompoundBodyApi();
 	registerJointApi();
 	registerSceneApi();
-	registerThemeApi();
+	registerThemeApi(*this, *m_themes);
 	registerDownloadApi();
 	registerParticlesApi();
 	registerAimingApi();

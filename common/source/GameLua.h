@@ -1,7 +1,6 @@
 #pragma once
 
 #include <SheetGroups.h>
-#include <ThemeData.h>
 #include <MaskedImage.h>
 #include <box2d/box2d.h>
 #include <host/HostCore.h>
@@ -51,6 +50,7 @@ class WebViewLuaInterface;
 class AimStream;
 class Compositor;
 class Particles;
+class Themes;
 
 namespace physics
 {
@@ -238,9 +238,6 @@ public:
 
 	// --- View state and scene drawing (api/SceneApi.cpp) ---------------------
 
-	/** Background colour packed as red << 16 | green << 8 | blue; all bits set at start. */
-	uint32_t getBGColor() const { return m_bgColor; }
-
 	/** Number of draw depths: objects of depth 0 to DRAW_DEPTHS - 1 are drawn. */
 	static constexpr int DRAW_DEPTHS = 170;
 
@@ -259,14 +256,6 @@ public:
 	void drawCompoOrNormalSprite(RenderObjectData& object, bool unscaled);
 
 	void setEditing(bool editing);
-	/** Cleared, the next background draw records the reference camera again. */
-	void setStartingCameraValue(bool recorded);
-	/** Half-width in metres of the band theme sprites wrap in. */
-	void setCameraLimits(float limit);
-	/** Components truncated and clamped to 0..255 (NaN gives 0). */
-	void setBGColor(float r, float g, float b);
-	/** Raw: () -> r, g, b of the background colour. */
-	int getBGColorLua(lua::LuaState* state);
 
 	/** What the host's areas reach: the host table, application, context, resources, view, shell, own tables. */
 	HostCore const& core() const { return m_core; }
@@ -275,45 +264,11 @@ public:
 	HostView& view() { return m_view; }
 	HostView const& view() const { return m_view; }
 	bool editing() const { return m_editing; }
-	bool startingCameraValue() const { return m_startingCamera; }
-	float cameraLimit() const { return m_cameraLimit; }
 
-	// --- Themes and layers (api/ThemeApi.cpp) ----------------------------------
-	// Layer numbers (truncated, saturated) name background layers 0 to B - 1
-	// and foreground layers from B on; any other number is ignored.
+	// --- Themes and layers (host/Themes.h) --------------------------------------
 
-	/**
-	 * Loads themes[themeName]: sky and ground colours and the layers of
-	 * "bgLayers" and "fgLayers" (entries 1, 2, ... while tables). The new
-	 * layers are built aside and replace the old ones only on success.
-	 * @exception lua::LuaException A missing or mistyped table; the old theme stays.
-	 */
-	void setTheme(std::string const& themeName);
-	/** Recomputes each background layer's offsetY from themes[themeName].bgLayers and offset. */
-	void setThemeOffsetY(std::string const& themeName, float offset);
-	void createThemeSprite(std::string const& name, std::string const& spriteName, float x, float y, float scaleX,
-		float scaleY, float angle, float layer, float scaleSpeed, bool mirrored, float velX, float velY);
-	/** Raw: (table) appends a theme sprite described by its keys; nothing without a table. */
-	int createThemeAnimation(lua::LuaState* state);
-	/** The first sprite of that name in the layer is erased / changed; others stay. */
-	void removeThemeSprite(std::string const& name, float layer);
-	void modifyThemeSprite(std::string const& name, float x, float y, float scaleX, float scaleY, float angle, float layer);
-	void setThemeSprite(std::string const& name, std::string const& spriteName, float layer);
-	/** Turns every theme sprite by its angular speed times dt; angles stay in [0, 2 pi). */
-	void rotateThemeSprites(float dt);
-	/** Sets the background colour to the sky's and draws one background layer, or all for a negative layer. */
-	void drawBackground(float layer);
-	/** Fills the ground and draws the foreground layers with their theme sprites. */
-	void drawForegroundNative();
-	/** Draws the foreground layers repeated across the view. */
-	void drawForeground();
-	/** Does nothing. */
-	void drawLayer(float layer);
-	/** Frame step: moves layers and their theme sprites by dt and advances animations. */
-	void moveLayerSprites(float dt);
-
-	std::vector<ThemeLayerData> const& backgroundLayers() const { return m_bgLayers; }
-	std::vector<ThemeLayerData> const& foregroundLayers() const { return m_fgLayers; }
+	/** The themes and layers, the background colour and the reference camera. */
+	Themes& themes() { return *m_themes; }
 
 	// --- Script drawing (api/ScriptDrawingApi.cpp) -------------------------
 	// Coordinates are truncated and saturated; colour components clamped to
@@ -639,9 +594,6 @@ public:
 
 	/** True only while loadLevel or loadPreviousLevel runs. */
 	bool isLoadingLevel() const { return m_loadingLevel; }
-
-	/** The starting-camera flag: cleared by loading another level and by loading the previous one. */
-	bool startingCamera() const { return m_startingCamera; }
 
 	/** The gravity force multiplier; 4 at start, set by the level loader. */
 	float gravityForceMultiplier() const { return m_gravityForceMultiplier; }
@@ -1312,25 +1264,11 @@ private:
 	std::map<std::string, lang::Ptr<MaskedImage>> m_maskedImages;
 	lua::LuaTable m_blockTable;
 
-	uint32_t m_bgColor;
+	std::unique_ptr<Themes> m_themes;
 	HostView m_view;
 	/** Made after the view and the host's tables it refers to. */
 	HostCore m_core;
-	float m_cameraLimit;
 	bool m_editing;
-	bool m_startingCamera;
-	std::vector<ThemeLayerData> m_bgLayers;
-	std::vector<ThemeLayerData> m_fgLayers;
-	float m_skyColor[3];
-	float m_groundColor[3];
-	/** Reference camera: the scripts' screen x, y and the world scale when recorded. */
-	float m_cameraX;
-	float m_cameraY;
-	float m_cameraScale;
-	/** Context width / 1024 and height / 768 when first recorded. */
-	float m_screenRatioX;
-	float m_screenRatioY;
-	bool m_screenRatiosRecorded;
 	float m_deltaTimeMultiplier;
 	bool m_safeToQuit;
 	bool m_compiled;
@@ -1407,7 +1345,6 @@ private:
 	void registerCompoundBodyApi();
 	void registerJointApi();
 	void registerSceneApi();
-	void registerThemeApi();
 	void registerParticlesApi();
 	void registerAimingApi();
 	/** The base step of the prediction: objects.currentTimeStep when a number, else 1/35. */
@@ -1467,14 +1404,6 @@ private:
 	void drawCompound(RenderObjectData& object);
 	/** Draws an object's decorations. */
 	void drawDecorations(RenderObjectData& object);
-
-	// Theme helpers (api/ThemeApi.cpp).
-	/** The layer of a layer number, or null outside the layers. */
-	ThemeLayerData* themeLayer(float layer);
-	/** The first theme sprite of that name in the layer, or null. */
-	ThemeSpriteData* themeSprite(std::string const& name, float layer);
-	/** Draws one background layer with its theme sprites. */
-	void drawBackgroundLayer(ThemeLayerData& layer);
 
 	/** The rows of the store, notifications, video, analytics and advertisements. */
 	void registerStoreApi();

@@ -2,6 +2,7 @@
 // host takes the world attributes the scripts keep.
 #include <FieldType.h>
 #include <GameLua.h>
+#include <host/Themes.h>
 #include <AimStream.h>
 #include <Particles.h>
 #include <RenderObjectData.h>
@@ -78,7 +79,7 @@ void GameLua::loadLevel(std::string const& name)
 	LoadingFlag loading(m_loadingLevel);
 	if (name != m_levelName)
 	{
-		m_startingCamera = false;
+		m_themes->setStartingCameraValue(false);
 		m_levelName = name;
 	}
 	beginLevelLoad();
@@ -104,7 +105,7 @@ void GameLua::loadPreviousLevel(std::string const&)
 {
 	LoadingFlag loading(m_loadingLevel);
 	// The next background draw records the reference camera again.
-	m_startingCamera = false;
+	m_themes->setStartingCameraValue(false);
 	beginLevelLoad();
 	bool levelGravity = false;
 	if (fieldType(m_objects, "previousLevel") == LUA_TTABLE)

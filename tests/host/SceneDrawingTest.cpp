@@ -4,6 +4,7 @@
 // background colour and the faults that draw nothing.
 #include "SceneFixture.h"
 #include <gr/RenderState2D.h>
+#include <host/Themes.h>
 #include <gtest/gtest.h>
 #include <cmath>
 #include <string>
@@ -337,7 +338,7 @@ TEST_F(SceneDrawing, BackgroundColourAndViewState)
 	for (Case const& c : cases)
 	{
 		run(std::string("setBGColor(") + c.args + ") r, g, b = getBGColor()");
-		EXPECT_EQ(c.packed, host().getBGColor()) << c.args;
+		EXPECT_EQ(c.packed, host().themes().getBGColor()) << c.args;
 		EXPECT_EQ(float(c.packed >> 16), host().getNumber("r"));
 		EXPECT_EQ(float((c.packed >> 8) & 255), host().getNumber("g"));
 		EXPECT_EQ(float(c.packed & 255), host().getNumber("b"));
@@ -348,8 +349,8 @@ TEST_F(SceneDrawing, BackgroundColourAndViewState)
 	EXPECT_EQ(7, host().view().topLeftY());
 	EXPECT_EQ(0.5f, host().view().worldScale());
 	EXPECT_TRUE(host().editing());
-	EXPECT_TRUE(host().startingCameraValue());
-	EXPECT_EQ(12, host().cameraLimit());
+	EXPECT_TRUE(host().themes().startingCameraValue());
+	EXPECT_EQ(12, host().themes().cameraLimit());
 	EXPECT_NE("", error("setBGColor(1, 2)"));
 	EXPECT_NE("", error("drawGameNative('x')"));
 }

@@ -3,7 +3,7 @@
 // frame step, the ground fill and the foreground repetition, and random
 // hostile input.
 #include "SceneFixture.h"
-#include <ThemeData.h>
+#include <host/Themes.h>
 #include <lang/Throwable.h>
 #include <gtest/gtest.h>
 #include <cmath>
@@ -36,8 +36,8 @@ protected:
 		addSheet("M", {{"cloud", 0, 0, 8, 8, 4, 4}, {"f1", 8, 0, 8, 8, 4, 4}, {"f2", 16, 0, 8, 8, 4, 4}});
 	}
 
-	std::vector<ThemeLayerData> const& bg() { return host().backgroundLayers(); }
-	std::vector<ThemeLayerData> const& fg() { return host().foregroundLayers(); }
+	std::vector<ThemeLayerData> const& bg() { return host().themes().backgroundLayers(); }
+	std::vector<ThemeLayerData> const& fg() { return host().themes().foregroundLayers(); }
 
 	/** The names of a layer's theme sprites, in order. */
 	std::vector<std::string> names(ThemeLayerData const& layer)
@@ -172,7 +172,7 @@ TEST_F(ThemeLayers, BackgroundSpritesKeepTheirBandAndWrap)
 	EXPECT_EQ(25, s[2].x);  // would move on outwards: stays
 	EXPECT_EQ(-25, s[3].x);
 	EXPECT_EQ(-5, s[4].y); // more than 4 context heights below its start: 10 above it
-	EXPECT_EQ(0x0A141Eu, host().getBGColor()); // the sky colour
+	EXPECT_EQ(0x0A141Eu, host().themes().getBGColor()); // the sky colour
 
 	// The sprites are drawn with the layer; a layer number past the layers draws nothing.
 	context->clearCalls();
@@ -188,9 +188,9 @@ TEST_F(ThemeLayers, ReferenceCameraIsRecordedOncePerLevelStart)
 	run(THEME);
 	run("setTheme('day') screen.x = 10 drawBackgroundNative(0) screen.x = 30 drawBackgroundNative(0)");
 	// dx = (30 - 10) x zDistance 0.25 = 5: the angle is dx x 0.05 x angleMult (0).
-	EXPECT_TRUE(host().startingCameraValue());
+	EXPECT_TRUE(host().themes().startingCameraValue());
 	run("bgAngle = 0 setStartingCameraValue(false) drawBackgroundNative(0)");
-	EXPECT_TRUE(host().startingCameraValue());
+	EXPECT_TRUE(host().themes().startingCameraValue());
 	EXPECT_NE("", error("screen = nil setStartingCameraValue(false) drawBackgroundNative(0)"));
 }
 
@@ -203,9 +203,9 @@ TEST_F(ThemeLayers, LoadingThePreviousLevelRecordsTheReferenceCameraAgain)
 	EXPECT_FLOAT_EQ(0.25f, bg()[0].angle);
 	// Under the same name, too: the camera of now becomes the reference.
 	run("loadPreviousLevel('')");
-	EXPECT_FALSE(host().startingCameraValue());
+	EXPECT_FALSE(host().themes().startingCameraValue());
 	run("drawBackgroundNative(0)");
-	EXPECT_TRUE(host().startingCameraValue());
+	EXPECT_TRUE(host().themes().startingCameraValue());
 	EXPECT_FLOAT_EQ(0.f, bg()[0].angle);
 }
 
@@ -252,7 +252,7 @@ TEST_F(ThemeLayers, ForegroundSpritesWrapAroundTheirStart)
 	run("setTheme('day')\n"
 		"createThemeSprite('r', 'cloud', 100, 50, 1, 1, 0, 2, 0, false, 1000, 0)\n"
 		"createThemeSprite('d', 'cloud', 100, 50, 1, 1, 0, 2, 0, false, 0, -2000)\n");
-	host().moveLayerSprites(4.f); // x: 4100 - 100 > 768 x 4; y: 50 - 8000 beyond 1024
+	host().themes().moveLayerSprites(4.f); // x: 4100 - 100 > 768 x 4; y: 50 - 8000 beyond 1024
 	EXPECT_EQ(100 - 768 * 2.5f, fg()[0].sprites[0].x);
 	EXPECT_EQ(50 + 1024, fg()[0].sprites[1].y);
 	EXPECT_EQ(4, fg()[0].posX);
@@ -375,7 +375,7 @@ TEST_F(ThemeLayers, RandomThemesAndValuesOnlyReturnOrRaise)
 				code.replace(at, 1, value());
 			if (!failure(code).empty())
 				++raised;
-			host().moveLayerSprites(random() % 2 ? 0.1f : 1e30f);
+			host().themes().moveLayerSprites(random() % 2 ? 0.1f : 1e30f);
 		}
 	}
 	EXPECT_GT(raised, 0);

@@ -4,6 +4,7 @@
 // layer with its ground, a mirrored object and a rotated compound object.
 #include "HostPixelFixture.h"
 #include <RenderObjectData.h>
+#include <host/Themes.h>
 #include <string>
 
 using gles2test::BLACK;
@@ -38,7 +39,7 @@ protected:
 	/** Clears to the host's background colour as the application does, then runs code and flushes. */
 	void frameOf(std::string const& code)
 	{
-		ctx().clear(0xFF000000u | host->getBGColor(), true, true, false);
+		ctx().clear(0xFF000000u | host->themes().getBGColor(), true, true, false);
 		ctx().statistics.reset();
 		run(code);
 		ctx().flush();

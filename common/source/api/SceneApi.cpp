@@ -1,7 +1,9 @@
-// Scene drawing: the view state (top-left point, world scale, background
-// colour) and the objects drawn depth by depth, sheet group by sheet group.
+// Scene drawing: the view state (top-left point, world scale; the background
+// colour and reference camera are the themes') and the objects drawn depth
+// by depth, sheet group by sheet group.
 #include <DrawPlacement.h>
 #include <host/HostView.h>
+#include <host/Themes.h>
 #include <GameLua.h>
 #include <Particles.h>
 #include <RenderObjectData.h>
@@ -24,12 +26,6 @@ float const TWO_PI = 6.2831855f;
 float const PI = 3.1415927f;
 
 game::Anchor const PIVOT(game::Anchor::VPIVOT, game::Anchor::HPIVOT);
-
-/** One colour component: truncated, saturated, clamped to 0..255 (NaN gives 0). */
-uint32_t component(float v)
-{
-	return static_cast<uint32_t>(std::clamp(lua::LuaNumber::toInt(v), 0, 255));
-}
 
 /** Draws sprite at x, y with its pivot as anchor unless the placement is not finite. */
 void drawAt(gr::Context* context, game::Sprite const& sprite, float x, float y)
@@ -59,46 +55,23 @@ void drawParts(gr::Context* context, game::CompoSprite const& compo, float x, fl
 
 void GameLua::registerSceneApi()
 {
-	registerMethod("setBGColor", this, &GameLua::setBGColor);
-	registerLuaMethod("getBGColor", this, &GameLua::getBGColorLua);
+	registerMethod("setBGColor", m_themes.get(), &Themes::setBGColor);
+	registerLuaMethod("getBGColor", m_themes.get(), &Themes::getBGColorLua);
 	registerMethod("setTopLeft", &m_view, &HostView::setTopLeft);
 	registerMethod("setMaxWorldScale", &m_view, &HostView::setMaxWorldScale);
 	registerMethod("setEditing", this, &GameLua::setEditing);
 	registerMethod("setWorldScale", &m_view, &HostView::setWorldScale);
 	registerMethod("resetMouseWheelScale", &m_view, &HostView::resetMouseWheelScale);
 	registerMethod("drawGameNative", this, &GameLua::drawGame);
-	registerMethod("drawForegroundNative", this, &GameLua::drawForegroundNative);
-	registerMethod("setStartingCameraValue", this, &GameLua::setStartingCameraValue);
-	registerMethod("setCameraLimits", this, &GameLua::setCameraLimits);
+	registerMethod("drawForegroundNative", m_themes.get(), &Themes::drawForegroundNative);
+	registerMethod("setStartingCameraValue", m_themes.get(), &Themes::setStartingCameraValue);
+	registerMethod("setCameraLimits", m_themes.get(), &Themes::setCameraLimits);
 }
 
 void GameLua::setEditing(bool editing)
 {
 	m_editing = editing;
 	m_particles->clearParticleCache();
-}
-
-void GameLua::setStartingCameraValue(bool recorded)
-{
-	m_startingCamera = recorded;
-}
-
-void GameLua::setCameraLimits(float limit)
-{
-	m_cameraLimit = limit;
-}
-
-void GameLua::setBGColor(float r, float g, float b)
-{
-	m_bgColor = component(r) << 16 | component(g) << 8 | component(b);
-}
-
-int GameLua::getBGColorLua(lua::LuaState* state)
-{
-	state->pushNumber(static_cast<float>((m_bgColor >> 16) & 255));
-	state->pushNumber(static_cast<float>((m_bgColor >> 8) & 255));
-	state->pushNumber(static_cast<float>(m_bgColor & 255));
-	return 3;
 }
 
 void GameLua::drawGame(int fgZ)
@@ -110,7 +83,7 @@ void GameLua::drawGame(int fgZ)
 	for (int z = 0; z < DRAW_DEPTHS; ++z)
 	{
 		if (z == fgZ)
-			drawForegroundNative();
+			m_themes->drawForegroundNative();
 		auto depth = m_drawLists.find(z);
 		if (depth == m_drawLists.end())
 			continue;

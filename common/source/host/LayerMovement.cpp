@@ -1,12 +1,15 @@
 // The frame loop's layer step: layers and their theme sprites move, scale
-// and animate by the frame time.
-#include <GameLua.h>
+// and animate by the frame time; and the theme sprites' turning.
+#include <host/Themes.h>
+#include <host/HostView.h>
 #include <game/Resources.h>
 #include <gr/Context.h>
 #include <cmath>
 
 namespace
 {
+
+float const TWO_PI = 6.2831855f;
 
 /** Moves a theme sprite and changes its scale (never to 0 or below). */
 void advance(ThemeSpriteData& sprite, float dt)
@@ -27,7 +30,7 @@ void rescale(ThemeSpriteData& sprite, float dt)
 
 } // namespace
 
-void GameLua::moveLayerSprites(float dt)
+void Themes::moveLayerSprites(float dt)
 {
 	for (ThemeLayerData& layer : m_bgLayers)
 	{
@@ -57,17 +60,17 @@ void GameLua::moveLayerSprites(float dt)
 						sprite.frame = 0;
 					}
 					sprite.spriteName = sprite.animation[sprite.frame];
-					sprite.sprite = m_resources->getSprite(sprite.spriteName);
+					sprite.sprite = m_core.resources->getSprite(sprite.spriteName);
 				}
 			}
 			++i;
 		}
 	}
 
-	float const scale = m_view.physicsSimulationScale();
+	float const scale = m_core.view.physicsSimulationScale();
 	bool const wraps = std::isfinite(scale) && scale != 0.f;
-	float const width = static_cast<float>(m_context->width());
-	float const height = static_cast<float>(m_context->height());
+	float const width = static_cast<float>(m_core.context->width());
+	float const height = static_cast<float>(m_core.context->height());
 	for (ThemeLayerData& layer : m_fgLayers)
 	{
 		layer.posX += layer.velX * dt;
@@ -83,6 +86,24 @@ void GameLua::moveLayerSprites(float dt)
 					sprite.y = sprite.homeY + (sprite.velY > 0.f ? -1.f : 1.f) * height / scale;
 			}
 			rescale(sprite, dt);
+		}
+	}
+}
+
+void Themes::rotateThemeSprites(float dt)
+{
+	for (std::vector<ThemeLayerData>* layers : {&m_bgLayers, &m_fgLayers})
+	{
+		for (ThemeLayerData& layer : *layers)
+		{
+			for (ThemeSpriteData& sprite : layer.sprites)
+			{
+				float a = std::fmod(sprite.angle + sprite.angularSpeed * dt, TWO_PI);
+				if (a < 0.f)
+					a += TWO_PI;
+				if (std::isfinite(a))
+					sprite.angle = a;
+			}
 		}
 	}
 }

@@ -6,6 +6,7 @@
 #include "RenderObjectData.h"
 #include "SaveFile.h"
 #include <api/GameCenterApi.h>
+#include <api/ScriptDrawingApi.h>
 #include <io/std/FileLock.h>
 #include <physics/PhysicsWorld.h>
 #include <framework/App.h>
@@ -34,7 +35,6 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_multitouchSweep(state),
 	m_multitouchZoom(state),
 	m_objects(state),
-	m_clippedText(state),
 	m_blockTable(state),
 	m_bgColor(0xFFFFFFFFu),
 	m_view(shell),
@@ -78,6 +78,7 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_downloads(new Downloads)
 {
 	m_gameCenter.reset(new HostGameCenter(m_core));
+	m_scriptDrawing.reset(new ScriptDrawing(m_core));
 	registerApi();
 	// The scripts' device identifier: the hash of the hardware address.
 	setString("uniqueDeviceId", lang::Ptr<pf::DeviceID>(new pf::DeviceID())->getDeviceIDHash());
@@ -92,7 +93,7 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	setTable("multitouchSweep", m_multitouchSweep);
 	setTable("multitouchZoom", m_multitouchZoom);
 	m_multitouchZoom.setNumber("zoomCoolingTime", -1.f);
-	setTable("clippedText", m_clippedText);
+	setTable("clippedText", m_scriptDrawing->clippedText());
 	setTable("objects", m_objects);
 
 	resetPhysicsWorld(b2Vec2(0.f, 0.f), true);
@@ -157,7 +158,7 @@ void GameLua::registerApi()
 	registerDownloadApi();
 	registerParticlesApi();
 	registerAimingApi();
-	registerScriptDrawingApi();
+	registerScriptDrawingApi(*this, *m_scriptDrawing);
 	registerGameCenterApi(*this, *m_gameCenter);
 }
 

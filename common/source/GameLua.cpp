@@ -8,6 +8,7 @@
 #include <api/GameCenterApi.h>
 #include <api/ThemeApi.h>
 #include <host/Themes.h>
+#include <api/ScriptDrawingApi.h>
 #include <io/std/FileLock.h>
 #include <physics/PhysicsWorld.h>
 #include <framework/App.h>
@@ -36,7 +37,6 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_multitouchSweep(state),
 	m_multitouchZoom(state),
 	m_objects(state),
-	m_clippedText(state),
 	m_blockTable(state),
 	m_view(shell),
 	m_core{*this, app, context, resources, m_view, shell, m_objects, m_blockTable},
@@ -70,6 +70,7 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 {
 	m_gameCenter.reset(new HostGameCenter(m_core));
 	m_themes.reset(new Themes(m_core));
+	m_scriptDrawing.reset(new ScriptDrawing(m_core));
 	registerApi();
 	// The scripts' device identifier: the hash of the hardware address.
 	setString("uniqueDeviceId", lang::Ptr<pf::DeviceID>(new pf::DeviceID())->getDeviceIDHash());
@@ -84,7 +85,7 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	setTable("multitouchSweep", m_multitouchSweep);
 	setTable("multitouchZoom", m_multitouchZoom);
 	m_multitouchZoom.setNumber("zoomCoolingTime", -1.f);
-	setTable("clippedText", m_clippedText);
+	setTable("clippedText", m_scriptDrawing->clippedText());
 	setTable("objects", m_objects);
 
 	resetPhysicsWorld(b2Vec2(0.f, 0.f), true);
@@ -149,7 +150,7 @@ void GameLua::registerApi()
 	registerDownloadApi();
 	registerParticlesApi();
 	registerAimingApi();
-	registerScriptDrawingApi();
+	registerScriptDrawingApi(*this, *m_scriptDrawing);
 	registerGameCenterApi(*this, *m_gameCenter);
 }
 

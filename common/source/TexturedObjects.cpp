@@ -1,8 +1,10 @@
-// Textured scene objects: setTexture, and the masked images drawGame fills
-// with their sprites and flushes after each sheet group that used them.
+// Textured scene objects: setTexture, and the sprites drawGame adds to the
+// script drawing's masked images, flushed after each sheet group that used
+// them.
 #include <DrawPlacement.h>
 #include <GameLua.h>
 #include <RenderObjectData.h>
+#include <host/ScriptDrawing.h>
 #include <game/Resources.h>
 #include <game/SpriteSheet.h>
 #include <gr/Context.h>
@@ -22,7 +24,7 @@ void GameLua::setTexture(std::string const& name, std::string const& sheetName)
 		o.textureName = sheetName;
 		o.textureImage = sheet ? sheet->getImage() : nullptr;
 	});
-	maskedImage(sheetName);
+	m_scriptDrawing->maskedImage(sheetName);
 }
 
 bool GameLua::addTextured(RenderObjectData& object)
@@ -34,14 +36,8 @@ bool GameLua::addTextured(RenderObjectData& object)
 	gr::RenderState2D& state = m_context->getRenderState2D();
 	state.translation = math::float2(-m_view.topLeftX() / sx, -m_view.topLeftY() / sy);
 	state.scale = math::float2(m_view.worldScale() * sx, m_view.worldScale() * sy);
-	maskedImage(object.textureName)
+	m_scriptDrawing->maskedImage(object.textureName)
 		->add(PIXELS_PER_METRE * object.renderX / sx, PIXELS_PER_METRE * object.renderY / sy, object.textureImage, object.sprite,
 			sx / object.textureScale, sy / object.textureScale);
 	return true;
-}
-
-void GameLua::renderMaskedImages()
-{
-	for (auto& [name, masked] : m_maskedImages)
-		masked->render();
 }

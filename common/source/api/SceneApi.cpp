@@ -132,7 +132,7 @@ void GameLua::drawGame(int fgZ)
 			}
 			state.scale = math::float2(m_view.worldScale(), m_view.worldScale());
 			if (masked)
-				renderMaskedImages();
+				m_scriptDrawing->renderMaskedImages();
 		}
 	}
 	drawSimulationTrajectory();

@@ -54,7 +54,7 @@ void GameLua::update(float dt)
 	restartAudio();
 	checkURLCallbacks();
 	m_safeToQuit = isBoolean("g_safeToQuit") && getBoolean("g_safeToQuit");
-	pollStore();
+	m_store->pollStore();
 	setNumber("screenWidth", static_cast<float>(m_context->width()));
 	setNumber("screenHeight", static_cast<float>(m_context->height()));
 

@@ -4,6 +4,8 @@
 #include "GameRatePrompt.h"
 #include "TallyKeys.h"
 #include <host/Themes.h>
+#include <host/HostTally.h>
+#include <host/ScriptUtilities.h>
 #include <framework/OSInterface.h>
 #include <game/LuaResources.h>
 #include <io/detail/detail.h>
@@ -140,7 +142,7 @@ void GameApp::startUp()
 	m_started = true;
 
 	m_host = new GameLua(this, m_resources->getResources(), m_lua, m_context, this);
-	m_host->resetTimer();
+	m_host->tally().resetTimer();
 
 	m_host->setTable("res", *m_resources);
 	m_host->setString("imagePath", f.images);
@@ -165,7 +167,7 @@ void GameApp::startUp()
 	std::vector<std::string> failed = m_host->failedFiles();
 	for (std::string const& file : failed)
 		m_host->onLoadLuaFileFail(file);
-	m_host->setUseTestAds(false);
+	m_host->scriptUtilities().setUseTestAds(false);
 	m_host->clearFailedFiles();
 
 	// Effects are loaded ahead for the ES 2.0 context (the only one here with effects).
@@ -230,7 +232,7 @@ void GameApp::startUp()
 void GameApp::startTally()
 {
 	m_tally = new tally::Tally();
-	m_host->prepareTally(m_tally);
+	m_host->tally().prepareTally(m_tally);
 	m_tally->startSession(TallyKeys::IPAD);
 
 	if (m_host->isString("customerString"))
@@ -248,7 +250,7 @@ GameApp::~GameApp()
 		m_tally->endSession();
 		// The host keeps a plain pointer: it must not outlive the wrapper.
 		if (m_host)
-			m_host->prepareTally(nullptr);
+			m_host->tally().prepareTally(nullptr);
 		m_tally = nullptr;
 	}
 	m_gameCenter.reset();

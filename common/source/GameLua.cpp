@@ -9,6 +9,16 @@
 #include <api/ThemeApi.h>
 #include <host/Themes.h>
 #include <api/ScriptDrawingApi.h>
+#include <api/AdApi.h>
+#include <api/NotificationApi.h>
+#include <api/ScriptUtilApi.h>
+#include <api/StoreApi.h>
+#include <api/TallyApi.h>
+#include <api/VideoApi.h>
+#include <host/HostNotifications.h>
+#include <host/HostTally.h>
+#include <host/HostVideo.h>
+#include <host/ScriptUtilities.h>
 #include <io/std/FileLock.h>
 #include <physics/PhysicsWorld.h>
 #include <framework/App.h>
@@ -16,11 +26,7 @@
 #include <lang/Debug.h>
 #include <lua/LuaState.h>
 #include <lua/webview/WebViewLuaInterface.h>
-#include <pf/AppSettings.h>
-#include <pf/Commerce.h>
 #include <pf/DeviceID.h>
-#include <pf/LocalNotifications.h>
-#include <pf/VideoPlayer.h>
 #include <cstdio>
 
 GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState* state, gr::Context* context,
@@ -44,9 +50,6 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_deltaTimeMultiplier(1.f),
 	m_safeToQuit(false),
 	m_compiled(false),
-	m_deterministicPhysics(false),
-	m_timerStart(0),
-	m_timerPaused(0),
 	m_orderDirty(false),
 	m_accumulator(0.f),
 	m_snapshotIndex(0),
@@ -60,8 +63,6 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_blockEditorTable(state),
 	m_loadingLevel(false),
 	m_gravityForceMultiplier(4.f),
-	m_storeCallbackSet(false),
-	m_tally(nullptr),
 	m_aimingAidEnabled(false),
 	m_selectedFlyerBody(nullptr),
 	m_currentTrajectoryIndex(0),
@@ -71,6 +72,13 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_gameCenter.reset(new HostGameCenter(m_core));
 	m_themes.reset(new Themes(m_core));
 	m_scriptDrawing.reset(new ScriptDrawing(m_core));
+	// The platform glue's areas; their services are made below, in order.
+	m_scriptUtilities = std::make_unique<ScriptUtilities>(m_core);
+	m_tally = std::make_unique<HostTally>(m_core);
+	m_store = std::make_unique<HostStore>(m_core, *this);
+	m_notifications = std::make_unique<HostNotifications>(m_core);
+	m_video = std::make_unique<HostVideo>(m_core, *this);
+
 	registerApi();
 	// The scripts' device identifier: the hash of the hardware address.
 	setString("uniqueDeviceId", lang::Ptr<pf::DeviceID>(new pf::DeviceID())->getDeviceIDHash());
@@ -104,12 +112,11 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	setTable("particles", *m_particles);
 
 	// The platform services, the store last but for the web views.
-	m_videoPlayer = new pf::VideoPlayer();
-	m_appSettings = new pf::AppSettings();
+	m_video->open();
+	m_notifications->openSettings();
 	m_aimStream = new AimStream(this);
-	m_notifications = new pf::LocalNotifications();
-	m_notifications->addListener(this);
-	m_commerce = new pf::Commerce(10, const_cast<char const**>(sm_purchaseItemIds), this);
+	m_notifications->open(*this);
+	m_store->open();
 	setBoolean("g_iapEnabled", true);
 	m_webViews = new lua::WebViewLuaInterface(app, state);
 }
@@ -133,16 +140,16 @@ GameLua::~GameLua()
 
 void GameLua::registerApi()
 {
-	registerScriptUtilApi();
+	registerScriptUtilApi(*this, *m_scriptUtilities, *m_tally);
 	registerLevelFileApi();
 	registerWorldForceApi();
 	registerSceneObjectApi();
 	registerWorldQueryApi();
-	registerStoreApi();
-	registerNotificationApi();
-	registerVideoApi();
-	registerTallyApi();
-	registerAdApi();
+	registerStoreApi(*this, *m_store);
+	registerNotificationApi(*this, *m_notifications);
+	registerVideoApi(*this, *m_video);
+	registerTallyApi(*this, *m_tally);
+	registerAdApi(*this, *m_scriptUtilities);
 	registerCompoundBodyApi();
 	registerJointApi();
 	registerSceneApi();
@@ -152,6 +159,31 @@ void GameLua::registerApi()
 	registerAimingApi();
 	registerScriptDrawingApi(*this, *m_scriptDrawing);
 	registerGameCenterApi(*this, *m_gameCenter);
+}
+
+void GameLua::paymentFinished(std::string const& id, PaymentStatus status, pf::Commerce::CommerceError error)
+{
+	m_store->paymentFinished(id, status, error);
+}
+
+void GameLua::initFinished(PaymentProviderStatus status)
+{
+	m_store->initFinished(status);
+}
+
+void GameLua::getPurchaseHistoryFinished(std::string const& id)
+{
+	m_store->getPurchaseHistoryFinished(id);
+}
+
+void GameLua::notificationReceived(std::string const& eventName)
+{
+	m_notifications->notificationReceived(eventName);
+}
+
+void GameLua::videoPlayEnded()
+{
+	m_video->videoPlayEnded();
 }
 
 framework::OSInterface* GameLua::os() const

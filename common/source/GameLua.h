@@ -5,6 +5,7 @@
 #include <box2d/box2d.h>
 #include <host/HostCore.h>
 #include <host/HostGameCenter.h>
+#include <host/HostStore.h>
 #include <host/HostView.h>
 #include <atomic>
 #include <game/Resources.h>
@@ -20,9 +21,7 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <deque>
 #include <string>
-#include <tuple>
 #include <vector>
 
 namespace framework
@@ -62,18 +61,10 @@ namespace game
 class SpriteSheet;
 }
 
-namespace pf
-{
-class AppSettings;
-class Commerce;
-class LocalNotifications;
-class VideoPlayer;
-}
-
-namespace tally
-{
-class Tally;
-}
+class HostNotifications;
+class HostTally;
+class HostVideo;
+class ScriptUtilities;
 
 class HostShell;
 struct CompoundDescription;
@@ -450,234 +441,44 @@ public:
 	/** The simulation settings of the loaded level. */
 	SimulationSettings const& simulationSettings() const { return m_simulation; }
 
-	// --- Script utilities (api/ScriptUtilApi.cpp) --------------------------
+	// --- Script utilities (host/ScriptUtilities.h, api/ScriptUtilApi.cpp, api/AdApi.cpp)
 
-	/** Does nothing on this platform. */
-	void openBarnesAndNobleShop(std::string const& url);
+	/** The scripts' small library, the game parameters and the advertisements. */
+	ScriptUtilities& scriptUtilities() { return *m_scriptUtilities; }
 
-	/** Asks the application to quit with exit code 0. */
-	void requestExit();
-
-	/** Writes the text unchanged (any length, no newline added) to standard output. */
-	void print(std::string const& text);
-
-	/** Do nothing on this platform. */
-	void checkForUpdates();
-	void callVersionUpdater();
-
-	/** Captures or frees the mouse through the platform interface. */
-	void captureMouse(bool capture);
-
-	/** The platform interface's mouse capture state. */
-	bool isMouseCaptured();
-
-	/** Full screen on or off through the platform interface. */
-	void setFullScreenMode(bool fullscreen);
-
-	/** Both truncated toward zero and saturated; a size below 1 changes nothing. */
-	void setResolution(float width, float height);
-
-	/** The platform interface's full-screen state. */
-	bool isInFullScreenMode();
-
-	/** "" on this platform. */
-	std::string getClipboardText();
-
-	/** Sets the game application's multitouch mouse-wheel simulation flag. */
-	void setIsMultitouchMouseWheelSimulationEnabled(bool enabled);
-
-	/** False on this platform. */
-	bool doesMouseClickSetsTouchCount();
-
-	/** Sets the game application's smooth-zooming flag. */
-	void enableSmoothZooming(bool enabled);
-
-	/** "" (the device identifier reaches the scripts as "uniqueDeviceId"). */
-	std::string getDeviceID();
-
-	/** Whole hours since 1970-01-01 00:00 UTC. */
-	int getDate();
-
-	/** Prints "resetTimer called" and restarts the analytics timer: start now, no paused time. */
-	void resetTimer();
-
-	/** @exception lang::Throwable Always, without text; the message is not used. */
-	void throwException(std::string const& message);
-
-	/** Does nothing on this platform. */
-	void goToTaskSwitcherLua();
-
-	/** Lets the display sleep exactly when the game is not on. */
-	void setGameOn(bool on);
-
-	/** Prints "Name: %s" or "Number: %f" for each key of the host table whose value is not a function. */
-	void printGlobals();
-
-	/** Raw: a table as last argument with a boolean "deterministicPhysics" sets that flag. */
-	int setGameParameters(lua::LuaState* state);
-	/** Raw: (a, b) -> a & b, integers truncated and saturated from the numbers. */
-	int performBitwiseAnd(lua::LuaState* state);
-	/** Raw: (a, b) -> a | b, as performBitwiseAnd. */
-	int performBitwiseOr(lua::LuaState* state);
-	/** The local time as a new table: year, month (1-12), day, hour, minutes, seconds. */
-	lua::LuaTable getCurrentTime();
-
-	/**
-	 * Raw: (t1, t2) -> table of days, hours, minutes, seconds of |t1 - t2|.
-	 * Date tables need numbers year, month and day; hour, minutes and
-	 * seconds count when they are numbers; local time, no daylight saving.
-	 * @exception lua::LuaException A non-table argument, or "Tried to get
-	 *            value {0} from table, but type was {1} instead of {2}".
-	 */
-	int getTimeDifference(lua::LuaState* state);
-
-	/** Raw: (t1, t2) -> t1 - t2 in seconds; dates and failures as getTimeDifference. */
-	int getTimeDifferenceInSeconds(lua::LuaState* state);
-
-	/**
-	 * Adds the JSON document's content to the host-table entry tableName when
-	 * that is a table; otherwise does nothing.
-	 * @exception lang::Exception "JSON parsing failed here: {0}" for malformed JSON.
-	 */
-	void importJSONToLuaTable(std::string const& json, std::string const& tableName);
-
-	/** The JSON text of the host-table entry tableName; "" when that is not a table. */
-	std::string exportLuaTableAsJSON(std::string const& tableName);
-
-	/**
-	 * The order-independent 32-bit hash of the document as signed decimal text.
-	 * @exception lang::Exception "JSON parsing failed here: {0}" for malformed JSON.
-	 */
-	std::string getJSONHash(std::string const& json);
-
-	/** What changed from table A to table B as JSON; "{}" when either is not a table. */
-	std::string GetJSONDiff(std::string const& tableA, std::string const& tableB);
-
-	/**
-	 * The bytes of URL-safe Base64 text.
-	 * @exception lang::Exception "BaseN::decode: Bad character in input: {0}".
-	 */
-	std::string decodeBase64(std::string const& text);
-
-	/**
-	 * Limits the clips the audio output's track plays at once.
-	 * @exception lang::Exception "Trying to set channel count limit but no
-	 *            audio output has been created"; the mixer's track error.
-	 */
-	void setChannelCountLimit(int channel, int limit);
-
-	/** Test ads are not supported here: does nothing. Not a Lua function. */
-	void setUseTestAds(bool use);
-
-	/** Set by "setGameParameters"; false at start. */
-	bool deterministicPhysics() const { return m_deterministicPhysics; }
-
-	/** Sets the start of the analytics timer in milliseconds (tests). */
-	void setTimerStart(int64_t ms) { m_timerStart = ms; }
-
-	// --- Store (api/StoreApi.cpp) ----------------------------------------
+	// --- Store (host/HostStore.h, api/StoreApi.cpp) --------------------------
 
 	/** The product ids the store is made with, in order. */
-	static char const* const sm_purchaseItemIds[10];
+	static constexpr char const* const (&sm_purchaseItemIds)[10] = HostStore::sm_purchaseItemIds;
 
-	/** Stores callback, prints the call and buys id (refusals reach the callback at once). */
-	void buyItem(std::string const& id, std::string const& callback);
-
-	/** Stores callback, prints the call and asks for the product list. */
-	void initItemPurchase(std::string const& callback);
-
-	/** The number of items of the store's list. */
-	int getAvailableItemCount();
-
-	/**
-	 * A new table with id, name, description, type, quantity and price of
-	 * item index (0-based); empty when index is negative or not below the count.
-	 */
-	lua::LuaTable getItemAt(int index);
-
-	/** Replaces the description of item index; nothing for an index out of range. */
-	void setItemDescription(int index, std::string const& description);
-
-	/** Stores callback and asks for a restore of the earlier purchases. */
-	void restoreItems(std::string const& callback);
-
-	/** Whether payments are allowed. */
-	bool isIapAllowed();
-
-	/**
-	 * A store outcome: calls the store callback with (id, status, error).
-	 * Before any store callback name was set it waits for the first one
-	 * (delivered at the next frame); with an empty name it is dropped.
-	 * @exception lang::Throwable From the script.
-	 */
+	/** The store's outcomes go to the store area (HostStore). */
 	void paymentFinished(std::string const& id, PaymentStatus status, pf::Commerce::CommerceError error) override;
-
-	/** Prints the status; when available calls "inAppPurchasingBecameAvailable". */
 	void initFinished(PaymentProviderStatus status) override;
-
-	/** No effect. */
 	void getPurchaseHistoryFinished(std::string const& id) override;
 
-	/** The store. */
-	pf::Commerce* commerce() const { return m_commerce; }
+	/** The in-app store. */
+	HostStore& store() { return *m_store; }
 
-	// --- Notifications (api/NotificationApi.cpp) ----------------------------
+	// --- Notifications (host/HostNotifications.h, api/NotificationApi.cpp) ----
 
-	/** False without scheduling when the setting "notifications" is false; else the scheduling's result. */
-	bool addNotificationAfter(std::string const& eventName, float seconds, std::string const& message);
-
-	/** Cancels the first scheduled notification with eventName; true when there was one. */
-	bool removeNotification(std::string const& eventName);
-
-	void removeAllNotifications();
-
-	/** Stores the script function that notifications call. */
-	void setNotificationCallback(std::string const& name);
-
-	/**
-	 * Calls the notification callback with the event name, unless its name is empty.
-	 * @exception lang::Throwable From the script.
-	 */
+	/** A fired notification goes to the notifications area (HostNotifications). */
 	void notificationReceived(std::string const& eventName) override;
 
-	// --- Video (api/VideoApi.cpp) ------------------------------------------
+	/** The local notifications. */
+	HostNotifications& notifications() { return *m_notifications; }
 
-	/**
-	 * Plays the data file name full screen; while it plays the frame updates
-	 * stop. The application's path for name is found in the data folder
-	 * (io::detail::bundlePath) unless it is absolute, never against the
-	 * working folder.
-	 */
-	void playVideo(std::string const& name);
+	// --- Video (host/HostVideo.h, api/VideoApi.cpp) ---------------------------
 
-	/** Restarts the frame updates. */
+	/** The end of a video goes to the video area (HostVideo). */
 	void videoPlayEnded() override;
 
-	/** The video player. */
-	pf::VideoPlayer* videoPlayer() const { return m_videoPlayer; }
+	/** The full-screen video. */
+	HostVideo& video() { return *m_video; }
 
-	// --- Analytics (api/TallyApi.cpp) ----------------------------------------
+	// --- Analytics (host/HostTally.h, api/TallyApi.cpp) -----------------------
 
-	/** Keeps the analytics wrapper (borrowed; null turns the functions into prints). */
-	void prepareTally(tally::Tally* tally);
-
-	void logTallyEvent(std::string const& event);
-	void logTallyEventWithParam(std::string const& event, std::string const& name, std::string const& value);
-
-	/** Logs event with the string-to-string pairs of the host-table entry tableName. */
-	void logTallyEventWithParams(std::string const& event, std::string const& tableName);
-
-	/** Logs event with "seconds": whole seconds since resetTimer (timerSeconds). */
-	void logTallyTimerEvent(std::string const& event);
-
-	/** Whole seconds of elapsed milliseconds, rounded half up; negative time (a clock set back) counts as 0. */
-	static int timerSeconds(int64_t elapsedMs);
-
-	/** Start of the analytics timer in milliseconds (set by "resetTimer"). */
-	int64_t timerStart() const { return m_timerStart; }
-
-	/** Paused time of the analytics timer in milliseconds. */
-	int64_t timerPaused() const { return m_timerPaused; }
+	/** The analytics events and timer. */
+	HostTally& tally() { return *m_tally; }
 
 	// --- World forces (api/WorldForceApi.cpp) ----------------------------------
 
@@ -1110,9 +911,8 @@ private:
 	float m_deltaTimeMultiplier;
 	bool m_safeToQuit;
 	bool m_compiled;
-	bool m_deterministicPhysics;
-	int64_t m_timerStart;
-	int64_t m_timerPaused;
+	std::unique_ptr<ScriptUtilities> m_scriptUtilities;
+	std::unique_ptr<HostTally> m_tally;
 	std::vector<std::string> m_failedFiles;
 
 	std::unique_ptr<physics::PhysicsWorld> m_world;
@@ -1149,17 +949,11 @@ private:
 	float m_gravityForceMultiplier;
 	SimulationSettings m_simulation;
 
-	lang::Ptr<pf::Commerce> m_commerce;
-	std::string m_storeCallback;
-	bool m_storeCallbackSet;
-	std::deque<std::tuple<std::string, PaymentStatus, pf::Commerce::CommerceError>> m_heldPayments;
-	std::string m_notificationCallback;
-	lang::Ptr<pf::AppSettings> m_appSettings;
-	lang::Ptr<pf::LocalNotifications> m_notifications;
-	lang::Ptr<pf::VideoPlayer> m_videoPlayer;
+	std::unique_ptr<HostStore> m_store;
+	std::unique_ptr<HostNotifications> m_notifications;
+	std::unique_ptr<HostVideo> m_video;
 	/** The scripts' WebView module, made last by the constructor. */
 	lang::Ptr<lua::WebViewLuaInterface> m_webViews;
-	tally::Tally* m_tally;
 	lang::Ptr<Particles> m_particles;
 	std::vector<math::float2> m_simulationTrajectory;
 	bool m_aimingAidEnabled;
@@ -1174,8 +968,6 @@ private:
 	/** Registers every area's rows, one call per area. */
 	void registerApi();
 
-	/** The script utilities' rows (api/ScriptUtilApi.cpp). */
-	void registerScriptUtilApi();
 	/** Each area's rows (api/<Area>Api.cpp). */
 	void registerWorldForceApi();
 	void registerSceneObjectApi();
@@ -1242,24 +1034,6 @@ private:
 	/** Draws an object's decorations. */
 	void drawDecorations(RenderObjectData& object);
 
-	/** The rows of the store, notifications, video, analytics and advertisements. */
-	void registerStoreApi();
-	void registerNotificationApi();
-	void registerVideoApi();
-	void registerTallyApi();
-	void registerAdApi();
-
-	/** Frame step: delivers held and queued store outcomes. */
-	void pollStore();
-
-	/** Sets the store callback name; held outcomes go to it at the next poll. */
-	void setStoreCallback(std::string const& callback);
-
-	/** Advertisements: no effect on this platform. */
-	void noAd() {}
-
-	/** Prints "GameLua::requestBannerAd()". */
-	void requestBannerAd();
 
 	// Contacts, sensors and joints.
 	/** Puts table into "deadBlocks" under name (logged when no level has made that table). */

@@ -8,6 +8,7 @@
 #include <RenderObjectData.h>
 #include <ShippedFile.h>
 #include <TextStream.h>
+#include <host/ScriptUtilities.h>
 #include <framework/App.h>
 #include <io/detail/detail.h>
 #include <io/std/FileUtil.h>
@@ -130,6 +131,6 @@ void GameLua::clearLevelObjects()
 	}
 	clearObjects();
 	m_vertices.clear();
-	if (m_deterministicPhysics)
+	if (m_scriptUtilities->deterministicPhysics())
 		resetPhysicsWorld(b2Vec2(0.f, 0.f), true);
 }

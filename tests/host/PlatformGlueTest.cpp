@@ -3,6 +3,7 @@
 #include <support/HostFixture.h>
 #include <support/VideoClip.h>
 #include <GameLua.h>
+#include <host/HostTally.h>
 #include <lang/System.h>
 #include <pf/Alert.h>
 #include <pf/LocalNotificationsImpl.h>
@@ -236,13 +237,13 @@ TEST_F(PlatformGlue, AnalyticsLines)
 		return testing::internal::GetCapturedStdout();
 	};
 	for (auto [ms, seconds] : std::vector<std::pair<int64_t, int>>{{1499, 1}, {1500, 2}, {499, 0}, {-5, 0}, {INT64_MAX / 2, INT32_MAX}})
-		EXPECT_EQ(seconds, GameLua::timerSeconds(ms)) << ms;
+		EXPECT_EQ(seconds, HostTally::timerSeconds(ms)) << ms;
 	// Through the script, with room for the time the call takes.
-	host().setTimerStart(lang::System::currentTimeMillis() - 1200);
+	host().tally().setTimerStart(lang::System::currentTimeMillis() - 1200);
 	std::string out = printed("logTallyTimerEvent('t')");
 	EXPECT_NE(std::string::npos, out.find("logTallyTimerEvent: t, 1s, (")) << out;
 	EXPECT_NE(std::string::npos, out.find("Logging tally event: name=t paramname=seconds paramvalue=1\n")) << out;
-	host().setTimerStart(lang::System::currentTimeMillis() + 60000);
+	host().tally().setTimerStart(lang::System::currentTimeMillis() + 60000);
 	EXPECT_NE(std::string::npos, printed("logTallyTimerEvent('t')").find(", 0s, (0ms)")) << "a clock set back counts 0";
 
 	out = printed("params = {a = 'b', n = 5, [3] = 'x', c = '100%'} logTallyEventWithParams('e', 'params')");

@@ -1,5 +1,7 @@
 // The scripts' small library, called from script text.
 #include <support/HostFixture.h>
+#include <host/HostTally.h>
+#include <host/ScriptUtilities.h>
 #include <lang/System.h>
 #include <lang/Throwable.h>
 #include <lua.hpp>
@@ -184,19 +186,19 @@ TEST_F(ScriptUtil, OperatingSystemFunctions)
 TEST_F(ScriptUtil, GameParametersTimerAndException)
 {
 	run("setGameParameters(1, { deterministicPhysics = 1 })");
-	EXPECT_FALSE(host().deterministicPhysics());
+	EXPECT_FALSE(host().scriptUtilities().deterministicPhysics());
 	run("setGameParameters({ deterministicPhysics = true })");
-	EXPECT_TRUE(host().deterministicPhysics());
+	EXPECT_TRUE(host().scriptUtilities().deterministicPhysics());
 	run("setGameParameters({ deterministicPhysics = false }, 'last is not a table')");
-	EXPECT_TRUE(host().deterministicPhysics());
+	EXPECT_TRUE(host().scriptUtilities().deterministicPhysics());
 	run("setGameParameters() setGameParameters({ deterministicPhysics = false })");
-	EXPECT_FALSE(host().deterministicPhysics());
+	EXPECT_FALSE(host().scriptUtilities().deterministicPhysics());
 
 	int64_t before = lang::System::currentTimeMillis();
 	EXPECT_EQ("resetTimer called\n", printed("resetTimer()"));
-	EXPECT_GE(host().timerStart(), before);
-	EXPECT_LE(host().timerStart(), lang::System::currentTimeMillis());
-	EXPECT_EQ(0, host().timerPaused());
+	EXPECT_GE(host().tally().timerStart(), before);
+	EXPECT_LE(host().tally().timerStart(), lang::System::currentTimeMillis());
+	EXPECT_EQ(0, host().tally().timerPaused());
 
 	bool thrown = false;
 	try

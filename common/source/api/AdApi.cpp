@@ -1,17 +1,13 @@
 // Advertisements: the scripts call these, and on this platform there are none.
-#include <GameLua.h>
-#include <lang/Debug.h>
+#include <api/AdApi.h>
+#include <host/ScriptUtilities.h>
+#include <lua/LuaObject.h>
 
-void GameLua::registerAdApi()
+void registerAdApi(lua::LuaObject& host, ScriptUtilities& utilities)
 {
 	for (char const* name : {"showBannerAd", "hideBannerAd", "showInterstitialAd", "requestInterstitialAd",
 			 "requestAndShowInterstitialAd", "stopAds", "showExpandableAd", "requestExpandableAd", "hideExpandableAd",
 			 "enableiAds", "disableiAds", "requestInterstitial", "showInterstitial"})
-		registerMethod(name, this, &GameLua::noAd);
-	registerMethod("requestBannerAd", this, &GameLua::requestBannerAd);
-}
-
-void GameLua::requestBannerAd()
-{
-	lang::Debug::debug("GameLua::requestBannerAd()");
+		host.registerMethod(name, &utilities, &ScriptUtilities::noAd);
+	host.registerMethod("requestBannerAd", &utilities, &ScriptUtilities::requestBannerAd);
 }

@@ -1,84 +1,12 @@
 // Analytics events for the scripts, logged through the analytics wrapper.
-#include <GameLua.h>
-#include <lang/Debug.h>
-#include <lang/System.h>
-#include <lua/LuaState.h>
-#include <tally/Tally.h>
-#include <lua.hpp>
-#include <cinttypes>
-#include <map>
+#include <api/TallyApi.h>
+#include <host/HostTally.h>
+#include <lua/LuaObject.h>
 
-void GameLua::registerTallyApi()
+void registerTallyApi(lua::LuaObject& host, HostTally& tally)
 {
-	registerMethod("logTallyEvent", this, &GameLua::logTallyEvent);
-	registerMethod("logTallyEventWithParam", this, &GameLua::logTallyEventWithParam);
-	registerMethod("logTallyEventWithParams", this, &GameLua::logTallyEventWithParams);
-	registerMethod("logTallyTimerEvent", this, &GameLua::logTallyTimerEvent);
-}
-
-void GameLua::prepareTally(tally::Tally* tally)
-{
-	m_tally = tally;
-}
-
-void GameLua::logTallyEvent(std::string const& event)
-{
-	lang::Debug::printf("Logging tally event: name=%s\n", event.c_str());
-	if (m_tally)
-		m_tally->logEvent(event);
-}
-
-void GameLua::logTallyEventWithParam(std::string const& event, std::string const& name, std::string const& value)
-{
-	lang::Debug::printf("Logging tally event: name=%s paramname=%s paramvalue=%s\n", event.c_str(), name.c_str(), value.c_str());
-	if (m_tally)
-		m_tally->logEvent(event, name, value);
-}
-
-void GameLua::logTallyEventWithParams(std::string const& event, std::string const& tableName)
-{
-	lang::Debug::printf("Logging tally event with params: event=%s\n", event.c_str());
-	std::map<std::string, std::string> params;
-	lua_State* lua = lua::LuaAccess::get(m_luastate);
-	lua::LuaStackRestore restore(m_luastate);
-	pushMember(tableName.c_str());
-	if (lua_type(lua, -1) == LUA_TTABLE)
-	{
-		lua_pushnil(lua);
-		while (lua_next(lua, -2) != 0)
-		{
-			// lua_type, not lua_isstring: numbers are not texts here, and
-			// converting a number key in place would upset lua_next.
-			if (lua_type(lua, -2) == LUA_TSTRING && lua_type(lua, -1) == LUA_TSTRING)
-			{
-				size_t keyLength = 0, valueLength = 0;
-				char const* key = lua_tolstring(lua, -2, &keyLength);
-				char const* value = lua_tolstring(lua, -1, &valueLength);
-				lang::Debug::printf("Param: %s = %s\n", key, value);
-				params[std::string(key, keyLength)] = std::string(value, valueLength);
-			}
-			lua_pop(lua, 1);
-		}
-	}
-	if (m_tally)
-		m_tally->logEvent(event, params);
-}
-
-int GameLua::timerSeconds(int64_t elapsedMs)
-{
-	if (elapsedMs < 0)
-		return 0;
-	int64_t const seconds = (elapsedMs + 500) / 1000;
-	return seconds > INT32_MAX ? INT32_MAX : static_cast<int>(seconds);
-}
-
-void GameLua::logTallyTimerEvent(std::string const& event)
-{
-	int64_t elapsed = lang::System::currentTimeMillis() - m_timerStart;
-	if (elapsed < 0)
-		elapsed = 0;
-	char seconds[32];
-	snprintf(seconds, sizeof(seconds), "%i", timerSeconds(elapsed));
-	lang::Debug::printf("logTallyTimerEvent: %s, %ss, (%llims)\n", event.c_str(), seconds, static_cast<long long>(elapsed));
-	logTallyEventWithParam(event, "seconds", seconds);
+	host.registerMethod("logTallyEvent", &tally, &HostTally::logTallyEvent);
+	host.registerMethod("logTallyEventWithParam", &tally, &HostTally::logTallyEventWithParam);
+	host.registerMethod("logTallyEventWithParams", &tally, &HostTally::logTallyEventWithParams);
+	host.registerMethod("logTallyTimerEvent", &tally, &HostTally::logTallyTimerEvent);
 }

@@ -1,0 +1,11 @@
+#pragma once
+
+class HostVideo;
+
+namespace lua
+{
+class LuaObject;
+}
+
+/** Registers "playVideo" into host, bound to video (which must outlive host's use of it). */
+void registerVideoApi(lua::LuaObject& host, HostVideo& video);

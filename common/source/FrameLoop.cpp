@@ -1,5 +1,6 @@
 // The host's part of a frame: what it publishes to the scripts and the
 // script calls it makes.
+#include <host/BackgroundDownloads.h>
 #include <host/HostShell.h>
 #include <GameLua.h>
 #include <AimStream.h>
@@ -52,7 +53,7 @@ void GameLua::playRollingSounds()
 void GameLua::update(float dt)
 {
 	restartAudio();
-	checkURLCallbacks();
+	m_downloads->checkURLCallbacks();
 	m_safeToQuit = isBoolean("g_safeToQuit") && getBoolean("g_safeToQuit");
 	m_store->pollStore();
 	setNumber("screenWidth", static_cast<float>(m_context->width()));
@@ -101,7 +102,7 @@ void GameLua::update(float dt)
 		publishJointAnchors();
 	playRollingSounds();
 
-	checkBackgroundResults();
+	m_downloads->checkBackgroundResults();
 	call("update", scaledDt, dt);
 	if (m_physicsDisabled == 0)
 		m_particles->update(scaledDt, true, m_context);

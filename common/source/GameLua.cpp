@@ -1,5 +1,6 @@
 #include "GameLua.h"
-#include "BackgroundDownloads.h"
+#include <api/DownloadApi.h>
+#include <host/BackgroundDownloads.h>
 #include "AimStream.h"
 #include "Compositor.h"
 #include "Particles.h"
@@ -67,7 +68,7 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_selectedFlyerBody(nullptr),
 	m_currentTrajectoryIndex(0),
 	m_inGameParticles(true),
-	m_downloads(new Downloads)
+	m_downloads(new BackgroundDownloads(m_core))
 {
 	m_gameCenter.reset(new HostGameCenter(m_core));
 	m_themes.reset(new Themes(m_core));
@@ -154,7 +155,7 @@ void GameLua::registerApi()
 	registerJointApi();
 	registerSceneApi();
 	registerThemeApi(*this, *m_themes);
-	registerDownloadApi();
+	registerDownloadApi(*this, *m_downloads);
 	registerParticlesApi();
 	registerAimingApi();
 	registerScriptDrawingApi(*this, *m_scriptDrawing);

@@ -7,9 +7,7 @@
 #include <host/HostGameCenter.h>
 #include <host/HostStore.h>
 #include <host/HostView.h>
-#include <atomic>
 #include <game/Resources.h>
-#include <lang/Mutex.h>
 #include <lang/Ptr.h>
 #include <math/float2.h>
 #include <lua/LuaObject.h>
@@ -47,6 +45,7 @@ class WebViewLuaInterface;
 }
 
 class AimStream;
+class BackgroundDownloads;
 class Compositor;
 class Particles;
 class Themes;
@@ -835,56 +834,10 @@ public:
 	/** The game centre: the tables under "gameCenter" and the link's results. */
 	HostGameCenter& gameCenter() { return *m_gameCenter; }
 
-	// --- Background downloads (api/DownloadApi.cpp, BackgroundDownloads.cpp)
-	// Downloads run on one worker per kind (URLs two at a time, the
-	// advertisement and the game list one at a time each), in request order,
-	// each within the request limits (net/HttpLimits.h); the calls return at
-	// once. A failed download (transport failure, a status outside
-	// 200-299, a URL that is empty or not http or https, "Malformed
-	// response") prints "Download of [url] failed: message" and delivers
-	// nothing. Results reach the scripts in the frame (update).
+	// --- Background downloads (host/BackgroundDownloads.h, api/DownloadApi.cpp)
 
-	/** native_startURLThread: queues a download of url unless one for url is waiting. */
-	void startURLThread(std::string const& url);
-
-	/** Prints "Native: checkMainMenuAd()\n" and queues the advertisement description at url. */
-	void checkMainMenuAd(std::string const& url);
-
-	/** checkInstalledAppsOnline: stores url and queues the download of the game list there. */
-	void checkInstalledApps(std::string const& url);
-
-	/**
-	 * Calls "setInstalledAppsOffline" with determineInstalledApps(json).
-	 * @exception lang::Exception "Malformed response" (nothing is called).
-	 * @exception lang::Throwable From the call.
-	 */
-	void checkInstalledAppsOffline(std::string const& json);
-
-	/**
-	 * Frame step: takes every downloaded URL body out and calls
-	 * "nativecallback_urlResponse" (url, body) for each, in URL order.
-	 * @exception lang::Throwable From a call (the bodies not yet delivered are dropped).
-	 */
-	void checkURLCallbacks();
-
-	/**
-	 * The names of the games of the list (JSON: "gameCount", objects
-	 * "game_0", ... with "name" and "scheme") whose scheme the launcher can
-	 * open, joined by ", "; "" when none.
-	 * @exception lang::Exception "Malformed response" for text that does not
-	 *            parse or an entry missing, or without "name" or "scheme".
-	 */
-	std::string determineInstalledApps(std::string const& json);
-
-	/**
-	 * Frame step: when an advertisement arrived, sets "mainMenuAdUrl" and
-	 * "mainMenuAdTimeStamp", reads its image (PNG for an unknown type) into
-	 * the sheet "MAIN_MENU_AD_SHEET" with the sprite "MAIN_MENU_AD_IMAGE"
-	 * pivoted at its centre and sets "mainMenuAdReadyToBeShown" to true. An
-	 * image that cannot be read or made prints "Failed to load main menu ad
-	 * image\n" and the ad is not shown. Otherwise does nothing.
-	 */
-	void createMainMenuAdImage();
+	/** The background downloads: URL bodies for the scripts, the main-menu advertisement, the game list. */
+	BackgroundDownloads& downloads() { return *m_downloads; }
 
 private:
 	framework::App* m_app;
@@ -1089,25 +1042,11 @@ private:
 	/** True when "deviceModel" is a string other than "osx" and "windows". */
 	bool hasPurchaseFiles() const;
 
-	/** Results of the background downloads and their workers (BackgroundDownloads.h). */
-	struct Downloads;
-	/** Guards what the download workers hand to the main thread. */
-	lang::Mutex m_mutex;
-	std::unique_ptr<Downloads> m_downloads;
+	/** The background downloads; made before the rows are registered, stopped first in the destructor. */
+	std::unique_ptr<BackgroundDownloads> m_downloads;
 
 	/** This process's hold on the save folder (SaveFile::lockFolder), kept until the last save is written. */
 	std::unique_ptr<io::FileLock> m_saveFolderLock;
-
-	/** The download rows (api/DownloadApi.cpp). */
-	void registerDownloadApi();
-	/** Worker bodies: a URL, the advertisement with its image, the game list. */
-	void checkForURLProc(std::string const& url, std::atomic<bool> const& cancel);
-	void checkMainMenuAdProc(std::string const& url, std::atomic<bool> const& cancel);
-	/** Downloads the ad's image into image; false (after printing the failure) when it fails. */
-	bool loadMainMenuAd(std::string const& imageUrl, std::atomic<bool> const& cancel, std::string& image);
-	void getPossibleInstalledAppsProc(std::string const& url, std::atomic<bool> const& cancel);
-	/** Frame step: a downloaded game list goes to "setInstalledApps", then createMainMenuAdImage. */
-	void checkBackgroundResults();
 
 	GameLua(GameLua const&) = delete;
 	GameLua& operator=(GameLua const&) = delete;

@@ -1,6 +1,7 @@
 #include <support/HostFixture.h>
 #include <support/DamagedCopies.h>
 #include <support/LoopbackHttpServer.h>
+#include <host/BackgroundDownloads.h>
 #include <game/Sprite.h>
 #include <game/SpriteSheet.h>
 #include <img/ImageWriter.h>
@@ -15,6 +16,8 @@
 
 using test::LoopbackHttpServer;
 
+// The tests stand in the unnamed namespace with their fixtures: the first
+// fixture shares its name with the host's ::BackgroundDownloads.
 namespace
 {
 
@@ -108,8 +111,6 @@ std::string png(int width, int height)
 	img::ImageWriter::write(out, io::FILEFORMAT_PNG, pixels.data(), width, height, gr::SurfaceFormat::SURFACE_A8R8G8B8);
 	return std::string(out.data().begin(), out.data().end());
 }
-
-} // namespace
 
 TEST_F(BackgroundDownloads, TwoCallsInAFrameReturnAtOnceAndBothArrive)
 {
@@ -375,9 +376,6 @@ TEST_F(BackgroundDownloads, AdvertisementStaysWholeUntilANewOneIsComplete)
 	}
 }
 
-namespace
-{
-
 /** The downloads fixture with an xdg-mime stand-in first on PATH that knows the schemes "gamea" and "gamec". */
 class BackgroundDownloadsGameLists : public BackgroundDownloads
 {
@@ -408,8 +406,6 @@ protected:
 std::string const THREE_GAMES = "{\"ttl\": 60, \"gameCount\": 3, \"game_0\": {\"name\": \"Alpha\", \"scheme\": \"gamea\"}, "
 	"\"game_1\": {\"name\": \"Beta\", \"scheme\": \"gameb\"}, \"game_2\": {\"name\": \"Gamma\", \"scheme\": \"gamec\"}}";
 
-} // namespace
-
 TEST_F(BackgroundDownloadsGameLists, InstalledNamesOrMalformed)
 {
 	struct Case
@@ -432,7 +428,7 @@ TEST_F(BackgroundDownloadsGameLists, InstalledNamesOrMalformed)
 	for (Case const& c : cases)
 	{
 		SCOPED_TRACE(c.json);
-		std::string text = message<lang::Exception>([&] { EXPECT_EQ(c.result ? c.result : "", host().determineInstalledApps(c.json)); });
+		std::string text = message<lang::Exception>([&] { EXPECT_EQ(c.result ? c.result : "", host().downloads().determineInstalledApps(c.json)); });
 		EXPECT_EQ(c.result ? "no exception" : "Malformed response", text);
 	}
 
@@ -440,7 +436,7 @@ TEST_F(BackgroundDownloadsGameLists, InstalledNamesOrMalformed)
 	forEachDamagedCopy(std::vector<unsigned char>(THREE_GAMES.begin(), THREE_GAMES.end()), 200, 7u, [&](std::vector<unsigned char> const& copy) {
 		try
 		{
-			host().determineInstalledApps(std::string(copy.begin(), copy.end()));
+			host().downloads().determineInstalledApps(std::string(copy.begin(), copy.end()));
 			++results;
 		}
 		catch (lang::Exception const& e)
@@ -466,3 +462,5 @@ TEST_F(BackgroundDownloadsGameLists, OnlineListReachesTheFrameOfflineAtOnce)
 	EXPECT_EQ("online:Alpha, Gamma", installed()[1]);
 	EXPECT_EQ(2u, server.requests().size());
 }
+
+} // namespace

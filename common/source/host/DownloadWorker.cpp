@@ -1,4 +1,4 @@
-#include "DownloadWorker.h"
+#include <host/DownloadWorker.h>
 #include <lang/Thread.h>
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-// Background downloads: the workers' bodies and the frame's hand-over of
-// their results to the scripts.
-#include "BackgroundDownloads.h"
+// Background downloads: the scripts' requests, the workers' bodies and the
+// frame's hand-over of their results to the scripts.
+#include <host/BackgroundDownloads.h>
 #include <game/Resources.h>
 #include <game/SpriteSheet.h>
 #include <gr/Context.h>
@@ -9,7 +9,7 @@
 #include <io/ByteArrayInputStream.h>
 #include <io/FileFormat.h>
 #include <lang/Exception.h>
-#include <lang/Mutex.h>
+#include <lua/LuaObject.h>
 #include <net/HttpRequest.h>
 #include <pf/Launcher.h>
 #include <util/JSONObject.h>
@@ -98,20 +98,57 @@ int imageTypeOf(char const* mediaType)
 	return io::guessFileFormat(suffix);
 }
 
+/** Queues job for url on worker; a full queue fails the download with a line on the output. */
+void queue(DownloadWorker& worker, std::string const& url, DownloadWorker::Job job)
+{
+	if (worker.enqueue(url, std::move(job)) == DownloadWorker::FULL)
+	{
+		std::printf("Download of [%s] failed: %zu downloads are waiting already\n", url.c_str(), DownloadWorker::MAX_WAITING);
+		std::fflush(stdout);
+	}
+}
+
 } // namespace
 
-void GameLua::checkForURLProc(std::string const& url, std::atomic<bool> const& cancel)
+BackgroundDownloads::BackgroundDownloads(HostCore const& core) : m_core(core)
+{
+}
+
+void BackgroundDownloads::startURLThread(std::string const& url)
+{
+	queue(m_urlWorker, url, [this, url](std::atomic<bool> const& cancel) { checkForURLProc(url, cancel); });
+}
+
+void BackgroundDownloads::checkMainMenuAd(std::string const& url)
+{
+	std::fputs("Native: checkMainMenuAd()\n", stdout);
+	std::fflush(stdout);
+	queue(m_adWorker, url, [this, url](std::atomic<bool> const& cancel) { checkMainMenuAdProc(url, cancel); });
+}
+
+void BackgroundDownloads::checkInstalledApps(std::string const& url)
+{
+	m_installedAppsUrl = url;
+	queue(m_installedAppsWorker, url, [this, url](std::atomic<bool> const& cancel) { getPossibleInstalledAppsProc(url, cancel); });
+}
+
+void BackgroundDownloads::checkInstalledAppsOffline(std::string const& json)
+{
+	m_core.table.call("setInstalledAppsOffline", determineInstalledApps(json));
+}
+
+void BackgroundDownloads::checkForURLProc(std::string const& url, std::atomic<bool> const& cancel)
 {
 	runJob(url, [&] {
 		std::string body = download(url, cancel);
 		std::printf("<NATIVE> for url [%s] server responsed [%s]", url.c_str(), body.c_str());
 		std::fflush(stdout);
 		HostLock lock(m_mutex);
-		m_downloads->urlResults[url] = std::move(body);
+		m_urlResults[url] = std::move(body);
 	});
 }
 
-void GameLua::checkMainMenuAdProc(std::string const& url, std::atomic<bool> const& cancel)
+void BackgroundDownloads::checkMainMenuAdProc(std::string const& url, std::atomic<bool> const& cancel)
 {
 	runJob(url, [&] {
 		printLine("Native: checkMainMenuAdProc()\n");
@@ -120,7 +157,7 @@ void GameLua::checkMainMenuAdProc(std::string const& url, std::atomic<bool> cons
 		char const* timeStamp = doc.getString("timestamp");
 		if (doc.isNull() || !timeStamp)
 			malformed();
-		auto ad = std::make_unique<Downloads::MainMenuAd>();
+		auto ad = std::make_unique<MainMenuAd>();
 		ad->timeStamp = timeStamp;
 		util::JSONObject media = doc.getObject("media");
 		if (media.getInt("itemCount", 0) < 1)
@@ -135,11 +172,11 @@ void GameLua::checkMainMenuAdProc(std::string const& url, std::atomic<bool> cons
 		if (!loadMainMenuAd(image, cancel, ad->image))
 			return;
 		HostLock lock(m_mutex);
-		m_downloads->mainMenuAd = std::move(ad);
+		m_mainMenuAd = std::move(ad);
 	});
 }
 
-bool GameLua::loadMainMenuAd(std::string const& imageUrl, std::atomic<bool> const& cancel, std::string& image)
+bool BackgroundDownloads::loadMainMenuAd(std::string const& imageUrl, std::atomic<bool> const& cancel, std::string& image)
 {
 	bool loaded = false;
 	runJob(imageUrl, [&] {
@@ -151,32 +188,32 @@ bool GameLua::loadMainMenuAd(std::string const& imageUrl, std::atomic<bool> cons
 	return loaded;
 }
 
-void GameLua::getPossibleInstalledAppsProc(std::string const& url, std::atomic<bool> const& cancel)
+void BackgroundDownloads::getPossibleInstalledAppsProc(std::string const& url, std::atomic<bool> const& cancel)
 {
 	runJob(url, [&] {
 		auto list = std::make_unique<std::string>(download(url, cancel));
 		HostLock lock(m_mutex);
-		m_downloads->gameList = std::move(list);
+		m_gameList = std::move(list);
 	});
 }
 
-void GameLua::checkURLCallbacks()
+void BackgroundDownloads::checkURLCallbacks()
 {
 	std::map<std::string, std::string> results;
 	{
 		HostLock lock(m_mutex);
-		results.swap(m_downloads->urlResults);
+		results.swap(m_urlResults);
 	}
 	for (auto const& [url, body] : results)
-		call("nativecallback_urlResponse", url, body);
+		m_core.table.call("nativecallback_urlResponse", url, body);
 }
 
-void GameLua::checkBackgroundResults()
+void BackgroundDownloads::checkBackgroundResults()
 {
 	std::unique_ptr<std::string> list;
 	{
 		HostLock lock(m_mutex);
-		list = std::move(m_downloads->gameList);
+		list = std::move(m_gameList);
 	}
 	if (list)
 	{
@@ -192,12 +229,12 @@ void GameLua::checkBackgroundResults()
 			valid = false;
 		}
 		if (valid)
-			call("setInstalledApps", names);
+			m_core.table.call("setInstalledApps", names);
 	}
 	createMainMenuAdImage();
 }
 
-std::string GameLua::determineInstalledApps(std::string const& json)
+std::string BackgroundDownloads::determineInstalledApps(std::string const& json) const
 {
 	util::JSONObject doc(json.c_str());
 	if (doc.isNull())
@@ -219,12 +256,12 @@ std::string GameLua::determineInstalledApps(std::string const& json)
 	return list;
 }
 
-void GameLua::createMainMenuAdImage()
+void BackgroundDownloads::createMainMenuAdImage()
 {
-	std::unique_ptr<Downloads::MainMenuAd> ad;
+	std::unique_ptr<MainMenuAd> ad;
 	{
 		HostLock lock(m_mutex);
-		ad = std::move(m_downloads->mainMenuAd);
+		ad = std::move(m_mainMenuAd);
 	}
 	if (!ad)
 		return;
@@ -238,7 +275,7 @@ void GameLua::createMainMenuAdImage()
 		img::ImageReader reader(in, format);
 		int const width = reader.surfaceWidth();
 		int const height = reader.surfaceHeight();
-		lang::Ptr<gr::Image> image = m_context->createImage(width, height, reader.mipLevels() - 1, reader.format(), gr::Context::USAGE_STATIC);
+		lang::Ptr<gr::Image> image = m_core.context->createImage(width, height, reader.mipLevels() - 1, reader.format(), gr::Context::USAGE_STATIC);
 		gr::SurfaceFormat const target = image->format();
 		std::vector<unsigned char> pixels;
 		for (int level = 0; level < reader.mipLevels(); ++level)
@@ -252,7 +289,7 @@ void GameLua::createMainMenuAdImage()
 		}
 		lang::Ptr<game::SpriteSheet> sheet = new game::SpriteSheet(image);
 		sheet->createSprite("MAIN_MENU_AD_IMAGE", 0, 0, width, height, width / 2, height / 2);
-		m_resources->addSpriteSheet("MAIN_MENU_AD_SHEET", sheet);
+		m_core.resources->addSpriteSheet("MAIN_MENU_AD_SHEET", sheet);
 	}
 	catch (lang::Throwable const&)
 	{
@@ -264,8 +301,8 @@ void GameLua::createMainMenuAdImage()
 		printLine("Failed to load main menu ad image\n");
 		return;
 	}
-	setString("mainMenuAdUrl", ad->url);
-	setString("mainMenuAdTimeStamp", ad->timeStamp);
+	m_core.table.setString("mainMenuAdUrl", ad->url);
+	m_core.table.setString("mainMenuAdTimeStamp", ad->timeStamp);
 	printLine("Native: Setting main menu ad ready to be shown to true\n");
-	setBoolean("mainMenuAdReadyToBeShown", true);
+	m_core.table.setBoolean("mainMenuAdReadyToBeShown", true);
 }

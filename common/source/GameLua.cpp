@@ -100,13 +100,13 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	setTable("blockTable", m_blockTable);
 	m_blockTable.setTable("blocks", lua::LuaTable(state));
 
-	m_particles = new Particles(state, this, resources, "particles");
+	m_particles = new Particles(state, m_core, "particles");
 	setTable("particles", *m_particles);
 
 	// The platform services, the store last but for the web views.
 	m_videoPlayer = new pf::VideoPlayer();
 	m_appSettings = new pf::AppSettings();
-	m_aimStream = new AimStream(this);
+	m_aimStream = new AimStream(m_core);
 	m_notifications = new pf::LocalNotifications();
 	m_notifications->addListener(this);
 	m_commerce = new pf::Commerce(10, const_cast<char const**>(sm_purchaseItemIds), this);

@@ -2,13 +2,14 @@
 #include "BackgroundDownloads.h"
 #include "AimStream.h"
 #include "Compositor.h"
-#include "Particles.h"
 #include "RenderObjectData.h"
 #include "SaveFile.h"
 #include <api/GameCenterApi.h>
 #include <api/ThemeApi.h>
 #include <host/Themes.h>
 #include <api/ScriptDrawingApi.h>
+#include <api/ParticlesApi.h>
+#include <host/HostParticles.h>
 #include <io/std/FileLock.h>
 #include <physics/PhysicsWorld.h>
 #include <framework/App.h>
@@ -65,12 +66,12 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_aimingAidEnabled(false),
 	m_selectedFlyerBody(nullptr),
 	m_currentTrajectoryIndex(0),
-	m_inGameParticles(true),
 	m_downloads(new Downloads)
 {
 	m_gameCenter.reset(new HostGameCenter(m_core));
 	m_themes.reset(new Themes(m_core));
 	m_scriptDrawing.reset(new ScriptDrawing(m_core));
+	m_particles.reset(new HostParticles(m_core));
 	registerApi();
 	// The scripts' device identifier: the hash of the hardware address.
 	setString("uniqueDeviceId", lang::Ptr<pf::DeviceID>(new pf::DeviceID())->getDeviceIDHash());
@@ -100,8 +101,7 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	setTable("blockTable", m_blockTable);
 	m_blockTable.setTable("blocks", lua::LuaTable(state));
 
-	m_particles = new Particles(state, m_core, "particles");
-	setTable("particles", *m_particles);
+	m_particles->open();
 
 	// The platform services, the store last but for the web views.
 	m_videoPlayer = new pf::VideoPlayer();
@@ -148,7 +148,7 @@ void GameLua::registerApi()
 	registerSceneApi();
 	registerThemeApi(*this, *m_themes);
 	registerDownloadApi();
-	registerParticlesApi();
+	registerParticlesApi(*this, *m_particles);
 	registerAimingApi();
 	registerScriptDrawingApi(*this, *m_scriptDrawing);
 	registerGameCenterApi(*this, *m_gameCenter);

@@ -4,6 +4,7 @@
 #include <gr/gl/GLPlatform.h>
 #include <GameLua.h>
 #include <Particles.h>
+#include <host/HostParticles.h>
 #include <RenderObjectData.h>
 #include <game/Resources.h>
 #include <game/Sprite.h>
@@ -145,7 +146,7 @@ void BM_ParticlesAgainstPlainLoop(benchmark::State& state)
 		" minVel = 1, maxVel = 5, minAngleEmitter = 0, maxAngleEmitter = 360, minAngleVel = -1, maxAngleVel = 1,"
 		" minScaleBegin = 1, maxScaleBegin = 1, minScaleEnd = 0.5, maxScaleEnd = 0.5}}}\n"
 		"particles.addParticles('spark', " + std::to_string(PARTICLES) + ", 128, 128, 200, 200, 0)\n");
-	Particles& particles = h.host->particles();
+	Particles& particles = h.host->particles().object();
 	std::vector<Particles::ParticleData> plain = particles.particles();
 	float const dt = 1e-6f;
 	auto hostFrame = [&] {

@@ -1,10 +1,10 @@
 #include "AimStream.h"
 #include <DrawPlacement.h>
-#include <GameLua.h>
 #include <game/Anchor.h>
 #include <game/Resources.h>
 #include <gr/Context.h>
 #include <gr/RenderState2D.h>
+#include <host/HostView.h>
 #include <lang/Debug.h>
 #include <cmath>
 
@@ -16,8 +16,8 @@ int const MAX_FILL = 10000;
 
 } // namespace
 
-AimStream::AimStream(GameLua* host) :
-	m_host(host),
+AimStream::AimStream(HostCore const& core) :
+	m_core(core),
 	m_width(20.f),
 	m_type(STREAM_NONE),
 	m_spawnInterval(0.6f),
@@ -126,11 +126,11 @@ void AimStream::draw()
 	}
 	if (m_type != STREAM_SPLINE || m_particles.empty() || !isStreamReady())
 		return;
-	gr::RenderState2D& state = m_host->context()->getRenderState2D();
-	float const left = m_host->view().topLeftX();
-	float const top = m_host->view().topLeftY();
-	float const worldScale = m_host->view().worldScale();
-	float const physicsScale = m_host->view().physicsSimulationScale();
+	gr::RenderState2D& state = m_core.context->getRenderState2D();
+	float const left = m_core.view.topLeftX();
+	float const top = m_core.view.topLeftY();
+	float const worldScale = m_core.view.worldScale();
+	float const physicsScale = m_core.view.physicsSimulationScale();
 	float const L = length();
 	for (StreamParticle const& p : m_particles)
 	{
@@ -145,7 +145,7 @@ void AimStream::draw()
 		float const x = point.x * physicsScale / s;
 		float const y = point.y * physicsScale / s;
 		if (draw::placeable(state, x, y))
-			m_host->resources()->drawSprite(m_sprite, x, y, game::Anchor(game::Anchor::VPIVOT, game::Anchor::HPIVOT));
+			m_core.resources->drawSprite(m_sprite, x, y, game::Anchor(game::Anchor::VPIVOT, game::Anchor::HPIVOT));
 	}
 }
 

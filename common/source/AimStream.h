@@ -1,11 +1,10 @@
 #pragma once
 
+#include <host/HostCore.h>
 #include <lang/Object.h>
 #include <math/float2.h>
 #include <string>
 #include <vector>
-
-class GameLua;
 
 /**
  * The aiming stream: small sprites travelling along a Catmull-Rom curve
@@ -31,8 +30,8 @@ public:
 		float scale;
 	};
 
-	/** @param host Borrowed, not null: context, resources, view corner, world and physics scales. */
-	explicit AimStream(GameLua* host);
+	/** @param core The host's core (its parts borrowed; context and resources not null): view corner, world and physics scales. */
+	explicit AimStream(HostCore const& core);
 	~AimStream() override;
 
 	/**
@@ -77,7 +76,7 @@ public:
 	math::float2 curvePoint(float position) const;
 
 private:
-	GameLua* m_host;
+	HostCore m_core;
 	float m_width;
 	STREAMTYPE m_type;
 	std::vector<math::float2> m_points;

@@ -5,7 +5,7 @@
 #include <GameLua.h>
 #include <AimStream.h>
 #include <Compositor.h>
-#include <Particles.h>
+#include <host/HostParticles.h>
 #include <host/Themes.h>
 #include <audio/AudioOutput.h>
 #include <framework/App.h>
@@ -105,7 +105,7 @@ void GameLua::update(float dt)
 	m_downloads->checkBackgroundResults();
 	call("update", scaledDt, dt);
 	if (m_physicsDisabled == 0)
-		m_particles->update(scaledDt, true, m_context);
+		m_particles->updateInWorld(scaledDt);
 	destroyBrokenJoints();
 	if (m_physicsDisabled == 0)
 	{

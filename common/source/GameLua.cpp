@@ -3,7 +3,6 @@
 #include <host/BackgroundDownloads.h>
 #include "AimStream.h"
 #include "Compositor.h"
-#include "Particles.h"
 #include "RenderObjectData.h"
 #include "SaveFile.h"
 #include <api/GameCenterApi.h>
@@ -20,6 +19,8 @@
 #include <host/HostTally.h>
 #include <host/HostVideo.h>
 #include <host/ScriptUtilities.h>
+#include <api/ParticlesApi.h>
+#include <host/HostParticles.h>
 #include <io/std/FileLock.h>
 #include <physics/PhysicsWorld.h>
 #include <framework/App.h>
@@ -67,7 +68,6 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_aimingAidEnabled(false),
 	m_selectedFlyerBody(nullptr),
 	m_currentTrajectoryIndex(0),
-	m_inGameParticles(true),
 	m_downloads(new BackgroundDownloads(m_core))
 {
 	m_gameCenter.reset(new HostGameCenter(m_core));
@@ -80,6 +80,7 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_notifications = std::make_unique<HostNotifications>(m_core);
 	m_video = std::make_unique<HostVideo>(m_core, *this);
 
+	m_particles.reset(new HostParticles(m_core));
 	registerApi();
 	// The scripts' device identifier: the hash of the hardware address.
 	setString("uniqueDeviceId", lang::Ptr<pf::DeviceID>(new pf::DeviceID())->getDeviceIDHash());
@@ -109,13 +110,12 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	setTable("blockTable", m_blockTable);
 	m_blockTable.setTable("blocks", lua::LuaTable(state));
 
-	m_particles = new Particles(state, this, resources, "particles");
-	setTable("particles", *m_particles);
+	m_particles->open();
 
 	// The platform services, the store last but for the web views.
 	m_video->open();
 	m_notifications->openSettings();
-	m_aimStream = new AimStream(this);
+	m_aimStream = new AimStream(m_core);
 	m_notifications->open(*this);
 	m_store->open();
 	setBoolean("g_iapEnabled", true);
@@ -156,7 +156,7 @@ void GameLua::registerApi()
 	registerSceneApi();
 	registerThemeApi(*this, *m_themes);
 	registerDownloadApi(*this, *m_downloads);
-	registerParticlesApi();
+	registerParticlesApi(*this, *m_particles);
 	registerAimingApi();
 	registerScriptDrawingApi(*this, *m_scriptDrawing);
 	registerGameCenterApi(*this, *m_gameCenter);

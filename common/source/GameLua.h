@@ -47,7 +47,7 @@ class WebViewLuaInterface;
 class AimStream;
 class BackgroundDownloads;
 class Compositor;
-class Particles;
+class HostParticles;
 class Themes;
 
 namespace physics
@@ -799,22 +799,10 @@ public:
 	bool aimingAidEnabled() const { return m_aimingAidEnabled; }
 	b2Body* selectedFlyerBody() const { return m_selectedFlyerBody; }
 
-	// --- Particles (Particles.cpp, api/ParticlesApi.cpp) ------------------------
+	// --- Particles (host/HostParticles.cpp, api/ParticlesApi.cpp) ---------------
 
-	/** The scripts' particle object "particles", made by the constructor. */
-	Particles& particles() { return *m_particles; }
-	/** When in-game particles are enabled: draws the foreground particles in the world. */
-	void drawParticlesNative();
-	/** Draws the foreground particles in menu placement. */
-	void drawMenuParticlesNative();
-	/** Advances the particles in menu movement. */
-	void updateMenuParticlesNative(float dt);
-	/** @exception lua::LuaException Unless 0 < scale < 100; the old scale stays. */
-	void setMenuParticlesScale(float scale);
-	void clearParticlesNative();
-	/** Gates drawParticlesNative only (true from the start). */
-	void enableInGameParticlesNative(bool enabled) { m_inGameParticles = enabled; }
-	bool inGameParticlesEnabled() const { return m_inGameParticles; }
+	/** The particles area; it owns the scripts' particle object "particles", made by the constructor. */
+	HostParticles& particles() { return *m_particles; }
 
 	// --- World queries (api/WorldQueryApi.cpp) ---------------------------------
 
@@ -907,7 +895,7 @@ private:
 	std::unique_ptr<HostVideo> m_video;
 	/** The scripts' WebView module, made last by the constructor. */
 	lang::Ptr<lua::WebViewLuaInterface> m_webViews;
-	lang::Ptr<Particles> m_particles;
+	std::unique_ptr<HostParticles> m_particles;
 	std::vector<math::float2> m_simulationTrajectory;
 	bool m_aimingAidEnabled;
 	lang::Ptr<AimStream> m_aimStream;
@@ -915,7 +903,6 @@ private:
 	std::vector<TrajectoryData> m_trajectories;
 	int m_currentTrajectoryIndex;
 	std::unique_ptr<Compositor> m_compositor;
-	bool m_inGameParticles;
 	std::unique_ptr<HostGameCenter> m_gameCenter;
 
 	/** Registers every area's rows, one call per area. */
@@ -928,7 +915,6 @@ private:
 	void registerCompoundBodyApi();
 	void registerJointApi();
 	void registerSceneApi();
-	void registerParticlesApi();
 	void registerAimingApi();
 	/** The base step of the prediction: objects.currentTimeStep when a number, else 1/35. */
 	float aimingBaseStep();

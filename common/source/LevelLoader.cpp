@@ -4,7 +4,7 @@
 #include <GameLua.h>
 #include <host/Themes.h>
 #include <AimStream.h>
-#include <Particles.h>
+#include <host/HostParticles.h>
 #include <RenderObjectData.h>
 #include <ShippedFile.h>
 #include <TextStream.h>
@@ -55,7 +55,7 @@ void GameLua::beginLevelLoad()
 	m_deadBlocks = getTable("deadBlocks");
 	lang::Debug::debug("Removing physics objects...\n");
 	clearLevelObjects();
-	m_particles->clearAll();
+	m_particles->clearParticlesNative();
 }
 
 void GameLua::applyWorldAttributes(bool keepMultiplier)

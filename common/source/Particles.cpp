@@ -1,8 +1,8 @@
 #include "Particles.h"
 #include <DrawPlacement.h>
-#include <GameLua.h>
 #include <game/Anchor.h>
 #include <game/Resources.h>
+#include <host/HostView.h>
 #include <gr/Context.h>
 #include <gr/RenderState2D.h>
 #include <lang/Debug.h>
@@ -48,10 +48,9 @@ struct Particles::Overrides
 	float minVel = 0.f, maxVel = 0.f, minAngleEmitter = 0.f, maxAngleEmitter = 0.f;
 };
 
-Particles::Particles(lua::LuaState* state, GameLua* host, game::Resources* resources, std::string const& name) :
+Particles::Particles(lua::LuaState* state, HostCore const& core, std::string const& name) :
 	lua::LuaObject(state),
-	m_host(host),
-	m_resources(resources),
+	m_core(core),
 	m_menuScale(1.f),
 	m_random(&math::RandomUtil::random)
 {
@@ -75,7 +74,7 @@ Particles::ParticleSystemData& Particles::lookUp(std::string const& key, std::st
 	if (ParticleSystemData* cached = definition(key))
 		return *cached;
 	// Built aside and cached only once complete: a missing table raises here.
-	lua::LuaTable table = m_host->getTable("particleTable").getTable("particles").getTable(name);
+	lua::LuaTable table = m_core.table.getTable("particleTable").getTable("particles").getTable(name);
 	lang::Ptr<ParticleSystemData> d = new ParticleSystemData();
 	d->name = key;
 	d->ignoreLimits = flag(table, "ignoreLimits");
@@ -236,7 +235,7 @@ void Particles::spawn(ParticleSystemData& system, float count, float x0, float y
 void Particles::setSprite(ParticleData& particle, std::string const& name)
 {
 	particle.spriteName = name;
-	particle.sprite = m_resources->getSprite(name);
+	particle.sprite = m_core.resources->getSprite(name);
 }
 
 void Particles::update(float dt, bool inGame, gr::Context* context)
@@ -308,9 +307,9 @@ void Particles::update(float dt, bool inGame, gr::Context* context)
 void Particles::draw(gr::Context* context, bool inGame, bool background)
 {
 	gr::RenderState2D& state = context->getRenderState2D();
-	float const left = m_host->view().topLeftX();
-	float const top = m_host->view().topLeftY();
-	float const worldScale = m_host->view().worldScale();
+	float const left = m_core.view.topLeftX();
+	float const top = m_core.view.topLeftY();
+	float const worldScale = m_core.view.worldScale();
 	for (ParticleData const& p : m_particles)
 	{
 		if (p.background != background)

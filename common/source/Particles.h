@@ -1,6 +1,7 @@
 #pragma once
 
 #include <game/Sprite.h>
+#include <host/HostCore.h>
 #include <lang/Object.h>
 #include <lang/Ptr.h>
 #include <lua/LuaObject.h>
@@ -9,12 +10,6 @@
 #include <string>
 #include <vector>
 
-class GameLua;
-
-namespace game
-{
-class Resources;
-}
 namespace gr
 {
 class Context;
@@ -81,10 +76,11 @@ public:
 	/**
 	 * Registers the four script functions on the object and stores it in
 	 * the state's globals under name.
-	 * @param host The script host (borrowed; not null): world scale, view corner and particleTable.
-	 * @param resources Sprite look-ups (borrowed; not null).
+	 * @param core The host's core (its parts borrowed; resources not null):
+	 * the view's world scale and corner, particleTable in the host table,
+	 * the sprite look-ups.
 	 */
-	Particles(lua::LuaState* state, GameLua* host, game::Resources* resources, std::string const& name);
+	Particles(lua::LuaState* state, HostCore const& core, std::string const& name);
 	~Particles() override;
 
 	/**
@@ -137,8 +133,7 @@ public:
 	float menuScale() const { return m_menuScale; }
 
 private:
-	GameLua* m_host;
-	game::Resources* m_resources;
+	HostCore m_core;
 	float m_menuScale;
 	std::vector<ParticleData> m_particles;
 	std::map<std::string, lang::Ptr<ParticleSystemData>> m_cache;

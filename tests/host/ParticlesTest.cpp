@@ -4,6 +4,7 @@
 // the host rows, and random bad input.
 #include "SceneFixture.h"
 #include <Particles.h>
+#include <host/HostParticles.h>
 #include <gr/RenderState2D.h>
 #include <gtest/gtest.h>
 #include <cmath>
@@ -30,7 +31,7 @@ protected:
 			"}}");
 	}
 
-	Particles& particles() { return host().particles(); }
+	Particles& particles() { return host().particles().object(); }
 	size_t live() { return particles().particles().size(); }
 
 	/** Replaces the random numbers by 0.5, 0.5, ... (no offset, middle of every range). */

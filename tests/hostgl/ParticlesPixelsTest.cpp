@@ -3,6 +3,7 @@
 // where their flight puts them, the background everywhere else.
 #include "HostPixelFixture.h"
 #include <Particles.h>
+#include <host/HostParticles.h>
 #include <string>
 
 using gles2test::RED;
@@ -30,7 +31,7 @@ TEST_F(ParticlesPixels, BurstFliesWhereItsVelocitiesTakeIt)
 		" minScaleBegin = 1, maxScaleBegin = 1, minScaleEnd = 1, maxScaleEnd = 1}}}\n"
 		"particles.addParticles('right', 1, 20, 20, 0, 0, 0) particles.addParticles('down', 1, 20, 20, 0, 0, 0)");
 	for (int i = 0; i < 3; ++i)
-		host->particles().update(0.5f, true, &ctx());
+		host->particles().object().update(0.5f, true, &ctx());
 	ctx().clear(0xFFFFFFFFu, true, true, false);
 	run("drawParticlesNative()");
 	ctx().flush();

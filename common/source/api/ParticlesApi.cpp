@@ -1,40 +1,15 @@
 // The host's particle rows: drawing, menu updates, the menu scale and
 // clearing of the scripts' particle object.
-#include <GameLua.h>
-#include <Particles.h>
+#include <api/ParticlesApi.h>
+#include <host/HostParticles.h>
+#include <lua/LuaObject.h>
 
-void GameLua::registerParticlesApi()
+void registerParticlesApi(lua::LuaObject& host, HostParticles& area)
 {
-	registerMethod("drawParticlesNative", this, &GameLua::drawParticlesNative);
-	registerMethod("drawMenuParticlesNative", this, &GameLua::drawMenuParticlesNative);
-	registerMethod("updateMenuParticlesNative", this, &GameLua::updateMenuParticlesNative);
-	registerMethod("setMenuParticlesScale", this, &GameLua::setMenuParticlesScale);
-	registerMethod("clearParticlesNative", this, &GameLua::clearParticlesNative);
-	registerMethod("enableInGameParticlesNative", this, &GameLua::enableInGameParticlesNative);
-}
-
-void GameLua::drawParticlesNative()
-{
-	if (m_inGameParticles)
-		m_particles->draw(m_context, true, false);
-}
-
-void GameLua::drawMenuParticlesNative()
-{
-	m_particles->draw(m_context, false, false);
-}
-
-void GameLua::updateMenuParticlesNative(float dt)
-{
-	m_particles->update(dt, false, m_context);
-}
-
-void GameLua::setMenuParticlesScale(float scale)
-{
-	m_particles->setMenuScale(scale);
-}
-
-void GameLua::clearParticlesNative()
-{
-	m_particles->clearAll();
+	host.registerMethod("drawParticlesNative", &area, &HostParticles::drawParticlesNative);
+	host.registerMethod("drawMenuParticlesNative", &area, &HostParticles::drawMenuParticlesNative);
+	host.registerMethod("updateMenuParticlesNative", &area, &HostParticles::updateMenuParticlesNative);
+	host.registerMethod("setMenuParticlesScale", &area, &HostParticles::setMenuParticlesScale);
+	host.registerMethod("clearParticlesNative", &area, &HostParticles::clearParticlesNative);
+	host.registerMethod("enableInGameParticlesNative", &area, &HostParticles::enableInGameParticlesNative);
 }

@@ -6,6 +6,7 @@
 #include <host/Themes.h>
 #include <GameLua.h>
 #include <Particles.h>
+#include <host/HostParticles.h>
 #include <RenderObjectData.h>
 #include <game/CompoSprite.h>
 #include <game/Resources.h>
@@ -71,14 +72,13 @@ void GameLua::registerSceneApi()
 void GameLua::setEditing(bool editing)
 {
 	m_editing = editing;
-	m_particles->clearParticleCache();
+	m_particles->object().clearParticleCache();
 }
 
 void GameLua::drawGame(int fgZ)
 {
 	gr::RenderState2D& state = m_context->getRenderState2D();
-	if (m_inGameParticles)
-		m_particles->draw(m_context, true, true);
+	m_particles->drawInWorld(true);
 	bool trailsDrawn = false;
 	for (int z = 0; z < DRAW_DEPTHS; ++z)
 	{
@@ -136,8 +136,7 @@ void GameLua::drawGame(int fgZ)
 		}
 	}
 	drawSimulationTrajectory();
-	if (m_inGameParticles)
-		m_particles->draw(m_context, true, false);
+	m_particles->drawInWorld(false);
 }
 
 void GameLua::drawCompoOrNormalSprite(RenderObjectData& object, bool unscaled)

@@ -4,7 +4,7 @@
 #include <gr/gl/GLPlatform.h>
 #include <GameLua.h>
 #include <Particles.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <game/Resources.h>
 #include <game/Sprite.h>
 #include <game/SpriteSheet.h>

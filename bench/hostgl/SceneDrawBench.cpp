@@ -3,7 +3,7 @@
 #include <support/AllocationCounter.h>
 #include <gr/gl/GLPlatform.h>
 #include <GameLua.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <game/Resources.h>
 #include <game/Sprite.h>
 #include <game/SpriteSheet.h>

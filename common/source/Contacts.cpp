@@ -5,7 +5,7 @@
 // what scripts ask for waits in the physics world's queue.
 #include <ContactRecord.h>
 #include <GameLua.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <ScriptValues.h>
 #include <lang/Debug.h>
 #include <lua/LuaState.h>

@@ -4,7 +4,7 @@
 #include "AimStream.h"
 #include "Compositor.h"
 #include "Particles.h"
-#include "RenderObjectData.h"
+#include <host/RenderObjectData.h>
 #include "SaveFile.h"
 #include <api/GameCenterApi.h>
 #include <api/ThemeApi.h>

@@ -67,6 +67,8 @@ class ScriptUtilities;
 
 class HostShell;
 struct CompoundDescription;
+struct DecorationData;
+struct RenderObjectData;
 
 /**
  * The game's script host. The object is itself a Lua table (the host table):
@@ -154,10 +156,10 @@ public:
 	/** The value of "g_safeToQuit" at the last frame; false before the first. */
 	bool safeToQuit() const { return m_safeToQuit; }
 
-	/** One named scene object (RenderObjectData.h). */
-	struct RenderObjectData;
-	/** Decoration settings of an object (RenderObjectData.h). */
-	struct DecorationData;
+	/** One named scene object (host/RenderObjectData.h). */
+	using RenderObjectData = ::RenderObjectData;
+	/** Decoration settings of an object (host/RenderObjectData.h). */
+	using DecorationData = ::DecorationData;
 
 	// --- Physics world (PhysicsWorldHost.cpp) ---------------------------------
 

@@ -5,7 +5,7 @@
 #include <host/Themes.h>
 #include <AimStream.h>
 #include <Particles.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <ShippedFile.h>
 #include <TextStream.h>
 #include <host/ScriptUtilities.h>

@@ -2,7 +2,7 @@
 // poses, destruction timers, and the pass that writes every awake object's
 // state into its table.
 #include <GameLua.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <lang/Debug.h>
 #include <lang/System.h>
 #include <lua/LuaState.h>

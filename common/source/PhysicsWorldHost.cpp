@@ -1,6 +1,6 @@
 // The host's physics world and its object records.
 #include <GameLua.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <lang/Debug.h>
 #include <lang/Exception.h>
 #include <lua/LuaException.h>

@@ -2,7 +2,7 @@
 // the sensor side of a beginning contact.
 #include <ContactRecord.h>
 #include <GameLua.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <physics/PhysicsWorld.h>
 #include <cfloat>
 #include <cmath>

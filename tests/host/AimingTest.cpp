@@ -3,7 +3,7 @@
 // thinning and drawing, the trails and their place in the scene drawing.
 #include "SceneFixture.h"
 #include <AimStream.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <support/PhysicsHostFixture.h>
 #include <physics/PhysicsWorld.h>
 #include <gr/RenderState2D.h>

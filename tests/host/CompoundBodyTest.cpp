@@ -3,7 +3,7 @@
 // entry, part sprites and their drawing, refused descriptions, and the
 // pending compound list.
 #include "SceneFixture.h"
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <physics/PhysicsWorld.h>
 #include <gtest/gtest.h>
 #include <set>

@@ -2,7 +2,7 @@
 // flyers and blocks, the score, killing volumes, callbacks that fail or
 // change the world, and a hostile contact storm.
 #include <support/PhysicsHostFixture.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <lang/Throwable.h>
 #include <lua/LuaException.h>
 #include <gtest/gtest.h>

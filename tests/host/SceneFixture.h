@@ -2,7 +2,7 @@
 
 #include <support/HostFixture.h>
 #include <GameLua.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <datawriter/DataWriter.h>
 #include <game/Resources.h>
 #include <game/SpriteSheet.h>

@@ -1,7 +1,7 @@
 // Gravity sensors: the force of one sensor on one object, and objects
 // pulled by the frame loop while inside a sensor.
 #include <support/PhysicsHostFixture.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <gtest/gtest.h>
 #include <cmath>
 #include <functional>

@@ -1,7 +1,7 @@
 // The script switches of the simulation as a whole and the per-object
 // settings of gravity sensors, with their refusals.
 #include <support/PhysicsHostFixture.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <gtest/gtest.h>
 #include <string>
 

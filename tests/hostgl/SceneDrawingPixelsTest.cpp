@@ -3,7 +3,7 @@
 // go against their creation order, two sheets at one depth, a foreground
 // layer with its ground, a mirrored object and a rotated compound object.
 #include "HostPixelFixture.h"
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <host/Themes.h>
 #include <string>
 

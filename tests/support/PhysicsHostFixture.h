@@ -2,7 +2,7 @@
 
 #include <support/HostFixture.h>
 #include <GameLua.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <lua/LuaTable.h>
 #include <physics/PhysicsWorld.h>
 #include <string>

@@ -2,7 +2,7 @@
 // stream's rows and the two recorded trails.
 #include <AimStream.h>
 #include <GameLua.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <ScriptValues.h>
 #include <game/Anchor.h>
 #include <game/Resources.h>

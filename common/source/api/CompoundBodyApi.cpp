@@ -4,7 +4,7 @@
 #include <GameLua.h>
 #include <CompoundDescription.h>
 #include <PhysicsPieceSink.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <decomp/ConvexDecomposition.h>
 #include <game/CompoSprite.h>
 #include <game/Resources.h>

@@ -4,7 +4,7 @@
 // world is busy (a contact callback) and runs after the step, in order.
 #include <ArgumentCheck.h>
 #include <GameLua.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <ScriptValues.h>
 #include <lang/Debug.h>
 #include <lang/Exception.h>

@@ -2,7 +2,7 @@
 // and level limits (registered with the area in SceneObjectApi.cpp).
 #include <ArgumentCheck.h>
 #include <GameLua.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <lang/Debug.h>
 #include <lua/LuaException.h>
 #include <lua/LuaObject.h>

@@ -6,7 +6,7 @@
 #include <host/Themes.h>
 #include <GameLua.h>
 #include <Particles.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <game/CompoSprite.h>
 #include <game/Resources.h>
 #include <game/Sprite.h>

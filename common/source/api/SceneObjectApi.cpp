@@ -2,7 +2,7 @@
 // of polygons and lines, and the block table.
 #include <ArgumentCheck.h>
 #include <GameLua.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <game/CompoSprite.h>
 #include <game/Resources.h>
 #include <game/Sprite.h>

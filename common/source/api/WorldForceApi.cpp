@@ -3,7 +3,7 @@
 // sensors.
 #include <ArgumentCheck.h>
 #include <GameLua.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <lang/Format.h>
 #include <lua/LuaException.h>
 #include <lua/LuaObject.h>

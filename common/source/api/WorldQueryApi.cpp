@@ -4,7 +4,7 @@
 #include <GameLua.h>
 #include <QueryCallback.h>
 #include <RayCastCallback.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <lang/Exception.h>
 #include <lua/LuaException.h>
 #include <lua/LuaObject.h>

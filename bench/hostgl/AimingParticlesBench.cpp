@@ -69,8 +69,8 @@ void BM_PredictionAgainstBareSteps(benchmark::State& state)
 			" setObjectParameter('" + name + "', 32, 1)\n";
 	}
 	h.run(sensors);
-	h.host->physicsWorld().setGravity(b2Vec2(0.f, 10.f));
-	b2Body* flyer = h.host->findObject("FlyerSimulation")->body;
+	h.host->scene().world().setGravity(b2Vec2(0.f, 10.f));
+	b2Body* flyer = h.host->scene().findObject("FlyerSimulation")->body;
 
 	b2World bare(b2Vec2(0.f, 10.f));
 	b2BodyDef def;

@@ -36,7 +36,7 @@ protected:
 		}
 		return nullptr;
 	}
-	int worldJoints() { return host().physicsWorld().world()->GetJointCount(); }
+	int worldJoints() { return host().scene().world().world()->GetJointCount(); }
 };
 
 TEST_F(Joint, CoordTypeRoundsAndChoosesTheAnchors)

@@ -63,7 +63,7 @@ protected:
 	}
 
 	/** The record of name (null when none). */
-	GameLua::RenderObjectData* object(std::string const& name) { return host().findObject(name); }
+	GameLua::RenderObjectData* object(std::string const& name) { return host().scene().findObject(name); }
 
 	/** The Image.draw calls recorded so far. */
 	std::vector<test::Call> draws() const { return context->callsOf("Image.draw"); }

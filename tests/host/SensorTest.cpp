@@ -25,7 +25,7 @@ TEST_F(Sensor, ForceOfOneSensorOnOneObject)
 	Record* well = object("well");
 	Record* rock = object("rock");
 	ASSERT_FLOAT_EQ(2.f, rock->body->GetMass());
-	physics::PhysicsWorld& world = host().physicsWorld();
+	physics::PhysicsWorld& world = host().scene().world();
 	struct Row
 	{
 		char const* what;

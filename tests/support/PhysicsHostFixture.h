@@ -49,13 +49,13 @@ protected:
 	}
 
 	/** The record of name (null when none). */
-	GameLua::RenderObjectData* object(std::string const& name) { return host().findObject(name); }
+	GameLua::RenderObjectData* object(std::string const& name) { return host().scene().findObject(name); }
 
 	/** objects.world[name]. */
 	lua::LuaTable table(std::string const& name) { return host().getTable("objects").getTable("world").getTable(name); }
 
 	/** Number of bodies in the world. */
-	int bodyCount() { return host().physicsWorld().world()->GetBodyCount(); }
+	int bodyCount() { return host().scene().world().world()->GetBodyCount(); }
 };
 
 } // test

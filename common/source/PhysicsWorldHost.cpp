@@ -1,10 +1,5 @@
 // The host's physics listeners and rolling sound levels.
 #include <GameLua.h>
-#include <host/RenderObjectData.h>
-#include <lang/Debug.h>
-#include <lang/Exception.h>
-#include <lua/LuaException.h>
-#include <physics/PhysicsWorld.h>
 
 float GameLua::rollingLevel(int material) const
 {

@@ -123,7 +123,7 @@ void BM_ContactStorm(benchmark::State& state)
 		{
 			HostScene scene;
 			scene.host->setLoadingLevel(state.range(0) == 0);
-			physics::PhysicsWorld& world = scene.host->physicsWorld();
+			physics::PhysicsWorld& world = scene.host->scene().world();
 			host += test::timed([&] {
 				for (int i = 0; i < STEPS; ++i)
 					world.step(1.f / 30.f, 10, 10);

@@ -3,9 +3,8 @@
 #include <support/AllocationCounter.h>
 #include <gr/gl/GLPlatform.h>
 #include <GameLua.h>
-#include <Particles.h>
 #include <host/HostParticles.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <game/Resources.h>
 #include <game/Sprite.h>
 #include <game/SpriteSheet.h>
@@ -70,8 +69,8 @@ void BM_PredictionAgainstBareSteps(benchmark::State& state)
 			" setObjectParameter('" + name + "', 32, 1)\n";
 	}
 	h.run(sensors);
-	h.host->physicsWorld().setGravity(b2Vec2(0.f, 10.f));
-	b2Body* flyer = h.host->findObject("FlyerSimulation")->body;
+	h.host->scene().world().setGravity(b2Vec2(0.f, 10.f));
+	b2Body* flyer = h.host->scene().findObject("FlyerSimulation")->body;
 
 	b2World bare(b2Vec2(0.f, 10.f));
 	b2BodyDef def;

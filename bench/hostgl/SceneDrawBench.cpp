@@ -3,7 +3,7 @@
 #include <support/AllocationCounter.h>
 #include <gr/gl/GLPlatform.h>
 #include <GameLua.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <game/Resources.h>
 #include <game/Sprite.h>
 #include <game/SpriteSheet.h>
@@ -60,13 +60,13 @@ struct Scene : GLBenchHost
 		run(code);
 
 		// The host's drawing order, read from its draw lists.
-		for (auto const& [depth, groups] : host->drawLists())
+		for (auto const& [depth, groups] : host->scene().drawLists())
 		{
 			for (auto const& [sheet, names] : groups)
 			{
 				for (std::string const& name : names)
 				{
-					GameLua::RenderObjectData const* o = host->findObject(name);
+					GameLua::RenderObjectData const* o = host->scene().findObject(name);
 					items.push_back({o->sprite, 20.f * o->renderX, 20.f * o->renderY, o->renderAngle});
 				}
 			}

@@ -69,7 +69,7 @@ struct PhysicsBenchHost : test::BenchHost
 {
 	void scene(int count, int columns)
 	{
-		host->resetPhysicsWorld(GRAVITY, false);
+		host->scene().resetPhysicsWorld(GRAVITY, false);
 		run("setLevelLimits(-1000, -1000, 1000, 1000)\n" + sceneText(count, columns));
 	}
 

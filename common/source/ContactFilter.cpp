@@ -1,7 +1,7 @@
 // Which scene objects touch.
 #include <ContactRecord.h>
 #include <GameLua.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 
 bool GameLua::ShouldCollide(b2Fixture* fixtureA, b2Fixture* fixtureB)
 {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <GameLua.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <box2d/box2d.h>
 
 /** The scene object a fixture belongs to, or null for a fixture the host did not make. */

@@ -5,7 +5,7 @@
 // what scripts ask for waits in the physics world's queue.
 #include <ContactRecord.h>
 #include <GameLua.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <ScriptValues.h>
 #include <lang/Debug.h>
 #include <lua/LuaState.h>
@@ -169,7 +169,7 @@ void GameLua::BeginContact(b2Contact* contact)
 						float mass = flyerBody->GetMass();
 						float f = mass != 0.f && impact != 0.f ? std::min(1.f, left / mass / impact * IMPACT_SCALE * LEGACY_BOUNCE) : 1.f;
 						if (std::isfinite(f) && flyer->body && flyer->body->GetType() != b2_staticBody)
-							m_world->setLinearVelocity(flyer->body, f * flyerVelocity);
+							m_scene->world().setLinearVelocity(flyer->body, f * flyerVelocity);
 					}
 					else
 					{
@@ -289,9 +289,9 @@ void GameLua::EndContact(b2Contact* contact)
 		return;
 	// A body being removed is no longer the record's: only live ones wake.
 	if (a->body)
-		m_world->setAwake(a->body, true);
+		m_scene->world().setAwake(a->body, true);
 	if (b->body)
-		m_world->setAwake(b->body, true);
+		m_scene->world().setAwake(b->body, true);
 	if (!fixtureA->IsSensor() && !fixtureB->IsSensor())
 		return;
 	std::string nameA = a->name;
@@ -323,15 +323,15 @@ void GameLua::sensorEndContact(b2Fixture* sensorFixture, b2Fixture* otherFixture
 	else if (other->killOnExit)
 	{
 		if (other->body)
-			m_world->setLinearDamping(other->body, KILL_DAMPING);
+			m_scene->world().setLinearDamping(other->body, KILL_DAMPING);
 		other->destroyPending = true;
 	}
 	else if (other->tracked)
 	{
 		if (other->body && other->body->GetType() != b2_staticBody)
 		{
-			m_world->setLinearVelocity(other->body, b2Vec2_zero);
-			m_world->setLinearDamping(other->body, KILL_DAMPING);
+			m_scene->world().setLinearVelocity(other->body, b2Vec2_zero);
+			m_scene->world().setLinearDamping(other->body, KILL_DAMPING);
 		}
 	}
 }

@@ -3,7 +3,7 @@
 #include <host/BackgroundDownloads.h>
 #include "AimStream.h"
 #include "Compositor.h"
-#include "RenderObjectData.h"
+#include <host/RenderObjectData.h>
 #include "SaveFile.h"
 #include <api/GameCenterApi.h>
 #include <api/ThemeApi.h>
@@ -52,14 +52,9 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_deltaTimeMultiplier(1.f),
 	m_safeToQuit(false),
 	m_compiled(false),
-	m_orderDirty(false),
 	m_accumulator(0.f),
 	m_snapshotIndex(0),
 	m_physicsDisabled(1),
-	m_levelLeft(0),
-	m_levelRight(0),
-	m_levelTop(0),
-	m_levelBottom(0),
 	m_rollingLevel{0.f, 0.f, 0.f},
 	m_rollingClip{-1, -1, -1},
 	m_blockEditorTable(state),
@@ -79,6 +74,13 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_store = std::make_unique<HostStore>(m_core, *this);
 	m_notifications = std::make_unique<HostNotifications>(m_core);
 	m_video = std::make_unique<HostVideo>(m_core, *this);
+	m_scene.reset(new SceneObjects(m_core, this, this, this));
+	m_scene->setClearedHook([this] {
+		m_joints.clear();
+		m_timedLinks.clear();
+		m_brokenJoints.clear();
+	});
+
 
 	m_particles.reset(new HostParticles(m_core));
 	registerApi();
@@ -98,7 +100,7 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	setTable("clippedText", m_scriptDrawing->clippedText());
 	setTable("objects", m_objects);
 
-	resetPhysicsWorld(b2Vec2(0.f, 0.f), true);
+	m_scene->resetPhysicsWorld(b2Vec2(0.f, 0.f), true);
 	m_physicsDisableOwners[""] = 1;
 
 	// The folder is this process's before any save is read from it.
@@ -135,8 +137,8 @@ GameLua::~GameLua()
 		saveLuaFile("talonpurchases.lua", "g_talonPurchasesTable", true);
 		saveLuaFile("episodepurchases.lua", "g_episodePurchasesTable", true);
 	}
-	clearObjects();
-	m_world.reset();
+	m_scene->clearObjects();
+	m_scene.reset();
 }
 
 void GameLua::registerApi()

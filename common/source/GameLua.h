@@ -7,6 +7,7 @@
 #include <host/HostGameCenter.h>
 #include <host/HostStore.h>
 #include <host/HostView.h>
+#include <host/SceneObjects.h>
 #include <game/Resources.h>
 #include <lang/Ptr.h>
 #include <math/float2.h>
@@ -67,6 +68,8 @@ class ScriptUtilities;
 
 class HostShell;
 struct CompoundDescription;
+struct DecorationData;
+struct RenderObjectData;
 
 /**
  * The game's script host. The object is itself a Lua table (the host table):
@@ -154,21 +157,20 @@ public:
 	/** The value of "g_safeToQuit" at the last frame; false before the first. */
 	bool safeToQuit() const { return m_safeToQuit; }
 
-	/** One named scene object (RenderObjectData.h). */
-	struct RenderObjectData;
-	/** Decoration settings of an object (RenderObjectData.h). */
-	struct DecorationData;
+	/** One named scene object (host/RenderObjectData.h). */
+	using RenderObjectData = ::RenderObjectData;
+	/** Decoration settings of an object (host/RenderObjectData.h). */
+	using DecorationData = ::DecorationData;
 
 	// --- Physics world (PhysicsWorldHost.cpp) ---------------------------------
 
 	/**
-	 * Replaces the physics world: removes every object record (registries,
-	 * draw lists and the old world with its bodies), then makes a new world
-	 * with gravity and allowSleep behind which the host's three listeners
-	 * sit. The constructor calls it with (0, 0) and true.
-	 * @exception lang::Exception For a non-finite gravity (nothing changes).
+	 * The scene's objects: the physics world (made by the constructor with
+	 * gravity (0, 0) and sleep allowed, the host's three listeners behind it)
+	 * and the object registry.
 	 */
-	void resetPhysicsWorld(b2Vec2 const& gravity, bool allowSleep);
+	SceneObjects& scene() { return *m_scene; }
+	SceneObjects const& scene() const { return *m_scene; }
 
 	/** A fixture is destroyed with its body: nothing to do. */
 	void SayGoodbye(b2Fixture* fixture) override;
@@ -179,28 +181,6 @@ public:
 	 */
 	void SayGoodbye(b2Joint* joint) override;
 
-	/** The physics world; there is always one. */
-	physics::PhysicsWorld& physicsWorld() { return *m_world; }
-
-	/** The body of the named object; logs "Body name : %s" and gives null for an unknown name. */
-	b2Body* getBody(std::string const& name);
-
-	/** The record of the named object, or null (no log). */
-	RenderObjectData* findObject(std::string const& name) const;
-
-	/** Every live object by name (the order every per-object pass visits them). */
-	std::map<std::string, RenderObjectData*> const& renderObjects() const { return m_renderObjects; }
-
-	/** The objects' draw lists: layer to sprite sheet (null without sprite) to names. */
-	std::map<int, SheetGroups> const& drawLists() const { return m_drawLists; }
-
-	/** Records with object parameter 32 (sensors of the aiming prediction). */
-	std::vector<RenderObjectData*> const& aimSensors() const { return m_aimSensors; }
-
-	/** Boxes and circles created inactive, and tracked objects (parameter 1). */
-	std::map<std::string, RenderObjectData*> const& inactiveObjects() const { return m_inactiveObjects; }
-	std::map<std::string, RenderObjectData*> const& trackedObjects() const { return m_trackedObjects; }
-
 	/** Rolling sound level of the frame for material 1 (wood), 2 (rock) or 3 (light); 0 otherwise. */
 	float rollingLevel(int material) const;
 
@@ -210,12 +190,6 @@ public:
 	 * materials.
 	 */
 	int rollingClip(int material) const;
-
-	/** Level limits (setLevelLimits): left, top, right, bottom. */
-	int levelLeft() const { return m_levelLeft; }
-	int levelTop() const { return m_levelTop; }
-	int levelRight() const { return m_levelRight; }
-	int levelBottom() const { return m_levelBottom; }
 
 	/** Physics-disabled counter; the world runs only at 0. 1 after construction. */
 	int physicsDisabledCount() const { return m_physicsDisabled; }
@@ -856,26 +830,13 @@ private:
 	std::unique_ptr<HostTally> m_tally;
 	std::vector<std::string> m_failedFiles;
 
-	std::unique_ptr<physics::PhysicsWorld> m_world;
-	std::map<std::string, RenderObjectData*> m_renderObjects;
-	/** m_renderObjects' records in name order, for the per-frame passes; rebuilt after a change. */
-	std::vector<RenderObjectData*> m_objectOrder;
-	bool m_orderDirty;
-	std::map<std::string, RenderObjectData*> m_inactiveObjects;
-	std::map<std::string, RenderObjectData*> m_trackedObjects;
-	std::vector<RenderObjectData*> m_aimSensors;
-	std::map<int, SheetGroups> m_drawLists;
-	std::vector<b2Vec2> m_vertices;
+	std::unique_ptr<SceneObjects> m_scene;
 	std::vector<CompoundShape> m_compoundShapes;
 	std::vector<std::string> m_compoundShapeNames;
 	float m_accumulator;
 	int m_snapshotIndex;
 	int m_physicsDisabled;
 	std::map<std::string, int> m_physicsDisableOwners;
-	int m_levelLeft;
-	int m_levelRight;
-	int m_levelTop;
-	int m_levelBottom;
 	float m_rollingLevel[3];
 	int m_rollingClip[3];
 	std::vector<jointData> m_joints;
@@ -922,10 +883,6 @@ private:
 	TrajectoryData& getCurrentTrajectory();
 
 	// Physics world and frame steps (PhysicsWorldHost.cpp, PhysicsStep.cpp).
-	/** The records in name order (m_objectOrder, rebuilt when the registry changed). */
-	std::vector<RenderObjectData*> const& objectOrder();
-	/** Deletes every record and empties the registries (bodies are left to the world). */
-	void clearObjects();
 	/** Frame step 7: the fixed steps, interpolation and destruction timers. */
 	void stepPhysics(float dt, long long& micros);
 	/** Frame step 9: writes awake objects' state and the moving and awake flags. */
@@ -942,10 +899,6 @@ private:
 	 * Nothing happens without an audio output.
 	 */
 	void playRollingSounds();
-	/** The table objects.world, made when missing. @exception lua::LuaException When it is not a table. */
-	lua::LuaTable worldTable();
-	/** The record of name, or null after logging "Body name : %s". */
-	RenderObjectData* objectOrLog(std::string const& name) const;
 	/** Shared creation of the four shape kinds (SceneObjectApi.cpp). */
 	void createObject(int kind, std::string const& name, std::string const& sprite, float x, float y, float width,
 		float height, float radius, float density, float friction, float restitution, bool collisionEnabled,

@@ -5,7 +5,7 @@
 #include <host/Themes.h>
 #include <AimStream.h>
 #include <host/HostParticles.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <ShippedFile.h>
 #include <TextStream.h>
 #include <host/ScriptUtilities.h>
@@ -122,15 +122,15 @@ void GameLua::loadPreviousLevel(std::string const&)
 void GameLua::clearLevelObjects()
 {
 	// Bodies first, while every record is still there for the world's callbacks.
-	for (auto const& entry : m_renderObjects)
+	for (auto const& entry : m_scene->renderObjects())
 	{
 		b2Body* body = entry.second->body;
 		entry.second->body = nullptr;
 		if (body)
-			m_world->destroyBody(body);
+			m_scene->world().destroyBody(body);
 	}
-	clearObjects();
-	m_vertices.clear();
+	m_scene->clearObjects();
+	m_scene->vertices().clear();
 	if (m_scriptUtilities->deterministicPhysics())
-		resetPhysicsWorld(b2Vec2(0.f, 0.f), true);
+		m_scene->resetPhysicsWorld(b2Vec2(0.f, 0.f), true);
 }

@@ -2,7 +2,7 @@
 // poses, destruction timers, and the pass that writes every awake object's
 // state into its table.
 #include <GameLua.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <lang/Debug.h>
 #include <lang/System.h>
 #include <lua/LuaState.h>
@@ -105,24 +105,24 @@ void GameLua::stepPhysics(float dt, long long& micros)
 		}
 		call("applyForcesAtPhysicsStep");
 		applySensorForces();
-		for (RenderObjectData* o : objectOrder())
+		for (RenderObjectData* o : m_scene->objectOrder())
 		{
 			if (o->startsInactive && o->flyerTimer >= 0.f)
 				o->flyerTimer += STEP;
 		}
 		int64_t start = lang::System::currentTimeMicros();
-		m_world->step(STEP, 10, 10);
+		m_scene->world().step(STEP, 10, 10);
 		micros += lang::System::currentTimeMicros() - start;
 		m_accumulator -= STEP;
-		m_world->clearForces();
+		m_scene->world().clearForces();
 		call("removeBlocks");
 
-		for (RenderObjectData* o : objectOrder())
+		for (RenderObjectData* o : m_scene->objectOrder())
 		{
 			if (!o->hasPendingVelocity)
 				continue;
 			if (o->body && o->body->GetType() != b2_staticBody)
-				m_world->setLinearVelocity(o->body, o->pendingVelocity);
+				m_scene->world().setLinearVelocity(o->body, o->pendingVelocity);
 			o->hasPendingVelocity = false;
 		}
 
@@ -130,7 +130,7 @@ void GameLua::stepPhysics(float dt, long long& micros)
 		if (m_accumulator <= SNAPSHOT_LIMIT)
 		{
 			m_snapshotIndex ^= 1;
-			for (RenderObjectData* o : objectOrder())
+			for (RenderObjectData* o : m_scene->objectOrder())
 			{
 				if (!o->body || !o->body->IsAwake())
 					continue;
@@ -139,16 +139,16 @@ void GameLua::stepPhysics(float dt, long long& micros)
 				snapshot.y = o->body->GetPosition().y;
 				snapshot.angle = angleOf(o->body);
 				if (o->startsInactive && o->body->GetMass() != 0.f)
-					m_world->setBullet(o->body, true);
+					m_scene->world().setBullet(o->body, true);
 			}
 		}
 	}
-	m_world->clearForces();
+	m_scene->world().clearForces();
 	call("clearLuaForceFunctions");
 
 	// Interpolation and destruction timers, in one pass over the objects.
 	float alpha = m_accumulator / STEP;
-	for (RenderObjectData* o : objectOrder())
+	for (RenderObjectData* o : m_scene->objectOrder())
 	{
 		if (o->body && o->body->IsAwake())
 		{
@@ -179,21 +179,21 @@ void GameLua::objectPass(float dt)
 	bool moving = false;
 	bool awake = false;
 	bool movingZeroTolerance = false;
-	if (m_renderObjects.empty())
+	if (m_scene->renderObjects().empty())
 	{
 		setBoolean("hasMovingObjects", false);
 		setBoolean("hasAwakeObjects", false);
 		setBoolean("hasMovingObjectsZeroTolerance", false);
 		return;
 	}
-	float const count = static_cast<float>(m_renderObjects.size());
-	float const left = static_cast<float>(m_levelLeft);
-	float const right = static_cast<float>(m_levelRight);
-	float const top = static_cast<float>(m_levelTop);
-	float const bottom = static_cast<float>(m_levelBottom);
+	float const count = static_cast<float>(m_scene->renderObjects().size());
+	float const left = static_cast<float>(m_scene->levelLeft());
+	float const right = static_cast<float>(m_scene->levelRight());
+	float const top = static_cast<float>(m_scene->levelTop());
+	float const bottom = static_cast<float>(m_scene->levelBottom());
 	int position = 0;
 	FieldWriter writer(m_luastate);
-	std::vector<RenderObjectData*> const* order = &objectOrder();
+	std::vector<RenderObjectData*> const* order = &m_scene->objectOrder();
 	for (size_t index = 0; index < order->size();)
 	{
 		RenderObjectData* o = (*order)[index];
@@ -246,9 +246,9 @@ void GameLua::objectPass(float dt)
 			std::string name = o->name;
 			float heading = counted ? std::atan2(v.y, v.x) * 57.29578f : 0.f;
 			call("selectObjectAnimation", name, std::sqrt(speedSquared), heading, dt);
-			if (m_orderDirty)
+			if (m_scene->orderDirty())
 			{
-				order = &objectOrder();
+				order = &m_scene->objectOrder();
 				auto byName = [](RenderObjectData const* a, std::string const& b) { return a->name < b; };
 				index = std::lower_bound(order->begin(), order->end(), name, byName) - order->begin();
 				if (index == order->size() || (*order)[index] != o)

@@ -2,14 +2,14 @@
 // the sensor side of a beginning contact.
 #include <ContactRecord.h>
 #include <GameLua.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <physics/PhysicsWorld.h>
 #include <cfloat>
 #include <cmath>
 
 void GameLua::applySensorForces()
 {
-	for (RenderObjectData* o : objectOrder())
+	for (RenderObjectData* o : m_scene->objectOrder())
 	{
 		if (!o->body || !o->body->IsAwake() || isFlyerType(o))
 			continue;
@@ -83,7 +83,7 @@ void GameLua::applySensorForceToObject(RenderObjectData* sensor, RenderObjectDat
 		return;
 	if (object->body->GetType() != b2_dynamicBody)
 		return;
-	m_world->applyForce(object->body, f, object->body->GetPosition());
+	m_scene->world().applyForce(object->body, f, object->body->GetPosition());
 }
 
 int GameLua::checkSensorContact(b2Fixture* fixture, b2Fixture* other)
@@ -99,11 +99,11 @@ int GameLua::checkSensorContact(b2Fixture* fixture, b2Fixture* other)
 	switch (s->objectType)
 	{
 	case 3:
-		m_world->setAwake(body, true);
+		m_scene->world().setAwake(body, true);
 		o->sensors.push_back(s);
 		break;
 	case 2:
-		m_world->setAwake(body, true);
+		m_scene->world().setAwake(body, true);
 		o->sensors.push_back(s);
 		o->luaTable.setBoolean("insideGravity", true);
 		break;

@@ -3,7 +3,7 @@
 // them.
 #include <DrawPlacement.h>
 #include <GameLua.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <host/ScriptDrawing.h>
 #include <game/Resources.h>
 #include <game/SpriteSheet.h>

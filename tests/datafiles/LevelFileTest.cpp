@@ -170,20 +170,20 @@ TEST_F(LevelFile_Load, LoadingRemovesTheSceneObjects)
 	run(s_attributes);
 	test::writeShippedFile(bundle, "good.lua", "filename = 'good.lua'\n");
 	run("createBox('crate', '', 0, 0, 1, 1, 1, 0.5, 0, true, false, 1) createBox('dock', '', 0, 2, 8, 1, 0, 0.5, 0, true, false, 1)");
-	ASSERT_NE(nullptr, host().findObject("crate"));
-	b2World const* world = host().physicsWorld().world();
+	ASSERT_NE(nullptr, host().scene().findObject("crate"));
+	b2World const* world = host().scene().world().world();
 	EXPECT_EQ(2, world->GetBodyCount());
 	run("loadLevel('good')");
-	EXPECT_EQ(nullptr, host().findObject("crate"));
-	EXPECT_EQ(nullptr, host().findObject("dock"));
-	EXPECT_EQ(0, host().physicsWorld().world()->GetBodyCount());
-	EXPECT_EQ(world, host().physicsWorld().world()); // the same world
+	EXPECT_EQ(nullptr, host().scene().findObject("crate"));
+	EXPECT_EQ(nullptr, host().scene().findObject("dock"));
+	EXPECT_EQ(0, host().scene().world().world()->GetBodyCount());
+	EXPECT_EQ(world, host().scene().world().world()); // the same world
 
 	// With deterministic physics the world is made afresh.
 	run("createBox('crate', '', 0, 0, 1, 1, 1, 0.5, 0, true, false, 1) setGameParameters({ deterministicPhysics = true })"
 		" loadPreviousLevel('good')");
-	EXPECT_EQ(nullptr, host().findObject("crate"));
-	EXPECT_EQ(0, host().physicsWorld().world()->GetBodyCount());
+	EXPECT_EQ(nullptr, host().scene().findObject("crate"));
+	EXPECT_EQ(0, host().scene().world().world()->GetBodyCount());
 }
 
 TEST_F(LevelFile_Load, BlockListsMergeIntoTheBlocks)

@@ -3,7 +3,7 @@
 // thinning and drawing, the trails and their place in the scene drawing.
 #include "SceneFixture.h"
 #include <AimStream.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <support/PhysicsHostFixture.h>
 #include <physics/PhysicsWorld.h>
 #include <gr/RenderState2D.h>
@@ -42,7 +42,7 @@ protected:
 
 TEST_F(AimPrediction, PointsFollowTheFreeFlightStep)
 {
-	host().physicsWorld().setGravity(b2Vec2(0.f, 10.f));
+	host().scene().world().setGravity(b2Vec2(0.f, 10.f));
 	level(40, 2.f, 1);
 	run("createCircle('well', '', 400, 0, 2000, 0, 0.5, 0, true, false, 1) setAsSensor('well', true)\n"
 		"setObjectParameter('well', 21, 2) setSensorMinimumAndMaximumForces('well', 10, 50) setObjectParameter('well', 27, 100)\n"
@@ -140,7 +140,7 @@ TEST_F(AimPrediction, SamplersStepsAndDisabledPhysics)
 	// A step whose result is not finite ends the prediction; the body keeps finite values.
 	level(10, 1.f, 1);
 	run("objects.currentTimeStep = 1e38");
-	host().physicsWorld().setGravity(b2Vec2(0.f, 10.f));
+	host().scene().world().setGravity(b2Vec2(0.f, 10.f));
 	b2Body* body = flyer(0.f, 0.f, b2Vec2(1.f, 0.f));
 	run("updateFlyerTrajectoryTable()");
 	EXPECT_TRUE(std::isfinite(body->GetPosition().x) && std::isfinite(body->GetLinearVelocity().y));

@@ -3,7 +3,7 @@
 // entry, part sprites and their drawing, refused descriptions, and the
 // pending compound list.
 #include "SceneFixture.h"
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <physics/PhysicsWorld.h>
 #include <gtest/gtest.h>
 #include <set>
@@ -23,9 +23,9 @@ protected:
 			std::to_string(density) + ", friction = 0.3, restitution = 0.1}, children = {" + children + "}})");
 	}
 
-	GameLua::RenderObjectData* object(std::string const& name = "c") { return host().findObject(name); }
+	GameLua::RenderObjectData* object(std::string const& name = "c") { return host().scene().findObject(name); }
 
-	int bodies() { return host().physicsWorld().world()->GetBodyCount(); }
+	int bodies() { return host().scene().world().world()->GetBodyCount(); }
 
 	std::vector<b2Fixture*> fixtures(std::string const& name = "c")
 	{
@@ -160,14 +160,14 @@ TEST_F(CompoundBody, TableRecordAndDrawListEntry)
 	EXPECT_TRUE(c->collisionEnabled);
 	EXPECT_FLOAT_EQ(c->radius, -1);
 	EXPECT_EQ(c->sprite, nullptr);
-	auto const& sheets = host().drawLists().at(0);
+	auto const& sheets = host().scene().drawLists().at(0);
 	ASSERT_NE(sheets.find(nullptr), sheets.end());
 	EXPECT_EQ(sheets.at(nullptr), std::vector<std::string>{"c"});
 
 	// The same name again replaces the object.
 	compound(BOX_PART);
 	EXPECT_EQ(bodies(), 1);
-	EXPECT_EQ(host().drawLists().at(0).at(nullptr), std::vector<std::string>{"c"});
+	EXPECT_EQ(host().scene().drawLists().at(0).at(nullptr), std::vector<std::string>{"c"});
 }
 
 TEST_F(CompoundBody, PartSpritesAreLookedUpByNameAndDrawn)
@@ -195,7 +195,7 @@ TEST_F(CompoundBody, PartSpritesAreLookedUpByNameAndDrawn)
 	}
 	EXPECT_EQ(c->sprite, nullptr);
 	EXPECT_FALSE(c->isCompoSprite);
-	EXPECT_EQ(host().drawLists().at(0).at(nullptr), std::vector<std::string>{"c"});
+	EXPECT_EQ(host().scene().drawLists().at(0).at(nullptr), std::vector<std::string>{"c"});
 
 	// drawGameNative draws the plank, then the composite's two parts; the
 	// parts without a sprite draw nothing.
@@ -220,7 +220,7 @@ TEST_F(CompoundBody, NewCompoundJoinsTheFrameLoop)
 		"function update(dt, rawDt) end setPhysicsEnabled(true)\n"
 		"createBox('b', '', 50, 50, 1, 1, 0, 0, 0, true, false, 0)");
 	host().update(1.f / 30.f);
-	host().physicsWorld().setGravity(b2Vec2(0, 10));
+	host().scene().world().setGravity(b2Vec2(0, 10));
 	compound(BOX_PART);
 	host().update(0.25f);
 	EXPECT_GT(object()->renderY, 3.1f);
@@ -266,7 +266,7 @@ TEST_F(CompoundBody, BadDescriptionsRaiseAndLeaveNothing)
 		EXPECT_EQ(object(), nullptr) << c.script;
 		EXPECT_FALSE(inWorldTable("c")) << c.script;
 	}
-	EXPECT_TRUE(host().drawLists().empty() || host().drawLists().at(0).empty());
+	EXPECT_TRUE(host().scene().drawLists().empty() || host().scene().drawLists().at(0).empty());
 }
 
 TEST_F(CompoundBody, PendingListCollectsShapesAndNeverMakesABody)
@@ -283,7 +283,7 @@ TEST_F(CompoundBody, PendingListCollectsShapesAndNeverMakesABody)
 		"setCompoundShapeLinearDamping('box', 2) setCompoundShapeParameter('box', 1, 2)\n"
 		"finalizeCompoundObject('box', 0, 0, 0, 0, 0, 0, true, false, 0)");
 	EXPECT_EQ(bodies(), 0);
-	EXPECT_TRUE(host().renderObjects().empty());
+	EXPECT_TRUE(host().scene().renderObjects().empty());
 	EXPECT_EQ(host().compoundShapeNames(), (std::vector<std::string>{"box", "poly", "line", "circle", "dot", "flat"}));
 	auto const& shapes = host().compoundShapes();
 	ASSERT_EQ(shapes.size(), 6u);

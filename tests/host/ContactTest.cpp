@@ -2,7 +2,7 @@
 // flyers and blocks, the score, killing volumes, callbacks that fail or
 // change the world, and a hostile contact storm.
 #include <support/PhysicsHostFixture.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <lang/Throwable.h>
 #include <lua/LuaException.h>
 #include <gtest/gtest.h>
@@ -67,7 +67,7 @@ TEST_F(Contact, FilterAppliesTheRulesInOrder)
 		EXPECT_EQ(row.collide, host().ShouldCollide(fa, fb)) << row.rule;
 	}
 	// A fixture the host did not make always collides.
-	physics::PhysicsWorld& world = host().physicsWorld();
+	physics::PhysicsWorld& world = host().scene().world();
 	b2Body* stranger = world.createBody(b2_dynamicBody, b2Vec2(90, 0), 0.f, nullptr);
 	b2Fixture* fs = world.createBox(stranger, 1, 1, physics::PhysicsWorld::FixtureParams());
 	object("a")->collisionEnabled = false;
@@ -313,8 +313,8 @@ TEST_F(Contact, ScriptErrorArrivesAfterTheStep)
 		catch (lang::Throwable const& e)
 		{
 			message = e.getMessage().format();
-			EXPECT_FALSE(host().physicsWorld().busy());
-			EXPECT_FALSE(host().physicsWorld().world()->IsLocked());
+			EXPECT_FALSE(host().scene().world().busy());
+			EXPECT_FALSE(host().scene().world().world()->IsLocked());
 		}
 	}
 	EXPECT_NE(std::string::npos, message.find("boom in callback")) << message;
@@ -335,7 +335,7 @@ TEST_F(Contact, RemovalsInsideACallbackWaitForTheStep)
 	EXPECT_TRUE(host().getBoolean("stillThere"));
 	EXPECT_EQ(nullptr, object("crate"));
 	EXPECT_TRUE(host().getTable("objects").getTable("joints").isNil("weld"));
-	EXPECT_EQ(0, host().physicsWorld().world()->GetJointCount());
+	EXPECT_EQ(0, host().scene().world().world()->GetJointCount());
 	EXPECT_TRUE(host().joints().empty());
 }
 
@@ -389,11 +389,11 @@ TEST_F(Contact, HostileStormEndsInExceptionsOnly)
 		{
 			++exceptions;
 		}
-		ASSERT_FALSE(host().physicsWorld().busy());
+		ASSERT_FALSE(host().scene().world().busy());
 	}
 	EXPECT_GT(exceptions, 0);
 
-	b2World const* world = host().physicsWorld().world();
+	b2World const* world = host().scene().world().world();
 	std::set<b2Body const*> bodies;
 	for (b2Body const* body = world->GetBodyList(); body; body = body->GetNext())
 	{
@@ -409,12 +409,12 @@ TEST_F(Contact, HostileStormEndsInExceptionsOnly)
 			EXPECT_TRUE(!entry.joint || joints.count(entry.joint)) << entry.name;
 	}
 	std::set<Record const*> records;
-	for (auto const& [name, record] : host().renderObjects())
+	for (auto const& [name, record] : host().scene().renderObjects())
 	{
 		records.insert(record);
 		EXPECT_TRUE(record->body && bodies.count(record->body)) << name;
 	}
-	for (auto const& [name, record] : host().renderObjects())
+	for (auto const& [name, record] : host().scene().renderObjects())
 	{
 		for (Record const* sensor : record->sensors)
 			EXPECT_TRUE(records.count(sensor)) << name;

@@ -101,7 +101,7 @@ TEST_F(FrameLoop, StackSettlesAndFallsAsleep)
 	run("setLevelLimits(-100, -100, 100, 100)\n"
 		"createBox('ground', '', 0, 0, 20, 1, 0, 0.6, 0, true, false, 1)\n"
 		"for i = 1, 4 do createBox('block' .. i, '', 0, -0.02 - i, 1, 1, 1, 0.6, 0, true, false, 2) end\n");
-	host().physicsWorld().setGravity(b2Vec2(0, 10));
+	host().scene().world().setGravity(b2Vec2(0, 10));
 	int frames = framesUntilFalse("hasAwakeObjects", 600);
 	EXPECT_GT(frames, 15);
 	EXPECT_FALSE(host().getBoolean("hasMovingObjects"));
@@ -169,7 +169,7 @@ TEST_F(FrameLoop, AnimationCallbackMayRemoveObjects)
 		"end\n");
 	frame(1.f / 30.f);
 	EXPECT_EQ("a;c;", host().getString("seen"));
-	EXPECT_EQ(1u, host().renderObjects().size());
+	EXPECT_EQ(1u, host().scene().renderObjects().size());
 }
 
 TEST_F(FrameLoop, NoObjectsSetsTheFlagsFalse)
@@ -184,15 +184,15 @@ TEST_F(FrameLoop, NoObjectsSetsTheFlagsFalse)
 TEST_F(FrameLoop, ResetPhysicsWorldRemovesEveryRecord)
 {
 	run("createCircle('a', '', 0, 0, 0.5, 1, 0, 0, true, true, 1) setObjectParameter('a', 32, 1)");
-	host().resetPhysicsWorld(b2Vec2(0, 10), true);
-	EXPECT_TRUE(host().renderObjects().empty());
-	EXPECT_TRUE(host().inactiveObjects().empty());
-	EXPECT_TRUE(host().aimSensors().empty());
-	EXPECT_TRUE(host().drawLists().empty());
+	host().scene().resetPhysicsWorld(b2Vec2(0, 10), true);
+	EXPECT_TRUE(host().scene().renderObjects().empty());
+	EXPECT_TRUE(host().scene().inactiveObjects().empty());
+	EXPECT_TRUE(host().scene().aimSensors().empty());
+	EXPECT_TRUE(host().scene().drawLists().empty());
 	EXPECT_EQ(0, bodyCount());
-	EXPECT_EQ(b2Vec2(0, 10), host().physicsWorld().world()->GetGravity());
-	EXPECT_EQ(nullptr, host().getBody("a"));
-	EXPECT_THROW(host().resetPhysicsWorld(b2Vec2(NAN, 0), true), lang::Exception);
+	EXPECT_EQ(b2Vec2(0, 10), host().scene().world().world()->GetGravity());
+	EXPECT_EQ(nullptr, host().scene().getBody("a"));
+	EXPECT_THROW(host().scene().resetPhysicsWorld(b2Vec2(NAN, 0), true), lang::Exception);
 	run("createCircle('b', '', 0, 0, 0.5, 1, 0, 0, true, false, 1)");
 	frame(1.f / 30.f);
 	EXPECT_GT(object("b")->body->GetPosition().y, 0);

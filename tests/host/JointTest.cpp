@@ -1,7 +1,7 @@
 // Joints from script text in a real world: creation and its refusals,
 // anchors, breaking, timed links, limits, parameters and springs.
 #include <support/PhysicsHostFixture.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <lua/LuaException.h>
 #include <gtest/gtest.h>
 #include <cmath>
@@ -36,7 +36,7 @@ protected:
 		}
 		return nullptr;
 	}
-	int worldJoints() { return host().physicsWorld().world()->GetJointCount(); }
+	int worldJoints() { return host().scene().world().world()->GetJointCount(); }
 };
 
 TEST_F(Joint, CoordTypeRoundsAndChoosesTheAnchors)

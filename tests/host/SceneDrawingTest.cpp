@@ -141,7 +141,7 @@ TEST_F(SceneDrawing, PlacementsFollowTheSpriteFormula)
 		auto const [x, y] = onScreen(drawn[0], 2, 3);
 		EXPECT_NEAR(c.screenX, x, 1e-3);
 		EXPECT_NEAR(c.screenY, y, 1e-3);
-		EXPECT_EQ(std::vector<std::string>{"o"}, host().drawLists().at(12).at(resources->getSpriteSheet("S")));
+		EXPECT_EQ(std::vector<std::string>{"o"}, host().scene().drawLists().at(12).at(resources->getSpriteSheet("S")));
 		run("removeObject('o')");
 	}
 }
@@ -155,7 +155,7 @@ TEST_F(SceneDrawing, DepthsOutsideTheLevelsStayIndexedButAreNotDrawn)
 	std::vector<test::Call> const drawn = drawScene();
 	ASSERT_EQ(1u, drawn.size());
 	EXPECT_EQ("-2", drawn[0].args[1]); // "neg" at depth 0: 20 x 0 less its pivot
-	auto const& lists = host().drawLists();
+	auto const& lists = host().scene().drawLists();
 	EXPECT_EQ(std::vector<std::string>{"low"}, lists.at(-3).begin()->second);
 	EXPECT_EQ(std::vector<std::string>{"high"}, lists.at(170).begin()->second);
 	EXPECT_EQ(std::vector<std::string>{"huge"}, lists.at(INT_MAX).begin()->second);
@@ -292,7 +292,7 @@ TEST_F(SceneDrawing, SpriteLookupsAndDrawListKeys)
 		"createBox('ground', 'spr', 0, 0, 1, 1, 0, 0, 0, true, false, 2)\n"
 		"clearVertices() addVertex(0, 0) addVertex(1, 0) addVertex(1, 1)\n"
 		"createPolygon('p', 'T', 0, 0, 1, 1, 0, 0, 0, true, false, 2)\n");
-	SheetGroups const& groups = host().drawLists().at(2);
+	SheetGroups const& groups = host().scene().drawLists().at(2);
 	EXPECT_EQ((std::vector<std::string>{"a", "c"}), groups.at(s));
 	EXPECT_EQ((std::vector<std::string>{"b"}), groups.at(t));
 	EXPECT_EQ(s, groups.begin()->first);
@@ -318,8 +318,8 @@ TEST_F(SceneDrawing, SpriteLookupsAndDrawListKeys)
 	run("createBox('b', 'spr', 0, 0, 1, 1, 0, 0, 0, true, false, 2) removeObject('c')");
 	EXPECT_EQ((std::vector<std::string>{"b"}), groups.at(s));
 	EXPECT_EQ((std::vector<std::string>{"a"}), groups.at(t));
-	host().resetPhysicsWorld(b2Vec2(0, 0), true);
-	EXPECT_TRUE(host().drawLists().empty());
+	host().scene().resetPhysicsWorld(b2Vec2(0, 0), true);
+	EXPECT_TRUE(host().scene().drawLists().empty());
 	EXPECT_TRUE(drawScene().empty());
 }
 

@@ -2,7 +2,7 @@
 
 #include <support/HostFixture.h>
 #include <GameLua.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <datawriter/DataWriter.h>
 #include <game/Resources.h>
 #include <game/SpriteSheet.h>
@@ -63,7 +63,7 @@ protected:
 	}
 
 	/** The record of name (null when none). */
-	GameLua::RenderObjectData* object(std::string const& name) { return host().findObject(name); }
+	GameLua::RenderObjectData* object(std::string const& name) { return host().scene().findObject(name); }
 
 	/** The Image.draw calls recorded so far. */
 	std::vector<test::Call> draws() const { return context->callsOf("Image.draw"); }

@@ -58,12 +58,12 @@ TEST_F(SceneObject, CreationBuildsBodyTableAndRegistries)
 	// An inactive polygon only gets damping; an inactive box waits disabled.
 	EXPECT_EQ(2.f, physics::PhysicsWorld::angularDamping(object("wedge")->body));
 	EXPECT_TRUE(object("wedge")->body->IsEnabled());
-	EXPECT_EQ(0u, host().inactiveObjects().count("wedge"));
+	EXPECT_EQ(0u, host().scene().inactiveObjects().count("wedge"));
 	EXPECT_FALSE(object("waiting")->body->IsEnabled());
-	EXPECT_EQ(1u, host().inactiveObjects().count("waiting"));
+	EXPECT_EQ(1u, host().scene().inactiveObjects().count("waiting"));
 
 	// A box named "ground" is in no draw list; a circle of any name is.
-	auto const& lists = host().drawLists();
+	auto const& lists = host().scene().drawLists();
 	auto names = [&](int layer) { return lists.at(layer).at(nullptr); };
 	EXPECT_EQ((std::vector<std::string>{"ground2", "rail", "wedge", "dot"}), names(1));
 	EXPECT_EQ(std::vector<std::string>{"crate"}, names(3));
@@ -111,7 +111,7 @@ TEST_F(SceneObject, BadArgumentsRaiseAndChangeNothing)
 		EXPECT_EQ(0u, message.find(c.message)) << c.code << "\n" << message;
 	}
 	EXPECT_EQ(0, bodyCount());
-	EXPECT_TRUE(host().renderObjects().empty());
+	EXPECT_TRUE(host().scene().renderObjects().empty());
 }
 
 TEST_F(SceneObject, ReplacementAndRemovalLeaveNoTrace)
@@ -125,19 +125,19 @@ TEST_F(SceneObject, ReplacementAndRemovalLeaveNoTrace)
 	EXPECT_EQ(2, bodyCount());
 	EXPECT_EQ(3, object("a")->body->GetPosition().y);
 	EXPECT_EQ(3, table("a").getNumber("y"));
-	EXPECT_EQ(0u, host().trackedObjects().count("a"));
-	EXPECT_EQ(0u, host().inactiveObjects().count("a"));
-	ASSERT_EQ(1u, host().aimSensors().size());
-	EXPECT_EQ((std::vector<std::string>{"s", "a"}), host().drawLists().at(2).at(nullptr));
+	EXPECT_EQ(0u, host().scene().trackedObjects().count("a"));
+	EXPECT_EQ(0u, host().scene().inactiveObjects().count("a"));
+	ASSERT_EQ(1u, host().scene().aimSensors().size());
+	EXPECT_EQ((std::vector<std::string>{"s", "a"}), host().scene().drawLists().at(2).at(nullptr));
 
 	object("a")->sensors.push_back(object("s"));
 	run("removeObject('s') removeObject('missing')");
 	EXPECT_TRUE(object("a")->sensors.empty());
-	EXPECT_TRUE(host().aimSensors().empty());
+	EXPECT_TRUE(host().scene().aimSensors().empty());
 	run("removeObject('a')");
 	EXPECT_EQ(0, bodyCount());
-	EXPECT_TRUE(host().renderObjects().empty());
-	EXPECT_TRUE(host().drawLists().at(2).at(nullptr).empty());
+	EXPECT_TRUE(host().scene().renderObjects().empty());
+	EXPECT_TRUE(host().scene().drawLists().at(2).at(nullptr).empty());
 }
 
 TEST_F(SceneObject, RemovingABubbleReleasesItsTargets)
@@ -157,7 +157,7 @@ TEST_F(SceneObject, RemovingABubbleReleasesItsTargets)
 	EXPECT_EQ("", table("t2").getString("linkedBubble"));
 	// A block definition that is no table is simply not a bubble.
 	run("blockTable.blocks.odd = 5 objects.world.t2.definition = 'odd' objects.world.t2.linkedTargets = {} removeObject('t2')");
-	EXPECT_TRUE(host().renderObjects().empty());
+	EXPECT_TRUE(host().scene().renderObjects().empty());
 }
 
 TEST_F(SceneObject, SettersAndParameters)
@@ -197,7 +197,7 @@ TEST_F(SceneObject, SettersAndParameters)
 		{"setObjectParameter('a', 2, 3)", [&] { return a->body->GetType() == b2_dynamicBody; }},
 		{"setObjectParameter('a', 21, 5)", [&] { return a->objectType == 5 && a->body->IsFixedRotation() && a->body->IsBullet(); }},
 		{"setObjectParameter('a', 5, 2)", [&] { return a->scaleX == 2 && a->baseScaleY == 2; }},
-		{"setObjectParameter('a', 1, 1)", [&] { return a->tracked && host().trackedObjects().count("a") == 1; }},
+		{"setObjectParameter('a', 1, 1)", [&] { return a->tracked && host().scene().trackedObjects().count("a") == 1; }},
 		{"setObjectParameter('a', 31, 0.5)", [&] { return a->flyerTimer == 0.5f; }},
 		{"setObjectParameter('a', 1e30, 1) setObjectParameter('a', -7, 1) setObjectParameter('a', 0/0, 1)", [&] { return true; }},
 	};
@@ -212,7 +212,7 @@ TEST_F(SceneObject, SettersAndParameters)
 	run("for _, id in _G.ipairs({3, 4, 14, 22, 23, 24, 28, 29, 30, 36}) do setObjectParameter('a', id, 1) end");
 	EXPECT_EQ(scale, a->scaleX);
 	EXPECT_EQ(5, a->objectType);
-	EXPECT_TRUE(host().aimSensors().empty());
+	EXPECT_TRUE(host().scene().aimSensors().empty());
 
 	// Decorations come from the block definition; a second call replaces the first.
 	run("blockTable.blocks.deco = { decorations = { amount = 3.7, sprite = 'leaf', angleIncrement = 0.5, scale = 2 } }\n"
@@ -252,8 +252,8 @@ TEST_F(SceneObject, MissingNamesLogAndGiveNeutralValues)
 		EXPECT_EQ(0, host().getNumber(name)) << name;
 	EXPECT_EQ(3, host().getNumber("wx"));
 	EXPECT_EQ(4, host().getNumber("wy"));
-	EXPECT_EQ(1u, host().renderObjects().size());
-	EXPECT_EQ(nullptr, host().getBody("nobody"));
+	EXPECT_EQ(1u, host().scene().renderObjects().size());
+	EXPECT_EQ(nullptr, host().scene().getBody("nobody"));
 }
 
 TEST_F(SceneObject, ConcavePolygonBecomesItsHull)
@@ -308,7 +308,7 @@ TEST_F(SceneObject, HostileArgumentsOnlyRaise)
 	EXPECT_GT(raised, 0);
 	for (int i = 0; i < 30; ++i)
 		host().update(1.f / 30.f);
-	for (auto const& [name, o] : host().renderObjects())
+	for (auto const& [name, o] : host().scene().renderObjects())
 	{
 		b2Vec2 p = o->body->GetPosition();
 		EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y)) << name.size();
@@ -336,13 +336,13 @@ TEST_F(SceneObject, RequestsFromCallbacksRunAfterTheStep)
 		"createBox('floor', '', 0, 0, 10, 1, 0, 0, 0, true, false, 1)\n"
 		"createCircle('ball', '', 0, 1.02, 0.5, 1, 0, 0, true, false, 1)\n"
 		"setVelocity('ball', 0, -5)\n");
-	host().physicsWorld().setListeners(&listener, nullptr, nullptr);
+	host().scene().world().setListeners(&listener, nullptr, nullptr);
 	frame(1.f / 30.f);
 	EXPECT_EQ("callback;nil;", host().getString("order"));
 	EXPECT_EQ(nullptr, object("ball"));
 	ASSERT_NE(nullptr, object("spawn"));
 	EXPECT_EQ(21, object("spawn")->body->GetPosition().x);
-	host().physicsWorld().setListeners(&host(), &host(), &host());
+	host().scene().world().setListeners(&host(), &host(), &host());
 }
 
 } // namespace

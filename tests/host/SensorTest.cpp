@@ -1,7 +1,7 @@
 // Gravity sensors: the force of one sensor on one object, and objects
 // pulled by the frame loop while inside a sensor.
 #include <support/PhysicsHostFixture.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <gtest/gtest.h>
 #include <cmath>
 #include <functional>
@@ -25,7 +25,7 @@ TEST_F(Sensor, ForceOfOneSensorOnOneObject)
 	Record* well = object("well");
 	Record* rock = object("rock");
 	ASSERT_FLOAT_EQ(2.f, rock->body->GetMass());
-	physics::PhysicsWorld& world = host().physicsWorld();
+	physics::PhysicsWorld& world = host().scene().world();
 	struct Row
 	{
 		char const* what;

@@ -1,7 +1,7 @@
 // The script switches of the simulation as a whole and the per-object
 // settings of gravity sensors, with their refusals.
 #include <support/PhysicsHostFixture.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -39,7 +39,7 @@ TEST_F(WorldForce, SettersKeepTheirValuesAndRefuseBadOnes)
 	EXPECT_EQ(0.f, host().getDeltaTimeMultiplier());
 	EXPECT_EQ(0.f, object("a")->sensorMinForce);
 	EXPECT_FALSE(object("a")->revertGravityWithMultiplier);
-	EXPECT_EQ(0.f, host().physicsWorld().world()->GetGravity().y);
+	EXPECT_EQ(0.f, host().scene().world().world()->GetGravity().y);
 
 	run("setSensorMinimumAndMaximumForces('a', 1, 2) setSensorGravityMask('a', 6.9) setObjectGravityCategory('a', 2)\n"
 		"setRecordVelocity('a', true) setRevertGravity('a', true) setRevertGravityWithMultiplier('a', true, 2, 5)\n"
@@ -58,7 +58,7 @@ TEST_F(WorldForce, WorldGravityLeavesSleepersAsleep)
 {
 	run("createBox('a', '', 0, 0, 1, 1, 1, 0.5, 0, true, false, 1) setSleeping('a', true)\n"
 		"setWorldGravity(0, 10)\n");
-	EXPECT_EQ(10.f, host().physicsWorld().world()->GetGravity().y);
+	EXPECT_EQ(10.f, host().scene().world().world()->GetGravity().y);
 	frame(1.f / 30.f);
 	EXPECT_FALSE(object("a")->body->IsAwake());
 	EXPECT_EQ(0.f, object("a")->body->GetPosition().y);

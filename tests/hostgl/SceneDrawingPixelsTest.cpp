@@ -3,7 +3,7 @@
 // go against their creation order, two sheets at one depth, a foreground
 // layer with its ground, a mirrored object and a rotated compound object.
 #include "HostPixelFixture.h"
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <host/Themes.h>
 #include <string>
 
@@ -71,7 +71,7 @@ TEST_F(SceneDrawingPixels, LayeredScene)
 		"createBox('front', 'r', 2.0, 0.1, 1, 1, 0, 0, 0, true, false, 5)\n"
 		"createBox('behind', 'g', 2.8, 0.1, 1, 1, 0, 0, 0, true, false, 2)\n"
 		"drawBackgroundNative(-1)\n");
-	GameLua::RenderObjectData* k = host->findObject("k");
+	GameLua::RenderObjectData* k = host->scene().findObject("k");
 	k->isCompound = true;
 	k->partOffsets = {b2Vec2(0, 0)};
 	k->partAngles = {1.5707964f};

@@ -2,7 +2,7 @@
 
 #include <support/HostFixture.h>
 #include <GameLua.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <lua/LuaTable.h>
 #include <physics/PhysicsWorld.h>
 #include <string>
@@ -49,13 +49,13 @@ protected:
 	}
 
 	/** The record of name (null when none). */
-	GameLua::RenderObjectData* object(std::string const& name) { return host().findObject(name); }
+	GameLua::RenderObjectData* object(std::string const& name) { return host().scene().findObject(name); }
 
 	/** objects.world[name]. */
 	lua::LuaTable table(std::string const& name) { return host().getTable("objects").getTable("world").getTable(name); }
 
 	/** Number of bodies in the world. */
-	int bodyCount() { return host().physicsWorld().world()->GetBodyCount(); }
+	int bodyCount() { return host().scene().world().world()->GetBodyCount(); }
 };
 
 } // test

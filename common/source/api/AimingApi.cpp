@@ -2,7 +2,7 @@
 // stream's rows and the two recorded trails.
 #include <AimStream.h>
 #include <GameLua.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <ScriptValues.h>
 #include <game/Anchor.h>
 #include <game/Resources.h>
@@ -63,16 +63,16 @@ void GameLua::updateFlyerTrajectoryTable()
 	float const h = aimingBaseStep() * m_simulation.timeStepMultiplier;
 	if (!std::isfinite(h) || !(h > 0.f))
 		return;
-	b2Body* body = getBody("FlyerSimulation");
+	b2Body* body = m_scene->getBody("FlyerSimulation");
 	if (!body)
 		return;
-	RenderObjectData* flyer = findObject("FlyerSimulation");
+	RenderObjectData* flyer = m_scene->findObject("FlyerSimulation");
 	body->SetAwake(true);
 	int const sampler = std::max(1, m_simulation.storePointsSampler);
 	for (int i = 0; i < m_simulation.iterations; ++i)
 	{
 		b2Fixture* flyerFixture = body->GetFixtureList();
-		for (RenderObjectData* sensor : m_aimSensors)
+		for (RenderObjectData* sensor : m_scene->aimSensors())
 		{
 			if (!sensor || !sensor->body || !sensor->body->GetFixtureList() || !flyerFixture)
 				continue;
@@ -84,19 +84,19 @@ void GameLua::updateFlyerTrajectoryTable()
 		float const angle = body->GetAngle();
 		b2Vec2 const velocity = body->GetLinearVelocity();
 		float const spin = body->GetAngularVelocity();
-		m_world->stepForAiming(h, 10, 10, body);
+		m_scene->world().stepForAiming(h, 10, 10, body);
 		if (!finiteBody(body))
 		{
 			// The body goes back to its last finite state; the points so far stay.
 			body->SetTransform(position, angle);
 			body->SetLinearVelocity(velocity);
 			body->SetAngularVelocity(spin);
-			m_world->clearBodyForces(body);
+			m_scene->world().clearBodyForces(body);
 			break;
 		}
 		if (i % sampler == 0)
 			m_simulationTrajectory.emplace_back(body->GetPosition().x, body->GetPosition().y);
-		m_world->clearBodyForces(body);
+		m_scene->world().clearBodyForces(body);
 	}
 	m_aimStream->setStream(m_simulationTrajectory, AimStream::STREAM_SPLINE);
 	m_selectedFlyerBody = nullptr;
@@ -109,7 +109,7 @@ void GameLua::populateAimingAid()
 
 void GameLua::setSelectedFlyerDuringSimulation(std::string const& name)
 {
-	m_selectedFlyerBody = getBody(name);
+	m_selectedFlyerBody = m_scene->getBody(name);
 }
 
 float GameLua::getAimingTime()

@@ -4,7 +4,7 @@
 #include <GameLua.h>
 #include <CompoundDescription.h>
 #include <PhysicsPieceSink.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <decomp/ConvexDecomposition.h>
 #include <game/CompoSprite.h>
 #include <game/Resources.h>
@@ -62,8 +62,8 @@ int GameLua::createCompoundBodyFromTable(lua::LuaState* state)
 			throw lua::LuaException(lang::Format("{0}: Sprite not found: {1}", FUNCTION, sprite));
 		}
 	}
-	worldTable(); // a world that is no table fails before anything changes
-	m_world->defer([this, description] { buildCompound(description); });
+	m_scene->worldTable(); // a world that is no table fails before anything changes
+	m_scene->world().defer([this, description] { buildCompound(description); });
 	return 0;
 }
 
@@ -71,7 +71,7 @@ void GameLua::buildCompound(CompoundDescription const& d)
 {
 	removeObjectNow(d.name);
 
-	physics::PhysicsWorld& world = *m_world;
+	physics::PhysicsWorld& world = m_scene->world();
 	b2Body* body = world.createBody(d.density == 0.f ? b2_staticBody : b2_dynamicBody, d.position, d.angle, nullptr);
 	RenderObjectData* object = new RenderObjectData(lua::LuaTable(m_luastate));
 	object->partSprites.assign(d.childCount, nullptr);
@@ -176,7 +176,7 @@ void GameLua::buildCompound(CompoundDescription const& d)
 	table.setNumber("animFrame", 1.f);
 	table.setNumber("animThresholdTimer", 0.f);
 	table.setNumber("collisionEnabled", 1.f);
-	worldTable().setTable(d.name, table);
+	m_scene->worldTable().setTable(d.name, table);
 
 	object->name = d.name;
 	object->body = body;
@@ -196,10 +196,10 @@ void GameLua::buildCompound(CompoundDescription const& d)
 	object->collisionEnabled = true;
 	object->radius = -1.f;
 	object->z_order = 0.f;
-	m_renderObjects[d.name] = object;
-	m_orderDirty = true;
+	m_scene->renderObjects()[d.name] = object;
+	m_scene->markOrderDirty();
 	physics::PhysicsWorld::setUserData(body, object);
-	m_drawLists[0][drawKey(*object)].push_back(d.name); // no sprite of its own: layer 0, no sheet
+	m_scene->drawLists()[0][drawKey(*object)].push_back(d.name); // no sprite of its own: layer 0, no sheet
 }
 
 void GameLua::clearShapesArray()
@@ -223,7 +223,7 @@ void GameLua::addPolygonToCompoundListLua(std::string const& name, float x, floa
 {
 	CompoundShape shape;
 	shape.kind = CompoundShape::POLYGON;
-	for (b2Vec2 const& p : m_vertices)
+	for (b2Vec2 const& p : m_scene->vertices())
 		shape.points.push_back(p + b2Vec2(x, y));
 	m_compoundShapeNames.push_back(name);
 	m_compoundShapes.push_back(shape);
@@ -232,11 +232,11 @@ void GameLua::addPolygonToCompoundListLua(std::string const& name, float x, floa
 void GameLua::addLineToCompoundListLua(std::string const& name, float x, float y, float, float, float)
 {
 	m_compoundShapeNames.push_back(name);
-	for (size_t i = 1; i < m_vertices.size(); ++i)
+	for (size_t i = 1; i < m_scene->vertices().size(); ++i)
 	{
 		CompoundShape shape;
 		shape.kind = CompoundShape::EDGE;
-		shape.points = {m_vertices[i - 1] + b2Vec2(x, y), m_vertices[i] + b2Vec2(x, y)};
+		shape.points = {m_scene->vertices()[i - 1] + b2Vec2(x, y), m_scene->vertices()[i] + b2Vec2(x, y)};
 		m_compoundShapes.push_back(shape);
 	}
 }

@@ -4,7 +4,7 @@
 // world is busy (a contact callback) and runs after the step, in order.
 #include <ArgumentCheck.h>
 #include <GameLua.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <ScriptValues.h>
 #include <lang/Debug.h>
 #include <lang/Exception.h>
@@ -89,7 +89,7 @@ int GameLua::createJointLua(lua::LuaState* state)
 	}
 	b2Vec2 worldA(anchors[0], anchors[1]);
 	b2Vec2 worldB(anchors[2], anchors[3]);
-	m_world->defer([this, description, worldA, worldB] { createJointNow(description, worldA, worldB); });
+	m_scene->world().defer([this, description, worldA, worldB] { createJointNow(description, worldA, worldB); });
 	return 0;
 }
 
@@ -111,7 +111,7 @@ int GameLua::createJoints(lua::LuaState* state)
 		}
 	}
 	for (lua::LuaTable const& description : descriptions)
-		m_world->defer([this, description] { createJointNow(description, b2Vec2_zero, b2Vec2_zero); });
+		m_scene->world().defer([this, description] { createJointNow(description, b2Vec2_zero, b2Vec2_zero); });
 	return 0;
 }
 
@@ -171,8 +171,8 @@ void GameLua::createJointNow(lua::LuaTable const& d, b2Vec2 const& worldA, b2Vec
 		return;
 	}
 
-	RenderObjectData* objectA = findObject(end1);
-	RenderObjectData* objectB = findObject(end2);
+	RenderObjectData* objectA = m_scene->findObject(end1);
+	RenderObjectData* objectB = m_scene->findObject(end2);
 	b2Body* a = objectA ? objectA->body : nullptr;
 	b2Body* b = objectB ? objectB->body : nullptr;
 	if (!a || !b)
@@ -233,7 +233,7 @@ void GameLua::createJointNow(lua::LuaTable const& d, b2Vec2 const& worldA, b2Vec
 			stored.setNumber("frequency", params.frequencyHz);
 			stored.setNumber("dampingRatio", params.dampingRatio);
 			stored.setNumber("collideConnected", collide ? 1.f : 0.f);
-			joint = m_world->createDistanceJoint(params);
+			joint = m_scene->world().createDistanceJoint(params);
 			break;
 		}
 		case WELD:
@@ -245,7 +245,7 @@ void GameLua::createJointNow(lua::LuaTable const& d, b2Vec2 const& worldA, b2Vec
 			def.collideConnected = collide;
 			storeAnchors(x1, y1, x2, y2);
 			stored.setBoolean("collideConnected", collide);
-			joint = m_world->createJoint(def);
+			joint = m_scene->world().createJoint(def);
 			break;
 		}
 		default:
@@ -281,7 +281,7 @@ void GameLua::createJointNow(lua::LuaTable const& d, b2Vec2 const& worldA, b2Vec
 				def.lowerAngle = lower;
 				def.upperAngle = upper;
 				def.collideConnected = collide;
-				joint = m_world->createJoint(def);
+				joint = m_scene->world().createJoint(def);
 				if (flag(d, "isMenuJoint", false))
 				{
 					stored.setBoolean("isMenuJoint", true);
@@ -302,7 +302,7 @@ void GameLua::createJointNow(lua::LuaTable const& d, b2Vec2 const& worldA, b2Vec
 				def.motorSpeed = motorSpeed;
 				def.maxMotorForce = maxTorque;
 				def.collideConnected = collide;
-				joint = m_world->createJoint(def);
+				joint = m_scene->world().createJoint(def);
 			}
 			break;
 		}
@@ -374,7 +374,7 @@ void GameLua::linkObjects(std::string const& end1, std::string const& end2)
 
 void GameLua::destroyJointLua(std::string const& name)
 {
-	m_world->defer([this, name] {
+	m_scene->world().defer([this, name] {
 		auto byName = [&name](jointData const& entry) { return entry.name == name; };
 		auto joint = std::find_if(m_joints.begin(), m_joints.end(), byName);
 		if (joint != m_joints.end())
@@ -383,7 +383,7 @@ void GameLua::destroyJointLua(std::string const& name)
 			b2Joint* b2joint = joint->joint;
 			m_joints.erase(joint);
 			if (b2joint)
-				m_world->destroyJoint(b2joint);
+				m_scene->world().destroyJoint(b2joint);
 		}
 		auto link = std::find_if(m_timedLinks.begin(), m_timedLinks.end(), byName);
 		if (link != m_timedLinks.end())
@@ -396,7 +396,7 @@ void GameLua::destroyJointLua(std::string const& name)
 
 void GameLua::removeJointsFromObject(std::string const& name)
 {
-	m_world->defer([this, name] { forgetObjectJoints(name); });
+	m_scene->world().defer([this, name] { forgetObjectJoints(name); });
 }
 
 void GameLua::forgetObjectJoints(std::string const& name)
@@ -417,7 +417,7 @@ void GameLua::forgetObjectJoints(std::string const& name)
 	}
 	for (jointData const& link : links)
 	{
-		RenderObjectData* other = findObject(link.end1 == name ? link.end2 : link.end1);
+		RenderObjectData* other = m_scene->findObject(link.end1 == name ? link.end2 : link.end1);
 		if (!other)
 			continue;
 		lua::LuaTable description;
@@ -441,7 +441,7 @@ void GameLua::forgetObjectJoints(std::string const& name)
 			++it;
 	}
 	for (b2Joint* joint : destroyed)
-		m_world->destroyJoint(joint);
+		m_scene->world().destroyJoint(joint);
 }
 
 void GameLua::removeBreakableJointsFromObject(std::string const& name, float impact)
@@ -472,7 +472,7 @@ void GameLua::destroyBrokenJoints()
 		b2Joint* joint = m_brokenJoints.back().joint;
 		m_brokenJoints.pop_back();
 		if (joint)
-			m_world->destroyJoint(joint);
+			m_scene->world().destroyJoint(joint);
 	}
 }
 
@@ -531,7 +531,7 @@ int GameLua::setJointParameters(lua::LuaState* state)
 		if (lower > upper)
 			throw lua::LuaException(lang::Format("setJointParameters: joint \"{0}\": lower limit {1} is above upper limit {2}", name, lower, upper));
 	}
-	m_world->defer([this, t, name, joint, limits, lower, upper] {
+	m_scene->world().defer([this, t, name, joint, limits, lower, upper] {
 		auto it = std::find_if(m_joints.begin(), m_joints.end(), [joint](jointData const& e) { return e.joint == joint; });
 		if (it == m_joints.end())
 			return;
@@ -552,7 +552,7 @@ int GameLua::setJointParameters(lua::LuaState* state)
 			if (t.isNumber("dampingRatio"))
 				it->dampingRatio = t.getNumber("dampingRatio");
 			if (t.isNumber("frequency") || t.isNumber("dampingRatio"))
-				m_world->setDistanceSpring(joint, it->frequency, it->dampingRatio);
+				m_scene->world().setDistanceSpring(joint, it->frequency, it->dampingRatio);
 			for (char const* key : {"frequency", "dampingRatio"})
 			{
 				if (t.isNumber(key))
@@ -564,28 +564,28 @@ int GameLua::setJointParameters(lua::LuaState* state)
 			return;
 		if (t.isBoolean("motor"))
 		{
-			m_world->enableMotor(joint, t.getBoolean("motor"));
+			m_scene->world().enableMotor(joint, t.getBoolean("motor"));
 			copyBoolean("motor");
 		}
 		if (t.isNumber("motorSpeed"))
 		{
-			m_world->setMotorSpeed(joint, t.getNumber("motorSpeed"));
+			m_scene->world().setMotorSpeed(joint, t.getNumber("motorSpeed"));
 			copyNumber("motorSpeed");
 		}
 		if (t.isNumber("maxTorque"))
 		{
-			m_world->setMaxMotor(joint, t.getNumber("maxTorque"));
+			m_scene->world().setMaxMotor(joint, t.getNumber("maxTorque"));
 			copyNumber("maxTorque");
 		}
 		if (t.isBoolean("limit"))
 		{
-			m_world->enableLimit(joint, t.getBoolean("limit"));
+			m_scene->world().enableLimit(joint, t.getBoolean("limit"));
 			copyBoolean("limit");
 		}
 		if (limits)
 		{
 			// One pair: a transient inversion would stop the library.
-			m_world->setLimits(joint, lower, upper);
+			m_scene->world().setLimits(joint, lower, upper);
 			if (hasDescription)
 			{
 				description.setNumber("lowerLimit", lower);
@@ -600,11 +600,11 @@ void GameLua::setRevoluteJointSpeed(std::string const& name, float speed)
 {
 	if (!std::isfinite(speed))
 		throw lua::LuaException(lang::Format("setRevoluteJointSpeed: joint \"{0}\": speed is {1}", name, numberText(speed)));
-	m_world->defer([this, name, speed] {
+	m_scene->world().defer([this, name, speed] {
 		for (jointData const& entry : m_joints)
 		{
 			if (entry.name == name && entry.joint && entry.joint->GetType() == e_revoluteJoint)
-				m_world->setMotorSpeed(entry.joint, speed);
+				m_scene->world().setMotorSpeed(entry.joint, speed);
 		}
 	});
 }
@@ -615,7 +615,7 @@ void GameLua::LinkSensor(std::string const&)
 
 void GameLua::checkJointLimits(std::string const& name)
 {
-	m_world->defer([this, name] {
+	m_scene->world().defer([this, name] {
 		for (jointData const& entry : m_joints)
 		{
 			if (entry.name != name || !entry.joint)
@@ -628,7 +628,7 @@ void GameLua::checkJointLimits(std::string const& name)
 				float angle = revolute->GetJointAngle();
 				if (revolute->IsLimitEnabled() && revolute->IsMotorEnabled() &&
 					((speed > 0.f && angle >= revolute->GetUpperLimit()) || (speed < 0.f && angle <= revolute->GetLowerLimit())))
-					m_world->setMotorSpeed(joint, -speed);
+					m_scene->world().setMotorSpeed(joint, -speed);
 			}
 			else if (joint->GetType() == e_prismaticJoint)
 			{
@@ -637,7 +637,7 @@ void GameLua::checkJointLimits(std::string const& name)
 				float translation = prismatic->GetJointTranslation();
 				if ((prismatic->IsLimitEnabled() && prismatic->IsMotorEnabled() && speed > 0.f && translation >= prismatic->GetUpperLimit()) ||
 					(speed < 0.f && translation <= prismatic->GetLowerLimit()))
-					m_world->setMotorSpeed(joint, -speed);
+					m_scene->world().setMotorSpeed(joint, -speed);
 			}
 		}
 	});

@@ -2,7 +2,7 @@
 // and level limits (registered with the area in SceneObjectApi.cpp).
 #include <ArgumentCheck.h>
 #include <GameLua.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <lang/Debug.h>
 #include <lua/LuaException.h>
 #include <lua/LuaObject.h>
@@ -26,8 +26,8 @@ float normalised(float angle)
 
 void GameLua::changeObject(std::string const& name, std::function<void(RenderObjectData&)> change)
 {
-	m_world->defer([this, name, change] {
-		if (RenderObjectData* object = objectOrLog(name))
+	m_scene->world().defer([this, name, change] {
+		if (RenderObjectData* object = m_scene->objectOrLog(name))
 			change(*object);
 	});
 }
@@ -37,7 +37,7 @@ void GameLua::applyImpulse(std::string const& name, float ix, float iy, float px
 	requireFinite("applyImpulse", name, {ix, iy, px, py});
 	changeObject(name, [this, ix, iy, px, py](RenderObjectData& o) {
 		if (o.body)
-			m_world->applyLinearImpulse(o.body, b2Vec2(ix, iy), b2Vec2(px, py));
+			m_scene->world().applyLinearImpulse(o.body, b2Vec2(ix, iy), b2Vec2(px, py));
 	});
 }
 
@@ -46,7 +46,7 @@ void GameLua::applyForce(std::string const& name, float fx, float fy, float px, 
 	requireFinite("applyForceNative", name, {fx, fy, px, py});
 	changeObject(name, [this, fx, fy, px, py](RenderObjectData& o) {
 		if (o.body)
-			m_world->applyForce(o.body, b2Vec2(fx, fy), b2Vec2(px, py));
+			m_scene->world().applyForce(o.body, b2Vec2(fx, fy), b2Vec2(px, py));
 	});
 }
 
@@ -55,7 +55,7 @@ void GameLua::setPosition(std::string const& name, float x, float y)
 	requireFinite("setPosition", name, {x, y});
 	changeObject(name, [this, x, y](RenderObjectData& o) {
 		if (o.body)
-			m_world->setTransform(o.body, b2Vec2(x, y), o.body->GetAngle());
+			m_scene->world().setTransform(o.body, b2Vec2(x, y), o.body->GetAngle());
 		o.luaTable.setNumber("x", x);
 		o.luaTable.setNumber("y", y);
 		o.renderX = x;
@@ -74,7 +74,7 @@ void GameLua::setRotation(std::string const& name, float angle)
 	float a = normalised(angle);
 	changeObject(name, [this, a](RenderObjectData& o) {
 		if (o.body)
-			m_world->setTransform(o.body, o.body->GetPosition(), a);
+			m_scene->world().setTransform(o.body, o.body->GetPosition(), a);
 		o.luaTable.setNumber("angle", a);
 		o.renderAngle = a;
 		o.snapshot[0].angle = a;
@@ -146,7 +146,7 @@ void GameLua::setVelocity(std::string const& name, float vx, float vy)
 	requireFinite("setVelocity", name, {vx, vy});
 	changeObject(name, [this, vx, vy](RenderObjectData& o) {
 		if (o.body)
-			m_world->setLinearVelocity(o.body, b2Vec2(vx, vy));
+			m_scene->world().setLinearVelocity(o.body, b2Vec2(vx, vy));
 	});
 }
 
@@ -155,25 +155,25 @@ void GameLua::setAngularVelocity(std::string const& name, float w)
 	requireFinite("setAngularVelocity", name, {w});
 	changeObject(name, [this, w](RenderObjectData& o) {
 		if (o.body)
-			m_world->setAngularVelocity(o.body, w);
+			m_scene->world().setAngularVelocity(o.body, w);
 	});
 }
 
 float GameLua::getAngularVelocity(std::string const& name)
 {
-	b2Body* body = getBody(name);
+	b2Body* body = m_scene->getBody(name);
 	return body ? body->GetAngularVelocity() : 0.f;
 }
 
 float GameLua::getVelocity(std::string const& name)
 {
-	b2Body* body = getBody(name);
+	b2Body* body = m_scene->getBody(name);
 	return body ? body->GetLinearVelocity().Length() : 0.f;
 }
 
 int GameLua::getLinearVelocity(lua::LuaState* state)
 {
-	b2Body* body = getBody(lua::LuaValue::readString(state, 1));
+	b2Body* body = m_scene->getBody(lua::LuaValue::readString(state, 1));
 	b2Vec2 v = body ? body->GetLinearVelocity() : b2Vec2_zero;
 	lua::LuaValue::push(state, v.x);
 	lua::LuaValue::push(state, v.y);
@@ -184,7 +184,7 @@ void GameLua::setFixedRotationForBody(std::string const& name, bool fixed)
 {
 	changeObject(name, [this, fixed](RenderObjectData& o) {
 		if (o.body)
-			m_world->setFixedRotation(o.body, fixed);
+			m_scene->world().setFixedRotation(o.body, fixed);
 	});
 }
 
@@ -205,7 +205,7 @@ void GameLua::setAngularDampingForBody(std::string const& name, float damping)
 	requireDamping("setAngularDamping", name, damping);
 	changeObject(name, [this, damping](RenderObjectData& o) {
 		if (o.body)
-			m_world->setAngularDamping(o.body, damping);
+			m_scene->world().setAngularDamping(o.body, damping);
 	});
 }
 
@@ -214,7 +214,7 @@ void GameLua::setLinearDampingForBody(std::string const& name, float damping)
 	requireDamping("setLinearDamping", name, damping);
 	changeObject(name, [this, damping](RenderObjectData& o) {
 		if (o.body)
-			m_world->setLinearDamping(o.body, damping);
+			m_scene->world().setLinearDamping(o.body, damping);
 	});
 }
 
@@ -222,7 +222,7 @@ void GameLua::setAsSensor(std::string const& name, bool sensor)
 {
 	changeObject(name, [this, sensor](RenderObjectData& o) {
 		if (o.body)
-			m_world->setSensor(o.body, sensor);
+			m_scene->world().setSensor(o.body, sensor);
 	});
 }
 
@@ -234,7 +234,7 @@ void GameLua::multiplyVelocity(std::string const& name, float factor)
 			return;
 		b2Vec2 v = factor * o.body->GetLinearVelocity();
 		if (std::isfinite(v.x) && std::isfinite(v.y))
-			m_world->setLinearVelocity(o.body, v);
+			m_scene->world().setLinearVelocity(o.body, v);
 	});
 }
 
@@ -264,7 +264,7 @@ void GameLua::setSleeping(std::string const& name, bool sleeping)
 {
 	changeObject(name, [this, sleeping](RenderObjectData& o) {
 		if (o.body)
-			m_world->setAwake(o.body, !sleeping);
+			m_scene->world().setAwake(o.body, !sleeping);
 	});
 }
 
@@ -272,7 +272,7 @@ void GameLua::setActive(std::string const& name, bool active)
 {
 	changeObject(name, [this, active](RenderObjectData& o) {
 		if (o.body)
-			m_world->setEnabled(o.body, active);
+			m_scene->world().setEnabled(o.body, active);
 	});
 }
 
@@ -289,13 +289,13 @@ void GameLua::setObjectParameter(std::string const& name, float idValue, float v
 			o.tracked = flag;
 			if (flag)
 			{
-				m_trackedObjects[o.name] = &o;
+				m_scene->trackedObjects()[o.name] = &o;
 				o.wobbleTime = o.wobbleAmplitude = o.wobbleStartAmplitude = 0.f;
 			}
 			break;
 		case 2:
 			if (o.body)
-				m_world->setType(o.body, value == 0.f ? b2_staticBody : b2_dynamicBody);
+				m_scene->world().setType(o.body, value == 0.f ? b2_staticBody : b2_dynamicBody);
 			break;
 		case 5:
 			o.scaleX = o.scaleY = o.baseScaleX = o.baseScaleY = value;
@@ -311,7 +311,7 @@ void GameLua::setObjectParameter(std::string const& name, float idValue, float v
 		case 15: o.ignoreImmovable = flag; break;
 		case 16:
 			if (o.body)
-				m_world->setGravityScale(o.body, flag ? 0.f : 1.f);
+				m_scene->world().setGravityScale(o.body, flag ? 0.f : 1.f);
 			break;
 		case 17: o.scaleX = o.baseScaleX = value; break;
 		case 18: o.scaleY = o.baseScaleY = value; break;
@@ -321,9 +321,9 @@ void GameLua::setObjectParameter(std::string const& name, float idValue, float v
 			o.objectType = lua::LuaNumber::toInt(value);
 			if ((o.objectType == 5 || o.objectType == 7) && o.body)
 			{
-				m_world->setFixedRotation(o.body, true);
-				m_world->resetMassData(o.body);
-				m_world->setBullet(o.body, true);
+				m_scene->world().setFixedRotation(o.body, true);
+				m_scene->world().resetMassData(o.body);
+				m_scene->world().setBullet(o.body, true);
 			}
 			break;
 		case 25: o.sensorMinForce = value; break;
@@ -332,7 +332,7 @@ void GameLua::setObjectParameter(std::string const& name, float idValue, float v
 		case 31: o.flyerTimer = value; break;
 		case 32:
 			if (flag && o.body)
-				m_aimSensors.push_back(&o);
+				m_scene->aimSensors().push_back(&o);
 			break;
 		case 33: o.visible = flag; break;
 		case 34: o.killOnExit = flag; break;
@@ -348,8 +348,8 @@ void GameLua::setCollisionEnabled(std::string const& name, bool enabled)
 		// Off and on again, so the world filters the body's contacts anew.
 		if (o.body)
 		{
-			m_world->setEnabled(o.body, false);
-			m_world->setEnabled(o.body, true);
+			m_scene->world().setEnabled(o.body, false);
+			m_scene->world().setEnabled(o.body, true);
 		}
 		o.collisionEnabled = enabled;
 		o.luaTable.setNumber("collisionEnabled", enabled ? 1.f : 0.f);
@@ -358,14 +358,11 @@ void GameLua::setCollisionEnabled(std::string const& name, bool enabled)
 
 void GameLua::setLevelLimits(float minX, float minY, float maxX, float maxY)
 {
-	m_levelLeft = lua::LuaNumber::toInt(minX);
-	m_levelTop = lua::LuaNumber::toInt(minY);
-	m_levelRight = lua::LuaNumber::toInt(maxX);
-	m_levelBottom = lua::LuaNumber::toInt(maxY);
+	m_scene->setLevelLimits(minX, minY, maxX, maxY);
 }
 
 float GameLua::getAngle(std::string const& name)
 {
-	RenderObjectData* object = objectOrLog(name);
+	RenderObjectData* object = m_scene->objectOrLog(name);
 	return object ? object->renderAngle : 0.f;
 }

@@ -7,7 +7,7 @@
 #include <GameLua.h>
 #include <Particles.h>
 #include <host/HostParticles.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <game/CompoSprite.h>
 #include <game/Resources.h>
 #include <game/Sprite.h>
@@ -84,15 +84,15 @@ void GameLua::drawGame(int fgZ)
 	{
 		if (z == fgZ)
 			m_themes->drawForegroundNative();
-		auto depth = m_drawLists.find(z);
-		if (depth == m_drawLists.end())
+		auto depth = m_scene->drawLists().find(z);
+		if (depth == m_scene->drawLists().end())
 			continue;
 		for (auto const& [sheet, names] : depth->second)
 		{
 			bool masked = false;
 			for (std::string const& name : names)
 			{
-				RenderObjectData* object = findObject(name);
+				RenderObjectData* object = m_scene->findObject(name);
 				if (!object)
 				{
 					lang::Debug::printf("drawGameNative: \"%s\" is in the draw lists without an object\n", name.c_str());

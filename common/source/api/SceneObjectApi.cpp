@@ -2,7 +2,7 @@
 // of polygons and lines, and the block table.
 #include <ArgumentCheck.h>
 #include <GameLua.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <game/CompoSprite.h>
 #include <game/Resources.h>
 #include <game/Sprite.h>
@@ -126,7 +126,7 @@ void GameLua::createObject(int kind, std::string const& name, std::string const&
 
 	std::vector<b2Vec2> points;
 	if (kind == POLYGON || kind == LINE)
-		points = m_vertices;
+		points = m_scene->vertices();
 	if (kind == POLYGON)
 	{
 		if (points.size() < 3 || points.size() > b2_maxPolygonVertices)
@@ -149,9 +149,9 @@ void GameLua::createObject(int kind, std::string const& name, std::string const&
 		lang::Debug::printf("Sprite not found: %s\n", sprite.c_str());
 		throw lua::LuaException(lang::Format("{0}: Sprite not found: {1}", function, sprite));
 	}
-	worldTable(); // a world that is no table fails before anything changes
+	m_scene->worldTable(); // a world that is no table fails before anything changes
 
-	m_world->defer([=, this] {
+	m_scene->world().defer([=, this] {
 		buildObject(kind, name, sprite, x, y, width, height, radius, density, friction, restitution, collisionEnabled,
 			inactive, z_order, points);
 	});
@@ -164,7 +164,7 @@ void GameLua::buildObject(int kind, std::string const& name, std::string const& 
 	removeObjectNow(name);
 
 	bool isStatic = density == 0.f || (kind == BOX && density == 100.f);
-	physics::PhysicsWorld& world = *m_world;
+	physics::PhysicsWorld& world = m_scene->world();
 	b2Body* body = world.createBody(isStatic ? b2_staticBody : b2_dynamicBody, b2Vec2(x, y), 0.f, nullptr);
 	RenderObjectData* object = new RenderObjectData(lua::LuaTable(m_luastate));
 	physics::PhysicsWorld::FixtureParams params;
@@ -228,7 +228,7 @@ void GameLua::buildObject(int kind, std::string const& name, std::string const& 
 	table.setNumber("animFrame", 1.f);
 	table.setNumber("animThresholdTimer", 0.f);
 	table.setNumber("collisionEnabled", collisionEnabled ? 1.f : 0.f);
-	worldTable().setTable(name, table);
+	m_scene->worldTable().setTable(name, table);
 
 	object->name = name;
 	object->spriteName = sprite;
@@ -247,8 +247,8 @@ void GameLua::buildObject(int kind, std::string const& name, std::string const& 
 	object->collisionEnabled = collisionEnabled;
 	object->startsInactive = inactive;
 	object->rolls = kind == CIRCLE;
-	m_renderObjects[name] = object;
-	m_orderDirty = true;
+	m_scene->renderObjects()[name] = object;
+	m_scene->markOrderDirty();
 
 	physics::PhysicsWorld::setUserData(body, object);
 	if (inactive)
@@ -256,13 +256,13 @@ void GameLua::buildObject(int kind, std::string const& name, std::string const& 
 		world.setAngularDamping(body, 2.f);
 		if (kind == BOX || kind == CIRCLE)
 		{
-			m_inactiveObjects[name] = object;
+			m_scene->inactiveObjects()[name] = object;
 			world.setEnabled(body, false);
 		}
 	}
 	findObjectSprite(*object, kind);
 	if (!(kind == BOX && name == "ground"))
-		m_drawLists[lua::LuaNumber::toInt(z_order)][drawKey(*object)].push_back(name);
+		m_scene->drawLists()[lua::LuaNumber::toInt(z_order)][drawKey(*object)].push_back(name);
 }
 
 void GameLua::findObjectSprite(RenderObjectData& object, int kind)
@@ -306,8 +306,8 @@ void GameLua::setSprite(std::string const& name, std::string const& sprite)
 		findObjectSprite(o, BOX);
 		o.spriteName = kept;
 
-		auto depth = m_drawLists.find(lua::LuaNumber::toInt(o.z_order));
-		if (depth == m_drawLists.end())
+		auto depth = m_scene->drawLists().find(lua::LuaNumber::toInt(o.z_order));
+		if (depth == m_scene->drawLists().end())
 			return;
 		game::SpriteSheet const* key = drawKey(o);
 		for (auto& [sheet, names] : depth->second)
@@ -326,29 +326,29 @@ void GameLua::setSprite(std::string const& name, std::string const& sprite)
 
 void GameLua::clearVertices()
 {
-	m_vertices.clear();
+	m_scene->vertices().clear();
 }
 
 void GameLua::addVertex(float x, float y)
 {
 	if (!std::isfinite(x) || !std::isfinite(y))
 		throw lua::LuaException(lang::Format("addVertex: ({0}, {1}) is not a finite point", numberText(x), numberText(y)));
-	m_vertices.push_back(b2Vec2(x, y));
+	m_scene->vertices().push_back(b2Vec2(x, y));
 }
 
 void GameLua::removeObject(std::string const& name)
 {
-	m_world->defer([this, name] { removeObjectNow(name); });
+	m_scene->world().defer([this, name] { removeObjectNow(name); });
 }
 
 void GameLua::removeObjectNow(std::string const& name)
 {
-	RenderObjectData* object = findObject(name);
+	RenderObjectData* object = m_scene->findObject(name);
 	if (!object)
 		return;
 	// An object may be both tracked and inactive: it leaves both.
-	m_trackedObjects.erase(name);
-	m_inactiveObjects.erase(name);
+	m_scene->trackedObjects().erase(name);
+	m_scene->inactiveObjects().erase(name);
 
 	// A bubble releases its linked targets.
 	lua::LuaTable& table = object->luaTable;
@@ -362,7 +362,7 @@ void GameLua::removeObjectNow(std::string const& name)
 			if (block.isString("material") && block.getString("material") == "bubble")
 			{
 				lua::LuaTable targets = table.getTable("linkedTargets");
-				lua::LuaTable world = worldTable();
+				lua::LuaTable world = m_scene->worldTable();
 				for (int i = 1, n = targets.size(); i <= n; ++i)
 				{
 					if (!targets.isString(i))
@@ -383,18 +383,18 @@ void GameLua::removeObjectNow(std::string const& name)
 	{
 		try
 		{
-			m_world->destroyBody(body);
+			m_scene->world().destroyBody(body);
 		}
 		catch (...)
 		{
 			failure = std::current_exception();
 		}
 	}
-	m_renderObjects.erase(name);
-	m_orderDirty = true;
+	m_scene->renderObjects().erase(name);
+	m_scene->markOrderDirty();
 	removeFromDrawLists(object);
-	m_aimSensors.erase(std::remove(m_aimSensors.begin(), m_aimSensors.end(), object), m_aimSensors.end());
-	for (auto const& entry : m_renderObjects)
+	m_scene->aimSensors().erase(std::remove(m_scene->aimSensors().begin(), m_scene->aimSensors().end(), object), m_scene->aimSensors().end());
+	for (auto const& entry : m_scene->renderObjects())
 	{
 		std::vector<RenderObjectData*>& sensors = entry.second->sensors;
 		sensors.erase(std::remove(sensors.begin(), sensors.end(), object), sensors.end());
@@ -407,8 +407,8 @@ void GameLua::removeObjectNow(std::string const& name)
 
 void GameLua::removeFromDrawLists(RenderObjectData* object)
 {
-	auto layer = m_drawLists.find(lua::LuaNumber::toInt(object->z_order));
-	if (layer == m_drawLists.end())
+	auto layer = m_scene->drawLists().find(lua::LuaNumber::toInt(object->z_order));
+	if (layer == m_scene->drawLists().end())
 		return;
 	for (auto& [sheet, names] : layer->second)
 	{

@@ -3,7 +3,7 @@
 // sensors.
 #include <ArgumentCheck.h>
 #include <GameLua.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <lang/Format.h>
 #include <lua/LuaException.h>
 #include <lua/LuaObject.h>
@@ -118,13 +118,13 @@ void GameLua::setPhysicsSimulationScale(float scale)
 void GameLua::setWorldGravity(float x, float y)
 {
 	requireFiniteSetting("setWorldGravity", {x, y});
-	m_world->setGravity(b2Vec2(x, y));
+	m_scene->world().setGravity(b2Vec2(x, y));
 }
 
 void GameLua::setSensorMinimumAndMaximumForces(std::string const& name, float minForce, float maxForce)
 {
 	requireFiniteSetting("setSensorMinimumAndMaximumForces", {minForce, maxForce});
-	if (RenderObjectData* o = objectOrLog(name))
+	if (RenderObjectData* o = m_scene->objectOrLog(name))
 	{
 		o->sensorMinForce = minForce;
 		o->sensorMaxForce = maxForce;
@@ -133,32 +133,32 @@ void GameLua::setSensorMinimumAndMaximumForces(std::string const& name, float mi
 
 void GameLua::setSensorGravityMask(std::string const& name, int mask)
 {
-	if (RenderObjectData* o = objectOrLog(name))
+	if (RenderObjectData* o = m_scene->objectOrLog(name))
 		o->gravityMask = mask;
 }
 
 void GameLua::setObjectGravityCategory(std::string const& name, int category)
 {
-	if (RenderObjectData* o = objectOrLog(name))
+	if (RenderObjectData* o = m_scene->objectOrLog(name))
 		o->gravityCategory = category;
 }
 
 void GameLua::setRecordVelocity(std::string const& name, bool record)
 {
-	if (RenderObjectData* o = objectOrLog(name))
+	if (RenderObjectData* o = m_scene->objectOrLog(name))
 		o->recordVelocity = record;
 }
 
 void GameLua::setRevertGravity(std::string const& name, bool revert)
 {
-	if (RenderObjectData* o = objectOrLog(name))
+	if (RenderObjectData* o = m_scene->objectOrLog(name))
 		o->revertGravity = revert;
 }
 
 void GameLua::setRevertGravityWithMultiplier(std::string const& name, bool revert, float multiplier, float speedLimit)
 {
 	requireFiniteSetting("setRevertGravityWithMultiplier", {multiplier, speedLimit});
-	if (RenderObjectData* o = objectOrLog(name))
+	if (RenderObjectData* o = m_scene->objectOrLog(name))
 	{
 		o->revertGravityWithMultiplier = revert;
 		o->revertGravityMultiplier = -multiplier;

@@ -4,7 +4,7 @@
 #include <GameLua.h>
 #include <QueryCallback.h>
 #include <RayCastCallback.h>
-#include <RenderObjectData.h>
+#include <host/RenderObjectData.h>
 #include <lang/Exception.h>
 #include <lua/LuaException.h>
 #include <lua/LuaObject.h>
@@ -51,7 +51,7 @@ int GameLua::getIntersectingObjects(lua::LuaState* state)
 
 	std::vector<b2Body*> bodies;
 	QueryCallback callback(b2Vec2(x, y), &bodies, true);
-	m_world->queryAABB(&callback, aabb);
+	m_scene->world().queryAABB(&callback, aabb);
 	lua::LuaTable result(state);
 	for (size_t i = 0; i < bodies.size(); ++i)
 		result.setString(int(i + 1), nameOf(bodies[i]));
@@ -71,7 +71,7 @@ int GameLua::getRayCastedObjects(lua::LuaState* state)
 	std::vector<b2Vec2> normals;
 	std::vector<float> fractions;
 	RayCastCallback callback(&bodies, &points, &normals, &fractions);
-	m_world->rayCast(&callback, a, b);
+	m_scene->world().rayCast(&callback, a, b);
 	lua::LuaTable result(state);
 	for (size_t i = 0; i < bodies.size(); ++i)
 	{
@@ -95,7 +95,7 @@ int transformPoint(lua::LuaState* state, GameLua& host, bool toWorld)
 {
 	std::string name = lua::LuaValue::readString(state, 1);
 	b2Vec2 p(lua::LuaValue::readFloat(state, 2), lua::LuaValue::readFloat(state, 3));
-	if (b2Body* body = host.getBody(name))
+	if (b2Body* body = host.scene().getBody(name))
 		p = toWorld ? body->GetWorldPoint(p) : body->GetLocalPoint(p);
 	lua::LuaValue::push(state, p.x);
 	lua::LuaValue::push(state, p.y);

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <GameLua.h>
-#include <box2d/box2d.h>
+#include <box2d/b2_math.h>
 #include <game/CompoSprite.h>
 #include <game/Sprite.h>
 #include <lang/Ptr.h>
@@ -9,10 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace game
-{
-class SpriteSheet;
-}
+class b2Body;
 
 namespace gr
 {
@@ -20,7 +16,7 @@ class Image;
 }
 
 /** Decoration settings of an object (setDecorationObjects); owned by the object. */
-struct GameLua::DecorationData
+struct DecorationData
 {
 	std::string sprite;
 	float angleIncrement = 0.f;
@@ -36,10 +32,10 @@ struct GameLua::DecorationData
 /**
  * One named scene object: its body, its Lua description table (world[name])
  * and what the frame loop, contacts and drawing keep about it. Owned by the
- * host through m_renderObjects; the body's user data (through the physics
+ * scene objects' registry; the body's user data (through the physics
  * layer) and every fixture's user data point at it.
  */
-struct GameLua::RenderObjectData
+struct RenderObjectData
 {
 	/** Pose after a physics step. */
 	struct Snapshot
@@ -52,7 +48,7 @@ struct GameLua::RenderObjectData
 	explicit RenderObjectData(lua::LuaTable const& table) : luaTable(table) {}
 	~RenderObjectData() { delete decoration; }
 
-	/** Poses after the last two steps (slot m_snapshotIndex is the newer). */
+	/** Poses after the last two steps (the host's current snapshot slot is the newer). */
 	Snapshot snapshot[2];
 	/** 0 none, 1 wood, 2 rock, 3 light, 4 propeller, 5 immovable. */
 	int material = 0;

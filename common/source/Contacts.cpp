@@ -56,7 +56,7 @@ void GameLua::BeginContact(b2Contact* contact)
 	b2Fixture* fixtureB = contact->GetFixtureB();
 	RenderObjectData* a = recordOf(fixtureA);
 	RenderObjectData* b = recordOf(fixtureB);
-	if (m_loadingLevel || !a || !b)
+	if (m_settings.loadingLevel || !a || !b)
 		return;
 
 	lua::LuaTable blockTable, blocks, damageFactors;
@@ -92,7 +92,7 @@ void GameLua::BeginContact(b2Contact* contact)
 			return;
 		sensorStep = true;
 	}
-	if (m_editing)
+	if (m_settings.editing)
 		return;
 
 	b2Body* bodyA = fixtureA->GetBody();

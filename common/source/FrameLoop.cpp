@@ -85,29 +85,29 @@ void GameLua::update(float dt)
 	setTable("touches", touches);
 	setNumber("touchcount", static_cast<float>(count));
 
-	float scaledDt = dt * m_deltaTimeMultiplier;
+	float scaledDt = dt * m_settings.deltaTimeMultiplier;
 
 	long long physicsMicros = 0;
-	if (m_physicsDisabled == 0)
+	if (m_settings.physicsDisabled == 0)
 	{
 		m_themes->moveLayerSprites(scaledDt);
 		stepPhysics(scaledDt, physicsMicros);
 	}
 	setNumber("g_physicsUpdateMillis", static_cast<float>(physicsMicros) * 0.001f);
-	if (m_physicsDisabled == 0)
+	if (m_settings.physicsDisabled == 0)
 		objectPass(scaledDt);
 	else
 		std::fill(std::begin(m_rollingLevel), std::end(m_rollingLevel), 0.f);
-	if (m_physicsDisabled == 0)
+	if (m_settings.physicsDisabled == 0)
 		publishJointAnchors();
 	playRollingSounds();
 
 	m_downloads->checkBackgroundResults();
 	call("update", scaledDt, dt);
-	if (m_physicsDisabled == 0)
+	if (m_settings.physicsDisabled == 0)
 		m_particles->updateInWorld(scaledDt);
 	destroyBrokenJoints();
-	if (m_physicsDisabled == 0)
+	if (m_settings.physicsDisabled == 0)
 	{
 		if (m_compositor)
 			m_compositor->update(scaledDt);

@@ -4,6 +4,7 @@
 #include <host/ScriptDrawing.h>
 #include <box2d/box2d.h>
 #include <host/HostCore.h>
+#include <host/WorldSettings.h>
 #include <host/HostGameCenter.h>
 #include <host/HostStore.h>
 #include <host/HostView.h>
@@ -192,13 +193,13 @@ public:
 	int rollingClip(int material) const;
 
 	/** Physics-disabled counter; the world runs only at 0. 1 after construction. */
-	int physicsDisabledCount() const { return m_physicsDisabled; }
+	int physicsDisabledCount() const { return m_settings.physicsDisabled; }
 
 	/** Unprocessed simulation time in seconds. */
 	float accumulator() const { return m_accumulator; }
 
 	/** The frame time multiplier of the scripts; 1 by default. */
-	float deltaTimeMultiplier() const { return m_deltaTimeMultiplier; }
+	float deltaTimeMultiplier() const { return m_settings.deltaTimeMultiplier; }
 
 	// --- View state and scene drawing (api/SceneApi.cpp) ---------------------
 
@@ -221,13 +222,17 @@ public:
 
 	void setEditing(bool editing);
 
+	/** The world numbers and flags the areas share. */
+	WorldSettings& settings() { return m_settings; }
+	WorldSettings const& settings() const { return m_settings; }
+
 	/** What the host's areas reach: the host table, application, context, resources, view, shell, own tables. */
 	HostCore const& core() const { return m_core; }
 
 	/** The view numbers: top-left point, world scale, physics simulation scale. */
 	HostView& view() { return m_view; }
 	HostView const& view() const { return m_view; }
-	bool editing() const { return m_editing; }
+	bool editing() const { return m_settings.editing; }
 
 	// --- Themes and layers (host/Themes.h) --------------------------------------
 
@@ -396,23 +401,16 @@ public:
 	std::string const& levelName() const { return m_levelName; }
 
 	/** True only while loadLevel or loadPreviousLevel runs. */
-	bool isLoadingLevel() const { return m_loadingLevel; }
+	bool isLoadingLevel() const { return m_settings.loadingLevel; }
 
 	/** The gravity force multiplier; 4 at start, set by the level loader. */
-	float gravityForceMultiplier() const { return m_gravityForceMultiplier; }
+	float gravityForceMultiplier() const { return m_settings.gravityForceMultiplier; }
 
-	/** The level's simulation settings, from "worldAttributes" (0 for a missing value). */
-	struct SimulationSettings
-	{
-		int iterations = 0;
-		float timeStepMultiplier = 0.f;
-		int storePointsSampler = 0;
-		float aimSpawnTime = 0.f;
-		float aimSpeed = 0.f;
-	};
+	/** The level's simulation settings (host/WorldSettings.h). */
+	using SimulationSettings = ::SimulationSettings;
 
 	/** The simulation settings of the loaded level. */
-	SimulationSettings const& simulationSettings() const { return m_simulation; }
+	SimulationSettings const& simulationSettings() const { return m_settings.simulation; }
 
 	// --- Script utilities (host/ScriptUtilities.h, api/ScriptUtilApi.cpp, api/AdApi.cpp)
 
@@ -526,10 +524,10 @@ public:
 	void EndContact(b2Contact* contact) override;
 
 	/** Sets the loading flag (isLoadingLevel): while it is set, contacts have no effect. */
-	void setLoadingLevel(bool loading) { m_loadingLevel = loading; }
+	void setLoadingLevel(bool loading) { m_settings.loadingLevel = loading; }
 	/** Set in editing mode: contacts only run their sensor step. */
-	void setEditingMode(bool editing) { m_editing = editing; }
-	bool editingMode() const { return m_editing; }
+	void setEditingMode(bool editing) { m_settings.editing = editing; }
+	bool editingMode() const { return m_settings.editing; }
 
 	// --- Joints (api/JointApi.cpp) ------------------------------------------------
 
@@ -822,8 +820,8 @@ private:
 	HostView m_view;
 	/** Made after the view and the host's tables it refers to. */
 	HostCore m_core;
-	bool m_editing;
-	float m_deltaTimeMultiplier;
+	/** The world numbers and flags the areas share. */
+	WorldSettings m_settings;
 	bool m_safeToQuit;
 	bool m_compiled;
 	std::unique_ptr<ScriptUtilities> m_scriptUtilities;
@@ -835,7 +833,6 @@ private:
 	std::vector<std::string> m_compoundShapeNames;
 	float m_accumulator;
 	int m_snapshotIndex;
-	int m_physicsDisabled;
 	std::map<std::string, int> m_physicsDisableOwners;
 	float m_rollingLevel[3];
 	int m_rollingClip[3];
@@ -847,9 +844,6 @@ private:
 	lua::LuaTable m_deadBlocks;
 	lua::LuaTable m_worldAttributes;
 	std::string m_levelName;
-	bool m_loadingLevel;
-	float m_gravityForceMultiplier;
-	SimulationSettings m_simulation;
 
 	std::unique_ptr<HostStore> m_store;
 	std::unique_ptr<HostNotifications> m_notifications;

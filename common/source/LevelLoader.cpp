@@ -62,22 +62,22 @@ void GameLua::applyWorldAttributes(bool keepMultiplier)
 {
 	m_worldAttributes = getTable("worldAttributes");
 	if (!keepMultiplier)
-		m_gravityForceMultiplier = lua::LuaNumber::toFloat(numberOf(m_worldAttributes, "defaultGravityForceMultiplier"));
-	m_simulation.iterations = lua::LuaNumber::toInt(numberOf(m_worldAttributes, "simulationIterations"));
-	m_simulation.timeStepMultiplier = lua::LuaNumber::toFloat(numberOf(m_worldAttributes, "simulationTimeStepMultiplier"));
-	m_simulation.storePointsSampler = lua::LuaNumber::toInt(numberOf(m_worldAttributes, "simulationStorePointsSampler"));
-	m_simulation.aimSpawnTime = lua::LuaNumber::toFloat(numberOf(m_worldAttributes, "simulationAimSpawnTime"));
-	m_simulation.aimSpeed = lua::LuaNumber::toFloat(numberOf(m_worldAttributes, "simulationAimSpeed"));
+		m_settings.gravityForceMultiplier = lua::LuaNumber::toFloat(numberOf(m_worldAttributes, "defaultGravityForceMultiplier"));
+	m_settings.simulation.iterations = lua::LuaNumber::toInt(numberOf(m_worldAttributes, "simulationIterations"));
+	m_settings.simulation.timeStepMultiplier = lua::LuaNumber::toFloat(numberOf(m_worldAttributes, "simulationTimeStepMultiplier"));
+	m_settings.simulation.storePointsSampler = lua::LuaNumber::toInt(numberOf(m_worldAttributes, "simulationStorePointsSampler"));
+	m_settings.simulation.aimSpawnTime = lua::LuaNumber::toFloat(numberOf(m_worldAttributes, "simulationAimSpawnTime"));
+	m_settings.simulation.aimSpeed = lua::LuaNumber::toFloat(numberOf(m_worldAttributes, "simulationAimSpeed"));
 	clearTrajectories();
-	m_aimStream->setSpawnInterval(m_simulation.aimSpawnTime);
-	m_aimStream->setSpeed(m_simulation.aimSpeed);
+	m_aimStream->setSpawnInterval(m_settings.simulation.aimSpawnTime);
+	m_aimStream->setSpeed(m_settings.simulation.aimSpeed);
 	m_aimStream->disableStream();
 	m_aimStream->setSpawningEnabled(false);
 }
 
 void GameLua::loadLevel(std::string const& name)
 {
-	LoadingFlag loading(m_loadingLevel);
+	LoadingFlag loading(m_settings.loadingLevel);
 	if (name != m_levelName)
 	{
 		m_themes->setStartingCameraValue(false);
@@ -98,13 +98,13 @@ void GameLua::loadLevel(std::string const& name)
 	setTable("loadedObjects", level);
 	bool const levelGravity = fieldType(level, "gravityForceMultiplier") == LUA_TNUMBER;
 	if (levelGravity)
-		m_gravityForceMultiplier = lua::LuaNumber::toFloat(numberOf(level, "gravityForceMultiplier"));
+		m_settings.gravityForceMultiplier = lua::LuaNumber::toFloat(numberOf(level, "gravityForceMultiplier"));
 	applyWorldAttributes(levelGravity);
 }
 
 void GameLua::loadPreviousLevel(std::string const&)
 {
-	LoadingFlag loading(m_loadingLevel);
+	LoadingFlag loading(m_settings.loadingLevel);
 	// The next background draw records the reference camera again.
 	m_themes->setStartingCameraValue(false);
 	beginLevelLoad();
@@ -114,7 +114,7 @@ void GameLua::loadPreviousLevel(std::string const&)
 		lua::LuaTable previous = m_objects.getTable("previousLevel");
 		levelGravity = fieldType(previous, "gravityForceMultiplier") == LUA_TNUMBER;
 		if (levelGravity)
-			m_gravityForceMultiplier = lua::LuaNumber::toFloat(numberOf(previous, "gravityForceMultiplier"));
+			m_settings.gravityForceMultiplier = lua::LuaNumber::toFloat(numberOf(previous, "gravityForceMultiplier"));
 	}
 	applyWorldAttributes(levelGravity);
 }

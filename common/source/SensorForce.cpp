@@ -61,7 +61,7 @@ void GameLua::applySensorForceToObject(RenderObjectData* sensor, RenderObjectDat
 	b2Vec2 f = strength * d;
 	if (object->startsInactive)
 	{
-		float g = m_gravityForceMultiplier;
+		float g = m_settings.gravityForceMultiplier;
 		if (object->flyerTimer < 0.f)
 			f *= g;
 		else

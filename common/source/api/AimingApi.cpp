@@ -58,9 +58,9 @@ float GameLua::aimingBaseStep()
 
 void GameLua::updateFlyerTrajectoryTable()
 {
-	if (m_physicsDisabled != 0)
+	if (m_settings.physicsDisabled != 0)
 		return;
-	float const h = aimingBaseStep() * m_simulation.timeStepMultiplier;
+	float const h = aimingBaseStep() * m_settings.simulation.timeStepMultiplier;
 	if (!std::isfinite(h) || !(h > 0.f))
 		return;
 	b2Body* body = m_scene->getBody("FlyerSimulation");
@@ -68,8 +68,8 @@ void GameLua::updateFlyerTrajectoryTable()
 		return;
 	RenderObjectData* flyer = m_scene->findObject("FlyerSimulation");
 	body->SetAwake(true);
-	int const sampler = std::max(1, m_simulation.storePointsSampler);
-	for (int i = 0; i < m_simulation.iterations; ++i)
+	int const sampler = std::max(1, m_settings.simulation.storePointsSampler);
+	for (int i = 0; i < m_settings.simulation.iterations; ++i)
 	{
 		b2Fixture* flyerFixture = body->GetFixtureList();
 		for (RenderObjectData* sensor : m_scene->aimSensors())

@@ -71,7 +71,7 @@ void GameLua::registerSceneApi()
 
 void GameLua::setEditing(bool editing)
 {
-	m_editing = editing;
+	m_settings.editing = editing;
 	m_particles->object().clearParticleCache();
 }
 

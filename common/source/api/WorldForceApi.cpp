@@ -56,24 +56,24 @@ int GameLua::setPhysicsEnabled(lua::LuaState* state)
 		// One switch: repeated calls do not stack.
 		if (enabled && count == 1)
 		{
-			m_physicsDisabled = std::max(m_physicsDisabled - 1, 0);
+			m_settings.physicsDisabled = std::max(m_settings.physicsDisabled - 1, 0);
 			count = 0;
 		}
 		else if (!enabled && count == 0)
 		{
-			++m_physicsDisabled;
+			++m_settings.physicsDisabled;
 			count = 1;
 		}
 		return 0;
 	}
 	if (enabled)
 	{
-		m_physicsDisabled = std::max(m_physicsDisabled - 1, 0);
+		m_settings.physicsDisabled = std::max(m_settings.physicsDisabled - 1, 0);
 		--count;
 	}
 	else
 	{
-		++m_physicsDisabled;
+		++m_settings.physicsDisabled;
 		++count;
 	}
 	return 0;
@@ -81,18 +81,18 @@ int GameLua::setPhysicsEnabled(lua::LuaState* state)
 
 bool GameLua::isPhysicsEnabled()
 {
-	return m_physicsDisabled == 0;
+	return m_settings.physicsDisabled == 0;
 }
 
 void GameLua::setGravityForceMultiplier(float multiplier)
 {
 	requireFiniteSetting("setGravityForceMultiplier", {multiplier});
-	m_gravityForceMultiplier = multiplier;
+	m_settings.gravityForceMultiplier = multiplier;
 }
 
 float GameLua::getGravityForceMultiplier()
 {
-	return m_gravityForceMultiplier;
+	return m_settings.gravityForceMultiplier;
 }
 
 void GameLua::setDeltaTimeMultiplier(float multiplier)
@@ -101,12 +101,12 @@ void GameLua::setDeltaTimeMultiplier(float multiplier)
 	requireFiniteSetting("setDeltaTimeMultiplier", {multiplier});
 	if (multiplier < 0.f)
 		throw lua::LuaException(lang::Format("setDeltaTimeMultiplier: {0} is negative", multiplier));
-	m_deltaTimeMultiplier = multiplier;
+	m_settings.deltaTimeMultiplier = multiplier;
 }
 
 float GameLua::getDeltaTimeMultiplier()
 {
-	return m_deltaTimeMultiplier;
+	return m_settings.deltaTimeMultiplier;
 }
 
 void GameLua::setPhysicsSimulationScale(float scale)

@@ -143,7 +143,7 @@ void GameLua::BeginContact(b2Contact* contact)
 		b2Vec2 momentum = dm * flyerBody->GetMass() * flyerVelocity - blockBody->GetMass() * blockBody->GetLinearVelocity();
 		float impact = momentum.Length() / IMPACT_SCALE;
 
-		removeBreakableJointsFromObject(blockName, impact);
+		m_joints->removeBreakableJointsFromObject(blockName, impact);
 
 		float damage = 0.f;
 		lua::LuaTable world, blockState;

@@ -99,14 +99,14 @@ void GameLua::update(float dt)
 	else
 		std::fill(std::begin(m_rollingLevel), std::end(m_rollingLevel), 0.f);
 	if (m_settings.physicsDisabled == 0)
-		publishJointAnchors();
+		m_joints->publishJointAnchors();
 	playRollingSounds();
 
 	m_downloads->checkBackgroundResults();
 	call("update", scaledDt, dt);
 	if (m_settings.physicsDisabled == 0)
 		m_particles->updateInWorld(scaledDt);
-	destroyBrokenJoints();
+	m_joints->destroyBrokenJoints();
 	if (m_settings.physicsDisabled == 0)
 	{
 		if (m_compositor)

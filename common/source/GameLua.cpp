@@ -19,6 +19,7 @@
 #include <host/HostTally.h>
 #include <host/HostVideo.h>
 #include <host/ScriptUtilities.h>
+#include <api/JointApi.h>
 #include <api/ParticlesApi.h>
 #include <host/HostParticles.h>
 #include <io/std/FileLock.h>
@@ -70,11 +71,8 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_notifications = std::make_unique<HostNotifications>(m_core);
 	m_video = std::make_unique<HostVideo>(m_core, *this);
 	m_scene.reset(new SceneObjects(m_core, this, this, this));
-	m_scene->setClearedHook([this] {
-		m_joints.clear();
-		m_timedLinks.clear();
-		m_brokenJoints.clear();
-	});
+	m_joints = std::make_unique<Joints>(m_core, *m_scene);
+	m_scene->setClearedHook([this] { m_joints->clear(); });
 
 
 	m_particles.reset(new HostParticles(m_core));
@@ -149,7 +147,7 @@ void GameLua::registerApi()
 	registerTallyApi(*this, *m_tally);
 	registerAdApi(*this, *m_scriptUtilities);
 	registerCompoundBodyApi();
-	registerJointApi();
+	registerJointApi(*this, *m_joints);
 	registerSceneApi();
 	registerThemeApi(*this, *m_themes);
 	registerDownloadApi(*this, *m_downloads);
@@ -157,6 +155,15 @@ void GameLua::registerApi()
 	registerAimingApi();
 	registerScriptDrawingApi(*this, *m_scriptDrawing);
 	registerGameCenterApi(*this, *m_gameCenter);
+}
+
+void GameLua::SayGoodbye(b2Fixture*)
+{
+}
+
+void GameLua::SayGoodbye(b2Joint* joint)
+{
+	m_joints->jointDestroyed(joint);
 }
 
 void GameLua::paymentFinished(std::string const& id, PaymentStatus status, pf::Commerce::CommerceError error)

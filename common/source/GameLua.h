@@ -8,6 +8,7 @@
 #include <host/HostGameCenter.h>
 #include <host/HostStore.h>
 #include <host/HostView.h>
+#include <host/Joints.h>
 #include <host/SceneObjects.h>
 #include <game/Resources.h>
 #include <lang/Ptr.h>
@@ -175,11 +176,7 @@ public:
 
 	/** A fixture is destroyed with its body: nothing to do. */
 	void SayGoodbye(b2Fixture* fixture) override;
-	/**
-	 * A joint is destroyed with one of its bodies: it leaves the broken-joint
-	 * list and the joint list's entries forget it (their "joints" entries stay
-	 * for removeObject). A null joint is ignored.
-	 */
+	/** A joint is destroyed with one of its bodies: the joints forget it (Joints::jointDestroyed). */
 	void SayGoodbye(b2Joint* joint) override;
 
 	/** Rolling sound level of the frame for material 1 (wood), 2 (rock) or 3 (light); 0 otherwise. */
@@ -529,60 +526,13 @@ public:
 	void setEditingMode(bool editing) { m_settings.editing = editing; }
 	bool editingMode() const { return m_settings.editing; }
 
-	// --- Joints (api/JointApi.cpp) ------------------------------------------------
+	// --- Joints (host/Joints.h, api/JointApi.cpp) -----------------------------------
 
-	/** A joint between two objects: the Box2D joint (null for a timed link), names and anchor kind. */
-	struct jointData
-	{
-		std::string name;
-		std::string end1;
-		std::string end2;
-		b2Joint* joint = nullptr;
-		int coordType = 0;
-		/** Spring of a distance joint (frequency 0: rigid). */
-		float frequency = 0.f;
-		float dampingRatio = 0.f;
+	/** A joint between two objects (host/Joints.h). */
+	using jointData = JointData;
 
-		bool operator==(b2Joint const* other) const { return joint == other; }
-	};
-
-	/**
-	 * Raw: (description [, _, _, _, _, x1, y1, x2, y2]): creates the joint the
-	 * table describes; coordType 1 distance joints take their world anchors
-	 * from positions 6 to 9 (0 unless a number). Runs after the world's
-	 * current operation when busy.
-	 * @exception lua::LuaException "Joint bodies are not defined!" for a
-	 *            missing end of types 1 to 4; an unknown type, equal ends,
-	 *            inverted limits or a number that is not finite (naming the
-	 *            joint). Nothing is stored then.
-	 */
-	int createJointLua(lua::LuaState* state);
-	/** Raw: (table of descriptions): createJoint for each value, in table order. */
-	int createJoints(lua::LuaState* state);
-	/** Destroys the first joint and the first timed link of that name. */
-	void destroyJointLua(std::string const& name);
-	/**
-	 * Raw: (table with "name"): changes a live joint's spring, motor or
-	 * limits (each key present, also written to joints[name]); lower and
-	 * upper limits are applied together.
-	 * @exception lua::LuaException A number that is not finite or an inverted pair of limits.
-	 */
-	int setJointParameters(lua::LuaState* state);
-	/** Removes the object's joints; the other end of each timed link runs down its destroyTimer. */
-	void removeJointsFromObject(std::string const& name);
-	/** Motor speed of every revolute joint of that name. @exception lua::LuaException Not finite. */
-	void setRevoluteJointSpeed(std::string const& name, float speed);
-	/** Moves the object's breakable joints whose breakForce is below impact to the broken list. */
-	void removeBreakableJointsFromObject(std::string const& name, float impact);
-	/** No effect. */
-	void LinkSensor(std::string const& name);
-	/** Reverses the motor of the named joints at their limits. */
-	void checkJointLimits(std::string const& name);
-
-	/** Joints of types 1 to 4, timed links, and joints broken by impacts awaiting destruction. */
-	std::vector<jointData> const& joints() const { return m_joints; }
-	std::vector<jointData> const& timedLinks() const { return m_timedLinks; }
-	std::vector<jointData> const& brokenJoints() const { return m_brokenJoints; }
+	/** The joints between scene objects: joints, timed links and joints broken by impacts. */
+	Joints& joints() { return *m_joints; }
 
 	// --- Scene objects (api/SceneObjectApi.cpp; setters in api/ObjectSetters.cpp)
 	// A missing name logs (where noted "Body name : %s") and changes nothing;
@@ -836,9 +786,7 @@ private:
 	std::map<std::string, int> m_physicsDisableOwners;
 	float m_rollingLevel[3];
 	int m_rollingClip[3];
-	std::vector<jointData> m_joints;
-	std::vector<jointData> m_timedLinks;
-	std::vector<jointData> m_brokenJoints;
+	std::unique_ptr<Joints> m_joints;
 
 	lua::LuaTable m_blockEditorTable;
 	lua::LuaTable m_deadBlocks;
@@ -868,7 +816,6 @@ private:
 	void registerSceneObjectApi();
 	void registerWorldQueryApi();
 	void registerCompoundBodyApi();
-	void registerJointApi();
 	void registerSceneApi();
 	void registerAimingApi();
 	/** The base step of the prediction: objects.currentTimeStep when a number, else 1/35. */
@@ -926,20 +873,8 @@ private:
 	void handToDeadBlocks(std::string const& name, lua::LuaTable const& table);
 	/** Frame step 7.3.2: every awake non-flyer object gets the forces of the sensors it is inside. */
 	void applySensorForces();
-	/** Frame step 10: joints[name] gets the anchors of every joint whose coordType is not 2. */
-	void publishJointAnchors();
-	/** Frame step 15: destroys the joints broken during the frame's steps. */
-	void destroyBrokenJoints();
-	/** removeObject's joint part: timed links start their other end's timer; joints leave the lists. */
-	void forgetObjectJoints(std::string const& name);
 	/** A side of a sensor contact that ends. */
 	void sensorEndContact(b2Fixture* sensor, b2Fixture* other);
-	/** Creates the described joint (the world must not be busy). */
-	void createJointNow(lua::LuaTable const& description, b2Vec2 const& worldA, b2Vec2 const& worldB);
-	/** The cross links in world[end1] and world[end2] (ends whose entry is not a table are skipped). */
-	void linkObjects(std::string const& end1, std::string const& end2);
-	/** The table objects.joints, made when missing or not a table. */
-	lua::LuaTable jointsTable();
 
 	/** The application's wheel zoom and sound wish, or null when the host runs without one. */
 	HostShell* shell() const { return m_shell; }

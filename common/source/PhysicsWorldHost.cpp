@@ -1,4 +1,4 @@
-// The host's physics listeners and rolling sound levels.
+// The host's rolling sound levels.
 #include <GameLua.h>
 
 float GameLua::rollingLevel(int material) const
@@ -9,9 +9,5 @@ float GameLua::rollingLevel(int material) const
 int GameLua::rollingClip(int material) const
 {
 	return material >= 1 && material <= 3 ? m_rollingClip[material - 1] : -1;
-}
-
-void GameLua::SayGoodbye(b2Fixture*)
-{
 }
 

@@ -336,7 +336,7 @@ TEST_F(Contact, RemovalsInsideACallbackWaitForTheStep)
 	EXPECT_EQ(nullptr, object("crate"));
 	EXPECT_TRUE(host().getTable("objects").getTable("joints").isNil("weld"));
 	EXPECT_EQ(0, host().scene().world().world()->GetJointCount());
-	EXPECT_TRUE(host().joints().empty());
+	EXPECT_TRUE(host().joints().joints().empty());
 }
 
 TEST_F(Contact, HostileStormEndsInExceptionsOnly)
@@ -403,7 +403,7 @@ TEST_F(Contact, HostileStormEndsInExceptionsOnly)
 	std::set<b2Joint const*> joints;
 	for (b2Joint const* joint = world->GetJointList(); joint; joint = joint->GetNext())
 		joints.insert(joint);
-	for (auto const* list : {&host().joints(), &host().brokenJoints()})
+	for (auto const* list : {&host().joints().joints(), &host().joints().brokenJoints()})
 	{
 		for (GameLua::jointData const& entry : *list)
 			EXPECT_TRUE(!entry.joint || joints.count(entry.joint)) << entry.name;

@@ -400,7 +400,7 @@ void GameLua::removeObjectNow(std::string const& name)
 		sensors.erase(std::remove(sensors.begin(), sensors.end(), object), sensors.end());
 	}
 	delete object;
-	forgetObjectJoints(name);
+	m_joints->forgetObjectJoints(name);
 	if (failure)
 		std::rethrow_exception(failure);
 }

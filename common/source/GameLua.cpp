@@ -73,6 +73,7 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_scene.reset(new SceneObjects(m_core, this, this, this));
 	m_joints = std::make_unique<Joints>(m_core, *m_scene);
 	m_scene->setClearedHook([this] { m_joints->clear(); });
+	m_contactRules = std::make_unique<ContactRules>(m_core, *m_scene, *m_joints, m_settings);
 
 
 	m_particles.reset(new HostParticles(m_core));

@@ -3,6 +3,7 @@
 #include <SheetGroups.h>
 #include <host/ScriptDrawing.h>
 #include <box2d/box2d.h>
+#include <host/ContactRules.h>
 #include <host/HostCore.h>
 #include <host/WorldSettings.h>
 #include <host/HostGameCenter.h>
@@ -496,29 +497,16 @@ public:
 	 */
 	void applySensorForceToObject(RenderObjectData* sensor, RenderObjectData* object);
 
-	/**
-	 * The sensor side of a beginning contact: 1 when fixture is a sensor of
-	 * an object of type 5, 6 or 7 and the other object does not ignore
-	 * killing volumes, else 0. A gravity sensor (type 2) or listing sensor
-	 * (type 3) enters the other object's sensors list and wakes its body; a
-	 * type 4 sensor touched by a non-sensor fixture starts its destruction.
-	 */
-	int checkSensorContact(b2Fixture* fixture, b2Fixture* other);
+	// --- Contacts and damage (host/ContactRules) ---------------------------------
 
-	// --- Contacts and damage (ContactFilter.cpp, Contacts.cpp) -------------------
-
-	/** Which scene objects touch (flyers, killing volumes, disabled collision, immovable objects). */
-	bool ShouldCollide(b2Fixture* fixtureA, b2Fixture* fixtureB) override;
-	/**
-	 * Sensor callbacks, impacts and damage of flyers and blocks, the score,
-	 * hit wobble and broken joints; calls "enterCollision", "flyerCollision"
-	 * and "blockCollision". Script tables are read raw; missing or mistyped
-	 * values count as their defaults. Nothing while a level loads; only the
-	 * sensor step while editing.
-	 */
-	void BeginContact(b2Contact* contact) override;
-	/** Wakes both bodies; for a sensor calls "exitCollision" and lets both sides leave. */
-	void EndContact(b2Contact* contact) override;
+	/** The contact rules the Box2D listener and filter below forward to. */
+	ContactRules& contactRules() { return *m_contactRules; }
+	bool ShouldCollide(b2Fixture* fixtureA, b2Fixture* fixtureB) override
+	{
+		return m_contactRules->shouldCollide(fixtureA, fixtureB);
+	}
+	void BeginContact(b2Contact* contact) override { m_contactRules->beginContact(contact); }
+	void EndContact(b2Contact* contact) override { m_contactRules->endContact(contact); }
 
 	/** Sets the loading flag (isLoadingLevel): while it is set, contacts have no effect. */
 	void setLoadingLevel(bool loading) { m_settings.loadingLevel = loading; }
@@ -772,6 +760,8 @@ private:
 	HostCore m_core;
 	/** The world numbers and flags the areas share. */
 	WorldSettings m_settings;
+	/** Made after the scene and the joints; outlives the scene (removing bodies ends contacts). */
+	std::unique_ptr<ContactRules> m_contactRules;
 	bool m_safeToQuit;
 	bool m_compiled;
 	std::unique_ptr<ScriptUtilities> m_scriptUtilities;
@@ -869,12 +859,10 @@ private:
 
 
 	// Contacts, sensors and joints.
-	/** Puts table into "deadBlocks" under name (logged when no level has made that table). */
-	void handToDeadBlocks(std::string const& name, lua::LuaTable const& table);
+	/** Puts table into "deadBlocks" under name (ContactRules::handToDeadBlocks). */
+	void handToDeadBlocks(std::string const& name, lua::LuaTable const& table) { m_contactRules->handToDeadBlocks(name, table); }
 	/** Frame step 7.3.2: every awake non-flyer object gets the forces of the sensors it is inside. */
 	void applySensorForces();
-	/** A side of a sensor contact that ends. */
-	void sensorEndContact(b2Fixture* sensor, b2Fixture* other);
 
 	/** The application's wheel zoom and sound wish, or null when the host runs without one. */
 	HostShell* shell() const { return m_shell; }

@@ -1,6 +1,5 @@
-// Gravity sensors: the force a sensor exerts on the objects inside it, and
-// the sensor side of a beginning contact.
-#include <ContactRecord.h>
+// Gravity sensors: the force a sensor exerts on the objects inside it.
+#include <host/ContactRecord.h>
 #include <GameLua.h>
 #include <host/RenderObjectData.h>
 #include <physics/PhysicsWorld.h>
@@ -84,35 +83,4 @@ void GameLua::applySensorForceToObject(RenderObjectData* sensor, RenderObjectDat
 	if (object->body->GetType() != b2_dynamicBody)
 		return;
 	m_scene->world().applyForce(object->body, f, object->body->GetPosition());
-}
-
-int GameLua::checkSensorContact(b2Fixture* fixture, b2Fixture* other)
-{
-	if (!fixture->IsSensor())
-		return 0;
-	RenderObjectData* s = recordOf(fixture);
-	RenderObjectData* o = recordOf(other);
-	if (!s || !o)
-		return 0;
-	b2Body* body = other->GetBody();
-	int result = (s->objectType == 5 || s->objectType == 6 || s->objectType == 7) && !o->ignoresKillingVolumes ? 1 : 0;
-	switch (s->objectType)
-	{
-	case 3:
-		m_scene->world().setAwake(body, true);
-		o->sensors.push_back(s);
-		break;
-	case 2:
-		m_scene->world().setAwake(body, true);
-		o->sensors.push_back(s);
-		o->luaTable.setBoolean("insideGravity", true);
-		break;
-	case 4:
-		if (!other->IsSensor())
-			s->destroyPending = true;
-		break;
-	default:
-		break;
-	}
-	return result;
 }

@@ -1,9 +1,9 @@
 // Which scene objects touch.
-#include <ContactRecord.h>
-#include <GameLua.h>
+#include <host/ContactRules.h>
+#include <host/ContactRecord.h>
 #include <host/RenderObjectData.h>
 
-bool GameLua::ShouldCollide(b2Fixture* fixtureA, b2Fixture* fixtureB)
+bool ContactRules::shouldCollide(b2Fixture* fixtureA, b2Fixture* fixtureB) const
 {
 	RenderObjectData const* a = recordOf(fixtureA);
 	RenderObjectData const* b = recordOf(fixtureB);

@@ -1,17 +1,16 @@
 #pragma once
 
-#include <GameLua.h>
 #include <host/RenderObjectData.h>
 #include <box2d/box2d.h>
 
 /** The scene object a fixture belongs to, or null for a fixture the host did not make. */
-inline GameLua::RenderObjectData* recordOf(b2Fixture const* fixture)
+inline RenderObjectData* recordOf(b2Fixture const* fixture)
 {
-	return reinterpret_cast<GameLua::RenderObjectData*>(const_cast<b2Fixture*>(fixture)->GetUserData().pointer);
+	return reinterpret_cast<RenderObjectData*>(const_cast<b2Fixture*>(fixture)->GetUserData().pointer);
 }
 
 /** Object types 5 and 7 are flyers. */
-inline bool isFlyerType(GameLua::RenderObjectData const* o)
+inline bool isFlyerType(RenderObjectData const* o)
 {
 	return o->objectType == 5 || o->objectType == 7;
 }

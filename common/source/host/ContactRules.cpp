@@ -3,11 +3,15 @@
 // killing volumes. Everything here runs inside the physics step: script
 // tables are read raw with defaults, nothing is created or destroyed, and
 // what scripts ask for waits in the physics world's queue.
-#include <ContactRecord.h>
-#include <GameLua.h>
+#include <host/ContactRules.h>
+#include <host/ContactRecord.h>
+#include <host/Joints.h>
 #include <host/RenderObjectData.h>
+#include <host/SceneObjects.h>
+#include <host/WorldSettings.h>
 #include <ScriptValues.h>
 #include <lang/Debug.h>
+#include <lua/LuaObject.h>
 #include <lua/LuaState.h>
 #include <physics/PhysicsWorld.h>
 #include <algorithm>
@@ -30,7 +34,7 @@ float wobbleFor(float impact)
 }
 
 /** Starts the hit wobble unless one at least as strong runs. */
-void wobble(GameLua::RenderObjectData* o, float w)
+void wobble(RenderObjectData* o, float w)
 {
 	if (o->wobbleAmplitude < w)
 	{
@@ -41,16 +45,24 @@ void wobble(GameLua::RenderObjectData* o, float w)
 
 } // namespace
 
-void GameLua::handToDeadBlocks(std::string const& name, lua::LuaTable const& table)
+ContactRules::ContactRules(HostCore const& core, SceneObjects& scene, Joints& joints, WorldSettings const& settings) :
+	m_core(core),
+	m_scene(scene),
+	m_joints(joints),
+	m_settings(settings)
+{
+}
+
+void ContactRules::handToDeadBlocks(std::string const& name, lua::LuaTable const& table)
 {
 	lua::LuaTable dead;
-	if (scriptvalues::table(*this, "deadBlocks", dead))
+	if (scriptvalues::table(m_core.table, "deadBlocks", dead))
 		dead.setTable(name, table);
 	else
 		lang::Debug::printf("No level loaded: \"%s\" is not handed to deadBlocks\n", name.c_str());
 }
 
-void GameLua::BeginContact(b2Contact* contact)
+void ContactRules::beginContact(b2Contact* contact)
 {
 	b2Fixture* fixtureA = contact->GetFixtureA();
 	b2Fixture* fixtureB = contact->GetFixtureB();
@@ -60,7 +72,7 @@ void GameLua::BeginContact(b2Contact* contact)
 		return;
 
 	lua::LuaTable blockTable, blocks, damageFactors;
-	if (scriptvalues::table(*this, "blockTable", blockTable))
+	if (scriptvalues::table(m_core.table, "blockTable", blockTable))
 	{
 		scriptvalues::table(blockTable, "blocks", blocks);
 		scriptvalues::table(blockTable, "damageFactors", damageFactors);
@@ -76,7 +88,7 @@ void GameLua::BeginContact(b2Contact* contact)
 	{
 		std::string nameA = a->name;
 		std::string nameB = b->name;
-		call("enterCollision", nameA, nameB);
+		m_core.table.call("enterCollision", nameA, nameB);
 		bool hit = false;
 		for (int side = 0; side < 2; ++side)
 		{
@@ -110,7 +122,7 @@ void GameLua::BeginContact(b2Contact* contact)
 			wobble(b, w);
 		std::string nameA = a->name;
 		std::string nameB = b->name;
-		call("flyerCollision", nameA, nameB, impact, 0.f);
+		m_core.table.call("flyerCollision", nameA, nameB, impact, 0.f);
 		return;
 	}
 
@@ -143,11 +155,11 @@ void GameLua::BeginContact(b2Contact* contact)
 		b2Vec2 momentum = dm * flyerBody->GetMass() * flyerVelocity - blockBody->GetMass() * blockBody->GetLinearVelocity();
 		float impact = momentum.Length() / IMPACT_SCALE;
 
-		m_joints->removeBreakableJointsFromObject(blockName, impact);
+		m_joints.removeBreakableJointsFromObject(blockName, impact);
 
 		float damage = 0.f;
 		lua::LuaTable world, blockState;
-		if (scriptvalues::table(m_objects, "world", world) && scriptvalues::table(world, blockName, blockState) &&
+		if (scriptvalues::table(m_core.objects, "world", world) && scriptvalues::table(world, blockName, blockState) &&
 			blockState.isNumber("strength"))
 		{
 			float strength = blockState.getNumber("strength");
@@ -169,7 +181,7 @@ void GameLua::BeginContact(b2Contact* contact)
 						float mass = flyerBody->GetMass();
 						float f = mass != 0.f && impact != 0.f ? std::min(1.f, left / mass / impact * IMPACT_SCALE * LEGACY_BOUNCE) : 1.f;
 						if (std::isfinite(f) && flyer->body && flyer->body->GetType() != b2_staticBody)
-							m_scene->world().setLinearVelocity(flyer->body, f * flyerVelocity);
+							m_scene.world().setLinearVelocity(flyer->body, f * flyerVelocity);
 					}
 					else
 					{
@@ -191,7 +203,7 @@ void GameLua::BeginContact(b2Contact* contact)
 		wobble(flyer, w);
 		if (block->wobbleStrength > 0.f)
 			wobble(block, w);
-		call("flyerCollision", flyerName, blockName, impact, std::floor(damage));
+		m_core.table.call("flyerCollision", flyerName, blockName, impact, std::floor(damage));
 		// The script may have changed the flyer's record, never removed it (removal waits).
 		if (flyer->flyerTimer < 0.f)
 			flyer->flyerTimer = 0.f;
@@ -254,7 +266,7 @@ void GameLua::BeginContact(b2Contact* contact)
 	float total = sideA.contribution + sideB.contribution;
 	// The score as it was before the callback (which may change it).
 	lua::LuaTable scoreTable, scoreBlocks;
-	bool hasScore = total > 0.f && scriptvalues::table(*this, "scoreTable", scoreTable) &&
+	bool hasScore = total > 0.f && scriptvalues::table(m_core.table, "scoreTable", scoreTable) &&
 		scriptvalues::table(scoreTable, "blocks", scoreBlocks) && scoreBlocks.isNumber("score");
 	float scoreBefore = hasScore ? scoreBlocks.getNumber("score") : 0.f;
 	float lastHit = sideB.damaged ? sideB.lastHit : sideA.damaged ? sideA.lastHit : 0.f;
@@ -266,12 +278,12 @@ void GameLua::BeginContact(b2Contact* contact)
 		wobble(a, w);
 	std::string nameA = a->name;
 	std::string nameB = b->name;
-	call("blockCollision", nameA, nameB, impact, sideA.hit || sideB.hit, false, std::floor(lastHit));
+	m_core.table.call("blockCollision", nameA, nameB, impact, sideA.hit || sideB.hit, false, std::floor(lastHit));
 
 	if (hasScore)
 	{
 		lua::LuaTable attributes;
-		if (scriptvalues::table(*this, "worldAttributes", attributes) && attributes.isNumber("scoreDamageMultiplier"))
+		if (scriptvalues::table(m_core.table, "worldAttributes", attributes) && attributes.isNumber("scoreDamageMultiplier"))
 		{
 			int multiplier = lua::LuaNumber::toInt(attributes.getNumber("scoreDamageMultiplier"));
 			scoreBlocks.setNumber("score", scoreBefore + std::floor(total) * static_cast<float>(multiplier));
@@ -279,7 +291,7 @@ void GameLua::BeginContact(b2Contact* contact)
 	}
 }
 
-void GameLua::EndContact(b2Contact* contact)
+void ContactRules::endContact(b2Contact* contact)
 {
 	b2Fixture* fixtureA = contact->GetFixtureA();
 	b2Fixture* fixtureB = contact->GetFixtureB();
@@ -289,19 +301,19 @@ void GameLua::EndContact(b2Contact* contact)
 		return;
 	// A body being removed is no longer the record's: only live ones wake.
 	if (a->body)
-		m_scene->world().setAwake(a->body, true);
+		m_scene.world().setAwake(a->body, true);
 	if (b->body)
-		m_scene->world().setAwake(b->body, true);
+		m_scene.world().setAwake(b->body, true);
 	if (!fixtureA->IsSensor() && !fixtureB->IsSensor())
 		return;
 	std::string nameA = a->name;
 	std::string nameB = b->name;
-	call("exitCollision", nameA, nameB);
+	m_core.table.call("exitCollision", nameA, nameB);
 	sensorEndContact(fixtureA, fixtureB);
 	sensorEndContact(fixtureB, fixtureA);
 }
 
-void GameLua::sensorEndContact(b2Fixture* sensorFixture, b2Fixture* otherFixture)
+void ContactRules::sensorEndContact(b2Fixture* sensorFixture, b2Fixture* otherFixture)
 {
 	if (!sensorFixture->IsSensor())
 		return;
@@ -323,15 +335,46 @@ void GameLua::sensorEndContact(b2Fixture* sensorFixture, b2Fixture* otherFixture
 	else if (other->killOnExit)
 	{
 		if (other->body)
-			m_scene->world().setLinearDamping(other->body, KILL_DAMPING);
+			m_scene.world().setLinearDamping(other->body, KILL_DAMPING);
 		other->destroyPending = true;
 	}
 	else if (other->tracked)
 	{
 		if (other->body && other->body->GetType() != b2_staticBody)
 		{
-			m_scene->world().setLinearVelocity(other->body, b2Vec2_zero);
-			m_scene->world().setLinearDamping(other->body, KILL_DAMPING);
+			m_scene.world().setLinearVelocity(other->body, b2Vec2_zero);
+			m_scene.world().setLinearDamping(other->body, KILL_DAMPING);
 		}
 	}
+}
+
+int ContactRules::checkSensorContact(b2Fixture* fixture, b2Fixture* other)
+{
+	if (!fixture->IsSensor())
+		return 0;
+	RenderObjectData* s = recordOf(fixture);
+	RenderObjectData* o = recordOf(other);
+	if (!s || !o)
+		return 0;
+	b2Body* body = other->GetBody();
+	int result = (s->objectType == 5 || s->objectType == 6 || s->objectType == 7) && !o->ignoresKillingVolumes ? 1 : 0;
+	switch (s->objectType)
+	{
+	case 3:
+		m_scene.world().setAwake(body, true);
+		o->sensors.push_back(s);
+		break;
+	case 2:
+		m_scene.world().setAwake(body, true);
+		o->sensors.push_back(s);
+		o->luaTable.setBoolean("insideGravity", true);
+		break;
+	case 4:
+		if (!other->IsSensor())
+			s->destroyPending = true;
+		break;
+	default:
+		break;
+	}
+	return result;
 }

@@ -103,7 +103,7 @@ void BM_PredictionAgainstBareSteps(benchmark::State& state)
 	state.counters["prediction_us"] = predictSeconds / n * 1e6;
 	state.counters["bare_steps_us"] = bareSeconds / n * 1e6;
 	state.counters["ratio"] = bareSeconds > 0 ? predictSeconds / bareSeconds : 0;
-	state.counters["points"] = double(h.host->simulationTrajectory().size());
+	state.counters["points"] = double(h.host->aiming().simulationTrajectory().size());
 }
 
 /** The plain loop: the same particle records, the same arithmetic and image draws. */

@@ -3,6 +3,7 @@
 #include <SheetGroups.h>
 #include <host/ScriptDrawing.h>
 #include <box2d/box2d.h>
+#include <host/Aiming.h>
 #include <host/HostCore.h>
 #include <host/WorldSettings.h>
 #include <host/HostGameCenter.h>
@@ -47,7 +48,6 @@ class LuaState;
 class WebViewLuaInterface;
 }
 
-class AimStream;
 class BackgroundDownloads;
 class Compositor;
 class HostParticles;
@@ -662,64 +662,14 @@ public:
 	std::vector<CompoundShape> const& compoundShapes() const { return m_compoundShapes; }
 	std::vector<std::string> const& compoundShapeNames() const { return m_compoundShapeNames; }
 
-	// --- Aiming aid and trails (AimStream.cpp, api/AimingApi.cpp) ---------------
+	// --- Aiming aid and trails (host/Aiming.h, api/AimingApi.cpp) ---------------
 
-	/** Two trails are kept: the one being recorded and the previous one. */
-	static constexpr int NumTrajectories = 2;
+	/** One recorded trail (host/Aiming.h). */
+	using TrajectoryData = ::TrajectoryData;
+	static constexpr int NumTrajectories = Aiming::NumTrajectories;
 
-	/** One recorded trail: its points (world coordinates), an optional puff and their sprites. */
-	struct TrajectoryData
-	{
-		std::vector<math::float2> points;
-		bool hasPuff = false;
-		float puffX = 0.f;
-		float puffY = 0.f;
-		std::string normalTrailSprite;
-		std::string specialTrailSprite;
-	};
-
-	/**
-	 * Predicts the flight of "FlyerSimulation" (free flight under gravity
-	 * and the aiming sensors it overlaps), appends every sampler-th position
-	 * to the simulation trajectory and hands that to the aiming stream.
-	 * Nothing while the physics is disabled, for a step that is not finite
-	 * and positive, or without that object's body (logged); a step whose
-	 * result is not finite ends the prediction with the points so far and
-	 * the body as it was before that step. A sampler below 1 counts as 1.
-	 */
-	void updateFlyerTrajectoryTable();
-	void ClearSimulationTrajectory() { m_simulationTrajectory.clear(); }
-	void populateAimingAid();
-	/** Records the named object's body (logged when unknown); each prediction clears it. */
-	void setSelectedFlyerDuringSimulation(std::string const& name);
-	void enableAimingAid(bool enabled) { m_aimingAidEnabled = enabled; }
-	/** The prediction's length in seconds: the level's simulationIterations x the base step (0 before any level). */
-	float getAimingTime();
-	/** Thins the stream from the flyer's end and stops spawning. */
-	void clearAimingAid(float fraction);
-	/** @exception lua::LuaException An empty name; the old name stays. */
-	void setAimingAidSprite(std::string const& name);
-	/** Switches to the other trail and empties it. */
-	void startNewTrajectory();
-	/** Appends x, y to the current trail (a is not used). */
-	void addToTrajectory(float a, float x, float y);
-	/** Sets the current trail's puff (a is not used). */
-	void addPuffToTrajectory(float a, float x, float y);
-	void setNormalTrailSprite(std::string const& name);
-	void setSpecialTrailSprite(std::string const& name);
-	/** Draws both trails at their world places: sets the 2D translation (-left, -top) and scale (world scale) itself. */
-	void drawTrajectories();
-	/** Draws the stream when it is ready, then switches its spawning to the aiming-aid flag. */
-	void drawSimulationTrajectory();
-	/** Two empty trails, the first one current. */
-	void clearTrajectories();
-
-	AimStream& aimStream() { return *m_aimStream; }
-	std::vector<math::float2> const& simulationTrajectory() const { return m_simulationTrajectory; }
-	std::vector<TrajectoryData> const& trajectories() const { return m_trajectories; }
-	int currentTrajectoryIndex() const { return m_currentTrajectoryIndex; }
-	bool aimingAidEnabled() const { return m_aimingAidEnabled; }
-	b2Body* selectedFlyerBody() const { return m_selectedFlyerBody; }
+	/** The aiming aid: the flight prediction, the aiming stream and the recorded trails. */
+	Aiming& aiming() { return *m_aiming; }
 
 	// --- Particles (host/HostParticles.cpp, api/ParticlesApi.cpp) ---------------
 
@@ -799,12 +749,7 @@ private:
 	/** The scripts' WebView module, made last by the constructor. */
 	lang::Ptr<lua::WebViewLuaInterface> m_webViews;
 	std::unique_ptr<HostParticles> m_particles;
-	std::vector<math::float2> m_simulationTrajectory;
-	bool m_aimingAidEnabled;
-	lang::Ptr<AimStream> m_aimStream;
-	b2Body* m_selectedFlyerBody;
-	std::vector<TrajectoryData> m_trajectories;
-	int m_currentTrajectoryIndex;
+	std::unique_ptr<Aiming> m_aiming;
 	std::unique_ptr<Compositor> m_compositor;
 	std::unique_ptr<HostGameCenter> m_gameCenter;
 
@@ -817,11 +762,6 @@ private:
 	void registerWorldQueryApi();
 	void registerCompoundBodyApi();
 	void registerSceneApi();
-	void registerAimingApi();
-	/** The base step of the prediction: objects.currentTimeStep when a number, else 1/35. */
-	float aimingBaseStep();
-	/** The current trail. */
-	TrajectoryData& getCurrentTrajectory();
 
 	// Physics world and frame steps (PhysicsWorldHost.cpp, PhysicsStep.cpp).
 	/** Frame step 7: the fixed steps, interpolation and destruction timers. */

@@ -5,6 +5,7 @@
 #include <host/HostView.h>
 #include <host/Themes.h>
 #include <GameLua.h>
+#include <host/Aiming.h>
 #include <Particles.h>
 #include <host/HostParticles.h>
 #include <host/RenderObjectData.h>
@@ -103,7 +104,7 @@ void GameLua::drawGame(int fgZ)
 				if (!trailsDrawn && (object->startsInactive || object->tracked))
 				{
 					draw::setAngle(state, 0.f);
-					drawTrajectories();
+					m_aiming->drawTrajectories();
 					trailsDrawn = true;
 				}
 				if (object->isCompound)
@@ -135,7 +136,7 @@ void GameLua::drawGame(int fgZ)
 				m_scriptDrawing->renderMaskedImages();
 		}
 	}
-	drawSimulationTrajectory();
+	m_aiming->drawSimulationTrajectory();
 	m_particles->drawInWorld(false);
 }
 

@@ -2,6 +2,7 @@
 #include <api/DownloadApi.h>
 #include <host/BackgroundDownloads.h>
 #include <api/AimingApi.h>
+#include <api/SceneApi.h>
 #include "Compositor.h"
 #include <host/RenderObjectData.h>
 #include "SaveFile.h"
@@ -75,6 +76,8 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_particles.reset(new HostParticles(m_core));
 	m_aiming = std::make_unique<Aiming>(m_core, *m_scene, m_settings,
 		[this](RenderObjectData* sensor, RenderObjectData* object) { applySensorForceToObject(sensor, object); });
+	m_sceneDrawing = std::make_unique<SceneDrawing>(m_core, m_settings, *m_scene, *m_themes, *m_scriptDrawing,
+		*m_particles, *m_aiming);
 	registerApi();
 	// The scripts' device identifier: the hash of the hardware address.
 	setString("uniqueDeviceId", lang::Ptr<pf::DeviceID>(new pf::DeviceID())->getDeviceIDHash());
@@ -146,7 +149,7 @@ void GameLua::registerApi()
 	registerAdApi(*this, *m_scriptUtilities);
 	registerCompoundBodyApi();
 	registerJointApi(*this, *m_joints);
-	registerSceneApi();
+	registerSceneApi(*this, *m_sceneDrawing, m_view, *m_themes);
 	registerThemeApi(*this, *m_themes);
 	registerDownloadApi(*this, *m_downloads);
 	registerParticlesApi(*this, *m_particles);

@@ -10,6 +10,7 @@
 #include <host/HostStore.h>
 #include <host/HostView.h>
 #include <host/Joints.h>
+#include <host/SceneDrawing.h>
 #include <host/SceneObjects.h>
 #include <game/Resources.h>
 #include <lang/Ptr.h>
@@ -198,26 +199,13 @@ public:
 	/** The frame time multiplier of the scripts; 1 by default. */
 	float deltaTimeMultiplier() const { return m_settings.deltaTimeMultiplier; }
 
-	// --- View state and scene drawing (api/SceneApi.cpp) ---------------------
+	// --- View state and scene drawing (host/SceneDrawing.h, api/SceneApi.cpp) ---
 
-	/** Number of draw depths: objects of depth 0 to DRAW_DEPTHS - 1 are drawn. */
-	static constexpr int DRAW_DEPTHS = 170;
+	/** Number of draw depths (host/SceneDrawing.h). */
+	static constexpr int DRAW_DEPTHS = SceneDrawing::DRAW_DEPTHS;
 
-	/**
-	 * Draws the objects depth by depth, sheet group by sheet group (in the
-	 * order each sheet first entered the depth), names in order, through
-	 * the context's 2D render state; the foreground layers go just before
-	 * depth fgZ (none for fgZ outside the depths). A name without a record
-	 * is skipped with a log line; an object without sprite logs "Sprite is
-	 * missing for %s"; a placement with a zero or non-finite divisor or
-	 * value draws nothing.
-	 */
-	void drawGame(int fgZ);
-
-	/** Places and draws one object's sprite or composite sprite; scaled by the object's scale unless unscaled. */
-	void drawCompoOrNormalSprite(RenderObjectData& object, bool unscaled);
-
-	void setEditing(bool editing);
+	/** The scene pass: the objects depth by depth, the trails, the aiming stream and the world particles. */
+	SceneDrawing& sceneDrawing() { return *m_sceneDrawing; }
 
 	/** The world numbers and flags the areas share. */
 	WorldSettings& settings() { return m_settings; }
@@ -246,12 +234,6 @@ public:
 	 * for an unknown sheet); makes the sheet's masked image.
 	 */
 	void setTexture(std::string const& name, std::string const& sheet);
-	/**
-	 * drawGame's textured branch: adds the object's sprite to its texture's
-	 * masked image; false when it has no sprite, texture image or usable
-	 * scales (nothing added).
-	 */
-	bool addTextured(RenderObjectData& object);
 
 	// --- Level and save files (api/LevelFileApi.cpp, LevelLoader.cpp,
 	//     LevelWriter.cpp, SaveFiles.cpp) -----------------------------------
@@ -717,6 +699,7 @@ private:
 	lua::LuaTable m_blockTable;
 
 	std::unique_ptr<Themes> m_themes;
+	std::unique_ptr<SceneDrawing> m_sceneDrawing;
 	HostView m_view;
 	/** Made after the view and the host's tables it refers to. */
 	HostCore m_core;
@@ -761,7 +744,6 @@ private:
 	void registerSceneObjectApi();
 	void registerWorldQueryApi();
 	void registerCompoundBodyApi();
-	void registerSceneApi();
 
 	// Physics world and frame steps (PhysicsWorldHost.cpp, PhysicsStep.cpp).
 	/** Frame step 7: the fixed steps, interpolation and destruction timers. */
@@ -800,12 +782,6 @@ private:
 	void findObjectSprite(RenderObjectData& object, int kind);
 	/** The draw key of the object: its sprite's sheet (a composite's first part's), or null. */
 	static game::SpriteSheet const* drawKey(RenderObjectData const& object);
-
-	// Scene drawing helpers (api/SceneApi.cpp).
-	/** Draws the parts of a compound object. */
-	void drawCompound(RenderObjectData& object);
-	/** Draws an object's decorations. */
-	void drawDecorations(RenderObjectData& object);
 
 
 	// Contacts, sensors and joints.

@@ -3,6 +3,7 @@
 #include <support/AllocationCounter.h>
 #include <gr/gl/GLPlatform.h>
 #include <GameLua.h>
+#include <Particles.h>
 #include <host/HostParticles.h>
 #include <host/RenderObjectData.h>
 #include <game/Resources.h>
@@ -103,7 +104,7 @@ void BM_PredictionAgainstBareSteps(benchmark::State& state)
 	state.counters["prediction_us"] = predictSeconds / n * 1e6;
 	state.counters["bare_steps_us"] = bareSeconds / n * 1e6;
 	state.counters["ratio"] = bareSeconds > 0 ? predictSeconds / bareSeconds : 0;
-	state.counters["points"] = double(h.host->simulationTrajectory().size());
+	state.counters["points"] = double(h.host->aiming().simulationTrajectory().size());
 }
 
 /** The plain loop: the same particle records, the same arithmetic and image draws. */

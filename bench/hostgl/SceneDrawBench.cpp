@@ -110,7 +110,7 @@ double timed(gr::Context& ctx, F f, long& drawCalls)
 void BM_DrawGameNativeAgainstBatcher(benchmark::State& state)
 {
 	Scene scene;
-	auto hostFrame = [&] { scene.host->drawGame(-1); };
+	auto hostFrame = [&] { scene.host->sceneDrawing().drawGame(-1); };
 	auto directFrame = [&] { scene.drawDirect(); };
 	long warm = 0;
 	timed(*scene.ctx, hostFrame, warm);

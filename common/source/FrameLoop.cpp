@@ -111,7 +111,7 @@ void GameLua::update(float dt)
 	{
 		if (m_compositor)
 			m_compositor->update(scaledDt);
-		m_aimStream->update(scaledDt);
+		m_aiming->aimStream().update(scaledDt);
 	}
 }
 

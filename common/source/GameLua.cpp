@@ -1,7 +1,8 @@
 #include "GameLua.h"
 #include <api/DownloadApi.h>
 #include <host/BackgroundDownloads.h>
-#include "AimStream.h"
+#include <api/AimingApi.h>
+#include <api/SceneApi.h>
 #include "Compositor.h"
 #include <host/RenderObjectData.h>
 #include "SaveFile.h"
@@ -56,9 +57,6 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_rollingLevel{0.f, 0.f, 0.f},
 	m_rollingClip{-1, -1, -1},
 	m_blockEditorTable(state),
-	m_aimingAidEnabled(false),
-	m_selectedFlyerBody(nullptr),
-	m_currentTrajectoryIndex(0),
 	m_downloads(new BackgroundDownloads(m_core))
 {
 	m_gameCenter.reset(new HostGameCenter(m_core));
@@ -77,10 +75,14 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 
 
 	m_particles.reset(new HostParticles(m_core));
+	m_aiming = std::make_unique<Aiming>(m_core, *m_scene, m_settings,
+		[this](RenderObjectData* sensor, RenderObjectData* object) { applySensorForceToObject(sensor, object); });
+	m_sceneDrawing = std::make_unique<SceneDrawing>(m_core, m_settings, *m_scene, *m_themes, *m_scriptDrawing,
+		*m_particles, *m_aiming);
 	registerApi();
 	// The scripts' device identifier: the hash of the hardware address.
 	setString("uniqueDeviceId", lang::Ptr<pf::DeviceID>(new pf::DeviceID())->getDeviceIDHash());
-	clearTrajectories();
+	m_aiming->clearTrajectories();
 
 	setNumber("screenWidth", static_cast<float>(m_context->width()));
 	setNumber("screenHeight", static_cast<float>(m_context->height()));
@@ -111,7 +113,6 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	// The platform services, the store last but for the web views.
 	m_video->open();
 	m_notifications->openSettings();
-	m_aimStream = new AimStream(m_core);
 	m_notifications->open(*this);
 	m_store->open();
 	setBoolean("g_iapEnabled", true);
@@ -149,11 +150,11 @@ void GameLua::registerApi()
 	registerAdApi(*this, *m_scriptUtilities);
 	registerCompoundBodyApi();
 	registerJointApi(*this, *m_joints);
-	registerSceneApi();
+	registerSceneApi(*this, *m_sceneDrawing, m_view, *m_themes);
 	registerThemeApi(*this, *m_themes);
 	registerDownloadApi(*this, *m_downloads);
 	registerParticlesApi(*this, *m_particles);
-	registerAimingApi();
+	registerAimingApi(*this, *m_aiming);
 	registerScriptDrawingApi(*this, *m_scriptDrawing);
 	registerGameCenterApi(*this, *m_gameCenter);
 }

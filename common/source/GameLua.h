@@ -4,12 +4,14 @@
 #include <host/ScriptDrawing.h>
 #include <box2d/box2d.h>
 #include <host/ContactRules.h>
+#include <host/Aiming.h>
 #include <host/HostCore.h>
 #include <host/WorldSettings.h>
 #include <host/HostGameCenter.h>
 #include <host/HostStore.h>
 #include <host/HostView.h>
 #include <host/Joints.h>
+#include <host/SceneDrawing.h>
 #include <host/SceneObjects.h>
 #include <game/Resources.h>
 #include <lang/Ptr.h>
@@ -48,7 +50,6 @@ class LuaState;
 class WebViewLuaInterface;
 }
 
-class AimStream;
 class BackgroundDownloads;
 class Compositor;
 class HostParticles;
@@ -199,26 +200,13 @@ public:
 	/** The frame time multiplier of the scripts; 1 by default. */
 	float deltaTimeMultiplier() const { return m_settings.deltaTimeMultiplier; }
 
-	// --- View state and scene drawing (api/SceneApi.cpp) ---------------------
+	// --- View state and scene drawing (host/SceneDrawing.h, api/SceneApi.cpp) ---
 
-	/** Number of draw depths: objects of depth 0 to DRAW_DEPTHS - 1 are drawn. */
-	static constexpr int DRAW_DEPTHS = 170;
+	/** Number of draw depths (host/SceneDrawing.h). */
+	static constexpr int DRAW_DEPTHS = SceneDrawing::DRAW_DEPTHS;
 
-	/**
-	 * Draws the objects depth by depth, sheet group by sheet group (in the
-	 * order each sheet first entered the depth), names in order, through
-	 * the context's 2D render state; the foreground layers go just before
-	 * depth fgZ (none for fgZ outside the depths). A name without a record
-	 * is skipped with a log line; an object without sprite logs "Sprite is
-	 * missing for %s"; a placement with a zero or non-finite divisor or
-	 * value draws nothing.
-	 */
-	void drawGame(int fgZ);
-
-	/** Places and draws one object's sprite or composite sprite; scaled by the object's scale unless unscaled. */
-	void drawCompoOrNormalSprite(RenderObjectData& object, bool unscaled);
-
-	void setEditing(bool editing);
+	/** The scene pass: the objects depth by depth, the trails, the aiming stream and the world particles. */
+	SceneDrawing& sceneDrawing() { return *m_sceneDrawing; }
 
 	/** The world numbers and flags the areas share. */
 	WorldSettings& settings() { return m_settings; }
@@ -247,12 +235,6 @@ public:
 	 * for an unknown sheet); makes the sheet's masked image.
 	 */
 	void setTexture(std::string const& name, std::string const& sheet);
-	/**
-	 * drawGame's textured branch: adds the object's sprite to its texture's
-	 * masked image; false when it has no sprite, texture image or usable
-	 * scales (nothing added).
-	 */
-	bool addTextured(RenderObjectData& object);
 
 	// --- Level and save files (api/LevelFileApi.cpp, LevelLoader.cpp,
 	//     LevelWriter.cpp, SaveFiles.cpp) -----------------------------------
@@ -650,64 +632,14 @@ public:
 	std::vector<CompoundShape> const& compoundShapes() const { return m_compoundShapes; }
 	std::vector<std::string> const& compoundShapeNames() const { return m_compoundShapeNames; }
 
-	// --- Aiming aid and trails (AimStream.cpp, api/AimingApi.cpp) ---------------
+	// --- Aiming aid and trails (host/Aiming.h, api/AimingApi.cpp) ---------------
 
-	/** Two trails are kept: the one being recorded and the previous one. */
-	static constexpr int NumTrajectories = 2;
+	/** One recorded trail (host/Aiming.h). */
+	using TrajectoryData = ::TrajectoryData;
+	static constexpr int NumTrajectories = Aiming::NumTrajectories;
 
-	/** One recorded trail: its points (world coordinates), an optional puff and their sprites. */
-	struct TrajectoryData
-	{
-		std::vector<math::float2> points;
-		bool hasPuff = false;
-		float puffX = 0.f;
-		float puffY = 0.f;
-		std::string normalTrailSprite;
-		std::string specialTrailSprite;
-	};
-
-	/**
-	 * Predicts the flight of "FlyerSimulation" (free flight under gravity
-	 * and the aiming sensors it overlaps), appends every sampler-th position
-	 * to the simulation trajectory and hands that to the aiming stream.
-	 * Nothing while the physics is disabled, for a step that is not finite
-	 * and positive, or without that object's body (logged); a step whose
-	 * result is not finite ends the prediction with the points so far and
-	 * the body as it was before that step. A sampler below 1 counts as 1.
-	 */
-	void updateFlyerTrajectoryTable();
-	void ClearSimulationTrajectory() { m_simulationTrajectory.clear(); }
-	void populateAimingAid();
-	/** Records the named object's body (logged when unknown); each prediction clears it. */
-	void setSelectedFlyerDuringSimulation(std::string const& name);
-	void enableAimingAid(bool enabled) { m_aimingAidEnabled = enabled; }
-	/** The prediction's length in seconds: the level's simulationIterations x the base step (0 before any level). */
-	float getAimingTime();
-	/** Thins the stream from the flyer's end and stops spawning. */
-	void clearAimingAid(float fraction);
-	/** @exception lua::LuaException An empty name; the old name stays. */
-	void setAimingAidSprite(std::string const& name);
-	/** Switches to the other trail and empties it. */
-	void startNewTrajectory();
-	/** Appends x, y to the current trail (a is not used). */
-	void addToTrajectory(float a, float x, float y);
-	/** Sets the current trail's puff (a is not used). */
-	void addPuffToTrajectory(float a, float x, float y);
-	void setNormalTrailSprite(std::string const& name);
-	void setSpecialTrailSprite(std::string const& name);
-	/** Draws both trails at their world places: sets the 2D translation (-left, -top) and scale (world scale) itself. */
-	void drawTrajectories();
-	/** Draws the stream when it is ready, then switches its spawning to the aiming-aid flag. */
-	void drawSimulationTrajectory();
-	/** Two empty trails, the first one current. */
-	void clearTrajectories();
-
-	AimStream& aimStream() { return *m_aimStream; }
-	std::vector<math::float2> const& simulationTrajectory() const { return m_simulationTrajectory; }
-	std::vector<TrajectoryData> const& trajectories() const { return m_trajectories; }
-	int currentTrajectoryIndex() const { return m_currentTrajectoryIndex; }
-	bool aimingAidEnabled() const { return m_aimingAidEnabled; }
-	b2Body* selectedFlyerBody() const { return m_selectedFlyerBody; }
+	/** The aiming aid: the flight prediction, the aiming stream and the recorded trails. */
+	Aiming& aiming() { return *m_aiming; }
 
 	// --- Particles (host/HostParticles.cpp, api/ParticlesApi.cpp) ---------------
 
@@ -755,6 +687,7 @@ private:
 	lua::LuaTable m_blockTable;
 
 	std::unique_ptr<Themes> m_themes;
+	std::unique_ptr<SceneDrawing> m_sceneDrawing;
 	HostView m_view;
 	/** Made after the view and the host's tables it refers to. */
 	HostCore m_core;
@@ -789,12 +722,7 @@ private:
 	/** The scripts' WebView module, made last by the constructor. */
 	lang::Ptr<lua::WebViewLuaInterface> m_webViews;
 	std::unique_ptr<HostParticles> m_particles;
-	std::vector<math::float2> m_simulationTrajectory;
-	bool m_aimingAidEnabled;
-	lang::Ptr<AimStream> m_aimStream;
-	b2Body* m_selectedFlyerBody;
-	std::vector<TrajectoryData> m_trajectories;
-	int m_currentTrajectoryIndex;
+	std::unique_ptr<Aiming> m_aiming;
 	std::unique_ptr<Compositor> m_compositor;
 	std::unique_ptr<HostGameCenter> m_gameCenter;
 
@@ -806,12 +734,6 @@ private:
 	void registerSceneObjectApi();
 	void registerWorldQueryApi();
 	void registerCompoundBodyApi();
-	void registerSceneApi();
-	void registerAimingApi();
-	/** The base step of the prediction: objects.currentTimeStep when a number, else 1/35. */
-	float aimingBaseStep();
-	/** The current trail. */
-	TrajectoryData& getCurrentTrajectory();
 
 	// Physics world and frame steps (PhysicsWorldHost.cpp, PhysicsStep.cpp).
 	/** Frame step 7: the fixed steps, interpolation and destruction timers. */
@@ -850,12 +772,6 @@ private:
 	void findObjectSprite(RenderObjectData& object, int kind);
 	/** The draw key of the object: its sprite's sheet (a composite's first part's), or null. */
 	static game::SpriteSheet const* drawKey(RenderObjectData const& object);
-
-	// Scene drawing helpers (api/SceneApi.cpp).
-	/** Draws the parts of a compound object. */
-	void drawCompound(RenderObjectData& object);
-	/** Draws an object's decorations. */
-	void drawDecorations(RenderObjectData& object);
 
 
 	// Contacts, sensors and joints.

@@ -68,11 +68,11 @@ void GameLua::applyWorldAttributes(bool keepMultiplier)
 	m_settings.simulation.storePointsSampler = lua::LuaNumber::toInt(numberOf(m_worldAttributes, "simulationStorePointsSampler"));
 	m_settings.simulation.aimSpawnTime = lua::LuaNumber::toFloat(numberOf(m_worldAttributes, "simulationAimSpawnTime"));
 	m_settings.simulation.aimSpeed = lua::LuaNumber::toFloat(numberOf(m_worldAttributes, "simulationAimSpeed"));
-	clearTrajectories();
-	m_aimStream->setSpawnInterval(m_settings.simulation.aimSpawnTime);
-	m_aimStream->setSpeed(m_settings.simulation.aimSpeed);
-	m_aimStream->disableStream();
-	m_aimStream->setSpawningEnabled(false);
+	m_aiming->clearTrajectories();
+	m_aiming->aimStream().setSpawnInterval(m_settings.simulation.aimSpawnTime);
+	m_aiming->aimStream().setSpeed(m_settings.simulation.aimSpeed);
+	m_aiming->aimStream().disableStream();
+	m_aiming->aimStream().setSpawningEnabled(false);
 }
 
 void GameLua::loadLevel(std::string const& name)

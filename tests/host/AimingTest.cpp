@@ -78,7 +78,7 @@ TEST_F(AimPrediction, PointsFollowTheFreeFlightStep)
 		expected.push_back(p);
 	}
 	run("updateFlyerTrajectoryTable()");
-	std::vector<math::float2> const& points = host().simulationTrajectory();
+	std::vector<math::float2> const& points = host().aiming().simulationTrajectory();
 	ASSERT_EQ(40u, points.size());
 	for (size_t i = 0; i < points.size(); ++i)
 	{
@@ -89,8 +89,8 @@ TEST_F(AimPrediction, PointsFollowTheFreeFlightStep)
 	EXPECT_EQ("0", eval("contacts"));
 	EXPECT_EQ(wellAt, well->GetPosition());
 	EXPECT_EQ(wallAt, object("wall")->body->GetPosition());
-	EXPECT_TRUE(host().aimStream().isStreamReady());
-	EXPECT_EQ(42u, host().aimStream().points().size());
+	EXPECT_TRUE(host().aiming().aimStream().isStreamReady());
+	EXPECT_EQ(42u, host().aiming().aimStream().points().size());
 	// getAimingTime: iterations x the base step, without the multiplier.
 	EXPECT_FLOAT_EQ(40.f / 35.f, std::stof(eval("getAimingTime()")));
 }
@@ -109,10 +109,10 @@ TEST_F(AimPrediction, SamplersStepsAndDisabledPhysics)
 		level(10, 1.f, c.sampler);
 		flyer(0.f, 0.f, b2Vec2(1.f, 0.f));
 		run("ClearSimulationTrajectory() updateFlyerTrajectoryTable()");
-		EXPECT_EQ(c.points, host().simulationTrajectory().size());
-		EXPECT_EQ(c.ready, host().aimStream().isStreamReady());
+		EXPECT_EQ(c.points, host().aiming().simulationTrajectory().size());
+		EXPECT_EQ(c.ready, host().aiming().aimStream().isStreamReady());
 		// The first point is after the first step.
-		EXPECT_NEAR(1.f / 35.f, host().simulationTrajectory()[0].x, 1e-5f);
+		EXPECT_NEAR(1.f / 35.f, host().aiming().simulationTrajectory()[0].x, 1e-5f);
 	}
 
 	// objects.currentTimeStep replaces 1/35.
@@ -124,18 +124,18 @@ TEST_F(AimPrediction, SamplersStepsAndDisabledPhysics)
 
 	// Disabled physics: nothing changes.
 	run("ClearSimulationTrajectory() setPhysicsEnabled(false) updateFlyerTrajectoryTable()");
-	EXPECT_TRUE(host().simulationTrajectory().empty());
+	EXPECT_TRUE(host().aiming().simulationTrajectory().empty());
 	run("setPhysicsEnabled(true)");
 
 	// No flyer: nothing but the log line. A zero multiplier or a non-finite step: nothing.
 	run("removeObject('FlyerSimulation')");
 	host().update(0.f);
 	run("updateFlyerTrajectoryTable()");
-	EXPECT_TRUE(host().simulationTrajectory().empty());
+	EXPECT_TRUE(host().aiming().simulationTrajectory().empty());
 	flyer(0.f, 0.f, b2Vec2(1.f, 0.f));
 	level(10, 0.f, 1);
 	run("updateFlyerTrajectoryTable() objects.currentTimeStep = 1/0 updateFlyerTrajectoryTable()");
-	EXPECT_TRUE(host().simulationTrajectory().empty());
+	EXPECT_TRUE(host().aiming().simulationTrajectory().empty());
 
 	// A step whose result is not finite ends the prediction; the body keeps finite values.
 	level(10, 1.f, 1);
@@ -152,15 +152,15 @@ TEST_F(AimPrediction, GetAimingTimeBeforeAnyLevelAndSelectedFlyer)
 	level(1, 1.f, 1);
 	flyer(0.f, 0.f, b2Vec2(0.f, 0.f));
 	run("setSelectedFlyerDuringSimulation('FlyerSimulation')");
-	EXPECT_EQ(object("FlyerSimulation")->body, host().selectedFlyerBody());
+	EXPECT_EQ(object("FlyerSimulation")->body, host().aiming().selectedFlyerBody());
 	run("updateFlyerTrajectoryTable()");
-	EXPECT_EQ(nullptr, host().selectedFlyerBody());
+	EXPECT_EQ(nullptr, host().aiming().selectedFlyerBody());
 }
 
 class AimStreamTest : public hosttest::SceneFixture
 {
 protected:
-	AimStream& stream() { return host().aimStream(); }
+	AimStream& stream() { return host().aiming().aimStream(); }
 
 	/** Points (i, 2i) for i = 0 .. n - 1. */
 	static std::vector<math::float2> line(int n)
@@ -281,16 +281,16 @@ TEST_F(Trajectories, RecordSwitchAndDrawInTheScene)
 {
 	// Usable before any level.
 	run("addToTrajectory(7, 10, 20) setNormalTrailSprite('a') addPuffToTrajectory(0, 1, 2) setSpecialTrailSprite('b')");
-	ASSERT_EQ(2u, host().trajectories().size());
-	EXPECT_EQ(1u, host().trajectories()[0].points.size());
-	EXPECT_FLOAT_EQ(10.f, host().trajectories()[0].points[0].x);
-	EXPECT_FLOAT_EQ(20.f, host().trajectories()[0].points[0].y);
-	EXPECT_TRUE(host().trajectories()[0].hasPuff);
+	ASSERT_EQ(2u, host().aiming().trajectories().size());
+	EXPECT_EQ(1u, host().aiming().trajectories()[0].points.size());
+	EXPECT_FLOAT_EQ(10.f, host().aiming().trajectories()[0].points[0].x);
+	EXPECT_FLOAT_EQ(20.f, host().aiming().trajectories()[0].points[0].y);
+	EXPECT_TRUE(host().aiming().trajectories()[0].hasPuff);
 	run("startNewTrajectory() addToTrajectory(0, 1, 1) startNewTrajectory()");
-	EXPECT_EQ(0, host().currentTrajectoryIndex());
-	EXPECT_TRUE(host().trajectories()[0].points.empty());
-	EXPECT_FALSE(host().trajectories()[0].hasPuff);
-	EXPECT_EQ(1u, host().trajectories()[1].points.size());
+	EXPECT_EQ(0, host().aiming().currentTrajectoryIndex());
+	EXPECT_TRUE(host().aiming().trajectories()[0].points.empty());
+	EXPECT_FALSE(host().aiming().trajectories()[0].hasPuff);
+	EXPECT_EQ(1u, host().aiming().trajectories()[1].points.size());
 
 	// In the scene: background particles, then the trail just before the first
 	// flyer (after a scaled object), the aim stream after the depths, other particles last.
@@ -307,8 +307,8 @@ TEST_F(Trajectories, RecordSwitchAndDrawInTheScene)
 		"createBox('flyer1', 'obj', 2, 1, 1, 1, 0, 0, 0, true, true, 2)\n"
 		"createBox('flyer2', 'obj', 3, 1, 1, 1, 0, 0, 0, true, true, 3)\n"
 		"startNewTrajectory() addToTrajectory(0, 50, 60) setNormalTrailSprite('trail') setAimingAidSprite('dot')");
-	host().aimStream().setStream({{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}}, AimStream::STREAM_SPLINE);
-	host().aimStream().particles() = {{0.5f, 0.f, 1.f}};
+	host().aiming().aimStream().setStream({{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}}, AimStream::STREAM_SPLINE);
+	host().aiming().aimStream().particles() = {{0.5f, 0.f, 1.f}};
 	context->clearCalls();
 	run("drawGameNative(-1)");
 	std::vector<std::string> order;

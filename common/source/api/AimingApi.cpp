@@ -1,200 +1,22 @@
-// The aiming aid: the flight prediction of "FlyerSimulation", the aiming
-// stream's rows and the two recorded trails.
-#include <AimStream.h>
-#include <GameLua.h>
-#include <host/RenderObjectData.h>
-#include <ScriptValues.h>
-#include <game/Anchor.h>
-#include <game/Resources.h>
-#include <gr/Context.h>
-#include <gr/RenderState2D.h>
-#include <lua/LuaException.h>
-#include <lua/LuaState.h>
-#include <physics/PhysicsWorld.h>
-#include <algorithm>
-#include <cassert>
-#include <cmath>
+// The aiming rows: the flight prediction of "FlyerSimulation", the aiming
+// stream's controls and the two recorded trails.
+#include <api/AimingApi.h>
+#include <host/Aiming.h>
+#include <lua/LuaObject.h>
 
-namespace
+void registerAimingApi(lua::LuaObject& host, Aiming& area)
 {
-
-float const DEFAULT_STEP = 0.028571429f;
-
-/** All of the body's pose and velocities are finite. */
-bool finiteBody(b2Body const* body)
-{
-	b2Vec2 const p = body->GetPosition();
-	b2Vec2 const v = body->GetLinearVelocity();
-	float const values[] = {p.x, p.y, body->GetAngle(), v.x, v.y, body->GetAngularVelocity()};
-	return std::all_of(std::begin(values), std::end(values), [](float x) { return std::isfinite(x); });
-}
-
-} // namespace
-
-void GameLua::registerAimingApi()
-{
-	registerMethod("updateFlyerTrajectoryTable", this, &GameLua::updateFlyerTrajectoryTable);
-	registerMethod("ClearSimulationTrajectory", this, &GameLua::ClearSimulationTrajectory);
-	registerMethod("populateAimingAid", this, &GameLua::populateAimingAid);
-	registerMethod("setSelectedFlyerDuringSimulation", this, &GameLua::setSelectedFlyerDuringSimulation);
-	registerMethod("enableAimingAid", this, &GameLua::enableAimingAid);
-	registerMethod("getAimingTime", this, &GameLua::getAimingTime);
-	registerMethod("clearAimingAid", this, &GameLua::clearAimingAid);
-	registerMethod("setAimingAidSprite", this, &GameLua::setAimingAidSprite);
-	registerMethod("startNewTrajectory", this, &GameLua::startNewTrajectory);
-	registerMethod("addToTrajectory", this, &GameLua::addToTrajectory);
-	registerMethod("addPuffToTrajectory", this, &GameLua::addPuffToTrajectory);
-	registerMethod("setNormalTrailSprite", this, &GameLua::setNormalTrailSprite);
-	registerMethod("setSpecialTrailSprite", this, &GameLua::setSpecialTrailSprite);
-}
-
-float GameLua::aimingBaseStep()
-{
-	lua::LuaTable objects(m_luastate);
-	if (scriptvalues::table(*this, "objects", objects) && objects.isNumber("currentTimeStep"))
-		return objects.getNumber("currentTimeStep");
-	return DEFAULT_STEP;
-}
-
-void GameLua::updateFlyerTrajectoryTable()
-{
-	if (m_settings.physicsDisabled != 0)
-		return;
-	float const h = aimingBaseStep() * m_settings.simulation.timeStepMultiplier;
-	if (!std::isfinite(h) || !(h > 0.f))
-		return;
-	b2Body* body = m_scene->getBody("FlyerSimulation");
-	if (!body)
-		return;
-	RenderObjectData* flyer = m_scene->findObject("FlyerSimulation");
-	body->SetAwake(true);
-	int const sampler = std::max(1, m_settings.simulation.storePointsSampler);
-	for (int i = 0; i < m_settings.simulation.iterations; ++i)
-	{
-		b2Fixture* flyerFixture = body->GetFixtureList();
-		for (RenderObjectData* sensor : m_scene->aimSensors())
-		{
-			if (!sensor || !sensor->body || !sensor->body->GetFixtureList() || !flyerFixture)
-				continue;
-			if (b2TestOverlap(sensor->body->GetFixtureList()->GetShape(), 0, flyerFixture->GetShape(), 0,
-					sensor->body->GetTransform(), body->GetTransform()))
-				applySensorForceToObject(sensor, flyer);
-		}
-		b2Vec2 const position = body->GetPosition();
-		float const angle = body->GetAngle();
-		b2Vec2 const velocity = body->GetLinearVelocity();
-		float const spin = body->GetAngularVelocity();
-		m_scene->world().stepForAiming(h, 10, 10, body);
-		if (!finiteBody(body))
-		{
-			// The body goes back to its last finite state; the points so far stay.
-			body->SetTransform(position, angle);
-			body->SetLinearVelocity(velocity);
-			body->SetAngularVelocity(spin);
-			m_scene->world().clearBodyForces(body);
-			break;
-		}
-		if (i % sampler == 0)
-			m_simulationTrajectory.emplace_back(body->GetPosition().x, body->GetPosition().y);
-		m_scene->world().clearBodyForces(body);
-	}
-	m_aimStream->setStream(m_simulationTrajectory, AimStream::STREAM_SPLINE);
-	m_selectedFlyerBody = nullptr;
-}
-
-void GameLua::populateAimingAid()
-{
-	m_aimStream->populateStream();
-}
-
-void GameLua::setSelectedFlyerDuringSimulation(std::string const& name)
-{
-	m_selectedFlyerBody = m_scene->getBody(name);
-}
-
-float GameLua::getAimingTime()
-{
-	lua::LuaTable attributes(m_luastate);
-	if (!scriptvalues::table(*this, "worldAttributes", attributes))
-		return 0.f;
-	return static_cast<float>(lua::LuaNumber::toInt(attributes.isNumber("simulationIterations") ? attributes.getNumber("simulationIterations") : 0.f)) *
-		aimingBaseStep();
-}
-
-void GameLua::clearAimingAid(float fraction)
-{
-	m_aimStream->clearParticlesFromStream(fraction);
-	m_aimStream->setSpawningEnabled(false);
-}
-
-void GameLua::setAimingAidSprite(std::string const& name)
-{
-	if (name.empty())
-		throw lua::LuaException(lang::Format("setAimingAidSprite: the sprite name is empty"));
-	m_aimStream->setStreamSprite(name);
-}
-
-GameLua::TrajectoryData& GameLua::getCurrentTrajectory()
-{
-	assert(0 <= m_currentTrajectoryIndex && m_currentTrajectoryIndex < NumTrajectories);
-	return m_trajectories[static_cast<size_t>(m_currentTrajectoryIndex)];
-}
-
-void GameLua::startNewTrajectory()
-{
-	m_currentTrajectoryIndex = (m_currentTrajectoryIndex + 1) % NumTrajectories;
-	getCurrentTrajectory() = TrajectoryData();
-}
-
-void GameLua::addToTrajectory(float, float x, float y)
-{
-	getCurrentTrajectory().points.emplace_back(x, y);
-}
-
-void GameLua::addPuffToTrajectory(float, float x, float y)
-{
-	TrajectoryData& trail = getCurrentTrajectory();
-	trail.hasPuff = true;
-	trail.puffX = x;
-	trail.puffY = y;
-}
-
-void GameLua::setNormalTrailSprite(std::string const& name)
-{
-	getCurrentTrajectory().normalTrailSprite = name;
-}
-
-void GameLua::setSpecialTrailSprite(std::string const& name)
-{
-	getCurrentTrajectory().specialTrailSprite = name;
-}
-
-void GameLua::drawTrajectories()
-{
-	assert(m_trajectories.size() == NumTrajectories);
-	gr::RenderState2D& state = m_context->getRenderState2D();
-	state.translation = math::float2(-m_view.topLeftX(), -m_view.topLeftY());
-	state.scale = math::float2(m_view.worldScale(), m_view.worldScale());
-	game::Anchor const pivot(game::Anchor::VPIVOT, game::Anchor::HPIVOT);
-	for (TrajectoryData const& trail : m_trajectories)
-	{
-		for (math::float2 const& point : trail.points)
-			m_resources->drawSprite(trail.normalTrailSprite, point.x, point.y, pivot);
-		if (trail.hasPuff)
-			m_resources->drawSprite(trail.specialTrailSprite, trail.puffX, trail.puffY, pivot);
-	}
-}
-
-void GameLua::drawSimulationTrajectory()
-{
-	if (!m_aimStream || !m_aimStream->isStreamReady())
-		return;
-	m_aimStream->draw();
-	m_aimStream->setSpawningEnabled(m_aimingAidEnabled);
-}
-
-void GameLua::clearTrajectories()
-{
-	m_trajectories.assign(NumTrajectories, TrajectoryData());
-	m_currentTrajectoryIndex = 0;
+	host.registerMethod("updateFlyerTrajectoryTable", &area, &Aiming::updateFlyerTrajectoryTable);
+	host.registerMethod("ClearSimulationTrajectory", &area, &Aiming::ClearSimulationTrajectory);
+	host.registerMethod("populateAimingAid", &area, &Aiming::populateAimingAid);
+	host.registerMethod("setSelectedFlyerDuringSimulation", &area, &Aiming::setSelectedFlyerDuringSimulation);
+	host.registerMethod("enableAimingAid", &area, &Aiming::enableAimingAid);
+	host.registerMethod("getAimingTime", &area, &Aiming::getAimingTime);
+	host.registerMethod("clearAimingAid", &area, &Aiming::clearAimingAid);
+	host.registerMethod("setAimingAidSprite", &area, &Aiming::setAimingAidSprite);
+	host.registerMethod("startNewTrajectory", &area, &Aiming::startNewTrajectory);
+	host.registerMethod("addToTrajectory", &area, &Aiming::addToTrajectory);
+	host.registerMethod("addPuffToTrajectory", &area, &Aiming::addPuffToTrajectory);
+	host.registerMethod("setNormalTrailSprite", &area, &Aiming::setNormalTrailSprite);
+	host.registerMethod("setSpecialTrailSprite", &area, &Aiming::setSpecialTrailSprite);
 }

@@ -21,6 +21,8 @@
 #include <host/ScriptUtilities.h>
 #include <api/JointApi.h>
 #include <api/ParticlesApi.h>
+#include <api/CompoundBodyApi.h>
+#include <host/Compounds.h>
 #include <host/HostParticles.h>
 #include <io/std/FileLock.h>
 #include <physics/PhysicsWorld.h>
@@ -74,6 +76,10 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_joints = std::make_unique<Joints>(m_core, *m_scene);
 	m_scene->setClearedHook([this] { m_joints->clear(); });
 
+	// Compounds are built through the scene objects' removal and draw keys.
+	m_compounds = std::make_unique<Compounds>(m_core, *m_scene,
+		Compounds::Hooks{[this](std::string const& name) { removeObjectNow(name); },
+			[](RenderObjectData const& object) { return drawKey(object); }});
 
 	m_particles.reset(new HostParticles(m_core));
 	registerApi();
@@ -146,7 +152,7 @@ void GameLua::registerApi()
 	registerVideoApi(*this, *m_video);
 	registerTallyApi(*this, *m_tally);
 	registerAdApi(*this, *m_scriptUtilities);
-	registerCompoundBodyApi();
+	registerCompoundBodyApi(*this, *m_compounds);
 	registerJointApi(*this, *m_joints);
 	registerSceneApi();
 	registerThemeApi(*this, *m_themes);

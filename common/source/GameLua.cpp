@@ -22,7 +22,9 @@
 #include <api/JointApi.h>
 #include <api/ParticlesApi.h>
 #include <api/CompoundBodyApi.h>
+#include <api/WorldQueryApi.h>
 #include <host/Compounds.h>
+#include <host/WorldQueries.h>
 #include <host/HostParticles.h>
 #include <io/std/FileLock.h>
 #include <physics/PhysicsWorld.h>
@@ -80,6 +82,7 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_compounds = std::make_unique<Compounds>(m_core, *m_scene,
 		Compounds::Hooks{[this](std::string const& name) { removeObjectNow(name); },
 			[](RenderObjectData const& object) { return drawKey(object); }});
+	m_worldQueries = std::make_unique<WorldQueries>(*m_scene);
 
 	m_particles.reset(new HostParticles(m_core));
 	registerApi();
@@ -146,7 +149,7 @@ void GameLua::registerApi()
 	registerLevelFileApi();
 	registerWorldForceApi();
 	registerSceneObjectApi();
-	registerWorldQueryApi();
+	registerWorldQueryApi(*this, *m_worldQueries);
 	registerStoreApi(*this, *m_store);
 	registerNotificationApi(*this, *m_notifications);
 	registerVideoApi(*this, *m_video);

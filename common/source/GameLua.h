@@ -71,6 +71,7 @@ class ScriptUtilities;
 class HostShell;
 class Compounds;
 struct CompoundShape;
+class WorldQueries;
 struct DecorationData;
 struct RenderObjectData;
 
@@ -669,16 +670,10 @@ public:
 	/** The particles area; it owns the scripts' particle object "particles", made by the constructor. */
 	HostParticles& particles() { return *m_particles; }
 
-	// --- World queries (api/WorldQueryApi.cpp) ---------------------------------
+	// --- World queries (host/WorldQueries.h, api/WorldQueryApi.cpp) -----------
 
-	/** Raw: ({x, y, left, right, down, up}) -> names of the bodies whose proxies overlap the box. */
-	int getIntersectingObjects(lua::LuaState* state);
-	/** Raw: ({x1, y1, x2, y2}) -> name, x, y, normal x, normal y, fraction per hit. */
-	int getRayCastedObjects(lua::LuaState* state);
-	/** Raw: (name, x, y) -> the local point in world coordinates. */
-	int getWorldPoint(lua::LuaState* state);
-	/** Raw: (name, x, y) -> the world point in the object's frame. */
-	int getLocalPoint(lua::LuaState* state);
+	/** Objects in a box or along a ray, points between an object's frame and the world. */
+	WorldQueries& worldQueries() { return *m_worldQueries; }
 
 	// --- Game centre (host/HostGameCenter.h, api/GameCenterApi.cpp) ---------
 	using ScoreData = ::ScoreData;
@@ -723,6 +718,7 @@ private:
 
 	std::unique_ptr<SceneObjects> m_scene;
 	std::unique_ptr<Compounds> m_compounds;
+	std::unique_ptr<WorldQueries> m_worldQueries;
 	float m_accumulator;
 	int m_snapshotIndex;
 	std::map<std::string, int> m_physicsDisableOwners;
@@ -756,7 +752,6 @@ private:
 	/** Each area's rows (api/<Area>Api.cpp). */
 	void registerWorldForceApi();
 	void registerSceneObjectApi();
-	void registerWorldQueryApi();
 	void registerSceneApi();
 	void registerAimingApi();
 	/** The base step of the prediction: objects.currentTimeStep when a number, else 1/35. */

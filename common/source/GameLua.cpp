@@ -22,6 +22,10 @@
 #include <host/ScriptUtilities.h>
 #include <api/JointApi.h>
 #include <api/ParticlesApi.h>
+#include <api/CompoundBodyApi.h>
+#include <api/WorldQueryApi.h>
+#include <host/Compounds.h>
+#include <host/WorldQueries.h>
 #include <host/HostParticles.h>
 #include <io/std/FileLock.h>
 #include <physics/PhysicsWorld.h>
@@ -73,6 +77,11 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_scene->setClearedHook([this] { m_joints->clear(); });
 	m_contactRules = std::make_unique<ContactRules>(m_core, *m_scene, *m_joints, m_settings);
 
+	// Compounds are built through the scene objects' removal and draw keys.
+	m_compounds = std::make_unique<Compounds>(m_core, *m_scene,
+		Compounds::Hooks{[this](std::string const& name) { removeObjectNow(name); },
+			[](RenderObjectData const& object) { return drawKey(object); }});
+	m_worldQueries = std::make_unique<WorldQueries>(*m_scene);
 
 	m_particles.reset(new HostParticles(m_core));
 	m_aiming = std::make_unique<Aiming>(m_core, *m_scene, m_settings,
@@ -142,13 +151,13 @@ void GameLua::registerApi()
 	registerLevelFileApi();
 	registerWorldForceApi();
 	registerSceneObjectApi();
-	registerWorldQueryApi();
+	registerWorldQueryApi(*this, *m_worldQueries);
 	registerStoreApi(*this, *m_store);
 	registerNotificationApi(*this, *m_notifications);
 	registerVideoApi(*this, *m_video);
 	registerTallyApi(*this, *m_tally);
 	registerAdApi(*this, *m_scriptUtilities);
-	registerCompoundBodyApi();
+	registerCompoundBodyApi(*this, *m_compounds);
 	registerJointApi(*this, *m_joints);
 	registerSceneApi(*this, *m_sceneDrawing, m_view, *m_themes);
 	registerThemeApi(*this, *m_themes);

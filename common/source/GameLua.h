@@ -71,7 +71,9 @@ class HostVideo;
 class ScriptUtilities;
 
 class HostShell;
-struct CompoundDescription;
+class Compounds;
+struct CompoundShape;
+class WorldQueries;
 struct DecorationData;
 struct RenderObjectData;
 
@@ -566,71 +568,13 @@ public:
 	/** Enters every table B of every table T of groups as blocks[B.definition] (with B.index, B.group). */
 	void addToBlocksTable(lua::LuaTable const& groups);
 
-	// --- Compound bodies (api/CompoundBodyApi.cpp) ---------------------------------
+	// --- Compound bodies (host/Compounds.h, api/CompoundBodyApi.cpp) -------------
 
-	/**
-	 * A shape of the pending compound list, kept as plain copies (never a
-	 * library shape, so no outline can reach the library's checks).
-	 */
-	struct CompoundShape
-	{
-		enum Kind
-		{
-			BOX,
-			POLYGON,
-			EDGE,
-			CIRCLE
-		};
-		Kind kind = BOX;
-		/** Polygon points, or an edge's two points. */
-		std::vector<b2Vec2> points;
-		/** Centre of a box or circle. */
-		b2Vec2 centre = b2Vec2_zero;
-		/** Half width and half height of a box. */
-		b2Vec2 halfExtents = b2Vec2_zero;
-		/** Angle of a box (radians). */
-		float angle = 0.f;
-		/** Radius of a circle. */
-		float radius = 0.f;
-	};
+	/** A shape of the pending compound list (host/CompoundShape.h). */
+	using CompoundShape = ::CompoundShape;
 
-	/**
-	 * Raw: (description) -> nothing. Makes one scene object of type
-	 * "compound" whose body carries every part's fixtures (concave polygon
-	 * parts cut into convex pieces). The whole description is read and
-	 * checked before anything changes; a live object of the name is replaced;
-	 * inside a physics step the creation waits for the step to end. A part
-	 * whose shape the physics layer refuses (a box or circle of no size, a
-	 * degenerate piece or edge, an outline that cannot be triangulated) gets
-	 * no fixture and a log line; the other parts are kept.
-	 * @exception lua::LuaException The type-check error when the description
-	 *            is not a table; the table getter's error when "material" or
-	 *            "children" is not a table; a number that is not finite
-	 *            (naming the compound and part); a density below 0.
-	 */
-	int createCompoundBodyFromTable(lua::LuaState* state);
-
-	/** Empties the pending compound list (shapes and names). */
-	void clearShapesArray();
-	/** Appends name and a box of half-extents width / 2, height / 2 centred at (x, y), rotated by angle. */
-	void addBoxToCompoundListLua(std::string const& name, float x, float y, float angle, float width, float height);
-	/** Appends name and a polygon of the addVertex points moved by (x, y); the last three numbers are not used. */
-	void addPolygonToCompoundListLua(std::string const& name, float x, float y, float a, float b, float c);
-	/** Appends name and an edge per consecutive pair of the addVertex points moved by (x, y); the last three numbers are not used. */
-	void addLineToCompoundListLua(std::string const& name, float x, float y, float a, float b, float c);
-	/** Appends name and a circle of radius centred at (x, y); a is not used. */
-	void addCircleToCompoundListLua(std::string const& name, float x, float y, float a, float radius);
-	/** No effect. */
-	void setCompoundShapeLinearDamping(std::string const& name, float value);
-	/** No effect. */
-	void setCompoundShapeParameter(std::string const& name, float a, float b);
-	/** No effect (nothing turns the pending list into a body). */
-	void createCompoundObject(std::string const& name, float x, float y, float a, float b, float c, float d, bool e,
-		bool f, float g);
-
-	/** The pending compound list: its shapes and its names, as appended. */
-	std::vector<CompoundShape> const& compoundShapes() const { return m_compoundShapes; }
-	std::vector<std::string> const& compoundShapeNames() const { return m_compoundShapeNames; }
+	/** The compound bodies and the pending compound list. */
+	Compounds& compounds() { return *m_compounds; }
 
 	// --- Aiming aid and trails (host/Aiming.h, api/AimingApi.cpp) ---------------
 
@@ -646,16 +590,10 @@ public:
 	/** The particles area; it owns the scripts' particle object "particles", made by the constructor. */
 	HostParticles& particles() { return *m_particles; }
 
-	// --- World queries (api/WorldQueryApi.cpp) ---------------------------------
+	// --- World queries (host/WorldQueries.h, api/WorldQueryApi.cpp) -----------
 
-	/** Raw: ({x, y, left, right, down, up}) -> names of the bodies whose proxies overlap the box. */
-	int getIntersectingObjects(lua::LuaState* state);
-	/** Raw: ({x1, y1, x2, y2}) -> name, x, y, normal x, normal y, fraction per hit. */
-	int getRayCastedObjects(lua::LuaState* state);
-	/** Raw: (name, x, y) -> the local point in world coordinates. */
-	int getWorldPoint(lua::LuaState* state);
-	/** Raw: (name, x, y) -> the world point in the object's frame. */
-	int getLocalPoint(lua::LuaState* state);
+	/** Objects in a box or along a ray, points between an object's frame and the world. */
+	WorldQueries& worldQueries() { return *m_worldQueries; }
 
 	// --- Game centre (host/HostGameCenter.h, api/GameCenterApi.cpp) ---------
 	using ScoreData = ::ScoreData;
@@ -702,8 +640,8 @@ private:
 	std::vector<std::string> m_failedFiles;
 
 	std::unique_ptr<SceneObjects> m_scene;
-	std::vector<CompoundShape> m_compoundShapes;
-	std::vector<std::string> m_compoundShapeNames;
+	std::unique_ptr<Compounds> m_compounds;
+	std::unique_ptr<WorldQueries> m_worldQueries;
 	float m_accumulator;
 	int m_snapshotIndex;
 	std::map<std::string, int> m_physicsDisableOwners;
@@ -732,8 +670,6 @@ private:
 	/** Each area's rows (api/<Area>Api.cpp). */
 	void registerWorldForceApi();
 	void registerSceneObjectApi();
-	void registerWorldQueryApi();
-	void registerCompoundBodyApi();
 
 	// Physics world and frame steps (PhysicsWorldHost.cpp, PhysicsStep.cpp).
 	/** Frame step 7: the fixed steps, interpolation and destruction timers. */
@@ -764,8 +700,6 @@ private:
 		bool inactive, float z_order, std::vector<b2Vec2> const& points);
 	/** Removes one record now (the world must not be busy). */
 	void removeObjectNow(std::string const& name);
-	/** Builds a compound object whose description createCompoundBodyFromTable read and checked (api/CompoundBodyApi.cpp). */
-	void buildCompound(CompoundDescription const& description);
 	/** Takes name out of the draw list it lies in. */
 	void removeFromDrawLists(RenderObjectData* object);
 	/** Looks the object's sprite or composite sprite up by its sprite name (polygons and lines in the sheet of that name). */

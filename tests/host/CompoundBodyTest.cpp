@@ -3,6 +3,7 @@
 // entry, part sprites and their drawing, refused descriptions, and the
 // pending compound list.
 #include "SceneFixture.h"
+#include <host/Compounds.h>
 #include <host/RenderObjectData.h>
 #include <physics/PhysicsWorld.h>
 #include <gtest/gtest.h>
@@ -284,8 +285,8 @@ TEST_F(CompoundBody, PendingListCollectsShapesAndNeverMakesABody)
 		"finalizeCompoundObject('box', 0, 0, 0, 0, 0, 0, true, false, 0)");
 	EXPECT_EQ(bodies(), 0);
 	EXPECT_TRUE(host().scene().renderObjects().empty());
-	EXPECT_EQ(host().compoundShapeNames(), (std::vector<std::string>{"box", "poly", "line", "circle", "dot", "flat"}));
-	auto const& shapes = host().compoundShapes();
+	EXPECT_EQ(host().compounds().compoundShapeNames(), (std::vector<std::string>{"box", "poly", "line", "circle", "dot", "flat"}));
+	auto const& shapes = host().compounds().compoundShapes();
 	ASSERT_EQ(shapes.size(), 6u);
 	EXPECT_EQ(shapes[0].kind, GameLua::CompoundShape::BOX);
 	EXPECT_EQ(shapes[0].halfExtents, b2Vec2(2, 1));
@@ -300,8 +301,8 @@ TEST_F(CompoundBody, PendingListCollectsShapesAndNeverMakesABody)
 
 	EXPECT_NE(error("addBoxToCompoundList('box', 'x', 2, 0.5, 4, 2)").find("Excepted type"), std::string::npos);
 	run("clearShapesArray()");
-	EXPECT_TRUE(host().compoundShapes().empty());
-	EXPECT_TRUE(host().compoundShapeNames().empty());
+	EXPECT_TRUE(host().compounds().compoundShapes().empty());
+	EXPECT_TRUE(host().compounds().compoundShapeNames().empty());
 }
 
 } // namespace

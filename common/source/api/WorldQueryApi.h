@@ -1,0 +1,15 @@
+#pragma once
+
+class WorldQueries;
+
+namespace lua
+{
+class LuaObject;
+}
+
+/**
+ * Binds the world query rows (objects in a box or along a ray, points
+ * between an object's frame and the world) into host, in their fixed order,
+ * to area's members. Both borrowed: area must outlive host's use of the rows.
+ */
+void registerWorldQueryApi(lua::LuaObject& host, WorldQueries& area);

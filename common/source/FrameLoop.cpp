@@ -6,6 +6,7 @@
 #include <AimStream.h>
 #include <Compositor.h>
 #include <host/HostParticles.h>
+#include <host/Levels.h>
 #include <host/Themes.h>
 #include <audio/AudioOutput.h>
 #include <framework/App.h>
@@ -122,7 +123,7 @@ void GameLua::draw()
 
 void GameLua::activate(bool active)
 {
-	if (!m_compiled)
+	if (!m_levels->isCompiled())
 		return;
 	call(active ? "gameResumed" : "gamePaused");
 }

@@ -5,6 +5,8 @@
 #include "TallyKeys.h"
 #include <host/Themes.h>
 #include <host/HostTally.h>
+#include <host/Levels.h>
+#include <host/SaveTables.h>
 #include <host/ScriptUtilities.h>
 #include <framework/OSInterface.h>
 #include <game/LuaResources.h>
@@ -157,18 +159,18 @@ void GameApp::startUp()
 	m_host->setBoolean("showCursor", false);
 	m_host->setBoolean("isHDVersion", false);
 
-	m_host->loadPurchases();
-	m_host->loadLuaFile(f.scripts + "/starLimits.lua", "starTable");
-	m_host->loadLuaFile(f.scripts + "/gamecenter/ipad/leaderboards.lua", "leaderboards");
-	m_host->loadLuaFile(f.scripts + "/gamecenter/ipad/achievements.lua", "");
+	m_host->saveTables().loadPurchases();
+	m_host->levels().loadLuaFile(f.scripts + "/starLimits.lua", "starTable");
+	m_host->levels().loadLuaFile(f.scripts + "/gamecenter/ipad/leaderboards.lua", "leaderboards");
+	m_host->levels().loadLuaFile(f.scripts + "/gamecenter/ipad/achievements.lua", "");
 	m_host->setBoolean("isPremium", true);
-	m_host->compile(f.commonScripts + "/gamelogic.lua");
+	m_host->levels().compile(f.commonScripts + "/gamelogic.lua");
 
-	std::vector<std::string> failed = m_host->failedFiles();
+	std::vector<std::string> failed = m_host->levels().failedFiles();
 	for (std::string const& file : failed)
-		m_host->onLoadLuaFileFail(file);
+		m_host->levels().onLoadLuaFileFail(file);
 	m_host->scriptUtilities().setUseTestAds(false);
-	m_host->clearFailedFiles();
+	m_host->levels().clearFailedFiles();
 
 	// Effects are loaded ahead for the ES 2.0 context (the only one here with effects).
 	if (m_context->platform() == gr::Context::PLATFORM_GLES2)
@@ -192,7 +194,7 @@ void GameApp::startUp()
 
 	m_host->setString("g_iOSVersion", lang::Ptr<pf::DeviceInfo>(new pf::DeviceInfo())->getOSVersion());
 
-	m_host->createAssets();
+	m_host->levels().createAssets();
 
 	m_gameCenter.reset(new GameCenter(this, &m_host->gameCenter(), m_context));
 	if (GameCenter::isGameCenterAvailable())

@@ -5,7 +5,6 @@
 #include <api/SceneApi.h>
 #include "Compositor.h"
 #include <host/RenderObjectData.h>
-#include "SaveFile.h"
 #include <api/GameCenterApi.h>
 #include <api/ThemeApi.h>
 #include <host/Themes.h>
@@ -21,13 +20,15 @@
 #include <host/HostVideo.h>
 #include <host/ScriptUtilities.h>
 #include <api/JointApi.h>
+#include <api/LevelFileApi.h>
+#include <host/Levels.h>
+#include <host/SaveTables.h>
 #include <api/ParticlesApi.h>
 #include <api/CompoundBodyApi.h>
 #include <api/WorldQueryApi.h>
 #include <host/Compounds.h>
 #include <host/WorldQueries.h>
 #include <host/HostParticles.h>
-#include <io/std/FileLock.h>
 #include <physics/PhysicsWorld.h>
 #include <framework/App.h>
 #include <gr/Context.h>
@@ -55,12 +56,10 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_view(shell),
 	m_core{*this, app, context, resources, m_view, shell, m_objects, m_blockTable},
 	m_safeToQuit(false),
-	m_compiled(false),
 	m_accumulator(0.f),
 	m_snapshotIndex(0),
 	m_rollingLevel{0.f, 0.f, 0.f},
 	m_rollingClip{-1, -1, -1},
-	m_blockEditorTable(state),
 	m_downloads(new BackgroundDownloads(m_core))
 {
 	m_gameCenter.reset(new HostGameCenter(m_core));
@@ -88,6 +87,12 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 		[this](RenderObjectData* sensor, RenderObjectData* object) { applySensorForceToObject(sensor, object); });
 	m_sceneDrawing = std::make_unique<SceneDrawing>(m_core, m_settings, *m_scene, *m_themes, *m_scriptDrawing,
 		*m_particles, *m_aiming);
+	m_saveTables = std::make_unique<SaveTables>(m_core);
+	Levels::Hooks levelHooks;
+	levelHooks.addToBlocksTable = [this](lua::LuaTable const& groups) { addToBlocksTable(groups); };
+	levelHooks.simulationChanged = [this] { m_aiming->startLevel(); };
+	m_levels = std::make_unique<Levels>(m_core, m_settings, *m_scene, *m_themes, *m_scriptUtilities, *m_particles,
+		std::move(levelHooks));
 	registerApi();
 	// The scripts' device identifier: the hash of the hardware address.
 	setString("uniqueDeviceId", lang::Ptr<pf::DeviceID>(new pf::DeviceID())->getDeviceIDHash());
@@ -109,10 +114,10 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_physicsDisableOwners[""] = 1;
 
 	// The folder is this process's before any save is read from it.
-	m_saveFolderLock = SaveFile::lockFolder();
-	setTable("highscores", loadPersistentFile("highscores.lua"));
-	setTable("settings", loadPersistentFile("settings.lua"));
-	setTable("bi_data", loadPersistentFile("bi_data.lua"));
+	m_saveTables->lockFolder();
+	setTable("highscores", m_saveTables->loadPersistentFile("highscores.lua"));
+	setTable("settings", m_saveTables->loadPersistentFile("settings.lua"));
+	setTable("bi_data", m_saveTables->loadPersistentFile("bi_data.lua"));
 
 	setTable("blockTable", m_blockTable);
 	m_blockTable.setTable("blocks", lua::LuaTable(state));
@@ -132,14 +137,14 @@ GameLua::~GameLua()
 {
 	// The download workers stop first: they may still hand results over.
 	m_downloads.reset();
-	savePersistentLuaFile("bi_data.lua", "bi_data");
-	savePersistentLuaFile("settings.lua", "settings");
-	savePersistentLuaFile("highscores.lua", "highscores");
-	if (hasPurchaseFiles())
+	m_saveTables->savePersistentLuaFile("bi_data.lua", "bi_data");
+	m_saveTables->savePersistentLuaFile("settings.lua", "settings");
+	m_saveTables->savePersistentLuaFile("highscores.lua", "highscores");
+	if (m_saveTables->hasPurchaseFiles())
 	{
-		saveLuaFile("gamepurchases.lua", "g_gamePurchasesTable", true);
-		saveLuaFile("talonpurchases.lua", "g_talonPurchasesTable", true);
-		saveLuaFile("episodepurchases.lua", "g_episodePurchasesTable", true);
+		m_saveTables->saveLuaFile("gamepurchases.lua", "g_gamePurchasesTable", true);
+		m_saveTables->saveLuaFile("talonpurchases.lua", "g_talonPurchasesTable", true);
+		m_saveTables->saveLuaFile("episodepurchases.lua", "g_episodePurchasesTable", true);
 	}
 	m_scene->clearObjects();
 	m_scene.reset();
@@ -148,7 +153,7 @@ GameLua::~GameLua()
 void GameLua::registerApi()
 {
 	registerScriptUtilApi(*this, *m_scriptUtilities, *m_tally);
-	registerLevelFileApi();
+	registerLevelFileApi(*this, *m_levels, *m_saveTables);
 	registerWorldForceApi();
 	registerSceneObjectApi();
 	registerWorldQueryApi(*this, *m_worldQueries);

@@ -39,11 +39,6 @@ namespace gr
 class Context;
 }
 
-namespace io
-{
-class FileLock;
-}
-
 namespace lua
 {
 class LuaState;
@@ -53,6 +48,8 @@ class WebViewLuaInterface;
 class BackgroundDownloads;
 class Compositor;
 class HostParticles;
+class Levels;
+class SaveTables;
 class Themes;
 
 namespace physics
@@ -238,161 +235,16 @@ public:
 	 */
 	void setTexture(std::string const& name, std::string const& sheet);
 
-	// --- Level and save files (api/LevelFileApi.cpp, LevelLoader.cpp,
-	//     LevelWriter.cpp, SaveFiles.cpp) -----------------------------------
+	// --- Level and save files (host/Levels.h, host/SaveTables.h, api/LevelFileApi.cpp)
 
-	/**
-	 * Runs the shipped Lua source file (path under the application's data
-	 * path, see ShippedFile) with the host table as its environment and the
-	 * file's bundle path as chunk name, calls the script function
-	 * "updateValues" and marks the game logic compiled. A file that cannot be
-	 * read, compiled ("Error while compiling Lua: {0}") or run, or a failing
-	 * "updateValues", is logged and recorded in failedFiles().
-	 */
-	void compile(std::string const& file);
+	/** The shipped Lua files, the game logic's compilation, the levels and the block editor's table. */
+	Levels& levels() { return *m_levels; }
 
-	/** True once compile() has succeeded. */
-	bool isCompiled() const { return m_compiled; }
-
-	/**
-	 * Reads the shipped Lua table text file (path under the application's
-	 * data path) into: the host table itself when table is empty; else a new
-	 * table stored as the host-table entry table (intoBlocks false), as the
-	 * entry table of "blockTable" (intoBlocks true, viaBlockList false) or
-	 * merged into the block list of "blockTable" (both true: each of its
-	 * tables is stored under its key in "blocks"). A failure is logged and
-	 * recorded in failedFiles(); then no entry changes.
-	 */
-	void loadLuaFile(std::string const& file, std::string const& table, bool intoBlocks = false, bool viaBlockList = false);
-
-	/**
-	 * Raw, (file, target, key): reads the shipped file; with a non-empty key
-	 * into a new table whose "gamelua" is the host table, stored as
-	 * target[key]; with an empty key into target itself. No results.
-	 * @exception lua::LuaException The type-check message for an argument
-	 *            that is not a string, table, string in that order.
-	 * @exception lang::Throwable The shipped file's failure (ShippedFile::read).
-	 */
-	int loadLuaFileToObject(lua::LuaState* state);
-
-	/**
-	 * True when the bundle file (path under the application's data path)
-	 * opens.
-	 * @exception io::IOException The open failure for a missing file
-	 *            (scripts rely on the error).
-	 */
-	bool checkForLuaFile(std::string const& file);
-
-	/**
-	 * Sets "blockEditorTable" to the host's editor table and reads the
-	 * fourteen plain-text block files "scriptPath" + "/blocks_*.lua", ...
-	 * of the bundle into it, each under its own key.
-	 * @exception lang::Throwable A file that cannot be opened or read.
-	 */
-	void loadBlocksForEditing();
-
-	/**
-	 * Loads the shipped level name (+ ".lua", under the application's data
-	 * path) as "loadedObjects" and applies the host table's
-	 * "worldAttributes". The loading flag is cleared on every exit.
-	 * @exception lang::Throwable The shipped file's failure; "Level {0} holds
-	 *            filename {1} instead of {2}" (before "loadedObjects"
-	 *            changes); the table getter's failure when "worldAttributes"
-	 *            is not a table (after).
-	 */
-	void loadLevel(std::string const& name);
-
-	/**
-	 * As loadLevel but without a file: the gravity force multiplier comes
-	 * from "previousLevel" of "objects" when it holds one, and the
-	 * starting-camera flag is cleared whatever the name.
-	 * @exception lang::Throwable When "worldAttributes" is not a table.
-	 */
-	void loadPreviousLevel(std::string const& name);
-
-	/**
-	 * Writes the level of "objects" as plain Lua table text to the app-data
-	 * file name + ".lua" under the application's data path, creating its
-	 * folders. Never throws: a failure logs "Failed to save {0}: {1}" and
-	 * keeps the previous file.
-	 */
-	void saveLevel(std::string const& name);
-
-	/** Builds the same level table (less gravity and triggers) as "previousLevel" of "objects". */
-	void saveLevelForReload(std::string const& name);
-
-	/**
-	 * A new table filled from the save file name of the app-data folder
-	 * (see SaveFile::read: enciphered or plain text); empty when the file is
-	 * missing, unreadable or its text does not compile or run (never half
-	 * filled). A file that exists but cannot be used is set aside
-	 * (SaveFile::setAside), so the saves that follow do not replace it.
-	 * Never throws for a bad file.
-	 */
-	lua::LuaTable loadPersistentFile(std::string const& name);
-
-	/**
-	 * Writes the host-table entry table enciphered to the app-data file.
-	 * Never throws: when the entry is not a table or the write fails, logs
-	 * "Failed to save {0}: {1}" and keeps the previous file.
-	 */
-	void savePersistentLuaFile(std::string const& file, std::string const& table);
-
-	/** As savePersistentLuaFile, enciphered only when encrypt is true. */
-	void saveLuaFile(std::string const& file, std::string const& table, bool encrypt);
-
-	/** Do nothing. */
-	void storePersistentData();
-	void createDirectory(std::string const& path);
-
-	/** False. */
-	bool checkDirectory(std::string const& path);
-
-	/**
-	 * Unless "deviceModel" is "osx", "windows" or not a string, loads
-	 * "gamepurchases.lua", "talonpurchases.lua" and "episodepurchases.lua"
-	 * into "g_gamePurchasesTable", "g_talonPurchasesTable" and
-	 * "g_episodePurchasesTable".
-	 */
-	void loadPurchases();
-
-	/**
-	 * Calls the script function "createStartUpAssets", then limits the clips
-	 * each track of the audio output plays at once: track 1 to 4, 2 to 6, 3
-	 * to 3, 4 and 5 to 5. Without an audio output the limits are skipped
-	 * (logged).
-	 * @exception lang::Throwable From the call.
-	 */
-	void createAssets();
-
-	/**
-	 * Tells the scripts that file failed to load: calls the host-table entry
-	 * "onLoadLuaFileFail" with the name when the scripts defined it, else
-	 * logs the file and goes on.
-	 * @exception lang::Throwable From the script handler.
-	 */
-	void onLoadLuaFileFail(std::string const& file);
-
-	/** Files that failed to load since the last clearFailedFiles(), in order. */
-	std::vector<std::string> const& failedFiles() const { return m_failedFiles; }
-
-	/** Empties failedFiles(). */
-	void clearFailedFiles() { m_failedFiles.clear(); }
-
-	/** The name given to the last loadLevel; empty before. */
-	std::string const& levelName() const { return m_levelName; }
-
-	/** True only while loadLevel or loadPreviousLevel runs. */
-	bool isLoadingLevel() const { return m_settings.loadingLevel; }
-
-	/** The gravity force multiplier; 4 at start, set by the level loader. */
-	float gravityForceMultiplier() const { return m_settings.gravityForceMultiplier; }
+	/** The save files of the app-data folder, the purchase tables and this process's hold on the save folder. */
+	SaveTables& saveTables() { return *m_saveTables; }
 
 	/** The level's simulation settings (host/WorldSettings.h). */
 	using SimulationSettings = ::SimulationSettings;
-
-	/** The simulation settings of the loaded level. */
-	SimulationSettings const& simulationSettings() const { return m_settings.simulation; }
 
 	// --- Script utilities (host/ScriptUtilities.h, api/ScriptUtilApi.cpp, api/AdApi.cpp)
 
@@ -634,10 +486,9 @@ private:
 	/** Made after the scene and the joints; outlives the scene (removing bodies ends contacts). */
 	std::unique_ptr<ContactRules> m_contactRules;
 	bool m_safeToQuit;
-	bool m_compiled;
+	std::unique_ptr<Levels> m_levels;
 	std::unique_ptr<ScriptUtilities> m_scriptUtilities;
 	std::unique_ptr<HostTally> m_tally;
-	std::vector<std::string> m_failedFiles;
 
 	std::unique_ptr<SceneObjects> m_scene;
 	std::unique_ptr<Compounds> m_compounds;
@@ -648,11 +499,6 @@ private:
 	float m_rollingLevel[3];
 	int m_rollingClip[3];
 	std::unique_ptr<Joints> m_joints;
-
-	lua::LuaTable m_blockEditorTable;
-	lua::LuaTable m_deadBlocks;
-	lua::LuaTable m_worldAttributes;
-	std::string m_levelName;
 
 	std::unique_ptr<HostStore> m_store;
 	std::unique_ptr<HostNotifications> m_notifications;
@@ -720,39 +566,11 @@ private:
 	/** The platform interface of the application. */
 	framework::OSInterface* os() const;
 
-	/** Logs the failure and records file in failedFiles(). */
-	void fileFailed(std::string const& file, std::string const& error);
-
-	/** The level and save files' rows (api/LevelFileApi.cpp). */
-	void registerLevelFileApi();
-
-	/** Writes the host-table entry table to file; logs "Failed to save {0}: {1}" instead of throwing. */
-	void saveTable(std::string const& file, std::string const& table, bool encrypt);
-
-	/** Loading steps 2 to 4 shared by loadLevel and loadPreviousLevel: counters, flag, dead blocks, objects removed. */
-	void beginLevelLoad();
-
-	/**
-	 * Removes the level's scene: every object record with its body, the
-	 * per-level maps and lists; resets the physics world when physics is
-	 * deterministic.
-	 */
-	void clearLevelObjects();
-
-	/** Applies the host table's "worldAttributes"; keepMultiplier when the level set the gravity multiplier. */
-	void applyWorldAttributes(bool keepMultiplier);
-
-	/** The level table of "objects" that saveLevel (forReload false) or saveLevelForReload writes. */
-	lua::LuaTable buildLevelTable(bool forReload);
-
-	/** True when "deviceModel" is a string other than "osx" and "windows". */
-	bool hasPurchaseFiles() const;
-
 	/** The background downloads; made before the rows are registered, stopped first in the destructor. */
 	std::unique_ptr<BackgroundDownloads> m_downloads;
 
-	/** This process's hold on the save folder (SaveFile::lockFolder), kept until the last save is written. */
-	std::unique_ptr<io::FileLock> m_saveFolderLock;
+	/** Holds the save folder until the last save is written: made before the rows, dropped first. */
+	std::unique_ptr<SaveTables> m_saveTables;
 
 	GameLua(GameLua const&) = delete;
 	GameLua& operator=(GameLua const&) = delete;

@@ -5,6 +5,7 @@
 #include <support/HostFixture.h>
 #include <datapack/DataPack.h>
 #include <ShippedFile.h>
+#include <host/Levels.h>
 #include <lang/Throwable.h>
 #include <box2d/box2d.h>
 #include <physics/PhysicsWorld.h>
@@ -43,21 +44,21 @@ TEST_F(LevelFile_Load, SampleLevelsLoadWithAMissingAttributeAsZero)
 	EXPECT_NE(std::string::npos, log.find("Removing physics objects...\nLoading level from file...\n")) << log;
 	run("ok = loadedObjects.filename == 'meadow.lua' and loadedObjects.world.beam.definition == 'BLOCK_TIMBER_PLANK'");
 	EXPECT_TRUE(host().getBoolean("ok"));
-	EXPECT_EQ("levels/meadow", host().levelName());
-	EXPECT_FLOAT_EQ(3.5f, host().gravityForceMultiplier()); // the level's own
-	GameLua::SimulationSettings const& s = host().simulationSettings();
+	EXPECT_EQ("levels/meadow", host().levels().levelName());
+	EXPECT_FLOAT_EQ(3.5f, host().settings().gravityForceMultiplier); // the level's own
+	GameLua::SimulationSettings const& s = host().settings().simulation;
 	EXPECT_EQ(60, s.iterations);
 	EXPECT_FLOAT_EQ(1.5f, s.timeStepMultiplier);
 	EXPECT_EQ(3, s.storePointsSampler);
 	EXPECT_FLOAT_EQ(0.25f, s.aimSpawnTime);
 	EXPECT_FLOAT_EQ(0.f, s.aimSpeed); // missing
-	EXPECT_FALSE(host().isLoadingLevel());
+	EXPECT_FALSE(host().settings().loadingLevel);
 
 	run("worldAttributes.simulationIterations = 'many' loadLevel('levels/riverbank')");
 	run("ok = loadedObjects.world.well.sensorType == 'gravitation'");
 	EXPECT_TRUE(host().getBoolean("ok"));
-	EXPECT_FLOAT_EQ(2.5f, host().gravityForceMultiplier()); // the default: the level has none
-	EXPECT_EQ(0, host().simulationSettings().iterations);   // not a number
+	EXPECT_FLOAT_EQ(2.5f, host().settings().gravityForceMultiplier); // the default: the level has none
+	EXPECT_EQ(0, host().settings().simulation.iterations);   // not a number
 }
 
 TEST_F(LevelFile_Load, RefusalsClearTheLoadingFlag)
@@ -76,7 +77,7 @@ TEST_F(LevelFile_Load, RefusalsClearTheLoadingFlag)
 		EXPECT_NE(std::string::npos, message.find("instead of")) << message;
 		run("same = loadedObjects == first");
 		EXPECT_TRUE(host().getBoolean("same")) << level;
-		EXPECT_FALSE(host().isLoadingLevel()) << level;
+		EXPECT_FALSE(host().settings().loadingLevel) << level;
 	}
 
 	// Without world attributes the level is taken, then the load fails.
@@ -84,9 +85,9 @@ TEST_F(LevelFile_Load, RefusalsClearTheLoadingFlag)
 	EXPECT_NE("", loadFailure("loadLevel('good')"));
 	run("changed = loadedObjects ~= first and loadedObjects.filename == 'good.lua'");
 	EXPECT_TRUE(host().getBoolean("changed"));
-	EXPECT_FALSE(host().isLoadingLevel());
+	EXPECT_FALSE(host().settings().loadingLevel);
 	EXPECT_NE("", loadFailure("loadPreviousLevel('good')"));
-	EXPECT_FALSE(host().isLoadingLevel());
+	EXPECT_FALSE(host().settings().loadingLevel);
 }
 
 // Level text that cannot be read: the message names the level's file.
@@ -158,7 +159,7 @@ TEST_F(LevelFile_Load, DamagedLevelGivesTheLevelOrAnException)
 			EXPECT_NE(std::string::npos, message.find("dune.lua")) << message;
 			EXPECT_EQ("before", host().getString("loadedObjects"));
 		}
-		EXPECT_FALSE(host().isLoadingLevel());
+		EXPECT_FALSE(host().settings().loadingLevel);
 	}
 	bundle.write("dune.lua", std::string(good.begin(), good.end()));
 	run("loadLevel('dune') ok = loadedObjects.world.b.y == 4 and loadedObjects.world.a.name == 'a'");
@@ -189,10 +190,10 @@ TEST_F(LevelFile_Load, LoadingRemovesTheSceneObjects)
 TEST_F(LevelFile_Load, BlockListsMergeIntoTheBlocks)
 {
 	test::writeShippedFile(bundle, "groups.lua", "wood = { { definition = 'PLANK', hp = 3 }, { definition = 'BEAM' } }\n");
-	host().loadLuaFile("groups.lua", "groups", true, true);
+	host().levels().loadLuaFile("groups.lua", "groups", true, true);
 	run("b = blockTable.blocks ok = b.PLANK.hp == 3 and b.PLANK.group == 'wood' and b.BEAM.index == 2 and blockTable.groups == nil");
 	EXPECT_TRUE(host().getBoolean("ok"));
-	EXPECT_TRUE(host().failedFiles().empty());
+	EXPECT_TRUE(host().levels().failedFiles().empty());
 }
 
 TEST_F(LevelFile_Save, WrittenLevelsReadBack)
@@ -259,11 +260,11 @@ TEST_F(LevelFile_Save, ReloadTakesThePreviousGravity)
 {
 	run(s_attributes);
 	run("objects.gravityForceMultiplier = 6 objects.world = {} saveLevelForReload('a') loadPreviousLevel('a')");
-	EXPECT_FLOAT_EQ(6.f, host().gravityForceMultiplier());
-	EXPECT_EQ(60, host().simulationSettings().iterations);
+	EXPECT_FLOAT_EQ(6.f, host().settings().gravityForceMultiplier);
+	EXPECT_EQ(60, host().settings().simulation.iterations);
 	run("objects.previousLevel.gravityForceMultiplier = nil loadPreviousLevel('a')");
-	EXPECT_FLOAT_EQ(2.5f, host().gravityForceMultiplier());
-	EXPECT_FALSE(host().isLoadingLevel());
+	EXPECT_FLOAT_EQ(2.5f, host().settings().gravityForceMultiplier);
+	EXPECT_FALSE(host().settings().loadingLevel);
 }
 
 TEST_F(LevelFile_Save, FailedWriteKeepsTheOldLevel)
@@ -306,7 +307,7 @@ TEST_F(LevelFile_Api, OnLoadLuaFileFailWithAndWithoutHandler)
 	std::string const log = testing::internal::GetCapturedStdout();
 	EXPECT_NE(std::string::npos, log.find("No script handler for the failed file a.lua")) << log;
 	run("function onLoadLuaFileFail(file) failed = file end");
-	host().onLoadLuaFileFail("b.lua");
+	host().levels().onLoadLuaFileFail("b.lua");
 	EXPECT_EQ("b.lua", host().getString("failed"));
 }
 

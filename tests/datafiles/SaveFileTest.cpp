@@ -4,6 +4,7 @@
 #include <support/FilePermissionsApply.h>
 #include <support/HostFixture.h>
 #include <DataCipher.h>
+#include <host/SaveTables.h>
 #include <gtest/gtest.h>
 #include <filesystem>
 #include <functional>
@@ -31,8 +32,8 @@ TEST_F(SaveFile_Host, RoundTripIsEnciphered)
 
 	run("ok = settings.volume == 0.5 and settings.name == 'p' and highscores.level1.score == 1200");
 	EXPECT_TRUE(host().getBoolean("ok"));
-	EXPECT_EQ(1, host().loadPersistentFile("plain.lua").getNumber("a"));
-	EXPECT_EQ(1, host().loadPersistentFile("secret.lua").getNumber("a"));
+	EXPECT_EQ(1, host().saveTables().loadPersistentFile("plain.lua").getNumber("a"));
+	EXPECT_EQ(1, host().saveTables().loadPersistentFile("secret.lua").getNumber("a"));
 }
 
 TEST_F(SaveFile_Host, PlainTextFallbackReadsBack)
@@ -97,7 +98,7 @@ TEST_F(SaveFile_Host, DamagedOrHugeSavesGiveTables)
 	ASSERT_TRUE(cipher::encrypt(cipher::getVariableKey(), cipher::Bytes(text.begin(), text.end()), good));
 	auto load = [&](cipher::Bytes const& bytes) {
 		appData.write("bi_data.lua", std::string(bytes.begin(), bytes.end()));
-		lua::LuaTable table = host().loadPersistentFile("bi_data.lua");
+		lua::LuaTable table = host().saveTables().loadPersistentFile("bi_data.lua");
 		EXPECT_TRUE(table.hasReference());
 		return table;
 	};
@@ -114,7 +115,7 @@ TEST_F(SaveFile_Host, DamagedOrHugeSavesGiveTables)
 	// Sparse, so nothing of it is read.
 	appData.write("bi_data.lua", "x = 1\n");
 	std::filesystem::resize_file(appData / "bi_data.lua", std::uintmax_t(1) << 40);
-	EXPECT_EQ(0, host().loadPersistentFile("bi_data.lua").size());
+	EXPECT_EQ(0, host().saveTables().loadPersistentFile("bi_data.lua").size());
 }
 
 /** A save the host reads at start, and the host-table entry it saves from. */
@@ -170,7 +171,7 @@ protected:
 		{
 			test::FilePermissionsApply permissions;
 			run("deviceModel = 'ipad'");
-			host().loadPurchases();
+			host().saveTables().loadPurchases();
 		}
 		return testing::internal::GetCapturedStdout();
 	}

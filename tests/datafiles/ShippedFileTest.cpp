@@ -5,6 +5,7 @@
 #include <support/LargestAllocation.h>
 #include <ShippedFile.h>
 #include <datapack/DataPack.h>
+#include <host/Levels.h>
 #include <lang/Throwable.h>
 #include <archive.h>
 #include <archive_entry.h>
@@ -150,48 +151,48 @@ TEST_F(ShippedFile_Read, EntryOverTheCapIsRefusedByItsDeclaredSize)
 TEST_F(ShippedFile_Host, LoadLuaFileInItsThreeModes)
 {
 	test::writeShippedFile(bundle, "tables.lua", "limit = 3\nnames = { 'a', 'b' }\n");
-	host().loadLuaFile("tables.lua", "");
-	host().loadLuaFile("tables.lua", "starTable");
-	host().loadLuaFile("tables.lua", "wood", true, false);
+	host().levels().loadLuaFile("tables.lua", "");
+	host().levels().loadLuaFile("tables.lua", "starTable");
+	host().levels().loadLuaFile("tables.lua", "wood", true, false);
 	run("ok = limit == 3 and names[2] == 'b' and starTable.limit == 3 and blockTable.wood.names[1] == 'a'"
 		" and wood == nil");
 	EXPECT_TRUE(host().getBoolean("ok"));
-	EXPECT_TRUE(host().failedFiles().empty());
+	EXPECT_TRUE(host().levels().failedFiles().empty());
 
 	// A file failing half way changes no entry and is recorded.
 	test::writeShippedFile(bundle, "broken.lua", "limit = 4\nerror('half way')\n");
 	testing::internal::CaptureStdout();
-	host().loadLuaFile("broken.lua", "starTable");
-	host().loadLuaFile("missing.lua", "starTable");
+	host().levels().loadLuaFile("broken.lua", "starTable");
+	host().levels().loadLuaFile("missing.lua", "starTable");
 	std::string const log = testing::internal::GetCapturedStdout();
 	run("ok = starTable.limit == 3");
 	EXPECT_TRUE(host().getBoolean("ok"));
-	EXPECT_EQ((std::vector<std::string>{"broken.lua", "missing.lua"}), host().failedFiles());
+	EXPECT_EQ((std::vector<std::string>{"broken.lua", "missing.lua"}), host().levels().failedFiles());
 	EXPECT_NE(std::string::npos, log.find("Failed to load broken.lua: ")) << log;
 }
 
 TEST_F(ShippedFile_Host, CompileRunsTheLogicThenUpdateValues)
 {
 	test::writeShippedFile(bundle, "logic.lua", "order = 'ran'\nfunction updateValues() order = order .. ',updated' end\n");
-	host().compile("logic.lua");
-	EXPECT_TRUE(host().isCompiled());
+	host().levels().compile("logic.lua");
+	EXPECT_TRUE(host().levels().isCompiled());
 	EXPECT_EQ("ran,updated", host().getString("order"));
 
 	test::writeShippedFile(bundle, "bad.lua", "function f( end\n");
 	testing::internal::CaptureStdout();
-	host().compile("bad.lua");
+	host().levels().compile("bad.lua");
 	std::string const log = testing::internal::GetCapturedStdout();
 	EXPECT_NE(std::string::npos, log.find("Error while compiling Lua: ")) << log;
-	EXPECT_EQ(std::vector<std::string>{"bad.lua"}, host().failedFiles());
+	EXPECT_EQ(std::vector<std::string>{"bad.lua"}, host().levels().failedFiles());
 }
 
 TEST_F(ShippedFile_Host, PrecompiledLogicIsNotLoaded)
 {
 	test::writeShippedFile(bundle, "dumped.lua", std::string("\x1bLua\x51\x00", 6) + "rest");
 	testing::internal::CaptureStdout();
-	host().compile("dumped.lua");
+	host().levels().compile("dumped.lua");
 	std::string const log = testing::internal::GetCapturedStdout();
-	EXPECT_FALSE(host().isCompiled());
+	EXPECT_FALSE(host().levels().isCompiled());
 	EXPECT_NE(std::string::npos, log.find("precompiled")) << log;
 }
 

@@ -6,6 +6,7 @@
 #include <TallySession.h>
 #include <RatePrompt/RatePrompt.h>
 #include <framework/AppActivationListeners.h>
+#include <host/Levels.h>
 #include <lang/Throwable.h>
 #include <lua/LuaException.h>
 #include <pf/Alert.h>
@@ -73,8 +74,8 @@ TEST_F(GameAppStartUp, ConfiguresAndStartsInOrder)
 
 	EXPECT_EQ("updateValues;createStartUpAssets;", host().getString("order"));
 	EXPECT_TRUE(host().getBoolean("premiumSeen"));
-	EXPECT_TRUE(host().isCompiled());
-	EXPECT_TRUE(host().failedFiles().empty());
+	EXPECT_TRUE(host().levels().isCompiled());
+	EXPECT_TRUE(host().levels().failedFiles().empty());
 	EXPECT_EQ(200, host().getTable("starTable").getTable("level1").getNumber(2));
 	EXPECT_EQ("board.total", host().getTable("leaderboards").getString("total"));
 	EXPECT_EQ(4, host().getNumber("achievementCount"));
@@ -170,7 +171,7 @@ TEST_F(GameAppStartUp, FailedFilesReachTheScriptsInOrder)
 	start();
 	EXPECT_EQ("scripts/starLimits.lua;scripts/gamecenter/ipad/leaderboards.lua;scripts/gamecenter/ipad/achievements.lua;",
 		host().getString("assetsAfter"));
-	EXPECT_TRUE(host().failedFiles().empty());
+	EXPECT_TRUE(host().levels().failedFiles().empty());
 	EXPECT_TRUE(host().isNil("leaderboards"));
 }
 

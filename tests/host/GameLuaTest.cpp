@@ -1,6 +1,7 @@
 // The host table, calls into the scripts, argument checks and the save files.
 #include <support/FileSizeLimit.h>
 #include <support/HostFixture.h>
+#include <host/SaveTables.h>
 #include <lang/Throwable.h>
 #include <pf/DeviceID.h>
 #include <lua.hpp>
@@ -196,7 +197,7 @@ TEST_F(GameLua_Saves, PurchaseFilesDependOnDeviceModel)
 		std::filesystem::remove_all(appData.path());
 		std::filesystem::create_directories(appData.path());
 		run(std::string("deviceModel = ") + c.model);
-		host().loadPurchases();
+		host().saveTables().loadPurchases();
 		EXPECT_EQ(c.purchases, host().isTable("g_gamePurchasesTable")) << c.model;
 		run("g_gamePurchasesTable = { coins = 3 } g_talonPurchasesTable = {} g_episodePurchasesTable = {}");
 		destroyHost();
@@ -208,7 +209,7 @@ TEST_F(GameLua_Saves, PurchaseFilesDependOnDeviceModel)
 	}
 	// The last case left the purchase files of an "ipad".
 	run("deviceModel = 'ipad'");
-	host().loadPurchases();
+	host().saveTables().loadPurchases();
 	EXPECT_EQ(3, host().getTable("g_gamePurchasesTable").getNumber("coins"));
 }
 
@@ -243,10 +244,10 @@ TEST_F(GameLua_Saves, BrokenTextGivesAnEmptyTable)
 	for (char const* text : texts)
 	{
 		writeSave(appData, "bi_data.lua", text);
-		lua::LuaTable table = host().loadPersistentFile("bi_data.lua");
+		lua::LuaTable table = host().saveTables().loadPersistentFile("bi_data.lua");
 		EXPECT_EQ(0, table.size()) << text;
 	}
-	lua::LuaTable missing = host().loadPersistentFile("missing.lua");
+	lua::LuaTable missing = host().saveTables().loadPersistentFile("missing.lua");
 	EXPECT_EQ(0, missing.size());
 }
 
@@ -256,11 +257,11 @@ TEST_F(GameLua_Saves, DamagedSavesNeverCrash)
 							  "    list = { 1, 2, 3 },\n}\nflags = { [\"a b\"] = false, [5] = \"x\" }\n";
 	auto load = [&](std::string const& bytes) {
 		writeSave(appData, "settings.lua", bytes);
-		lua::LuaTable table = host().loadPersistentFile("settings.lua");
+		lua::LuaTable table = host().saveTables().loadPersistentFile("settings.lua");
 		EXPECT_GE(table.size(), 0);
 	};
 	load(text);
-	EXPECT_EQ(12, host().loadPersistentFile("settings.lua").getNumber("launches"));
+	EXPECT_EQ(12, host().saveTables().loadPersistentFile("settings.lua").getNumber("launches"));
 	for (size_t n = 0; n < text.size(); ++n)
 		load(text.substr(0, n));
 	std::mt19937 random(15);

@@ -201,3 +201,12 @@ void Aiming::clearTrajectories()
 	m_trajectories.assign(NumTrajectories, TrajectoryData());
 	m_currentTrajectoryIndex = 0;
 }
+
+void Aiming::startLevel()
+{
+	clearTrajectories();
+	m_aimStream->setSpawnInterval(m_settings.simulation.aimSpawnTime);
+	m_aimStream->setSpeed(m_settings.simulation.aimSpeed);
+	m_aimStream->disableStream();
+	m_aimStream->setSpawningEnabled(false);
+}

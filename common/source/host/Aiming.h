@@ -86,6 +86,12 @@ public:
 	void drawSimulationTrajectory();
 	/** Two empty trails, the first one current. */
 	void clearTrajectories();
+	/**
+	 * A level's simulation settings took effect: two empty trails, the
+	 * stream's spawn interval and speed from the settings, the stream off
+	 * and not spawning.
+	 */
+	void startLevel();
 
 	AimStream& aimStream() { return *m_aimStream; }
 	std::vector<math::float2> const& simulationTrajectory() const { return m_simulationTrajectory; }

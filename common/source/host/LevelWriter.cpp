@@ -1,12 +1,13 @@
 // Writing a level: the scene the scripts keep in "objects" as a level table,
 // for the level editor (a plain-text file) or for a reload (in memory).
+#include <host/Levels.h>
 #include <FieldType.h>
-#include <GameLua.h>
 #include <SaveFile.h>
 #include <framework/App.h>
 #include <io/ByteArrayOutputStream.h>
 #include <io/detail/detail.h>
 #include <io/std/FileUtil.h>
+#include <lua/LuaObject.h>
 #include <lua/LuaState.h>
 #include <lua.hpp>
 #include <filesystem>
@@ -97,22 +98,22 @@ lua::LuaTable objectTable(lua::LuaTable const& object, bool forReload)
 
 } // namespace
 
-lua::LuaTable GameLua::buildLevelTable(bool forReload)
+lua::LuaTable Levels::buildLevelTable(bool forReload)
 {
-	lua::LuaTable level(m_luastate);
+	lua::LuaTable level(m_core.table.getLuaState());
 	for (char const* key : {"trainCarts", "theme", "flyerCameraData", "castleCameraData", "focusCameraData", "physicsToWorld", "joints",
 							"compounds", "counts", "doNotWaitForMovingObjects", "themeSprites", "gravityForceMultiplier"})
-		copy(m_objects, level, key);
+		copy(m_core.objects, level, key);
 	if (!forReload)
-		copy(m_objects, level, "worldGravity");
+		copy(m_core.objects, level, "worldGravity");
 
-	lua::LuaTable world(m_luastate);
+	lua::LuaTable world(m_core.table.getLuaState());
 	level.setTable("world", world);
-	if (fieldType(m_objects, "world") != LUA_TTABLE)
+	if (fieldType(m_core.objects, "world") != LUA_TTABLE)
 		return level;
-	lua::LuaTable objects = m_objects.getTable("world");
-	lua_State* lua = lua::LuaAccess::get(m_luastate);
-	lua::LuaStackRestore restore(m_luastate);
+	lua::LuaTable objects = m_core.objects.getTable("world");
+	lua_State* lua = lua::LuaAccess::get(m_core.table.getLuaState());
+	lua::LuaStackRestore restore(m_core.table.getLuaState());
 	lua::LuaState::pushTable(lua, &objects);
 	int const at = lua_gettop(lua);
 	lua_pushnil(lua);
@@ -120,7 +121,7 @@ lua::LuaTable GameLua::buildLevelTable(bool forReload)
 	{
 		if (lua_type(lua, -1) == LUA_TTABLE && (lua_type(lua, -2) == LUA_TSTRING || lua_type(lua, -2) == LUA_TNUMBER))
 		{
-			lua::LuaTable object = m_luastate->toTable(-1);
+			lua::LuaTable object = m_core.table.getLuaState()->toTable(-1);
 			std::string const definition = stringOf(object, "definition");
 			bool skip = definition == "BLOCK_SENSOR_TARGET_A" || definition == "BLOCK_SENSOR_TARGET_B";
 			if (forReload)
@@ -141,9 +142,9 @@ lua::LuaTable GameLua::buildLevelTable(bool forReload)
 	return level;
 }
 
-void GameLua::saveLevel(std::string const& name)
+void Levels::saveLevel(std::string const& name)
 {
-	std::string const file = m_app->path(name + ".lua");
+	std::string const file = m_core.app->path(name + ".lua");
 	SaveFile::writeOrLog(file, [&] {
 		lua::LuaTable level = buildLevelTable(false);
 		io::ByteArrayOutputStream text;
@@ -155,7 +156,7 @@ void GameLua::saveLevel(std::string const& name)
 	});
 }
 
-void GameLua::saveLevelForReload(std::string const&)
+void Levels::saveLevelForReload(std::string const&)
 {
-	m_objects.setTable("previousLevel", buildLevelTable(true));
+	m_core.objects.setTable("previousLevel", buildLevelTable(true));
 }

@@ -72,6 +72,7 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_notifications = std::make_unique<HostNotifications>(m_core);
 	m_video = std::make_unique<HostVideo>(m_core, *this);
 	m_scene.reset(new SceneObjects(m_core, this, this, this));
+	m_setters = std::make_unique<ObjectSetters>(m_core, *m_scene);
 	m_joints = std::make_unique<Joints>(m_core, *m_scene);
 	m_scene->setClearedHook([this] { m_joints->clear(); });
 	m_contactRules = std::make_unique<ContactRules>(m_core, *m_scene, *m_joints, m_settings);
@@ -148,6 +149,11 @@ GameLua::~GameLua()
 	}
 	m_scene->clearObjects();
 	m_scene.reset();
+}
+
+void GameLua::changeObject(std::string const& name, std::function<void(RenderObjectData&)> change)
+{
+	m_setters->changeObject(name, std::move(change));
 }
 
 void GameLua::registerApi()

@@ -13,6 +13,7 @@
 #include <host/Joints.h>
 #include <host/SceneDrawing.h>
 #include <host/SceneObjects.h>
+#include <host/ObjectSetters.h>
 #include <game/Resources.h>
 #include <lang/Ptr.h>
 #include <math/float2.h>
@@ -358,7 +359,7 @@ public:
 	/** The joints between scene objects: joints, timed links and joints broken by impacts. */
 	Joints& joints() { return *m_joints; }
 
-	// --- Scene objects (api/SceneObjectApi.cpp; setters in api/ObjectSetters.cpp)
+	// --- Scene objects (api/SceneObjectApi.cpp; setters in host/ObjectSetters)
 	// A missing name logs (where noted "Body name : %s") and changes nothing;
 	// getters then give 0. Numbers bound for the physics world must be finite
 	// (else lua::LuaException "<function>: <what> of "<name>" is <value>").
@@ -379,37 +380,8 @@ public:
 	void addVertex(float x, float y);
 	/** Removes the object with its body from every registry, draw list and sensor list. */
 	void removeObject(std::string const& name);
-	void applyImpulse(std::string const& name, float ix, float iy, float px, float py);
-	void applyForce(std::string const& name, float fx, float fy, float px, float py);
-	void setPosition(std::string const& name, float x, float y);
-	void setRotation(std::string const& name, float angle);
-	void setSpriteRotation(std::string const& name, float angle);
-	/** Reads blocks[world[name].definition].decorations; a second call replaces the first. */
-	void setDecorationObjects(std::string const& name);
-	void setPivotOffset(std::string const& name, float x, float y);
-	void setScale(std::string const& name, float sx, float sy);
-	void setVelocity(std::string const& name, float vx, float vy);
-	void setAngularVelocity(std::string const& name, float w);
-	float getAngularVelocity(std::string const& name);
-	float getVelocity(std::string const& name);
-	/** Raw: (name) -> vx, vy. */
-	int getLinearVelocity(lua::LuaState* state);
-	void setFixedRotationForBody(std::string const& name, bool fixed);
-	void setAngularDampingForBody(std::string const& name, float damping);
-	void setLinearDampingForBody(std::string const& name, float damping);
-	void setAsSensor(std::string const& name, bool sensor);
-	void multiplyVelocity(std::string const& name, float factor);
-	void setVisible(std::string const& name, bool visible);
-	/** "wood" 1, "rock" 2, "light" 3, "propeller" 4, "immovable" 5; others change nothing. */
-	void setMaterial(std::string const& name, std::string const& material);
-	void setTextureScale(std::string const& name, float scale);
-	void setSleeping(std::string const& name, bool sleeping);
-	void setActive(std::string const& name, bool active);
-	/** Numbered parameters 1 to 35; other ids change nothing. */
-	void setObjectParameter(std::string const& name, float id, float value);
-	void setCollisionEnabled(std::string const& name, bool enabled);
-	void setLevelLimits(float minX, float minY, float maxX, float maxY);
-	float getAngle(std::string const& name);
+	/** The object setters and getters (host/ObjectSetters.h). */
+	ObjectSetters& setters() { return *m_setters; }
 	/**
 	 * Looks the sprite up as creation does (a composite first, else the
 	 * resources' plain sprite; null allowed) and moves the name to the end
@@ -491,6 +463,7 @@ private:
 	std::unique_ptr<HostTally> m_tally;
 
 	std::unique_ptr<SceneObjects> m_scene;
+	std::unique_ptr<ObjectSetters> m_setters;
 	std::unique_ptr<Compounds> m_compounds;
 	std::unique_ptr<WorldQueries> m_worldQueries;
 	float m_accumulator;

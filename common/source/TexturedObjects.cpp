@@ -9,7 +9,7 @@
 void GameLua::setTexture(std::string const& name, std::string const& sheetName)
 {
 	game::SpriteSheet* const sheet = m_resources->getSpriteSheet(sheetName);
-	changeObject(name, [&](RenderObjectData& o) {
+	changeObject(name, [sheetName, sheet](RenderObjectData& o) {
 		o.textureName = sheetName;
 		o.textureImage = sheet ? sheet->getImage() : nullptr;
 	});

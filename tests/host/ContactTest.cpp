@@ -339,6 +339,25 @@ TEST_F(Contact, RemovalsInsideACallbackWaitForTheStep)
 	EXPECT_TRUE(host().joints().joints().empty());
 }
 
+TEST_F(Contact, ChangesInsideACallbackKeepTheirOwnStrings)
+{
+	// The strings outlive the call only in the queued change: names longer
+	// than a short string's inline room live on the heap and are freed when
+	// the call returns.
+	run("createBox('area', '', 0, 0, 2, 2, 0, 0.5, 0, true, false, 1) setAsSensor('area', true)\n"
+		"createBox('crate', '', 0, 0, 0.5, 0.5, 1, 0.5, 0, true, false, 1)\n"
+		"function enterCollision(a, b)\n"
+		"  local texture, material = 'a-texture-sheet-name-longer-than-inline', 'rock'\n"
+		"  setTexture('crate', texture .. '') setMaterial('crate', material .. '')\n"
+		"  entered = true\n"
+		"end\n");
+	frame(1.f / 30.f);
+	ASSERT_TRUE(host().getBoolean("entered"));
+	ASSERT_TRUE(object("crate"));
+	EXPECT_EQ("a-texture-sheet-name-longer-than-inline", object("crate")->textureName);
+	EXPECT_EQ(2, object("crate")->material);
+}
+
 TEST_F(Contact, HostileStormEndsInExceptionsOnly)
 {
 	run("deadBlocks = {}\n"

@@ -2,6 +2,7 @@
 // of polygons and lines, and the block table.
 #include <ArgumentCheck.h>
 #include <GameLua.h>
+#include <host/ObjectSetters.h>
 #include <host/RenderObjectData.h>
 #include <game/CompoSprite.h>
 #include <game/Resources.h>
@@ -39,6 +40,9 @@ float const WELD = 0.5f * b2_linearSlop;
 
 void GameLua::registerSceneObjectApi()
 {
+	lua::LuaObject& host = *this;
+	SceneObjects& scene = *m_scene;
+	ObjectSetters& setters = *m_setters;
 	registerMethod("createBox", this, &GameLua::createBoxLua);
 	registerMethod("createCircle", this, &GameLua::createCircleLua);
 	registerMethod("createPolygon", this, &GameLua::createPolygonLua);
@@ -46,34 +50,34 @@ void GameLua::registerSceneObjectApi()
 	registerMethod("clearVertices", this, &GameLua::clearVertices);
 	registerMethod("addVertex", this, &GameLua::addVertex);
 	registerMethod("removeObject", this, &GameLua::removeObject);
-	registerMethod("applyImpulse", this, &GameLua::applyImpulse);
-	registerMethod("applyForceNative", this, &GameLua::applyForce);
-	registerMethod("setPosition", this, &GameLua::setPosition);
-	registerMethod("setRotation", this, &GameLua::setRotation);
-	registerMethod("setSpriteRotation", this, &GameLua::setSpriteRotation);
-	registerMethod("setDecorationObjects", this, &GameLua::setDecorationObjects);
-	registerMethod("setPivotOffset", this, &GameLua::setPivotOffset);
-	registerMethod("setScale", this, &GameLua::setScale);
-	registerMethod("setVelocity", this, &GameLua::setVelocity);
-	registerMethod("setAngularVelocity", this, &GameLua::setAngularVelocity);
-	registerMethod("getAngularVelocity", this, &GameLua::getAngularVelocity);
-	registerMethod("getVelocity", this, &GameLua::getVelocity);
-	registerLuaMethod("getLinearVelocity", this, &GameLua::getLinearVelocity);
-	registerMethod("setFixedRotation", this, &GameLua::setFixedRotationForBody);
-	registerMethod("setAngularDamping", this, &GameLua::setAngularDampingForBody);
-	registerMethod("setLinearDamping", this, &GameLua::setLinearDampingForBody);
-	registerMethod("setAsSensor", this, &GameLua::setAsSensor);
-	registerMethod("multiplyVelocity", this, &GameLua::multiplyVelocity);
-	registerMethod("setVisible", this, &GameLua::setVisible);
-	registerMethod("setMaterial", this, &GameLua::setMaterial);
-	registerMethod("setTextureScale", this, &GameLua::setTextureScale);
+	host.registerMethod("applyImpulse", &setters, &ObjectSetters::applyImpulse);
+	host.registerMethod("applyForceNative", &setters, &ObjectSetters::applyForce);
+	host.registerMethod("setPosition", &setters, &ObjectSetters::setPosition);
+	host.registerMethod("setRotation", &setters, &ObjectSetters::setRotation);
+	host.registerMethod("setSpriteRotation", &setters, &ObjectSetters::setSpriteRotation);
+	host.registerMethod("setDecorationObjects", &setters, &ObjectSetters::setDecorationObjects);
+	host.registerMethod("setPivotOffset", &setters, &ObjectSetters::setPivotOffset);
+	host.registerMethod("setScale", &setters, &ObjectSetters::setScale);
+	host.registerMethod("setVelocity", &setters, &ObjectSetters::setVelocity);
+	host.registerMethod("setAngularVelocity", &setters, &ObjectSetters::setAngularVelocity);
+	host.registerMethod("getAngularVelocity", &setters, &ObjectSetters::getAngularVelocity);
+	host.registerMethod("getVelocity", &setters, &ObjectSetters::getVelocity);
+	host.registerLuaMethod("getLinearVelocity", &setters, &ObjectSetters::getLinearVelocity);
+	host.registerMethod("setFixedRotation", &setters, &ObjectSetters::setFixedRotationForBody);
+	host.registerMethod("setAngularDamping", &setters, &ObjectSetters::setAngularDampingForBody);
+	host.registerMethod("setLinearDamping", &setters, &ObjectSetters::setLinearDampingForBody);
+	host.registerMethod("setAsSensor", &setters, &ObjectSetters::setAsSensor);
+	host.registerMethod("multiplyVelocity", &setters, &ObjectSetters::multiplyVelocity);
+	host.registerMethod("setVisible", &setters, &ObjectSetters::setVisible);
+	host.registerMethod("setMaterial", &setters, &ObjectSetters::setMaterial);
+	host.registerMethod("setTextureScale", &setters, &ObjectSetters::setTextureScale);
 	registerMethod("setTexture", this, &GameLua::setTexture);
-	registerMethod("setSleeping", this, &GameLua::setSleeping);
-	registerMethod("setActive", this, &GameLua::setActive);
-	registerMethod("setObjectParameter", this, &GameLua::setObjectParameter);
-	registerMethod("setCollisionEnabled", this, &GameLua::setCollisionEnabled);
-	registerMethod("setLevelLimits", this, &GameLua::setLevelLimits);
-	registerMethod("getAngle", this, &GameLua::getAngle);
+	host.registerMethod("setSleeping", &setters, &ObjectSetters::setSleeping);
+	host.registerMethod("setActive", &setters, &ObjectSetters::setActive);
+	host.registerMethod("setObjectParameter", &setters, &ObjectSetters::setObjectParameter);
+	host.registerMethod("setCollisionEnabled", &setters, &ObjectSetters::setCollisionEnabled);
+	host.registerMethod("setLevelLimits", &scene, &SceneObjects::setLevelLimits);
+	host.registerMethod("getAngle", &setters, &ObjectSetters::getAngle);
 	registerMethod("setSprite", this, &GameLua::setSprite);
 }
 

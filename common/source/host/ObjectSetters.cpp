@@ -1,8 +1,9 @@
-// Scene objects: per-object setters and getters, numbered object parameters
-// and level limits (registered with the area in SceneObjectApi.cpp).
+// Scene objects: per-object setters and getters and the numbered object
+// parameters.
 #include <ArgumentCheck.h>
-#include <GameLua.h>
+#include <host/ObjectSetters.h>
 #include <host/RenderObjectData.h>
+#include <host/SceneObjects.h>
 #include <lang/Debug.h>
 #include <lua/LuaException.h>
 #include <lua/LuaObject.h>
@@ -24,38 +25,44 @@ float normalised(float angle)
 
 } // namespace
 
-void GameLua::changeObject(std::string const& name, std::function<void(RenderObjectData&)> change)
+ObjectSetters::ObjectSetters(HostCore const& core, SceneObjects& scene) :
+	m_core(core),
+	m_scene(scene)
 {
-	m_scene->world().defer([this, name, change] {
-		if (RenderObjectData* object = m_scene->objectOrLog(name))
+}
+
+void ObjectSetters::changeObject(std::string const& name, std::function<void(RenderObjectData&)> change)
+{
+	m_scene.world().defer([this, name, change] {
+		if (RenderObjectData* object = m_scene.objectOrLog(name))
 			change(*object);
 	});
 }
 
-void GameLua::applyImpulse(std::string const& name, float ix, float iy, float px, float py)
+void ObjectSetters::applyImpulse(std::string const& name, float ix, float iy, float px, float py)
 {
 	requireFinite("applyImpulse", name, {ix, iy, px, py});
 	changeObject(name, [this, ix, iy, px, py](RenderObjectData& o) {
 		if (o.body)
-			m_scene->world().applyLinearImpulse(o.body, b2Vec2(ix, iy), b2Vec2(px, py));
+			m_scene.world().applyLinearImpulse(o.body, b2Vec2(ix, iy), b2Vec2(px, py));
 	});
 }
 
-void GameLua::applyForce(std::string const& name, float fx, float fy, float px, float py)
+void ObjectSetters::applyForce(std::string const& name, float fx, float fy, float px, float py)
 {
 	requireFinite("applyForceNative", name, {fx, fy, px, py});
 	changeObject(name, [this, fx, fy, px, py](RenderObjectData& o) {
 		if (o.body)
-			m_scene->world().applyForce(o.body, b2Vec2(fx, fy), b2Vec2(px, py));
+			m_scene.world().applyForce(o.body, b2Vec2(fx, fy), b2Vec2(px, py));
 	});
 }
 
-void GameLua::setPosition(std::string const& name, float x, float y)
+void ObjectSetters::setPosition(std::string const& name, float x, float y)
 {
 	requireFinite("setPosition", name, {x, y});
 	changeObject(name, [this, x, y](RenderObjectData& o) {
 		if (o.body)
-			m_scene->world().setTransform(o.body, b2Vec2(x, y), o.body->GetAngle());
+			m_scene.world().setTransform(o.body, b2Vec2(x, y), o.body->GetAngle());
 		o.luaTable.setNumber("x", x);
 		o.luaTable.setNumber("y", y);
 		o.renderX = x;
@@ -68,13 +75,13 @@ void GameLua::setPosition(std::string const& name, float x, float y)
 	});
 }
 
-void GameLua::setRotation(std::string const& name, float angle)
+void ObjectSetters::setRotation(std::string const& name, float angle)
 {
 	requireFinite("setRotation", name, {angle});
 	float a = normalised(angle);
 	changeObject(name, [this, a](RenderObjectData& o) {
 		if (o.body)
-			m_scene->world().setTransform(o.body, o.body->GetPosition(), a);
+			m_scene.world().setTransform(o.body, o.body->GetPosition(), a);
 		o.luaTable.setNumber("angle", a);
 		o.renderAngle = a;
 		o.snapshot[0].angle = a;
@@ -87,7 +94,7 @@ void GameLua::setRotation(std::string const& name, float angle)
 	});
 }
 
-void GameLua::setSpriteRotation(std::string const& name, float angle)
+void ObjectSetters::setSpriteRotation(std::string const& name, float angle)
 {
 	float a = normalised(angle);
 	changeObject(name, [a](RenderObjectData& o) {
@@ -96,13 +103,13 @@ void GameLua::setSpriteRotation(std::string const& name, float angle)
 	});
 }
 
-void GameLua::setDecorationObjects(std::string const& name)
+void ObjectSetters::setDecorationObjects(std::string const& name)
 {
 	changeObject(name, [this](RenderObjectData& o) {
 		lua::LuaTable& table = o.luaTable;
-		if (!table.isString("definition") || !m_blockTable.isTable("blocks"))
+		if (!table.isString("definition") || !m_core.blockTable.isTable("blocks"))
 			return;
-		lua::LuaTable blocks = m_blockTable.getTable("blocks");
+		lua::LuaTable blocks = m_core.blockTable.getTable("blocks");
 		std::string definition = table.getString("definition");
 		if (!blocks.isTable(definition) || !blocks.getTable(definition).isTable("decorations"))
 		{
@@ -121,7 +128,7 @@ void GameLua::setDecorationObjects(std::string const& name)
 	});
 }
 
-void GameLua::setPivotOffset(std::string const& name, float x, float y)
+void ObjectSetters::setPivotOffset(std::string const& name, float x, float y)
 {
 	changeObject(name, [x, y](RenderObjectData& o) {
 		o.luaTable.setNumber("pivotOffsetX", x);
@@ -131,7 +138,7 @@ void GameLua::setPivotOffset(std::string const& name, float x, float y)
 	});
 }
 
-void GameLua::setScale(std::string const& name, float sx, float sy)
+void ObjectSetters::setScale(std::string const& name, float sx, float sy)
 {
 	changeObject(name, [sx, sy](RenderObjectData& o) {
 		o.luaTable.setNumber("scaleX", sx);
@@ -141,50 +148,50 @@ void GameLua::setScale(std::string const& name, float sx, float sy)
 	});
 }
 
-void GameLua::setVelocity(std::string const& name, float vx, float vy)
+void ObjectSetters::setVelocity(std::string const& name, float vx, float vy)
 {
 	requireFinite("setVelocity", name, {vx, vy});
 	changeObject(name, [this, vx, vy](RenderObjectData& o) {
 		if (o.body)
-			m_scene->world().setLinearVelocity(o.body, b2Vec2(vx, vy));
+			m_scene.world().setLinearVelocity(o.body, b2Vec2(vx, vy));
 	});
 }
 
-void GameLua::setAngularVelocity(std::string const& name, float w)
+void ObjectSetters::setAngularVelocity(std::string const& name, float w)
 {
 	requireFinite("setAngularVelocity", name, {w});
 	changeObject(name, [this, w](RenderObjectData& o) {
 		if (o.body)
-			m_scene->world().setAngularVelocity(o.body, w);
+			m_scene.world().setAngularVelocity(o.body, w);
 	});
 }
 
-float GameLua::getAngularVelocity(std::string const& name)
+float ObjectSetters::getAngularVelocity(std::string const& name)
 {
-	b2Body* body = m_scene->getBody(name);
+	b2Body* body = m_scene.getBody(name);
 	return body ? body->GetAngularVelocity() : 0.f;
 }
 
-float GameLua::getVelocity(std::string const& name)
+float ObjectSetters::getVelocity(std::string const& name)
 {
-	b2Body* body = m_scene->getBody(name);
+	b2Body* body = m_scene.getBody(name);
 	return body ? body->GetLinearVelocity().Length() : 0.f;
 }
 
-int GameLua::getLinearVelocity(lua::LuaState* state)
+int ObjectSetters::getLinearVelocity(lua::LuaState* state)
 {
-	b2Body* body = m_scene->getBody(lua::LuaValue::readString(state, 1));
+	b2Body* body = m_scene.getBody(lua::LuaValue::readString(state, 1));
 	b2Vec2 v = body ? body->GetLinearVelocity() : b2Vec2_zero;
 	lua::LuaValue::push(state, v.x);
 	lua::LuaValue::push(state, v.y);
 	return 2;
 }
 
-void GameLua::setFixedRotationForBody(std::string const& name, bool fixed)
+void ObjectSetters::setFixedRotationForBody(std::string const& name, bool fixed)
 {
 	changeObject(name, [this, fixed](RenderObjectData& o) {
 		if (o.body)
-			m_scene->world().setFixedRotation(o.body, fixed);
+			m_scene.world().setFixedRotation(o.body, fixed);
 	});
 }
 
@@ -200,33 +207,33 @@ void requireDamping(char const* function, std::string const& name, float damping
 
 } // namespace
 
-void GameLua::setAngularDampingForBody(std::string const& name, float damping)
+void ObjectSetters::setAngularDampingForBody(std::string const& name, float damping)
 {
 	requireDamping("setAngularDamping", name, damping);
 	changeObject(name, [this, damping](RenderObjectData& o) {
 		if (o.body)
-			m_scene->world().setAngularDamping(o.body, damping);
+			m_scene.world().setAngularDamping(o.body, damping);
 	});
 }
 
-void GameLua::setLinearDampingForBody(std::string const& name, float damping)
+void ObjectSetters::setLinearDampingForBody(std::string const& name, float damping)
 {
 	requireDamping("setLinearDamping", name, damping);
 	changeObject(name, [this, damping](RenderObjectData& o) {
 		if (o.body)
-			m_scene->world().setLinearDamping(o.body, damping);
+			m_scene.world().setLinearDamping(o.body, damping);
 	});
 }
 
-void GameLua::setAsSensor(std::string const& name, bool sensor)
+void ObjectSetters::setAsSensor(std::string const& name, bool sensor)
 {
 	changeObject(name, [this, sensor](RenderObjectData& o) {
 		if (o.body)
-			m_scene->world().setSensor(o.body, sensor);
+			m_scene.world().setSensor(o.body, sensor);
 	});
 }
 
-void GameLua::multiplyVelocity(std::string const& name, float factor)
+void ObjectSetters::multiplyVelocity(std::string const& name, float factor)
 {
 	requireFinite("multiplyVelocity", name, {factor});
 	changeObject(name, [this, factor](RenderObjectData& o) {
@@ -234,16 +241,16 @@ void GameLua::multiplyVelocity(std::string const& name, float factor)
 			return;
 		b2Vec2 v = factor * o.body->GetLinearVelocity();
 		if (std::isfinite(v.x) && std::isfinite(v.y))
-			m_scene->world().setLinearVelocity(o.body, v);
+			m_scene.world().setLinearVelocity(o.body, v);
 	});
 }
 
-void GameLua::setVisible(std::string const& name, bool visible)
+void ObjectSetters::setVisible(std::string const& name, bool visible)
 {
 	changeObject(name, [visible](RenderObjectData& o) { o.visible = visible; });
 }
 
-void GameLua::setMaterial(std::string const& name, std::string const& material)
+void ObjectSetters::setMaterial(std::string const& name, std::string const& material)
 {
 	static char const* const NAMES[] = {"wood", "rock", "light", "propeller", "immovable"};
 	changeObject(name, [material](RenderObjectData& o) {
@@ -255,28 +262,28 @@ void GameLua::setMaterial(std::string const& name, std::string const& material)
 	});
 }
 
-void GameLua::setTextureScale(std::string const& name, float scale)
+void ObjectSetters::setTextureScale(std::string const& name, float scale)
 {
 	changeObject(name, [scale](RenderObjectData& o) { o.textureScale = scale; });
 }
 
-void GameLua::setSleeping(std::string const& name, bool sleeping)
+void ObjectSetters::setSleeping(std::string const& name, bool sleeping)
 {
 	changeObject(name, [this, sleeping](RenderObjectData& o) {
 		if (o.body)
-			m_scene->world().setAwake(o.body, !sleeping);
+			m_scene.world().setAwake(o.body, !sleeping);
 	});
 }
 
-void GameLua::setActive(std::string const& name, bool active)
+void ObjectSetters::setActive(std::string const& name, bool active)
 {
 	changeObject(name, [this, active](RenderObjectData& o) {
 		if (o.body)
-			m_scene->world().setEnabled(o.body, active);
+			m_scene.world().setEnabled(o.body, active);
 	});
 }
 
-void GameLua::setObjectParameter(std::string const& name, float idValue, float value)
+void ObjectSetters::setObjectParameter(std::string const& name, float idValue, float value)
 {
 	int id = lua::LuaNumber::toInt(idValue);
 	if (id < 1 || id > 35)
@@ -289,13 +296,13 @@ void GameLua::setObjectParameter(std::string const& name, float idValue, float v
 			o.tracked = flag;
 			if (flag)
 			{
-				m_scene->trackedObjects()[o.name] = &o;
+				m_scene.trackedObjects()[o.name] = &o;
 				o.wobbleTime = o.wobbleAmplitude = o.wobbleStartAmplitude = 0.f;
 			}
 			break;
 		case 2:
 			if (o.body)
-				m_scene->world().setType(o.body, value == 0.f ? b2_staticBody : b2_dynamicBody);
+				m_scene.world().setType(o.body, value == 0.f ? b2_staticBody : b2_dynamicBody);
 			break;
 		case 5:
 			o.scaleX = o.scaleY = o.baseScaleX = o.baseScaleY = value;
@@ -311,7 +318,7 @@ void GameLua::setObjectParameter(std::string const& name, float idValue, float v
 		case 15: o.ignoreImmovable = flag; break;
 		case 16:
 			if (o.body)
-				m_scene->world().setGravityScale(o.body, flag ? 0.f : 1.f);
+				m_scene.world().setGravityScale(o.body, flag ? 0.f : 1.f);
 			break;
 		case 17: o.scaleX = o.baseScaleX = value; break;
 		case 18: o.scaleY = o.baseScaleY = value; break;
@@ -321,9 +328,9 @@ void GameLua::setObjectParameter(std::string const& name, float idValue, float v
 			o.objectType = lua::LuaNumber::toInt(value);
 			if ((o.objectType == 5 || o.objectType == 7) && o.body)
 			{
-				m_scene->world().setFixedRotation(o.body, true);
-				m_scene->world().resetMassData(o.body);
-				m_scene->world().setBullet(o.body, true);
+				m_scene.world().setFixedRotation(o.body, true);
+				m_scene.world().resetMassData(o.body);
+				m_scene.world().setBullet(o.body, true);
 			}
 			break;
 		case 25: o.sensorMinForce = value; break;
@@ -332,7 +339,7 @@ void GameLua::setObjectParameter(std::string const& name, float idValue, float v
 		case 31: o.flyerTimer = value; break;
 		case 32:
 			if (flag && o.body)
-				m_scene->aimSensors().push_back(&o);
+				m_scene.aimSensors().push_back(&o);
 			break;
 		case 33: o.visible = flag; break;
 		case 34: o.killOnExit = flag; break;
@@ -342,27 +349,22 @@ void GameLua::setObjectParameter(std::string const& name, float idValue, float v
 	});
 }
 
-void GameLua::setCollisionEnabled(std::string const& name, bool enabled)
+void ObjectSetters::setCollisionEnabled(std::string const& name, bool enabled)
 {
 	changeObject(name, [this, enabled](RenderObjectData& o) {
 		// Off and on again, so the world filters the body's contacts anew.
 		if (o.body)
 		{
-			m_scene->world().setEnabled(o.body, false);
-			m_scene->world().setEnabled(o.body, true);
+			m_scene.world().setEnabled(o.body, false);
+			m_scene.world().setEnabled(o.body, true);
 		}
 		o.collisionEnabled = enabled;
 		o.luaTable.setNumber("collisionEnabled", enabled ? 1.f : 0.f);
 	});
 }
 
-void GameLua::setLevelLimits(float minX, float minY, float maxX, float maxY)
+float ObjectSetters::getAngle(std::string const& name)
 {
-	m_scene->setLevelLimits(minX, minY, maxX, maxY);
-}
-
-float GameLua::getAngle(std::string const& name)
-{
-	RenderObjectData* object = m_scene->objectOrLog(name);
+	RenderObjectData* object = m_scene.objectOrLog(name);
 	return object ? object->renderAngle : 0.f;
 }

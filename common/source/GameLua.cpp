@@ -22,6 +22,9 @@
 #include <api/JointApi.h>
 #include <api/ParticlesApi.h>
 #include <host/HostParticles.h>
+#include <api/WorldForceApi.h>
+#include <host/PhysicsStepper.h>
+#include <host/WorldForces.h>
 #include <io/std/FileLock.h>
 #include <physics/PhysicsWorld.h>
 #include <framework/App.h>
@@ -51,10 +54,6 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_core{*this, app, context, resources, m_view, shell, m_objects, m_blockTable},
 	m_safeToQuit(false),
 	m_compiled(false),
-	m_accumulator(0.f),
-	m_snapshotIndex(0),
-	m_rollingLevel{0.f, 0.f, 0.f},
-	m_rollingClip{-1, -1, -1},
 	m_blockEditorTable(state),
 	m_aimingAidEnabled(false),
 	m_selectedFlyerBody(nullptr),
@@ -74,6 +73,9 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_joints = std::make_unique<Joints>(m_core, *m_scene);
 	m_scene->setClearedHook([this] { m_joints->clear(); });
 	m_contactRules = std::make_unique<ContactRules>(m_core, *m_scene, *m_joints, m_settings);
+	m_worldForces = std::make_unique<WorldForces>(m_core, m_settings, *m_scene);
+	m_stepper = std::make_unique<PhysicsStepper>(m_core, *m_scene, *m_worldForces,
+		[this](std::string const& name, lua::LuaTable const& table) { m_contactRules->handToDeadBlocks(name, table); });
 
 
 	m_particles.reset(new HostParticles(m_core));
@@ -95,7 +97,6 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	setTable("objects", m_objects);
 
 	m_scene->resetPhysicsWorld(b2Vec2(0.f, 0.f), true);
-	m_physicsDisableOwners[""] = 1;
 
 	// The folder is this process's before any save is read from it.
 	m_saveFolderLock = SaveFile::lockFolder();
@@ -139,7 +140,7 @@ void GameLua::registerApi()
 {
 	registerScriptUtilApi(*this, *m_scriptUtilities, *m_tally);
 	registerLevelFileApi();
-	registerWorldForceApi();
+	registerWorldForceApi(*this, *m_worldForces);
 	registerSceneObjectApi();
 	registerWorldQueryApi();
 	registerStoreApi(*this, *m_store);

@@ -3,6 +3,7 @@
 #include <AimStream.h>
 #include <GameLua.h>
 #include <host/RenderObjectData.h>
+#include <host/WorldForces.h>
 #include <ScriptValues.h>
 #include <game/Anchor.h>
 #include <game/Resources.h>
@@ -78,7 +79,7 @@ void GameLua::updateFlyerTrajectoryTable()
 				continue;
 			if (b2TestOverlap(sensor->body->GetFixtureList()->GetShape(), 0, flyerFixture->GetShape(), 0,
 					sensor->body->GetTransform(), body->GetTransform()))
-				applySensorForceToObject(sensor, flyer);
+				m_worldForces->applySensorForceToObject(sensor, flyer);
 		}
 		b2Vec2 const position = body->GetPosition();
 		float const angle = body->GetAngle();

@@ -7,13 +7,12 @@
 #include <Compositor.h>
 #include <host/HostParticles.h>
 #include <host/Levels.h>
+#include <host/PhysicsStepper.h>
 #include <host/Themes.h>
 #include <audio/AudioOutput.h>
 #include <framework/App.h>
 #include <gr/Context.h>
-#include <algorithm>
 #include <cstdio>
-#include <iterator>
 
 void GameLua::restartAudio()
 {
@@ -25,30 +24,6 @@ void GameLua::restartAudio()
 	if (settings.isTable("root") && settings.getTable("root").isBoolean("audioEnabled") &&
 		settings.getTable("root").getBoolean("audioEnabled"))
 		m_resources->startAudioOutput();
-}
-
-void GameLua::playRollingSounds()
-{
-	static char const* const s_clips[3] = {"wood_rolling", "rock_rolling", "light_rolling"};
-	audio::AudioOutput* output = m_resources->getAudioOutput();
-	// The resource manager refuses to play or stop without an output.
-	if (!output)
-		return;
-	for (int i = 0; i < 3; ++i)
-	{
-		float const level = m_rollingLevel[i];
-		if (level > 0.f)
-		{
-			if (!m_resources->isAudioPlaying(m_rollingClip[i]))
-				m_rollingClip[i] = m_resources->playAudio(s_clips[i], level, true, 2);
-			else
-				output->setClipVolume(m_rollingClip[i], level);
-		}
-		else
-		{
-			m_resources->stopAudio(s_clips[i]);
-		}
-	}
 }
 
 void GameLua::update(float dt)
@@ -92,16 +67,16 @@ void GameLua::update(float dt)
 	if (m_settings.physicsDisabled == 0)
 	{
 		m_themes->moveLayerSprites(scaledDt);
-		stepPhysics(scaledDt, physicsMicros);
+		m_stepper->stepPhysics(scaledDt, physicsMicros);
 	}
 	setNumber("g_physicsUpdateMillis", static_cast<float>(physicsMicros) * 0.001f);
 	if (m_settings.physicsDisabled == 0)
-		objectPass(scaledDt);
+		m_stepper->objectPass(scaledDt);
 	else
-		std::fill(std::begin(m_rollingLevel), std::end(m_rollingLevel), 0.f);
+		m_stepper->clearRollingLevels();
 	if (m_settings.physicsDisabled == 0)
 		m_joints->publishJointAnchors();
-	playRollingSounds();
+	m_stepper->playRollingSounds();
 
 	m_downloads->checkBackgroundResults();
 	call("update", scaledDt, dt);

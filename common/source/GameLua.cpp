@@ -29,6 +29,9 @@
 #include <host/Compounds.h>
 #include <host/WorldQueries.h>
 #include <host/HostParticles.h>
+#include <api/WorldForceApi.h>
+#include <host/PhysicsStepper.h>
+#include <host/WorldForces.h>
 #include <physics/PhysicsWorld.h>
 #include <framework/App.h>
 #include <gr/Context.h>
@@ -56,10 +59,6 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_view(shell),
 	m_core{*this, app, context, resources, m_view, shell, m_objects, m_blockTable},
 	m_safeToQuit(false),
-	m_accumulator(0.f),
-	m_snapshotIndex(0),
-	m_rollingLevel{0.f, 0.f, 0.f},
-	m_rollingClip{-1, -1, -1},
 	m_downloads(new BackgroundDownloads(m_core))
 {
 	m_gameCenter.reset(new HostGameCenter(m_core));
@@ -76,6 +75,9 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_joints = std::make_unique<Joints>(m_core, *m_scene);
 	m_scene->setClearedHook([this] { m_joints->clear(); });
 	m_contactRules = std::make_unique<ContactRules>(m_core, *m_scene, *m_joints, m_settings);
+	m_worldForces = std::make_unique<WorldForces>(m_core, m_settings, *m_scene);
+	m_stepper = std::make_unique<PhysicsStepper>(m_core, *m_scene, *m_worldForces,
+		[this](std::string const& name, lua::LuaTable const& table) { m_contactRules->handToDeadBlocks(name, table); });
 
 	// Compounds are built through the scene objects' removal and draw keys.
 	m_compounds = std::make_unique<Compounds>(m_core, *m_scene,
@@ -85,7 +87,7 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 
 	m_particles.reset(new HostParticles(m_core));
 	m_aiming = std::make_unique<Aiming>(m_core, *m_scene, m_settings,
-		[this](RenderObjectData* sensor, RenderObjectData* object) { applySensorForceToObject(sensor, object); });
+		[this](RenderObjectData* sensor, RenderObjectData* object) { m_worldForces->applySensorForceToObject(sensor, object); });
 	m_sceneDrawing = std::make_unique<SceneDrawing>(m_core, m_settings, *m_scene, *m_themes, *m_scriptDrawing,
 		*m_particles, *m_aiming);
 	m_saveTables = std::make_unique<SaveTables>(m_core);
@@ -112,7 +114,6 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	setTable("objects", m_objects);
 
 	m_scene->resetPhysicsWorld(b2Vec2(0.f, 0.f), true);
-	m_physicsDisableOwners[""] = 1;
 
 	// The folder is this process's before any save is read from it.
 	m_saveTables->lockFolder();
@@ -160,7 +161,7 @@ void GameLua::registerApi()
 {
 	registerScriptUtilApi(*this, *m_scriptUtilities, *m_tally);
 	registerLevelFileApi(*this, *m_levels, *m_saveTables);
-	registerWorldForceApi();
+	registerWorldForceApi(*this, *m_worldForces);
 	registerSceneObjectApi();
 	registerWorldQueryApi(*this, *m_worldQueries);
 	registerStoreApi(*this, *m_store);

@@ -51,7 +51,9 @@ class Compositor;
 class HostParticles;
 class Levels;
 class SaveTables;
+class PhysicsStepper;
 class Themes;
+class WorldForces;
 
 namespace physics
 {
@@ -166,7 +168,7 @@ public:
 	/** Decoration settings of an object (host/RenderObjectData.h). */
 	using DecorationData = ::DecorationData;
 
-	// --- Physics world (PhysicsWorldHost.cpp) ---------------------------------
+	// --- Physics world (host/SceneObjects.h, host/PhysicsStepper.h) ------------
 
 	/**
 	 * The scene's objects: the physics world (made by the constructor with
@@ -181,21 +183,11 @@ public:
 	/** A joint is destroyed with one of its bodies: the joints forget it (Joints::jointDestroyed). */
 	void SayGoodbye(b2Joint* joint) override;
 
-	/** Rolling sound level of the frame for material 1 (wood), 2 (rock) or 3 (light); 0 otherwise. */
-	float rollingLevel(int material) const;
-
-	/**
-	 * Play id of the rolling clip of material 1 (wood), 2 (rock) or 3
-	 * (light) from its last start; -1 before any start and for other
-	 * materials.
-	 */
-	int rollingClip(int material) const;
+	/** The frame's physics: fixed steps, interpolation, the object pass and the rolling sounds. */
+	PhysicsStepper& physicsStepper() { return *m_stepper; }
 
 	/** Physics-disabled counter; the world runs only at 0. 1 after construction. */
 	int physicsDisabledCount() const { return m_settings.physicsDisabled; }
-
-	/** Unprocessed simulation time in seconds. */
-	float accumulator() const { return m_accumulator; }
 
 	/** The frame time multiplier of the scripts; 1 by default. */
 	float deltaTimeMultiplier() const { return m_settings.deltaTimeMultiplier; }
@@ -286,53 +278,10 @@ public:
 	/** The analytics events and timer. */
 	HostTally& tally() { return *m_tally; }
 
-	// --- World forces (api/WorldForceApi.cpp) ----------------------------------
+	// --- World forces (host/WorldForces.h, api/WorldForceApi.cpp) -------------
 
-	/**
-	 * Raw: (enabled [, requester]). The empty requester is one on/off switch
-	 * (repeats do not stack); a named requester counts its calls.
-	 * @exception lua::LuaException Type-check error for a non-boolean first or non-string second argument.
-	 */
-	int setPhysicsEnabled(lua::LuaState* state);
-	/** True when the physics-disabled counter is 0. */
-	bool isPhysicsEnabled();
-
-	/**
-	 * Gravity force multiplier, delta-time multiplier, physics simulation scale.
-	 * @exception lua::LuaException A value that is not finite (the
-	 *            delta-time multiplier also when negative; 0 pauses).
-	 */
-	void setGravityForceMultiplier(float multiplier);
-	float getGravityForceMultiplier();
-	void setDeltaTimeMultiplier(float multiplier);
-	float getDeltaTimeMultiplier();
-	void setPhysicsSimulationScale(float scale);
-	/** The world's gravity; sleeping bodies stay asleep. @exception lua::LuaException Not finite. */
-	void setWorldGravity(float x, float y);
-
-	// Per-object settings of the gravity sensors; an unknown name logs
-	// "Body name : %s" and changes nothing.
-	/** @exception lua::LuaException A force that is not finite. */
-	void setSensorMinimumAndMaximumForces(std::string const& name, float minForce, float maxForce);
-	void setSensorGravityMask(std::string const& name, int mask);
-	void setObjectGravityCategory(std::string const& name, int category);
-	void setRecordVelocity(std::string const& name, bool record);
-	void setRevertGravity(std::string const& name, bool revert);
-	/** @exception lua::LuaException A multiplier or speed limit that is not finite. */
-	void setRevertGravityWithMultiplier(std::string const& name, bool revert, float multiplier, float speedLimit);
-
-	// --- Gravity sensors (SensorForce.cpp) --------------------------------------
-
-	/**
-	 * One physics step's force of sensor on object: toward a point sensor's
-	 * centre or along a line sensor's local y axis, falling off linearly from
-	 * the maximum at the centre to the minimum at the edge, times a tenth of
-	 * the object's mass; flyers and reverting objects get their factors. Only
-	 * a dynamic body is pushed (and woken). Nothing for a sensor of another
-	 * type, a filtered pair, a point radius in (-1, 0], a line length <= 0, or
-	 * a force that is not finite.
-	 */
-	void applySensorForceToObject(RenderObjectData* sensor, RenderObjectData* object);
+	/** The physics switch, the gravity, time and scale factors and the gravity sensors' forces. */
+	WorldForces& worldForces() { return *m_worldForces; }
 
 	// --- Contacts and damage (host/ContactRules) ---------------------------------
 
@@ -466,11 +415,8 @@ private:
 	std::unique_ptr<ObjectSetters> m_setters;
 	std::unique_ptr<Compounds> m_compounds;
 	std::unique_ptr<WorldQueries> m_worldQueries;
-	float m_accumulator;
-	int m_snapshotIndex;
-	std::map<std::string, int> m_physicsDisableOwners;
-	float m_rollingLevel[3];
-	int m_rollingClip[3];
+	std::unique_ptr<WorldForces> m_worldForces;
+	std::unique_ptr<PhysicsStepper> m_stepper;
 	std::unique_ptr<Joints> m_joints;
 
 	std::unique_ptr<HostStore> m_store;
@@ -487,26 +433,15 @@ private:
 	void registerApi();
 
 	/** Each area's rows (api/<Area>Api.cpp). */
-	void registerWorldForceApi();
 	void registerSceneObjectApi();
 
-	// Physics world and frame steps (PhysicsWorldHost.cpp, PhysicsStep.cpp).
-	/** Frame step 7: the fixed steps, interpolation and destruction timers. */
-	void stepPhysics(float dt, long long& micros);
-	/** Frame step 9: writes awake objects' state and the moving and awake flags. */
-	void objectPass(float dt);
+	// Frame steps.
 	/**
 	 * Frame step 1: starts the stopped audio output when the application
 	 * wants audio and "settings"."root"."audioEnabled" is true.
 	 * @exception lang::Exception When the device refuses to start.
 	 */
 	void restartAudio();
-	/**
-	 * Frame step 11: each material's looping rolling clip on track 2
-	 * follows its level (started, its volume set, or stopped by name at 0).
-	 * Nothing happens without an audio output.
-	 */
-	void playRollingSounds();
 	/** Shared creation of the four shape kinds (SceneObjectApi.cpp). */
 	void createObject(int kind, std::string const& name, std::string const& sprite, float x, float y, float width,
 		float height, float radius, float density, float friction, float restitution, bool collisionEnabled,
@@ -526,12 +461,6 @@ private:
 	/** The draw key of the object: its sprite's sheet (a composite's first part's), or null. */
 	static game::SpriteSheet const* drawKey(RenderObjectData const& object);
 
-
-	// Contacts, sensors and joints.
-	/** Puts table into "deadBlocks" under name (ContactRules::handToDeadBlocks). */
-	void handToDeadBlocks(std::string const& name, lua::LuaTable const& table) { m_contactRules->handToDeadBlocks(name, table); }
-	/** Frame step 7.3.2: every awake non-flyer object gets the forces of the sensors it is inside. */
-	void applySensorForces();
 
 	/** The application's wheel zoom and sound wish, or null when the host runs without one. */
 	HostShell* shell() const { return m_shell; }

@@ -1,6 +1,7 @@
 // The frame loop's physics from script text: fixed steps, interpolation,
 // the object pass and its flags.
 #include <support/PhysicsHostFixture.h>
+#include <host/PhysicsStepper.h>
 #include <gtest/gtest.h>
 #include <cmath>
 #include <limits>
@@ -29,7 +30,7 @@ TEST_F(FrameLoop, StepsCallScriptsInOrderAndInterpolate)
 		"calls = ''\n");
 	frame(0.05f); // one step, 1/60 s left: halfway between the last two states
 	EXPECT_EQ("forces;remove;clear;update;", host().getString("calls"));
-	EXPECT_NEAR(0.0166667f, host().accumulator(), 1e-6);
+	EXPECT_NEAR(0.0166667f, host().physicsStepper().accumulator(), 1e-6);
 	GameLua::RenderObjectData* ball = object("ball");
 	EXPECT_NEAR(0.1f, ball->body->GetPosition().x, 1e-6);
 	EXPECT_NEAR(0.05f, ball->renderX, 1e-6);
@@ -58,7 +59,7 @@ TEST_F(FrameLoop, AngleBlendGoesThroughPi)
 	wheel->snapshot[newest].angle = 3.1f;
 	wheel->snapshot[newest ^ 1].angle = -3.1f;
 	frame(0.f);
-	float alpha = host().accumulator() * 30.f;
+	float alpha = host().physicsStepper().accumulator() * 30.f;
 	float expected = alpha * 3.1f + (1 - alpha) * (-3.1f + 2 * 3.1415927f);
 	if (std::fabs(wheel->renderAngle - expected) > 1e-4f)
 	{
@@ -81,7 +82,7 @@ TEST_F(FrameLoop, DisabledPhysicsSkipsStepsAndObjectPass)
 	EXPECT_EQ(position, object("ball")->body->GetPosition());
 	EXPECT_EQ(0, host().getNumber("g_physicsUpdateMillis"));
 	EXPECT_TRUE(host().getBoolean("hasMovingObjects")); // kept
-	EXPECT_NEAR(0.0166667f, host().accumulator(), 1e-6); // not made up later
+	EXPECT_NEAR(0.0166667f, host().physicsStepper().accumulator(), 1e-6); // not made up later
 }
 
 TEST_F(FrameLoop, AtMost120StepsPerFrame)
@@ -89,7 +90,7 @@ TEST_F(FrameLoop, AtMost120StepsPerFrame)
 	run("calls = ''");
 	frame(std::numeric_limits<float>::infinity());
 	EXPECT_EQ(120, count("forces;"));
-	EXPECT_LT(host().accumulator(), 1.f / 30.f);
+	EXPECT_LT(host().physicsStepper().accumulator(), 1.f / 30.f);
 	run("calls = ''");
 	frame(std::numeric_limits<float>::quiet_NaN());
 	EXPECT_EQ(0, count("forces;"));
@@ -148,12 +149,12 @@ TEST_F(FrameLoop, RollingLevelsPerMaterial)
 	frame(1.f / 30.f);
 	float logMass = object("log")->body->GetMass();
 	float stoneMass = object("stone")->body->GetMass();
-	EXPECT_FLOAT_EQ(std::min(1.f, 10.f * 2 / 400 * logMass), host().rollingLevel(1));
-	EXPECT_FLOAT_EQ(std::min(1.f, 0.5f * 1 / 400 * stoneMass), host().rollingLevel(2));
-	EXPECT_EQ(0, host().rollingLevel(3));
+	EXPECT_FLOAT_EQ(std::min(1.f, 10.f * 2 / 400 * logMass), host().physicsStepper().rollingLevel(1));
+	EXPECT_FLOAT_EQ(std::min(1.f, 0.5f * 1 / 400 * stoneMass), host().physicsStepper().rollingLevel(2));
+	EXPECT_EQ(0, host().physicsStepper().rollingLevel(3));
 	run("setAngularVelocity('stone', 0) setPhysicsEnabled(false)");
 	frame(1.f / 30.f);
-	EXPECT_EQ(0, host().rollingLevel(1));
+	EXPECT_EQ(0, host().physicsStepper().rollingLevel(1));
 }
 
 TEST_F(FrameLoop, AnimationCallbackMayRemoveObjects)

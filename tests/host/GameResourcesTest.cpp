@@ -5,6 +5,7 @@
 #include <support/AudioWaveEnvironment.h>
 #include <support/GameAppFixture.h>
 #include <support/ScopedVariable.h>
+#include <host/PhysicsStepper.h>
 #include <game/LuaResources.h>
 #include <io/ThrownMessage.h>
 #include <lang/Exception.h>
@@ -140,10 +141,10 @@ TEST_F(GameResources, RollingLevelsDriveTheClips)
 		"setMaterial('log', 'wood') setMaterial('stone', 'rock')\n"
 		"setAngularVelocity('log', 10) setAngularVelocity('stone', 0.5)\n");
 	frame();
-	ASSERT_GT(host().rollingLevel(1), 0.f);
-	ASSERT_GT(host().rollingLevel(2), 0.f);
-	int const wood = host().rollingClip(1);
-	int const rock = host().rollingClip(2);
+	ASSERT_GT(host().physicsStepper().rollingLevel(1), 0.f);
+	ASSERT_GT(host().physicsStepper().rollingLevel(2), 0.f);
+	int const wood = host().physicsStepper().rollingClip(1);
+	int const rock = host().physicsStepper().rollingClip(2);
 	EXPECT_GE(wood, 0);
 	EXPECT_GE(rock, 0);
 	EXPECT_NE(wood, rock);
@@ -151,18 +152,18 @@ TEST_F(GameResources, RollingLevelsDriveTheClips)
 	EXPECT_TRUE(res().isAudioPlaying("wood_rolling"));
 	EXPECT_TRUE(res().isAudioPlaying("rock_rolling"));
 	EXPECT_FALSE(res().isAudioPlaying("light_rolling"));
-	EXPECT_EQ(host().rollingClip(3), -1);
+	EXPECT_EQ(host().physicsStepper().rollingClip(3), -1);
 
 	// A playing clip keeps its instance: only its volume follows the level.
 	frame();
-	EXPECT_EQ(host().rollingClip(1), wood);
-	EXPECT_EQ(host().rollingClip(2), rock);
+	EXPECT_EQ(host().physicsStepper().rollingClip(1), wood);
+	EXPECT_EQ(host().physicsStepper().rollingClip(2), rock);
 	EXPECT_TRUE(res().isAudioPlaying(wood));
 
 	// The stone stops: its clip stops, the wood's plays on.
 	run("setAngularVelocity('stone', 0)");
 	frame();
-	EXPECT_EQ(host().rollingLevel(2), 0.f);
+	EXPECT_EQ(host().physicsStepper().rollingLevel(2), 0.f);
 	EXPECT_FALSE(res().isAudioPlaying("rock_rolling"));
 	EXPECT_FALSE(res().isAudioPlaying(rock));
 	EXPECT_TRUE(res().isAudioPlaying(wood));
@@ -171,7 +172,7 @@ TEST_F(GameResources, RollingLevelsDriveTheClips)
 	run("setAngularVelocity('stone', 0.5)");
 	frame();
 	EXPECT_TRUE(res().isAudioPlaying("rock_rolling"));
-	EXPECT_NE(host().rollingClip(2), -1);
+	EXPECT_NE(host().physicsStepper().rollingClip(2), -1);
 
 	// Physics off: every rolling clip stops.
 	run("setPhysicsEnabled(false)");
@@ -192,19 +193,19 @@ TEST_F(GameResources, NothingRollingIsSilent)
 	// A rolling clip a script plays is stopped by name while nothing rolls.
 	EXPECT_GE(res().playAudio("light_rolling", 1.f, true, 0), 0);
 	frame();
-	EXPECT_EQ(host().rollingLevel(3), 0.f);
+	EXPECT_EQ(host().physicsStepper().rollingLevel(3), 0.f);
 	for (char const* clip : {"wood_rolling", "rock_rolling", "light_rolling"})
 		EXPECT_FALSE(res().isAudioPlaying(clip)) << clip;
 	for (int material = 1; material <= 3; ++material)
-		EXPECT_EQ(host().rollingClip(material), -1) << material;
+		EXPECT_EQ(host().physicsStepper().rollingClip(material), -1) << material;
 
 	// With the output stopped, a rolling object plays nothing.
 	EXPECT_TRUE(game->activateAudio(false));
 	run("setAngularVelocity('log', 10)");
 	frame();
-	EXPECT_GT(host().rollingLevel(1), 0.f);
+	EXPECT_GT(host().physicsStepper().rollingLevel(1), 0.f);
 	EXPECT_FALSE(res().isAudioPlaying("wood_rolling"));
-	EXPECT_EQ(host().rollingClip(1), -1);
+	EXPECT_EQ(host().physicsStepper().rollingClip(1), -1);
 }
 
 TEST_F(GameResources, RollingWithoutAnOutputDoesNothing)
@@ -218,11 +219,11 @@ TEST_F(GameResources, RollingWithoutAnOutputDoesNothing)
 		"createCircle('log', '', 0, 0, 2, 1, 0, 0, true, false, 1) setMaterial('log', 'wood')\n"
 		"setAngularVelocity('log', 10)\n");
 	frame();
-	EXPECT_GT(host().rollingLevel(1), 0.f);
-	EXPECT_EQ(host().rollingClip(1), -1);
+	EXPECT_GT(host().physicsStepper().rollingLevel(1), 0.f);
+	EXPECT_EQ(host().physicsStepper().rollingClip(1), -1);
 	run("setAngularVelocity('log', 0)");
 	frame();
-	EXPECT_EQ(host().rollingLevel(1), 0.f);
+	EXPECT_EQ(host().physicsStepper().rollingLevel(1), 0.f);
 }
 
 TEST_F(GameResources, FrameRestartsWantedAudioOnlyWhenEnabled)

@@ -2,6 +2,7 @@
 // pulled by the frame loop while inside a sensor.
 #include <support/PhysicsHostFixture.h>
 #include <host/RenderObjectData.h>
+#include <host/WorldForces.h>
 #include <gtest/gtest.h>
 #include <cmath>
 #include <functional>
@@ -67,7 +68,7 @@ TEST_F(Sensor, ForceOfOneSensorOnOneObject)
 		row.setup(*well, *rock);
 		world.setTransform(rock->body, b2Vec2(row.x, 0), 0);
 		world.clearBodyForces(rock->body);
-		host().applySensorForceToObject(well, rock);
+		host().worldForces().applySensorForceToObject(well, rock);
 		b2Vec2 force = physics::PhysicsWorld::bodyForce(rock->body);
 		EXPECT_NEAR(row.force.x, force.x, 1e-4) << row.what;
 		EXPECT_NEAR(row.force.y, force.y, 1e-4) << row.what;
@@ -80,13 +81,13 @@ TEST_F(Sensor, ForceOfOneSensorOnOneObject)
 	world.setTransform(rock->body, b2Vec2(50, 0), 0);
 	world.setLinearVelocity(rock->body, b2Vec2(0, 5));
 	world.clearBodyForces(rock->body);
-	host().applySensorForceToObject(well, rock);
+	host().worldForces().applySensorForceToObject(well, rock);
 	EXPECT_EQ(0.f, physics::PhysicsWorld::bodyForce(rock->body).Length());
 
 	// A static object is neither pushed nor woken.
 	rock->revertGravityWithMultiplier = false;
 	run("setObjectParameter('rock', 2, 0) setSleeping('rock', true)\n");
-	host().applySensorForceToObject(well, rock);
+	host().worldForces().applySensorForceToObject(well, rock);
 	EXPECT_EQ(0.f, physics::PhysicsWorld::bodyForce(rock->body).Length());
 	EXPECT_FALSE(rock->body->IsAwake());
 }

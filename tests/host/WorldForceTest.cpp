@@ -2,6 +2,7 @@
 // settings of gravity sensors, with their refusals.
 #include <support/PhysicsHostFixture.h>
 #include <host/RenderObjectData.h>
+#include <host/WorldForces.h>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -14,8 +15,8 @@ class WorldForce : public test::PhysicsHostFixture
 
 TEST_F(WorldForce, SettersKeepTheirValuesAndRefuseBadOnes)
 {
-	EXPECT_EQ(4.f, host().getGravityForceMultiplier());
-	EXPECT_EQ(1.f, host().getDeltaTimeMultiplier());
+	EXPECT_EQ(4.f, host().worldForces().getGravityForceMultiplier());
+	EXPECT_EQ(1.f, host().worldForces().getDeltaTimeMultiplier());
 	EXPECT_EQ(1.f, host().view().physicsSimulationScale());
 	run("setGravityForceMultiplier(2.5) setDeltaTimeMultiplier(0) setPhysicsSimulationScale(0.5)\n"
 		"g = getGravityForceMultiplier() d = getDeltaTimeMultiplier()\n");
@@ -35,8 +36,8 @@ TEST_F(WorldForce, SettersKeepTheirValuesAndRefuseBadOnes)
 	run("createBox('a', '', 0, 0, 1, 1, 1, 0.5, 0, true, false, 1)\n");
 	for (char const* code : refused)
 		EXPECT_NE("", error(code)) << code;
-	EXPECT_EQ(2.5f, host().getGravityForceMultiplier());
-	EXPECT_EQ(0.f, host().getDeltaTimeMultiplier());
+	EXPECT_EQ(2.5f, host().worldForces().getGravityForceMultiplier());
+	EXPECT_EQ(0.f, host().worldForces().getDeltaTimeMultiplier());
 	EXPECT_EQ(0.f, object("a")->sensorMinForce);
 	EXPECT_FALSE(object("a")->revertGravityWithMultiplier);
 	EXPECT_EQ(0.f, host().scene().world().world()->GetGravity().y);
@@ -68,7 +69,7 @@ TEST_F(WorldForce, PhysicsStartsDisabled)
 {
 	// The fixture switched the first host's physics on; a new host starts with it off.
 	destroyHost();
-	EXPECT_FALSE(host().isPhysicsEnabled());
+	EXPECT_FALSE(host().worldForces().isPhysicsEnabled());
 	EXPECT_EQ(1, host().physicsDisabledCount());
 }
 

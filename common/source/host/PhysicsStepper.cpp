@@ -1,15 +1,22 @@
 // The frame's physics: fixed steps from the time accumulator, interpolated
-// poses, destruction timers, and the pass that writes every awake object's
-// state into its table.
-#include <GameLua.h>
+// poses, destruction timers, the pass that writes every awake object's
+// state into its table, and the rolling sounds it measures.
+#include <host/PhysicsStepper.h>
 #include <host/RenderObjectData.h>
+#include <host/SceneObjects.h>
+#include <host/WorldForces.h>
+#include <audio/AudioOutput.h>
+#include <game/Resources.h>
 #include <lang/Debug.h>
 #include <lang/System.h>
+#include <lua/LuaObject.h>
 #include <lua/LuaState.h>
 #include <physics/PhysicsWorld.h>
 #include <lua.hpp>
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <utility>
 
 namespace
 {
@@ -89,7 +96,15 @@ float angleOf(b2Body const* body)
 
 } // namespace
 
-void GameLua::stepPhysics(float dt, long long& micros)
+PhysicsStepper::PhysicsStepper(HostCore const& core, SceneObjects& scene, WorldForces& forces, DeadBlockHook handToDeadBlocks) :
+	m_core(core),
+	m_scene(scene),
+	m_forces(forces),
+	m_handToDeadBlocks(std::move(handToDeadBlocks))
+{
+}
+
+void PhysicsStepper::stepPhysics(float dt, long long& micros)
 {
 	if (!std::isnan(dt))
 		m_accumulator += dt;
@@ -103,26 +118,26 @@ void GameLua::stepPhysics(float dt, long long& micros)
 			m_accumulator = 0.f;
 			break;
 		}
-		call("applyForcesAtPhysicsStep");
-		applySensorForces();
-		for (RenderObjectData* o : m_scene->objectOrder())
+		m_core.table.call("applyForcesAtPhysicsStep");
+		m_forces.applySensorForces();
+		for (RenderObjectData* o : m_scene.objectOrder())
 		{
 			if (o->startsInactive && o->flyerTimer >= 0.f)
 				o->flyerTimer += STEP;
 		}
 		int64_t start = lang::System::currentTimeMicros();
-		m_scene->world().step(STEP, 10, 10);
+		m_scene.world().step(STEP, 10, 10);
 		micros += lang::System::currentTimeMicros() - start;
 		m_accumulator -= STEP;
-		m_scene->world().clearForces();
-		call("removeBlocks");
+		m_scene.world().clearForces();
+		m_core.table.call("removeBlocks");
 
-		for (RenderObjectData* o : m_scene->objectOrder())
+		for (RenderObjectData* o : m_scene.objectOrder())
 		{
 			if (!o->hasPendingVelocity)
 				continue;
 			if (o->body && o->body->GetType() != b2_staticBody)
-				m_scene->world().setLinearVelocity(o->body, o->pendingVelocity);
+				m_scene.world().setLinearVelocity(o->body, o->pendingVelocity);
 			o->hasPendingVelocity = false;
 		}
 
@@ -130,7 +145,7 @@ void GameLua::stepPhysics(float dt, long long& micros)
 		if (m_accumulator <= SNAPSHOT_LIMIT)
 		{
 			m_snapshotIndex ^= 1;
-			for (RenderObjectData* o : m_scene->objectOrder())
+			for (RenderObjectData* o : m_scene.objectOrder())
 			{
 				if (!o->body || !o->body->IsAwake())
 					continue;
@@ -139,16 +154,16 @@ void GameLua::stepPhysics(float dt, long long& micros)
 				snapshot.y = o->body->GetPosition().y;
 				snapshot.angle = angleOf(o->body);
 				if (o->startsInactive && o->body->GetMass() != 0.f)
-					m_scene->world().setBullet(o->body, true);
+					m_scene.world().setBullet(o->body, true);
 			}
 		}
 	}
-	m_scene->world().clearForces();
-	call("clearLuaForceFunctions");
+	m_scene.world().clearForces();
+	m_core.table.call("clearLuaForceFunctions");
 
 	// Interpolation and destruction timers, in one pass over the objects.
 	float alpha = m_accumulator / STEP;
-	for (RenderObjectData* o : m_scene->objectOrder())
+	for (RenderObjectData* o : m_scene.objectOrder())
 	{
 		if (o->body && o->body->IsAwake())
 		{
@@ -168,32 +183,32 @@ void GameLua::stepPhysics(float dt, long long& micros)
 		if (o->destroyTimer > 0.f)
 			continue;
 		o->luaTable.setNumber("strength", 0.f);
-		handToDeadBlocks(o->name, o->luaTable);
+		m_handToDeadBlocks(o->name, o->luaTable);
 		o->destroyPending = false;
 	}
 }
 
-void GameLua::objectPass(float dt)
+void PhysicsStepper::objectPass(float dt)
 {
-	std::fill(std::begin(m_rollingLevel), std::end(m_rollingLevel), 0.f);
+	clearRollingLevels();
 	bool moving = false;
 	bool awake = false;
 	bool movingZeroTolerance = false;
-	if (m_scene->renderObjects().empty())
+	if (m_scene.renderObjects().empty())
 	{
-		setBoolean("hasMovingObjects", false);
-		setBoolean("hasAwakeObjects", false);
-		setBoolean("hasMovingObjectsZeroTolerance", false);
+		m_core.table.setBoolean("hasMovingObjects", false);
+		m_core.table.setBoolean("hasAwakeObjects", false);
+		m_core.table.setBoolean("hasMovingObjectsZeroTolerance", false);
 		return;
 	}
-	float const count = static_cast<float>(m_scene->renderObjects().size());
-	float const left = static_cast<float>(m_scene->levelLeft());
-	float const right = static_cast<float>(m_scene->levelRight());
-	float const top = static_cast<float>(m_scene->levelTop());
-	float const bottom = static_cast<float>(m_scene->levelBottom());
+	float const count = static_cast<float>(m_scene.renderObjects().size());
+	float const left = static_cast<float>(m_scene.levelLeft());
+	float const right = static_cast<float>(m_scene.levelRight());
+	float const top = static_cast<float>(m_scene.levelTop());
+	float const bottom = static_cast<float>(m_scene.levelBottom());
 	int position = 0;
-	FieldWriter writer(m_luastate);
-	std::vector<RenderObjectData*> const* order = &m_scene->objectOrder();
+	FieldWriter writer(m_core.table.getLuaState());
+	std::vector<RenderObjectData*> const* order = &m_scene.objectOrder();
 	for (size_t index = 0; index < order->size();)
 	{
 		RenderObjectData* o = (*order)[index];
@@ -245,10 +260,10 @@ void GameLua::objectPass(float dt)
 			// The script may remove objects, this one too.
 			std::string name = o->name;
 			float heading = counted ? std::atan2(v.y, v.x) * 57.29578f : 0.f;
-			call("selectObjectAnimation", name, std::sqrt(speedSquared), heading, dt);
-			if (m_scene->orderDirty())
+			m_core.table.call("selectObjectAnimation", name, std::sqrt(speedSquared), heading, dt);
+			if (m_scene.orderDirty())
 			{
-				order = &m_scene->objectOrder();
+				order = &m_scene.objectOrder();
 				auto byName = [](RenderObjectData const* a, std::string const& b) { return a->name < b; };
 				index = std::lower_bound(order->begin(), order->end(), name, byName) - order->begin();
 				if (index == order->size() || (*order)[index] != o)
@@ -285,7 +300,46 @@ void GameLua::objectPass(float dt)
 		}
 		++index;
 	}
-	setBoolean("hasMovingObjects", moving);
-	setBoolean("hasAwakeObjects", awake);
-	setBoolean("hasMovingObjectsZeroTolerance", movingZeroTolerance);
+	m_core.table.setBoolean("hasMovingObjects", moving);
+	m_core.table.setBoolean("hasAwakeObjects", awake);
+	m_core.table.setBoolean("hasMovingObjectsZeroTolerance", movingZeroTolerance);
+}
+
+void PhysicsStepper::clearRollingLevels()
+{
+	std::fill(std::begin(m_rollingLevel), std::end(m_rollingLevel), 0.f);
+}
+
+float PhysicsStepper::rollingLevel(int material) const
+{
+	return material >= 1 && material <= 3 ? m_rollingLevel[material - 1] : 0.f;
+}
+
+int PhysicsStepper::rollingClip(int material) const
+{
+	return material >= 1 && material <= 3 ? m_rollingClip[material - 1] : -1;
+}
+
+void PhysicsStepper::playRollingSounds()
+{
+	static char const* const s_clips[3] = {"wood_rolling", "rock_rolling", "light_rolling"};
+	audio::AudioOutput* output = m_core.resources->getAudioOutput();
+	// The resource manager refuses to play or stop without an output.
+	if (!output)
+		return;
+	for (int i = 0; i < 3; ++i)
+	{
+		float const level = m_rollingLevel[i];
+		if (level > 0.f)
+		{
+			if (!m_core.resources->isAudioPlaying(m_rollingClip[i]))
+				m_rollingClip[i] = m_core.resources->playAudio(s_clips[i], level, true, 2);
+			else
+				output->setClipVolume(m_rollingClip[i], level);
+		}
+		else
+		{
+			m_core.resources->stopAudio(s_clips[i]);
+		}
+	}
 }

@@ -9,9 +9,11 @@
 void GameLua::setTexture(std::string const& name, std::string const& sheetName)
 {
 	game::SpriteSheet* const sheet = m_resources->getSpriteSheet(sheetName);
-	changeObject(name, [&](RenderObjectData& o) {
+	// The change may run after the world's current operation: it keeps its own copies.
+	lang::Ptr<gr::Image> const image = sheet ? sheet->getImage() : nullptr;
+	changeObject(name, [sheetName, image](RenderObjectData& o) {
 		o.textureName = sheetName;
-		o.textureImage = sheet ? sheet->getImage() : nullptr;
+		o.textureImage = image;
 	});
 	m_scriptDrawing->maskedImage(sheetName);
 }

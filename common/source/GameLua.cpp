@@ -22,6 +22,7 @@
 #include <host/ScriptUtilities.h>
 #include <api/JointApi.h>
 #include <api/ParticlesApi.h>
+#include <api/SceneObjectApi.h>
 #include <host/HostParticles.h>
 #include <io/std/FileLock.h>
 #include <physics/PhysicsWorld.h>
@@ -68,7 +69,7 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_store = std::make_unique<HostStore>(m_core, *this);
 	m_notifications = std::make_unique<HostNotifications>(m_core);
 	m_video = std::make_unique<HostVideo>(m_core, *this);
-	m_scene.reset(new SceneObjects(m_core, this, this, this));
+	m_scene.reset(new SceneObjects(m_core, *m_scriptDrawing, this, this, this));
 	m_joints = std::make_unique<Joints>(m_core, *m_scene);
 	m_scene->setClearedHook([this] { m_joints->clear(); });
 	m_contactRules = std::make_unique<ContactRules>(m_core, *m_scene, *m_joints, m_settings);
@@ -79,6 +80,10 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 		[this](RenderObjectData* sensor, RenderObjectData* object) { applySensorForceToObject(sensor, object); });
 	m_sceneDrawing = std::make_unique<SceneDrawing>(m_core, m_settings, *m_scene, *m_themes, *m_scriptDrawing,
 		*m_particles, *m_aiming);
+	m_scene->setRemovedHook([this](std::string const& name) { m_joints->forgetObjectJoints(name); });
+	m_scene->setChangeHook([this](std::string const& name, std::function<void(RenderObjectData&)> change) {
+		changeObject(name, std::move(change));
+	});
 	registerApi();
 	// The scripts' device identifier: the hash of the hardware address.
 	setString("uniqueDeviceId", lang::Ptr<pf::DeviceID>(new pf::DeviceID())->getDeviceIDHash());
@@ -141,7 +146,7 @@ void GameLua::registerApi()
 	registerScriptUtilApi(*this, *m_scriptUtilities, *m_tally);
 	registerLevelFileApi();
 	registerWorldForceApi();
-	registerSceneObjectApi();
+	registerSceneObjectApi(*this, *m_scene, *this);
 	registerWorldQueryApi();
 	registerStoreApi(*this, *m_store);
 	registerNotificationApi(*this, *m_notifications);

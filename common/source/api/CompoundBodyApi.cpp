@@ -69,7 +69,7 @@ int GameLua::createCompoundBodyFromTable(lua::LuaState* state)
 
 void GameLua::buildCompound(CompoundDescription const& d)
 {
-	removeObjectNow(d.name);
+	m_scene->removeObjectNow(d.name);
 
 	physics::PhysicsWorld& world = m_scene->world();
 	b2Body* body = world.createBody(d.density == 0.f ? b2_staticBody : b2_dynamicBody, d.position, d.angle, nullptr);
@@ -199,7 +199,7 @@ void GameLua::buildCompound(CompoundDescription const& d)
 	m_scene->renderObjects()[d.name] = object;
 	m_scene->markOrderDirty();
 	physics::PhysicsWorld::setUserData(body, object);
-	m_scene->drawLists()[0][drawKey(*object)].push_back(d.name); // no sprite of its own: layer 0, no sheet
+	m_scene->drawLists()[0][SceneObjects::drawKey(*object)].push_back(d.name); // no sprite of its own: layer 0, no sheet
 }
 
 void GameLua::clearShapesArray()

@@ -78,7 +78,7 @@ void GameLua::loadLuaFile(std::string const& file, std::string const& table, boo
 		else if (!viaBlockList)
 			m_blockTable.setTable(table, loaded);
 		else
-			addToBlocksTable(loaded);
+			m_scene->addToBlocksTable(loaded);
 	}
 	catch (lang::Throwable const& e)
 	{

@@ -28,6 +28,7 @@
 #include <api/WorldQueryApi.h>
 #include <host/Compounds.h>
 #include <host/WorldQueries.h>
+#include <api/SceneObjectApi.h>
 #include <host/HostParticles.h>
 #include <api/WorldForceApi.h>
 #include <host/PhysicsStepper.h>
@@ -70,7 +71,7 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_store = std::make_unique<HostStore>(m_core, *this);
 	m_notifications = std::make_unique<HostNotifications>(m_core);
 	m_video = std::make_unique<HostVideo>(m_core, *this);
-	m_scene.reset(new SceneObjects(m_core, this, this, this));
+	m_scene.reset(new SceneObjects(m_core, *m_scriptDrawing, this, this, this));
 	m_setters = std::make_unique<ObjectSetters>(m_core, *m_scene);
 	m_joints = std::make_unique<Joints>(m_core, *m_scene);
 	m_scene->setClearedHook([this] { m_joints->clear(); });
@@ -81,8 +82,8 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 
 	// Compounds are built through the scene objects' removal and draw keys.
 	m_compounds = std::make_unique<Compounds>(m_core, *m_scene,
-		Compounds::Hooks{[this](std::string const& name) { removeObjectNow(name); },
-			[](RenderObjectData const& object) { return drawKey(object); }});
+		Compounds::Hooks{[this](std::string const& name) { m_scene->removeObjectNow(name); },
+			[](RenderObjectData const& object) { return SceneObjects::drawKey(object); }});
 	m_worldQueries = std::make_unique<WorldQueries>(*m_scene);
 
 	m_particles.reset(new HostParticles(m_core));
@@ -92,10 +93,14 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 		*m_particles, *m_aiming);
 	m_saveTables = std::make_unique<SaveTables>(m_core);
 	Levels::Hooks levelHooks;
-	levelHooks.addToBlocksTable = [this](lua::LuaTable const& groups) { addToBlocksTable(groups); };
+	levelHooks.addToBlocksTable = [this](lua::LuaTable const& groups) { m_scene->addToBlocksTable(groups); };
 	levelHooks.simulationChanged = [this] { m_aiming->startLevel(); };
 	m_levels = std::make_unique<Levels>(m_core, m_settings, *m_scene, *m_themes, *m_scriptUtilities, *m_particles,
 		std::move(levelHooks));
+	m_scene->setRemovedHook([this](std::string const& name) { m_joints->forgetObjectJoints(name); });
+	m_scene->setChangeHook([this](std::string const& name, std::function<void(RenderObjectData&)> change) {
+		m_setters->changeObject(name, std::move(change));
+	});
 	registerApi();
 	// The scripts' device identifier: the hash of the hardware address.
 	setString("uniqueDeviceId", lang::Ptr<pf::DeviceID>(new pf::DeviceID())->getDeviceIDHash());
@@ -152,17 +157,13 @@ GameLua::~GameLua()
 	m_scene.reset();
 }
 
-void GameLua::changeObject(std::string const& name, std::function<void(RenderObjectData&)> change)
-{
-	m_setters->changeObject(name, std::move(change));
-}
 
 void GameLua::registerApi()
 {
 	registerScriptUtilApi(*this, *m_scriptUtilities, *m_tally);
 	registerLevelFileApi(*this, *m_levels, *m_saveTables);
 	registerWorldForceApi(*this, *m_worldForces);
-	registerSceneObjectApi();
+	registerSceneObjectApi(*this, *m_scene, *m_setters);
 	registerWorldQueryApi(*this, *m_worldQueries);
 	registerStoreApi(*this, *m_store);
 	registerNotificationApi(*this, *m_notifications);

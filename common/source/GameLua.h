@@ -221,12 +221,6 @@ public:
 
 	/** The script drawing area, with the masked images of textured objects. */
 	ScriptDrawing& scriptDrawing() { return *m_scriptDrawing; }
-	/**
-	 * The object is drawn textured: its sprite cut out of the sheet's image
-	 * tiled (textureName := sheet, textureImage := the sheet's image, none
-	 * for an unknown sheet); makes the sheet's masked image.
-	 */
-	void setTexture(std::string const& name, std::string const& sheet);
 
 	// --- Level and save files (host/Levels.h, host/SaveTables.h, api/LevelFileApi.cpp)
 
@@ -308,38 +302,13 @@ public:
 	/** The joints between scene objects: joints, timed links and joints broken by impacts. */
 	Joints& joints() { return *m_joints; }
 
-	// --- Scene objects (api/SceneObjectApi.cpp; setters in host/ObjectSetters)
+	// --- Scene objects (host/SceneObjects.h; setters in host/ObjectSetters.h)
 	// A missing name logs (where noted "Body name : %s") and changes nothing;
 	// getters then give 0. Numbers bound for the physics world must be finite
 	// (else lua::LuaException "<function>: <what> of "<name>" is <value>").
 
-	/** Box of width x height around (x, y); static at density 0 or 100. */
-	void createBoxLua(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
-		float density, float friction, float restitution, bool collisionEnabled, bool inactive, float z_order);
-	/** Circle of radius at (x, y); static at density 0. */
-	void createCircleLua(std::string const& name, std::string const& sprite, float x, float y, float radius,
-		float density, float friction, float restitution, bool collisionEnabled, bool inactive, float z_order);
-	/** Convex polygon of the 3 to 8 points of addVertex (a concave outline becomes its hull, logged). */
-	void createPolygonLua(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
-		float density, float friction, float restitution, bool collisionEnabled, bool inactive, float z_order);
-	/** Chain of edges between consecutive points of addVertex. */
-	void createLineShapeLua(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
-		float density, float friction, float restitution, bool collisionEnabled, bool inactive, float z_order);
-	void clearVertices();
-	void addVertex(float x, float y);
-	/** Removes the object with its body from every registry, draw list and sensor list. */
-	void removeObject(std::string const& name);
 	/** The object setters and getters (host/ObjectSetters.h). */
 	ObjectSetters& setters() { return *m_setters; }
-	/**
-	 * Looks the sprite up as creation does (a composite first, else the
-	 * resources' plain sprite; null allowed) and moves the name to the end
-	 * of the new sheet's draw list when the sheet changes.
-	 */
-	void setSprite(std::string const& name, std::string const& sprite);
-
-	/** Enters every table B of every table T of groups as blocks[B.definition] (with B.index, B.group). */
-	void addToBlocksTable(lua::LuaTable const& groups);
 
 	// --- Compound bodies (host/Compounds.h, api/CompoundBodyApi.cpp) -------------
 
@@ -433,7 +402,6 @@ private:
 	void registerApi();
 
 	/** Each area's rows (api/<Area>Api.cpp). */
-	void registerSceneObjectApi();
 
 	// Frame steps.
 	/**
@@ -442,24 +410,6 @@ private:
 	 * @exception lang::Exception When the device refuses to start.
 	 */
 	void restartAudio();
-	/** Shared creation of the four shape kinds (SceneObjectApi.cpp). */
-	void createObject(int kind, std::string const& name, std::string const& sprite, float x, float y, float width,
-		float height, float radius, float density, float friction, float restitution, bool collisionEnabled,
-		bool inactive, float z_order);
-	/** Runs change on the named record now, or after the world's current operation when busy; a missing name logs "Body name : %s". */
-	void changeObject(std::string const& name, std::function<void(RenderObjectData&)> change);
-	/** Builds an object whose arguments createObject checked. */
-	void buildObject(int kind, std::string const& name, std::string const& sprite, float x, float y, float width,
-		float height, float radius, float density, float friction, float restitution, bool collisionEnabled,
-		bool inactive, float z_order, std::vector<b2Vec2> const& points);
-	/** Removes one record now (the world must not be busy). */
-	void removeObjectNow(std::string const& name);
-	/** Takes name out of the draw list it lies in. */
-	void removeFromDrawLists(RenderObjectData* object);
-	/** Looks the object's sprite or composite sprite up by its sprite name (polygons and lines in the sheet of that name). */
-	void findObjectSprite(RenderObjectData& object, int kind);
-	/** The draw key of the object: its sprite's sheet (a composite's first part's), or null. */
-	static game::SpriteSheet const* drawKey(RenderObjectData const& object);
 
 
 	/** The application's wheel zoom and sound wish, or null when the host runs without one. */

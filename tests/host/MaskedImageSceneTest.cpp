@@ -1,7 +1,11 @@
 // Textured objects in the scene: drawn through their texture's masked
 // image, flushed once per sheet group between the plain sprites.
 #include "SceneFixture.h"
+#include <physics/PhysicsWorld.h>
+#include <box2d/box2d.h>
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,6 +48,44 @@ TEST_F(MaskedImageScene, TexturedObjectsRenderOncePerSheetGroupBetweenDepths)
 		EXPECT_EQ("stone", textures[0].args[2]);
 		EXPECT_EQ("S", textures[1].args[2]);
 	}
+}
+
+TEST_F(MaskedImageScene, TextureAndSpriteRequestsFromACallbackRunAfterTheStepWithTheirNames)
+{
+	game::SpriteSheet* const stone = addSheet("stone", {{"tile", 0, 0, 64, 64, 0, 0}});
+	game::SpriteSheet* const sheet = addSheet("S", {{"spr", 0, 0, 8, 6, 2, 3}});
+	// Longer than any string kept inline: the script's argument is gone once the call returns.
+	std::string const unknown(40, 'u');
+	struct ScriptListener : b2ContactListener
+	{
+		std::function<void()> onBegin;
+		void BeginContact(b2Contact*) override
+		{
+			if (onBegin)
+				std::exchange(onBegin, nullptr)();
+		}
+	} listener;
+	listener.onBegin = [&] {
+		run("setTexture('floor', 'stone') setTexture('ball', '" + unknown + "') setSprite('ball', 'spr')");
+		EXPECT_EQ("", object("floor")->textureName);
+	};
+	run("createBox('floor', '', 0, 0, 10, 1, 0, 0, 0, true, false, 1)\n"
+		"createCircle('ball', '', 0, 1.02, 0.5, 1, 0, 0, true, false, 1)\n"
+		"setVelocity('ball', 0, -5)");
+	physics::PhysicsWorld& world = host().scene().world();
+	world.setListeners(&listener, nullptr, nullptr);
+	world.step(1.f / 30.f, 8, 3);
+	world.setListeners(&host(), &host(), &host());
+	ASSERT_FALSE(listener.onBegin) << "the bodies never touched";
+
+	EXPECT_EQ("stone", object("floor")->textureName);
+	EXPECT_EQ(stone->getImage(), object("floor")->textureImage.ptr());
+	EXPECT_EQ(unknown, object("ball")->textureName);
+	EXPECT_FALSE(object("ball")->textureImage);
+	ASSERT_TRUE(object("ball")->sprite);
+	EXPECT_EQ("spr", object("ball")->sprite->getName());
+	std::vector<std::string> const& moved = host().scene().drawLists()[1][sheet];
+	EXPECT_EQ(std::vector<std::string>{"ball"}, moved);
 }
 
 } // namespace

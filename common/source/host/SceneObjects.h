@@ -13,7 +13,13 @@ class b2Body;
 class b2ContactFilter;
 class b2ContactListener;
 class b2DestructionListener;
+class ScriptDrawing;
 struct RenderObjectData;
+
+namespace game
+{
+class SpriteSheet;
+}
 
 namespace lua
 {
@@ -29,11 +35,16 @@ class PhysicsWorld;
  * The scene's objects: the physics world and the registry of named object
  * records (with the views of it the frame keeps: inactive, tracked and
  * aiming-sensor objects, the draw lists), the scripts' vertex list for
- * polygons and lines, and the level limits.
+ * polygons and lines, and the level limits; the creation of the four shape
+ * kinds, removal, an object's sprite and texture, and the block table.
  *
  * The records are owned here; the world owns the bodies. What other areas
  * keep about objects (joints) is cleared through the hook set with
- * setClearedHook.
+ * setClearedHook and forgotten per object through setRemovedHook.
+ *
+ * A missing name logs (where noted "Body name : %s") and changes nothing.
+ * Numbers bound for the physics world must be finite (else
+ * lua::LuaException "<function>: <what> of "<name>" is <value>").
  *
  * Main thread only.
  */
@@ -43,9 +54,10 @@ public:
 	/**
 	 * An empty registry without a world (resetPhysicsWorld makes the first);
 	 * no observable effect. The three listeners (not owned; they must
-	 * outlive the scene) sit behind every world it makes.
+	 * outlive the scene) sit behind every world it makes; drawing (borrowed,
+	 * it must outlive the scene) holds the masked images of textured objects.
 	 */
-	SceneObjects(HostCore const& core, b2ContactListener* contacts, b2ContactFilter* filter,
+	SceneObjects(HostCore const& core, ScriptDrawing& drawing, b2ContactListener* contacts, b2ContactFilter* filter,
 		b2DestructionListener* destructions);
 
 	/** Deletes every record, then the world with its bodies. */
@@ -63,8 +75,62 @@ public:
 	/** The hook clearObjects calls after emptying the registries (the joints' lists); none by default. */
 	void setClearedHook(std::function<void()> cleared) { m_cleared = std::move(cleared); }
 
+	/** The hook removeObjectNow calls with the name after the record is gone (the object's joints); none by default. */
+	void setRemovedHook(std::function<void(std::string const&)> removed) { m_removed = std::move(removed); }
+
+	/** Runs a change on the named record now, or after the world's current operation when busy; a missing name logs. */
+	using ChangeObject = std::function<void(std::string const& name, std::function<void(RenderObjectData&)> change)>;
+
+	/** The change that setSprite and setTexture go through (the object setters'); they do nothing until it is set. */
+	void setChangeHook(ChangeObject change) { m_change = std::move(change); }
+
 	/** Deletes every record and empties the registries (bodies are left to the world), then calls the cleared hook. */
 	void clearObjects();
+
+	/** Box of width x height around (x, y); static at density 0 or 100. */
+	void createBoxLua(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
+		float density, float friction, float restitution, bool collisionEnabled, bool inactive, float z_order);
+	/** Circle of radius at (x, y); static at density 0. */
+	void createCircleLua(std::string const& name, std::string const& sprite, float x, float y, float radius,
+		float density, float friction, float restitution, bool collisionEnabled, bool inactive, float z_order);
+	/** Convex polygon of the 3 to 8 points of addVertex (a concave outline becomes its hull, logged). */
+	void createPolygonLua(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
+		float density, float friction, float restitution, bool collisionEnabled, bool inactive, float z_order);
+	/** Chain of edges between consecutive points of addVertex. */
+	void createLineShapeLua(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
+		float density, float friction, float restitution, bool collisionEnabled, bool inactive, float z_order);
+	void clearVertices();
+	/** @exception lua::LuaException A point that is not finite. */
+	void addVertex(float x, float y);
+
+	/** Removes the object with its body from every registry, draw list and sensor list (after the world's current operation). */
+	void removeObject(std::string const& name);
+	/**
+	 * Removes one record now (the world must not be busy); nothing for an
+	 * unknown name. A bubble's linked targets lose their "linkedBubble".
+	 * @exception lang::Throwable A script error of a destruction callback,
+	 *            rethrown once the removal is complete.
+	 */
+	void removeObjectNow(std::string const& name);
+
+	/**
+	 * Looks the sprite up as creation does (a composite first, else the
+	 * resources' plain sprite; null allowed) and moves the name to the end
+	 * of the new sheet's draw list when the sheet changes.
+	 */
+	void setSprite(std::string const& name, std::string const& sprite);
+	/**
+	 * The object is drawn textured: its sprite cut out of the sheet's image
+	 * tiled (textureName := sheet, textureImage := the sheet's image, none
+	 * for an unknown sheet); makes the sheet's masked image.
+	 */
+	void setTexture(std::string const& name, std::string const& sheet);
+
+	/** The draw key of the object: its sprite's sheet (a composite's first part's), or null. */
+	static game::SpriteSheet const* drawKey(RenderObjectData const& object);
+
+	/** Enters every table B of every table T of groups as blocks[B.definition] of the block table (with B.index, B.group). */
+	void addToBlocksTable(lua::LuaTable const& groups);
 
 	/** The physics world; there is one once resetPhysicsWorld has run. */
 	physics::PhysicsWorld& world() { return *m_world; }
@@ -122,10 +188,13 @@ public:
 
 private:
 	HostCore m_core;
+	ScriptDrawing& m_drawing;
 	b2ContactListener* m_contacts;
 	b2ContactFilter* m_filter;
 	b2DestructionListener* m_destructions;
 	std::function<void()> m_cleared;
+	std::function<void(std::string const&)> m_removed;
+	ChangeObject m_change;
 	std::unique_ptr<physics::PhysicsWorld> m_world;
 	std::map<std::string, RenderObjectData*> m_renderObjects;
 	/** m_renderObjects' records in name order, for the per-frame passes; rebuilt after a change. */
@@ -140,6 +209,19 @@ private:
 	int m_levelRight;
 	int m_levelTop;
 	int m_levelBottom;
+
+	/** Shared creation of the four shape kinds: checks the arguments, then builds after the world's current operation. */
+	void createObject(int kind, std::string const& name, std::string const& sprite, float x, float y, float width,
+		float height, float radius, float density, float friction, float restitution, bool collisionEnabled,
+		bool inactive, float z_order);
+	/** Builds an object whose arguments createObject checked. */
+	void buildObject(int kind, std::string const& name, std::string const& sprite, float x, float y, float width,
+		float height, float radius, float density, float friction, float restitution, bool collisionEnabled,
+		bool inactive, float z_order, std::vector<b2Vec2> const& points);
+	/** Takes name out of the draw list it lies in. */
+	void removeFromDrawLists(RenderObjectData* object);
+	/** Looks the object's sprite or composite sprite up by its sprite name (polygons and lines in the sheet of that name). */
+	void findObjectSprite(RenderObjectData& object, int kind);
 
 	SceneObjects(SceneObjects const&) = delete;
 	SceneObjects& operator=(SceneObjects const&) = delete;

@@ -66,6 +66,8 @@ REFUSED = {
 	# The areas never reach up into the script host, the application or the
 	# Lua faces that bind them.
 	"common/source/host": ["common/source/GameLua.h", "common/source/GameApp.h", "common/source/api/*"],
+	# The Lua faces bind the areas' members: they never reach the host itself.
+	"common/source/api": ["common/source/GameLua.h", "common/source/GameApp.h"],
 }
 
 # Layers a platform folder may include beyond those of its parent's layer

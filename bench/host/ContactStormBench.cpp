@@ -122,7 +122,7 @@ void BM_ContactStorm(benchmark::State& state)
 	{
 		{
 			HostScene scene;
-			scene.host->setLoadingLevel(state.range(0) == 0);
+			scene.host->settings().loadingLevel = state.range(0) == 0;
 			physics::PhysicsWorld& world = scene.host->scene().world();
 			host += test::timed([&] {
 				for (int i = 0; i < STEPS; ++i)

@@ -190,6 +190,21 @@ void GameLua::SayGoodbye(b2Joint* joint)
 	m_joints->jointDestroyed(joint);
 }
 
+bool GameLua::ShouldCollide(b2Fixture* fixtureA, b2Fixture* fixtureB)
+{
+	return m_contactRules->shouldCollide(fixtureA, fixtureB);
+}
+
+void GameLua::BeginContact(b2Contact* contact)
+{
+	m_contactRules->beginContact(contact);
+}
+
+void GameLua::EndContact(b2Contact* contact)
+{
+	m_contactRules->endContact(contact);
+}
+
 void GameLua::paymentFinished(std::string const& id, PaymentStatus status, pf::Commerce::CommerceError error)
 {
 	m_store->paymentFinished(id, status, error);

@@ -87,14 +87,13 @@ struct RenderObjectData;
  * original object). The host catches none of them in a call; they end in
  * GameApp::update or in the shell.
  *
- * The API is registered area by area: each area lives in its own file
- * api/<Area>Api.cpp with its register<Area>Api() and its section below.
- *
- * The host owns the physics world (physics::PhysicsWorld) and listens to its
- * contacts, contact filtering and destructions through its three Box2D bases.
- * While the world is busy (a step, or a listener running), requests that
- * change bodies or objects are checked at once and run after the outermost
- * world operation (physics::PhysicsWorld::defer).
+ * What the host holds is kept by its areas, one object each (host/<Area>.h:
+ * state and logic in plain C++), which the host makes, puts together and
+ * owns; each area's Lua face (api/<Area>Api.cpp) binds its members into the
+ * host table, area by area in registerApi's order. The host keeps the
+ * tables, its base classes (the physics world's listeners and the platform
+ * services' listeners, forwarding to the areas), the order of construction
+ * and destruction (the saves in the destructor) and the frame.
  *
  * Main thread only.
  */
@@ -125,13 +124,9 @@ public:
 	 */
 	~GameLua() override;
 
-	/** The application; not null. */
+	/** The application, the rendering context and the resource manager; not null. */
 	framework::App* app() const { return m_app; }
-
-	/** The rendering context; not null. */
 	gr::Context* context() const { return m_context; }
-
-	/** The resource manager; not null. */
 	game::Resources* resources() const { return m_resources; }
 
 	/** The host's own tables "keyPressed", "keyReleased", "keyHold" and "cursor". */
@@ -140,12 +135,13 @@ public:
 	lua::LuaTable& keyHoldTable() { return m_keyHold; }
 	lua::LuaTable& cursorTable() { return m_cursor; }
 
-	// --- Frame ---------------------------------------------------------
+	// --- Frame (FrameLoop.cpp) ------------------------------------------------
 
 	/**
 	 * The frame step: reads "g_safeToQuit", publishes the screen size, the
-	 * zoom, the touches (at most two) and "g_physicsUpdateMillis", then calls
-	 * the script function "update" with the scaled frame time and dt.
+	 * zoom, the touches (at most two) and "g_physicsUpdateMillis", runs the
+	 * areas' frame steps and calls the script function "update" with the
+	 * scaled frame time and dt.
 	 * @exception lang::Throwable Whatever the script call throws.
 	 */
 	void update(float dt);
@@ -163,191 +159,68 @@ public:
 	/** The value of "g_safeToQuit" at the last frame; false before the first. */
 	bool safeToQuit() const { return m_safeToQuit; }
 
-	/** One named scene object (host/RenderObjectData.h). */
-	using RenderObjectData = ::RenderObjectData;
-	/** Decoration settings of an object (host/RenderObjectData.h). */
-	using DecorationData = ::DecorationData;
+	// --- The base classes' calls, forwarded to the areas ------------------------
 
-	// --- Physics world (host/SceneObjects.h, host/PhysicsStepper.h) ------------
-
-	/**
-	 * The scene's objects: the physics world (made by the constructor with
-	 * gravity (0, 0) and sleep allowed, the host's three listeners behind it)
-	 * and the object registry.
-	 */
-	SceneObjects& scene() { return *m_scene; }
-	SceneObjects const& scene() const { return *m_scene; }
-
-	/** A fixture is destroyed with its body: nothing to do. */
+	/** Contacts and their filter go to the contact rules; a destroyed joint to the joints. */
+	bool ShouldCollide(b2Fixture* fixtureA, b2Fixture* fixtureB) override;
+	void BeginContact(b2Contact* contact) override;
+	void EndContact(b2Contact* contact) override;
 	void SayGoodbye(b2Fixture* fixture) override;
-	/** A joint is destroyed with one of its bodies: the joints forget it (Joints::jointDestroyed). */
 	void SayGoodbye(b2Joint* joint) override;
-
-	/** The frame's physics: fixed steps, interpolation, the object pass and the rolling sounds. */
-	PhysicsStepper& physicsStepper() { return *m_stepper; }
-
-	/** Physics-disabled counter; the world runs only at 0. 1 after construction. */
-	int physicsDisabledCount() const { return m_settings.physicsDisabled; }
-
-	/** The frame time multiplier of the scripts; 1 by default. */
-	float deltaTimeMultiplier() const { return m_settings.deltaTimeMultiplier; }
-
-	// --- View state and scene drawing (host/SceneDrawing.h, api/SceneApi.cpp) ---
-
-	/** Number of draw depths (host/SceneDrawing.h). */
-	static constexpr int DRAW_DEPTHS = SceneDrawing::DRAW_DEPTHS;
-
-	/** The scene pass: the objects depth by depth, the trails, the aiming stream and the world particles. */
-	SceneDrawing& sceneDrawing() { return *m_sceneDrawing; }
-
-	/** The world numbers and flags the areas share. */
-	WorldSettings& settings() { return m_settings; }
-	WorldSettings const& settings() const { return m_settings; }
-
-	/** What the host's areas reach: the host table, application, context, resources, view, shell, own tables. */
-	HostCore const& core() const { return m_core; }
-
-	/** The view numbers: top-left point, world scale, physics simulation scale. */
-	HostView& view() { return m_view; }
-	HostView const& view() const { return m_view; }
-	bool editing() const { return m_settings.editing; }
-
-	// --- Themes and layers (host/Themes.h) --------------------------------------
-
-	/** The themes and layers, the background colour and the reference camera. */
-	Themes& themes() { return *m_themes; }
-
-	// --- Script drawing (host/ScriptDrawing.h, api/ScriptDrawingApi.cpp) ---
-
-	/** The script drawing area, with the masked images of textured objects. */
-	ScriptDrawing& scriptDrawing() { return *m_scriptDrawing; }
-
-	// --- Level and save files (host/Levels.h, host/SaveTables.h, api/LevelFileApi.cpp)
-
-	/** The shipped Lua files, the game logic's compilation, the levels and the block editor's table. */
-	Levels& levels() { return *m_levels; }
-
-	/** The save files of the app-data folder, the purchase tables and this process's hold on the save folder. */
-	SaveTables& saveTables() { return *m_saveTables; }
-
-	/** The level's simulation settings (host/WorldSettings.h). */
-	using SimulationSettings = ::SimulationSettings;
-
-	// --- Script utilities (host/ScriptUtilities.h, api/ScriptUtilApi.cpp, api/AdApi.cpp)
-
-	/** The scripts' small library, the game parameters and the advertisements. */
-	ScriptUtilities& scriptUtilities() { return *m_scriptUtilities; }
-
-	// --- Store (host/HostStore.h, api/StoreApi.cpp) --------------------------
-
-	/** The product ids the store is made with, in order. */
-	static constexpr char const* const (&sm_purchaseItemIds)[10] = HostStore::sm_purchaseItemIds;
-
-	/** The store's outcomes go to the store area (HostStore). */
+	/** Store outcomes, a fired notification and a video's end go to their areas. */
 	void paymentFinished(std::string const& id, PaymentStatus status, pf::Commerce::CommerceError error) override;
 	void initFinished(PaymentProviderStatus status) override;
 	void getPurchaseHistoryFinished(std::string const& id) override;
-
-	/** The in-app store. */
-	HostStore& store() { return *m_store; }
-
-	// --- Notifications (host/HostNotifications.h, api/NotificationApi.cpp) ----
-
-	/** A fired notification goes to the notifications area (HostNotifications). */
 	void notificationReceived(std::string const& eventName) override;
-
-	/** The local notifications. */
-	HostNotifications& notifications() { return *m_notifications; }
-
-	// --- Video (host/HostVideo.h, api/VideoApi.cpp) ---------------------------
-
-	/** The end of a video goes to the video area (HostVideo). */
 	void videoPlayEnded() override;
 
-	/** The full-screen video. */
-	HostVideo& video() { return *m_video; }
+	// --- The areas (host/<Area>.h; their rows in api/<Area>Api.cpp) ------------
 
-	// --- Analytics (host/HostTally.h, api/TallyApi.cpp) -----------------------
-
-	/** The analytics events and timer. */
-	HostTally& tally() { return *m_tally; }
-
-	// --- World forces (host/WorldForces.h, api/WorldForceApi.cpp) -------------
-
-	/** The physics switch, the gravity, time and scale factors and the gravity sensors' forces. */
-	WorldForces& worldForces() { return *m_worldForces; }
-
-	// --- Contacts and damage (host/ContactRules) ---------------------------------
-
-	/** The contact rules the Box2D listener and filter below forward to. */
-	ContactRules& contactRules() { return *m_contactRules; }
-	bool ShouldCollide(b2Fixture* fixtureA, b2Fixture* fixtureB) override
-	{
-		return m_contactRules->shouldCollide(fixtureA, fixtureB);
-	}
-	void BeginContact(b2Contact* contact) override { m_contactRules->beginContact(contact); }
-	void EndContact(b2Contact* contact) override { m_contactRules->endContact(contact); }
-
-	/** Sets the loading flag (isLoadingLevel): while it is set, contacts have no effect. */
-	void setLoadingLevel(bool loading) { m_settings.loadingLevel = loading; }
-	/** Set in editing mode: contacts only run their sensor step. */
-	void setEditingMode(bool editing) { m_settings.editing = editing; }
-	bool editingMode() const { return m_settings.editing; }
-
-	// --- Joints (host/Joints.h, api/JointApi.cpp) -----------------------------------
-
-	/** A joint between two objects (host/Joints.h). */
-	using jointData = JointData;
-
-	/** The joints between scene objects: joints, timed links and joints broken by impacts. */
-	Joints& joints() { return *m_joints; }
-
-	// --- Scene objects (host/SceneObjects.h; setters in host/ObjectSetters.h)
-	// A missing name logs (where noted "Body name : %s") and changes nothing;
-	// getters then give 0. Numbers bound for the physics world must be finite
-	// (else lua::LuaException "<function>: <what> of "<name>" is <value>").
-
-	/** The object setters and getters (host/ObjectSetters.h). */
+	/** What the areas reach (host table, application, context, resources, view, shell, own tables). */
+	HostCore const& core() const { return m_core; }
+	/** The view numbers: top-left point, world scale, physics simulation scale. */
+	HostView& view() { return m_view; }
+	HostView const& view() const { return m_view; }
+	/** The world numbers and flags the areas share. */
+	WorldSettings& settings() { return m_settings; }
+	WorldSettings const& settings() const { return m_settings; }
+	/** The physics world (made with gravity (0, 0), sleep allowed, this host's listeners) and the objects. */
+	SceneObjects& scene() { return *m_scene; }
+	SceneObjects const& scene() const { return *m_scene; }
 	ObjectSetters& setters() { return *m_setters; }
-
-	// --- Compound bodies (host/Compounds.h, api/CompoundBodyApi.cpp) -------------
-
-	/** A shape of the pending compound list (host/CompoundShape.h). */
-	using CompoundShape = ::CompoundShape;
-
-	/** The compound bodies and the pending compound list. */
 	Compounds& compounds() { return *m_compounds; }
-
-	// --- Aiming aid and trails (host/Aiming.h, api/AimingApi.cpp) ---------------
-
-	/** One recorded trail (host/Aiming.h). */
-	using TrajectoryData = ::TrajectoryData;
-	static constexpr int NumTrajectories = Aiming::NumTrajectories;
-
-	/** The aiming aid: the flight prediction, the aiming stream and the recorded trails. */
-	Aiming& aiming() { return *m_aiming; }
-
-	// --- Particles (host/HostParticles.cpp, api/ParticlesApi.cpp) ---------------
-
-	/** The particles area; it owns the scripts' particle object "particles", made by the constructor. */
-	HostParticles& particles() { return *m_particles; }
-
-	// --- World queries (host/WorldQueries.h, api/WorldQueryApi.cpp) -----------
-
-	/** Objects in a box or along a ray, points between an object's frame and the world. */
 	WorldQueries& worldQueries() { return *m_worldQueries; }
+	WorldForces& worldForces() { return *m_worldForces; }
+	PhysicsStepper& physicsStepper() { return *m_stepper; }
+	ContactRules& contactRules() { return *m_contactRules; }
+	Joints& joints() { return *m_joints; }
+	SceneDrawing& sceneDrawing() { return *m_sceneDrawing; }
+	Themes& themes() { return *m_themes; }
+	ScriptDrawing& scriptDrawing() { return *m_scriptDrawing; }
+	Aiming& aiming() { return *m_aiming; }
+	HostParticles& particles() { return *m_particles; }
+	Levels& levels() { return *m_levels; }
+	SaveTables& saveTables() { return *m_saveTables; }
+	ScriptUtilities& scriptUtilities() { return *m_scriptUtilities; }
+	HostStore& store() { return *m_store; }
+	HostNotifications& notifications() { return *m_notifications; }
+	HostVideo& video() { return *m_video; }
+	HostTally& tally() { return *m_tally; }
+	HostGameCenter& gameCenter() { return *m_gameCenter; }
+	BackgroundDownloads& downloads() { return *m_downloads; }
 
-	// --- Game centre (host/HostGameCenter.h, api/GameCenterApi.cpp) ---------
+	// The host's nested names, now the areas' own types.
+	using RenderObjectData = ::RenderObjectData;
+	using DecorationData = ::DecorationData;
+	using SimulationSettings = ::SimulationSettings;
+	using jointData = JointData;
+	using CompoundShape = ::CompoundShape;
+	using TrajectoryData = ::TrajectoryData;
 	using ScoreData = ::ScoreData;
 	using AchievementData = ::AchievementData;
-
-	/** The game centre: the tables under "gameCenter" and the link's results. */
-	HostGameCenter& gameCenter() { return *m_gameCenter; }
-
-	// --- Background downloads (host/BackgroundDownloads.h, api/DownloadApi.cpp)
-
-	/** The background downloads: URL bodies for the scripts, the main-menu advertisement, the game list. */
-	BackgroundDownloads& downloads() { return *m_downloads; }
+	static constexpr int DRAW_DEPTHS = SceneDrawing::DRAW_DEPTHS;
+	static constexpr int NumTrajectories = Aiming::NumTrajectories;
+	static constexpr char const* const (&sm_purchaseItemIds)[10] = HostStore::sm_purchaseItemIds;
 
 private:
 	framework::App* m_app;
@@ -398,19 +271,15 @@ private:
 	std::unique_ptr<Compositor> m_compositor;
 	std::unique_ptr<HostGameCenter> m_gameCenter;
 
-	/** Registers every area's rows, one call per area. */
+	/** Registers every area's rows (api/<Area>Api.cpp), one call per area, in the scripts' order. */
 	void registerApi();
 
-	/** Each area's rows (api/<Area>Api.cpp). */
-
-	// Frame steps.
 	/**
 	 * Frame step 1: starts the stopped audio output when the application
 	 * wants audio and "settings"."root"."audioEnabled" is true.
 	 * @exception lang::Exception When the device refuses to start.
 	 */
 	void restartAudio();
-
 
 	/** The application's wheel zoom and sound wish, or null when the host runs without one. */
 	HostShell* shell() const { return m_shell; }

@@ -278,15 +278,15 @@ TEST_F(Contact, NothingWhileLoadingAndOnlySensorsWhileEditing)
 		"scene(0, 100, 0, {})\n"
 		"createBox('area', '', 0, 40, 2, 2, 0, 0.5, 0, true, false, 1) setAsSensor('area', true)\n"
 		"createBox('inside', '', 0, 40, 0.5, 0.5, 1, 0.5, 0, true, false, 1)\n");
-	host().setLoadingLevel(true);
+	host().settings().loadingLevel = true;
 	for (int f = 0; f < 15; ++f)
 		frame(1.f / 30.f);
 	EXPECT_FALSE(host().getTable("hits").isTable("flyer0"));
 	EXPECT_EQ(100.f, table("block0").getNumber("strength"));
 	EXPECT_EQ(0.f, number("entered"));
 
-	host().setLoadingLevel(false);
-	host().setEditingMode(true);
+	host().settings().loadingLevel = false;
+	host().settings().editing = true;
 	run("setPosition('flyer0', 0, 0) setVelocity('flyer0', 30, 0) setPosition('inside', 0, 45) setSleeping('inside', false)\n");
 	frame(1.f / 30.f);
 	run("setPosition('inside', 0, 40) setSleeping('inside', false)\n");

@@ -348,7 +348,7 @@ TEST_F(SceneDrawing, BackgroundColourAndViewState)
 	EXPECT_EQ(-5, host().view().topLeftX());
 	EXPECT_EQ(7, host().view().topLeftY());
 	EXPECT_EQ(0.5f, host().view().worldScale());
-	EXPECT_TRUE(host().editing());
+	EXPECT_TRUE(host().settings().editing);
 	EXPECT_TRUE(host().themes().startingCameraValue());
 	EXPECT_EQ(12, host().themes().cameraLimit());
 	EXPECT_NE("", error("setBGColor(1, 2)"));

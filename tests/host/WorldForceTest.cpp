@@ -70,7 +70,7 @@ TEST_F(WorldForce, PhysicsStartsDisabled)
 	// The fixture switched the first host's physics on; a new host starts with it off.
 	destroyHost();
 	EXPECT_FALSE(host().worldForces().isPhysicsEnabled());
-	EXPECT_EQ(1, host().physicsDisabledCount());
+	EXPECT_EQ(1, host().settings().physicsDisabled);
 }
 
 } // namespace

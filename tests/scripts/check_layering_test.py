@@ -52,7 +52,7 @@ CASES = [
 	("common/source/api/A.cpp", "#include <RatePrompt/R.h>", 0, None),
 	("common/source/api/A.cpp", "#include <support/Fake.h>", 1, "common/source/api may not include tests"),
 	("common/source/api/A.cpp", "#include <host/V.h>", 0, None),
-	("common/source/api/A.cpp", "#include <GameLua.h>", 0, None),
+	("common/source/api/A.cpp", "#include <GameLua.h>", 1, "common/source/api may not include GameLua.h"),
 	("common/source/A.cpp", "#include <host/V.h>", 0, None),
 	("common/source/host/A.cpp", "#include <S.h>", 0, None),
 	("common/source/host/A.cpp", "#include <framework/F.h>", 0, None),

@@ -358,6 +358,31 @@ TEST_F(Contact, ChangesInsideACallbackKeepTheirOwnStrings)
 	EXPECT_EQ(2, object("crate")->material);
 }
 
+// A creation asked for inside a step runs after it; when the script has
+// meanwhile made objects.world something else, the creation fails whole: no
+// body left in the world, no record made (the sanitizer's leak check sees a
+// lost one).
+class ContactDeferredCreation : public Contact, public testing::WithParamInterface<char const*>
+{
+};
+
+TEST_P(ContactDeferredCreation, WhoseWorldTableWentChangesNothing)
+{
+	run("createBox('area', '', 0, 0, 2, 2, 0, 0.5, 0, true, false, 1) setAsSensor('area', true)\n"
+		"createBox('crate', '', 0, 0, 0.5, 0.5, 1, 0.5, 0, true, false, 1)\n"
+		"function enterCollision(a, b)\n"
+		"  if not done then done = true " + std::string(GetParam()) + " objects.world = 5 end\n"
+		"end\n");
+	EXPECT_ANY_THROW(frame(1.f / 30.f));
+	EXPECT_EQ(2, bodyCount());
+	EXPECT_FALSE(object("late"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, ContactDeferredCreation,
+	testing::Values("createBox('late', '', 5, 5, 1, 1, 1, 0.5, 0, true, false, 1)",
+		"createCompoundBodyFromTable({name = 'late', x = 5, y = 5, material = {density = 1}, "
+		"children = {{x = 0, y = 0, blockData = {type = 'box', width = 1, height = 1}}}})"));
+
 TEST_F(Contact, HostileStormEndsInExceptionsOnly)
 {
 	run("deadBlocks = {}\n"

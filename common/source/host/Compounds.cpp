@@ -63,6 +63,8 @@ int Compounds::createCompoundBodyFromTable(lua::LuaState* state)
 
 void Compounds::buildCompound(CompoundDescription const& d)
 {
+	// The entry table first: a world that is no table fails before anything changes.
+	lua::LuaTable entries = m_scene.worldTable();
 	m_hooks.removeObjectNow(d.name);
 
 	physics::PhysicsWorld& world = m_scene.world();
@@ -170,7 +172,7 @@ void Compounds::buildCompound(CompoundDescription const& d)
 	table.setNumber("animFrame", 1.f);
 	table.setNumber("animThresholdTimer", 0.f);
 	table.setNumber("collisionEnabled", 1.f);
-	m_scene.worldTable().setTable(d.name, table);
+	entries.setTable(d.name, table);
 
 	object->name = d.name;
 	object->body = body;

@@ -124,6 +124,8 @@ void SceneObjects::buildObject(int kind, std::string const& name, std::string co
 	float height, float radius, float density, float friction, float restitution, bool collisionEnabled, bool inactive,
 	float z_order, std::vector<b2Vec2> const& points)
 {
+	// The entry table first: a world that is no table fails before anything changes.
+	lua::LuaTable entries = worldTable();
 	removeObjectNow(name);
 
 	bool isStatic = density == 0.f || (kind == BOX && density == 100.f);
@@ -191,7 +193,7 @@ void SceneObjects::buildObject(int kind, std::string const& name, std::string co
 	table.setNumber("animFrame", 1.f);
 	table.setNumber("animThresholdTimer", 0.f);
 	table.setNumber("collisionEnabled", collisionEnabled ? 1.f : 0.f);
-	worldTable().setTable(name, table);
+	entries.setTable(name, table);
 
 	object->name = name;
 	object->spriteName = sprite;

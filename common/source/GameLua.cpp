@@ -77,26 +77,18 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_scene->setClearedHook([this] { m_joints->clear(); });
 	m_contactRules = std::make_unique<ContactRules>(m_core, *m_scene, *m_joints, m_settings);
 	m_worldForces = std::make_unique<WorldForces>(m_core, m_settings, *m_scene);
-	m_stepper = std::make_unique<PhysicsStepper>(m_core, *m_scene, *m_worldForces,
-		[this](std::string const& name, lua::LuaTable const& table) { m_contactRules->handToDeadBlocks(name, table); });
+	m_stepper = std::make_unique<PhysicsStepper>(m_core, *m_scene, *m_worldForces, *m_contactRules);
 
-	// Compounds are built through the scene objects' removal and draw keys.
-	m_compounds = std::make_unique<Compounds>(m_core, *m_scene,
-		Compounds::Hooks{[this](std::string const& name) { m_scene->removeObjectNow(name); },
-			[](RenderObjectData const& object) { return SceneObjects::drawKey(object); }});
+	m_compounds = std::make_unique<Compounds>(m_core, *m_scene);
 	m_worldQueries = std::make_unique<WorldQueries>(*m_scene);
 
 	m_particles.reset(new HostParticles(m_core));
-	m_aiming = std::make_unique<Aiming>(m_core, *m_scene, m_settings,
-		[this](RenderObjectData* sensor, RenderObjectData* object) { m_worldForces->applySensorForceToObject(sensor, object); });
+	m_aiming = std::make_unique<Aiming>(m_core, *m_scene, m_settings, *m_worldForces);
 	m_sceneDrawing = std::make_unique<SceneDrawing>(m_core, m_settings, *m_scene, *m_themes, *m_scriptDrawing,
 		*m_particles, *m_aiming);
 	m_saveTables = std::make_unique<SaveTables>(m_core);
-	Levels::Hooks levelHooks;
-	levelHooks.addToBlocksTable = [this](lua::LuaTable const& groups) { m_scene->addToBlocksTable(groups); };
-	levelHooks.simulationChanged = [this] { m_aiming->startLevel(); };
 	m_levels = std::make_unique<Levels>(m_core, m_settings, *m_scene, *m_themes, *m_scriptUtilities, *m_particles,
-		std::move(levelHooks));
+		*m_aiming);
 	m_scene->setRemovedHook([this](std::string const& name) { m_joints->forgetObjectJoints(name); });
 	m_scene->setChangeHook([this](std::string const& name, std::function<void(RenderObjectData&)> change) {
 		m_setters->changeObject(name, std::move(change));

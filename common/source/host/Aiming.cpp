@@ -5,6 +5,7 @@
 #include <host/HostView.h>
 #include <host/RenderObjectData.h>
 #include <host/SceneObjects.h>
+#include <host/WorldForces.h>
 #include <host/WorldSettings.h>
 #include <ScriptValues.h>
 #include <game/Anchor.h>
@@ -37,11 +38,11 @@ bool finiteBody(b2Body const* body)
 
 } // namespace
 
-Aiming::Aiming(HostCore const& core, SceneObjects& scene, WorldSettings& settings, SensorForce sensorForce) :
+Aiming::Aiming(HostCore const& core, SceneObjects& scene, WorldSettings& settings, WorldForces& forces) :
 	m_core(core),
 	m_scene(scene),
 	m_settings(settings),
-	m_sensorForce(std::move(sensorForce)),
+	m_forces(forces),
 	m_aimingAidEnabled(false),
 	m_aimStream(new AimStream(core)),
 	m_selectedFlyerBody(nullptr),
@@ -81,7 +82,7 @@ void Aiming::updateFlyerTrajectoryTable()
 				continue;
 			if (b2TestOverlap(sensor->body->GetFixtureList()->GetShape(), 0, flyerFixture->GetShape(), 0,
 					sensor->body->GetTransform(), body->GetTransform()))
-				m_sensorForce(sensor, flyer);
+				m_forces.applySensorForceToObject(sensor, flyer);
 		}
 		b2Vec2 const position = body->GetPosition();
 		float const angle = body->GetAngle();

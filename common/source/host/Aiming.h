@@ -3,12 +3,12 @@
 #include <host/HostCore.h>
 #include <lang/Ptr.h>
 #include <math/float2.h>
-#include <functional>
 #include <string>
 #include <vector>
 
 class AimStream;
 class SceneObjects;
+class WorldForces;
 class b2Body;
 struct RenderObjectData;
 struct WorldSettings;
@@ -37,15 +37,13 @@ public:
 	/** Two trails are kept: the one being recorded and the previous one. */
 	static constexpr int NumTrajectories = 2;
 
-	/** Applies the forces of the aiming sensor (first) to the object (second) for one prediction step. */
-	using SensorForce = std::function<void(RenderObjectData* sensor, RenderObjectData* object)>;
-
 	/**
-	 * Keeps the core, the scene and the settings (borrowed; they outlive the
-	 * area) and the sensor force; makes the aiming stream. No trail yet
+	 * Keeps the core, the scene, the settings and the world forces (the
+	 * aiming sensors' pull; all borrowed, they outlive the area); makes the
+	 * aiming stream. No trail yet
 	 * (clearTrajectories makes the two); touches no table.
 	 */
-	Aiming(HostCore const& core, SceneObjects& scene, WorldSettings& settings, SensorForce sensorForce);
+	Aiming(HostCore const& core, SceneObjects& scene, WorldSettings& settings, WorldForces& forces);
 	~Aiming();
 
 	Aiming(Aiming const&) = delete;
@@ -104,7 +102,7 @@ private:
 	HostCore m_core;
 	SceneObjects& m_scene;
 	WorldSettings& m_settings;
-	SensorForce m_sensorForce;
+	WorldForces& m_forces;
 	std::vector<math::float2> m_simulationTrajectory;
 	bool m_aimingAidEnabled;
 	lang::Ptr<AimStream> m_aimStream;

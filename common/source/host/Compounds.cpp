@@ -38,8 +38,8 @@ std::vector<b2Vec2> boxCorners(b2Vec2 const& centre, b2Vec2 const& h, float angl
 
 } // namespace
 
-Compounds::Compounds(HostCore const& core, SceneObjects& scene, Hooks hooks) :
-	m_core(core), m_scene(scene), m_hooks(std::move(hooks))
+Compounds::Compounds(HostCore const& core, SceneObjects& scene) :
+	m_core(core), m_scene(scene)
 {
 }
 
@@ -65,7 +65,7 @@ void Compounds::buildCompound(CompoundDescription const& d)
 {
 	// The entry table first: a world that is no table fails before anything changes.
 	lua::LuaTable entries = m_scene.worldTable();
-	m_hooks.removeObjectNow(d.name);
+	m_scene.removeObjectNow(d.name);
 
 	physics::PhysicsWorld& world = m_scene.world();
 	b2Body* body = world.createBody(d.density == 0.f ? b2_staticBody : b2_dynamicBody, d.position, d.angle, nullptr);
@@ -195,7 +195,7 @@ void Compounds::buildCompound(CompoundDescription const& d)
 	m_scene.renderObjects()[d.name] = object;
 	m_scene.markOrderDirty();
 	physics::PhysicsWorld::setUserData(body, object);
-	m_scene.drawLists()[0][m_hooks.drawKey(*object)].push_back(d.name); // no sprite of its own: layer 0, no sheet
+	m_scene.drawLists()[0][SceneObjects::drawKey(*object)].push_back(d.name); // no sprite of its own: layer 0, no sheet
 }
 
 void Compounds::clearShapesArray()

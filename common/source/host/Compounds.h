@@ -2,7 +2,6 @@
 
 #include <host/CompoundShape.h>
 #include <host/HostCore.h>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,20 +29,11 @@ class LuaState;
 class Compounds
 {
 public:
-	/** What building a compound asks of the scene objects' creation and removal. */
-	struct Hooks
-	{
-		/** Removes the named object with its body now (the world is not busy then); nothing for an unknown name. */
-		std::function<void(std::string const&)> removeObjectNow;
-		/** The draw key of an object: its sprite's sheet (a composite's first part's), or null. */
-		std::function<game::SpriteSheet const*(RenderObjectData const&)> drawKey;
-	};
-
 	/**
 	 * An empty pending list; no observable effect. core and scene are
 	 * borrowed and must outlive the area.
 	 */
-	Compounds(HostCore const& core, SceneObjects& scene, Hooks hooks);
+	Compounds(HostCore const& core, SceneObjects& scene);
 
 	Compounds(Compounds const&) = delete;
 	Compounds& operator=(Compounds const&) = delete;
@@ -89,7 +79,6 @@ public:
 private:
 	HostCore m_core;
 	SceneObjects& m_scene;
-	Hooks m_hooks;
 	std::vector<CompoundShape> m_compoundShapes;
 	std::vector<std::string> m_compoundShapeNames;
 

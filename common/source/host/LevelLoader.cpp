@@ -2,6 +2,7 @@
 // host takes the world attributes the scripts keep.
 #include <host/Levels.h>
 #include <FieldType.h>
+#include <host/Aiming.h>
 #include <host/HostParticles.h>
 #include <host/RenderObjectData.h>
 #include <host/SceneObjects.h>
@@ -70,7 +71,7 @@ void Levels::applyWorldAttributes(bool keepMultiplier)
 	m_settings.simulation.storePointsSampler = lua::LuaNumber::toInt(numberOf(m_worldAttributes, "simulationStorePointsSampler"));
 	m_settings.simulation.aimSpawnTime = lua::LuaNumber::toFloat(numberOf(m_worldAttributes, "simulationAimSpawnTime"));
 	m_settings.simulation.aimSpeed = lua::LuaNumber::toFloat(numberOf(m_worldAttributes, "simulationAimSpeed"));
-	m_hooks.simulationChanged();
+	m_aiming.startLevel();
 }
 
 void Levels::loadLevel(std::string const& name)

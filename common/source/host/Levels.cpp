@@ -1,6 +1,7 @@
 // Shipped Lua files: the game logic's compilation, the shipped tables the
 // scripts load, the files that failed and the level editor's block table.
 #include <host/Levels.h>
+#include <host/SceneObjects.h>
 #include <ShippedFile.h>
 #include <TextStream.h>
 #include <audio/AudioOutput.h>
@@ -18,14 +19,14 @@
 #include <lua.hpp>
 
 Levels::Levels(HostCore const& core, WorldSettings& settings, SceneObjects& scene, Themes& themes,
-	ScriptUtilities& utilities, HostParticles& particles, Hooks hooks) :
+	ScriptUtilities& utilities, HostParticles& particles, Aiming& aiming) :
 	m_core(core),
 	m_settings(settings),
 	m_scene(scene),
 	m_themes(themes),
 	m_utilities(utilities),
 	m_particles(particles),
-	m_hooks(std::move(hooks)),
+	m_aiming(aiming),
 	m_compiled(false),
 	m_blockEditorTable(core.table.getLuaState())
 {
@@ -77,7 +78,7 @@ void Levels::loadLuaFile(std::string const& file, std::string const& table, bool
 		else if (!viaBlockList)
 			m_core.blockTable.setTable(table, loaded);
 		else
-			m_hooks.addToBlocksTable(loaded);
+			m_scene.addToBlocksTable(loaded);
 	}
 	catch (lang::Throwable const& e)
 	{

@@ -2,10 +2,10 @@
 
 #include <host/HostCore.h>
 #include <lua/LuaTable.h>
-#include <functional>
 #include <string>
 #include <vector>
 
+class Aiming;
 class HostParticles;
 class SceneObjects;
 class ScriptUtilities;
@@ -33,22 +33,13 @@ class LuaState;
 class Levels
 {
 public:
-	/** What the levels need of areas they do not own; each must be set. */
-	struct Hooks
-	{
-		/** Merges a table of groups into the block list of "blockTable" (each group's tables under their keys in "blocks"). */
-		std::function<void(lua::LuaTable const&)> addToBlocksTable;
-		/** The level's simulation settings are in place: the trails and the aiming stream start afresh with them. */
-		std::function<void()> simulationChanged;
-	};
-
 	/**
 	 * Not compiled, no failed file, no level name; the editor's block table
 	 * made empty (not yet stored in the host table). The core and the areas
 	 * are borrowed and must outlive this object. Touches no table.
 	 */
 	Levels(HostCore const& core, WorldSettings& settings, SceneObjects& scene, Themes& themes,
-		ScriptUtilities& utilities, HostParticles& particles, Hooks hooks);
+		ScriptUtilities& utilities, HostParticles& particles, Aiming& aiming);
 
 	/**
 	 * Runs the shipped Lua source file (path under the application's data
@@ -163,7 +154,7 @@ private:
 	Themes& m_themes;
 	ScriptUtilities& m_utilities;
 	HostParticles& m_particles;
-	Hooks m_hooks;
+	Aiming& m_aiming;
 	bool m_compiled;
 	std::vector<std::string> m_failedFiles;
 	lua::LuaTable m_blockEditorTable;

@@ -2,6 +2,7 @@
 // poses, destruction timers, the pass that writes every awake object's
 // state into its table, and the rolling sounds it measures.
 #include <host/PhysicsStepper.h>
+#include <host/ContactRules.h>
 #include <host/RenderObjectData.h>
 #include <host/SceneObjects.h>
 #include <host/WorldForces.h>
@@ -96,11 +97,11 @@ float angleOf(b2Body const* body)
 
 } // namespace
 
-PhysicsStepper::PhysicsStepper(HostCore const& core, SceneObjects& scene, WorldForces& forces, DeadBlockHook handToDeadBlocks) :
+PhysicsStepper::PhysicsStepper(HostCore const& core, SceneObjects& scene, WorldForces& forces, ContactRules& contacts) :
 	m_core(core),
 	m_scene(scene),
 	m_forces(forces),
-	m_handToDeadBlocks(std::move(handToDeadBlocks))
+	m_contacts(contacts)
 {
 }
 
@@ -183,7 +184,7 @@ void PhysicsStepper::stepPhysics(float dt, long long& micros)
 		if (o->destroyTimer > 0.f)
 			continue;
 		o->luaTable.setNumber("strength", 0.f);
-		m_handToDeadBlocks(o->name, o->luaTable);
+		m_contacts.handToDeadBlocks(o->name, o->luaTable);
 		o->destroyPending = false;
 	}
 }

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <host/HostCore.h>
-#include <functional>
 #include <string>
 
+class ContactRules;
 class SceneObjects;
 class WorldForces;
 
@@ -23,15 +23,13 @@ class LuaTable;
 class PhysicsStepper
 {
 public:
-	/** Hands a destroyed object's table to the level's "deadBlocks" under its name. */
-	using DeadBlockHook = std::function<void(std::string const& name, lua::LuaTable const& table)>;
-
 	/**
-	 * Keeps the core, the scene and the world forces (borrowed; they outlive
-	 * the stepper) and the dead-block hook. Nothing to simulate, no rolling
+	 * Keeps the core, the scene, the world forces and the contact rules
+	 * (destroyed objects go to the dead blocks through them; all borrowed,
+	 * they outlive the stepper). Nothing to simulate, no rolling
 	 * level, no clip started; no observable effect.
 	 */
-	PhysicsStepper(HostCore const& core, SceneObjects& scene, WorldForces& forces, DeadBlockHook handToDeadBlocks);
+	PhysicsStepper(HostCore const& core, SceneObjects& scene, WorldForces& forces, ContactRules& contacts);
 
 	PhysicsStepper(PhysicsStepper const&) = delete;
 	PhysicsStepper& operator=(PhysicsStepper const&) = delete;
@@ -82,7 +80,7 @@ private:
 	HostCore m_core;
 	SceneObjects& m_scene;
 	WorldForces& m_forces;
-	DeadBlockHook m_handToDeadBlocks;
+	ContactRules& m_contacts;
 	float m_accumulator = 0.f;
 	/** The snapshot of the last step; the other one is the step before. */
 	int m_snapshotIndex = 0;

@@ -184,7 +184,7 @@ public:
 	GL_RenderBatcher& getBatcher() { return m_batcher; }
 
 	/** Most images one 2D batch takes (the forms of multiImageShader go up to it). */
-	static int const MAX_BATCH_IMAGES = 16;
+	static constexpr int MAX_BATCH_IMAGES = 16;
 
 	/**
 	 * The form of a built-in sprite shader that draws a batch of several
@@ -247,7 +247,7 @@ public:
 	void drawCallIssued() override;
 
 	/** Draw calls between two submissions of drawCallIssued(). */
-	static int const DRAWS_PER_SUBMIT = 64;
+	static constexpr int DRAWS_PER_SUBMIT = 64;
 
 protected:
 	/** Slots of the built-in 2D shaders. */

@@ -64,7 +64,7 @@ public:
 	 * join batches of up to 16 images, of up to 256 (16 x 16) up to 4, of up
 	 * to 1,024 (32 x 32) two, and larger ones draw with one image a batch.
 	 */
-	static int const MULTI_IMAGE_FILL_BUDGET = 1024;
+	static constexpr int MULTI_IMAGE_FILL_BUDGET = 1024;
 
 	/** Empty batcher drawing through context (not owned). */
 	explicit GL_RenderBatcher(GL_ContextBase* context);

@@ -10,8 +10,8 @@
 namespace
 {
 
-std::mutex s_mutex;
-lang::Ptr<TallyFileCache> s_instance;
+std::mutex s_cacheMutex;
+lang::Ptr<TallyFileCache> s_cache;
 
 /** Bytes outside A-Z a-z 0-9 . - _ as "%XX". */
 std::string escaped(std::string const& text)
@@ -39,24 +39,24 @@ TallyFileCache::TallyFileCache(std::string const& apiKey, std::string const& age
 
 lang::Ptr<TallyFileCache> TallyFileCache::createInstanceWithApiKey(std::string const& apiKey, std::string const& agentVersion)
 {
-	std::lock_guard<std::mutex> lock(s_mutex);
-	if (!s_instance)
-		s_instance = new TallyFileCache(apiKey, agentVersion);
-	return s_instance;
+	std::lock_guard<std::mutex> lock(s_cacheMutex);
+	if (!s_cache)
+		s_cache = new TallyFileCache(apiKey, agentVersion);
+	return s_cache;
 }
 
 lang::Ptr<TallyFileCache> TallyFileCache::instance()
 {
-	std::lock_guard<std::mutex> lock(s_mutex);
-	return s_instance;
+	std::lock_guard<std::mutex> lock(s_cacheMutex);
+	return s_cache;
 }
 
 void TallyFileCache::destroyInstance()
 {
 	lang::Ptr<TallyFileCache> old;
-	std::lock_guard<std::mutex> lock(s_mutex);
-	old = s_instance;
-	s_instance = nullptr;
+	std::lock_guard<std::mutex> lock(s_cacheMutex);
+	old = s_cache;
+	s_cache = nullptr;
 }
 
 std::string TallyFileCache::createDirectoryPath() const

@@ -5,35 +5,35 @@
 namespace
 {
 
-std::mutex s_mutex;
-lang::Ptr<TallyHeartBeater> s_instance;
+std::mutex s_beaterMutex;
+lang::Ptr<TallyHeartBeater> s_beater;
 
 } // namespace
 
 lang::Ptr<TallyHeartBeater> TallyHeartBeater::createAndStartInstance(double intervalSeconds)
 {
-	std::lock_guard<std::mutex> lock(s_mutex);
-	if (!s_instance)
+	std::lock_guard<std::mutex> lock(s_beaterMutex);
+	if (!s_beater)
 	{
-		s_instance = new TallyHeartBeater;
-		s_instance->start(intervalSeconds);
+		s_beater = new TallyHeartBeater;
+		s_beater->start(intervalSeconds);
 	}
-	return s_instance;
+	return s_beater;
 }
 
 lang::Ptr<TallyHeartBeater> TallyHeartBeater::instance()
 {
-	std::lock_guard<std::mutex> lock(s_mutex);
-	return s_instance;
+	std::lock_guard<std::mutex> lock(s_beaterMutex);
+	return s_beater;
 }
 
 void TallyHeartBeater::destroyInstance()
 {
 	lang::Ptr<TallyHeartBeater> old;
 	{
-		std::lock_guard<std::mutex> lock(s_mutex);
-		old = s_instance;
-		s_instance = nullptr;
+		std::lock_guard<std::mutex> lock(s_beaterMutex);
+		old = s_beater;
+		s_beater = nullptr;
 	}
 }
 

@@ -9,7 +9,7 @@
 namespace
 {
 
-using Lock = std::lock_guard<std::recursive_mutex>;
+using ImageLock = std::lock_guard<std::recursive_mutex>;
 
 struct Instance
 {
@@ -101,7 +101,7 @@ bool TallyImageCache::save(std::optional<std::string> const& image, std::optiona
 		return false;
 	bool saved = false;
 	tallyGuard([&] {
-		Lock lock(m_mutex);
+		ImageLock lock(m_mutex);
 		if (!m_index.count(*imageId) && static_cast<int64_t>(m_index.size()) >= m_maxImageCached && !m_lru.empty())
 		{
 			tallyLog("Tally: Image cache full, remove oldest entry[%@]", {std::to_string(m_lru.front())});
@@ -128,7 +128,7 @@ std::optional<std::string> TallyImageCache::get(std::optional<int64_t> imageId)
 	if (!imageId)
 		return image;
 	tallyGuard([&] {
-		Lock lock(m_mutex);
+		ImageLock lock(m_mutex);
 		auto found = m_index.find(*imageId);
 		if (found == m_index.end())
 			return;
@@ -159,7 +159,7 @@ bool TallyImageCache::remove(std::optional<int64_t> imageId)
 		return false;
 	bool removed = false;
 	tallyGuard([&] {
-		Lock lock(m_mutex);
+		ImageLock lock(m_mutex);
 		auto found = m_index.find(*imageId);
 		if (found != m_index.end())
 		{
@@ -174,14 +174,14 @@ bool TallyImageCache::remove(std::optional<int64_t> imageId)
 void TallyImageCache::setAsMostRecentlyUsed(int64_t imageId)
 {
 	tallyLog("Tally: Image cache setting imageId[%@] as most recently used", {std::to_string(imageId)});
-	Lock lock(m_mutex);
+	ImageLock lock(m_mutex);
 	m_lru.erase(std::remove(m_lru.begin(), m_lru.end(), imageId), m_lru.end());
 	m_lru.push_back(imageId);
 }
 
 std::vector<int64_t> TallyImageCache::storedIds() const
 {
-	Lock lock(m_mutex);
+	ImageLock lock(m_mutex);
 	std::vector<int64_t> ids;
 	for (auto const& entry : m_index)
 		ids.push_back(entry.first);
@@ -190,44 +190,44 @@ std::vector<int64_t> TallyImageCache::storedIds() const
 
 std::vector<int64_t> TallyImageCache::leastRecentlyUsed() const
 {
-	Lock lock(m_mutex);
+	ImageLock lock(m_mutex);
 	return m_lru;
 }
 
 int64_t TallyImageCache::cacheUpdateTimestamp() const
 {
-	Lock lock(m_mutex);
+	ImageLock lock(m_mutex);
 	return m_cacheUpdateTimestamp;
 }
 
 void TallyImageCache::setCacheUpdateTimestamp(int64_t timestamp)
 {
-	Lock lock(m_mutex);
+	ImageLock lock(m_mutex);
 	m_cacheUpdateTimestamp = timestamp;
 }
 
 int TallyImageCache::maxImageCached() const
 {
-	Lock lock(m_mutex);
+	ImageLock lock(m_mutex);
 	return m_maxImageCached;
 }
 
 lang::Ptr<TallyFileCache> TallyImageCache::fileCache() const
 {
-	Lock lock(m_mutex);
+	ImageLock lock(m_mutex);
 	return m_fileCache;
 }
 
 void TallyImageCache::setFileCache(lang::Ptr<TallyFileCache> const& fileCache)
 {
-	Lock lock(m_mutex);
+	ImageLock lock(m_mutex);
 	m_fileCache = fileCache;
 }
 
 void TallyImageCache::encodeWithCoder(TallyArchiver& coder) const
 {
 	tallyLog("Tally: Encode TallyImageCache");
-	Lock lock(m_mutex);
+	ImageLock lock(m_mutex);
 	TallyArchiver index;
 	for (auto const& [id, prefix] : m_index)
 		index.encodeString(std::to_string(id).c_str(), prefix);

@@ -14,7 +14,7 @@
 namespace
 {
 
-std::mutex s_mutex;
+std::mutex s_platformMutex;
 TallyPlatform::Values s_values;
 // Whether s_values holds a clock: the system clock is read without the lock.
 std::atomic<bool> s_clockReplaced(false);
@@ -34,7 +34,7 @@ std::string firstLine(char const* path)
 template <class T>
 std::optional<T> replaced(std::optional<T> TallyPlatform::Values::*field)
 {
-	std::lock_guard<std::mutex> lock(s_mutex);
+	std::lock_guard<std::mutex> lock(s_platformMutex);
 	return s_values.*field;
 }
 
@@ -56,7 +56,7 @@ std::string TallyPlatform::cleanSystemText(std::string const& text)
 void TallyPlatform::set(Values const& values)
 {
 	{
-		std::lock_guard<std::mutex> lock(s_mutex);
+		std::lock_guard<std::mutex> lock(s_platformMutex);
 		s_values = values;
 		s_clockReplaced = static_cast<bool>(values.clock);
 	}
@@ -69,7 +69,7 @@ TallyDate TallyPlatform::now()
 		return lang::System::currentTimeMicros();
 	std::function<TallyDate()> clock;
 	{
-		std::lock_guard<std::mutex> lock(s_mutex);
+		std::lock_guard<std::mutex> lock(s_platformMutex);
 		clock = s_values.clock;
 	}
 	return clock ? clock() : lang::System::currentTimeMicros();
@@ -108,7 +108,7 @@ void TallyPlatform::showAlert(std::string const& title, std::string const& messa
 {
 	std::function<void(std::string const&, std::string const&, std::string const&)> hook;
 	{
-		std::lock_guard<std::mutex> lock(s_mutex);
+		std::lock_guard<std::mutex> lock(s_platformMutex);
 		hook = alertHook();
 	}
 	if (hook)
@@ -119,7 +119,7 @@ void TallyPlatform::showAlert(std::string const& title, std::string const& messa
 
 void TallyPlatform::setAlertHook(std::function<void(std::string const& title, std::string const& message, std::string const& button)> hook)
 {
-	std::lock_guard<std::mutex> lock(s_mutex);
+	std::lock_guard<std::mutex> lock(s_platformMutex);
 	alertHook() = std::move(hook);
 }
 
@@ -239,25 +239,25 @@ bool TallyPlatform::isIPad()
 
 int TallyPlatform::statusBarOrientation()
 {
-	std::lock_guard<std::mutex> lock(s_mutex);
+	std::lock_guard<std::mutex> lock(s_platformMutex);
 	return s_orientation;
 }
 
 void TallyPlatform::setStatusBarOrientation(int orientation)
 {
-	std::lock_guard<std::mutex> lock(s_mutex);
+	std::lock_guard<std::mutex> lock(s_platformMutex);
 	s_orientation = orientation;
 }
 
 std::optional<std::pair<double, double>> TallyPlatform::mainScreenSize()
 {
-	std::lock_guard<std::mutex> lock(s_mutex);
+	std::lock_guard<std::mutex> lock(s_platformMutex);
 	return s_screen;
 }
 
 void TallyPlatform::setMainScreenSize(std::optional<std::pair<double, double>> size)
 {
-	std::lock_guard<std::mutex> lock(s_mutex);
+	std::lock_guard<std::mutex> lock(s_platformMutex);
 	s_screen = size;
 }
 

@@ -2,6 +2,7 @@
 // motor and limit setters that wake both bodies.
 #include <physics/PhysicsWorld.h>
 #include <physics/BodyState.h>
+#include <physics/FiniteValues.h>
 #include <lang/Exception.h>
 #include <lang/Format.h>
 #include <cmath>
@@ -136,12 +137,6 @@ void onMotorJoint(b2Joint* joint, Revolute const& revolute, Prismatic const& pri
 		return;
 	joint->GetBodyA()->SetAwake(true);
 	joint->GetBodyB()->SetAwake(true);
-}
-
-void requireFinite(char const* operation, float value)
-{
-	if (!std::isfinite(value))
-		throw lang::Exception(lang::Format("{0}: {1} is not a finite number", operation, value));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include <physics/PhysicsWorld.h>
 #include <physics/BodyState.h>
 #include <physics/ConvexOutline.h>
+#include <physics/FiniteValues.h>
 #include <lang/Exception.h>
 #include <lang/Format.h>
 #include <algorithm>
@@ -16,18 +17,6 @@ namespace
 bool finite(b2Vec2 const& v)
 {
 	return std::isfinite(v.x) && std::isfinite(v.y);
-}
-
-void requireFinite(char const* operation, float value)
-{
-	if (!std::isfinite(value))
-		throw lang::Exception(lang::Format("{0}: {1} is not a finite number", operation, value));
-}
-
-void requireFinite(char const* operation, b2Vec2 const& v)
-{
-	requireFinite(operation, v.x);
-	requireFinite(operation, v.y);
 }
 
 /** What the library gets so that its v / (1 + h c) is 2.2's v clamp(1 - h d, 0, 1). */

@@ -3,6 +3,12 @@
 #include <lang/Object.h>
 #include <lang/Ptr.h>
 
+// <fcntl.h> names the kernel's long-gone mandatory locks LOCK_READ and
+// LOCK_WRITE (macros, with _GNU_SOURCE); the lock modes below keep their
+// names wherever that header came first.
+#undef LOCK_READ
+#undef LOCK_WRITE
+
 namespace gr
 {
 

@@ -18,7 +18,7 @@ using detail::PngIO;
 namespace
 {
 
-enum { JPEG_BUFFER_SIZE = 16384 };
+enum { JPEG_OUTPUT_BUFFER_SIZE = 16384 };
 
 void checkImage(io::OutputStream& out, const void* pixels, int width, int height, SurfaceFormat srcfmt, bool encoded)
 {
@@ -94,25 +94,25 @@ struct JpegDestination
 void jpegInitDestination(j_compress_ptr cinfo)
 {
 	JpegDestination* dest = reinterpret_cast<JpegDestination*>(cinfo->dest);
-	dest->buffer = static_cast<JOCTET*>((*cinfo->mem->alloc_small)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, JPEG_BUFFER_SIZE));
+	dest->buffer = static_cast<JOCTET*>((*cinfo->mem->alloc_small)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, JPEG_OUTPUT_BUFFER_SIZE));
 	dest->pub.next_output_byte = dest->buffer;
-	dest->pub.free_in_buffer = JPEG_BUFFER_SIZE;
+	dest->pub.free_in_buffer = JPEG_OUTPUT_BUFFER_SIZE;
 }
 
 boolean jpegEmptyOutputBuffer(j_compress_ptr cinfo)
 {
 	JpegDestination* dest = reinterpret_cast<JpegDestination*>(cinfo->dest);
-	if (!detail::writeAll(dest->out, dest->buffer, JPEG_BUFFER_SIZE, dest->error))
+	if (!detail::writeAll(dest->out, dest->buffer, JPEG_OUTPUT_BUFFER_SIZE, dest->error))
 		ERREXIT(cinfo, JERR_FILE_WRITE);
 	dest->pub.next_output_byte = dest->buffer;
-	dest->pub.free_in_buffer = JPEG_BUFFER_SIZE;
+	dest->pub.free_in_buffer = JPEG_OUTPUT_BUFFER_SIZE;
 	return TRUE;
 }
 
 void jpegTermDestination(j_compress_ptr cinfo)
 {
 	JpegDestination* dest = reinterpret_cast<JpegDestination*>(cinfo->dest);
-	size_t const pending = JPEG_BUFFER_SIZE - dest->pub.free_in_buffer;
+	size_t const pending = JPEG_OUTPUT_BUFFER_SIZE - dest->pub.free_in_buffer;
 	if (pending > 0 && !detail::writeAll(dest->out, dest->buffer, pending, dest->error))
 		ERREXIT(cinfo, JERR_FILE_WRITE);
 }

@@ -114,7 +114,7 @@ int setTableBody(lua_State* lua)
 	return 0;
 }
 
-void ensureStack(lua_State* lua, int n)
+void reserveStack(lua_State* lua, int n)
 {
 	if (!lua_checkstack(lua, n))
 		lang::throwError(LuaException(lang::Format("Lua stack overflow")));
@@ -303,7 +303,7 @@ int LuaState::top() const
 void LuaState::push(int index)
 {
 	assert(validIndex(m_lua, index));
-	ensureStack(m_lua, 1);
+	reserveStack(m_lua, 1);
 	lua_pushvalue(m_lua, index);
 }
 
@@ -366,7 +366,7 @@ char const* LuaState::toString(int index) const
 LuaTable LuaState::toTable(int index)
 {
 	checkType(index, TYPE_TABLE);
-	ensureStack(m_lua, 1);
+	reserveStack(m_lua, 1);
 	lua_pushvalue(m_lua, index);
 	LuaTable table;
 	table.m_ref = luaL_ref(m_lua, LUA_REGISTRYINDEX);
@@ -386,13 +386,13 @@ void LuaState::checkType(int index, Type expected) const
 
 void LuaState::pushBoolean(bool value)
 {
-	ensureStack(m_lua, 1);
+	reserveStack(m_lua, 1);
 	lua_pushboolean(m_lua, value ? 1 : 0);
 }
 
 void LuaState::pushNumber(float value)
 {
-	ensureStack(m_lua, 1);
+	reserveStack(m_lua, 1);
 	lua_pushnumber(m_lua, value);
 }
 
@@ -408,25 +408,25 @@ void LuaState::pushString(std::string const& str)
 
 void LuaState::pushString(lua_State* lua, std::string const& str)
 {
-	ensureStack(lua, 1);
+	reserveStack(lua, 1);
 	lua_pushlstring(lua, str.data(), str.size());
 }
 
 void LuaState::pushString(lua_State* lua, char const* str)
 {
-	ensureStack(lua, 1);
+	reserveStack(lua, 1);
 	lua_pushstring(lua, str);
 }
 
 void LuaState::pushNil()
 {
-	ensureStack(m_lua, 1);
+	reserveStack(m_lua, 1);
 	lua_pushnil(m_lua);
 }
 
 void LuaState::pushLightUserData(void* ptr)
 {
-	ensureStack(m_lua, 1);
+	reserveStack(m_lua, 1);
 	lua_pushlightuserdata(m_lua, ptr);
 }
 
@@ -438,13 +438,13 @@ void LuaState::pushCClosure(int (*func)(lua_State*), int upvalueCount)
 
 void LuaState::newTable()
 {
-	ensureStack(m_lua, 1);
+	reserveStack(m_lua, 1);
 	lua_newtable(m_lua);
 }
 
 void LuaState::pushTable(lua_State* lua, LuaTable const* table)
 {
-	ensureStack(lua, 1);
+	reserveStack(lua, 1);
 	if (table && table->m_luastate && table->m_ref >= 0)
 		lua_rawgeti(lua, LUA_REGISTRYINDEX, table->m_ref);
 	else
@@ -457,7 +457,7 @@ void LuaState::getTable(int index)
 	checkType(index, TYPE_TABLE);
 	assert(lua_gettop(m_lua) >= 1);
 	int table = absoluteIndex(m_lua, index);
-	ensureStack(m_lua, 3);
+	reserveStack(m_lua, 3);
 	lua_pushcfunction(m_lua, getTableBody);
 	lua_pushvalue(m_lua, table);
 	lua_pushvalue(m_lua, -3);
@@ -470,7 +470,7 @@ void LuaState::setTable(int index)
 	checkType(index, TYPE_TABLE);
 	assert(lua_gettop(m_lua) >= 2);
 	int table = absoluteIndex(m_lua, index);
-	ensureStack(m_lua, 4);
+	reserveStack(m_lua, 4);
 	lua_pushcfunction(m_lua, setTableBody);
 	lua_pushvalue(m_lua, table);
 	lua_pushvalue(m_lua, -4);
@@ -482,7 +482,7 @@ void LuaState::setTable(int index)
 bool LuaState::next(int index)
 {
 	checkType(index, TYPE_TABLE);
-	ensureStack(m_lua, 2);
+	reserveStack(m_lua, 2);
 	return lua_next(m_lua, index) != 0;
 }
 
@@ -502,7 +502,7 @@ void LuaState::protectedCall(int nargs, int nresults)
 {
 	lua_State* lua = m_lua;
 	assert(nargs >= 0 && lua_gettop(lua) > nargs);
-	ensureStack(lua, 2);
+	reserveStack(lua, 2);
 	int base = lua_gettop(lua) - nargs;
 	lua_rawgeti(lua, LUA_REGISTRYINDEX, m_handlerRef);
 	lua_insert(lua, base);
@@ -595,7 +595,7 @@ void LuaState::compileChunk(io::InputStream& in, std::string const& name, LuaTab
 {
 	lua_State* lua = m_lua;
 	LuaStackRestore restore(this);
-	ensureStack(lua, 4);
+	reserveStack(lua, 4);
 
 	ChunkReader reader;
 	reader.in = &in;

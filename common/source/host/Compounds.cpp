@@ -24,7 +24,7 @@
 namespace
 {
 
-char const* const FUNCTION = "createCompoundBodyFromTable";
+char const* const CREATE_FUNCTION = "createCompoundBodyFromTable";
 
 /** The four corners of a box of half-extents h centred at centre and rotated by angle. */
 std::vector<b2Vec2> boxCorners(b2Vec2 const& centre, b2Vec2 const& h, float angle)
@@ -53,7 +53,7 @@ int Compounds::createCompoundBodyFromTable(lua::LuaState* state)
 		if (!sprite.empty() && !m_core.resources->getCompoSprite(sprite) && !m_core.resources->getSpriteSheet(sprite))
 		{
 			lang::Debug::printf("Sprite not found: %s\n", sprite.c_str());
-			throw lua::LuaException(lang::Format("{0}: Sprite not found: {1}", FUNCTION, sprite));
+			throw lua::LuaException(lang::Format("{0}: Sprite not found: {1}", CREATE_FUNCTION, sprite));
 		}
 	}
 	m_scene.worldTable(); // a world that is no table fails before anything changes
@@ -97,7 +97,7 @@ void Compounds::buildCompound(CompoundDescription const& d)
 				object->partSprites[i] = sheet->getSprite(part.sprite);
 		}
 
-		std::string label = lang::Format("{0}: \"{1}\" part {2} (\"{3}\")", FUNCTION, d.name, int(i), part.definition).format();
+		std::string label = lang::Format("{0}: \"{1}\" part {2} (\"{3}\")", CREATE_FUNCTION, d.name, int(i), part.definition).format();
 		try
 		{
 			if (part.type == "polygon")

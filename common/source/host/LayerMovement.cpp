@@ -1,6 +1,7 @@
 // The frame loop's layer step: layers and their theme sprites move, scale
 // and animate by the frame time; and the theme sprites' turning.
 #include <host/Themes.h>
+#include <host/Angles.h>
 #include <host/HostView.h>
 #include <game/Resources.h>
 #include <gr/Context.h>
@@ -8,8 +9,6 @@
 
 namespace
 {
-
-float const TWO_PI = 6.2831855f;
 
 /** Moves a theme sprite and changes its scale (never to 0 or below). */
 void advance(ThemeSpriteData& sprite, float dt)

@@ -1,6 +1,7 @@
 // Scene objects: per-object setters and getters and the numbered object
 // parameters.
 #include <ArgumentCheck.h>
+#include <host/Angles.h>
 #include <host/ObjectSetters.h>
 #include <host/RenderObjectData.h>
 #include <host/SceneObjects.h>
@@ -13,8 +14,6 @@
 
 namespace
 {
-
-float const TWO_PI = 6.2831855f;
 
 /** The angle in [0, 2 pi). */
 float normalised(float angle)

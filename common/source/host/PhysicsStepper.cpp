@@ -2,6 +2,7 @@
 // poses, destruction timers, the pass that writes every awake object's
 // state into its table, and the rolling sounds it measures.
 #include <host/PhysicsStepper.h>
+#include <host/Angles.h>
 #include <host/ContactRules.h>
 #include <host/RenderObjectData.h>
 #include <host/SceneObjects.h>
@@ -27,7 +28,6 @@ float const STEP = 1.f / 30.f;
 int const MAX_STEPS = 120;
 /** Poses are saved only while at most this much time is left to simulate. */
 float const SNAPSHOT_LIMIT = 1.f / 15.f;
-float const PI = 3.1415927f;
 
 /**
  * Writes the object pass's fields into object tables with the key strings

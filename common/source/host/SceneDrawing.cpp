@@ -3,6 +3,7 @@
 // and reference camera are the themes'); textured objects go to the script
 // drawing's masked images, flushed after each sheet group that used them.
 #include <host/SceneDrawing.h>
+#include <host/Angles.h>
 #include <DrawPlacement.h>
 #include <Particles.h>
 #include <host/Aiming.h>
@@ -28,16 +29,14 @@ namespace
 
 /** World pixels per metre. */
 float const PIXELS_PER_METRE = 20.f;
-float const TWO_PI = 6.2831855f;
-float const PI = 3.1415927f;
 
-game::Anchor const PIVOT(game::Anchor::VPIVOT, game::Anchor::HPIVOT);
+game::Anchor const SPRITE_PIVOT(game::Anchor::VPIVOT, game::Anchor::HPIVOT);
 
 /** Draws sprite at x, y with its pivot as anchor unless the placement is not finite. */
 void drawAt(gr::Context* context, game::Sprite const& sprite, float x, float y)
 {
 	if (draw::placeable(context->getRenderState2D(), x, y))
-		sprite.draw(context, x, y, PIVOT);
+		sprite.draw(context, x, y, SPRITE_PIVOT);
 }
 
 /**
@@ -233,7 +232,7 @@ void SceneDrawing::drawDecorations(RenderObjectData& object)
 		state.translation = math::float2(-m_core.view.topLeftX() / sx, -m_core.view.topLeftY() / sy);
 		state.scale = math::float2(m_core.view.worldScale() * sx, m_core.view.worldScale() * sy);
 		if (draw::placeable(state, x, y))
-			m_core.resources->drawSprite(decoration->sprite, x, y, PIVOT);
+			m_core.resources->drawSprite(decoration->sprite, x, y, SPRITE_PIVOT);
 		a = std::fmod(a + decoration->angleIncrement * PI / 180.f, TWO_PI);
 		if (a < 0.f)
 			a += TWO_PI;

@@ -36,7 +36,7 @@ enum Kind
 char const* const KIND_NAMES[] = {"box", "circle", "polygon", "line"};
 char const* const FUNCTIONS[] = {"createBox", "createCircle", "createPolygon", "createLineShape"};
 
-float const WELD = 0.5f * b2_linearSlop;
+float const WELD_DISTANCE = 0.5f * b2_linearSlop;
 
 } // namespace
 
@@ -95,7 +95,7 @@ void SceneObjects::createObject(int kind, std::string const& name, std::string c
 		if (points.size() < 3 || points.size() > b2_maxPolygonVertices)
 			throw lua::LuaException(lang::Format("{0}: \"{1}\" has {2} points (3 to {3} wanted)", function, name,
 				int(points.size()), b2_maxPolygonVertices));
-		std::vector<b2Vec2> hull = physics::convexHull(points, WELD);
+		std::vector<b2Vec2> hull = physics::convexHull(points, WELD_DISTANCE);
 		if (hull.size() < 3 || physics::polygonArea(hull) <= 4.0 * b2_epsilon)
 			throw lua::LuaException(lang::Format("{0}: the points of \"{1}\" span no area", function, name));
 	}
@@ -103,7 +103,7 @@ void SceneObjects::createObject(int kind, std::string const& name, std::string c
 	{
 		for (size_t i = 1; i < points.size(); ++i)
 		{
-			if (b2DistanceSquared(points[i - 1], points[i]) < WELD * WELD)
+			if (b2DistanceSquared(points[i - 1], points[i]) < WELD_DISTANCE * WELD_DISTANCE)
 				throw lua::LuaException(lang::Format("{0}: edge {1} of \"{2}\" has no length", function, int(i), name));
 		}
 	}
@@ -151,7 +151,7 @@ void SceneObjects::buildObject(int kind, std::string const& name, std::string co
 		{
 			b2Fixture* fixture = world.createPolygon(body, points, params);
 			int corners = static_cast<b2PolygonShape*>(fixture->GetShape())->m_count;
-			if (size_t(corners) < physics::distinctPoints(points, WELD))
+			if (size_t(corners) < physics::distinctPoints(points, WELD_DISTANCE))
 				lang::Debug::printf("createPolygon: the outline of \"%s\" is not convex; its convex hull is used\n", name.c_str());
 			break;
 		}

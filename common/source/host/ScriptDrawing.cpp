@@ -137,7 +137,7 @@ void ScriptDrawing::drawTexturedRect(std::string const& spriteName, float x1, fl
 namespace
 {
 
-game::Anchor const PIVOT(game::Anchor::VPIVOT, game::Anchor::HPIVOT);
+game::Anchor const PART_PIVOT(game::Anchor::VPIVOT, game::Anchor::HPIVOT);
 
 /** True when the sprite draws: its sheet is there and its image has a texture. */
 bool drawable(game::Sprite const* sprite)
@@ -262,7 +262,7 @@ void ScriptDrawing::drawCompoSpriteLua(std::string const& name, float x, float y
 			continue;
 		rs.pivot = math::float2(float(part.sprite->getPivotX()) - part.x, float(part.sprite->getPivotY()) - part.y);
 		if (draw::placeable(rs, x + part.x, y + part.y))
-			part.sprite->draw(m_core.context, x + part.x, y + part.y, PIVOT);
+			part.sprite->draw(m_core.context, x + part.x, y + part.y, PART_PIVOT);
 	}
 	rs.pivot = pivot;
 }
@@ -350,7 +350,7 @@ int ScriptDrawing::renderGravityVisuals(lua::LuaState* state)
 				float const angle = (k < 4 ? 0.f : float(std::numbers::pi) / 4.f) + float(k % 4) * float(std::numbers::pi) / 2.f;
 				draw::setAngle(rs, angle);
 				if (draw::placeable(rs, ex, ey))
-					sprite->draw(m_core.context, ex, ey, PIVOT);
+					sprite->draw(m_core.context, ex, ey, PART_PIVOT);
 			}
 		}
 	}
@@ -379,7 +379,7 @@ int ScriptDrawing::renderGravityVisuals(lua::LuaState* state)
 			float const ex = wide ? offset : 0.f;
 			float const ey = wide ? 0.f : offset;
 			if (drawable(sprite) && draw::placeable(rs, ex, ey))
-				sprite->draw(m_core.context, ex, ey, PIVOT);
+				sprite->draw(m_core.context, ex, ey, PART_PIVOT);
 		}
 	}
 	return 0;

@@ -16,7 +16,7 @@
 namespace
 {
 
-game::Anchor const PIVOT(game::Anchor::VPIVOT, game::Anchor::HPIVOT);
+game::Anchor const DECORATION_PIVOT(game::Anchor::VPIVOT, game::Anchor::HPIVOT);
 
 /** Adds step to offset, reduced with fmod to range when that is finite and not 0; a non-finite result is not kept. */
 void scroll(float& offset, float step, float range)
@@ -155,7 +155,7 @@ void Themes::drawBackgroundLayer(ThemeLayerData& layer)
 			float const x = m * sprite.x * pss / scale.x;
 			float const y = sprite.y * pss / scale.y;
 			if (draw::placeable(state, x, y))
-				m_core.resources->drawSprite(sprite.spriteName, x, y, PIVOT);
+				m_core.resources->drawSprite(sprite.spriteName, x, y, DECORATION_PIVOT);
 		}
 	};
 
@@ -169,7 +169,7 @@ void Themes::drawBackgroundLayer(ThemeLayerData& layer)
 		float const x = layer.offsetX * cw / 1024.f / f;
 		float const y = layer.offsetY * ch / 768.f / f;
 		if (draw::placeable(state, x, y))
-			m_core.resources->drawSprite(layer.sprite, x, y, PIVOT);
+			m_core.resources->drawSprite(layer.sprite, x, y, DECORATION_PIVOT);
 		if (draw::divisor(pss))
 			drawSprites(m_cameraLimit * 20.f / pss, false);
 		return;
@@ -216,7 +216,7 @@ void Themes::drawForegroundNative()
 			repeat(left, layer.width, bound, cw + 2, [&](double x) {
 				float const at = static_cast<float>(std::trunc(x));
 				if (draw::placeable(state, at, 0.f))
-					m_core.resources->drawSprite(layer.sprite, at, 0.f, PIVOT);
+					m_core.resources->drawSprite(layer.sprite, at, 0.f, DECORATION_PIVOT);
 			});
 		}
 		if (!draw::divisor(pss))
@@ -233,7 +233,7 @@ void Themes::drawForegroundNative()
 			float const x = m * sprite.x * pss / sprite.scaleX;
 			float const y = sprite.y * pss / sprite.scaleY;
 			if (draw::placeable(state, x, y))
-				m_core.resources->drawSprite(sprite.spriteName, x, y, PIVOT);
+				m_core.resources->drawSprite(sprite.spriteName, x, y, DECORATION_PIVOT);
 		}
 	}
 }
@@ -269,7 +269,7 @@ void Themes::drawForeground()
 				float const x = static_cast<float>(copyX + m * sprite.x * pss);
 				float const y = static_cast<float>(copyY + sprite.y * pss);
 				if (draw::placeable(state, x, y))
-					m_core.resources->drawSprite(sprite.spriteName, x, y, PIVOT);
+					m_core.resources->drawSprite(sprite.spriteName, x, y, DECORATION_PIVOT);
 			}
 		};
 		if (!layer.bgLayer)
@@ -291,7 +291,7 @@ void Themes::drawForeground()
 						state.pivot = math::float2(float(layer.pivotX), float(layer.pivotY));
 						draw::setAngle(state, 0.f);
 						if (draw::placeable(state, float(x), float(rowY)))
-							m_core.resources->drawSprite(layer.sprite, float(x), float(rowY), PIVOT);
+							m_core.resources->drawSprite(layer.sprite, float(x), float(rowY), DECORATION_PIVOT);
 						drawSprites(x, rowY);
 					});
 				});

@@ -20,19 +20,19 @@ uint32_t component(float v)
 }
 
 /** The number under key, or fallback when the key holds no number. */
-float number(lua::LuaTable const& table, char const* key, float fallback)
+float themeNumber(lua::LuaTable const& table, char const* key, float fallback)
 {
 	return table.isNumber(key) ? table.getNumber(key) : fallback;
 }
 
 /** The number at index, or fallback. */
-float number(lua::LuaTable const& table, int index, float fallback)
+float themeNumber(lua::LuaTable const& table, int index, float fallback)
 {
 	return table.isNumber(index) ? table.getNumber(index) : fallback;
 }
 
 /** The flag under key, or fallback when the key holds no boolean. */
-bool flag(lua::LuaTable const& table, char const* key, bool fallback)
+bool themeFlag(lua::LuaTable const& table, char const* key, bool fallback)
 {
 	return table.isBoolean(key) ? table.getBoolean(key) : fallback;
 }
@@ -52,16 +52,16 @@ std::string text(lua::LuaTable const& table, int index)
 /** The keys both kinds of layer read by name. */
 void readCommonKeys(lua::LuaTable const& t, ThemeLayerData& layer)
 {
-	layer.bgLayer = flag(t, "bgLayer", false);
-	layer.verticalRepetition = flag(t, "verticalRepetition", false);
-	layer.horizontalRepetition = flag(t, "horizontalRepetition", false);
-	layer.velX = number(t, "velX", 0.f);
-	layer.velY = number(t, "velY", 0.f);
-	layer.posX = number(t, "posX", 0.f);
-	layer.posY = number(t, "posY", 0.f);
-	layer.offsetX = number(t, "offsetX", 0.f);
-	layer.offsetY = number(t, "offsetY", 0.f);
-	layer.scaleSpeed = number(t, "scaleSpeed", 1.f);
+	layer.bgLayer = themeFlag(t, "bgLayer", false);
+	layer.verticalRepetition = themeFlag(t, "verticalRepetition", false);
+	layer.horizontalRepetition = themeFlag(t, "horizontalRepetition", false);
+	layer.velX = themeNumber(t, "velX", 0.f);
+	layer.velY = themeNumber(t, "velY", 0.f);
+	layer.posX = themeNumber(t, "posX", 0.f);
+	layer.posY = themeNumber(t, "posY", 0.f);
+	layer.offsetX = themeNumber(t, "offsetX", 0.f);
+	layer.offsetY = themeNumber(t, "offsetY", 0.f);
+	layer.scaleSpeed = themeNumber(t, "scaleSpeed", 1.f);
 }
 
 /** The layer sprite's width, height and pivot x from the resources (0 for an unknown name). */
@@ -147,14 +147,14 @@ void Themes::setTheme(std::string const& themeName)
 		ThemeLayerData layer;
 		layer.sprite = text(t, "sprite");
 		layer.noSprite = layer.sprite.empty();
-		layer.parallax = number(t, "parallaxSpeed", 1.f);
-		layer.zDistance = number(t, "zDistance", 0.f);
-		layer.scrollSpeed = number(t, 5, 0.f);
-		layer.scale = number(t, "scale", 1.f);
-		layer.angleMult = number(t, "angleMult", 0.f);
-		layer.xMult = number(t, "xMult", 1.f);
-		layer.yMult = number(t, "yMult", 1.f);
-		layer.loop = flag(t, "bLoop", true);
+		layer.parallax = themeNumber(t, "parallaxSpeed", 1.f);
+		layer.zDistance = themeNumber(t, "zDistance", 0.f);
+		layer.scrollSpeed = themeNumber(t, 5, 0.f);
+		layer.scale = themeNumber(t, "scale", 1.f);
+		layer.angleMult = themeNumber(t, "angleMult", 0.f);
+		layer.xMult = themeNumber(t, "xMult", 1.f);
+		layer.yMult = themeNumber(t, "yMult", 1.f);
+		layer.loop = themeFlag(t, "bLoop", true);
 		readCommonKeys(t, layer);
 		readSpriteSize(res, layer);
 		return layer;
@@ -163,9 +163,9 @@ void Themes::setTheme(std::string const& themeName)
 		ThemeLayerData layer;
 		layer.name = text(t, 1);
 		layer.sprite = text(t, 2);
-		layer.parallax = number(t, 3, 1.f);
-		layer.scale = number(t, 4, 1.f);
-		layer.scrollSpeed = number(t, 5, 0.f);
+		layer.parallax = themeNumber(t, 3, 1.f);
+		layer.scale = themeNumber(t, 4, 1.f);
+		layer.scrollSpeed = themeNumber(t, 5, 0.f);
 		readCommonKeys(t, layer);
 		readSpriteSize(res, layer);
 		layer.pivotY = static_cast<int16_t>(res.getSpritePivotY(layer.sprite));
@@ -251,27 +251,27 @@ int Themes::createThemeAnimation(lua::LuaState* state)
 	if (top == 0 || !lua_istable(lua, top))
 		return 0;
 	lua::LuaTable t = state->toTable(top);
-	ThemeLayerData* l = themeLayer(number(t, "layer", 0.f));
+	ThemeLayerData* l = themeLayer(themeNumber(t, "layer", 0.f));
 	if (!l)
 		return 0;
 	ThemeSpriteData sprite;
-	sprite.startX = sprite.x = sprite.homeX = number(t, "x", 0.f);
-	sprite.startY = sprite.y = sprite.homeY = number(t, "y", 0.f);
-	sprite.scaleX = number(t, "scaleX", 0.f);
-	sprite.scaleY = number(t, "scaleY", 0.f);
-	sprite.angle = number(t, "angle", 0.f);
+	sprite.startX = sprite.x = sprite.homeX = themeNumber(t, "x", 0.f);
+	sprite.startY = sprite.y = sprite.homeY = themeNumber(t, "y", 0.f);
+	sprite.scaleX = themeNumber(t, "scaleX", 0.f);
+	sprite.scaleY = themeNumber(t, "scaleY", 0.f);
+	sprite.angle = themeNumber(t, "angle", 0.f);
 	sprite.name = text(t, "name");
 	sprite.spriteName = text(t, "spriteName");
 	if (t.isString("spriteName"))
 		sprite.sprite = m_core.resources->getSprite(sprite.spriteName);
-	sprite.velX = number(t, "velX", 0.f);
-	sprite.velY = number(t, "velY", 0.f);
-	sprite.scaleSpeed = number(t, "scaleSpeed", 0.f);
-	sprite.animTimer = number(t, "startAnimTimer", 0.f);
-	sprite.animDelay = sprite.currentDelay = number(t, "animDelay", 0.f);
-	sprite.currentDelay = number(t, "startingDelay", sprite.currentDelay);
-	sprite.isAnimation = flag(t, "isAnimation", false);
-	sprite.loop = flag(t, "bLoop", false);
+	sprite.velX = themeNumber(t, "velX", 0.f);
+	sprite.velY = themeNumber(t, "velY", 0.f);
+	sprite.scaleSpeed = themeNumber(t, "scaleSpeed", 0.f);
+	sprite.animTimer = themeNumber(t, "startAnimTimer", 0.f);
+	sprite.animDelay = sprite.currentDelay = themeNumber(t, "animDelay", 0.f);
+	sprite.currentDelay = themeNumber(t, "startingDelay", sprite.currentDelay);
+	sprite.isAnimation = themeFlag(t, "isAnimation", false);
+	sprite.loop = themeFlag(t, "bLoop", false);
 	// The frame names, read while the entries are strings (numbers end the list too).
 	lua_getfield(lua, top, "animation");
 	if (lua_istable(lua, -1))

@@ -15,7 +15,7 @@ namespace pf
 namespace
 {
 
-char const* const CATALOGUE = "store-catalogue.json";
+char const* const STORE_CATALOGUE = "store-catalogue.json";
 char const* const RECORD = "store-purchases.json";
 
 } // namespace
@@ -32,7 +32,7 @@ LocalStore::Product const* LocalStore::Catalogue::find(std::string const& id) co
 
 std::string LocalStore::cataloguePath()
 {
-	return io::detail::constructPath(io::detail::bundlePath(), CATALOGUE);
+	return io::detail::constructPath(io::detail::bundlePath(), STORE_CATALOGUE);
 }
 
 std::string LocalStore::recordPath()

@@ -7,7 +7,7 @@ namespace pf
 namespace
 {
 
-Plugin& plugin()
+Plugin& decoderPlugin()
 {
 	static Plugin p(VIDEO_PLUGIN);
 	return p;
@@ -17,10 +17,10 @@ Plugin& plugin()
 
 std::unique_ptr<VideoDecoder> createVideoDecoder(std::string& why)
 {
-	auto create = reinterpret_cast<EngCreateVideoDecoder>(plugin().function("engCreateVideoDecoder"));
+	auto create = reinterpret_cast<EngCreateVideoDecoder>(decoderPlugin().function("engCreateVideoDecoder"));
 	if (!create)
 	{
-		why = "the video decoder cannot be loaded: " + plugin().error();
+		why = "the video decoder cannot be loaded: " + decoderPlugin().error();
 		return nullptr;
 	}
 	return std::unique_ptr<VideoDecoder>(create());
@@ -28,7 +28,7 @@ std::unique_ptr<VideoDecoder> createVideoDecoder(std::string& why)
 
 std::unique_ptr<VideoSound> createVideoSound()
 {
-	auto create = reinterpret_cast<EngCreateVideoSound>(plugin().function("engCreateVideoSound"));
+	auto create = reinterpret_cast<EngCreateVideoSound>(decoderPlugin().function("engCreateVideoSound"));
 	return std::unique_ptr<VideoSound>(create ? create() : nullptr);
 }
 

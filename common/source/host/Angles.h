@@ -1,0 +1,9 @@
+#pragma once
+
+#include <numbers>
+
+/** Half a turn in radians, as the host's float angles use it. */
+inline constexpr float PI = std::numbers::pi_v<float>;
+
+/** A whole turn in radians. */
+inline constexpr float TWO_PI = 2.f * std::numbers::pi_v<float>;

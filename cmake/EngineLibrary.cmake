@@ -51,6 +51,7 @@ function(engine_benchmark name)
     return()
   endif()
   add_executable(bench_${name} ${srcs})
+  set_target_properties(bench_${name} PROPERTIES UNITY_BUILD OFF)
   target_link_libraries(bench_${name} PRIVATE ${ARG_DEPS} benchmark::benchmark benchmark::benchmark_main)
 endfunction()
 

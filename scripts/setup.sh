@@ -5,6 +5,8 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential g++ cmake ninja-build ccache pkg-config python3
+  # LLVM's linker: CMakeLists.txt links with it when it is there.
+  lld
   # The sanitizer test build (scripts/test.sh): clang with its sanitizer
   # run-times and symbolizer; the C library's symbols name the loader's
   # frames in leak reports.

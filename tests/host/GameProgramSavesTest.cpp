@@ -5,11 +5,13 @@
 #include <support/ChildProcess.h>
 #include <support/DataFiles.h>
 #include <support/TempFolder.h>
+#include <support/UsableCores.h>
 #include <io/ByteArrayInputStream.h>
 #include <lua/LuaException.h>
 #include <lua/LuaState.h>
 #include <lua/LuaTable.h>
 #include <DataCipher.h>
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -136,16 +138,17 @@ int temporaries(std::string const& folder)
 } // namespace
 
 // 200 runs killed (SIGKILL) at random moments while they save at every
-// frame, four at a time, each of the four on its own save folder where the
-// runs follow one another: after every kill each save is whole, loads, and
-// is the previous run's last checkpoint or a later one.
+// frame, in lanes side by side (one a processor the test may use, up to
+// four), each lane on its own save folder where its runs follow one
+// another: after every kill each save is whole, loads, and is the previous
+// run's last checkpoint or a later one.
 TEST(GameProgramKill, EverySaveIsOldOrNewAndLoads)
 {
 	test::TempFolder folder;
 	test::writeGameData(folder, ENGINE_BUNDLE_DIR, s_checkpointLogic);
 	unsigned const seed = 20261211;
-	int const lanes = 4;
-	int const runsPerLane = 50;
+	int const runs = 200;
+	int const lanes = std::min(4, test::usableCores());
 	struct Lane
 	{
 		std::string failure;
@@ -158,7 +161,8 @@ TEST(GameProgramKill, EverySaveIsOldOrNewAndLoads)
 		std::mt19937 random(seed + static_cast<unsigned>(lane));
 		std::uniform_int_distribution<int> pause(0, 40);
 		std::string const saves = folder / ("saves" + std::to_string(lane));
-		for (int run = 0; run < runsPerLane; ++run)
+		int const runsOfLane = runs / lanes + (lane < runs % lanes ? 1 : 0);
+		for (int run = 0; run < runsOfLane; ++run)
 		{
 			int const wait = pause(random);
 			std::string const where = "seed " + std::to_string(seed) + " + lane " + std::to_string(lane) + ", run " + std::to_string(run) +
@@ -213,9 +217,10 @@ TEST(GameProgramKill, EverySaveIsOldOrNewAndLoads)
 	int const status = game->wait(s_patience);
 	EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << game->output();
 	EXPECT_EQ(0, temporaries(folder / "saves0")) << game->output();
-	std::cout << "[ figures  ] " << lanes * runsPerLane << " runs killed; last checkpoints " << results[0].checkpoint << ", "
-			  << results[1].checkpoint << ", " << results[2].checkpoint << ", " << results[3].checkpoint << "; " << leftovers
-			  << " temporary files left by the kills\n";
+	std::cout << "[ figures  ] " << runs << " runs killed in " << lanes << " lanes; last checkpoints";
+	for (Lane const& lane : results)
+		std::cout << " " << lane.checkpoint;
+	std::cout << "; " << leftovers << " temporary files left by the kills\n";
 }
 
 // A second game on a save folder in use ends at once with a line that says

@@ -458,79 +458,87 @@ TEST(SampleGameProgram, KeysPauseGoOnAndRestart)
 // saves, so its line shows. The scenery's pieces (hills, mountains) meet
 // side by side across the whole width: 40 world pixels above the ground
 // line no column shows the sky, 8 above it none shows the sky or the
-// mountains (only the hills and what stands on them).
-TEST(SampleGameProgram, HudAndSceneryFitEverySize)
+// mountains (only the hills and what stands on them). Each size is a case
+// of its own, so that the runs of the game go side by side.
+class SampleGameSizes : public ::testing::TestWithParam<std::pair<int, int>>
 {
-	int const sizes[][2] = {{480, 320}, {640, 480}, {480, 640}, {900, 500}, {1024, 768}, {1920, 1080}};
-	for (auto const& size : sizes)
-	{
-		int const w = size[0], h = size[1];
-		std::string const label = std::to_string(w) + " x " + std::to_string(h);
-		test::TempFolder out;
-		out.write("saves/highscores.lua", "meadow = { score = 98765, stars = 3 }\n");
-		// Where the game's layout puts the waiting lantern (world 150, -110):
-		// the level's 1024 x 640 fitted, the ground line 0.88 of the way down.
-		double const scale = std::min(w / 1024.0, h / 640.0);
-		double const left = 512.0 - w / scale / 2.0, top = -0.88 * h / scale;
-		int const x = int(std::lround((150.0 - left) * scale)), y = int(std::lround((-110.0 - top) * scale));
-		std::string const events = "1 resize " + std::to_string(w) + " " + std::to_string(h) + "\n4 touch-begin 1 " + std::to_string(x) + " " +
-								   std::to_string(y) + "\n6 touch-move 1 " + std::to_string(x - 30) + " " + std::to_string(y) +
-								   "\n8 touch-move 1 " + std::to_string(x - 60) + " " + std::to_string(y + 10) + "\n10 touch-end 1 " +
-								   std::to_string(x - 60) + " " + std::to_string(y + 10) + "\n";
-		int status = -1;
-		std::string const log = playEvents(out, events, "--frames 13 --screenshot 3,13", status);
-		ASSERT_EQ(0, status) << label << log;
-		ASSERT_NE(std::string::npos, log.find("Lantern Drift: flyer 1 launched")) << label << log;
+};
 
-		int fw = 0, fh = 0;
-		std::vector<unsigned char> const waiting = framePixels(out.read("frame-0003.png"), fw, fh);
-		ASSERT_EQ(std::make_pair(w, h), std::make_pair(fw, fh)) << label;
-		std::vector<unsigned char> const launched = framePixels(out.read("frame-0013.png"), fw, fh);
-		// Within the steps of the frames' 5 and 6 bits a colour.
-		auto near = [&](std::vector<unsigned char> const& f, int px, int py, int r, int g, int b) {
-			unsigned char const* p = &f[(size_t(py) * w + px) * 4];
-			return std::abs(p[0] - r) <= 8 && std::abs(p[1] - g) <= 4 && std::abs(p[2] - b) <= 8;
-		};
-		PixelBox hint, text;
-		int covered = 0;
-		for (int py = 0; py < h; ++py)
+TEST_P(SampleGameSizes, HudAndSceneryFit)
+{
+	int const w = GetParam().first, h = GetParam().second;
+	std::string const label = std::to_string(w) + " x " + std::to_string(h);
+	test::TempFolder out;
+	out.write("saves/highscores.lua", "meadow = { score = 98765, stars = 3 }\n");
+	// Where the game's layout puts the waiting lantern (world 150, -110):
+	// the level's 1024 x 640 fitted, the ground line 0.88 of the way down.
+	double const scale = std::min(w / 1024.0, h / 640.0);
+	double const left = 512.0 - w / scale / 2.0, top = -0.88 * h / scale;
+	int const x = int(std::lround((150.0 - left) * scale)), y = int(std::lround((-110.0 - top) * scale));
+	std::string const events = "1 resize " + std::to_string(w) + " " + std::to_string(h) + "\n4 touch-begin 1 " + std::to_string(x) + " " +
+							   std::to_string(y) + "\n6 touch-move 1 " + std::to_string(x - 30) + " " + std::to_string(y) +
+							   "\n8 touch-move 1 " + std::to_string(x - 60) + " " + std::to_string(y + 10) + "\n10 touch-end 1 " +
+							   std::to_string(x - 60) + " " + std::to_string(y + 10) + "\n";
+	int status = -1;
+	std::string const log = playEvents(out, events, "--frames 13 --screenshot 3,13", status);
+	ASSERT_EQ(0, status) << label << log;
+	ASSERT_NE(std::string::npos, log.find("Lantern Drift: flyer 1 launched")) << label << log;
+
+	int fw = 0, fh = 0;
+	std::vector<unsigned char> const waiting = framePixels(out.read("frame-0003.png"), fw, fh);
+	ASSERT_EQ(std::make_pair(w, h), std::make_pair(fw, fh)) << label;
+	std::vector<unsigned char> const launched = framePixels(out.read("frame-0013.png"), fw, fh);
+	// Within the steps of the frames' 5 and 6 bits a colour.
+	auto near = [&](std::vector<unsigned char> const& f, int px, int py, int r, int g, int b) {
+		unsigned char const* p = &f[(size_t(py) * w + px) * 4];
+		return std::abs(p[0] - r) <= 8 && std::abs(p[1] - g) <= 4 && std::abs(p[2] - b) <= 8;
+	};
+	PixelBox hint, text;
+	int covered = 0;
+	for (int py = 0; py < h; ++py)
+	{
+		for (int px = 0; px < w; ++px)
 		{
-			for (int px = 0; px < w; ++px)
-			{
-				if (near(waiting, px, py, 240, 220, 120))
-					hint.add(px, py);
-			}
-		}
-		ASSERT_FALSE(hint.empty()) << label << ": no hint box";
-		for (int py = 0; py < h / 2; ++py)
-		{
-			for (int px = 0; px < w; ++px)
-			{
-				if (near(launched, px, py, 255, 255, 255))
-				{
-					text.add(px, py);
-					covered += hint.holds(px, py) ? 1 : 0;
-				}
-			}
-		}
-		EXPECT_EQ(0, covered) << label << ": the hint box (" << hint.left << ", " << hint.top << ") - (" << hint.right << ", " << hint.bottom
-							  << ") covers text pixels of (" << text.left << ", " << text.top << ") - (" << text.right << ", " << text.bottom << ")";
-		// Four lines of text, all on the screen with a margin.
-		EXPECT_GE(text.bottom - text.top, 4 * 16) << label;
-		EXPECT_GT(text.left, 0) << label;
-		EXPECT_LT(text.right, w) << label;
-		EXPECT_GT(hint.left, 0) << label;
-		EXPECT_LT(hint.right, w) << label;
-		EXPECT_LT(hint.bottom, h) << label;
-		for (int above : {8, 40})
-		{
-			int const row = int(0.88 * h - above * scale);
-			int behind = 0;
-			for (int px = 0; px < w; ++px)
-				behind += near(waiting, px, row, 44, 52, 104) || (above == 8 && near(waiting, px, row, 110, 130, 170)) ? 1 : 0;
-			EXPECT_EQ(0, behind) << label << ": row " << row;
+			if (near(waiting, px, py, 240, 220, 120))
+				hint.add(px, py);
 		}
 	}
+	ASSERT_FALSE(hint.empty()) << label << ": no hint box";
+	for (int py = 0; py < h / 2; ++py)
+	{
+		for (int px = 0; px < w; ++px)
+		{
+			if (near(launched, px, py, 255, 255, 255))
+			{
+				text.add(px, py);
+				covered += hint.holds(px, py) ? 1 : 0;
+			}
+		}
+	}
+	EXPECT_EQ(0, covered) << label << ": the hint box (" << hint.left << ", " << hint.top << ") - (" << hint.right << ", " << hint.bottom
+						  << ") covers text pixels of (" << text.left << ", " << text.top << ") - (" << text.right << ", " << text.bottom << ")";
+	// Four lines of text, all on the screen with a margin.
+	EXPECT_GE(text.bottom - text.top, 4 * 16) << label;
+	EXPECT_GT(text.left, 0) << label;
+	EXPECT_LT(text.right, w) << label;
+	EXPECT_GT(hint.left, 0) << label;
+	EXPECT_LT(hint.right, w) << label;
+	EXPECT_LT(hint.bottom, h) << label;
+	for (int above : {8, 40})
+	{
+		int const row = int(0.88 * h - above * scale);
+		int behind = 0;
+		for (int px = 0; px < w; ++px)
+			behind += near(waiting, px, row, 44, 52, 104) || (above == 8 && near(waiting, px, row, 110, 130, 170)) ? 1 : 0;
+		EXPECT_EQ(0, behind) << label << ": row " << row;
+	}
 }
+
+INSTANTIATE_TEST_SUITE_P(EverySize, SampleGameSizes,
+	::testing::Values(std::make_pair(480, 320), std::make_pair(640, 480), std::make_pair(480, 640), std::make_pair(900, 500),
+		std::make_pair(1024, 768), std::make_pair(1920, 1080)),
+	[](::testing::TestParamInfo<std::pair<int, int>> const& info) {
+		return std::to_string(info.param.first) + "x" + std::to_string(info.param.second);
+	});
 
 } // namespace

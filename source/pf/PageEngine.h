@@ -16,10 +16,18 @@ public:
 
 	/**
 	 * Asked before each navigation of the page or its frames, with the
-	 * address it goes to; linkClicked when the user followed a link.
+	 * address it goes to; linkClicked when the user followed a link. The
+	 * engine never opens a new window, whatever the answer.
 	 * @return True to let it proceed, false to refuse it.
 	 */
 	virtual bool allowNavigation(std::string const& url, bool linkClicked) = 0;
+
+	/**
+	 * The engine refused a download the page asked for (at url) before
+	 * anything was written: pages never save files. A load that asked for it
+	 * fails (pageFailed) when it was the main frame's.
+	 */
+	virtual void downloadRefused(std::string const& url) = 0;
 
 	/**
 	 * A new document of the main frame, at url, is taking the page's place:

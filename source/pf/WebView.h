@@ -15,7 +15,7 @@ class WebViewObserver;
  * page's script calls game script functions ("js-call:" navigations) and
  * shows or hides its own view ("wv-call:"); the game runs script in the
  * page, learns when a page has loaded and decides where followed links
- * go (see WebViewObserver). Main thread only.
+ * go (see WebViewObserver). Pages never save files. Main thread only.
  */
 class WebView : public lang::Object
 {

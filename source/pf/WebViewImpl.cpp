@@ -319,6 +319,11 @@ bool WebViewImpl::allowNavigation(std::string const& url, bool linkClicked)
 	return true;
 }
 
+void WebViewImpl::downloadRefused(std::string const& url)
+{
+	m_lines.log("WebView: a download of " + lang::Debug::shortened(url, 200) + " was refused: pages cannot save files");
+}
+
 bool WebViewImpl::fromMainFrame(std::string const& url, char const* kind)
 {
 	size_t const at = std::strlen(kind);
@@ -335,9 +340,10 @@ void WebViewImpl::pageCommitted(std::string const& url)
 	m_token = newToken();
 	m_lines.endPage();
 	m_origin = originOf(url);
+	std::string const shown = lang::Debug::shortened(url, 200);
 	m_bridged = !m_origin.empty() && std::find(m_origins.begin(), m_origins.end(), m_origin) != m_origins.end();
 	if (!m_bridged)
-		lang::Debug::printf("WebView: %.200s is not a page the game sent the view to: it cannot call the game's scripts\n", url.c_str());
+		lang::Debug::printf("WebView: %s is not a page the game sent the view to: it cannot call the game's scripts\n", shown.c_str());
 }
 
 void WebViewImpl::pageLoaded()

@@ -61,6 +61,8 @@ public:
 	void asyncExecuteJavaScript(std::string const& script);
 
 	bool allowNavigation(std::string const& url, bool linkClicked) override;
+	/** Logs the refused download, once per page (PageLines). */
+	void downloadRefused(std::string const& url) override;
 	void pageCommitted(std::string const& url) override;
 	void pageLoaded() override;
 	void pageFailed(bool cancelled) override;

@@ -73,6 +73,14 @@ public:
 		return listener ? listener->allowNavigation(url, linkClicked) : true;
 	}
 
+	/** The engine refused a download of url. */
+	void refuseDownload(std::string const& url)
+	{
+		lang::Ptr<ScriptedPageEngine> keep(this);
+		if (listener)
+			listener->downloadRefused(url);
+	}
+
 	/** The token of the page bridge evaluated last ("" before a page loaded). */
 	std::string bridgeToken() const
 	{

@@ -8,6 +8,7 @@
 #include <lang/System.h>
 #include <lua.hpp>
 #include <support/ChildProcess.h>
+#include <support/FolderSnapshot.h>
 #include <support/LoopbackHttpServer.h>
 #include <gtest/gtest.h>
 #include <support/TempFolder.h>
@@ -15,9 +16,12 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -225,6 +229,26 @@ protected:
 
 	std::string dataRoot() override { return files / "root"; }
 
+	/** What the log shows while the shell's loop turns until the log holds text (or 15 s have passed), then a moment more. */
+	std::string turnUntilLogged(std::string const& text)
+	{
+		std::string out;
+		int64_t next = 0;
+		testing::internal::CaptureStdout();
+		turnUntil([&] {
+			if (lang::System::currentTimeMillis() < next)
+				return false;
+			next = lang::System::currentTimeMillis() + 50;
+			out += testing::internal::GetCapturedStdout();
+			testing::internal::CaptureStdout();
+			return out.find(text) != std::string::npos;
+		});
+		int64_t const end = lang::System::currentTimeMillis() + 300;
+		turnUntil([&] { return lang::System::currentTimeMillis() > end; });
+		out += testing::internal::GetCapturedStdout();
+		return out;
+	}
+
 	static test::LoopbackHttpServer::Answer html(std::string const& body)
 	{
 		return test::LoopbackHttpServer::respond(200, body, {{"Content-Type", "text/html"}});
@@ -245,6 +269,8 @@ protected:
 
 	void SetUp() override
 	{
+		io::detail::setAppdataPath(files / "save");
+		std::filesystem::create_directories(files / "save");
 		files.write("outside/secret.html", SECRET);
 		files.write("outside/secret.txt", "SECRET-TEXT");
 		files.write("outside/secret.js", "report('secret-script');");
@@ -448,6 +474,121 @@ TEST_F(WebViewAttack, ThePagesOwnFramesCall)
 		std::string const calls = global("calls");
 		return calls.find("child;") != std::string::npos && calls.find("srcdoc;") != std::string::npos && calls.find("relayed;") != std::string::npos;
 	})) << global("calls");
+}
+
+// Pages cannot save files. Each way a page starts a download, from the top
+// and from a frame, is refused before a file exists, with a line naming the
+// address; the files of the same names already in the home folder and the
+// current folder stay as they were, and nothing appears under the home
+// folder, the data folder or the save folder (nor does a page's storage).
+TEST_F(WebViewAttack, PagesCannotDownload)
+{
+	std::string const G = game.url("");
+	std::string const E = evil.url("");
+	std::string const home = getenv("HOME");
+	test::TempFolder here;
+	std::string const before = std::filesystem::current_path().string();
+	std::filesystem::current_path(here.path());
+	char const* const names[] = {"evil-link.desktop", "evil-data.desktop", "evil-blob.desktop", "evil-attach.desktop", "evil-type.desktop", "evil-type-b.desktop"};
+	for (char const* name : names)
+		for (std::string const& folder : {home, home + "/Downloads", here.path()})
+		{
+			std::filesystem::create_directories(folder);
+			std::ofstream(folder + "/" + name) << "the player's own " << name << "\n";
+		}
+
+	std::string const desktop = "[Desktop Entry]\nType=Application\nName=evil\nExec=sh -c 'echo pwned'\n";
+	evilPages["/payload"] = test::LoopbackHttpServer::respond(200, desktop, {{"Content-Type", "text/plain"}});
+	evilPages["/attach"] = test::LoopbackHttpServer::respond(200, desktop,
+		{{"Content-Type", "text/plain"}, {"Content-Disposition", "attachment; filename=\"evil-attach.desktop\""}});
+	evilPages["/evil-type.desktop"] = test::LoopbackHttpServer::respond(200, desktop, {{"Content-Type", "application/x-desktop"}});
+	evilPages["/evil-type-b.desktop"] = test::LoopbackHttpServer::respond(200, desktop, {{"Content-Type", "application/octet-stream"}});
+	std::string const click = "document.body.appendChild(a); a.click();";
+	evilPages["/link"] = html("<title>evil</title><body><script>var a = document.createElement('a'); a.href = '/payload';"
+		"a.download = 'evil-link.desktop';" + click + "</script></body>");
+	evilPages["/data"] = html("<title>evil</title><body><script>var a = document.createElement('a');"
+		"a.href = 'data:application/octet-stream;base64,W0Rlc2t0b3AgRW50cnldCg=='; a.download = 'evil-data.desktop';" + click + "</script></body>");
+	evilPages["/blob"] = html("<title>evil</title><body><script>var a = document.createElement('a');"
+		"a.href = URL.createObjectURL(new Blob(['[Desktop Entry]'], {type: 'application/octet-stream'})); a.download = 'evil-blob.desktop';" +
+		click + "</script></body>");
+	// Storage of every kind, then a download to mark the end.
+	evilPages["/storage"] = html("<title>evil</title><body><script>"
+		"try { localStorage.setItem('k', 'v'.repeat(10000)); } catch (e) {}"
+		"try { document.cookie = 'k=v; max-age=999999'; } catch (e) {}"
+		"try { indexedDB.open('evil').onupgradeneeded = function(e) { e.target.result.createObjectStore('s').put('v'.repeat(10000), 'k'); }; } catch (e) {}"
+		"try { caches.open('evil').then(function(c) { return c.put('/x', new Response('v')); }); } catch (e) {}"
+		"setTimeout(function() { var a = document.createElement('a'); a.href = 'data:application/octet-stream;base64,c3RvcmU='; a.download = 'evil-data.desktop';" +
+		click + "}, 500);</script></body>");
+	evilPages["/top-attach"] = html("<title>evil</title><script>location.href = '/attach';</script>");
+	evilPages["/top-type"] = html("<title>evil</title><script>location.href = '/evil-type.desktop';</script>");
+	evilPages["/top-type-b"] = html("<title>evil</title><script>location.href = '/evil-type-b.desktop';</script>");
+	evilPages["/frame-attach"] = html("<title>evil</title><iframe src=\"/attach\"></iframe>");
+	evilPages["/frame-type"] = html("<title>evil</title><iframe src=\"/evil-type.desktop\"></iframe>");
+	for (char const* route : {"link", "data", "blob", "storage", "top-attach", "top-type", "top-type-b", "frame-attach", "frame-type"})
+		gamePages[std::string("/to-") + route] = html("<title>game</title><script>location.href = '" + E + "/" + route + "';</script>");
+	for (char const* route : {"link", "data", "blob", "attach", "evil-type.desktop"})
+		gamePages[std::string("/in-") + route] = html("<title>game</title>" + REPORT + "<iframe src=\"" + E + "/" + route + "\"></iframe>");
+
+	// What the libraries under the engine make once for themselves (their
+	// caches of fonts, shaders and media types) is there before the watch
+	// starts: a first page that meets a type the engine cannot show.
+	run("v:loadPage('" + G + "/in-evil-type.desktop')");
+	turnUntilLogged("a download of");
+	auto snapshot = [&] {
+		return std::vector<std::map<std::string, std::string>>{test::snapshotFolder(home), test::snapshotFolder(here.path()),
+			test::snapshotFolder(files / "root"), test::snapshotFolder(files / "save")};
+	};
+	auto const watched = snapshot();
+
+	struct Case
+	{
+		char const* what;
+		/** The game's load. */
+		std::string load;
+		/** What the refusal's line names. */
+		std::string address;
+	} const cases[] = {
+		{"a link with download clicked by script, at the top", "/to-link", E + "/payload"},
+		{"a link with download clicked by script, in a frame", "/in-link", E + "/payload"},
+		{"a data: link with download, at the top", "/to-data", "data:application/octet-stream;base64,"},
+		{"a data: link with download, in a frame", "/in-data", "data:application/octet-stream;base64,"},
+		{"a blob: link with download, at the top", "/to-blob", "blob:" + E},
+		{"a blob: link with download, in a frame", "/in-blob", "blob:" + E},
+		{"local storage, a cookie, an indexed database and a cache, then a data: link", "/to-storage", "data:application/octet-stream;base64,c3RvcmU="},
+		{"the top sent to an attachment", "/to-top-attach", E + "/attach"},
+		{"a frame of the game's page loading an attachment", "/in-attach", E + "/attach"},
+		{"a frame of a foreign page loading an attachment", "/to-frame-attach", E + "/attach"},
+		{"the top sent to a type the engine cannot show", "/to-top-type", E + "/evil-type.desktop"},
+		{"the top sent to bytes of no type the engine shows", "/to-top-type-b", E + "/evil-type-b.desktop"},
+		{"a frame of the game's page loading a type the engine cannot show", "/in-evil-type.desktop", E + "/evil-type.desktop"},
+		{"a frame of a foreign page loading a type the engine cannot show", "/to-frame-type", E + "/evil-type.desktop"},
+		{"the game's own load of an attachment", E + "/attach?game", E + "/attach?game"},
+		{"the game's own load of a type the engine cannot show", E + "/evil-type.desktop?game", E + "/evil-type.desktop?game"},
+	};
+	for (Case const& c : cases)
+	{
+		SCOPED_TRACE(c.what);
+		run("calls = '' loads = ''");
+		run("v:loadPage('" + (c.load[0] == '/' ? G + c.load : c.load) + "')");
+		std::string const out = turnUntilLogged("WebView: a download of " + c.address);
+		size_t const line = out.find("WebView: a download of");
+		std::printf("attack: %s: %s | %s | %s", c.what, global("loads").c_str(), global("calls").c_str(),
+			line == std::string::npos ? "no refusal\n" : out.substr(line, out.find('\n', line) + 1 - line).c_str());
+		EXPECT_NE(std::string::npos, out.find("WebView: a download of " + c.address)) << out;
+		EXPECT_NE(std::string::npos, out.find(" was refused: pages cannot save files\n")) << out;
+		EXPECT_EQ(std::string::npos, global("calls").find("evil"));
+		std::string const url = engine->evaluate("location.href");
+		if (url.rfind(G, 0) != 0)
+			EXPECT_EQ("undefined", engine->evaluate("typeof callLuaFunction")) << url;
+		if (c.load[0] != '/')
+			EXPECT_EQ("false ", global("loads").substr(0, 6)) << "the game hears its load failed";
+		auto const now = snapshot();
+		EXPECT_EQ(watched[0], now[0]) << "the home folder";
+		EXPECT_EQ(watched[1], now[1]) << "the current folder";
+		EXPECT_EQ(watched[2], now[2]) << "the data folder";
+		EXPECT_EQ(watched[3], now[3]) << "the save folder";
+	}
+	std::filesystem::current_path(before);
 }
 
 // A program finds its plugins beside it, wherever it was copied and

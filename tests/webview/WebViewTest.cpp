@@ -279,6 +279,25 @@ TEST_F(WebViewBridge, OnlyDocumentsTheGameSentTheViewToGetTheBridge)
 	EXPECT_FALSE(loadGetsBridge("https://other.example/"));
 }
 
+// A refused download is logged with its address (shortened when long),
+// once per page like every line a page can repeat.
+TEST_F(WebViewBridge, RefusedDownloadsAreLoggedOncePerPage)
+{
+	engine().finishLoad();
+	std::string const data = "data:application/octet-stream," + std::string(5000, 'x');
+	testing::internal::CaptureStdout();
+	for (int i = 0; i < 3; ++i)
+		engine().refuseDownload("https://evil.example/run.desktop");
+	engine().refuseDownload(data);
+	engine().finishLoad();
+	std::string const out = testing::internal::GetCapturedStdout();
+	EXPECT_EQ(0u, out.find("WebView: a download of https://evil.example/run.desktop was refused: pages cannot save files\n"
+		"WebView: a download of data:application/octet-stream,xxx")) << out;
+	EXPECT_NE(std::string::npos, out.find("bytes cut ...]xxx")) << out;
+	EXPECT_NE(std::string::npos, out.find("WebView: a download of https://evil.example/run.desktop was refused: pages cannot save files (2 more times on that page)\n")) << out;
+	EXPECT_LT(out.size(), 800u);
+}
+
 // A page that makes a line at will gets it logged once, then counted.
 TEST_F(WebViewBridge, LinesAPageCanRepeatAreLoggedOncePerPage)
 {

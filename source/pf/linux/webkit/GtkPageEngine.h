@@ -23,6 +23,13 @@ namespace pf
  * the web process by the guard beside the plugin ("webkit-files/"): a file
  * that does not resolve to one below pageDataRoot() is refused. Without
  * the guard every load fails, with one line saying it is missing.
+ *
+ * Nothing is left to the engine's defaults where a page could act for the
+ * player: no download starts (an attachment, a type the engine cannot show
+ * or a link with a download attribute, at the top or in a frame: each is
+ * refused before any file exists, and told to the listener); no new window
+ * opens; every permission is denied; no file chooser and no print dialog
+ * shows; the pages keep no cookies, storage or cache on disk.
  * Main thread only.
  */
 class GtkPageEngine : public PageEngine
@@ -88,6 +95,8 @@ private:
 	bool stepFade();
 	/** Fails a load that cannot start (no display, no guard of local files) at the next turn, with a line naming what. */
 	void failWithoutDisplay(std::string const& what);
+	/** Tells the listener (or the log, without one) of a download at url that was refused. */
+	void refuseDownload(std::string const& url);
 	/** Fails the current load, whose main resource at url failed (why) without the load failing. */
 	void failUnanswered(std::string const& url, std::string const& why);
 

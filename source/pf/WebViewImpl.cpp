@@ -279,7 +279,7 @@ std::string WebViewImpl::title()
 	return engine->evaluate("document.title");
 }
 
-bool WebViewImpl::allowNavigation(std::string const& url, bool linkClicked)
+bool WebViewImpl::allowNavigation(std::string const& url, bool playerClicked)
 {
 	// The observer may delete the view while it is asked.
 	lang::Ptr<WebViewImpl> keep(this);
@@ -302,7 +302,10 @@ bool WebViewImpl::allowNavigation(std::string const& url, bool linkClicked)
 			hide();
 		return false;
 	}
-	if (!linkClicked || !m_observer)
+	// Only the player's own click on the game's page is the game's to
+	// decide: any other navigation goes on without asking, and its
+	// document gets the bridge only by the origins the game chose.
+	if (!playerClicked || !m_bridged || !m_observer)
 		return true;
 	int const code = m_observer->onLinkClicked(url, m_view);
 	if (code == WEBVIEW_LINK_DONT_LOAD)

@@ -1,5 +1,6 @@
 #include <lua/webview/WebViewLuaInterface.h>
 #include <lua/LuaState.h>
+#include <pf/Launcher.h>
 #include <pf/MainThread.h>
 #include <pf/PageEngine.h>
 #include <pf/linux/webkit/GtkPageEngine.h>
@@ -9,6 +10,7 @@
 #include <lua.hpp>
 #include <support/ChildProcess.h>
 #include <support/FolderSnapshot.h>
+#include <support/ScopedVariable.h>
 #include <support/LoopbackHttpServer.h>
 #include <gtest/gtest.h>
 #include <support/TempFolder.h>
@@ -22,6 +24,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <webkit2/webkit2.h>
 
 namespace
 {
@@ -589,6 +592,202 @@ TEST_F(WebViewAttack, PagesCannotDownload)
 		EXPECT_EQ(watched[3], now[3]) << "the save folder";
 	}
 	std::filesystem::current_path(before);
+}
+
+namespace
+{
+
+/** The page engine's view shown now (the test's only one). */
+GtkWidget* shownView()
+{
+	GtkWidget* view = nullptr;
+	GList* windows = gtk_window_list_toplevels();
+	for (GList* w = windows; w; w = w->next)
+		if (gtk_widget_get_visible(GTK_WIDGET(w->data)) && GTK_IS_BIN(w->data))
+		{
+			GtkWidget* child = gtk_bin_get_child(GTK_BIN(w->data));
+			if (child && WEBKIT_IS_WEB_VIEW(child))
+				view = child;
+		}
+	g_list_free(windows);
+	return view;
+}
+
+/** The player's click with the first button at (x, y) of the shown view, as the display hands it to the view. */
+void playerClick(int x, int y)
+{
+	GtkWidget* view = shownView();
+	ASSERT_NE(nullptr, view) << "no page is shown";
+	GdkWindow* window = gtk_widget_get_window(view);
+	ASSERT_NE(nullptr, window);
+	GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_window_get_display(window)));
+	int originX = 0;
+	int originY = 0;
+	gdk_window_get_origin(window, &originX, &originY);
+	for (GdkEventType type : {GDK_MOTION_NOTIFY, GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE})
+	{
+		GdkEvent* event = gdk_event_new(type);
+		if (type == GDK_MOTION_NOTIFY)
+		{
+			event->motion.window = GDK_WINDOW(g_object_ref(window));
+			event->motion.time = GDK_CURRENT_TIME;
+			event->motion.x = x;
+			event->motion.y = y;
+			event->motion.x_root = originX + x;
+			event->motion.y_root = originY + y;
+		}
+		else
+		{
+			event->button.window = GDK_WINDOW(g_object_ref(window));
+			event->button.time = GDK_CURRENT_TIME;
+			event->button.x = x;
+			event->button.y = y;
+			event->button.x_root = originX + x;
+			event->button.y_root = originY + y;
+			event->button.button = 1;
+			if (type == GDK_BUTTON_RELEASE)
+				event->button.state = GDK_BUTTON1_MASK;
+		}
+		gdk_event_set_device(event, pointer);
+		gtk_main_do_event(event);
+		gdk_event_free(event);
+	}
+}
+
+/** A link over the whole page (a player's click anywhere follows it); @ is its address. */
+std::string const WHOLE_PAGE_LINK = "<a id=\"a\" href=\"@\" style=\"position: fixed; left: 0; top: 0; width: 100%; height: 100%; display: block\">go</a>";
+
+std::string withAddress(std::string text, std::string const& address)
+{
+	text.replace(text.find('@'), 1, address);
+	return text;
+}
+
+} // namespace
+
+// The game's link callback hears only the player's own click on a link of
+// its page: a click a script makes (in a frame of another origin, on a
+// foreign page, on the game's own page), a form, window.open and the
+// player's click inside a frame of another origin go on without asking,
+// never give the bridge and never open outside. The player's click on the
+// game's page still reaches the callback, whose answer holds.
+TEST_F(WebViewAttack, OnlyThePlayersClickIsAsked)
+{
+	std::string const G = game.url("");
+	std::string const E = evil.url("");
+	test::TempFolder bin;
+	bin.write("xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$@\" >> \"" + bin.path() + "/opened\"\n");
+	chmod((bin / "xdg-open").c_str(), 0755);
+	test::ScopedVariable path("PATH", (bin.path() + ":" + getenv("PATH")).c_str());
+	run("links = '' answer = WebView.LOAD_PAGE_INTO_WEBVIEW\n"
+		"v:setOnLinkClickedCallback(function(view, url) links = links .. url .. ';' return answer end)");
+
+	// A page that stays says so after a second.
+	std::string const stayed = "setTimeout(function() { report('stayed'); }, 1000);";
+	evilPages["/evil"] = html(EVIL);
+	// A frame clicks a link of its own by script, then sends the top to its origin.
+	evilPages["/frame-click"] = html("<body><a id=\"a\" href=\"" + E + "/landed\">a</a><script>"
+		"if (location.pathname == '/frame-click') document.getElementById('a').click();</script></body>");
+	evilPages["/landed"] = html("<script>setTimeout(function() { top.location = '" + E + "/evil'; }, 300);</script>");
+	gamePages["/frame-click"] = html("<title>game</title>" + REPORT + "<iframe src=\"" + E + "/frame-click\"></iframe>");
+	// A foreign page clicks, by script, a link to its own origin.
+	gamePages["/to-foreign"] = html("<title>game</title><script>location.href = '" + E + "/foreign';</script>");
+	evilPages["/foreign"] = html("<title>foreign</title><body><a id=\"a\" href=\"" + E + "/evil\">a</a><script>"
+		"setTimeout(function() { document.getElementById('a').click(); }, 100);</script></body>");
+	// The game's own page: a script's click, window.open, a form.
+	gamePages["/script-click"] = html("<title>game</title><body><a id=\"a\" href=\"" + E + "/evil\">a</a><script>"
+		"setTimeout(function() { document.getElementById('a').click(); }, 100);</script></body>");
+	gamePages["/script-click-blank"] = html("<title>game</title>" + REPORT + "<body><a id=\"a\" target=\"_blank\" href=\"" + E +
+		"/evil\">a</a><script>document.getElementById('a').click();" + stayed + "</script></body>");
+	gamePages["/open"] = html("<title>game</title>" + REPORT + "<script>window.open('" + E + "/evil');" + stayed + "</script>");
+	gamePages["/form"] = html("<title>game</title><form method=\"post\" action=\"" + E + "/evil\"><input name=\"a\" value=\"b\"></form>"
+		"<script>document.forms[0].submit();</script>");
+
+	struct Case
+	{
+		char const* what;
+		char const* path;
+		char const* answer;
+		char const* done;
+	} const cases[] = {
+		{"a script's click in a frame of another origin, then the top sent to it", "/frame-click", "LOAD_PAGE_INTO_WEBVIEW", "true evil;"},
+		{"a script's click on a foreign main page", "/to-foreign", "LOAD_PAGE_INTO_WEBVIEW", "true evil;"},
+		{"a script's click on the game's page", "/script-click", "LOAD_PAGE_INTO_WEBVIEW", "true evil;"},
+		{"a script's click on the game's page, answered to open outside", "/script-click", "LOAD_PAGE_INTO_EXTERNAL_BROWSER", "true evil;"},
+		{"a script's click on a link to a new window", "/script-click-blank", "LOAD_PAGE_INTO_EXTERNAL_BROWSER", "stayed"},
+		{"window.open", "/open", "LOAD_PAGE_INTO_EXTERNAL_BROWSER", "stayed"},
+		{"a form submitted by script", "/form", "LOAD_PAGE_INTO_WEBVIEW", "true evil;"},
+	};
+	for (Case const& c : cases)
+	{
+		SCOPED_TRACE(c.what);
+		run(std::string("links = '' answer = WebView.") + c.answer);
+		std::remove((bin / "opened").c_str());
+		std::string const what = attack("v:loadPage('" + G + c.path + "')", c.done);
+		std::printf("attack: %s: %s | links: %s\n", c.what, what.c_str(), global("links").c_str());
+		EXPECT_EQ("", global("links")) << "the callback is not asked";
+		pf::Launcher::reapChildren(true);
+		EXPECT_EQ("", bin.read("opened")) << "nothing opens outside";
+	}
+
+	// The player's own clicks, synthesised through the view: on a link of
+	// the game's page the callback is asked and its answer holds (the page
+	// it let load calls the scripts); on a link inside a frame of another
+	// origin it is not.
+	gamePages["/click-me"] = html("<title>game</title><body>" + withAddress(WHOLE_PAGE_LINK, E + "/partner") + "</body>");
+	gamePages["/click-blank"] = html("<title>game</title><body>" + withAddress(WHOLE_PAGE_LINK, E + "/partner").replace(3, 0, "target=\"_blank\" ") + "</body>");
+	evilPages["/partner"] = html("<title>partner</title>" + REPORT + "<script>report('partner');</script>");
+	gamePages["/click-frame"] = html("<title>game</title><body style=\"margin: 0\"><iframe src=\"" + E +
+		"/framed-link\" style=\"border: 0; width: 100%; height: 100%; position: fixed; left: 0; top: 0\"></iframe></body>");
+	evilPages["/framed-link"] = html("<body>" + withAddress(WHOLE_PAGE_LINK, E + "/evil").replace(3, 0, "target=\"_top\" ") + "</body>");
+	struct Click
+	{
+		char const* what;
+		char const* path;
+		char const* answer;
+		char const* links;
+		/** What shows the click's end ("loads | calls"), "" when the page stays. */
+		char const* done;
+	} const clicks[] = {
+		{"the player's click on the game's page, let load", "/click-me", "LOAD_PAGE_INTO_WEBVIEW", "/partner;", "| partner;"},
+		{"the player's click on the game's page, kept", "/click-me", "DONT_LOAD_PAGE", "/partner;", ""},
+		{"the player's click on the game's page, opened outside", "/click-me", "LOAD_PAGE_INTO_EXTERNAL_BROWSER", "/partner;", ""},
+		{"the player's click on a link to a new window on the game's page, opened outside", "/click-blank", "LOAD_PAGE_INTO_EXTERNAL_BROWSER", "/partner;", ""},
+		{"the player's click inside a frame of another origin", "/click-frame", "LOAD_PAGE_INTO_WEBVIEW", "", "true evil;"},
+	};
+	for (Click const& c : clicks)
+	{
+		SCOPED_TRACE(c.what);
+		std::remove((bin / "opened").c_str());
+		run(std::string("links = '' calls = '' loads = '' answer = WebView.") + c.answer + " v:loadPage('" + G + c.path + "')");
+		ASSERT_TRUE(turnUntil([&] { return global("loads").find("true game;") != std::string::npos; })) << global("loads");
+		run("v:show()");
+		ASSERT_TRUE(turnUntil([&] { return engine->opacity() == 1.0; }));
+		// The frame's document is there once its link is.
+		int64_t const settle = lang::System::currentTimeMillis() + 500;
+		turnUntil([&] { return lang::System::currentTimeMillis() > settle; });
+		playerClick(40, 40);
+		std::string const links = std::string(c.links).empty() ? "" : E + c.links;
+		if (*c.done)
+			EXPECT_TRUE(turnUntil([&] { return (global("loads") + " | " + global("calls")).find(c.done) != std::string::npos; })) << global("loads");
+		else
+		{
+			EXPECT_TRUE(turnUntil([&] { return global("links") != ""; }));
+			int64_t const end = lang::System::currentTimeMillis() + 1000;
+			turnUntil([&] { return lang::System::currentTimeMillis() > end; });
+		}
+		std::printf("attack: %s: %s | %s | links: %s\n", c.what, global("loads").c_str(), global("calls").c_str(), global("links").c_str());
+		EXPECT_EQ(links, global("links"));
+		EXPECT_EQ(std::string::npos, global("calls").find("evil"));
+		pf::Launcher::reapChildren(true);
+		EXPECT_EQ(c.answer == std::string("LOAD_PAGE_INTO_EXTERNAL_BROWSER") ? E + "/partner\n" : "", bin.read("opened"));
+		if (c.answer != std::string("LOAD_PAGE_INTO_WEBVIEW"))
+			EXPECT_EQ(G + c.path, engine->evaluate("location.href")) << "the page stays";
+		if (std::string(c.links).empty())
+			EXPECT_EQ("undefined", engine->evaluate("typeof callLuaFunction"));
+		run("v:hide()");
+		turnUntil([&] { return engine->opacity() == 0.0; });
+	}
 }
 
 // A program finds its plugins beside it, wherever it was copied and

@@ -261,6 +261,7 @@ TEST_F(WebViewBridge, OnlyDocumentsTheGameSentTheViewToGetTheBridge)
 	for (Link const& l : links)
 	{
 		SCOPED_TRACE(l.url);
+		ASSERT_TRUE(loadGetsBridge("https://game.example/"));
 		observer.code = l.code;
 		view->setObserver(l.withObserver ? &observer : nullptr);
 		engine().navigate(l.url, true);
@@ -277,6 +278,52 @@ TEST_F(WebViewBridge, OnlyDocumentsTheGameSentTheViewToGetTheBridge)
 	view->loadUrl("file:///data/page.html");
 	EXPECT_TRUE(loadGetsBridge("file:///data/other.html"));
 	EXPECT_FALSE(loadGetsBridge("https://other.example/"));
+}
+
+// The game is asked about a link only when the player clicked it on a page
+// that holds the bridge: a script's link, a frame's, or a click on a page
+// without the bridge loads without asking, adds no origin and never opens
+// outside.
+TEST_F(WebViewBridge, OnlyThePlayersClickOnTheGamesPageIsAsked)
+{
+	test::TempFolder bin;
+	bin.write("xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$@\" >> \"" + bin.path() + "/opened\"\n");
+	chmod((bin / "xdg-open").c_str(), 0755);
+	test::ScopedVariable path("PATH", (bin.path() + ":" + getenv("PATH")).c_str());
+	view->setObserver(&observer);
+	struct Case
+	{
+		char const* what;
+		/** The page the link is on: the game's (bridged) or another. */
+		char const* page;
+		bool player;
+		int code;
+		bool asked;
+		bool allowed;
+	} const cases[] = {
+		{"the player's click on the game's page", "https://game.example/", true, pf::WEBVIEW_LINK_LOAD, true, true},
+		{"the player's click on the game's page, kept", "https://game.example/", true, pf::WEBVIEW_LINK_DONT_LOAD, true, false},
+		{"the player's click on the game's page, outside", "https://game.example/", true, pf::WEBVIEW_LINK_EXTERNAL, true, false},
+		{"a script's click on the game's page", "https://game.example/", false, pf::WEBVIEW_LINK_LOAD, false, true},
+		{"a script's click asking to open outside", "https://game.example/", false, pf::WEBVIEW_LINK_EXTERNAL, false, true},
+		{"the player's click on a foreign page", "https://evil.example/", true, pf::WEBVIEW_LINK_LOAD, false, true},
+		{"the player's click on a foreign page asking to open outside", "https://evil.example/", true, pf::WEBVIEW_LINK_EXTERNAL, false, true},
+		{"a script's click on a foreign page", "https://evil.example/", false, pf::WEBVIEW_LINK_LOAD, false, true},
+	};
+	for (Case const& c : cases)
+	{
+		SCOPED_TRACE(c.what);
+		loadGetsBridge(c.page);
+		observer.links.clear();
+		observer.code = c.code;
+		std::remove((bin / "opened").c_str());
+		std::string const to = "https://partner" + std::to_string(&c - cases) + ".example/";
+		EXPECT_EQ(c.allowed, engine().navigate(to, c.player));
+		EXPECT_EQ(c.asked ? std::vector<std::string>{to} : std::vector<std::string>{}, observer.links);
+		pf::Launcher::reapChildren(true);
+		EXPECT_EQ(c.asked && c.code == pf::WEBVIEW_LINK_EXTERNAL ? to + "\n" : "", bin.read("opened"));
+		EXPECT_EQ(c.asked && c.code == pf::WEBVIEW_LINK_LOAD, loadGetsBridge(to)) << "only a link the game let load gives the bridge";
+	}
 }
 
 // A refused download is logged with its address (shortened when long),

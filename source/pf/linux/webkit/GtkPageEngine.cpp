@@ -21,6 +21,41 @@ namespace
  */
 unsigned const UNANSWERED_LOAD_GRACE_MS = 250;
 
+/**
+ * How long the player's click on a link stays waiting for the navigation
+ * it starts: the engine asks about that navigation right after the click's
+ * report, within a turn or two of its loop.
+ */
+long long const PLAYER_CLICK_MICROS = 2000000;
+
+/** The script world, of the engine's own, that watches the player's clicks in the main frame: the page's scripts cannot reach it. */
+char const CLICK_WORLD[] = "engine-player-clicks";
+
+/** The name under which the click watcher reports. */
+char const CLICK_HANDLER[] = "playerClick";
+
+/**
+ * The click watcher, run in the main frame's every document before the
+ * page's own scripts: it reports each click of the player (the page cannot
+ * make one whose isTrusted is true) on a link as "top <address>" when the
+ * link sends the main frame there, "named <address>" when it names another
+ * target (a new window, or a frame), and "" for a click elsewhere.
+ */
+char const CLICK_WATCHER[] = "window.addEventListener('click', function(e) {"
+	"  if (!e.isTrusted) return;"
+	"  var path = e.composedPath ? e.composedPath() : [e.target], report = '';"
+	"  for (var i = 0; i < path.length; ++i) {"
+	"    var a = path[i];"
+	"    if (a && (a.localName === 'a' || a.localName === 'area') && typeof a.href === 'string' && a.hasAttribute('href')) {"
+	"      var base = document.querySelector('base[target]');"
+	"      var target = String(a.target || (base ? base.target : '')).toLowerCase();"
+	"      var top = target === '' || target === '_self' || target === '_top' || target === '_parent';"
+	"      report = (top ? 'top ' : 'named ') + a.href;"
+	"      break;"
+	"    }"
+	"  }"
+	"  window.webkit.messageHandlers.playerClick.postMessage(report);"
+	"}, true);";
 
 /** Whether uri is a file: address. */
 bool isFile(char const* uri)
@@ -172,14 +207,38 @@ struct GtkPageEngine::Signals
 		WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
 		char const* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
 		bool const window = type == WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION;
-		bool const link = webkit_navigation_action_get_navigation_type(action) == WEBKIT_NAVIGATION_TYPE_LINK_CLICKED;
-		bool const allow = self->m_listener ? self->m_listener->allowNavigation(uri ? uri : "", link) : true;
+		bool player = false;
+		if (webkit_navigation_action_get_navigation_type(action) == WEBKIT_NAVIGATION_TYPE_LINK_CLICKED)
+		{
+			// The click waiting is used up by the first link's navigation.
+			std::string const click = self->m_click;
+			bool const recent = g_get_monotonic_time() - self->m_clickTime < PLAYER_CLICK_MICROS;
+			self->m_click.clear();
+			player = recent && uri && webkit_navigation_action_is_user_gesture(action) &&
+				(click == std::string("top ") + uri ? !window : click == std::string("named ") + uri && window);
+		}
+		bool const allow = self->m_listener ? self->m_listener->allowNavigation(uri ? uri : "", player) : true;
 		if (allow && !window)
 			webkit_policy_decision_use(decision);
 		else
 			webkit_policy_decision_ignore(decision);
 		g_object_unref(decision);
 		return TRUE;
+	}
+
+	/** The click watcher's report (see CLICK_WATCHER): the player's click waits for the navigation it starts. */
+	static void clicked(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer data)
+	{
+		GtkPageEngine* self = static_cast<GtkPageEngine*>(data);
+		JSCValue* value = result ? webkit_javascript_result_get_js_value(result) : nullptr;
+		self->m_click.clear();
+		if (!value || !jsc_value_is_string(value))
+			return;
+		char* text = jsc_value_to_string(value);
+		if (text)
+			self->m_click = text;
+		g_free(text);
+		self->m_clickTime = g_get_monotonic_time();
 	}
 
 	/**
@@ -243,6 +302,8 @@ struct GtkPageEngine::Signals
 			self->m_startedOffFiles = !isFile(uri);
 			++self->m_load;
 		}
+		if (event == WEBKIT_LOAD_COMMITTED)
+			self->m_click.clear();
 		if (event == WEBKIT_LOAD_COMMITTED && self->m_listener)
 		{
 			char const* uri = webkit_web_view_get_uri(self->m_view);
@@ -359,7 +420,7 @@ void GtkPageEngine::turn()
 
 GtkPageEngine::GtkPageEngine(int x, int y, int width, int height) :
 	m_x(x), m_y(y), m_width(std::max(1, width)), m_height(std::max(1, height)), m_listener(nullptr), m_window(nullptr),
-	m_view(nullptr), m_loadFailed(false), m_loadEnded(false), m_startedOffFiles(false), m_load(0), m_shown(false), m_placedX(0), m_placedY(0), m_alpha(0.0), m_fadeFrom(0.0),
+	m_view(nullptr), m_clickTime(0), m_loadFailed(false), m_loadEnded(false), m_startedOffFiles(false), m_load(0), m_shown(false), m_placedX(0), m_placedY(0), m_alpha(0.0), m_fadeFrom(0.0),
 	m_fadeTo(0.0), m_fadeStart(0), m_fadeMicros(0), m_fadeSource(0), m_self(std::make_shared<GtkPageEngine*>(this))
 {
 	engines().insert(this);
@@ -378,7 +439,15 @@ GtkPageEngine::GtkPageEngine(int x, int y, int width, int height) :
 	if (GdkVisual* visual = gdk_screen_get_rgba_visual(gtk_widget_get_screen(m_window)))
 		gtk_widget_set_visual(m_window, visual);
 
-	m_view = WEBKIT_WEB_VIEW(webkit_web_view_new_with_context(s_context));
+	WebKitUserContentManager* content = webkit_user_content_manager_new();
+	g_signal_connect(content, (std::string("script-message-received::") + CLICK_HANDLER).c_str(), G_CALLBACK(&Signals::clicked), this);
+	webkit_user_content_manager_register_script_message_handler_in_world(content, CLICK_HANDLER, CLICK_WORLD);
+	WebKitUserScript* watcher = webkit_user_script_new_for_world(CLICK_WATCHER, WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+		WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, CLICK_WORLD, nullptr, nullptr);
+	webkit_user_content_manager_add_script(content, watcher);
+	webkit_user_script_unref(watcher);
+	m_content = content;
+	m_view = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", s_context, "user-content-manager", content, nullptr));
 	GdkRGBA const clear = {0.0, 0.0, 0.0, 0.0};
 	webkit_web_view_set_background_color(m_view, &clear);
 	gtk_container_add(GTK_CONTAINER(m_window), GTK_WIDGET(m_view));
@@ -404,7 +473,11 @@ GtkPageEngine::~GtkPageEngine()
 		g_signal_handlers_disconnect_by_data(m_view, this);
 		webkit_web_view_stop_loading(m_view);
 	}
-
+	if (m_content)
+	{
+		g_signal_handlers_disconnect_by_data(m_content, this);
+		g_object_unref(m_content);
+	}
 	if (m_window)
 		gtk_widget_destroy(m_window);
 }

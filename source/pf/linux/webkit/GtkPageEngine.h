@@ -6,6 +6,7 @@
 
 typedef struct _GtkWidget GtkWidget;
 typedef struct _WebKitWebView WebKitWebView;
+typedef struct _WebKitUserContentManager WebKitUserContentManager;
 
 namespace pf
 {
@@ -29,7 +30,10 @@ namespace pf
  * or a link with a download attribute, at the top or in a frame: each is
  * refused before any file exists, and told to the listener); no new window
  * opens; every permission is denied; no file chooser and no print dialog
- * shows; the pages keep no cookies, storage or cache on disk.
+ * shows; the pages keep no cookies, storage or cache on disk. A link
+ * navigation is the player's click only when the player's own click on a
+ * link of the main frame's document started it (a watcher in a script
+ * world of its own, which the page cannot reach, reports such clicks).
  * Main thread only.
  */
 class GtkPageEngine : public PageEngine
@@ -71,6 +75,12 @@ private:
 	PageEngineListener* m_listener;
 	GtkWidget* m_window;
 	WebKitWebView* m_view;
+	/** The view's scripts of the engine's own (the click watcher). */
+	WebKitUserContentManager* m_content = nullptr;
+	/** The player's last click on a link in the main frame ("top <url>" or "named <url>"), waiting for its navigation; "" none. */
+	std::string m_click;
+	/** When m_click came (g_get_monotonic_time). */
+	long long m_clickTime;
 	bool m_loadFailed;
 	/** The load finished (a failed one too). */
 	bool m_loadEnded;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstddef>
+#include <string>
+
 namespace lang
 {
 
@@ -12,7 +15,13 @@ namespace lang
 class Debug
 {
 public:
-	/** Size of the formatting buffer; longer text is cut to one byte less. */
+	/**
+	 * A written text is at most one byte less than this. Text that would be
+	 * longer has its longest string values (%s) shortened as shortened()
+	 * does, just enough to fit, so that the rest of it (what happened, why,
+	 * its final newline) stays whole. Only a text whose other parts alone
+	 * are too long is shortened as a whole, keeping its final newline.
+	 */
 	enum { BUFFER_SIZE = 2000 };
 
 	static void printf(char const* fmt, ...) __attribute__((format(printf, 1, 2)));
@@ -29,6 +38,13 @@ public:
 
 	/** Turns debug lines on or off for the rest of the process. */
 	static void setVerbose(bool on);
+
+	/**
+	 * value in at most max bytes: whole when it fits, else its start and its
+	 * end around the mark "[... N bytes cut ...]" (only its start when max
+	 * cannot hold the mark). A UTF-8 sequence is never split.
+	 */
+	static std::string shortened(std::string const& value, std::size_t max);
 };
 
 } // lang

@@ -16,10 +16,22 @@ public:
 
 	/**
 	 * Asked before each navigation of the page or its frames, with the
-	 * address it goes to; linkClicked when the user followed a link.
+	 * address it goes to. playerClicked only when the player's own click
+	 * (or key) on a link of the main frame's document starts it, and it
+	 * sends the main frame there or would open a new window: never for a
+	 * link a script clicked, one clicked inside a frame, a form, a script's
+	 * navigation or a redirect. The engine never opens a new window, whatever
+	 * the answer.
 	 * @return True to let it proceed, false to refuse it.
 	 */
-	virtual bool allowNavigation(std::string const& url, bool linkClicked) = 0;
+	virtual bool allowNavigation(std::string const& url, bool playerClicked) = 0;
+
+	/**
+	 * The engine refused a download the page asked for (at url) before
+	 * anything was written: pages never save files. A load that asked for it
+	 * fails (pageFailed) when it was the main frame's.
+	 */
+	virtual void downloadRefused(std::string const& url) = 0;
 
 	/**
 	 * A new document of the main frame, at url, is taking the page's place:

@@ -14,8 +14,9 @@ class WebViewObserver;
  * An embedded web page over the game's view, bridged to the game: the
  * page's script calls game script functions ("js-call:" navigations) and
  * shows or hides its own view ("wv-call:"); the game runs script in the
- * page, learns when a page has loaded and decides where followed links
- * go (see WebViewObserver). Main thread only.
+ * page, learns when a page has loaded and decides where the links the
+ * player clicks go (see WebViewObserver). Pages never save files. Main
+ * thread only.
  */
 class WebView : public lang::Object
 {

@@ -279,7 +279,7 @@ std::string WebViewImpl::title()
 	return engine->evaluate("document.title");
 }
 
-bool WebViewImpl::allowNavigation(std::string const& url, bool linkClicked)
+bool WebViewImpl::allowNavigation(std::string const& url, bool playerClicked)
 {
 	// The observer may delete the view while it is asked.
 	lang::Ptr<WebViewImpl> keep(this);
@@ -302,7 +302,10 @@ bool WebViewImpl::allowNavigation(std::string const& url, bool linkClicked)
 			hide();
 		return false;
 	}
-	if (!linkClicked || !m_observer)
+	// Only the player's own click on the game's page is the game's to
+	// decide: any other navigation goes on without asking, and its
+	// document gets the bridge only by the origins the game chose.
+	if (!playerClicked || !m_bridged || !m_observer)
 		return true;
 	int const code = m_observer->onLinkClicked(url, m_view);
 	if (code == WEBVIEW_LINK_DONT_LOAD)
@@ -317,6 +320,11 @@ bool WebViewImpl::allowNavigation(std::string const& url, bool linkClicked)
 	if (code == WEBVIEW_LINK_LOAD && !origin.empty() && std::find(m_origins.begin(), m_origins.end(), origin) == m_origins.end())
 		m_origins.push_back(origin);
 	return true;
+}
+
+void WebViewImpl::downloadRefused(std::string const& url)
+{
+	m_lines.log("WebView: a download of " + lang::Debug::shortened(url, 200) + " was refused: pages cannot save files");
 }
 
 bool WebViewImpl::fromMainFrame(std::string const& url, char const* kind)
@@ -335,9 +343,10 @@ void WebViewImpl::pageCommitted(std::string const& url)
 	m_token = newToken();
 	m_lines.endPage();
 	m_origin = originOf(url);
+	std::string const shown = lang::Debug::shortened(url, 200);
 	m_bridged = !m_origin.empty() && std::find(m_origins.begin(), m_origins.end(), m_origin) != m_origins.end();
 	if (!m_bridged)
-		lang::Debug::printf("WebView: %.200s is not a page the game sent the view to: it cannot call the game's scripts\n", url.c_str());
+		lang::Debug::printf("WebView: %s is not a page the game sent the view to: it cannot call the game's scripts\n", shown.c_str());
 }
 
 void WebViewImpl::pageLoaded()

@@ -29,7 +29,8 @@ class WebViewObserver;
  * to a main-frame document only when its origin (scheme, host and port;
  * every local file shares one) is the origin of an address the game loaded
  * (loadUrl, loadLocalUrl) or of a link the game's observer let load
- * (WEBVIEW_LINK_LOAD) since. Any other document (one a frame, a script, a
+ * (WEBVIEW_LINK_LOAD) since. The observer is asked about a link only when
+ * the player clicked it on a document that holds the bridge. Any other document (one a frame, a script, a
  * redirect, a refresh, a form or the history sent the main frame to, a
  * data: or about: one) loads without the bridge, with one line; the token
  * of the document before is void as soon as a new one commits.
@@ -60,7 +61,14 @@ public:
 	std::string executeJavaScript(std::string const& script);
 	void asyncExecuteJavaScript(std::string const& script);
 
-	bool allowNavigation(std::string const& url, bool linkClicked) override;
+	/**
+	 * Asks the observer's onLinkClicked only for the player's click
+	 * (playerClicked) on a document that holds the bridge; every other
+	 * navigation goes on without asking and adds no origin.
+	 */
+	bool allowNavigation(std::string const& url, bool playerClicked) override;
+	/** Logs the refused download, once per page (PageLines). */
+	void downloadRefused(std::string const& url) override;
 	void pageCommitted(std::string const& url) override;
 	void pageLoaded() override;
 	void pageFailed(bool cancelled) override;

@@ -37,7 +37,10 @@ public:
 	virtual void onUrlLoadCompleted(bool success, std::string const& title, WebView* view) = 0;
 
 	/**
-	 * The user followed a link to url: answers a WebViewLinkCode (0 keeps
+	 * The player clicked a link to url on a page that may call the game's
+	 * scripts (never asked for a link a script clicked, one in a frame, a
+	 * form or any other navigation: those go on without asking, without
+	 * the bridge): answers a WebViewLinkCode (0 keeps
 	 * the page, 2 opens the link in the system browser, any other code
 	 * loads it in the view; only WEBVIEW_LINK_LOAD lets its page call the
 	 * game's scripts).

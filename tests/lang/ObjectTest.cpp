@@ -199,6 +199,8 @@ TEST(Throwable, showExceptionDialogPrintsTheWholeMessage)
 		testing::internal::GetCapturedStdout());
 }
 
+// A text past the buffer keeps 1999 bytes: its long value is shortened
+// with a mark (DebugTest.cpp has the rows).
 TEST(Debug, printfCutsTheTextAt1999Characters)
 {
 	std::string const text(3000, 'q');
@@ -206,7 +208,8 @@ TEST(Debug, printfCutsTheTextAt1999Characters)
 	lang::Debug::printf("%s", text.c_str());
 	lang::Debug::printf("n=%d\n", 5);
 	std::string log = testing::internal::GetCapturedStdout();
-	EXPECT_EQ(std::string(1999, 'q') + "n=5\n", log);
+	EXPECT_EQ(lang::Debug::shortened(text, 1999) + "n=5\n", log);
+	EXPECT_EQ(1999u + 4u, log.size());
 }
 
 // Debug lines (the making of every exception among them) show only while

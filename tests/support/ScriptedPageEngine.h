@@ -66,11 +66,19 @@ public:
 		calls.push_back("fade " + std::to_string(alpha).substr(0, 3) + " " + std::to_string(seconds).substr(0, 3));
 	}
 
-	/** A navigation to url; true when the listener lets it proceed (as a browser without one would). */
-	bool navigate(std::string const& url, bool linkClicked = false)
+	/** A navigation to url (the player's click on a link of the main frame: playerClicked); true when the listener lets it proceed (as a browser without one would). */
+	bool navigate(std::string const& url, bool playerClicked = false)
 	{
 		lang::Ptr<ScriptedPageEngine> keep(this);
-		return listener ? listener->allowNavigation(url, linkClicked) : true;
+		return listener ? listener->allowNavigation(url, playerClicked) : true;
+	}
+
+	/** The engine refused a download of url. */
+	void refuseDownload(std::string const& url)
+	{
+		lang::Ptr<ScriptedPageEngine> keep(this);
+		if (listener)
+			listener->downloadRefused(url);
 	}
 
 	/** The token of the page bridge evaluated last ("" before a page loaded). */

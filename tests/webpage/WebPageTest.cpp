@@ -1,5 +1,6 @@
 #include <lua/webview/WebViewLuaInterface.h>
 #include <lua/LuaState.h>
+#include <pf/Launcher.h>
 #include <pf/MainThread.h>
 #include <pf/PageEngine.h>
 #include <pf/linux/webkit/GtkPageEngine.h>
@@ -8,6 +9,8 @@
 #include <lang/System.h>
 #include <lua.hpp>
 #include <support/ChildProcess.h>
+#include <support/FolderSnapshot.h>
+#include <support/ScopedVariable.h>
 #include <support/LoopbackHttpServer.h>
 #include <gtest/gtest.h>
 #include <support/TempFolder.h>
@@ -15,9 +18,13 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <webkit2/webkit2.h>
 
 namespace
 {
@@ -225,6 +232,26 @@ protected:
 
 	std::string dataRoot() override { return files / "root"; }
 
+	/** What the log shows while the shell's loop turns until the log holds text (or 15 s have passed), then a moment more. */
+	std::string turnUntilLogged(std::string const& text)
+	{
+		std::string out;
+		int64_t next = 0;
+		testing::internal::CaptureStdout();
+		turnUntil([&] {
+			if (lang::System::currentTimeMillis() < next)
+				return false;
+			next = lang::System::currentTimeMillis() + 50;
+			out += testing::internal::GetCapturedStdout();
+			testing::internal::CaptureStdout();
+			return out.find(text) != std::string::npos;
+		});
+		int64_t const end = lang::System::currentTimeMillis() + 300;
+		turnUntil([&] { return lang::System::currentTimeMillis() > end; });
+		out += testing::internal::GetCapturedStdout();
+		return out;
+	}
+
 	static test::LoopbackHttpServer::Answer html(std::string const& body)
 	{
 		return test::LoopbackHttpServer::respond(200, body, {{"Content-Type", "text/html"}});
@@ -245,6 +272,8 @@ protected:
 
 	void SetUp() override
 	{
+		io::detail::setAppdataPath(files / "save");
+		std::filesystem::create_directories(files / "save");
 		files.write("outside/secret.html", SECRET);
 		files.write("outside/secret.txt", "SECRET-TEXT");
 		files.write("outside/secret.js", "report('secret-script');");
@@ -448,6 +477,317 @@ TEST_F(WebViewAttack, ThePagesOwnFramesCall)
 		std::string const calls = global("calls");
 		return calls.find("child;") != std::string::npos && calls.find("srcdoc;") != std::string::npos && calls.find("relayed;") != std::string::npos;
 	})) << global("calls");
+}
+
+// Pages cannot save files. Each way a page starts a download, from the top
+// and from a frame, is refused before a file exists, with a line naming the
+// address; the files of the same names already in the home folder and the
+// current folder stay as they were, and nothing appears under the home
+// folder, the data folder or the save folder (nor does a page's storage).
+TEST_F(WebViewAttack, PagesCannotDownload)
+{
+	std::string const G = game.url("");
+	std::string const E = evil.url("");
+	std::string const home = getenv("HOME");
+	test::TempFolder here;
+	std::string const before = std::filesystem::current_path().string();
+	std::filesystem::current_path(here.path());
+	char const* const names[] = {"evil-link.desktop", "evil-data.desktop", "evil-blob.desktop", "evil-attach.desktop", "evil-type.desktop", "evil-type-b.desktop"};
+	for (char const* name : names)
+		for (std::string const& folder : {home, home + "/Downloads", here.path()})
+		{
+			std::filesystem::create_directories(folder);
+			std::ofstream(folder + "/" + name) << "the player's own " << name << "\n";
+		}
+
+	std::string const desktop = "[Desktop Entry]\nType=Application\nName=evil\nExec=sh -c 'echo pwned'\n";
+	evilPages["/payload"] = test::LoopbackHttpServer::respond(200, desktop, {{"Content-Type", "text/plain"}});
+	evilPages["/attach"] = test::LoopbackHttpServer::respond(200, desktop,
+		{{"Content-Type", "text/plain"}, {"Content-Disposition", "attachment; filename=\"evil-attach.desktop\""}});
+	evilPages["/evil-type.desktop"] = test::LoopbackHttpServer::respond(200, desktop, {{"Content-Type", "application/x-desktop"}});
+	evilPages["/evil-type-b.desktop"] = test::LoopbackHttpServer::respond(200, desktop, {{"Content-Type", "application/octet-stream"}});
+	std::string const click = "document.body.appendChild(a); a.click();";
+	evilPages["/link"] = html("<title>evil</title><body><script>var a = document.createElement('a'); a.href = '/payload';"
+		"a.download = 'evil-link.desktop';" + click + "</script></body>");
+	evilPages["/data"] = html("<title>evil</title><body><script>var a = document.createElement('a');"
+		"a.href = 'data:application/octet-stream;base64,W0Rlc2t0b3AgRW50cnldCg=='; a.download = 'evil-data.desktop';" + click + "</script></body>");
+	evilPages["/blob"] = html("<title>evil</title><body><script>var a = document.createElement('a');"
+		"a.href = URL.createObjectURL(new Blob(['[Desktop Entry]'], {type: 'application/octet-stream'})); a.download = 'evil-blob.desktop';" +
+		click + "</script></body>");
+	// Storage of every kind, then a download to mark the end.
+	evilPages["/storage"] = html("<title>evil</title><body><script>"
+		"try { localStorage.setItem('k', 'v'.repeat(10000)); } catch (e) {}"
+		"try { document.cookie = 'k=v; max-age=999999'; } catch (e) {}"
+		"try { indexedDB.open('evil').onupgradeneeded = function(e) { e.target.result.createObjectStore('s').put('v'.repeat(10000), 'k'); }; } catch (e) {}"
+		"try { caches.open('evil').then(function(c) { return c.put('/x', new Response('v')); }); } catch (e) {}"
+		"setTimeout(function() { var a = document.createElement('a'); a.href = 'data:application/octet-stream;base64,c3RvcmU='; a.download = 'evil-data.desktop';" +
+		click + "}, 500);</script></body>");
+	evilPages["/top-attach"] = html("<title>evil</title><script>location.href = '/attach';</script>");
+	evilPages["/top-type"] = html("<title>evil</title><script>location.href = '/evil-type.desktop';</script>");
+	evilPages["/top-type-b"] = html("<title>evil</title><script>location.href = '/evil-type-b.desktop';</script>");
+	evilPages["/frame-attach"] = html("<title>evil</title><iframe src=\"/attach\"></iframe>");
+	evilPages["/frame-type"] = html("<title>evil</title><iframe src=\"/evil-type.desktop\"></iframe>");
+	for (char const* route : {"link", "data", "blob", "storage", "top-attach", "top-type", "top-type-b", "frame-attach", "frame-type"})
+		gamePages[std::string("/to-") + route] = html("<title>game</title><script>location.href = '" + E + "/" + route + "';</script>");
+	for (char const* route : {"link", "data", "blob", "attach", "evil-type.desktop"})
+		gamePages[std::string("/in-") + route] = html("<title>game</title>" + REPORT + "<iframe src=\"" + E + "/" + route + "\"></iframe>");
+
+	// What the libraries under the engine make once for themselves (their
+	// caches of fonts, shaders and media types) is there before the watch
+	// starts: a first page that meets a type the engine cannot show.
+	run("v:loadPage('" + G + "/in-evil-type.desktop')");
+	turnUntilLogged("a download of");
+	auto snapshot = [&] {
+		return std::vector<std::map<std::string, std::string>>{test::snapshotFolder(home), test::snapshotFolder(here.path()),
+			test::snapshotFolder(files / "root"), test::snapshotFolder(files / "save")};
+	};
+	auto const watched = snapshot();
+
+	struct Case
+	{
+		char const* what;
+		/** The game's load. */
+		std::string load;
+		/** What the refusal's line names. */
+		std::string address;
+	} const cases[] = {
+		{"a link with download clicked by script, at the top", "/to-link", E + "/payload"},
+		{"a link with download clicked by script, in a frame", "/in-link", E + "/payload"},
+		{"a data: link with download, at the top", "/to-data", "data:application/octet-stream;base64,"},
+		{"a data: link with download, in a frame", "/in-data", "data:application/octet-stream;base64,"},
+		{"a blob: link with download, at the top", "/to-blob", "blob:" + E},
+		{"a blob: link with download, in a frame", "/in-blob", "blob:" + E},
+		{"local storage, a cookie, an indexed database and a cache, then a data: link", "/to-storage", "data:application/octet-stream;base64,c3RvcmU="},
+		{"the top sent to an attachment", "/to-top-attach", E + "/attach"},
+		{"a frame of the game's page loading an attachment", "/in-attach", E + "/attach"},
+		{"a frame of a foreign page loading an attachment", "/to-frame-attach", E + "/attach"},
+		{"the top sent to a type the engine cannot show", "/to-top-type", E + "/evil-type.desktop"},
+		{"the top sent to bytes of no type the engine shows", "/to-top-type-b", E + "/evil-type-b.desktop"},
+		{"a frame of the game's page loading a type the engine cannot show", "/in-evil-type.desktop", E + "/evil-type.desktop"},
+		{"a frame of a foreign page loading a type the engine cannot show", "/to-frame-type", E + "/evil-type.desktop"},
+		{"the game's own load of an attachment", E + "/attach?game", E + "/attach?game"},
+		{"the game's own load of a type the engine cannot show", E + "/evil-type.desktop?game", E + "/evil-type.desktop?game"},
+	};
+	for (Case const& c : cases)
+	{
+		SCOPED_TRACE(c.what);
+		run("calls = '' loads = ''");
+		run("v:loadPage('" + (c.load[0] == '/' ? G + c.load : c.load) + "')");
+		std::string const out = turnUntilLogged("WebView: a download of " + c.address);
+		size_t const line = out.find("WebView: a download of");
+		std::printf("attack: %s: %s | %s | %s", c.what, global("loads").c_str(), global("calls").c_str(),
+			line == std::string::npos ? "no refusal\n" : out.substr(line, out.find('\n', line) + 1 - line).c_str());
+		EXPECT_NE(std::string::npos, out.find("WebView: a download of " + c.address)) << out;
+		EXPECT_NE(std::string::npos, out.find(" was refused: pages cannot save files\n")) << out;
+		EXPECT_EQ(std::string::npos, global("calls").find("evil"));
+		std::string const url = engine->evaluate("location.href");
+		if (url.rfind(G, 0) != 0)
+			EXPECT_EQ("undefined", engine->evaluate("typeof callLuaFunction")) << url;
+		if (c.load[0] != '/')
+			EXPECT_EQ("false ", global("loads").substr(0, 6)) << "the game hears its load failed";
+		auto const now = snapshot();
+		EXPECT_EQ(watched[0], now[0]) << "the home folder";
+		EXPECT_EQ(watched[1], now[1]) << "the current folder";
+		EXPECT_EQ(watched[2], now[2]) << "the data folder";
+		EXPECT_EQ(watched[3], now[3]) << "the save folder";
+	}
+	std::filesystem::current_path(before);
+}
+
+namespace
+{
+
+/** The page engine's view shown now (the test's only one). */
+GtkWidget* shownView()
+{
+	GtkWidget* view = nullptr;
+	GList* windows = gtk_window_list_toplevels();
+	for (GList* w = windows; w; w = w->next)
+		if (gtk_widget_get_visible(GTK_WIDGET(w->data)) && GTK_IS_BIN(w->data))
+		{
+			GtkWidget* child = gtk_bin_get_child(GTK_BIN(w->data));
+			if (child && WEBKIT_IS_WEB_VIEW(child))
+				view = child;
+		}
+	g_list_free(windows);
+	return view;
+}
+
+/** The player's click with the first button at (x, y) of the shown view, as the display hands it to the view. */
+void playerClick(int x, int y)
+{
+	GtkWidget* view = shownView();
+	ASSERT_NE(nullptr, view) << "no page is shown";
+	GdkWindow* window = gtk_widget_get_window(view);
+	ASSERT_NE(nullptr, window);
+	GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_window_get_display(window)));
+	int originX = 0;
+	int originY = 0;
+	gdk_window_get_origin(window, &originX, &originY);
+	for (GdkEventType type : {GDK_MOTION_NOTIFY, GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE})
+	{
+		GdkEvent* event = gdk_event_new(type);
+		if (type == GDK_MOTION_NOTIFY)
+		{
+			event->motion.window = GDK_WINDOW(g_object_ref(window));
+			event->motion.time = GDK_CURRENT_TIME;
+			event->motion.x = x;
+			event->motion.y = y;
+			event->motion.x_root = originX + x;
+			event->motion.y_root = originY + y;
+		}
+		else
+		{
+			event->button.window = GDK_WINDOW(g_object_ref(window));
+			event->button.time = GDK_CURRENT_TIME;
+			event->button.x = x;
+			event->button.y = y;
+			event->button.x_root = originX + x;
+			event->button.y_root = originY + y;
+			event->button.button = 1;
+			if (type == GDK_BUTTON_RELEASE)
+				event->button.state = GDK_BUTTON1_MASK;
+		}
+		gdk_event_set_device(event, pointer);
+		gtk_main_do_event(event);
+		gdk_event_free(event);
+	}
+}
+
+/** A link over the whole page (a player's click anywhere follows it); @ is its address. */
+std::string const WHOLE_PAGE_LINK = "<a id=\"a\" href=\"@\" style=\"position: fixed; left: 0; top: 0; width: 100%; height: 100%; display: block\">go</a>";
+
+std::string withAddress(std::string text, std::string const& address)
+{
+	text.replace(text.find('@'), 1, address);
+	return text;
+}
+
+} // namespace
+
+// The game's link callback hears only the player's own click on a link of
+// its page: a click a script makes (in a frame of another origin, on a
+// foreign page, on the game's own page), a form, window.open and the
+// player's click inside a frame of another origin go on without asking,
+// never give the bridge and never open outside. The player's click on the
+// game's page still reaches the callback, whose answer holds.
+TEST_F(WebViewAttack, OnlyThePlayersClickIsAsked)
+{
+	std::string const G = game.url("");
+	std::string const E = evil.url("");
+	test::TempFolder bin;
+	bin.write("xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$@\" >> \"" + bin.path() + "/opened\"\n");
+	chmod((bin / "xdg-open").c_str(), 0755);
+	test::ScopedVariable path("PATH", (bin.path() + ":" + getenv("PATH")).c_str());
+	run("links = '' answer = WebView.LOAD_PAGE_INTO_WEBVIEW\n"
+		"v:setOnLinkClickedCallback(function(view, url) links = links .. url .. ';' return answer end)");
+
+	// A page that stays says so after a second.
+	std::string const stayed = "setTimeout(function() { report('stayed'); }, 1000);";
+	evilPages["/evil"] = html(EVIL);
+	// A frame clicks a link of its own by script, then sends the top to its origin.
+	evilPages["/frame-click"] = html("<body><a id=\"a\" href=\"" + E + "/landed\">a</a><script>"
+		"if (location.pathname == '/frame-click') document.getElementById('a').click();</script></body>");
+	evilPages["/landed"] = html("<script>setTimeout(function() { top.location = '" + E + "/evil'; }, 300);</script>");
+	gamePages["/frame-click"] = html("<title>game</title>" + REPORT + "<iframe src=\"" + E + "/frame-click\"></iframe>");
+	// A foreign page clicks, by script, a link to its own origin.
+	gamePages["/to-foreign"] = html("<title>game</title><script>location.href = '" + E + "/foreign';</script>");
+	evilPages["/foreign"] = html("<title>foreign</title><body><a id=\"a\" href=\"" + E + "/evil\">a</a><script>"
+		"setTimeout(function() { document.getElementById('a').click(); }, 100);</script></body>");
+	// The game's own page: a script's click, window.open, a form.
+	gamePages["/script-click"] = html("<title>game</title><body><a id=\"a\" href=\"" + E + "/evil\">a</a><script>"
+		"setTimeout(function() { document.getElementById('a').click(); }, 100);</script></body>");
+	gamePages["/script-click-blank"] = html("<title>game</title>" + REPORT + "<body><a id=\"a\" target=\"_blank\" href=\"" + E +
+		"/evil\">a</a><script>document.getElementById('a').click();" + stayed + "</script></body>");
+	gamePages["/open"] = html("<title>game</title>" + REPORT + "<script>window.open('" + E + "/evil');" + stayed + "</script>");
+	gamePages["/form"] = html("<title>game</title><form method=\"post\" action=\"" + E + "/evil\"><input name=\"a\" value=\"b\"></form>"
+		"<script>document.forms[0].submit();</script>");
+
+	struct Case
+	{
+		char const* what;
+		char const* path;
+		char const* answer;
+		char const* done;
+	} const cases[] = {
+		{"a script's click in a frame of another origin, then the top sent to it", "/frame-click", "LOAD_PAGE_INTO_WEBVIEW", "true evil;"},
+		{"a script's click on a foreign main page", "/to-foreign", "LOAD_PAGE_INTO_WEBVIEW", "true evil;"},
+		{"a script's click on the game's page", "/script-click", "LOAD_PAGE_INTO_WEBVIEW", "true evil;"},
+		{"a script's click on the game's page, answered to open outside", "/script-click", "LOAD_PAGE_INTO_EXTERNAL_BROWSER", "true evil;"},
+		{"a script's click on a link to a new window", "/script-click-blank", "LOAD_PAGE_INTO_EXTERNAL_BROWSER", "stayed"},
+		{"window.open", "/open", "LOAD_PAGE_INTO_EXTERNAL_BROWSER", "stayed"},
+		{"a form submitted by script", "/form", "LOAD_PAGE_INTO_WEBVIEW", "true evil;"},
+	};
+	for (Case const& c : cases)
+	{
+		SCOPED_TRACE(c.what);
+		run(std::string("links = '' answer = WebView.") + c.answer);
+		std::remove((bin / "opened").c_str());
+		std::string const what = attack("v:loadPage('" + G + c.path + "')", c.done);
+		std::printf("attack: %s: %s | links: %s\n", c.what, what.c_str(), global("links").c_str());
+		EXPECT_EQ("", global("links")) << "the callback is not asked";
+		pf::Launcher::reapChildren(true);
+		EXPECT_EQ("", bin.read("opened")) << "nothing opens outside";
+	}
+
+	// The player's own clicks, synthesised through the view: on a link of
+	// the game's page the callback is asked and its answer holds (the page
+	// it let load calls the scripts); on a link inside a frame of another
+	// origin it is not.
+	gamePages["/click-me"] = html("<title>game</title><body>" + withAddress(WHOLE_PAGE_LINK, E + "/partner") + "</body>");
+	gamePages["/click-blank"] = html("<title>game</title><body>" + withAddress(WHOLE_PAGE_LINK, E + "/partner").replace(3, 0, "target=\"_blank\" ") + "</body>");
+	evilPages["/partner"] = html("<title>partner</title>" + REPORT + "<script>report('partner');</script>");
+	gamePages["/click-frame"] = html("<title>game</title><body style=\"margin: 0\"><iframe src=\"" + E +
+		"/framed-link\" style=\"border: 0; width: 100%; height: 100%; position: fixed; left: 0; top: 0\"></iframe></body>");
+	evilPages["/framed-link"] = html("<body>" + withAddress(WHOLE_PAGE_LINK, E + "/evil").replace(3, 0, "target=\"_top\" ") + "</body>");
+	struct Click
+	{
+		char const* what;
+		char const* path;
+		char const* answer;
+		char const* links;
+		/** What shows the click's end ("loads | calls"), "" when the page stays. */
+		char const* done;
+	} const clicks[] = {
+		{"the player's click on the game's page, let load", "/click-me", "LOAD_PAGE_INTO_WEBVIEW", "/partner;", "| partner;"},
+		{"the player's click on the game's page, kept", "/click-me", "DONT_LOAD_PAGE", "/partner;", ""},
+		{"the player's click on the game's page, opened outside", "/click-me", "LOAD_PAGE_INTO_EXTERNAL_BROWSER", "/partner;", ""},
+		{"the player's click on a link to a new window on the game's page, opened outside", "/click-blank", "LOAD_PAGE_INTO_EXTERNAL_BROWSER", "/partner;", ""},
+		{"the player's click inside a frame of another origin", "/click-frame", "LOAD_PAGE_INTO_WEBVIEW", "", "true evil;"},
+	};
+	for (Click const& c : clicks)
+	{
+		SCOPED_TRACE(c.what);
+		std::remove((bin / "opened").c_str());
+		run(std::string("links = '' calls = '' loads = '' answer = WebView.") + c.answer + " v:loadPage('" + G + c.path + "')");
+		ASSERT_TRUE(turnUntil([&] { return global("loads").find("true game;") != std::string::npos; })) << global("loads");
+		run("v:show()");
+		ASSERT_TRUE(turnUntil([&] { return engine->opacity() == 1.0; }));
+		// The frame's document is there once its link is.
+		int64_t const settle = lang::System::currentTimeMillis() + 500;
+		turnUntil([&] { return lang::System::currentTimeMillis() > settle; });
+		playerClick(40, 40);
+		std::string const links = std::string(c.links).empty() ? "" : E + c.links;
+		if (*c.done)
+			EXPECT_TRUE(turnUntil([&] { return (global("loads") + " | " + global("calls")).find(c.done) != std::string::npos; })) << global("loads");
+		else
+		{
+			EXPECT_TRUE(turnUntil([&] { return global("links") != ""; }));
+			int64_t const end = lang::System::currentTimeMillis() + 1000;
+			turnUntil([&] { return lang::System::currentTimeMillis() > end; });
+		}
+		std::printf("attack: %s: %s | %s | links: %s\n", c.what, global("loads").c_str(), global("calls").c_str(), global("links").c_str());
+		EXPECT_EQ(links, global("links"));
+		EXPECT_EQ(std::string::npos, global("calls").find("evil"));
+		pf::Launcher::reapChildren(true);
+		EXPECT_EQ(c.answer == std::string("LOAD_PAGE_INTO_EXTERNAL_BROWSER") ? E + "/partner\n" : "", bin.read("opened"));
+		if (c.answer != std::string("LOAD_PAGE_INTO_WEBVIEW"))
+			EXPECT_EQ(G + c.path, engine->evaluate("location.href")) << "the page stays";
+		if (std::string(c.links).empty())
+			EXPECT_EQ("undefined", engine->evaluate("typeof callLuaFunction"));
+		run("v:hide()");
+		turnUntil([&] { return engine->opacity() == 0.0; });
+	}
 }
 
 // A program finds its plugins beside it, wherever it was copied and

@@ -158,6 +158,7 @@ TEST_F(WebViewLua, OnlyLinksTheCallbackLetLoadGiveTheBridge)
 		SCOPED_TRACE(c.callback);
 		printed([&] {
 			run(std::string("v:loadPage('https://game.example/') v:setOnLinkClickedCallback(") + c.callback + ")");
+			page.finishLoad();
 			EXPECT_TRUE(page.navigate(other, true));
 			page.scripts.clear();
 			page.finishLoad(&other);
@@ -169,8 +170,10 @@ TEST_F(WebViewLua, OnlyLinksTheCallbackLetLoadGiveTheBridge)
 TEST_F(WebViewLua, LinkCallbacks)
 {
 	run("v = WebView.new(0, 0, 10, 10)\n"
-		"v:setOnLinkClickedCallback(function(view, url) seen = (view == v) and url; return answer end)");
+		"v:setOnLinkClickedCallback(function(view, url) seen = (view == v) and url; return answer end)\n"
+		"v:loadPage('https://game.example/')");
 	test::ScriptedPageEngine& page = engines.last();
+	page.finishLoad();
 	std::string const url = "https://example.org/" + std::string(280, 'x');
 	run("answer = WebView.DONT_LOAD_PAGE");
 	EXPECT_FALSE(page.navigate(url, true));
@@ -254,11 +257,13 @@ TEST_F(WebViewLua, DeleteInsideItsOwnCallback)
 	run("v = WebView.new(0, 0, 10, 10)\n"
 		"ui = {f = function() v:delete() end}\n"
 		"v:allowCallsFromJavaScript('ui')\n"
-		"v:setOnLinkClickedCallback(function(view) view:delete() return 0 end)");
+		"v:setOnLinkClickedCallback(function(view) view:delete() return 0 end)\n"
+		"v:loadPage('https://game.example/')");
 	test::ScriptedPageEngine& page = engines.last();
 	bool alive = true;
 	page.alive = &alive;
 	lang::Ptr<pf::PageEngine> keep(&page);
+	page.finishLoad();
 	EXPECT_FALSE(page.navigate("https://example.org/", true));
 	EXPECT_NE("", failure("v:show()"));
 
@@ -273,13 +278,14 @@ TEST_F(WebViewLua, ModuleEndDeletesDroppedViews)
 	run("probe = setmetatable({}, {__mode = 'k'})\n"
 		"local refuse = function() return 0 end\n"
 		"probe[refuse] = true\n"
-		"WebView.new(0, 0, 10, 10):setOnLinkClickedCallback(refuse)\n"
+		"local dropped = WebView.new(0, 0, 10, 10) dropped:setOnLinkClickedCallback(refuse) dropped:loadPage('https://game.example/') dropped = nil\n"
 		"collectgarbage()\n"
 		"kept = WebView.new(0, 0, 10, 10)\n"
 		"newView = WebView.new");
 	bool alive[2] = {true, true};
 	engines.made[0]->alive = &alive[0];
 	engines.made[1]->alive = &alive[1];
+	engines.made[0]->finishLoad();
 	EXPECT_FALSE(engines.made[0]->navigate("https://example.org/", true)) << "a dropped view lives on";
 	lua_State* l = lua::LuaAccess::get(&lua);
 	int const top = lua_gettop(l);

@@ -261,6 +261,7 @@ TEST_F(WebViewBridge, OnlyDocumentsTheGameSentTheViewToGetTheBridge)
 	for (Link const& l : links)
 	{
 		SCOPED_TRACE(l.url);
+		ASSERT_TRUE(loadGetsBridge("https://game.example/"));
 		observer.code = l.code;
 		view->setObserver(l.withObserver ? &observer : nullptr);
 		engine().navigate(l.url, true);
@@ -277,6 +278,71 @@ TEST_F(WebViewBridge, OnlyDocumentsTheGameSentTheViewToGetTheBridge)
 	view->loadUrl("file:///data/page.html");
 	EXPECT_TRUE(loadGetsBridge("file:///data/other.html"));
 	EXPECT_FALSE(loadGetsBridge("https://other.example/"));
+}
+
+// The game is asked about a link only when the player clicked it on a page
+// that holds the bridge: a script's link, a frame's, or a click on a page
+// without the bridge loads without asking, adds no origin and never opens
+// outside.
+TEST_F(WebViewBridge, OnlyThePlayersClickOnTheGamesPageIsAsked)
+{
+	test::TempFolder bin;
+	bin.write("xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$@\" >> \"" + bin.path() + "/opened\"\n");
+	chmod((bin / "xdg-open").c_str(), 0755);
+	test::ScopedVariable path("PATH", (bin.path() + ":" + getenv("PATH")).c_str());
+	view->setObserver(&observer);
+	struct Case
+	{
+		char const* what;
+		/** The page the link is on: the game's (bridged) or another. */
+		char const* page;
+		bool player;
+		int code;
+		bool asked;
+		bool allowed;
+	} const cases[] = {
+		{"the player's click on the game's page", "https://game.example/", true, pf::WEBVIEW_LINK_LOAD, true, true},
+		{"the player's click on the game's page, kept", "https://game.example/", true, pf::WEBVIEW_LINK_DONT_LOAD, true, false},
+		{"the player's click on the game's page, outside", "https://game.example/", true, pf::WEBVIEW_LINK_EXTERNAL, true, false},
+		{"a script's click on the game's page", "https://game.example/", false, pf::WEBVIEW_LINK_LOAD, false, true},
+		{"a script's click asking to open outside", "https://game.example/", false, pf::WEBVIEW_LINK_EXTERNAL, false, true},
+		{"the player's click on a foreign page", "https://evil.example/", true, pf::WEBVIEW_LINK_LOAD, false, true},
+		{"the player's click on a foreign page asking to open outside", "https://evil.example/", true, pf::WEBVIEW_LINK_EXTERNAL, false, true},
+		{"a script's click on a foreign page", "https://evil.example/", false, pf::WEBVIEW_LINK_LOAD, false, true},
+	};
+	for (Case const& c : cases)
+	{
+		SCOPED_TRACE(c.what);
+		loadGetsBridge(c.page);
+		observer.links.clear();
+		observer.code = c.code;
+		std::remove((bin / "opened").c_str());
+		std::string const to = "https://partner" + std::to_string(&c - cases) + ".example/";
+		EXPECT_EQ(c.allowed, engine().navigate(to, c.player));
+		EXPECT_EQ(c.asked ? std::vector<std::string>{to} : std::vector<std::string>{}, observer.links);
+		pf::Launcher::reapChildren(true);
+		EXPECT_EQ(c.asked && c.code == pf::WEBVIEW_LINK_EXTERNAL ? to + "\n" : "", bin.read("opened"));
+		EXPECT_EQ(c.asked && c.code == pf::WEBVIEW_LINK_LOAD, loadGetsBridge(to)) << "only a link the game let load gives the bridge";
+	}
+}
+
+// A refused download is logged with its address (shortened when long),
+// once per page like every line a page can repeat.
+TEST_F(WebViewBridge, RefusedDownloadsAreLoggedOncePerPage)
+{
+	engine().finishLoad();
+	std::string const data = "data:application/octet-stream," + std::string(5000, 'x');
+	testing::internal::CaptureStdout();
+	for (int i = 0; i < 3; ++i)
+		engine().refuseDownload("https://evil.example/run.desktop");
+	engine().refuseDownload(data);
+	engine().finishLoad();
+	std::string const out = testing::internal::GetCapturedStdout();
+	EXPECT_EQ(0u, out.find("WebView: a download of https://evil.example/run.desktop was refused: pages cannot save files\n"
+		"WebView: a download of data:application/octet-stream,xxx")) << out;
+	EXPECT_NE(std::string::npos, out.find("bytes cut ...]xxx")) << out;
+	EXPECT_NE(std::string::npos, out.find("WebView: a download of https://evil.example/run.desktop was refused: pages cannot save files (2 more times on that page)\n")) << out;
+	EXPECT_LT(out.size(), 800u);
 }
 
 // A page that makes a line at will gets it logged once, then counted.

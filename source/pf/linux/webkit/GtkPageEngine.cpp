@@ -21,6 +21,42 @@ namespace
  */
 unsigned const UNANSWERED_LOAD_GRACE_MS = 250;
 
+/**
+ * How long the player's click on a link stays waiting for the navigation
+ * it starts: the engine asks about that navigation right after the click's
+ * report, within a turn or two of its loop.
+ */
+long long const PLAYER_CLICK_MICROS = 2000000;
+
+/** The script world, of the engine's own, that watches the player's clicks in the main frame: the page's scripts cannot reach it. */
+char const CLICK_WORLD[] = "engine-player-clicks";
+
+/** The name under which the click watcher reports. */
+char const CLICK_HANDLER[] = "playerClick";
+
+/**
+ * The click watcher, run in the main frame's every document before the
+ * page's own scripts: it reports each click of the player (the page cannot
+ * make one whose isTrusted is true) on a link as "top <address>" when the
+ * link sends the main frame there, "named <address>" when it names another
+ * target (a new window, or a frame), and "" for a click elsewhere.
+ */
+char const CLICK_WATCHER[] = "window.addEventListener('click', function(e) {"
+	"  if (!e.isTrusted) return;"
+	"  var path = e.composedPath ? e.composedPath() : [e.target], report = '';"
+	"  for (var i = 0; i < path.length; ++i) {"
+	"    var a = path[i];"
+	"    if (a && (a.localName === 'a' || a.localName === 'area') && typeof a.href === 'string' && a.hasAttribute('href')) {"
+	"      var base = document.querySelector('base[target]');"
+	"      var target = String(a.target || (base ? base.target : '')).toLowerCase();"
+	"      var top = target === '' || target === '_self' || target === '_top' || target === '_parent';"
+	"      report = (top ? 'top ' : 'named ') + a.href;"
+	"      break;"
+	"    }"
+	"  }"
+	"  window.webkit.messageHandlers.playerClick.postMessage(report);"
+	"}, true);";
+
 /** Whether uri is a file: address. */
 bool isFile(char const* uri)
 {
@@ -50,6 +86,26 @@ std::string const& guardMissing()
 		return stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? std::string() : "the guard of local files " + file + " is missing";
 	}();
 	return why;
+}
+
+/**
+ * The engine's own context: the guard of local files goes into each of its
+ * web processes, and it keeps nothing on disk (no cookies, storage or
+ * cache): pages never write to the player's disk. Made with GTK.
+ */
+WebKitWebContext* s_context = nullptr;
+
+/** Whether the Content-Disposition header value asks for an attachment (its type before any ";"). */
+bool isAttachment(char const* disposition)
+{
+	if (!disposition)
+		return false;
+	while (g_ascii_isspace(*disposition))
+		++disposition;
+	size_t n = 0;
+	while (disposition[n] && disposition[n] != ';' && !g_ascii_isspace(disposition[n]))
+		++n;
+	return n == 10 && g_ascii_strncasecmp(disposition, "attachment", 10) == 0;
 }
 
 /** Hands each new web process the guard and the data root of the moment. */
@@ -118,25 +174,120 @@ gboolean timedOut(gpointer data)
 /** The GTK and WebKit signal handlers, with the engine as their data. */
 struct GtkPageEngine::Signals
 {
+	/**
+	 * Every decision is taken here, none left to the engine's defaults:
+	 * a navigation is the listener's to allow; a new window is never made
+	 * (the listener still hears of it: the player's click may be meant to
+	 * open outside); a response is shown when the engine can show it and
+	 * it asks for no attachment, else refused as a download.
+	 */
 	static gboolean decide(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type, gpointer data)
 	{
 		GtkPageEngine* self = static_cast<GtkPageEngine*>(data);
-		if (type != WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION && type != WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION)
-			return FALSE;
-		if (!self->m_listener)
-			return FALSE;
-		WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
-		char const* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
-		bool const link = webkit_navigation_action_get_navigation_type(action) == WEBKIT_NAVIGATION_TYPE_LINK_CLICKED;
 		// The listener may let the engine go while it decides.
 		lang::Ptr<GtkPageEngine> keep(self);
 		g_object_ref(decision);
-		bool const allow = self->m_listener->allowNavigation(uri ? uri : "", link);
-		if (allow)
+		if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE)
+		{
+			WebKitResponsePolicyDecision* response = WEBKIT_RESPONSE_POLICY_DECISION(decision);
+			WebKitURIResponse* answer = webkit_response_policy_decision_get_response(response);
+			SoupMessageHeaders* headers = answer ? webkit_uri_response_get_http_headers(answer) : nullptr;
+			bool const attachment = headers && isAttachment(soup_message_headers_get_one(headers, "Content-Disposition"));
+			if (attachment || !webkit_response_policy_decision_is_mime_type_supported(response))
+			{
+				webkit_policy_decision_ignore(decision);
+				char const* uri = webkit_uri_request_get_uri(webkit_response_policy_decision_get_request(response));
+				self->refuseDownload(uri ? uri : "");
+			}
+			else
+				webkit_policy_decision_use(decision);
+			g_object_unref(decision);
+			return TRUE;
+		}
+		WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+		char const* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+		bool const window = type == WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION;
+		bool player = false;
+		if (webkit_navigation_action_get_navigation_type(action) == WEBKIT_NAVIGATION_TYPE_LINK_CLICKED)
+		{
+			// The click waiting is used up by the first link's navigation.
+			std::string const click = self->m_click;
+			bool const recent = g_get_monotonic_time() - self->m_clickTime < PLAYER_CLICK_MICROS;
+			self->m_click.clear();
+			player = recent && uri && webkit_navigation_action_is_user_gesture(action) &&
+				(click == std::string("top ") + uri ? !window : click == std::string("named ") + uri && window);
+		}
+		bool const allow = self->m_listener ? self->m_listener->allowNavigation(uri ? uri : "", player) : true;
+		if (allow && !window)
 			webkit_policy_decision_use(decision);
 		else
 			webkit_policy_decision_ignore(decision);
 		g_object_unref(decision);
+		return TRUE;
+	}
+
+	/** The click watcher's report (see CLICK_WATCHER): the player's click waits for the navigation it starts. */
+	static void clicked(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer data)
+	{
+		GtkPageEngine* self = static_cast<GtkPageEngine*>(data);
+		JSCValue* value = result ? webkit_javascript_result_get_js_value(result) : nullptr;
+		self->m_click.clear();
+		if (!value || !jsc_value_is_string(value))
+			return;
+		char* text = jsc_value_to_string(value);
+		if (text)
+			self->m_click = text;
+		g_free(text);
+		self->m_clickTime = g_get_monotonic_time();
+	}
+
+	/**
+	 * A download the engine started anyway (a link with a download
+	 * attribute): stopped before it has a file. Without a destination of
+	 * ours none is ever made.
+	 */
+	static void downloadStarted(WebKitWebContext*, WebKitDownload* download, gpointer)
+	{
+		g_signal_connect(download, "decide-destination", G_CALLBACK(&Signals::noDestination), nullptr);
+		webkit_download_set_allow_overwrite(download, FALSE);
+		WebKitURIRequest* request = webkit_download_get_request(download);
+		char const* uri = request ? webkit_uri_request_get_uri(request) : nullptr;
+		std::string const url = uri ? uri : "";
+		WebKitWebView* view = webkit_download_get_web_view(download);
+		webkit_download_cancel(download);
+		for (GtkPageEngine* engine : engines())
+			if (view && engine->m_view == view)
+			{
+				lang::Ptr<GtkPageEngine> keep(engine);
+				engine->refuseDownload(url);
+				return;
+			}
+		lang::Debug::printf("WebView: a download of %s was refused: pages cannot save files\n", url.c_str());
+	}
+
+	static gboolean noDestination(WebKitDownload* download, gchar*, gpointer)
+	{
+		webkit_download_cancel(download);
+		return TRUE;
+	}
+
+	/** Pages ask for no permission (place, camera, notifications and the like): each is denied. */
+	static gboolean permission(WebKitWebView*, WebKitPermissionRequest* request, gpointer)
+	{
+		webkit_permission_request_deny(request);
+		return TRUE;
+	}
+
+	/** A page's file chooser (an upload) is never shown: pages do not reach the player's files. */
+	static gboolean fileChooser(WebKitWebView*, WebKitFileChooserRequest* request, gpointer)
+	{
+		webkit_file_chooser_request_cancel(request);
+		return TRUE;
+	}
+
+	/** A page's print (whose dialog may print to a file) is never shown. */
+	static gboolean print(WebKitWebView*, WebKitPrintOperation*, gpointer)
+	{
 		return TRUE;
 	}
 
@@ -151,6 +302,8 @@ struct GtkPageEngine::Signals
 			self->m_startedOffFiles = !isFile(uri);
 			++self->m_load;
 		}
+		if (event == WEBKIT_LOAD_COMMITTED)
+			self->m_click.clear();
 		if (event == WEBKIT_LOAD_COMMITTED && self->m_listener)
 		{
 			char const* uri = webkit_web_view_get_uri(self->m_view);
@@ -243,7 +396,11 @@ bool GtkPageEngine::hasDisplay()
 		gtk_disable_setlocale();
 		s_gtk = gtk_init_check(nullptr, nullptr) ? 1 : -1;
 		if (s_gtk > 0)
-			g_signal_connect(webkit_web_context_get_default(), "initialize-web-extensions", G_CALLBACK(&initializeWebProcess), nullptr);
+		{
+			s_context = webkit_web_context_new_ephemeral();
+			g_signal_connect(s_context, "initialize-web-extensions", G_CALLBACK(&initializeWebProcess), nullptr);
+			g_signal_connect(s_context, "download-started", G_CALLBACK(&Signals::downloadStarted), nullptr);
+		}
 	}
 	return s_gtk > 0;
 }
@@ -263,7 +420,7 @@ void GtkPageEngine::turn()
 
 GtkPageEngine::GtkPageEngine(int x, int y, int width, int height) :
 	m_x(x), m_y(y), m_width(std::max(1, width)), m_height(std::max(1, height)), m_listener(nullptr), m_window(nullptr),
-	m_view(nullptr), m_loadFailed(false), m_loadEnded(false), m_startedOffFiles(false), m_load(0), m_shown(false), m_placedX(0), m_placedY(0), m_alpha(0.0), m_fadeFrom(0.0),
+	m_view(nullptr), m_clickTime(0), m_loadFailed(false), m_loadEnded(false), m_startedOffFiles(false), m_load(0), m_shown(false), m_placedX(0), m_placedY(0), m_alpha(0.0), m_fadeFrom(0.0),
 	m_fadeTo(0.0), m_fadeStart(0), m_fadeMicros(0), m_fadeSource(0), m_self(std::make_shared<GtkPageEngine*>(this))
 {
 	engines().insert(this);
@@ -282,7 +439,15 @@ GtkPageEngine::GtkPageEngine(int x, int y, int width, int height) :
 	if (GdkVisual* visual = gdk_screen_get_rgba_visual(gtk_widget_get_screen(m_window)))
 		gtk_widget_set_visual(m_window, visual);
 
-	m_view = WEBKIT_WEB_VIEW(webkit_web_view_new());
+	WebKitUserContentManager* content = webkit_user_content_manager_new();
+	g_signal_connect(content, (std::string("script-message-received::") + CLICK_HANDLER).c_str(), G_CALLBACK(&Signals::clicked), this);
+	webkit_user_content_manager_register_script_message_handler_in_world(content, CLICK_HANDLER, CLICK_WORLD);
+	WebKitUserScript* watcher = webkit_user_script_new_for_world(CLICK_WATCHER, WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+		WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, CLICK_WORLD, nullptr, nullptr);
+	webkit_user_content_manager_add_script(content, watcher);
+	webkit_user_script_unref(watcher);
+	m_content = content;
+	m_view = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", s_context, "user-content-manager", content, nullptr));
 	GdkRGBA const clear = {0.0, 0.0, 0.0, 0.0};
 	webkit_web_view_set_background_color(m_view, &clear);
 	gtk_container_add(GTK_CONTAINER(m_window), GTK_WIDGET(m_view));
@@ -290,6 +455,9 @@ GtkPageEngine::GtkPageEngine(int x, int y, int width, int height) :
 	g_signal_connect(m_view, "load-changed", G_CALLBACK(&Signals::changed), this);
 	g_signal_connect(m_view, "load-failed", G_CALLBACK(&Signals::failed), this);
 	g_signal_connect(m_view, "resource-load-started", G_CALLBACK(&Signals::resourceStarted), this);
+	g_signal_connect(m_view, "permission-request", G_CALLBACK(&Signals::permission), this);
+	g_signal_connect(m_view, "run-file-chooser", G_CALLBACK(&Signals::fileChooser), this);
+	g_signal_connect(m_view, "print", G_CALLBACK(&Signals::print), this);
 	gtk_widget_show(GTK_WIDGET(m_view));
 	setOpacity(0.0);
 }
@@ -304,6 +472,11 @@ GtkPageEngine::~GtkPageEngine()
 	{
 		g_signal_handlers_disconnect_by_data(m_view, this);
 		webkit_web_view_stop_loading(m_view);
+	}
+	if (m_content)
+	{
+		g_signal_handlers_disconnect_by_data(m_content, this);
+		g_object_unref(m_content);
 	}
 	if (m_window)
 		gtk_widget_destroy(m_window);
@@ -324,6 +497,17 @@ void GtkPageEngine::failWithoutDisplay(std::string const& what)
 		if (alive && *alive && (*alive)->m_listener)
 			(*alive)->m_listener->pageFailed(false);
 	});
+}
+
+void GtkPageEngine::refuseDownload(std::string const& url)
+{
+	if (m_listener)
+	{
+		lang::Ptr<GtkPageEngine> keep(this);
+		m_listener->downloadRefused(url);
+	}
+	else
+		lang::Debug::printf("WebView: a download of %s was refused: pages cannot save files\n", url.c_str());
 }
 
 void GtkPageEngine::failUnanswered(std::string const& url, std::string const& why)

@@ -6,6 +6,7 @@
 
 typedef struct _GtkWidget GtkWidget;
 typedef struct _WebKitWebView WebKitWebView;
+typedef struct _WebKitUserContentManager WebKitUserContentManager;
 
 namespace pf
 {
@@ -23,6 +24,16 @@ namespace pf
  * the web process by the guard beside the plugin ("webkit-files/"): a file
  * that does not resolve to one below pageDataRoot() is refused. Without
  * the guard every load fails, with one line saying it is missing.
+ *
+ * Nothing is left to the engine's defaults where a page could act for the
+ * player: no download starts (an attachment, a type the engine cannot show
+ * or a link with a download attribute, at the top or in a frame: each is
+ * refused before any file exists, and told to the listener); no new window
+ * opens; every permission is denied; no file chooser and no print dialog
+ * shows; the pages keep no cookies, storage or cache on disk. A link
+ * navigation is the player's click only when the player's own click on a
+ * link of the main frame's document started it (a watcher in a script
+ * world of its own, which the page cannot reach, reports such clicks).
  * Main thread only.
  */
 class GtkPageEngine : public PageEngine
@@ -64,6 +75,12 @@ private:
 	PageEngineListener* m_listener;
 	GtkWidget* m_window;
 	WebKitWebView* m_view;
+	/** The view's scripts of the engine's own (the click watcher). */
+	WebKitUserContentManager* m_content = nullptr;
+	/** The player's last click on a link in the main frame ("top <url>" or "named <url>"), waiting for its navigation; "" none. */
+	std::string m_click;
+	/** When m_click came (g_get_monotonic_time). */
+	long long m_clickTime;
 	bool m_loadFailed;
 	/** The load finished (a failed one too). */
 	bool m_loadEnded;
@@ -88,6 +105,8 @@ private:
 	bool stepFade();
 	/** Fails a load that cannot start (no display, no guard of local files) at the next turn, with a line naming what. */
 	void failWithoutDisplay(std::string const& what);
+	/** Tells the listener (or the log, without one) of a download at url that was refused. */
+	void refuseDownload(std::string const& url);
 	/** Fails the current load, whose main resource at url failed (why) without the load failing. */
 	void failUnanswered(std::string const& url, std::string const& why);
 

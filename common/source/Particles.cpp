@@ -3,6 +3,7 @@
 #include <game/Anchor.h>
 #include <game/Resources.h>
 #include <host/HostView.h>
+#include <host/SheetsSearched.h>
 #include <gr/Context.h>
 #include <gr/RenderState2D.h>
 #include <lang/Debug.h>
@@ -236,6 +237,9 @@ void Particles::setSprite(ParticleData& particle, std::string const& name)
 {
 	particle.spriteName = name;
 	particle.sprite = m_core.resources->getSprite(name);
+	if (!particle.sprite && m_missingSprites.insert({particle.systemName, name}).second)
+		lang::Debug::printf("Particle sprite \"%s\" of %s is missing: no sprite sheet holds it (%s); its particles are not drawn\n",
+			name.c_str(), particle.systemName.c_str(), sheetsSearched(*m_core.resources).c_str());
 }
 
 void Particles::update(float dt, bool inGame, gr::Context* context)
@@ -315,11 +319,7 @@ void Particles::draw(gr::Context* context, bool inGame, bool background)
 		if (p.background != background)
 			continue;
 		if (!p.sprite)
-		{
-			if (inGame)
-				lang::Debug::printf("Particle sprite is missing for %s\n", p.systemName.c_str());
-			continue;
-		}
+			continue; // reported once when the particle was given its sprite
 		float const s = inGame ? p.scale : p.scale * m_menuScale;
 		if (!draw::divisor(s))
 			continue;

@@ -7,7 +7,9 @@
 #include <lua/LuaObject.h>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace gr
@@ -139,6 +141,8 @@ private:
 	std::map<std::string, lang::Ptr<ParticleSystemData>> m_cache;
 	std::vector<GravitySensorData> m_sensors;
 	RandomSource m_random;
+	/** The definitions' sprite names that no sheet held, each reported once: key, sprite. */
+	std::set<std::pair<std::string, std::string>> m_missingSprites;
 
 	/** How a definition is built when it is not cached yet. */
 	struct Overrides;
@@ -149,6 +153,10 @@ private:
 	float limited(float count) const;
 	/** Spawns count particles of the definition. */
 	void spawn(ParticleSystemData& system, float count, float x, float y, float width, float height, float angle);
-	/** Sets the particle's sprite to name k (1-based) of its definition. */
+	/**
+	 * Sets the particle's sprite to name k (1-based) of its definition. A
+	 * name that no sheet holds leaves the particle without one (not drawn),
+	 * reported once per definition and name with the sheets searched.
+	 */
 	void setSprite(ParticleData& particle, std::string const& name);
 };

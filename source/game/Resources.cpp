@@ -247,6 +247,15 @@ TextGroupSet* Resources::getTextGroupSet(std::string const& key) const
 	return find(m_textGroupSets, key);
 }
 
+std::vector<std::string> Resources::getSpriteSheetKeys() const
+{
+	std::vector<std::string> keys;
+	keys.reserve(m_spriteSheets.size());
+	for (auto const& entry : m_spriteSheets)
+		keys.push_back(entry.first);
+	return keys;
+}
+
 SpriteSheet* Resources::findSpriteSheet(std::string const& spriteName) const
 {
 	RegistryEntry const* e = entry(spriteName);

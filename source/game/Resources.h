@@ -161,6 +161,9 @@ public:
 	/** The text group set stored under key, or null. */
 	TextGroupSet* getTextGroupSet(std::string const& key) const;
 
+	/** The keys of the sheets stored, in key order (the sheets a sprite look-up searches). */
+	std::vector<std::string> getSpriteSheetKeys() const;
+
 	/** The sheet that registered the sprite, or null (also for composites). */
 	SpriteSheet* findSpriteSheet(std::string const& spriteName) const;
 

@@ -253,6 +253,30 @@ TEST_F(ParticlesTest, DrawingPlacesParticlesInWorldAndMenu)
 	EXPECT_EQ(1u, draws().size());
 }
 
+// A definition naming a sprite that no sheet holds: one line per definition
+// and sprite name, when particles are made, naming the sprite and the
+// sheets searched; never a line per particle or per frame.
+TEST_F(ParticlesTest, AMissingSpriteIsOneLinePerDefinitionAndName)
+{
+	run("particleTable.particles.chip_ice = {sprites = {'ice_chip'}, lifeTime = 10, minScaleBegin = 1, maxScaleBegin = 1}\n"
+		"particleTable.particles.chip_snow = {sprites = {'ice_chip'}, lifeTime = 10, minScaleBegin = 1, maxScaleBegin = 1}");
+	testing::internal::CaptureStdout();
+	for (int i = 0; i < 3; ++i)
+	{
+		run("particles.addParticles('chip_ice', 8, 0, 0, 4, 4, 0) particles.addParticles('chip_snow', 4, 0, 0, 4, 4, 0)");
+		run("drawParticlesNative()");
+	}
+	std::string const log = testing::internal::GetCapturedStdout();
+	std::string const line = "Particle sprite \"ice_chip\" of chip_ice is missing: no sprite sheet holds it (the sheets searched: P); its particles are not drawn\n";
+	EXPECT_NE(std::string::npos, log.find(line)) << log;
+	EXPECT_EQ(log.find(line), log.rfind(line)) << log;
+	EXPECT_NE(std::string::npos, log.find("Particle sprite \"ice_chip\" of chip_snow is missing")) << log;
+	size_t lines = 0;
+	for (size_t at = log.find("Particle sprite"); at != std::string::npos; at = log.find("Particle sprite", at + 1))
+		++lines;
+	EXPECT_EQ(2u, lines) << log;
+}
+
 TEST_F(ParticlesTest, RandomInputNeitherCrashesNorHangs)
 {
 	std::mt19937 rng(24);

@@ -9,8 +9,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
 #include <sstream>
 #include <sys/wait.h>
 #include <gtest/gtest.h>
@@ -472,8 +475,14 @@ TEST_P(SampleGameSizes, HudAndSceneryFit)
 	out.write("saves/highscores.lua", "meadow = { score = 98765, stars = 3 }\n");
 	// Where the game's layout puts the waiting lantern (world 150, -110):
 	// the level's 1024 x 640 fitted, the ground line 0.88 of the way down.
-	double const scale = std::min(w / 1024.0, h / 640.0);
-	double const left = 512.0 - w / scale / 2.0, top = -0.88 * h / scale;
+	// A portrait screen takes the scale of its landscape turn, the
+	// view's left edge 120 left of the launcher where the level's width
+	// does not fit.
+	double scale = std::min(w / 1024.0, h / 640.0);
+	if (h > w)
+		scale = std::max(scale, std::min(h / 1024.0, w / 640.0));
+	double const shown = w / scale;
+	double const left = shown < 1024.0 ? 30.0 : 512.0 - shown / 2.0, top = -0.88 * h / scale;
 	int const x = int(std::lround((150.0 - left) * scale)), y = int(std::lround((-110.0 - top) * scale));
 	std::string const events = "1 resize " + std::to_string(w) + " " + std::to_string(h) + "\n4 touch-begin 1 " + std::to_string(x) + " " +
 							   std::to_string(y) + "\n6 touch-move 1 " + std::to_string(x - 30) + " " + std::to_string(y) +
@@ -540,5 +549,332 @@ INSTANTIATE_TEST_SUITE_P(EverySize, SampleGameSizes,
 	[](::testing::TestParamInfo<std::pair<int, int>> const& info) {
 		return std::to_string(info.param.first) + "x" + std::to_string(info.param.second);
 	});
+
+/**
+ * A data folder at "<out>/data" for --data: the build's bundle, its entries
+ * linked, except the shipped files of replacements (paths below data_ipad,
+ * text), which are packed there instead.
+ */
+void mirrorBundle(test::TempFolder const& out, std::map<std::string, std::string> const& replacements)
+{
+	namespace fs = std::filesystem;
+	std::function<void(fs::path const&, fs::path const&, std::string const&)> mirror = [&](fs::path const& from, fs::path const& to,
+																						  std::string const& prefix) {
+		fs::create_directories(to);
+		for (fs::directory_entry const& entry : fs::directory_iterator(from))
+		{
+			std::string const name = prefix + entry.path().filename().string();
+			if (replacements.count(name))
+				continue;
+			bool const holds = std::any_of(replacements.begin(), replacements.end(),
+				[&](auto const& r) { return r.first.rfind(name + "/", 0) == 0; });
+			if (holds)
+				mirror(entry.path(), to / entry.path().filename(), name + "/");
+			else
+				fs::create_symlink(entry.path(), to / entry.path().filename());
+		}
+	};
+	mirror(ENGINE_BUNDLE_DIR, out / "data", "");
+	for (auto const& [name, text] : replacements)
+		test::writeShippedFile(out, "data/" + name, text);
+}
+
+/** The command line of gameCommand with the data folder of mirrorBundle. */
+std::string mirroredGameCommand(test::TempFolder const& out, std::string const& flags)
+{
+	std::string command = gameCommand(out, "C", flags);
+	size_t const data = command.find(std::string(" --data ") + ENGINE_BUNDLE_DIR + " ");
+	return command.replace(data, 8 + std::string(ENGINE_BUNDLE_DIR).size(), " --data " + out / "data");
+}
+
+/** The level file of the first level (meadow) holding world (entries of the world table). */
+std::string levelWith(std::string const& world)
+{
+	return "filename = \"meadow.lua\"\nworldGravity = { x = 0, y = 9.8 }\ncounts = { blocks = 1, flyers = 3 }\ntheme = \"dusk\"\n"
+		   "world = {\n"
+		   "\tground = { name = \"ground\", definition = \"BLOCK_GROUND\", type = \"box\", x = 512, y = 40, angle = 0, scale = 1 },\n" +
+		   world + "}\njoints = {}\n";
+}
+
+/** A target entry named name at x, y of definition. */
+std::string gloomAt(std::string const& name, int x, int y, std::string const& definition = "TARGET_GLOOM")
+{
+	return "\t" + name + " = { name = \"" + name + "\", definition = \"" + definition + "\", type = \"circle\", x = " + std::to_string(x) +
+		   ", y = " + std::to_string(y) + ", angle = 0, scale = 1 },\n";
+}
+
+/** The 16-bit samples (left, right interleaved) of the data chunk of a wave file's bytes; empty when it has none. */
+std::vector<int16_t> waveSamples(std::string const& wave)
+{
+	for (size_t pos = 12; pos + 8 <= wave.size();)
+	{
+		uint32_t size = 0;
+		std::memcpy(&size, wave.data() + pos + 4, 4);
+		if (wave.compare(pos, 4, "data") == 0)
+		{
+			std::vector<int16_t> samples(std::min<size_t>(size, wave.size() - pos - 8) / 2);
+			std::memcpy(samples.data(), wave.data() + pos + 8, samples.size() * 2);
+			return samples;
+		}
+		pos += 8 + size + (size & 1);
+	}
+	return {};
+}
+
+/** The root mean square of the stereo samples from second from to second to at 44100 Hz. */
+double loudness(std::vector<int16_t> const& samples, double from, double to)
+{
+	size_t const begin = std::min(samples.size(), size_t(from * 44100) * 2), end = std::min(samples.size(), size_t(to * 44100) * 2);
+	double sum = 0;
+	for (size_t i = begin; i < end; ++i)
+		sum += double(samples[i]) * samples[i];
+	return end > begin ? std::sqrt(sum / double(end - begin)) : 0.0;
+}
+
+// A ready-made sound is a file in data/game/audio and nothing else: the
+// build copies every one into the bundle as it is, and the game plays it.
+// The sample's launch sound ships so: the scripted launch at tick 60 is
+// heard in the headless run's wave file, over the silence before it.
+TEST(SampleGameProgram, ReadyMadeSoundsArePackedAsTheyAreAndPlay)
+{
+	std::vector<std::string> files;
+	for (std::filesystem::directory_entry const& entry : std::filesystem::directory_iterator(std::string(ENGINE_GAME_DATA) + "/audio"))
+		files.push_back(entry.path().filename().string());
+	ASSERT_NE(files.end(), std::find(files.begin(), files.end(), "launch.wav"));
+	for (std::string const& file : files)
+	{
+		std::ifstream source(std::string(ENGINE_GAME_DATA) + "/audio/" + file, std::ios::binary);
+		std::ifstream packed(std::string(ENGINE_BUNDLE_DIR) + "/data_ipad/audio/" + file, std::ios::binary);
+		std::string const a((std::istreambuf_iterator<char>(source)), std::istreambuf_iterator<char>());
+		std::string const b((std::istreambuf_iterator<char>(packed)), std::istreambuf_iterator<char>());
+		EXPECT_FALSE(a.empty()) << file;
+		EXPECT_TRUE(a == b) << file << " is not in the bundle as it is";
+	}
+
+	test::TempFolder out;
+	int status = -1;
+	std::string const log = runProgram(gameCommand(out, "C", "--frames 90 --sound " + out / "sound.wav" + " --events " +
+														  std::string(ENGINE_GAME_DATA) + "/play-level1.events"),
+		status);
+	ASSERT_EQ(0, status) << log;
+	ASSERT_NE(std::string::npos, log.find("Lantern Drift: flyer 1 launched at frame 60")) << log;
+	std::vector<int16_t> const samples = waveSamples(out.read("sound.wav"));
+	double const before = loudness(samples, 0.1, 0.95), launch = loudness(samples, 1.0, 1.35);
+	EXPECT_GT(launch, 1000.0) << "before " << before;
+	EXPECT_LT(before * 10, launch);
+}
+
+// A level that cannot be won as written says so in one line when it loads
+// (and is never won at once); one with a target to reach says nothing.
+TEST(SampleGameProgram, ALevelThatCannotBeWonSaysSoWhenItLoads)
+{
+	std::string const block = "\tbox = { name = \"box\", definition = \"BLOCK_STRAW_SQUARE\", type = \"box\", x = 700, y = -16, angle = 0, scale = 1 },\n";
+	struct Case
+	{
+		char const* what;
+		std::string world;
+		char const* line; // null: none
+	};
+	Case const cases[] = {
+		{"no targets", block, "level meadow cannot be won: it has no targets (none of its entries names a target definition)\n"},
+		{"a target of an unknown definition", block + gloomAt("ghost", 700, -60, "TARGET_GHOST"), "level meadow cannot be won: it has no targets"},
+		{"a target past the right bound", gloomAt("far", 1400, -14), "level meadow cannot be won: none of its 1 targets lies within the level's bounds"},
+		{"targets in the ground and above the top", gloomAt("deep", 600, 60) + gloomAt("high", 600, -1700),
+			"level meadow cannot be won: none of its 2 targets lies within the level's bounds above the ground\n"},
+		{"one target within the bounds", gloomAt("far", 1400, -14) + gloomAt("near", 700, -14), nullptr},
+	};
+	for (Case const& c : cases)
+	{
+		test::TempFolder out;
+		mirrorBundle(out, {{"data_ipad/levels/meadow.lua", levelWith(c.world)}});
+		int status = -1;
+		std::string const log = runProgram(mirroredGameCommand(out, "--frames 10"), status);
+		EXPECT_EQ(0, status) << c.what << log;
+		std::string const lines = gameLines(log);
+		EXPECT_NE(std::string::npos, lines.find("Lantern Drift: level meadow with ")) << c.what << lines;
+		if (c.line)
+		{
+			EXPECT_NE(std::string::npos, lines.find(std::string("Lantern Drift: ") + c.line)) << c.what << lines;
+			EXPECT_EQ(lines.find("cannot be won"), lines.rfind("cannot be won")) << c.what << ": one line\n" << lines;
+		}
+		else
+			EXPECT_EQ(std::string::npos, lines.find("cannot be won")) << c.what << lines;
+		EXPECT_EQ(std::string::npos, lines.find(" won at frame")) << c.what << lines;
+	}
+}
+
+/** Pixels of a frame (R, G, B, A rows) and its size. */
+struct Frame
+{
+	std::vector<unsigned char> pixels;
+	int width = 0, height = 0;
+
+	explicit Frame(std::string const& png) { pixels = framePixels(png, width, height); }
+
+	/** Whether the pixel at x, y is within the steps of the frames' 5 and 6 bits of r, g, b. */
+	bool near(int x, int y, int r, int g, int b) const
+	{
+		unsigned char const* p = &pixels[(size_t(y) * width + x) * 4];
+		return std::abs(p[0] - r) <= 8 && std::abs(p[1] - g) <= 4 && std::abs(p[2] - b) <= 8;
+	}
+
+	/** The box of the pixels near r, g, b in rows top to bottom (excluded). */
+	PixelBox find(int r, int g, int b, int top, int bottom) const
+	{
+		PixelBox box;
+		for (int y = std::max(0, top); y < std::min(height, bottom); ++y)
+		{
+			for (int x = 0; x < width; ++x)
+			{
+				if (near(x, y, r, g, b))
+					box.add(x, y);
+			}
+		}
+		return box;
+	}
+};
+
+// The stars of a won level are centred under the banner by their count:
+// the star limits of the first level set to give one, two and three stars
+// to the scripted play's score, the stars' yellow and the banner's box
+// share one centre, the screen's.
+TEST(SampleGameProgram, WinStarsAreCentredUnderTheBannerByTheirCount)
+{
+	std::string const limits[] = {"{ 1, 99999999, 99999999 }", "{ 1, 1, 99999999 }", "{ 1, 1, 1 }"};
+	for (int stars = 1; stars <= 3; ++stars)
+	{
+		test::TempFolder out;
+		mirrorBundle(out, {{"data_ipad/scripts/starLimits.lua", "meadow = " + limits[stars - 1] + "\nriverbank = { 1, 2, 3 }\nhilltop = { 1, 2, 3 }\n"}});
+		int status = -1;
+		std::string const log = runProgram(
+			mirroredGameCommand(out, "--frames 200 --screenshot 200 --events " + std::string(ENGINE_GAME_DATA) + "/play-level1.events"), status);
+		ASSERT_EQ(0, status) << log;
+		ASSERT_NE(std::string::npos, log.find(", " + std::to_string(stars) + " stars\n")) << log;
+		Frame const f(out.read("frame-0200.png"));
+		// The banner's text starts at 0.3 of the height; the stars follow it.
+		PixelBox const star = f.find(250, 210, 40, f.height * 3 / 10, f.height * 3 / 4);
+		ASSERT_FALSE(star.empty()) << stars;
+		PixelBox const banner = f.find(255, 255, 255, f.height * 3 / 10 - 4, star.top);
+		ASSERT_FALSE(banner.empty()) << stars;
+		// The stars apart: columns with star pixels, counted by runs.
+		int runs = 0;
+		bool inRun = false;
+		for (int x = star.left; x <= star.right; ++x)
+		{
+			bool any = false;
+			for (int y = star.top; y < star.bottom && !any; ++y)
+				any = f.near(x, y, 250, 210, 40);
+			runs += any && !inRun ? 1 : 0;
+			inRun = any;
+		}
+		EXPECT_EQ(stars, runs);
+		// The banner's box (its rim) is centred on the screen; the text's
+		// ink lies within the font's spacing after the last letter (2 of its
+		// pixels, 3 screen pixels each) of that centre.
+		PixelBox const box = f.find(240, 220, 120, f.height * 3 / 10 - 40, f.height * 3 / 4);
+		ASSERT_FALSE(box.empty()) << stars;
+		double const starCentre = (star.left + star.right) / 2.0, boxCentre = (box.left + box.right) / 2.0;
+		EXPECT_NEAR(boxCentre, starCentre, 1.5) << stars << " stars";
+		EXPECT_NEAR(f.width / 2.0, starCentre, 1.5) << stars << " stars";
+		EXPECT_NEAR((banner.left + banner.right) / 2.0, starCentre, 7.0) << stars << " stars";
+	}
+}
+
+// On a portrait screen the lantern waiting in the launcher is at least as
+// large as on the landscape screen of the same sides, and all of it on the
+// screen.
+TEST(SampleGameProgram, PortraitLanternIsAtLeastAsLargeAsInLandscape)
+{
+	PixelBox lanterns[2];
+	int const sizes[2][2] = {{640, 480}, {480, 640}};
+	for (int i = 0; i < 2; ++i)
+	{
+		test::TempFolder out;
+		int status = -1;
+		std::string const size = std::to_string(sizes[i][0]) + "x" + std::to_string(sizes[i][1]);
+		std::string const log = runProgram(gameCommand(out, "C", "--screen " + size + " --frames 2 --screenshot 2"), status);
+		ASSERT_EQ(0, status) << log;
+		Frame const f(out.read("frame-0002.png"));
+		// The lantern's orange paper, below the text.
+		lanterns[i] = f.find(250, 150, 40, f.height / 3, f.height);
+		ASSERT_FALSE(lanterns[i].empty()) << size;
+		EXPECT_GT(lanterns[i].left, 0) << size;
+		EXPECT_LT(lanterns[i].right, f.width) << size;
+	}
+	int const landscape = lanterns[0].right - lanterns[0].left, portrait = lanterns[1].right - lanterns[1].left;
+	EXPECT_GE(landscape, 12);
+	EXPECT_GE(portrait, landscape);
+	EXPECT_GE(lanterns[1].bottom - lanterns[1].top, lanterns[0].bottom - lanterns[0].top);
+}
+
+// The program going to the background and back is one line each, however
+// often it is told: none at the start, at most one at the end.
+TEST(SampleGameProgram, OnePauseLineForEachRealPauseAndResume)
+{
+	test::TempFolder out;
+	int status = -1;
+	std::string const log = playEvents(out, "5 deactivate\n7 deactivate\n10 activate\n12 activate\n", "--frames 20", status);
+	EXPECT_EQ(0, status) << log;
+	std::string pauses;
+	std::istringstream in(gameLines(log));
+	for (std::string line; std::getline(in, line);)
+	{
+		if (line == "Lantern Drift: paused" || line == "Lantern Drift: resumed")
+			pauses += line.substr(15) + " ";
+	}
+	EXPECT_TRUE(pauses == "paused resumed " || pauses == "paused resumed paused ") << pauses << "\n" << log;
+}
+
+// A lantern that leaves the level's bounds ends its flight at once: on a
+// level of bare ground (its gloom out of the way, left of the launcher), a
+// flat throw that rolls off the ground's right end and a high one that
+// flies out beside it. A second run of the same play shows the frame a
+// second before the flight ended: the lantern still in the level, above
+// the ground line (row 676 of 768 at any zoom); after the end nothing is
+// drawn below the ground line (no trail through the earth).
+TEST(SampleGameProgram, ALanternLeavingTheLevelEndsItsFlightWithinASecond)
+{
+	struct Case
+	{
+		char const* what;
+		char const* release; // the touch's x, y when it lets go
+	};
+	Case const cases[] = {
+		{"rolling off the ground's end", "62 586"},
+		{"flying out beside the level", "86 630"},
+	};
+	for (Case const& c : cases)
+	{
+		std::string const events = std::string("10 touch-begin 1 150 566\n13 touch-move 1 120 570\n16 touch-move 1 90 575\n19 touch-move 1 ") + c.release +
+								   "\n30 touch-end 1 " + c.release + "\n";
+		std::string const level = levelWith(gloomAt("aside", -50, -14));
+		test::TempFolder first;
+		mirrorBundle(first, {{"data_ipad/levels/meadow.lua", level}});
+		first.write("play.events", events);
+		int status = -1;
+		std::string const log = runProgram(mirroredGameCommand(first, "--frames 400 --events " + first / "play.events"), status);
+		ASSERT_EQ(0, status) << c.what << log;
+		size_t const left = log.find("Lantern Drift: flyer 1 left the level at frame ");
+		ASSERT_NE(std::string::npos, left) << c.what << log;
+		int end = 0;
+		ASSERT_EQ(1, std::sscanf(log.c_str() + left, "Lantern Drift: flyer 1 left the level at frame %d", &end)) << log;
+		ASSERT_GT(end, 90) << c.what;
+
+		test::TempFolder second;
+		mirrorBundle(second, {{"data_ipad/levels/meadow.lua", level}});
+		second.write("play.events", events);
+		std::string const before = std::to_string(end - 60), after = std::to_string(end + 1);
+		std::string const again = runProgram(mirroredGameCommand(second, "--frames " + std::to_string(end + 1) + " --screenshot " + before + "," +
+																		   after + " --events " + second / "play.events"),
+			status);
+		ASSERT_EQ(0, status) << c.what << again;
+		ASSERT_EQ(gameLines(log).substr(0, gameLines(again).size()), gameLines(again)) << c.what;
+		Frame const f(second.read("frame-" + std::string(4 - before.size(), '0') + before + ".png"));
+		PixelBox const lantern = f.find(250, 150, 40, 0, f.height);
+		ASSERT_FALSE(lantern.empty()) << c.what << ": no lantern a second before the end";
+		EXPECT_LT((lantern.top + lantern.bottom) / 2, 676) << c.what;
+		EXPECT_EQ(0, differingFromGround(second.read("frame-" + std::string(4 - after.size(), '0') + after + ".png"), 680)) << c.what;
+	}
+}
 
 } // namespace

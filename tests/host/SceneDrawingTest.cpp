@@ -323,6 +323,72 @@ TEST_F(SceneDrawing, SpriteLookupsAndDrawListKeys)
 	EXPECT_TRUE(drawScene().empty());
 }
 
+/** How often text occurs in log. */
+int occurrences(std::string const& log, std::string const& text)
+{
+	int count = 0;
+	for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + text.size()))
+		++count;
+	return count;
+}
+
+// A sprite that no sheet holds (a block's damaged look left off its sheet)
+// is one line per object and sprite name, given when the look-up fails and
+// naming the sprite and the sheets searched, never a line per frame; the
+// object keeps the look it had and stays drawn.
+TEST_F(SceneDrawing, AMissingSpriteIsOneLineAndTheObjectKeepsItsLook)
+{
+	testing::internal::CaptureStdout();
+	run("createBox('ice', 'spr', 0, 0, 1, 1, 1, 0, 0, true, false, 2)\n"
+		"createBox('duo', 'duo', 1, 0, 1, 1, 1, 0, 0, true, false, 2)\n"
+		"createBox('bare', 'nowhere', 2, 0, 1, 1, 1, 0, 0, true, false, 2)\n"
+		"createBox('plain', '', 3, 0, 1, 1, 1, 0, 0, true, false, 2)\n");
+	std::vector<size_t> drawn;
+	struct Change
+	{
+		char const* code;
+	};
+	// Hostile cases: the damaged twin asked for every frame, another
+	// missing name, the same name for another object, an empty name, a
+	// composite's object, and a change back to a sprite that exists.
+	Change const changes[] = {
+		{"setSprite('ice', 'spr_cracked')"},
+		{"setSprite('ice', 'spr_cracked')"},
+		{"setSprite('ice', 'spr_cracked') setSprite('ice', 'spr_broken')"},
+		{"setSprite('duo', 'spr_cracked') setSprite('ice', '')"},
+		{"setSprite('ice', 'spr_cracked')"},
+	};
+	for (Change const& change : changes)
+	{
+		run(change.code);
+		drawn.push_back(drawScene().size());
+	}
+	std::string const log = testing::internal::GetCapturedStdout();
+	// ice (spr) and duo (two parts) are drawn in every frame; bare and plain never.
+	for (size_t count : drawn)
+		EXPECT_EQ(3u, count) << log;
+	EXPECT_EQ("spr", object("ice")->spriteName);
+	EXPECT_EQ(resources->getSprite("spr"), object("ice")->sprite.ptr());
+	EXPECT_TRUE(object("duo")->isCompoSprite);
+	std::string const sheets = "(the sheets searched: S, T)";
+	EXPECT_EQ(1, occurrences(log, "Sprite \"spr_cracked\" of object ice is missing: no sprite sheet or composite set holds it " + sheets +
+									  "; the object keeps the look it has\n"))
+		<< log;
+	EXPECT_EQ(1, occurrences(log, "Sprite \"spr_broken\" of object ice is missing")) << log;
+	EXPECT_EQ(1, occurrences(log, "Sprite \"\" of object ice is missing")) << log;
+	EXPECT_EQ(1, occurrences(log, "Sprite \"spr_cracked\" of object duo is missing")) << log;
+	EXPECT_EQ(1, occurrences(log, "Sprite \"nowhere\" of object bare is missing: no sprite sheet or composite set holds it " + sheets +
+									  "; it is drawn without a look\n"))
+		<< log;
+	// An object made without a sprite name is meant to have no look: no line.
+	EXPECT_EQ(0, occurrences(log, "object plain")) << log;
+	EXPECT_EQ(5, occurrences(log, "Sprite \"")) << log;
+
+	// A sprite that exists is taken again.
+	run("setSprite('ice', 'deco')");
+	EXPECT_EQ(resources->getSprite("deco"), object("ice")->sprite.ptr());
+}
+
 TEST_F(SceneDrawing, BackgroundColourAndViewState)
 {
 	struct Case

@@ -1,6 +1,7 @@
-// Writes the sample game's sounds into the folder given as the argument
-// (the bundle's data_ipad/audio): short generated tones and noises, no
-// recordings. Every clip is made at the rate the game opens its output with
+// Writes the sample game's generated sounds into the folder given as the
+// argument (the bundle's data_ipad/audio): short tones and noises, no
+// recordings. The ready-made sounds (data/game/audio) are copied there by
+// the build as they are. Every clip is made at the rate the game opens its output with
 // (the mixer does not convert rates), so that each plays at its own pitch.
 #include "SoundGenerator.h"
 #include <toolargs/ToolArguments.h>
@@ -49,7 +50,7 @@ void put16(soundgen::Bytes& pcm, int f, double v)
 }
 
 // A tone gliding from hz0 to hz1 over seconds, fading in fast and out slowly
-// (the launch's whoosh, the target's fading call).
+// (the target's fading call; the launch's whoosh ships ready-made).
 soundgen::Bytes glide(double hz0, double hz1, double seconds, double amplitude, int rate)
 {
 	int const frames = static_cast<int>(seconds * rate);
@@ -115,7 +116,6 @@ int main(int argc, char** argv)
 		write(dir / "rock_rolling.wav", soundgen::wav(rolling(70.0, rate), 1, 16, rate));
 		write(dir / "light_rolling.wav", soundgen::wav(rolling(220.0, rate), 1, 16, rate));
 		write(dir / "hit.wav", soundgen::wav(soundgen::sine(1, 16, rate, rate / 10, 440.0, 0.6), 1, 16, rate));
-		write(dir / "launch.wav", soundgen::wav(glide(180.0, 520.0, 0.35, 0.5, rate), 1, 16, rate));
 		write(dir / "crack.wav", soundgen::wav(crack(0.25, 0.6, 0.7, rate), 1, 16, rate));
 		write(dir / "thud.wav", soundgen::wav(crack(0.12, 0.93, 0.8, rate), 1, 16, rate));
 		write(dir / "dispel.wav", soundgen::wav(glide(660.0, 220.0, 0.5, 0.5, rate), 1, 16, rate));

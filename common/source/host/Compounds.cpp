@@ -70,6 +70,7 @@ void Compounds::buildCompound(CompoundDescription const& d)
 	physics::PhysicsWorld& world = m_scene.world();
 	b2Body* body = world.createBody(d.density == 0.f ? b2_staticBody : b2_dynamicBody, d.position, d.angle, nullptr);
 	RenderObjectData* object = new RenderObjectData(lua::LuaTable(m_core.table.getLuaState()));
+	object->name = d.name;
 	object->partSprites.assign(d.childCount, nullptr);
 	object->partCompoSprites.assign(d.childCount, nullptr);
 	object->partOffsets.assign(d.childCount, b2Vec2_zero);
@@ -95,6 +96,9 @@ void Compounds::buildCompound(CompoundDescription const& d)
 		{
 			if (game::SpriteSheet* sheet = m_core.resources->getSpriteSheet(part.sprite))
 				object->partSprites[i] = sheet->getSprite(part.sprite);
+			if (!object->partSprites[i])
+				SceneObjects::reportMissingSprite(*object, part.sprite, "the sheet searched: the one loaded as \"" + part.sprite + "\"",
+					"that part is drawn without a look");
 		}
 
 		std::string label = lang::Format("{0}: \"{1}\" part {2} (\"{3}\")", CREATE_FUNCTION, d.name, int(i), part.definition).format();

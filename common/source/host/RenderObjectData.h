@@ -64,6 +64,8 @@ struct RenderObjectData
 	std::vector<std::string> partNames;
 	std::string name;
 	std::string spriteName;
+	/** The sprite names a look-up for this object did not find, each reported once. */
+	std::vector<std::string> missingSprites;
 	std::string textureName;
 	/** The composite sprite when isCompoSprite (held while the object lives). */
 	lang::Ptr<game::CompoSprite> compoSprite;

@@ -119,10 +119,7 @@ void SceneDrawing::drawGame(int fgZ)
 				else if (sprite)
 					state.pivot = math::float2(sprite->getPivotX() + object->pivotOffsetX, sprite->getPivotY() + object->pivotOffsetY);
 				else
-				{
-					lang::Debug::printf("Sprite is missing for %s\n", name.c_str());
-					continue;
-				}
+					continue; // the look-up that found no sprite said so, once
 				draw::setAngle(state, object->renderAngle + object->spriteAngle);
 				if (object->textureImage && !compo)
 					masked = addTextured(*object) || masked;
@@ -190,10 +187,7 @@ void SceneDrawing::drawCompound(RenderObjectData& object)
 		game::Sprite const* sprite = object.partSprites[i];
 		game::CompoSprite const* compo = object.partCompoSprites[i];
 		if (!sprite && !compo)
-		{
-			lang::Debug::printf("Sprite is missing for %s\n", object.name.c_str());
-			continue;
-		}
+			continue; // the compound's creation reported a missing sprite, once
 		b2Vec2 const& offset = object.partOffsets[i];
 		float const px = object.renderX + c * offset.x - s * offset.y;
 		float const py = object.renderY + s * offset.x + c * offset.y;

@@ -4,6 +4,7 @@
 #include <ArgumentCheck.h>
 #include <host/RenderObjectData.h>
 #include <host/ScriptDrawing.h>
+#include <host/SheetsSearched.h>
 #include <game/CompoSprite.h>
 #include <game/Resources.h>
 #include <game/Sprite.h>
@@ -225,27 +226,54 @@ void SceneObjects::buildObject(int kind, std::string const& name, std::string co
 			world.setEnabled(body, false);
 		}
 	}
-	findObjectSprite(*object, kind);
+	Look const look = findLook(object->spriteName, kind);
+	setLook(*object, look);
+	if (!look.compo && !look.sprite && !object->spriteName.empty())
+		reportMissingSprite(*object, object->spriteName, searchedSheets(object->spriteName, kind), "it is drawn without a look");
 	if (!(kind == BOX && name == "ground"))
 		drawLists()[lua::LuaNumber::toInt(z_order)][drawKey(*object)].push_back(name);
 }
 
-void SceneObjects::findObjectSprite(RenderObjectData& object, int kind)
+SceneObjects::Look SceneObjects::findLook(std::string const& name, int kind) const
 {
-	std::string const& name = object.spriteName;
-	object.compoSprite = m_core.resources->getCompoSprite(name);
-	object.isCompoSprite = object.compoSprite != nullptr;
-	object.sprite = nullptr;
-	if (object.isCompoSprite || name.empty())
-		return;
+	Look look;
+	look.compo = m_core.resources->getCompoSprite(name);
+	if (look.compo || name.empty())
+		return look;
 	if (kind == POLYGON || kind == LINE)
 	{
 		// The sheet may have gone since the creation checked it.
 		if (game::SpriteSheet* sheet = m_core.resources->getSpriteSheet(name))
-			object.sprite = sheet->getSprite(name);
+			look.sprite = sheet->getSprite(name);
 	}
 	else
-		object.sprite = m_core.resources->getSprite(name);
+		look.sprite = m_core.resources->getSprite(name);
+	return look;
+}
+
+void SceneObjects::setLook(RenderObjectData& object, Look const& look)
+{
+	object.compoSprite = look.compo;
+	object.isCompoSprite = look.compo != nullptr;
+	object.sprite = look.compo ? nullptr : look.sprite;
+}
+
+std::string SceneObjects::searchedSheets(std::string const& name, int kind) const
+{
+	if (kind == POLYGON || kind == LINE)
+		return "the sheet searched: the one loaded as \"" + name + "\"";
+	return sheetsSearched(*m_core.resources);
+}
+
+void SceneObjects::reportMissingSprite(RenderObjectData& object, std::string const& sprite, std::string const& searched,
+	char const* outcome)
+{
+	std::vector<std::string>& reported = object.missingSprites;
+	if (std::find(reported.begin(), reported.end(), sprite) != reported.end())
+		return;
+	reported.push_back(sprite);
+	lang::Debug::printf("Sprite \"%s\" of object %s is missing: no sprite sheet or composite set holds it (%s); %s\n", sprite.c_str(),
+		object.name.c_str(), searched.c_str(), outcome);
 }
 
 game::SpriteSheet const* SceneObjects::drawKey(RenderObjectData const& object)
@@ -267,11 +295,16 @@ void SceneObjects::setSprite(std::string const& name, std::string const& sprite)
 	if (!m_change)
 		return;
 	m_change(name, [this, sprite](RenderObjectData& o) {
-		// The sprite name keeps its creation value; only the look-up changes.
-		std::string const kept = o.spriteName;
-		o.spriteName = sprite;
-		findObjectSprite(o, BOX);
-		o.spriteName = kept;
+		// The sprite name keeps its creation value; only the look changes,
+		// and only to one that is found: the object never loses its look.
+		Look const look = findLook(sprite, BOX);
+		if (!look.compo && !look.sprite)
+		{
+			reportMissingSprite(o, sprite, searchedSheets(sprite, BOX),
+				o.compoSprite || o.sprite ? "the object keeps the look it has" : "the object stays without a look");
+			return;
+		}
+		setLook(o, look);
 
 		auto depth = drawLists().find(lua::LuaNumber::toInt(o.z_order));
 		if (depth == drawLists().end())

@@ -18,6 +18,8 @@ struct RenderObjectData;
 
 namespace game
 {
+class CompoSprite;
+class Sprite;
 class SpriteSheet;
 }
 
@@ -115,10 +117,21 @@ public:
 
 	/**
 	 * Looks the sprite up as creation does (a composite first, else the
-	 * resources' plain sprite; null allowed) and moves the name to the end
-	 * of the new sheet's draw list when the sheet changes.
+	 * resources' plain sprite) and moves the name to the end of the new
+	 * sheet's draw list when the sheet changes. A sprite that is not found
+	 * changes nothing: the object keeps the look it has, and the missing
+	 * name is reported once for the object (reportMissingSprite).
 	 */
 	void setSprite(std::string const& name, std::string const& sprite);
+
+	/**
+	 * Logs, once per object and sprite name, that the object's sprite was
+	 * not found: the sprite's name, the object's, the sheets searched and
+	 * outcome (what the object looks like now). Later calls for the same
+	 * pair write nothing.
+	 */
+	static void reportMissingSprite(RenderObjectData& object, std::string const& sprite, std::string const& searched,
+		char const* outcome);
 	/**
 	 * The object is drawn textured: its sprite cut out of the sheet's image
 	 * tiled (textureName := sheet, textureImage := the sheet's image, none
@@ -220,8 +233,18 @@ private:
 		bool inactive, float z_order, std::vector<b2Vec2> const& points);
 	/** Takes name out of the draw list it lies in. */
 	void removeFromDrawLists(RenderObjectData* object);
-	/** Looks the object's sprite or composite sprite up by its sprite name (polygons and lines in the sheet of that name). */
-	void findObjectSprite(RenderObjectData& object, int kind);
+	/** An object's look: its composite sprite or its plain sprite; both null when none was found. */
+	struct Look
+	{
+		game::CompoSprite* compo = nullptr;
+		game::Sprite* sprite = nullptr;
+	};
+	/** Looks a sprite or composite sprite up by name (for polygons and lines in the sheet of that name). */
+	Look findLook(std::string const& name, int kind) const;
+	/** The sheets findLook searches for name and kind, as a log names them. */
+	std::string searchedSheets(std::string const& name, int kind) const;
+	/** Gives the object its look (compo or sprite). */
+	static void setLook(RenderObjectData& object, Look const& look);
 
 	SceneObjects(SceneObjects const&) = delete;
 	SceneObjects& operator=(SceneObjects const&) = delete;

@@ -68,9 +68,17 @@ local AIM_MAX_CALLS = 88
 
 -- The camera: while a flyer is above the view or beside it, the view zooms
 -- out to keep it CAMERA_MARGIN world pixels inside; afterwards it returns
--- to the level's view by CAMERA_RETURN of the way each frame.
+-- to the level's view by CAMERA_RETURN of the way each frame. Where the
+-- level's width does not fit (a portrait screen), the view's left edge lies
+-- LAUNCHER_ROOM left of the launcher, so that a full pull stays in view.
 local CAMERA_MARGIN = 48
 local CAMERA_RETURN = 0.08
+local LAUNCHER_ROOM = 120
+
+-- The level's bounds (world pixels): a flyer whose centre leaves them, or
+-- sinks below the ground's top (past the ground's ends), has left the level
+-- and its flight ends at once. The host is given them in metres.
+local BOUNDS = { left = -100, top = -1600, right = 1240, bottom = 200 }
 
 -- Seconds between the end of a level and the next start.
 local WON_PAUSE = 2.5
@@ -99,6 +107,11 @@ local DEFINITIONS = {
 	TARGET_GLOOM = { shape = "circle", radius = 0.7, sprite = "gloom", material = "gloom", strength = 2.5, density = 0.8, target = true },
 	SENSOR_WELL = { shape = "circle", radius = 0.8, sprite = "glow", material = "ground", density = 0, sensor = true },
 }
+-- The sounds the game loads, by name: each is the file "<name>.wav" of the
+-- audio folder (data/game/audio holds the ready-made ones, copied as they
+-- are; sound-gen makes the others) and plays with play("<name>", volume).
+-- The rolling ones loop while objects of their material roll (ROLLING).
+local SOUNDS = { "hit", "launch", "crack", "thud", "dispel", "won", "lost", "wood_rolling", "rock_rolling", "light_rolling" }
 -- Rolling sounds by material (the host's material codes).
 local ROLLING = { straw = "light", timber = "wood", slate = "rock", gloom = "light" }
 -- Particles of a hit and of a break, by material.
@@ -200,7 +213,7 @@ screen = { x = 0, y = 0 }
 
 -- The game's state.
 frame = 0
-local view = { scale = 1, left = 0, top = 0, base = 1 }
+local view = { scale = 1, left = 0, top = 0, base = 1, middle = VIEW_WIDTH / 2 }
 local level = nil      -- the running level: name, index, counts
 local state = "idle"   -- ready, aiming, flying, spent, won, lost
 local stateTimer = 0
@@ -209,6 +222,7 @@ local flyer = nil      -- the flyer in flight: name, time, slow frames
 local flyersLeft = 0
 local flyersLaunched = 0
 local targetsLeft = 0
+local targetsReachable = 0 -- the level's targets placed within its bounds
 local blocksBroken = 0
 local strengths = {}   -- each block's strength at the start
 local cracked = {}     -- blocks drawn cracked
@@ -224,20 +238,29 @@ local function toWorld(x, y)
 	return x / view.scale + view.left, y / view.scale + view.top
 end
 
--- Places the view at scale: the level's middle in the middle of the
--- screen, the ground line GROUND_LINE of the way down.
+-- Places the view at scale: the view's middle (the level's, unless the
+-- level does not fit) in the middle of the screen, the ground line
+-- GROUND_LINE of the way down.
 local function placeView(scale)
 	view.scale = scale
-	view.left = VIEW_WIDTH / 2 - screenWidth / scale / 2
+	view.left = view.middle - screenWidth / scale / 2
 	view.top = -GROUND_LINE * screenHeight / scale
 	setWorldScale(scale)
 	setTopLeft(view.left, view.top)
 end
 
 -- Lays the view out for the screen: the level's width fits, and at least
--- VIEW_HEIGHT above the ground; the theme follows.
+-- VIEW_HEIGHT above the ground; the theme follows. A screen taller than
+-- wide gets the scale it would have turned to landscape, so that the
+-- lantern is as large and as easy to grab as there: the view then shows the
+-- launcher's part of the level (a flight beside it is followed as ever).
 local function layOut()
 	view.base = min(screenWidth / VIEW_WIDTH, screenHeight / VIEW_HEIGHT)
+	if screenHeight > screenWidth then
+		view.base = max(view.base, min(screenHeight / VIEW_WIDTH, screenWidth / VIEW_HEIGHT))
+	end
+	local shown = screenWidth / view.base
+	view.middle = shown < VIEW_WIDTH and LAUNCHER_X - LAUNCHER_ROOM + shown / 2 or VIEW_WIDTH / 2
 	placeView(view.base)
 	setStartingCameraValue(false)
 end
@@ -253,7 +276,7 @@ local function followCamera(x, y)
 			scale = min(scale, GROUND_LINE * screenHeight / up)
 		end
 		-- Beside: half the view's width must reach x from the middle.
-		local side = _G.math.abs(x - VIEW_WIDTH / 2) + CAMERA_MARGIN
+		local side = _G.math.abs(x - view.middle) + CAMERA_MARGIN
 		scale = min(scale, screenWidth / (2 * side))
 	end
 	if scale < view.scale then
@@ -280,6 +303,12 @@ end
 
 local function addScore(points)
 	scoreTable.blocks.score = scoreTable.blocks.score + points
+end
+
+-- Whether a point (world pixels) lies within the level's bounds, above the
+-- ground's top.
+local function inBounds(x, y)
+	return x >= BOUNDS.left and x <= BOUNDS.right and y >= BOUNDS.top and y <= 0
 end
 
 -- One object of the level from its entry: a block, a target or a well.
@@ -317,6 +346,9 @@ local function placeObject(key, entry)
 	if definition.target then
 		t.target = true
 		targetsLeft = targetsLeft + 1
+		if inBounds(entry.x, entry.y) then
+			targetsReachable = targetsReachable + 1
+		end
 	end
 	if entry.sensorType == "gravitation" then
 		-- A gravity well: it pulls flyers within its radius, and the aiming
@@ -336,12 +368,13 @@ end
 local function startLevel(index)
 	local name = LEVELS[index]
 	targetsLeft = 0
+	targetsReachable = 0
 	blocksBroken = 0
 	strengths = {}
 	cracked = {}
 	deadBlocks = {}
 	loadLevel(levelPath .. "/" .. name)
-	setLevelLimits(-5, -80, 62, 10)
+	setLevelLimits(BOUNDS.left / PPM, BOUNDS.top / PPM, BOUNDS.right / PPM, BOUNDS.bottom / PPM)
 	local theme = loadedObjects.theme or "dusk"
 	setTheme(theme)
 	local sky = themes[theme].skyColor
@@ -380,12 +413,18 @@ local function startLevel(index)
 	flyer = nil
 	drag = nil
 	stars = 0
-	level = { name = name, index = index }
+	level = { name = name, index = index, targets = targetsLeft }
 	state = "ready"
 	layOut()
 	settings.level = name
 	savePersistentLuaFile("settings.lua", "settings")
 	print(format("Lantern Drift: level %s with %d objects, %d targets, %d flyers\n", name, #keys, targetsLeft, flyersLeft))
+	-- A level that cannot be won as written says so (and is never won).
+	if targetsLeft == 0 then
+		print(format("Lantern Drift: level %s cannot be won: it has no targets (none of its entries names a target definition)\n", name))
+	elseif targetsReachable == 0 then
+		print(format("Lantern Drift: level %s cannot be won: none of its %d targets lies within the level's bounds above the ground\n", name, targetsLeft))
+	end
 end
 
 -- Whether a predicted flyer centre (metres) has reached the ground or left
@@ -504,12 +543,18 @@ local function handleTouches()
 	end
 end
 
--- Ends the flight: the flyer goes out in a puff; the next one waits.
+-- Ends the flight: the flyer goes out in a puff, within the level's bounds
+-- and high enough above the ground that none of it (the glow at up to
+-- PUFF_REACH from its middle) lies under the ground's top; the next flyer
+-- waits.
+local PUFF_REACH = 24
 local function endFlight()
 	local t = objects.world[flyer.name]
 	if t then
-		particles.addParticles("puff", 8, t.x * PPM, t.y * PPM, BURST_AREA, BURST_AREA, 0)
-		addPuffToTrajectory(0, t.x * PPM, t.y * PPM)
+		local x = min(max(t.x * PPM, BOUNDS.left), BOUNDS.right)
+		local y = min(max(t.y * PPM, BOUNDS.top), -PUFF_REACH)
+		particles.addParticles("puff", 8, x, y, BURST_AREA, BURST_AREA, 0)
+		addPuffToTrajectory(0, x, y)
 		remove(flyer.name)
 	end
 	flyer = nil
@@ -524,6 +569,13 @@ local function fly(dt)
 		return
 	end
 	flyer.time = flyer.time + dt
+	-- Out of the level (off the ground's ends, into the void): the flight
+	-- ends now, before the camera follows it or the trail goes on.
+	if not inBounds(t.x * PPM, t.y * PPM) then
+		print(format("Lantern Drift: flyer %d left the level at frame %d\n", flyersLaunched, frame))
+		endFlight()
+		return
+	end
 	if frame % 3 == 0 then
 		addToTrajectory(0, t.x * PPM, t.y * PPM)
 	end
@@ -621,12 +673,7 @@ function createStartUpAssets()
 	end
 	print(format("Lantern Drift: %d levels with star limits\n", levels))
 	res.createAudioOutput(2, 16, 44100)
-	res.createAudio(audioPath .. "/hit.wav", "hit", false)
-	for _, clip in ipairs({ "launch", "crack", "thud", "dispel", "won", "lost" }) do
-		res.createAudio(audioPath .. "/" .. clip .. ".wav", clip, false)
-	end
-	-- The looping sounds the frame loop plays while objects roll.
-	for _, clip in ipairs({ "wood_rolling", "rock_rolling", "light_rolling" }) do
+	for _, clip in ipairs(SOUNDS) do
 		res.createAudio(audioPath .. "/" .. clip .. ".wav", clip, false)
 	end
 	res.createSpriteSheet("sprites/menu.dat")
@@ -763,12 +810,23 @@ function onLoadLuaFileFail(file)
 	print(format("Lantern Drift: could not load %s\n", file))
 end
 
+-- The program going to the background and back: one line for each real
+-- change (the host also reports the activation at start, and may report
+-- the deactivation more than once at the end).
+local inBackground = false
+
 function gameResumed()
-	print("Lantern Drift: resumed\n")
+	if inBackground then
+		inBackground = false
+		print("Lantern Drift: resumed\n")
+	end
 end
 
 function gamePaused()
-	print("Lantern Drift: paused\n")
+	if not inBackground then
+		inBackground = true
+		print("Lantern Drift: paused\n")
+	end
 end
 
 function resolutionChanged()
@@ -824,7 +882,7 @@ function update(dt, rawDt)
 		end
 		return
 	end
-	if targetsLeft <= 0 then
+	if level.targets > 0 and targetsLeft <= 0 then
 		win()
 		return
 	end
@@ -1010,22 +1068,39 @@ local function drawUserInterface()
 		banner = res.getString("TEXTS_BASIC", state == "won" and "WON" or "LOST")
 	end
 	if banner then
-		centredText.scaleX = fittingScale(banner, room, 3 * u)
-		centredText.scaleY = centredText.scaleX
-		centredText.x = screenWidth / 2
+		-- On a box of its own (the hint's), so that it reads over any
+		-- scenery: the banner, then for a win the stars, centred by their
+		-- count, and a new best.
+		local scale = fittingScale(banner, room, 3 * u)
 		local top = max(y + HUD_MARGIN, screenHeight * 0.3)
+		local won = state == "won" and not paused
+		local size = 24 * scale * 2 / 3
+		local best = won and newBest and res.getString("TEXTS_BASIC", "NEW_BEST") or nil
+		local bestScale = best and fittingScale(best, room, 2 * u) or 0
+		local height = res.getFontHeight() * scale
+		local width = res.getStringWidth(banner) * scale
+		if won then
+			height = height + HUD_MARGIN + size
+			width = max(width, 3 * size * 1.3)
+		end
+		if best then
+			height = height + HUD_GAP + res.getFontHeight() * bestScale
+			width = max(width, res.getStringWidth(best) * bestScale)
+		end
+		local inset = HINT_BORDER + HINT_PADDING
+		setRenderState(0, 0, 1, 1, 0, 0, 0, 1)
+		drawBoxNative(BOX_PARTS, screenWidth / 2, top - inset, min(screenWidth, width + 2 * inset), height + 2 * inset, "HCENTER", "TOP")
+		centredText.scaleX, centredText.scaleY = scale, scale
+		centredText.x = screenWidth / 2
 		local below = drawLine(centredText, banner, top) + HUD_MARGIN
-		if state == "won" and not paused then
-			local size = 24 * centredText.scaleX * 2 / 3
+		if won then
 			setRenderState(0, 0, size / 24, size / 24, 0, 0, 0, 1)
 			for i = 1, stars do
-				res.drawSprite("star", (screenWidth / 2 + (i - 2) * size * 1.3) * 24 / size, (below + size / 2) * 24 / size)
+				res.drawSprite("star", (screenWidth / 2 + (i - (stars + 1) / 2) * size * 1.3) * 24 / size, (below + size / 2) * 24 / size)
 			end
-			if newBest then
-				local line = res.getString("TEXTS_BASIC", "NEW_BEST")
-				centredText.scaleX = fittingScale(line, room, 2 * u)
-				centredText.scaleY = centredText.scaleX
-				drawLine(centredText, line, below + size + HUD_GAP)
+			if best then
+				centredText.scaleX, centredText.scaleY = bestScale, bestScale
+				drawLine(centredText, best, below + size + HUD_GAP)
 			end
 		end
 	end

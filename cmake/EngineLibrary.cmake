@@ -28,10 +28,12 @@ function(engine_library name dir)
   endif()
 endfunction()
 
-# engine_test(NAME [DEPS ...]): one test executable made of every source in
-# tests/NAME, registered test by test with CTest.
+# engine_test(NAME [APART filter] [DEPS ...]): one test executable made of
+# every source in tests/NAME, registered test by test with CTest; the tests
+# that the GoogleTest filter APART matches are left out, for the caller to
+# register with settings of their own.
 function(engine_test name)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "APART" "DEPS" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(NOT srcs)
     return()
@@ -39,7 +41,11 @@ function(engine_test name)
   add_executable(test_${name} ${srcs})
   target_include_directories(test_${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(test_${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
-  gtest_discover_tests(test_${name} DISCOVERY_MODE PRE_TEST)
+  if(ARG_APART)
+    gtest_discover_tests(test_${name} DISCOVERY_MODE PRE_TEST TEST_FILTER "-${ARG_APART}")
+  else()
+    gtest_discover_tests(test_${name} DISCOVERY_MODE PRE_TEST)
+  endif()
 endfunction()
 
 # engine_benchmark(NAME [DEPS ...]): one Google Benchmark executable made of

@@ -256,3 +256,28 @@ TEST_F(LuaTableTextTest, TextThatCopiesMuchMemoryPerInstructionIsStoppedByTheTim
 	EXPECT_EQ("Error while reading Lua table text settings.lua: it runs longer than 5 seconds", message);
 	EXPECT_EQ("", failure("local n = 0 for i = 1, 100000 do n = n + 1 end"));
 }
+
+// Read into a table that holds the globals (as the game's host table does,
+// under "_G" and "this"), the text still sees only a fresh table of its
+// own; what it sets lands in the table afterwards, and a text that fails
+// changes nothing.
+TEST_F(LuaTableTextTest, TextReadIntoAHostSeesOnlyItsOwnTable)
+{
+	run("host = { kept = 1 } host._G = _G host.this = host host.gamelua = host");
+	LuaTable host = lua.globals().getTable("host");
+	char const* const hostile[] = {
+		"_G.escaped = true", "this.escaped = true", "gamelua._G.escaped = true", "getfenv(0).escaped = true",
+		"setmetatable(kept or {}, {})", "x = string.rep('a', 2)", "x = ('a'):rep(2)", "io.write('escaped')",
+		"loadstring('escaped = true')()", "kept = 2 error('half way')",
+	};
+	for (char const* text : hostile)
+	{
+		EXPECT_THROW(readInto(host, text), lua::LuaException) << text;
+		run("ok = escaped == nil and host.escaped == nil and host.kept == 1 and host.x == nil and getmetatable(host) == nil");
+		EXPECT_TRUE(lua.globals().getBoolean("ok")) << text;
+	}
+	readInto(host, "seen = _G == nil and this == nil and gamelua == nil and kept == nil and getfenv == nil"
+		" and setmetatable == nil and string == nil and io == nil\n kept = 3 t = { 1, 'two' }");
+	run("ok = host.seen == true and host.kept == 3 and host.t[2] == 'two' and host._G == _G and host.this == host");
+	EXPECT_TRUE(lua.globals().getBoolean("ok"));
+}

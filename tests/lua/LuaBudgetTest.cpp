@@ -53,15 +53,16 @@ TEST_F(LuaBudgetTest, InstructionMemoryAndTimeBoundsEachStopALoop)
 TEST_F(LuaBudgetTest, TimeBoundHoldsForInstructionsThatEachCopyMegabytes)
 {
 	std::chrono::seconds const bound(1);
-	// A string a of 8 MiB, built in a few milliseconds: one instruction on
-	// it stays well under the tolerance in the sanitized build too.
+	// Strings built in a few milliseconds. The sizes keep one instruction
+	// well under the tolerance in the sanitized build, and make the
+	// instructions between two looks of a count-only hook take seconds.
 	char const* const loops[] = {
-		// Each join makes a new 16 MiB string (the old ones are garbage).
+		// Each join of an 8 MiB string makes a new 16 MiB one (the old ones are garbage).
 		"a = 'x' for i = 1, 23 do a = a .. a end while true do local c = a .. a end",
-		// Each join finds its 16 MiB result already there: no allocation at all.
-		"a = 'x' for i = 1, 23 do a = a .. a end b = a .. a while true do local c = a .. a end",
-		// Each comparison walks two 8 MiB strings to their last byte.
-		"a = 'x' for i = 1, 23 do a = a .. a end c = a .. 'x' d = a .. 'y' while true do local e = c < d end",
+		// Each join of a 32 MiB string finds its 64 MiB result already there: no allocation at all.
+		"a = 'x' for i = 1, 25 do a = a .. a end b = a .. a while true do local c = a .. a end",
+		// Each comparison walks two 16 MiB strings to their last byte.
+		"a = 'x' for i = 1, 24 do a = a .. a end c = a .. 'x' d = a .. 'y' while true do local e = c < d end",
 		// Many operands in one instruction.
 		"a = 'x' for i = 1, 23 do a = a .. a end while true do local c = a .. a .. a .. a end",
 	};

@@ -1,5 +1,6 @@
 #include "TallyArchiver.h"
 #include <util/BaseN.h>
+#include <util/JSONPrint.h>
 #include <cjson/cJSON.h>
 #include <cmath>
 #include <cstdlib>
@@ -112,10 +113,5 @@ void TallyArchiver::encodeArchive(char const* key, TallyArchiver&& child)
 
 std::string TallyArchiver::text() const
 {
-	char* printed = cJSON_PrintUnformatted(m_node);
-	if (!printed)
-		throw std::bad_alloc();
-	std::string out(printed);
-	cJSON_free(printed);
-	return out;
+	return util::printJSON(m_node, false);
 }

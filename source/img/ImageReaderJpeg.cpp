@@ -102,6 +102,11 @@ __attribute__((noinline)) bool ImageReader::jpegStart()
 	src->pub.bytes_in_buffer = 0;
 	src->pub.next_input_byte = nullptr;
 	s->cinfo.src = &src->pub;
+	// No marker is kept in memory (the library's default, stated here): a
+	// comment or application marker is read past whatever length it claims.
+	jpeg_save_markers(&s->cinfo, JPEG_COM, 0);
+	for (int marker = 0; marker < 16; ++marker)
+		jpeg_save_markers(&s->cinfo, JPEG_APP0 + marker, 0);
 	jpeg_read_header(&s->cinfo, TRUE);
 	return true;
 }

@@ -19,6 +19,20 @@ namespace
 /** Most bytes deflate can give for one compressed byte (a run coded as maximal matches). */
 constexpr long long DEFLATE_MAX_RATIO = 1032;
 
+// libpng's own limits, each set by the reader instead of left to the
+// library's build. The reader uses IHDR, PLTE, tRNS and IDAT only; every
+// other chunk is skipped unread (readHeader_png), so these bound what remains.
+//
+// Width and height (library default 1,000,000 each): the reader's own
+// limit, which checkSize and checkDecodedSize hold after the header.
+constexpr png_uint_32 PNG_MAX_SIDE = 1000000;
+// Bytes allocated for one chunk other than IDAT (library default 8,000,000;
+// past it the library only warns for ancillary chunks and allocates anyway,
+// which is why those are skipped rather than read): PLTE needs 768, tRNS 256.
+constexpr png_alloc_size_t PNG_CHUNK_MALLOC_MAX = 64 << 10;
+// Ancillary chunks kept in memory (library default 1000): none are kept.
+constexpr png_uint_32 PNG_CHUNK_CACHE_MAX = 16;
+
 /** Owns a libpng read struct and its info struct. */
 struct PngReadGuard
 {
@@ -96,6 +110,14 @@ void ImageReader::readHeader_png()
 	guard.info = png_create_info_struct(guard.png);
 	if (!guard.info)
 		lang::throwError(io::IOException(lang::Format("png_create_info_struct failed while loading \"{0}\"", name)));
+	png_set_user_limits(guard.png, PNG_MAX_SIDE, PNG_MAX_SIDE);
+	png_set_chunk_malloc_max(guard.png, PNG_CHUNK_MALLOC_MAX);
+	png_set_chunk_cache_max(guard.png, PNG_CHUNK_CACHE_MAX);
+	// Every chunk but IHDR, PLTE, tRNS, IDAT and IEND, known to the library
+	// or not, is skipped without being read into memory: a text, profile or
+	// palette-suggestion chunk claiming gigabytes is read past, not
+	// allocated (nothing the reader gives depends on them).
+	png_set_keep_unknown_chunks(guard.png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
 	png_set_read_fn(guard.png, &pio, [](png_structp png, png_bytep data, size_t length) {
 		PngIO* pio = static_cast<PngIO*>(png_get_io_ptr(png));
 		if (!detail::readAll(pio->in, data, length, pio->error))

@@ -1,4 +1,5 @@
 #include "JSONExporter.h"
+#include <util/JSONPrint.h>
 #include <algorithm>
 #include <cassert>
 #include <cmath>
@@ -19,19 +20,10 @@ std::string stringText(char const* s)
 	return out;
 }
 
-/**
- * The shortest of "%.16g" and "%.17g" that reads back as the same double,
- * so that no precision is lost; null for values JSON cannot hold.
- */
+/** The project's JSON number text: no precision is lost; null for values JSON cannot hold. */
 std::string numberText(double v)
 {
-	if (!std::isfinite(v))
-		return "null";
-	char buf[40];
-	std::snprintf(buf, sizeof(buf), "%.16g", v);
-	if (std::strtod(buf, nullptr) != v)
-		std::snprintf(buf, sizeof(buf), "%.17g", v);
-	return buf;
+	return util::jsonNumber(v);
 }
 
 } // namespace

@@ -9,8 +9,10 @@ namespace lua
 LuaBudget::LuaBudget(LuaState* state, long long instructions, std::size_t memory, std::chrono::milliseconds time) :
 	m_state(state),
 	m_lua(LuaAccess::get(state)),
-	m_stepsLeft((instructions + HOOK_STEP - 1) / HOOK_STEP),
-	m_memoryLeft(static_cast<long long>(memory)),
+	m_instructionsLeft(instructions),
+	m_memory(static_cast<long long>(memory)),
+	m_memoryLeft(m_memory),
+	m_step(HOOK_STEP),
 	m_deadline(std::chrono::steady_clock::now() + time),
 	m_instructionsExhausted(false),
 	m_timeExhausted(false),
@@ -21,7 +23,7 @@ LuaBudget::LuaBudget(LuaState* state, long long instructions, std::size_t memory
 {
 	assert(!state->m_budget && "one budget per state");
 	state->m_budget = this;
-	lua_sethook(m_lua, countHook, LUA_MASKCOUNT, HOOK_STEP);
+	lua_sethook(m_lua, countHook, LUA_MASKCOUNT, m_step);
 }
 
 LuaBudget::~LuaBudget()
@@ -44,7 +46,32 @@ bool LuaBudget::grant(std::size_t oldSize, std::size_t newSize)
 		return false;
 	}
 	m_memoryLeft -= growth;
+	int const step = stepForMemory();
+	if (step < m_step)
+	{
+		// The instructions already run since the last look are not known:
+		// the whole old step is counted.
+		m_instructionsLeft -= m_step;
+		setStep(m_lua, step);
+	}
 	return true;
+}
+
+int LuaBudget::stepForMemory() const
+{
+	long long const grown = m_memory - m_memoryLeft;
+	if (grown <= STEP_BYTES / HOOK_STEP)
+		return HOOK_STEP;
+	if (grown >= STEP_BYTES)
+		return 1;
+	return static_cast<int>(STEP_BYTES / grown);
+}
+
+void LuaBudget::setStep(lua_State* lua, int step)
+{
+	m_step = step;
+	// Restarts the count: the hook comes after step instructions from here.
+	lua_sethook(lua, countHook, LUA_MASKCOUNT, step);
 }
 
 void LuaBudget::revoke(std::size_t oldSize, std::size_t newSize)
@@ -59,7 +86,8 @@ void LuaBudget::countHook(lua_State* lua, lua_Debug*)
 	LuaBudget* budget = static_cast<LuaState*>(owner)->m_budget;
 	if (!budget)
 		return;
-	if (--budget->m_stepsLeft <= 0)
+	budget->m_instructionsLeft -= budget->m_step;
+	if (budget->m_instructionsLeft <= 0)
 	{
 		budget->m_instructionsExhausted = true;
 		luaL_error(lua, "instruction budget exhausted");
@@ -69,6 +97,9 @@ void LuaBudget::countHook(lua_State* lua, lua_Debug*)
 		budget->m_timeExhausted = true;
 		luaL_error(lua, "time budget exhausted");
 	}
+	int const step = budget->stepForMemory();
+	if (step != budget->m_step)
+		budget->setStep(lua, step);
 }
 
 } // lua

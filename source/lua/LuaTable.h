@@ -200,11 +200,15 @@ public:
 	void writeValue(io::OutputStream& out, int index, int indent) const;
 
 	/**
-	 * Runs the stream as a chunk whose environment is this table, so each
-	 * assignment of the text sets a field. Precompiled chunks are refused.
+	 * Reads Lua table text: runs the stream as a chunk whose environment is
+	 * a fresh table of its own, so each assignment of the text sets a field
+	 * there and the text reaches nothing else (not this table's entries,
+	 * no library), then copies the fields it set into this table (raw, so
+	 * this table's metatable plays no part). A text that fails changes
+	 * nothing here. Precompiled chunks are refused.
 	 * The text comes from files, so its compilation and run are bounded: at
-	 * most 100,000,000 instructions and 256 MiB of memory growth; the state
-	 * is unbounded again afterwards.
+	 * most 100,000,000 instructions, 256 MiB of memory growth and 5 seconds
+	 * (LuaBudget); the state is unbounded again afterwards.
 	 * @exception LuaException When the text does not compile or fails to run;
 	 *            "Error while reading Lua table text {0}: ..." (the stream's
 	 *            name) when it exceeds a bound.

@@ -333,14 +333,16 @@ void LuaTable::read(io::InputStream& in)
 	bool instructions = false;
 	bool time = false;
 	bool memory = false;
+	// The text is data: it runs in a fresh table of its own as its only
+	// global table (whatever this table holds, its host or the globals, the
+	// text does not reach), and with no library behind the values it makes.
+	LuaTable own(m_luastate);
 	{
-		// The text is data: it runs with its table as its only global
-		// table and with no library behind the values it makes.
 		BareValues bare(LuaAccess::get(m_luastate));
 		LuaBudget budget(m_luastate, READ_INSTRUCTIONS, READ_MEMORY, READ_TIME);
 		try
 		{
-			m_luastate->compileChunk(in, name, this, false);
+			m_luastate->compileChunk(in, name, &own, false);
 		}
 		catch (LuaException const&)
 		{
@@ -358,6 +360,21 @@ void LuaTable::read(io::InputStream& in)
 		lang::throwError(LuaException(lang::Format("Error while reading Lua table text {0}: it runs longer than {1,#} seconds", name, static_cast<double>(READ_TIME.count()))));
 	if (memory)
 		lang::throwError(LuaException(lang::Format("Error while reading Lua table text {0}: it needs more than {1,#} MiB of memory", name, static_cast<double>(READ_MEMORY >> 20))));
+
+	// The text ran through: its entries land in this table, raw (no script
+	// code runs while they land).
+	lua_State* lua = LuaAccess::get(m_luastate);
+	LuaStackRestore restore(lua);
+	ensureStack(lua, 5);
+	LuaState::pushTable(lua, this);
+	LuaState::pushTable(lua, &own);
+	lua_pushnil(lua);
+	while (lua_next(lua, -2))
+	{
+		lua_pushvalue(lua, -2);
+		lua_insert(lua, -2);
+		lua_rawset(lua, -5);
+	}
 }
 
 } // lua

@@ -5,9 +5,10 @@
 #include <io/std/FileUtil.h>
 #include <lang/Debug.h>
 #include <lang/Throwable.h>
+#include <util/JSONPrint.h>
 #include <cjson/cJSON.h>
 #include <sys/stat.h>
-#include <charconv>
+#include <new>
 #include <cmath>
 
 namespace pf
@@ -116,21 +117,14 @@ bool UserDefaults::writeFile(std::string const& path)
 		if (bool const* b = std::get_if<bool>(&entry.second))
 			item = cJSON_CreateBool(*b);
 		else if (double const* d = std::get_if<double>(&entry.second))
-		{
-			// The shortest text that reads back as the same double (all are finite: setNumber).
-			char text[64];
-			*std::to_chars(text, text + sizeof(text) - 1, *d).ptr = '\0';
-			item = cJSON_CreateRaw(text);
-		}
+			item = cJSON_CreateNumber(*d);
 		else
 			item = cJSON_CreateString(std::get<std::string>(entry.second).c_str());
 		cJSON_AddItemToObject(document.get(), entry.first.c_str(), item);
 	}
-	char* text = cJSON_Print(document.get());
-	std::string const out = text ? text : "{}";
-	cJSON_free(text);
 	try
 	{
+		std::string const out = util::printJSON(document.get(), true);
 		// A damaged file that stays where it is is not written over.
 		if (m_bad && stampOf(path).exists && !JSONFile::setAside(path))
 		{
@@ -144,6 +138,11 @@ bool UserDefaults::writeFile(std::string const& path)
 	catch (lang::Throwable const& e)
 	{
 		lang::Debug::printf("Failed to save %s: %s\n", FILE_NAME, e.getMessage().format().c_str());
+		return false;
+	}
+	catch (std::bad_alloc const&)
+	{
+		lang::Debug::printf("Failed to save %s: out of memory\n", FILE_NAME);
 		return false;
 	}
 	m_bad = false;

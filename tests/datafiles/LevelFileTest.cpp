@@ -9,8 +9,11 @@
 #include <lang/Throwable.h>
 #include <box2d/box2d.h>
 #include <physics/PhysicsWorld.h>
+#include <host/SaveTables.h>
+#include <lua/LuaTable.h>
 #include <gtest/gtest.h>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <sys/stat.h>
 
@@ -324,3 +327,108 @@ TEST_F(LevelFile_Api, BlocksForEditingArePlainText)
 }
 
 } // namespace
+
+namespace
+{
+
+/** One way the game reads table text: loads file (a bundle or save file name) and returns what landed. */
+struct TableTextPath
+{
+	char const* name;
+	/** Loads the file "t.lua"; false when the load was refused. */
+	std::function<bool()> load;
+	/** Lua expression: the text's own field "seen" as it landed (nil when this path does not keep it). */
+	char const* seen;
+};
+
+} // namespace
+
+// Table text is data: on every path that reads it, the text sees nothing but
+// a fresh table of its own (no globals, no host, no libraries), and what the
+// path copies into the host or an object afterwards lands as before.
+TEST_F(LevelFile_Api, TableTextSeesOnlyItsOwnTable)
+{
+	std::string const marker = appData / "escaped.txt";
+	std::vector<std::string> const hostile = {
+		"_G.escaped = true",
+		"this.escaped = true",
+		"gamelua._G.escaped = true",
+		"getfenv(0).escaped = true",
+		"getfenv(1).escaped = true",
+		"setmetatable({}, {})",
+		"x = string.rep('a', 2)",
+		"x = ('a'):rep(2)",
+		"io.open('" + marker + "', 'w')",
+		"_G.io.open('" + marker + "', 'w')",
+		"gamelua._G.io.open('" + marker + "', 'w')",
+		"this.io.open('" + marker + "', 'w')",
+		"os.remove('" + marker + "')",
+		"loadstring('escaped = true')()",
+		"x = {} x.y = x.z.w",
+	};
+	// Looks at what a text sees, without failing.
+	std::string const looker = "seen = _G == nil and this == nil and gamelua == nil and getfenv == nil"
+		" and setmetatable == nil and string == nil and io == nil and os == nil and loadstring == nil"
+		" and rawget == nil\n";
+
+	auto shipped = [this](std::string const& table, bool intoBlocks, bool viaBlockList) {
+		return [this, table, intoBlocks, viaBlockList]() {
+			size_t const failed = host().levels().failedFiles().size();
+			host().levels().loadLuaFile("t.lua", table, intoBlocks, viaBlockList);
+			return host().levels().failedFiles().size() == failed;
+		};
+	};
+	auto script = [this](std::string const& code) {
+		return [this, code]() { return failure(code).empty(); };
+	};
+	std::vector<TableTextPath> const paths = {
+		{"loadLuaFile into the host table", shipped("", false, false), "seen"},
+		{"loadLuaFile into a host entry", shipped("entry", false, false), "entry.seen"},
+		{"loadLuaFile into the blocks", shipped("entry", true, false), "blockTable.entry.seen"},
+		{"loadLuaFile via the block list", shipped("entry", true, true), "nil"},
+		{"loadLuaFileToObject with a key", script("o = {} loadLuaFileToObject('t.lua', o, 'k')"), "o.k.seen"},
+		{"loadLuaFileToObject into the target", script("o = {} loadLuaFileToObject('t.lua', o, '')"), "o.seen"},
+		{"loadLevel", script("loadLevel('t')"), "loadedObjects.seen"},
+		{"loadBlocksForEditing", script("scriptPath = 'ed' loadBlocksForEditing()"), "blockEditorTable.groups.seen"},
+		{"loadPersistentFile",
+			[this]() {
+				host().setTable("save", host().saveTables().loadPersistentFile("t.lua"));
+				return true;
+			},
+			"save.seen"},
+	};
+	char const* const editorFiles[] = {"blocks_levelgoals", "blocks_scoreobjects", "flyers", "blocks_hazard", "blocks_wood",
+		"blocks_stone", "blocks_glass", "blocks_gameElements", "blocks_static", "blocks_planets", "blocks_asteroids",
+		"blocks_decorations", "blocks_sensors", "groups"};
+	auto writeText = [&](std::string const& text) {
+		// A level must name its own file; the others take the text as it is.
+		test::writeShippedFile(bundle, "t.lua", "filename = 't.lua'\n" + text);
+		for (char const* file : editorFiles)
+			bundle.write(std::string("ed/") + file + ".lua", text);
+		cipher::Bytes save;
+		ASSERT_TRUE(cipher::encrypt(cipher::getVariableKey(), text.data(), text.size(), save));
+		appData.write("t.lua", std::string(save.begin(), save.end()));
+	};
+	run(s_attributes);
+	for (TableTextPath const& path : paths)
+	{
+		for (std::string const& text : hostile)
+		{
+			writeText(text + "\n");
+			path.load();
+			EXPECT_EQ("nil", eval("escaped")) << path.name << ": " << text;
+			EXPECT_EQ("nil", eval("_G.escaped")) << path.name << ": " << text;
+			EXPECT_FALSE(std::filesystem::exists(marker)) << path.name << ": " << text;
+			EXPECT_EQ("function", eval("_G.type(_G.io.open)")) << path.name << ": " << text;
+			// Each row on its own.
+			std::filesystem::remove(marker);
+			run("escaped = nil _G.escaped = nil");
+		}
+		writeText(looker);
+		EXPECT_TRUE(path.load()) << path.name;
+		if (std::string(path.seen) != "nil")
+			EXPECT_EQ("true", eval(path.seen)) << path.name;
+		// The host keeps its own globals.
+		EXPECT_EQ("true", eval("_G ~= nil and this ~= nil and _G.type(_G.string.rep) == 'function'")) << path.name;
+	}
+}

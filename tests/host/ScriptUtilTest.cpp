@@ -1,12 +1,18 @@
 // The scripts' small library, called from script text.
+#include <support/ExactNumbers.h>
 #include <support/HostFixture.h>
 #include <host/HostTally.h>
 #include <host/ScriptUtilities.h>
 #include <lang/System.h>
 #include <lang/Throwable.h>
+#include <util/JSONParse.h>
+#include <util/JSONPrint.h>
+#include <cjson/cJSON.h>
 #include <lua.hpp>
 #include <gtest/gtest.h>
+#include <cmath>
 #include <cstdlib>
+#include <memory>
 #include <ctime>
 
 namespace
@@ -218,3 +224,26 @@ TEST_F(ScriptUtil, GameParametersTimerAndException)
 }
 
 } // namespace
+
+// The difference of two tables and the table exported as JSON carry each
+// number exactly: read back, it is the same double.
+TEST_F(ScriptUtil, JSONNumbersReadBackBitForBit)
+{
+	for (double const v : test::exactNumbers())
+	{
+		SCOPED_TRACE(util::jsonNumber(v));
+		// A constant -0 would merge with a constant 0: computed instead.
+		std::string const literal = v == 0 && std::signbit(v) ? "1/(-1/0)" : util::jsonNumber(v);
+		run("a = { x = 1 } b = { x = " + literal + " }");
+		for (char const* call : {"GetJSONDiff('a', 'b')", "exportLuaTableAsJSON('b')"})
+		{
+			std::string const text = eval(call);
+			char const* end = nullptr;
+			std::unique_ptr<cJSON, void (*)(cJSON*)> back(util::parseJSON(text.c_str(), end), cJSON_Delete);
+			ASSERT_TRUE(back) << call << ": " << text;
+			cJSON const* x = cJSON_GetObjectItem(back.get(), "x");
+			ASSERT_TRUE(x) << call << ": " << text;
+			EXPECT_TRUE(test::sameBits(v, x->valuedouble)) << call << ": " << text;
+		}
+	}
+}

@@ -23,6 +23,7 @@ std::vector<Fixture> fixtures()
 	f.push_back({"png palette tRNS", makePng({7, 5, PNG_COLOR_TYPE_PALETTE, 8, false, true}), io::FILEFORMAT_PNG});
 	f.push_back({"png grey alpha", makePng({7, 5, PNG_COLOR_TYPE_GRAY_ALPHA, 8, false, false}), io::FILEFORMAT_PNG});
 	f.push_back({"png interlaced", makePng({13, 10, PNG_COLOR_TYPE_RGB, 8, true, false}), io::FILEFORMAT_PNG});
+	f.push_back({"png ancillary chunks", makePngWithAncillaryChunks({7, 5, PNG_COLOR_TYPE_RGB, 8, false, false}), io::FILEFORMAT_PNG});
 	f.push_back({"png 16-bit", makePng({5, 4, PNG_COLOR_TYPE_RGB_ALPHA, 16, false, false}), io::FILEFORMAT_PNG});
 	f.push_back({"jpeg", makeJpeg(gradientRGB(20, 12), 20, 12), io::FILEFORMAT_JPG});
 	f.push_back({"jpeg progressive", makeJpeg(gradientRGB(20, 12), 20, 12, 3, true), io::FILEFORMAT_JPG});

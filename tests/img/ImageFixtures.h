@@ -399,6 +399,73 @@ inline Bytes makePng(PngSpec const& s)
 	return encodePng(s, rows);
 }
 
+/** The PNG chunk checksum (CRC-32) of b from index from on. */
+inline uint32_t pngCrc32(Bytes const& b, size_t from)
+{
+	uint32_t c = 0xFFFFFFFFu;
+	for (size_t i = from; i < b.size(); ++i)
+	{
+		c ^= b[i];
+		for (int k = 0; k < 8; ++k)
+			c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
+	}
+	return c ^ 0xFFFFFFFFu;
+}
+
+/** Appends v big-endian. */
+inline void putBE32(Bytes& b, uint32_t v)
+{
+	for (int s = 24; s >= 0; s -= 8)
+		b.push_back(static_cast<unsigned char>(v >> s));
+}
+
+/** Appends a PNG chunk of the type with data and its valid checksum. */
+inline void pngChunk(Bytes& file, char const* type, Bytes const& data)
+{
+	putBE32(file, static_cast<uint32_t>(data.size()));
+	size_t const start = file.size();
+	file.insert(file.end(), type, type + 4);
+	file.insert(file.end(), data.begin(), data.end());
+	putBE32(file, pngCrc32(file, start));
+}
+
+/** Bytes of text (without its terminating zero). */
+inline Bytes textBytes(char const* text)
+{
+	return Bytes(text, text + std::strlen(text));
+}
+
+/**
+ * The file made by makePng(s) with one small, well-formed chunk of each
+ * ancillary kind that carries variable-length data (tEXt, zTXt, iTXt, iCCP,
+ * sPLT, eXIf) and a private one the library does not know, placed between
+ * IHDR and the image data.
+ */
+inline Bytes makePngWithAncillaryChunks(PngSpec const& s)
+{
+	Bytes const plain = makePng(s);
+	size_t const afterHeader = 8 + 25;
+	Bytes chunks;
+	auto with = [](char const* head, size_t headLength, Bytes const& tail) {
+		Bytes b(head, head + headLength);
+		b.insert(b.end(), tail.begin(), tail.end());
+		return b;
+	};
+	// Compressed fields hold a stored deflate block of "hello".
+	Bytes const deflated = {0x78, 0x01, 0x01, 0x05, 0x00, 0xFA, 0xFF, 'h', 'e', 'l', 'l', 'o', 0x06, 0x2C, 0x02, 0x15};
+	pngChunk(chunks, "tEXt", with("Title\0", 6, textBytes("a picture")));
+	pngChunk(chunks, "zTXt", with("Comment\0\0", 9, deflated));
+	pngChunk(chunks, "iTXt", with("Author\0\0\0en\0\0", 13, textBytes("someone")));
+	pngChunk(chunks, "iCCP", with("icc\0\0", 5, deflated));
+	pngChunk(chunks, "sPLT", with("pal\0\x08", 5, {1, 2, 3, 4, 0, 1, 5, 6, 7, 8, 0, 2}));
+	pngChunk(chunks, "eXIf", with("MM\0*", 4, {0, 0, 0, 8, 0, 0}));
+	pngChunk(chunks, "prVt", textBytes("private data"));
+	Bytes file(plain.begin(), plain.begin() + afterHeader);
+	file.insert(file.end(), chunks.begin(), chunks.end());
+	file.insert(file.end(), plain.begin() + afterHeader, plain.end());
+	return file;
+}
+
 /** Decodes a PNG with libpng's simplified API into R, G, B, A rows. */
 inline Bytes decodePngRGBA(Bytes const& data, int* width = nullptr, int* height = nullptr, bool* alpha = nullptr)
 {

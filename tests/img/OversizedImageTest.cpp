@@ -1,6 +1,8 @@
 #include "ImageFixtures.h"
 #include <gtest/gtest.h>
 #include <lang/Exception.h>
+#include <support/LargestAllocation.h>
+#include <chrono>
 
 // Headers that declare far more pixels than the file can give must be
 // refused before the decoder allocates for them.
@@ -23,33 +25,6 @@ std::string openError(Bytes const& data, io::FileFormat fmt, std::string const& 
 		return messageOf(e);
 	}
 	return "";
-}
-
-uint32_t crc32(Bytes const& b, size_t from)
-{
-	uint32_t c = 0xFFFFFFFFu;
-	for (size_t i = from; i < b.size(); ++i)
-	{
-		c ^= b[i];
-		for (int k = 0; k < 8; ++k)
-			c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
-	}
-	return c ^ 0xFFFFFFFFu;
-}
-
-void putBE32(Bytes& b, uint32_t v)
-{
-	for (int s = 24; s >= 0; s -= 8)
-		b.push_back(static_cast<unsigned char>(v >> s));
-}
-
-void pngChunk(Bytes& file, char const* type, Bytes const& data)
-{
-	putBE32(file, static_cast<uint32_t>(data.size()));
-	size_t const start = file.size();
-	file.insert(file.end(), type, type + 4);
-	file.insert(file.end(), data.begin(), data.end());
-	putBE32(file, crc32(file, start));
 }
 
 /** Signature, an IHDR of 8-bit RGBA pixels, one IDAT holding idat, IEND; valid checksums. */
@@ -127,4 +102,38 @@ TEST(OversizedImage, JpegFrameSizeBeyondTheFileIsRefusedBeforeDecoding)
 		std::string const small = openError(withJpegSize(file, 64, 64), io::FILEFORMAT_JPG, "small.jpg");
 		EXPECT_EQ(small.find("Image size"), std::string::npos) << small;
 	}
+}
+
+// A chunk that claims 2 GiB in a 71-byte file, of each kind the library
+// reads into memory (texts, profiles, suggested palettes, Exif, chunks it
+// does not know), is read past: the file is refused as cut short, without
+// allocating for the claim.
+TEST(OversizedImage, AncillaryChunkClaimingGigabytesIsReadPast)
+{
+	char const* const kinds[] = {"tEXt", "zTXt", "iTXt", "iCCP", "sPLT", "eXIf", "prVt", "hIST", "pCAL", "sCAL"};
+	Bytes ihdr;
+	putBE32(ihdr, 1);
+	putBE32(ihdr, 1);
+	ihdr.insert(ihdr.end(), {8, PNG_COLOR_TYPE_GRAY, 0, 0, 0});
+	for (char const* kind : kinds)
+	{
+		SCOPED_TRACE(kind);
+		Bytes file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+		pngChunk(file, "IHDR", ihdr);
+		putBE32(file, 0x7FFFFFFFu);
+		file.insert(file.end(), kind, kind + 4);
+		Bytes const start = textBytes("key");
+		file.insert(file.end(), start.begin(), start.end());
+		file.resize(71, 0);
+		test::LargestAllocation largest;
+		auto const began = std::chrono::steady_clock::now();
+		std::string const message = openError(file, io::FILEFORMAT_PNG, "claim.png");
+		EXPECT_NE(message.find("claim.png"), std::string::npos) << message;
+		EXPECT_LT(largest.bytes(), size_t(1) << 20);
+		EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(2));
+	}
+	// The same kinds, well formed and small, do not keep a picture from reading.
+	Bytes const withChunks = makePngWithAncillaryChunks({7, 5, PNG_COLOR_TYPE_RGB, 8, false, false});
+	lang::Ptr<ImageReader> r = openImage(withChunks, io::FILEFORMAT_PNG, "chunks.png");
+	EXPECT_EQ(readRGBA(*r), readRGBA(*openImage(makePng({7, 5, PNG_COLOR_TYPE_RGB, 8, false, false}), io::FILEFORMAT_PNG)));
 }

@@ -27,7 +27,8 @@ protected:
 		if (!env)
 			env = &t;
 		io::ByteArrayInputStream in(code, static_cast<int>(std::strlen(code)));
-		env->read(in);
+		// Code, not table text: it sees what env holds.
+		m_lua.compile(in, "test", env);
 		return *env;
 	}
 

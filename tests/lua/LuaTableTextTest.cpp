@@ -3,6 +3,7 @@
 #include <lua.hpp>
 #include <algorithm>
 #include <cstring>
+#include <ctime>
 #include <vector>
 
 using lua::LuaTable;
@@ -252,7 +253,37 @@ TEST_F(LuaTableTextTest, TextReachesNoLibraryFunctionAndTheValuesKeepTheirMetata
 TEST_F(LuaTableTextTest, TextThatCopiesMuchMemoryPerInstructionIsStoppedByTheTimeBound)
 {
 	// A few thousand instructions a second: the instruction bound is far away.
+	// The bound holds within a second (of CPU time, which a loaded machine
+	// cannot stretch).
+	std::clock_t const start = std::clock();
 	std::string const message = readFailure("a = 'x' for i = 1, 23 do a = a .. a end for i = 1, 2^40 do b = a .. a end");
+	long long const cpu = static_cast<long long>(std::clock() - start) * 1000 / CLOCKS_PER_SEC;
 	EXPECT_EQ("Error while reading Lua table text settings.lua: it runs longer than 5 seconds", message);
+	EXPECT_LT(cpu, 6000) << cpu << " ms of CPU time";
 	EXPECT_EQ("", failure("local n = 0 for i = 1, 100000 do n = n + 1 end"));
+}
+
+// Read into a table that holds the globals (as the game's host table does,
+// under "_G" and "this"), the text still sees only a fresh table of its
+// own; what it sets lands in the table afterwards, and a text that fails
+// changes nothing.
+TEST_F(LuaTableTextTest, TextReadIntoAHostSeesOnlyItsOwnTable)
+{
+	run("host = { kept = 1 } host._G = _G host.this = host host.gamelua = host");
+	LuaTable host = lua.globals().getTable("host");
+	char const* const hostile[] = {
+		"_G.escaped = true", "this.escaped = true", "gamelua._G.escaped = true", "getfenv(0).escaped = true",
+		"setmetatable(kept or {}, {})", "x = string.rep('a', 2)", "x = ('a'):rep(2)", "io.write('escaped')",
+		"loadstring('escaped = true')()", "kept = 2 error('half way')",
+	};
+	for (char const* text : hostile)
+	{
+		EXPECT_THROW(readInto(host, text), lua::LuaException) << text;
+		run("ok = escaped == nil and host.escaped == nil and host.kept == 1 and host.x == nil and getmetatable(host) == nil");
+		EXPECT_TRUE(lua.globals().getBoolean("ok")) << text;
+	}
+	readInto(host, "seen = _G == nil and this == nil and gamelua == nil and kept == nil and getfenv == nil"
+		" and setmetatable == nil and string == nil and io == nil\n kept = 3 t = { 1, 'two' }");
+	run("ok = host.seen == true and host.kept == 3 and host.t[2] == 'two' and host._G == _G and host.this == host");
+	EXPECT_TRUE(lua.globals().getBoolean("ok"));
 }

@@ -1,5 +1,6 @@
 // The local game centre's player service and its two files.
 #include <support/DamagedCopies.h>
+#include <support/ExactNumbers.h>
 #include <support/TempFolder.h>
 #include <io/detail/detail.h>
 #include <lang/Throwable.h>
@@ -177,3 +178,24 @@ TEST_F(GameCenterService, DamagedPlayerFiles)
 }
 
 } // namespace
+
+// The local player's files keep scores and progress exactly.
+TEST_F(GameCenterService, PlayerFilesKeepNumbersBitForBit)
+{
+	pf::LocalPlayerFiles::Progress progress;
+	std::vector<double> const numbers = test::exactNumbers();
+	// Progress lies between 0 and 100.
+	for (size_t i = 0; i < numbers.size(); ++i)
+		if (numbers[i] >= 0 && numbers[i] <= 100)
+			progress.achievements["a" + std::to_string(i)] = numbers[i];
+	progress.achievements["almost"] = 99.99999999999999;
+	progress.scores["top"] = INT64_C(9007199254740992);
+	progress.scores["low"] = -INT64_C(9007199254740992);
+	progress.scores["odd"] = INT64_C(123456789012345);
+	pf::LocalPlayerFiles::writeProgress(progress);
+	pf::LocalPlayerFiles::Progress const back = pf::LocalPlayerFiles::readProgress();
+	EXPECT_EQ(progress.scores, back.scores);
+	ASSERT_EQ(progress.achievements.size(), back.achievements.size());
+	for (auto const& achievement : progress.achievements)
+		EXPECT_TRUE(test::sameBits(achievement.second, back.achievements.at(achievement.first))) << achievement.first;
+}

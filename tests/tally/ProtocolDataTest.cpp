@@ -6,6 +6,7 @@
 #include <TallyUnarchiver.h>
 #include <functional>
 #include <lang/Exception.h>
+#include <support/ExactNumbers.h>
 
 namespace
 {
@@ -150,4 +151,21 @@ TEST_F(TallyEventTest, blocksAndArchive)
 	empty->encodeWithCoder(coder);
 	EXPECT_TRUE(TallyEvent::initWithCoder(TallyUnarchiver::parse(coder.text()))->parameters().has_value());
 	EXPECT_FALSE(untimed->parameters().has_value());
+}
+
+// The archive (the stored sessions and events) keeps every number exactly.
+TEST(TallyArchive, NumbersReadBackBitForBit)
+{
+	std::vector<double> const numbers = test::exactNumbers();
+	TallyArchiver coder;
+	for (size_t i = 0; i < numbers.size(); ++i)
+		coder.encodeReal(("r" + std::to_string(i)).c_str(), numbers[i]);
+	int64_t const integers[] = {INT64_C(9007199254740992), -INT64_C(9007199254740992), INT64_C(1) << 52, 123456789012345};
+	for (size_t i = 0; i < std::size(integers); ++i)
+		coder.encodeInteger(("i" + std::to_string(i)).c_str(), integers[i]);
+	TallyUnarchiver const back = TallyUnarchiver::parse(coder.text());
+	for (size_t i = 0; i < numbers.size(); ++i)
+		EXPECT_TRUE(test::sameBits(numbers[i], back.decodeReal(("r" + std::to_string(i)).c_str()))) << coder.text();
+	for (size_t i = 0; i < std::size(integers); ++i)
+		EXPECT_EQ(integers[i], back.decodeInteger(("i" + std::to_string(i)).c_str(), INT64_MIN, INT64_MAX)) << coder.text();
 }

@@ -2,9 +2,14 @@
 #include <util/JSONVisitor.h>
 #include <util/JSONHash.h>
 #include <util/JSONDiff.h>
+#include <util/JSONParse.h>
+#include <util/JSONPrint.h>
+#include <support/ExactNumbers.h>
 #include <lang/Exception.h>
 #include <cjson/cJSON.h>
 #include <gtest/gtest.h>
+#include <cfloat>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
@@ -334,4 +339,56 @@ TEST(JSONObject, EscapesThatWouldCutAStringMakeTheTextUnparseable)
 	JSONObject fine("{\"a\": \"\\\\u0000 \\u00e9 \\u20AC\"}");
 	ASSERT_FALSE(fine.isNull());
 	EXPECT_STREQ("\\u0000 \xc3\xa9 \xe2\x82\xac", fine.getString("a"));
+}
+
+// Every number the project writes as JSON reads back as the same double,
+// whether the tree holds it directly, in an array, through a reference or
+// as a difference; the tree printed stays as it was.
+TEST(PrintJSON, EveryNumberReadsBackBitForBit)
+{
+	for (double const v : test::exactNumbers())
+	{
+		SCOPED_TRACE(util::jsonNumber(v));
+		Tree shared(cJSON_CreateNumber(v));
+		Tree doc(cJSON_CreateObject());
+		cJSON_AddNumberToObject(doc.get(), "x", v);
+		cJSON* list = cJSON_AddArrayToObject(doc.get(), "list");
+		cJSON_AddItemToArray(list, cJSON_CreateNumber(v));
+		cJSON_AddItemReferenceToObject(doc.get(), "ref", shared.get());
+		for (bool const formatted : {true, false})
+		{
+			std::string const text = util::printJSON(doc.get(), formatted);
+			char const* end = nullptr;
+			Tree back(util::parseJSON(text.c_str(), end));
+			ASSERT_TRUE(back) << text;
+			EXPECT_TRUE(test::sameBits(v, cJSON_GetObjectItem(back.get(), "x")->valuedouble)) << text;
+			EXPECT_TRUE(test::sameBits(v, cJSON_GetArrayItem(cJSON_GetObjectItem(back.get(), "list"), 0)->valuedouble)) << text;
+			EXPECT_TRUE(test::sameBits(v, cJSON_GetObjectItem(back.get(), "ref")->valuedouble)) << text;
+		}
+		EXPECT_TRUE(cJSON_IsNumber(cJSON_GetObjectItem(doc.get(), "x")));
+		EXPECT_TRUE(cJSON_IsNumber(shared.get()));
+
+		// The delta of a difference.
+		Tree a = parse("{\"x\":1}");
+		Tree b(cJSON_CreateObject());
+		cJSON_AddNumberToObject(b.get(), "x", v);
+		Tree delta(diffcJSON(a.get(), b.get()));
+		std::string const text = util::printJSON(delta.get(), false);
+		char const* end = nullptr;
+		Tree back(util::parseJSON(text.c_str(), end));
+		ASSERT_TRUE(back) << text;
+		EXPECT_TRUE(test::sameBits(v, cJSON_GetObjectItem(back.get(), "x")->valuedouble)) << text;
+	}
+	EXPECT_EQ("1.7976931348623157e+308", util::jsonNumber(DBL_MAX));
+	EXPECT_EQ("5e-324", util::jsonNumber(4.9406564584124654e-324));
+	EXPECT_EQ("0.30000000000000004", util::jsonNumber(0.30000000000000004));
+	EXPECT_EQ("9007199254740992", util::jsonNumber(9007199254740992.0));
+	EXPECT_EQ("-0", util::jsonNumber(-0.0));
+	EXPECT_EQ("null", util::jsonNumber(HUGE_VAL));
+	EXPECT_EQ("null", util::jsonNumber(std::nan("")));
+	Tree odd(cJSON_CreateArray());
+	cJSON_AddItemToArray(odd.get(), cJSON_CreateNumber(-HUGE_VAL));
+	cJSON_AddItemToArray(odd.get(), cJSON_CreateString("1e400"));
+	EXPECT_EQ("[null,\"1e400\"]", util::printJSON(odd.get(), false));
+	EXPECT_EQ("", util::printJSON(nullptr, false));
 }

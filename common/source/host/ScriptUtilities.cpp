@@ -14,6 +14,7 @@
 #include <lua/LuaState.h>
 #include <util/Base64.h>
 #include <util/JSONDiff.h>
+#include <util/JSONPrint.h>
 #include <util/JSONHash.h>
 #include <util/JSONParse.h>
 #include <util/JSONVisitor.h>
@@ -334,14 +335,7 @@ std::string ScriptUtilities::GetJSONDiff(std::string const& tableA, std::string 
 	util::sortcJSON(b.get());
 	// The delta refers to parts of b: it goes first.
 	JSONPtr delta(util::diffcJSON(a.get(), b.get()));
-	std::string result;
-	if (delta)
-	{
-		std::unique_ptr<char, void (*)(void*)> text(cJSON_PrintUnformatted(delta.get()), cJSON_free);
-		if (text)
-			result = text.get();
-	}
-	return result;
+	return util::printJSON(delta.get(), false);
 }
 
 std::string ScriptUtilities::decodeBase64(std::string const& text)

@@ -5,8 +5,10 @@
 #include <io/std/FileUtil.h>
 #include <lang/Debug.h>
 #include <lang/Throwable.h>
+#include <util/JSONPrint.h>
 #include <cjson/cJSON.h>
 #include <cmath>
+#include <new>
 
 namespace pf
 {
@@ -174,11 +176,15 @@ void LocalPlayerFiles::writeProgress(Progress const& progress)
 	cJSON* achievements = cJSON_AddObjectToObject(document.get(), "achievements");
 	for (auto const& achievement : progress.achievements)
 		cJSON_AddNumberToObject(achievements, achievement.first.c_str(), achievement.second);
-	char* printed = cJSON_Print(document.get());
-	if (!printed)
+	std::string out;
+	try
+	{
+		out = util::printJSON(document.get(), true);
+	}
+	catch (std::bad_alloc const&)
+	{
 		JSONFile::fail(progressPath(), "cannot be written (out of memory)");
-	std::string const out = printed;
-	cJSON_free(printed);
+	}
 	io::AppDataOutputStream stream(PROGRESS);
 	stream.write(out.data(), static_cast<int>(out.size()));
 	stream.close();

@@ -5,6 +5,7 @@
 #include <io/std/FileUtil.h>
 #include <lang/Debug.h>
 #include <lang/Throwable.h>
+#include <util/JSONPrint.h>
 #include <cjson/cJSON.h>
 #include <cmath>
 #include <set>
@@ -133,9 +134,7 @@ void LocalStore::recordPurchase(std::string const& id)
 	cJSON* purchases = cJSON_AddArrayToObject(document.get(), "purchases");
 	for (std::string const& known : ids)
 		cJSON_AddItemToArray(purchases, cJSON_CreateString(known.c_str()));
-	char* printed = cJSON_Print(document.get());
-	std::string const out = printed ? printed : "";
-	cJSON_free(printed);
+	std::string const out = util::printJSON(document.get(), true);
 	if (damaged && !JSONFile::setAside(recordPath()))
 		JSONFile::fail(recordPath(), "is damaged and could not be moved aside");
 	io::AppDataOutputStream stream(RECORD);

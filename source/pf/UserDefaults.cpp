@@ -75,7 +75,7 @@ void UserDefaults::readFile(std::string const& path)
 	m_bad = false;
 	try
 	{
-		JSONPtr document = JSONFile::read(path);
+		JSONPtr document = JSONFile::read(path, JSONFile::SAVE_FOLDER);
 		if (!document)
 			return;
 		if (!cJSON_IsObject(document.get()))
@@ -129,6 +129,10 @@ bool UserDefaults::writeFile(std::string const& path)
 	char* text = cJSON_Print(document.get());
 	std::string const out = text ? text : "{}";
 	cJSON_free(text);
+	// Nothing is written (nor moved) while the app-data writes are stopped:
+	// the one line saying so came when they stopped.
+	if (!io::AppDataOutputStream::writesStopped().empty())
+		return false;
 	try
 	{
 		// A damaged file that stays where it is is not written over.

@@ -125,6 +125,7 @@ void SaveFile::write(std::string const& name, void const* text, size_t size, boo
 	// The one line saying so came when the writes stopped.
 	if (!io::AppDataOutputStream::writesStopped().empty())
 		return;
+	io::AppDataOutputStream::removeLeftovers(savePath(name));
 	cipher::Bytes cipherText;
 	bool const enciphered = encrypt && cipher::encrypt(cipher::getVariableKey(), text, size, cipherText);
 	void const* bytes = enciphered ? static_cast<void const*>(cipherText.data()) : text;

@@ -41,9 +41,7 @@ std::string preparedPath(std::string const& name)
 			detail::constructPath(detail::appdataPath(), name), stopped)));
 	std::string folder = detail::appdataPath();
 	detail::makeFolders(folder);
-	std::string const path = detail::constructPath(folder, name);
-	AppDataOutputStream::removeLeftovers(path);
-	return path;
+	return detail::constructPath(folder, name);
 }
 
 } // namespace

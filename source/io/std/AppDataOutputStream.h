@@ -29,7 +29,7 @@ public:
 	/**
 	 * Opens a new temporary file beside "<app-data folder>/<name>" (one
 	 * leading "/" of name is ignored), creating the app-data folder when
-	 * needed, after removeLeftovers of that path.
+	 * needed.
 	 * @exception IOException "Failed to open {0} for writing, with errno {1}" ({1} as "2 (No such file or directory)"),
 	 *            or "{0} is not written: {1}" ({1} the reason given to
 	 *            stopWrites) once the writes stopped.
@@ -59,9 +59,9 @@ public:
 	 * saving it left when their process ended mid-save
 	 * (SaveFileOutputStream::removeLeftovers: only those, never a link;
 	 * those of processes still running stay unless this process holds the
-	 * folder). Nothing while the writes are stopped. Every stream calls it
-	 * for its own path; readers of the folder's files call it too. Never
-	 * throws; any thread.
+	 * folder). Nothing while the writes are stopped. The readers and
+	 * writers of the folder's files call it (the stream itself passes over
+	 * a name that is taken). Never throws; any thread.
 	 */
 	static void removeLeftovers(std::string const& path);
 

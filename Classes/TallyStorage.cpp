@@ -50,7 +50,7 @@ std::optional<std::string> TallyStorage::read(std::string const& path)
 	if (fd < 0)
 	{
 		if (!kind.empty())
-			tallyLog("TallyAnalytics: [%@] is %@, not a regular file", {path, kind});
+			tallyLog("TallyAnalytics: [%@] is not a file (it is %@)", {path, kind});
 		else if (errno != ENOENT)
 			tallyLog("TallyAnalytics: cannot open [%@]: %@", {path, strerror(errno)});
 		return std::nullopt;

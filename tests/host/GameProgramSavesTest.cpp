@@ -520,3 +520,43 @@ TEST(GameProgramSaveFolder, OnlyTheGamesOwnLeftoversAreRemoved)
 	std::string why;
 	EXPECT_EQ(3, checkpointOf(saves + "/settings.lua", why)) << why;
 }
+
+// The analytics store's folder itself as a FIFO, a link to a folder outside
+// or a dangling link: it is set aside and made afresh, and the store writes
+// nothing outside the save folder.
+TEST(GameProgramSaveFolder, TheStoresFolderIsARealFolderOfTheSaveFolder)
+{
+	test::TempFolder folder;
+	test::writeGameData(folder, ENGINE_BUNDLE_DIR, s_checkpointLogic);
+	std::vector<test::Hostile> const kinds = {test::Hostile::Fifo, test::Hostile::LinkToFolder, test::Hostile::DanglingLink};
+	std::vector<std::string> failures(kinds.size());
+	onEveryCore(static_cast<int>(kinds.size()), [&](int index) {
+		test::Hostile const kind = kinds[static_cast<size_t>(index)];
+		std::string const saves = folder / ("saves-" + std::to_string(index));
+		std::string const outside = folder / ("outside-" + std::to_string(index));
+		std::filesystem::create_directories(saves);
+		std::filesystem::create_directories(outside);
+		std::string& failure = failures[static_cast<size_t>(index)];
+		if (!test::makeHostile(kind, saves + "/TallyFiles", outside))
+		{
+			failure = "cannot make a " + std::string(test::describe(kind));
+			return;
+		}
+		auto const outsideBefore = namesBelow(outside);
+		std::unique_ptr<test::ChildProcess> game = startGame(folder, saves, "3");
+		int const status = game->wait(s_patience);
+		std::string const where = std::string(test::describe(kind)) + ": ";
+		if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+			failure += where + "status " + std::to_string(status) + "\n";
+		if (test::fileType(saves + "/TallyFiles.bad") != test::hostileType(kind))
+			failure += where + "not set aside\n";
+		if (test::fileType(saves + "/TallyFiles") != S_IFDIR || test::fileType(saves + "/TallyFiles/.tallyStore.lock") != S_IFREG)
+			failure += where + "the store was not made afresh in the save folder\n";
+		if (namesBelow(outside) != outsideBefore)
+			failure += where + "something outside the save folder changed\n";
+		if (!failure.empty())
+			failure += game->output();
+	});
+	for (std::string const& failure : failures)
+		EXPECT_EQ("", failure);
+}

@@ -298,8 +298,8 @@ TEST(ShellPrograms, EachEnvironmentEndsAsTheReadmeSays)
 	struct Row
 	{
 		std::string name;
-		Case const* c;
-		char const* program;
+		Case const* c = nullptr;
+		char const* program = nullptr;
 		Finished run{-1, ""};
 		std::unique_ptr<test::TempFolder> folder;
 		double seconds = 0;
@@ -307,7 +307,13 @@ TEST(ShellPrograms, EachEnvironmentEndsAsTheReadmeSays)
 	std::vector<Row> rows;
 	for (char const* program : {GAME_PROGRAM, SHELL_DEMO_PROGRAM})
 		for (Case const& c : cases)
-			rows.push_back({std::filesystem::path(program).filename().string() + ": " + c.what, &c, program});
+		{
+			Row row;
+			row.name = std::filesystem::path(program).filename().string() + ": " + c.what;
+			row.c = &c;
+			row.program = program;
+			rows.push_back(std::move(row));
+		}
 	std::atomic<size_t> next(0);
 	auto runRows = [&] {
 		for (size_t i = next++; i < rows.size(); i = next++)

@@ -289,7 +289,11 @@ public:
 
 	// --- Class side: files (TallySessionStore.cpp) -----------------------
 
-	/** The folder of the agent's files (created): Library/TallyFiles above system 5.0, else Caches. */
+	/**
+	 * The folder of the agent's files (created): Library/TallyFiles above
+	 * system 5.0, else Caches. Anything at its name that is not a folder
+	 * (a link, a FIFO, a file) is set aside first (io::setAside).
+	 */
 	static std::string filePathDirectory();
 	static std::string sessionsFilePath();
 	static std::string currentSessionFilePath();

@@ -10,12 +10,14 @@
 #include "TallyUnarchiver.h"
 #include <io/detail/detail.h>
 #include <io/std/FileUtil.h>
+#include <io/std/RegularFile.h>
 #include <io/std/SetAside.h>
 #include <linux/TallyPlatform.h>
 #include <zlib.h>
 #include <climits>
 #include <cfloat>
 #include <mutex>
+#include <sys/stat.h>
 
 namespace
 {
@@ -78,6 +80,10 @@ std::string TallySession::filePathDirectory()
 {
 	std::string folder =
 		TallyUtil::getSystemVersionAsAnInteger() > 50000 ? TallyPlatform::libraryPath() + "/TallyFiles" : TallyPlatform::cachesPath();
+	// The store's folder itself, never a link out of the save folder nor a FIFO in its place.
+	struct stat info;
+	if (lstat(folder.c_str(), &info) == 0 && !S_ISDIR(info.st_mode))
+		io::setAside(folder, "it is " + io::notRegularKind(folder) + ", not a folder");
 	io::detail::makeFolders(folder);
 	return folder;
 }

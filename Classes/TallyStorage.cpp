@@ -1,14 +1,39 @@
 #include "TallyStorage.h"
 #include "TallyLog.h"
 #include "TallyUtil.h"
+#include <io/std/RegularFile.h>
 #include <io/std/SaveFileOutputStream.h>
 #include <lang/Throwable.h>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
+#include <set>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace
+{
+
+/**
+ * Removes, the first time the process reads or writes path, the temporary
+ * files that agents which ended mid-save left for it; those of agents
+ * still running stay (they share the folder).
+ */
+void removeLeftovers(std::string const& path)
+{
+	static std::mutex s_mutex;
+	static std::set<std::string>* const s_cleaned = new std::set<std::string>;
+	{
+		std::lock_guard<std::mutex> lock(s_mutex);
+		if (!s_cleaned->insert(path).second)
+			return;
+	}
+	io::SaveFileOutputStream::removeLeftovers(path, io::SaveFileOutputStream::SHARED);
+}
+
+} // namespace
 
 bool TallyStorage::exists(std::string const& path)
 {
@@ -18,17 +43,22 @@ bool TallyStorage::exists(std::string const& path)
 
 std::optional<std::string> TallyStorage::read(std::string const& path)
 {
-	int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+	removeLeftovers(path);
+	// Never a link followed out of the folder, never a wait on a FIFO or device.
+	std::string kind;
+	int fd = io::openRegularFile(path, O_RDONLY, 0, kind);
 	if (fd < 0)
 	{
-		if (errno != ENOENT)
+		if (!kind.empty())
+			tallyLog("TallyAnalytics: [%@] is not a file (it is %@)", {path, kind});
+		else if (errno != ENOENT)
 			tallyLog("TallyAnalytics: cannot open [%@]: %@", {path, strerror(errno)});
 		return std::nullopt;
 	}
 	struct stat st;
 	std::optional<std::string> out;
-	if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
-		tallyLog("TallyAnalytics: [%@] is not a file", {path});
+	if (fstat(fd, &st) != 0)
+		tallyLog("TallyAnalytics: cannot read [%@]", {path});
 	else if (st.st_size > MAX_FILE_SIZE)
 		tallyLog("TallyAnalytics: [%@] is too large", {path});
 	else
@@ -49,6 +79,7 @@ std::optional<std::string> TallyStorage::read(std::string const& path)
 
 bool TallyStorage::write(std::string const& path, std::string const& bytes)
 {
+	removeLeftovers(path);
 	try
 	{
 		io::SaveFileOutputStream out(path);

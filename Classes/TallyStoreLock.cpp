@@ -24,7 +24,7 @@ void TallyStoreLock::lock()
 	try
 	{
 		std::string const path = TallySession::filePathDirectory() + "/.tallyStore.lock";
-		m_file = std::make_unique<io::FileLock>(path, io::FileLock::WAIT);
+		m_file = io::FileLock::settingAside(path, io::FileLock::WAIT);
 	}
 	catch (lang::Throwable const& e)
 	{

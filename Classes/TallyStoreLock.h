@@ -14,8 +14,11 @@ class FileLock;
  * the process it is a recursive mutex; its outermost holder also holds an
  * advisory lock on ".tallyStore.lock" in the agent's folder, so that agents
  * of other processes on the same folder wait for the step to end as well.
- * When the lock file cannot be used (a read-only folder), the step runs
- * with the process's mutex only, logged once per failure.
+ * Anything at the lock's name that is not a regular file (a folder, a
+ * link, a FIFO) is set aside and a fresh lock file made
+ * (io::FileLock::settingAside). When the lock file cannot be used (a
+ * read-only folder), the step runs with the process's mutex only, logged
+ * once per failure.
  * lock() and unlock() pair up (std::lock_guard); any thread.
  */
 class TallyStoreLock

@@ -264,5 +264,6 @@ void TallyPlatform::setMainScreenSize(std::optional<std::pair<double, double>> s
 bool TallyPlatform::setBackupMark(std::string const& path)
 {
 	char const one = 1;
-	return setxattr(path.c_str(), "user.com.apple.MobileBackup", &one, 1, 0) == 0;
+	// Never through a link: the mark is for the file at path itself.
+	return lsetxattr(path.c_str(), "user.com.apple.MobileBackup", &one, 1, 0) == 0;
 }

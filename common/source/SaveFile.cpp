@@ -8,13 +8,12 @@
 #include <lang/Throwable.h>
 #include <io/IOException.h>
 #include <io/std/FileLock.h>
+#include <io/std/RegularFile.h>
 #include <io/std/SetAside.h>
 #include <lang/Format.h>
 #include <lang/Exception.h>
-#include <cctype>
 #include <cerrno>
 #include <exception>
-#include <filesystem>
 #include <set>
 #include <sys/stat.h>
 
@@ -33,50 +32,30 @@ std::string savePath(std::string const& name)
 	return io::detail::constructPath(io::detail::appdataPath(), name);
 }
 
-/** True for "<name>.<digits>-<digits>.tmp", a temporary file of io::SaveFileOutputStream. */
-bool isTemporaryName(std::string const& name)
-{
-	size_t const end = name.size() >= 4 && name.compare(name.size() - 4, 4, ".tmp") == 0 ? name.size() - 4 : 0;
-	size_t at = end;
-	auto digitsBefore = [&](char mark) {
-		size_t const last = at;
-		while (at > 0 && std::isdigit(static_cast<unsigned char>(name[at - 1])))
-			--at;
-		if (at == last || at == 0 || name[at - 1] != mark)
-			return false;
-		--at;
-		return true;
-	};
-	return end > 0 && digitsBefore('-') && digitsBefore('.') && at > 0;
-}
-
 } // namespace
 
 std::unique_ptr<io::FileLock> SaveFile::lockFolder()
 {
 	std::string const folder = io::detail::appdataPath();
+	std::string const path = io::detail::constructPath(folder, LOCK_NAME);
 	std::unique_ptr<io::FileLock> lock;
 	try
 	{
 		io::detail::makeFolders(folder);
-		lock = std::make_unique<io::FileLock>(io::detail::constructPath(folder, LOCK_NAME), io::FileLock::DONT_WAIT);
+		lock = io::FileLock::settingAside(path, io::FileLock::DONT_WAIT);
 	}
 	catch (lang::Throwable const& e)
 	{
-		lang::Debug::printf("The save folder is not locked against other game processes: %s\n", e.getMessage().format().c_str());
+		io::AppDataOutputStream::stopWrites(lang::Format(
+			"The save folder {0} is not locked against other game processes ({1}): no save is written in this run",
+			folder, e.getMessage().format()).format());
 		return nullptr;
 	}
 	if (!lock->held())
 		lang::throwError(lang::Exception(lang::Format(
 			"Another game process uses the save folder {0}: this one does not start, so that neither writes over the saves of the other",
 			folder)));
-	std::error_code error;
-	for (auto const& entry : std::filesystem::directory_iterator(folder, error))
-	{
-		std::string const name = entry.path().filename();
-		if (isTemporaryName(name) && std::filesystem::remove(entry.path(), error))
-			lang::Debug::printf("Removed %s, left by a run that ended while saving\n", entry.path().c_str());
-	}
+	io::AppDataOutputStream::holdsFolder(true);
 	return lock;
 }
 
@@ -84,10 +63,18 @@ bool SaveFile::read(std::string const& name, cipher::Bytes& text, bool& decipher
 {
 	text.clear();
 	deciphered = false;
+	io::AppDataOutputStream::removeLeftovers(savePath(name));
 	// A missing save is the normal first run: nothing to log.
 	struct stat info;
 	if (::lstat(savePath(name).c_str(), &info) != 0 && errno == ENOENT)
 		return false;
+	// Not opened at all: a FIFO would wait for a writer, a link lead out of the folder.
+	std::string const kind = io::notRegularKind(savePath(name));
+	if (!kind.empty())
+	{
+		setAside(name, "it is " + kind + ", not a regular file");
+		return false;
+	}
 	// Deciphered in place: a save is read into memory once. A save that does
 	// not decipher (plain text) is read again as it is.
 	for (bool enciphered : {true, false})
@@ -119,6 +106,13 @@ bool SaveFile::read(std::string const& name, cipher::Bytes& text, bool& decipher
 void SaveFile::setAside(std::string const& name, std::string const& why)
 {
 	std::string const path = savePath(name);
+	// Without the folder's lock nothing in it is moved either.
+	if (!io::AppDataOutputStream::writesStopped().empty())
+	{
+		lang::Debug::printf("%s is not used (%s); it stays where it is\n", path.c_str(), why.c_str());
+		stuckFiles().insert(path);
+		return;
+	}
 	if (io::setAside(path, why).empty())
 	{
 		lang::Debug::printf("%s stays where it is and is not written over in this run\n", path.c_str());
@@ -128,6 +122,10 @@ void SaveFile::setAside(std::string const& name, std::string const& why)
 
 void SaveFile::write(std::string const& name, void const* text, size_t size, bool encrypt)
 {
+	// The one line saying so came when the writes stopped.
+	if (!io::AppDataOutputStream::writesStopped().empty())
+		return;
+	io::AppDataOutputStream::removeLeftovers(savePath(name));
 	cipher::Bytes cipherText;
 	bool const enciphered = encrypt && cipher::encrypt(cipher::getVariableKey(), text, size, cipherText);
 	void const* bytes = enciphered ? static_cast<void const*>(cipherText.data()) : text;

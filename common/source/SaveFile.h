@@ -26,11 +26,14 @@ public:
 	 * Takes the save folder (created when missing) for this process: an
 	 * advisory lock on LOCK_NAME in it, held while the returned object
 	 * lives (the system drops it when the process ends, however it ends).
-	 * Then removes the temporary files that runs ended mid-save left in the
-	 * folder ("<name>.<process id>-<number>.tmp"): no other game writes
-	 * there while the lock is held.
+	 * Anything at LOCK_NAME that is not a regular file (a folder, a link,
+	 * dangling or not, a FIFO, a device, a socket) is set aside first
+	 * ("<LOCK_NAME>.bad", one line naming it) and a fresh lock file made;
+	 * no link is followed, so nothing is made where one points.
 	 * @return The lock; null when the lock file cannot be made or locked
-	 *         (a read-only folder: logged, the run goes on without it).
+	 *         (a read-only folder, a broken lock name that cannot be moved):
+	 *         then no save is written in this run
+	 *         (io::AppDataOutputStream::stopWrites, one line saying so).
 	 * @exception lang::Exception "Another game process uses the save folder
 	 *            {0}: this one does not start, so that neither writes over
 	 *            the saves of the other" when another process holds it.
@@ -42,7 +45,12 @@ public:
 	 * bytes, or the bytes as they are when they do not decipher (a save
 	 * written in plain text; deciphered tells which). Never throws.
 	 * A file that exists but cannot be read (no permission, an I/O error,
-	 * larger than 64 MiB) is set aside (setAside) before this returns.
+	 * larger than 64 MiB) is set aside (setAside) before this returns, and
+	 * so is anything at the name that is not a regular file (a FIFO, a
+	 * device, a socket, a folder, a link to any of these or to a file),
+	 * which is never opened. The first read or write of name in a run
+	 * removes the temporary files a run that ended mid-save left for it
+	 * (io::AppDataOutputStream::removeLeftovers), and no other file.
 	 * @return False (text emptied) when the file is missing or was set aside.
 	 */
 	static bool read(std::string const& name, cipher::Bytes& text, bool& deciphered);
@@ -52,7 +60,9 @@ public:
 	 * reason why, out of the way of the saves that follow (io::setAside:
 	 * "<name>.bad", "<name>.bad-2", ...), logging one line that names it
 	 * and why. When it cannot be moved, write() refuses that file for the
-	 * rest of the run, so the damaged file is never written over.
+	 * rest of the run, so the damaged file is never written over. While no
+	 * save is written (io::AppDataOutputStream::writesStopped) nothing is
+	 * moved: the file is only refused, with one line.
 	 */
 	static void setAside(std::string const& name, std::string const& why);
 
@@ -62,6 +72,10 @@ public:
 	 * plain. The bytes are complete before the file opens, and the file is
 	 * replaced only once they are all written and synced
 	 * (io::AppDataOutputStream), so a failure keeps the previous file.
+	 * Once the app-data writes stopped (io::AppDataOutputStream::stopWrites:
+	 * the folder is not locked, or a frame was cut at the end of the run)
+	 * nothing is written and nothing thrown: the file keeps its last whole
+	 * save, and the stop's one line said so.
 	 * @exception io::IOException When the file cannot be written, or
 	 *            "{0} was not moved aside; it is not written over" for a
 	 *            damaged file setAside could not move.

@@ -9,6 +9,8 @@ namespace
 {
 
 std::atomic<bool> s_requested{false};
+/** True once the stop cut a script short. */
+std::atomic<bool> s_cut{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "a signal handler sets the request");
 
 void stopHook(lua_State* lua, lua_Debug*)
@@ -23,6 +25,7 @@ void stopHook(lua_State* lua, lua_Debug*)
 	// Every further instruction raises again, also right after a pcall
 	// that caught this one.
 	lua_sethook(lua, stopHook, LUA_MASKCOUNT, 1);
+	s_cut.store(true);
 	luaL_error(lua, "%s", LuaStop::MESSAGE);
 }
 
@@ -38,6 +41,16 @@ void LuaStop::request()
 bool LuaStop::requested()
 {
 	return s_requested.load(std::memory_order_relaxed);
+}
+
+bool LuaStop::cut()
+{
+	return s_cut.load();
+}
+
+void LuaStop::forgetCut()
+{
+	s_cut.store(false);
 }
 
 void LuaStop::withdraw()

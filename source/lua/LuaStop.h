@@ -36,7 +36,17 @@ public:
 	/** True while a request stands. Async-signal-safe. */
 	static bool requested();
 
-	/** Withdraws the request: Lua code runs again (a shutdown's own calls into the scripts). */
+	/**
+	 * True once a request stopped Lua code that was running (the code
+	 * raised MESSAGE): the state it worked on may be half changed. Stays
+	 * true after the request is withdrawn. Any thread.
+	 */
+	static bool cut();
+
+	/** Makes cut() false again (a test's next case in one process). */
+	static void forgetCut();
+
+	/** Withdraws the request: Lua code runs again (a shutdown's own calls into the scripts); cut() stays as it is. */
 	static void withdraw();
 
 	/** Puts the stop hook on lua (replacing any hook it had). The interpreter's thread only. */

@@ -1,4 +1,6 @@
 #include "JSONFile.h"
+#include <io/std/AppDataOutputStream.h>
+#include <io/std/RegularFile.h>
 #include <io/std/SetAside.h>
 #include <lang/Exception.h>
 #include <util/JSONParse.h>
@@ -8,6 +10,8 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace pf
 {
@@ -19,7 +23,29 @@ void JSONDeleter::operator()(cJSON* item) const
 
 JSONPtr JSONFile::read(std::string const& path)
 {
-	FILE* file = fopen(path.c_str(), "rb");
+	return read(path, ANY_PATH);
+}
+
+JSONPtr JSONFile::read(std::string const& path, Where where)
+{
+	FILE* file = nullptr;
+	if (where == ANY_PATH)
+		file = fopen(path.c_str(), "rb");
+	else
+	{
+		io::AppDataOutputStream::removeLeftovers(path);
+		std::string kind;
+		int const fd = io::openRegularFile(path, O_RDONLY, 0, kind);
+		if (fd < 0 && !kind.empty())
+			fail(path, "cannot be read (it is " + kind + ", not a regular file)");
+		file = fd < 0 ? nullptr : fdopen(fd, "rb");
+		if (fd >= 0 && !file)
+		{
+			int const error = errno;
+			close(fd);
+			errno = error;
+		}
+	}
 	if (!file)
 	{
 		if (errno == ENOENT)

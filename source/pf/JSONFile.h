@@ -33,6 +33,25 @@ public:
 	 */
 	static JSONPtr read(std::string const& path);
 
+	/** Which files read() opens. */
+	enum Where
+	{
+		/** Whatever the path names (a shipped file may be a link). */
+		ANY_PATH,
+		/**
+		 * A file of the save folder: only a regular file at the path itself
+		 * (io::openRegularFile: a link is not followed, a FIFO or device
+		 * never waited on); anything else fails "<path>: cannot be read (it
+		 * is a FIFO, not a regular file)". The first read of path in a run
+		 * removes what a run killed mid-save left for it
+		 * (io::AppDataOutputStream::removeLeftovers).
+		 */
+		SAVE_FOLDER,
+	};
+
+	/** As read(path), opening the file as where says. */
+	static JSONPtr read(std::string const& path, Where where);
+
 	/**
 	 * The JSON object in the file at path, as read.
 	 * @exception lang::Exception Also "<path>: does not exist" and

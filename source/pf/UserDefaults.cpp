@@ -76,7 +76,7 @@ void UserDefaults::readFile(std::string const& path)
 	m_bad = false;
 	try
 	{
-		JSONPtr document = JSONFile::read(path);
+		JSONPtr document = JSONFile::read(path, JSONFile::SAVE_FOLDER);
 		if (!document)
 			return;
 		if (!cJSON_IsObject(document.get()))
@@ -122,6 +122,10 @@ bool UserDefaults::writeFile(std::string const& path)
 			item = cJSON_CreateString(std::get<std::string>(entry.second).c_str());
 		cJSON_AddItemToObject(document.get(), entry.first.c_str(), item);
 	}
+	// Nothing is written (nor moved) while the app-data writes are stopped:
+	// the one line saying so came when they stopped.
+	if (!io::AppDataOutputStream::writesStopped().empty())
+		return false;
 	try
 	{
 		std::string const out = util::printJSON(document.get(), true);

@@ -54,7 +54,9 @@ public:
 	 * last read or written (or another app-data folder) is read again and
 	 * the changes not yet written are applied over it; then, when there are
 	 * such changes, the whole set is written (io::AppDataOutputStream).
-	 * @return False when the write failed (logged; the changes stay pending).
+	 * @return False when the write failed (logged; the changes stay
+	 *         pending), or was not made because the app-data writes are
+	 *         stopped (io::AppDataOutputStream::stopWrites: not logged again).
 	 */
 	bool synchronise();
 

@@ -4,6 +4,7 @@
 // checked on disk afterwards.
 #include <support/ChildProcess.h>
 #include <support/DataFiles.h>
+#include <support/HostileFiles.h>
 #include <support/TempFolder.h>
 #include <support/UsableCores.h>
 #include <io/ByteArrayInputStream.h>
@@ -12,6 +13,7 @@
 #include <lua/LuaTable.h>
 #include <DataCipher.h>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -20,7 +22,9 @@
 #include <memory>
 #include <random>
 #include <thread>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 namespace
@@ -133,6 +137,36 @@ int temporaries(std::string const& folder)
 	for (auto const& entry : std::filesystem::directory_iterator(folder))
 		count += entry.path().extension() == ".tmp";
 	return count;
+}
+
+/** Runs job(0) ... job(count - 1), as many at a time as there are cores. */
+template <class Job>
+void onEveryCore(int count, Job job)
+{
+	std::atomic<int> next(0);
+	std::vector<std::thread> threads;
+	for (int lane = 0; lane < std::min(count, test::usableCores()); ++lane)
+		threads.emplace_back([&] {
+			for (int i = next++; i < count; i = next++)
+				job(i);
+		});
+	for (std::thread& thread : threads)
+		thread.join();
+}
+
+/** The names below folder (relative, sorted), each with its file type (test::fileType). */
+std::vector<std::pair<std::string, unsigned>> namesBelow(std::string const& folder)
+{
+	std::vector<std::pair<std::string, unsigned>> names;
+	std::error_code error;
+	for (auto it = std::filesystem::recursive_directory_iterator(folder, error); it != std::filesystem::recursive_directory_iterator();
+		 it.increment(error))
+	{
+		std::string const path = it->path();
+		names.emplace_back(path.substr(folder.size() + 1), test::fileType(path));
+	}
+	std::sort(names.begin(), names.end());
+	return names;
 }
 
 } // namespace
@@ -293,4 +327,230 @@ TEST(SampleGameCheckpoints, AKilledRunKeepsWhatItsCheckpointsSaved)
 	std::string const settings = test::readSaveFile(folder, "saves/settings.lua");
 	EXPECT_NE(std::string::npos, settings.find("level = \"riverbank\"")) << settings;
 	EXPECT_NE(std::string::npos, settings.find("launches = 1")) << settings;
+}
+
+// A save folder where every name the game reads or writes (the scripts'
+// saves, the user defaults, the lock, the analytics store and its lock) is
+// a FIFO, a device, a socket, a folder or a link (to each of these, to
+// /dev/zero, to nothing, to a file outside): one run per kind, each a child
+// process bounded in seconds. Each run starts and ends normally; whatever
+// it read or wrote at those names was set aside to "<name>.bad" with a line
+// naming it (a name it never touched keeps what is there); the scripts'
+// saves are whole new checkpoints; nothing outside the folder changed or
+// appeared.
+TEST(GameProgramSaveFolder, WhatIsNotARegularFileAtAnyNameIsSetAsideAndNothingHangs)
+{
+	test::TempFolder folder;
+	test::writeGameData(folder, ENGINE_BUNDLE_DIR, s_checkpointLogic);
+	// The names a run writes, as a clean run leaves them.
+	{
+		std::unique_ptr<test::ChildProcess> game = startGame(folder, folder / "clean", "3");
+		int const status = game->wait(s_patience);
+		ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << game->output();
+	}
+	std::vector<std::string> names;
+	for (auto const& [name, type] : namesBelow(folder / "clean"))
+		if (type == S_IFREG)
+			names.push_back(name);
+	ASSERT_NE(names.end(), std::find(names.begin(), names.end(), ".game.lock"));
+	ASSERT_NE(names.end(), std::find(names.begin(), names.end(), "settings.lua"));
+	ASSERT_NE(names.end(), std::find(names.begin(), names.end(), "highscores.lua"));
+	ASSERT_NE(names.end(), std::find(names.begin(), names.end(), "TallyFiles/.tallyStore.lock"));
+	// Names whose file every run reads or writes: each must have been set aside.
+	std::vector<std::string> const touched = {".game.lock", "settings.lua", "highscores.lua"};
+
+	std::vector<test::Hostile> const kinds = test::hostileKinds();
+	std::vector<std::string> failures(kinds.size());
+	std::vector<int> skipped(kinds.size());
+	onEveryCore(static_cast<int>(kinds.size()), [&](int index) {
+		test::Hostile const kind = kinds[static_cast<size_t>(index)];
+		std::string const saves = folder / ("saves-" + std::to_string(index));
+		std::string const outside = folder / ("outside-" + std::to_string(index));
+		std::string& failure = failures[static_cast<size_t>(index)];
+		std::filesystem::create_directories(saves + "/TallyFiles");
+		std::filesystem::create_directories(outside);
+		for (std::string const& name : names)
+		{
+			if (!test::makeHostile(kind, saves + "/" + name, outside))
+			{
+				++skipped[static_cast<size_t>(index)];
+				return;
+			}
+		}
+		auto const outsideBefore = namesBelow(outside);
+		std::unique_ptr<test::ChildProcess> game = startGame(folder, saves, "3");
+		int const status = game->wait(s_patience);
+		std::string const& out = game->output();
+		std::string const where = std::string(test::describe(kind)) + ": ";
+		if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+		{
+			failure = where + "status " + std::to_string(status) + "\n" + out;
+			return;
+		}
+		for (std::string const& name : names)
+		{
+			std::string const path = saves + "/" + name;
+			bool const setAside = test::fileType(path + ".bad") == test::hostileType(kind);
+			bool const left = test::fileType(path) == test::hostileType(kind);
+			bool const named = out.find("Moved the damaged " + path + " to " + path + ".bad: ") != std::string::npos;
+			bool const mustBeSetAside = std::find(touched.begin(), touched.end(), name) != touched.end();
+			if (setAside ? !named || (test::fileType(path) != S_IFREG && test::fileType(path) != 0) : !left || mustBeSetAside)
+				failure += where + name + (setAside ? " was set aside without its line, or replaced by no file" : " was neither set aside nor left") + "\n";
+		}
+		std::string why;
+		for (char const* save : {"settings.lua", "highscores.lua"})
+			if (checkpointOf(saves + "/" + save, why) != 3)
+				failure += where + save + " is not the run's last checkpoint: " + why + "\n";
+		if (namesBelow(outside) != outsideBefore)
+			failure += where + "something outside the save folder changed\n";
+		if (kind == test::Hostile::LinkToFile && folder.read("outside-" + std::to_string(index) + "/settings.lua-target") != "outside = 1\n")
+			failure += where + "a file outside the folder was written through a link\n";
+		if (!failure.empty())
+			failure += out;
+	});
+	for (size_t i = 0; i < kinds.size(); ++i)
+	{
+		EXPECT_EQ("", failures[i]);
+		if (skipped[i])
+			std::cout << "[ skipped  ] " << test::describe(kinds[i]) << ": cannot be made here\n";
+	}
+}
+
+// The lock's name as a folder, as a dangling link to a path outside, or as a
+// FIFO: the first game sets it aside and holds a fresh lock (nothing is made
+// where the link points), so a second game on the folder is refused.
+TEST(GameProgramSaveFolder, ABrokenLockNameIsReplacedAndStillKeepsASecondGameOut)
+{
+	test::TempFolder folder;
+	test::writeGameData(folder, ENGINE_BUNDLE_DIR, s_checkpointLogic);
+	std::filesystem::create_directories(folder / "outside");
+	for (test::Hostile kind : {test::Hostile::Folder, test::Hostile::DanglingLink, test::Hostile::Fifo})
+	{
+		SCOPED_TRACE(test::describe(kind));
+		std::string const saves = folder / ("saves-" + std::string(test::describe(kind)));
+		std::filesystem::create_directories(saves);
+		ASSERT_TRUE(test::makeHostile(kind, saves + "/.game.lock", folder / "outside"));
+		std::unique_ptr<test::ChildProcess> first = startGame(folder, saves, "1000000");
+		ASSERT_TRUE(first->waitForOutput("saved", s_patience)) << first->output();
+		EXPECT_NE(std::string::npos, first->output().find("Moved the damaged " + saves + "/.game.lock to " + saves + "/.game.lock.bad: it is "))
+			<< first->output();
+		std::unique_ptr<test::ChildProcess> second = startGame(folder, saves, "1000000");
+		int const refused = second->wait(s_patience);
+		EXPECT_TRUE(WIFEXITED(refused) && WEXITSTATUS(refused) == 1) << "status " << refused << "\n" << second->output();
+		EXPECT_NE(std::string::npos, second->output().find("Another game process uses the save folder")) << second->output();
+		first->signal(SIGTERM);
+		int const status = first->wait(s_patience);
+		EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << first->output();
+		EXPECT_EQ(test::hostileType(kind), test::fileType(saves + "/.game.lock.bad"));
+		EXPECT_EQ(S_IFREG, test::fileType(saves + "/.game.lock"));
+	}
+	EXPECT_TRUE(namesBelow(folder / "outside").empty());
+}
+
+// A lock that cannot be had (the lock's name is a folder, and every name it
+// could be moved to is taken): the game runs without saving, one line
+// saying so, and the folder is as it was.
+TEST(GameProgramSaveFolder, WithoutTheLockNoSaveIsWritten)
+{
+	test::TempFolder folder;
+	test::writeGameData(folder, ENGINE_BUNDLE_DIR, s_checkpointLogic);
+	std::string const saves = folder / "saves";
+	std::filesystem::create_directories(saves + "/.game.lock");
+	folder.write("saves/.game.lock.bad", "");
+	for (int copy = 2; copy <= 1000; ++copy)
+		folder.write("saves/.game.lock.bad-" + std::to_string(copy), "");
+	folder.write("saves/settings.lua", "kept = 1\n");
+	auto const before = namesBelow(saves);
+	std::unique_ptr<test::ChildProcess> game = startGame(folder, saves, "3");
+	int const status = game->wait(s_patience);
+	std::string const& out = game->output();
+	EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << out;
+	size_t const line = out.find("The save folder " + saves + " is not locked against other game processes (");
+	EXPECT_NE(std::string::npos, line) << out;
+	EXPECT_NE(std::string::npos, out.find("): no save is written in this run", line)) << out;
+	EXPECT_NE(std::string::npos, out.find("saved")) << out;
+	EXPECT_EQ(std::string::npos, out.find("Failed to save")) << out;
+	// The analytics agent's store has a lock of its own (agents of several
+	// processes share it): it is not the game's saves.
+	auto after = namesBelow(saves);
+	after.erase(std::remove_if(after.begin(), after.end(), [](auto const& entry) { return entry.first.rfind("TallyFiles", 0) == 0; }),
+		after.end());
+	EXPECT_EQ(before, after);
+	EXPECT_EQ("kept = 1\n", folder.read("saves/settings.lua"));
+}
+
+// The start's clean-up removes only what a killed run of the game left for
+// its own saves: a player's files that look alike stay, a link named like
+// a leftover stays (and what it points to), a leftover of a name the game
+// does not save stays; the leftovers of the game's saves go.
+TEST(GameProgramSaveFolder, OnlyTheGamesOwnLeftoversAreRemoved)
+{
+	test::TempFolder folder;
+	test::writeGameData(folder, ENGINE_BUNDLE_DIR, s_checkpointLogic);
+	std::string const saves = folder / "saves";
+	folder.write("outside/target", "outside");
+	std::vector<std::string> const kept = {"notes.2024-01.tmp", "settings.2024-01.tmp", "photo.lua.123-4.tmp", "settings.lua.123-4.tmp.keep",
+		"settings.lua.tmp", "highscores.lua.12345678901-1.tmp"};
+	std::vector<std::string> const removed = {"settings.lua.999999999-0.tmp", "highscores.lua.999999998-3.tmp"};
+	for (std::string const& name : kept)
+		folder.write("saves/" + name, "the player's " + name);
+	for (std::string const& name : removed)
+		folder.write("saves/" + name, "half a save");
+	std::string const link = saves + "/settings.lua.999999997-1.tmp";
+	ASSERT_EQ(0, symlink((folder / "outside/target").c_str(), link.c_str()));
+	std::unique_ptr<test::ChildProcess> game = startGame(folder, saves, "3");
+	int const status = game->wait(s_patience);
+	EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << game->output();
+	for (std::string const& name : kept)
+		EXPECT_EQ("the player's " + name, folder.read("saves/" + name)) << name;
+	for (std::string const& name : removed)
+	{
+		EXPECT_FALSE(std::filesystem::exists(saves + "/" + name)) << name;
+		EXPECT_NE(std::string::npos, game->output().find("Removed " + saves + "/" + name + ", left by a run that ended while saving"))
+			<< game->output();
+	}
+	EXPECT_EQ(S_IFLNK, test::fileType(link));
+	EXPECT_EQ("outside", folder.read("outside/target"));
+	std::string why;
+	EXPECT_EQ(3, checkpointOf(saves + "/settings.lua", why)) << why;
+}
+
+// The analytics store's folder itself as a FIFO, a link to a folder outside
+// or a dangling link: it is set aside and made afresh, and the store writes
+// nothing outside the save folder.
+TEST(GameProgramSaveFolder, TheStoresFolderIsARealFolderOfTheSaveFolder)
+{
+	test::TempFolder folder;
+	test::writeGameData(folder, ENGINE_BUNDLE_DIR, s_checkpointLogic);
+	std::vector<test::Hostile> const kinds = {test::Hostile::Fifo, test::Hostile::LinkToFolder, test::Hostile::DanglingLink};
+	std::vector<std::string> failures(kinds.size());
+	onEveryCore(static_cast<int>(kinds.size()), [&](int index) {
+		test::Hostile const kind = kinds[static_cast<size_t>(index)];
+		std::string const saves = folder / ("saves-" + std::to_string(index));
+		std::string const outside = folder / ("outside-" + std::to_string(index));
+		std::filesystem::create_directories(saves);
+		std::filesystem::create_directories(outside);
+		std::string& failure = failures[static_cast<size_t>(index)];
+		if (!test::makeHostile(kind, saves + "/TallyFiles", outside))
+		{
+			failure = "cannot make a " + std::string(test::describe(kind));
+			return;
+		}
+		auto const outsideBefore = namesBelow(outside);
+		std::unique_ptr<test::ChildProcess> game = startGame(folder, saves, "3");
+		int const status = game->wait(s_patience);
+		std::string const where = std::string(test::describe(kind)) + ": ";
+		if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+			failure += where + "status " + std::to_string(status) + "\n";
+		if (test::fileType(saves + "/TallyFiles.bad") != test::hostileType(kind))
+			failure += where + "not set aside\n";
+		if (test::fileType(saves + "/TallyFiles") != S_IFDIR || test::fileType(saves + "/TallyFiles/.tallyStore.lock") != S_IFREG)
+			failure += where + "the store was not made afresh in the save folder\n";
+		if (namesBelow(outside) != outsideBefore)
+			failure += where + "something outside the save folder changed\n";
+		if (!failure.empty())
+			failure += game->output();
+	});
+	for (std::string const& failure : failures)
+		EXPECT_EQ("", failure);
 }

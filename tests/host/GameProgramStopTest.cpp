@@ -31,7 +31,9 @@ namespace
  * events file's deactivate), in an error handler (where no hook runs), in
  * one call of the string library (find), or in gamePaused once the run's
  * end began (shutdown). In "torn" every frame sets settings.first, works
- * a few million instructions and sets settings.second; in "chatty" every
+ * a few million instructions and sets settings.second; in "cut" every
+ * frame sets settings.first, then settings.second, then saves the settings
+ * (a checkpoint), and frame 3 gets stuck between the two fields; in "chatty" every
  * frame prints a line, and once the file <STOP_TEST_DIR>/closed exists the
  * next line's print is followed by the file <STOP_TEST_DIR>/printed.
  */
@@ -71,6 +73,12 @@ function resolutionChanged() end
 function update(dt, rawDt)
 	frames = frames + 1
 	if frames == 3 and mode ~= "callback" then mark() end
+	if mode == "cut" then
+		settings.first = frames
+		if frames == 3 then stuck() end
+		settings.second = frames
+		savePersistentLuaFile("settings.lua", "settings")
+	end
 	if mode == "torn" and frames >= 3 then
 		settings.first = frames
 		local n = 0
@@ -95,6 +103,9 @@ end
 
 /** Seconds a run may take to reach a step (the sanitizers make starts slow). */
 double const s_patience = 60;
+
+/** The line of a run whose last frame was cut: it writes no save. */
+char const* const s_cutLine = "A frame was cut at the end of the run: no save is written now; the saves keep their last whole version";
 
 struct StopCase
 {
@@ -175,7 +186,12 @@ protected:
 		EXPECT_NE(std::string::npos, saved.find("launches = 1")) << saved;
 	}
 
-	/** Runs the case: the run must end with status 0 and its saves written. */
+	/**
+	 * Runs the case: the run must end with status 0. An idle run writes its
+	 * saves; one whose script was cut writes none (the saves keep their
+	 * last whole version: here none, as these runs save only at the end)
+	 * and says so.
+	 */
 	void expectNormalEnd(StopCase const& c, bool window)
 	{
 		std::unique_ptr<test::ChildProcess> game = start(c.mode, window);
@@ -183,13 +199,16 @@ protected:
 		game->signal(c.signal);
 		int const status = game->wait(s_patience);
 		expectExitZero(status, game->output());
-		if (std::string(c.mode) != "idle")
+		if (std::string(c.mode) == "idle")
 		{
-			std::string const& out = game->output();
-			size_t const stopped = out.find("Stopped the game: ");
-			EXPECT_TRUE(stopped != std::string::npos && out.find(lua::LuaStop::MESSAGE, stopped) != std::string::npos) << out;
+			expectSaved(c.mode);
+			return;
 		}
-		expectSaved(c.mode);
+		std::string const& out = game->output();
+		size_t const stopped = out.find("Stopped the game: ");
+		EXPECT_TRUE(stopped != std::string::npos && out.find(lua::LuaStop::MESSAGE, stopped) != std::string::npos) << out;
+		EXPECT_NE(std::string::npos, out.find(s_cutLine, stopped == std::string::npos ? 0 : stopped)) << out;
+		EXPECT_EQ("", settings());
 	}
 
 	/**
@@ -277,6 +296,29 @@ TEST_F(GameProgramStop, StopEndsBetweenFramesNeverInsideOne)
 	ASSERT_TRUE(std::regex_search(saved, first, std::regex("first = (\\d+)"))) << saved;
 	ASSERT_TRUE(std::regex_search(saved, second, std::regex("second = (\\d+)"))) << saved;
 	EXPECT_EQ(first[1].str(), second[1].str()) << saved;
+}
+
+// A frame cut after the grace period leaves its tables half updated (the
+// first field of frame 3 set, the second not): the shutdown writes no save,
+// the settings on disk are the last whole checkpoint (frame 2), and one
+// line says so.
+TEST_F(GameProgramStop, ACutFrameIsNotSavedTheLastCheckpointStays)
+{
+	std::unique_ptr<test::ChildProcess> game = start("cut", false);
+	ASSERT_TRUE(game->waitForOutput("ready cut", s_patience)) << game->output();
+	game->signal(SIGTERM);
+	int const status = game->wait(s_patience);
+	expectExitZero(status, game->output());
+	std::string const& out = game->output();
+	EXPECT_NE(std::string::npos, out.find(lua::LuaStop::MESSAGE)) << out;
+	size_t const line = out.find(s_cutLine);
+	EXPECT_NE(std::string::npos, line) << out;
+	EXPECT_EQ(line, out.rfind(s_cutLine)) << out;
+	EXPECT_EQ(std::string::npos, out.find("Failed to save")) << out;
+	std::string const saved = settings();
+	EXPECT_NE(std::string::npos, saved.find("first = 2")) << saved;
+	EXPECT_NE(std::string::npos, saved.find("second = 2")) << saved;
+	EXPECT_EQ(std::string::npos, saved.find("stoppedIn")) << saved;
 }
 
 // The signals a closed terminal or an impatient user sends in a burst are one

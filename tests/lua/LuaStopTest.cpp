@@ -11,7 +11,11 @@ namespace
 class LuaStopTest : public LuaFixture
 {
 protected:
-	~LuaStopTest() override { lua::LuaStop::withdraw(); }
+	~LuaStopTest() override
+	{
+		lua::LuaStop::withdraw();
+		lua::LuaStop::forgetCut();
+	}
 
 	/** Runs code while another thread requests a stop after 50 ms; the message of what code raised. */
 	std::string stopWhileRunning(std::string const& code)
@@ -64,6 +68,27 @@ TEST_F(LuaStopTest, OnlyAStandingRequestStopsScripts)
 	// the whole loop again.
 	EXPECT_EQ("", failure("n = 0 for i = 1, 100000 do n = n + 1 end"));
 	EXPECT_EQ(100000.f, lua.globals().getNumber("n"));
+}
+
+// A request that stopped running code is remembered as a cut (the state the
+// code worked on may be half changed) after it is withdrawn; a request that
+// found no code running cut nothing.
+TEST_F(LuaStopTest, ACutIsRememberedOnlyWhereCodeWasStopped)
+{
+	lua::LuaStop::forgetCut();
+	lua::LuaStop::request();
+	lua::LuaStop::withdraw();
+	EXPECT_FALSE(lua::LuaStop::cut());
+	EXPECT_EQ("", failure("n = 0 for i = 1, 100000 do n = n + 1 end"));
+	EXPECT_FALSE(lua::LuaStop::cut());
+
+	EXPECT_NE(std::string::npos, stopWhileRunning("while true do end").find(lua::LuaStop::MESSAGE));
+	lua::LuaStop::withdraw();
+	EXPECT_TRUE(lua::LuaStop::cut());
+	EXPECT_EQ("", failure("n = 1"));
+	EXPECT_TRUE(lua::LuaStop::cut());
+	lua::LuaStop::forgetCut();
+	EXPECT_FALSE(lua::LuaStop::cut());
 }
 
 } // namespace

@@ -6,12 +6,20 @@
 // wherever it is started from.
 #include <support/ChildProcess.h>
 #include <support/DataFiles.h>
+#include <support/HostileFiles.h>
 #include <support/TempFolder.h>
+#include <support/UsableCores.h>
 #include <support/VideoClip.h>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <iostream>
 #include <memory>
+#include <thread>
+#include <unistd.h>
 #include <sys/wait.h>
 #include <gtest/gtest.h>
 
@@ -249,3 +257,102 @@ function draw() end
 }
 
 } // namespace
+
+// The shell's display as the environment gives it, for the game and the
+// shell demo: without a display the run is headless as with --headless (its
+// 120 frames, no window, no sound device opened: a sound library with no
+// driver at all would log "no sound device"); a display asked for that
+// cannot be had (--window without one, a display that refuses connections,
+// a video driver SDL does not have) ends the run at start with status 1 and
+// one line. Every run ends within the bound; they run side by side.
+TEST(ShellPrograms, EachEnvironmentEndsAsTheReadmeSays)
+{
+	test::TempFolder sockets;
+	// An X display whose socket exists but nobody listens on: the connection is refused.
+	int display = 700 + static_cast<int>(getpid() % 200);
+	std::filesystem::create_directories("/tmp/.X11-unix");
+	while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(display)))
+		++display;
+	std::string const refusing = "/tmp/.X11-unix/X" + std::to_string(display);
+	ASSERT_TRUE(test::makeHostile(test::Hostile::Socket, refusing, sockets.path()));
+	struct Case
+	{
+		char const* what;
+		std::vector<std::string> flags;
+		std::vector<std::string> env;
+		int status;
+		char const* line;
+	};
+	std::vector<std::string> const noDisplay = {"DISPLAY=", "WAYLAND_DISPLAY=", "SDL_VIDEODRIVER="};
+	std::vector<Case> const cases = {
+		{"no display, no flags", {"--screenshot", "120"}, noDisplay, 0, nullptr},
+		{"no display, --window", {"--window"}, noDisplay, 1, ": no window: "},
+		{"a display that refuses connections", {}, {"DISPLAY=:" + std::to_string(display), "WAYLAND_DISPLAY=", "SDL_VIDEODRIVER="}, 1,
+			": no window: "},
+		{"a display that refuses connections, --headless", {"--headless", "--screenshot", "120"},
+			{"DISPLAY=:" + std::to_string(display), "WAYLAND_DISPLAY=", "SDL_VIDEODRIVER="}, 0, nullptr},
+		{"a video driver SDL does not have", {}, {"DISPLAY=", "WAYLAND_DISPLAY=", "SDL_VIDEODRIVER=nosuchdriver"}, 1,
+			": no window: SDL video could not start: "},
+		{"--headless with --window", {"--headless", "--window"}, noDisplay, 2, "--headless and --window: one or the other"},
+	};
+	struct Row
+	{
+		std::string name;
+		Case const* c = nullptr;
+		char const* program = nullptr;
+		Finished run{-1, ""};
+		std::unique_ptr<test::TempFolder> folder;
+		double seconds = 0;
+	};
+	std::vector<Row> rows;
+	for (char const* program : {GAME_PROGRAM, SHELL_DEMO_PROGRAM})
+		for (Case const& c : cases)
+		{
+			Row row;
+			row.name = std::filesystem::path(program).filename().string() + ": " + c.what;
+			row.c = &c;
+			row.program = program;
+			rows.push_back(std::move(row));
+		}
+	std::atomic<size_t> next(0);
+	auto runRows = [&] {
+		for (size_t i = next++; i < rows.size(); i = next++)
+		{
+			Row& row = rows[i];
+			row.folder = std::make_unique<test::TempFolder>();
+			test::TempFolder const& folder = *row.folder;
+			std::vector<std::string> argv = {row.program, "--out", folder / "out", "--save-dir", folder / "saves"};
+			argv.insert(argv.end(), row.c->flags.begin(), row.c->flags.end());
+			std::vector<std::string> env = {"XDG_DATA_HOME=" + folder / "share", "XDG_CACHE_HOME=" + folder / "cache",
+				"ALSOFT_DRIVERS=nosuchdriver", "ENGINE_VERBOSE="};
+			env.insert(env.end(), row.c->env.begin(), row.c->env.end());
+			auto const start = std::chrono::steady_clock::now();
+			row.run = runIn(folder.path(), argv, env);
+			row.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+		}
+	};
+	int const lanes = test::usableCores();
+	std::vector<std::thread> threads;
+	for (int lane = 0; lane < lanes; ++lane)
+		threads.emplace_back(runRows);
+	for (std::thread& thread : threads)
+		thread.join();
+	for (Row const& row : rows)
+	{
+		SCOPED_TRACE(row.name);
+		EXPECT_EQ(row.c->status, row.run.status) << row.run.output;
+		if (row.c->line)
+		{
+			EXPECT_NE(std::string::npos, row.run.output.find(row.c->line)) << row.run.output;
+			// Ended at start: no frame, no save.
+			EXPECT_FALSE(std::filesystem::exists(*row.folder / "out/frame-0001.png"));
+		}
+		else
+		{
+			EXPECT_TRUE(std::filesystem::exists(*row.folder / "out/frame-0120.png")) << row.run.output;
+			EXPECT_EQ(std::string::npos, row.run.output.find("no sound device")) << row.run.output;
+		}
+		std::cout << "[ figures  ] " << row.name << ": " << row.seconds << " s\n";
+	}
+	std::filesystem::remove(refusing);
+}

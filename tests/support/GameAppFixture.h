@@ -10,6 +10,7 @@
 #include <framework/Hooks.h>
 #include <io/ByteArrayInputStream.h>
 #include <io/detail/detail.h>
+#include <io/std/AppDataOutputStream.h>
 #include <lang/Ptr.h>
 #include <lua/LuaState.h>
 #include <gtest/gtest.h>
@@ -51,6 +52,9 @@ protected:
 	{
 		io::detail::setBundlePath(bundle.path());
 		io::detail::setAppdataPath(appData.path());
+		// A case whose game could not lock its folder stopped the writes of the process.
+		io::AppDataOutputStream::resumeWrites();
+		io::AppDataOutputStream::holdsFolder(false);
 	}
 
 	~GameAppFixture() override
@@ -59,6 +63,8 @@ protected:
 		GameApp::folders().clear();
 		io::detail::setBundlePath("");
 		io::detail::setAppdataPath("");
+		io::AppDataOutputStream::resumeWrites();
+		io::AppDataOutputStream::holdsFolder(false);
 	}
 
 	/** Writes text as the shipped file "data_ipad/<name>" of the bundle (packed). */

@@ -8,6 +8,7 @@
 #include <framework/App.h>
 #include <io/ByteArrayInputStream.h>
 #include <io/detail/detail.h>
+#include <io/std/AppDataOutputStream.h>
 #include <lang/Ptr.h>
 #include <lang/Throwable.h>
 #include <lua/LuaException.h>
@@ -43,6 +44,9 @@ protected:
 	{
 		io::detail::setBundlePath(bundle.path());
 		io::detail::setAppdataPath(appData.path());
+		// A case whose game could not lock its folder stopped the writes of the process.
+		io::AppDataOutputStream::resumeWrites();
+		io::AppDataOutputStream::holdsFolder(false);
 	}
 
 	~HostFixture() override
@@ -50,6 +54,8 @@ protected:
 		m_host = nullptr;
 		io::detail::setBundlePath("");
 		io::detail::setAppdataPath("");
+		io::AppDataOutputStream::resumeWrites();
+		io::AppDataOutputStream::holdsFolder(false);
 	}
 
 	GameLua& host()

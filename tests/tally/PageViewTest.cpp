@@ -1,5 +1,6 @@
 #include "TallyFixture.h"
 #include <support/DamagedCopies.h>
+#include <support/FileSizeLimit.h>
 #include <TallyFileCache.h>
 #include <TallyImageCache.h>
 #include <TallyPageViewDelegate.h>
@@ -154,11 +155,20 @@ TEST_F(TallyImageCacheTest, LostFilesAndFailedSavesLeaveTheIndexConsistent)
 	EXPECT_EQ(std::nullopt, cache->get(1));
 	EXPECT_EQ((std::vector<int64_t>{2}), cache->storedIds());
 	EXPECT_EQ((std::vector<int64_t>{2}), cache->leastRecentlyUsed());
-	// A save that cannot be written changes nothing.
-	std::filesystem::create_directories(m_files->createFilePath("tallyImage3", false));
-	EXPECT_FALSE(cache->save("c", 3));
+	// A save that cannot be written (a full disk) changes nothing.
+	{
+		test::FileSizeLimit full(0);
+		EXPECT_FALSE(cache->save("c", 3));
+	}
 	EXPECT_EQ((std::vector<int64_t>{2}), cache->storedIds());
+	// A folder at the file's name is the player's: set aside, not a failure.
+	std::string const folder = m_files->createFilePath("tallyImage3", false);
+	std::filesystem::create_directories(folder);
+	EXPECT_TRUE(cache->save("c", 3));
+	EXPECT_TRUE(std::filesystem::is_directory(folder + ".bad"));
+	EXPECT_EQ((std::vector<int64_t>{2, 3}), cache->storedIds());
 	EXPECT_TRUE(cache->remove(2));
+	EXPECT_TRUE(cache->remove(3));
 	EXPECT_TRUE(cache->storedIds().empty());
 }
 

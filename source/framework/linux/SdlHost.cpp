@@ -26,19 +26,63 @@ namespace framework
 namespace
 {
 
+/** Why SDL's video did not start on a display (initVideo); empty once it did. */
+std::string s_videoProblem;
+
+/** True when the environment variable name is set and not empty. */
+bool setInEnvironment(char const* name)
+{
+	char const* value = std::getenv(name);
+	return value && *value;
+}
+
 bool initVideo()
 {
 	// A request for OpenGL ES 2.0 would otherwise give the newest version
 	// the driver has.
 	setenv("MESA_GLES_VERSION_OVERRIDE", "2.0", 0);
+	if (!s_videoProblem.empty())
+		return false;
 	if (SDL_WasInit(SDL_INIT_VIDEO))
 		return true;
 	// The shell's own handlers end the run on signals (StopSignals).
 	SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
 	SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
 	SDL_SetHint(SDL_HINT_MOUSE_TOUCH_EVENTS, "0");
+	// Only the display the environment names is tried: X11's for DISPLAY,
+	// Wayland's for WAYLAND_DISPLAY (SDL picks between the two when both
+	// are set), or the driver SDL_VIDEODRIVER names.
+	if (!setInEnvironment("SDL_VIDEODRIVER"))
+	{
+		bool const x11 = setInEnvironment("DISPLAY");
+		bool const wayland = setInEnvironment("WAYLAND_DISPLAY");
+		if (!x11 && !wayland)
+		{
+			s_videoProblem = "no display (none of DISPLAY, WAYLAND_DISPLAY and SDL_VIDEODRIVER is set)";
+			return false;
+		}
+		if (x11 != wayland)
+			SDL_SetHint(SDL_HINT_VIDEODRIVER, x11 ? "x11" : "wayland");
+	}
 	if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0)
+	{
+		s_videoProblem = std::string("SDL video could not start: ") + SDL_GetError();
+		if (s_videoProblem.size() == std::strlen("SDL video could not start: "))
+			s_videoProblem += "no reason given";
 		return false;
+	}
+	// Unless a driver was named, SDL falls back from a display that cannot
+	// be had to drivers that show nothing (a console's, an off-screen one):
+	// only a display's own driver makes a window.
+	char const* const driver = SDL_GetCurrentVideoDriver();
+	if (!setInEnvironment("SDL_VIDEODRIVER") && (!driver || (std::strcmp(driver, "x11") != 0 && std::strcmp(driver, "wayland") != 0)))
+	{
+		// Left up, as a started video always is (see below): the run ends.
+		s_videoProblem = std::string("no display could be opened (SDL's video found only the \"") + (driver ? driver : "") +
+			"\" driver)";
+		return false;
+	}
+	s_videoProblem.clear();
 	// One more hold on the GL library, so that closing a window does not
 	// unload the driver (its allocations would then be reported as leaks).
 	SDL_GL_LoadLibrary(nullptr);
@@ -124,9 +168,19 @@ private:
 	bool m_softwareGL;
 };
 
+bool SdlHost::displayAsked()
+{
+	return setInEnvironment("DISPLAY") || setInEnvironment("WAYLAND_DISPLAY") || setInEnvironment("SDL_VIDEODRIVER");
+}
+
 bool SdlHost::displayAvailable()
 {
 	return initVideo();
+}
+
+std::string SdlHost::displayProblem()
+{
+	return s_videoProblem;
 }
 
 SdlHost::SdlHost(ShellOptions const& options, ConfigureHook configure, InitHook init) :

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 struct SDL_Window;
@@ -33,10 +34,23 @@ class SdlHost : public Host
 {
 public:
 	/**
-	 * True when SDL's video starts (a display, or a driver such as
-	 * "offscreen" asked for through SDL_VIDEODRIVER).
+	 * True when the environment asks for a display: DISPLAY,
+	 * WAYLAND_DISPLAY or SDL_VIDEODRIVER set and not empty. Starts nothing.
+	 */
+	static bool displayAsked();
+
+	/**
+	 * True when SDL's video starts on a display: the driver SDL_VIDEODRIVER
+	 * names (such as "offscreen"), else X11's for DISPLAY or Wayland's for
+	 * WAYLAND_DISPLAY; without any of the three nothing is tried. A driver
+	 * SDL falls back to on its own (a console's, an off-screen one) does
+	 * not count. displayProblem() says why it did not start; once it did not,
+	 * later calls give false at once.
 	 */
 	static bool displayAvailable();
+
+	/** Why the last displayAvailable() gave false ("SDL video could not start: ..."). */
+	static std::string displayProblem();
 
 	/** @exception lang::Exception When SDL's video cannot start. */
 	SdlHost(ShellOptions const& options, ConfigureHook configure, InitHook init);

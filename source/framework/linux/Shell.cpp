@@ -79,12 +79,20 @@ int runShell(int argc, char** argv, ConfigureHook configure, InitHook init)
 
 	StopSignals::install();
 	// Starting SDL's video loads the GL library: part of the GL context.
+	// Without a display (nothing in the environment asks for one) the run
+	// is headless; one asked for, by --window or the environment, that
+	// cannot be had ends the run here rather than running it unseen.
 	bool window = false;
-	if (!options.headless)
+	if (!options.headless && (options.window || SdlHost::displayAsked()))
 	{
 		StartReport::glBegins();
 		window = SdlHost::displayAvailable();
 		StartReport::glMade();
+		if (!window)
+		{
+			std::fprintf(stderr, "%s: no window: %s\n", program.c_str(), SdlHost::displayProblem().c_str());
+			return 1;
+		}
 	}
 	std::string const late = options.screenshotsPastEnd(window);
 	if (!late.empty())

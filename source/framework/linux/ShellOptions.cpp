@@ -61,6 +61,11 @@ ShellOptions ShellOptions::parse(int argc, char const* const* argv)
 			o.headless = true;
 			continue;
 		}
+		if (flag == "--window")
+		{
+			o.window = true;
+			continue;
+		}
 		if (flag == "--verbose")
 		{
 			o.verbose = true;
@@ -123,6 +128,8 @@ ShellOptions ShellOptions::parse(int argc, char const* const* argv)
 		else if (flag == "--sound")
 			o.sound = value;
 	}
+	if (o.headless && o.window)
+		bad("--headless and --window: one or the other");
 	return o;
 }
 
@@ -153,6 +160,7 @@ std::string ShellOptions::usage(std::string const& program)
 {
 	return "usage: " + program + " [flags]\n"
 		"  --headless            no window, even where a display exists\n"
+		"  --window              a window: without a display the run ends at start\n"
 		"  --frames N            run N ticks, then end (headless default 120)\n"
 		"  --frame-time S        seconds between frames on the headless clock\n"
 		"                        (default: frame interval / 60)\n"

@@ -11,6 +11,8 @@ struct ShellOptions
 {
 	/** Run without a window even where a display exists. */
 	bool headless = false;
+	/** A window is asked for: without a display the run ends at start. */
+	bool window = false;
 	/** Ticks to run before a normal termination; -1: headless 120, a window until closed. */
 	int frames = -1;
 	/** Seconds of virtual time between frames (headless); < 0: frame interval / 60. */

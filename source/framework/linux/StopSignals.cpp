@@ -1,4 +1,5 @@
 #include "StopSignals.h"
+#include <io/std/AppDataOutputStream.h>
 #include <lua/LuaStop.h>
 #include <atomic>
 #include <csignal>
@@ -98,6 +99,11 @@ void StopSignals::shutdownBegins()
 {
 	s_shuttingDown.store(true);
 	lua::LuaStop::withdraw();
+	// A cut frame left the tables half updated: saving them would write a
+	// state the game never had between two frames.
+	if (lua::LuaStop::cut())
+		io::AppDataOutputStream::stopWrites(
+			"A frame was cut at the end of the run: no save is written now; the saves keep their last whole version");
 }
 
 } // framework

@@ -12,8 +12,10 @@ namespace framework
  * the shell's together.
  *
  * A script that has not returned GRACE_SECONDS after the request is
- * interrupted by the scripts' stop (lua::LuaStop), and the run ends with
- * what it left. A script the stop cannot reach (stuck inside one call of a
+ * interrupted by the scripts' stop (lua::LuaStop), and the run ends
+ * without saving what it left: the shutdown stops the app-data writes
+ * (io::AppDataOutputStream::stopWrites, one line), so the saves keep their
+ * last whole version, written between two frames. A script the stop cannot reach (stuck inside one call of a
  * C function, such as a backtracking string.find, where no hook runs)
  * is still there STUCK_SECONDS later: the process ends by the request's
  * signal with one line on stderr and without saving, so the saves keep
@@ -62,7 +64,8 @@ public:
 	/**
 	 * The run's shutdown begins: the scripts' stop is withdrawn (the
 	 * shutdown calls into the scripts) and is not made again; the stuck
-	 * period no longer ends the process. A repeated SIGINT or SIGTERM after
+	 * period no longer ends the process. When the stop cut a script
+	 * (lua::LuaStop::cut), no app-data file is written from here on. A repeated SIGINT or SIGTERM after
 	 * the grace period still does.
 	 */
 	static void shutdownBegins();

@@ -5,6 +5,6 @@
 namespace io
 {
 
-AppDataInputStream::AppDataInputStream(std::string const& name) : FileInputStream(detail::constructPath(detail::appdataPath(), name)) {}
+AppDataInputStream::AppDataInputStream(std::string const& name) : FileInputStream(detail::constructPath(detail::appdataPath(), name), REGULAR_FILE_ONLY) {}
 
 } // io

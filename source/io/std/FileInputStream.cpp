@@ -1,11 +1,15 @@
 #include "FileInputStream.h"
 #include "FileUtil.h"
+#include "RegularFile.h"
 #include <io/IOException.h>
 #include <io/PathName.h>
 #include <lang/Format.h>
 #include <algorithm>
 #include <climits>
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace io
 {
@@ -16,9 +20,26 @@ public:
 	std::string m_path;
 	FILE* m_file;
 
-	explicit Impl(std::string const& path) :
-		m_path(PathName(path).path()), m_file(detail::openFile(m_path, "rb", "Failed to open {0} with errno {1}", detail::shortPath(m_path)))
+	Impl(std::string const& path, Open open) : m_path(PathName(path).path()), m_file(nullptr)
 	{
+		if (open == ANY_FILE)
+		{
+			m_file = detail::openFile(m_path, "rb", "Failed to open {0} with errno {1}", detail::shortPath(m_path));
+			return;
+		}
+		std::string kind;
+		int const fd = openRegularFile(m_path, O_RDONLY, 0, kind);
+		if (fd < 0 && !kind.empty())
+			lang::throwError(IOException(lang::Format("Failed to open {0}: it is {1}, not a regular file", detail::shortPath(m_path), kind)));
+		int const error = errno;
+		m_file = fd < 0 ? nullptr : fdopen(fd, "rb");
+		if (!m_file)
+		{
+			int const failure = fd < 0 ? error : errno;
+			if (fd >= 0)
+				::close(fd);
+			lang::throwError(IOException(lang::Format("Failed to open {0} with errno {1}", detail::shortPath(m_path), detail::errnoText(failure))));
+		}
 	}
 
 	~Impl() override
@@ -41,7 +62,9 @@ public:
 	}
 };
 
-FileInputStream::FileInputStream(std::string const& path) : InputStream(lang::Ptr<InputStream>()), m_impl(new Impl(path)) {}
+FileInputStream::FileInputStream(std::string const& path) : FileInputStream(path, ANY_FILE) {}
+
+FileInputStream::FileInputStream(std::string const& path, Open open) : InputStream(lang::Ptr<InputStream>()), m_impl(new Impl(path, open)) {}
 
 FileInputStream::~FileInputStream() {}
 

@@ -17,6 +17,23 @@ public:
 	 */
 	explicit FileInputStream(std::string const& path);
 
+	/** Which files a stream opens. */
+	enum Open
+	{
+		/** Whatever the path names (links followed), as fopen does. */
+		ANY_FILE,
+		/** Only a regular file at the path itself: see io::openRegularFile (never blocks, never follows a link). */
+		REGULAR_FILE_ONLY,
+	};
+
+	/**
+	 * Opens the file as open says; the path is normalised first.
+	 * @exception IOException "Failed to open {0} with errno {1}", or with
+	 *            REGULAR_FILE_ONLY "Failed to open {0}: it is {1}, not a
+	 *            regular file" ({1} as "a FIFO", see io::notRegularKind).
+	 */
+	FileInputStream(std::string const& path, Open open);
+
 	~FileInputStream() override;
 
 	/**

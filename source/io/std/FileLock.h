@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 namespace io
@@ -27,11 +28,27 @@ public:
 	/**
 	 * Opens path, creating it when missing, and locks it exclusively. With
 	 * WAIT, blocks until the lock is granted; with DONT_WAIT, returns at
-	 * once, and held() tells whether it was granted.
+	 * once, and held() tells whether it was granted. Only a regular file
+	 * at path itself is opened (io::openRegularFile): a link there is not
+	 * followed (so nothing is created where it points), a FIFO or device
+	 * never waited on. A lock whose file was replaced at path while it was
+	 * taken (see settingAside) is taken again on the file now there.
 	 * @exception IOException "Failed to lock {0} with errno {1}" when the
-	 *            file cannot be opened or locked ({1} as "13 (Permission denied)").
+	 *            file cannot be opened or locked ({1} as "13 (Permission
+	 *            denied)"), "Failed to lock {0}: it is {1}, not a regular
+	 *            file" ({1} as "a folder", see io::notRegularKind).
 	 */
 	FileLock(std::string const& path, Wait wait);
+
+	/**
+	 * A FileLock on path, after anything at path that is not a regular file
+	 * (a folder, a link, a FIFO, a device, a socket) was set aside
+	 * (io::setAside: "<path>.bad", one line naming it), so that a broken
+	 * lock name is replaced by a fresh lock file rather than left unlocked.
+	 * @exception IOException As the constructor, and "Failed to lock {0}:
+	 *            it is {1}, not a regular file, and could not be moved aside".
+	 */
+	static std::unique_ptr<FileLock> settingAside(std::string const& path, Wait wait);
 
 	/** Releases the lock (when held) and closes the file. */
 	~FileLock();

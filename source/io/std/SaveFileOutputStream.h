@@ -24,7 +24,10 @@ namespace io
  * file removed. Closing twice does nothing (the second call does not report
  * again). The destructor commits when close() was not called, and then
  * failures are only logged. toString() is the normalised path of the
- * target. One stream belongs to one thread.
+ * target. The target is replaced only by a regular file: what is there and
+ * is not one (a FIFO, a folder, a link, a device) is set aside
+ * (io::setAside, one line naming it), or, when it cannot be moved, close()
+ * fails and it stays. One stream belongs to one thread.
  */
 class SaveFileOutputStream : public FileOutputStream
 {
@@ -34,6 +37,27 @@ public:
 	 * @exception IOException "Failed to open {0} for writing, with errno {1}" ({1} as "2 (No such file or directory)").
 	 */
 	explicit SaveFileOutputStream(std::string const& path);
+
+	/** Who else writes into a folder (removeLeftovers). */
+	enum Writers
+	{
+		/** Only this process: the folder is locked for it. */
+		THIS_PROCESS,
+		/** Other processes may save the same path at the same time. */
+		SHARED,
+	};
+
+	/**
+	 * Removes the temporary files that streams saving path left behind when
+	 * their process ended mid-save: regular files named
+	 * "<path>.<process id>-<number>.tmp" only, so no other name of the
+	 * folder (a player's "notes.2024-01.tmp", a temporary file of another
+	 * path) and no link is touched. A file this process is writing stays,
+	 * and with SHARED also one whose process is still running. Logs one
+	 * line for each file removed. Never throws.
+	 * @return The number of files removed.
+	 */
+	static int removeLeftovers(std::string const& path, Writers writers);
 };
 
 } // io

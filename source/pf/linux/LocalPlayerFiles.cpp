@@ -69,7 +69,7 @@ LocalPlayerFiles::Achievement readAchievement(std::string const& path, cJSON con
 LocalPlayerFiles::Progress parseProgress(std::string const& path)
 {
 	LocalPlayerFiles::Progress progress;
-	JSONPtr document = JSONFile::read(path);
+	JSONPtr document = JSONFile::read(path, JSONFile::SAVE_FOLDER);
 	if (!document)
 		return progress;
 	if (!cJSON_IsObject(document.get()))

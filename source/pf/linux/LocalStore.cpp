@@ -89,7 +89,7 @@ LocalStore::Catalogue LocalStore::readCatalogue()
 std::vector<std::string> LocalStore::readPurchases()
 {
 	std::string const path = recordPath();
-	JSONPtr document = JSONFile::read(path);
+	JSONPtr document = JSONFile::read(path, JSONFile::SAVE_FOLDER);
 	std::vector<std::string> ids;
 	if (!document)
 		return ids;

@@ -289,6 +289,46 @@ TEST_F(LevelFile_Save, FailedWriteKeepsTheOldLevel)
 	EXPECT_NE(std::string::npos, log.find("Failed to save lv.lua: ")) << log;
 }
 
+// A level's folders below the save folder are made one by one and never
+// through a link: a folder on the way that is a link (to a folder outside),
+// a file, or a ".." fails the save with its line, and nothing is made
+// outside the save folder.
+TEST_F(LevelFile_Save, FoldersOnTheWayAreNeverFollowedOutOfTheSaveFolder)
+{
+	test::TempFolder outside;
+	std::filesystem::create_directory_symlink(outside.path(), appData / "linked");
+	appData.write("plain", "a file");
+	host();
+	struct Case
+	{
+		char const* name;
+		char const* line;
+	};
+	Case const cases[] = {
+		{"linked/x", "it is a link, not a folder"},
+		{"linked/deeper/x", "it is a link, not a folder"},
+		{"plain/x", "it is a file, not a folder"},
+		{"../escape", "it leaves "},
+		{"made/../../escape", "it leaves "},
+	};
+	for (Case const& c : cases)
+	{
+		testing::internal::CaptureStdout();
+		run(std::string("objects.world = {} saveLevel('") + c.name + "')");
+		std::string const log = testing::internal::GetCapturedStdout();
+		EXPECT_NE(std::string::npos, log.find(std::string("Failed to save "))) << c.name << ": " << log;
+		EXPECT_NE(std::string::npos, log.find(c.line)) << c.name << ": " << log;
+	}
+	EXPECT_TRUE(std::filesystem::is_empty(outside.path()));
+	EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(appData.path()).parent_path() / "escape.lua"));
+	EXPECT_EQ("a file", appData.read("plain"));
+	EXPECT_FALSE(std::filesystem::exists(appData / "made"));
+
+	// Folders that are not there yet are made.
+	run("objects.world = {} saveLevel('new/deeper/x')");
+	EXPECT_FALSE(appData.read("new/deeper/x.lua").empty());
+}
+
 TEST_F(LevelFile_Api, ObjectFilesAndDirectories)
 {
 	test::writeShippedFile(bundle, "obj.lua", "speed = 4\nfunction hostOk() return gamelua == _G.nothing end\n");

@@ -7,6 +7,7 @@
 #include <io/ByteArrayOutputStream.h>
 #include <io/detail/detail.h>
 #include <io/std/FileUtil.h>
+#include <io/std/RegularFile.h>
 #include <lua/LuaObject.h>
 #include <lua/LuaState.h>
 #include <lua.hpp>
@@ -149,8 +150,8 @@ void Levels::saveLevel(std::string const& name)
 		lua::LuaTable level = buildLevelTable(false);
 		io::ByteArrayOutputStream text;
 		level.write(text, 0, false);
-		std::filesystem::path const target(io::detail::constructPath(io::detail::appdataPath(), file));
-		std::filesystem::create_directories(target.parent_path());
+		// The level's folders below the save folder, never through a link.
+		io::makeFoldersWithin(io::detail::appdataPath(), std::filesystem::path(file).parent_path());
 		std::vector<unsigned char> const& bytes = text.data();
 		SaveFile::write(file, bytes.data(), bytes.size(), false);
 	});

@@ -1,4 +1,8 @@
 #include "RegularFile.h"
+#include <io/IOException.h>
+#include <lang/Format.h>
+#include <cstring>
+#include <filesystem>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -76,6 +80,36 @@ int openRegularFile(std::string const& path, int flags, unsigned mode, std::stri
 		return -1;
 	}
 	return fd;
+}
+
+void makeFoldersWithin(std::string const& root, std::string const& folder)
+{
+	auto notAFolder = [](std::filesystem::path const& at, mode_t mode) {
+		std::string const kind = kindOf(mode);
+		return IOException(lang::Format("Cannot make the folder {0}: it is {1}, not a folder", at.string(), kind.empty() ? "a file" : kind));
+	};
+	std::filesystem::path const parts = std::filesystem::path(folder).relative_path();
+	for (std::filesystem::path const& part : parts)
+		if (part == "..")
+			throw IOException(lang::Format("Cannot make the folder {0}: it leaves {1}", (std::filesystem::path(root) / parts).string(), root));
+	std::filesystem::path at(root);
+	for (std::filesystem::path const& part : parts)
+	{
+		if (part.empty() || part == ".")
+			continue;
+		at /= part;
+		struct stat info;
+		if (lstat(at.c_str(), &info) != 0)
+		{
+			// mkdir makes nothing through a link that appeared meanwhile (EEXIST).
+			if (::mkdir(at.c_str(), 0777) != 0 && errno != EEXIST)
+				throw IOException(lang::Format("Cannot make the folder {0}: {1}", at.string(), std::strerror(errno)));
+			if (lstat(at.c_str(), &info) != 0)
+				throw IOException(lang::Format("Cannot make the folder {0}: {1}", at.string(), std::strerror(errno)));
+		}
+		if (!S_ISDIR(info.st_mode))
+			throw notAFolder(at, info.st_mode);
+	}
 }
 
 } // io

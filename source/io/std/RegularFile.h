@@ -27,4 +27,16 @@ std::string notRegularKind(std::string const& path);
  */
 int openRegularFile(std::string const& path, int flags, unsigned mode, std::string& kind);
 
+/**
+ * Makes the folders of the relative path folder below root that are not
+ * there yet, one by one and never through a link: each part that is there
+ * must be a folder itself (not a link to one), and no part may be "..", so
+ * that nothing is made or reached outside root. root itself is taken as it
+ * is.
+ * @exception IOException "Cannot make the folder <path>: it is <kind>, not a
+ *            folder" ("a link", see notRegularKind), "...: it leaves <root>",
+ *            or with the system's reason.
+ */
+void makeFoldersWithin(std::string const& root, std::string const& folder);
+
 } // io

@@ -299,28 +299,30 @@ TEST_F(LevelFile_Save, FoldersOnTheWayAreNeverFollowedOutOfTheSaveFolder)
 	std::filesystem::create_directory_symlink(outside.path(), appData / "linked");
 	appData.write("plain", "a file");
 	host();
+	// A name of this run's own beside the save folder.
+	std::string const escape = std::filesystem::path(appData.path()).filename().string() + "-escape";
 	struct Case
 	{
-		char const* name;
+		std::string name;
 		char const* line;
 	};
 	Case const cases[] = {
 		{"linked/x", "it is a link, not a folder"},
 		{"linked/deeper/x", "it is a link, not a folder"},
 		{"plain/x", "it is a file, not a folder"},
-		{"../escape", "it leaves "},
-		{"made/../../escape", "it leaves "},
+		{"../" + escape, "it leaves "},
+		{"made/../../" + escape, "it leaves "},
 	};
 	for (Case const& c : cases)
 	{
 		testing::internal::CaptureStdout();
-		run(std::string("objects.world = {} saveLevel('") + c.name + "')");
+		run("objects.world = {} saveLevel('" + c.name + "')");
 		std::string const log = testing::internal::GetCapturedStdout();
 		EXPECT_NE(std::string::npos, log.find(std::string("Failed to save "))) << c.name << ": " << log;
 		EXPECT_NE(std::string::npos, log.find(c.line)) << c.name << ": " << log;
 	}
 	EXPECT_TRUE(std::filesystem::is_empty(outside.path()));
-	EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(appData.path()).parent_path() / "escape.lua"));
+	EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(appData.path()).parent_path() / (escape + ".lua")));
 	EXPECT_EQ("a file", appData.read("plain"));
 	EXPECT_FALSE(std::filesystem::exists(appData / "made"));
 

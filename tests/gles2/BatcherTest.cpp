@@ -286,6 +286,105 @@ TEST_F(BatcherTest, LargerSpritesTakeFewerImagesABatch)
 	}
 }
 
+TEST_F(BatcherTest, FragmentFormsDrawTheFullFormsBytes)
+{
+	// Batches at colour saturation 1 or alpha 1 draw with forms that skip
+	// the grey mix or the alpha factor. Every combination of saturation,
+	// alpha, image count, translucent or opaque images and vertex colours,
+	// drawn here, must give the bytes of a context whose shader folder
+	// lacks the forms (and so draws everything with the full ones).
+	auto& gl = static_cast<gr::gles2::GL_ContextBase&>(ctx());
+	for (gr::Shader* full : {gl.getSpriteShader(), gl.getSpriteAlphaShader(), gl.multiImageShader(gl.getSpriteAlphaShader(), 2)})
+	{
+		EXPECT_NE(full, gl.fragmentForm(full, 1.f, 1.f));
+		EXPECT_NE(full, gl.fragmentForm(full, 1.f, 0.6f));
+		EXPECT_NE(full, gl.fragmentForm(full, 0.25f, 1.f));
+		EXPECT_EQ(full, gl.fragmentForm(full, 0.25f, 0.6f));
+	}
+	auto image = [](gr::Context& c, bool alpha, int shift) {
+		std::vector<unsigned char> bytes(8 * 8 * 4);
+		for (int i = 0; i < 64; ++i)
+		{
+			bytes[std::size_t(i) * 4 + 0] = (unsigned char)(i * 4 + shift);
+			bytes[std::size_t(i) * 4 + 1] = (unsigned char)(255 - i * 3 - shift / 2);
+			bytes[std::size_t(i) * 4 + 2] = (unsigned char)(i * 7 + shift);
+			bytes[std::size_t(i) * 4 + 3] = alpha ? (unsigned char)(i * 4 + shift / 8) : 255;
+		}
+		lang::Ptr<gr::Image> img = c.createImage(8, 8, 0, gr::SurfaceFormat::SURFACE_A8B8G8R8, gr::Context::USAGE_STATIC);
+		img->blt(0, 0, bytes.data(), 8 * 4, 0, 8, 8, gr::SurfaceFormat::SURFACE_A8B8G8R8);
+		return img;
+	};
+	math::float4 const tint[4] = {{255, 128, 64, 255}, {32, 255, 128, 200}, {128, 64, 255, 100}, {255, 255, 255, 255}};
+	struct Case
+	{
+		bool alphaImages;
+		float saturation;
+		float alpha;
+		int images;
+		bool colours;
+	};
+	std::vector<Case> cases;
+	for (bool const alphaImages : {false, true})
+		for (float const saturation : {1.f, 0.25f})
+			for (float const alpha : {1.f, 0.6f})
+				for (int const images : {1, 2, 4, 8, 16})
+					for (bool const colours : {false, true})
+						cases.push_back({alphaImages, saturation, alpha, std::min(images, batchImageLimit()), colours});
+	auto frameOf = [&](gr::Context& c, Case const& k) {
+		std::vector<lang::Ptr<gr::Image>> images;
+		for (int i = 0; i < k.images; ++i)
+			images.push_back(image(c, k.alphaImages, i * 37));
+		gr::RenderState2D rs;
+		rs.colorSaturation = k.saturation;
+		rs.alpha = k.alpha;
+		c.setRenderState2D(rs);
+		c.clear(0xFF402010, true, true, false);
+		for (int i = 0; i < 32; ++i)
+		{
+			float const x = float((i * 11) % 56);
+			float const y = float((i * 5) % 56);
+			gr::Image* img = images[std::size_t(i % k.images)];
+			if (k.colours)
+			{
+				math::float3 const pos[4] = {{x, y, 0}, {x + 8, y, 0}, {x, y + 8, 0}, {x + 8, y + 8, 0}};
+				math::float2 const uv[4] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
+				img->draw(&c, pos, uv, tint, nullptr);
+			}
+			else
+			{
+				img->draw(&c, x, y, 0, 0, 8, 8, 8.f, 8.f);
+			}
+		}
+		c.flush();
+		return frame();
+	};
+	std::vector<std::vector<unsigned char>> withForms;
+	for (Case const& k : cases)
+		withForms.push_back(frameOf(ctx(), k));
+
+	test::TempFolder bundle;
+	std::filesystem::create_directory(bundle / "shaders");
+	for (auto const& entry : std::filesystem::directory_iterator(std::string(ENGINE_DATA_DIR) + "/shaders"))
+	{
+		std::string const name = entry.path().filename().string();
+		if (name.find("-s1") == std::string::npos && name.find("-a1") == std::string::npos)
+			std::filesystem::copy_file(entry.path(), bundle / ("shaders/" + name));
+	}
+	io::detail::setBundlePath(bundle.path());
+	{
+		lang::Ptr<gr::Context> own = gr::gles2::GL_createContext(SIZE, SIZE, gr::Context::ORIENTATION_0, updateScrFunc);
+		own->setShaderPath("shaders");
+		for (std::size_t i = 0; i < cases.size(); ++i)
+		{
+			Case const& k = cases[i];
+			SCOPED_TRACE(::testing::Message() << (k.alphaImages ? "translucent" : "opaque") << " images, saturation " << k.saturation
+				<< ", alpha " << k.alpha << ", " << k.images << " images" << (k.colours ? ", vertex colours" : ""));
+			EXPECT_TRUE(withForms[i] == frameOf(*own, k));
+		}
+	}
+	io::detail::setBundlePath(ENGINE_DATA_DIR);
+}
+
 TEST_F(BatcherTest, ShaderFolderWithFewerFormsTakesFewerImages)
 {
 	// An application's own shader folder: sprites of several images in

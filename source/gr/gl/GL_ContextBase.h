@@ -200,6 +200,16 @@ public:
 	Shader* multiImageShader(Shader* shader, int images);
 
 	/**
+	 * The form of a built-in sprite shader (one image or a form of
+	 * multiImageShader) that skips the grey mix where colorSaturation is 1
+	 * and the alpha factor where alpha is 1: the same bytes with less work
+	 * per fragment. shader itself for any other shader or values, on a back
+	 * end without these forms, or when the form's effect cannot be loaded
+	 * from the shader path (then not tried again).
+	 */
+	Shader* fragmentForm(Shader* shader, float colorSaturation, float alpha);
+
+	/**
 	 * Samplers of the form of multiImageShader that draws images (2 up to
 	 * MAX_BATCH_IMAGES): the least of 2, 4, 8 and 16 not below images.
 	 */
@@ -293,6 +303,12 @@ protected:
 	lang::Ptr<Shader> m_builtinShaders[BUILTIN_COUNT];
 	/** Built-in shaders whose effect could not be loaded (multi-image forms only). */
 	bool m_builtinMissing[BUILTIN_COUNT] = {};
+	/** Fragment forms of fragmentForm, by sprite slot (from BUILTIN_SPRITE) and form less one. */
+	static constexpr int SPRITE_SLOTS = BUILTIN_COUNT - BUILTIN_SPRITE;
+	static constexpr int FRAGMENT_FORMS = 3;
+	lang::Ptr<Shader> m_fragmentForms[SPRITE_SLOTS][FRAGMENT_FORMS];
+	/** Fragment forms whose effect could not be loaded. */
+	bool m_fragmentFormMissing[SPRITE_SLOTS][FRAGMENT_FORMS] = {};
 	/** The GL's fragment texture units, queried on first use (0 before). */
 	int m_fragmentTextureUnits = 0;
 	GL_TextureShadowing m_textureShadowing;

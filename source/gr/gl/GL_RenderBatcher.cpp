@@ -276,7 +276,8 @@ void GL_RenderBatcher::flush()
 		}
 	}
 
-	Shader* shader = multi ? m_multiShader.ptr() : m_shader.ptr();
+	// The form that does only the work the batch's saturation and alpha need.
+	Shader* shader = m_context->fragmentForm(multi ? m_multiShader.ptr() : m_shader.ptr(), m_state.colorSaturation, m_state.alpha);
 	shader->setFloat("ALPHA_FACTOR", m_state.alpha);
 	shader->setFloat("COLOR_SATURATION", m_state.colorSaturation);
 	if (images > 0)

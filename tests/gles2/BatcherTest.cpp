@@ -385,6 +385,54 @@ TEST_F(BatcherTest, FragmentFormsDrawTheFullFormsBytes)
 	io::detail::setBundlePath(ENGINE_DATA_DIR);
 }
 
+TEST_F(BatcherTest, BatchWhoseFormDoesNotPayDrawsACallPerRun)
+{
+	// A batch of several images whose extra samples come to more than
+	// MULTI_IMAGE_DRAW_SAMPLES per draw call it saves is drawn with a call
+	// per run of quads of one image, in order: the same bytes as each
+	// sprite drawn apart, overlaps included.
+	static_assert(GL_RenderBatcher::MULTI_IMAGE_DRAW_SAMPLES == 1536, "the cases count on it");
+	std::vector<lang::Ptr<gr::Image>> images;
+	for (int k = 0; k < 8; ++k)
+		images.push_back(makeImage(4, 4, [k](int x, int y) { return RGBA{k * 30, 255 - k * 20, x * 60, 100 + y * 40}; }));
+	struct Case
+	{
+		char const* what;
+		std::vector<int> order;
+		float size;
+		int drawCalls;
+	} const cases[] = {
+		{"8 images of 32 x 32 in turn: pairs of 2,048 extra samples", {0, 1, 2, 3, 4, 5, 6, 7}, 32.f, 8},
+		{"runs of two of 32 x 32 coming back to the first image", {0, 0, 1, 1, 0, 0}, 32.f, 3},
+		{"2 images of 28 x 28: 1,568", {0, 1}, 28.f, 2},
+		{"2 images of 27 x 27: 1,458", {0, 1}, 27.f, 1},
+		{"2 images of 32 x 32 in turn, 8 sprites: 1,170 per saved call", {0, 1, 0, 1, 0, 1, 0, 1}, 32.f, 1},
+	};
+	for (Case const& c : cases)
+	{
+		SCOPED_TRACE(c.what);
+		auto frameOf = [&](bool apart) {
+			ctx().setRenderState2D(gr::RenderState2D());
+			ctx().clear(0xFF402010, true, true, false);
+			ctx().flush();
+			ctx().statistics.reset();
+			for (std::size_t i = 0; i < c.order.size(); ++i)
+			{
+				float const at = float(i * 4);
+				images[std::size_t(c.order[i])]->draw(&ctx(), at, at / 2.f, 0, 0, 4, 4, c.size, c.size);
+				if (apart)
+					ctx().flush();
+			}
+			ctx().flush();
+			return frame();
+		};
+		std::vector<unsigned char> const apart = frameOf(true);
+		std::vector<unsigned char> const batched = frameOf(false);
+		EXPECT_EQ(c.drawCalls, counter(Context::Statistics::COUNTER_DRAWCALLS));
+		EXPECT_TRUE(apart == batched);
+	}
+}
+
 TEST_F(BatcherTest, ShaderFolderWithFewerFormsTakesFewerImages)
 {
 	// An application's own shader folder: sprites of several images in

@@ -455,6 +455,7 @@ void GL_ContextBase::reset(int width, int height)
 void GL_ContextBase::present()
 {
 	m_batcher.flush();
+	m_drawsSinceSubmit = 0;
 	if (m_present)
 		m_present();
 }
@@ -469,6 +470,8 @@ void GL_ContextBase::clear(unsigned color, bool clearColor, bool clearDepth, boo
 		colorToFloats(color, rgba);
 		GL_State::clearColor(rgba[0], rgba[1], rgba[2], rgba[3]);
 		mask |= GL_COLOR_BUFFER_BIT;
+		// A frame begins: its draws are counted afresh (drawCallIssued).
+		m_drawsSinceSubmit = 0;
 	}
 	if (clearDepth)
 	{

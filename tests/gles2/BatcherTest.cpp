@@ -142,6 +142,8 @@ TEST_F(BatcherTest, ImagesOfOneBatchDrawTheirOwnPixels)
 	// cases) of alpha, drawn mixed in one batch, against the same sprites
 	// drawn a batch each (a flush between): the frames must be the same
 	// bytes. The sprites overlap, so the order within the batch shows too.
+	// They are 7 x 7 pixels (7 x 6 scaled) at most: small enough for the
+	// form of 16 images (MULTI_IMAGE_FILL_BUDGET).
 	auto image = [](bool alpha, int shift) {
 		std::vector<unsigned char> bytes(8 * 8 * 4);
 		for (int i = 0; i < 64; ++i)
@@ -163,15 +165,15 @@ TEST_F(BatcherTest, ImagesOfOneBatchDrawTheirOwnPixels)
 		std::function<void(gr::Image*, float, float)> draw;
 		std::function<void()> state;
 	} const cases[] = {
-		{"opaque", false, [](gr::Image* i, float x, float y) { i->draw(&ctx(), x, y, 0, 0, 8, 8, 8.f, 8.f); }, [] {}},
-		{"with alpha", true, [](gr::Image* i, float x, float y) { i->draw(&ctx(), x, y, 0, 0, 8, 8, 8.f, 8.f); }, [] {}},
-		{"scaled", true, [](gr::Image* i, float x, float y) { i->draw(&ctx(), x, y, 1, 2, 5, 4, 9.f, 7.f); }, [] {}},
-		{"alpha factor", false, [](gr::Image* i, float x, float y) { i->draw(&ctx(), x, y, 0, 0, 8, 8, 8.f, 8.f); },
+		{"opaque", false, [](gr::Image* i, float x, float y) { i->draw(&ctx(), x, y, 0, 0, 8, 8, 7.f, 7.f); }, [] {}},
+		{"with alpha", true, [](gr::Image* i, float x, float y) { i->draw(&ctx(), x, y, 0, 0, 8, 8, 7.f, 7.f); }, [] {}},
+		{"scaled", true, [](gr::Image* i, float x, float y) { i->draw(&ctx(), x, y, 1, 2, 5, 4, 7.f, 6.f); }, [] {}},
+		{"alpha factor", false, [](gr::Image* i, float x, float y) { i->draw(&ctx(), x, y, 0, 0, 8, 8, 7.f, 7.f); },
 			[] { ctx().getRenderState2D().alpha = 0.6f; }},
-		{"grey", true, [](gr::Image* i, float x, float y) { i->draw(&ctx(), x, y, 0, 0, 8, 8, 8.f, 8.f); },
+		{"grey", true, [](gr::Image* i, float x, float y) { i->draw(&ctx(), x, y, 0, 0, 8, 8, 7.f, 7.f); },
 			[] { ctx().getRenderState2D().colorSaturation = 0.25f; }},
 		{"vertex colours", true, [&](gr::Image* i, float x, float y) {
-			 math::float3 const pos[4] = {{x, y, 0}, {x + 8, y, 0}, {x, y + 8, 0}, {x + 8, y + 8, 0}};
+			 math::float3 const pos[4] = {{x, y, 0}, {x + 7, y, 0}, {x, y + 7, 0}, {x + 7, y + 7, 0}};
 			 math::float2 const uv[4] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
 			 i->draw(&ctx(), pos, uv, tint, nullptr);
 		 }, [] {}},
@@ -239,9 +241,10 @@ TEST_F(BatcherTest, LargerSpritesTakeFewerImagesABatch)
 {
 	// A quad's fill in a batch of several images may cost at most
 	// MULTI_IMAGE_FILL_BUDGET samples beyond its own image's: its pixels
-	// times the form's samplers less one (1,024: 64 pixels take 16 images,
-	// 256 take 4, 1,024 two).
-	static_assert(GL_RenderBatcher::MULTI_IMAGE_FILL_BUDGET == 1024, "the cases count on it");
+	// times the form's samplers less one (768: 51 pixels take 16 images,
+	// 109 take 8, 256 take 4, 768 two); and the batch is drawn in one call
+	// only where its extra samples come to at most as many per call saved.
+	static_assert(GL_RenderBatcher::MULTI_IMAGE_FILL_BUDGET == 768, "the cases count on it");
 	std::vector<lang::Ptr<gr::Image>> images;
 	for (int k = 0; k < 16; ++k)
 		images.push_back(makeImage(4, 4, [k](int, int) { return RGBA{k * 15, 255, 0, 255}; }));
@@ -257,10 +260,12 @@ TEST_F(BatcherTest, LargerSpritesTakeFewerImagesABatch)
 		int drawCalls;
 		std::function<void()> draw;
 	} const cases[] = {
-		{"16 images of 8 x 8", 1, [&] { inTurn(16, 32, 8.f); }},
-		{"8 images of 16 x 16: four a batch", 4, [&] { inTurn(8, 16, 16.f); }},
-		{"2 images of 32 x 32", 1, [&] { inTurn(2, 8, 32.f); }},
-		{"2 images of 33 x 33: one a batch", 8, [&] { inTurn(2, 8, 33.f); }},
+		{"16 images of 7 x 7", 1, [&] { inTurn(16, 32, 7.f); }},
+		{"16 images of 8 x 8: eight a batch", 4, [&] { inTurn(16, 32, 8.f); }},
+		{"8 images of 12 x 12: four a batch", 4, [&] { inTurn(8, 16, 12.f); }},
+		{"8 images of 16 x 16: batches of four that do not pay, a call a sprite", 16, [&] { inTurn(8, 16, 16.f); }},
+		{"2 images of 25 x 25", 1, [&] { inTurn(2, 8, 25.f); }},
+		{"2 images of 28 x 28: one a batch", 8, [&] { inTurn(2, 8, 28.f); }},
 		{"a large sprite after small ones of three images, though of the first image", 2, [&] {
 			 inTurn(3, 6, 4.f);
 			 sprite(0, 20.f);
@@ -269,10 +274,10 @@ TEST_F(BatcherTest, LargerSpritesTakeFewerImagesABatch)
 			 sprite(0, 40.f);
 			 inTurn(3, 6, 4.f);
 		 }},
-		{"8 images of 4 x 4 magnified 4 times by the transform", 4, [&] {
+		{"8 images of 4 x 4 magnified 3 times by the transform: four a batch", 4, [&] {
 			 gr::RenderState2D& rs = ctx().getRenderState2D();
-			 rs.transform(0, 0) = 4.f;
-			 rs.transform(1, 1) = 4.f;
+			 rs.transform(0, 0) = 3.f;
+			 rs.transform(1, 1) = 3.f;
 			 inTurn(8, 16, 4.f);
 		 }},
 	};
@@ -292,7 +297,8 @@ TEST_F(BatcherTest, FragmentFormsDrawTheFullFormsBytes)
 	// the grey mix or the alpha factor. Every combination of saturation,
 	// alpha, image count, translucent or opaque images and vertex colours,
 	// drawn here, must give the bytes of a context whose shader folder
-	// lacks the forms (and so draws everything with the full ones).
+	// lacks the forms (and so draws everything with the full ones). The
+	// sprites are 7 x 7, small enough for the form of 16 images.
 	auto& gl = static_cast<gr::gles2::GL_ContextBase&>(ctx());
 	for (gr::Shader* full : {gl.getSpriteShader(), gl.getSpriteAlphaShader(), gl.multiImageShader(gl.getSpriteAlphaShader(), 2)})
 	{
@@ -346,13 +352,13 @@ TEST_F(BatcherTest, FragmentFormsDrawTheFullFormsBytes)
 			gr::Image* img = images[std::size_t(i % k.images)];
 			if (k.colours)
 			{
-				math::float3 const pos[4] = {{x, y, 0}, {x + 8, y, 0}, {x, y + 8, 0}, {x + 8, y + 8, 0}};
+				math::float3 const pos[4] = {{x, y, 0}, {x + 7, y, 0}, {x, y + 7, 0}, {x + 7, y + 7, 0}};
 				math::float2 const uv[4] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
 				img->draw(&c, pos, uv, tint, nullptr);
 			}
 			else
 			{
-				img->draw(&c, x, y, 0, 0, 8, 8, 8.f, 8.f);
+				img->draw(&c, x, y, 0, 0, 8, 8, 7.f, 7.f);
 			}
 		}
 		c.flush();
@@ -388,10 +394,10 @@ TEST_F(BatcherTest, FragmentFormsDrawTheFullFormsBytes)
 TEST_F(BatcherTest, BatchWhoseFormDoesNotPayDrawsACallPerRun)
 {
 	// A batch of several images whose extra samples come to more than
-	// MULTI_IMAGE_DRAW_SAMPLES per draw call it saves is drawn with a call
+	// MULTI_IMAGE_FILL_BUDGET per draw call it saves is drawn with a call
 	// per run of quads of one image, in order: the same bytes as each
 	// sprite drawn apart, overlaps included.
-	static_assert(GL_RenderBatcher::MULTI_IMAGE_DRAW_SAMPLES == 1536, "the cases count on it");
+	static_assert(GL_RenderBatcher::MULTI_IMAGE_FILL_BUDGET == 768, "the cases count on it");
 	std::vector<lang::Ptr<gr::Image>> images;
 	for (int k = 0; k < 8; ++k)
 		images.push_back(makeImage(4, 4, [k](int x, int y) { return RGBA{k * 30, 255 - k * 20, x * 60, 100 + y * 40}; }));
@@ -402,11 +408,11 @@ TEST_F(BatcherTest, BatchWhoseFormDoesNotPayDrawsACallPerRun)
 		float size;
 		int drawCalls;
 	} const cases[] = {
-		{"8 images of 32 x 32 in turn: pairs of 2,048 extra samples", {0, 1, 2, 3, 4, 5, 6, 7}, 32.f, 8},
-		{"runs of two of 32 x 32 coming back to the first image", {0, 0, 1, 1, 0, 0}, 32.f, 3},
-		{"2 images of 28 x 28: 1,568", {0, 1}, 28.f, 2},
-		{"2 images of 27 x 27: 1,458", {0, 1}, 27.f, 1},
-		{"2 images of 32 x 32 in turn, 8 sprites: 1,170 per saved call", {0, 1, 0, 1, 0, 1, 0, 1}, 32.f, 1},
+		{"8 images of 20 x 20 in turn: pairs of 800 extra samples", {0, 1, 2, 3, 4, 5, 6, 7}, 20.f, 8},
+		{"runs of two of 20 x 20 coming back to the first image", {0, 0, 1, 1, 0, 0}, 20.f, 3},
+		{"2 images of 20 x 20: 800", {0, 1}, 20.f, 2},
+		{"2 images of 19 x 19: 722", {0, 1}, 19.f, 1},
+		{"2 images of 20 x 20 in turn, 8 sprites: 457 per saved call", {0, 1, 0, 1, 0, 1, 0, 1}, 20.f, 1},
 	};
 	for (Case const& c : cases)
 	{

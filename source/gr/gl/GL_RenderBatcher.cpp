@@ -272,7 +272,7 @@ void GL_RenderBatcher::flush()
 bool GL_RenderBatcher::multiImagePays() const
 {
 	float const extra = m_batchPixels * float(GL_ContextBase::multiImageFormSize(imageCount()) - 1);
-	return extra <= float(m_runs - 1) * float(MULTI_IMAGE_DRAW_SAMPLES);
+	return extra <= float(m_runs - 1) * float(MULTI_IMAGE_FILL_BUDGET);
 }
 
 void GL_RenderBatcher::draw(int first, int count, Shader* baseShader, Image* const* images, int imageCount)

@@ -38,7 +38,7 @@ class GL_ContextBase;
  * more than the draw call it saves (MULTI_IMAGE_FILL_BUDGET); larger quads
  * are drawn in batches of one image. A batch whose form costs more than
  * the draw calls it saves is drawn with a call per run of quads of one
- * image instead (MULTI_IMAGE_DRAW_SAMPLES). Scratch arrays keep their capacity,
+ * image instead (MULTI_IMAGE_FILL_BUDGET). Scratch arrays keep their capacity,
  * so steady-state drawing does not allocate.
  *
  * One per context. Main thread only.
@@ -58,32 +58,24 @@ public:
 	};
 
 	/**
-	 * Most texture samples beyond the one of its own image that a quad of a
-	 * batch of several images may cost: its pixels times the form's samplers
-	 * less one. On the software rasterizer a draw call of its own costs a
-	 * sprite about what 1,000 such samples do, and every image a form takes
-	 * is sampled at each fragment; so sprites of up to 64 pixels (8 x 8)
-	 * join batches of up to 16 images, of up to 256 (16 x 16) up to 4, of up
-	 * to 1,024 (32 x 32) two, and larger ones draw with one image a batch.
-	 */
-	static constexpr int MULTI_IMAGE_FILL_BUDGET = 1024;
-
-	/**
 	 * What one draw call of the batcher costs, in texture samples of a
-	 * multi-image form beyond the one of each quad's own image. A batch of
-	 * several images is drawn in one call with its form only where its
-	 * quads' extra samples (their pixels times the form's samplers less
-	 * one) come to no more than this per draw it saves (its runs of quads
-	 * of one image, less one); otherwise each run is drawn with the
-	 * one-image shader, in order. Measured with the sprite benchmark
-	 * (1,000 blended sprites, Release, the software rasteriser, all-threads
-	 * CPU time a frame): 32 x 32 sprites of 8 images in pairs (2,048 extra
-	 * samples per saved draw) cost 41.0 ms against 28.3 ms drawn one call
-	 * per sprite; 16 x 16 ones of 8 images in fours (1,024) 16.6 ms against
-	 * 29.5 ms; 32 x 32 ones of 2 images in one call (1,025) 18.7 ms against
-	 * 31.7 ms. The threshold lies between 1,025 and 2,048.
+	 * multi-image form beyond the one of each quad's own image (every image
+	 * a form takes is sampled at each fragment). A quad joins a batch of
+	 * several images only where its pixels times the form's samplers less
+	 * one come to no more than this; and a batch of several images is drawn
+	 * in one call of its form only where its quads' extra samples come to
+	 * no more than this per draw call it saves (its runs of quads of one
+	 * image, less one), otherwise with a call per run. So sprites of up to
+	 * 51 pixels join batches of up to 16 images, of up to 109 up to 8, of up
+	 * to 256 (16 x 16) up to 4 and of up to 768 two. Measured with the sprite benchmark (1,000
+	 * blended sprites, image i mod N, Release, the software rasteriser,
+	 * all-threads CPU time a frame, medians of 3): 8 x 8 sprites of 8 images
+	 * (448 extra samples per saved call) 6.7 ms in one call against 9.4 ms a
+	 * call each; 16 x 16 of 2 (256) 7.5 against 12.1 ms; 16 x 16 of 8 in
+	 * fours (1,024) 13.2 against 11.9 ms; 32 x 32 of 2 (1,025) 20.2 against
+	 * 21.3 ms. The threshold lies between 448 and 1,024.
 	 */
-	static constexpr int MULTI_IMAGE_DRAW_SAMPLES = 1536;
+	static constexpr int MULTI_IMAGE_FILL_BUDGET = 768;
 
 	/** Empty batcher drawing through context (not owned). */
 	explicit GL_RenderBatcher(GL_ContextBase* context);
@@ -160,7 +152,7 @@ private:
 	void add(Type type, Shader* shader, math::float3 const* positions, math::float2 const* uvs,
 		math::float4 const* colors, Image* image, int lineWidth);
 	void empty();
-	/** Whether the pending batch of several images costs less in one call of its form than a call per run (MULTI_IMAGE_DRAW_SAMPLES). */
+	/** Whether the pending batch of several images costs less in one call of its form than a call per run (MULTI_IMAGE_FILL_BUDGET). */
 	bool multiImagePays() const;
 	/**
 	 * Draws count pending vertices from first with a form of baseShader

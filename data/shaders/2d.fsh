@@ -8,6 +8,10 @@
 //   PREMULTIPLIED: ALPHA_FACTOR scales all four channels (blending ONE,
 //                  ONE_MINUS_SRC_ALPHA); otherwise only alpha
 // COLOR_SATURATION 1 keeps the colour, 0 gives its grey.
+//   FULL_SATURATION: the form for COLOR_SATURATION 1, without the grey mix
+//   FULL_ALPHA:      the form for ALPHA_FACTOR 1, without the factor
+// (both give the same bytes as the full form at 1: mix(g, c, 1.0) and
+// c * 1.0 are c exactly).
 precision mediump float;
 uniform float ALPHA_FACTOR;
 uniform float COLOR_SATURATION;
@@ -120,12 +124,16 @@ void main()
 #elif defined(TEXTURED)
 	c *= texture2D(BASEMAP, v_uv);
 #endif
+#ifndef FULL_SATURATION
 	float grey = dot(c.rgb, vec3(0.299, 0.587, 0.114));
 	c.rgb = mix(vec3(grey), c.rgb, COLOR_SATURATION);
+#endif
+#ifndef FULL_ALPHA
 #ifdef PREMULTIPLIED
 	c *= ALPHA_FACTOR;
 #else
 	c.a *= ALPHA_FACTOR;
+#endif
 #endif
 #ifdef MASKED
 	c *= texture2D(BASEMAP1, v_maskUv).a;

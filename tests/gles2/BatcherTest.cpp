@@ -142,6 +142,8 @@ TEST_F(BatcherTest, ImagesOfOneBatchDrawTheirOwnPixels)
 	// cases) of alpha, drawn mixed in one batch, against the same sprites
 	// drawn a batch each (a flush between): the frames must be the same
 	// bytes. The sprites overlap, so the order within the batch shows too.
+	// They are 7 x 7 pixels (7 x 6 scaled) at most: small enough for the
+	// form of 16 images (MULTI_IMAGE_FILL_BUDGET).
 	auto image = [](bool alpha, int shift) {
 		std::vector<unsigned char> bytes(8 * 8 * 4);
 		for (int i = 0; i < 64; ++i)
@@ -163,15 +165,15 @@ TEST_F(BatcherTest, ImagesOfOneBatchDrawTheirOwnPixels)
 		std::function<void(gr::Image*, float, float)> draw;
 		std::function<void()> state;
 	} const cases[] = {
-		{"opaque", false, [](gr::Image* i, float x, float y) { i->draw(&ctx(), x, y, 0, 0, 8, 8, 8.f, 8.f); }, [] {}},
-		{"with alpha", true, [](gr::Image* i, float x, float y) { i->draw(&ctx(), x, y, 0, 0, 8, 8, 8.f, 8.f); }, [] {}},
-		{"scaled", true, [](gr::Image* i, float x, float y) { i->draw(&ctx(), x, y, 1, 2, 5, 4, 9.f, 7.f); }, [] {}},
-		{"alpha factor", false, [](gr::Image* i, float x, float y) { i->draw(&ctx(), x, y, 0, 0, 8, 8, 8.f, 8.f); },
+		{"opaque", false, [](gr::Image* i, float x, float y) { i->draw(&ctx(), x, y, 0, 0, 8, 8, 7.f, 7.f); }, [] {}},
+		{"with alpha", true, [](gr::Image* i, float x, float y) { i->draw(&ctx(), x, y, 0, 0, 8, 8, 7.f, 7.f); }, [] {}},
+		{"scaled", true, [](gr::Image* i, float x, float y) { i->draw(&ctx(), x, y, 1, 2, 5, 4, 7.f, 6.f); }, [] {}},
+		{"alpha factor", false, [](gr::Image* i, float x, float y) { i->draw(&ctx(), x, y, 0, 0, 8, 8, 7.f, 7.f); },
 			[] { ctx().getRenderState2D().alpha = 0.6f; }},
-		{"grey", true, [](gr::Image* i, float x, float y) { i->draw(&ctx(), x, y, 0, 0, 8, 8, 8.f, 8.f); },
+		{"grey", true, [](gr::Image* i, float x, float y) { i->draw(&ctx(), x, y, 0, 0, 8, 8, 7.f, 7.f); },
 			[] { ctx().getRenderState2D().colorSaturation = 0.25f; }},
 		{"vertex colours", true, [&](gr::Image* i, float x, float y) {
-			 math::float3 const pos[4] = {{x, y, 0}, {x + 8, y, 0}, {x, y + 8, 0}, {x + 8, y + 8, 0}};
+			 math::float3 const pos[4] = {{x, y, 0}, {x + 7, y, 0}, {x, y + 7, 0}, {x + 7, y + 7, 0}};
 			 math::float2 const uv[4] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
 			 i->draw(&ctx(), pos, uv, tint, nullptr);
 		 }, [] {}},
@@ -239,9 +241,10 @@ TEST_F(BatcherTest, LargerSpritesTakeFewerImagesABatch)
 {
 	// A quad's fill in a batch of several images may cost at most
 	// MULTI_IMAGE_FILL_BUDGET samples beyond its own image's: its pixels
-	// times the form's samplers less one (1,024: 64 pixels take 16 images,
-	// 256 take 4, 1,024 two).
-	static_assert(GL_RenderBatcher::MULTI_IMAGE_FILL_BUDGET == 1024, "the cases count on it");
+	// times the form's samplers less one (768: 51 pixels take 16 images,
+	// 109 take 8, 256 take 4, 768 two); and the batch is drawn in one call
+	// only where its extra samples come to at most as many per call saved.
+	static_assert(GL_RenderBatcher::MULTI_IMAGE_FILL_BUDGET == 768, "the cases count on it");
 	std::vector<lang::Ptr<gr::Image>> images;
 	for (int k = 0; k < 16; ++k)
 		images.push_back(makeImage(4, 4, [k](int, int) { return RGBA{k * 15, 255, 0, 255}; }));
@@ -257,10 +260,12 @@ TEST_F(BatcherTest, LargerSpritesTakeFewerImagesABatch)
 		int drawCalls;
 		std::function<void()> draw;
 	} const cases[] = {
-		{"16 images of 8 x 8", 1, [&] { inTurn(16, 32, 8.f); }},
-		{"8 images of 16 x 16: four a batch", 4, [&] { inTurn(8, 16, 16.f); }},
-		{"2 images of 32 x 32", 1, [&] { inTurn(2, 8, 32.f); }},
-		{"2 images of 33 x 33: one a batch", 8, [&] { inTurn(2, 8, 33.f); }},
+		{"16 images of 7 x 7", 1, [&] { inTurn(16, 32, 7.f); }},
+		{"16 images of 8 x 8: eight a batch", 4, [&] { inTurn(16, 32, 8.f); }},
+		{"8 images of 12 x 12: four a batch", 4, [&] { inTurn(8, 16, 12.f); }},
+		{"8 images of 16 x 16: batches of four that do not pay, a call a sprite", 16, [&] { inTurn(8, 16, 16.f); }},
+		{"2 images of 25 x 25", 1, [&] { inTurn(2, 8, 25.f); }},
+		{"2 images of 28 x 28: one a batch", 8, [&] { inTurn(2, 8, 28.f); }},
 		{"a large sprite after small ones of three images, though of the first image", 2, [&] {
 			 inTurn(3, 6, 4.f);
 			 sprite(0, 20.f);
@@ -269,10 +274,10 @@ TEST_F(BatcherTest, LargerSpritesTakeFewerImagesABatch)
 			 sprite(0, 40.f);
 			 inTurn(3, 6, 4.f);
 		 }},
-		{"8 images of 4 x 4 magnified 4 times by the transform", 4, [&] {
+		{"8 images of 4 x 4 magnified 3 times by the transform: four a batch", 4, [&] {
 			 gr::RenderState2D& rs = ctx().getRenderState2D();
-			 rs.transform(0, 0) = 4.f;
-			 rs.transform(1, 1) = 4.f;
+			 rs.transform(0, 0) = 3.f;
+			 rs.transform(1, 1) = 3.f;
 			 inTurn(8, 16, 4.f);
 		 }},
 	};
@@ -283,6 +288,154 @@ TEST_F(BatcherTest, LargerSpritesTakeFewerImagesABatch)
 		c.draw();
 		ctx().flush();
 		EXPECT_EQ(c.drawCalls, counter(Context::Statistics::COUNTER_DRAWCALLS)) << c.what;
+	}
+}
+
+TEST_F(BatcherTest, FragmentFormsDrawTheFullFormsBytes)
+{
+	// Batches at colour saturation 1 or alpha 1 draw with forms that skip
+	// the grey mix or the alpha factor. Every combination of saturation,
+	// alpha, image count, translucent or opaque images and vertex colours,
+	// drawn here, must give the bytes of a context whose shader folder
+	// lacks the forms (and so draws everything with the full ones). The
+	// sprites are 7 x 7, small enough for the form of 16 images.
+	auto& gl = static_cast<gr::gles2::GL_ContextBase&>(ctx());
+	for (gr::Shader* full : {gl.getSpriteShader(), gl.getSpriteAlphaShader(), gl.multiImageShader(gl.getSpriteAlphaShader(), 2)})
+	{
+		EXPECT_NE(full, gl.fragmentForm(full, 1.f, 1.f));
+		EXPECT_NE(full, gl.fragmentForm(full, 1.f, 0.6f));
+		EXPECT_NE(full, gl.fragmentForm(full, 0.25f, 1.f));
+		EXPECT_EQ(full, gl.fragmentForm(full, 0.25f, 0.6f));
+	}
+	auto image = [](gr::Context& c, bool alpha, int shift) {
+		std::vector<unsigned char> bytes(8 * 8 * 4);
+		for (int i = 0; i < 64; ++i)
+		{
+			bytes[std::size_t(i) * 4 + 0] = (unsigned char)(i * 4 + shift);
+			bytes[std::size_t(i) * 4 + 1] = (unsigned char)(255 - i * 3 - shift / 2);
+			bytes[std::size_t(i) * 4 + 2] = (unsigned char)(i * 7 + shift);
+			bytes[std::size_t(i) * 4 + 3] = alpha ? (unsigned char)(i * 4 + shift / 8) : 255;
+		}
+		lang::Ptr<gr::Image> img = c.createImage(8, 8, 0, gr::SurfaceFormat::SURFACE_A8B8G8R8, gr::Context::USAGE_STATIC);
+		img->blt(0, 0, bytes.data(), 8 * 4, 0, 8, 8, gr::SurfaceFormat::SURFACE_A8B8G8R8);
+		return img;
+	};
+	math::float4 const tint[4] = {{255, 128, 64, 255}, {32, 255, 128, 200}, {128, 64, 255, 100}, {255, 255, 255, 255}};
+	struct Case
+	{
+		bool alphaImages;
+		float saturation;
+		float alpha;
+		int images;
+		bool colours;
+	};
+	std::vector<Case> cases;
+	for (bool const alphaImages : {false, true})
+		for (float const saturation : {1.f, 0.25f})
+			for (float const alpha : {1.f, 0.6f})
+				for (int const images : {1, 2, 4, 8, 16})
+					for (bool const colours : {false, true})
+						cases.push_back({alphaImages, saturation, alpha, std::min(images, batchImageLimit()), colours});
+	auto frameOf = [&](gr::Context& c, Case const& k) {
+		std::vector<lang::Ptr<gr::Image>> images;
+		for (int i = 0; i < k.images; ++i)
+			images.push_back(image(c, k.alphaImages, i * 37));
+		gr::RenderState2D rs;
+		rs.colorSaturation = k.saturation;
+		rs.alpha = k.alpha;
+		c.setRenderState2D(rs);
+		c.clear(0xFF402010, true, true, false);
+		for (int i = 0; i < 32; ++i)
+		{
+			float const x = float((i * 11) % 56);
+			float const y = float((i * 5) % 56);
+			gr::Image* img = images[std::size_t(i % k.images)];
+			if (k.colours)
+			{
+				math::float3 const pos[4] = {{x, y, 0}, {x + 7, y, 0}, {x, y + 7, 0}, {x + 7, y + 7, 0}};
+				math::float2 const uv[4] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
+				img->draw(&c, pos, uv, tint, nullptr);
+			}
+			else
+			{
+				img->draw(&c, x, y, 0, 0, 8, 8, 7.f, 7.f);
+			}
+		}
+		c.flush();
+		return frame();
+	};
+	std::vector<std::vector<unsigned char>> withForms;
+	for (Case const& k : cases)
+		withForms.push_back(frameOf(ctx(), k));
+
+	test::TempFolder bundle;
+	std::filesystem::create_directory(bundle / "shaders");
+	for (auto const& entry : std::filesystem::directory_iterator(std::string(ENGINE_DATA_DIR) + "/shaders"))
+	{
+		std::string const name = entry.path().filename().string();
+		if (name.find("-s1") == std::string::npos && name.find("-a1") == std::string::npos)
+			std::filesystem::copy_file(entry.path(), bundle / ("shaders/" + name));
+	}
+	io::detail::setBundlePath(bundle.path());
+	{
+		lang::Ptr<gr::Context> own = gr::gles2::GL_createContext(SIZE, SIZE, gr::Context::ORIENTATION_0, updateScrFunc);
+		own->setShaderPath("shaders");
+		for (std::size_t i = 0; i < cases.size(); ++i)
+		{
+			Case const& k = cases[i];
+			SCOPED_TRACE(::testing::Message() << (k.alphaImages ? "translucent" : "opaque") << " images, saturation " << k.saturation
+				<< ", alpha " << k.alpha << ", " << k.images << " images" << (k.colours ? ", vertex colours" : ""));
+			EXPECT_TRUE(withForms[i] == frameOf(*own, k));
+		}
+	}
+	io::detail::setBundlePath(ENGINE_DATA_DIR);
+}
+
+TEST_F(BatcherTest, BatchWhoseFormDoesNotPayDrawsACallPerRun)
+{
+	// A batch of several images whose extra samples come to more than
+	// MULTI_IMAGE_FILL_BUDGET per draw call it saves is drawn with a call
+	// per run of quads of one image, in order: the same bytes as each
+	// sprite drawn apart, overlaps included.
+	static_assert(GL_RenderBatcher::MULTI_IMAGE_FILL_BUDGET == 768, "the cases count on it");
+	std::vector<lang::Ptr<gr::Image>> images;
+	for (int k = 0; k < 8; ++k)
+		images.push_back(makeImage(4, 4, [k](int x, int y) { return RGBA{k * 30, 255 - k * 20, x * 60, 100 + y * 40}; }));
+	struct Case
+	{
+		char const* what;
+		std::vector<int> order;
+		float size;
+		int drawCalls;
+	} const cases[] = {
+		{"8 images of 20 x 20 in turn: pairs of 800 extra samples", {0, 1, 2, 3, 4, 5, 6, 7}, 20.f, 8},
+		{"runs of two of 20 x 20 coming back to the first image", {0, 0, 1, 1, 0, 0}, 20.f, 3},
+		{"2 images of 20 x 20: 800", {0, 1}, 20.f, 2},
+		{"2 images of 19 x 19: 722", {0, 1}, 19.f, 1},
+		{"2 images of 20 x 20 in turn, 8 sprites: 457 per saved call", {0, 1, 0, 1, 0, 1, 0, 1}, 20.f, 1},
+	};
+	for (Case const& c : cases)
+	{
+		SCOPED_TRACE(c.what);
+		auto frameOf = [&](bool apart) {
+			ctx().setRenderState2D(gr::RenderState2D());
+			ctx().clear(0xFF402010, true, true, false);
+			ctx().flush();
+			ctx().statistics.reset();
+			for (std::size_t i = 0; i < c.order.size(); ++i)
+			{
+				float const at = float(i * 4);
+				images[std::size_t(c.order[i])]->draw(&ctx(), at, at / 2.f, 0, 0, 4, 4, c.size, c.size);
+				if (apart)
+					ctx().flush();
+			}
+			ctx().flush();
+			return frame();
+		};
+		std::vector<unsigned char> const apart = frameOf(true);
+		std::vector<unsigned char> const batched = frameOf(false);
+		EXPECT_EQ(c.drawCalls, counter(Context::Statistics::COUNTER_DRAWCALLS));
+		EXPECT_TRUE(apart == batched);
 	}
 }
 

@@ -111,6 +111,11 @@ void GL_ContextBase::releaseResources()
 	m_batcher.reset();
 	for (lang::Ptr<Shader>& shader : m_builtinShaders)
 		shader = nullptr;
+	for (auto& forms : m_fragmentForms)
+	{
+		for (lang::Ptr<Shader>& shader : forms)
+			shader = nullptr;
+	}
 	m_dynamicPrimitives.clear();
 }
 
@@ -173,6 +178,44 @@ Shader* GL_ContextBase::multiImageShader(Shader* shader, int images)
 		m_builtinMissing[which] = true;
 		return nullptr;
 	}
+}
+
+Shader* GL_ContextBase::fragmentForm(Shader* shader, float colorSaturation, float alpha)
+{
+#if GR_GLES == 2
+	// Form 1 skips the grey mix, 2 the alpha factor, 3 both; each slot's
+	// effect is named by the slot's with a suffix.
+	int const form = (colorSaturation == 1.f ? 1 : 0) + (alpha == 1.f ? 2 : 0);
+	if (!shader || form == 0)
+		return shader;
+	int slot = 0;
+	while (slot < SPRITE_SLOTS && m_builtinShaders[BUILTIN_SPRITE + slot] != shader)
+		++slot;
+	if (slot == SPRITE_SLOTS || m_fragmentFormMissing[slot][form - 1])
+		return shader;
+	lang::Ptr<Shader>& formShader = m_fragmentForms[slot][form - 1];
+	if (!formShader)
+	{
+		char const* const SUFFIXES[FRAGMENT_FORMS] = {"-s1", "-a1", "-s1a1"};
+		std::string const name = std::string(BUILTIN_SHADER_NAMES[BUILTIN_SPRITE + slot]) + SUFFIXES[form - 1];
+		// A shader folder of an application's own may lack the forms: its
+		// batches then draw with the full form, as they always did.
+		try
+		{
+			formShader = createShader(io::PathName(m_shaderPath, name).path(), 0);
+		}
+		catch (lang::Throwable const&)
+		{
+			m_fragmentFormMissing[slot][form - 1] = true;
+			return shader;
+		}
+	}
+	return formShader;
+#else
+	(void)colorSaturation;
+	(void)alpha;
+	return shader;
+#endif
 }
 
 Shader* GL_ContextBase::getPlainShader()
@@ -412,6 +455,7 @@ void GL_ContextBase::reset(int width, int height)
 void GL_ContextBase::present()
 {
 	m_batcher.flush();
+	m_drawsSinceSubmit = 0;
 	if (m_present)
 		m_present();
 }
@@ -426,6 +470,8 @@ void GL_ContextBase::clear(unsigned color, bool clearColor, bool clearDepth, boo
 		colorToFloats(color, rgba);
 		GL_State::clearColor(rgba[0], rgba[1], rgba[2], rgba[3]);
 		mask |= GL_COLOR_BUFFER_BIT;
+		// A frame begins: its draws are counted afresh (drawCallIssued).
+		m_drawsSinceSubmit = 0;
 	}
 	if (clearDepth)
 	{

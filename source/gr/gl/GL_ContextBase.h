@@ -200,6 +200,16 @@ public:
 	Shader* multiImageShader(Shader* shader, int images);
 
 	/**
+	 * The form of a built-in sprite shader (one image or a form of
+	 * multiImageShader) that skips the grey mix where colorSaturation is 1
+	 * and the alpha factor where alpha is 1: the same bytes with less work
+	 * per fragment. shader itself for any other shader or values, on a back
+	 * end without these forms, or when the form's effect cannot be loaded
+	 * from the shader path (then not tried again).
+	 */
+	Shader* fragmentForm(Shader* shader, float colorSaturation, float alpha);
+
+	/**
 	 * Samplers of the form of multiImageShader that draws images (2 up to
 	 * MAX_BATCH_IMAGES): the least of 2, 4, 8 and 16 not below images.
 	 */
@@ -237,17 +247,26 @@ public:
 
 	/**
 	 * Hands the queued commands to the GL (glFlush) after every
-	 * DRAWS_PER_SUBMIT draw calls. A software rasteriser otherwise keeps a
-	 * copy of the fragment state (tens of kilobytes) for every draw whose
-	 * texture or uniforms differ from the last, all in fresh memory until
-	 * the frame ends: a frame of a few thousand draws then spends most of
-	 * its time in page faults. Submitting in slices keeps that memory small
-	 * and reused; a hardware driver queues the slices as it would the frame.
+	 * DRAWS_PER_SUBMIT draw calls of a frame (counted from the last
+	 * present() or clear of the colour buffer). A software rasteriser
+	 * keeps a copy of the fragment state (tens of kilobytes) for every draw whose texture or
+	 * uniforms differ from the last, all in fresh memory until the frame
+	 * ends; submitting in slices bounds that memory. A submission in the
+	 * middle of a frame costs the rasteriser far more than the memory does,
+	 * though: 1,000 blended sprites drawn a call each (the sprite benchmark,
+	 * all-threads CPU time a frame, 64 x 64 pixels of 2 and of 8 images)
+	 * cost 71.6 and 61.7 ms submitted every 64 draws, 69.5 and 68.3 ms
+	 * every 256, and 52.6 and 54.1 ms in one piece (the bare GL's floor
+	 * 47.9 and 48.9 ms); and counted across frames, one submission every
+	 * fourth frame still took 16 x 16 and 32 x 32 ones of 8 images from
+	 * 13.1 and 19.7 ms to 19.2 and 27.4 ms. So only frames of more draws
+	 * than a scene ever makes here are sliced; a hardware driver queues
+	 * the slices as it would the frame.
 	 */
 	void drawCallIssued() override;
 
 	/** Draw calls between two submissions of drawCallIssued(). */
-	static constexpr int DRAWS_PER_SUBMIT = 64;
+	static constexpr int DRAWS_PER_SUBMIT = 4096;
 
 protected:
 	/** Slots of the built-in 2D shaders. */
@@ -293,6 +312,12 @@ protected:
 	lang::Ptr<Shader> m_builtinShaders[BUILTIN_COUNT];
 	/** Built-in shaders whose effect could not be loaded (multi-image forms only). */
 	bool m_builtinMissing[BUILTIN_COUNT] = {};
+	/** Fragment forms of fragmentForm, by sprite slot (from BUILTIN_SPRITE) and form less one. */
+	static constexpr int SPRITE_SLOTS = BUILTIN_COUNT - BUILTIN_SPRITE;
+	static constexpr int FRAGMENT_FORMS = 3;
+	lang::Ptr<Shader> m_fragmentForms[SPRITE_SLOTS][FRAGMENT_FORMS];
+	/** Fragment forms whose effect could not be loaded. */
+	bool m_fragmentFormMissing[SPRITE_SLOTS][FRAGMENT_FORMS] = {};
 	/** The GL's fragment texture units, queried on first use (0 before). */
 	int m_fragmentTextureUnits = 0;
 	GL_TextureShadowing m_textureShadowing;

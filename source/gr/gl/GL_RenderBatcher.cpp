@@ -126,6 +126,7 @@ void GL_RenderBatcher::render(Type type, Shader* shader, math::float3 const* pos
 		flush();
 	add(type, shader, positions, uvs, colors, image, lineWidth);
 	m_largestQuad = std::max(m_largestQuad, pixels);
+	m_batchPixels += pixels;
 }
 
 void GL_RenderBatcher::add(Type type, Shader* shader, math::float3 const* positions, math::float2 const* uvs,
@@ -176,6 +177,12 @@ void GL_RenderBatcher::add(Type type, Shader* shader, math::float3 const* positi
 		for (int i : QUAD_ORDER)
 			m_colors.push_back(colors[i]);
 	}
+	if (type == TYPE_IMAGE_QUADS)
+	{
+		if (m_runs == 0 || index != m_lastImage)
+			++m_runs;
+		m_lastImage = index;
+	}
 	if (m_images.size() > 1)
 	{
 		// A loop of push_back: resize's fill is an out-of-line call per item.
@@ -205,6 +212,9 @@ void GL_RenderBatcher::empty()
 	m_shader = nullptr;
 	m_multiShader = nullptr;
 	m_largestQuad = 0.f;
+	m_batchPixels = 0.f;
+	m_runs = 0;
+	m_lastImage = 0;
 }
 
 void GL_RenderBatcher::flush()
@@ -235,11 +245,42 @@ void GL_RenderBatcher::flush()
 	} done{this};
 	m_idle = false;
 
-	int const count = int(m_positions.size());
+	int const images = imageCount();
+	if (images > 1 && !multiImagePays())
+	{
+		// Each run of quads of one image a draw of its own, in order.
+		int const vertices = int(m_positions.size());
+		int first = 0;
+		while (first < vertices)
+		{
+			float const image = m_imageIndices[std::size_t(first)].x;
+			int end = first + 6;
+			while (end < vertices && m_imageIndices[std::size_t(end)].x == image)
+				end += 6;
+			Image* const one = m_images[std::size_t(int(image))];
+			draw(first, end - first, m_shader, &one, 1);
+			first = end;
+		}
+		return;
+	}
+	Image* batchImages[GL_ContextBase::MAX_BATCH_IMAGES];
+	for (int i = 0; i < images; ++i)
+		batchImages[i] = m_images[std::size_t(i)];
+	draw(0, int(m_positions.size()), images > 1 ? m_multiShader.ptr() : m_shader.ptr(), batchImages, images);
+}
+
+bool GL_RenderBatcher::multiImagePays() const
+{
+	float const extra = m_batchPixels * float(GL_ContextBase::multiImageFormSize(imageCount()) - 1);
+	return extra <= float(m_runs - 1) * float(MULTI_IMAGE_FILL_BUDGET);
+}
+
+void GL_RenderBatcher::draw(int first, int count, Shader* baseShader, Image* const* images, int imageCount)
+{
 	bool const hasUvs = !m_uvs.empty();
 	bool const hasColors = !m_colors.empty();
-	int const images = imageCount();
-	bool const multi = images > 1;
+	bool const multi = imageCount > 1;
+	std::size_t const at = std::size_t(first);
 	VertexFormat vf;
 	vf.addPosition(VertexFormat::DF_V3_32F);
 	if (hasUvs)
@@ -252,13 +293,13 @@ void GL_RenderBatcher::flush()
 	Primitive* prim = m_context->getDynamicPrimitive(m_type == TYPE_LINES ? Primitive::PRIM_LINE : Primitive::PRIM_TRI, vf, count, 0);
 	{
 		ContextObject::Lock lock(prim, ContextObject::LOCK_WRITE);
-		prim->setVertexData(VertexFormat::DT_POSITION, 0, m_positions.data(), VertexFormat::DF_V3_32F, count);
+		prim->setVertexData(VertexFormat::DT_POSITION, 0, m_positions.data() + at, VertexFormat::DF_V3_32F, count);
 		if (hasUvs)
-			prim->setVertexData(VertexFormat::DT_TEX0, 0, m_uvs.data(), VertexFormat::DF_V2_32F, int(m_uvs.size()));
+			prim->setVertexData(VertexFormat::DT_TEX0, 0, m_uvs.data() + at, VertexFormat::DF_V2_32F, count);
 		if (hasColors)
-			prim->setVertexData(VertexFormat::DT_DIFFUSE, 0, m_colors.data(), VertexFormat::DF_V4_32F, int(m_colors.size()));
+			prim->setVertexData(VertexFormat::DT_DIFFUSE, 0, m_colors.data() + at, VertexFormat::DF_V4_32F, count);
 		if (multi)
-			prim->setVertexData(VertexFormat::DT_TEX1, 0, m_imageIndices.data(), VertexFormat::DF_V2_32F, int(m_imageIndices.size()));
+			prim->setVertexData(VertexFormat::DT_TEX1, 0, m_imageIndices.data() + at, VertexFormat::DF_V2_32F, count);
 		prim->setVertexRangeBegin(0);
 		prim->setVertexRangeEnd(count);
 	}
@@ -276,16 +317,17 @@ void GL_RenderBatcher::flush()
 		}
 	}
 
-	Shader* shader = multi ? m_multiShader.ptr() : m_shader.ptr();
+	// The form that does only the work the batch's saturation and alpha need.
+	Shader* shader = m_context->fragmentForm(baseShader, m_state.colorSaturation, m_state.alpha);
 	shader->setFloat("ALPHA_FACTOR", m_state.alpha);
 	shader->setFloat("COLOR_SATURATION", m_state.colorSaturation);
-	if (images > 0)
+	if (imageCount > 0)
 	{
 		// A form's samplers beyond the batch's images take the first image:
 		// no quad names them, and they hold no texture of an earlier batch.
-		int const samplers = multi ? GL_ContextBase::multiImageFormSize(images) : 1;
+		int const samplers = multi ? GL_ContextBase::multiImageFormSize(imageCount) : 1;
 		for (int i = 0; i < samplers; ++i)
-			shader->setTexture(BASEMAPS[i], m_images[std::size_t(i < images ? i : 0)]->getTexture());
+			shader->setTexture(BASEMAPS[i], images[i < imageCount ? i : 0]->getTexture());
 	}
 
 	prim->setShader(shader);

@@ -36,7 +36,9 @@ class GL_ContextBase;
  * every fragment (a software rasterizer runs both sides of a branch), so a
  * batch of several images takes only quads whose fill in its form costs no
  * more than the draw call it saves (MULTI_IMAGE_FILL_BUDGET); larger quads
- * are drawn in batches of one image. Scratch arrays keep their capacity,
+ * are drawn in batches of one image. A batch whose form costs more than
+ * the draw calls it saves is drawn with a call per run of quads of one
+ * image instead (MULTI_IMAGE_FILL_BUDGET). Scratch arrays keep their capacity,
  * so steady-state drawing does not allocate.
  *
  * One per context. Main thread only.
@@ -56,15 +58,24 @@ public:
 	};
 
 	/**
-	 * Most texture samples beyond the one of its own image that a quad of a
-	 * batch of several images may cost: its pixels times the form's samplers
-	 * less one. On the software rasterizer a draw call of its own costs a
-	 * sprite about what 1,000 such samples do, and every image a form takes
-	 * is sampled at each fragment; so sprites of up to 64 pixels (8 x 8)
-	 * join batches of up to 16 images, of up to 256 (16 x 16) up to 4, of up
-	 * to 1,024 (32 x 32) two, and larger ones draw with one image a batch.
+	 * What one draw call of the batcher costs, in texture samples of a
+	 * multi-image form beyond the one of each quad's own image (every image
+	 * a form takes is sampled at each fragment). A quad joins a batch of
+	 * several images only where its pixels times the form's samplers less
+	 * one come to no more than this; and a batch of several images is drawn
+	 * in one call of its form only where its quads' extra samples come to
+	 * no more than this per draw call it saves (its runs of quads of one
+	 * image, less one), otherwise with a call per run. So sprites of up to
+	 * 51 pixels join batches of up to 16 images, of up to 109 up to 8, of up
+	 * to 256 (16 x 16) up to 4 and of up to 768 two. Measured with the sprite benchmark (1,000
+	 * blended sprites, image i mod N, Release, the software rasteriser,
+	 * all-threads CPU time a frame, medians of 3): 8 x 8 sprites of 8 images
+	 * (448 extra samples per saved call) 6.7 ms in one call against 9.4 ms a
+	 * call each; 16 x 16 of 2 (256) 7.5 against 12.1 ms; 16 x 16 of 8 in
+	 * fours (1,024) 13.2 against 11.9 ms; 32 x 32 of 2 (1,025) 20.2 against
+	 * 21.3 ms. The threshold lies between 448 and 1,024.
 	 */
-	static constexpr int MULTI_IMAGE_FILL_BUDGET = 1024;
+	static constexpr int MULTI_IMAGE_FILL_BUDGET = 768;
 
 	/** Empty batcher drawing through context (not owned). */
 	explicit GL_RenderBatcher(GL_ContextBase* context);
@@ -124,6 +135,12 @@ private:
 
 	/** The batch's largest quad, in pixels of the target. */
 	float m_largestQuad = 0.f;
+	/** Pixels of the target the batch's quads cover, summed. */
+	float m_batchPixels = 0.f;
+	/** Runs of consecutive image quads of one image in the batch. */
+	int m_runs = 0;
+	/** Index of the image of the batch's last image quad. */
+	int m_lastImage = 0;
 
 	bool matches(Type type, Shader* shader, bool hasUvs, bool hasColors, Image* image, int lineWidth, float quadPixels);
 	/** Pixels of the target a quad of four corners covers under the context's current transforms. */
@@ -135,6 +152,14 @@ private:
 	void add(Type type, Shader* shader, math::float3 const* positions, math::float2 const* uvs,
 		math::float4 const* colors, Image* image, int lineWidth);
 	void empty();
+	/** Whether the pending batch of several images costs less in one call of its form than a call per run (MULTI_IMAGE_FILL_BUDGET). */
+	bool multiImagePays() const;
+	/**
+	 * Draws count pending vertices from first with a form of baseShader
+	 * (GL_ContextBase::fragmentForm), images bound to its samplers; with
+	 * more than one image the vertices' image indices go too.
+	 */
+	void draw(int first, int count, Shader* baseShader, Image* const* images, int imageCount);
 
 	GL_RenderBatcher(GL_RenderBatcher const&) = delete;
 	GL_RenderBatcher& operator=(GL_RenderBatcher const&) = delete;

@@ -1,0 +1,2 @@
+#define FULL_SATURATION
+#include "2d-sprite-alpha-images8.fx"

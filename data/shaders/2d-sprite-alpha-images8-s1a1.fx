@@ -1,0 +1,3 @@
+#define FULL_SATURATION
+#define FULL_ALPHA
+#include "2d-sprite-alpha-images8.fx"

@@ -1,3 +1,4 @@
+#include "BareShader.h"
 #include <benchmark/benchmark.h>
 #include <framework/linux/HeadlessGL.h>
 #include <support/FrameTimes.h>
@@ -57,16 +58,7 @@ std::string readShader(char const* name)
 
 GLuint compile(GLenum type, std::string const& source, char const* defines = "#define TEXTURED\n")
 {
-	std::string const text = defines + source;
-	char const* src = text.c_str();
-	GLuint shader = glCreateShader(type);
-	glShaderSource(shader, 1, &src, nullptr);
-	glCompileShader(shader);
-	GLint ok = 0;
-	glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-	if (!ok)
-		throw std::runtime_error("shader compilation failed");
-	return shader;
+	return compileBareShader(type, defines + source);
 }
 
 struct BareScene

@@ -1,3 +1,4 @@
+#include "BareShader.h"
 #include <benchmark/benchmark.h>
 #include <framework/linux/HeadlessGL.h>
 #include <gr/Image.h>
@@ -145,19 +146,6 @@ std::vector<unsigned char> texels(int image, int size)
 	return p;
 }
 
-GLuint compile(GLenum type, std::string const& text)
-{
-	char const* src = text.c_str();
-	GLuint shader = glCreateShader(type);
-	glShaderSource(shader, 1, &src, nullptr);
-	glCompileShader(shader);
-	GLint ok = 0;
-	glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-	if (!ok)
-		throw std::runtime_error("bare shader compilation failed");
-	return shader;
-}
-
 struct Engine
 {
 	framework::HeadlessGL gl{framework::HeadlessGL::API_GLES2, TARGET, TARGET};
@@ -206,8 +194,8 @@ struct Bare
 			std::string const defines = "#define IMAGES " + std::to_string(form == 0 ? 1 : std::max(2, count)) + "\n";
 			GLuint& program = programs[form];
 			program = glCreateProgram();
-			glAttachShader(program, compile(GL_VERTEX_SHADER, VERTEX));
-			glAttachShader(program, compile(GL_FRAGMENT_SHADER, defines + FRAGMENT));
+			glAttachShader(program, compileBareShader(GL_VERTEX_SHADER, VERTEX));
+			glAttachShader(program, compileBareShader(GL_FRAGMENT_SHADER, defines + FRAGMENT));
 			glBindAttribLocation(program, 0, "a_position");
 			glBindAttribLocation(program, 1, "a_uv");
 			glBindAttribLocation(program, 2, "a_image");

@@ -36,6 +36,22 @@ int batchImageLimit()
 	return std::min(int(units), gr::gles2::GL_ContextBase::MAX_BATCH_IMAGES);
 }
 
+/** An 8 x 8 image of its own gradient of colour (shift) and, with alpha, of alpha. */
+lang::Ptr<gr::Image> gradientImage(gr::Context& c, bool alpha, int shift)
+{
+	std::vector<unsigned char> bytes(8 * 8 * 4);
+	for (int i = 0; i < 64; ++i)
+	{
+		bytes[std::size_t(i) * 4 + 0] = (unsigned char)(i * 4 + shift);
+		bytes[std::size_t(i) * 4 + 1] = (unsigned char)(255 - i * 3 - shift / 2);
+		bytes[std::size_t(i) * 4 + 2] = (unsigned char)(i * 7 + shift);
+		bytes[std::size_t(i) * 4 + 3] = alpha ? (unsigned char)(i * 4 + shift / 8) : 255;
+	}
+	lang::Ptr<gr::Image> img = c.createImage(8, 8, 0, gr::SurfaceFormat::SURFACE_A8B8G8R8, gr::Context::USAGE_STATIC);
+	img->blt(0, 0, bytes.data(), 8 * 4, 0, 8, 8, gr::SurfaceFormat::SURFACE_A8B8G8R8);
+	return img;
+}
+
 } // namespace
 
 TEST_F(BatcherTest, HundredSpritesOfOneImageAreOneDrawCall)
@@ -144,19 +160,7 @@ TEST_F(BatcherTest, ImagesOfOneBatchDrawTheirOwnPixels)
 	// bytes. The sprites overlap, so the order within the batch shows too.
 	// They are 7 x 7 pixels (7 x 6 scaled) at most: small enough for the
 	// form of 16 images (MULTI_IMAGE_FILL_BUDGET).
-	auto image = [](bool alpha, int shift) {
-		std::vector<unsigned char> bytes(8 * 8 * 4);
-		for (int i = 0; i < 64; ++i)
-		{
-			bytes[std::size_t(i) * 4 + 0] = (unsigned char)(i * 4 + shift);
-			bytes[std::size_t(i) * 4 + 1] = (unsigned char)(255 - i * 3 - shift / 2);
-			bytes[std::size_t(i) * 4 + 2] = (unsigned char)(i * 7 + shift);
-			bytes[std::size_t(i) * 4 + 3] = alpha ? (unsigned char)(i * 4 + shift / 8) : 255;
-		}
-		lang::Ptr<gr::Image> img = ctx().createImage(8, 8, 0, gr::SurfaceFormat::SURFACE_A8B8G8R8, gr::Context::USAGE_STATIC);
-		img->blt(0, 0, bytes.data(), 8 * 4, 0, 8, 8, gr::SurfaceFormat::SURFACE_A8B8G8R8);
-		return img;
-	};
+	auto image = [&](bool alpha, int shift) { return gradientImage(ctx(), alpha, shift); };
 	math::float4 const tint[4] = {{255, 128, 64, 255}, {32, 255, 128, 200}, {128, 64, 255, 100}, {255, 255, 255, 255}};
 	struct Case
 	{
@@ -307,19 +311,7 @@ TEST_F(BatcherTest, FragmentFormsDrawTheFullFormsBytes)
 		EXPECT_NE(full, gl.fragmentForm(full, 0.25f, 1.f));
 		EXPECT_EQ(full, gl.fragmentForm(full, 0.25f, 0.6f));
 	}
-	auto image = [](gr::Context& c, bool alpha, int shift) {
-		std::vector<unsigned char> bytes(8 * 8 * 4);
-		for (int i = 0; i < 64; ++i)
-		{
-			bytes[std::size_t(i) * 4 + 0] = (unsigned char)(i * 4 + shift);
-			bytes[std::size_t(i) * 4 + 1] = (unsigned char)(255 - i * 3 - shift / 2);
-			bytes[std::size_t(i) * 4 + 2] = (unsigned char)(i * 7 + shift);
-			bytes[std::size_t(i) * 4 + 3] = alpha ? (unsigned char)(i * 4 + shift / 8) : 255;
-		}
-		lang::Ptr<gr::Image> img = c.createImage(8, 8, 0, gr::SurfaceFormat::SURFACE_A8B8G8R8, gr::Context::USAGE_STATIC);
-		img->blt(0, 0, bytes.data(), 8 * 4, 0, 8, 8, gr::SurfaceFormat::SURFACE_A8B8G8R8);
-		return img;
-	};
+	auto const& image = gradientImage;
 	math::float4 const tint[4] = {{255, 128, 64, 255}, {32, 255, 128, 200}, {128, 64, 255, 100}, {255, 255, 255, 255}};
 	struct Case
 	{

@@ -156,7 +156,7 @@ void TallySession::sendSessionsToServerWithTimeout(bool shortTimeout, bool useWe
 		std::vector<Entry> sessions(saved.begin(), saved.end());
 		lang::Ptr<TallySession> current = currentSession();
 		if (sendCurrentSession && current)
-			sessions.push_back(current->data());
+			sessions.emplace_back(std::in_place_index<0>, current->data());
 
 		std::optional<TallyHTTPResponse> response;
 		if (std::optional<std::string> savedResponse = TallyAnalytics::savedResponseURL())

@@ -5,8 +5,8 @@
 #include <support/HostFixture.h>
 #include <io/detail/detail.h>
 #include <GameApp.h>
-#include <GameCenter.h>
-#include <GameCenterSessionDelegate.h>
+#include <host/GameCenter.h>
+#include <host/GameCenterSessionDelegate.h>
 #include <lang/Throwable.h>
 #include <pf/Alert.h>
 #include <pf/DeviceInfo.h>

@@ -1,5 +1,5 @@
-#include "GameCenterSessionDelegate.h"
-#include "GameCenter.h"
+#include <host/GameCenterSessionDelegate.h>
+#include <host/GameCenter.h>
 #include <host/HostGameCenter.h>
 #include <lang/Debug.h>
 #include <pf/Alert.h>

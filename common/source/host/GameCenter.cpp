@@ -1,5 +1,5 @@
-#include "GameCenter.h"
-#include "GameCenterSessionDelegate.h"
+#include <host/GameCenter.h>
+#include <host/GameCenterSessionDelegate.h>
 #include <host/HostGameCenter.h>
 #include <lang/Debug.h>
 #include <pf/PlayerService.h>

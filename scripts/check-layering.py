@@ -19,11 +19,25 @@ import os
 import re
 import sys
 
+# The files of the game host that assemble it from its areas and their Lua
+# faces (layer paths): a layer of their own above the areas, the only files
+# of common/source that include host/ and api/. The rest of common/source
+# are the helpers the areas stand on.
+ASSEMBLY = "common/source assembly"
+ASSEMBLING_FILES = [
+	"common/source/GameLua.h",
+	"common/source/GameLua.cpp",
+	"common/source/GameApp.h",
+	"common/source/GameApp.cpp",
+	"common/source/FrameLoop.cpp",
+	"common/source/GameHooks.cpp",
+]
+
 # What each folder may include besides itself. Allowance is transitive: a
 # folder may also include whatever the folders it names may include. Keys
 # are folders below source/, or the other roots ("Classes",
 # "common/source", "dependencies/RatePrompt"); the longest key that holds
-# a file decides its layer.
+# a file decides its layer, but for the assembling files (ASSEMBLY).
 # A new folder needs a row here before its first file.
 ALLOWED = {
 	"lang": [],
@@ -39,7 +53,9 @@ ALLOWED = {
 	"lua/webview": ["pf", "lua"],
 	"framework": ["pf", "gr/gl", "lua"],
 	"game": ["framework", "audio"],
-	"audio": ["framework"],
+	# Sound stands on streams alone; the clock a headless run mixes on is
+	# audio's own (the Linux shell drives it, see PLATFORM_ALLOWED).
+	"audio": ["io", "lang"],
 	# HTTP over libcurl needs only streams; the analytics agent shares its
 	# one libcurl set-up.
 	"net": ["io", "lang"],
@@ -49,15 +65,19 @@ ALLOWED = {
 	"common/decomp": ["lang"],
 	"dependencies/RatePrompt": ["pf", "net", "io", "lang"],
 	# The game host stands on everything above, through the interfaces: no
-	# platform folder.
+	# platform folder. Its helpers (the cipher, the save and shipped files,
+	# ...) serve the areas and never reach up into them.
 	"common/source": ["game", "audio", "net", "tally", "lua/webview", "common/physics", "common/decomp",
-		"dependencies/RatePrompt", "common/source/host", "common/source/api"],
-	# The host's areas: plain C++ over the layers below; they never reach up
-	# into the script host or the application (see REFUSED).
+		"dependencies/RatePrompt"],
+	# The host's areas: plain C++ over the layers below and the helpers; they
+	# never reach up into the script host or the application (see REFUSED).
 	"common/source/host": ["game", "audio", "net", "tally", "lua/webview", "common/physics", "common/decomp",
 		"dependencies/RatePrompt", "common/source"],
 	# The Lua faces of the areas.
 	"common/source/api": ["common/source", "common/source/host"],
+	# The script host, the application, the frame loop and the hooks put the
+	# areas and their faces together.
+	ASSEMBLY: ["common/source/api", "common/source/host", "common/source"],
 }
 
 # Files a layer may not include although the table above lets it reach
@@ -68,13 +88,16 @@ REFUSED = {
 	"common/source/host": ["common/source/GameLua.h", "common/source/GameApp.h", "common/source/api/*"],
 	# The Lua faces bind the areas' members: they never reach the host itself.
 	"common/source/api": ["common/source/GameLua.h", "common/source/GameApp.h"],
+	# The helpers never reach the files that assemble the host.
+	"common/source": ["common/source/GameLua.h", "common/source/GameApp.h"],
 }
 
 # Layers a platform folder may include beyond those of its parent's layer
 # (the folder itself stays in its parent's layer).
 PLATFORM_ALLOWED = {
-	# The Linux shell tells the analytics agent of the application's life.
-	"framework/linux": ["Classes"],
+	# The Linux shell tells the analytics agent of the application's life;
+	# its headless host moves the sound clock by each tick.
+	"framework/linux": ["Classes", "audio"],
 }
 
 # Platform folders: included only from their own parent folder, from
@@ -114,7 +137,9 @@ def logical(root, path):
 
 
 def layer_of(name):
-	"""The longest ALLOWED key holding the layer path name, or None."""
+	"""ASSEMBLY for an assembling file, else the longest ALLOWED key holding the layer path name, or None."""
+	if name in ASSEMBLING_FILES:
+		return ASSEMBLY
 	best = None
 	for key in ALLOWED:
 		if name.startswith(key + "/") and (best is None or len(key) > len(best)):

@@ -3,7 +3,7 @@
 #include <support/AllocationCounter.h>
 #include <gr/gl/GLPlatform.h>
 #include <GameLua.h>
-#include <Particles.h>
+#include <host/Particles.h>
 #include <host/HostParticles.h>
 #include <host/RenderObjectData.h>
 #include <game/Resources.h>

@@ -3,7 +3,7 @@
 #include <host/BackgroundDownloads.h>
 #include <host/HostShell.h>
 #include <GameLua.h>
-#include <AimStream.h>
+#include <host/AimStream.h>
 #include <Compositor.h>
 #include <host/HostParticles.h>
 #include <host/Levels.h>

@@ -1,8 +1,8 @@
 #include "GameApp.h"
-#include "GameCenter.h"
 #include "GameLua.h"
 #include "GameRatePrompt.h"
 #include "TallyKeys.h"
+#include <host/GameCenter.h>
 #include <host/Themes.h>
 #include <host/HostTally.h>
 #include <host/Levels.h>

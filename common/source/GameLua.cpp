@@ -114,9 +114,7 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 
 	// The folder is this process's before any save is read from it.
 	m_saveTables->lockFolder();
-	setTable("highscores", m_saveTables->loadPersistentFile("highscores.lua"));
-	setTable("settings", m_saveTables->loadPersistentFile("settings.lua"));
-	setTable("bi_data", m_saveTables->loadPersistentFile("bi_data.lua"));
+	m_saveTables->loadGameTables();
 
 	setTable("blockTable", m_blockTable);
 	m_blockTable.setTable("blocks", lua::LuaTable(state));
@@ -136,15 +134,7 @@ GameLua::~GameLua()
 {
 	// The download workers stop first: they may still hand results over.
 	m_downloads.reset();
-	m_saveTables->savePersistentLuaFile("bi_data.lua", "bi_data");
-	m_saveTables->savePersistentLuaFile("settings.lua", "settings");
-	m_saveTables->savePersistentLuaFile("highscores.lua", "highscores");
-	if (m_saveTables->hasPurchaseFiles())
-	{
-		m_saveTables->saveLuaFile("gamepurchases.lua", "g_gamePurchasesTable", true);
-		m_saveTables->saveLuaFile("talonpurchases.lua", "g_talonPurchasesTable", true);
-		m_saveTables->saveLuaFile("episodepurchases.lua", "g_episodePurchasesTable", true);
-	}
+	m_saveTables->saveAll();
 	m_scene->clearObjects();
 	m_scene.reset();
 }

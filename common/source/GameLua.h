@@ -104,8 +104,9 @@ public:
 	/**
 	 * Builds the host over state: the key, pointer, object and block tables,
 	 * the API, "uniqueDeviceId" (pf::DeviceID's hash), the screen size, the
-	 * save tables "highscores", "settings" and "bi_data" read from the
-	 * app-data folder (empty tables for missing or damaged files), the
+	 * game's save tables read from the app-data folder
+	 * (SaveTables::loadGameTables: empty tables for missing or damaged
+	 * files), the
 	 * particles, then the video player, settings, aiming stream,
 	 * notifications, the store (after which "g_iapEnabled" is true) and last
 	 * the web-view module. app, state and context are not owned and must
@@ -118,9 +119,9 @@ public:
 		HostShell* shell = nullptr);
 
 	/**
-	 * Saves "bi_data", "settings" and "highscores" and, unless "deviceModel"
-	 * is "osx", "windows" or not a string, the three purchase tables. Never
-	 * throws: a failed save is logged and keeps the previous file.
+	 * Saves the game's tables and, unless "deviceModel" is "osx", "windows"
+	 * or not a string, the three purchase tables (SaveTables::saveAll).
+	 * Never throws: a failed save is logged and keeps the previous file.
 	 */
 	~GameLua() override;
 

@@ -13,7 +13,7 @@ class AudioOutputImpl;
 /**
  * The game's sound device: an eight-track mixer whose output a refill
  * thread streams to the platform's device while the output is started (in
- * a headless run, one made while the framework's SoundClock runs, the
+ * a headless run, one made while the SoundClock runs, the
  * clock's ticks mix it on the main thread instead: no device is opened).
  * Every operation forwards to the platform's implementation (audio/OpenAL).
  * Start, stop and the master volume belong to the game thread; the mixer

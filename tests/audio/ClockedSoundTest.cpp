@@ -4,14 +4,14 @@
 // two runs give the same bytes.
 #include "AudioTestSupport.h"
 #include <audio/AudioOutput.h>
-#include <framework/SoundClock.h>
+#include <audio/SoundClock.h>
 #include <support/TempFolder.h>
 #include <fstream>
 #include <iterator>
 #include <gtest/gtest.h>
 
 using namespace audiotest;
-using framework::SoundClock;
+using audio::SoundClock;
 
 namespace
 {

@@ -264,6 +264,40 @@ TEST_F(SaveFile_Damaged, UnusableSavesAreSetAsideNotWrittenOver)
 	}
 }
 
+// The saves are read at start in one order (the game's tables, then the
+// purchase tables) and written at close with the game's tables reversed:
+// what a damaged or failing save logs comes in that order.
+TEST_F(SaveFile_Damaged, SavesAreReadAndWrittenInTheirOrder)
+{
+	for (SaveSlot const& slot : SAVE_SLOTS)
+		appData.write(slot.file, enciphered("x = = 1\n"));
+	std::string const startLog = start();
+	size_t at = 0;
+	for (SaveSlot const& slot : SAVE_SLOTS)
+	{
+		size_t const found = startLog.find("Moved the damaged " + (appData / slot.file), at);
+		ASSERT_NE(std::string::npos, found) << slot.file << " read out of order:\n" << startLog;
+		at = found;
+	}
+
+	std::string tables;
+	for (SaveSlot const& slot : SAVE_SLOTS)
+		tables += std::string(slot.table) + " = 1 ";
+	run(tables);
+	testing::internal::CaptureStdout();
+	destroyHost();
+	std::string const log = testing::internal::GetCapturedStdout();
+	char const* const written[] = {"bi_data", "settings", "highscores", "g_gamePurchasesTable", "g_talonPurchasesTable",
+		"g_episodePurchasesTable"};
+	at = 0;
+	for (char const* table : written)
+	{
+		size_t const found = log.find(std::string(": ") + table + " is not a table", at);
+		ASSERT_NE(std::string::npos, found) << table << " written out of order:\n" << log;
+		at = found;
+	}
+}
+
 // A damaged save that cannot be moved aside (its folder is read-only at
 // start) stays as it is for the whole run, though the folder is writable
 // again when the host saves; the other saves are written as usual.

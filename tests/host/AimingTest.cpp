@@ -2,7 +2,7 @@
 // integration of its step written out here, the aiming stream's spawning,
 // thinning and drawing, the trails and their place in the scene drawing.
 #include "SceneFixture.h"
-#include <AimStream.h>
+#include <host/AimStream.h>
 #include <host/RenderObjectData.h>
 #include <support/PhysicsHostFixture.h>
 #include <physics/PhysicsWorld.h>

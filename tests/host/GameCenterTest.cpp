@@ -5,8 +5,9 @@
 #include <support/HostFixture.h>
 #include <io/detail/detail.h>
 #include <GameApp.h>
-#include <GameCenter.h>
-#include <GameCenterSessionDelegate.h>
+#include <host/GameCenter.h>
+#include <host/GameCenterListener.h>
+#include <host/GameCenterSessionDelegate.h>
 #include <lang/Throwable.h>
 #include <pf/Alert.h>
 #include <pf/DeviceInfo.h>
@@ -363,6 +364,80 @@ TEST_F(GameCenterLink, StatsAndRowsWithoutEffect)
 		output("setStat('launches', 3.7) setStatFloat('ratio', 0.5) getLeaderboardScoresForPlayers() activateGameOverlayToStore()"));
 	EXPECT_NE("", error("setStat('launches', 'x')"));
 	EXPECT_EQ(Log{}, log());
+}
+
+/** Records what the link tells it, in order. */
+class RecordingListener : public GameCenterListener
+{
+public:
+	Log calls;
+	GameCenter* link = nullptr;
+
+	void setGameCenter(GameCenter* gameCenter) override
+	{
+		link = gameCenter;
+		calls.push_back(gameCenter ? "link" : "unlink");
+	}
+	GameCenter* gameCenter() const override { return link; }
+	void prepareGameCenter(GameCenter* gameCenter, std::string const& playerID, std::string const&) override
+	{
+		calls.push_back("prepare " + playerID + (gameCenter == link ? "" : " through another link"));
+	}
+	void removeGameCenter() override { calls.push_back("remove"); }
+	void removeSupport() override { calls.push_back("unsupported"); }
+	void hideLoadingInitGameCenter() override { calls.push_back("hideInit"); }
+	void setLeaderboardCategories(std::map<std::string, std::string> const& categories) override
+	{
+		std::string line = "boards";
+		for (auto const& entry : categories)
+			line += " " + entry.first + "=" + entry.second;
+		calls.push_back(line);
+	}
+	void setLeaderboardScores(std::vector<ScoreData> const& scores, std::string const& category, int, int, int64_t) override
+	{
+		calls.push_back("scores " + category + " " + std::to_string(scores.size()));
+	}
+	void setAchievementMetaData(std::vector<AchievementData> const& achievements) override
+	{
+		calls.push_back("described " + std::to_string(achievements.size()));
+	}
+	void setAchievements(std::vector<AchievementData> const& achievements) override
+	{
+		calls.push_back("progress " + std::to_string(achievements.size()));
+	}
+	void achievementRegistered(std::string const& id) override { calls.push_back("registered " + id); }
+	void highScoresPosted(std::string const& category) override { calls.push_back("posted " + category); }
+	void stopMainMenuAnimation(std::string const& kind) override { calls.push_back("stop " + kind); }
+};
+
+// The link needs no script host: whatever listens hears each sign-in change
+// and result in order, with the link itself to go through, and is let go
+// when the link goes.
+TEST_F(GameCenterLink, ListenerHearsTheLinkAlone)
+{
+	appData.write("gamecenter-player.json", R"({"scores": {"drift": 120}, "achievements": {"first": 100}})");
+	RecordingListener listener;
+	{
+		GameCenter own(nullptr, &listener, context);
+		EXPECT_EQ(&own, listener.gameCenter());
+		own.authenticateLocalPlayer();
+		settle();
+		own.loadLeaderboardCategories();
+		settle();
+		own.getLeaderboardScoresForRange("drift", 1, 5);
+		own.loadAchievements();
+		own.postHighscore("time", 30.f);
+		own.unlockAchievement("ten", 100.0);
+		settle();
+		own.showAchievements();
+		settle();
+		own.playerService().signOut();
+		settle();
+	}
+	EXPECT_EQ((Log{"link", "prepare local", "hideInit", "boards drift=Longest drift time=Best time", "scores drift 1",
+				  "described 2", "posted time", "registered ten", "progress 2", "stop achievement", "remove", "hideInit", "unlink"}),
+		listener.calls);
+	EXPECT_EQ(nullptr, listener.gameCenter());
 }
 
 class GameCenterApp : public test::GameAppFixture

@@ -3,7 +3,7 @@
 // sensors, lifetime animation, the definition cache, both drawings and
 // the host rows, and random bad input.
 #include "SceneFixture.h"
-#include <Particles.h>
+#include <host/Particles.h>
 #include <host/HostParticles.h>
 #include <gr/RenderState2D.h>
 #include <gtest/gtest.h>

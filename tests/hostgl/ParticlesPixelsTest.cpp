@@ -2,7 +2,7 @@
 // back: two particles with fixed velocities after a few updates stand
 // where their flight puts them, the background everywhere else.
 #include "HostPixelFixture.h"
-#include <Particles.h>
+#include <host/Particles.h>
 #include <host/HostParticles.h>
 #include <string>
 

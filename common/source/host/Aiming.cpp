@@ -1,7 +1,7 @@
 // The aiming aid: the flight prediction of "FlyerSimulation", the aiming
 // stream's rows and the two recorded trails.
 #include <host/Aiming.h>
-#include <AimStream.h>
+#include <host/AimStream.h>
 #include <host/HostView.h>
 #include <host/RenderObjectData.h>
 #include <host/SceneObjects.h>

@@ -1,5 +1,5 @@
 #include <host/HostGameCenter.h>
-#include <GameCenter.h>
+#include <host/GameCenter.h>
 #include <lang/Debug.h>
 #include <lua/LuaObject.h>
 #include <lua/LuaState.h>

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <host/GameCenterListener.h>
 #include <host/HostCore.h>
 #include <cstdint>
 #include <map>
@@ -8,46 +9,25 @@
 
 class GameCenter;
 
-/** One leaderboard entry; those of loaded scores fill playerID, rank and score only. */
-struct ScoreData
-{
-	std::string playerID;
-	std::string alias;
-	int rank = 0;
-	int64_t score = 0;
-	std::string formattedValue;
-	std::string category;
-};
-
-/** One achievement. */
-struct AchievementData
-{
-	std::string id;
-	std::string title;
-	std::string achievedText;
-	bool completed = false;
-	bool hidden = false;
-	float percentComplete = 0.f;
-};
-
 /**
  * The game centre as the scripts see it. The link (GameCenter) signs the
- * player in and hands its results to the members below, which write the
+ * player in and hands its results to the members below (it listens to the
+ * link), which write the
  * tables under "gameCenter" of the host table and call the scripts by name
  * (exceptions of those calls pass). Writes into a "gameCenter" whose parts
  * the scripts replaced by other values are skipped.
  *
  * Main thread only.
  */
-class HostGameCenter
+class HostGameCenter final : public GameCenterListener
 {
 public:
 	/** Without a link; core's parts are borrowed and must outlive the area. No other effect. */
 	explicit HostGameCenter(HostCore const& core);
 
 	/** The link the script functions go through (borrowed); null without one. */
-	void setGameCenter(GameCenter* gameCenter);
-	GameCenter* gameCenter() const { return m_gameCenter; }
+	void setGameCenter(GameCenter* gameCenter) override;
+	GameCenter* gameCenter() const override { return m_gameCenter; }
 
 	/** Prints "GameLua initGameCenter \n" and signs the local player in. */
 	void initGameCenter();
@@ -82,20 +62,20 @@ public:
 	 * "leaderboards", its "localPlayerID" and "localPlayerAlias"; loads the
 	 * leaderboards and achievements, then calls "enableGameCenter".
 	 */
-	void prepareGameCenter(GameCenter* gameCenter, std::string const& playerID, std::string const& alias);
+	void prepareGameCenter(GameCenter* gameCenter, std::string const& playerID, std::string const& alias) override;
 	/** Sets gameCenter.leaderboards.loading and loads the leaderboards. */
 	void getLeaderboardCategories();
 	/** Sets gameCenter.achievements.loading and loads the achievements. */
 	void getAchievements();
 	/** Signed out: "gameCenterEnabled" false, "localPlayerID" 0, calls "disableGameCenter". */
-	void removeGameCenter();
+	void removeGameCenter() override;
 	/** Not supported: as removeGameCenter, with "gameCenterSupported" false. */
-	void removeSupport();
+	void removeSupport() override;
 	/**
 	 * leaderboards.loading false; per category a new table with "title" and
 	 * "posted" false, then its top score is loaded.
 	 */
-	void setLeaderboardCategories(std::map<std::string, std::string> const& categories);
+	void setLeaderboardCategories(std::map<std::string, std::string> const& categories) override;
 	/**
 	 * When leaderboards[category] is a table: "range", "localRank",
 	 * "localScore", "loading" false and one table per score under its rank;
@@ -103,25 +83,25 @@ public:
 	 * boolean true.
 	 */
 	void setLeaderboardScores(std::vector<ScoreData> const& scores, std::string const& category, int range, int localRank,
-		int64_t localScore);
+		int64_t localScore) override;
 	/**
 	 * Per achievement a new table with "title", "achievedText", "completed"
 	 * false and the "icon" of the entry of "achievements" with its id.
 	 */
-	void setAchievementMetaData(std::vector<AchievementData> const& achievements);
+	void setAchievementMetaData(std::vector<AchievementData> const& achievements) override;
 	/**
 	 * The player's progress into the achievements' tables that exist, then
 	 * achievements.loading false and "gameCenterAchievementsLoaded".
 	 */
-	void setAchievements(std::vector<AchievementData> const& achievements);
+	void setAchievements(std::vector<AchievementData> const& achievements) override;
 	/** Marks the achievement completed and calls "achievementRegisteredCallback" with id. */
-	void achievementRegistered(std::string const& id);
+	void achievementRegistered(std::string const& id) override;
 	/** Marks the leaderboard posted; reloads its top score when "leaderboards" names it. */
-	void highScoresPosted(std::string const& category);
+	void highScoresPosted(std::string const& category) override;
 	/** "leaderboard" calls "hideLoadingLeaderboards", "achievement" "hideLoadingAchievements". */
-	void stopMainMenuAnimation(std::string const& kind);
+	void stopMainMenuAnimation(std::string const& kind) override;
 	/** Calls "hideLoadingInitGameCenter". */
-	void hideLoadingInitGameCenter();
+	void hideLoadingInitGameCenter() override;
 
 private:
 	HostCore m_core;

@@ -1,5 +1,5 @@
 #include <host/HostParticles.h>
-#include <Particles.h>
+#include <host/Particles.h>
 #include <lua/LuaObject.h>
 
 HostParticles::HostParticles(HostCore const& core) :

@@ -11,6 +11,35 @@
 #include <lua/LuaObject.h>
 #include <lua/LuaState.h>
 #include <lua.hpp>
+#include <iterator>
+
+namespace
+{
+
+/** A save file and the host-table entry it holds. */
+struct SavedTable
+{
+	char const* file;
+	char const* table;
+};
+
+// The game's own tables, in the order they are read; they are written in
+// the reverse order.
+SavedTable const SAVED_GAME_TABLES[] = {
+	{"highscores.lua", "highscores"},
+	{"settings.lua", "settings"},
+	{"bi_data.lua", "bi_data"},
+};
+
+// The purchase tables (where the device has them), read and written in
+// this order.
+SavedTable const SAVED_PURCHASE_TABLES[] = {
+	{"gamepurchases.lua", "g_gamePurchasesTable"},
+	{"talonpurchases.lua", "g_talonPurchasesTable"},
+	{"episodepurchases.lua", "g_episodePurchasesTable"},
+};
+
+} // namespace
 
 SaveTables::SaveTables(HostCore const& core) :
 	m_core(core)
@@ -83,9 +112,24 @@ void SaveTables::loadPurchases()
 {
 	if (!hasPurchaseFiles())
 		return;
-	m_core.table.setTable("g_gamePurchasesTable", loadPersistentFile("gamepurchases.lua"));
-	m_core.table.setTable("g_talonPurchasesTable", loadPersistentFile("talonpurchases.lua"));
-	m_core.table.setTable("g_episodePurchasesTable", loadPersistentFile("episodepurchases.lua"));
+	for (SavedTable const& saved : SAVED_PURCHASE_TABLES)
+		m_core.table.setTable(saved.table, loadPersistentFile(saved.file));
+}
+
+void SaveTables::loadGameTables()
+{
+	for (SavedTable const& saved : SAVED_GAME_TABLES)
+		m_core.table.setTable(saved.table, loadPersistentFile(saved.file));
+}
+
+void SaveTables::saveAll()
+{
+	for (auto saved = std::rbegin(SAVED_GAME_TABLES); saved != std::rend(SAVED_GAME_TABLES); ++saved)
+		saveTable(saved->file, saved->table, true);
+	if (!hasPurchaseFiles())
+		return;
+	for (SavedTable const& saved : SAVED_PURCHASE_TABLES)
+		saveTable(saved.file, saved.table, true);
 }
 
 void SaveTables::storePersistentData()

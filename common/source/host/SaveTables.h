@@ -13,7 +13,9 @@ class FileLock;
 /**
  * The tables the scripts keep in the app-data folder: reading a save file
  * into a table, writing a host-table entry enciphered or as plain text, the
- * purchase tables, and this process's hold on the save folder.
+ * list of the game's save files with the order they are read and written
+ * in (the game's own tables and the purchase tables), and this process's
+ * hold on the save folder.
  *
  * Main thread only.
  */
@@ -51,6 +53,22 @@ public:
 
 	/** As savePersistentLuaFile, enciphered only when encrypt is true. */
 	void saveLuaFile(std::string const& file, std::string const& table, bool encrypt);
+
+	/**
+	 * Reads "highscores.lua", "settings.lua" and "bi_data.lua", in that
+	 * order, into the host-table entries "highscores", "settings" and
+	 * "bi_data" (each as loadPersistentFile: empty for a missing or damaged
+	 * file). Never throws for a bad file.
+	 */
+	void loadGameTables();
+
+	/**
+	 * Writes the saves back enciphered: "bi_data", "settings" and
+	 * "highscores" in that order, then, when hasPurchaseFiles, the purchase
+	 * tables in the order loadPurchases reads them. Never throws: a failed
+	 * save is logged and keeps the previous file (see savePersistentLuaFile).
+	 */
+	void saveAll();
 
 	/** Do nothing. */
 	void storePersistentData();

@@ -5,7 +5,7 @@
 #include <host/SceneDrawing.h>
 #include <host/Angles.h>
 #include <DrawPlacement.h>
-#include <Particles.h>
+#include <host/Particles.h>
 #include <host/Aiming.h>
 #include <host/HostParticles.h>
 #include <host/HostView.h>

@@ -2,7 +2,7 @@
 #include "ClockedSound.h"
 #include "SilentDrain.h"
 #include <audio/linux/AudioSession.h>
-#include <framework/SoundClock.h>
+#include <audio/SoundClock.h>
 #include <lang/Debug.h>
 #include <lang/Exception.h>
 #include <algorithm>
@@ -55,7 +55,7 @@ bool logAL(char const* call)
 
 AudioOutputImpl::AudioOutputImpl(AudioConfiguration const& config) :
 	m_config(config), m_mixer(new AudioMixer), m_device(nullptr), m_context(nullptr), m_silent(false),
-	m_clocked(framework::SoundClock::running()), m_buffers(), m_source(0), m_format(0),
+	m_clocked(SoundClock::running()), m_buffers(), m_source(0), m_format(0),
 	m_minGain(0.f), m_maxGain(1.f), m_masterVolume(-1.f), m_gainKnown(false), m_bufferSize(0), m_started(false), m_running(false)
 {
 	checkDeviceConfiguration(config, "AudioOutput");

@@ -22,7 +22,7 @@ namespace audio
  * six buffers that a refill thread ("audio-refill") mixes while the output
  * is started. Without a sound device the output runs silent: a loopback
  * device takes the buffers at the real rate (audio::SilentDrain), so clips
- * last as long as with a card. An output made while the framework's
+ * last as long as with a card. An output made while the audio
  * SoundClock runs (a headless run) opens no device at all: started, it
  * follows that clock (audio::ClockedSound), which mixes it on the main
  * thread; such an output is started and stopped on the main thread too.

@@ -26,18 +26,18 @@ int64_t ClockedSound::framesAt(int64_t micros, int sampleRate)
 
 void ClockedSound::attach(AudioOutputImpl* output)
 {
-	if (!framework::SoundClock::running())
+	if (!SoundClock::running())
 		return;
 	for (Follower const& f : m_followers)
 	{
 		if (f.output == output)
 			return;
 	}
-	int64_t const now = framework::SoundClock::now();
-	if (!m_fileTried && !framework::SoundClock::waveFile().empty())
+	int64_t const now = SoundClock::now();
+	if (!m_fileTried && !SoundClock::waveFile().empty())
 		openFile(*output);
 	m_followers.push_back({output, framesAt(now, output->config().sampleRate)});
-	framework::SoundClock::add(this);
+	SoundClock::add(this);
 }
 
 void ClockedSound::detach(AudioOutputImpl* output)
@@ -49,7 +49,7 @@ void ClockedSound::detach(AudioOutputImpl* output)
 void ClockedSound::openFile(AudioOutputImpl const& output)
 {
 	m_fileTried = true;
-	std::string const path = framework::SoundClock::waveFile();
+	std::string const path = SoundClock::waveFile();
 	try
 	{
 		m_file.reset(new WaveFileWriter(path, output.config().channels, output.config().sampleRate));
@@ -57,7 +57,7 @@ void ClockedSound::openFile(AudioOutputImpl const& output)
 		m_channels = output.config().channels;
 		m_written = 0;
 		m_sum.clear();
-		record(framework::SoundClock::now());
+		record(SoundClock::now());
 	}
 	catch (lang::Throwable const& e)
 	{

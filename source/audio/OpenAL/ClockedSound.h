@@ -1,6 +1,6 @@
 #pragma once
 
-#include <framework/SoundClock.h>
+#include <audio/SoundClock.h>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -12,7 +12,7 @@ class AudioOutputImpl;
 class WaveFileWriter;
 
 /**
- * The sound of the outputs that follow the framework's SoundClock (a
+ * The sound of the outputs that follow the SoundClock (a
  * headless run): each time the clock moves, every started output mixes
  * the frames its rate makes of the clock's time since the output started
  * following it, counted from the clock's start so that nothing drifts
@@ -24,7 +24,7 @@ class WaveFileWriter;
  * another format still mixes, unheard. A file that cannot be written is
  * reported once and recording ends; the outputs play on. Main thread.
  */
-class ClockedSound : public framework::SoundClock::Listener
+class ClockedSound : public SoundClock::Listener
 {
 public:
 	/** The process's one instance. */

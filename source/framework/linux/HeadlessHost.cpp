@@ -6,7 +6,7 @@
 #include "ShellEvents.h"
 #include "StartReport.h"
 #include "StopSignals.h"
-#include <framework/SoundClock.h>
+#include <audio/SoundClock.h>
 #include <algorithm>
 #include <cmath>
 
@@ -78,7 +78,7 @@ HeadlessHost::HeadlessHost(ShellOptions const& options, ConfigureHook configure,
 	m_windowWidth(0), m_windowHeight(0), m_clock(0), m_ticks(0), m_sleepAllowed(true), m_launched(false)
 {
 	// The sound follows the ticks, not the wall clock.
-	SoundClock::start(options.sound);
+	audio::SoundClock::start(options.sound);
 	m_controller.reset(new AppController(*this, configure, init, options));
 }
 
@@ -86,7 +86,7 @@ HeadlessHost::~HeadlessHost()
 {
 	m_controller->applicationWillTerminate();
 	m_controller.reset();
-	SoundClock::stop();
+	audio::SoundClock::stop();
 }
 
 void HeadlessHost::launch()
@@ -136,7 +136,7 @@ void HeadlessHost::runTicks(int n)
 		int const tick = tickMicros();
 		m_clock += tick;
 		// The sound up to this frame's time first: what the frame plays starts there.
-		SoundClock::advance(tick);
+		audio::SoundClock::advance(tick);
 		m_controller->turn();
 		if (tickDisplayLink())
 			m_controller->update();

@@ -1,4 +1,4 @@
-#include "Particles.h"
+#include <host/Particles.h>
 #include <DrawPlacement.h>
 #include <game/Anchor.h>
 #include <game/Resources.h>

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-namespace framework
+namespace audio
 {
 
 /**
@@ -60,4 +60,4 @@ public:
 	static void remove(Listener* listener);
 };
 
-} // framework
+} // audio

@@ -1,4 +1,4 @@
-#include "AimStream.h"
+#include <host/AimStream.h>
 #include <DrawPlacement.h>
 #include <game/Anchor.h>
 #include <game/Resources.h>

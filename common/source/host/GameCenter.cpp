@@ -1,27 +1,27 @@
-#include "GameCenter.h"
-#include "GameCenterSessionDelegate.h"
-#include <host/HostGameCenter.h>
+#include <host/GameCenter.h>
+#include <host/GameCenterListener.h>
+#include <host/GameCenterSessionDelegate.h>
 #include <lang/Debug.h>
 #include <pf/PlayerService.h>
 #include <cmath>
 #include <map>
 #include <vector>
 
-GameCenter::GameCenter(GameApp* app, HostGameCenter* host, gr::Context* context) :
+GameCenter::GameCenter(GameApp* app, GameCenterListener* listener, gr::Context* context) :
 	m_app(app),
-	m_host(host),
+	m_listener(listener),
 	m_context(context),
 	m_service(new pf::PlayerService())
 {
-	m_delegate.reset(new GameCenterSessionDelegate(this));
-	m_host->setGameCenter(this);
+	m_delegate.reset(new GameCenterSessionDelegate(this, *m_service, *m_listener));
+	m_listener->setGameCenter(this);
 }
 
 GameCenter::~GameCenter()
 {
-	// A newer link may have taken the host over already.
-	if (m_host->gameCenter() == this)
-		m_host->setGameCenter(nullptr);
+	// A newer link may have taken the listener over already.
+	if (m_listener->gameCenter() == this)
+		m_listener->setGameCenter(nullptr);
 }
 
 bool GameCenter::isGameCenterAvailable()
@@ -77,7 +77,7 @@ void GameCenter::loadLeaderboardCategories()
 		std::map<std::string, std::string> categories;
 		for (pf::PlayerService::Category const& entry : list)
 			categories.emplace(entry.category, entry.title);
-		m_host->setLeaderboardCategories(categories);
+		m_listener->setLeaderboardCategories(categories);
 	});
 }
 
@@ -97,7 +97,7 @@ void GameCenter::getLeaderboardScoresForRange(std::string const& category, int f
 			data.score = score.value;
 			scores.push_back(data);
 		}
-		m_host->setLeaderboardScores(scores, category, result.maxRange, result.localPlayerScore.rank, result.localPlayerScore.value);
+		m_listener->setLeaderboardScores(scores, category, result.maxRange, result.localPlayerScore.rank, result.localPlayerScore.value);
 	});
 }
 
@@ -118,7 +118,7 @@ void GameCenter::loadAchievements()
 			data.achievedText = description.achievedDescription;
 			meta.push_back(data);
 		}
-		m_host->setAchievementMetaData(meta);
+		m_listener->setAchievementMetaData(meta);
 		m_service->loadAchievements([this](pf::PlayerService::Error const& error, std::vector<pf::PlayerService::Achievement> const& list) {
 			std::vector<AchievementData> achievements;
 			if (!error.failed())
@@ -133,7 +133,7 @@ void GameCenter::loadAchievements()
 					achievements.push_back(data);
 				}
 			}
-			m_host->setAchievements(achievements);
+			m_listener->setAchievements(achievements);
 		});
 	});
 }
@@ -150,7 +150,7 @@ void GameCenter::postHighscore(std::string const& category, float value)
 			return;
 		}
 		lang::Debug::debug("reportScoreWithCompletionHandler succeeded for %s!\n", category.c_str());
-		m_host->highScoresPosted(category);
+		m_listener->highScoresPosted(category);
 	});
 }
 
@@ -166,7 +166,7 @@ void GameCenter::unlockAchievement(std::string const& id, double percent)
 			return;
 		}
 		lang::Debug::debug("reportAchievementWithCompletionHandler succeeded for %s!\n", id.c_str());
-		m_host->achievementRegistered(id);
+		m_listener->achievementRegistered(id);
 	});
 }
 
@@ -187,7 +187,7 @@ void GameCenter::showScreen(char const* kind, bool leaderboard)
 	std::string const name = kind;
 	m_service->loadCategories([this, name, leaderboard](pf::PlayerService::Error const& error,
 		std::vector<pf::PlayerService::Category> const&) {
-		m_host->stopMainMenuAnimation(name);
+		m_listener->stopMainMenuAnimation(name);
 		if (error.failed())
 			m_delegate->showAlert(error, true);
 		else if (leaderboard)

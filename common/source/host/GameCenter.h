@@ -16,16 +16,16 @@ class PlayerService;
 }
 
 class GameApp;
+class GameCenterListener;
 class GameCenterSessionDelegate;
-class HostGameCenter;
 
 /**
  * The game-centre link: signs the local player in through the player
  * service, loads the leaderboards with their top scores and the
  * achievements with the player's progress, posts scores, reports
- * achievements and shows the two screens. The results reach the scripts
- * through the host's game centre (the tables under "gameCenter" and the
- * script functions it calls by name).
+ * achievements and shows the two screens. The results go to its listener
+ * (the host's game centre, which writes the tables under "gameCenter" and
+ * calls the script functions by name).
  *
  * Every operation that needs the player does nothing while the player is
  * not signed in. Results arrive on the main thread at the shell's next turn
@@ -39,13 +39,14 @@ class GameCenter
 {
 public:
 	/**
-	 * Links host to the player service and listens for the local player
-	 * signing in and out. app, host and context are borrowed; host must
-	 * outlive the link (the application destroys the link first).
+	 * Links listener to the player service (setGameCenter) and listens for
+	 * the local player signing in and out. app, listener and context are
+	 * borrowed; listener must outlive the link (the application destroys the
+	 * link first).
 	 */
-	GameCenter(GameApp* app, HostGameCenter* host, gr::Context* context);
+	GameCenter(GameApp* app, GameCenterListener* listener, gr::Context* context);
 
-	/** Unlinks the host; results still queued are dropped. */
+	/** Unlinks the listener when it still goes through this link; results still queued are dropped. */
 	~GameCenter();
 
 	/** True when the game has a game centre (its catalogue is shipped). */
@@ -57,17 +58,17 @@ public:
 	/**
 	 * Signs the local player in; prints "authenticateWithCompletionHandler
 	 * succeeded!" or "... failed!" and shows failures (showAlert). The
-	 * player's state reaches the host through the sign-in notification.
+	 * player's state reaches the listener through the sign-in notification.
 	 */
 	void authenticateLocalPlayer();
 
-	/** Loads the leaderboards for HostGameCenter::setLeaderboardCategories; a failure prints "Error in loading leaderboardCategories.". */
+	/** Loads the leaderboards for GameCenterListener::setLeaderboardCategories; a failure prints "Error in loading leaderboardCategories.". */
 	void loadLeaderboardCategories();
 
-	/** Loads ranks first .. first + count - 1 of category for HostGameCenter::setLeaderboardScores; nothing arrives for an error or no score. */
+	/** Loads ranks first .. first + count - 1 of category for GameCenterListener::setLeaderboardScores; nothing arrives for an error or no score. */
 	void getLeaderboardScoresForRange(std::string const& category, int first, int count);
 
-	/** Loads the achievements (HostGameCenter::setAchievementMetaData), then the player's progress (HostGameCenter::setAchievements). */
+	/** Loads the achievements (GameCenterListener::setAchievementMetaData), then the player's progress (GameCenterListener::setAchievements). */
 	void loadAchievements();
 
 	/** Reports value (truncated, saturated to 64 bits, NaN as 0) as the score of category. */
@@ -76,7 +77,7 @@ public:
 	/** Reports percent of the achievement id. */
 	void unlockAchievement(std::string const& id, double percent);
 
-	/** Loads the leaderboards again, tells the scripts, then shows the leaderboard screen or the failure. */
+	/** Loads the leaderboards again, tells the listener (stopMainMenuAnimation), then shows the leaderboard screen or the failure. */
 	void showLeaderboards();
 
 	/** As showLeaderboards, with the achievement screen. */
@@ -85,13 +86,12 @@ public:
 	/** A score for the player service: truncated toward zero, saturated, NaN giving 0. */
 	static int64_t scoreValue(float value);
 
-	HostGameCenter* host() const { return m_host; }
 	pf::PlayerService& playerService() { return *m_service; }
 	GameCenterSessionDelegate& sessionDelegate() { return *m_delegate; }
 
 private:
 	[[maybe_unused]] GameApp* m_app;
-	HostGameCenter* m_host;
+	GameCenterListener* m_listener;
 	[[maybe_unused]] gr::Context* m_context;
 	/** Its destruction drops the results still queued. */
 	lang::Ptr<pf::PlayerService> m_service;

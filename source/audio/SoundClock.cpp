@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <vector>
 
-namespace framework
+namespace audio
 {
 
 namespace
@@ -77,4 +77,4 @@ void SoundClock::remove(Listener* listener)
 	s_listeners.erase(std::remove(s_listeners.begin(), s_listeners.end(), listener), s_listeners.end());
 }
 
-} // framework
+} // audio

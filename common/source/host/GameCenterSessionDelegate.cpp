@@ -1,30 +1,31 @@
-#include "GameCenterSessionDelegate.h"
-#include "GameCenter.h"
-#include <host/HostGameCenter.h>
+#include <host/GameCenterSessionDelegate.h>
+#include <host/GameCenterListener.h>
 #include <lang/Debug.h>
 #include <pf/Alert.h>
 
-GameCenterSessionDelegate::GameCenterSessionDelegate(GameCenter* gc) :
-	m_gc(gc),
+GameCenterSessionDelegate::GameCenterSessionDelegate(GameCenter* link, pf::PlayerService& service, GameCenterListener& listener) :
+	m_link(link),
+	m_service(service),
+	m_listener(listener),
 	m_showingLeaderboard(false),
 	m_showingAchievements(false)
 {
-	m_gc->playerService().setAuthenticationHandler([this]() { authenticationChanged(); });
+	m_service.setAuthenticationHandler([this]() { authenticationChanged(); });
 }
 
 void GameCenterSessionDelegate::authenticationChanged()
 {
-	pf::PlayerService::Player const player = m_gc->playerService().localPlayer();
+	pf::PlayerService::Player const player = m_service.localPlayer();
 	if (!player.authenticated)
 	{
 		lang::Debug::debug("authentication changed to disabled!\n");
-		m_gc->host()->removeGameCenter();
-		m_gc->host()->hideLoadingInitGameCenter();
+		m_listener.removeGameCenter();
+		m_listener.hideLoadingInitGameCenter();
 		return;
 	}
 	lang::Debug::debug("authentication changed to enabled!\n");
-	m_gc->host()->prepareGameCenter(m_gc, player.playerID, player.alias);
-	m_gc->host()->hideLoadingInitGameCenter();
+	m_listener.prepareGameCenter(m_link, player.playerID, player.alias);
+	m_listener.hideLoadingInitGameCenter();
 }
 
 void GameCenterSessionDelegate::showAlert(pf::PlayerService::Error const& error, bool alerts)
@@ -34,8 +35,8 @@ void GameCenterSessionDelegate::showAlert(pf::PlayerService::Error const& error,
 	case pf::PlayerService::ERROR_NONE:
 		return;
 	case pf::PlayerService::ERROR_NOT_SUPPORTED:
-		m_gc->playerService().setAuthenticationHandler(nullptr);
-		m_gc->host()->removeSupport();
+		m_service.setAuthenticationHandler(nullptr);
+		m_listener.removeSupport();
 		return;
 	case pf::PlayerService::ERROR_CANCELLED:
 	case pf::PlayerService::ERROR_AUTHENTICATION_IN_PROGRESS:
@@ -49,11 +50,11 @@ void GameCenterSessionDelegate::showAlert(pf::PlayerService::Error const& error,
 void GameCenterSessionDelegate::presentLeaderboards()
 {
 	m_showingLeaderboard = true;
-	m_gc->playerService().showLeaderboards([this]() { m_showingLeaderboard = false; });
+	m_service.showLeaderboards([this]() { m_showingLeaderboard = false; });
 }
 
 void GameCenterSessionDelegate::presentAchievements()
 {
 	m_showingAchievements = true;
-	m_gc->playerService().showAchievements([this]() { m_showingAchievements = false; });
+	m_service.showAchievements([this]() { m_showingAchievements = false; });
 }

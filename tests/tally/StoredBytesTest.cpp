@@ -64,8 +64,8 @@ protected:
 	{
 		TallyTest::SetUp();
 		// The generated identifier is stored already, so the report holds a known one.
-		std::string const stored = TallySession::getCFUUIDBasedUIDWithChecksum(GOLDEN_IDENTIFIER);
-		m_folder.write(TallySession::sharedIdentifierFilePath().substr(m_folder.path().size() + 1), stored);
+		std::string const stored = TallyDeviceIds::getCFUUIDBasedUIDWithChecksum(GOLDEN_IDENTIFIER);
+		m_folder.write(TallyDeviceIds::sharedIdentifierFilePath().substr(m_folder.path().size() + 1), stored);
 	}
 
 	/** A session with something in every field, ended but still current. */
@@ -111,17 +111,17 @@ protected:
 TEST_F(TallyStoredBytes, archivedSessionSavedListAndReportKeepTheirBytes)
 {
 	lang::Ptr<TallySession> s = fixedSession();
-	expectGolden("session.archive", m_folder.read(TallySession::currentSessionFilePath().substr(m_folder.path().size() + 1)));
+	expectGolden("session.archive", m_folder.read(TallyFilePaths::currentSessionFilePath().substr(m_folder.path().size() + 1)));
 	expectGolden("session.block", s->data());
 
 	// A second, empty session goes into the saved list with the first.
 	lang::Ptr<TallySession> other(new TallySession("KEY", "0.9"));
 	ASSERT_TRUE(TallySession::addToSavedSessions(*other));
 	ASSERT_TRUE(TallySession::addToSavedSessions(*s));
-	expectGolden("saved-sessions.archive", m_folder.read(TallySession::sessionsFilePath().substr(m_folder.path().size() + 1)));
+	expectGolden("saved-sessions.archive", m_folder.read(TallyFilePaths::sessionsFilePath().substr(m_folder.path().size() + 1)));
 
 	// The report with both, once from the saved blocks and once from the session itself.
-	std::vector<std::string> saved = TallySession::savedSessions();
+	std::vector<std::string> saved = TallySessionFiles::savedSessions();
 	ASSERT_EQ(2u, saved.size());
 	std::string body = TallySession::dataForSessions({saved[0], s});
 	// The checksum covers this machine's hardware identifiers: checked here, then set aside.
@@ -129,8 +129,8 @@ TEST_F(TallyStoredBytes, archivedSessionSavedListAndReportKeepTheirBytes)
 	std::string const tail = body.substr(body.size() - 4);
 	EXPECT_EQ(crc, (uint32_t(uint8_t(tail[0])) << 24) | (uint32_t(uint8_t(tail[1])) << 16) | (uint32_t(uint8_t(tail[2])) << 8) | uint8_t(tail[3]));
 	body.resize(body.size() - 4);
-	zeroOut(body, TallySession::getMACBasedUID());
-	zeroOut(body, TallySession::getMACUID());
+	zeroOut(body, TallyDeviceIds::getMACBasedUID());
+	zeroOut(body, TallyDeviceIds::getMACUID());
 	expectGolden("report.bin", body);
 	EXPECT_NE(std::string::npos, body.find(GOLDEN_IDENTIFIER));
 }

@@ -284,7 +284,7 @@ void TallyAnalytics::pauseSession()
 		session->pauseSession();
 		session->endSessionAndSend(false, false);
 		// No background tasks here: the send thread runs on its own.
-		if (session->sessionReportsOnPauseEnabled())
+		if (session->read(&TallySessionState::sessionReportsOnPauseEnabled))
 			TallyThreads::start([] { TallySession::sendSessionsToServerForSessionPause(); });
 	});
 }

@@ -1,11 +1,11 @@
 // The device identifiers of the report: two from the hardware address, one
 // generated and kept in a file that all the user's applications share.
 
+#include "TallyDeviceIds.h"
 #include "TallyGuard.h"
 #include "TallyLog.h"
 #include "TallyMacAddress.h"
 #include "TallyProtocolData.h"
-#include "TallySession.h"
 #include "TallyStorage.h"
 #include <io/detail/detail.h>
 #include <linux/TallyPlatform.h>
@@ -63,12 +63,12 @@ char* tallyGetMacAddress(char* buffer, char const* interfaceName)
 	return buffer;
 }
 
-std::string TallySession::hashData(std::string const& data)
+std::string TallyDeviceIds::hashData(std::string const& data)
 {
 	return util::SHA1::rawDigest(data);
 }
 
-std::string TallySession::hashDataToHexString(std::string const& data, size_t length)
+std::string TallyDeviceIds::hashDataToHexString(std::string const& data, size_t length)
 {
 	static char const HEX[] = "0123456789abcdef";
 	std::string text;
@@ -81,17 +81,17 @@ std::string TallySession::hashDataToHexString(std::string const& data, size_t le
 	return text;
 }
 
-std::string TallySession::getMACBasedUID()
+std::string TallyDeviceIds::getMACBasedUID()
 {
-	return hashData("IPHONE" + macText() + devicePlatform());
+	return hashData("IPHONE" + macText() + TallyPlatform::devicePlatform());
 }
 
-std::string TallySession::getMACUID()
+std::string TallyDeviceIds::getMACUID()
 {
 	return hashData(macText());
 }
 
-std::string TallySession::generateCFUUID()
+std::string TallyDeviceIds::generateCFUUID()
 {
 	unsigned char bytes[16];
 	size_t got = 0;
@@ -114,12 +114,12 @@ std::string TallySession::generateCFUUID()
 	return text;
 }
 
-std::string TallySession::generateCFUUIDBasedUID()
+std::string TallyDeviceIds::generateCFUUIDBasedUID()
 {
 	return "ID" + generateCFUUID();
 }
 
-uint32_t TallySession::generateCFUUIDBasedUIDChecksum(std::string const& identifier)
+uint32_t TallyDeviceIds::generateCFUUIDBasedUIDChecksum(std::string const& identifier)
 {
 	// Long division in base 2, in place on the identifier's bits (bit 0 is
 	// the top bit of the first byte); the carry stands for the bit above
@@ -157,19 +157,19 @@ uint32_t TallySession::generateCFUUIDBasedUIDChecksum(std::string const& identif
 	return result;
 }
 
-std::string TallySession::getCFUUIDBasedUIDWithChecksum(std::string const& identifier)
+std::string TallyDeviceIds::getCFUUIDBasedUIDWithChecksum(std::string const& identifier)
 {
 	char checksum[9];
 	std::snprintf(checksum, sizeof(checksum), "%08X", generateCFUUIDBasedUIDChecksum(identifier));
 	return identifier + checksum;
 }
 
-std::string TallySession::sharedIdentifierFilePath()
+std::string TallyDeviceIds::sharedIdentifierFilePath()
 {
 	return TallyPlatform::userDataPath() + "/tally.agent.pasteboard/tally.agent.uid";
 }
 
-std::string TallySession::getCFUUIDBasedUIDAndStatus(uint8_t& status)
+std::string TallyDeviceIds::getCFUUIDBasedUIDAndStatus(uint8_t& status)
 {
 	std::lock_guard<std::mutex> lock(identifierMutex());
 	std::string path = sharedIdentifierFilePath();
@@ -205,7 +205,7 @@ std::string TallySession::getCFUUIDBasedUIDAndStatus(uint8_t& status)
 	return identifier;
 }
 
-std::string TallySession::tallyIDsList()
+std::string TallyDeviceIds::tallyIDsList()
 {
 	uint8_t status = 0;
 	return "2:" + hashDataToHexString(getMACBasedUID(), 20) + ",4:" + hashDataToHexString(getMACUID(), 20) + ",3:" + getCFUUIDBasedUIDAndStatus(status);

@@ -112,7 +112,10 @@ inline void TallyProtocolData::appendLong(int64_t value, std::string& data)
 	appendBigEndian<8>(static_cast<uint64_t>(value), data);
 }
 
-inline void TallyProtocolData::appendString(std::string const& text, std::string& data)
+// Inlined wherever it is called: the report writes several texts per
+// event, and whether the compiler inlines it otherwise depends on which
+// sources share its unit in the unity build.
+[[gnu::always_inline]] inline void TallyProtocolData::appendString(std::string const& text, std::string& data)
 {
 	// Short ASCII texts, the common case, go out as they are.
 	size_t n = text.size();

@@ -1,8 +1,8 @@
 #include "TallyReportSeams.h"
+#include "TallyDeviceIds.h"
 #include "TallyGuard.h"
 #include "TallyImageCache.h"
 #include "TallyProtocolData.h"
-#include "TallySession.h"
 
 void tallyAppendImageCacheFields(std::string& data)
 {
@@ -30,9 +30,9 @@ void tallyAppendDeviceIdentifiers(std::string& data)
 	// Each identifier on its own: a failure leaves that one empty.
 	std::string macBased, mac, generated;
 	uint8_t status = 1;
-	tallyGuard([&] { macBased = TallySession::getMACBasedUID(); });
-	tallyGuard([&] { mac = TallySession::getMACUID(); });
-	tallyGuard([&] { generated = TallySession::getCFUUIDBasedUIDAndStatus(status); });
+	tallyGuard([&] { macBased = TallyDeviceIds::getMACBasedUID(); });
+	tallyGuard([&] { mac = TallyDeviceIds::getMACUID(); });
+	tallyGuard([&] { generated = TallyDeviceIds::getCFUUIDBasedUIDAndStatus(status); });
 	TallyProtocolData::appendUshort(3, data);
 	TallyProtocolData::appendUshort(2, data);
 	TallyProtocolData::appendShortData(macBased, data);

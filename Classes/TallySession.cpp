@@ -1,12 +1,18 @@
 #include "TallySession.h"
+#include "TallyAdParsers.h"
+#include "TallyArchiver.h"
 #include "TallyAutoIncrement.h"
+#include "TallyFilePaths.h"
 #include "TallyGuard.h"
 #include "TallyLog.h"
 #include "TallyProtocolData.h"
+#include "TallySessionArchive.h"
+#include "TallySessionFiles.h"
 #include "TallyStorage.h"
+#include "TallyTransport.h"
+#include "TallyUnarchiver.h"
 #include <linux/TallyPlatform.h>
 #include <algorithm>
-#include <atomic>
 #include <climits>
 #include <cmath>
 #include <ctime>
@@ -15,18 +21,10 @@
 namespace
 {
 
-using Lock = std::lock_guard<lang::Mutex>;
-
 std::mutex s_classMutex;
 lang::Ptr<TallySession> s_currentSession;
-std::string s_apiKey;
 std::mutex s_pageViewMutex;
 TallyOptionalDate s_lastPageViewTime;
-std::atomic<int> s_maxSessions(50);
-std::atomic<TallyAdParser*> s_adGridAdParser(nullptr);
-std::atomic<TallyAdParser*> s_videoAdParser(nullptr);
-std::atomic<TallyAdParser*> s_adSlotAdParser(nullptr);
-std::atomic<TallyAdParser*> s_reEngageAdParser(nullptr);
 
 /** value + 1, stopping at the largest 32-bit value. */
 int saturatedIncrement(int value)
@@ -44,6 +42,24 @@ std::string parametersText(TallySession::Parameters const& parameters)
 	return text + (parameters->empty() ? "}" : " }");
 }
 
+/** A new session's state: started now, with the locale and time zone of now. */
+TallySessionState newSessionState(std::string const& apiKey, std::string const& appVersion)
+{
+	TallySessionState state;
+	state.startTime = TallyPlatform::now();
+	state.apiKey = apiKey;
+	state.appVersion = appVersion;
+	state.locale = TallyPlatform::localeIdentifier();
+	state.timeZone = TallyPlatform::timeZoneName();
+	return state;
+}
+
+/** The current session as the transport takes it. */
+lang::Ptr<TallySessionRecord> currentRecord()
+{
+	return TallySession::currentSession();
+}
+
 } // namespace
 
 // --- Class side ---------------------------------------------------------
@@ -52,10 +68,7 @@ lang::Ptr<TallySession> TallySession::createActiveTallySession(std::string const
 {
 	lang::Ptr<TallySession> session;
 	tallyGuard([&] {
-		{
-			std::lock_guard<std::mutex> lock(s_classMutex);
-			s_apiKey = apiKey;
-		}
+		TallyFilePaths::setApiKeyForFiles(apiKey);
 		lang::Ptr<TallySession> former = readCurrentSessionFile();
 		if (former)
 		{
@@ -64,7 +77,7 @@ lang::Ptr<TallySession> TallySession::createActiveTallySession(std::string const
 			tallyLog("TallyAnalytics: Add crashed former session");
 		}
 		else
-			TallyStorage::remove(currentSessionFilePath());
+			TallyStorage::remove(TallyFilePaths::currentSessionFilePath());
 		std::string version = appVersion ? *appVersion : TallyPlatform::bundleVersion();
 		session = new TallySession(apiKey, version);
 		setCurrentSession(session);
@@ -90,69 +103,34 @@ void TallySession::setCurrentSession(lang::Ptr<TallySession> const& session)
 	// The old session goes (when this was its last reference) outside the lock.
 }
 
-std::string TallySession::apiKeyForFiles()
+lang::Ptr<TallySession> TallySession::readCurrentSessionFile()
 {
-	std::lock_guard<std::mutex> lock(s_classMutex);
-	return s_apiKey;
+	lang::Ptr<TallySession> session;
+	tallyGuard([&] {
+		std::string path = TallyFilePaths::currentSessionFilePath();
+		std::optional<std::string> text = TallyStorage::read(path);
+		if (!text)
+			return;
+		try
+		{
+			session = initWithCoder(TallyUnarchiver::parse(*text));
+		}
+		catch (TallyArchiveError const& e)
+		{
+			tallyLog("TallyAnalytics: current session [%@] is not readable: %@", {path, e.what});
+		}
+	});
+	return session;
 }
 
-std::string TallySession::getAgentVersion()
+bool TallySession::addToSavedSessions(TallySession& session)
 {
-	return std::to_string(AGENT_VERSION);
-}
-
-void TallySession::setAdGridAdParser(TallyAdParser* parser)
-{
-	s_adGridAdParser = parser;
-	tallyLog("TallyAnalytics: AdGridAdParser set");
-}
-
-void TallySession::setVideoAdParser(TallyAdParser* parser)
-{
-	s_videoAdParser = parser;
-	tallyLog("TallyAnalytics: VideoClipAdParser set");
-}
-
-void TallySession::setAdSlotAdParser(TallyAdParser* parser)
-{
-	s_adSlotAdParser = parser;
-	tallyLog("TallyAnalytics: AdSlotAdParser set");
-}
-
-void TallySession::setReEngageAdParser(TallyAdParser* parser)
-{
-	s_reEngageAdParser = parser;
-	tallyLog("TallyAnalytics: ReEngageAdParser set");
-}
-
-TallyAdParser* TallySession::adGridAdParser()
-{
-	return s_adGridAdParser;
-}
-
-TallyAdParser* TallySession::videoAdParser()
-{
-	return s_videoAdParser;
-}
-
-TallyAdParser* TallySession::adSlotAdParser()
-{
-	return s_adSlotAdParser;
-}
-
-TallyAdParser* TallySession::reEngageAdParser()
-{
-	return s_reEngageAdParser;
-}
-
-void TallySession::setMaxSessions(int maxSessions)
-{
-	s_maxSessions = maxSessions < 0 ? 0 : maxSessions > 65534 ? 65534 : maxSessions;
-}
-
-int TallySession::maxSessions()
-{
-	return s_maxSessions;
+	bool written = false;
+	tallyGuard([&] {
+		TallyOptionalDate start = session.startTime();
+		written = TallySessionFiles::addToSavedSessions(start, session.data());
+	});
+	return written;
 }
 
 double TallySession::reduceLocationPrecision(double value)
@@ -165,6 +143,44 @@ double TallySession::reduceLocationPrecision(double value)
 	else if (scaled <= -2147483648.0)
 		scaled = -2147483648.0;
 	return static_cast<int32_t>(scaled) / 1000.0;
+}
+
+// --- Forwards to the agent's units ----------------------------------------
+
+std::string TallySession::getAgentVersion()
+{
+	return TallyFilePaths::getAgentVersion();
+}
+
+void TallySession::setAdGridAdParser(TallyAdParser* parser)
+{
+	TallyAdParsers::setAdGridAdParser(parser);
+}
+
+void TallySession::setVideoAdParser(TallyAdParser* parser)
+{
+	TallyAdParsers::setVideoAdParser(parser);
+}
+
+void TallySession::setAdSlotAdParser(TallyAdParser* parser)
+{
+	TallyAdParsers::setAdSlotAdParser(parser);
+}
+
+void TallySession::setReEngageAdParser(TallyAdParser* parser)
+{
+	TallyAdParsers::setReEngageAdParser(parser);
+}
+
+void TallySession::setMaxSessions(int maxSessions)
+{
+	TallySessionFiles::setMaxSessions(maxSessions);
+}
+
+TallyDate TallySession::initialTimestamp()
+{
+	lang::Ptr<TallySession> current = currentSession();
+	return TallySessionFiles::initialTimestamp(current ? current->startTime() : std::nullopt);
 }
 
 std::string TallySession::devicePlatform()
@@ -187,20 +203,47 @@ std::map<std::string, std::string> TallySession::iTunesMetadataPlist()
 	return {};
 }
 
+std::string TallySession::dataForSessions(std::vector<Entry> const& sessions, bool requestAdGridAds, bool requestVideoAds,
+                                          bool requestAdSlotAds, bool requestReengageAds)
+{
+	return TallyReport::dataForSessions(currentSession(), sessions, requestAdGridAds, requestVideoAds, requestAdSlotAds, requestReengageAds);
+}
+
+std::string TallySession::dataForSessions(std::vector<Entry> const& sessions)
+{
+	return dataForSessions(sessions, true, true, true, true);
+}
+
+void TallySession::sendSessionsToServerForAdGrid()
+{
+	TallyTransport::sendSessionsToServerForAdGrid(&currentRecord);
+}
+
+void TallySession::sendSessionsToServerForSessionPause()
+{
+	TallyTransport::sendSessionsToServerForSessionPause(&currentRecord);
+}
+
+void TallySession::sendSessionsToServerForEndOfSession()
+{
+	TallyTransport::sendSessionsToServerForEndOfSession(&currentRecord);
+}
+
+void TallySession::sendSessionsToServerForAdditionalInfo()
+{
+	TallyTransport::sendSessionsToServerForAdditionalInfo(&currentRecord);
+}
+
 // --- Instance side ------------------------------------------------------
 
 TallySession::TallySession() {}
 
 TallySession::TallySession(std::string const& apiKey, std::string const& appVersion) :
-	m_startTime(TallyPlatform::now()),
-	m_apiKey(apiKey),
-	m_appVersion(appVersion),
-	m_locale(TallyPlatform::localeIdentifier()),
-	m_timeZone(TallyPlatform::timeZoneName())
+	TallySessionRecord(newSessionState(apiKey, appVersion))
 {
-	generateChecksumTable();
+	TallyReport::generateChecksumTable();
 	saveToDisk();
-	tallyLog("TallyAnalytics: Initialized session from scratch with startTime[%@]", {TallyLogArg::date(m_startTime)});
+	tallyLog("TallyAnalytics: Initialized session from scratch with startTime[%@]", {TallyLogArg::date(startTime())});
 }
 
 TallySession::~TallySession()
@@ -211,11 +254,7 @@ TallySession::~TallySession()
 void TallySession::pauseSession()
 {
 	tallyGuard([&] {
-		TallyOptionalDate pause;
-		{
-			Lock lock(m_mutex);
-			m_pauseTime = pause = TallyPlatform::now();
-		}
+		TallyOptionalDate pause = update([](TallySessionState& s) { return s.pauseTime = TallyPlatform::now(); });
 		saveToDisk();
 		tallyLog("TallyAnalytics: Pause session with pauseTime[%@]", {TallyLogArg::date(pause)});
 	});
@@ -225,13 +264,15 @@ void TallySession::resumeSession()
 {
 	tallyGuard([&] {
 		TallyDate now = TallyPlatform::now();
-		{
-			Lock lock(m_mutex);
-			if (!m_pauseTime)
-				return;
-			m_totalPauseIntervalMillis += TallyProtocolData::timeIntervalFrom(m_pauseTime, now);
-			m_pauseTime.reset();
-		}
+		bool resumed = update([&](TallySessionState& s) {
+			if (!s.pauseTime)
+				return false;
+			s.totalPauseIntervalMillis += TallyProtocolData::timeIntervalFrom(s.pauseTime, now);
+			s.pauseTime.reset();
+			return true;
+		});
+		if (!resumed)
+			return;
 		saveToDisk();
 		tallyLog("TallyAnalytics: Resume session with resumeTime[%@]", {TallyLogArg::date(now)});
 	});
@@ -244,7 +285,7 @@ void TallySession::saveSession()
 		// The current-session file goes only once the session is safe in the saved list;
 		// otherwise the next start finds it there and saves it as crashed.
 		if (addToSavedSessions(*this))
-			TallyStorage::remove(currentSessionFilePath());
+			TallyStorage::remove(TallyFilePaths::currentSessionFilePath());
 		setCurrentSession(nullptr);
 	});
 }
@@ -259,12 +300,10 @@ void TallySession::endSessionAndSend(bool send, bool removeCurrentSession)
 	lang::Ptr<TallySession> self(this);
 	tallyGuard([&] {
 		TallyOptionalDate end;
-		bool reportOnClose;
-		{
-			Lock lock(m_mutex);
-			m_endTime = end = TallyPlatform::now();
-			reportOnClose = m_sessionReportsOnCloseEnabled;
-		}
+		bool reportOnClose = update([&](TallySessionState& s) {
+			s.endTime = end = TallyPlatform::now();
+			return s.sessionReportsOnCloseEnabled;
+		});
 		tallyLog("TallyAnalytics: Ending session with endTime[%@]", {TallyLogArg::date(end)});
 		endTimedEvents();
 		if (reportOnClose && send)
@@ -283,37 +322,38 @@ void TallySession::recordEvent(std::string const& name, Parameters parameters, b
 		std::string const shown = debug ? parametersText(parameters) : std::string();
 		if (debug)
 			tallyLog("TallyAnalytics: Recording event eventName[%@] with parameters[%@]", {name, shown});
-		Lock lock(m_mutex);
-		if (name.empty() || (parameters && parameters->size() > static_cast<size_t>(MAX_EVENT_PARAMETERS)))
-		{
-			m_eventLogComplete = false;
+		update([&](TallySessionState& s) {
+			if (name.empty() || (parameters && parameters->size() > static_cast<size_t>(MAX_EVENT_PARAMETERS)))
+			{
+				s.eventLogComplete = false;
+				if (debug)
+					tallyLog("TallyAnalytics: Event eventName[%@] with parameters[%@] not recorded", {name, shown});
+				return;
+			}
+			bool counted = false;
+			auto found = s.eventCounts.find(name);
+			if (found == s.eventCounts.end() && s.eventCounts.size() < static_cast<size_t>(MAX_EVENT_COUNTS))
+				found = s.eventCounts.emplace(name, 0).first;
+			if (found != s.eventCounts.end())
+			{
+				found->second = saturatedIncrement(found->second);
+				counted = true;
+				if (debug)
+					tallyLog("TallyAnalytics: Event count for eventName[%@] updated to count[%d]", {name, found->second});
+			}
+			bool logged = false;
+			if (counted && s.eventLog.size() < static_cast<size_t>(MAX_EVENT_LOG_COUNT) && s.eventLoggingEnabled)
+			{
+				s.eventLog.push_back(new TallyEvent(name, timed, std::move(parameters)));
+				logged = true;
+				if (debug)
+					tallyLog("TallyAnalytics: Event log for eventName[%@] updated", {name});
+			}
+			if (!logged)
+				s.eventLogComplete = false;
 			if (debug)
-				tallyLog("TallyAnalytics: Event eventName[%@] with parameters[%@] not recorded", {name, shown});
-			return;
-		}
-		bool counted = false;
-		auto found = m_eventCounts.find(name);
-		if (found == m_eventCounts.end() && m_eventCounts.size() < static_cast<size_t>(MAX_EVENT_COUNTS))
-			found = m_eventCounts.emplace(name, 0).first;
-		if (found != m_eventCounts.end())
-		{
-			found->second = saturatedIncrement(found->second);
-			counted = true;
-			if (debug)
-				tallyLog("TallyAnalytics: Event count for eventName[%@] updated to count[%d]", {name, found->second});
-		}
-		bool logged = false;
-		if (counted && m_eventLog.size() < static_cast<size_t>(MAX_EVENT_LOG_COUNT) && m_eventLoggingEnabled)
-		{
-			m_eventLog.push_back(new TallyEvent(name, timed, std::move(parameters)));
-			logged = true;
-			if (debug)
-				tallyLog("TallyAnalytics: Event log for eventName[%@] updated", {name});
-		}
-		if (!logged)
-			m_eventLogComplete = false;
-		if (debug)
-			tallyLog("TallyAnalytics: Recording event eventName[%@] with parameters[%@] complete", {name, shown});
+				tallyLog("TallyAnalytics: Recording event eventName[%@] with parameters[%@] complete", {name, shown});
+		});
 	});
 }
 
@@ -321,33 +361,35 @@ void TallySession::endTimedEvent(std::string const& name, Parameters const& para
 {
 	tallyGuard([&] {
 		TallyDate now = TallyPlatform::now();
-		Lock lock(m_mutex);
-		for (lang::Ptr<TallyEvent> const& event : m_eventLog)
-		{
-			if (!event->isUnterminated() || event->name() != name)
-				continue;
-			event->setEnded(now);
-			if (parameters)
-				event->setParameters(parameters);
-			tallyLog("TallyAnalytics: event named[%@] ended at %@", {name, TallyLogArg::date(now)});
-		}
+		update([&](TallySessionState& s) {
+			for (lang::Ptr<TallyEvent> const& event : s.eventLog)
+			{
+				if (!event->isUnterminated() || event->name() != name)
+					continue;
+				event->setEnded(now);
+				if (parameters)
+					event->setParameters(parameters);
+				tallyLog("TallyAnalytics: event named[%@] ended at %@", {name, TallyLogArg::date(now)});
+			}
+		});
 	});
 }
 
 void TallySession::endTimedEvents()
 {
 	tallyGuard([&] {
-		Lock lock(m_mutex);
-		tallyLog("TallyAnalytics: ending all unterminated timed events with _endTime[%@]...", {TallyLogArg::date(m_endTime)});
-		for (lang::Ptr<TallyEvent> const& event : m_eventLog)
-		{
-			if (!event->isUnterminated() && !event->automaticallyEnded())
-				continue;
-			event->setEnded(m_endTime);
-			event->setAutomaticallyEnded(true);
-			tallyLog("TallyAnalytics: forcefully terminated event named[%@]", {event->name()});
-		}
-		tallyLog("TallyAnalytics: ...finished ending un-ended timed events.");
+		update([](TallySessionState& s) {
+			tallyLog("TallyAnalytics: ending all unterminated timed events with _endTime[%@]...", {TallyLogArg::date(s.endTime)});
+			for (lang::Ptr<TallyEvent> const& event : s.eventLog)
+			{
+				if (!event->isUnterminated() && !event->automaticallyEnded())
+					continue;
+				event->setEnded(s.endTime);
+				event->setAutomaticallyEnded(true);
+				tallyLog("TallyAnalytics: forcefully terminated event named[%@]", {event->name()});
+			}
+			tallyLog("TallyAnalytics: ...finished ending un-ended timed events.");
+		});
 	});
 }
 
@@ -374,10 +416,9 @@ void TallySession::recordError(std::string const& errorId, std::string const& me
 void TallySession::recordError(std::string const& errorId, std::string const& message, std::optional<std::string> const& exceptionString)
 {
 	tallyGuard([&] {
-		{
-			Lock lock(m_mutex);
-			m_totalErrorCount = saturatedIncrement(m_totalErrorCount);
-			if (m_errors.size() >= static_cast<size_t>(MAX_ERRORS))
+		update([&](TallySessionState& s) {
+			s.totalErrorCount = saturatedIncrement(s.totalErrorCount);
+			if (s.errors.size() >= static_cast<size_t>(MAX_ERRORS))
 				tallyLog("TallyAnalytics: Error id[%@] not recorded", {errorId});
 			else
 			{
@@ -387,25 +428,25 @@ void TallySession::recordError(std::string const& errorId, std::string const& me
 				record.errorId = errorId;
 				record.message = message;
 				record.exceptionText = exceptionString.value_or("");
-				m_errors.push_back(record);
+				s.errors.push_back(record);
 				tallyLog("TallyAnalytics: Error id[%@] updated", {std::to_string(record.number)});
 			}
-		}
+		});
 		saveToDisk();
 	});
 }
 
-void TallySession::recordImpression(std::vector<std::string>& list, std::string const& record, char const* leaving)
+void TallySession::recordImpression(std::vector<std::string> TallySessionState::*field, std::string const& record, char const* leaving)
 {
 	tallyGuard([&] {
-		bool changed = false;
-		{
-			Lock lock(m_mutex);
+		bool changed = update([&](TallySessionState& s) {
+			std::vector<std::string>& list = s.*field;
+			bool added = false;
 			if (list.size() >= static_cast<size_t>(MAX_IMPRESSIONS))
 				tallyLog("TallyAnalytics: Impression not recorded because max impression is reached");
 			else
 			{
-				changed = true;
+				added = true;
 				auto found = std::find(list.begin(), list.end(), record);
 				if (found != list.end())
 				{
@@ -418,7 +459,8 @@ void TallySession::recordImpression(std::vector<std::string>& list, std::string 
 					tallyLog("TallyAnalytics: Recording ad impression [%p]", {static_cast<void const*>(&list.back())});
 				}
 			}
-		}
+			return added;
+		});
 		if (changed)
 			saveToDisk();
 		tallyLog(leaving);
@@ -427,12 +469,12 @@ void TallySession::recordImpression(std::vector<std::string>& list, std::string 
 
 void TallySession::recordAdImpression(std::string const& record)
 {
-	recordImpression(m_adLog, record, "TallyAnalytics: Leaving recordAdImpression. Recording ad impression complete.");
+	recordImpression(&TallySessionState::adLog, record, "TallyAnalytics: Leaving recordAdImpression. Recording ad impression complete.");
 }
 
 void TallySession::recordAdSlotAdImpression(std::string const& record)
 {
-	recordImpression(m_adSlotAdLog, record, "TallyAnalytics: Leaving recordAdSlotAdImpression. Recording ad impression complete.");
+	recordImpression(&TallySessionState::adSlotAdLog, record, "TallyAnalytics: Leaving recordAdSlotAdImpression. Recording ad impression complete.");
 }
 
 void TallySession::maybeIncrementPageView()
@@ -446,24 +488,20 @@ void TallySession::maybeIncrementPageView()
 			s_lastPageViewTime = now;
 	}
 	if (count)
-	{
-		Lock lock(m_mutex);
-		m_pageViewCount = saturatedIncrement(m_pageViewCount);
-	}
+		update([](TallySessionState& s) { s.pageViewCount = saturatedIncrement(s.pageViewCount); });
 }
 
 void TallySession::setLatitude(double latitude, double longitude, float horizontalAccuracy, float verticalAccuracy)
 {
 	tallyGuard([&] {
-		{
-			Lock lock(m_mutex);
-			m_latitude = reduceLocationPrecision(latitude);
-			m_longitude = reduceLocationPrecision(longitude);
+		update([&](TallySessionState& s) {
+			s.latitude = reduceLocationPrecision(latitude);
+			s.longitude = reduceLocationPrecision(longitude);
 			double mean = (std::fabs(static_cast<double>(horizontalAccuracy)) + std::fabs(static_cast<double>(verticalAccuracy))) / 2.0;
-			m_accuracy = static_cast<float>(reduceLocationPrecision(mean));
+			s.accuracy = static_cast<float>(reduceLocationPrecision(mean));
 			tallyLog("TallyAnalytics: New location set with lat[%f] long[%f] accuracy[%f]",
-			         {m_latitude, m_longitude, static_cast<double>(m_accuracy)});
-		}
+			         {s.latitude, s.longitude, static_cast<double>(s.accuracy)});
+		});
 		saveToDisk();
 	});
 }
@@ -471,17 +509,13 @@ void TallySession::setLatitude(double latitude, double longitude, float horizont
 void TallySession::setUserID(std::optional<std::string> const& userID)
 {
 	tallyLog("TallyAnalytics: Set userID[%@]", {userID ? *userID : std::string("(null)")});
-	Lock lock(m_mutex);
-	m_userID = userID;
+	update([&](TallySessionState& s) { s.userID = userID; });
 }
 
 void TallySession::setGender(std::string const& gender)
 {
 	int value = gender == "m" ? 1 : gender == "f" ? 0 : -1;
-	{
-		Lock lock(m_mutex);
-		m_gender = value;
-	}
+	update([&](TallySessionState& s) { s.gender = value; });
 	tallyLog("given gender [%@], _gender = [%d]", {gender, value});
 }
 
@@ -501,50 +535,72 @@ void TallySession::setAge(int years)
 	if (seconds == static_cast<time_t>(-1) && birth.tm_year != 69)
 		return;
 	TallyDate age = static_cast<TallyDate>(seconds) * 1000000;
-	{
-		Lock lock(m_mutex);
-		m_age = age;
-	}
+	update([&](TallySessionState& s) { s.age = age; });
 	tallyLog("TallyAnalytics: set age to [%@]", {TallyLogArg::date(age)});
 }
 
 void TallySession::setEventLoggingEnabled(bool enabled)
 {
-	{
-		Lock lock(m_mutex);
-		m_eventLoggingEnabled = enabled;
-	}
+	update([&](TallySessionState& s) { s.eventLoggingEnabled = enabled; });
 	tallyLog("TallyAnalytics: Event logging enabled[%d]", {enabled ? 1 : 0});
 }
 
 void TallySession::setSessionReportsOnCloseEnabled(bool enabled)
 {
-	{
-		Lock lock(m_mutex);
-		m_sessionReportsOnCloseEnabled = enabled;
-	}
+	update([&](TallySessionState& s) { s.sessionReportsOnCloseEnabled = enabled; });
 	tallyLog("TallyAnalytics: Session reports on close enabled[%d]", {enabled ? 1 : 0});
 }
 
 void TallySession::setSessionReportsOnPauseEnabled(bool enabled)
 {
-	{
-		Lock lock(m_mutex);
-		m_sessionReportsOnPauseEnabled = enabled;
-	}
+	update([&](TallySessionState& s) { s.sessionReportsOnPauseEnabled = enabled; });
 	tallyLog("TallyAnalytics: Session reports on pause enabled[%d]", {enabled ? 1 : 0});
 }
 
 int64_t TallySession::timeIntervalSinceSessionStart(TallyOptionalDate date) const
 {
-	Lock lock(m_mutex);
-	return TallyProtocolData::timeIntervalFrom(m_startTime, date);
+	return read([&](TallySessionState const& s) { return TallyProtocolData::timeIntervalFrom(s.startTime, date); });
 }
 
 int64_t TallySession::sessionLength() const
 {
-	Lock lock(m_mutex);
-	if (!m_endTime)
-		return -1;
-	return TallyProtocolData::timeIntervalFrom(m_startTime, m_endTime);
+	return read([](TallySessionState const& s) -> int64_t {
+		if (!s.endTime)
+			return -1;
+		return TallyProtocolData::timeIntervalFrom(s.startTime, s.endTime);
+	});
+}
+
+std::string TallySession::data() const
+{
+	return TallyReport::sessionData(*this);
+}
+
+// --- Current-session file -------------------------------------------------
+
+bool TallySession::saveToDisk()
+{
+	bool written = false;
+	tallyGuard([&] {
+		// Archived and written in one step, so that the file holds one state.
+		update([&](TallySessionState& s) {
+			TallyArchiver coder;
+			TallySessionArchive::encode(s, coder);
+			written = TallyStorage::write(TallyFilePaths::currentSessionFilePath(), coder.text());
+		});
+	});
+	return written;
+}
+
+void TallySession::encodeWithCoder(TallyArchiver& coder)
+{
+	update([&](TallySessionState& s) { TallySessionArchive::encode(s, coder); });
+}
+
+lang::Ptr<TallySession> TallySession::initWithCoder(TallyUnarchiver const& coder)
+{
+	int version = TallySessionArchive::readableVersion(coder);
+	lang::Ptr<TallySession> session = new TallySession;
+	session->update([&](TallySessionState& s) { TallySessionArchive::decode(coder, version, s); });
+	return session;
 }

@@ -1,6 +1,6 @@
 #include "TallyStoreLock.h"
+#include "TallyFilePaths.h"
 #include "TallyLog.h"
-#include "TallySession.h"
 #include <io/std/FileLock.h>
 #include <lang/Throwable.h>
 
@@ -23,7 +23,7 @@ void TallyStoreLock::lock()
 		return;
 	try
 	{
-		std::string const path = TallySession::filePathDirectory() + "/.tallyStore.lock";
+		std::string const path = TallyFilePaths::filePathDirectory() + "/.tallyStore.lock";
 		m_file = io::FileLock::settingAside(path, io::FileLock::WAIT);
 	}
 	catch (lang::Throwable const& e)

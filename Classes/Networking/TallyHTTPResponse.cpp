@@ -1,8 +1,8 @@
 #include "TallyHTTPResponse.h"
 #include <TallyArchiver.h>
+#include <TallyFilePaths.h>
 #include <TallyGuard.h>
 #include <TallyLog.h>
-#include <TallySession.h>
 #include <TallyStorage.h>
 #include <TallyUnarchiver.h>
 #include <TallyUtil.h>
@@ -32,7 +32,7 @@ std::string TallyHTTPResponse::description() const
 
 std::string TallyHTTPResponse::filePath(int64_t number)
 {
-	return TallySession::filePathDirectory() + "/tallyResponse" + std::to_string(number);
+	return TallyFilePaths::filePathDirectory() + "/tallyResponse" + std::to_string(number);
 }
 
 void TallyHTTPResponse::saveToDisk() const

@@ -48,7 +48,7 @@ public:
 	 */
 	static TallyHTTPResponse readFromURL(std::string const& address);
 
-	/** "<agent folder>/tallyResponse<number>" (TallySession::filePathDirectory). */
+	/** "<agent folder>/tallyResponse<number>" (TallyFilePaths::filePathDirectory). */
 	static std::string filePath(int64_t number);
 
 private:

@@ -2,6 +2,7 @@
 // built by the agent and by a plain big-endian writer into a reserved
 // buffer with zlib's CRC-32: the agent's cost over the bare writing.
 
+#include <TallyDeviceIds.h>
 #include <TallySession.h>
 #include <benchmark/benchmark.h>
 #include <linux/TallyPlatform.h>
@@ -106,12 +107,12 @@ struct Fixture
 			sessions.push_back(session);
 			plain.push_back(copy(*session));
 		}
-		macBasedId = TallySession::getMACBasedUID();
-		macId = TallySession::getMACUID();
+		macBasedId = TallyDeviceIds::getMACBasedUID();
+		macId = TallyDeviceIds::getMACUID();
 		// The first look makes the generated identifier when it is missing;
 		// the second answers as every later report will.
-		generatedId = TallySession::getCFUUIDBasedUIDAndStatus(generatedStatus);
-		generatedId = TallySession::getCFUUIDBasedUIDAndStatus(generatedStatus);
+		generatedId = TallyDeviceIds::getCFUUIDBasedUIDAndStatus(generatedStatus);
+		generatedId = TallyDeviceIds::getCFUUIDBasedUIDAndStatus(generatedStatus);
 	}
 
 	~Fixture()
@@ -129,12 +130,12 @@ struct Fixture
 		p.timeZone = TallyPlatform::timeZoneName();
 		p.start = *s.startTime() / 1000;
 		p.length = s.sessionLength();
-		for (auto const& c : s.eventCounts())
+		for (auto const& c : s.read(&TallySessionState::eventCounts))
 			p.counts.push_back(c);
-		for (lang::Ptr<TallyEvent> const& e : s.eventLog())
+		for (lang::Ptr<TallyEvent> const& e : s.read(&TallySessionState::eventLog))
 			p.events.push_back({static_cast<uint16_t>(e->eventLogId()), e->name(), {e->parameters()->begin(), e->parameters()->end()},
 			                    e->startOffsetFromSessionStart(s.startTime()), e->duration()});
-		p.complete = s.eventLogComplete();
+		p.complete = s.read(&TallySessionState::eventLogComplete);
 		return p;
 	}
 

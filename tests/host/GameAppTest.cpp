@@ -45,7 +45,7 @@ std::vector<std::string> loggedEvents()
 {
 	std::vector<std::string> names;
 	if (lang::Ptr<TallySession> session = TallySession::currentSession())
-		for (lang::Ptr<TallyEvent> const& event : session->eventLog())
+		for (lang::Ptr<TallyEvent> const& event : session->read(&TallySessionState::eventLog))
 			names.push_back(event->name());
 	return names;
 }
@@ -53,7 +53,7 @@ std::vector<std::string> loggedEvents()
 /** The parameters of the agent's last logged event. */
 TallyAnalytics::Parameters lastParameters()
 {
-	return TallySession::currentSession()->eventLog().back()->parameters();
+	return TallySession::currentSession()->read(&TallySessionState::eventLog).back()->parameters();
 }
 
 TEST_F(GameAppStartUp, ConfiguresAndStartsInOrder)
@@ -412,8 +412,8 @@ TEST_F(GameAppStartUp, AnalyticsSessionRunsWithTheKeyAndServesTheScripts)
 	lang::Ptr<TallySession> session = TallySession::currentSession();
 	ASSERT_TRUE(session);
 	EXPECT_EQ(TallyKeys::IPAD, session->apiKey());
-	EXPECT_FALSE(session->sessionReportsOnCloseEnabled());
-	EXPECT_FALSE(session->sessionReportsOnPauseEnabled());
+	EXPECT_FALSE(session->read(&TallySessionState::sessionReportsOnCloseEnabled));
+	EXPECT_FALSE(session->read(&TallySessionState::sessionReportsOnPauseEnabled));
 	ASSERT_EQ(std::vector<std::string>{"Customer String"}, loggedEvents());
 	EXPECT_EQ(TallyAnalytics::Parameters(std::map<std::string, std::string>{{"ID", "shop-7"}}), lastParameters());
 

@@ -39,7 +39,7 @@ protected:
 	/** The id of the current session's last event. */
 	int lastEventId()
 	{
-		std::vector<lang::Ptr<TallyEvent>> log = current()->eventLog();
+		std::vector<lang::Ptr<TallyEvent>> log = current()->read(&TallySessionState::eventLog);
 		return log.empty() ? 0 : log.back()->eventLogId();
 	}
 
@@ -97,7 +97,7 @@ TEST_F(TallyAnalyticsTest, ContinueLimitDecidesBetweenResumeAndNewSession)
 	// The new session's report carried the one before.
 	ASSERT_EQ(2u, m_server.requests().size());
 	EXPECT_EQ(1u, reportcheck::readReport(m_server.requests()[1].body).sessions.size());
-	EXPECT_TRUE(TallySession::savedSessions().empty());
+	EXPECT_TRUE(TallySessionFiles::savedSessions().empty());
 	TallyAnalytics::logEvent("e");
 	EXPECT_EQ(1, lastEventId());
 
@@ -118,15 +118,15 @@ TEST_F(TallyAnalyticsTest, SettingsCarryIntoNewSessionsButLocationDoesNot)
 	TallyAnalytics::logEvent("dropped");
 	TallyAnalytics::startSession("KEY");
 	EXPECT_EQ("user", current()->userID());
-	EXPECT_EQ(0.0, current()->latitude());
-	EXPECT_TRUE(current()->eventLog().empty());
-	EXPECT_FALSE(current()->sessionReportsOnPauseEnabled());
+	EXPECT_EQ(0.0, current()->read(&TallySessionState::latitude));
+	EXPECT_TRUE(current()->read(&TallySessionState::eventLog).empty());
+	EXPECT_FALSE(current()->read(&TallySessionState::sessionReportsOnPauseEnabled));
 
 	TallyAnalytics::setLatitude(1.5, 2.5, 1, 1);
-	EXPECT_EQ(1.5, current()->latitude());
+	EXPECT_EQ(1.5, current()->read(&TallySessionState::latitude));
 	EXPECT_FALSE(pauseFor(20000));
 	EXPECT_EQ("user", current()->userID());
-	EXPECT_EQ(0.0, current()->latitude());
+	EXPECT_EQ(0.0, current()->read(&TallySessionState::latitude));
 
 	EXPECT_EQ(TallyAnalytics::nonSecureServerURL().substr(0, 7), "http://");
 	TallyAnalytics::setSecureTransportEnabled(true);
@@ -148,14 +148,14 @@ TEST_F(TallyAnalyticsTest, NotificationsPauseResumeAndEnd)
 	center.post("UIApplicationWillResignActiveNotification");
 	ASSERT_TRUE(TallyThreads::waitUntilIdle(std::chrono::seconds(30)));
 	EXPECT_EQ(2u, m_server.requests().size()); // the start's and the pause's
-	EXPECT_TRUE(current()->pauseTime());
+	EXPECT_TRUE(current()->read(&TallySessionState::pauseTime));
 	advance(5000000);
 	center.post("UIApplicationDidBecomeActiveNotification");
-	EXPECT_FALSE(current()->pauseTime());
-	EXPECT_EQ(5000, current()->totalPauseIntervalMillis());
+	EXPECT_FALSE(current()->read(&TallySessionState::pauseTime));
+	EXPECT_EQ(5000, current()->read(&TallySessionState::totalPauseIntervalMillis));
 	center.post("UIApplicationWillTerminateNotification");
 	EXPECT_FALSE(current());
-	EXPECT_EQ(1u, TallySession::savedSessions().size());
+	EXPECT_EQ(1u, TallySessionFiles::savedSessions().size());
 	EXPECT_EQ(2u, m_server.requests().size());
 }
 
@@ -206,7 +206,7 @@ TEST_F(TallyAnalyticsTest, NoExceptionLeavesTheAgent)
 	m_server.setDefault(LoopbackHttpServer::raw("junk"));
 	EXPECT_FALSE(pauseFor(20000));
 	TallyAnalytics::logEvent("d");
-	EXPECT_EQ(1, current()->eventCounts()["d"]);
+	EXPECT_EQ(1, current()->read(&TallySessionState::eventCounts)["d"]);
 	TallyAnalytics::endSession();
 	EXPECT_TRUE(TallyThreads::waitUntilIdle(std::chrono::seconds(30)));
 	EXPECT_GE(m_server.requests().size(), 3u);

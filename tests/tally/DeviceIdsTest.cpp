@@ -36,10 +36,10 @@ uint32_t remainderRegister(std::string const& text)
 	return result;
 }
 
-class TallyDeviceIds : public TallyTest
+class TallyDeviceIdsTest : public TallyTest
 {
 protected:
-	std::string storedPath() { return TallySession::sharedIdentifierFilePath(); }
+	std::string storedPath() { return TallyDeviceIds::sharedIdentifierFilePath(); }
 	std::string stored() { return m_folder.read(storedPath().substr(m_folder.path().size() + 1)); }
 	void store(std::string const& value) { m_folder.write(storedPath().substr(m_folder.path().size() + 1), value); }
 };
@@ -59,7 +59,7 @@ TEST(TallyDeviceIdsChecksum, BitVectorAndRemainderRegisterAgree)
 	};
 	for (auto const& k : known)
 	{
-		EXPECT_EQ(k.checksum, TallySession::generateCFUUIDBasedUIDChecksum(k.text)) << k.text;
+		EXPECT_EQ(k.checksum, TallyDeviceIds::generateCFUUIDBasedUIDChecksum(k.text)) << k.text;
 		EXPECT_EQ(k.checksum, remainderRegister(k.text)) << k.text;
 	}
 	std::mt19937 rng(4);
@@ -68,16 +68,16 @@ TEST(TallyDeviceIdsChecksum, BitVectorAndRemainderRegisterAgree)
 		std::string text(rng() % 50, '\0');
 		for (char& c : text)
 			c = static_cast<char>(rng());
-		EXPECT_EQ(remainderRegister(text), TallySession::generateCFUUIDBasedUIDChecksum(text)) << i;
+		EXPECT_EQ(remainderRegister(text), TallyDeviceIds::generateCFUUIDBasedUIDChecksum(text)) << i;
 	}
 	// A small checksum still takes eight digits.
 	EXPECT_EQ("ID6F1A2B3C-4D5E-4F60-8172-93A4B5C6D7E8034B73C9",
-	          TallySession::getCFUUIDBasedUIDWithChecksum("ID6F1A2B3C-4D5E-4F60-8172-93A4B5C6D7E8"));
+	          TallyDeviceIds::getCFUUIDBasedUIDWithChecksum("ID6F1A2B3C-4D5E-4F60-8172-93A4B5C6D7E8"));
 }
 
 TEST(TallyDeviceIdsUuid, VersionFourUpperCase)
 {
-	std::string a = TallySession::generateCFUUID(), b = TallySession::generateCFUUID();
+	std::string a = TallyDeviceIds::generateCFUUID(), b = TallyDeviceIds::generateCFUUID();
 	ASSERT_EQ(36u, a.size());
 	EXPECT_NE(a, b);
 	EXPECT_EQ('4', a[14]);
@@ -86,58 +86,58 @@ TEST(TallyDeviceIdsUuid, VersionFourUpperCase)
 		EXPECT_EQ('-', a[i]);
 	for (char c : a)
 		EXPECT_TRUE(c == '-' || std::isdigit(static_cast<unsigned char>(c)) || (c >= 'A' && c <= 'F')) << a;
-	EXPECT_EQ("ID", TallySession::generateCFUUIDBasedUID().substr(0, 2));
-	EXPECT_EQ("0aff", TallySession::hashDataToHexString(std::string("\x0a\xff\x01", 3), 2));
+	EXPECT_EQ("ID", TallyDeviceIds::generateCFUUIDBasedUID().substr(0, 2));
+	EXPECT_EQ("0aff", TallyDeviceIds::hashDataToHexString(std::string("\x0a\xff\x01", 3), 2));
 }
 
-TEST_F(TallyDeviceIds, StatusesOfTheStoredIdentifier)
+TEST_F(TallyDeviceIdsTest, StatusesOfTheStoredIdentifier)
 {
 	uint8_t status = 0;
-	std::string first = TallySession::getCFUUIDBasedUIDAndStatus(status);
+	std::string first = TallyDeviceIds::getCFUUIDBasedUIDAndStatus(status);
 	EXPECT_EQ(1, status);
 	EXPECT_EQ(38u, first.size());
-	EXPECT_EQ(TallySession::getCFUUIDBasedUIDWithChecksum(first), stored());
+	EXPECT_EQ(TallyDeviceIds::getCFUUIDBasedUIDWithChecksum(first), stored());
 
-	EXPECT_EQ(first, TallySession::getCFUUIDBasedUIDAndStatus(status));
+	EXPECT_EQ(first, TallyDeviceIds::getCFUUIDBasedUIDAndStatus(status));
 	EXPECT_EQ(2, status);
 
 	std::string changed = stored();
 	changed[5] = changed[5] == 'A' ? 'B' : 'A';
 	store(changed);
-	std::string replaced = TallySession::getCFUUIDBasedUIDAndStatus(status);
+	std::string replaced = TallyDeviceIds::getCFUUIDBasedUIDAndStatus(status);
 	EXPECT_EQ(3, status);
 	EXPECT_NE(first, replaced);
 	EXPECT_EQ(46u, stored().size());
 
 	store(stored().substr(0, 40));
-	TallySession::getCFUUIDBasedUIDAndStatus(status);
+	TallyDeviceIds::getCFUUIDBasedUIDAndStatus(status);
 	EXPECT_EQ(4, status);
 
 	// A checksum below 0x10000000 (its text starts with "0") reads back as valid.
 	std::string small;
 	for (int i = 0; i < 5000 && small.empty(); ++i)
 	{
-		std::string id = TallySession::generateCFUUIDBasedUID();
-		if (TallySession::generateCFUUIDBasedUIDChecksum(id) < 0x10000000u)
+		std::string id = TallyDeviceIds::generateCFUUIDBasedUID();
+		if (TallyDeviceIds::generateCFUUIDBasedUIDChecksum(id) < 0x10000000u)
 			small = id;
 	}
 	ASSERT_FALSE(small.empty());
-	store(TallySession::getCFUUIDBasedUIDWithChecksum(small));
-	EXPECT_EQ(small, TallySession::getCFUUIDBasedUIDAndStatus(status));
+	store(TallyDeviceIds::getCFUUIDBasedUIDWithChecksum(small));
+	EXPECT_EQ(small, TallyDeviceIds::getCFUUIDBasedUIDAndStatus(status));
 	EXPECT_EQ(2, status);
 }
 
 // Any damage gives status 3 or 4 and a fresh, valid 46-character value.
-TEST_F(TallyDeviceIds, DamagedStoredValuesAreReplaced)
+TEST_F(TallyDeviceIdsTest, DamagedStoredValuesAreReplaced)
 {
-	std::string valid = TallySession::getCFUUIDBasedUIDWithChecksum("ID6F1A2B3C-4D5E-4F60-8172-93A4B5C6D7E8");
+	std::string valid = TallyDeviceIds::getCFUUIDBasedUIDWithChecksum("ID6F1A2B3C-4D5E-4F60-8172-93A4B5C6D7E8");
 	std::vector<unsigned char> bytes(valid.begin(), valid.end());
 	bytes.push_back(0xC3);
 	forEachDamagedCopy(bytes, 300, 12, [&](std::vector<unsigned char> const& copy) {
 		std::string value(copy.begin(), copy.end());
 		store(value);
 		uint8_t status = 0;
-		std::string id = TallySession::getCFUUIDBasedUIDAndStatus(status);
+		std::string id = TallyDeviceIds::getCFUUIDBasedUIDAndStatus(status);
 		if (value == valid)
 		{
 			EXPECT_EQ(2, status);
@@ -145,7 +145,7 @@ TEST_F(TallyDeviceIds, DamagedStoredValuesAreReplaced)
 		}
 		EXPECT_TRUE(status == 3 || status == 4) << int(status);
 		EXPECT_EQ(value.size() == 46 ? 3 : 4, status);
-		EXPECT_EQ(TallySession::getCFUUIDBasedUIDWithChecksum(id), stored());
+		EXPECT_EQ(TallyDeviceIds::getCFUUIDBasedUIDWithChecksum(id), stored());
 	});
 }
 
@@ -168,7 +168,7 @@ TEST(TallyDeviceIdsMac, AddressTextMatchesTheSystem)
 	std::string en0 = tallyGetMacAddress(buffer, "en0");
 	EXPECT_EQ(first.empty() ? std::string() : std::string(tallyGetMacAddress(buffer, first.c_str())), en0);
 	EXPECT_EQ("", std::string(tallyGetMacAddress(buffer, "no-such-interface")));
-	EXPECT_EQ(util::SHA1::rawDigest(en0), TallySession::getMACUID());
-	EXPECT_EQ(util::SHA1::rawDigest("IPHONE" + en0 + TallySession::devicePlatform()), TallySession::getMACBasedUID());
-	EXPECT_EQ(TallySession::getMACUID(), TallySession::getMACUID());
+	EXPECT_EQ(util::SHA1::rawDigest(en0), TallyDeviceIds::getMACUID());
+	EXPECT_EQ(util::SHA1::rawDigest("IPHONE" + en0 + TallySession::devicePlatform()), TallyDeviceIds::getMACBasedUID());
+	EXPECT_EQ(TallyDeviceIds::getMACUID(), TallyDeviceIds::getMACUID());
 }

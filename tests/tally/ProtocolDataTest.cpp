@@ -93,7 +93,7 @@ TEST(TallyProtocolData, checksumOfTheTestDecoder)
 {
 	EXPECT_EQ(0xCBF43926u, reportcheck::crc32("123456789"));
 	std::string data = "123456789";
-	TallySession::appendSessionsDataChecksum(data);
+	TallyReport::appendSessionsDataChecksum(data);
 	EXPECT_EQ("313233343536373839CBF43926", hex(data));
 }
 

@@ -39,9 +39,9 @@ TEST_F(TallyReportTest, scriptedSessionReadsBackFieldByField)
 	s->recordEvent("zero", std::nullopt);
 	s->recordEvent("one", parameters(1));
 	s->recordEvent("ten", parameters(10));
-	EXPECT_TRUE(s->eventLogComplete());
+	EXPECT_TRUE(s->read(&TallySessionState::eventLogComplete));
 	s->recordEvent("eleven", parameters(11));
-	EXPECT_FALSE(s->eventLogComplete());
+	EXPECT_FALSE(s->read(&TallySessionState::eventLogComplete));
 	advance(900000); // 1.0 s
 	s->recordEvent("timedEnded", parameters(2), true);
 	s->recordEvent("timedOpen", std::nullopt, true);
@@ -110,8 +110,8 @@ TEST_F(TallyReportTest, scriptedSessionReadsBackFieldByField)
 	EXPECT_EQ("1.2", r.appVersion);
 	// Identifiers: two digests and the generated one, made now (nothing stored yet).
 	ASSERT_EQ(3u, r.identifiers.size());
-	EXPECT_EQ(TallySession::getMACBasedUID(), r.identifiers[0]);
-	EXPECT_EQ(TallySession::getMACUID(), r.identifiers[1]);
+	EXPECT_EQ(TallyDeviceIds::getMACBasedUID(), r.identifiers[0]);
+	EXPECT_EQ(TallyDeviceIds::getMACUID(), r.identifiers[1]);
 	EXPECT_EQ(20u, r.identifiers[0].size());
 	EXPECT_EQ(20u, r.identifiers[1].size());
 	EXPECT_EQ(38u, r.identifiers[2].size());

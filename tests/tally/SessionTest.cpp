@@ -16,16 +16,16 @@ TEST_F(TallySessionTest, eventRefusalsAndSwitches)
 {
 	lang::Ptr<TallySession> s = current();
 	s->recordEvent("", std::nullopt);
-	EXPECT_TRUE(s->eventCounts().empty());
-	EXPECT_FALSE(s->eventLogComplete());
+	EXPECT_TRUE(s->read(&TallySessionState::eventCounts).empty());
+	EXPECT_FALSE(s->read(&TallySessionState::eventLogComplete));
 	EXPECT_TRUE(logged("Event eventName[] with parameters[(null)] not recorded"));
 
 	lang::Ptr<TallySession> t(new TallySession("KEY", "1"));
 	t->setEventLoggingEnabled(false);
 	t->recordEvent("counted", std::nullopt);
-	EXPECT_EQ(1, t->eventCounts()["counted"]);
-	EXPECT_TRUE(t->eventLog().empty());
-	EXPECT_FALSE(t->eventLogComplete());
+	EXPECT_EQ(1, t->read(&TallySessionState::eventCounts)["counted"]);
+	EXPECT_TRUE(t->read(&TallySessionState::eventLog).empty());
+	EXPECT_FALSE(t->read(&TallySessionState::eventLogComplete));
 	EXPECT_TRUE(logged("Event logging enabled[0]"));
 
 	// Timed events: every open one of the name ends; automatically ended ones follow each later end.
@@ -35,7 +35,7 @@ TEST_F(TallySessionTest, eventRefusalsAndSwitches)
 	u->recordEvent("other", std::nullopt, true);
 	advance(1000000);
 	u->endTimedEvent("t", std::nullopt);
-	std::vector<lang::Ptr<TallyEvent>> log = u->eventLog();
+	std::vector<lang::Ptr<TallyEvent>> log = u->read(&TallySessionState::eventLog);
 	EXPECT_EQ(1000, log[0]->duration());
 	EXPECT_EQ(1000, log[1]->duration());
 	EXPECT_TRUE(log[2]->isUnterminated());
@@ -52,19 +52,19 @@ TEST_F(TallySessionTest, pauseResumeAndLength)
 	lang::Ptr<TallySession> s = current();
 	EXPECT_EQ(-1, s->sessionLength());
 	s->resumeSession();
-	EXPECT_EQ(0, s->totalPauseIntervalMillis());
+	EXPECT_EQ(0, s->read(&TallySessionState::totalPauseIntervalMillis));
 	s->pauseSession();
 	advance(2500000);
 	s->resumeSession();
-	EXPECT_EQ(2500, s->totalPauseIntervalMillis());
-	EXPECT_FALSE(s->pauseTime());
+	EXPECT_EQ(2500, s->read(&TallySessionState::totalPauseIntervalMillis));
+	EXPECT_FALSE(s->read(&TallySessionState::pauseTime));
 	s->endSessionAndSend(false, false);
 	EXPECT_EQ(2500, s->sessionLength());
 	s->pauseSession();
 	advance(1000000);
 	s->resumeSession();
 	EXPECT_EQ(2500, s->sessionLength()); // resuming leaves the end
-	EXPECT_EQ(3500, s->totalPauseIntervalMillis());
+	EXPECT_EQ(3500, s->read(&TallySessionState::totalPauseIntervalMillis));
 	EXPECT_EQ(s, current());
 	EXPECT_EQ("89", TallySession::getAgentVersion());
 	EXPECT_TRUE(TallySession::iTunesMetadataPlist().empty());
@@ -94,7 +94,7 @@ TEST_F(TallySessionTest, locationUserAndCounters)
 	for (auto [text, value] : {std::pair{"m", 1}, std::pair{"f", 0}, std::pair{"M", -1}, std::pair{"", -1}})
 	{
 		s->setGender(text);
-		EXPECT_EQ(value, s->gender()) << text;
+		EXPECT_EQ(value, s->read(&TallySessionState::gender)) << text;
 	}
 
 	s->setPageViewCount(2147483647);
@@ -129,7 +129,7 @@ TEST_F(TallySessionTest, reportThreadsReadWhileTheSessionChanges)
 	}
 	done = true;
 	reader.join();
-	EXPECT_FALSE(TallySession::savedSessions().empty());
+	EXPECT_FALSE(TallySessionFiles::savedSessions().empty());
 }
 
 TEST_F(TallySessionTest, noExceptionLeavesTheAgentWithUnusableFolders)
@@ -148,33 +148,33 @@ TEST_F(TallySessionTest, noExceptionLeavesTheAgentWithUnusableFolders)
 	s->resumeSession();
 	s->setLatitude(1, 2, 3, 4);
 	s->recordEvent("e", std::nullopt);
-	EXPECT_EQ(2, s->eventCounts()["e"]);
-	EXPECT_EQ(1, s->totalErrorCount());
+	EXPECT_EQ(2, s->read(&TallySessionState::eventCounts)["e"]);
+	EXPECT_EQ(1, s->read(&TallySessionState::totalErrorCount));
 	EXPECT_FALSE(s->saveToDisk());
 	EXPECT_NO_THROW(reportcheck::readReport(TallySession::dataForSessions({s}, false, false, false, false)));
 	s->endSession();
 	EXPECT_FALSE(current());
-	EXPECT_TRUE(TallySession::savedSessions().empty());
-	EXPECT_FALSE(TallySession::sentSession());
-	TallySession::setSentSession();
+	EXPECT_TRUE(TallySessionFiles::savedSessions().empty());
+	EXPECT_FALSE(TallySessionFiles::sentSession());
+	TallySessionFiles::setSentSession();
 }
 
 TEST_F(TallySessionTest, sentMarkerAndParsers)
 {
-	EXPECT_FALSE(TallySession::sentSession());
-	TallySession::setSentSession();
-	EXPECT_TRUE(TallySession::sentSession());
-	EXPECT_TRUE(std::filesystem::is_empty(TallySession::sessionSentFilePath()));
+	EXPECT_FALSE(TallySessionFiles::sentSession());
+	TallySessionFiles::setSentSession();
+	EXPECT_TRUE(TallySessionFiles::sentSession());
+	EXPECT_TRUE(std::filesystem::is_empty(TallyFilePaths::sessionSentFilePath()));
 	EXPECT_TRUE(logged("application sent session[1]"));
 	struct Skip : TallyAdParser
 	{
 		unsigned char const* parseData(unsigned char const* position, int length) override { return position + length; }
 	} parser;
 	TallySession::setAdSlotAdParser(&parser);
-	EXPECT_EQ(&parser, TallySession::adSlotAdParser());
-	EXPECT_FALSE(TallySession::videoAdParser());
+	EXPECT_EQ(&parser, TallyAdParsers::adSlotAdParser());
+	EXPECT_FALSE(TallyAdParsers::videoAdParser());
 	TallySession::setAdSlotAdParser(nullptr);
-	EXPECT_FALSE(TallySession::adSlotAdParser());
+	EXPECT_FALSE(TallyAdParsers::adSlotAdParser());
 	EXPECT_TRUE(logged("TallyAnalytics: AdSlotAdParser set"));
 }
 

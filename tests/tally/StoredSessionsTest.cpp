@@ -35,25 +35,25 @@ void writeFile(std::string const& path, std::string const& bytes)
 TEST_F(TallyStoredSessionsTest, olderNamesWinAndTheFolderFollowsTheSystemVersion)
 {
 	std::string folder = m_folder / "Library/TallyFiles";
-	EXPECT_EQ(folder, TallySession::filePathDirectory());
+	EXPECT_EQ(folder, TallyFilePaths::filePathDirectory());
 	// CRC-32 of "KEY" as a signed decimal.
 	uint32_t crc = reportcheck::crc32("KEY");
 	std::string hash = std::to_string(static_cast<int32_t>(crc));
-	EXPECT_EQ(folder + "/.tallyStored" + hash + "_89.archive", TallySession::sessionsFilePath());
-	EXPECT_EQ(folder + "/.initialTimestamp" + hash + ".archive", TallySession::initialTimestampFilePath());
-	EXPECT_EQ(folder + "/.tallyAdStateCallbacks" + hash + "_89.archive", TallySession::adStateCallbacksFilePath());
+	EXPECT_EQ(folder + "/.tallyStored" + hash + "_89.archive", TallyFilePaths::sessionsFilePath());
+	EXPECT_EQ(folder + "/.initialTimestamp" + hash + ".archive", TallyFilePaths::initialTimestampFilePath());
+	EXPECT_EQ(folder + "/.tallyAdStateCallbacks" + hash + "_89.archive", TallyFilePaths::adStateCallbacksFilePath());
 
-	writeFile(TallySession::oldSessionsFilePath(), "[]");
-	EXPECT_EQ(folder + "/tallyStored" + hash + "_89.archive", TallySession::sessionsFilePath());
+	writeFile(TallyFilePaths::oldSessionsFilePath(), "[]");
+	EXPECT_EQ(folder + "/tallyStored" + hash + "_89.archive", TallyFilePaths::sessionsFilePath());
 	ASSERT_TRUE(TallySession::addToSavedSessions(*current()));
-	EXPECT_EQ(1u, TallySession::savedSessions().size());
+	EXPECT_EQ(1u, TallySessionFiles::savedSessions().size());
 	EXPECT_FALSE(std::filesystem::exists(folder + "/.tallyStored" + hash + "_89.archive"));
 
 	// On 5.0 the files lie in Caches itself.
 	TallyPlatform::Values v = values();
 	v.systemVersion = "5.0";
 	TallyPlatform::set(v);
-	EXPECT_EQ(m_folder / "Caches", TallySession::filePathDirectory());
+	EXPECT_EQ(m_folder / "Caches", TallyFilePaths::filePathDirectory());
 }
 
 TEST_F(TallyStoredSessionsTest, theOldestGoBeyondTheLimit)
@@ -61,19 +61,19 @@ TEST_F(TallyStoredSessionsTest, theOldestGoBeyondTheLimit)
 	std::vector<std::string> blocks;
 	for (int i = 0; i < 50; ++i)
 		blocks.push_back("block" + std::to_string(i));
-	ASSERT_TRUE(TallySession::setSavedSessions(blocks));
+	ASSERT_TRUE(TallySessionFiles::setSavedSessions(blocks));
 	ASSERT_TRUE(TallySession::addToSavedSessions(*current()));
-	std::vector<std::string> saved = TallySession::savedSessions();
+	std::vector<std::string> saved = TallySessionFiles::savedSessions();
 	ASSERT_EQ(50u, saved.size());
 	EXPECT_EQ("block1", saved.front());
 	EXPECT_EQ(current()->data(), saved.back());
 	EXPECT_TRUE(logged("Removing [1] sessions from saved sessions"));
 
 	TallySession::setMaxSessions(-5);
-	EXPECT_EQ(0, TallySession::maxSessions());
-	EXPECT_TRUE(TallySession::removeOldSessionsIfNecessary(saved).empty());
+	EXPECT_EQ(0, TallySessionFiles::maxSessions());
+	EXPECT_TRUE(TallySessionFiles::removeOldSessionsIfNecessary(saved).empty());
 	TallySession::setMaxSessions(70000);
-	EXPECT_EQ(65534, TallySession::maxSessions());
+	EXPECT_EQ(65534, TallySessionFiles::maxSessions());
 }
 
 // Past the byte budget the oldest go; the newest stays even alone past it.
@@ -83,14 +83,14 @@ TEST_F(TallyStoredSessionsTest, theOldestGoBeyondTheByteBudget)
 	std::vector<std::string> blocks;
 	for (char c = 'a'; c < 'k'; ++c)
 		blocks.push_back(std::string(mib, c));
-	TallySession::removeOldSessionsIfNecessary(blocks);
-	ASSERT_EQ(TallySession::MAX_SAVED_SESSION_BYTES / mib, blocks.size());
+	TallySessionFiles::removeOldSessionsIfNecessary(blocks);
+	ASSERT_EQ(TallySessionFiles::MAX_SAVED_SESSION_BYTES / mib, blocks.size());
 	EXPECT_EQ('c', blocks.front()[0]);
 	EXPECT_EQ('j', blocks.back()[0]);
 	EXPECT_TRUE(logged("removing the [2] oldest"));
 
 	std::vector<std::string> huge = {std::string(9 * mib, 'x')};
-	EXPECT_EQ(1u, TallySession::removeOldSessionsIfNecessary(huge).size());
+	EXPECT_EQ(1u, TallySessionFiles::removeOldSessionsIfNecessary(huge).size());
 }
 
 // A saved list that cannot be read is set aside, not replaced by the next
@@ -98,7 +98,7 @@ TEST_F(TallyStoredSessionsTest, theOldestGoBeyondTheByteBudget)
 // escape, and a file past the size read back.
 TEST_F(TallyStoredSessionsTest, anUnreadableListIsSetAsideNotReplaced)
 {
-	std::string const path = TallySession::sessionsFilePath();
+	std::string const path = TallyFilePaths::sessionsFilePath();
 	std::pair<char const*, std::uintmax_t> const cases[] = {
 		{"[\"QUJD\", ", 0},
 		{"[\"QUJD\\u00zzRUZH\"]", 0},
@@ -113,7 +113,7 @@ TEST_F(TallyStoredSessionsTest, anUnreadableListIsSetAsideNotReplaced)
 		std::uintmax_t const before = std::filesystem::file_size(path);
 		ASSERT_TRUE(TallySession::addToSavedSessions(*current()));
 		EXPECT_EQ(before, std::filesystem::file_size(path + ".bad"));
-		EXPECT_EQ(std::vector<std::string>{current()->data()}, TallySession::savedSessions());
+		EXPECT_EQ(std::vector<std::string>{current()->data()}, TallySessionFiles::savedSessions());
 		std::filesystem::remove(path + ".bad");
 	}
 	EXPECT_TRUE(logged("to [" + path + ".bad]"));
@@ -132,12 +132,12 @@ TEST_F(TallyStoredSessionsTest, aLeftOverSessionIsSavedAsCrashedAtStart)
 	lang::Ptr<TallySession> fresh = TallySession::createActiveTallySession("KEY");
 	ASSERT_TRUE(fresh);
 	EXPECT_TRUE(logged("Add crashed former session"));
-	std::vector<std::string> saved = TallySession::savedSessions();
+	std::vector<std::string> saved = TallySessionFiles::savedSessions();
 	ASSERT_EQ(1u, saved.size());
 	EXPECT_EQ(leftOver, saved[0]);
 	EXPECT_EQ("before", reportcheck::readSessionBlock(saved[0]).events.at(0).name);
-	EXPECT_TRUE(fresh->eventLog().empty());
-	EXPECT_EQ(0, fresh->totalErrorCount());
+	EXPECT_TRUE(fresh->read(&TallySessionState::eventLog).empty());
+	EXPECT_EQ(0, fresh->read(&TallySessionState::totalErrorCount));
 	// The crashed mark travels with the archive.
 	lang::Ptr<TallySession> back = TallySession::readCurrentSessionFile();
 	ASSERT_TRUE(back);
@@ -146,13 +146,13 @@ TEST_F(TallyStoredSessionsTest, aLeftOverSessionIsSavedAsCrashedAtStart)
 
 TEST_F(TallyStoredSessionsTest, endingSavesTheSessionAndRemovesItsFile)
 {
-	std::string currentFile = TallySession::currentSessionFilePath();
+	std::string currentFile = TallyFilePaths::currentSessionFilePath();
 	EXPECT_TRUE(std::filesystem::exists(currentFile));
 	lang::Ptr<TallySession> s = current();
 	s->endSession();
 	EXPECT_FALSE(current());
 	EXPECT_FALSE(std::filesystem::exists(currentFile));
-	ASSERT_EQ(1u, TallySession::savedSessions().size());
+	ASSERT_EQ(1u, TallySessionFiles::savedSessions().size());
 	EXPECT_EQ(s->sessionLength(), 0);
 }
 
@@ -166,12 +166,12 @@ TEST_F(TallyStoredSessionsTest, anUnwritableListKeepsTheCurrentSessionFile)
 		current()->endSession();
 	}
 	EXPECT_FALSE(current());
-	EXPECT_TRUE(std::filesystem::exists(TallySession::currentSessionFilePath()));
-	EXPECT_TRUE(TallySession::savedSessions().empty());
+	EXPECT_TRUE(std::filesystem::exists(TallyFilePaths::currentSessionFilePath()));
+	EXPECT_TRUE(TallySessionFiles::savedSessions().empty());
 
 	// The next start recovers it.
 	TallySession::createActiveTallySession("KEY");
-	std::vector<std::string> saved = TallySession::savedSessions();
+	std::vector<std::string> saved = TallySessionFiles::savedSessions();
 	ASSERT_EQ(1u, saved.size());
 	EXPECT_EQ("kept", reportcheck::readSessionBlock(saved[0]).events.at(0).name);
 }
@@ -183,12 +183,12 @@ TEST_F(TallyStoredSessionsTest, theInitialTimestampIsMadeOnceAndRemadeWhenDelete
 	TallySession::createActiveTallySession("KEY");
 	EXPECT_EQ(TEST_EPOCH, TallySession::initialTimestamp());
 	EXPECT_TRUE(logged("from saved source"));
-	std::filesystem::remove(TallySession::initialTimestampFilePath());
+	std::filesystem::remove(TallyFilePaths::initialTimestampFilePath());
 	EXPECT_EQ(TEST_EPOCH + 60000000, TallySession::initialTimestamp());
 	// Damage reads as absent.
 	for (char const* text : {"", "1.5", "[1]", "9007199254740994", "12 x"})
 	{
-		writeFile(TallySession::initialTimestampFilePath(), text);
+		writeFile(TallyFilePaths::initialTimestampFilePath(), text);
 		EXPECT_EQ(TEST_EPOCH + 60000000, TallySession::initialTimestamp()) << text;
 	}
 }
@@ -212,7 +212,7 @@ TEST_F(TallyStoredSessionsTest, threadsAddingAtOnceLoseNone)
 	}
 	for (std::thread& t : threads)
 		t.join();
-	std::vector<std::string> saved = TallySession::savedSessions();
+	std::vector<std::string> saved = TallySessionFiles::savedSessions();
 	EXPECT_EQ(60u, saved.size());
 	for (std::string const& block : saved)
 		EXPECT_NO_THROW(reportcheck::readSessionBlock(block));
@@ -222,7 +222,7 @@ TEST_F(TallyStoredSessionsTest, archivesReadByHand)
 {
 	current()->recordEvent("e", std::map<std::string, std::string>{{"k", "v"}});
 	current()->pauseSession();
-	std::string path = TallySession::currentSessionFilePath();
+	std::string path = TallyFilePaths::currentSessionFilePath();
 	std::string good = readFile(path);
 	ASSERT_TRUE(TallySession::readCurrentSessionFile());
 
@@ -278,12 +278,12 @@ TEST_F(TallyStoredSessionsTest, archivesReadByHand)
 	writeFile(path, good.substr(0, good.size() - 1) + ",\"gender\":1,\"gender\":0}");
 	lang::Ptr<TallySession> twice = TallySession::readCurrentSessionFile();
 	ASSERT_TRUE(twice);
-	EXPECT_EQ(-1, twice->gender());
+	EXPECT_EQ(-1, twice->read(&TallySessionState::gender));
 	// Missing keys read as none, 0 and false.
 	writeFile(path, "{}");
 	lang::Ptr<TallySession> empty = TallySession::readCurrentSessionFile();
 	ASSERT_TRUE(empty);
-	EXPECT_EQ(0, empty->gender());
+	EXPECT_EQ(0, empty->read(&TallySessionState::gender));
 	EXPECT_NO_THROW(reportcheck::readSessionBlock(empty->data()));
 
 	for (std::string const& text : {std::string("[]"), std::string(""), std::string("{} x"), std::string("{\"a\":1")})
@@ -298,14 +298,14 @@ TEST_F(TallyStoredSessionsTest, archivesReadByHand)
 	std::filesystem::remove(path);
 
 	// The saved list: damage gives an empty list, a bad entry is dropped.
-	std::string list = TallySession::sessionsFilePath();
+	std::string list = TallyFilePaths::sessionsFilePath();
 	for (char const* text : {"", "{}", "[1,", "[\"QUJD\"] x"})
 	{
 		writeFile(list, text);
-		EXPECT_TRUE(TallySession::savedSessions().empty()) << text;
+		EXPECT_TRUE(TallySessionFiles::savedSessions().empty()) << text;
 	}
 	writeFile(list, "[\"QUJD\", 7, \"*\", \"REVG\"]");
-	EXPECT_EQ((std::vector<std::string>{"ABC", "DEF"}), TallySession::savedSessions());
+	EXPECT_EQ((std::vector<std::string>{"ABC", "DEF"}), TallySessionFiles::savedSessions());
 }
 
 TEST_F(TallyStoredSessionsTest, damagedFilesNeverCrashTheReaders)
@@ -317,12 +317,12 @@ TEST_F(TallyStoredSessionsTest, damagedFilesNeverCrashTheReaders)
 	s->setAge(20);
 	s->setGender("m");
 	s->setLatitude(1.5, 2.5, 3, 4);
-	std::string path = TallySession::currentSessionFilePath();
+	std::string path = TallyFilePaths::currentSessionFilePath();
 	std::string archive = readFile(path);
 
 	std::vector<std::string> blocks = {s->data(), s->data() + "", std::string(40, '\x01')};
-	ASSERT_TRUE(TallySession::setSavedSessions(blocks));
-	std::string listPath = TallySession::sessionsFilePath();
+	ASSERT_TRUE(TallySessionFiles::setSavedSessions(blocks));
+	std::string listPath = TallyFilePaths::sessionsFilePath();
 	std::string list = readFile(listPath);
 
 	auto checkSession = [&](std::string const& bytes) {
@@ -335,7 +335,7 @@ TEST_F(TallyStoredSessionsTest, damagedFilesNeverCrashTheReaders)
 	};
 	auto checkList = [&](std::string const& bytes) {
 		writeFile(listPath, bytes);
-		EXPECT_LE(TallySession::savedSessions().size(), 3u);
+		EXPECT_LE(TallySessionFiles::savedSessions().size(), 3u);
 	};
 	TallyUtil::setDebugLogEnabled(false);
 	for (size_t n = 0; n < archive.size(); ++n)
@@ -374,14 +374,14 @@ TEST_F(TallyStoredSessionsTest, twoProcessesAddingSessionsKeepThemAll)
 		int const status = writer->wait(300);
 		ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << writer->output();
 	}
-	std::vector<std::string> const saved = TallySession::savedSessions();
+	std::vector<std::string> const saved = TallySessionFiles::savedSessions();
 	std::set<std::string> names;
 	for (std::string const& block : saved)
 		names.insert(reportcheck::readSessionBlock(block).events.at(0).name);
 	EXPECT_EQ(2u * perWriter, saved.size());
 	EXPECT_EQ(2u * perWriter, names.size());
 	EXPECT_TRUE(names.count("a0") && names.count("b" + std::to_string(perWriter - 1)));
-	for (auto const& entry : std::filesystem::directory_iterator(TallySession::filePathDirectory()))
+	for (auto const& entry : std::filesystem::directory_iterator(TallyFilePaths::filePathDirectory()))
 		EXPECT_EQ(std::string::npos, entry.path().filename().string().find(".tmp")) << entry.path();
 }
 

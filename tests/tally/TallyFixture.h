@@ -1,9 +1,15 @@
 #pragma once
 
 #include <support/TempFolder.h>
+#include <TallyAdParsers.h>
+#include <TallyAdStateCallbacks.h>
 #include <TallyAutoIncrement.h>
+#include <TallyDeviceIds.h>
+#include <TallyFilePaths.h>
 #include <TallyLog.h>
 #include <TallySession.h>
+#include <TallySessionFiles.h>
+#include <TallyTransport.h>
 #include <TallyUtil.h>
 #include <gtest/gtest.h>
 #include <linux/TallyPlatform.h>

@@ -11,7 +11,7 @@ using test::LoopbackHttpServer;
 namespace
 {
 
-class TallyTransport : public TallyTest
+class TallyTransportTest : public TallyTest
 {
 protected:
 	void SetUp() override
@@ -19,7 +19,7 @@ protected:
 		TallyTest::SetUp();
 		TallyAnalytics::setServerURL(m_server.url("/aas.do"));
 		TallyAnalytics::setSavedResponseURL(std::nullopt);
-		TallySession::forgetSavedAdStateCallbacks();
+		TallyAdStateCallbacks::forgetSavedAdStateCallbacks();
 	}
 
 	void TearDown() override
@@ -51,7 +51,7 @@ protected:
 
 } // namespace
 
-TEST_F(TallyTransport, SessionStartPostsReportAndRemovesWhatItSent)
+TEST_F(TallyTransportTest, SessionStartPostsReportAndRemovesWhatItSent)
 {
 	saveSession("a");
 	saveSession("b");
@@ -70,8 +70,8 @@ TEST_F(TallyTransport, SessionStartPostsReportAndRemovesWhatItSent)
 	EXPECT_EQ(1, report.generatedStatus);
 	EXPECT_EQ((std::vector<std::string>{"a", "b"}), eventNames(request.body));
 
-	EXPECT_TRUE(TallySession::savedSessions().empty());
-	EXPECT_TRUE(TallySession::sentSession());
+	EXPECT_TRUE(TallySessionFiles::savedSessions().empty());
+	EXPECT_TRUE(TallySessionFiles::sentSession());
 	EXPECT_TRUE(current()->internetAvailable());
 	EXPECT_TRUE(logged("TallyAnalytics: Sent 2 session(s)."));
 
@@ -84,7 +84,7 @@ TEST_F(TallyTransport, SessionStartPostsReportAndRemovesWhatItSent)
 }
 
 // Failures keep every saved session: error statuses, garbage, no answer.
-TEST_F(TallyTransport, FailedSessionStartKeepsSavedSessions)
+TEST_F(TallyTransportTest, FailedSessionStartKeepsSavedSessions)
 {
 	saveSession("a");
 	for (LoopbackHttpServer::Answer answer :
@@ -93,8 +93,8 @@ TEST_F(TallyTransport, FailedSessionStartKeepsSavedSessions)
 	{
 		m_server.enqueue(answer);
 		TallySession::sendSessionsToServerForAdGrid();
-		EXPECT_EQ(1u, TallySession::savedSessions().size());
-		EXPECT_FALSE(TallySession::sentSession());
+		EXPECT_EQ(1u, TallySessionFiles::savedSessions().size());
+		EXPECT_FALSE(TallySessionFiles::sentSession());
 		EXPECT_FALSE(current()->internetAvailable());
 	}
 	EXPECT_TRUE(logged("TallyAnalytics: Could not connect to server."));
@@ -104,7 +104,7 @@ TEST_F(TallyTransport, FailedSessionStartKeepsSavedSessions)
 // Every redirect status sends the report again as a POST with its body, and
 // only the answer to that POST decides; an http address that moved to
 // another (https, say) so loses nothing.
-TEST_F(TallyTransport, RedirectedReportIsPostedAgainWithItsBody)
+TEST_F(TallyTransportTest, RedirectedReportIsPostedAgainWithItsBody)
 {
 	for (int status : {301, 302, 303, 307, 308})
 	{
@@ -125,7 +125,7 @@ TEST_F(TallyTransport, RedirectedReportIsPostedAgainWithItsBody)
 		EXPECT_EQ("POST", requests[before + 1].method);
 		EXPECT_EQ(requests[before].body, requests[before + 1].body);
 		EXPECT_EQ((std::vector<std::string>{"a", "b", "c"}), eventNames(requests[before + 1].body));
-		EXPECT_TRUE(TallySession::savedSessions().empty());
+		EXPECT_TRUE(TallySessionFiles::savedSessions().empty());
 	}
 
 	// A target that does not take the POST: nothing was delivered, nothing goes.
@@ -136,10 +136,10 @@ TEST_F(TallyTransport, RedirectedReportIsPostedAgainWithItsBody)
 		return LoopbackHttpServer::respond(405);
 	});
 	TallySession::sendSessionsToServerForAdGrid();
-	EXPECT_EQ(1u, TallySession::savedSessions().size());
+	EXPECT_EQ(1u, TallySessionFiles::savedSessions().size());
 }
 
-TEST_F(TallyTransport, SessionSavedDuringTheRequestSurvives)
+TEST_F(TallyTransportTest, SessionSavedDuringTheRequestSurvives)
 {
 	saveSession("sent");
 	m_server.enqueue(LoopbackHttpServer::held(LoopbackHttpServer::respond(200)));
@@ -154,30 +154,30 @@ TEST_F(TallyTransport, SessionSavedDuringTheRequestSurvives)
 	m_server.release();
 	ASSERT_TRUE(TallyThreads::waitUntilIdle(std::chrono::seconds(30)));
 	EXPECT_EQ(1u, m_server.requests().size());
-	std::vector<std::string> saved = TallySession::savedSessions();
+	std::vector<std::string> saved = TallySessionFiles::savedSessions();
 	ASSERT_EQ(1u, saved.size());
 	EXPECT_EQ((std::vector<std::string>{"later"}), eventNames(TallySession::dataForSessions({saved[0]})));
 }
 
-TEST_F(TallyTransport, PauseSendCarriesCurrentSessionAndLeavesSavedOnes)
+TEST_F(TallyTransportTest, PauseSendCarriesCurrentSessionAndLeavesSavedOnes)
 {
 	saveSession("saved");
 	current()->recordEvent("now", std::nullopt);
 	TallySession::sendSessionsToServerForSessionPause();
 	ASSERT_EQ(1u, m_server.requests().size());
 	EXPECT_EQ((std::vector<std::string>{"saved", "now"}), eventNames(m_server.requests()[0].body));
-	EXPECT_EQ(1u, TallySession::savedSessions().size());
-	EXPECT_FALSE(TallySession::sentSession());
+	EXPECT_EQ(1u, TallySessionFiles::savedSessions().size());
+	EXPECT_FALSE(TallySessionFiles::sentSession());
 
 	// The saved answer address replaces sending.
 	TallyHTTPResponse(std::string(), 200, std::nullopt, std::nullopt).saveToDisk();
 	TallyAnalytics::setSavedResponseURL("file://" + TallyHTTPResponse::filePath(TEST_EPOCH / 1000000));
 	TallySession::sendSessionsToServerForAdGrid();
 	EXPECT_EQ(1u, m_server.requests().size());
-	EXPECT_TRUE(TallySession::savedSessions().empty());
+	EXPECT_TRUE(TallySessionFiles::savedSessions().empty());
 }
 
-TEST_F(TallyTransport, AdStateCallbacksRetriedFiveTimesAtMost)
+TEST_F(TallyTransportTest, AdStateCallbacksRetriedFiveTimesAtMost)
 {
 	m_server.setResponder([](LoopbackHttpServer::Request const& r) {
 		return LoopbackHttpServer::respond(r.path.rfind("/ok", 0) == 0 ? 200 : 500);
@@ -186,45 +186,45 @@ TEST_F(TallyTransport, AdStateCallbacksRetriedFiveTimesAtMost)
 		{m_server.url("/fail3"), 3}, {m_server.url("/fail4"), 4}, {m_server.url("/ok"), 2},
 		{m_server.url("/fail0"), 0}, {m_server.url("/fail0"), 0}, {m_server.url("/waiting"), 1},
 	};
-	TallySession::setSavedAdStateCallbacks(list);
-	TallySession::forgetSavedAdStateCallbacks();
-	TallySession::sendSavedAdStateCallbacks();
+	TallyAdStateCallbacks::setSavedAdStateCallbacks(list);
+	TallyAdStateCallbacks::forgetSavedAdStateCallbacks();
+	TallyAdStateCallbacks::sendSavedAdStateCallbacks();
 	EXPECT_EQ(5u, m_server.requests().size());
 	// The sixth waits; failures come back at the end with one more attempt;
 	// the one at its fifth failure and the sent one are gone.
 	std::vector<TallyAdStateCallback> expected = {
 		{m_server.url("/waiting"), 1}, {m_server.url("/fail3"), 4}, {m_server.url("/fail0"), 1}, {m_server.url("/fail0"), 1}};
-	EXPECT_EQ(expected, TallySession::savedAdStateCallbacks());
-	TallySession::forgetSavedAdStateCallbacks();
-	EXPECT_EQ(expected, TallySession::savedAdStateCallbacks());
+	EXPECT_EQ(expected, TallyAdStateCallbacks::savedAdStateCallbacks());
+	TallyAdStateCallbacks::forgetSavedAdStateCallbacks();
+	EXPECT_EQ(expected, TallyAdStateCallbacks::savedAdStateCallbacks());
 	EXPECT_TRUE(logged("Exceeded number of attempts for callback[" + m_server.url("/fail4") + "]"));
 
 	// A notice that fails is saved with one attempt.
-	TallySession::setSavedAdStateCallbacks({});
-	TallySession::asyncNotifyAdStateCompleted(m_server.url("/fail"));
+	TallyAdStateCallbacks::setSavedAdStateCallbacks({});
+	TallyAdStateCallbacks::asyncNotifyAdStateCompleted(m_server.url("/fail"));
 	ASSERT_TRUE(TallyThreads::waitUntilIdle(std::chrono::seconds(30)));
-	EXPECT_EQ((std::vector<TallyAdStateCallback>{{m_server.url("/fail"), 1}}), TallySession::savedAdStateCallbacks());
+	EXPECT_EQ((std::vector<TallyAdStateCallback>{{m_server.url("/fail"), 1}}), TallyAdStateCallbacks::savedAdStateCallbacks());
 
 	// At most 100 are kept, the newest.
 	for (int i = 0; i < 120; ++i)
-		TallySession::addToSavedAdStateCallbacks({"u" + std::to_string(i), 0});
-	std::vector<TallyAdStateCallback> kept = TallySession::savedAdStateCallbacks();
+		TallyAdStateCallbacks::addToSavedAdStateCallbacks({"u" + std::to_string(i), 0});
+	std::vector<TallyAdStateCallback> kept = TallyAdStateCallbacks::savedAdStateCallbacks();
 	ASSERT_EQ(100u, kept.size());
 	EXPECT_EQ("u20", kept.front().url);
 }
 
-TEST_F(TallyTransport, DamagedCallbackFileReadsAsUsableEntriesOrNone)
+TEST_F(TallyTransportTest, DamagedCallbackFileReadsAsUsableEntriesOrNone)
 {
 	m_folder.write("callbacks", R"([{"url":"a","attempts":1},{"url":2,"attempts":1},{"attempts":1},{"url":"b"},{"url":"c","attempts":"x"},7,{"url":"d","attempts":2}])");
-	std::string path = TallySession::adStateCallbacksFilePath();
+	std::string path = TallyFilePaths::adStateCallbacksFilePath();
 	std::string text = m_folder.read("callbacks");
 	m_folder.write(path.substr(m_folder.path().size() + 1), text);
-	EXPECT_EQ((std::vector<TallyAdStateCallback>{{"a", 1}, {"d", 2}}), TallySession::savedAdStateCallbacks());
+	EXPECT_EQ((std::vector<TallyAdStateCallback>{{"a", 1}, {"d", 2}}), TallyAdStateCallbacks::savedAdStateCallbacks());
 
 	forEachDamagedCopy(std::vector<unsigned char>(text.begin(), text.end()), 200, 7, [&](std::vector<unsigned char> const& copy) {
 		m_folder.write(path.substr(m_folder.path().size() + 1), std::string(copy.begin(), copy.end()));
-		TallySession::forgetSavedAdStateCallbacks();
-		for (TallyAdStateCallback const& c : TallySession::savedAdStateCallbacks())
+		TallyAdStateCallbacks::forgetSavedAdStateCallbacks();
+		for (TallyAdStateCallback const& c : TallyAdStateCallbacks::savedAdStateCallbacks())
 			EXPECT_LE(c.url.size(), copy.size());
 	});
 }
@@ -254,7 +254,7 @@ public:
 
 } // namespace
 
-TEST_F(TallyTransport, AnswerBlocksGoToEnabledParsersWithinTheBody)
+TEST_F(TallyTransportTest, AnswerBlocksGoToEnabledParsersWithinTheBody)
 {
 	FakeParser slot, grid;
 	TallySession::setAdSlotAdParser(&slot);
@@ -262,20 +262,20 @@ TEST_F(TallyTransport, AnswerBlocksGoToEnabledParsersWithinTheBody)
 	TallyAnalytics::setAdSlotEnabled(true);
 	TallyAnalytics::setAdGridEnabled(true);
 	std::string body = std::string("\x02\x01\x00\x02xy", 6) + std::string("\x01\x02\x00\x00", 4) + "\x05";
-	TallySession::parseResponseBlocks(body);
+	TallyTransport::parseResponseBlocks(body);
 	EXPECT_EQ(1, slot.calls);
 	EXPECT_EQ(1, grid.calls); // it reads from the start again: no advance, the parse stops
 
 	// Damaged answers: the parse always ends without reading past the body.
 	std::string blocks = std::string("\x02\x01\x00\x03" "abc" "\x02\x01\x00\x01" "z" "\x01\x02\x00\x02" "xy", 18);
 	forEachDamagedCopy(std::vector<unsigned char>(blocks.begin(), blocks.end()), 400, 11, [&](std::vector<unsigned char> const& copy) {
-		TallySession::parseResponseBlocks(std::string(copy.begin(), copy.end()));
+		TallyTransport::parseResponseBlocks(std::string(copy.begin(), copy.end()));
 	});
 
 	// With a switch off the block is not consumed and the parse ends.
 	slot.calls = 0;
 	TallyAnalytics::setAdSlotEnabled(false);
-	TallySession::parseResponseBlocks(body);
+	TallyTransport::parseResponseBlocks(body);
 	EXPECT_EQ(0, slot.calls);
 
 	// A throwing parser inside a send ends that send only.
@@ -285,7 +285,7 @@ TEST_F(TallyTransport, AnswerBlocksGoToEnabledParsersWithinTheBody)
 	m_server.enqueue(LoopbackHttpServer::respond(200, body));
 	saveSession("x");
 	TallySession::sendSessionsToServerForAdGrid();
-	EXPECT_TRUE(TallySession::savedSessions().empty());
+	EXPECT_TRUE(TallySessionFiles::savedSessions().empty());
 	TallySession::sendSessionsToServerForAdGrid();
 	EXPECT_EQ(2u, m_server.requests().size());
 	TallySession::setAdSlotAdParser(nullptr);

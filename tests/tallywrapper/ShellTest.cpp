@@ -53,15 +53,15 @@ TEST_F(TallyAnalyticsShell, LifeCycleStepsPauseResumeAndEndTheSession)
 	EXPECT_EQ(3, TallyPlatform::statusBarOrientation()); // landscape, the first allowed orientation
 
 	send("0 deactivate");
-	EXPECT_TRUE(session->pauseTime());
+	EXPECT_TRUE(session->read(&TallySessionState::pauseTime));
 	s_now += 3000000;
 	send("0 activate");
-	EXPECT_FALSE(session->pauseTime());
-	EXPECT_EQ(3000, session->totalPauseIntervalMillis());
+	EXPECT_FALSE(session->read(&TallySessionState::pauseTime));
+	EXPECT_EQ(3000, session->read(&TallySessionState::totalPauseIntervalMillis));
 	EXPECT_EQ(session.get(), TallySession::currentSession().get());
-	EXPECT_TRUE(TallySession::savedSessions().empty());
+	EXPECT_TRUE(TallySessionFiles::savedSessions().empty());
 
 	EXPECT_EQ(0, finish());
 	EXPECT_FALSE(TallySession::currentSession());
-	EXPECT_EQ(1u, TallySession::savedSessions().size());
+	EXPECT_EQ(1u, TallySessionFiles::savedSessions().size());
 }

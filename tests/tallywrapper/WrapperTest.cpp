@@ -24,7 +24,7 @@ protected:
 		TallyTest::TearDown();
 	}
 
-	TallyAnalytics::Parameters parametersOf(size_t event) { return current()->eventLog().at(event)->parameters(); }
+	TallyAnalytics::Parameters parametersOf(size_t event) { return current()->read(&TallySessionState::eventLog).at(event)->parameters(); }
 
 	test::LoopbackHttpServer m_server;
 };
@@ -38,8 +38,8 @@ TEST_F(TallyWrapper, StartsSecureWithoutCloseAndPauseReports)
 	TallyAnalytics::setServerURL(m_server.url("/aas.do"));
 	t->startSession("KEY");
 	ASSERT_TRUE(current());
-	EXPECT_FALSE(current()->sessionReportsOnCloseEnabled());
-	EXPECT_FALSE(current()->sessionReportsOnPauseEnabled());
+	EXPECT_FALSE(current()->read(&TallySessionState::sessionReportsOnCloseEnabled));
+	EXPECT_FALSE(current()->read(&TallySessionState::sessionReportsOnPauseEnabled));
 	ASSERT_TRUE(TallyThreads::waitUntilIdle(std::chrono::seconds(30)));
 	EXPECT_EQ(1u, m_server.requests().size());
 	t->endSession();
@@ -55,7 +55,7 @@ TEST_F(TallyWrapper, EventsReachTheAgentWithTheirParameters)
 	t->logEvent("plain");
 	t->logEvent("one", "level", "3");
 	t->logEvent("map", std::map<std::string, std::string>{{"a", "1"}, {"b", "2"}});
-	ASSERT_EQ(3u, current()->eventLog().size());
+	ASSERT_EQ(3u, current()->read(&TallySessionState::eventLog).size());
 	EXPECT_EQ(TallyAnalytics::Parameters(std::map<std::string, std::string>{}), parametersOf(0));
 	EXPECT_EQ(TallyAnalytics::Parameters(std::map<std::string, std::string>{{"level", "3"}}), parametersOf(1));
 	EXPECT_EQ(TallyAnalytics::Parameters(std::map<std::string, std::string>{{"a", "1"}, {"b", "2"}}), parametersOf(2));
@@ -65,5 +65,5 @@ TEST_F(TallyWrapper, EventsReachTheAgentWithTheirParameters)
 	for (int i = 0; i < 20; ++i)
 		many[std::to_string(i)] = "v";
 	t->logEvent("many", many);
-	EXPECT_EQ(3u, current()->eventLog().size());
+	EXPECT_EQ(3u, current()->read(&TallySessionState::eventLog).size());
 }

@@ -1,20 +1,19 @@
 // The report: a session's block and the body around the blocks.
 
+#include "TallyReport.h"
 #include "TallyFileCache.h"
+#include "TallyFilePaths.h"
 #include "TallyGuard.h"
 #include "TallyImageCache.h"
 #include "TallyProtocolData.h"
 #include "TallyReportSeams.h"
-#include "TallySession.h"
+#include "TallySessionFiles.h"
 #include "TallyUtil.h"
 #include <linux/TallyPlatform.h>
 #include <zlib.h>
-#include <mutex>
 
 namespace
 {
-
-using Lock = std::lock_guard<lang::Mutex>;
 
 /** A screen size as the report writes it: truncated to an integer, in decimal. */
 std::string sizeText(double value)
@@ -26,55 +25,55 @@ std::string sizeText(double value)
 
 } // namespace
 
-std::string TallySession::data() const
+std::string TallyReport::sessionData(TallySessionRecord const& session)
 {
-	std::string d;
-	d.reserve(dataSizeHint());
-	appendData(d);
-	return d;
+	return session.read([](TallySessionState const& state) {
+		std::string d;
+		d.reserve(sessionDataSizeHint(state));
+		appendSessionData(state, d);
+		return d;
+	});
 }
 
-size_t TallySession::dataSizeHint() const
+size_t TallyReport::sessionDataSizeHint(TallySessionState const& state)
 {
-	Lock lock(m_mutex);
-	return 512 + m_eventCounts.size() * 32 + m_eventLog.size() * 96;
+	return 512 + state.eventCounts.size() * 32 + state.eventLog.size() * 96;
 }
 
-void TallySession::appendData(std::string& d) const
+void TallyReport::appendSessionData(TallySessionState const& s, std::string& d)
 {
 	using P = TallyProtocolData;
-	Lock lock(m_mutex);
-	P::appendUshort(static_cast<uint16_t>(m_serializationVersion), d);
-	P::appendString(m_appVersion, d);
-	P::appendTimestamp(m_startTime, d);
-	P::appendLong(m_endTime ? P::timeIntervalFrom(m_startTime, m_endTime) : -1, d);
-	P::appendLong(m_totalPauseIntervalMillis, d);
-	P::appendString(m_locale, d);
-	P::appendString(m_timeZone, d);
-	P::appendBoolean(m_internetAvailable, d);
-	P::appendString(m_userID.value_or(""), d);
+	P::appendUshort(static_cast<uint16_t>(s.serializationVersion), d);
+	P::appendString(s.appVersion, d);
+	P::appendTimestamp(s.startTime, d);
+	P::appendLong(s.endTime ? P::timeIntervalFrom(s.startTime, s.endTime) : -1, d);
+	P::appendLong(s.totalPauseIntervalMillis, d);
+	P::appendString(s.locale, d);
+	P::appendString(s.timeZone, d);
+	P::appendBoolean(s.internetAvailable, d);
+	P::appendString(s.userID.value_or(""), d);
 	P::appendBoolean(true, d);
-	P::appendDouble(m_latitude, d);
-	P::appendDouble(m_longitude, d);
-	P::appendFloat(m_accuracy, d);
-	P::appendInt(m_pageViewCount, d);
-	P::appendByte(static_cast<uint8_t>(m_gender & 0xFF), d);
-	P::appendBoolean(m_age.has_value(), d);
-	if (m_age)
-		P::appendTimestamp(m_age, d);
-	P::appendUshort(static_cast<uint16_t>(m_eventCounts.size()), d);
-	for (auto const& [name, count] : m_eventCounts)
+	P::appendDouble(s.latitude, d);
+	P::appendDouble(s.longitude, d);
+	P::appendFloat(s.accuracy, d);
+	P::appendInt(s.pageViewCount, d);
+	P::appendByte(static_cast<uint8_t>(s.gender & 0xFF), d);
+	P::appendBoolean(s.age.has_value(), d);
+	if (s.age)
+		P::appendTimestamp(s.age, d);
+	P::appendUshort(static_cast<uint16_t>(s.eventCounts.size()), d);
+	for (auto const& [name, count] : s.eventCounts)
 	{
 		P::appendString(name, d);
 		P::appendInt(count, d);
 	}
-	P::appendUshort(static_cast<uint16_t>(m_eventLog.size()), d);
-	for (lang::Ptr<TallyEvent> const& event : m_eventLog)
-		event->appendDataRelativeToSessionStart(m_startTime, d);
-	P::appendBoolean(m_eventLogComplete, d);
-	P::appendInt(m_totalErrorCount, d);
-	P::appendUshort(static_cast<uint16_t>(m_errors.size()), d);
-	for (TallyErrorRecord const& record : m_errors)
+	P::appendUshort(static_cast<uint16_t>(s.eventLog.size()), d);
+	for (lang::Ptr<TallyEvent> const& event : s.eventLog)
+		event->appendDataRelativeToSessionStart(s.startTime, d);
+	P::appendBoolean(s.eventLogComplete, d);
+	P::appendInt(s.totalErrorCount, d);
+	P::appendUshort(static_cast<uint16_t>(s.errors.size()), d);
+	for (TallyErrorRecord const& record : s.errors)
 	{
 		P::appendUshort(static_cast<uint16_t>(record.number), d);
 		P::appendTimestamp(record.time, d);
@@ -82,7 +81,7 @@ void TallySession::appendData(std::string& d) const
 		P::appendString(record.message, d);
 		P::appendString(record.exceptionText, d);
 	}
-	for (std::vector<std::string> const* list : {&m_adLog, &m_adSlotAdLog})
+	for (std::vector<std::string> const* list : {&s.adLog, &s.adSlotAdLog})
 	{
 		P::appendUshort(static_cast<uint16_t>(list->size()), d);
 		for (std::string const& record : *list)
@@ -90,11 +89,11 @@ void TallySession::appendData(std::string& d) const
 	}
 }
 
-void TallySession::generateChecksumTable()
+void TallyReport::generateChecksumTable()
 {
 }
 
-void TallySession::appendSessionsDataChecksum(std::string& data)
+void TallyReport::appendSessionsDataChecksum(std::string& data)
 {
 	uLong crc = crc32(0L, Z_NULL, 0);
 	// zlib takes the length in 32 bits: feed long buffers in pieces.
@@ -107,16 +106,19 @@ void TallySession::appendSessionsDataChecksum(std::string& data)
 	TallyProtocolData::appendInt(static_cast<int32_t>(static_cast<uint32_t>(crc)), data);
 }
 
-std::string TallySession::dataForSessions(std::vector<Entry> const& sessions)
-{
-	return dataForSessions(sessions, true, true, true, true);
-}
-
-std::string TallySession::dataForSessions(std::vector<Entry> const& sessions, bool requestAdGridAds, bool requestVideoAds,
-                                          bool requestAdSlotAds, bool requestReengageAds)
+std::string TallyReport::dataForSessions(lang::Ptr<TallySessionRecord> const& current, std::vector<Entry> const& sessions,
+                                         bool requestAdGridAds, bool requestVideoAds, bool requestAdSlotAds, bool requestReengageAds)
 {
 	using P = TallyProtocolData;
-	lang::Ptr<TallySession> current = currentSession();
+	// The current session's key, version and start: one reading.
+	struct Envelope
+	{
+		std::string apiKey;
+		std::string appVersion;
+		TallyOptionalDate startTime;
+	};
+	Envelope const envelope = current ? current->read([](TallySessionState const& s) { return Envelope{s.apiKey, s.appVersion, s.startTime}; })
+	                                  : Envelope{};
 	std::string d;
 	P::appendUshort(22, d);
 	bool anyFlag = requestAdGridAds || requestVideoAds || requestAdSlotAds || requestReengageAds;
@@ -125,20 +127,20 @@ std::string TallySession::dataForSessions(std::vector<Entry> const& sessions, bo
 	else
 	{
 		if (current)
-			TallyImageCache::createInstanceWithFileCache(TallyFileCache::createInstanceWithApiKey(current->apiKey(), getAgentVersion()));
+			TallyImageCache::createInstanceWithFileCache(TallyFileCache::createInstanceWithApiKey(envelope.apiKey, TallyFilePaths::getAgentVersion()));
 		P::appendUshort(3, d);
 		P::appendUshort(requestReengageAds ? 5 : requestVideoAds ? 3 : requestAdGridAds ? 1 : 0, d);
 		P::appendUshort(requestAdSlotAds ? 1 : 0, d);
 	}
 	tallyAppendImageCacheFields(d);
 	P::appendUshort(TallyUtil::isIPad() ? 8 : 2, d);
-	P::appendUshort(AGENT_VERSION, d);
+	P::appendUshort(TallyFilePaths::AGENT_VERSION, d);
 	P::appendTimestamp(TallyPlatform::now(), d);
-	P::appendString(current ? current->apiKey() : std::string(), d);
-	P::appendString(current ? current->appVersion() : std::string(), d);
+	P::appendString(envelope.apiKey, d);
+	P::appendString(envelope.appVersion, d);
 	tallyAppendDeviceIdentifiers(d);
-	P::appendTimestamp(initialTimestamp(), d);
-	P::appendTimestamp(current ? current->startTime() : std::nullopt, d);
+	P::appendTimestamp(TallySessionFiles::initialTimestamp(envelope.startTime), d);
+	P::appendTimestamp(envelope.startTime, d);
 
 	// Device properties in key order.
 	std::string width = "0", height = "0";
@@ -148,7 +150,7 @@ std::string TallySession::dataForSessions(std::vector<Entry> const& sessions, bo
 		height = sizeText(screen->second);
 	}
 	P::appendUshort(4, d);
-	for (auto const& [key, value] : {std::pair<char const*, std::string>{"device.model.1", devicePlatform()},
+	for (auto const& [key, value] : {std::pair<char const*, std::string>{"device.model.1", TallyPlatform::devicePlatform()},
 	                                 {"device.os.version", TallyPlatform::systemVersion()},
 	                                 {"scr.height", height},
 	                                 {"scr.width", width}})
@@ -163,8 +165,8 @@ std::string TallySession::dataForSessions(std::vector<Entry> const& sessions, bo
 	for (Entry const& entry : sessions)
 	{
 		std::string const* block = std::get_if<std::string>(&entry);
-		lang::Ptr<TallySession> const* session = std::get_if<lang::Ptr<TallySession>>(&entry);
-		hint += block ? block->size() : *session ? (*session)->dataSizeHint() : 0;
+		lang::Ptr<TallySessionRecord> const* session = std::get_if<lang::Ptr<TallySessionRecord>>(&entry);
+		hint += block ? block->size() : *session ? (*session)->read(&sessionDataSizeHint) : 0;
 	}
 	tallyGuard([&] { d.reserve(hint); });
 	size_t const countAt = d.size();
@@ -181,10 +183,10 @@ std::string TallySession::dataForSessions(std::vector<Entry> const& sessions, bo
 				d += *block;
 			else
 			{
-				lang::Ptr<TallySession> const& session = std::get<lang::Ptr<TallySession>>(entry);
+				lang::Ptr<TallySessionRecord> const& session = std::get<lang::Ptr<TallySessionRecord>>(entry);
 				if (!session)
 					return;
-				session->appendData(d);
+				session->read([&](TallySessionState const& state) { appendSessionData(state, d); });
 			}
 			added = true;
 		});

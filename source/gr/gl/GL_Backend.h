@@ -6,9 +6,9 @@
 #include "GL_Namespace.h"
 
 #if GR_GLES == 2
-#include "GL2_State.h"
+#include <gr/gl/gles2/GL2_State.h>
 #include <GLES2/gl2.h>
 #else
-#include "GL1_State.h"
+#include <gr/gl/gles1/GL1_State.h>
 #include <GLES/gl.h>
 #endif

@@ -13,9 +13,9 @@
 #include <vector>
 
 #if GR_GLES == 2
-#include "GL2_State.h"
+#include <gr/gl/gles2/GL2_State.h>
 #else
-#include "GL1_State.h"
+#include <gr/gl/gles1/GL1_State.h>
 #endif
 
 namespace gr

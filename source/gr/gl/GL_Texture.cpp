@@ -9,11 +9,11 @@
 #include <memory>
 
 #if GR_GLES == 2
-#include "GL2_State.h"
+#include <gr/gl/gles2/GL2_State.h>
 #include <GLES2/gl2.h>
 #include <GLES2/gl2ext.h>
 #else
-#include "GL1_State.h"
+#include <gr/gl/gles1/GL1_State.h>
 #ifndef GL_GLEXT_PROTOTYPES
 #define GL_GLEXT_PROTOTYPES 1
 #endif

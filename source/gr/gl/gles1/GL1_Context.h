@@ -8,8 +8,8 @@
 #error "GL1_Context.h belongs to the OpenGL ES 1.1 back end (GR_GLES 1)"
 #endif
 
-#include "GL_ContextBase.h"
-#include "GLBackends.h"
+#include <gr/gl/GL_ContextBase.h>
+#include <gr/gl/GLBackends.h>
 #include <map>
 #include <string>
 

@@ -8,7 +8,7 @@
 #error "GL2_State.h belongs to the OpenGL ES 2.0 back end (GR_GLES 2)"
 #endif
 
-#include "GL_StateBase.h"
+#include <gr/gl/GL_StateBase.h>
 #include <string>
 
 namespace gr

@@ -8,7 +8,7 @@
 #error "GL1_State.h belongs to the OpenGL ES 1.1 back end (GR_GLES 1)"
 #endif
 
-#include "GL_StateBase.h"
+#include <gr/gl/GL_StateBase.h>
 
 namespace gr
 {

@@ -1,5 +1,5 @@
-#include "GL2_State.h"
-#include "GL_Check.h"
+#include <gr/gl/gles2/GL2_State.h>
+#include <gr/gl/GL_Check.h>
 #include <gr/GraphicsException.h>
 #include <lang/Format.h>
 #include <GLES2/gl2.h>

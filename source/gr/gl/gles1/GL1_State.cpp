@@ -1,5 +1,5 @@
-#include "GL1_State.h"
-#include "GL_Check.h"
+#include <gr/gl/gles1/GL1_State.h>
+#include <gr/gl/GL_Check.h>
 #include <GLES/gl.h>
 #include <algorithm>
 #include <cassert>

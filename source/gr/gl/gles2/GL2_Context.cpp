@@ -1,6 +1,6 @@
-#include "GL2_Context.h"
-#include "GL2_Shader.h"
-#include "GL_Check.h"
+#include <gr/gl/gles2/GL2_Context.h>
+#include <gr/gl/gles2/GL2_Shader.h>
+#include <gr/gl/GL_Check.h>
 #include <gr/GraphicsException.h>
 #include <io/PathName.h>
 #include <lang/Format.h>

@@ -8,9 +8,9 @@
 #error "GL2_Context.h belongs to the OpenGL ES 2.0 back end (GR_GLES 2)"
 #endif
 
-#include "GL2_ShaderHost.h"
-#include "GL_ContextBase.h"
-#include "GLBackends.h"
+#include <gr/gl/gles2/GL2_ShaderHost.h>
+#include <gr/gl/GL_ContextBase.h>
+#include <gr/gl/GLBackends.h>
 #include <map>
 #include <string>
 

@@ -1,6 +1,6 @@
-#include "GL1_Context.h"
-#include "GL1_Shader.h"
-#include "GL_Check.h"
+#include <gr/gl/gles1/GL1_Context.h>
+#include <gr/gl/gles1/GL1_Shader.h>
+#include <gr/gl/GL_Check.h>
 #include <gr/GraphicsException.h>
 #include <io/ByteArrayOutputStream.h>
 #include <io/FileFormat.h>

@@ -62,7 +62,7 @@ public:
  *
  * Main thread only, with the GL context current.
  */
-class GL_Texture : public Texture, public GL_TextureHandle
+class GL_Texture : public Texture, public gl::GL_TextureHandle
 {
 public:
 	/** Usage bits that make a texture a render target. */

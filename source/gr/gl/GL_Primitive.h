@@ -1,6 +1,8 @@
 #pragma once
 
 #include "GL_Namespace.h"
+#include "GL_PrimitiveHost.h"
+#include "GL_VertexStreams.h"
 #include <gr/Context.h>
 #include <gr/DIPrimitive.h>
 #include <gr/Shader.h>
@@ -15,39 +17,13 @@ namespace gr
 namespace GR_GL_NS
 {
 
+using gl::GL_PrimitiveHost;
+
 /**
- * What a primitive needs of the rendering context that created it: the
- * extension test, the statistics it adds its draws to, and the sort data
- * and scratch space of triangle sorting. The back end's context implements
- * it (the sort accessors have the names and signatures the effect shaders
- * use, so one implementation serves both).
+ * How the components of this back end's primitives reach the GL; defined
+ * by the back end.
  */
-class GL_PrimitiveHost
-{
-public:
-	virtual ~GL_PrimitiveHost() {}
-
-	/** True when the named GL extension is available (whole-word match). */
-	virtual bool isExtensionSupported(char const* name) const = 0;
-
-	/** Counters that draws add to. */
-	virtual Context::Statistics& renderStatistics() = 0;
-
-	/** Scratch arrays lent to the triangle sorts. */
-	virtual SortBuffer& sortBuffer() = 0;
-
-	/** Camera position for distance sorts. */
-	virtual math::float4& sortCameraPosition() = 0;
-
-	/** World transform for distance sorts. */
-	virtual math::float4x4& sortWorldTransform() = 0;
-
-	/** Bone transforms for distance sorts of skinned primitives. */
-	virtual std::vector<math::float4x4>& sortBoneTransforms() = 0;
-
-	/** Called after every draw call of a primitive; does nothing unless the host wants to know. */
-	virtual void drawCallIssued() {}
-};
+gl::GL_VertexStreams& GL_primitiveStreams();
 
 /**
  * Geometry of the GL back end: the system-memory streams of

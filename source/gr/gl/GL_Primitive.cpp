@@ -4,11 +4,13 @@
 #include <cstdint>
 
 #include "GL_Backend.h"
+#include "GL_StateBase.h"
 #include "GL_VertexStreams.h"
+#include <GLES2/gl2.h>
 
 namespace gr
 {
-namespace GR_GL_NS
+namespace gl
 {
 
 bool GL_Primitive::s_hasVBOsupport = false;
@@ -55,17 +57,18 @@ int triangleCount(Primitive::PrimType type, int count)
 // Binds buffer 0 to target in the shadow and the GL unless name is bound
 // there already; used before a buffer object is deleted, since the GL then
 // unbinds it behind the shadow's back.
-void forgetBuffer(unsigned int target, unsigned int name)
+void forgetBuffer(GL_StateBase& shadow, unsigned int target, unsigned int name)
 {
-	unsigned int const bound = target == GL_ARRAY_BUFFER ? GL_State::sm_current.m_arrayBuffer : GL_State::sm_current.m_elementArrayBuffer;
+	unsigned int const bound = target == GL_ARRAY_BUFFER ? shadow.m_arrayBuffer : shadow.m_elementArrayBuffer;
 	if (bound == name)
-		GL_State::bindBuffer(target, 0);
+		shadow.bindBuffer(target, 0);
 }
 
 } // namespace
 
 GL_Primitive::GL_Primitive(GL_PrimitiveHost* host, PrimType type, VertexFormat const& vf, int vertices, int indices, int usage) :
 	m_host(host),
+	m_backend(host ? &host->glBackend() : nullptr),
 	m_ibuffer(INVALID_BUFFER),
 	m_type(type),
 	m_lockType(LOCK_NONE),
@@ -122,9 +125,10 @@ void GL_Primitive::deallocate()
 
 void GL_Primitive::deleteBuffers()
 {
+	GL_StateBase& shadow = *m_backend->shadow;
 	if (m_ibuffer != INVALID_BUFFER)
 	{
-		forgetBuffer(GL_ELEMENT_ARRAY_BUFFER, m_ibuffer);
+		forgetBuffer(shadow, GL_ELEMENT_ARRAY_BUFFER, m_ibuffer);
 		glDeleteBuffers(1, &m_ibuffer);
 		GL_CHECK();
 		m_ibuffer = INVALID_BUFFER;
@@ -133,7 +137,7 @@ void GL_Primitive::deleteBuffers()
 	{
 		if (b == INVALID_BUFFER)
 			continue;
-		forgetBuffer(GL_ARRAY_BUFFER, b);
+		forgetBuffer(shadow, GL_ARRAY_BUFFER, b);
 		glDeleteBuffers(1, &b);
 		GL_CHECK();
 		b = INVALID_BUFFER;
@@ -153,15 +157,16 @@ void GL_Primitive::unlock()
 		return;
 	}
 
+	GL_StateBase& shadow = *m_backend->shadow;
 	if (m_ibuffer != INVALID_BUFFER)
 	{
 		unsigned short* data = nullptr;
 		int pitch = 0;
 		getIndexDataPtr(&data, &pitch);
-		GL_State::bindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_ibuffer);
+		shadow.bindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_ibuffer);
 		glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(sizeof(unsigned short)) * indices(), data, GL_DYNAMIC_DRAW);
 		GL_CHECK();
-		GL_State::bindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+		shadow.bindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
 	}
 	for (int i = 0; i < VertexFormat::DT_SIZE; ++i)
 	{
@@ -170,10 +175,10 @@ void GL_Primitive::unlock()
 		unsigned char* data = nullptr;
 		int pitch = 0;
 		getVertexDataPtr(VertexFormat::DataType(i), &data, &pitch);
-		GL_State::bindBuffer(GL_ARRAY_BUFFER, m_vbuffers[i]);
+		shadow.bindBuffer(GL_ARRAY_BUFFER, m_vbuffers[i]);
 		glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(pitch) * vertices(), data, GL_DYNAMIC_DRAW);
 		GL_CHECK();
-		GL_State::bindBuffer(GL_ARRAY_BUFFER, 0);
+		shadow.bindBuffer(GL_ARRAY_BUFFER, 0);
 	}
 	m_lockType = LOCK_NONE;
 }
@@ -233,12 +238,13 @@ void GL_Primitive::render()
 
 	bool const sysmem = m_usage == Context::USAGE_SYSMEM;
 	VertexFormat const& vf = vertexFormat();
+	GL_StateBase& shadow = *m_backend->shadow;
 
 	// Client arrays need no buffer object bound, whoever bound one last.
 	if (sysmem)
-		GL_State::bindBuffer(GL_ARRAY_BUFFER, 0);
+		shadow.bindBuffer(GL_ARRAY_BUFFER, 0);
 
-	gl::GL_VertexStreams& streams = GL_primitiveStreams();
+	GL_VertexStreams& streams = *m_backend->vertexStreams;
 	streams.begin(*m_host);
 
 	for (int i = 0; i < VertexFormat::DT_SIZE; ++i)
@@ -259,7 +265,7 @@ void GL_Primitive::render()
 		void const* pointer = data;
 		if (!sysmem)
 		{
-			GL_State::bindBuffer(GL_ARRAY_BUFFER, m_vbuffers[i]);
+			shadow.bindBuffer(GL_ARRAY_BUFFER, m_vbuffers[i]);
 			pointer = nullptr;
 		}
 		streams.attach({dt, df, dim, type, pitch, pointer});
@@ -270,7 +276,7 @@ void GL_Primitive::render()
 	Context::Statistics& stats = m_host->renderStatistics();
 	if (indices() == 0)
 	{
-		GL_State::bindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+		shadow.bindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
 		int const count = vertexRangeEnd() - vertexRangeBegin();
 		glDrawArrays(mode, vertexRangeBegin(), count);
 		GL_CHECK();
@@ -288,7 +294,7 @@ void GL_Primitive::render()
 			getIndexDataPtr(&data, &pitch);
 			base = reinterpret_cast<std::uintptr_t>(data);
 		}
-		GL_State::bindBuffer(GL_ELEMENT_ARRAY_BUFFER, sysmem ? 0 : m_ibuffer);
+		shadow.bindBuffer(GL_ELEMENT_ARRAY_BUFFER, sysmem ? 0 : m_ibuffer);
 		int const count = indexRangeEnd() - indexRangeBegin();
 		glDrawElements(mode, count, GL_UNSIGNED_SHORT, reinterpret_cast<void const*>(base + sizeof(unsigned short) * std::uintptr_t(indexRangeBegin())));
 		GL_CHECK();
@@ -301,5 +307,5 @@ void GL_Primitive::render()
 	streams.end();
 }
 
-} // GR_GL_NS
+} // gl
 } // gr

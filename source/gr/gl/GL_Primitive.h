@@ -1,6 +1,5 @@
 #pragma once
 
-#include "GL_Namespace.h"
 #include "GL_PrimitiveHost.h"
 #include "GL_VertexStreams.h"
 #include <gr/Context.h>
@@ -14,16 +13,10 @@
 
 namespace gr
 {
-namespace GR_GL_NS
+namespace gl
 {
 
-using gl::GL_PrimitiveHost;
-
-/**
- * How the components of this back end's primitives reach the GL; defined
- * by the back end.
- */
-gl::GL_VertexStreams& GL_primitiveStreams();
+struct GL_Backend;
 
 /**
  * Geometry of the GL back end: the system-memory streams of
@@ -71,7 +64,8 @@ public:
 	 * the current program uses, draws the vertex range (no indices) or the
 	 * index range, and counts vertices, triangles and the draw call. On
 	 * OpenGL ES 2.0 the attribute arrays of the components stay enabled
-	 * after the draw and every other array is off (GL_State::vertexAttribArrays).
+	 * after the draw and every other array is off (see the back end's
+	 * GL_VertexStreams).
 	 */
 	void render() override;
 
@@ -98,6 +92,8 @@ public:
 
 private:
 	GL_PrimitiveHost* m_host;
+	/** The host's back end. */
+	GL_Backend const* m_backend;
 	lang::Ptr<Shader> m_shader;
 	unsigned int m_ibuffer;
 	unsigned int m_vbuffers[VertexFormat::DT_SIZE];
@@ -111,5 +107,5 @@ private:
 	void deleteBuffers();
 };
 
-} // GR_GL_NS
+} // gl
 } // gr

@@ -11,11 +11,13 @@ namespace gr
 namespace gl
 {
 
+struct GL_Backend;
+
 /**
  * What a primitive needs of the rendering context that created it: the
- * extension test, the statistics it adds its draws to, and the sort data
- * and scratch space of triangle sorting. The back ends' contexts implement
- * it (the sort accessors have the names and signatures the effect shaders
+ * extension test, the statistics it adds its draws to, the sort data and
+ * scratch space of triangle sorting, and the back end. The back ends'
+ * contexts implement it (the sort accessors have the names and signatures the effect shaders
  * use, so one implementation serves both).
  */
 class GL_PrimitiveHost
@@ -43,6 +45,9 @@ public:
 
 	/** Called after every draw call of a primitive; does nothing unless the host wants to know. */
 	virtual void drawCallIssued() {}
+
+	/** The back end the primitives belong to. */
+	virtual GL_Backend const& glBackend() const = 0;
 };
 
 } // gl

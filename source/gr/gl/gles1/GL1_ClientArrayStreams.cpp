@@ -1,7 +1,6 @@
 #include <gr/gl/gles1/GL1_ClientArrayStreams.h>
 #include <gr/gl/gles1/GL1_State.h>
 #include <gr/gl/GL_Check.h>
-#include <gr/gl/GL_Primitive.h>
 #include <math/float4x4.h>
 #include <GLES/gl.h>
 
@@ -9,18 +8,6 @@ namespace gr
 {
 namespace gles1
 {
-
-namespace
-{
-
-GL_ClientArrayStreams s_clientArrayStreams;
-
-} // namespace
-
-gl::GL_VertexStreams& GL_primitiveStreams()
-{
-	return s_clientArrayStreams;
-}
 
 
 void GL_ClientArrayStreams::begin(gl::GL_PrimitiveHost&)

@@ -1,21 +1,70 @@
 #pragma once
 
-// The shared GL code (namespace gr::gl) under the names of the OpenGL ES 1.1
-// back end: gr::gles1::GL_TextureHandle and the others are the shared ones.
+// The GL code both back ends share (namespace gr::gl) under the names of the
+// OpenGL ES 1.1 back end: gr::gles1::GL_Texture and the others are the shared
+// classes. The hosts and the shadowed-texture list are this back end's own
+// (they know it).
 
+#include <gr/gl/GL_Backend.h>
 #include <gr/gl/GL_Check.h>
+#include <gr/gl/GL_ContextBase.h>
+#include <gr/gl/GL_Image.h>
+#include <gr/gl/GL_Primitive.h>
+#include <gr/gl/GL_PrimitiveHost.h>
+#include <gr/gl/GL_RenderBatcher.h>
 #include <gr/gl/GL_StateBase.h>
+#include <gr/gl/GL_Texture.h>
 #include <gr/gl/GL_TextureHandle.h>
+#include <gr/gl/GL_VertexStreams.h>
 
 namespace gr
 {
 namespace gles1
 {
 
+using gl::GL_Backend;
+using gl::GL_ContextBase;
+using gl::GL_Image;
+using gl::GL_Primitive;
+using gl::GL_RenderBatcher;
 using gl::GL_StateBase;
+using gl::GL_Texture;
 using gl::GL_TextureHandle;
+using gl::GL_VertexStream;
+using gl::GL_VertexStreams;
+using gl::ShadowingSurfaceData;
+using gl::convertToCompatibleSurfaceFormat;
+using gl::getGLFormat;
+using gl::GL_checkFileMipLevels;
+using gl::GL_fullMipCount;
+using gl::GL_isExtensionAvailable;
+using gl::GL_isExtensionInList;
 using gl::GL_textureName;
 using gl::glCheckError;
+
+/** The OpenGL ES 1.1 back end. */
+GL_Backend const& GL_backend();
+
+/** A texture host whose textures belong to this back end. */
+class GL_TextureHost : public gl::GL_TextureHost
+{
+public:
+	GL_Backend const& glBackend() const final { return GL_backend(); }
+};
+
+/** A primitive host whose primitives belong to this back end. */
+class GL_PrimitiveHost : public gl::GL_PrimitiveHost
+{
+public:
+	GL_Backend const& glBackend() const final { return GL_backend(); }
+};
+
+/** A shadowed-texture list for textures of this back end. */
+class GL_TextureShadowing : public gl::GL_TextureShadowing
+{
+public:
+	GL_TextureShadowing() : gl::GL_TextureShadowing(GL_backend()) {}
+};
 
 } // gles1
 } // gr

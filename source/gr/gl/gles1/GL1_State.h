@@ -1,13 +1,5 @@
 #pragma once
 
-// The shared GL_* headers take their namespace from GR_GLES: this header
-// belongs to the OpenGL ES 1.1 back end.
-#if !defined(GR_GLES)
-#define GR_GLES 1
-#elif GR_GLES != 1
-#error "GL1_State.h belongs to the OpenGL ES 1.1 back end (GR_GLES 1)"
-#endif
-
 #include <gr/gl/gles1/GL1_Shared.h>
 
 namespace gr

@@ -2,7 +2,6 @@
 #include <gr/gl/gles2/GL2_ShaderPlatform.h>
 #include <gr/gl/gles2/GL2_State.h>
 #include <gr/gl/GL_Check.h>
-#include <gr/gl/GL_Primitive.h>
 #include <GLES2/gl2.h>
 #include <cassert>
 
@@ -21,14 +20,7 @@ bool isHalfFloat(VertexFormat::DataFormat df)
 	return df == VertexFormat::DF_V2_16F || df == VertexFormat::DF_V3_16F || df == VertexFormat::DF_V4_16F;
 }
 
-GL_AttribStreams s_attribStreams;
-
 } // namespace
-
-gl::GL_VertexStreams& GL_primitiveStreams()
-{
-	return s_attribStreams;
-}
 
 
 void GL_AttribStreams::begin(gl::GL_PrimitiveHost& host)

@@ -1,13 +1,5 @@
 #pragma once
 
-// The shared GL_* headers take their namespace from GR_GLES: this header
-// belongs to the OpenGL ES 2.0 back end.
-#if !defined(GR_GLES)
-#define GR_GLES 2
-#elif GR_GLES != 2
-#error "GL2_State.h belongs to the OpenGL ES 2.0 back end (GR_GLES 2)"
-#endif
-
 #include <gr/gl/gles2/GL2_Shared.h>
 #include <string>
 

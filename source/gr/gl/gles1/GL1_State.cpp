@@ -66,7 +66,7 @@ ResetOnContextSwitch s_resetOnContextSwitch;
 GL_State GL_State::sm_current;
 
 GL_State::GL_State() :
-	GL_StateBase(CAP_KEYS, CAP_COUNT, true),
+	GL_StateSetters(CAP_KEYS, CAP_COUNT, true),
 	m_glMatrixMode(GL_MODELVIEW),
 	m_matrixMode(GL_MODELVIEW),
 	m_pointSizeArrayEnabled(false)

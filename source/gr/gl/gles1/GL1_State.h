@@ -25,7 +25,7 @@ namespace gles1
  * makes a different GL context current. A GL error after any call is fatal.
  * Main thread only.
  */
-class GL_State : public gl::GL_StateBase
+class GL_State : public gl::GL_StateSetters<GL_State>
 {
 public:
 	/** The matrix mode the GL has. */
@@ -60,23 +60,6 @@ public:
 
 	/** The shadow becomes a default record. No GL call. */
 	static void reset();
-
-	/*
-	 * The setters of GL_StateBase on the shadow sm_current (see there):
-	 * each skips the GL call when the shadow already holds the value.
-	 */
-	static void enable(unsigned int cap) { sm_current.GL_StateBase::enable(cap); }
-	static void disable(unsigned int cap) { sm_current.GL_StateBase::disable(cap); }
-	static void cullFace(unsigned int mode) { sm_current.GL_StateBase::cullFace(mode); }
-	static void depthMask(bool flag) { sm_current.GL_StateBase::depthMask(flag); }
-	static void depthFunc(unsigned int func) { sm_current.GL_StateBase::depthFunc(func); }
-	static void blendFunc(unsigned int src, unsigned int dst) { sm_current.GL_StateBase::blendFunc(src, dst); }
-	static void frontFace(unsigned int mode) { sm_current.GL_StateBase::frontFace(mode); }
-	static void viewport(int x, int y, int width, int height) { sm_current.GL_StateBase::viewport(x, y, width, height); }
-	static void clearColor(float r, float g, float b, float a) { sm_current.GL_StateBase::clearColor(r, g, b, a); }
-	static void activeTexture(unsigned int texture) { sm_current.GL_StateBase::activeTexture(texture); }
-	static void bindTexture(unsigned int target, unsigned int name) { sm_current.GL_StateBase::bindTexture(target, name); }
-	static void bindBuffer(unsigned int target, unsigned int buffer) { sm_current.GL_StateBase::bindBuffer(target, buffer); }
 
 	/** glScissor with negative sizes sent as 0. */
 	static void scissor(int x, int y, int width, int height);

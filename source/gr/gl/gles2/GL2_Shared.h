@@ -6,6 +6,7 @@
 // (they know it).
 
 #include <gr/gl/GL_Backend.h>
+#include <gr/gl/GL_BackendHosts.h>
 #include <gr/gl/GL_Check.h>
 #include <gr/gl/GL_ContextBase.h>
 #include <gr/gl/GL_Image.h>
@@ -13,6 +14,7 @@
 #include <gr/gl/GL_PrimitiveHost.h>
 #include <gr/gl/GL_RenderBatcher.h>
 #include <gr/gl/GL_StateBase.h>
+#include <gr/gl/GL_StateSetters.h>
 #include <gr/gl/GL_Texture.h>
 #include <gr/gl/GL_TextureHandle.h>
 #include <gr/gl/GL_VertexStreams.h>
@@ -45,26 +47,10 @@ using gl::glCheckError;
 /** The OpenGL ES 2.0 back end. */
 GL_Backend const& GL_backend();
 
-/** A texture host whose textures belong to this back end. */
-class GL_TextureHost : public gl::GL_TextureHost
-{
-public:
-	GL_Backend const& glBackend() const final { return GL_backend(); }
-};
-
-/** A primitive host whose primitives belong to this back end. */
-class GL_PrimitiveHost : public gl::GL_PrimitiveHost
-{
-public:
-	GL_Backend const& glBackend() const final { return GL_backend(); }
-};
-
-/** A shadowed-texture list for textures of this back end. */
-class GL_TextureShadowing : public gl::GL_TextureShadowing
-{
-public:
-	GL_TextureShadowing() : gl::GL_TextureShadowing(GL_backend()) {}
-};
+/** Hosts and shadowed-texture lists of this back end. */
+using GL_TextureHost = gl::GL_TextureHostOf<&GL_backend>;
+using GL_PrimitiveHost = gl::GL_PrimitiveHostOf<&GL_backend>;
+using GL_TextureShadowing = gl::GL_TextureShadowingOf<&GL_backend>;
 
 } // gles2
 } // gr

@@ -57,7 +57,7 @@ ResetOnContextSwitch s_resetOnContextSwitch;
 GL_State GL_State::sm_current;
 
 GL_State::GL_State() :
-	GL_StateBase(CAP_KEYS, CAP_COUNT, false),
+	GL_StateSetters(CAP_KEYS, CAP_COUNT, false),
 	m_blendEquation(GL_FUNC_ADD),
 	m_program(0),
 	m_vertexAttribArrays(VERTEX_ATTRIB_ARRAYS_UNKNOWN)

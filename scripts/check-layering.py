@@ -48,6 +48,10 @@ ALLOWED = {
 	"gr": ["io", "math", "lang"],
 	"img": ["gr"],
 	"gr/gl": ["img", "gr"],
+	# The OpenGL ES back ends stand on the GL code they share, never on each
+	# other; the shared code never reaches into either.
+	"gr/gl/gles1": ["gr/gl"],
+	"gr/gl/gles2": ["gr/gl"],
 	"pf": ["gr/gl", "lua"],
 	# The web view's Lua module sits above the platform services it wraps.
 	"lua/webview": ["pf", "lua"],

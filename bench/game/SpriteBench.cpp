@@ -8,7 +8,7 @@
 #include <framework/linux/HeadlessGL.h>
 #include <game/SpriteSheet.h>
 #include <gr/Image.h>
-#include <gr/gl/GL2_Context.h>
+#include <gr/gl/gles2/GL2_Context.h>
 #include <gr/gl/GLPlatform.h>
 #include <io/DataInputStream.h>
 #include <support/TempFolder.h>

@@ -5,7 +5,7 @@
 #include <framework/linux/HeadlessGL.h>
 #include <framework/linux/HeapPolicy.h>
 #include <gr/Image.h>
-#include <gr/gl/GL2_Context.h>
+#include <gr/gl/gles2/GL2_Context.h>
 #include <io/detail/detail.h>
 #include <lang/Ptr.h>
 #include <GLES2/gl2.h>

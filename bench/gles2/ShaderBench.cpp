@@ -1,7 +1,7 @@
 #include <benchmark/benchmark.h>
 #include <framework/linux/HeadlessGL.h>
-#include <gr/gl/GL2_Shader.h>
-#include <gr/gl/GL2_State.h>
+#include <gr/gl/gles2/GL2_Shader.h>
+#include <gr/gl/gles2/GL2_State.h>
 #include <io/detail/detail.h>
 #include <lang/Ptr.h>
 #include <GLES2/gl2.h>

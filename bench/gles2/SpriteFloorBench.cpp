@@ -2,7 +2,7 @@
 #include <benchmark/benchmark.h>
 #include <framework/linux/HeadlessGL.h>
 #include <gr/Image.h>
-#include <gr/gl/GL2_Context.h>
+#include <gr/gl/gles2/GL2_Context.h>
 #include <gr/gl/GLPlatform.h>
 #include <io/detail/detail.h>
 #include <lang/Ptr.h>

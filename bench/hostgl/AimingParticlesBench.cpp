@@ -9,7 +9,7 @@
 #include <game/Resources.h>
 #include <game/Sprite.h>
 #include <game/SpriteSheet.h>
-#include <gr/gl/GL2_Context.h>
+#include <gr/gl/gles2/GL2_Context.h>
 #include <lua/LuaState.h>
 #include <physics/PhysicsWorld.h>
 #include <GLES2/gl2.h>

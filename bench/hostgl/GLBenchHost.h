@@ -7,7 +7,7 @@
 #include <framework/linux/HeadlessGL.h>
 #include <game/Resources.h>
 #include <game/SpriteSheet.h>
-#include <gr/gl/GL2_Context.h>
+#include <gr/gl/gles2/GL2_Context.h>
 #include <gr/gl/GLPlatform.h>
 #include <io/ByteArrayInputStream.h>
 #include <io/detail/detail.h>

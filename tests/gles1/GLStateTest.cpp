@@ -1,5 +1,5 @@
 #include "Gles1TestSupport.h"
-#include <gr/gl/GL1_State.h>
+#include <gr/gl/gles1/GL1_State.h>
 
 using gr::gles1::GL_State;
 using gles1test::getInt;

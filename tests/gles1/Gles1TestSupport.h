@@ -1,7 +1,7 @@
 #pragma once
 
 #include <framework/linux/HeadlessGL.h>
-#include <gr/gl/GL1_Context.h>
+#include <gr/gl/gles1/GL1_Context.h>
 #include <lang/Ptr.h>
 #include <support/PixelReadBack.h>
 #include <GLES/gl.h>

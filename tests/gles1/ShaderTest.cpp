@@ -1,7 +1,7 @@
 #include "Gles1TestSupport.h"
 #include <gr/GraphicsException.h>
-#include <gr/gl/GL1_Shader.h>
-#include <gr/gl/GL1_State.h>
+#include <gr/gl/gles1/GL1_Shader.h>
+#include <gr/gl/gles1/GL1_State.h>
 #include <gr/VertexFormat.h>
 #include <vector>
 

@@ -3,7 +3,7 @@
 #include <io/detail/detail.h>
 #include <support/TempFolder.h>
 #include <gr/Shader.h>
-#include <gr/gl/GL2_State.h>
+#include <gr/gl/gles2/GL2_State.h>
 #include <gr/GraphicsException.h>
 #include <io/ByteArrayInputStream.h>
 #include <io/std/BundleInputStream.h>

@@ -1,7 +1,7 @@
 #include <support/RenderFixture.h>
 #include <gr/GraphicsException.h>
 #include <gr/Shader.h>
-#include <gr/gl/GL2_State.h>
+#include <gr/gl/gles2/GL2_State.h>
 #include <img/ImageReader.h>
 #include <io/std/FileInputStream.h>
 #include <cstdio>

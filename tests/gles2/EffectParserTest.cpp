@@ -1,7 +1,7 @@
 #include "GLTestSupport.h"
 #include <gr/GraphicsException.h>
-#include <gr/gl/GL2_EffectParser.h>
-#include <gr/gl/GL2_Shader.h>
+#include <gr/gl/gles2/GL2_EffectParser.h>
+#include <gr/gl/gles2/GL2_Shader.h>
 #include <lang/Ptr.h>
 
 using gr::gles2::GL_EffectParser;

@@ -1,6 +1,6 @@
 #include <framework/linux/HeadlessGL.h>
 #include <gr/GraphicsException.h>
-#include <gr/gl/GL2_State.h>
+#include <gr/gl/gles2/GL2_State.h>
 #include <GLES2/gl2.h>
 #include <gtest/gtest.h>
 #include <functional>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <framework/linux/HeadlessGL.h>
-#include <gr/gl/GL2_ShaderPlatform.h>
-#include <gr/gl/GL2_State.h>
+#include <gr/gl/gles2/GL2_ShaderPlatform.h>
+#include <gr/gl/gles2/GL2_State.h>
 #include <gr/gl/GL_Primitive.h>
 #include <gr/gl/GL_Texture.h>
 #include <support/PixelReadBack.h>

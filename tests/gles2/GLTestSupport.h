@@ -2,8 +2,8 @@
 
 #include <framework/linux/HeadlessGL.h>
 #include <gr/BaseTexture.h>
-#include <gr/gl/GL2_Shader.h>
-#include <gr/gl/GL2_ShaderHost.h>
+#include <gr/gl/gles2/GL2_Shader.h>
+#include <gr/gl/gles2/GL2_ShaderHost.h>
 #include <lang/Ptr.h>
 #include <gr/gl/GL_TextureHandle.h>
 #include <io/detail/detail.h>

@@ -1,7 +1,7 @@
 #include "GLTestSupport.h"
 #include <gr/GraphicsException.h>
-#include <gr/gl/GL2_Shader.h>
-#include <gr/gl/GL2_State.h>
+#include <gr/gl/gles2/GL2_Shader.h>
+#include <gr/gl/gles2/GL2_State.h>
 #include <lang/Ptr.h>
 
 using gr::Shader;

@@ -3,7 +3,7 @@
 #include <gr/gl/GLPlatform.h>
 #include <framework/linux/HeadlessGL.h>
 #include <gr/Image.h>
-#include <gr/gl/GL2_Context.h>
+#include <gr/gl/gles2/GL2_Context.h>
 #include <io/detail/detail.h>
 #include <lang/Ptr.h>
 #include <support/PixelReadBack.h>

@@ -5,7 +5,7 @@
 
 namespace gr
 {
-namespace GR_GL_NS
+namespace gl
 {
 
 void glCheckError(char const* file, int line)
@@ -18,5 +18,5 @@ void glCheckError(char const* file, int line)
 	}
 }
 
-} // GR_GL_NS
+} // gl
 } // gr

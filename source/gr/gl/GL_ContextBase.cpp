@@ -2,6 +2,7 @@
 #include "GL_Backend.h"
 #include "GL_Check.h"
 #include "GL_Image.h"
+#include "GL_StateBase.h"
 #include <gr/gl/GLPlatform.h>
 #include <gr/GraphicsException.h>
 #include <img/ImageReader.h>
@@ -20,13 +21,11 @@
 #include <memory>
 #include <numbers>
 
-#if GR_GLES == 1
-#include <GLES/glext.h>
-#endif
+#include <GLES2/gl2.h>
 
 namespace gr
 {
-namespace GR_GL_NS
+namespace gl
 {
 
 namespace
@@ -71,19 +70,10 @@ void readLevels(img::ImageReader& reader, Target& target, int& bytesCounter)
 	}
 }
 
-void bindFrameBuffer(unsigned int frameBuffer)
-{
-#if GR_GLES == 2
-	glBindFramebuffer(GL_FRAMEBUFFER, frameBuffer);
-#else
-	glBindFramebufferOES(GL_FRAMEBUFFER_OES, frameBuffer);
-#endif
-	GL_CHECK();
-}
-
 } // namespace
 
-GL_ContextBase::GL_ContextBase(int width, int height, OrientationType orientation, void (*present)()) :
+GL_ContextBase::GL_ContextBase(GL_Backend const& backend, int width, int height, OrientationType orientation, void (*present)()) :
+	m_backend(&backend),
 	m_sortWorldTransform(1.f),
 	m_sortCameraPosition(0.f, 0.f, 0.f, 0.f),
 	m_batcher(this),
@@ -97,12 +87,14 @@ GL_ContextBase::GL_ContextBase(int width, int height, OrientationType orientatio
 	m_renderTarget(nullptr),
 	m_time(0.f),
 	m_fovScaleBias(1.f, 0.f),
+	m_textureShadowing(backend),
 	m_present(present),
 	m_drawsSinceSubmit(0)
 {
-	GL_State::frontFace(m_frontFace);
-	GL_State::enable(GL_DEPTH_TEST);
-	GL_State().begin(true);
+	GL_StateBase& shadow = *backend.shadow;
+	shadow.frontFace(m_frontFace);
+	shadow.enable(GL_DEPTH_TEST);
+	backend.beginDefaultState();
 	setViewport(Rect(0, 0, m_width, m_height));
 }
 
@@ -122,8 +114,8 @@ void GL_ContextBase::releaseResources()
 Shader* GL_ContextBase::builtinShader(BuiltinShader which)
 {
 	lang::Ptr<Shader>& shader = m_builtinShaders[which];
-	if (!shader && BUILTIN_SHADER_NAMES[which])
-		shader = createShader(io::PathName(m_shaderPath, BUILTIN_SHADER_NAMES[which]).path(), 0);
+	if (!shader && m_backend->builtinShaderNames[which])
+		shader = createShader(io::PathName(m_shaderPath, m_backend->builtinShaderNames[which]).path(), 0);
 	return shader;
 }
 
@@ -148,14 +140,15 @@ Shader* GL_ContextBase::multiImageShader(Shader* shader, int images)
 		return nullptr;
 	if (m_fragmentTextureUnits == 0)
 	{
-#if GR_GLES == 2
-		GLint units = 0;
-		glGetIntegerv(GL_MAX_TEXTURE_IMAGE_UNITS, &units);
-		GL_CHECK();
-		m_fragmentTextureUnits = std::clamp(int(units), 1, int(GL_State::TEXTURE_UNITS));
-#else
-		m_fragmentTextureUnits = 1;
-#endif
+		if (m_backend->fragmentTextureUnitsQuery)
+		{
+			GLint units = 0;
+			glGetIntegerv(m_backend->fragmentTextureUnitsQuery, &units);
+			GL_CHECK();
+			m_fragmentTextureUnits = std::clamp(int(units), 1, int(GL_StateBase::TEXTURE_UNITS));
+		}
+		else
+			m_fragmentTextureUnits = 1;
 	}
 	int const size = multiImageFormSize(images);
 	if (size > m_fragmentTextureUnits)
@@ -182,7 +175,8 @@ Shader* GL_ContextBase::multiImageShader(Shader* shader, int images)
 
 Shader* GL_ContextBase::fragmentForm(Shader* shader, float colorSaturation, float alpha)
 {
-#if GR_GLES == 2
+	if (!m_backend->fragmentForms)
+		return shader;
 	// Form 1 skips the grey mix, 2 the alpha factor, 3 both; each slot's
 	// effect is named by the slot's with a suffix.
 	int const form = (colorSaturation == 1.f ? 1 : 0) + (alpha == 1.f ? 2 : 0);
@@ -197,7 +191,7 @@ Shader* GL_ContextBase::fragmentForm(Shader* shader, float colorSaturation, floa
 	if (!formShader)
 	{
 		char const* const SUFFIXES[FRAGMENT_FORMS] = {"-s1", "-a1", "-s1a1"};
-		std::string const name = std::string(BUILTIN_SHADER_NAMES[BUILTIN_SPRITE + slot]) + SUFFIXES[form - 1];
+		std::string const name = std::string(m_backend->builtinShaderNames[BUILTIN_SPRITE + slot]) + SUFFIXES[form - 1];
 		// A shader folder of an application's own may lack the forms: its
 		// batches then draw with the full form, as they always did.
 		try
@@ -211,11 +205,6 @@ Shader* GL_ContextBase::fragmentForm(Shader* shader, float colorSaturation, floa
 		}
 	}
 	return formShader;
-#else
-	(void)colorSaturation;
-	(void)alpha;
-	return shader;
-#endif
 }
 
 Shader* GL_ContextBase::getPlainShader()
@@ -402,14 +391,14 @@ void GL_ContextBase::setViewport(Rect const& rect)
 {
 	m_batcher.flush();
 	m_viewport = rect;
-	GL_State::viewport(rect.left, targetHeight() - rect.bottom, rect.width(), rect.height());
+	m_backend->shadow->viewport(rect.left, targetHeight() - rect.bottom, rect.width(), rect.height());
 }
 
 void GL_ContextBase::setClipRect(Rect const& rect)
 {
 	m_batcher.flush();
-	GL_State::enable(GL_SCISSOR_TEST);
-	GL_State::scissor(rect.left, targetHeight() - rect.bottom, std::max(rect.width(), 0), std::max(rect.height(), 0));
+	m_backend->shadow->enable(GL_SCISSOR_TEST);
+	m_backend->scissor(rect.left, targetHeight() - rect.bottom, std::max(rect.width(), 0), std::max(rect.height(), 0));
 }
 
 void GL_ContextBase::setRenderTarget(Texture* target)
@@ -423,7 +412,8 @@ void GL_ContextBase::setRenderTarget(Texture* target)
 		frameBuffer = texture->frameBuffer();
 	}
 	m_renderTarget = target;
-	bindFrameBuffer(frameBuffer);
+	m_backend->bindFramebuffer(GL_FRAMEBUFFER, frameBuffer);
+	GL_CHECK();
 	int w = 0, h = 0;
 	targetSize(&w, &h);
 	setViewport(Rect(0, 0, w, h));
@@ -467,15 +457,15 @@ void GL_ContextBase::clear(unsigned color, bool clearColor, bool clearDepth, boo
 	if (clearColor)
 	{
 		float rgba[4];
-		colorToFloats(color, rgba);
-		GL_State::clearColor(rgba[0], rgba[1], rgba[2], rgba[3]);
+		m_backend->colorToFloats(color, rgba);
+		m_backend->shadow->clearColor(rgba[0], rgba[1], rgba[2], rgba[3]);
 		mask |= GL_COLOR_BUFFER_BIT;
 		// A frame begins: its draws are counted afresh (drawCallIssued).
 		m_drawsSinceSubmit = 0;
 	}
 	if (clearDepth)
 	{
-		GL_State::depthMask(true);
+		m_backend->shadow->depthMask(true);
 		mask |= GL_DEPTH_BUFFER_BIT;
 	}
 	if (clearStencil)
@@ -486,7 +476,7 @@ void GL_ContextBase::clear(unsigned color, bool clearColor, bool clearDepth, boo
 		GL_CHECK();
 	}
 	if (clearDepth)
-		GL_State::depthMask(false);
+		m_backend->shadow->depthMask(false);
 }
 
 void GL_ContextBase::readFrame(std::vector<unsigned char>& pixels, int* width, int* height)
@@ -544,7 +534,7 @@ void GL_ContextBase::flipWindingOrder()
 {
 	m_batcher.flush();
 	m_frontFace = m_frontFace == GL_CW ? GL_CCW : GL_CW;
-	GL_State::frontFace(m_frontFace);
+	m_backend->shadow->frontFace(m_frontFace);
 }
 
 void GL_ContextBase::flush()
@@ -571,27 +561,10 @@ void GL_ContextBase::resumeContext()
 	m_textureShadowing.resume();
 }
 
-void GL_ContextBase::saveCachedState(std::string const& name)
-{
-	m_cachedStates[name] = GL_State::sm_current;
-}
-
-void GL_ContextBase::restoreCachedState(std::string const& name)
-{
-	auto it = m_cachedStates.find(name);
-	if (it != m_cachedStates.end())
-		GL_State::sm_current = it->second;
-}
-
-void GL_ContextBase::resetCachedState()
-{
-	GL_State::reset();
-}
-
 void GL_ContextBase::removeTexture(GL_Texture* texture)
 {
 	m_textureShadowing.remove(texture);
 }
 
-} // GR_GL_NS
+} // gl
 } // gr

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "GL_Namespace.h"
 #include "GL_Primitive.h"
 #include "GL_RenderBatcher.h"
 #include "GL_Texture.h"
@@ -12,15 +11,9 @@
 #include <string>
 #include <vector>
 
-#if GR_GLES == 2
-#include "GL2_State.h"
-#else
-#include "GL1_State.h"
-#endif
-
 namespace gr
 {
-namespace GR_GL_NS
+namespace gl
 {
 
 /**
@@ -171,15 +164,6 @@ public:
 	/** With texture shadowing on: re-creates and refills every shadowed texture. */
 	void resumeContext() override;
 
-	/** Keeps a copy of the state shadow under name. No GL call. */
-	void saveCachedState(std::string const& name) override;
-
-	/** Makes the shadow what was saved under name; unknown names do nothing. No GL call. */
-	void restoreCachedState(std::string const& name) override;
-
-	/** The shadow becomes a default record. No GL call. */
-	void resetCachedState() override;
-
 	/** The 2D batcher. */
 	GL_RenderBatcher& getBatcher() { return m_batcher; }
 
@@ -239,6 +223,9 @@ public:
 	/** The switch of textureShadowing(). */
 	bool isTextureShadowingEnabled() const override { return m_textureShadowing.enabled(); }
 
+	/** The back end this context belongs to. */
+	GL_Backend const& glBackend() const override { return *m_backend; }
+
 	Context::Statistics& renderStatistics() override { return statistics; }
 	SortBuffer& sortBuffer() override { return m_sortBuffer; }
 	math::float4& sortCameraPosition() override { return m_sortCameraPosition; }
@@ -289,12 +276,12 @@ protected:
 		BUILTIN_COUNT
 	};
 
+	GL_Backend const* m_backend;
 	std::vector<math::float4x4> m_sortBoneTransforms;
 	math::float4x4 m_sortWorldTransform;
 	math::float4 m_sortCameraPosition;
 	SortBuffer m_sortBuffer;
 	std::vector<lang::Ptr<GL_Primitive>> m_dynamicPrimitives;
-	std::map<std::string, GL_State> m_cachedStates;
 	GL_RenderBatcher m_batcher;
 	RenderState2D m_renderState2D;
 	math::float4x4 m_projection;
@@ -327,11 +314,12 @@ protected:
 	/**
 	 * Applies the initial GL state (front face CW, depth test on, the
 	 * default state record) and sets the viewport to the whole target.
+	 * @param backend The back end of the context, living as long as the program.
 	 * @param width Back-buffer width in pixels (already swapped for the orientation).
 	 * @param height Back-buffer height in pixels.
 	 * @param present Called by present() to show the frame; may be null.
 	 */
-	GL_ContextBase(int width, int height, OrientationType orientation, void (*present)());
+	GL_ContextBase(GL_Backend const& backend, int width, int height, OrientationType orientation, void (*present)());
 
 	/**
 	 * Drops the pending batch, the built-in shaders and the dynamic
@@ -339,13 +327,6 @@ protected:
 	 * its own shaders.
 	 */
 	void releaseResources();
-
-	/**
-	 * Names of the built-in 2D shaders under the shader path, by slot; null
-	 * where the back end has none. Each back end defines them with its
-	 * context.
-	 */
-	static char const* const BUILTIN_SHADER_NAMES[BUILTIN_COUNT];
 
 	/** The built-in shader of a slot, created on first use; null where the back end has none. */
 	Shader* builtinShader(BuiltinShader which);
@@ -374,16 +355,10 @@ protected:
 	/** Flushes the batch and reads the frame into pixels (A8B8G8R8, top row first). */
 	void readFrame(std::vector<unsigned char>& pixels, int* width, int* height);
 
-	/**
-	 * Red, green, blue and alpha (0 to 1) of an A8R8G8B8 colour. Each back
-	 * end defines it (with its context) as it converts colours.
-	 */
-	static void colorToFloats(unsigned color, float rgba[4]);
-
 private:
 	GL_ContextBase(GL_ContextBase const&) = delete;
 	GL_ContextBase& operator=(GL_ContextBase const&) = delete;
 };
 
-} // GR_GL_NS
+} // gl
 } // gr

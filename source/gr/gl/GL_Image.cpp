@@ -1,17 +1,17 @@
 #include "GL_Image.h"
+#include "GL_Backend.h"
 #include "GL_ContextBase.h"
 #include "GL_RenderBatcher.h"
 #include <cassert>
 
 namespace gr
 {
-namespace GR_GL_NS
+namespace gl
 {
 
 namespace
 {
 
-#if GR_GLES == 1
 // Next power of two (a power of two stays, 0 stays 0).
 unsigned nextPowerOfTwo(unsigned v)
 {
@@ -23,7 +23,6 @@ unsigned nextPowerOfTwo(unsigned v)
 	v |= v >> 16;
 	return v + 1;
 }
-#endif
 
 // True when all four corners lie beyond one side of the square -1..1.
 bool outside(math::float3 const* c)
@@ -49,13 +48,12 @@ GL_Image::GL_Image(GL_ContextBase* context, int width, int height, int mipLevels
 	assert(context && "context");
 	int texWidth = width;
 	int texHeight = height;
-#if GR_GLES == 1
-	if (!context->isExtensionSupported("GL_APPLE_texture_2D_limited_npot") && !context->isExtensionSupported("GL_OES_texture_npot"))
+	if (context->glBackend().powerOfTwoImages && !context->isExtensionSupported("GL_APPLE_texture_2D_limited_npot") &&
+		!context->isExtensionSupported("GL_OES_texture_npot"))
 	{
 		texWidth = int(nextPowerOfTwo(unsigned(width)));
 		texHeight = int(nextPowerOfTwo(unsigned(height)));
 	}
-#endif
 	m_texture = context->createTexture(texWidth, texHeight, mipLevels, format, usage);
 }
 
@@ -188,5 +186,5 @@ void GL_Image::getData(void** data, int* size) const
 	m_texture->getData(data, size);
 }
 
-} // GR_GL_NS
+} // gl
 } // gr

@@ -1,13 +1,12 @@
 #pragma once
 
-#include "GL_Namespace.h"
 #include "GL_Texture.h"
 #include <gr/Image.h>
 #include <lang/Ptr.h>
 
 namespace gr
 {
-namespace GR_GL_NS
+namespace gl
 {
 
 class GL_ContextBase;
@@ -75,5 +74,5 @@ private:
 	GL_Image& operator=(GL_Image const&) = delete;
 };
 
-} // GR_GL_NS
+} // gl
 } // gr

@@ -3,20 +3,14 @@
 #include <cassert>
 #include <cstdint>
 
-#if GR_GLES == 2
-#include "GL2_ShaderPlatform.h"
-#include "GL2_State.h"
+#include "GL_Backend.h"
+#include "GL_StateBase.h"
+#include "GL_VertexStreams.h"
 #include <GLES2/gl2.h>
-#include <GLES2/gl2ext.h>
-#else
-#include "GL1_State.h"
-#include <GLES/gl.h>
-#include <GLES/glext.h>
-#endif
 
 namespace gr
 {
-namespace GR_GL_NS
+namespace gl
 {
 
 bool GL_Primitive::s_hasVBOsupport = false;
@@ -60,29 +54,21 @@ int triangleCount(Primitive::PrimType type, int count)
 	}
 }
 
-bool isHalfFloat(VertexFormat::DataFormat df)
-{
-	return df == VertexFormat::DF_V2_16F || df == VertexFormat::DF_V3_16F || df == VertexFormat::DF_V4_16F;
-}
-
 // Binds buffer 0 to target in the shadow and the GL unless name is bound
 // there already; used before a buffer object is deleted, since the GL then
 // unbinds it behind the shadow's back.
-void forgetBuffer(unsigned int target, unsigned int name)
+void forgetBuffer(GL_StateBase& shadow, unsigned int target, unsigned int name)
 {
-	unsigned int const bound = target == GL_ARRAY_BUFFER ? GL_State::sm_current.m_arrayBuffer : GL_State::sm_current.m_elementArrayBuffer;
+	unsigned int const bound = target == GL_ARRAY_BUFFER ? shadow.m_arrayBuffer : shadow.m_elementArrayBuffer;
 	if (bound == name)
-		GL_State::bindBuffer(target, 0);
+		shadow.bindBuffer(target, 0);
 }
-
-#if GR_GLES == 2
-const unsigned int HALF_FLOAT_OES = 0x8D61;
-#endif
 
 } // namespace
 
 GL_Primitive::GL_Primitive(GL_PrimitiveHost* host, PrimType type, VertexFormat const& vf, int vertices, int indices, int usage) :
 	m_host(host),
+	m_backend(host ? &host->glBackend() : nullptr),
 	m_ibuffer(INVALID_BUFFER),
 	m_type(type),
 	m_lockType(LOCK_NONE),
@@ -139,9 +125,10 @@ void GL_Primitive::deallocate()
 
 void GL_Primitive::deleteBuffers()
 {
+	GL_StateBase& shadow = *m_backend->shadow;
 	if (m_ibuffer != INVALID_BUFFER)
 	{
-		forgetBuffer(GL_ELEMENT_ARRAY_BUFFER, m_ibuffer);
+		forgetBuffer(shadow, GL_ELEMENT_ARRAY_BUFFER, m_ibuffer);
 		glDeleteBuffers(1, &m_ibuffer);
 		GL_CHECK();
 		m_ibuffer = INVALID_BUFFER;
@@ -150,7 +137,7 @@ void GL_Primitive::deleteBuffers()
 	{
 		if (b == INVALID_BUFFER)
 			continue;
-		forgetBuffer(GL_ARRAY_BUFFER, b);
+		forgetBuffer(shadow, GL_ARRAY_BUFFER, b);
 		glDeleteBuffers(1, &b);
 		GL_CHECK();
 		b = INVALID_BUFFER;
@@ -170,15 +157,16 @@ void GL_Primitive::unlock()
 		return;
 	}
 
+	GL_StateBase& shadow = *m_backend->shadow;
 	if (m_ibuffer != INVALID_BUFFER)
 	{
 		unsigned short* data = nullptr;
 		int pitch = 0;
 		getIndexDataPtr(&data, &pitch);
-		GL_State::bindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_ibuffer);
+		shadow.bindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_ibuffer);
 		glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(sizeof(unsigned short)) * indices(), data, GL_DYNAMIC_DRAW);
 		GL_CHECK();
-		GL_State::bindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+		shadow.bindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
 	}
 	for (int i = 0; i < VertexFormat::DT_SIZE; ++i)
 	{
@@ -187,10 +175,10 @@ void GL_Primitive::unlock()
 		unsigned char* data = nullptr;
 		int pitch = 0;
 		getVertexDataPtr(VertexFormat::DataType(i), &data, &pitch);
-		GL_State::bindBuffer(GL_ARRAY_BUFFER, m_vbuffers[i]);
+		shadow.bindBuffer(GL_ARRAY_BUFFER, m_vbuffers[i]);
 		glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(pitch) * vertices(), data, GL_DYNAMIC_DRAW);
 		GL_CHECK();
-		GL_State::bindBuffer(GL_ARRAY_BUFFER, 0);
+		shadow.bindBuffer(GL_ARRAY_BUFFER, 0);
 	}
 	m_lockType = LOCK_NONE;
 }
@@ -250,19 +238,14 @@ void GL_Primitive::render()
 
 	bool const sysmem = m_usage == Context::USAGE_SYSMEM;
 	VertexFormat const& vf = vertexFormat();
+	GL_StateBase& shadow = *m_backend->shadow;
 
 	// Client arrays need no buffer object bound, whoever bound one last.
 	if (sysmem)
-		GL_State::bindBuffer(GL_ARRAY_BUFFER, 0);
+		shadow.bindBuffer(GL_ARRAY_BUFFER, 0);
 
-#if GR_GLES == 2
-	GL_Shader_Platform* program = GL_Shader_Platform::sm_currentPlatformShader;
-	assert(program && "a shader pass must be active");
-	unsigned int arrays = 0;
-#else
-	bool enabledArrays[4] = {};
-	int texLayers = 0;
-#endif
+	GL_VertexStreams& streams = *m_backend->vertexStreams;
+	streams.begin(*m_host);
 
 	for (int i = 0; i < VertexFormat::DT_SIZE; ++i)
 	{
@@ -274,7 +257,7 @@ void GL_Primitive::render()
 		int const dim = VertexFormat::getDataDim(df);
 		int const bytes = VertexFormat::getDataSize(df) / dim;
 		assert(bytes >= 1 && bytes <= 4 && bytes != 3 && "bytes >= 1 && bytes <= 4 && bytes != 3");
-		GLenum type = bytes == 4 ? GL_FLOAT : bytes == 2 ? GL_SHORT : dt == VertexFormat::DT_DIFFUSE ? GL_UNSIGNED_BYTE : GL_BYTE;
+		GLenum const type = bytes == 4 ? GL_FLOAT : bytes == 2 ? GL_SHORT : dt == VertexFormat::DT_DIFFUSE ? GL_UNSIGNED_BYTE : GL_BYTE;
 
 		unsigned char* data = nullptr;
 		int pitch = 0;
@@ -282,96 +265,18 @@ void GL_Primitive::render()
 		void const* pointer = data;
 		if (!sysmem)
 		{
-			GL_State::bindBuffer(GL_ARRAY_BUFFER, m_vbuffers[i]);
+			shadow.bindBuffer(GL_ARRAY_BUFFER, m_vbuffers[i]);
 			pointer = nullptr;
 		}
-
-#if GR_GLES == 2
-		int const location = program->getAttribLocation(dt);
-		if (location == -1)
-			continue;
-		// binary16 components are passed as such where the GL takes them.
-		if (isHalfFloat(df) && m_host->isExtensionSupported("GL_OES_vertex_half_float"))
-			type = HALF_FLOAT_OES;
-		bool const normalized = type == GL_BYTE || type == GL_UNSIGNED_BYTE;
-		assert(location < 32 && "attribute index");
-		glVertexAttribPointer(GLuint(location), dim, type, normalized ? GL_TRUE : GL_FALSE, pitch, pointer);
-		GL_CHECK();
-		arrays |= 1u << location;
-#else
-		(void)isHalfFloat;
-		switch (dt)
-		{
-		case VertexFormat::DT_POSITION:
-			GL_State::enableClientState(GL_VERTEX_ARRAY);
-			glVertexPointer(dim, type, pitch, pointer);
-			GL_CHECK();
-			enabledArrays[0] = true;
-			break;
-		case VertexFormat::DT_NORMAL:
-			GL_State::enableClientState(GL_NORMAL_ARRAY);
-			glNormalPointer(type, pitch, pointer);
-			GL_CHECK();
-			enabledArrays[1] = true;
-			break;
-		case VertexFormat::DT_DIFFUSE:
-			GL_State::enableClientState(GL_COLOR_ARRAY);
-			glColorPointer(dim, type, pitch, pointer);
-			GL_CHECK();
-			enabledArrays[2] = true;
-			break;
-		case VertexFormat::DT_TEX0:
-		case VertexFormat::DT_TEX1:
-		case VertexFormat::DT_TEX2:
-		case VertexFormat::DT_TEX3:
-		{
-			unsigned int const unit = GL_TEXTURE0 + (dt - VertexFormat::DT_TEX0);
-			if (GL_State::sm_current.m_clientActiveTexture != unit)
-			{
-				GL_State::sm_current.m_clientActiveTexture = unit;
-				glClientActiveTexture(unit);
-				GL_CHECK();
-			}
-			GL_State::enableClientState(GL_TEXTURE_COORD_ARRAY);
-			glTexCoordPointer(dim, type, pitch, pointer);
-			GL_CHECK();
-			enabledArrays[3] = true;
-			texLayers = dt - VertexFormat::DT_TEX0 + 1;
-			break;
-		}
-		default:
-			break;
-		}
-#endif
+		streams.attach({dt, df, dim, type, pitch, pointer});
 	}
-
-#if GR_GLES == 2
-	// The arrays stay enabled after the draw: the next draw of the same
-	// components then leaves the GL's vertex input as it is.
-	GL_State::vertexAttribArrays(arrays);
-#else
-	for (int layer = 0; layer < texLayers; ++layer)
-	{
-		math::float4x4 tm(1.f);
-		if (!vertexTextureCoordinateScaleBiasIsIdentity())
-		{
-			math::float4 const& sb = vertexTextureCoordinateScaleBias();
-			tm[0] = sb.x;
-			tm[5] = sb.x;
-			tm[3] = sb.y;
-			tm[7] = sb.z;
-		}
-		GL_State::activeTexture(GL_TEXTURE0 + layer);
-		GL_State::matrixMode(GL_TEXTURE);
-		GL_State::loadMatrixf(tm);
-	}
-#endif
+	streams.finish(*this);
 
 	GLenum const mode = glMode(m_type);
 	Context::Statistics& stats = m_host->renderStatistics();
 	if (indices() == 0)
 	{
-		GL_State::bindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+		shadow.bindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
 		int const count = vertexRangeEnd() - vertexRangeBegin();
 		glDrawArrays(mode, vertexRangeBegin(), count);
 		GL_CHECK();
@@ -389,7 +294,7 @@ void GL_Primitive::render()
 			getIndexDataPtr(&data, &pitch);
 			base = reinterpret_cast<std::uintptr_t>(data);
 		}
-		GL_State::bindBuffer(GL_ELEMENT_ARRAY_BUFFER, sysmem ? 0 : m_ibuffer);
+		shadow.bindBuffer(GL_ELEMENT_ARRAY_BUFFER, sysmem ? 0 : m_ibuffer);
 		int const count = indexRangeEnd() - indexRangeBegin();
 		glDrawElements(mode, count, GL_UNSIGNED_SHORT, reinterpret_cast<void const*>(base + sizeof(unsigned short) * std::uintptr_t(indexRangeBegin())));
 		GL_CHECK();
@@ -399,17 +304,8 @@ void GL_Primitive::render()
 	stats.counters[Context::Statistics::COUNTER_DRAWCALLS] += 1;
 	m_host->drawCallIssued();
 
-#if GR_GLES == 1
-	if (enabledArrays[0])
-		GL_State::disableClientState(GL_VERTEX_ARRAY);
-	if (enabledArrays[1])
-		GL_State::disableClientState(GL_NORMAL_ARRAY);
-	if (enabledArrays[2])
-		GL_State::disableClientState(GL_COLOR_ARRAY);
-	if (enabledArrays[3])
-		GL_State::disableClientState(GL_TEXTURE_COORD_ARRAY);
-#endif
+	streams.end();
 }
 
-} // GR_GL_NS
+} // gl
 } // gr

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "GL_Namespace.h"
+#include "GL_PrimitiveHost.h"
+#include "GL_VertexStreams.h"
 #include <gr/Context.h>
 #include <gr/DIPrimitive.h>
 #include <gr/Shader.h>
@@ -12,42 +13,10 @@
 
 namespace gr
 {
-namespace GR_GL_NS
+namespace gl
 {
 
-/**
- * What a primitive needs of the rendering context that created it: the
- * extension test, the statistics it adds its draws to, and the sort data
- * and scratch space of triangle sorting. The back end's context implements
- * it (the sort accessors have the names and signatures the effect shaders
- * use, so one implementation serves both).
- */
-class GL_PrimitiveHost
-{
-public:
-	virtual ~GL_PrimitiveHost() {}
-
-	/** True when the named GL extension is available (whole-word match). */
-	virtual bool isExtensionSupported(char const* name) const = 0;
-
-	/** Counters that draws add to. */
-	virtual Context::Statistics& renderStatistics() = 0;
-
-	/** Scratch arrays lent to the triangle sorts. */
-	virtual SortBuffer& sortBuffer() = 0;
-
-	/** Camera position for distance sorts. */
-	virtual math::float4& sortCameraPosition() = 0;
-
-	/** World transform for distance sorts. */
-	virtual math::float4x4& sortWorldTransform() = 0;
-
-	/** Bone transforms for distance sorts of skinned primitives. */
-	virtual std::vector<math::float4x4>& sortBoneTransforms() = 0;
-
-	/** Called after every draw call of a primitive; does nothing unless the host wants to know. */
-	virtual void drawCallIssued() {}
-};
+struct GL_Backend;
 
 /**
  * Geometry of the GL back end: the system-memory streams of
@@ -95,7 +64,8 @@ public:
 	 * the current program uses, draws the vertex range (no indices) or the
 	 * index range, and counts vertices, triangles and the draw call. On
 	 * OpenGL ES 2.0 the attribute arrays of the components stay enabled
-	 * after the draw and every other array is off (GL_State::vertexAttribArrays).
+	 * after the draw and every other array is off (see the back end's
+	 * GL_VertexStreams).
 	 */
 	void render() override;
 
@@ -122,6 +92,8 @@ public:
 
 private:
 	GL_PrimitiveHost* m_host;
+	/** The host's back end. */
+	GL_Backend const* m_backend;
 	lang::Ptr<Shader> m_shader;
 	unsigned int m_ibuffer;
 	unsigned int m_vbuffers[VertexFormat::DT_SIZE];
@@ -135,5 +107,5 @@ private:
 	void deleteBuffers();
 };
 
-} // GR_GL_NS
+} // gl
 } // gr

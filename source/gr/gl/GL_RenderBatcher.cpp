@@ -1,6 +1,8 @@
 #include "GL_RenderBatcher.h"
 #include "GL_ContextBase.h"
+#include "GL_Backend.h"
 #include "GL_Check.h"
+#include "GL_StateBase.h"
 #include <gr/Context.h>
 #include <gr/Primitive.h>
 #include <gr/Texture.h>
@@ -9,18 +11,11 @@
 #include <cassert>
 #include <cmath>
 
-#if GR_GLES == 2
-#include "GL2_ShaderPlatform.h"
-#include "GL2_State.h"
 #include <GLES2/gl2.h>
-#else
-#include "GL1_State.h"
-#include <GLES/gl.h>
-#endif
 
 namespace gr
 {
-namespace GR_GL_NS
+namespace gl
 {
 
 namespace
@@ -309,9 +304,10 @@ void GL_RenderBatcher::draw(int first, int count, Shader* baseShader, Image* con
 	if (m_type == TYPE_LINES)
 	{
 		float const width = float(std::max(m_lineWidth, 1));
-		if (width != GL_State::sm_current.m_lineWidth)
+		GL_StateBase& shadow = *m_context->glBackend().shadow;
+		if (width != shadow.m_lineWidth)
 		{
-			GL_State::sm_current.m_lineWidth = width;
+			shadow.m_lineWidth = width;
 			glLineWidth(width);
 			GL_CHECK();
 		}
@@ -333,27 +329,11 @@ void GL_RenderBatcher::draw(int first, int count, Shader* baseShader, Image* con
 	prim->setShader(shader);
 	int const passes = shader->begin();
 	shader->setMatrix(Shader::PARAM_WORLDTM, m_state.transform);
-#if GR_GLES == 2
-	shader->setMatrix(Shader::PARAM_PROJTM, m_context->projectionTransform() * m_state.transform);
-#else
-	shader->setMatrix(Shader::PARAM_VIEWTM, math::float4x4(1.f));
-#endif
+	m_context->glBackend().setBatchMatrices(*shader, m_context->projectionTransform(), m_state.transform);
 	for (int i = 0; i < passes; ++i)
 	{
 		shader->beginPass(i);
-#if GR_GLES == 2
-		// Items without colours draw in opaque white: the colour attribute
-		// then reads its constant value, which the GL starts at black.
-		if (!hasColors && GL_Shader_Platform::sm_currentPlatformShader)
-		{
-			int const location = GL_Shader_Platform::sm_currentPlatformShader->getAttribLocation(VertexFormat::DT_DIFFUSE);
-			if (location >= 0)
-			{
-				glVertexAttrib4f(GLuint(location), 1.f, 1.f, 1.f, 1.f);
-				GL_CHECK();
-			}
-		}
-#endif
+		m_context->glBackend().batchPassBegun(hasColors);
 		prim->render();
 		shader->endPass();
 	}
@@ -368,5 +348,5 @@ void GL_RenderBatcher::reset()
 	m_idle = wasIdle;
 }
 
-} // GR_GL_NS
+} // gl
 } // gr

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "GL_Namespace.h"
 #include <gr/Image.h>
 #include <gr/RenderState2D.h>
 #include <gr/Shader.h>
@@ -15,7 +14,7 @@ namespace gr
 
 class Context;
 
-namespace GR_GL_NS
+namespace gl
 {
 
 class GL_ContextBase;
@@ -165,5 +164,5 @@ private:
 	GL_RenderBatcher& operator=(GL_RenderBatcher const&) = delete;
 };
 
-} // GR_GL_NS
+} // gl
 } // gr

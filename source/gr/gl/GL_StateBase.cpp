@@ -1,12 +1,11 @@
 #include "GL_StateBase.h"
-#include "GL_Backend.h"
 #include "GL_Check.h"
-#include <gr/gl/GLPlatform.h>
+#include <GLES2/gl2.h>
 #include <cassert>
 
 namespace gr
 {
-namespace GR_GL_NS
+namespace gl
 {
 
 namespace
@@ -14,49 +13,28 @@ namespace
 
 const unsigned int TEXTURE_2D = 0x0DE1;
 
-GL_StateBase& shadow()
-{
-	return GL_State::sm_current;
-}
-
-// Key of the shadow entry that cap changes.
-unsigned int capKey(unsigned int cap)
+// Key of the entry of shadow that cap changes.
+unsigned int capKey(GL_StateBase const& shadow, unsigned int cap)
 {
 	unsigned int key = cap;
 	if (cap == TEXTURE_2D)
-		key = TEXTURE_2D + (shadow().m_activeTexture - GL_TEXTURE0);
-	assert(shadow().m_caps.count(key) && "sm_current.m_caps.count( capModified )");
+		key = TEXTURE_2D + (shadow.m_activeTexture - GL_TEXTURE0);
+	assert(shadow.m_caps.count(key) && "sm_current.m_caps.count( capModified )");
 	return key;
 }
 
-// Whether a change of the capability under key goes to the GL. Texturing is
-// not a capability of OpenGL ES 2.0 (the fragment shader samples or not):
-// glEnable(GL_TEXTURE_2D) is an error there, so the per-unit texturing keys
-// are tracked in the shadow only.
-bool reachesGL(unsigned int key)
+// Whether a change of the capability under key goes to the GL (see
+// m_texturingReachesGL).
+bool reachesGL(GL_StateBase const& shadow, unsigned int key)
 {
-#if GR_GLES == 2
-	return !(key >= TEXTURE_2D && key < TEXTURE_2D + GL_StateBase::TEXTURE_UNITS);
-#else
-	(void)key;
-	return true;
-#endif
+	return shadow.m_texturingReachesGL || !(key >= TEXTURE_2D && key < TEXTURE_2D + GL_StateBase::TEXTURE_UNITS);
 }
-
-// A new GL context starts with its own defaults: the back end's shadow
-// forgets what the old one held.
-struct ResetOnContextSwitch
-{
-	ResetOnContextSwitch() { gr::addContextCurrentHook(&GL_State::reset); }
-};
-
-ResetOnContextSwitch s_resetOnContextSwitch;
 
 } // namespace
 
 const math::float4x4 GL_StateBase::IDENTITY(1.f);
 
-GL_StateBase::GL_StateBase(unsigned int const* caps, int capCount) :
+GL_StateBase::GL_StateBase(unsigned int const* caps, int capCount, bool texturingReachesGL) :
 	m_cullingEnabled(true),
 	m_cullFace(GL_BACK),
 	m_depthTestEnabled(true),
@@ -75,7 +53,8 @@ GL_StateBase::GL_StateBase(unsigned int const* caps, int capCount) :
 	m_colorArrayEnabled(false),
 	m_arrayBuffer(0),
 	m_elementArrayBuffer(0),
-	m_lineWidth(1.f)
+	m_lineWidth(1.f),
+	m_texturingReachesGL(texturingReachesGL)
 {
 	for (int i = 0; i < capCount; ++i)
 		m_caps[caps[i]] = false;
@@ -92,14 +71,14 @@ GL_StateBase::GL_StateBase(unsigned int const* caps, int capCount) :
 		c = 0.f;
 }
 
-void GL_StateBase::beginCommon(bool force) const
+void GL_StateBase::beginCommon(GL_StateBase& shadow, bool force) const
 {
-	GL_StateBase& cur = shadow();
+	GL_StateBase& cur = shadow;
 
 	if (m_cullingEnabled)
-		enable(GL_CULL_FACE);
+		cur.enable(GL_CULL_FACE);
 	else
-		disable(GL_CULL_FACE);
+		cur.disable(GL_CULL_FACE);
 
 	if (force || cur.m_cullFace != m_cullFace)
 	{
@@ -109,9 +88,9 @@ void GL_StateBase::beginCommon(bool force) const
 	}
 
 	if (m_depthTestEnabled)
-		enable(GL_DEPTH_TEST);
+		cur.enable(GL_DEPTH_TEST);
 	else
-		disable(GL_DEPTH_TEST);
+		cur.disable(GL_DEPTH_TEST);
 
 	if (force || cur.m_depthMaskEnabled != m_depthMaskEnabled)
 	{
@@ -128,9 +107,9 @@ void GL_StateBase::beginCommon(bool force) const
 	}
 
 	if (m_blendingEnabled)
-		enable(GL_BLEND);
+		cur.enable(GL_BLEND);
 	else
-		disable(GL_BLEND);
+		cur.disable(GL_BLEND);
 
 	if (force || cur.m_blendFuncSrc != m_blendFuncSrc || cur.m_blendFuncDst != m_blendFuncDst)
 	{
@@ -143,12 +122,12 @@ void GL_StateBase::beginCommon(bool force) const
 
 void GL_StateBase::enable(unsigned int cap)
 {
-	unsigned int const key = capKey(cap);
-	bool& on = shadow().m_caps[key];
+	unsigned int const key = capKey(*this, cap);
+	bool& on = m_caps[key];
 	if (on)
 		return;
 	on = true;
-	if (!reachesGL(key))
+	if (!reachesGL(*this, key))
 		return;
 	glEnable(cap);
 	GL_CHECK();
@@ -156,12 +135,12 @@ void GL_StateBase::enable(unsigned int cap)
 
 void GL_StateBase::disable(unsigned int cap)
 {
-	unsigned int const key = capKey(cap);
-	bool& on = shadow().m_caps[key];
+	unsigned int const key = capKey(*this, cap);
+	bool& on = m_caps[key];
 	if (!on)
 		return;
 	on = false;
-	if (!reachesGL(key))
+	if (!reachesGL(*this, key))
 		return;
 	glDisable(cap);
 	GL_CHECK();
@@ -169,7 +148,7 @@ void GL_StateBase::disable(unsigned int cap)
 
 void GL_StateBase::cullFace(unsigned int mode)
 {
-	GL_StateBase& cur = shadow();
+	GL_StateBase& cur = *this;
 	if (cur.m_cullFace == mode)
 		return;
 	cur.m_cullFace = mode;
@@ -179,7 +158,7 @@ void GL_StateBase::cullFace(unsigned int mode)
 
 void GL_StateBase::depthMask(bool flag)
 {
-	GL_StateBase& cur = shadow();
+	GL_StateBase& cur = *this;
 	if (cur.m_depthMaskEnabled == flag)
 		return;
 	cur.m_depthMaskEnabled = flag;
@@ -189,7 +168,7 @@ void GL_StateBase::depthMask(bool flag)
 
 void GL_StateBase::depthFunc(unsigned int func)
 {
-	GL_StateBase& cur = shadow();
+	GL_StateBase& cur = *this;
 	if (cur.m_depthFunc == func)
 		return;
 	cur.m_depthFunc = func;
@@ -199,7 +178,7 @@ void GL_StateBase::depthFunc(unsigned int func)
 
 void GL_StateBase::blendFunc(unsigned int src, unsigned int dst)
 {
-	GL_StateBase& cur = shadow();
+	GL_StateBase& cur = *this;
 	if (cur.m_blendFuncSrc == src && cur.m_blendFuncDst == dst)
 		return;
 	cur.m_blendFuncSrc = src;
@@ -210,7 +189,7 @@ void GL_StateBase::blendFunc(unsigned int src, unsigned int dst)
 
 void GL_StateBase::frontFace(unsigned int mode)
 {
-	GL_StateBase& cur = shadow();
+	GL_StateBase& cur = *this;
 	if (cur.m_frontFace == mode)
 		return;
 	cur.m_frontFace = mode;
@@ -221,7 +200,7 @@ void GL_StateBase::frontFace(unsigned int mode)
 void GL_StateBase::viewport(int x, int y, int width, int height)
 {
 	Rect const r(x, y, x + width, y + height);
-	GL_StateBase& cur = shadow();
+	GL_StateBase& cur = *this;
 	if (cur.m_viewport == r)
 		return;
 	cur.m_viewport = r;
@@ -231,7 +210,7 @@ void GL_StateBase::viewport(int x, int y, int width, int height)
 
 void GL_StateBase::clearColor(float r, float g, float b, float a)
 {
-	float* c = shadow().m_clearColor;
+	float* c = m_clearColor;
 	if (c[0] == r && c[1] == g && c[2] == b && c[3] == a)
 		return;
 	c[0] = r;
@@ -246,7 +225,7 @@ void GL_StateBase::activeTexture(unsigned int texture)
 {
 	assert(texture - GL_TEXTURE0 < unsigned(TEXTURE_UNITS) &&
 		"texture - GL_TEXTURE0 < sizeof(sm_current.m_bindedTexture) / sizeof(sm_current.m_bindedTexture[0])");
-	GL_StateBase& cur = shadow();
+	GL_StateBase& cur = *this;
 	if (texture - GL_TEXTURE0 >= unsigned(TEXTURE_UNITS) || cur.m_activeTexture == texture)
 		return;
 	cur.m_activeTexture = texture;
@@ -256,7 +235,7 @@ void GL_StateBase::activeTexture(unsigned int texture)
 
 void GL_StateBase::bindTexture(unsigned int target, unsigned int name)
 {
-	GL_StateBase& cur = shadow();
+	GL_StateBase& cur = *this;
 	unsigned int& bound = cur.m_bindedTexture[cur.m_activeTexture - GL_TEXTURE0];
 	if (bound == name)
 		return;
@@ -268,7 +247,7 @@ void GL_StateBase::bindTexture(unsigned int target, unsigned int name)
 void GL_StateBase::bindBuffer(unsigned int target, unsigned int buffer)
 {
 	assert((target == GL_ARRAY_BUFFER || target == GL_ELEMENT_ARRAY_BUFFER) && "buffer target");
-	GL_StateBase& cur = shadow();
+	GL_StateBase& cur = *this;
 	unsigned int& bound = target == GL_ARRAY_BUFFER ? cur.m_arrayBuffer : cur.m_elementArrayBuffer;
 	if (bound == buffer)
 		return;
@@ -277,5 +256,5 @@ void GL_StateBase::bindBuffer(unsigned int target, unsigned int buffer)
 	GL_CHECK();
 }
 
-} // GR_GL_NS
+} // gl
 } // gr

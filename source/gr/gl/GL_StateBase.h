@@ -1,25 +1,26 @@
 #pragma once
 
-#include "GL_Namespace.h"
 #include <gr/Rect.h>
 #include <math/float4x4.h>
 #include <map>
 
 namespace gr
 {
-namespace GR_GL_NS
+namespace gl
 {
 
 /**
  * What the state records of both back ends have in common: the render
  * state that GL_State::begin() applies (culling, depth, blending), the
  * capabilities, viewport, scissor box, texture and buffer bindings, and
- * the static setters of that state.
+ * the setters of that state.
  *
- * The setters work on the process-wide shadow GL_State::sm_current of the
- * back end: each one skips the GL call when the shadow already holds the
- * requested value, and treats a GL error after its call as fatal. Use them
- * through GL_State (GL_State::cullFace(...)). Main thread only.
+ * The setters work on the record they are called on, which is the shadow
+ * of what the GL holds: each one skips the GL call when the shadow already
+ * holds the requested value, and treats a GL error after its call as
+ * fatal. Each back end's GL_State offers them as static functions on its
+ * process-wide shadow GL_State::sm_current (GL_State::cullFace(...)).
+ * Main thread only.
  */
 class GL_StateBase
 {
@@ -76,37 +77,46 @@ public:
 	float m_clearColor[4];
 	float m_lineWidth;
 
+	/**
+	 * Whether the per-unit texturing keys (GL_TEXTURE_2D + unit) reach the
+	 * GL: true for the fixed-function back end; false where texturing is not
+	 * a capability (OpenGL ES 2.0: the fragment shader samples or not, and
+	 * glEnable(GL_TEXTURE_2D) is an error), so that they live in the shadow
+	 * only.
+	 */
+	bool m_texturingReachesGL;
+
 	/** Identity matrix, the start value of every matrix of a record. */
 	static const math::float4x4 IDENTITY;
 
 	/**
-	 * glEnable(cap) unless the shadow has it enabled. GL_TEXTURE_2D is
+	 * glEnable(cap) unless this shadow has it enabled. GL_TEXTURE_2D is
 	 * tracked per active texture unit. cap must be one of the shadow's keys.
 	 */
-	static void enable(unsigned int cap);
+	void enable(unsigned int cap);
 
-	/** glDisable(cap) unless the shadow has it disabled. */
-	static void disable(unsigned int cap);
+	/** glDisable(cap) unless this shadow has it disabled. */
+	void disable(unsigned int cap);
 
-	static void cullFace(unsigned int mode);
-	static void depthMask(bool flag);
-	static void depthFunc(unsigned int func);
+	void cullFace(unsigned int mode);
+	void depthMask(bool flag);
+	void depthFunc(unsigned int func);
 
-	/** glBlendFunc when either factor differs from the shadow. */
-	static void blendFunc(unsigned int src, unsigned int dst);
+	/** glBlendFunc when either factor differs from this shadow. */
+	void blendFunc(unsigned int src, unsigned int dst);
 
-	static void frontFace(unsigned int mode);
-	static void viewport(int x, int y, int width, int height);
-	static void clearColor(float r, float g, float b, float a);
+	void frontFace(unsigned int mode);
+	void viewport(int x, int y, int width, int height);
+	void clearColor(float r, float g, float b, float a);
 
 	/** Selects texture unit GL_TEXTURE0 + n; n must be below TEXTURE_UNITS. */
-	static void activeTexture(unsigned int texture);
+	void activeTexture(unsigned int texture);
 
 	/** Binds name on the active unit unless it is bound there already. */
-	static void bindTexture(unsigned int target, unsigned int name);
+	void bindTexture(unsigned int target, unsigned int name);
 
 	/** Binds buffer to GL_ARRAY_BUFFER or GL_ELEMENT_ARRAY_BUFFER unless bound already. */
-	static void bindBuffer(unsigned int target, unsigned int buffer);
+	void bindBuffer(unsigned int target, unsigned int buffer);
 
 protected:
 	/**
@@ -115,18 +125,18 @@ protected:
 	 * viewport and scissor (-10000, -10000, 10000, 10000); texture unit 0
 	 * active (also for client arrays) with nothing bound; front face CCW;
 	 * no client array enabled; no buffers bound; clear colour 0; line
-	 * width 1.
+	 * width 1. texturingReachesGL: see m_texturingReachesGL.
 	 */
-	GL_StateBase(unsigned int const* caps, int capCount);
+	GL_StateBase(unsigned int const* caps, int capCount, bool texturingReachesGL);
 
 	/**
 	 * Applies culling, cull face, depth test, depth writes, depth function,
-	 * blending and blend factors of this record, in that order, through the
+	 * blending and blend factors of this record, in that order, through
 	 * shadow. With force the scalar states are sent to the GL even when the
 	 * shadow agrees; capabilities are never forced.
 	 */
-	void beginCommon(bool force) const;
+	void beginCommon(GL_StateBase& shadow, bool force) const;
 };
 
-} // GR_GL_NS
+} // gl
 } // gr

@@ -8,22 +8,14 @@
 #include <cstring>
 #include <memory>
 
-#if GR_GLES == 2
-#include "GL2_State.h"
+#include "GL_Backend.h"
+#include "GL_StateBase.h"
 #include <GLES2/gl2.h>
 #include <GLES2/gl2ext.h>
-#else
-#include "GL1_State.h"
-#ifndef GL_GLEXT_PROTOTYPES
-#define GL_GLEXT_PROTOTYPES 1
-#endif
-#include <GLES/gl.h>
-#include <GLES/glext.h>
-#endif
 
 namespace gr
 {
-namespace GR_GL_NS
+namespace gl
 {
 
 namespace
@@ -39,42 +31,6 @@ const unsigned int ETC1_RGB8 = 0x8D64;
 char const* const EXT_ETC1 = "GL_OES_compressed_ETC1_RGB8_texture";
 char const* const EXT_PVRTC = "GL_IMG_texture_compression_pvrtc";
 char const* const EXT_NPOT = "GL_OES_texture_npot";
-
-// Frame and render buffer entry points: core in OpenGL ES 2.0, OES forms in 1.1
-// (same enum values).
-#if GR_GLES == 2
-const unsigned int MAX_TEXTURE_UNITS_QUERY = GL_MAX_COMBINED_TEXTURE_IMAGE_UNITS;
-const float NEW_TARGET_ALPHA = 0.f;
-inline void genFramebuffers(GLuint* n) { glGenFramebuffers(1, n); }
-inline void bindFramebuffer(GLuint n) { glBindFramebuffer(GL_FRAMEBUFFER, n); }
-inline void deleteFramebuffers(GLuint* n) { glDeleteFramebuffers(1, n); }
-inline void framebufferTexture(GLuint tex) { glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, tex, 0); }
-inline GLenum checkFramebufferStatus() { return glCheckFramebufferStatus(GL_FRAMEBUFFER); }
-inline void genRenderbuffers(GLuint* n) { glGenRenderbuffers(1, n); }
-inline void bindRenderbuffer(GLuint n) { glBindRenderbuffer(GL_RENDERBUFFER, n); }
-inline void deleteRenderbuffers(GLuint* n) { glDeleteRenderbuffers(1, n); }
-inline void renderbufferDepthStorage(int w, int h) { glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, w, h); }
-inline void framebufferDepth(GLuint rb) { glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, rb); }
-const GLenum FRAMEBUFFER_BINDING = GL_FRAMEBUFFER_BINDING;
-const GLenum RENDERBUFFER_BINDING = GL_RENDERBUFFER_BINDING;
-const GLenum FRAMEBUFFER_COMPLETE = GL_FRAMEBUFFER_COMPLETE;
-#else
-const unsigned int MAX_TEXTURE_UNITS_QUERY = GL_MAX_TEXTURE_UNITS;
-const float NEW_TARGET_ALPHA = 1.f;
-inline void genFramebuffers(GLuint* n) { glGenFramebuffersOES(1, n); }
-inline void bindFramebuffer(GLuint n) { glBindFramebufferOES(GL_FRAMEBUFFER_OES, n); }
-inline void deleteFramebuffers(GLuint* n) { glDeleteFramebuffersOES(1, n); }
-inline void framebufferTexture(GLuint tex) { glFramebufferTexture2DOES(GL_FRAMEBUFFER_OES, GL_COLOR_ATTACHMENT0_OES, GL_TEXTURE_2D, tex, 0); }
-inline GLenum checkFramebufferStatus() { return glCheckFramebufferStatusOES(GL_FRAMEBUFFER_OES); }
-inline void genRenderbuffers(GLuint* n) { glGenRenderbuffersOES(1, n); }
-inline void bindRenderbuffer(GLuint n) { glBindRenderbufferOES(GL_RENDERBUFFER_OES, n); }
-inline void deleteRenderbuffers(GLuint* n) { glDeleteRenderbuffersOES(1, n); }
-inline void renderbufferDepthStorage(int w, int h) { glRenderbufferStorageOES(GL_RENDERBUFFER_OES, GL_DEPTH_COMPONENT16_OES, w, h); }
-inline void framebufferDepth(GLuint rb) { glFramebufferRenderbufferOES(GL_FRAMEBUFFER_OES, GL_DEPTH_ATTACHMENT_OES, GL_RENDERBUFFER_OES, rb); }
-const GLenum FRAMEBUFFER_BINDING = GL_FRAMEBUFFER_BINDING_OES;
-const GLenum RENDERBUFFER_BINDING = GL_RENDERBUFFER_BINDING_OES;
-const GLenum FRAMEBUFFER_COMPLETE = GL_FRAMEBUFFER_COMPLETE_OES;
-#endif
 
 bool isPowerOfTwo(int v)
 {
@@ -95,10 +51,10 @@ GLint getInteger(GLenum pname)
 }
 
 // Unbinds the texture of the active unit (shadow and GL) when one is bound.
-void unbindActiveTexture()
+void unbindActiveTexture(GL_StateBase& shadow)
 {
-	if (GL_State::sm_current.m_bindedTexture[GL_State::sm_current.m_activeTexture - GL_TEXTURE0] != 0)
-		GL_State::bindTexture(GL_TEXTURE_2D, 0);
+	if (shadow.m_bindedTexture[shadow.m_activeTexture - GL_TEXTURE0] != 0)
+		shadow.bindTexture(GL_TEXTURE_2D, 0);
 }
 
 [[noreturn]] void throwUnsupportedFormat(SurfaceFormat const& format)
@@ -274,6 +230,7 @@ GL_Texture::GL_Texture(GL_TextureHost* host, int width, int height, int mipCount
 	m_format(format),
 	m_lockType(LOCK_NONE),
 	m_host(host),
+	m_backend(host ? &host->glBackend() : nullptr),
 	m_mipCount(mipCount),
 	m_usage(usage),
 	m_replaying(false)
@@ -282,6 +239,11 @@ GL_Texture::GL_Texture(GL_TextureHost* host, int width, int height, int mipCount
 	allocate(host, width, height, mipCount, format, usage);
 	if (host->textureShadowing().enabled())
 		host->textureShadowing().add(this);
+}
+
+GL_StateBase& GL_Texture::shadow() const
+{
+	return *m_backend->shadow;
 }
 
 GL_Texture::~GL_Texture()
@@ -332,8 +294,8 @@ void GL_Texture::allocate(GL_TextureHost* host, int width, int height, int mipCo
 
 	glGenTextures(1, &m_tex);
 	GL_CHECK();
-	GL_State::activeTexture(GL_TEXTURE0);
-	GL_State::bindTexture(GL_TEXTURE_2D, m_tex);
+	shadow().activeTexture(GL_TEXTURE0);
+	shadow().bindTexture(GL_TEXTURE_2D, m_tex);
 
 	glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, mipCount == fullMips ? GL_LINEAR_MIPMAP_NEAREST : GL_LINEAR);
 	GL_CHECK();
@@ -360,7 +322,7 @@ void GL_Texture::allocate(GL_TextureHost* host, int width, int height, int mipCo
 
 	if (!renderTarget)
 	{
-		unbindActiveTexture();
+		unbindActiveTexture(shadow());
 		return;
 	}
 
@@ -378,33 +340,33 @@ void GL_Texture::allocate(GL_TextureHost* host, int width, int height, int mipCo
 void GL_Texture::createRenderTarget()
 {
 	// The caller may be drawing into another frame buffer: put its bindings back.
-	GLuint const oldFbo = GLuint(getInteger(FRAMEBUFFER_BINDING));
-	GLuint const oldRenderbuffer = GLuint(getInteger(RENDERBUFFER_BINDING));
+	GLuint const oldFbo = GLuint(getInteger(GL_FRAMEBUFFER_BINDING));
+	GLuint const oldRenderbuffer = GLuint(getInteger(GL_RENDERBUFFER_BINDING));
 	auto restoreBindings = [&]() {
-		bindRenderbuffer(oldRenderbuffer);
+		m_backend->bindRenderbuffer(GL_RENDERBUFFER, oldRenderbuffer);
 		GL_CHECK();
-		bindFramebuffer(oldFbo);
+		m_backend->bindFramebuffer(GL_FRAMEBUFFER, oldFbo);
 		GL_CHECK();
 	};
 
-	genFramebuffers(&m_fbo);
+	m_backend->genFramebuffers(1, &m_fbo);
 	GL_CHECK();
-	bindFramebuffer(m_fbo);
+	m_backend->bindFramebuffer(GL_FRAMEBUFFER, m_fbo);
 	GL_CHECK();
-	framebufferTexture(m_tex);
+	m_backend->framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, m_tex, 0);
 	GL_CHECK();
-	genRenderbuffers(&m_depth);
+	m_backend->genRenderbuffers(1, &m_depth);
 	GL_CHECK();
-	bindRenderbuffer(m_depth);
+	m_backend->bindRenderbuffer(GL_RENDERBUFFER, m_depth);
 	GL_CHECK();
-	renderbufferDepthStorage(m_width, m_height);
+	m_backend->renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, m_width, m_height);
 	GL_CHECK();
-	framebufferDepth(m_depth);
+	m_backend->framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, m_depth);
 	GL_CHECK();
 
-	GLenum const status = checkFramebufferStatus();
+	GLenum const status = m_backend->checkFramebufferStatus(GL_FRAMEBUFFER);
 	GL_CHECK();
-	if (status != FRAMEBUFFER_COMPLETE)
+	if (status != GL_FRAMEBUFFER_COMPLETE)
 	{
 		restoreBindings();
 		lang::throwError(GraphicsException(lang::Format("Render target format not supported: {0}", m_format.toString())));
@@ -416,16 +378,16 @@ void GL_Texture::createRenderTarget()
 	GL_CHECK();
 
 	// The first clear covers the whole target, whatever scissor box is set.
-	bool const scissor = GL_State::sm_current.m_caps[GL_SCISSOR_TEST];
+	bool const scissor = shadow().m_caps[GL_SCISSOR_TEST];
 	if (scissor)
-		GL_State::disable(GL_SCISSOR_TEST);
-	GL_State::depthMask(true);
-	GL_State::clearColor(1.f, 0.f, 1.f, NEW_TARGET_ALPHA);
+		shadow().disable(GL_SCISSOR_TEST);
+	shadow().depthMask(true);
+	shadow().clearColor(1.f, 0.f, 1.f, m_backend->newTargetAlpha);
 	glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 	GL_CHECK();
-	GL_State::depthMask(false);
+	shadow().depthMask(false);
 	if (scissor)
-		GL_State::enable(GL_SCISSOR_TEST);
+		shadow().enable(GL_SCISSOR_TEST);
 
 	restoreBindings();
 }
@@ -434,11 +396,11 @@ void GL_Texture::deallocate()
 {
 	if (m_tex != 0)
 	{
-		int const units = std::min(getInteger(MAX_TEXTURE_UNITS_QUERY), int(GL_State::TEXTURE_UNITS));
+		int const units = std::min(getInteger(m_backend->textureUnitsQuery), int(GL_StateBase::TEXTURE_UNITS));
 		for (int unit = units - 1; unit >= 0; --unit)
 		{
-			GL_State::activeTexture(GL_TEXTURE0 + unit);
-			unbindActiveTexture();
+			shadow().activeTexture(GL_TEXTURE0 + unit);
+			unbindActiveTexture(shadow());
 		}
 		glDeleteTextures(1, &m_tex);
 		GL_CHECK();
@@ -446,13 +408,13 @@ void GL_Texture::deallocate()
 	}
 	if (m_depth != 0)
 	{
-		deleteRenderbuffers(&m_depth);
+		m_backend->deleteRenderbuffers(1, &m_depth);
 		GL_CHECK();
 		m_depth = 0;
 	}
 	if (m_fbo != 0)
 	{
-		deleteFramebuffers(&m_fbo);
+		m_backend->deleteFramebuffers(1, &m_fbo);
 		GL_CHECK();
 		m_fbo = 0;
 	}
@@ -499,8 +461,8 @@ void GL_Texture::blt(int x, int y, void const* data, int pitch, int mipLevel, in
 	if (!m_replaying && m_host->textureShadowing().enabled())
 		m_shadowRecords.push_back(new ShadowingSurfaceData(x, y, data, pitch, mipLevel, w, h, m_format));
 
-	GL_State::activeTexture(GL_TEXTURE0);
-	GL_State::bindTexture(GL_TEXTURE_2D, m_tex);
+	shadow().activeTexture(GL_TEXTURE0);
+	shadow().bindTexture(GL_TEXTURE_2D, m_tex);
 	unsigned int type = 0;
 	unsigned int glFormat = 0;
 	getGLFormat(m_format, &type, &glFormat);
@@ -520,7 +482,7 @@ void GL_Texture::blt(int x, int y, void const* data, int pitch, int mipLevel, in
 
 	glFlush();
 	GL_CHECK();
-	unbindActiveTexture();
+	unbindActiveTexture(shadow());
 }
 
 void GL_Texture::restoreFromShadow()
@@ -579,15 +541,15 @@ void GL_TextureShadowing::hibernate()
 		return;
 	// Issue the unbinds whatever the shadow believes: it may not match the
 	// context that is about to go. Units the GL lacks are left alone.
-	int const units = std::min(getInteger(MAX_TEXTURE_UNITS_QUERY), int(GL_State::TEXTURE_UNITS));
+	int const units = std::min(getInteger(m_backend->textureUnitsQuery), int(GL_StateBase::TEXTURE_UNITS));
 	for (int unit = units - 1; unit >= 0; --unit)
 	{
 		glActiveTexture(GL_TEXTURE0 + unit);
 		GL_CHECK();
-		GL_State::sm_current.m_activeTexture = GL_TEXTURE0 + unit;
+		m_backend->shadow->m_activeTexture = GL_TEXTURE0 + unit;
 		glBindTexture(GL_TEXTURE_2D, 0);
 		GL_CHECK();
-		GL_State::sm_current.m_bindedTexture[unit] = 0;
+		m_backend->shadow->m_bindedTexture[unit] = 0;
 	}
 	for (GL_Texture* texture : m_textures)
 		texture->deallocate();
@@ -605,5 +567,5 @@ void GL_TextureShadowing::resume()
 	GL_CHECK();
 }
 
-} // GR_GL_NS
+} // gl
 } // gr

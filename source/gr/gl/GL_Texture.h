@@ -1,6 +1,5 @@
 #pragma once
 
-#include "GL_Namespace.h"
 #include "GL_TextureHandle.h"
 #include <gr/Texture.h>
 #include <lang/Object.h>
@@ -10,16 +9,18 @@
 
 namespace gr
 {
-namespace GR_GL_NS
+namespace gl
 {
 
+struct GL_Backend;
+class GL_StateBase;
 class GL_Texture;
 class GL_TextureShadowing;
 
 /**
  * What a texture needs of the rendering context that created it: the
- * extension test and the list of textures rebuilt after a loss of the GL
- * context. The back end's context implements it.
+ * extension test, the list of textures rebuilt after a loss of the GL
+ * context and the back end. The back end's context implements it.
  */
 class GL_TextureHost
 {
@@ -31,6 +32,9 @@ public:
 
 	/** The shadowed-texture list and its switch. */
 	virtual GL_TextureShadowing& textureShadowing() = 0;
+
+	/** The back end the textures belong to. */
+	virtual GL_Backend const& glBackend() const = 0;
 };
 
 /**
@@ -150,12 +154,17 @@ private:
 	std::string m_name;
 	LockType m_lockType;
 	GL_TextureHost* m_host;
+	/** The host's back end. */
+	GL_Backend const* m_backend;
 	int m_mipCount;
 	int m_usage;
 	std::vector<lang::Ptr<ShadowingSurfaceData>> m_shadowRecords;
 	bool m_replaying;
 
 	void createRenderTarget();
+
+	/** The back end's state shadow. */
+	GL_StateBase& shadow() const;
 
 	GL_Texture(GL_Texture const&) = delete;
 	GL_Texture& operator=(GL_Texture const&) = delete;
@@ -170,7 +179,8 @@ private:
 class GL_TextureShadowing
 {
 public:
-	GL_TextureShadowing() : m_enabled(false) {}
+	/** Off and empty, for textures of backend. */
+	explicit GL_TextureShadowing(GL_Backend const& backend) : m_backend(&backend), m_enabled(false) {}
 
 	bool enabled() const { return m_enabled; }
 
@@ -200,6 +210,7 @@ public:
 	void resume();
 
 private:
+	GL_Backend const* m_backend;
 	bool m_enabled;
 	std::vector<GL_Texture*> m_textures;
 };
@@ -248,5 +259,5 @@ bool GL_isExtensionInList(char const* list, char const* name);
 /** GL_isExtensionInList over the extension string of the current GL context. */
 bool GL_isExtensionAvailable(char const* name);
 
-} // GR_GL_NS
+} // gl
 } // gr

@@ -1,16 +1,15 @@
 #pragma once
 
-#include "GL_Namespace.h"
 #include <gr/BaseTexture.h>
 
 namespace gr
 {
-namespace GR_GL_NS
+namespace gl
 {
 
 /**
- * What the shaders of a back end need of a texture: the name of its GL
- * texture object. The back end's textures implement it beside gr::Texture.
+ * What the shaders of the back ends need of a texture: the name of its GL
+ * texture object. The GL textures implement it beside gr::Texture.
  */
 class GL_TextureHandle
 {
@@ -28,5 +27,5 @@ inline unsigned int GL_textureName(BaseTexture const* texture)
 	return handle ? handle->glTextureName() : 0;
 }
 
-} // GR_GL_NS
+} // gl
 } // gr

@@ -1,4 +1,4 @@
-#include "GL2_Pass.h"
+#include <gr/gl/gles2/GL2_Pass.h>
 #include <cassert>
 
 namespace gr

@@ -1,5 +1,6 @@
-#include "GL2_State.h"
-#include "GL_Check.h"
+#include <gr/gl/gles2/GL2_State.h>
+#include <gr/gl/GL_Check.h>
+#include <gr/gl/GLPlatform.h>
 #include <gr/GraphicsException.h>
 #include <lang/Format.h>
 #include <GLES2/gl2.h>
@@ -41,12 +42,22 @@ char const* BLENDDST_NAMES[] = {"ZERO", "ONE", "SRC_COLOR", "ONE_MINUS_SRC_COLOR
 	"SRC_ALPHA", "ONE_MINUS_SRC_ALPHA", "DST_ALPHA", "ONE_MINUS_DST_ALPHA", nullptr};
 unsigned int const BLENDDST_VALUES[] = {GL_ZERO, GL_ONE, GL_SRC_COLOR, GL_ONE_MINUS_SRC_COLOR,
 	GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_DST_ALPHA, GL_ONE_MINUS_DST_ALPHA};
+
+// A new GL context starts with its own defaults: the shadow forgets what
+// the old one held.
+struct ResetOnContextSwitch
+{
+	ResetOnContextSwitch() { gr::addContextCurrentHook(&GL_State::reset); }
+};
+
+ResetOnContextSwitch s_resetOnContextSwitch;
+
 } // namespace
 
 GL_State GL_State::sm_current;
 
 GL_State::GL_State() :
-	GL_StateBase(CAP_KEYS, CAP_COUNT),
+	GL_StateSetters(CAP_KEYS, CAP_COUNT, false),
 	m_blendEquation(GL_FUNC_ADD),
 	m_program(0),
 	m_vertexAttribArrays(VERTEX_ATTRIB_ARRAYS_UNKNOWN)
@@ -55,7 +66,7 @@ GL_State::GL_State() :
 
 void GL_State::begin(bool force)
 {
-	beginCommon(force);
+	beginCommon(sm_current, force);
 	GL_State& cur = sm_current;
 
 	if (force || cur.m_program != m_program)

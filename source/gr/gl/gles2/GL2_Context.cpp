@@ -1,6 +1,6 @@
-#include "GL2_Context.h"
-#include "GL2_Shader.h"
-#include "GL_Check.h"
+#include <gr/gl/gles2/GL2_Context.h>
+#include <gr/gl/gles2/GL2_Shader.h>
+#include <gr/gl/GL_Check.h>
 #include <gr/GraphicsException.h>
 #include <io/PathName.h>
 #include <lang/Format.h>
@@ -24,12 +24,7 @@ math::float4 colorBytes(unsigned color)
 
 } // namespace
 
-// The built-in 2D effects, by slot.
-char const* const GL_ContextBase::BUILTIN_SHADER_NAMES[BUILTIN_COUNT] = {"2d-vertexcolor", "2d-vertexcolor-alpha", "2d-sprite", "2d-sprite-alpha",
-	"2d-sprite-pair", "2d-sprite-images4", "2d-sprite-images8", "2d-sprite-images16",
-	"2d-sprite-alpha-pair", "2d-sprite-alpha-images4", "2d-sprite-alpha-images8", "2d-sprite-alpha-images16"};
-
-void GL_ContextBase::colorToFloats(unsigned color, float rgba[4])
+void GL_Context::colorToFloats(unsigned color, float rgba[4])
 {
 	math::float4 const c = colorBytes(color) * (1.f / 255.f);
 	rgba[0] = c.x;
@@ -39,7 +34,7 @@ void GL_ContextBase::colorToFloats(unsigned color, float rgba[4])
 }
 
 GL_Context::GL_Context(int width, int height, OrientationType orientation, void (*present)()) :
-	GL_ContextBase(width, height, orientation, present)
+	GL_ContextBase(GL_backend(), width, height, orientation, present)
 {
 }
 
@@ -110,6 +105,23 @@ Context* GL_createContext(int width, int height, Context::OrientationType orient
 	if (orientation == Context::ORIENTATION_1 || orientation == Context::ORIENTATION_3)
 		std::swap(width, height);
 	return new GL_Context(width, height, orientation, present);
+}
+
+void GL_Context::saveCachedState(std::string const& name)
+{
+	m_cachedStates[name] = GL_State::sm_current;
+}
+
+void GL_Context::restoreCachedState(std::string const& name)
+{
+	auto it = m_cachedStates.find(name);
+	if (it != m_cachedStates.end())
+		GL_State::sm_current = it->second;
+}
+
+void GL_Context::resetCachedState()
+{
+	GL_State::reset();
 }
 
 } // gles2

@@ -1,8 +1,8 @@
-#include "GL1_Shader.h"
-#include "GL1_Context.h"
-#include "GL1_State.h"
-#include "GL_Check.h"
-#include "GL_TextureHandle.h"
+#include <gr/gl/gles1/GL1_Shader.h>
+#include <gr/gl/gles1/GL1_Context.h>
+#include <gr/gl/gles1/GL1_State.h>
+#include <gr/gl/GL_Check.h>
+#include <gr/gl/GL_TextureHandle.h>
 #include <GLES/gl.h>
 #include <cassert>
 #include <cstring>

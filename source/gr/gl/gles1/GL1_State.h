@@ -1,14 +1,6 @@
 #pragma once
 
-// The shared GL_* headers take their namespace from GR_GLES: this header
-// belongs to the OpenGL ES 1.1 back end.
-#if !defined(GR_GLES)
-#define GR_GLES 1
-#elif GR_GLES != 1
-#error "GL1_State.h belongs to the OpenGL ES 1.1 back end (GR_GLES 1)"
-#endif
-
-#include "GL_StateBase.h"
+#include <gr/gl/gles1/GL1_Shared.h>
 
 namespace gr
 {
@@ -33,7 +25,7 @@ namespace gles1
  * makes a different GL context current. A GL error after any call is fatal.
  * Main thread only.
  */
-class GL_State : public GL_StateBase
+class GL_State : public gl::GL_StateSetters<GL_State>
 {
 public:
 	/** The matrix mode the GL has. */

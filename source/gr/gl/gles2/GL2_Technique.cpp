@@ -1,4 +1,4 @@
-#include "GL2_Technique.h"
+#include <gr/gl/gles2/GL2_Technique.h>
 #include <cassert>
 
 namespace gr

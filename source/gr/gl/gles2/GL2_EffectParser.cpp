@@ -1,6 +1,6 @@
-#include "GL2_EffectParser.h"
-#include "GL2_Shader.h"
-#include "GL2_Technique.h"
+#include <gr/gl/gles2/GL2_EffectParser.h>
+#include <gr/gl/gles2/GL2_Shader.h>
+#include <gr/gl/gles2/GL2_Technique.h>
 #include <gr/GraphicsException.h>
 #include <io/PathName.h>
 #include <io/std/BundleInputStream.h>

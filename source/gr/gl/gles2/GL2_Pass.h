@@ -1,7 +1,7 @@
 #pragma once
 
-#include "GL2_ShaderPlatform.h"
-#include "GL2_State.h"
+#include <gr/gl/gles2/GL2_ShaderPlatform.h>
+#include <gr/gl/gles2/GL2_State.h>
 #include <lang/Object.h>
 #include <lang/Ptr.h>
 #include <string>

@@ -1,7 +1,7 @@
-#include "GL2_ShaderPlatform.h"
-#include "GL2_State.h"
-#include "GL_Check.h"
-#include "GL_TextureHandle.h"
+#include <gr/gl/gles2/GL2_ShaderPlatform.h>
+#include <gr/gl/gles2/GL2_State.h>
+#include <gr/gl/GL_Check.h>
+#include <gr/gl/GL_TextureHandle.h>
 #include <gr/GraphicsException.h>
 #include <lang/Format.h>
 #include <GLES2/gl2.h>

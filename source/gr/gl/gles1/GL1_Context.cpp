@@ -1,6 +1,6 @@
-#include "GL1_Context.h"
-#include "GL1_Shader.h"
-#include "GL_Check.h"
+#include <gr/gl/gles1/GL1_Context.h>
+#include <gr/gl/gles1/GL1_Shader.h>
+#include <gr/gl/GL_Check.h>
 #include <gr/GraphicsException.h>
 #include <io/ByteArrayOutputStream.h>
 #include <io/FileFormat.h>
@@ -17,18 +17,14 @@ namespace gr
 namespace gles1
 {
 
-// The built-in 2D templates, by slot.
-char const* const GL_ContextBase::BUILTIN_SHADER_NAMES[BUILTIN_COUNT] = {"sprite-plain", "sprite-alphaplain", "sprite", "sprite-alpha",
-	nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
-
-void GL_ContextBase::colorToFloats(unsigned color, float rgba[4])
+void GL_Context::colorToFloats(unsigned color, float rgba[4])
 {
 	SurfaceFormat const dst(SurfaceFormat::SURFACE_A32B32G32R32F);
 	dst.copyPixels(rgba, SurfaceFormat(), nullptr, SurfaceFormat(SurfaceFormat::SURFACE_A8R8G8B8), &color, SurfaceFormat(), nullptr, 1);
 }
 
 GL_Context::GL_Context(int width, int height, OrientationType orientation, void (*present)()) :
-	GL_ContextBase(width, height, orientation, present),
+	GL_ContextBase(GL_backend(), width, height, orientation, present),
 	m_modelView(1.f),
 	m_world(1.f),
 	m_view(1.f),
@@ -179,6 +175,23 @@ Context* GL_createContext(int width, int height, Context::OrientationType orient
 		throw;
 	}
 	return context;
+}
+
+void GL_Context::saveCachedState(std::string const& name)
+{
+	m_cachedStates[name] = GL_State::sm_current;
+}
+
+void GL_Context::restoreCachedState(std::string const& name)
+{
+	auto it = m_cachedStates.find(name);
+	if (it != m_cachedStates.end())
+		GL_State::sm_current = it->second;
+}
+
+void GL_Context::resetCachedState()
+{
+	GL_State::reset();
 }
 
 } // gles1

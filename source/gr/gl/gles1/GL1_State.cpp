@@ -1,5 +1,6 @@
-#include "GL1_State.h"
-#include "GL_Check.h"
+#include <gr/gl/gles1/GL1_State.h>
+#include <gr/gl/GL_Check.h>
+#include <gr/gl/GLPlatform.h>
 #include <GLES/gl.h>
 #include <algorithm>
 #include <cassert>
@@ -50,12 +51,22 @@ bool* clientStateFlag(unsigned int cap)
 		return nullptr;
 	}
 }
+
+// A new GL context starts with its own defaults: the shadow forgets what
+// the old one held.
+struct ResetOnContextSwitch
+{
+	ResetOnContextSwitch() { gr::addContextCurrentHook(&GL_State::reset); }
+};
+
+ResetOnContextSwitch s_resetOnContextSwitch;
+
 } // namespace
 
 GL_State GL_State::sm_current;
 
 GL_State::GL_State() :
-	GL_StateBase(CAP_KEYS, CAP_COUNT),
+	GL_StateSetters(CAP_KEYS, CAP_COUNT, true),
 	m_glMatrixMode(GL_MODELVIEW),
 	m_matrixMode(GL_MODELVIEW),
 	m_pointSizeArrayEnabled(false)
@@ -65,7 +76,7 @@ GL_State::GL_State() :
 
 void GL_State::begin(bool force)
 {
-	beginCommon(force);
+	beginCommon(sm_current, force);
 }
 
 void GL_State::reset()

@@ -1,14 +1,6 @@
 #pragma once
 
-// The shared GL_* headers take their namespace from GR_GLES: this header
-// belongs to the OpenGL ES 2.0 back end.
-#if !defined(GR_GLES)
-#define GR_GLES 2
-#elif GR_GLES != 2
-#error "GL2_State.h belongs to the OpenGL ES 2.0 back end (GR_GLES 2)"
-#endif
-
-#include "GL_StateBase.h"
+#include <gr/gl/gles2/GL2_Shared.h>
 #include <string>
 
 namespace gr
@@ -30,7 +22,7 @@ namespace gles2
  * different GL context current. GL errors after every call are fatal.
  * Main thread only.
  */
-class GL_State : public GL_StateBase
+class GL_State : public gl::GL_StateSetters<GL_State>
 {
 public:
 	unsigned int m_blendEquation;

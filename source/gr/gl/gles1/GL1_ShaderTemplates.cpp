@@ -1,5 +1,5 @@
-#include "GL1_Context.h"
-#include "GL1_Shader.h"
+#include <gr/gl/gles1/GL1_Context.h>
+#include <gr/gl/gles1/GL1_Shader.h>
 #include <GLES/gl.h>
 
 namespace gr

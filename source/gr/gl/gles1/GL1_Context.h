@@ -1,15 +1,8 @@
 #pragma once
 
-// The shared GL_* headers below take their namespace from GR_GLES: this
-// header belongs to the OpenGL ES 1.1 back end.
-#if !defined(GR_GLES)
-#define GR_GLES 1
-#elif GR_GLES != 1
-#error "GL1_Context.h belongs to the OpenGL ES 1.1 back end (GR_GLES 1)"
-#endif
-
-#include "GL_ContextBase.h"
-#include "GLBackends.h"
+#include <gr/gl/gles1/GL1_State.h>
+#include <gr/gl/GL_ContextBase.h>
+#include <gr/gl/GLBackends.h>
 #include <map>
 #include <string>
 
@@ -57,6 +50,18 @@ public:
 
 	/** Stores the projection and loads it into the GL projection matrix. */
 	void setProjection(math::float4x4 const& proj) override;
+
+	/** Keeps a copy of the state shadow under name. No GL call. */
+	void saveCachedState(std::string const& name) override;
+
+	/** Makes the shadow what was saved under name; unknown names do nothing. No GL call. */
+	void restoreCachedState(std::string const& name) override;
+
+	/** The shadow becomes a default record. No GL call. */
+	void resetCachedState() override;
+
+	/** Red, green, blue and alpha (0 to 1) of an A8R8G8B8 colour. */
+	static void colorToFloats(unsigned color, float rgba[4]);
 
 	using GL_ContextBase::capture;
 	void capture(Image* image) override;
@@ -116,6 +121,7 @@ private:
 	math::float4x4 m_view;
 	bool m_modelViewDirty;
 	std::map<std::string, bool> m_extensionOverrides;
+	std::map<std::string, GL_State> m_cachedStates;
 
 	void loadModelView(math::float4x4 const& m);
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "GL2_Technique.h"
+#include <gr/gl/gles2/GL2_Technique.h>
 #include <gr/Shader.h>
 #include <lang/Ptr.h>
 #include <math/float4.h>

@@ -2,7 +2,7 @@
 // ES 1.1 library of this platform does not export these entry points; the
 // driver gives them only through eglGetProcAddress. The build renames every
 // use of their usual names to names of this back end's own (see
-// gles1.cmake), so the functions below are defined under those names and
+// CMakeLists.txt), so the functions below are defined under those names and
 // never stand in for, or clash with, a GL library's exports; the back end
 // still writes the usual names. Each looks its driver entry up once (by the
 // usual name) and forwards to it. A missing entry point is fatal, like a GL
@@ -15,7 +15,7 @@
 #include <cstdlib>
 
 #if !defined(glBindFramebufferOES)
-#error "the build must rename the OES frame buffer entry points (see gles1.cmake)"
+#error "the build must rename the OES frame buffer entry points (see CMakeLists.txt)"
 #endif
 
 namespace

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "GL2_Pass.h"
+#include <gr/gl/gles2/GL2_Pass.h>
 #include <lang/Object.h>
 #include <lang/Ptr.h>
 #include <string>

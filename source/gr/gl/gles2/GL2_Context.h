@@ -1,16 +1,9 @@
 #pragma once
 
-// The shared GL_* headers below take their namespace from GR_GLES: this
-// header belongs to the OpenGL ES 2.0 back end.
-#if !defined(GR_GLES)
-#define GR_GLES 2
-#elif GR_GLES != 2
-#error "GL2_Context.h belongs to the OpenGL ES 2.0 back end (GR_GLES 2)"
-#endif
-
-#include "GL2_ShaderHost.h"
-#include "GL_ContextBase.h"
-#include "GLBackends.h"
+#include <gr/gl/gles2/GL2_ShaderHost.h>
+#include <gr/gl/gles2/GL2_State.h>
+#include <gr/gl/GL_ContextBase.h>
+#include <gr/gl/GLBackends.h>
 #include <map>
 #include <string>
 
@@ -54,6 +47,18 @@ public:
 	PlatformType platform() const override { return PLATFORM_GLES2; }
 	void setProjection(math::float4x4 const& proj) override { m_projection = proj; }
 
+	/** Keeps a copy of the state shadow under name. No GL call. */
+	void saveCachedState(std::string const& name) override;
+
+	/** Makes the shadow what was saved under name; unknown names do nothing. No GL call. */
+	void restoreCachedState(std::string const& name) override;
+
+	/** The shadow becomes a default record. No GL call. */
+	void resetCachedState() override;
+
+	/** Red, green, blue and alpha (0 to 1) of an A8R8G8B8 colour. */
+	static void colorToFloats(unsigned color, float rgba[4]);
+
 	using GL_ContextBase::capture;
 	void capture(Image* image) override;
 
@@ -73,6 +78,7 @@ protected:
 
 private:
 	std::map<std::string, lang::Ptr<GL_Shader>> m_shaderCache;
+	std::map<std::string, GL_State> m_cachedStates;
 };
 
 } // gles2

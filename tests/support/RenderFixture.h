@@ -27,8 +27,8 @@ RGBA const WHITE = {255, 255, 255, 255};
 /**
  * One headless ES 2.0 view of 64 x 64 pixels and one context for the whole
  * suite; every test starts from a black frame and a default 2D state.
- * For tests built with GR_GLES=2 and ENGINE_DATA_DIR (the data folder, for
- * the built-in effects).
+ * For tests built with ENGINE_DATA_DIR (the data folder, for the built-in
+ * effects).
  */
 class RenderFixture : public ::testing::Test
 {

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Checks the layering of the folders, builds the engine with clang's
-# AddressSanitizer and UndefinedBehaviorSanitizer and runs every test; builds
-# the benchmarks in gcc's Release build (the one scripts/run.sh uses) and runs
-# each once briefly, so a benchmark that breaks fails too.
+# Checks the layering of the folders and the README's map of them, builds
+# the engine with clang's AddressSanitizer and UndefinedBehaviorSanitizer and
+# runs every test; builds the benchmarks in gcc's Release build (the one
+# scripts/run.sh uses) and runs each once briefly, so a benchmark that breaks
+# fails too.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 python3 scripts/check-layering.py
+python3 scripts/check-folder-map.py
 source scripts/builds.sh
 
 configure_build build/test clang-14 clang++-14 -DCMAKE_BUILD_TYPE=Debug -DENGINE_SANITIZE=ON -DENGINE_TESTS=ON -DENGINE_BENCHMARKS=OFF

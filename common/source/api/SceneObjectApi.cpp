@@ -8,10 +8,10 @@
 
 void registerSceneObjectApi(lua::LuaObject& host, SceneObjects& scene, ObjectSetters& setters)
 {
-	host.registerMethod("createBox", &scene, &SceneObjects::createBoxLua);
-	host.registerMethod("createCircle", &scene, &SceneObjects::createCircleLua);
-	host.registerMethod("createPolygon", &scene, &SceneObjects::createPolygonLua);
-	host.registerMethod("createLineShape", &scene, &SceneObjects::createLineShapeLua);
+	host.registerMethod("createBox", &scene, &SceneObjects::createBox);
+	host.registerMethod("createCircle", &scene, &SceneObjects::createCircle);
+	host.registerMethod("createPolygon", &scene, &SceneObjects::createPolygon);
+	host.registerMethod("createLineShape", &scene, &SceneObjects::createLineShape);
 	host.registerMethod("clearVertices", &scene, &SceneObjects::clearVertices);
 	host.registerMethod("addVertex", &scene, &SceneObjects::addVertex);
 	host.registerMethod("removeObject", &scene, &SceneObjects::removeObject);

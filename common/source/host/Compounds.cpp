@@ -208,7 +208,7 @@ void Compounds::clearShapesArray()
 	m_compoundShapeNames.clear();
 }
 
-void Compounds::addBoxToCompoundListLua(std::string const& name, float x, float y, float angle, float width, float height)
+void Compounds::addBoxToCompoundList(std::string const& name, float x, float y, float angle, float width, float height)
 {
 	CompoundShape shape;
 	shape.kind = CompoundShape::BOX;
@@ -219,7 +219,7 @@ void Compounds::addBoxToCompoundListLua(std::string const& name, float x, float 
 	m_compoundShapes.push_back(shape);
 }
 
-void Compounds::addPolygonToCompoundListLua(std::string const& name, float x, float y, float, float, float)
+void Compounds::addPolygonToCompoundList(std::string const& name, float x, float y, float, float, float)
 {
 	CompoundShape shape;
 	shape.kind = CompoundShape::POLYGON;
@@ -229,7 +229,7 @@ void Compounds::addPolygonToCompoundListLua(std::string const& name, float x, fl
 	m_compoundShapes.push_back(shape);
 }
 
-void Compounds::addLineToCompoundListLua(std::string const& name, float x, float y, float, float, float)
+void Compounds::addLineToCompoundList(std::string const& name, float x, float y, float, float, float)
 {
 	m_compoundShapeNames.push_back(name);
 	for (size_t i = 1; i < m_scene.vertices().size(); ++i)
@@ -241,7 +241,7 @@ void Compounds::addLineToCompoundListLua(std::string const& name, float x, float
 	}
 }
 
-void Compounds::addCircleToCompoundListLua(std::string const& name, float x, float y, float, float radius)
+void Compounds::addCircleToCompoundList(std::string const& name, float x, float y, float, float radius)
 {
 	CompoundShape shape;
 	shape.kind = CompoundShape::CIRCLE;

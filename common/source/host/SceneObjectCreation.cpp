@@ -41,25 +41,25 @@ float const WELD_DISTANCE = 0.5f * b2_linearSlop;
 
 } // namespace
 
-void SceneObjects::createBoxLua(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
+void SceneObjects::createBox(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
 	float density, float friction, float restitution, bool collisionEnabled, bool inactive, float z_order)
 {
 	createObject(BOX, name, sprite, x, y, width, height, -1.f, density, friction, restitution, collisionEnabled, inactive, z_order);
 }
 
-void SceneObjects::createCircleLua(std::string const& name, std::string const& sprite, float x, float y, float radius,
+void SceneObjects::createCircle(std::string const& name, std::string const& sprite, float x, float y, float radius,
 	float density, float friction, float restitution, bool collisionEnabled, bool inactive, float z_order)
 {
 	createObject(CIRCLE, name, sprite, x, y, 0.f, 0.f, radius, density, friction, restitution, collisionEnabled, inactive, z_order);
 }
 
-void SceneObjects::createPolygonLua(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
+void SceneObjects::createPolygon(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
 	float density, float friction, float restitution, bool collisionEnabled, bool inactive, float z_order)
 {
 	createObject(POLYGON, name, sprite, x, y, width, height, -1.f, density, friction, restitution, collisionEnabled, inactive, z_order);
 }
 
-void SceneObjects::createLineShapeLua(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
+void SceneObjects::createLineShape(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
 	float density, float friction, float restitution, bool collisionEnabled, bool inactive, float z_order)
 {
 	createObject(LINE, name, sprite, x, y, width, height, -1.f, density, friction, restitution, collisionEnabled, inactive, z_order);

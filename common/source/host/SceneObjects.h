@@ -90,16 +90,16 @@ public:
 	void clearObjects();
 
 	/** Box of width x height around (x, y); static at density 0 or 100. */
-	void createBoxLua(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
+	void createBox(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
 		float density, float friction, float restitution, bool collisionEnabled, bool inactive, float z_order);
 	/** Circle of radius at (x, y); static at density 0. */
-	void createCircleLua(std::string const& name, std::string const& sprite, float x, float y, float radius,
+	void createCircle(std::string const& name, std::string const& sprite, float x, float y, float radius,
 		float density, float friction, float restitution, bool collisionEnabled, bool inactive, float z_order);
 	/** Convex polygon of the 3 to 8 points of addVertex (a concave outline becomes its hull, logged). */
-	void createPolygonLua(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
+	void createPolygon(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
 		float density, float friction, float restitution, bool collisionEnabled, bool inactive, float z_order);
 	/** Chain of edges between consecutive points of addVertex. */
-	void createLineShapeLua(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
+	void createLineShape(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
 		float density, float friction, float restitution, bool collisionEnabled, bool inactive, float z_order);
 	void clearVertices();
 	/** @exception lua::LuaException A point that is not finite. */

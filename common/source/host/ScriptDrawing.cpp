@@ -68,7 +68,7 @@ ScriptDrawing::ScriptDrawing(HostCore const& core) : m_core(core), m_clippedText
 
 ScriptDrawing::~ScriptDrawing() = default;
 
-int ScriptDrawing::setRenderStateLua(lua::LuaState* state)
+int ScriptDrawing::setRenderState(lua::LuaState* state)
 {
 	int const count = state->top();
 	if (count < 2 || count > 8)
@@ -248,7 +248,7 @@ void ScriptDrawing::drawTexturedLine2D(std::string const& spriteName, float x1, 
 	sprite->draw(m_core.context, game::Transform(), corners, nullptr, nullptr);
 }
 
-void ScriptDrawing::drawCompoSpriteLua(std::string const& name, float x, float y)
+void ScriptDrawing::drawCompoSprite(std::string const& name, float x, float y)
 {
 	game::CompoSprite* const compo = m_core.resources->getCompoSprite(name);
 	if (!compo)
@@ -679,7 +679,7 @@ int ScriptDrawing::drawBox(lua::LuaState* state)
 	return 0;
 }
 
-int ScriptDrawing::renderMaskedImageNativeLua(lua::LuaState*)
+int ScriptDrawing::renderMaskedImageNative(lua::LuaState*)
 {
 	return 0;
 }

@@ -51,7 +51,7 @@ public:
 	 * @exception lua::LuaException Fewer than 2 or more than 8 arguments
 	 *            (naming the count), or one not a number; the state is unchanged.
 	 */
-	int setRenderStateLua(lua::LuaState* state);
+	int setRenderState(lua::LuaState* state);
 	/** A context line; components 0..255. */
 	void drawLine2D(float x1, float y1, float x2, float y2, float width, float r, float g, float b, float a);
 	/** The rectangle's four sides as context lines; components 0..255. */
@@ -100,7 +100,7 @@ public:
 	 * sprite; parts whose sprite cannot draw (sheet gone, no texture) or
 	 * whose placement is not finite are skipped.
 	 */
-	void drawCompoSpriteLua(std::string const& name, float x, float y);
+	void drawCompoSprite(std::string const& name, float x, float y);
 	/**
 	 * The sprite's rectangle of its sheet image (divided by the sheet
 	 * texture's size) drawn as one quad, width wide, along the segment
@@ -202,7 +202,7 @@ public:
 	 */
 	int drawBox(lua::LuaState* state);
 	/** Raw: accepts anything and does nothing. */
-	int renderMaskedImageNativeLua(lua::LuaState* state);
+	int renderMaskedImageNative(lua::LuaState* state);
 	/** The masked image kept for the texture name, made on first use. */
 	MaskedImage* maskedImage(std::string const& textureName);
 	/** Renders every masked image in texture-name order. */

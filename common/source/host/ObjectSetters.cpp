@@ -324,8 +324,8 @@ void ObjectSetters::setObjectParameter(std::string const& name, float idValue, f
 		case 19: o.killingVolume = flag; break;
 		case 20: o.ignoresKillingVolumes = flag; break;
 		case 21:
-			o.objectType = lua::LuaNumber::toInt(value);
-			if ((o.objectType == 5 || o.objectType == 7) && o.body)
+			o.objectType = static_cast<ObjectType>(lua::LuaNumber::toInt(value));
+			if (isFlyerType(o.objectType) && o.body)
 			{
 				m_scene.world().setFixedRotation(o.body, true);
 				m_scene.world().resetMassData(o.body);

@@ -176,7 +176,6 @@ void Compounds::buildCompound(CompoundDescription const& d)
 	table.setNumber("animFrame", 1.f);
 	table.setNumber("animThresholdTimer", 0.f);
 	table.setNumber("collisionEnabled", 1.f);
-	entries.setTable(d.name, table);
 
 	object->name = d.name;
 	object->body = body;
@@ -196,10 +195,7 @@ void Compounds::buildCompound(CompoundDescription const& d)
 	object->collisionEnabled = true;
 	object->radius = -1.f;
 	object->z_order = 0.f;
-	m_scene.renderObjects()[d.name] = object;
-	m_scene.markOrderDirty();
-	physics::PhysicsWorld::setUserData(body, object);
-	m_scene.drawLists()[0][SceneObjects::drawKey(*object)].push_back(d.name); // no sprite of its own: layer 0, no sheet
+	m_scene.registerObject(entries, object, true); // no sprite of its own: layer 0, no sheet
 }
 
 void Compounds::clearShapesArray()

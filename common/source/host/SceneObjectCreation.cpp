@@ -194,7 +194,6 @@ void SceneObjects::buildObject(int kind, std::string const& name, std::string co
 	table.setNumber("animFrame", 1.f);
 	table.setNumber("animThresholdTimer", 0.f);
 	table.setNumber("collisionEnabled", collisionEnabled ? 1.f : 0.f);
-	entries.setTable(name, table);
 
 	object->name = name;
 	object->spriteName = sprite;
@@ -213,10 +212,12 @@ void SceneObjects::buildObject(int kind, std::string const& name, std::string co
 	object->collisionEnabled = collisionEnabled;
 	object->startsInactive = inactive;
 	object->rolls = kind == CIRCLE;
-	renderObjects()[name] = object;
-	markOrderDirty();
+	Look const look = findLook(object->spriteName, kind);
+	setLook(*object, look);
+	if (!look.compo && !look.sprite && !object->spriteName.empty())
+		reportMissingSprite(*object, object->spriteName, searchedSheets(object->spriteName, kind), "it is drawn without a look");
+	registerObject(entries, object, !(kind == BOX && name == "ground"));
 
-	physics::PhysicsWorld::setUserData(body, object);
 	if (inactive)
 	{
 		world.setAngularDamping(body, 2.f);
@@ -226,12 +227,6 @@ void SceneObjects::buildObject(int kind, std::string const& name, std::string co
 			world.setEnabled(body, false);
 		}
 	}
-	Look const look = findLook(object->spriteName, kind);
-	setLook(*object, look);
-	if (!look.compo && !look.sprite && !object->spriteName.empty())
-		reportMissingSprite(*object, object->spriteName, searchedSheets(object->spriteName, kind), "it is drawn without a look");
-	if (!(kind == BOX && name == "ground"))
-		drawLists()[lua::LuaNumber::toInt(z_order)][drawKey(*object)].push_back(name);
 }
 
 SceneObjects::Look SceneObjects::findLook(std::string const& name, int kind) const

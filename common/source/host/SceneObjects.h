@@ -89,6 +89,15 @@ public:
 	/** Deletes every record and empties the registries (bodies are left to the world), then calls the cleared hook. */
 	void clearObjects();
 
+	/**
+	 * Enters a new object (owned from now on; its name, table, body and look
+	 * set) into the scene, in this order: entries[name] := its table, the
+	 * registry, the body's user data and, when drawn, the end of the draw
+	 * list of its layer (z_order) and draw key. A live object of the name
+	 * must have been removed first.
+	 */
+	void registerObject(lua::LuaTable& entries, RenderObjectData* object, bool drawn);
+
 	/** Box of width x height around (x, y); static at density 0 or 100. */
 	void createBox(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
 		float density, float friction, float restitution, bool collisionEnabled, bool inactive, float z_order);

@@ -107,7 +107,7 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	setTable("multitouchSweep", m_multitouchSweep);
 	setTable("multitouchZoom", m_multitouchZoom);
 	m_multitouchZoom.setNumber("zoomCoolingTime", -1.f);
-	setTable("clippedText", m_scriptDrawing->clippedText());
+	setTable("clippedText", m_scriptDrawing->text().clippedText());
 	setTable("objects", m_objects);
 
 	m_scene->resetPhysicsWorld(b2Vec2(0.f, 0.f), true);

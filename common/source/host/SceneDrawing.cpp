@@ -130,7 +130,7 @@ void SceneDrawing::drawGame(int fgZ)
 			}
 			state.scale = math::float2(m_core.view.worldScale(), m_core.view.worldScale());
 			if (masked)
-				m_scriptDrawing.renderMaskedImages();
+				m_scriptDrawing.maskedImages().renderMaskedImages();
 		}
 	}
 	m_aiming.drawSimulationTrajectory();
@@ -244,7 +244,7 @@ bool SceneDrawing::addTextured(RenderObjectData& object)
 	gr::RenderState2D& state = m_core.context->getRenderState2D();
 	state.translation = math::float2(-m_core.view.topLeftX() / sx, -m_core.view.topLeftY() / sy);
 	state.scale = math::float2(m_core.view.worldScale() * sx, m_core.view.worldScale() * sy);
-	m_scriptDrawing.maskedImage(object.textureName)
+	m_scriptDrawing.maskedImages().maskedImage(object.textureName)
 		->add(PIXELS_PER_METRE * object.renderX / sx, PIXELS_PER_METRE * object.renderY / sy, object.textureImage, object.sprite,
 			sx / object.textureScale, sy / object.textureScale);
 	return true;

@@ -331,7 +331,7 @@ void SceneObjects::setTexture(std::string const& name, std::string const& sheetN
 			o.textureImage = image;
 		});
 	}
-	m_drawing.maskedImage(sheetName);
+	m_drawing.maskedImages().maskedImage(sheetName);
 }
 
 void SceneObjects::clearVertices()

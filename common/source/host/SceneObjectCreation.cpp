@@ -1,9 +1,8 @@
 // Scene objects: creation of the four shape kinds, removal, the vertex list
-// of polygons and lines, an object's sprite and texture, and the block table.
+// of polygons and lines, an object's look, and the block table.
 #include <host/SceneObjects.h>
 #include <ArgumentCheck.h>
 #include <host/RenderObjectData.h>
-#include <host/ScriptDrawing.h>
 #include <host/SheetsSearched.h>
 #include <game/CompoSprite.h>
 #include <game/Resources.h>
@@ -285,53 +284,34 @@ game::SpriteSheet const* SceneObjects::drawKey(RenderObjectData const& object)
 	return sprite ? sprite->getSheet() : nullptr;
 }
 
-void SceneObjects::setSprite(std::string const& name, std::string const& sprite)
+void SceneObjects::replaceLook(RenderObjectData& o, std::string const& sprite)
 {
-	if (!m_change)
-		return;
-	m_change(name, [this, sprite](RenderObjectData& o) {
-		// The sprite name keeps its creation value; only the look changes,
-		// and only to one that is found: the object never loses its look.
-		Look const look = findLook(sprite, BOX);
-		if (!look.compo && !look.sprite)
-		{
-			reportMissingSprite(o, sprite, searchedSheets(sprite, BOX),
-				o.compoSprite || o.sprite ? "the object keeps the look it has" : "the object stays without a look");
-			return;
-		}
-		setLook(o, look);
-
-		auto depth = drawLists().find(lua::LuaNumber::toInt(o.z_order));
-		if (depth == drawLists().end())
-			return;
-		game::SpriteSheet const* key = drawKey(o);
-		for (auto& [sheet, names] : depth->second)
-		{
-			auto it = std::find(names.begin(), names.end(), o.name);
-			if (it == names.end())
-				continue;
-			if (sheet == key)
-				return;
-			names.erase(it);
-			depth->second[key].push_back(o.name);
-			return;
-		}
-	});
-}
-
-void SceneObjects::setTexture(std::string const& name, std::string const& sheetName)
-{
-	game::SpriteSheet* const sheet = m_core.resources->getSpriteSheet(sheetName);
-	if (m_change)
+	// The sprite name keeps its creation value; only the look changes,
+	// and only to one that is found: the object never loses its look.
+	Look const look = findLook(sprite, BOX);
+	if (!look.compo && !look.sprite)
 	{
-		// The change may run after the world's current operation: it keeps its own copies.
-		lang::Ptr<gr::Image> const image = sheet ? sheet->getImage() : nullptr;
-		m_change(name, [sheetName, image](RenderObjectData& o) {
-			o.textureName = sheetName;
-			o.textureImage = image;
-		});
+		reportMissingSprite(o, sprite, searchedSheets(sprite, BOX),
+			o.compoSprite || o.sprite ? "the object keeps the look it has" : "the object stays without a look");
+		return;
 	}
-	m_drawing.maskedImages().maskedImage(sheetName);
+	setLook(o, look);
+
+	auto depth = drawLists().find(lua::LuaNumber::toInt(o.z_order));
+	if (depth == drawLists().end())
+		return;
+	game::SpriteSheet const* key = drawKey(o);
+	for (auto& [sheet, names] : depth->second)
+	{
+		auto it = std::find(names.begin(), names.end(), o.name);
+		if (it == names.end())
+			continue;
+		if (sheet == key)
+			return;
+		names.erase(it);
+		depth->second[key].push_back(o.name);
+		return;
+	}
 }
 
 void SceneObjects::clearVertices()

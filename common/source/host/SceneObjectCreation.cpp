@@ -228,6 +228,16 @@ void SceneObjects::buildObject(int kind, std::string const& name, std::string co
 	}
 }
 
+void SceneObjects::registerObject(lua::LuaTable& entries, RenderObjectData* object, bool drawn)
+{
+	entries.setTable(object->name, object->luaTable);
+	m_renderObjects[object->name] = object;
+	m_orderDirty = true;
+	physics::PhysicsWorld::setUserData(object->body, object);
+	if (drawn)
+		m_drawLists[lua::LuaNumber::toInt(object->z_order)][drawKey(*object)].push_back(object->name);
+}
+
 SceneObjects::Look SceneObjects::findLook(std::string const& name, int kind) const
 {
 	Look look;

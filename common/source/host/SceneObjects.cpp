@@ -54,16 +54,6 @@ void SceneObjects::clearObjects()
 		m_cleared();
 }
 
-void SceneObjects::registerObject(lua::LuaTable& entries, RenderObjectData* object, bool drawn)
-{
-	entries.setTable(object->name, object->luaTable);
-	m_renderObjects[object->name] = object;
-	m_orderDirty = true;
-	physics::PhysicsWorld::setUserData(object->body, object);
-	if (drawn)
-		m_drawLists[lua::LuaNumber::toInt(object->z_order)][drawKey(*object)].push_back(object->name);
-}
-
 std::vector<RenderObjectData*> const& SceneObjects::objectOrder()
 {
 	if (m_orderDirty)

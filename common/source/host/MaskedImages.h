@@ -1,6 +1,6 @@
 #pragma once
 
-#include <MaskedImage.h>
+#include <host/MaskedImage.h>
 #include <host/HostCore.h>
 #include <lang/Ptr.h>
 #include <map>

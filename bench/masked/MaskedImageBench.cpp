@@ -1,6 +1,6 @@
 #include <benchmark/benchmark.h>
 #include <support/FrameLoop.h>
-#include <MaskedImage.h>
+#include <host/MaskedImage.h>
 #include <framework/linux/HeadlessGL.h>
 #include <game/Anchor.h>
 #include <game/Sprite.h>

@@ -71,8 +71,8 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_store = std::make_unique<HostStore>(m_core, *this);
 	m_notifications = std::make_unique<HostNotifications>(m_core);
 	m_video = std::make_unique<HostVideo>(m_core, *this);
-	m_scene.reset(new SceneObjects(m_core, *m_scriptDrawing, this, this, this));
-	m_setters = std::make_unique<ObjectSetters>(m_core, *m_scene);
+	m_scene.reset(new SceneObjects(m_core, this, this, this));
+	m_setters = std::make_unique<ObjectSetters>(m_core, *m_scene, m_scriptDrawing->maskedImages());
 	m_joints = std::make_unique<Joints>(m_core, *m_scene);
 	m_scene->setClearedHook([this] { m_joints->clear(); });
 	m_contactRules = std::make_unique<ContactRules>(m_core, *m_scene, *m_joints, m_settings);
@@ -84,15 +84,12 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 
 	m_particles.reset(new HostParticles(m_core));
 	m_aiming = std::make_unique<Aiming>(m_core, *m_scene, m_settings, *m_worldForces);
-	m_sceneDrawing = std::make_unique<SceneDrawing>(m_core, m_settings, *m_scene, *m_themes, *m_scriptDrawing,
+	m_sceneDrawing = std::make_unique<SceneDrawing>(m_core, m_settings, *m_scene, *m_themes, m_scriptDrawing->maskedImages(),
 		*m_particles, *m_aiming);
 	m_saveTables = std::make_unique<SaveTables>(m_core);
 	m_levels = std::make_unique<Levels>(m_core, m_settings, *m_scene, *m_themes, *m_scriptUtilities, *m_particles,
 		*m_aiming);
 	m_scene->setRemovedHook([this](std::string const& name) { m_joints->forgetObjectJoints(name); });
-	m_scene->setChangeHook([this](std::string const& name, std::function<void(RenderObjectData&)> change) {
-		m_setters->changeObject(name, std::move(change));
-	});
 	registerApi();
 	// The scripts' device identifier: the hash of the hardware address.
 	setString("uniqueDeviceId", lang::Ptr<pf::DeviceID>(new pf::DeviceID())->getDeviceIDHash());
@@ -107,7 +104,7 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	setTable("multitouchSweep", m_multitouchSweep);
 	setTable("multitouchZoom", m_multitouchZoom);
 	m_multitouchZoom.setNumber("zoomCoolingTime", -1.f);
-	setTable("clippedText", m_scriptDrawing->clippedText());
+	setTable("clippedText", m_scriptDrawing->text().clippedText());
 	setTable("objects", m_objects);
 
 	m_scene->resetPhysicsWorld(b2Vec2(0.f, 0.f), true);

@@ -1,5 +1,5 @@
 #include <DrawPlacement.h>
-#include <MaskedImage.h>
+#include <host/MaskedImage.h>
 #include <game/Sprite.h>
 #include <game/SpriteSheet.h>
 #include <math/float4x4.h>

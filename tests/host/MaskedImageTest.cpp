@@ -1,4 +1,4 @@
-#include <MaskedImage.h>
+#include <host/MaskedImage.h>
 #include <game/Sprite.h>
 #include <game/SpriteSheet.h>
 #include <gr/Texture.h>

@@ -8,10 +8,10 @@ void registerCompoundBodyApi(lua::LuaObject& host, Compounds& area)
 {
 	host.registerLuaMethod("createCompoundBodyFromTable", &area, &Compounds::createCompoundBodyFromTable);
 	host.registerMethod("clearShapesArray", &area, &Compounds::clearShapesArray);
-	host.registerMethod("addBoxToCompoundList", &area, &Compounds::addBoxToCompoundListLua);
-	host.registerMethod("addPolygonToCompoundList", &area, &Compounds::addPolygonToCompoundListLua);
-	host.registerMethod("addLineToCompoundList", &area, &Compounds::addLineToCompoundListLua);
-	host.registerMethod("addCircleToCompoundList", &area, &Compounds::addCircleToCompoundListLua);
+	host.registerMethod("addBoxToCompoundList", &area, &Compounds::addBoxToCompoundList);
+	host.registerMethod("addPolygonToCompoundList", &area, &Compounds::addPolygonToCompoundList);
+	host.registerMethod("addLineToCompoundList", &area, &Compounds::addLineToCompoundList);
+	host.registerMethod("addCircleToCompoundList", &area, &Compounds::addCircleToCompoundList);
 	host.registerMethod("setCompoundShapeLinearDamping", &area, &Compounds::setCompoundShapeLinearDamping);
 	host.registerMethod("setCompoundShapeParameter", &area, &Compounds::setCompoundShapeParameter);
 	host.registerMethod("finalizeCompoundObject", &area, &Compounds::createCompoundObject);

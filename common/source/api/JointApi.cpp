@@ -6,9 +6,9 @@
 
 void registerJointApi(lua::LuaObject& host, Joints& joints)
 {
-	host.registerLuaMethod("createJoint", &joints, &Joints::createJointLua);
+	host.registerLuaMethod("createJoint", &joints, &Joints::createJoint);
 	host.registerLuaMethod("createJoints", &joints, &Joints::createJoints);
-	host.registerMethod("destroyJoint", &joints, &Joints::destroyJointLua);
+	host.registerMethod("destroyJoint", &joints, &Joints::destroyJoint);
 	host.registerLuaMethod("setJointParameters", &joints, &Joints::setJointParameters);
 	host.registerMethod("removeJointsFromObject", &joints, &Joints::removeJointsFromObject);
 	host.registerMethod("setRevoluteJointSpeed", &joints, &Joints::setRevoluteJointSpeed);

@@ -9,7 +9,7 @@
 void registerSceneApi(lua::LuaObject& host, SceneDrawing& scene, HostView& view, Themes& themes)
 {
 	host.registerMethod("setBGColor", &themes, &Themes::setBGColor);
-	host.registerLuaMethod("getBGColor", &themes, &Themes::getBGColorLua);
+	host.registerLuaMethod("getBGColor", &themes, &Themes::getBGColor);
 	host.registerMethod("setTopLeft", &view, &HostView::setTopLeft);
 	host.registerMethod("setMaxWorldScale", &view, &HostView::setMaxWorldScale);
 	host.registerMethod("setEditing", &scene, &SceneDrawing::setEditing);

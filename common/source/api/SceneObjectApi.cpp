@@ -8,10 +8,10 @@
 
 void registerSceneObjectApi(lua::LuaObject& host, SceneObjects& scene, ObjectSetters& setters)
 {
-	host.registerMethod("createBox", &scene, &SceneObjects::createBoxLua);
-	host.registerMethod("createCircle", &scene, &SceneObjects::createCircleLua);
-	host.registerMethod("createPolygon", &scene, &SceneObjects::createPolygonLua);
-	host.registerMethod("createLineShape", &scene, &SceneObjects::createLineShapeLua);
+	host.registerMethod("createBox", &scene, &SceneObjects::createBox);
+	host.registerMethod("createCircle", &scene, &SceneObjects::createCircle);
+	host.registerMethod("createPolygon", &scene, &SceneObjects::createPolygon);
+	host.registerMethod("createLineShape", &scene, &SceneObjects::createLineShape);
 	host.registerMethod("clearVertices", &scene, &SceneObjects::clearVertices);
 	host.registerMethod("addVertex", &scene, &SceneObjects::addVertex);
 	host.registerMethod("removeObject", &scene, &SceneObjects::removeObject);
@@ -36,12 +36,12 @@ void registerSceneObjectApi(lua::LuaObject& host, SceneObjects& scene, ObjectSet
 	host.registerMethod("setVisible", &setters, &ObjectSetters::setVisible);
 	host.registerMethod("setMaterial", &setters, &ObjectSetters::setMaterial);
 	host.registerMethod("setTextureScale", &setters, &ObjectSetters::setTextureScale);
-	host.registerMethod("setTexture", &scene, &SceneObjects::setTexture);
+	host.registerMethod("setTexture", &setters, &ObjectSetters::setTexture);
 	host.registerMethod("setSleeping", &setters, &ObjectSetters::setSleeping);
 	host.registerMethod("setActive", &setters, &ObjectSetters::setActive);
 	host.registerMethod("setObjectParameter", &setters, &ObjectSetters::setObjectParameter);
 	host.registerMethod("setCollisionEnabled", &setters, &ObjectSetters::setCollisionEnabled);
 	host.registerMethod("setLevelLimits", &scene, &SceneObjects::setLevelLimits);
 	host.registerMethod("getAngle", &setters, &ObjectSetters::getAngle);
-	host.registerMethod("setSprite", &scene, &SceneObjects::setSprite);
+	host.registerMethod("setSprite", &setters, &ObjectSetters::setSprite);
 }

@@ -1,23 +1,28 @@
-// The Lua face of script drawing: its rows bound to the area's members.
+// The Lua face of script drawing: its rows bound to the parts' members.
 #include <api/ScriptDrawingApi.h>
 #include <host/ScriptDrawing.h>
 #include <lua/LuaObject.h>
 
 void registerScriptDrawingApi(lua::LuaObject& host, ScriptDrawing& area)
 {
-	host.registerLuaMethod("setRenderState", &area, &ScriptDrawing::setRenderStateLua);
-	host.registerMethod("drawLine2D", &area, &ScriptDrawing::drawLine2D);
-	host.registerMethod("drawRectLines", &area, &ScriptDrawing::drawRectLines);
-	host.registerMethod("drawRect", &area, &ScriptDrawing::drawRect);
-	host.registerMethod("drawTexturedRect", &area, &ScriptDrawing::drawTexturedRect);
-	host.registerMethod("drawTexturedLine2D", &area, &ScriptDrawing::drawTexturedLine2D);
-	host.registerMethod("drawCompoSprite", &area, &ScriptDrawing::drawCompoSpriteLua);
-	host.registerMethod("drawRubberband", &area, &ScriptDrawing::drawRubberband);
-	host.registerLuaMethod("renderGravityVisualsNative", &area, &ScriptDrawing::renderGravityVisuals);
-	host.registerMethod("drawSelectedTexturizedObject", &area, &ScriptDrawing::drawSelectedTexturizedObject);
-	host.registerMethod("clipText", &area, &ScriptDrawing::clipText);
-	host.registerMethod("drawString3D", &area, &ScriptDrawing::drawString3D);
-	host.registerLuaMethod("drawUITextNative", &area, &ScriptDrawing::drawUIText);
-	host.registerLuaMethod("drawBoxNative", &area, &ScriptDrawing::drawBox);
-	host.registerLuaMethod("renderMaskedImageNative", &area, &ScriptDrawing::renderMaskedImageNativeLua);
+	ScriptRenderState& renderState = area.renderState();
+	ShapeDrawing& shapes = area.shapes();
+	RubberBands& bands = area.rubberBands();
+	MaskedImages& masked = area.maskedImages();
+	TextDrawing& text = area.text();
+	host.registerLuaMethod("setRenderState", &renderState, &ScriptRenderState::setRenderState);
+	host.registerMethod("drawLine2D", &shapes, &ShapeDrawing::drawLine2D);
+	host.registerMethod("drawRectLines", &shapes, &ShapeDrawing::drawRectLines);
+	host.registerMethod("drawRect", &shapes, &ShapeDrawing::drawRect);
+	host.registerMethod("drawTexturedRect", &shapes, &ShapeDrawing::drawTexturedRect);
+	host.registerMethod("drawTexturedLine2D", &bands, &RubberBands::drawTexturedLine2D);
+	host.registerMethod("drawCompoSprite", &shapes, &ShapeDrawing::drawCompoSprite);
+	host.registerMethod("drawRubberband", &bands, &RubberBands::drawRubberband);
+	host.registerLuaMethod("renderGravityVisualsNative", &shapes, &ShapeDrawing::renderGravityVisuals);
+	host.registerMethod("drawSelectedTexturizedObject", &masked, &MaskedImages::drawSelectedTexturizedObject);
+	host.registerMethod("clipText", &text, &TextDrawing::clipText);
+	host.registerMethod("drawString3D", &text, &TextDrawing::drawString3D);
+	host.registerLuaMethod("drawUITextNative", &text, &TextDrawing::drawUIText);
+	host.registerLuaMethod("drawBoxNative", &shapes, &ShapeDrawing::drawBox);
+	host.registerLuaMethod("renderMaskedImageNative", &masked, &MaskedImages::renderMaskedImageNative);
 }

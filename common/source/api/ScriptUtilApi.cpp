@@ -26,7 +26,7 @@ void registerScriptUtilApi(lua::LuaObject& host, ScriptUtilities& utilities, Hos
 	host.registerMethod("GetDate", &utilities, &ScriptUtilities::getDate);
 	host.registerMethod("resetTimer", &tally, &HostTally::resetTimer);
 	host.registerMethod("throwException", &utilities, &ScriptUtilities::throwException);
-	host.registerMethod("goToTaskSwitcherLua", &utilities, &ScriptUtilities::goToTaskSwitcherLua);
+	host.registerMethod("goToTaskSwitcherLua", &utilities, &ScriptUtilities::goToTaskSwitcher);
 	host.registerMethod("setGameOn", &utilities, &ScriptUtilities::setGameOn);
 	host.registerMethod("printGlobals", &utilities, &ScriptUtilities::printGlobals);
 	host.registerLuaMethod("setGameParameters", &utilities, &ScriptUtilities::setGameParameters);

@@ -176,7 +176,6 @@ void Compounds::buildCompound(CompoundDescription const& d)
 	table.setNumber("animFrame", 1.f);
 	table.setNumber("animThresholdTimer", 0.f);
 	table.setNumber("collisionEnabled", 1.f);
-	entries.setTable(d.name, table);
 
 	object->name = d.name;
 	object->body = body;
@@ -196,10 +195,7 @@ void Compounds::buildCompound(CompoundDescription const& d)
 	object->collisionEnabled = true;
 	object->radius = -1.f;
 	object->z_order = 0.f;
-	m_scene.renderObjects()[d.name] = object;
-	m_scene.markOrderDirty();
-	physics::PhysicsWorld::setUserData(body, object);
-	m_scene.drawLists()[0][SceneObjects::drawKey(*object)].push_back(d.name); // no sprite of its own: layer 0, no sheet
+	m_scene.registerObject(entries, object, true); // no sprite of its own: layer 0, no sheet
 }
 
 void Compounds::clearShapesArray()
@@ -208,7 +204,7 @@ void Compounds::clearShapesArray()
 	m_compoundShapeNames.clear();
 }
 
-void Compounds::addBoxToCompoundListLua(std::string const& name, float x, float y, float angle, float width, float height)
+void Compounds::addBoxToCompoundList(std::string const& name, float x, float y, float angle, float width, float height)
 {
 	CompoundShape shape;
 	shape.kind = CompoundShape::BOX;
@@ -219,7 +215,7 @@ void Compounds::addBoxToCompoundListLua(std::string const& name, float x, float 
 	m_compoundShapes.push_back(shape);
 }
 
-void Compounds::addPolygonToCompoundListLua(std::string const& name, float x, float y, float, float, float)
+void Compounds::addPolygonToCompoundList(std::string const& name, float x, float y, float, float, float)
 {
 	CompoundShape shape;
 	shape.kind = CompoundShape::POLYGON;
@@ -229,7 +225,7 @@ void Compounds::addPolygonToCompoundListLua(std::string const& name, float x, fl
 	m_compoundShapes.push_back(shape);
 }
 
-void Compounds::addLineToCompoundListLua(std::string const& name, float x, float y, float, float, float)
+void Compounds::addLineToCompoundList(std::string const& name, float x, float y, float, float, float)
 {
 	m_compoundShapeNames.push_back(name);
 	for (size_t i = 1; i < m_scene.vertices().size(); ++i)
@@ -241,7 +237,7 @@ void Compounds::addLineToCompoundListLua(std::string const& name, float x, float
 	}
 }
 
-void Compounds::addCircleToCompoundListLua(std::string const& name, float x, float y, float, float radius)
+void Compounds::addCircleToCompoundList(std::string const& name, float x, float y, float, float radius)
 {
 	CompoundShape shape;
 	shape.kind = CompoundShape::CIRCLE;

@@ -57,13 +57,13 @@ public:
 	/** Empties the pending compound list (shapes and names). */
 	void clearShapesArray();
 	/** Appends name and a box of half-extents width / 2, height / 2 centred at (x, y), rotated by angle. */
-	void addBoxToCompoundListLua(std::string const& name, float x, float y, float angle, float width, float height);
+	void addBoxToCompoundList(std::string const& name, float x, float y, float angle, float width, float height);
 	/** Appends name and a polygon of the addVertex points moved by (x, y); the last three numbers are not used. */
-	void addPolygonToCompoundListLua(std::string const& name, float x, float y, float a, float b, float c);
+	void addPolygonToCompoundList(std::string const& name, float x, float y, float a, float b, float c);
 	/** Appends name and an edge per consecutive pair of the addVertex points moved by (x, y); the last three numbers are not used. */
-	void addLineToCompoundListLua(std::string const& name, float x, float y, float a, float b, float c);
+	void addLineToCompoundList(std::string const& name, float x, float y, float a, float b, float c);
 	/** Appends name and a circle of radius centred at (x, y); a is not used. */
-	void addCircleToCompoundListLua(std::string const& name, float x, float y, float a, float radius);
+	void addCircleToCompoundList(std::string const& name, float x, float y, float a, float radius);
 	/** No effect. */
 	void setCompoundShapeLinearDamping(std::string const& name, float value);
 	/** No effect. */

@@ -12,25 +12,26 @@ bool ContactRules::shouldCollide(b2Fixture* fixtureA, b2Fixture* fixtureB) const
 	// Killing volumes catch flyers whatever their collision flags.
 	if (a->killingVolume || b->killingVolume)
 	{
-		if (isFlyerType(a) || isFlyerType(b))
+		if (isFlyerType(a->objectType) || isFlyerType(b->objectType))
 			return true;
 	}
 	if (!a->collisionEnabled || !b->collisionEnabled)
 		return false;
-	if ((a->objectType == 7 && b->startsInactive) || (b->objectType == 7 && a->startsInactive))
+	if ((a->objectType == ObjectType::PassingFlyer && b->startsInactive) ||
+		(b->objectType == ObjectType::PassingFlyer && a->startsInactive))
 		return false;
 	if (a->killingVolume)
 		return false;
 	if (b->killingVolume && (a->ignoresKillingVolumes || b->ignoresKillingVolumes))
 		return false;
-	if (isFlyerType(a) && isFlyerType(b))
+	if (isFlyerType(a->objectType) && isFlyerType(b->objectType))
 		return false;
-	if ((a->objectType == 6 || b->objectType == 6) && (a->startsInactive || b->startsInactive))
+	if ((a->objectType == ObjectType::Special || b->objectType == ObjectType::Special) && (a->startsInactive || b->startsInactive))
 		return false;
 	if ((a->ignoreImmovable && b->material == 5) || (b->ignoreImmovable && a->material == 5))
 		return false;
-	if (!a->startsInactive && !b->startsInactive && a->objectType != 6 && b->objectType != 6 &&
-		(a->objectType == 5) != (b->objectType == 5))
+	if (!a->startsInactive && !b->startsInactive && a->objectType != ObjectType::Special &&
+		b->objectType != ObjectType::Special && (a->objectType == ObjectType::Flyer) != (b->objectType == ObjectType::Flyer))
 		return false;
 	return true;
 }

@@ -8,9 +8,3 @@ inline RenderObjectData* recordOf(b2Fixture const* fixture)
 {
 	return reinterpret_cast<RenderObjectData*>(const_cast<b2Fixture*>(fixture)->GetUserData().pointer);
 }
-
-/** Object types 5 and 7 are flyers. */
-inline bool isFlyerType(RenderObjectData const* o)
-{
-	return o->objectType == 5 || o->objectType == 7;
-}

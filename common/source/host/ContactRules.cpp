@@ -98,7 +98,7 @@ void ContactRules::beginContact(b2Contact* contact)
 			hit = true;
 			lua::LuaTable block;
 			sensorDamage = blockOf(s, block) ? scriptvalues::number(block, "damage", 0.f) : 0.f;
-			sensorFlyer = isFlyerType(s);
+			sensorFlyer = isFlyerType(s->objectType);
 		}
 		if (!hit)
 			return;
@@ -357,19 +357,19 @@ int ContactRules::checkSensorContact(b2Fixture* fixture, b2Fixture* other)
 	if (!s || !o)
 		return 0;
 	b2Body* body = other->GetBody();
-	int result = (s->objectType == 5 || s->objectType == 6 || s->objectType == 7) && !o->ignoresKillingVolumes ? 1 : 0;
+	int result = (isFlyerType(s->objectType) || s->objectType == ObjectType::Special) && !o->ignoresKillingVolumes ? 1 : 0;
 	switch (s->objectType)
 	{
-	case 3:
+	case ObjectType::ListingSensor:
 		m_scene.world().setAwake(body, true);
 		o->sensors.push_back(s);
 		break;
-	case 2:
+	case ObjectType::GravitySensor:
 		m_scene.world().setAwake(body, true);
 		o->sensors.push_back(s);
 		o->luaTable.setBoolean("insideGravity", true);
 		break;
-	case 4:
+	case ObjectType::FuseSensor:
 		if (!other->IsSensor())
 			s->destroyPending = true;
 		break;

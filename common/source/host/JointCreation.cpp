@@ -46,7 +46,7 @@ lua::LuaTable Joints::jointsTable()
 	return m_core.objects.getTable("joints");
 }
 
-int Joints::createJointLua(lua::LuaState* state)
+int Joints::createJoint(lua::LuaState* state)
 {
 	lua::LuaTable description = lua::LuaValue::readTable(state, 1);
 	// World anchors of coordType 1 distance joints.

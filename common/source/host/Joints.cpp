@@ -48,7 +48,7 @@ void Joints::clear()
 	m_brokenJoints.clear();
 }
 
-void Joints::destroyJointLua(std::string const& name)
+void Joints::destroyJoint(std::string const& name)
 {
 	m_scene.world().defer([this, name] {
 		auto byName = [&name](JointData const& entry) { return entry.name == name; };

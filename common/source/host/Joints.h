@@ -62,11 +62,11 @@ public:
 	 *            inverted limits or a number that is not finite (naming the
 	 *            joint). Nothing is stored then.
 	 */
-	int createJointLua(lua::LuaState* state);
+	int createJoint(lua::LuaState* state);
 	/** Raw: (table of descriptions): createJoint for each value, in table order. */
 	int createJoints(lua::LuaState* state);
 	/** Destroys the first joint and the first timed link of that name. */
-	void destroyJointLua(std::string const& name);
+	void destroyJoint(std::string const& name);
 	/**
 	 * Raw: (table with "name"): changes a live joint's spring, motor or
 	 * limits (each key present, also written to joints[name]); lower and

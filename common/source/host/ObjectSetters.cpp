@@ -2,9 +2,13 @@
 // parameters.
 #include <ArgumentCheck.h>
 #include <host/Angles.h>
+#include <host/MaskedImages.h>
 #include <host/ObjectSetters.h>
 #include <host/RenderObjectData.h>
 #include <host/SceneObjects.h>
+#include <game/Resources.h>
+#include <game/SpriteSheet.h>
+#include <gr/Image.h>
 #include <lang/Debug.h>
 #include <lua/LuaException.h>
 #include <lua/LuaObject.h>
@@ -24,9 +28,10 @@ float normalised(float angle)
 
 } // namespace
 
-ObjectSetters::ObjectSetters(HostCore const& core, SceneObjects& scene) :
+ObjectSetters::ObjectSetters(HostCore const& core, SceneObjects& scene, MaskedImages& maskedImages) :
 	m_core(core),
-	m_scene(scene)
+	m_scene(scene),
+	m_maskedImages(maskedImages)
 {
 }
 
@@ -266,6 +271,23 @@ void ObjectSetters::setTextureScale(std::string const& name, float scale)
 	changeObject(name, [scale](RenderObjectData& o) { o.textureScale = scale; });
 }
 
+void ObjectSetters::setTexture(std::string const& name, std::string const& sheetName)
+{
+	game::SpriteSheet* const sheet = m_core.resources->getSpriteSheet(sheetName);
+	// The change may run after the world's current operation: it keeps its own copies.
+	lang::Ptr<gr::Image> const image = sheet ? sheet->getImage() : nullptr;
+	changeObject(name, [sheetName, image](RenderObjectData& o) {
+		o.textureName = sheetName;
+		o.textureImage = image;
+	});
+	m_maskedImages.maskedImage(sheetName);
+}
+
+void ObjectSetters::setSprite(std::string const& name, std::string const& sprite)
+{
+	changeObject(name, [this, sprite](RenderObjectData& o) { m_scene.replaceLook(o, sprite); });
+}
+
 void ObjectSetters::setSleeping(std::string const& name, bool sleeping)
 {
 	changeObject(name, [this, sleeping](RenderObjectData& o) {
@@ -324,8 +346,8 @@ void ObjectSetters::setObjectParameter(std::string const& name, float idValue, f
 		case 19: o.killingVolume = flag; break;
 		case 20: o.ignoresKillingVolumes = flag; break;
 		case 21:
-			o.objectType = lua::LuaNumber::toInt(value);
-			if ((o.objectType == 5 || o.objectType == 7) && o.body)
+			o.objectType = static_cast<ObjectType>(lua::LuaNumber::toInt(value));
+			if (isFlyerType(o.objectType) && o.body)
 			{
 				m_scene.world().setFixedRotation(o.body, true);
 				m_scene.world().resetMassData(o.body);

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+class MaskedImages;
 class SceneObjects;
 struct RenderObjectData;
 
@@ -14,8 +15,9 @@ class LuaState;
 
 /**
  * The scripts' setters and getters of named scene objects: placement,
- * motion, the body's physical flags, the look (sprite angle, pivot, scale,
- * decorations, material, texture scale) and the numbered object parameters.
+ * motion, the body's physical flags, the look (sprite, texture, sprite
+ * angle, pivot, scale, decorations, material, texture scale) and the
+ * numbered object parameters.
  *
  * A setter changes the record (and its body) now, or after the world's
  * current operation when the world is busy. A missing name logs (where
@@ -28,8 +30,11 @@ class LuaState;
 class ObjectSetters
 {
 public:
-	/** Keeps the core and the scene (borrowed; both outlive the setters). No observable effect. */
-	ObjectSetters(HostCore const& core, SceneObjects& scene);
+	/**
+	 * Keeps the core, the scene and the masked images of textured objects
+	 * (borrowed; they outlive the setters). No observable effect.
+	 */
+	ObjectSetters(HostCore const& core, SceneObjects& scene, MaskedImages& maskedImages);
 
 	ObjectSetters(ObjectSetters const&) = delete;
 	ObjectSetters& operator=(ObjectSetters const&) = delete;
@@ -79,6 +84,14 @@ public:
 	void setMaterial(std::string const& name, std::string const& material);
 	/** The scale of the object's texture (setTexture) against its sprite. */
 	void setTextureScale(std::string const& name, float scale);
+	/**
+	 * The object is drawn textured: its sprite cut out of the sheet's image
+	 * tiled (textureName := sheet, textureImage := the sheet's image, none
+	 * for an unknown sheet); makes the sheet's masked image.
+	 */
+	void setTexture(std::string const& name, std::string const& sheet);
+	/** The object's look becomes that of sprite as SceneObjects::replaceLook gives it. */
+	void setSprite(std::string const& name, std::string const& sprite);
 	/** Puts the body to sleep, or wakes it. */
 	void setSleeping(std::string const& name, bool sleeping);
 	/** Enables or disables the body in the world. */
@@ -93,4 +106,5 @@ public:
 private:
 	HostCore m_core;
 	SceneObjects& m_scene;
+	MaskedImages& m_maskedImages;
 };

@@ -225,7 +225,7 @@ void PhysicsStepper::objectPass(float dt)
 			writer.set(FieldWriter::Y, o->renderY);
 			if (o->renderY > bottom || o->renderX < left || o->renderX > right || o->renderY < top)
 				writer.set(FieldWriter::FROZEN, true);
-			if ((o->objectType == 5 || o->objectType == 7) &&
+			if (isFlyerType(o->objectType) &&
 				(o->renderY > bottom * 0.95f || o->renderX < left * 0.95f || o->renderX > right * 0.95f ||
 					o->renderY < top * 0.95f))
 				o->destroyPending = true;

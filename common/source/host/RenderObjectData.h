@@ -1,5 +1,6 @@
 #pragma once
 
+#include <host/ObjectType.h>
 #include <box2d/b2_math.h>
 #include <game/CompoSprite.h>
 #include <game/Sprite.h>
@@ -98,7 +99,7 @@ struct RenderObjectData
 	float wobbleSpeed = 0.f;
 	float wobbleStrength = 0.f;
 	DecorationData* decoration = nullptr;
-	int objectType = -1;
+	ObjectType objectType = ObjectType::None;
 	int gravityMask = -1;
 	float sensorMinForce = 0.f;
 	float sensorMaxForce = 0.f;

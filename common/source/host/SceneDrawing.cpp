@@ -11,7 +11,7 @@
 #include <host/HostView.h>
 #include <host/RenderObjectData.h>
 #include <host/SceneObjects.h>
-#include <host/ScriptDrawing.h>
+#include <host/MaskedImages.h>
 #include <host/Themes.h>
 #include <host/WorldSettings.h>
 #include <game/CompoSprite.h>
@@ -59,12 +59,12 @@ void drawParts(gr::Context* context, game::CompoSprite const& compo, float x, fl
 } // namespace
 
 SceneDrawing::SceneDrawing(HostCore const& core, WorldSettings& settings, SceneObjects& scene, Themes& themes,
-	ScriptDrawing& scriptDrawing, HostParticles& particles, Aiming& aiming) :
+	MaskedImages& maskedImages, HostParticles& particles, Aiming& aiming) :
 	m_core(core),
 	m_settings(settings),
 	m_scene(scene),
 	m_themes(themes),
-	m_scriptDrawing(scriptDrawing),
+	m_maskedImages(maskedImages),
 	m_particles(particles),
 	m_aiming(aiming)
 {
@@ -130,7 +130,7 @@ void SceneDrawing::drawGame(int fgZ)
 			}
 			state.scale = math::float2(m_core.view.worldScale(), m_core.view.worldScale());
 			if (masked)
-				m_scriptDrawing.renderMaskedImages();
+				m_maskedImages.renderMaskedImages();
 		}
 	}
 	m_aiming.drawSimulationTrajectory();
@@ -244,7 +244,7 @@ bool SceneDrawing::addTextured(RenderObjectData& object)
 	gr::RenderState2D& state = m_core.context->getRenderState2D();
 	state.translation = math::float2(-m_core.view.topLeftX() / sx, -m_core.view.topLeftY() / sy);
 	state.scale = math::float2(m_core.view.worldScale() * sx, m_core.view.worldScale() * sy);
-	m_scriptDrawing.maskedImage(object.textureName)
+	m_maskedImages.maskedImage(object.textureName)
 		->add(PIXELS_PER_METRE * object.renderX / sx, PIXELS_PER_METRE * object.renderY / sy, object.textureImage, object.sprite,
 			sx / object.textureScale, sy / object.textureScale);
 	return true;

@@ -4,8 +4,8 @@
 
 class Aiming;
 class HostParticles;
+class MaskedImages;
 class SceneObjects;
-class ScriptDrawing;
 class Themes;
 struct RenderObjectData;
 struct WorldSettings;
@@ -27,7 +27,7 @@ public:
 
 	/** Keeps the core and the areas it draws (all borrowed; they outlive this one). No observable effect. */
 	SceneDrawing(HostCore const& core, WorldSettings& settings, SceneObjects& scene, Themes& themes,
-		ScriptDrawing& scriptDrawing, HostParticles& particles, Aiming& aiming);
+		MaskedImages& maskedImages, HostParticles& particles, Aiming& aiming);
 
 	SceneDrawing(SceneDrawing const&) = delete;
 	SceneDrawing& operator=(SceneDrawing const&) = delete;
@@ -61,7 +61,7 @@ private:
 	WorldSettings& m_settings;
 	SceneObjects& m_scene;
 	Themes& m_themes;
-	ScriptDrawing& m_scriptDrawing;
+	MaskedImages& m_maskedImages;
 	HostParticles& m_particles;
 	Aiming& m_aiming;
 

@@ -1,9 +1,8 @@
 // Scene objects: creation of the four shape kinds, removal, the vertex list
-// of polygons and lines, an object's sprite and texture, and the block table.
+// of polygons and lines, an object's look, and the block table.
 #include <host/SceneObjects.h>
 #include <ArgumentCheck.h>
 #include <host/RenderObjectData.h>
-#include <host/ScriptDrawing.h>
 #include <host/SheetsSearched.h>
 #include <game/CompoSprite.h>
 #include <game/Resources.h>
@@ -41,25 +40,25 @@ float const WELD_DISTANCE = 0.5f * b2_linearSlop;
 
 } // namespace
 
-void SceneObjects::createBoxLua(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
+void SceneObjects::createBox(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
 	float density, float friction, float restitution, bool collisionEnabled, bool inactive, float z_order)
 {
 	createObject(BOX, name, sprite, x, y, width, height, -1.f, density, friction, restitution, collisionEnabled, inactive, z_order);
 }
 
-void SceneObjects::createCircleLua(std::string const& name, std::string const& sprite, float x, float y, float radius,
+void SceneObjects::createCircle(std::string const& name, std::string const& sprite, float x, float y, float radius,
 	float density, float friction, float restitution, bool collisionEnabled, bool inactive, float z_order)
 {
 	createObject(CIRCLE, name, sprite, x, y, 0.f, 0.f, radius, density, friction, restitution, collisionEnabled, inactive, z_order);
 }
 
-void SceneObjects::createPolygonLua(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
+void SceneObjects::createPolygon(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
 	float density, float friction, float restitution, bool collisionEnabled, bool inactive, float z_order)
 {
 	createObject(POLYGON, name, sprite, x, y, width, height, -1.f, density, friction, restitution, collisionEnabled, inactive, z_order);
 }
 
-void SceneObjects::createLineShapeLua(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
+void SceneObjects::createLineShape(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
 	float density, float friction, float restitution, bool collisionEnabled, bool inactive, float z_order)
 {
 	createObject(LINE, name, sprite, x, y, width, height, -1.f, density, friction, restitution, collisionEnabled, inactive, z_order);
@@ -194,7 +193,6 @@ void SceneObjects::buildObject(int kind, std::string const& name, std::string co
 	table.setNumber("animFrame", 1.f);
 	table.setNumber("animThresholdTimer", 0.f);
 	table.setNumber("collisionEnabled", collisionEnabled ? 1.f : 0.f);
-	entries.setTable(name, table);
 
 	object->name = name;
 	object->spriteName = sprite;
@@ -213,10 +211,12 @@ void SceneObjects::buildObject(int kind, std::string const& name, std::string co
 	object->collisionEnabled = collisionEnabled;
 	object->startsInactive = inactive;
 	object->rolls = kind == CIRCLE;
-	renderObjects()[name] = object;
-	markOrderDirty();
+	Look const look = findLook(object->spriteName, kind);
+	setLook(*object, look);
+	if (!look.compo && !look.sprite && !object->spriteName.empty())
+		reportMissingSprite(*object, object->spriteName, searchedSheets(object->spriteName, kind), "it is drawn without a look");
+	registerObject(entries, object, !(kind == BOX && name == "ground"));
 
-	physics::PhysicsWorld::setUserData(body, object);
 	if (inactive)
 	{
 		world.setAngularDamping(body, 2.f);
@@ -226,12 +226,16 @@ void SceneObjects::buildObject(int kind, std::string const& name, std::string co
 			world.setEnabled(body, false);
 		}
 	}
-	Look const look = findLook(object->spriteName, kind);
-	setLook(*object, look);
-	if (!look.compo && !look.sprite && !object->spriteName.empty())
-		reportMissingSprite(*object, object->spriteName, searchedSheets(object->spriteName, kind), "it is drawn without a look");
-	if (!(kind == BOX && name == "ground"))
-		drawLists()[lua::LuaNumber::toInt(z_order)][drawKey(*object)].push_back(name);
+}
+
+void SceneObjects::registerObject(lua::LuaTable& entries, RenderObjectData* object, bool drawn)
+{
+	entries.setTable(object->name, object->luaTable);
+	m_renderObjects[object->name] = object;
+	m_orderDirty = true;
+	physics::PhysicsWorld::setUserData(object->body, object);
+	if (drawn)
+		m_drawLists[lua::LuaNumber::toInt(object->z_order)][drawKey(*object)].push_back(object->name);
 }
 
 SceneObjects::Look SceneObjects::findLook(std::string const& name, int kind) const
@@ -290,53 +294,34 @@ game::SpriteSheet const* SceneObjects::drawKey(RenderObjectData const& object)
 	return sprite ? sprite->getSheet() : nullptr;
 }
 
-void SceneObjects::setSprite(std::string const& name, std::string const& sprite)
+void SceneObjects::replaceLook(RenderObjectData& o, std::string const& sprite)
 {
-	if (!m_change)
-		return;
-	m_change(name, [this, sprite](RenderObjectData& o) {
-		// The sprite name keeps its creation value; only the look changes,
-		// and only to one that is found: the object never loses its look.
-		Look const look = findLook(sprite, BOX);
-		if (!look.compo && !look.sprite)
-		{
-			reportMissingSprite(o, sprite, searchedSheets(sprite, BOX),
-				o.compoSprite || o.sprite ? "the object keeps the look it has" : "the object stays without a look");
-			return;
-		}
-		setLook(o, look);
-
-		auto depth = drawLists().find(lua::LuaNumber::toInt(o.z_order));
-		if (depth == drawLists().end())
-			return;
-		game::SpriteSheet const* key = drawKey(o);
-		for (auto& [sheet, names] : depth->second)
-		{
-			auto it = std::find(names.begin(), names.end(), o.name);
-			if (it == names.end())
-				continue;
-			if (sheet == key)
-				return;
-			names.erase(it);
-			depth->second[key].push_back(o.name);
-			return;
-		}
-	});
-}
-
-void SceneObjects::setTexture(std::string const& name, std::string const& sheetName)
-{
-	game::SpriteSheet* const sheet = m_core.resources->getSpriteSheet(sheetName);
-	if (m_change)
+	// The sprite name keeps its creation value; only the look changes,
+	// and only to one that is found: the object never loses its look.
+	Look const look = findLook(sprite, BOX);
+	if (!look.compo && !look.sprite)
 	{
-		// The change may run after the world's current operation: it keeps its own copies.
-		lang::Ptr<gr::Image> const image = sheet ? sheet->getImage() : nullptr;
-		m_change(name, [sheetName, image](RenderObjectData& o) {
-			o.textureName = sheetName;
-			o.textureImage = image;
-		});
+		reportMissingSprite(o, sprite, searchedSheets(sprite, BOX),
+			o.compoSprite || o.sprite ? "the object keeps the look it has" : "the object stays without a look");
+		return;
 	}
-	m_drawing.maskedImage(sheetName);
+	setLook(o, look);
+
+	auto depth = drawLists().find(lua::LuaNumber::toInt(o.z_order));
+	if (depth == drawLists().end())
+		return;
+	game::SpriteSheet const* key = drawKey(o);
+	for (auto& [sheet, names] : depth->second)
+	{
+		auto it = std::find(names.begin(), names.end(), o.name);
+		if (it == names.end())
+			continue;
+		if (sheet == key)
+			return;
+		names.erase(it);
+		depth->second[key].push_back(o.name);
+		return;
+	}
 }
 
 void SceneObjects::clearVertices()

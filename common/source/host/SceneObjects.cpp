@@ -9,10 +9,9 @@
 #include <lua/LuaTable.h>
 #include <physics/PhysicsWorld.h>
 
-SceneObjects::SceneObjects(HostCore const& core, ScriptDrawing& drawing, b2ContactListener* contacts,
-	b2ContactFilter* filter, b2DestructionListener* destructions) :
+SceneObjects::SceneObjects(HostCore const& core, b2ContactListener* contacts, b2ContactFilter* filter,
+	b2DestructionListener* destructions) :
 	m_core(core),
-	m_drawing(drawing),
 	m_contacts(contacts),
 	m_filter(filter),
 	m_destructions(destructions),

@@ -13,7 +13,6 @@ class b2Body;
 class b2ContactFilter;
 class b2ContactListener;
 class b2DestructionListener;
-class ScriptDrawing;
 struct RenderObjectData;
 
 namespace game
@@ -38,7 +37,7 @@ class PhysicsWorld;
  * records (with the views of it the frame keeps: inactive, tracked and
  * aiming-sensor objects, the draw lists), the scripts' vertex list for
  * polygons and lines, and the level limits; the creation of the four shape
- * kinds, removal, an object's sprite and texture, and the block table.
+ * kinds, removal, an object's look, and the block table.
  *
  * The records are owned here; the world owns the bodies. What other areas
  * keep about objects (joints) is cleared through the hook set with
@@ -56,11 +55,9 @@ public:
 	/**
 	 * An empty registry without a world (resetPhysicsWorld makes the first);
 	 * no observable effect. The three listeners (not owned; they must
-	 * outlive the scene) sit behind every world it makes; drawing (borrowed,
-	 * it must outlive the scene) holds the masked images of textured objects.
+	 * outlive the scene) sit behind every world it makes.
 	 */
-	SceneObjects(HostCore const& core, ScriptDrawing& drawing, b2ContactListener* contacts, b2ContactFilter* filter,
-		b2DestructionListener* destructions);
+	SceneObjects(HostCore const& core, b2ContactListener* contacts, b2ContactFilter* filter, b2DestructionListener* destructions);
 
 	/** Deletes every record, then the world with its bodies. */
 	~SceneObjects();
@@ -80,26 +77,29 @@ public:
 	/** The hook removeObjectNow calls with the name after the record is gone (the object's joints); none by default. */
 	void setRemovedHook(std::function<void(std::string const&)> removed) { m_removed = std::move(removed); }
 
-	/** Runs a change on the named record now, or after the world's current operation when busy; a missing name logs. */
-	using ChangeObject = std::function<void(std::string const& name, std::function<void(RenderObjectData&)> change)>;
-
-	/** The change that setSprite and setTexture go through (the object setters'); they do nothing until it is set. */
-	void setChangeHook(ChangeObject change) { m_change = std::move(change); }
-
 	/** Deletes every record and empties the registries (bodies are left to the world), then calls the cleared hook. */
 	void clearObjects();
 
+	/**
+	 * Enters a new object (owned from now on; its name, table, body and look
+	 * set) into the scene, in this order: entries[name] := its table, the
+	 * registry, the body's user data and, when drawn, the end of the draw
+	 * list of its layer (z_order) and draw key. A live object of the name
+	 * must have been removed first.
+	 */
+	void registerObject(lua::LuaTable& entries, RenderObjectData* object, bool drawn);
+
 	/** Box of width x height around (x, y); static at density 0 or 100. */
-	void createBoxLua(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
+	void createBox(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
 		float density, float friction, float restitution, bool collisionEnabled, bool inactive, float z_order);
 	/** Circle of radius at (x, y); static at density 0. */
-	void createCircleLua(std::string const& name, std::string const& sprite, float x, float y, float radius,
+	void createCircle(std::string const& name, std::string const& sprite, float x, float y, float radius,
 		float density, float friction, float restitution, bool collisionEnabled, bool inactive, float z_order);
 	/** Convex polygon of the 3 to 8 points of addVertex (a concave outline becomes its hull, logged). */
-	void createPolygonLua(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
+	void createPolygon(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
 		float density, float friction, float restitution, bool collisionEnabled, bool inactive, float z_order);
 	/** Chain of edges between consecutive points of addVertex. */
-	void createLineShapeLua(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
+	void createLineShape(std::string const& name, std::string const& sprite, float x, float y, float width, float height,
 		float density, float friction, float restitution, bool collisionEnabled, bool inactive, float z_order);
 	void clearVertices();
 	/** @exception lua::LuaException A point that is not finite. */
@@ -116,13 +116,14 @@ public:
 	void removeObjectNow(std::string const& name);
 
 	/**
-	 * Looks the sprite up as creation does (a composite first, else the
-	 * resources' plain sprite) and moves the name to the end of the new
-	 * sheet's draw list when the sheet changes. A sprite that is not found
-	 * changes nothing: the object keeps the look it has, and the missing
-	 * name is reported once for the object (reportMissingSprite).
+	 * Gives the object the look of sprite, looked up as creation does (a
+	 * composite first, else the resources' plain sprite), and moves its
+	 * name to the end of the new sheet's draw list when the sheet changes.
+	 * A sprite that is not found changes nothing: the object keeps the look
+	 * it has, and the missing name is reported once for the object
+	 * (reportMissingSprite). The sprite name keeps its creation value.
 	 */
-	void setSprite(std::string const& name, std::string const& sprite);
+	void replaceLook(RenderObjectData& object, std::string const& sprite);
 
 	/**
 	 * Logs, once per object and sprite name, that the object's sprite was
@@ -132,13 +133,6 @@ public:
 	 */
 	static void reportMissingSprite(RenderObjectData& object, std::string const& sprite, std::string const& searched,
 		char const* outcome);
-	/**
-	 * The object is drawn textured: its sprite cut out of the sheet's image
-	 * tiled (textureName := sheet, textureImage := the sheet's image, none
-	 * for an unknown sheet); makes the sheet's masked image.
-	 */
-	void setTexture(std::string const& name, std::string const& sheet);
-
 	/** The draw key of the object: its sprite's sheet (a composite's first part's), or null. */
 	static game::SpriteSheet const* drawKey(RenderObjectData const& object);
 
@@ -201,13 +195,11 @@ public:
 
 private:
 	HostCore m_core;
-	ScriptDrawing& m_drawing;
 	b2ContactListener* m_contacts;
 	b2ContactFilter* m_filter;
 	b2DestructionListener* m_destructions;
 	std::function<void()> m_cleared;
 	std::function<void(std::string const&)> m_removed;
-	ChangeObject m_change;
 	std::unique_ptr<physics::PhysicsWorld> m_world;
 	std::map<std::string, RenderObjectData*> m_renderObjects;
 	/** m_renderObjects' records in name order, for the per-frame passes; rebuilt after a change. */

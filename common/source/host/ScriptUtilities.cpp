@@ -207,7 +207,7 @@ void ScriptUtilities::throwException(std::string const&)
 	lang::throwError(lang::Throwable());
 }
 
-void ScriptUtilities::goToTaskSwitcherLua() {}
+void ScriptUtilities::goToTaskSwitcher() {}
 
 void ScriptUtilities::setGameOn(bool on)
 {

@@ -72,7 +72,7 @@ public:
 	void throwException(std::string const& message);
 
 	/** Does nothing on this platform. */
-	void goToTaskSwitcherLua();
+	void goToTaskSwitcher();
 
 	/** Lets the display sleep exactly when the game is not on. */
 	void setGameOn(bool on);

@@ -127,7 +127,7 @@ void Themes::setBGColor(float r, float g, float b)
 	m_bgColor = component(r) << 16 | component(g) << 8 | component(b);
 }
 
-int Themes::getBGColorLua(lua::LuaState* state)
+int Themes::getBGColor(lua::LuaState* state)
 {
 	state->pushNumber(static_cast<float>((m_bgColor >> 16) & 255));
 	state->pushNumber(static_cast<float>((m_bgColor >> 8) & 255));

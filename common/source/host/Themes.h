@@ -42,7 +42,7 @@ public:
 	/** Components truncated and clamped to 0..255 (NaN gives 0). */
 	void setBGColor(float r, float g, float b);
 	/** Raw: () -> r, g, b of the background colour. */
-	int getBGColorLua(lua::LuaState* state);
+	int getBGColor(lua::LuaState* state);
 
 	/** Cleared, the next background draw records the reference camera again. */
 	void setStartingCameraValue(bool recorded);

@@ -3,7 +3,7 @@
 // sensors, and the force a sensor exerts on the objects inside it.
 #include <host/WorldForces.h>
 #include <ArgumentCheck.h>
-#include <host/ContactRecord.h>
+#include <host/ObjectType.h>
 #include <host/HostView.h>
 #include <host/RenderObjectData.h>
 #include <host/SceneObjects.h>
@@ -165,7 +165,7 @@ void WorldForces::applySensorForces()
 {
 	for (RenderObjectData* o : m_scene.objectOrder())
 	{
-		if (!o->body || !o->body->IsAwake() || isFlyerType(o))
+		if (!o->body || !o->body->IsAwake() || isFlyerType(o->objectType))
 			continue;
 		for (size_t i = o->sensors.size(); i-- > 0;)
 		{
@@ -182,7 +182,7 @@ void WorldForces::applySensorForceToObject(RenderObjectData* sensor, RenderObjec
 {
 	if (sensor->gravityMask >= 0 && object->gravityCategory >= 0 && (sensor->gravityMask & object->gravityCategory) == 0)
 		return;
-	if (sensor->objectType != 2 || !sensor->body || !object->body)
+	if (sensor->objectType != ObjectType::GravitySensor || !sensor->body || !object->body)
 		return;
 	b2Vec2 sensorPosition = sensor->body->GetPosition();
 	b2Vec2 objectPosition = object->body->GetPosition();

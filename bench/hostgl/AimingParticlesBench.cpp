@@ -4,7 +4,7 @@
 #include <gr/gl/GLPlatform.h>
 #include <GameLua.h>
 #include <host/Particles.h>
-#include <host/HostParticles.h>
+#include <host/ParticleEffects.h>
 #include <host/RenderObjectData.h>
 #include <game/Resources.h>
 #include <game/Sprite.h>

@@ -4,7 +4,7 @@
 #include "TallyKeys.h"
 #include <host/GameCenter.h>
 #include <host/Themes.h>
-#include <host/HostTally.h>
+#include <host/Tally.h>
 #include <host/Levels.h>
 #include <host/SaveTables.h>
 #include <host/ScriptUtilities.h>

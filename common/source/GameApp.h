@@ -1,7 +1,7 @@
 #pragma once
 
 #include <framework/App.h>
-#include <host/HostShell.h>
+#include <host/Shell.h>
 #include <lang/Ptr.h>
 #include <memory>
 #include <string>
@@ -43,7 +43,7 @@ class GameLua;
  *
  * Main thread only.
  */
-class GameApp : public framework::App, public HostShell
+class GameApp : public framework::App, public Shell
 {
 public:
 	/** The start-up folder names that framework::configure fills (empty before and after start-up). */

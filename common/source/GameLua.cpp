@@ -15,9 +15,9 @@
 #include <api/StoreApi.h>
 #include <api/TallyApi.h>
 #include <api/VideoApi.h>
-#include <host/HostNotifications.h>
-#include <host/HostTally.h>
-#include <host/HostVideo.h>
+#include <host/Notifications.h>
+#include <host/Tally.h>
+#include <host/Video.h>
 #include <host/ScriptUtilities.h>
 #include <api/JointApi.h>
 #include <api/LevelFileApi.h>
@@ -29,7 +29,7 @@
 #include <host/Compounds.h>
 #include <host/WorldQueries.h>
 #include <api/SceneObjectApi.h>
-#include <host/HostParticles.h>
+#include <host/ParticleEffects.h>
 #include <api/WorldForceApi.h>
 #include <host/PhysicsStepper.h>
 #include <host/WorldForces.h>
@@ -43,7 +43,7 @@
 #include <cstdio>
 
 GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState* state, gr::Context* context,
-	HostShell* shell) :
+	Shell* shell) :
 	lua::LuaObject(state),
 	m_app(app),
 	m_shell(shell),
@@ -62,15 +62,15 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_safeToQuit(false),
 	m_downloads(new BackgroundDownloads(m_core))
 {
-	m_gameCenter.reset(new HostGameCenter(m_core));
+	m_gameCenter.reset(new ScoresAndAchievements(m_core));
 	m_themes.reset(new Themes(m_core));
 	m_scriptDrawing.reset(new ScriptDrawing(m_core));
 	// The platform glue's areas; their services are made below, in order.
 	m_scriptUtilities = std::make_unique<ScriptUtilities>(m_core);
-	m_tally = std::make_unique<HostTally>(m_core);
-	m_store = std::make_unique<HostStore>(m_core, *this);
-	m_notifications = std::make_unique<HostNotifications>(m_core);
-	m_video = std::make_unique<HostVideo>(m_core, *this);
+	m_tally = std::make_unique<Tally>(m_core);
+	m_store = std::make_unique<Store>(m_core, *this);
+	m_notifications = std::make_unique<Notifications>(m_core);
+	m_video = std::make_unique<Video>(m_core, *this);
 	m_scene.reset(new SceneObjects(m_core, this, this, this));
 	m_setters = std::make_unique<ObjectSetters>(m_core, *m_scene, m_scriptDrawing->maskedImages());
 	m_joints = std::make_unique<Joints>(m_core, *m_scene);
@@ -82,7 +82,7 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_compounds = std::make_unique<Compounds>(m_core, *m_scene);
 	m_worldQueries = std::make_unique<WorldQueries>(*m_scene);
 
-	m_particles.reset(new HostParticles(m_core));
+	m_particles.reset(new ParticleEffects(m_core));
 	m_aiming = std::make_unique<Aiming>(m_core, *m_scene, m_settings, *m_worldForces);
 	m_sceneDrawing = std::make_unique<SceneDrawing>(m_core, m_settings, *m_scene, *m_themes, m_scriptDrawing->maskedImages(),
 		*m_particles, *m_aiming);

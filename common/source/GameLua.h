@@ -5,11 +5,11 @@
 #include <box2d/box2d.h>
 #include <host/ContactRules.h>
 #include <host/Aiming.h>
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <host/WorldSettings.h>
-#include <host/HostGameCenter.h>
-#include <host/HostStore.h>
-#include <host/HostView.h>
+#include <host/ScoresAndAchievements.h>
+#include <host/Store.h>
+#include <host/View.h>
 #include <host/Joints.h>
 #include <host/SceneDrawing.h>
 #include <host/SceneObjects.h>
@@ -48,7 +48,7 @@ class WebViewLuaInterface;
 
 class BackgroundDownloads;
 class Compositor;
-class HostParticles;
+class ParticleEffects;
 class Levels;
 class SaveTables;
 class PhysicsStepper;
@@ -65,12 +65,12 @@ namespace game
 class SpriteSheet;
 }
 
-class HostNotifications;
-class HostTally;
-class HostVideo;
+class Notifications;
+class Tally;
+class Video;
 class ScriptUtilities;
 
-class HostShell;
+class Shell;
 class Compounds;
 struct CompoundShape;
 class WorldQueries;
@@ -116,7 +116,7 @@ public:
 	 * must outlive the host); without it those requests have no effect.
 	 */
 	GameLua(framework::App* app, game::Resources* resources, lua::LuaState* state, gr::Context* context,
-		HostShell* shell = nullptr);
+		Shell* shell = nullptr);
 
 	/**
 	 * Saves the game's tables and, unless "deviceModel" is "osx", "windows"
@@ -178,10 +178,10 @@ public:
 	// --- The areas (host/<Area>.h; their rows in api/<Area>Api.cpp) ------------
 
 	/** What the areas reach (host table, application, context, resources, view, shell, own tables). */
-	HostCore const& core() const { return m_core; }
+	Core const& core() const { return m_core; }
 	/** The view numbers: top-left point, world scale, physics simulation scale. */
-	HostView& view() { return m_view; }
-	HostView const& view() const { return m_view; }
+	View& view() { return m_view; }
+	View const& view() const { return m_view; }
 	/** The world numbers and flags the areas share. */
 	WorldSettings& settings() { return m_settings; }
 	WorldSettings const& settings() const { return m_settings; }
@@ -199,15 +199,15 @@ public:
 	Themes& themes() { return *m_themes; }
 	ScriptDrawing& scriptDrawing() { return *m_scriptDrawing; }
 	Aiming& aiming() { return *m_aiming; }
-	HostParticles& particles() { return *m_particles; }
+	ParticleEffects& particles() { return *m_particles; }
 	Levels& levels() { return *m_levels; }
 	SaveTables& saveTables() { return *m_saveTables; }
 	ScriptUtilities& scriptUtilities() { return *m_scriptUtilities; }
-	HostStore& store() { return *m_store; }
-	HostNotifications& notifications() { return *m_notifications; }
-	HostVideo& video() { return *m_video; }
-	HostTally& tally() { return *m_tally; }
-	HostGameCenter& gameCenter() { return *m_gameCenter; }
+	Store& store() { return *m_store; }
+	Notifications& notifications() { return *m_notifications; }
+	Video& video() { return *m_video; }
+	Tally& tally() { return *m_tally; }
+	ScoresAndAchievements& gameCenter() { return *m_gameCenter; }
 	BackgroundDownloads& downloads() { return *m_downloads; }
 
 	// The host's nested names, now the areas' own types.
@@ -221,11 +221,11 @@ public:
 	using AchievementData = ::AchievementData;
 	static constexpr int DRAW_DEPTHS = SceneDrawing::DRAW_DEPTHS;
 	static constexpr int NumTrajectories = Aiming::NumTrajectories;
-	static constexpr char const* const (&sm_purchaseItemIds)[10] = HostStore::sm_purchaseItemIds;
+	static constexpr char const* const (&sm_purchaseItemIds)[10] = Store::sm_purchaseItemIds;
 
 private:
 	framework::App* m_app;
-	HostShell* m_shell;
+	Shell* m_shell;
 	gr::Context* m_context;
 	lang::Ptr<game::Resources> m_resources;
 
@@ -242,9 +242,9 @@ private:
 
 	std::unique_ptr<Themes> m_themes;
 	std::unique_ptr<SceneDrawing> m_sceneDrawing;
-	HostView m_view;
+	View m_view;
 	/** Made after the view and the host's tables it refers to. */
-	HostCore m_core;
+	Core m_core;
 	/** The world numbers and flags the areas share. */
 	WorldSettings m_settings;
 	/** Made after the scene and the joints; outlives the scene (removing bodies ends contacts). */
@@ -252,7 +252,7 @@ private:
 	bool m_safeToQuit;
 	std::unique_ptr<Levels> m_levels;
 	std::unique_ptr<ScriptUtilities> m_scriptUtilities;
-	std::unique_ptr<HostTally> m_tally;
+	std::unique_ptr<Tally> m_tally;
 
 	std::unique_ptr<SceneObjects> m_scene;
 	std::unique_ptr<ObjectSetters> m_setters;
@@ -262,15 +262,15 @@ private:
 	std::unique_ptr<PhysicsStepper> m_stepper;
 	std::unique_ptr<Joints> m_joints;
 
-	std::unique_ptr<HostStore> m_store;
-	std::unique_ptr<HostNotifications> m_notifications;
-	std::unique_ptr<HostVideo> m_video;
+	std::unique_ptr<Store> m_store;
+	std::unique_ptr<Notifications> m_notifications;
+	std::unique_ptr<Video> m_video;
 	/** The scripts' WebView module, made last by the constructor. */
 	lang::Ptr<lua::WebViewLuaInterface> m_webViews;
-	std::unique_ptr<HostParticles> m_particles;
+	std::unique_ptr<ParticleEffects> m_particles;
 	std::unique_ptr<Aiming> m_aiming;
 	std::unique_ptr<Compositor> m_compositor;
-	std::unique_ptr<HostGameCenter> m_gameCenter;
+	std::unique_ptr<ScoresAndAchievements> m_gameCenter;
 
 	/** Registers every area's rows (api/<Area>Api.cpp), one call per area, in the scripts' order. */
 	void registerApi();
@@ -283,7 +283,7 @@ private:
 	void restartAudio();
 
 	/** The application's wheel zoom and sound wish, or null when the host runs without one. */
-	HostShell* shell() const { return m_shell; }
+	Shell* shell() const { return m_shell; }
 
 	/** The platform interface of the application. */
 	framework::OSInterface* os() const;

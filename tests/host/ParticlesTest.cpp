@@ -4,7 +4,7 @@
 // the host rows, and random bad input.
 #include "SceneFixture.h"
 #include <host/Particles.h>
-#include <host/HostParticles.h>
+#include <host/ParticleEffects.h>
 #include <gr/RenderState2D.h>
 #include <gtest/gtest.h>
 #include <cmath>

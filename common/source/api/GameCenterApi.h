@@ -1,6 +1,6 @@
 #pragma once
 
-class HostGameCenter;
+class ScoresAndAchievements;
 
 namespace lua
 {
@@ -12,4 +12,4 @@ class LuaObject;
  * achievements, stats and the two screens) into host, in their order, as
  * members of area; area must outlive the bindings.
  */
-void registerGameCenterApi(lua::LuaObject& host, HostGameCenter& area);
+void registerGameCenterApi(lua::LuaObject& host, ScoresAndAchievements& area);

@@ -1,6 +1,6 @@
 #pragma once
 
-class HostNotifications;
+class Notifications;
 
 namespace lua
 {
@@ -8,4 +8,4 @@ class LuaObject;
 }
 
 /** Registers the notification rows into host, bound to notifications (which must outlive host's use of them). */
-void registerNotificationApi(lua::LuaObject& host, HostNotifications& notifications);
+void registerNotificationApi(lua::LuaObject& host, Notifications& notifications);

@@ -1,6 +1,6 @@
 #pragma once
 
-class HostParticles;
+class ParticleEffects;
 
 namespace lua
 {
@@ -12,4 +12,4 @@ class LuaObject;
  * and the in-game gate) into host, in their fixed order, to area's members.
  * Both borrowed: area must outlive host's use of the rows.
  */
-void registerParticlesApi(lua::LuaObject& host, HostParticles& area);
+void registerParticlesApi(lua::LuaObject& host, ParticleEffects& area);

@@ -1,6 +1,6 @@
 #pragma once
 
-class HostView;
+class View;
 class SceneDrawing;
 class Themes;
 
@@ -15,4 +15,4 @@ class LuaObject;
  * fixed order, to the members of the scene drawing, the view and the
  * themes. All borrowed: they must outlive host's use of the rows.
  */
-void registerSceneApi(lua::LuaObject& host, SceneDrawing& scene, HostView& view, Themes& themes);
+void registerSceneApi(lua::LuaObject& host, SceneDrawing& scene, View& view, Themes& themes);

@@ -1,6 +1,6 @@
 #pragma once
 
-class HostTally;
+class Tally;
 class ScriptUtilities;
 
 namespace lua
@@ -13,4 +13,4 @@ class LuaObject;
  * "resetTimer" bound to tally's analytics timer (both must outlive host's
  * use of them).
  */
-void registerScriptUtilApi(lua::LuaObject& host, ScriptUtilities& utilities, HostTally& tally);
+void registerScriptUtilApi(lua::LuaObject& host, ScriptUtilities& utilities, Tally& tally);

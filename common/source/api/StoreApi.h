@@ -1,6 +1,6 @@
 #pragma once
 
-class HostStore;
+class Store;
 
 namespace lua
 {
@@ -8,4 +8,4 @@ class LuaObject;
 }
 
 /** Registers the store's rows ("iapBuyItem" ... "iapIsAllowed") into host, bound to store (which must outlive host's use of them). */
-void registerStoreApi(lua::LuaObject& host, HostStore& store);
+void registerStoreApi(lua::LuaObject& host, Store& store);

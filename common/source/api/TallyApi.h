@@ -1,6 +1,6 @@
 #pragma once
 
-class HostTally;
+class Tally;
 
 namespace lua
 {
@@ -8,4 +8,4 @@ class LuaObject;
 }
 
 /** Registers the analytics rows ("logTallyEvent" ... "logTallyTimerEvent") into host, bound to tally (which must outlive host's use of them). */
-void registerTallyApi(lua::LuaObject& host, HostTally& tally);
+void registerTallyApi(lua::LuaObject& host, Tally& tally);

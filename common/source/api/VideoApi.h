@@ -1,6 +1,6 @@
 #pragma once
 
-class HostVideo;
+class Video;
 
 namespace lua
 {
@@ -8,4 +8,4 @@ class LuaObject;
 }
 
 /** Registers "playVideo" into host, bound to video (which must outlive host's use of it). */
-void registerVideoApi(lua::LuaObject& host, HostVideo& video);
+void registerVideoApi(lua::LuaObject& host, Video& video);

@@ -4,7 +4,7 @@
 #include <game/Resources.h>
 #include <gr/Context.h>
 #include <gr/RenderState2D.h>
-#include <host/HostView.h>
+#include <host/View.h>
 #include <lang/Debug.h>
 #include <cmath>
 
@@ -16,7 +16,7 @@ int const MAX_FILL = 10000;
 
 } // namespace
 
-AimStream::AimStream(HostCore const& core) :
+AimStream::AimStream(Core const& core) :
 	m_core(core),
 	m_width(20.f),
 	m_type(STREAM_NONE),

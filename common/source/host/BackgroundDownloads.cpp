@@ -110,7 +110,7 @@ void queue(DownloadWorker& worker, std::string const& url, DownloadWorker::Job j
 
 } // namespace
 
-BackgroundDownloads::BackgroundDownloads(HostCore const& core) : m_core(core)
+BackgroundDownloads::BackgroundDownloads(Core const& core) : m_core(core)
 {
 }
 

@@ -38,7 +38,7 @@ std::vector<b2Vec2> boxCorners(b2Vec2 const& centre, b2Vec2 const& h, float angl
 
 } // namespace
 
-Compounds::Compounds(HostCore const& core, SceneObjects& scene) :
+Compounds::Compounds(Core const& core, SceneObjects& scene) :
 	m_core(core), m_scene(scene)
 {
 }

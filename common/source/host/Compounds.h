@@ -1,7 +1,7 @@
 #pragma once
 
 #include <host/CompoundShape.h>
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <string>
 #include <vector>
 
@@ -33,7 +33,7 @@ public:
 	 * An empty pending list; no observable effect. core and scene are
 	 * borrowed and must outlive the area.
 	 */
-	Compounds(HostCore const& core, SceneObjects& scene);
+	Compounds(Core const& core, SceneObjects& scene);
 
 	Compounds(Compounds const&) = delete;
 	Compounds& operator=(Compounds const&) = delete;
@@ -77,7 +77,7 @@ public:
 	std::vector<std::string> const& compoundShapeNames() const { return m_compoundShapeNames; }
 
 private:
-	HostCore m_core;
+	Core m_core;
 	SceneObjects& m_scene;
 	std::vector<CompoundShape> m_compoundShapes;
 	std::vector<std::string> m_compoundShapeNames;

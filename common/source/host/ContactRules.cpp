@@ -45,7 +45,7 @@ void wobble(RenderObjectData* o, float w)
 
 } // namespace
 
-ContactRules::ContactRules(HostCore const& core, SceneObjects& scene, Joints& joints, WorldSettings const& settings) :
+ContactRules::ContactRules(Core const& core, SceneObjects& scene, Joints& joints, WorldSettings const& settings) :
 	m_core(core),
 	m_scene(scene),
 	m_joints(joints),

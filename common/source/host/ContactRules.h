@@ -1,6 +1,6 @@
 #pragma once
 
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <string>
 
 class b2Contact;
@@ -34,7 +34,7 @@ public:
 	 * joints) and the settings, all borrowed (they outlive the area); no
 	 * observable effect.
 	 */
-	ContactRules(HostCore const& core, SceneObjects& scene, Joints& joints, WorldSettings const& settings);
+	ContactRules(Core const& core, SceneObjects& scene, Joints& joints, WorldSettings const& settings);
 
 	ContactRules(ContactRules const&) = delete;
 	ContactRules& operator=(ContactRules const&) = delete;
@@ -67,7 +67,7 @@ public:
 	void handToDeadBlocks(std::string const& name, lua::LuaTable const& table);
 
 private:
-	HostCore m_core;
+	Core m_core;
 	SceneObjects& m_scene;
 	Joints& m_joints;
 	WorldSettings const& m_settings;

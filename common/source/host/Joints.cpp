@@ -35,7 +35,7 @@ float upperLimit(b2Joint* joint)
 
 } // namespace
 
-Joints::Joints(HostCore const& core, SceneObjects& scene) :
+Joints::Joints(Core const& core, SceneObjects& scene) :
 	m_core(core),
 	m_scene(scene)
 {

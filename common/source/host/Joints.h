@@ -1,6 +1,6 @@
 #pragma once
 
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <box2d/b2_math.h>
 #include <string>
 #include <vector>
@@ -47,7 +47,7 @@ public:
 	 * Empty lists over the core and the scene (both borrowed; they outlive
 	 * the area); no observable effect.
 	 */
-	Joints(HostCore const& core, SceneObjects& scene);
+	Joints(Core const& core, SceneObjects& scene);
 
 	Joints(Joints const&) = delete;
 	Joints& operator=(Joints const&) = delete;
@@ -108,7 +108,7 @@ public:
 	void forgetObjectJoints(std::string const& name);
 
 private:
-	HostCore m_core;
+	Core m_core;
 	SceneObjects& m_scene;
 	std::vector<JointData> m_joints;
 	std::vector<JointData> m_timedLinks;

@@ -3,7 +3,7 @@
 #include <host/Levels.h>
 #include <FieldType.h>
 #include <host/Aiming.h>
-#include <host/HostParticles.h>
+#include <host/ParticleEffects.h>
 #include <host/RenderObjectData.h>
 #include <host/SceneObjects.h>
 #include <host/ScriptUtilities.h>

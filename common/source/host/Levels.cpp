@@ -18,8 +18,8 @@
 #include <lua/LuaState.h>
 #include <lua.hpp>
 
-Levels::Levels(HostCore const& core, WorldSettings& settings, SceneObjects& scene, Themes& themes,
-	ScriptUtilities& utilities, HostParticles& particles, Aiming& aiming) :
+Levels::Levels(Core const& core, WorldSettings& settings, SceneObjects& scene, Themes& themes,
+	ScriptUtilities& utilities, ParticleEffects& particles, Aiming& aiming) :
 	m_core(core),
 	m_settings(settings),
 	m_scene(scene),

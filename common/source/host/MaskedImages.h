@@ -1,7 +1,7 @@
 #pragma once
 
 #include <host/MaskedImage.h>
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <lang/Ptr.h>
 #include <map>
 #include <string>
@@ -22,7 +22,7 @@ class MaskedImages
 {
 public:
 	/** None yet; draws through core's context and resources and reads its view. No observable effect. */
-	explicit MaskedImages(HostCore const& core);
+	explicit MaskedImages(Core const& core);
 	~MaskedImages();
 
 	MaskedImages(MaskedImages const&) = delete;
@@ -42,7 +42,7 @@ public:
 	int renderMaskedImageNative(lua::LuaState* state);
 
 private:
-	HostCore m_core;
+	Core m_core;
 	/** Masked images by texture name; dropped with the host, before the context goes. */
 	std::map<std::string, lang::Ptr<MaskedImage>> m_maskedImages;
 };

@@ -28,7 +28,7 @@ float normalised(float angle)
 
 } // namespace
 
-ObjectSetters::ObjectSetters(HostCore const& core, SceneObjects& scene, MaskedImages& maskedImages) :
+ObjectSetters::ObjectSetters(Core const& core, SceneObjects& scene, MaskedImages& maskedImages) :
 	m_core(core),
 	m_scene(scene),
 	m_maskedImages(maskedImages)

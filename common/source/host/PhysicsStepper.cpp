@@ -97,7 +97,7 @@ float angleOf(b2Body const* body)
 
 } // namespace
 
-PhysicsStepper::PhysicsStepper(HostCore const& core, SceneObjects& scene, WorldForces& forces, ContactRules& contacts) :
+PhysicsStepper::PhysicsStepper(Core const& core, SceneObjects& scene, WorldForces& forces, ContactRules& contacts) :
 	m_core(core),
 	m_scene(scene),
 	m_forces(forces),

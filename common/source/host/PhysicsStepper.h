@@ -1,6 +1,6 @@
 #pragma once
 
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <string>
 
 class ContactRules;
@@ -29,7 +29,7 @@ public:
 	 * they outlive the stepper). Nothing to simulate, no rolling
 	 * level, no clip started; no observable effect.
 	 */
-	PhysicsStepper(HostCore const& core, SceneObjects& scene, WorldForces& forces, ContactRules& contacts);
+	PhysicsStepper(Core const& core, SceneObjects& scene, WorldForces& forces, ContactRules& contacts);
 
 	PhysicsStepper(PhysicsStepper const&) = delete;
 	PhysicsStepper& operator=(PhysicsStepper const&) = delete;
@@ -77,7 +77,7 @@ public:
 	int rollingClip(int material) const;
 
 private:
-	HostCore m_core;
+	Core m_core;
 	SceneObjects& m_scene;
 	WorldForces& m_forces;
 	ContactRules& m_contacts;

@@ -39,7 +39,7 @@ math::float2 mapped(gr::RenderState2D const& rs, double x, double y, double u, d
 
 } // namespace
 
-RubberBands::RubberBands(HostCore const& core) : m_core(core)
+RubberBands::RubberBands(Core const& core) : m_core(core)
 {
 }
 

@@ -41,7 +41,7 @@ SavedTable const SAVED_PURCHASE_TABLES[] = {
 
 } // namespace
 
-SaveTables::SaveTables(HostCore const& core) :
+SaveTables::SaveTables(Core const& core) :
 	m_core(core)
 {
 }

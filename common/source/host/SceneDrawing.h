@@ -1,9 +1,9 @@
 #pragma once
 
-#include <host/HostCore.h>
+#include <host/Core.h>
 
 class Aiming;
-class HostParticles;
+class ParticleEffects;
 class MaskedImages;
 class SceneObjects;
 class Themes;
@@ -26,8 +26,8 @@ public:
 	static constexpr int DRAW_DEPTHS = 170;
 
 	/** Keeps the core and the areas it draws (all borrowed; they outlive this one). No observable effect. */
-	SceneDrawing(HostCore const& core, WorldSettings& settings, SceneObjects& scene, Themes& themes,
-		MaskedImages& maskedImages, HostParticles& particles, Aiming& aiming);
+	SceneDrawing(Core const& core, WorldSettings& settings, SceneObjects& scene, Themes& themes,
+		MaskedImages& maskedImages, ParticleEffects& particles, Aiming& aiming);
 
 	SceneDrawing(SceneDrawing const&) = delete;
 	SceneDrawing& operator=(SceneDrawing const&) = delete;
@@ -57,12 +57,12 @@ public:
 	bool addTextured(RenderObjectData& object);
 
 private:
-	HostCore m_core;
+	Core m_core;
 	WorldSettings& m_settings;
 	SceneObjects& m_scene;
 	Themes& m_themes;
 	MaskedImages& m_maskedImages;
-	HostParticles& m_particles;
+	ParticleEffects& m_particles;
 	Aiming& m_aiming;
 
 	/** Draws the parts of a compound object. */

@@ -9,7 +9,7 @@
 #include <lua/LuaTable.h>
 #include <physics/PhysicsWorld.h>
 
-SceneObjects::SceneObjects(HostCore const& core, b2ContactListener* contacts, b2ContactFilter* filter,
+SceneObjects::SceneObjects(Core const& core, b2ContactListener* contacts, b2ContactFilter* filter,
 	b2DestructionListener* destructions) :
 	m_core(core),
 	m_contacts(contacts),

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <SheetGroups.h>
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <box2d/b2_math.h>
 #include <functional>
 #include <map>
@@ -57,7 +57,7 @@ public:
 	 * no observable effect. The three listeners (not owned; they must
 	 * outlive the scene) sit behind every world it makes.
 	 */
-	SceneObjects(HostCore const& core, b2ContactListener* contacts, b2ContactFilter* filter, b2DestructionListener* destructions);
+	SceneObjects(Core const& core, b2ContactListener* contacts, b2ContactFilter* filter, b2DestructionListener* destructions);
 
 	/** Deletes every record, then the world with its bodies. */
 	~SceneObjects();
@@ -194,7 +194,7 @@ public:
 	void setLevelLimits(float minX, float minY, float maxX, float maxY);
 
 private:
-	HostCore m_core;
+	Core m_core;
 	b2ContactListener* m_contacts;
 	b2ContactFilter* m_filter;
 	b2DestructionListener* m_destructions;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <host/MaskedImages.h>
 #include <host/RubberBands.h>
 #include <host/ScriptRenderState.h>
@@ -19,7 +19,7 @@ class ScriptDrawing
 {
 public:
 	/** Makes each part over core (the text part makes the clippedText table); nothing else is made or changed. */
-	explicit ScriptDrawing(HostCore const& core) :
+	explicit ScriptDrawing(Core const& core) :
 		m_renderState(core), m_shapes(core), m_rubberBands(core), m_maskedImages(core), m_text(core)
 	{
 	}

@@ -8,7 +8,7 @@
 #include <lua/LuaState.h>
 #include <math/float2.h>
 
-ScriptRenderState::ScriptRenderState(HostCore const& core) : m_core(core)
+ScriptRenderState::ScriptRenderState(Core const& core) : m_core(core)
 {
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <host/HostCore.h>
+#include <host/Core.h>
 
 namespace lua
 {
@@ -17,7 +17,7 @@ class ScriptRenderState
 {
 public:
 	/** Writes the state of core's context; nothing is made or changed. */
-	explicit ScriptRenderState(HostCore const& core);
+	explicit ScriptRenderState(Core const& core);
 
 	ScriptRenderState(ScriptRenderState const&) = delete;
 	ScriptRenderState& operator=(ScriptRenderState const&) = delete;
@@ -31,5 +31,5 @@ public:
 	int setRenderState(lua::LuaState* state);
 
 private:
-	HostCore m_core;
+	Core m_core;
 };

@@ -3,7 +3,7 @@
 #include <host/ShapeDrawing.h>
 #include <DrawPlacement.h>
 #include <host/DrawArguments.h>
-#include <host/HostView.h>
+#include <host/View.h>
 #include <game/Anchor.h>
 #include <game/CompoSprite.h>
 #include <game/Resources.h>
@@ -67,7 +67,7 @@ bool drawablePart(game::Resources& resources, std::string const& name)
 
 } // namespace
 
-ShapeDrawing::ShapeDrawing(HostCore const& core) : m_core(core)
+ShapeDrawing::ShapeDrawing(Core const& core) : m_core(core)
 {
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <string>
 
 namespace lua
@@ -21,7 +21,7 @@ class ShapeDrawing
 {
 public:
 	/** Draws through core's context and resources and reads its view; nothing is made or changed. */
-	explicit ShapeDrawing(HostCore const& core);
+	explicit ShapeDrawing(Core const& core);
 
 	ShapeDrawing(ShapeDrawing const&) = delete;
 	ShapeDrawing& operator=(ShapeDrawing const&) = delete;
@@ -96,5 +96,5 @@ public:
 	int drawBox(lua::LuaState* state);
 
 private:
-	HostCore m_core;
+	Core m_core;
 };

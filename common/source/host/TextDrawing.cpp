@@ -98,7 +98,7 @@ void drawClippedLines(lua::LuaState* state, lua::LuaTable const& element, float 
 
 } // namespace
 
-TextDrawing::TextDrawing(HostCore const& core) : m_core(core), m_clippedText(core.table.getLuaState())
+TextDrawing::TextDrawing(Core const& core) : m_core(core), m_clippedText(core.table.getLuaState())
 {
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <lua/LuaTable.h>
 #include <string>
 
@@ -22,7 +22,7 @@ public:
 	 * Makes the clippedText table (the host sets it into its table); draws
 	 * through core's context and resources. Nothing else is made or changed.
 	 */
-	explicit TextDrawing(HostCore const& core);
+	explicit TextDrawing(Core const& core);
 
 	TextDrawing(TextDrawing const&) = delete;
 	TextDrawing& operator=(TextDrawing const&) = delete;
@@ -75,6 +75,6 @@ public:
 	int drawUIText(lua::LuaState* state);
 
 private:
-	HostCore m_core;
+	Core m_core;
 	lua::LuaTable m_clippedText;
 };

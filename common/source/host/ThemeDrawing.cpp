@@ -3,7 +3,7 @@
 // across the view, each with its theme sprites.
 #include <host/Themes.h>
 #include <DrawPlacement.h>
-#include <host/HostView.h>
+#include <host/View.h>
 #include <game/Resources.h>
 #include <gr/Context.h>
 #include <gr/RenderState2D.h>

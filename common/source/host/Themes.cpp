@@ -96,7 +96,7 @@ std::vector<ThemeLayerData> readLayers(lua::LuaTable const& theme, char const* k
 
 } // namespace
 
-Themes::Themes(HostCore const& core) :
+Themes::Themes(Core const& core) :
 	m_core(core),
 	m_bgColor(0xFFFFFFFFu),
 	m_cameraLimit(0.f),

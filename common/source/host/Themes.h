@@ -1,6 +1,6 @@
 #pragma once
 
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <host/ThemeData.h>
 #include <cstdint>
 #include <string>
@@ -33,7 +33,7 @@ public:
 	 * No layers, black sky and ground, background colour with all bits set,
 	 * no reference camera. Nothing is read or drawn until called.
 	 */
-	explicit Themes(HostCore const& core);
+	explicit Themes(Core const& core);
 
 	// --- View state ----------------------------------------------------------
 
@@ -109,7 +109,7 @@ public:
 	void drawLayer(float layer);
 
 private:
-	HostCore m_core;
+	Core m_core;
 	uint32_t m_bgColor;
 	float m_cameraLimit;
 	bool m_startingCamera;

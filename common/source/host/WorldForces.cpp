@@ -4,7 +4,7 @@
 #include <host/WorldForces.h>
 #include <ArgumentCheck.h>
 #include <host/ObjectType.h>
-#include <host/HostView.h>
+#include <host/View.h>
 #include <host/RenderObjectData.h>
 #include <host/SceneObjects.h>
 #include <host/WorldSettings.h>
@@ -33,7 +33,7 @@ void requireFiniteSetting(char const* function, std::initializer_list<float> val
 
 } // namespace
 
-WorldForces::WorldForces(HostCore const& core, WorldSettings& settings, SceneObjects& scene) :
+WorldForces::WorldForces(Core const& core, WorldSettings& settings, SceneObjects& scene) :
 	m_core(core),
 	m_settings(settings),
 	m_scene(scene),

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <map>
 #include <string>
 
@@ -30,7 +30,7 @@ public:
 	 * holds the physics disabled (the counter's 1 of WorldSettings); no
 	 * observable effect.
 	 */
-	WorldForces(HostCore const& core, WorldSettings& settings, SceneObjects& scene);
+	WorldForces(Core const& core, WorldSettings& settings, SceneObjects& scene);
 
 	WorldForces(WorldForces const&) = delete;
 	WorldForces& operator=(WorldForces const&) = delete;
@@ -87,7 +87,7 @@ public:
 	void applySensorForces();
 
 private:
-	HostCore m_core;
+	Core m_core;
 	WorldSettings& m_settings;
 	SceneObjects& m_scene;
 	/** Calls of each requester of setPhysicsEnabled that hold the physics disabled. */

@@ -8,7 +8,7 @@
  *
  * Main thread only.
  */
-class HostShell
+class Shell
 {
 public:
 	/** The wheel scale the pointer's wheel and two-finger zoom have reached. */
@@ -39,5 +39,5 @@ public:
 	virtual bool audioWanted() const = 0;
 
 protected:
-	virtual ~HostShell() = default;
+	virtual ~Shell() = default;
 };

@@ -1,7 +1,7 @@
 #pragma once
 
-class HostShell;
-class HostView;
+class Shell;
+class View;
 
 namespace framework
 {
@@ -35,14 +35,14 @@ class LuaTable;
  * All borrowed: the host makes the core before its areas and outlives them.
  * Main thread only.
  */
-struct HostCore
+struct Core
 {
 	lua::LuaObject& table;
 	framework::App* app;
 	gr::Context* context;
 	game::Resources* resources;
-	HostView& view;
-	HostShell* shell;
+	View& view;
+	Shell* shell;
 	lua::LuaTable& objects;
 	lua::LuaTable& blockTable;
 };

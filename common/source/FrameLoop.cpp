@@ -16,7 +16,7 @@
 
 void GameLua::restartAudio()
 {
-	Shell* game = shell();
+	host::Shell* game = shell();
 	audio::AudioOutput* output = m_resources->getAudioOutput();
 	if (!game || !game->audioWanted() || !output || output->isStarted() || !isTable("settings"))
 		return;
@@ -35,7 +35,7 @@ void GameLua::update(float dt)
 	setNumber("screenWidth", static_cast<float>(m_context->width()));
 	setNumber("screenHeight", static_cast<float>(m_context->height()));
 
-	if (Shell* game = shell())
+	if (host::Shell* game = shell())
 	{
 		if (game->wheelScale() != game->previousWheelScale())
 		{

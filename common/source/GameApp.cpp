@@ -196,8 +196,8 @@ void GameApp::startUp()
 
 	m_host->levels().createAssets();
 
-	m_gameCenter.reset(new GameCenter(this, &m_host->gameCenter(), m_context));
-	if (GameCenter::isGameCenterAvailable())
+	m_gameCenter.reset(new host::GameCenter(this, &m_host->gameCenter(), m_context));
+	if (host::GameCenter::isGameCenterAvailable())
 	{
 		m_host->setBoolean("gameCenterSupported", true);
 		m_gameCenter->firstInit();

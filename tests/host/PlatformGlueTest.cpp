@@ -237,7 +237,7 @@ TEST_F(PlatformGlue, AnalyticsLines)
 		return testing::internal::GetCapturedStdout();
 	};
 	for (auto [ms, seconds] : std::vector<std::pair<int64_t, int>>{{1499, 1}, {1500, 2}, {499, 0}, {-5, 0}, {INT64_MAX / 2, INT32_MAX}})
-		EXPECT_EQ(seconds, Tally::timerSeconds(ms)) << ms;
+		EXPECT_EQ(seconds, host::Tally::timerSeconds(ms)) << ms;
 	// Through the script, with room for the time the call takes.
 	host().tally().setTimerStart(lang::System::currentTimeMillis() - 1200);
 	std::string out = printed("logTallyTimerEvent('t')");

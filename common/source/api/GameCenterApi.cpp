@@ -5,6 +5,9 @@
 #include <host/ScoresAndAchievements.h>
 #include <lua/LuaObject.h>
 
+namespace host
+{
+
 void registerGameCenterApi(lua::LuaObject& host, ScoresAndAchievements& area)
 {
 	host.registerMethod("initGameCenter", &area, &ScoresAndAchievements::initGameCenter);
@@ -18,3 +21,5 @@ void registerGameCenterApi(lua::LuaObject& host, ScoresAndAchievements& area)
 	host.registerMethod("setStatFloat", &area, &ScoresAndAchievements::setStatFloat);
 	host.registerMethod("activateGameOverlayToStore", &area, &ScoresAndAchievements::activateGameOverlayToStore);
 }
+
+} // namespace host

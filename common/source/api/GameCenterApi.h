@@ -1,11 +1,14 @@
 #pragma once
 
-class ScoresAndAchievements;
-
 namespace lua
 {
 class LuaObject;
 }
+
+namespace host
+{
+
+class ScoresAndAchievements;
 
 /**
  * Binds the game centre's script functions (sign-in, leaderboards,
@@ -13,3 +16,5 @@ class LuaObject;
  * members of area; area must outlive the bindings.
  */
 void registerGameCenterApi(lua::LuaObject& host, ScoresAndAchievements& area);
+
+} // namespace host

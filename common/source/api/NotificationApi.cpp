@@ -4,6 +4,9 @@
 #include <host/Notifications.h>
 #include <lua/LuaObject.h>
 
+namespace host
+{
+
 void registerNotificationApi(lua::LuaObject& host, Notifications& notifications)
 {
 	host.registerMethod("addNotificationAfter", &notifications, &Notifications::addNotificationAfter);
@@ -11,3 +14,5 @@ void registerNotificationApi(lua::LuaObject& host, Notifications& notifications)
 	host.registerMethod("removeAllNotifications", &notifications, &Notifications::removeAllNotifications);
 	host.registerMethod("setNotificationCallback", &notifications, &Notifications::setNotificationCallback);
 }
+
+} // namespace host

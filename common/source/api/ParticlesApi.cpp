@@ -4,6 +4,9 @@
 #include <host/ParticleEffects.h>
 #include <lua/LuaObject.h>
 
+namespace host
+{
+
 void registerParticlesApi(lua::LuaObject& host, ParticleEffects& area)
 {
 	host.registerMethod("drawParticlesNative", &area, &ParticleEffects::drawParticlesNative);
@@ -13,3 +16,5 @@ void registerParticlesApi(lua::LuaObject& host, ParticleEffects& area)
 	host.registerMethod("clearParticlesNative", &area, &ParticleEffects::clearParticlesNative);
 	host.registerMethod("enableInGameParticlesNative", &area, &ParticleEffects::enableInGameParticlesNative);
 }
+
+} // namespace host

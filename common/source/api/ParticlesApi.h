@@ -1,11 +1,14 @@
 #pragma once
 
-class ParticleEffects;
-
 namespace lua
 {
 class LuaObject;
 }
+
+namespace host
+{
+
+class ParticleEffects;
 
 /**
  * Binds the particle rows (drawing, menu updates, the menu scale, clearing
@@ -13,3 +16,5 @@ class LuaObject;
  * Both borrowed: area must outlive host's use of the rows.
  */
 void registerParticlesApi(lua::LuaObject& host, ParticleEffects& area);
+
+} // namespace host

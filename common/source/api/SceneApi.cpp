@@ -6,6 +6,9 @@
 #include <host/Themes.h>
 #include <lua/LuaObject.h>
 
+namespace host
+{
+
 void registerSceneApi(lua::LuaObject& host, SceneDrawing& scene, View& view, Themes& themes)
 {
 	host.registerMethod("setBGColor", &themes, &Themes::setBGColor);
@@ -20,3 +23,5 @@ void registerSceneApi(lua::LuaObject& host, SceneDrawing& scene, View& view, The
 	host.registerMethod("setStartingCameraValue", &themes, &Themes::setStartingCameraValue);
 	host.registerMethod("setCameraLimits", &themes, &Themes::setCameraLimits);
 }
+
+} // namespace host

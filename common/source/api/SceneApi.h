@@ -1,13 +1,16 @@
 #pragma once
 
-class View;
-class SceneDrawing;
-class Themes;
-
 namespace lua
 {
 class LuaObject;
 }
+
+namespace host
+{
+
+class View;
+class SceneDrawing;
+class Themes;
 
 /**
  * Binds the scene rows (background colour, view numbers, editing, the
@@ -16,3 +19,5 @@ class LuaObject;
  * themes. All borrowed: they must outlive host's use of the rows.
  */
 void registerSceneApi(lua::LuaObject& host, SceneDrawing& scene, View& view, Themes& themes);
+
+} // namespace host

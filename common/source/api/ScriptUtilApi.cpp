@@ -5,6 +5,9 @@
 #include <host/ScriptUtilities.h>
 #include <lua/LuaObject.h>
 
+namespace host
+{
+
 void registerScriptUtilApi(lua::LuaObject& host, ScriptUtilities& utilities, Tally& tally)
 {
 	host.registerMethod("openBarnesAndNobleShop", &utilities, &ScriptUtilities::openBarnesAndNobleShop);
@@ -41,3 +44,5 @@ void registerScriptUtilApi(lua::LuaObject& host, ScriptUtilities& utilities, Tal
 	host.registerMethod("GetJSONDiff", &utilities, &ScriptUtilities::GetJSONDiff);
 	host.registerMethod("decodeBase64", &utilities, &ScriptUtilities::decodeBase64);
 }
+
+} // namespace host

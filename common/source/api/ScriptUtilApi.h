@@ -1,12 +1,15 @@
 #pragma once
 
-class Tally;
-class ScriptUtilities;
-
 namespace lua
 {
 class LuaObject;
 }
+
+namespace host
+{
+
+class Tally;
+class ScriptUtilities;
 
 /**
  * Registers the script utilities' rows into host, bound to utilities, and
@@ -14,3 +17,5 @@ class LuaObject;
  * use of them).
  */
 void registerScriptUtilApi(lua::LuaObject& host, ScriptUtilities& utilities, Tally& tally);
+
+} // namespace host

@@ -4,6 +4,9 @@
 #include <host/Store.h>
 #include <lua/LuaObject.h>
 
+namespace host
+{
+
 void registerStoreApi(lua::LuaObject& host, Store& store)
 {
 	host.registerMethod("iapBuyItem", &store, &Store::buyItem);
@@ -14,3 +17,5 @@ void registerStoreApi(lua::LuaObject& host, Store& store)
 	host.registerMethod("iapRestoreItems", &store, &Store::restoreItems);
 	host.registerMethod("iapIsAllowed", &store, &Store::isIapAllowed);
 }
+
+} // namespace host

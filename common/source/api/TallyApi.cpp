@@ -3,6 +3,9 @@
 #include <host/Tally.h>
 #include <lua/LuaObject.h>
 
+namespace host
+{
+
 void registerTallyApi(lua::LuaObject& host, Tally& tally)
 {
 	host.registerMethod("logTallyEvent", &tally, &Tally::logTallyEvent);
@@ -10,3 +13,5 @@ void registerTallyApi(lua::LuaObject& host, Tally& tally)
 	host.registerMethod("logTallyEventWithParams", &tally, &Tally::logTallyEventWithParams);
 	host.registerMethod("logTallyTimerEvent", &tally, &Tally::logTallyTimerEvent);
 }
+
+} // namespace host

@@ -3,7 +3,12 @@
 #include <host/Video.h>
 #include <lua/LuaObject.h>
 
+namespace host
+{
+
 void registerVideoApi(lua::LuaObject& host, Video& video)
 {
 	host.registerMethod("playVideo", &video, &Video::playVideo);
 }
+
+} // namespace host

@@ -8,6 +8,9 @@
 #include <lang/Debug.h>
 #include <cmath>
 
+namespace host
+{
+
 namespace
 {
 
@@ -184,3 +187,5 @@ void AimStream::disableStream()
 	m_points.clear();
 	m_spawning = false;
 }
+
+} // namespace host

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+namespace host
+{
+
 /**
  * The aiming stream: small sprites travelling along a Catmull-Rom curve
  * through the predicted flight points, shrinking toward its end and
@@ -95,3 +98,5 @@ private:
 	/** populateStream's count. */
 	int fillCount() const;
 };
+
+} // namespace host

@@ -22,6 +22,9 @@
 #include <cmath>
 #include <utility>
 
+namespace host
+{
+
 namespace
 {
 
@@ -211,3 +214,5 @@ void Aiming::startLevel()
 	m_aimStream->disableStream();
 	m_aimStream->setSpawningEnabled(false);
 }
+
+} // namespace host

@@ -6,10 +6,14 @@
 #include <string>
 #include <vector>
 
+class b2Body;
+
+namespace host
+{
+
 class AimStream;
 class SceneObjects;
 class WorldForces;
-class b2Body;
 struct RenderObjectData;
 struct WorldSettings;
 
@@ -115,3 +119,5 @@ private:
 	/** The current trail. */
 	TrajectoryData& getCurrentTrajectory();
 };
+
+} // namespace host

@@ -18,6 +18,9 @@
 #include <utility>
 #include <vector>
 
+namespace host
+{
+
 namespace
 {
 
@@ -306,3 +309,5 @@ void BackgroundDownloads::createMainMenuAdImage()
 	printLine("Native: Setting main menu ad ready to be shown to true\n");
 	m_core.table.setBoolean("mainMenuAdReadyToBeShown", true);
 }
+
+} // namespace host

@@ -8,6 +8,9 @@
 #include <memory>
 #include <string>
 
+namespace host
+{
+
 /**
  * The host's background downloads: URL bodies for the scripts, the main-menu
  * advertisement and the list of installed games. Downloads run on one worker
@@ -130,3 +133,5 @@ private:
 	BackgroundDownloads(BackgroundDownloads const&) = delete;
 	BackgroundDownloads& operator=(BackgroundDownloads const&) = delete;
 };
+
+} // namespace host

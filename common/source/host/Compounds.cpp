@@ -21,6 +21,9 @@
 #include <algorithm>
 #include <utility>
 
+namespace host
+{
+
 namespace
 {
 
@@ -258,3 +261,5 @@ void Compounds::setCompoundShapeParameter(std::string const&, float, float)
 void Compounds::createCompoundObject(std::string const&, float, float, float, float, float, float, bool, bool, float)
 {
 }
+
+} // namespace host

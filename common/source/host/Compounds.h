@@ -5,9 +5,7 @@
 #include <string>
 #include <vector>
 
-class SceneObjects;
 struct CompoundDescription;
-struct RenderObjectData;
 
 namespace game
 {
@@ -18,6 +16,12 @@ namespace lua
 {
 class LuaState;
 }
+
+namespace host
+{
+
+class SceneObjects;
+struct RenderObjectData;
 
 /**
  * Compound bodies: one scene object whose body carries the fixtures of many
@@ -85,3 +89,5 @@ private:
 	/** Builds a compound object whose description createCompoundBodyFromTable read and checked. */
 	void buildCompound(CompoundDescription const& description);
 };
+
+} // namespace host

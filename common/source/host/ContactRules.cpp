@@ -17,6 +17,9 @@
 #include <algorithm>
 #include <cmath>
 
+namespace host
+{
+
 namespace
 {
 
@@ -378,3 +381,5 @@ int ContactRules::checkSensorContact(b2Fixture* fixture, b2Fixture* other)
 	}
 	return result;
 }
+
+} // namespace host

@@ -5,14 +5,18 @@
 
 class b2Contact;
 class b2Fixture;
-class Joints;
-class SceneObjects;
-struct WorldSettings;
 
 namespace lua
 {
 class LuaTable;
 }
+
+namespace host
+{
+
+class Joints;
+class SceneObjects;
+struct WorldSettings;
 
 /**
  * The rules of the scene objects' contacts: which objects touch, the sensor
@@ -75,3 +79,5 @@ private:
 	/** A side of a sensor contact that ends. */
 	void sensorEndContact(b2Fixture* sensor, b2Fixture* other);
 };
+
+} // namespace host

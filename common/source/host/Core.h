@@ -1,8 +1,5 @@
 #pragma once
 
-class Shell;
-class View;
-
 namespace framework
 {
 class App;
@@ -23,6 +20,12 @@ namespace lua
 class LuaObject;
 class LuaTable;
 }
+
+namespace host
+{
+
+class Shell;
+class View;
 
 /**
  * What every area of the script host reaches: the host table (the scripts'
@@ -46,3 +49,5 @@ struct Core
 	lua::LuaTable& objects;
 	lua::LuaTable& blockTable;
 };
+
+} // namespace host

@@ -13,6 +13,9 @@
 #include <algorithm>
 #include <cmath>
 
+namespace host
+{
+
 namespace
 {
 
@@ -318,3 +321,5 @@ void Joints::checkJointLimits(std::string const& name)
 		}
 	});
 }
+
+} // namespace host

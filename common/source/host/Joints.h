@@ -6,13 +6,17 @@
 #include <vector>
 
 class b2Joint;
-class SceneObjects;
 
 namespace lua
 {
 class LuaState;
 class LuaTable;
 }
+
+namespace host
+{
+
+class SceneObjects;
 
 /** A joint between two objects: the Box2D joint (null for a timed link), names and anchor kind. */
 struct JointData
@@ -121,3 +125,5 @@ private:
 	/** The table objects.joints, made when missing or not a table. */
 	lua::LuaTable jointsTable();
 };
+
+} // namespace host

@@ -7,6 +7,9 @@
 #include <gr/Context.h>
 #include <cmath>
 
+namespace host
+{
+
 namespace
 {
 
@@ -106,3 +109,5 @@ void Themes::rotateThemeSprites(float dt)
 		}
 	}
 }
+
+} // namespace host

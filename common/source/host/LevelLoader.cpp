@@ -21,6 +21,9 @@
 #include <lua.hpp>
 #include <physics/PhysicsWorld.h>
 
+namespace host
+{
+
 namespace
 {
 
@@ -133,3 +136,5 @@ void Levels::clearLevelObjects()
 	if (m_utilities.deterministicPhysics())
 		m_scene.resetPhysicsWorld(b2Vec2(0.f, 0.f), true);
 }
+
+} // namespace host

@@ -18,6 +18,9 @@
 #include <lua/LuaState.h>
 #include <lua.hpp>
 
+namespace host
+{
+
 Levels::Levels(Core const& core, WorldSettings& settings, SceneObjects& scene, Themes& themes,
 	ScriptUtilities& utilities, ParticleEffects& particles, Aiming& aiming) :
 	m_core(core),
@@ -180,3 +183,5 @@ void Levels::onLoadLuaFileFail(std::string const& file)
 	}
 	m_core.table.call("onLoadLuaFileFail", file);
 }
+
+} // namespace host

@@ -5,17 +5,20 @@
 #include <string>
 #include <vector>
 
+namespace lua
+{
+class LuaState;
+}
+
+namespace host
+{
+
 class Aiming;
 class ParticleEffects;
 class SceneObjects;
 class ScriptUtilities;
 class Themes;
 struct WorldSettings;
-
-namespace lua
-{
-class LuaState;
-}
 
 /**
  * The shipped Lua files and the levels: the game logic's compilation, the
@@ -184,3 +187,5 @@ private:
 	Levels(Levels const&) = delete;
 	Levels& operator=(Levels const&) = delete;
 };
+
+} // namespace host

@@ -9,6 +9,9 @@
 #include <gr/RenderState2D.h>
 #include <math/float2.h>
 
+namespace host
+{
+
 MaskedImages::MaskedImages(Core const& core) : m_core(core)
 {
 }
@@ -47,3 +50,5 @@ void MaskedImages::renderMaskedImages()
 	for (auto& [name, masked] : m_maskedImages)
 		masked->render();
 }
+
+} // namespace host

@@ -11,6 +11,9 @@ namespace lua
 class LuaState;
 }
 
+namespace host
+{
+
 /**
  * The masked images of textured scene objects, one per texture name: the
  * scene adds textured objects to them and renders them; the scripts draw
@@ -46,3 +49,5 @@ private:
 	/** Masked images by texture name; dropped with the host, before the context goes. */
 	std::map<std::string, lang::Ptr<MaskedImage>> m_maskedImages;
 };
+
+} // namespace host

@@ -3,6 +3,9 @@
 #include <pf/AppSettings.h>
 #include <pf/LocalNotifications.h>
 
+namespace host
+{
+
 Notifications::Notifications(Core const& core) :
 	m_core(core)
 {
@@ -49,3 +52,5 @@ void Notifications::notificationReceived(std::string const& eventName)
 		return;
 	m_core.table.call(m_notificationCallback.c_str(), eventName);
 }
+
+} // namespace host

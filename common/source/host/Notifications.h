@@ -11,6 +11,9 @@ class LocalNotifications;
 class LocalNotificationsListener;
 }
 
+namespace host
+{
+
 /**
  * Local notifications for the scripts: scheduling, cancelling and the
  * callback that fired ones reach, within the player's "notifications"
@@ -60,3 +63,5 @@ private:
 	Notifications(Notifications const&) = delete;
 	Notifications& operator=(Notifications const&) = delete;
 };
+
+} // namespace host

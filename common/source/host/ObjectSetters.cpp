@@ -16,6 +16,9 @@
 #include <physics/PhysicsWorld.h>
 #include <cmath>
 
+namespace host
+{
+
 namespace
 {
 
@@ -389,3 +392,5 @@ float ObjectSetters::getAngle(std::string const& name)
 	RenderObjectData* object = m_scene.objectOrLog(name);
 	return object ? object->renderAngle : 0.f;
 }
+
+} // namespace host

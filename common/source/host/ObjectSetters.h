@@ -4,14 +4,17 @@
 #include <functional>
 #include <string>
 
-class MaskedImages;
-class SceneObjects;
-struct RenderObjectData;
-
 namespace lua
 {
 class LuaState;
 }
+
+namespace host
+{
+
+class MaskedImages;
+class SceneObjects;
+struct RenderObjectData;
 
 /**
  * The scripts' setters and getters of named scene objects: placement,
@@ -108,3 +111,5 @@ private:
 	SceneObjects& m_scene;
 	MaskedImages& m_maskedImages;
 };
+
+} // namespace host

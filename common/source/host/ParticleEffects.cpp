@@ -2,6 +2,9 @@
 #include <host/Particles.h>
 #include <lua/LuaObject.h>
 
+namespace host
+{
+
 ParticleEffects::ParticleEffects(Core const& core) :
 	m_core(core),
 	m_inGameParticles(true)
@@ -51,3 +54,5 @@ void ParticleEffects::updateInWorld(float dt)
 {
 	m_particles->update(dt, true, m_core.context);
 }
+
+} // namespace host

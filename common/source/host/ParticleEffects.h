@@ -3,6 +3,9 @@
 #include <host/Core.h>
 #include <lang/Ptr.h>
 
+namespace host
+{
+
 class Particles;
 
 /**
@@ -56,3 +59,5 @@ private:
 	lang::Ptr<Particles> m_particles;
 	bool m_inGameParticles;
 };
+
+} // namespace host

@@ -14,6 +14,9 @@
 #include <climits>
 #include <cmath>
 
+namespace host
+{
+
 namespace
 {
 
@@ -364,3 +367,5 @@ void Particles::clearParticleCache()
 {
 	m_cache.clear();
 }
+
+} // namespace host

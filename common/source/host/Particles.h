@@ -17,6 +17,9 @@ namespace gr
 class Context;
 }
 
+namespace host
+{
+
 /**
  * The game's sprite particles, the scripts' object "particles": bursts
  * spawned by name from the definitions in particleTable.particles, gravity
@@ -160,3 +163,5 @@ private:
 	 */
 	void setSprite(ParticleData& particle, std::string const& name);
 };
+
+} // namespace host

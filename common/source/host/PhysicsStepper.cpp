@@ -20,6 +20,9 @@
 #include <iterator>
 #include <utility>
 
+namespace host
+{
+
 namespace
 {
 
@@ -344,3 +347,5 @@ void PhysicsStepper::playRollingSounds()
 		}
 	}
 }
+
+} // namespace host

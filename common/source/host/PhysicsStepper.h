@@ -3,14 +3,17 @@
 #include <host/Core.h>
 #include <string>
 
-class ContactRules;
-class SceneObjects;
-class WorldForces;
-
 namespace lua
 {
 class LuaTable;
 }
+
+namespace host
+{
+
+class ContactRules;
+class SceneObjects;
+class WorldForces;
 
 /**
  * The frame's physics: fixed steps from the time accumulator, interpolated
@@ -87,3 +90,5 @@ private:
 	float m_rollingLevel[3] = {0.f, 0.f, 0.f};
 	int m_rollingClip[3] = {-1, -1, -1};
 };
+
+} // namespace host

@@ -13,6 +13,9 @@
 #include <algorithm>
 #include <cmath>
 
+namespace host
+{
+
 namespace
 {
 
@@ -145,3 +148,5 @@ void RubberBands::drawRubberband(float x1, float y1, float x2, float y2, float w
 		return;
 	image->draw(m_core.context, positions, uv, nullptr, nullptr);
 }
+
+} // namespace host

@@ -9,6 +9,9 @@ namespace gr
 class Context;
 }
 
+namespace host
+{
+
 /**
  * Sprites the scripts stretch along a segment: the textured line (under
  * the context's 2D render state) and the rubber band (in screen pixels).
@@ -60,3 +63,5 @@ public:
 private:
 	Core m_core;
 };
+
+} // namespace host

@@ -13,6 +13,9 @@
 #include <lua.hpp>
 #include <iterator>
 
+namespace host
+{
+
 namespace
 {
 
@@ -144,3 +147,5 @@ bool SaveTables::checkDirectory(std::string const&)
 {
 	return false;
 }
+
+} // namespace host

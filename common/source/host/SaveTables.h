@@ -10,6 +10,9 @@ namespace io
 class FileLock;
 }
 
+namespace host
+{
+
 /**
  * The tables the scripts keep in the app-data folder: reading a save file
  * into a table, writing a host-table entry enciphered or as plain text, the
@@ -99,3 +102,5 @@ private:
 	SaveTables(SaveTables const&) = delete;
 	SaveTables& operator=(SaveTables const&) = delete;
 };
+
+} // namespace host

@@ -24,6 +24,9 @@
 #include <algorithm>
 #include <cmath>
 
+namespace host
+{
+
 namespace
 {
 
@@ -249,3 +252,5 @@ bool SceneDrawing::addTextured(RenderObjectData& object)
 			sx / object.textureScale, sy / object.textureScale);
 	return true;
 }
+
+} // namespace host

@@ -2,6 +2,9 @@
 
 #include <host/Core.h>
 
+namespace host
+{
+
 class Aiming;
 class ParticleEffects;
 class MaskedImages;
@@ -70,3 +73,5 @@ private:
 	/** Draws an object's decorations. */
 	void drawDecorations(RenderObjectData& object);
 };
+
+} // namespace host

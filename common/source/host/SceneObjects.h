@@ -13,7 +13,6 @@ class b2Body;
 class b2ContactFilter;
 class b2ContactListener;
 class b2DestructionListener;
-struct RenderObjectData;
 
 namespace game
 {
@@ -31,6 +30,11 @@ namespace physics
 {
 class PhysicsWorld;
 }
+
+namespace host
+{
+
+struct RenderObjectData;
 
 /**
  * The scene's objects: the physics world and the registry of named object
@@ -241,3 +245,5 @@ private:
 	SceneObjects(SceneObjects const&) = delete;
 	SceneObjects& operator=(SceneObjects const&) = delete;
 };
+
+} // namespace host

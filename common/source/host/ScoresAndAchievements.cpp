@@ -6,6 +6,9 @@
 #include <lua.hpp>
 #include <cstdint>
 
+namespace host
+{
+
 namespace
 {
 
@@ -357,3 +360,5 @@ void ScoresAndAchievements::hideLoadingInitGameCenter()
 {
 	m_core.table.call("hideLoadingInitGameCenter");
 }
+
+} // namespace host

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+namespace host
+{
+
 class GameCenter;
 
 /**
@@ -110,3 +113,5 @@ private:
 	ScoresAndAchievements(ScoresAndAchievements const&) = delete;
 	ScoresAndAchievements& operator=(ScoresAndAchievements const&) = delete;
 };
+
+} // namespace host

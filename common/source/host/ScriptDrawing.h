@@ -7,6 +7,9 @@
 #include <host/ShapeDrawing.h>
 #include <host/TextDrawing.h>
 
+namespace host
+{
+
 /**
  * What the scripts draw themselves, by concept: the 2D render state,
  * shapes, sprites stretched along segments (rubber bands), the masked images
@@ -40,3 +43,5 @@ private:
 	MaskedImages m_maskedImages;
 	TextDrawing m_text;
 };
+
+} // namespace host

@@ -7,6 +7,9 @@ namespace lua
 class LuaState;
 }
 
+namespace host
+{
+
 /**
  * The scripts' hold on the context's 2D render state: its translation,
  * scale, angle, pivot and alpha, written in place.
@@ -33,3 +36,5 @@ public:
 private:
 	Core m_core;
 };
+
+} // namespace host

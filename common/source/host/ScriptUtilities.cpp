@@ -25,6 +25,9 @@
 #include <ctime>
 #include <memory>
 
+namespace host
+{
+
 namespace
 {
 
@@ -357,3 +360,5 @@ void ScriptUtilities::requestBannerAd()
 {
 	lang::Debug::debug("GameLua::requestBannerAd()");
 }
+
+} // namespace host

@@ -9,6 +9,9 @@ namespace lua
 class LuaState;
 }
 
+namespace host
+{
+
 /**
  * The scripts' small library: JSON, Base64, dates, bitwise operations,
  * printing, the desktop and operating-system functions, the game
@@ -149,3 +152,5 @@ private:
 	Core m_core;
 	bool m_deterministicPhysics;
 };
+
+} // namespace host

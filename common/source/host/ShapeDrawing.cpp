@@ -24,6 +24,9 @@
 #include <numbers>
 #include <string>
 
+namespace host
+{
+
 namespace
 {
 
@@ -284,3 +287,4 @@ int ShapeDrawing::drawBox(lua::LuaState* state)
 	return 0;
 }
 
+} // namespace host

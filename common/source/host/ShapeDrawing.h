@@ -8,6 +8,9 @@ namespace lua
 class LuaState;
 }
 
+namespace host
+{
+
 /**
  * Shapes the scripts draw themselves: lines, rectangles, textured
  * rectangles, composite sprites, gravity visuals and nine-part boxes.
@@ -98,3 +101,5 @@ public:
 private:
 	Core m_core;
 };
+
+} // namespace host

@@ -1,5 +1,8 @@
 #pragma once
 
+namespace host
+{
+
 /**
  * What the script host asks of the application that runs it: the wheel
  * zoom it shares with the scripts and whether sound is wanted. The game
@@ -41,3 +44,5 @@ public:
 protected:
 	virtual ~Shell() = default;
 };
+
+} // namespace host

@@ -4,6 +4,9 @@
 #include <pf/Commerce.h>
 #include <pf/CommerceItem.h>
 
+namespace host
+{
+
 char const* const Store::sm_purchaseItemIds[10] = {
 	"com.quennet.Velmora.levelpackhazardbelt",
 	"com.quennet.Velmora.vortexhawksmall",
@@ -127,3 +130,5 @@ void Store::initFinished(pf::CommerceListener::PaymentProviderStatus status)
 void Store::getPurchaseHistoryFinished(std::string const&)
 {
 }
+
+} // namespace host

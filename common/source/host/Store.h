@@ -8,6 +8,9 @@
 #include <string>
 #include <tuple>
 
+namespace host
+{
+
 /**
  * The in-app store for the scripts: the product list, purchases, restores
  * and the callback that receives every outcome. The store's outcomes come
@@ -95,3 +98,5 @@ private:
 	Store(Store const&) = delete;
 	Store& operator=(Store const&) = delete;
 };
+
+} // namespace host

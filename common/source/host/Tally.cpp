@@ -9,6 +9,9 @@
 #include <cstdio>
 #include <map>
 
+namespace host
+{
+
 Tally::Tally(Core const& core) :
 	m_core(core),
 	m_timerStart(0),
@@ -91,3 +94,5 @@ void Tally::resetTimer()
 	m_timerStart = lang::System::currentTimeMillis();
 	m_timerPaused = 0;
 }
+
+} // namespace host

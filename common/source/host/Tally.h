@@ -9,6 +9,9 @@ namespace tally
 class Tally;
 }
 
+namespace host
+{
+
 /**
  * Analytics events for the scripts, logged through the analytics wrapper
  * the application prepares, and the analytics timer the scripts restart.
@@ -58,3 +61,5 @@ private:
 	int64_t m_timerPaused;
 	tally::Tally* m_tally;
 };
+
+} // namespace host

@@ -20,6 +20,9 @@
 #include <cmath>
 #include <string>
 
+namespace host
+{
+
 namespace
 {
 
@@ -189,3 +192,4 @@ int TextDrawing::drawUIText(lua::LuaState* state)
 	return 0;
 }
 
+} // namespace host

@@ -9,6 +9,9 @@ namespace lua
 class LuaState;
 }
 
+namespace host
+{
+
 /**
  * Text the scripts draw themselves: text elements, text on a tilted plane,
  * and the clipping of localised text into the scripts' table clippedText.
@@ -78,3 +81,5 @@ private:
 	Core m_core;
 	lua::LuaTable m_clippedText;
 };
+
+} // namespace host

@@ -13,6 +13,9 @@
 #include <cmath>
 #include <cstdint>
 
+namespace host
+{
+
 namespace
 {
 
@@ -308,3 +311,5 @@ void Themes::drawForeground()
 		}
 	}
 }
+
+} // namespace host

@@ -10,6 +10,9 @@
 #include <algorithm>
 #include <cstdint>
 
+namespace host
+{
+
 namespace
 {
 
@@ -322,3 +325,5 @@ void Themes::setThemeSprite(std::string const& name, std::string const& spriteNa
 		sprite->spriteName = spriteName;
 	}
 }
+
+} // namespace host

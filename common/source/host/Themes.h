@@ -11,6 +11,9 @@ namespace lua
 class LuaState;
 }
 
+namespace host
+{
+
 /**
  * Themes and layers: the sky and ground colours and the background and
  * foreground layers read from the scripts' "themes" table, their theme
@@ -133,3 +136,5 @@ private:
 	/** Draws one background layer with its theme sprites. */
 	void drawBackgroundLayer(ThemeLayerData& layer);
 };
+
+} // namespace host

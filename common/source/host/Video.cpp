@@ -5,6 +5,9 @@
 #include <io/std/FileUtil.h>
 #include <pf/VideoPlayer.h>
 
+namespace host
+{
+
 Video::Video(Core const& core, pf::VideoPlayerObserver& observer) :
 	m_core(core),
 	m_observer(observer)
@@ -33,3 +36,5 @@ void Video::videoPlayEnded()
 {
 	m_core.app->os()->startUpdate();
 }
+
+} // namespace host

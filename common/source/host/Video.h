@@ -10,6 +10,9 @@ class VideoPlayer;
 class VideoPlayerObserver;
 }
 
+namespace host
+{
+
 /**
  * Full-screen video for the scripts: the frame updates stop while it plays.
  * The end of a video comes back through the observer given at construction
@@ -50,3 +53,5 @@ private:
 	Video(Video const&) = delete;
 	Video& operator=(Video const&) = delete;
 };
+
+} // namespace host

@@ -1,6 +1,9 @@
 #include <host/View.h>
 #include <host/Shell.h>
 
+namespace host
+{
+
 View::View(Shell* shell) :
 	m_shell(shell),
 	m_topLeftX(0.f),
@@ -28,3 +31,5 @@ void View::resetMouseWheelScale(float scale)
 	if (m_shell)
 		m_shell->resetWheelScale(scale);
 }
+
+} // namespace host

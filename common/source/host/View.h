@@ -1,5 +1,8 @@
 #pragma once
 
+namespace host
+{
+
 class Shell;
 
 /**
@@ -51,3 +54,5 @@ private:
 	float m_worldScale;
 	float m_physicsSimulationScale;
 };
+
+} // namespace host

@@ -18,6 +18,9 @@
 #include <cmath>
 #include <initializer_list>
 
+namespace host
+{
+
 namespace
 {
 
@@ -239,3 +242,5 @@ void WorldForces::applySensorForceToObject(RenderObjectData* sensor, RenderObjec
 		return;
 	m_scene.world().applyForce(object->body, f, object->body->GetPosition());
 }
+
+} // namespace host

@@ -4,14 +4,17 @@
 #include <map>
 #include <string>
 
-class SceneObjects;
-struct RenderObjectData;
-struct WorldSettings;
-
 namespace lua
 {
 class LuaState;
 }
+
+namespace host
+{
+
+class SceneObjects;
+struct RenderObjectData;
+struct WorldSettings;
 
 /**
  * The world's forces: switching the physics simulation on and off (the
@@ -93,3 +96,5 @@ private:
 	/** Calls of each requester of setPhysicsEnabled that hold the physics disabled. */
 	std::map<std::string, int> m_physicsDisableOwners;
 };
+
+} // namespace host

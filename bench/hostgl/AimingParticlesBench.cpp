@@ -4,7 +4,7 @@
 #include <gr/gl/GLPlatform.h>
 #include <GameLua.h>
 #include <host/Particles.h>
-#include <host/HostParticles.h>
+#include <host/ParticleEffects.h>
 #include <host/RenderObjectData.h>
 #include <game/Resources.h>
 #include <game/Sprite.h>
@@ -108,9 +108,9 @@ void BM_PredictionAgainstBareSteps(benchmark::State& state)
 }
 
 /** The plain loop: the same particle records, the same arithmetic and image draws. */
-void plainFrame(std::vector<Particles::ParticleData>& particles, gr::Context& ctx, float dt)
+void plainFrame(std::vector<host::Particles::ParticleData>& particles, gr::Context& ctx, float dt)
 {
-	for (Particles::ParticleData& p : particles)
+	for (host::Particles::ParticleData& p : particles)
 	{
 		p.age += dt;
 		p.vy += 1.f * dt;
@@ -121,7 +121,7 @@ void plainFrame(std::vector<Particles::ParticleData>& particles, gr::Context& ct
 		p.scale = p.scaleBegin + (p.scaleEnd - p.scaleBegin) * t;
 	}
 	gr::RenderState2D& state = ctx.getRenderState2D();
-	for (Particles::ParticleData const& p : particles)
+	for (host::Particles::ParticleData const& p : particles)
 	{
 		game::Sprite const& s = *p.sprite;
 		float const c = std::cos(p.rotation);
@@ -146,8 +146,8 @@ void BM_ParticlesAgainstPlainLoop(benchmark::State& state)
 		" minVel = 1, maxVel = 5, minAngleEmitter = 0, maxAngleEmitter = 360, minAngleVel = -1, maxAngleVel = 1,"
 		" minScaleBegin = 1, maxScaleBegin = 1, minScaleEnd = 0.5, maxScaleEnd = 0.5}}}\n"
 		"particles.addParticles('spark', " + std::to_string(PARTICLES) + ", 128, 128, 200, 200, 0)\n");
-	Particles& particles = h.host->particles().object();
-	std::vector<Particles::ParticleData> plain = particles.particles();
+	host::Particles& particles = h.host->particles().object();
+	std::vector<host::Particles::ParticleData> plain = particles.particles();
 	float const dt = 1e-6f;
 	auto hostFrame = [&] {
 		particles.update(dt, true, h.ctx);
@@ -187,7 +187,7 @@ void BM_ParticlesAgainstPlainLoop(benchmark::State& state)
 	state.counters["drawcalls/frame"] = double(hostCalls) / n;
 	state.counters["plain_drawcalls/frame"] = double(plainCalls) / n;
 	int runs = 0;
-	std::vector<Particles::ParticleData> const& live = particles.particles();
+	std::vector<host::Particles::ParticleData> const& live = particles.particles();
 	for (size_t i = 0; i < live.size(); ++i)
 		runs += i == 0 || live[i].sprite->getImage() != live[i - 1].sprite->getImage();
 	state.counters["image_runs"] = runs;

@@ -49,7 +49,7 @@ struct Scene
 void BM_MaskedQuads(benchmark::State& state)
 {
 	Scene scene;
-	MaskedImage masked(scene.ctx);
+	host::MaskedImage masked(scene.ctx);
 	benchsupport::runFrames(
 		state, *scene.ctx,
 		[&] {

@@ -1,11 +1,11 @@
 // The host's part of a frame: what it publishes to the scripts and the
 // script calls it makes.
 #include <host/BackgroundDownloads.h>
-#include <host/HostShell.h>
+#include <host/Shell.h>
 #include <GameLua.h>
 #include <host/AimStream.h>
 #include <Compositor.h>
-#include <host/HostParticles.h>
+#include <host/ParticleEffects.h>
 #include <host/Levels.h>
 #include <host/PhysicsStepper.h>
 #include <host/Themes.h>
@@ -16,7 +16,7 @@
 
 void GameLua::restartAudio()
 {
-	HostShell* game = shell();
+	host::Shell* game = shell();
 	audio::AudioOutput* output = m_resources->getAudioOutput();
 	if (!game || !game->audioWanted() || !output || output->isStarted() || !isTable("settings"))
 		return;
@@ -35,7 +35,7 @@ void GameLua::update(float dt)
 	setNumber("screenWidth", static_cast<float>(m_context->width()));
 	setNumber("screenHeight", static_cast<float>(m_context->height()));
 
-	if (HostShell* game = shell())
+	if (host::Shell* game = shell())
 	{
 		if (game->wheelScale() != game->previousWheelScale())
 		{

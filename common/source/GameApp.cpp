@@ -4,7 +4,7 @@
 #include "TallyKeys.h"
 #include <host/GameCenter.h>
 #include <host/Themes.h>
-#include <host/HostTally.h>
+#include <host/Tally.h>
 #include <host/Levels.h>
 #include <host/SaveTables.h>
 #include <host/ScriptUtilities.h>
@@ -196,8 +196,8 @@ void GameApp::startUp()
 
 	m_host->levels().createAssets();
 
-	m_gameCenter.reset(new GameCenter(this, &m_host->gameCenter(), m_context));
-	if (GameCenter::isGameCenterAvailable())
+	m_gameCenter.reset(new host::GameCenter(this, &m_host->gameCenter(), m_context));
+	if (host::GameCenter::isGameCenterAvailable())
 	{
 		m_host->setBoolean("gameCenterSupported", true);
 		m_gameCenter->firstInit();

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <framework/App.h>
-#include <host/HostShell.h>
+#include <host/Shell.h>
 #include <lang/Ptr.h>
 #include <memory>
 #include <string>
@@ -31,7 +31,11 @@ namespace tally
 class Tally;
 }
 
+namespace host
+{
 class GameCenter;
+}
+
 class GameLua;
 
 /**
@@ -43,7 +47,7 @@ class GameLua;
  *
  * Main thread only.
  */
-class GameApp : public framework::App, public HostShell
+class GameApp : public framework::App, public host::Shell
 {
 public:
 	/** The start-up folder names that framework::configure fills (empty before and after start-up). */
@@ -135,7 +139,7 @@ public:
 	GameLua* host() const { return m_host; }
 
 	/** The game-centre link; not null after start-up. */
-	GameCenter* gameCenter() const { return m_gameCenter.get(); }
+	host::GameCenter* gameCenter() const { return m_gameCenter.get(); }
 
 	/** The Lua state. */
 	lua::LuaState* luaState() const { return m_lua; }
@@ -202,7 +206,7 @@ private:
 	lang::Ptr<tally::Tally> m_tally;
 	lang::Ptr<game::LuaResources> m_resources;
 	/** After the host: destroyed before it, also when start-up fails. */
-	std::unique_ptr<GameCenter> m_gameCenter;
+	std::unique_ptr<host::GameCenter> m_gameCenter;
 	bool m_keyPressed[KEY_COUNT];
 	bool m_keyReleased[KEY_COUNT];
 	bool m_started;

@@ -15,9 +15,9 @@
 #include <api/StoreApi.h>
 #include <api/TallyApi.h>
 #include <api/VideoApi.h>
-#include <host/HostNotifications.h>
-#include <host/HostTally.h>
-#include <host/HostVideo.h>
+#include <host/Notifications.h>
+#include <host/Tally.h>
+#include <host/Video.h>
 #include <host/ScriptUtilities.h>
 #include <api/JointApi.h>
 #include <api/LevelFileApi.h>
@@ -29,7 +29,7 @@
 #include <host/Compounds.h>
 #include <host/WorldQueries.h>
 #include <api/SceneObjectApi.h>
-#include <host/HostParticles.h>
+#include <host/ParticleEffects.h>
 #include <api/WorldForceApi.h>
 #include <host/PhysicsStepper.h>
 #include <host/WorldForces.h>
@@ -43,7 +43,7 @@
 #include <cstdio>
 
 GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState* state, gr::Context* context,
-	HostShell* shell) :
+	host::Shell* shell) :
 	lua::LuaObject(state),
 	m_app(app),
 	m_shell(shell),
@@ -60,34 +60,34 @@ GameLua::GameLua(framework::App* app, game::Resources* resources, lua::LuaState*
 	m_view(shell),
 	m_core{*this, app, context, resources, m_view, shell, m_objects, m_blockTable},
 	m_safeToQuit(false),
-	m_downloads(new BackgroundDownloads(m_core))
+	m_downloads(new host::BackgroundDownloads(m_core))
 {
-	m_gameCenter.reset(new HostGameCenter(m_core));
-	m_themes.reset(new Themes(m_core));
-	m_scriptDrawing.reset(new ScriptDrawing(m_core));
+	m_gameCenter.reset(new host::ScoresAndAchievements(m_core));
+	m_themes.reset(new host::Themes(m_core));
+	m_scriptDrawing.reset(new host::ScriptDrawing(m_core));
 	// The platform glue's areas; their services are made below, in order.
-	m_scriptUtilities = std::make_unique<ScriptUtilities>(m_core);
-	m_tally = std::make_unique<HostTally>(m_core);
-	m_store = std::make_unique<HostStore>(m_core, *this);
-	m_notifications = std::make_unique<HostNotifications>(m_core);
-	m_video = std::make_unique<HostVideo>(m_core, *this);
-	m_scene.reset(new SceneObjects(m_core, this, this, this));
-	m_setters = std::make_unique<ObjectSetters>(m_core, *m_scene, m_scriptDrawing->maskedImages());
-	m_joints = std::make_unique<Joints>(m_core, *m_scene);
+	m_scriptUtilities = std::make_unique<host::ScriptUtilities>(m_core);
+	m_tally = std::make_unique<host::Tally>(m_core);
+	m_store = std::make_unique<host::Store>(m_core, *this);
+	m_notifications = std::make_unique<host::Notifications>(m_core);
+	m_video = std::make_unique<host::Video>(m_core, *this);
+	m_scene.reset(new host::SceneObjects(m_core, this, this, this));
+	m_setters = std::make_unique<host::ObjectSetters>(m_core, *m_scene, m_scriptDrawing->maskedImages());
+	m_joints = std::make_unique<host::Joints>(m_core, *m_scene);
 	m_scene->setClearedHook([this] { m_joints->clear(); });
-	m_contactRules = std::make_unique<ContactRules>(m_core, *m_scene, *m_joints, m_settings);
-	m_worldForces = std::make_unique<WorldForces>(m_core, m_settings, *m_scene);
-	m_stepper = std::make_unique<PhysicsStepper>(m_core, *m_scene, *m_worldForces, *m_contactRules);
+	m_contactRules = std::make_unique<host::ContactRules>(m_core, *m_scene, *m_joints, m_settings);
+	m_worldForces = std::make_unique<host::WorldForces>(m_core, m_settings, *m_scene);
+	m_stepper = std::make_unique<host::PhysicsStepper>(m_core, *m_scene, *m_worldForces, *m_contactRules);
 
-	m_compounds = std::make_unique<Compounds>(m_core, *m_scene);
-	m_worldQueries = std::make_unique<WorldQueries>(*m_scene);
+	m_compounds = std::make_unique<host::Compounds>(m_core, *m_scene);
+	m_worldQueries = std::make_unique<host::WorldQueries>(*m_scene);
 
-	m_particles.reset(new HostParticles(m_core));
-	m_aiming = std::make_unique<Aiming>(m_core, *m_scene, m_settings, *m_worldForces);
-	m_sceneDrawing = std::make_unique<SceneDrawing>(m_core, m_settings, *m_scene, *m_themes, m_scriptDrawing->maskedImages(),
+	m_particles.reset(new host::ParticleEffects(m_core));
+	m_aiming = std::make_unique<host::Aiming>(m_core, *m_scene, m_settings, *m_worldForces);
+	m_sceneDrawing = std::make_unique<host::SceneDrawing>(m_core, m_settings, *m_scene, *m_themes, m_scriptDrawing->maskedImages(),
 		*m_particles, *m_aiming);
-	m_saveTables = std::make_unique<SaveTables>(m_core);
-	m_levels = std::make_unique<Levels>(m_core, m_settings, *m_scene, *m_themes, *m_scriptUtilities, *m_particles,
+	m_saveTables = std::make_unique<host::SaveTables>(m_core);
+	m_levels = std::make_unique<host::Levels>(m_core, m_settings, *m_scene, *m_themes, *m_scriptUtilities, *m_particles,
 		*m_aiming);
 	m_scene->setRemovedHook([this](std::string const& name) { m_joints->forgetObjectJoints(name); });
 	registerApi();
@@ -139,25 +139,25 @@ GameLua::~GameLua()
 
 void GameLua::registerApi()
 {
-	registerScriptUtilApi(*this, *m_scriptUtilities, *m_tally);
-	registerLevelFileApi(*this, *m_levels, *m_saveTables);
-	registerWorldForceApi(*this, *m_worldForces);
-	registerSceneObjectApi(*this, *m_scene, *m_setters);
-	registerWorldQueryApi(*this, *m_worldQueries);
-	registerStoreApi(*this, *m_store);
-	registerNotificationApi(*this, *m_notifications);
-	registerVideoApi(*this, *m_video);
-	registerTallyApi(*this, *m_tally);
-	registerAdApi(*this, *m_scriptUtilities);
-	registerCompoundBodyApi(*this, *m_compounds);
-	registerJointApi(*this, *m_joints);
-	registerSceneApi(*this, *m_sceneDrawing, m_view, *m_themes);
-	registerThemeApi(*this, *m_themes);
-	registerDownloadApi(*this, *m_downloads);
-	registerParticlesApi(*this, *m_particles);
-	registerAimingApi(*this, *m_aiming);
-	registerScriptDrawingApi(*this, *m_scriptDrawing);
-	registerGameCenterApi(*this, *m_gameCenter);
+	host::registerScriptUtilApi(*this, *m_scriptUtilities, *m_tally);
+	host::registerLevelFileApi(*this, *m_levels, *m_saveTables);
+	host::registerWorldForceApi(*this, *m_worldForces);
+	host::registerSceneObjectApi(*this, *m_scene, *m_setters);
+	host::registerWorldQueryApi(*this, *m_worldQueries);
+	host::registerStoreApi(*this, *m_store);
+	host::registerNotificationApi(*this, *m_notifications);
+	host::registerVideoApi(*this, *m_video);
+	host::registerTallyApi(*this, *m_tally);
+	host::registerAdApi(*this, *m_scriptUtilities);
+	host::registerCompoundBodyApi(*this, *m_compounds);
+	host::registerJointApi(*this, *m_joints);
+	host::registerSceneApi(*this, *m_sceneDrawing, m_view, *m_themes);
+	host::registerThemeApi(*this, *m_themes);
+	host::registerDownloadApi(*this, *m_downloads);
+	host::registerParticlesApi(*this, *m_particles);
+	host::registerAimingApi(*this, *m_aiming);
+	host::registerScriptDrawingApi(*this, *m_scriptDrawing);
+	host::registerGameCenterApi(*this, *m_gameCenter);
 }
 
 void GameLua::SayGoodbye(b2Fixture*)

@@ -5,11 +5,11 @@
 #include <box2d/box2d.h>
 #include <host/ContactRules.h>
 #include <host/Aiming.h>
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <host/WorldSettings.h>
-#include <host/HostGameCenter.h>
-#include <host/HostStore.h>
-#include <host/HostView.h>
+#include <host/ScoresAndAchievements.h>
+#include <host/Store.h>
+#include <host/View.h>
 #include <host/Joints.h>
 #include <host/SceneDrawing.h>
 #include <host/SceneObjects.h>
@@ -46,14 +46,28 @@ class LuaState;
 class WebViewLuaInterface;
 }
 
+namespace host
+{
 class BackgroundDownloads;
-class Compositor;
-class HostParticles;
+class ParticleEffects;
 class Levels;
 class SaveTables;
 class PhysicsStepper;
 class Themes;
 class WorldForces;
+class Notifications;
+class Tally;
+class Video;
+class ScriptUtilities;
+class Shell;
+class Compounds;
+struct CompoundShape;
+class WorldQueries;
+struct DecorationData;
+struct RenderObjectData;
+}
+
+class Compositor;
 
 namespace physics
 {
@@ -64,18 +78,6 @@ namespace game
 {
 class SpriteSheet;
 }
-
-class HostNotifications;
-class HostTally;
-class HostVideo;
-class ScriptUtilities;
-
-class HostShell;
-class Compounds;
-struct CompoundShape;
-class WorldQueries;
-struct DecorationData;
-struct RenderObjectData;
 
 /**
  * The game's script host. The object is itself a Lua table (the host table):
@@ -116,7 +118,7 @@ public:
 	 * must outlive the host); without it those requests have no effect.
 	 */
 	GameLua(framework::App* app, game::Resources* resources, lua::LuaState* state, gr::Context* context,
-		HostShell* shell = nullptr);
+		host::Shell* shell = nullptr);
 
 	/**
 	 * Saves the game's tables and, unless "deviceModel" is "osx", "windows"
@@ -168,7 +170,7 @@ public:
 	void EndContact(b2Contact* contact) override;
 	void SayGoodbye(b2Fixture* fixture) override;
 	void SayGoodbye(b2Joint* joint) override;
-	/** Store outcomes, a fired notification and a video's end go to their areas. */
+	/** host::Store outcomes, a fired notification and a video's end go to their areas. */
 	void paymentFinished(std::string const& id, PaymentStatus status, pf::Commerce::CommerceError error) override;
 	void initFinished(PaymentProviderStatus status) override;
 	void getPurchaseHistoryFinished(std::string const& id) override;
@@ -178,54 +180,54 @@ public:
 	// --- The areas (host/<Area>.h; their rows in api/<Area>Api.cpp) ------------
 
 	/** What the areas reach (host table, application, context, resources, view, shell, own tables). */
-	HostCore const& core() const { return m_core; }
+	host::Core const& core() const { return m_core; }
 	/** The view numbers: top-left point, world scale, physics simulation scale. */
-	HostView& view() { return m_view; }
-	HostView const& view() const { return m_view; }
+	host::View& view() { return m_view; }
+	host::View const& view() const { return m_view; }
 	/** The world numbers and flags the areas share. */
-	WorldSettings& settings() { return m_settings; }
-	WorldSettings const& settings() const { return m_settings; }
+	host::WorldSettings& settings() { return m_settings; }
+	host::WorldSettings const& settings() const { return m_settings; }
 	/** The physics world (made with gravity (0, 0), sleep allowed, this host's listeners) and the objects. */
-	SceneObjects& scene() { return *m_scene; }
-	SceneObjects const& scene() const { return *m_scene; }
-	ObjectSetters& setters() { return *m_setters; }
-	Compounds& compounds() { return *m_compounds; }
-	WorldQueries& worldQueries() { return *m_worldQueries; }
-	WorldForces& worldForces() { return *m_worldForces; }
-	PhysicsStepper& physicsStepper() { return *m_stepper; }
-	ContactRules& contactRules() { return *m_contactRules; }
-	Joints& joints() { return *m_joints; }
-	SceneDrawing& sceneDrawing() { return *m_sceneDrawing; }
-	Themes& themes() { return *m_themes; }
-	ScriptDrawing& scriptDrawing() { return *m_scriptDrawing; }
-	Aiming& aiming() { return *m_aiming; }
-	HostParticles& particles() { return *m_particles; }
-	Levels& levels() { return *m_levels; }
-	SaveTables& saveTables() { return *m_saveTables; }
-	ScriptUtilities& scriptUtilities() { return *m_scriptUtilities; }
-	HostStore& store() { return *m_store; }
-	HostNotifications& notifications() { return *m_notifications; }
-	HostVideo& video() { return *m_video; }
-	HostTally& tally() { return *m_tally; }
-	HostGameCenter& gameCenter() { return *m_gameCenter; }
-	BackgroundDownloads& downloads() { return *m_downloads; }
+	host::SceneObjects& scene() { return *m_scene; }
+	host::SceneObjects const& scene() const { return *m_scene; }
+	host::ObjectSetters& setters() { return *m_setters; }
+	host::Compounds& compounds() { return *m_compounds; }
+	host::WorldQueries& worldQueries() { return *m_worldQueries; }
+	host::WorldForces& worldForces() { return *m_worldForces; }
+	host::PhysicsStepper& physicsStepper() { return *m_stepper; }
+	host::ContactRules& contactRules() { return *m_contactRules; }
+	host::Joints& joints() { return *m_joints; }
+	host::SceneDrawing& sceneDrawing() { return *m_sceneDrawing; }
+	host::Themes& themes() { return *m_themes; }
+	host::ScriptDrawing& scriptDrawing() { return *m_scriptDrawing; }
+	host::Aiming& aiming() { return *m_aiming; }
+	host::ParticleEffects& particles() { return *m_particles; }
+	host::Levels& levels() { return *m_levels; }
+	host::SaveTables& saveTables() { return *m_saveTables; }
+	host::ScriptUtilities& scriptUtilities() { return *m_scriptUtilities; }
+	host::Store& store() { return *m_store; }
+	host::Notifications& notifications() { return *m_notifications; }
+	host::Video& video() { return *m_video; }
+	host::Tally& tally() { return *m_tally; }
+	host::ScoresAndAchievements& gameCenter() { return *m_gameCenter; }
+	host::BackgroundDownloads& downloads() { return *m_downloads; }
 
 	// The host's nested names, now the areas' own types.
-	using RenderObjectData = ::RenderObjectData;
-	using DecorationData = ::DecorationData;
-	using SimulationSettings = ::SimulationSettings;
-	using jointData = JointData;
-	using CompoundShape = ::CompoundShape;
-	using TrajectoryData = ::TrajectoryData;
-	using ScoreData = ::ScoreData;
-	using AchievementData = ::AchievementData;
-	static constexpr int DRAW_DEPTHS = SceneDrawing::DRAW_DEPTHS;
-	static constexpr int NumTrajectories = Aiming::NumTrajectories;
-	static constexpr char const* const (&sm_purchaseItemIds)[10] = HostStore::sm_purchaseItemIds;
+	using RenderObjectData = host::RenderObjectData;
+	using DecorationData = host::DecorationData;
+	using SimulationSettings = host::SimulationSettings;
+	using jointData = host::JointData;
+	using CompoundShape = host::CompoundShape;
+	using TrajectoryData = host::TrajectoryData;
+	using ScoreData = host::ScoreData;
+	using AchievementData = host::AchievementData;
+	static constexpr int DRAW_DEPTHS = host::SceneDrawing::DRAW_DEPTHS;
+	static constexpr int NumTrajectories = host::Aiming::NumTrajectories;
+	static constexpr char const* const (&sm_purchaseItemIds)[10] = host::Store::sm_purchaseItemIds;
 
 private:
 	framework::App* m_app;
-	HostShell* m_shell;
+	host::Shell* m_shell;
 	gr::Context* m_context;
 	lang::Ptr<game::Resources> m_resources;
 
@@ -237,40 +239,40 @@ private:
 	lua::LuaTable m_multitouchZoom;
 	lua::LuaTable m_objects;
 	/** Dropped with the host, before the context goes. */
-	std::unique_ptr<ScriptDrawing> m_scriptDrawing;
+	std::unique_ptr<host::ScriptDrawing> m_scriptDrawing;
 	lua::LuaTable m_blockTable;
 
-	std::unique_ptr<Themes> m_themes;
-	std::unique_ptr<SceneDrawing> m_sceneDrawing;
-	HostView m_view;
+	std::unique_ptr<host::Themes> m_themes;
+	std::unique_ptr<host::SceneDrawing> m_sceneDrawing;
+	host::View m_view;
 	/** Made after the view and the host's tables it refers to. */
-	HostCore m_core;
+	host::Core m_core;
 	/** The world numbers and flags the areas share. */
-	WorldSettings m_settings;
+	host::WorldSettings m_settings;
 	/** Made after the scene and the joints; outlives the scene (removing bodies ends contacts). */
-	std::unique_ptr<ContactRules> m_contactRules;
+	std::unique_ptr<host::ContactRules> m_contactRules;
 	bool m_safeToQuit;
-	std::unique_ptr<Levels> m_levels;
-	std::unique_ptr<ScriptUtilities> m_scriptUtilities;
-	std::unique_ptr<HostTally> m_tally;
+	std::unique_ptr<host::Levels> m_levels;
+	std::unique_ptr<host::ScriptUtilities> m_scriptUtilities;
+	std::unique_ptr<host::Tally> m_tally;
 
-	std::unique_ptr<SceneObjects> m_scene;
-	std::unique_ptr<ObjectSetters> m_setters;
-	std::unique_ptr<Compounds> m_compounds;
-	std::unique_ptr<WorldQueries> m_worldQueries;
-	std::unique_ptr<WorldForces> m_worldForces;
-	std::unique_ptr<PhysicsStepper> m_stepper;
-	std::unique_ptr<Joints> m_joints;
+	std::unique_ptr<host::SceneObjects> m_scene;
+	std::unique_ptr<host::ObjectSetters> m_setters;
+	std::unique_ptr<host::Compounds> m_compounds;
+	std::unique_ptr<host::WorldQueries> m_worldQueries;
+	std::unique_ptr<host::WorldForces> m_worldForces;
+	std::unique_ptr<host::PhysicsStepper> m_stepper;
+	std::unique_ptr<host::Joints> m_joints;
 
-	std::unique_ptr<HostStore> m_store;
-	std::unique_ptr<HostNotifications> m_notifications;
-	std::unique_ptr<HostVideo> m_video;
+	std::unique_ptr<host::Store> m_store;
+	std::unique_ptr<host::Notifications> m_notifications;
+	std::unique_ptr<host::Video> m_video;
 	/** The scripts' WebView module, made last by the constructor. */
 	lang::Ptr<lua::WebViewLuaInterface> m_webViews;
-	std::unique_ptr<HostParticles> m_particles;
-	std::unique_ptr<Aiming> m_aiming;
+	std::unique_ptr<host::ParticleEffects> m_particles;
+	std::unique_ptr<host::Aiming> m_aiming;
 	std::unique_ptr<Compositor> m_compositor;
-	std::unique_ptr<HostGameCenter> m_gameCenter;
+	std::unique_ptr<host::ScoresAndAchievements> m_gameCenter;
 
 	/** Registers every area's rows (api/<Area>Api.cpp), one call per area, in the scripts' order. */
 	void registerApi();
@@ -283,16 +285,16 @@ private:
 	void restartAudio();
 
 	/** The application's wheel zoom and sound wish, or null when the host runs without one. */
-	HostShell* shell() const { return m_shell; }
+	host::Shell* shell() const { return m_shell; }
 
 	/** The platform interface of the application. */
 	framework::OSInterface* os() const;
 
 	/** The background downloads; made before the rows are registered, stopped first in the destructor. */
-	std::unique_ptr<BackgroundDownloads> m_downloads;
+	std::unique_ptr<host::BackgroundDownloads> m_downloads;
 
 	/** Holds the save folder until the last save is written: made before the rows, dropped first. */
-	std::unique_ptr<SaveTables> m_saveTables;
+	std::unique_ptr<host::SaveTables> m_saveTables;
 
 	GameLua(GameLua const&) = delete;
 	GameLua& operator=(GameLua const&) = delete;

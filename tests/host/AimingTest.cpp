@@ -160,7 +160,7 @@ TEST_F(AimPrediction, GetAimingTimeBeforeAnyLevelAndSelectedFlyer)
 class AimStreamTest : public hosttest::SceneFixture
 {
 protected:
-	AimStream& stream() { return host().aiming().aimStream(); }
+	host::AimStream& stream() { return host().aiming().aimStream(); }
 
 	/** Points (i, 2i) for i = 0 .. n - 1. */
 	static std::vector<math::float2> line(int n)
@@ -174,7 +174,7 @@ protected:
 	std::vector<float> positions()
 	{
 		std::vector<float> out;
-		for (AimStream::StreamParticle const& p : stream().particles())
+		for (host::AimStream::StreamParticle const& p : stream().particles())
 			out.push_back(p.position);
 		return out;
 	}
@@ -182,7 +182,7 @@ protected:
 
 TEST_F(AimStreamTest, FillsMovesSpawnsAndThins)
 {
-	stream().setStream(line(5), AimStream::STREAM_SPLINE);
+	stream().setStream(line(5), host::AimStream::STREAM_SPLINE);
 	EXPECT_EQ(7u, stream().points().size());
 	stream().populateStream();
 	ASSERT_EQ(1u, stream().particles().size());
@@ -217,7 +217,7 @@ TEST_F(AimStreamTest, FillsMovesSpawnsAndThins)
 	EXPECT_FALSE(stream().spawning());
 
 	// Three points or fewer keep the old curve.
-	stream().setStream(line(3), AimStream::STREAM_SPLINE);
+	stream().setStream(line(3), host::AimStream::STREAM_SPLINE);
 	EXPECT_EQ(7u, stream().points().size());
 	stream().disableStream();
 	EXPECT_FALSE(stream().isStreamReady());
@@ -234,7 +234,7 @@ TEST_F(AimStreamTest, BadIntervalsAndSpeedsHoldNoParticles)
 			SCOPED_TRACE(std::to_string(value) + (interval ? " interval" : " speed"));
 			stream().setSpawnInterval(interval ? value : 0.6f);
 			stream().setSpeed(interval ? 4.f : value);
-			stream().setStream(line(5), AimStream::STREAM_SPLINE);
+			stream().setStream(line(5), host::AimStream::STREAM_SPLINE);
 			stream().setSpawningEnabled(false);
 			stream().setSpawningEnabled(true);
 			stream().update(0.1f);
@@ -257,7 +257,7 @@ TEST_F(AimStreamTest, ParticleJIsDrawnOnTheJthPoint)
 	addSheet("S", {{"dot", 0, 0, 4, 4, 2, 2}});
 	run("setAimingAidSprite('dot') setTopLeft(5, 7) setWorldScale(2)");
 	std::vector<math::float2> points = {{0, 0}, {10, 3}, {25, 9}, {30, 20}, {31, 40}};
-	stream().setStream(points, AimStream::STREAM_SPLINE);
+	stream().setStream(points, host::AimStream::STREAM_SPLINE);
 	stream().particles() = {{0.f, 0.f, 1.f}, {1.f, 0.3f, 0.5f}, {2.f, 0.f, 0.8f}, {3.f, 0.f, 2.f}, {2.5f, 0.f, 1.f}};
 	context->clearCalls();
 	stream().draw();
@@ -307,7 +307,7 @@ TEST_F(Trajectories, RecordSwitchAndDrawInTheScene)
 		"createBox('flyer1', 'obj', 2, 1, 1, 1, 0, 0, 0, true, true, 2)\n"
 		"createBox('flyer2', 'obj', 3, 1, 1, 1, 0, 0, 0, true, true, 3)\n"
 		"startNewTrajectory() addToTrajectory(0, 50, 60) setNormalTrailSprite('trail') setAimingAidSprite('dot')");
-	host().aiming().aimStream().setStream({{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}}, AimStream::STREAM_SPLINE);
+	host().aiming().aimStream().setStream({{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}}, host::AimStream::STREAM_SPLINE);
 	host().aiming().aimStream().particles() = {{0.5f, 0.f, 1.f}};
 	context->clearCalls();
 	run("drawGameNative(-1)");

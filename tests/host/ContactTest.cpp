@@ -36,18 +36,18 @@ TEST_F(Contact, FilterAppliesTheRulesInOrder)
 		bool collide;
 	};
 	Row const rows[] = {
-		{"killing volume catches a flyer whatever the flags", [](Record& a, Record& b) { a.killingVolume = true; a.collisionEnabled = false; b.objectType = ObjectType::Flyer; }, true},
-		{"killing volume B catches a type 7 flyer A", [](Record& a, Record& b) { b.killingVolume = true; b.collisionEnabled = false; a.objectType = ObjectType::PassingFlyer; }, true},
+		{"killing volume catches a flyer whatever the flags", [](Record& a, Record& b) { a.killingVolume = true; a.collisionEnabled = false; b.objectType = host::ObjectType::Flyer; }, true},
+		{"killing volume B catches a type 7 flyer A", [](Record& a, Record& b) { b.killingVolume = true; b.collisionEnabled = false; a.objectType = host::ObjectType::PassingFlyer; }, true},
 		{"collision disabled", [](Record& a, Record&) { a.collisionEnabled = false; }, false},
-		{"type 7 against a waiting flyer", [](Record& a, Record& b) { b.objectType = ObjectType::PassingFlyer; a.startsInactive = true; }, false},
+		{"type 7 against a waiting flyer", [](Record& a, Record& b) { b.objectType = host::ObjectType::PassingFlyer; a.startsInactive = true; }, false},
 		{"killing volume as fixture A", [](Record& a, Record&) { a.killingVolume = true; }, false},
 		{"killing volume B and an object that ignores it", [](Record& a, Record& b) { b.killingVolume = true; a.ignoresKillingVolumes = true; }, false},
 		{"killing volume as fixture B", [](Record&, Record& b) { b.killingVolume = true; }, true},
-		{"two flyer types", [](Record& a, Record& b) { a.objectType = ObjectType::Flyer; b.objectType = ObjectType::PassingFlyer; }, false},
-		{"type 6 and a waiting flyer", [](Record& a, Record& b) { a.objectType = ObjectType::Special; b.startsInactive = true; }, false},
+		{"two flyer types", [](Record& a, Record& b) { a.objectType = host::ObjectType::Flyer; b.objectType = host::ObjectType::PassingFlyer; }, false},
+		{"type 6 and a waiting flyer", [](Record& a, Record& b) { a.objectType = host::ObjectType::Special; b.startsInactive = true; }, false},
 		{"ignoring immovable objects", [](Record& a, Record& b) { b.ignoreImmovable = true; a.material = 5; }, false},
-		{"one type 5 among blocks", [](Record& a, Record&) { a.objectType = ObjectType::Flyer; }, false},
-		{"type 5 against a waiting flyer", [](Record& a, Record& b) { a.objectType = ObjectType::Flyer; b.startsInactive = true; }, true},
+		{"one type 5 among blocks", [](Record& a, Record&) { a.objectType = host::ObjectType::Flyer; }, false},
+		{"type 5 against a waiting flyer", [](Record& a, Record& b) { a.objectType = host::ObjectType::Flyer; b.startsInactive = true; }, true},
 		{"plain blocks", [](Record&, Record&) {}, true},
 	};
 	b2Fixture* fa = object("a")->body->GetFixtureList();
@@ -60,7 +60,7 @@ TEST_F(Contact, FilterAppliesTheRulesInOrder)
 		{
 			r->killingVolume = r->ignoresKillingVolumes = r->startsInactive = r->ignoreImmovable = false;
 			r->collisionEnabled = true;
-			r->objectType = ObjectType::None;
+			r->objectType = host::ObjectType::None;
 			r->material = 0;
 		}
 		row.setup(a, b);

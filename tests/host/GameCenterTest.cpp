@@ -48,7 +48,7 @@ class GameCenterLink : public test::HostFixture
 {
 protected:
 	std::vector<std::string> alerts;
-	std::unique_ptr<GameCenter> link;
+	std::unique_ptr<host::GameCenter> link;
 
 	GameCenterLink()
 	{
@@ -72,7 +72,7 @@ protected:
 	void start(char const* script = SCRIPT)
 	{
 		run(script);
-		link.reset(new GameCenter(nullptr, &host().gameCenter(), context));
+		link.reset(new host::GameCenter(nullptr, &host().gameCenter(), context));
 	}
 
 	/** Turns of the main-thread queue until it is empty. */
@@ -367,19 +367,19 @@ TEST_F(GameCenterLink, StatsAndRowsWithoutEffect)
 }
 
 /** Records what the link tells it, in order. */
-class RecordingListener : public GameCenterListener
+class RecordingListener : public host::GameCenterListener
 {
 public:
 	Log calls;
-	GameCenter* link = nullptr;
+	host::GameCenter* link = nullptr;
 
-	void setGameCenter(GameCenter* gameCenter) override
+	void setGameCenter(host::GameCenter* gameCenter) override
 	{
 		link = gameCenter;
 		calls.push_back(gameCenter ? "link" : "unlink");
 	}
-	GameCenter* gameCenter() const override { return link; }
-	void prepareGameCenter(GameCenter* gameCenter, std::string const& playerID, std::string const&) override
+	host::GameCenter* gameCenter() const override { return link; }
+	void prepareGameCenter(host::GameCenter* gameCenter, std::string const& playerID, std::string const&) override
 	{
 		calls.push_back("prepare " + playerID + (gameCenter == link ? "" : " through another link"));
 	}
@@ -393,15 +393,15 @@ public:
 			line += " " + entry.first + "=" + entry.second;
 		calls.push_back(line);
 	}
-	void setLeaderboardScores(std::vector<ScoreData> const& scores, std::string const& category, int, int, int64_t) override
+	void setLeaderboardScores(std::vector<host::ScoreData> const& scores, std::string const& category, int, int, int64_t) override
 	{
 		calls.push_back("scores " + category + " " + std::to_string(scores.size()));
 	}
-	void setAchievementMetaData(std::vector<AchievementData> const& achievements) override
+	void setAchievementMetaData(std::vector<host::AchievementData> const& achievements) override
 	{
 		calls.push_back("described " + std::to_string(achievements.size()));
 	}
-	void setAchievements(std::vector<AchievementData> const& achievements) override
+	void setAchievements(std::vector<host::AchievementData> const& achievements) override
 	{
 		calls.push_back("progress " + std::to_string(achievements.size()));
 	}
@@ -418,7 +418,7 @@ TEST_F(GameCenterLink, ListenerHearsTheLinkAlone)
 	appData.write("gamecenter-player.json", R"({"scores": {"drift": 120}, "achievements": {"first": 100}})");
 	RecordingListener listener;
 	{
-		GameCenter own(nullptr, &listener, context);
+		host::GameCenter own(nullptr, &listener, context);
 		EXPECT_EQ(&own, listener.gameCenter());
 		own.authenticateLocalPlayer();
 		settle();

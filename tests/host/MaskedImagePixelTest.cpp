@@ -45,7 +45,7 @@ bool inDisc(float x, float y)
 }
 
 /** The checker texture and the round mask (32 x 32 sprite pivoted at its centre) drawn by draw. */
-std::vector<unsigned char> scene(test::Backend const& backend, std::function<void(gr::Context*, MaskedImage&, gr::Image*, game::Sprite*)> draw)
+std::vector<unsigned char> scene(test::Backend const& backend, std::function<void(gr::Context*, host::MaskedImage&, gr::Image*, game::Sprite*)> draw)
 {
 	return test::renderOn(backend, ENGINE_SHADER_DATA, SIZE, SIZE, [&draw](gr::Context* ctx) {
 		ctx->clear(0xFF000000, true, true, false);
@@ -54,7 +54,7 @@ std::vector<unsigned char> scene(test::Backend const& backend, std::function<voi
 			return inDisc(float(x) + 0.5f, float(y) + 0.5f) ? test::RGBA{255, 255, 255, 255} : test::RGBA{255, 255, 255, 0};
 		}));
 		game::Sprite* round = sheet->createSprite("round", 0, 0, 32, 32, 16, 16);
-		MaskedImage masked(ctx);
+		host::MaskedImage masked(ctx);
 		draw(ctx, masked, texture, round);
 		ctx->flush();
 	});
@@ -91,7 +91,7 @@ TEST(MaskedImagePixels, TwoObjectsCutOnePatternByPositionOnBothBackEnds)
 	std::vector<unsigned char> frames[2];
 	for (int b = 0; b < 2; ++b)
 	{
-		frames[b] = scene(BACKENDS[b], [](gr::Context*, MaskedImage& masked, gr::Image* texture, game::Sprite* round) {
+		frames[b] = scene(BACKENDS[b], [](gr::Context*, host::MaskedImage& masked, gr::Image* texture, game::Sprite* round) {
 			masked.add(20.f, 24.f, texture, round, 1.f, 1.f);
 			masked.add(44.f, 40.f, texture, round, 1.f, 1.f);
 			masked.render();
@@ -128,7 +128,7 @@ TEST(MaskedImagePixels, RotationAndAlphaFactorAgreeOnBothBackEnds)
 	std::vector<unsigned char> frames[2];
 	for (int b = 0; b < 2; ++b)
 	{
-		frames[b] = scene(BACKENDS[b], [](gr::Context* ctx, MaskedImage& masked, gr::Image* texture, game::Sprite* round) {
+		frames[b] = scene(BACKENDS[b], [](gr::Context* ctx, host::MaskedImage& masked, gr::Image* texture, game::Sprite* round) {
 			gr::RenderState2D& rs = ctx->getRenderState2D();
 			draw::setAngle(rs, 0.6f);
 			rs.pivot = math::float2(16.f, 16.f);

@@ -31,7 +31,7 @@ protected:
 
 TEST_F(MaskedImageFake, RendersCollectedQuadsOnceWithOneDraw)
 {
-	MaskedImage masked(context);
+	host::MaskedImage masked(context);
 	context->clearCalls();
 	masked.add(20.f, 20.f, stone, round, 1.f, 1.f);
 	masked.add(60.f, 40.f, stone, round, 1.f, 1.f);
@@ -76,7 +76,7 @@ TEST_F(MaskedImageFake, ChoosesTheShaderByPlatform)
 	{
 		lang::Ptr<test::FakeContext> ctx = new test::FakeContext(100, 100, gr::Context::PlatformType(c.platform));
 		ctx->setShaderPath("shaders");
-		MaskedImage masked(ctx);
+		host::MaskedImage masked(ctx);
 		std::vector<test::Call> const created = ctx->callsOf("createShader");
 		ASSERT_EQ(1u, created.size()) << c.platform;
 		EXPECT_EQ(std::string("shaders/") + c.shader, created[0].args[0]);
@@ -85,7 +85,7 @@ TEST_F(MaskedImageFake, ChoosesTheShaderByPlatform)
 
 TEST_F(MaskedImageFake, DropsQuadsOffTheScreenAndKeepsThoseAcrossItsEdge)
 {
-	MaskedImage masked(context);
+	host::MaskedImage masked(context);
 	masked.add(-9.f, 50.f, stone, round, 1.f, 1.f); // right edge at x = -1
 	masked.add(50.f, -9.f, stone, round, 1.f, 1.f);
 	masked.add(108.f, 50.f, stone, round, 1.f, 1.f); // left edge at x = 100
@@ -99,7 +99,7 @@ TEST_F(MaskedImageFake, AnotherImageOrMaskSheetRendersWhatWasCollectedFirst)
 {
 	lang::Ptr<game::SpriteSheet> other = new game::SpriteSheet(image("masks2", 64));
 	game::Sprite* square = other->createSprite("square", 0, 0, 8, 8, 0, 0);
-	MaskedImage masked(context);
+	host::MaskedImage masked(context);
 	context->clearCalls();
 	masked.add(20.f, 20.f, stone, round, 1.f, 1.f);
 	masked.add(30.f, 20.f, wood, round, 1.f, 1.f);
@@ -117,7 +117,7 @@ TEST_F(MaskedImageFake, IgnoresMissingAndUnusableInput)
 	lang::Ptr<gr::Image> empty = image("empty", 0);
 	float const inf = std::numeric_limits<float>::infinity();
 	float const nan = std::numeric_limits<float>::quiet_NaN();
-	MaskedImage masked(context);
+	host::MaskedImage masked(context);
 	masked.add(20.f, 20.f, nullptr, round, 1.f, 1.f);
 	masked.add(20.f, 20.f, stone, nullptr, 1.f, 1.f);
 	masked.add(20.f, 20.f, stone, orphan, 1.f, 1.f);
@@ -130,7 +130,7 @@ TEST_F(MaskedImageFake, IgnoresMissingAndUnusableInput)
 
 TEST_F(MaskedImageFake, LaysTheTextureByPositionAndTheMaskBySprite)
 {
-	MaskedImage masked(context);
+	host::MaskedImage masked(context);
 	masked.add(20.f, 20.f, stone, round, 1.f, 1.f);
 	masked.render();
 	std::vector<test::Call> const prims = context->callsOf("getDynamicPrimitive");

@@ -4,7 +4,7 @@
 // the host rows, and random bad input.
 #include "SceneFixture.h"
 #include <host/Particles.h>
-#include <host/HostParticles.h>
+#include <host/ParticleEffects.h>
 #include <gr/RenderState2D.h>
 #include <gtest/gtest.h>
 #include <cmath>
@@ -31,7 +31,7 @@ protected:
 			"}}");
 	}
 
-	Particles& particles() { return host().particles().object(); }
+	host::Particles& particles() { return host().particles().object(); }
 	size_t live() { return particles().particles().size(); }
 
 	/** Replaces the random numbers by 0.5, 0.5, ... (no offset, middle of every range). */
@@ -83,7 +83,7 @@ TEST_F(ParticlesTest, RandomNumbersAreDrawnInOrder)
 	run("particles.addParticles('full', 1, 100, 50, 10, 20, 0)");
 	ASSERT_EQ(1u, live());
 	EXPECT_EQ(9, next);
-	Particles::ParticleData const& p = particles().particles()[0];
+	host::Particles::ParticleData const& p = particles().particles()[0];
 	EXPECT_FLOAT_EQ(100.f + 0.25f * 10.f * 2.f, p.x);
 	EXPECT_FLOAT_EQ(50.f - 0.25f * 20.f, p.y);
 	float const a = 0.5f * 90.f * 0.017453292f;
@@ -116,7 +116,7 @@ TEST_F(ParticlesTest, UpdateRemovesExpiredAndSensedParticlesKeepingOrder)
 		"particles.addParticles('dust', 1, 5, 0, 0, 0, 0)");
 	particles().update(0.2f, true, context);
 	std::vector<float> xs;
-	for (Particles::ParticleData const& p : particles().particles())
+	for (host::Particles::ParticleData const& p : particles().particles())
 		xs.push_back(p.x);
 	EXPECT_EQ((std::vector<float>{1.f, 3.f, 5.f}), xs);
 
@@ -181,7 +181,7 @@ TEST_F(ParticlesTest, DefinitionsAreReadOnceAndScaleCallsChangeThem)
 
 	// With properties: the key has the suffix; speeds and emitter angles come from the call.
 	run("particles.addParticlesWithProperties('dust', 1, 0, 0, 0, 0, 6, 8, 0, 0, 0, '_fast')");
-	Particles::ParticleSystemData* fast = particles().definition("dust_fast");
+	host::Particles::ParticleSystemData* fast = particles().definition("dust_fast");
 	ASSERT_NE(nullptr, fast);
 	EXPECT_FLOAT_EQ(6.f, fast->minVel);
 	EXPECT_FLOAT_EQ(8.f, fast->maxVel);

@@ -3,7 +3,7 @@
 #include <support/HostFixture.h>
 #include <support/VideoClip.h>
 #include <GameLua.h>
-#include <host/HostTally.h>
+#include <host/Tally.h>
 #include <lang/System.h>
 #include <pf/Alert.h>
 #include <pf/LocalNotificationsImpl.h>
@@ -237,7 +237,7 @@ TEST_F(PlatformGlue, AnalyticsLines)
 		return testing::internal::GetCapturedStdout();
 	};
 	for (auto [ms, seconds] : std::vector<std::pair<int64_t, int>>{{1499, 1}, {1500, 2}, {499, 0}, {-5, 0}, {INT64_MAX / 2, INT32_MAX}})
-		EXPECT_EQ(seconds, HostTally::timerSeconds(ms)) << ms;
+		EXPECT_EQ(seconds, host::Tally::timerSeconds(ms)) << ms;
 	// Through the script, with room for the time the call takes.
 	host().tally().setTimerStart(lang::System::currentTimeMillis() - 1200);
 	std::string out = printed("logTallyTimerEvent('t')");

@@ -195,7 +195,7 @@ TEST_F(SceneObject, SettersAndParameters)
 		{"setObjectParameter('a', 8, 1.9)", [&] { return a->mirrored; }},
 		{"setObjectParameter('a', 2, 0)", [&] { return a->body->GetType() == b2_staticBody; }},
 		{"setObjectParameter('a', 2, 3)", [&] { return a->body->GetType() == b2_dynamicBody; }},
-		{"setObjectParameter('a', 21, 5)", [&] { return a->objectType == ObjectType::Flyer && a->body->IsFixedRotation() && a->body->IsBullet(); }},
+		{"setObjectParameter('a', 21, 5)", [&] { return a->objectType == host::ObjectType::Flyer && a->body->IsFixedRotation() && a->body->IsBullet(); }},
 		{"setObjectParameter('a', 5, 2)", [&] { return a->scaleX == 2 && a->baseScaleY == 2; }},
 		{"setObjectParameter('a', 1, 1)", [&] { return a->tracked && host().scene().trackedObjects().count("a") == 1; }},
 		{"setObjectParameter('a', 31, 0.5)", [&] { return a->flyerTimer == 0.5f; }},
@@ -211,7 +211,7 @@ TEST_F(SceneObject, SettersAndParameters)
 	float scale = a->scaleX;
 	run("for _, id in _G.ipairs({3, 4, 14, 22, 23, 24, 28, 29, 30, 36}) do setObjectParameter('a', id, 1) end");
 	EXPECT_EQ(scale, a->scaleX);
-	EXPECT_EQ(ObjectType::Flyer, a->objectType);
+	EXPECT_EQ(host::ObjectType::Flyer, a->objectType);
 	EXPECT_TRUE(host().scene().aimSensors().empty());
 
 	// Decorations come from the block definition; a second call replaces the first.

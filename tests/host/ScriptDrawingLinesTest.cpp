@@ -43,7 +43,7 @@ protected:
 	void expectCorners(int x1, int y1, int x2, int y2, int width, double px1, double py1, double px2, double py2, double ox, double oy)
 	{
 		math::float2 c[4];
-		ASSERT_TRUE(RubberBands::getLineCorners(context, c, x1, y1, x2, y2, width));
+		ASSERT_TRUE(host::RubberBands::getLineCorners(context, c, x1, y1, x2, y2, width));
 		double const X1 = 2 * px1 / 768 - 1, Y1 = 1 - 2 * py1 / 1024, X2 = 2 * px2 / 768 - 1, Y2 = 1 - 2 * py2 / 1024;
 		double const expected[4][2] = {{X1 + ox, Y1 + oy}, {X2 + ox, Y2 + oy}, {X1 - ox, Y1 - oy}, {X2 - ox, Y2 - oy}};
 		for (int i = 0; i < 4; ++i)
@@ -82,10 +82,10 @@ TEST_F(ScriptDrawingLines, LineCornersAreDeviceCoordinates)
 TEST_F(ScriptDrawingLines, LineCornersOfAZeroLengthSegmentAreLeftUnset)
 {
 	math::float2 c[4] = {math::float2(7.f, 7.f), math::float2(7.f, 7.f), math::float2(7.f, 7.f), math::float2(7.f, 7.f)};
-	EXPECT_FALSE(RubberBands::getLineCorners(context, c, 5, 6, 5, 6, 10));
+	EXPECT_FALSE(host::RubberBands::getLineCorners(context, c, 5, 6, 5, 6, 10));
 	EXPECT_EQ("(7 7) (7 7) (7 7) (7 7)", text(c));
 	// Extreme ends stay finite.
-	EXPECT_TRUE(RubberBands::getLineCorners(context, c, INT_MIN, INT_MIN, INT_MAX, INT_MAX, INT_MAX));
+	EXPECT_TRUE(host::RubberBands::getLineCorners(context, c, INT_MIN, INT_MIN, INT_MAX, INT_MAX, INT_MAX));
 	for (math::float2 const& p : c)
 		EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y));
 }

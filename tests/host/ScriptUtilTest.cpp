@@ -1,7 +1,7 @@
 // The scripts' small library, called from script text.
 #include <support/ExactNumbers.h>
 #include <support/HostFixture.h>
-#include <host/HostTally.h>
+#include <host/Tally.h>
 #include <host/ScriptUtilities.h>
 #include <lang/System.h>
 #include <lang/Throwable.h>

@@ -41,7 +41,7 @@ TEST_F(Sensor, ForceOfOneSensorOnOneObject)
 		{"mask 6, category 2", 50, [](Record& s, Record& o) { s.gravityMask = 6; o.gravityCategory = 2; }, b2Vec2(-6, 0)},
 		{"mask -1", 50, [](Record&, Record& o) { o.gravityCategory = 2; }, b2Vec2(-6, 0)},
 		{"category -1", 50, [](Record& s, Record&) { s.gravityMask = 4; }, b2Vec2(-6, 0)},
-		{"a listing sensor exerts nothing", 50, [](Record& s, Record&) { s.objectType = ObjectType::ListingSensor; }, b2Vec2(0, 0)},
+		{"a listing sensor exerts nothing", 50, [](Record& s, Record&) { s.objectType = host::ObjectType::ListingSensor; }, b2Vec2(0, 0)},
 		{"flyer before its timer: factor 3", 50, [](Record&, Record& o) { o.startsInactive = true; }, b2Vec2(-18, 0)},
 		{"flyer at 1 s: factor 1.7", 50, [](Record&, Record& o) { o.startsInactive = true; o.flyerTimer = 1; }, b2Vec2(-6 * 1.7f, 0)},
 		{"flyer at 2 s: factor 1", 50, [](Record&, Record& o) { o.startsInactive = true; o.flyerTimer = 2; }, b2Vec2(-6, 0)},
@@ -58,7 +58,7 @@ TEST_F(Sensor, ForceOfOneSensorOnOneObject)
 	};
 	for (Row const& row : rows)
 	{
-		well->objectType = ObjectType::GravitySensor;
+		well->objectType = host::ObjectType::GravitySensor;
 		well->gravityMask = -1;
 		well->sensorRadius = 100;
 		well->sensorLength = 0;

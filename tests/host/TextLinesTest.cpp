@@ -46,7 +46,7 @@ public:
 std::string broken(std::string const& text, float maxWidth)
 {
 	WidthFont const font;
-	TextLines const lines = breakTextLines(font, text, maxWidth);
+	host::TextLines const lines = host::breakTextLines(font, text, maxWidth);
 	std::string out;
 	for (std::string const& line : lines.lines)
 		out += line + "|";

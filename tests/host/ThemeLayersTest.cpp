@@ -36,14 +36,14 @@ protected:
 		addSheet("M", {{"cloud", 0, 0, 8, 8, 4, 4}, {"f1", 8, 0, 8, 8, 4, 4}, {"f2", 16, 0, 8, 8, 4, 4}});
 	}
 
-	std::vector<ThemeLayerData> const& bg() { return host().themes().backgroundLayers(); }
-	std::vector<ThemeLayerData> const& fg() { return host().themes().foregroundLayers(); }
+	std::vector<host::ThemeLayerData> const& bg() { return host().themes().backgroundLayers(); }
+	std::vector<host::ThemeLayerData> const& fg() { return host().themes().foregroundLayers(); }
 
 	/** The names of a layer's theme sprites, in order. */
-	std::vector<std::string> names(ThemeLayerData const& layer)
+	std::vector<std::string> names(host::ThemeLayerData const& layer)
 	{
 		std::vector<std::string> n;
-		for (ThemeSpriteData const& s : layer.sprites)
+		for (host::ThemeSpriteData const& s : layer.sprites)
 			n.push_back(s.name);
 		return n;
 	}
@@ -54,7 +54,7 @@ TEST_F(ThemeLayers, SetThemeReadsLayersAndKeepsTheOldThemeOnFailure)
 	run(THEME);
 	run("setTheme('day')");
 	ASSERT_EQ(2u, bg().size()); // entry 3 is missing: entry 4 is not read
-	ThemeLayerData const& sky = bg()[0];
+	host::ThemeLayerData const& sky = bg()[0];
 	EXPECT_EQ("sky", sky.sprite);
 	EXPECT_EQ(64, sky.width);
 	EXPECT_EQ(32, sky.height);
@@ -126,7 +126,7 @@ TEST_F(ThemeLayers, LayerNumbersAndThemeSprites)
 	run("createThemeSprite('r', 'cloud', 0, 0, 1, 1, -1, 0, 0, false, 0, 0)\n"
 		"createThemeSprite('s', 'cloud', 0, 0, 1, 1, 7, 0, 0, false, 0, 0)\n"
 		"rotateThemeSprites(-0.5) rotateThemeSprites(0/0)");
-	for (ThemeSpriteData const& s : bg()[0].sprites)
+	for (host::ThemeSpriteData const& s : bg()[0].sprites)
 	{
 		EXPECT_LE(0.f, s.angle) << s.name;
 		EXPECT_GT(6.2831855f, s.angle) << s.name;
@@ -166,7 +166,7 @@ TEST_F(ThemeLayers, BackgroundSpritesKeepTheirBandAndWrap)
 		"modifyThemeSprite('outRight', 25, 0, 1, 1, 0, 0) modifyThemeSprite('outLeft', -25, 0, 1, 1, 0, 0)\n"
 		"modifyThemeSprite('fallen', 3, 5000, 1, 1, 0, 0)\n"
 		"drawBackgroundNative(0)");
-	std::vector<ThemeSpriteData> const& s = bg()[0].sprites;
+	std::vector<host::ThemeSpriteData> const& s = bg()[0].sprites;
 	EXPECT_EQ(-20, s[0].x); // start x - L
 	EXPECT_EQ(55, s[1].x);  // x + 4 L
 	EXPECT_EQ(25, s[2].x);  // would move on outwards: stays

@@ -3,7 +3,7 @@
 // where their flight puts them, the background everywhere else.
 #include "HostPixelFixture.h"
 #include <host/Particles.h>
-#include <host/HostParticles.h>
+#include <host/ParticleEffects.h>
 #include <string>
 
 using gles2test::RED;

@@ -3,6 +3,9 @@
 #include <host/ScriptUtilities.h>
 #include <lua/LuaObject.h>
 
+namespace host
+{
+
 void registerAdApi(lua::LuaObject& host, ScriptUtilities& utilities)
 {
 	for (char const* name : {"showBannerAd", "hideBannerAd", "showInterstitialAd", "requestInterstitialAd",
@@ -11,3 +14,5 @@ void registerAdApi(lua::LuaObject& host, ScriptUtilities& utilities)
 		host.registerMethod(name, &utilities, &ScriptUtilities::noAd);
 	host.registerMethod("requestBannerAd", &utilities, &ScriptUtilities::requestBannerAd);
 }
+
+} // namespace host

@@ -4,6 +4,9 @@
 #include <host/Aiming.h>
 #include <lua/LuaObject.h>
 
+namespace host
+{
+
 void registerAimingApi(lua::LuaObject& host, Aiming& area)
 {
 	host.registerMethod("updateFlyerTrajectoryTable", &area, &Aiming::updateFlyerTrajectoryTable);
@@ -20,3 +23,5 @@ void registerAimingApi(lua::LuaObject& host, Aiming& area)
 	host.registerMethod("setNormalTrailSprite", &area, &Aiming::setNormalTrailSprite);
 	host.registerMethod("setSpecialTrailSprite", &area, &Aiming::setSpecialTrailSprite);
 }
+
+} // namespace host

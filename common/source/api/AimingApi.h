@@ -1,11 +1,14 @@
 #pragma once
 
-class Aiming;
-
 namespace lua
 {
 class LuaObject;
 }
+
+namespace host
+{
+
+class Aiming;
 
 /**
  * Binds the aiming rows (the flight prediction, the aiming stream's
@@ -13,3 +16,5 @@ class LuaObject;
  * area's members. Both borrowed: area must outlive host's use of the rows.
  */
 void registerAimingApi(lua::LuaObject& host, Aiming& area);
+
+} // namespace host

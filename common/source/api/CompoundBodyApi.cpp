@@ -4,6 +4,9 @@
 #include <host/Compounds.h>
 #include <lua/LuaObject.h>
 
+namespace host
+{
+
 void registerCompoundBodyApi(lua::LuaObject& host, Compounds& area)
 {
 	host.registerLuaMethod("createCompoundBodyFromTable", &area, &Compounds::createCompoundBodyFromTable);
@@ -16,3 +19,5 @@ void registerCompoundBodyApi(lua::LuaObject& host, Compounds& area)
 	host.registerMethod("setCompoundShapeParameter", &area, &Compounds::setCompoundShapeParameter);
 	host.registerMethod("finalizeCompoundObject", &area, &Compounds::createCompoundObject);
 }
+
+} // namespace host

@@ -1,11 +1,14 @@
 #pragma once
 
-class Compounds;
-
 namespace lua
 {
 class LuaObject;
 }
+
+namespace host
+{
+
+class Compounds;
 
 /**
  * Binds the compound rows (the description-table compound and the pending
@@ -13,3 +16,5 @@ class LuaObject;
  * borrowed: area must outlive host's use of the rows.
  */
 void registerCompoundBodyApi(lua::LuaObject& host, Compounds& area);
+
+} // namespace host

@@ -4,6 +4,9 @@
 #include <host/BackgroundDownloads.h>
 #include <lua/LuaObject.h>
 
+namespace host
+{
+
 void registerDownloadApi(lua::LuaObject& host, BackgroundDownloads& downloads)
 {
 	host.registerMethod("checkMainMenuAd", &downloads, &BackgroundDownloads::checkMainMenuAd);
@@ -11,3 +14,5 @@ void registerDownloadApi(lua::LuaObject& host, BackgroundDownloads& downloads)
 	host.registerMethod("checkInstalledAppsOnline", &downloads, &BackgroundDownloads::checkInstalledApps);
 	host.registerMethod("checkInstalledAppsOffline", &downloads, &BackgroundDownloads::checkInstalledAppsOffline);
 }
+
+} // namespace host

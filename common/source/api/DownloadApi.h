@@ -1,11 +1,14 @@
 #pragma once
 
-class BackgroundDownloads;
-
 namespace lua
 {
 class LuaObject;
 }
+
+namespace host
+{
+
+class BackgroundDownloads;
 
 /**
  * Binds the download rows of the host table to downloads: checkMainMenuAd,
@@ -13,3 +16,5 @@ class LuaObject;
  * in that order. downloads must outlive the bindings. Main thread only.
  */
 void registerDownloadApi(lua::LuaObject& host, BackgroundDownloads& downloads);
+
+} // namespace host

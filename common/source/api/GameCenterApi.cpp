@@ -2,19 +2,24 @@
 // the two screens through the game-centre link, and the tables under
 // "gameCenter" that the link's results fill.
 #include <api/GameCenterApi.h>
-#include <host/HostGameCenter.h>
+#include <host/ScoresAndAchievements.h>
 #include <lua/LuaObject.h>
 
-void registerGameCenterApi(lua::LuaObject& host, HostGameCenter& area)
+namespace host
 {
-	host.registerMethod("initGameCenter", &area, &HostGameCenter::initGameCenter);
-	host.registerMethod("getLeaderboardScoresForPlayers", &area, &HostGameCenter::getLeaderboardScoresForPlayers);
-	host.registerMethod("getLeaderboardScoresForRange", &area, &HostGameCenter::getLeaderboardScoresForRange);
-	host.registerMethod("showLeaderboards", &area, &HostGameCenter::showLeaderboards);
-	host.registerMethod("showAchievements", &area, &HostGameCenter::showAchievements);
-	host.registerMethod("postHighscore", &area, &HostGameCenter::postHighscore);
-	host.registerMethod("unlockAchievement", &area, &HostGameCenter::unlockAchievement);
-	host.registerMethod("setStat", &area, &HostGameCenter::setStat);
-	host.registerMethod("setStatFloat", &area, &HostGameCenter::setStatFloat);
-	host.registerMethod("activateGameOverlayToStore", &area, &HostGameCenter::activateGameOverlayToStore);
+
+void registerGameCenterApi(lua::LuaObject& host, ScoresAndAchievements& area)
+{
+	host.registerMethod("initGameCenter", &area, &ScoresAndAchievements::initGameCenter);
+	host.registerMethod("getLeaderboardScoresForPlayers", &area, &ScoresAndAchievements::getLeaderboardScoresForPlayers);
+	host.registerMethod("getLeaderboardScoresForRange", &area, &ScoresAndAchievements::getLeaderboardScoresForRange);
+	host.registerMethod("showLeaderboards", &area, &ScoresAndAchievements::showLeaderboards);
+	host.registerMethod("showAchievements", &area, &ScoresAndAchievements::showAchievements);
+	host.registerMethod("postHighscore", &area, &ScoresAndAchievements::postHighscore);
+	host.registerMethod("unlockAchievement", &area, &ScoresAndAchievements::unlockAchievement);
+	host.registerMethod("setStat", &area, &ScoresAndAchievements::setStat);
+	host.registerMethod("setStatFloat", &area, &ScoresAndAchievements::setStatFloat);
+	host.registerMethod("activateGameOverlayToStore", &area, &ScoresAndAchievements::activateGameOverlayToStore);
 }
+
+} // namespace host

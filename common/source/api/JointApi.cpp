@@ -4,6 +4,9 @@
 #include <host/Joints.h>
 #include <lua/LuaObject.h>
 
+namespace host
+{
+
 void registerJointApi(lua::LuaObject& host, Joints& joints)
 {
 	host.registerLuaMethod("createJoint", &joints, &Joints::createJoint);
@@ -16,3 +19,5 @@ void registerJointApi(lua::LuaObject& host, Joints& joints)
 	host.registerMethod("linkSensor", &joints, &Joints::LinkSensor);
 	host.registerMethod("checkJointLimits", &joints, &Joints::checkJointLimits);
 }
+
+} // namespace host

@@ -1,11 +1,14 @@
 #pragma once
 
-class Joints;
-
 namespace lua
 {
 class LuaObject;
 }
+
+namespace host
+{
+
+class Joints;
 
 /**
  * Binds the joint rows (creation, destruction, parameters, motors, limits,
@@ -13,3 +16,5 @@ class LuaObject;
  * outlive the host table's use of those rows. Main thread only.
  */
 void registerJointApi(lua::LuaObject& host, Joints& joints);
+
+} // namespace host

@@ -5,6 +5,9 @@
 #include <host/SaveTables.h>
 #include <lua/LuaObject.h>
 
+namespace host
+{
+
 void registerLevelFileApi(lua::LuaObject& host, Levels& levels, SaveTables& saves)
 {
 	host.registerMethod("loadBlocksForEditing", &levels, &Levels::loadBlocksForEditing);
@@ -22,3 +25,5 @@ void registerLevelFileApi(lua::LuaObject& host, Levels& levels, SaveTables& save
 	host.registerLuaMethod("loadLuaFileToObject", &levels, &Levels::loadLuaFileToObject);
 	host.registerMethod("loadLuaFile", &levels, &Levels::loadLuaFile);
 }
+
+} // namespace host

@@ -1,12 +1,15 @@
 #pragma once
 
-class Levels;
-class SaveTables;
-
 namespace lua
 {
 class LuaObject;
 }
+
+namespace host
+{
+
+class Levels;
+class SaveTables;
 
 /**
  * Binds the level and save-file rows ("loadBlocksForEditing" ...
@@ -15,3 +18,5 @@ class LuaObject;
  * Main thread only.
  */
 void registerLevelFileApi(lua::LuaObject& host, Levels& levels, SaveTables& saves);
+
+} // namespace host

@@ -1,13 +1,18 @@
 // Local notifications for the scripts: scheduling, cancelling and the
 // callback that fired ones reach.
 #include <api/NotificationApi.h>
-#include <host/HostNotifications.h>
+#include <host/Notifications.h>
 #include <lua/LuaObject.h>
 
-void registerNotificationApi(lua::LuaObject& host, HostNotifications& notifications)
+namespace host
 {
-	host.registerMethod("addNotificationAfter", &notifications, &HostNotifications::addNotificationAfter);
-	host.registerMethod("removeNotification", &notifications, &HostNotifications::removeNotification);
-	host.registerMethod("removeAllNotifications", &notifications, &HostNotifications::removeAllNotifications);
-	host.registerMethod("setNotificationCallback", &notifications, &HostNotifications::setNotificationCallback);
+
+void registerNotificationApi(lua::LuaObject& host, Notifications& notifications)
+{
+	host.registerMethod("addNotificationAfter", &notifications, &Notifications::addNotificationAfter);
+	host.registerMethod("removeNotification", &notifications, &Notifications::removeNotification);
+	host.registerMethod("removeAllNotifications", &notifications, &Notifications::removeAllNotifications);
+	host.registerMethod("setNotificationCallback", &notifications, &Notifications::setNotificationCallback);
 }
+
+} // namespace host

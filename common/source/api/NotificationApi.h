@@ -1,11 +1,16 @@
 #pragma once
 
-class HostNotifications;
-
 namespace lua
 {
 class LuaObject;
 }
 
+namespace host
+{
+
+class Notifications;
+
 /** Registers the notification rows into host, bound to notifications (which must outlive host's use of them). */
-void registerNotificationApi(lua::LuaObject& host, HostNotifications& notifications);
+void registerNotificationApi(lua::LuaObject& host, Notifications& notifications);
+
+} // namespace host

@@ -1,13 +1,16 @@
 #pragma once
 
-class HostView;
-class SceneDrawing;
-class Themes;
-
 namespace lua
 {
 class LuaObject;
 }
+
+namespace host
+{
+
+class View;
+class SceneDrawing;
+class Themes;
 
 /**
  * Binds the scene rows (background colour, view numbers, editing, the
@@ -15,4 +18,6 @@ class LuaObject;
  * fixed order, to the members of the scene drawing, the view and the
  * themes. All borrowed: they must outlive host's use of the rows.
  */
-void registerSceneApi(lua::LuaObject& host, SceneDrawing& scene, HostView& view, Themes& themes);
+void registerSceneApi(lua::LuaObject& host, SceneDrawing& scene, View& view, Themes& themes);
+
+} // namespace host

@@ -6,6 +6,9 @@
 #include <host/SceneObjects.h>
 #include <lua/LuaObject.h>
 
+namespace host
+{
+
 void registerSceneObjectApi(lua::LuaObject& host, SceneObjects& scene, ObjectSetters& setters)
 {
 	host.registerMethod("createBox", &scene, &SceneObjects::createBox);
@@ -45,3 +48,5 @@ void registerSceneObjectApi(lua::LuaObject& host, SceneObjects& scene, ObjectSet
 	host.registerMethod("getAngle", &setters, &ObjectSetters::getAngle);
 	host.registerMethod("setSprite", &setters, &ObjectSetters::setSprite);
 }
+
+} // namespace host

@@ -1,12 +1,15 @@
 #pragma once
 
-class ObjectSetters;
-class SceneObjects;
-
 namespace lua
 {
 class LuaObject;
 }
+
+namespace host
+{
+
+class ObjectSetters;
+class SceneObjects;
 
 /**
  * Binds the scene-object rows (creation of the four shape kinds, the vertex
@@ -16,3 +19,5 @@ class LuaObject;
  * Main thread only.
  */
 void registerSceneObjectApi(lua::LuaObject& host, SceneObjects& scene, ObjectSetters& setters);
+
+} // namespace host

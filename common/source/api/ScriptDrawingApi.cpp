@@ -3,6 +3,9 @@
 #include <host/ScriptDrawing.h>
 #include <lua/LuaObject.h>
 
+namespace host
+{
+
 void registerScriptDrawingApi(lua::LuaObject& host, ScriptDrawing& area)
 {
 	ScriptRenderState& renderState = area.renderState();
@@ -26,3 +29,5 @@ void registerScriptDrawingApi(lua::LuaObject& host, ScriptDrawing& area)
 	host.registerLuaMethod("drawBoxNative", &shapes, &ShapeDrawing::drawBox);
 	host.registerLuaMethod("renderMaskedImageNative", &masked, &MaskedImages::renderMaskedImageNative);
 }
+
+} // namespace host

@@ -1,11 +1,14 @@
 #pragma once
 
-class ScriptDrawing;
-
 namespace lua
 {
 class LuaObject;
 }
+
+namespace host
+{
+
+class ScriptDrawing;
 
 /**
  * Binds the script drawing rows into the host table, in their order:
@@ -16,3 +19,5 @@ class LuaObject;
  * The area must outlive the table's use of them. Main thread only.
  */
 void registerScriptDrawingApi(lua::LuaObject& host, ScriptDrawing& area);
+
+} // namespace host

@@ -1,11 +1,14 @@
 // The scripts' small library: JSON, Base64, dates, bitwise operations,
 // printing, and the desktop and operating-system functions.
 #include <api/ScriptUtilApi.h>
-#include <host/HostTally.h>
+#include <host/Tally.h>
 #include <host/ScriptUtilities.h>
 #include <lua/LuaObject.h>
 
-void registerScriptUtilApi(lua::LuaObject& host, ScriptUtilities& utilities, HostTally& tally)
+namespace host
+{
+
+void registerScriptUtilApi(lua::LuaObject& host, ScriptUtilities& utilities, Tally& tally)
 {
 	host.registerMethod("openBarnesAndNobleShop", &utilities, &ScriptUtilities::openBarnesAndNobleShop);
 	host.registerMethod("setChannelCountLimit", &utilities, &ScriptUtilities::setChannelCountLimit);
@@ -24,7 +27,7 @@ void registerScriptUtilApi(lua::LuaObject& host, ScriptUtilities& utilities, Hos
 	host.registerMethod("enableSmoothZooming", &utilities, &ScriptUtilities::enableSmoothZooming);
 	host.registerMethod("getDeviceID", &utilities, &ScriptUtilities::getDeviceID);
 	host.registerMethod("GetDate", &utilities, &ScriptUtilities::getDate);
-	host.registerMethod("resetTimer", &tally, &HostTally::resetTimer);
+	host.registerMethod("resetTimer", &tally, &Tally::resetTimer);
 	host.registerMethod("throwException", &utilities, &ScriptUtilities::throwException);
 	host.registerMethod("goToTaskSwitcherLua", &utilities, &ScriptUtilities::goToTaskSwitcher);
 	host.registerMethod("setGameOn", &utilities, &ScriptUtilities::setGameOn);
@@ -41,3 +44,5 @@ void registerScriptUtilApi(lua::LuaObject& host, ScriptUtilities& utilities, Hos
 	host.registerMethod("GetJSONDiff", &utilities, &ScriptUtilities::GetJSONDiff);
 	host.registerMethod("decodeBase64", &utilities, &ScriptUtilities::decodeBase64);
 }
+
+} // namespace host

@@ -1,16 +1,21 @@
 // The in-app store for the scripts: the product list, purchases, restores
 // and the callback that receives every outcome.
 #include <api/StoreApi.h>
-#include <host/HostStore.h>
+#include <host/Store.h>
 #include <lua/LuaObject.h>
 
-void registerStoreApi(lua::LuaObject& host, HostStore& store)
+namespace host
 {
-	host.registerMethod("iapBuyItem", &store, &HostStore::buyItem);
-	host.registerMethod("iapInitItemPurchase", &store, &HostStore::initItemPurchase);
-	host.registerMethod("iapGetItemCount", &store, &HostStore::getAvailableItemCount);
-	host.registerMethod("iapGetItemAt", &store, &HostStore::getItemAt);
-	host.registerMethod("iapSetItemDescription", &store, &HostStore::setItemDescription);
-	host.registerMethod("iapRestoreItems", &store, &HostStore::restoreItems);
-	host.registerMethod("iapIsAllowed", &store, &HostStore::isIapAllowed);
+
+void registerStoreApi(lua::LuaObject& host, Store& store)
+{
+	host.registerMethod("iapBuyItem", &store, &Store::buyItem);
+	host.registerMethod("iapInitItemPurchase", &store, &Store::initItemPurchase);
+	host.registerMethod("iapGetItemCount", &store, &Store::getAvailableItemCount);
+	host.registerMethod("iapGetItemAt", &store, &Store::getItemAt);
+	host.registerMethod("iapSetItemDescription", &store, &Store::setItemDescription);
+	host.registerMethod("iapRestoreItems", &store, &Store::restoreItems);
+	host.registerMethod("iapIsAllowed", &store, &Store::isIapAllowed);
 }
+
+} // namespace host

@@ -1,12 +1,17 @@
 // Analytics events for the scripts, logged through the analytics wrapper.
 #include <api/TallyApi.h>
-#include <host/HostTally.h>
+#include <host/Tally.h>
 #include <lua/LuaObject.h>
 
-void registerTallyApi(lua::LuaObject& host, HostTally& tally)
+namespace host
 {
-	host.registerMethod("logTallyEvent", &tally, &HostTally::logTallyEvent);
-	host.registerMethod("logTallyEventWithParam", &tally, &HostTally::logTallyEventWithParam);
-	host.registerMethod("logTallyEventWithParams", &tally, &HostTally::logTallyEventWithParams);
-	host.registerMethod("logTallyTimerEvent", &tally, &HostTally::logTallyTimerEvent);
+
+void registerTallyApi(lua::LuaObject& host, Tally& tally)
+{
+	host.registerMethod("logTallyEvent", &tally, &Tally::logTallyEvent);
+	host.registerMethod("logTallyEventWithParam", &tally, &Tally::logTallyEventWithParam);
+	host.registerMethod("logTallyEventWithParams", &tally, &Tally::logTallyEventWithParams);
+	host.registerMethod("logTallyTimerEvent", &tally, &Tally::logTallyTimerEvent);
 }
+
+} // namespace host

@@ -4,6 +4,9 @@
 #include <host/Themes.h>
 #include <lua/LuaObject.h>
 
+namespace host
+{
+
 void registerThemeApi(lua::LuaObject& host, Themes& themes)
 {
 	host.registerMethod("createThemeSprite", &themes, &Themes::createThemeSprite);
@@ -18,3 +21,5 @@ void registerThemeApi(lua::LuaObject& host, Themes& themes)
 	host.registerMethod("drawForeground", &themes, &Themes::drawForeground);
 	host.registerLuaMethod("createThemeAnimation", &themes, &Themes::createThemeAnimation);
 }
+
+} // namespace host

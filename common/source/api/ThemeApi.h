@@ -1,11 +1,14 @@
 #pragma once
 
-class Themes;
-
 namespace lua
 {
 class LuaObject;
 }
+
+namespace host
+{
+
+class Themes;
 
 /**
  * Binds the theme rows (setTheme, the theme sprites, the layers' drawing)
@@ -13,3 +16,5 @@ class LuaObject;
  * the host table's use of those rows. Main thread only.
  */
 void registerThemeApi(lua::LuaObject& host, Themes& themes);
+
+} // namespace host

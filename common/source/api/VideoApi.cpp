@@ -1,9 +1,14 @@
 // Full-screen video for the scripts: the frame updates stop while it plays.
 #include <api/VideoApi.h>
-#include <host/HostVideo.h>
+#include <host/Video.h>
 #include <lua/LuaObject.h>
 
-void registerVideoApi(lua::LuaObject& host, HostVideo& video)
+namespace host
 {
-	host.registerMethod("playVideo", &video, &HostVideo::playVideo);
+
+void registerVideoApi(lua::LuaObject& host, Video& video)
+{
+	host.registerMethod("playVideo", &video, &Video::playVideo);
 }
+
+} // namespace host

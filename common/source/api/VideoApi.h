@@ -1,11 +1,16 @@
 #pragma once
 
-class HostVideo;
-
 namespace lua
 {
 class LuaObject;
 }
 
+namespace host
+{
+
+class Video;
+
 /** Registers "playVideo" into host, bound to video (which must outlive host's use of it). */
-void registerVideoApi(lua::LuaObject& host, HostVideo& video);
+void registerVideoApi(lua::LuaObject& host, Video& video);
+
+} // namespace host

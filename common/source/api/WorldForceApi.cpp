@@ -5,6 +5,9 @@
 #include <host/WorldForces.h>
 #include <lua/LuaObject.h>
 
+namespace host
+{
+
 void registerWorldForceApi(lua::LuaObject& host, WorldForces& area)
 {
 	host.registerLuaMethod("setPhysicsEnabled", &area, &WorldForces::setPhysicsEnabled);
@@ -22,3 +25,5 @@ void registerWorldForceApi(lua::LuaObject& host, WorldForces& area)
 	host.registerMethod("setRevertGravity", &area, &WorldForces::setRevertGravity);
 	host.registerMethod("setRevertGravityWithMultiplier", &area, &WorldForces::setRevertGravityWithMultiplier);
 }
+
+} // namespace host

@@ -1,11 +1,14 @@
 #pragma once
 
-class WorldForces;
-
 namespace lua
 {
 class LuaObject;
 }
+
+namespace host
+{
+
+class WorldForces;
 
 /**
  * Binds the world-force rows (the physics switch, the gravity, time and
@@ -14,3 +17,5 @@ class LuaObject;
  * use of the rows.
  */
 void registerWorldForceApi(lua::LuaObject& host, WorldForces& area);
+
+} // namespace host

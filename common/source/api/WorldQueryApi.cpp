@@ -4,6 +4,9 @@
 #include <host/WorldQueries.h>
 #include <lua/LuaObject.h>
 
+namespace host
+{
+
 void registerWorldQueryApi(lua::LuaObject& host, WorldQueries& area)
 {
 	host.registerLuaMethod("getIntersectingObjects", &area, &WorldQueries::getIntersectingObjects);
@@ -11,3 +14,5 @@ void registerWorldQueryApi(lua::LuaObject& host, WorldQueries& area)
 	host.registerLuaMethod("getWorldPoint", &area, &WorldQueries::getWorldPoint);
 	host.registerLuaMethod("getLocalPoint", &area, &WorldQueries::getLocalPoint);
 }
+
+} // namespace host

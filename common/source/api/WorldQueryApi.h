@@ -1,11 +1,14 @@
 #pragma once
 
-class WorldQueries;
-
 namespace lua
 {
 class LuaObject;
 }
+
+namespace host
+{
+
+class WorldQueries;
 
 /**
  * Binds the world query rows (objects in a box or along a ray, points
@@ -13,3 +16,5 @@ class LuaObject;
  * to area's members. Both borrowed: area must outlive host's use of the rows.
  */
 void registerWorldQueryApi(lua::LuaObject& host, WorldQueries& area);
+
+} // namespace host

@@ -4,9 +4,12 @@
 #include <game/Resources.h>
 #include <gr/Context.h>
 #include <gr/RenderState2D.h>
-#include <host/HostView.h>
+#include <host/View.h>
 #include <lang/Debug.h>
 #include <cmath>
+
+namespace host
+{
 
 namespace
 {
@@ -16,7 +19,7 @@ int const MAX_FILL = 10000;
 
 } // namespace
 
-AimStream::AimStream(HostCore const& core) :
+AimStream::AimStream(Core const& core) :
 	m_core(core),
 	m_width(20.f),
 	m_type(STREAM_NONE),
@@ -184,3 +187,5 @@ void AimStream::disableStream()
 	m_points.clear();
 	m_spawning = false;
 }
+
+} // namespace host

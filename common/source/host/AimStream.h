@@ -1,10 +1,13 @@
 #pragma once
 
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <lang/Object.h>
 #include <math/float2.h>
 #include <string>
 #include <vector>
+
+namespace host
+{
 
 /**
  * The aiming stream: small sprites travelling along a Catmull-Rom curve
@@ -31,7 +34,7 @@ public:
 	};
 
 	/** @param core The host's core (its parts borrowed; context and resources not null): view corner, world and physics scales. */
-	explicit AimStream(HostCore const& core);
+	explicit AimStream(Core const& core);
 	~AimStream() override;
 
 	/**
@@ -76,7 +79,7 @@ public:
 	math::float2 curvePoint(float position) const;
 
 private:
-	HostCore m_core;
+	Core m_core;
 	float m_width;
 	STREAMTYPE m_type;
 	std::vector<math::float2> m_points;
@@ -95,3 +98,5 @@ private:
 	/** populateStream's count. */
 	int fillCount() const;
 };
+
+} // namespace host

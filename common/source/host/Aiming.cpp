@@ -2,7 +2,7 @@
 // stream's rows and the two recorded trails.
 #include <host/Aiming.h>
 #include <host/AimStream.h>
-#include <host/HostView.h>
+#include <host/View.h>
 #include <host/RenderObjectData.h>
 #include <host/SceneObjects.h>
 #include <host/WorldForces.h>
@@ -22,6 +22,9 @@
 #include <cmath>
 #include <utility>
 
+namespace host
+{
+
 namespace
 {
 
@@ -38,7 +41,7 @@ bool finiteBody(b2Body const* body)
 
 } // namespace
 
-Aiming::Aiming(HostCore const& core, SceneObjects& scene, WorldSettings& settings, WorldForces& forces) :
+Aiming::Aiming(Core const& core, SceneObjects& scene, WorldSettings& settings, WorldForces& forces) :
 	m_core(core),
 	m_scene(scene),
 	m_settings(settings),
@@ -211,3 +214,5 @@ void Aiming::startLevel()
 	m_aimStream->disableStream();
 	m_aimStream->setSpawningEnabled(false);
 }
+
+} // namespace host

@@ -1,15 +1,19 @@
 #pragma once
 
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <lang/Ptr.h>
 #include <math/float2.h>
 #include <string>
 #include <vector>
 
+class b2Body;
+
+namespace host
+{
+
 class AimStream;
 class SceneObjects;
 class WorldForces;
-class b2Body;
 struct RenderObjectData;
 struct WorldSettings;
 
@@ -43,7 +47,7 @@ public:
 	 * aiming stream. No trail yet
 	 * (clearTrajectories makes the two); touches no table.
 	 */
-	Aiming(HostCore const& core, SceneObjects& scene, WorldSettings& settings, WorldForces& forces);
+	Aiming(Core const& core, SceneObjects& scene, WorldSettings& settings, WorldForces& forces);
 	~Aiming();
 
 	Aiming(Aiming const&) = delete;
@@ -99,7 +103,7 @@ public:
 	b2Body* selectedFlyerBody() const { return m_selectedFlyerBody; }
 
 private:
-	HostCore m_core;
+	Core m_core;
 	SceneObjects& m_scene;
 	WorldSettings& m_settings;
 	WorldForces& m_forces;
@@ -115,3 +119,5 @@ private:
 	/** The current trail. */
 	TrajectoryData& getCurrentTrajectory();
 };
+
+} // namespace host

@@ -18,6 +18,9 @@
 #include <utility>
 #include <vector>
 
+namespace host
+{
+
 namespace
 {
 
@@ -110,7 +113,7 @@ void queue(DownloadWorker& worker, std::string const& url, DownloadWorker::Job j
 
 } // namespace
 
-BackgroundDownloads::BackgroundDownloads(HostCore const& core) : m_core(core)
+BackgroundDownloads::BackgroundDownloads(Core const& core) : m_core(core)
 {
 }
 
@@ -306,3 +309,5 @@ void BackgroundDownloads::createMainMenuAdImage()
 	printLine("Native: Setting main menu ad ready to be shown to true\n");
 	m_core.table.setBoolean("mainMenuAdReadyToBeShown", true);
 }
+
+} // namespace host

@@ -1,12 +1,15 @@
 #pragma once
 
 #include <host/DownloadWorker.h>
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <lang/Mutex.h>
 #include <atomic>
 #include <map>
 #include <memory>
 #include <string>
+
+namespace host
+{
 
 /**
  * The host's background downloads: URL bodies for the scripts, the main-menu
@@ -30,7 +33,7 @@ class BackgroundDownloads
 {
 public:
 	/** No download runs and no thread starts until a request comes. core is copied (it is references). */
-	explicit BackgroundDownloads(HostCore const& core);
+	explicit BackgroundDownloads(Core const& core);
 
 	/** native_startURLThread: queues a download of url unless one for url is waiting. */
 	void startURLThread(std::string const& url);
@@ -94,7 +97,7 @@ private:
 		int imageType = 0;
 	};
 
-	HostCore m_core;
+	Core m_core;
 
 	/** Guards what the workers hand to the main thread: the three results below. */
 	lang::Mutex m_mutex;
@@ -130,3 +133,5 @@ private:
 	BackgroundDownloads(BackgroundDownloads const&) = delete;
 	BackgroundDownloads& operator=(BackgroundDownloads const&) = delete;
 };
+
+} // namespace host

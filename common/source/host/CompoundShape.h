@@ -3,6 +3,9 @@
 #include <box2d/b2_math.h>
 #include <vector>
 
+namespace host
+{
+
 /**
  * A shape of the pending compound list, kept as plain copies (never a
  * library shape, so no outline can reach the library's checks).
@@ -28,3 +31,5 @@ struct CompoundShape
 	/** Radius of a circle. */
 	float radius = 0.f;
 };
+
+} // namespace host

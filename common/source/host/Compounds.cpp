@@ -21,6 +21,9 @@
 #include <algorithm>
 #include <utility>
 
+namespace host
+{
+
 namespace
 {
 
@@ -38,7 +41,7 @@ std::vector<b2Vec2> boxCorners(b2Vec2 const& centre, b2Vec2 const& h, float angl
 
 } // namespace
 
-Compounds::Compounds(HostCore const& core, SceneObjects& scene) :
+Compounds::Compounds(Core const& core, SceneObjects& scene) :
 	m_core(core), m_scene(scene)
 {
 }
@@ -258,3 +261,5 @@ void Compounds::setCompoundShapeParameter(std::string const&, float, float)
 void Compounds::createCompoundObject(std::string const&, float, float, float, float, float, float, bool, bool, float)
 {
 }
+
+} // namespace host

@@ -1,13 +1,11 @@
 #pragma once
 
 #include <host/CompoundShape.h>
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <string>
 #include <vector>
 
-class SceneObjects;
 struct CompoundDescription;
-struct RenderObjectData;
 
 namespace game
 {
@@ -18,6 +16,12 @@ namespace lua
 {
 class LuaState;
 }
+
+namespace host
+{
+
+class SceneObjects;
+struct RenderObjectData;
 
 /**
  * Compound bodies: one scene object whose body carries the fixtures of many
@@ -33,7 +37,7 @@ public:
 	 * An empty pending list; no observable effect. core and scene are
 	 * borrowed and must outlive the area.
 	 */
-	Compounds(HostCore const& core, SceneObjects& scene);
+	Compounds(Core const& core, SceneObjects& scene);
 
 	Compounds(Compounds const&) = delete;
 	Compounds& operator=(Compounds const&) = delete;
@@ -77,7 +81,7 @@ public:
 	std::vector<std::string> const& compoundShapeNames() const { return m_compoundShapeNames; }
 
 private:
-	HostCore m_core;
+	Core m_core;
 	SceneObjects& m_scene;
 	std::vector<CompoundShape> m_compoundShapes;
 	std::vector<std::string> m_compoundShapeNames;
@@ -85,3 +89,5 @@ private:
 	/** Builds a compound object whose description createCompoundBodyFromTable read and checked. */
 	void buildCompound(CompoundDescription const& description);
 };
+
+} // namespace host

@@ -3,6 +3,9 @@
 #include <host/ContactRecord.h>
 #include <host/RenderObjectData.h>
 
+namespace host
+{
+
 bool ContactRules::shouldCollide(b2Fixture* fixtureA, b2Fixture* fixtureB) const
 {
 	RenderObjectData const* a = recordOf(fixtureA);
@@ -35,3 +38,5 @@ bool ContactRules::shouldCollide(b2Fixture* fixtureA, b2Fixture* fixtureB) const
 		return false;
 	return true;
 }
+
+} // namespace host

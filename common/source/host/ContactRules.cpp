@@ -17,6 +17,9 @@
 #include <algorithm>
 #include <cmath>
 
+namespace host
+{
+
 namespace
 {
 
@@ -45,7 +48,7 @@ void wobble(RenderObjectData* o, float w)
 
 } // namespace
 
-ContactRules::ContactRules(HostCore const& core, SceneObjects& scene, Joints& joints, WorldSettings const& settings) :
+ContactRules::ContactRules(Core const& core, SceneObjects& scene, Joints& joints, WorldSettings const& settings) :
 	m_core(core),
 	m_scene(scene),
 	m_joints(joints),
@@ -378,3 +381,5 @@ int ContactRules::checkSensorContact(b2Fixture* fixture, b2Fixture* other)
 	}
 	return result;
 }
+
+} // namespace host

@@ -1,18 +1,22 @@
 #pragma once
 
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <string>
 
 class b2Contact;
 class b2Fixture;
-class Joints;
-class SceneObjects;
-struct WorldSettings;
 
 namespace lua
 {
 class LuaTable;
 }
+
+namespace host
+{
+
+class Joints;
+class SceneObjects;
+struct WorldSettings;
 
 /**
  * The rules of the scene objects' contacts: which objects touch, the sensor
@@ -34,7 +38,7 @@ public:
 	 * joints) and the settings, all borrowed (they outlive the area); no
 	 * observable effect.
 	 */
-	ContactRules(HostCore const& core, SceneObjects& scene, Joints& joints, WorldSettings const& settings);
+	ContactRules(Core const& core, SceneObjects& scene, Joints& joints, WorldSettings const& settings);
 
 	ContactRules(ContactRules const&) = delete;
 	ContactRules& operator=(ContactRules const&) = delete;
@@ -67,7 +71,7 @@ public:
 	void handToDeadBlocks(std::string const& name, lua::LuaTable const& table);
 
 private:
-	HostCore m_core;
+	Core m_core;
 	SceneObjects& m_scene;
 	Joints& m_joints;
 	WorldSettings const& m_settings;
@@ -75,3 +79,5 @@ private:
 	/** A side of a sensor contact that ends. */
 	void sensorEndContact(b2Fixture* sensor, b2Fixture* other);
 };
+
+} // namespace host

@@ -2,6 +2,9 @@
 #include <lang/Thread.h>
 #include <algorithm>
 
+namespace host
+{
+
 DownloadWorker::DownloadWorker(size_t threadCount) : m_threadCount(std::max<size_t>(1, threadCount)), m_stop(false), m_cancel(false)
 {
 	// Adding a thread then never reallocates (and cannot throw after the thread runs).
@@ -56,3 +59,5 @@ void DownloadWorker::run()
 		job(m_cancel);
 	}
 }
+
+} // namespace host

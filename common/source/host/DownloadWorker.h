@@ -16,6 +16,9 @@ namespace lang
 class Thread;
 }
 
+namespace host
+{
+
 /**
  * A small pool of background threads (lang::Thread) that run download jobs
  * in the order they were queued, at most threadCount at once. Threads start
@@ -78,3 +81,5 @@ private:
 	DownloadWorker(DownloadWorker const&) = delete;
 	DownloadWorker& operator=(DownloadWorker const&) = delete;
 };
+
+} // namespace host

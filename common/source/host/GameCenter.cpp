@@ -7,6 +7,9 @@
 #include <map>
 #include <vector>
 
+namespace host
+{
+
 GameCenter::GameCenter(GameApp* app, GameCenterListener* listener, gr::Context* context) :
 	m_app(app),
 	m_listener(listener),
@@ -196,3 +199,5 @@ void GameCenter::showScreen(char const* kind, bool leaderboard)
 			m_delegate->presentAchievements();
 	});
 }
+
+} // namespace host

@@ -16,6 +16,10 @@ class PlayerService;
 }
 
 class GameApp;
+
+namespace host
+{
+
 class GameCenterListener;
 class GameCenterSessionDelegate;
 
@@ -104,3 +108,5 @@ private:
 	GameCenter(GameCenter const&) = delete;
 	GameCenter& operator=(GameCenter const&) = delete;
 };
+
+} // namespace host

@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+namespace host
+{
+
 class GameCenter;
 
 /** One leaderboard entry; those of loaded scores fill playerID, rank and score only. */
@@ -88,3 +91,5 @@ public:
 protected:
 	~GameCenterListener() = default;
 };
+
+} // namespace host

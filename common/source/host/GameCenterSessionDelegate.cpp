@@ -3,6 +3,9 @@
 #include <lang/Debug.h>
 #include <pf/Alert.h>
 
+namespace host
+{
+
 GameCenterSessionDelegate::GameCenterSessionDelegate(GameCenter* link, pf::PlayerService& service, GameCenterListener& listener) :
 	m_link(link),
 	m_service(service),
@@ -58,3 +61,5 @@ void GameCenterSessionDelegate::presentAchievements()
 	m_showingAchievements = true;
 	m_service.showAchievements([this]() { m_showingAchievements = false; });
 }
+
+} // namespace host

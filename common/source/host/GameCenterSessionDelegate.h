@@ -2,6 +2,9 @@
 
 #include <pf/PlayerService.h>
 
+namespace host
+{
+
 class GameCenter;
 class GameCenterListener;
 
@@ -60,3 +63,5 @@ private:
 	GameCenterSessionDelegate(GameCenterSessionDelegate const&) = delete;
 	GameCenterSessionDelegate& operator=(GameCenterSessionDelegate const&) = delete;
 };
+
+} // namespace host

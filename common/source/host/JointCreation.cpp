@@ -15,6 +15,9 @@
 #include <lua.hpp>
 #include <cmath>
 
+namespace host
+{
+
 namespace
 {
 
@@ -340,3 +343,5 @@ void Joints::linkObjects(std::string const& end1, std::string const& end2)
 			x.setString("linkedObject", names[1 - i]);
 	}
 }
+
+} // namespace host

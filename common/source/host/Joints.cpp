@@ -13,6 +13,9 @@
 #include <algorithm>
 #include <cmath>
 
+namespace host
+{
+
 namespace
 {
 
@@ -35,7 +38,7 @@ float upperLimit(b2Joint* joint)
 
 } // namespace
 
-Joints::Joints(HostCore const& core, SceneObjects& scene) :
+Joints::Joints(Core const& core, SceneObjects& scene) :
 	m_core(core),
 	m_scene(scene)
 {
@@ -318,3 +321,5 @@ void Joints::checkJointLimits(std::string const& name)
 		}
 	});
 }
+
+} // namespace host

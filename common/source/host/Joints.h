@@ -1,18 +1,22 @@
 #pragma once
 
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <box2d/b2_math.h>
 #include <string>
 #include <vector>
 
 class b2Joint;
-class SceneObjects;
 
 namespace lua
 {
 class LuaState;
 class LuaTable;
 }
+
+namespace host
+{
+
+class SceneObjects;
 
 /** A joint between two objects: the Box2D joint (null for a timed link), names and anchor kind. */
 struct JointData
@@ -47,7 +51,7 @@ public:
 	 * Empty lists over the core and the scene (both borrowed; they outlive
 	 * the area); no observable effect.
 	 */
-	Joints(HostCore const& core, SceneObjects& scene);
+	Joints(Core const& core, SceneObjects& scene);
 
 	Joints(Joints const&) = delete;
 	Joints& operator=(Joints const&) = delete;
@@ -108,7 +112,7 @@ public:
 	void forgetObjectJoints(std::string const& name);
 
 private:
-	HostCore m_core;
+	Core m_core;
 	SceneObjects& m_scene;
 	std::vector<JointData> m_joints;
 	std::vector<JointData> m_timedLinks;
@@ -121,3 +125,5 @@ private:
 	/** The table objects.joints, made when missing or not a table. */
 	lua::LuaTable jointsTable();
 };
+
+} // namespace host

@@ -2,10 +2,13 @@
 // and animate by the frame time; and the theme sprites' turning.
 #include <host/Themes.h>
 #include <host/Angles.h>
-#include <host/HostView.h>
+#include <host/View.h>
 #include <game/Resources.h>
 #include <gr/Context.h>
 #include <cmath>
+
+namespace host
+{
 
 namespace
 {
@@ -106,3 +109,5 @@ void Themes::rotateThemeSprites(float dt)
 		}
 	}
 }
+
+} // namespace host

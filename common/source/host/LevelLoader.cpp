@@ -3,7 +3,7 @@
 #include <host/Levels.h>
 #include <FieldType.h>
 #include <host/Aiming.h>
-#include <host/HostParticles.h>
+#include <host/ParticleEffects.h>
 #include <host/RenderObjectData.h>
 #include <host/SceneObjects.h>
 #include <host/ScriptUtilities.h>
@@ -20,6 +20,9 @@
 #include <lua/LuaState.h>
 #include <lua.hpp>
 #include <physics/PhysicsWorld.h>
+
+namespace host
+{
 
 namespace
 {
@@ -133,3 +136,5 @@ void Levels::clearLevelObjects()
 	if (m_utilities.deterministicPhysics())
 		m_scene.resetPhysicsWorld(b2Vec2(0.f, 0.f), true);
 }
+
+} // namespace host

@@ -13,6 +13,9 @@
 #include <lua.hpp>
 #include <filesystem>
 
+namespace host
+{
+
 namespace
 {
 
@@ -161,3 +164,5 @@ void Levels::saveLevelForReload(std::string const&)
 {
 	m_core.objects.setTable("previousLevel", buildLevelTable(true));
 }
+
+} // namespace host

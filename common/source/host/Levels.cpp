@@ -18,8 +18,11 @@
 #include <lua/LuaState.h>
 #include <lua.hpp>
 
-Levels::Levels(HostCore const& core, WorldSettings& settings, SceneObjects& scene, Themes& themes,
-	ScriptUtilities& utilities, HostParticles& particles, Aiming& aiming) :
+namespace host
+{
+
+Levels::Levels(Core const& core, WorldSettings& settings, SceneObjects& scene, Themes& themes,
+	ScriptUtilities& utilities, ParticleEffects& particles, Aiming& aiming) :
 	m_core(core),
 	m_settings(settings),
 	m_scene(scene),
@@ -180,3 +183,5 @@ void Levels::onLoadLuaFileFail(std::string const& file)
 	}
 	m_core.table.call("onLoadLuaFileFail", file);
 }
+
+} // namespace host

@@ -1,21 +1,24 @@
 #pragma once
 
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <lua/LuaTable.h>
 #include <string>
 #include <vector>
-
-class Aiming;
-class HostParticles;
-class SceneObjects;
-class ScriptUtilities;
-class Themes;
-struct WorldSettings;
 
 namespace lua
 {
 class LuaState;
 }
+
+namespace host
+{
+
+class Aiming;
+class ParticleEffects;
+class SceneObjects;
+class ScriptUtilities;
+class Themes;
+struct WorldSettings;
 
 /**
  * The shipped Lua files and the levels: the game logic's compilation, the
@@ -38,8 +41,8 @@ public:
 	 * made empty (not yet stored in the host table). The core and the areas
 	 * are borrowed and must outlive this object. Touches no table.
 	 */
-	Levels(HostCore const& core, WorldSettings& settings, SceneObjects& scene, Themes& themes,
-		ScriptUtilities& utilities, HostParticles& particles, Aiming& aiming);
+	Levels(Core const& core, WorldSettings& settings, SceneObjects& scene, Themes& themes,
+		ScriptUtilities& utilities, ParticleEffects& particles, Aiming& aiming);
 
 	/**
 	 * Runs the shipped Lua source file (path under the application's data
@@ -148,12 +151,12 @@ public:
 	std::string const& levelName() const { return m_levelName; }
 
 private:
-	HostCore m_core;
+	Core m_core;
 	WorldSettings& m_settings;
 	SceneObjects& m_scene;
 	Themes& m_themes;
 	ScriptUtilities& m_utilities;
-	HostParticles& m_particles;
+	ParticleEffects& m_particles;
 	Aiming& m_aiming;
 	bool m_compiled;
 	std::vector<std::string> m_failedFiles;
@@ -184,3 +187,5 @@ private:
 	Levels(Levels const&) = delete;
 	Levels& operator=(Levels const&) = delete;
 };
+
+} // namespace host

@@ -9,6 +9,9 @@
 #include <math/float4x4.h>
 #include <cmath>
 
+namespace host
+{
+
 namespace
 {
 
@@ -166,3 +169,5 @@ void MaskedImage::render()
 	m_image = nullptr;
 	m_mask = nullptr;
 }
+
+} // namespace host

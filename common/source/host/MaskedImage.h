@@ -14,6 +14,9 @@ namespace game
 class Sprite;
 }
 
+namespace host
+{
+
 /**
  * Textured sprites cut out by a mask: collects quads, each a mask sprite
  * filled with a texture laid by position (tiling, not stretched), and draws
@@ -66,3 +69,5 @@ private:
 	MaskedImage(MaskedImage const&) = delete;
 	MaskedImage& operator=(MaskedImage const&) = delete;
 };
+
+} // namespace host

@@ -1,7 +1,7 @@
 // The masked images of textured scene objects and the selection highlight.
 #include <host/MaskedImages.h>
 #include <DrawPlacement.h>
-#include <host/HostView.h>
+#include <host/View.h>
 #include <game/Resources.h>
 #include <game/Sprite.h>
 #include <game/SpriteSheet.h>
@@ -9,7 +9,10 @@
 #include <gr/RenderState2D.h>
 #include <math/float2.h>
 
-MaskedImages::MaskedImages(HostCore const& core) : m_core(core)
+namespace host
+{
+
+MaskedImages::MaskedImages(Core const& core) : m_core(core)
 {
 }
 
@@ -47,3 +50,5 @@ void MaskedImages::renderMaskedImages()
 	for (auto& [name, masked] : m_maskedImages)
 		masked->render();
 }
+
+} // namespace host

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <host/MaskedImage.h>
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <lang/Ptr.h>
 #include <map>
 #include <string>
@@ -10,6 +10,9 @@ namespace lua
 {
 class LuaState;
 }
+
+namespace host
+{
 
 /**
  * The masked images of textured scene objects, one per texture name: the
@@ -22,7 +25,7 @@ class MaskedImages
 {
 public:
 	/** None yet; draws through core's context and resources and reads its view. No observable effect. */
-	explicit MaskedImages(HostCore const& core);
+	explicit MaskedImages(Core const& core);
 	~MaskedImages();
 
 	MaskedImages(MaskedImages const&) = delete;
@@ -42,7 +45,9 @@ public:
 	int renderMaskedImageNative(lua::LuaState* state);
 
 private:
-	HostCore m_core;
+	Core m_core;
 	/** Masked images by texture name; dropped with the host, before the context goes. */
 	std::map<std::string, lang::Ptr<MaskedImage>> m_maskedImages;
 };
+
+} // namespace host

@@ -16,6 +16,9 @@
 #include <physics/PhysicsWorld.h>
 #include <cmath>
 
+namespace host
+{
+
 namespace
 {
 
@@ -28,7 +31,7 @@ float normalised(float angle)
 
 } // namespace
 
-ObjectSetters::ObjectSetters(HostCore const& core, SceneObjects& scene, MaskedImages& maskedImages) :
+ObjectSetters::ObjectSetters(Core const& core, SceneObjects& scene, MaskedImages& maskedImages) :
 	m_core(core),
 	m_scene(scene),
 	m_maskedImages(maskedImages)
@@ -389,3 +392,5 @@ float ObjectSetters::getAngle(std::string const& name)
 	RenderObjectData* object = m_scene.objectOrLog(name);
 	return object ? object->renderAngle : 0.f;
 }
+
+} // namespace host

@@ -1,17 +1,20 @@
 #pragma once
 
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <functional>
 #include <string>
-
-class MaskedImages;
-class SceneObjects;
-struct RenderObjectData;
 
 namespace lua
 {
 class LuaState;
 }
+
+namespace host
+{
+
+class MaskedImages;
+class SceneObjects;
+struct RenderObjectData;
 
 /**
  * The scripts' setters and getters of named scene objects: placement,
@@ -34,7 +37,7 @@ public:
 	 * Keeps the core, the scene and the masked images of textured objects
 	 * (borrowed; they outlive the setters). No observable effect.
 	 */
-	ObjectSetters(HostCore const& core, SceneObjects& scene, MaskedImages& maskedImages);
+	ObjectSetters(Core const& core, SceneObjects& scene, MaskedImages& maskedImages);
 
 	ObjectSetters(ObjectSetters const&) = delete;
 	ObjectSetters& operator=(ObjectSetters const&) = delete;
@@ -104,7 +107,9 @@ public:
 	float getAngle(std::string const& name);
 
 private:
-	HostCore m_core;
+	Core m_core;
 	SceneObjects& m_scene;
 	MaskedImages& m_maskedImages;
 };
+
+} // namespace host

@@ -1,5 +1,8 @@
 #pragma once
 
+namespace host
+{
+
 /**
  * The type of a scene object (object parameter 21), which selects the
  * sensor, contact and flight rules that apply to it. Scripts and level
@@ -29,3 +32,5 @@ inline bool isFlyerType(ObjectType type)
 {
 	return type == ObjectType::Flyer || type == ObjectType::PassingFlyer;
 }
+
+} // namespace host

@@ -2,7 +2,7 @@
 #include <DrawPlacement.h>
 #include <game/Anchor.h>
 #include <game/Resources.h>
-#include <host/HostView.h>
+#include <host/View.h>
 #include <host/SheetsSearched.h>
 #include <gr/Context.h>
 #include <gr/RenderState2D.h>
@@ -13,6 +13,9 @@
 #include <math/RandomUtil.h>
 #include <climits>
 #include <cmath>
+
+namespace host
+{
 
 namespace
 {
@@ -49,7 +52,7 @@ struct Particles::Overrides
 	float minVel = 0.f, maxVel = 0.f, minAngleEmitter = 0.f, maxAngleEmitter = 0.f;
 };
 
-Particles::Particles(lua::LuaState* state, HostCore const& core, std::string const& name) :
+Particles::Particles(lua::LuaState* state, Core const& core, std::string const& name) :
 	lua::LuaObject(state),
 	m_core(core),
 	m_menuScale(1.f),
@@ -364,3 +367,5 @@ void Particles::clearParticleCache()
 {
 	m_cache.clear();
 }
+
+} // namespace host

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <game/Sprite.h>
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <lang/Object.h>
 #include <lang/Ptr.h>
 #include <lua/LuaObject.h>
@@ -16,6 +16,9 @@ namespace gr
 {
 class Context;
 }
+
+namespace host
+{
 
 /**
  * The game's sprite particles, the scripts' object "particles": bursts
@@ -82,7 +85,7 @@ public:
 	 * the view's world scale and corner, particleTable in the host table,
 	 * the sprite look-ups.
 	 */
-	Particles(lua::LuaState* state, HostCore const& core, std::string const& name);
+	Particles(lua::LuaState* state, Core const& core, std::string const& name);
 	~Particles() override;
 
 	/**
@@ -135,7 +138,7 @@ public:
 	float menuScale() const { return m_menuScale; }
 
 private:
-	HostCore m_core;
+	Core m_core;
 	float m_menuScale;
 	std::vector<ParticleData> m_particles;
 	std::map<std::string, lang::Ptr<ParticleSystemData>> m_cache;
@@ -160,3 +163,5 @@ private:
 	 */
 	void setSprite(ParticleData& particle, std::string const& name);
 };
+
+} // namespace host

@@ -20,6 +20,9 @@
 #include <iterator>
 #include <utility>
 
+namespace host
+{
+
 namespace
 {
 
@@ -97,7 +100,7 @@ float angleOf(b2Body const* body)
 
 } // namespace
 
-PhysicsStepper::PhysicsStepper(HostCore const& core, SceneObjects& scene, WorldForces& forces, ContactRules& contacts) :
+PhysicsStepper::PhysicsStepper(Core const& core, SceneObjects& scene, WorldForces& forces, ContactRules& contacts) :
 	m_core(core),
 	m_scene(scene),
 	m_forces(forces),
@@ -344,3 +347,5 @@ void PhysicsStepper::playRollingSounds()
 		}
 	}
 }
+
+} // namespace host

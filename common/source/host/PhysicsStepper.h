@@ -1,16 +1,19 @@
 #pragma once
 
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <string>
-
-class ContactRules;
-class SceneObjects;
-class WorldForces;
 
 namespace lua
 {
 class LuaTable;
 }
+
+namespace host
+{
+
+class ContactRules;
+class SceneObjects;
+class WorldForces;
 
 /**
  * The frame's physics: fixed steps from the time accumulator, interpolated
@@ -29,7 +32,7 @@ public:
 	 * they outlive the stepper). Nothing to simulate, no rolling
 	 * level, no clip started; no observable effect.
 	 */
-	PhysicsStepper(HostCore const& core, SceneObjects& scene, WorldForces& forces, ContactRules& contacts);
+	PhysicsStepper(Core const& core, SceneObjects& scene, WorldForces& forces, ContactRules& contacts);
 
 	PhysicsStepper(PhysicsStepper const&) = delete;
 	PhysicsStepper& operator=(PhysicsStepper const&) = delete;
@@ -77,7 +80,7 @@ public:
 	int rollingClip(int material) const;
 
 private:
-	HostCore m_core;
+	Core m_core;
 	SceneObjects& m_scene;
 	WorldForces& m_forces;
 	ContactRules& m_contacts;
@@ -87,3 +90,5 @@ private:
 	float m_rollingLevel[3] = {0.f, 0.f, 0.f};
 	int m_rollingClip[3] = {-1, -1, -1};
 };
+
+} // namespace host

@@ -16,6 +16,9 @@ namespace gr
 class Image;
 }
 
+namespace host
+{
+
 /** Decoration settings of an object (setDecorationObjects); owned by the object. */
 struct DecorationData
 {
@@ -139,3 +142,5 @@ struct RenderObjectData
 	RenderObjectData(RenderObjectData const&) = delete;
 	RenderObjectData& operator=(RenderObjectData const&) = delete;
 };
+
+} // namespace host

@@ -13,6 +13,9 @@
 #include <algorithm>
 #include <cmath>
 
+namespace host
+{
+
 namespace
 {
 
@@ -39,7 +42,7 @@ math::float2 mapped(gr::RenderState2D const& rs, double x, double y, double u, d
 
 } // namespace
 
-RubberBands::RubberBands(HostCore const& core) : m_core(core)
+RubberBands::RubberBands(Core const& core) : m_core(core)
 {
 }
 
@@ -145,3 +148,5 @@ void RubberBands::drawRubberband(float x1, float y1, float x2, float y2, float w
 		return;
 	image->draw(m_core.context, positions, uv, nullptr, nullptr);
 }
+
+} // namespace host

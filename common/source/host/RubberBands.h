@@ -1,6 +1,6 @@
 #pragma once
 
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <math/float2.h>
 #include <string>
 
@@ -8,6 +8,9 @@ namespace gr
 {
 class Context;
 }
+
+namespace host
+{
 
 /**
  * Sprites the scripts stretch along a segment: the textured line (under
@@ -19,7 +22,7 @@ class RubberBands
 {
 public:
 	/** Draws through core's context and resources; nothing is made or changed. */
-	explicit RubberBands(HostCore const& core);
+	explicit RubberBands(Core const& core);
 
 	RubberBands(RubberBands const&) = delete;
 	RubberBands& operator=(RubberBands const&) = delete;
@@ -58,5 +61,7 @@ public:
 	void drawRubberband(float x1, float y1, float x2, float y2, float width, std::string const& spriteName);
 
 private:
-	HostCore m_core;
+	Core m_core;
 };
+
+} // namespace host

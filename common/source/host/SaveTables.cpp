@@ -13,6 +13,9 @@
 #include <lua.hpp>
 #include <iterator>
 
+namespace host
+{
+
 namespace
 {
 
@@ -41,7 +44,7 @@ SavedTable const SAVED_PURCHASE_TABLES[] = {
 
 } // namespace
 
-SaveTables::SaveTables(HostCore const& core) :
+SaveTables::SaveTables(Core const& core) :
 	m_core(core)
 {
 }
@@ -144,3 +147,5 @@ bool SaveTables::checkDirectory(std::string const&)
 {
 	return false;
 }
+
+} // namespace host

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <lua/LuaTable.h>
 #include <memory>
 #include <string>
@@ -9,6 +9,9 @@ namespace io
 {
 class FileLock;
 }
+
+namespace host
+{
 
 /**
  * The tables the scripts keep in the app-data folder: reading a save file
@@ -23,7 +26,7 @@ class SaveTables
 {
 public:
 	/** Keeps the core (borrowed; it outlives the area). No hold on the save folder yet; touches no file or table. */
-	explicit SaveTables(HostCore const& core);
+	explicit SaveTables(Core const& core);
 
 	/** Lets go of the save folder. */
 	~SaveTables();
@@ -89,7 +92,7 @@ public:
 	bool hasPurchaseFiles() const;
 
 private:
-	HostCore m_core;
+	Core m_core;
 	/** This process's hold on the save folder; null before lockFolder. */
 	std::unique_ptr<io::FileLock> m_folderLock;
 
@@ -99,3 +102,5 @@ private:
 	SaveTables(SaveTables const&) = delete;
 	SaveTables& operator=(SaveTables const&) = delete;
 };
+
+} // namespace host

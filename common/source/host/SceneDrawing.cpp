@@ -7,8 +7,8 @@
 #include <DrawPlacement.h>
 #include <host/Particles.h>
 #include <host/Aiming.h>
-#include <host/HostParticles.h>
-#include <host/HostView.h>
+#include <host/ParticleEffects.h>
+#include <host/View.h>
 #include <host/RenderObjectData.h>
 #include <host/SceneObjects.h>
 #include <host/MaskedImages.h>
@@ -23,6 +23,9 @@
 #include <box2d/box2d.h>
 #include <algorithm>
 #include <cmath>
+
+namespace host
+{
 
 namespace
 {
@@ -58,8 +61,8 @@ void drawParts(gr::Context* context, game::CompoSprite const& compo, float x, fl
 
 } // namespace
 
-SceneDrawing::SceneDrawing(HostCore const& core, WorldSettings& settings, SceneObjects& scene, Themes& themes,
-	MaskedImages& maskedImages, HostParticles& particles, Aiming& aiming) :
+SceneDrawing::SceneDrawing(Core const& core, WorldSettings& settings, SceneObjects& scene, Themes& themes,
+	MaskedImages& maskedImages, ParticleEffects& particles, Aiming& aiming) :
 	m_core(core),
 	m_settings(settings),
 	m_scene(scene),
@@ -249,3 +252,5 @@ bool SceneDrawing::addTextured(RenderObjectData& object)
 			sx / object.textureScale, sy / object.textureScale);
 	return true;
 }
+
+} // namespace host

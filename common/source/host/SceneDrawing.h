@@ -1,9 +1,12 @@
 #pragma once
 
-#include <host/HostCore.h>
+#include <host/Core.h>
+
+namespace host
+{
 
 class Aiming;
-class HostParticles;
+class ParticleEffects;
 class MaskedImages;
 class SceneObjects;
 class Themes;
@@ -26,8 +29,8 @@ public:
 	static constexpr int DRAW_DEPTHS = 170;
 
 	/** Keeps the core and the areas it draws (all borrowed; they outlive this one). No observable effect. */
-	SceneDrawing(HostCore const& core, WorldSettings& settings, SceneObjects& scene, Themes& themes,
-		MaskedImages& maskedImages, HostParticles& particles, Aiming& aiming);
+	SceneDrawing(Core const& core, WorldSettings& settings, SceneObjects& scene, Themes& themes,
+		MaskedImages& maskedImages, ParticleEffects& particles, Aiming& aiming);
 
 	SceneDrawing(SceneDrawing const&) = delete;
 	SceneDrawing& operator=(SceneDrawing const&) = delete;
@@ -57,12 +60,12 @@ public:
 	bool addTextured(RenderObjectData& object);
 
 private:
-	HostCore m_core;
+	Core m_core;
 	WorldSettings& m_settings;
 	SceneObjects& m_scene;
 	Themes& m_themes;
 	MaskedImages& m_maskedImages;
-	HostParticles& m_particles;
+	ParticleEffects& m_particles;
 	Aiming& m_aiming;
 
 	/** Draws the parts of a compound object. */
@@ -70,3 +73,5 @@ private:
 	/** Draws an object's decorations. */
 	void drawDecorations(RenderObjectData& object);
 };
+
+} // namespace host

@@ -22,6 +22,9 @@
 #include <cmath>
 #include <exception>
 
+namespace host
+{
+
 namespace
 {
 
@@ -458,3 +461,5 @@ void SceneObjects::addToBlocksTable(lua::LuaTable const& groups)
 	}
 	lua_settop(lua, top);
 }
+
+} // namespace host

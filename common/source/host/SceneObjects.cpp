@@ -9,7 +9,10 @@
 #include <lua/LuaTable.h>
 #include <physics/PhysicsWorld.h>
 
-SceneObjects::SceneObjects(HostCore const& core, b2ContactListener* contacts, b2ContactFilter* filter,
+namespace host
+{
+
+SceneObjects::SceneObjects(Core const& core, b2ContactListener* contacts, b2ContactFilter* filter,
 	b2DestructionListener* destructions) :
 	m_core(core),
 	m_contacts(contacts),
@@ -104,3 +107,5 @@ void SceneObjects::setLevelLimits(float minX, float minY, float maxX, float maxY
 	m_levelRight = lua::LuaNumber::toInt(maxX);
 	m_levelBottom = lua::LuaNumber::toInt(maxY);
 }
+
+} // namespace host

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <SheetGroups.h>
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <box2d/b2_math.h>
 #include <functional>
 #include <map>
@@ -13,7 +13,6 @@ class b2Body;
 class b2ContactFilter;
 class b2ContactListener;
 class b2DestructionListener;
-struct RenderObjectData;
 
 namespace game
 {
@@ -31,6 +30,11 @@ namespace physics
 {
 class PhysicsWorld;
 }
+
+namespace host
+{
+
+struct RenderObjectData;
 
 /**
  * The scene's objects: the physics world and the registry of named object
@@ -57,7 +61,7 @@ public:
 	 * no observable effect. The three listeners (not owned; they must
 	 * outlive the scene) sit behind every world it makes.
 	 */
-	SceneObjects(HostCore const& core, b2ContactListener* contacts, b2ContactFilter* filter, b2DestructionListener* destructions);
+	SceneObjects(Core const& core, b2ContactListener* contacts, b2ContactFilter* filter, b2DestructionListener* destructions);
 
 	/** Deletes every record, then the world with its bodies. */
 	~SceneObjects();
@@ -194,7 +198,7 @@ public:
 	void setLevelLimits(float minX, float minY, float maxX, float maxY);
 
 private:
-	HostCore m_core;
+	Core m_core;
 	b2ContactListener* m_contacts;
 	b2ContactFilter* m_filter;
 	b2DestructionListener* m_destructions;
@@ -241,3 +245,5 @@ private:
 	SceneObjects(SceneObjects const&) = delete;
 	SceneObjects& operator=(SceneObjects const&) = delete;
 };
+
+} // namespace host

@@ -1,11 +1,14 @@
 #pragma once
 
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <host/MaskedImages.h>
 #include <host/RubberBands.h>
 #include <host/ScriptRenderState.h>
 #include <host/ShapeDrawing.h>
 #include <host/TextDrawing.h>
+
+namespace host
+{
 
 /**
  * What the scripts draw themselves, by concept: the 2D render state,
@@ -19,7 +22,7 @@ class ScriptDrawing
 {
 public:
 	/** Makes each part over core (the text part makes the clippedText table); nothing else is made or changed. */
-	explicit ScriptDrawing(HostCore const& core) :
+	explicit ScriptDrawing(Core const& core) :
 		m_renderState(core), m_shapes(core), m_rubberBands(core), m_maskedImages(core), m_text(core)
 	{
 	}
@@ -40,3 +43,5 @@ private:
 	MaskedImages m_maskedImages;
 	TextDrawing m_text;
 };
+
+} // namespace host

@@ -8,7 +8,10 @@
 #include <lua/LuaState.h>
 #include <math/float2.h>
 
-ScriptRenderState::ScriptRenderState(HostCore const& core) : m_core(core)
+namespace host
+{
+
+ScriptRenderState::ScriptRenderState(Core const& core) : m_core(core)
 {
 }
 
@@ -35,3 +38,5 @@ int ScriptRenderState::setRenderState(lua::LuaState* state)
 		rs.alpha = v[7];
 	return 0;
 }
+
+} // namespace host

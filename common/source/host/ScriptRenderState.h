@@ -1,11 +1,14 @@
 #pragma once
 
-#include <host/HostCore.h>
+#include <host/Core.h>
 
 namespace lua
 {
 class LuaState;
 }
+
+namespace host
+{
 
 /**
  * The scripts' hold on the context's 2D render state: its translation,
@@ -17,7 +20,7 @@ class ScriptRenderState
 {
 public:
 	/** Writes the state of core's context; nothing is made or changed. */
-	explicit ScriptRenderState(HostCore const& core);
+	explicit ScriptRenderState(Core const& core);
 
 	ScriptRenderState(ScriptRenderState const&) = delete;
 	ScriptRenderState& operator=(ScriptRenderState const&) = delete;
@@ -31,5 +34,7 @@ public:
 	int setRenderState(lua::LuaState* state);
 
 private:
-	HostCore m_core;
+	Core m_core;
 };
+
+} // namespace host

@@ -1,5 +1,5 @@
 #include <host/ScriptUtilities.h>
-#include <host/HostShell.h>
+#include <host/Shell.h>
 #include <audio/AudioOutput.h>
 #include <framework/App.h>
 #include <framework/OSInterface.h>
@@ -24,6 +24,9 @@
 #include <cstdio>
 #include <ctime>
 #include <memory>
+
+namespace host
+{
 
 namespace
 {
@@ -117,7 +120,7 @@ int pushBitwiseResult(lua::LuaState* state, int result)
 
 } // namespace
 
-ScriptUtilities::ScriptUtilities(HostCore const& core) :
+ScriptUtilities::ScriptUtilities(Core const& core) :
 	m_core(core),
 	m_deterministicPhysics(false)
 {
@@ -176,7 +179,7 @@ std::string ScriptUtilities::getClipboardText()
 
 void ScriptUtilities::setIsMultitouchMouseWheelSimulationEnabled(bool enabled)
 {
-	if (HostShell* game = m_core.shell)
+	if (Shell* game = m_core.shell)
 		game->setMultitouchMouseWheelSimulation(enabled);
 }
 
@@ -187,7 +190,7 @@ bool ScriptUtilities::doesMouseClickSetsTouchCount()
 
 void ScriptUtilities::enableSmoothZooming(bool enabled)
 {
-	if (HostShell* game = m_core.shell)
+	if (Shell* game = m_core.shell)
 		game->setSmoothZooming(enabled);
 }
 
@@ -357,3 +360,5 @@ void ScriptUtilities::requestBannerAd()
 {
 	lang::Debug::debug("GameLua::requestBannerAd()");
 }
+
+} // namespace host

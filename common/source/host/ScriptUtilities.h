@@ -1,6 +1,6 @@
 #pragma once
 
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <lua/LuaTable.h>
 #include <string>
 
@@ -8,6 +8,9 @@ namespace lua
 {
 class LuaState;
 }
+
+namespace host
+{
 
 /**
  * The scripts' small library: JSON, Base64, dates, bitwise operations,
@@ -20,7 +23,7 @@ class ScriptUtilities
 {
 public:
 	/** Physics not deterministic. */
-	explicit ScriptUtilities(HostCore const& core);
+	explicit ScriptUtilities(Core const& core);
 
 	/** Does nothing on this platform. */
 	void openBarnesAndNobleShop(std::string const& url);
@@ -146,6 +149,8 @@ public:
 	bool deterministicPhysics() const { return m_deterministicPhysics; }
 
 private:
-	HostCore m_core;
+	Core m_core;
 	bool m_deterministicPhysics;
 };
+
+} // namespace host

@@ -3,7 +3,7 @@
 #include <host/ShapeDrawing.h>
 #include <DrawPlacement.h>
 #include <host/DrawArguments.h>
-#include <host/HostView.h>
+#include <host/View.h>
 #include <game/Anchor.h>
 #include <game/CompoSprite.h>
 #include <game/Resources.h>
@@ -23,6 +23,9 @@
 #include <cstdint>
 #include <numbers>
 #include <string>
+
+namespace host
+{
 
 namespace
 {
@@ -67,7 +70,7 @@ bool drawablePart(game::Resources& resources, std::string const& name)
 
 } // namespace
 
-ShapeDrawing::ShapeDrawing(HostCore const& core) : m_core(core)
+ShapeDrawing::ShapeDrawing(Core const& core) : m_core(core)
 {
 }
 
@@ -284,3 +287,4 @@ int ShapeDrawing::drawBox(lua::LuaState* state)
 	return 0;
 }
 
+} // namespace host

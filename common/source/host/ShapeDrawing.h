@@ -1,12 +1,15 @@
 #pragma once
 
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <string>
 
 namespace lua
 {
 class LuaState;
 }
+
+namespace host
+{
 
 /**
  * Shapes the scripts draw themselves: lines, rectangles, textured
@@ -21,7 +24,7 @@ class ShapeDrawing
 {
 public:
 	/** Draws through core's context and resources and reads its view; nothing is made or changed. */
-	explicit ShapeDrawing(HostCore const& core);
+	explicit ShapeDrawing(Core const& core);
 
 	ShapeDrawing(ShapeDrawing const&) = delete;
 	ShapeDrawing& operator=(ShapeDrawing const&) = delete;
@@ -96,5 +99,7 @@ public:
 	int drawBox(lua::LuaState* state);
 
 private:
-	HostCore m_core;
+	Core m_core;
 };
+
+} // namespace host

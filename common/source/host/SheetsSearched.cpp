@@ -3,6 +3,9 @@
 #include <game/Resources.h>
 #include <vector>
 
+namespace host
+{
+
 std::string sheetsSearched(game::Resources const& resources)
 {
 	std::vector<std::string> const keys = resources.getSpriteSheetKeys();
@@ -13,3 +16,5 @@ std::string sheetsSearched(game::Resources const& resources)
 		text += (i ? ", " : "") + keys[i];
 	return text;
 }
+
+} // namespace host

@@ -7,6 +7,9 @@ namespace game
 class Resources;
 }
 
+namespace host
+{
+
 /**
  * The sheets that a look-up of a plain sprite by name searches (every sheet
  * the resources hold), as a line of the log names them when a sprite is
@@ -14,3 +17,5 @@ class Resources;
  * loaded".
  */
 std::string sheetsSearched(game::Resources const& resources);
+
+} // namespace host

@@ -20,6 +20,9 @@
 #include <cmath>
 #include <string>
 
+namespace host
+{
+
 namespace
 {
 
@@ -98,7 +101,7 @@ void drawClippedLines(lua::LuaState* state, lua::LuaTable const& element, float 
 
 } // namespace
 
-TextDrawing::TextDrawing(HostCore const& core) : m_core(core), m_clippedText(core.table.getLuaState())
+TextDrawing::TextDrawing(Core const& core) : m_core(core), m_clippedText(core.table.getLuaState())
 {
 }
 
@@ -189,3 +192,4 @@ int TextDrawing::drawUIText(lua::LuaState* state)
 	return 0;
 }
 
+} // namespace host

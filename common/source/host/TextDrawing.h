@@ -1,6 +1,6 @@
 #pragma once
 
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <lua/LuaTable.h>
 #include <string>
 
@@ -8,6 +8,9 @@ namespace lua
 {
 class LuaState;
 }
+
+namespace host
+{
 
 /**
  * Text the scripts draw themselves: text elements, text on a tilted plane,
@@ -22,7 +25,7 @@ public:
 	 * Makes the clippedText table (the host sets it into its table); draws
 	 * through core's context and resources. Nothing else is made or changed.
 	 */
-	explicit TextDrawing(HostCore const& core);
+	explicit TextDrawing(Core const& core);
 
 	TextDrawing(TextDrawing const&) = delete;
 	TextDrawing& operator=(TextDrawing const&) = delete;
@@ -75,6 +78,8 @@ public:
 	int drawUIText(lua::LuaState* state);
 
 private:
-	HostCore m_core;
+	Core m_core;
 	lua::LuaTable m_clippedText;
 };
+
+} // namespace host

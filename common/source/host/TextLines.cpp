@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <cstddef>
 
+namespace host
+{
+
 namespace
 {
 
@@ -110,3 +113,5 @@ TextLines breakTextLines(game::IFont const& font, std::string const& utf8, float
 	}
 	return out;
 }
+
+} // namespace host

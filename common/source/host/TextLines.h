@@ -8,6 +8,9 @@ namespace game
 class IFont;
 }
 
+namespace host
+{
+
 /**
  * Text broken into lines that fit a width: the lines (UTF-8, in order) and
  * the width of the widest of them in the font's units (0 without lines).
@@ -28,3 +31,5 @@ struct TextLines
  * ends its line; "" gives no lines. Reads only the font's string widths.
  */
 TextLines breakTextLines(game::IFont const& font, std::string const& text, float maxWidth);
+
+} // namespace host

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+namespace host
+{
+
 /** One theme sprite (a cloud, a planet, an animated decoration) of a layer; a value. */
 struct ThemeSpriteData
 {
@@ -76,3 +79,5 @@ struct ThemeLayerData
 	bool loop = true;
 	std::vector<ThemeSpriteData> sprites;
 };
+
+} // namespace host

@@ -3,7 +3,7 @@
 // across the view, each with its theme sprites.
 #include <host/Themes.h>
 #include <DrawPlacement.h>
-#include <host/HostView.h>
+#include <host/View.h>
 #include <game/Resources.h>
 #include <gr/Context.h>
 #include <gr/RenderState2D.h>
@@ -12,6 +12,9 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+
+namespace host
+{
 
 namespace
 {
@@ -308,3 +311,5 @@ void Themes::drawForeground()
 		}
 	}
 }
+
+} // namespace host

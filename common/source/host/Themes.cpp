@@ -10,6 +10,9 @@
 #include <algorithm>
 #include <cstdint>
 
+namespace host
+{
+
 namespace
 {
 
@@ -96,7 +99,7 @@ std::vector<ThemeLayerData> readLayers(lua::LuaTable const& theme, char const* k
 
 } // namespace
 
-Themes::Themes(HostCore const& core) :
+Themes::Themes(Core const& core) :
 	m_core(core),
 	m_bgColor(0xFFFFFFFFu),
 	m_cameraLimit(0.f),
@@ -322,3 +325,5 @@ void Themes::setThemeSprite(std::string const& name, std::string const& spriteNa
 		sprite->spriteName = spriteName;
 	}
 }
+
+} // namespace host

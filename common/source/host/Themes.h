@@ -1,6 +1,6 @@
 #pragma once
 
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <host/ThemeData.h>
 #include <cstdint>
 #include <string>
@@ -10,6 +10,9 @@ namespace lua
 {
 class LuaState;
 }
+
+namespace host
+{
 
 /**
  * Themes and layers: the sky and ground colours and the background and
@@ -33,7 +36,7 @@ public:
 	 * No layers, black sky and ground, background colour with all bits set,
 	 * no reference camera. Nothing is read or drawn until called.
 	 */
-	explicit Themes(HostCore const& core);
+	explicit Themes(Core const& core);
 
 	// --- View state ----------------------------------------------------------
 
@@ -109,7 +112,7 @@ public:
 	void drawLayer(float layer);
 
 private:
-	HostCore m_core;
+	Core m_core;
 	uint32_t m_bgColor;
 	float m_cameraLimit;
 	bool m_startingCamera;
@@ -133,3 +136,5 @@ private:
 	/** Draws one background layer with its theme sprites. */
 	void drawBackgroundLayer(ThemeLayerData& layer);
 };
+
+} // namespace host

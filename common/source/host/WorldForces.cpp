@@ -4,7 +4,7 @@
 #include <host/WorldForces.h>
 #include <ArgumentCheck.h>
 #include <host/ObjectType.h>
-#include <host/HostView.h>
+#include <host/View.h>
 #include <host/RenderObjectData.h>
 #include <host/SceneObjects.h>
 #include <host/WorldSettings.h>
@@ -17,6 +17,9 @@
 #include <cfloat>
 #include <cmath>
 #include <initializer_list>
+
+namespace host
+{
 
 namespace
 {
@@ -33,7 +36,7 @@ void requireFiniteSetting(char const* function, std::initializer_list<float> val
 
 } // namespace
 
-WorldForces::WorldForces(HostCore const& core, WorldSettings& settings, SceneObjects& scene) :
+WorldForces::WorldForces(Core const& core, WorldSettings& settings, SceneObjects& scene) :
 	m_core(core),
 	m_settings(settings),
 	m_scene(scene),
@@ -239,3 +242,5 @@ void WorldForces::applySensorForceToObject(RenderObjectData* sensor, RenderObjec
 		return;
 	m_scene.world().applyForce(object->body, f, object->body->GetPosition());
 }
+
+} // namespace host

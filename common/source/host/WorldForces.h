@@ -1,17 +1,20 @@
 #pragma once
 
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <map>
 #include <string>
-
-class SceneObjects;
-struct RenderObjectData;
-struct WorldSettings;
 
 namespace lua
 {
 class LuaState;
 }
+
+namespace host
+{
+
+class SceneObjects;
+struct RenderObjectData;
+struct WorldSettings;
 
 /**
  * The world's forces: switching the physics simulation on and off (the
@@ -30,7 +33,7 @@ public:
 	 * holds the physics disabled (the counter's 1 of WorldSettings); no
 	 * observable effect.
 	 */
-	WorldForces(HostCore const& core, WorldSettings& settings, SceneObjects& scene);
+	WorldForces(Core const& core, WorldSettings& settings, SceneObjects& scene);
 
 	WorldForces(WorldForces const&) = delete;
 	WorldForces& operator=(WorldForces const&) = delete;
@@ -87,9 +90,11 @@ public:
 	void applySensorForces();
 
 private:
-	HostCore m_core;
+	Core m_core;
 	WorldSettings& m_settings;
 	SceneObjects& m_scene;
 	/** Calls of each requester of setPhysicsEnabled that hold the physics disabled. */
 	std::map<std::string, int> m_physicsDisableOwners;
 };
+
+} // namespace host

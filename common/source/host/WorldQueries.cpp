@@ -13,6 +13,9 @@
 #include <physics/PhysicsWorld.h>
 #include <cmath>
 
+namespace host
+{
+
 namespace
 {
 
@@ -111,3 +114,5 @@ int WorldQueries::getLocalPoint(lua::LuaState* state)
 {
 	return transformPoint(state, m_scene, false);
 }
+
+} // namespace host

@@ -1,11 +1,14 @@
 #pragma once
 
-class SceneObjects;
-
 namespace lua
 {
 class LuaState;
 }
+
+namespace host
+{
+
+class SceneObjects;
 
 /**
  * Questions the scripts ask of the physics world: which objects lie in a box
@@ -42,3 +45,5 @@ public:
 private:
 	SceneObjects& m_scene;
 };
+
+} // namespace host

@@ -1,5 +1,8 @@
 #pragma once
 
+namespace host
+{
+
 /** The level's simulation settings, from "worldAttributes" (0 for a missing value). */
 struct SimulationSettings
 {
@@ -32,3 +35,5 @@ struct WorldSettings
 	/** Editing mode: contacts only run their sensor step. */
 	bool editing = false;
 };
+
+} // namespace host

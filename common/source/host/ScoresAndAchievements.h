@@ -1,11 +1,14 @@
 #pragma once
 
 #include <host/GameCenterListener.h>
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
+
+namespace host
+{
 
 class GameCenter;
 
@@ -19,11 +22,11 @@ class GameCenter;
  *
  * Main thread only.
  */
-class HostGameCenter final : public GameCenterListener
+class ScoresAndAchievements final : public GameCenterListener
 {
 public:
 	/** Without a link; core's parts are borrowed and must outlive the area. No other effect. */
-	explicit HostGameCenter(HostCore const& core);
+	explicit ScoresAndAchievements(Core const& core);
 
 	/** The link the script functions go through (borrowed); null without one. */
 	void setGameCenter(GameCenter* gameCenter) override;
@@ -104,9 +107,11 @@ public:
 	void hideLoadingInitGameCenter() override;
 
 private:
-	HostCore m_core;
+	Core m_core;
 	GameCenter* m_gameCenter;
 
-	HostGameCenter(HostGameCenter const&) = delete;
-	HostGameCenter& operator=(HostGameCenter const&) = delete;
+	ScoresAndAchievements(ScoresAndAchievements const&) = delete;
+	ScoresAndAchievements& operator=(ScoresAndAchievements const&) = delete;
 };
+
+} // namespace host

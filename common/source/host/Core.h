@@ -1,8 +1,5 @@
 #pragma once
 
-class HostShell;
-class HostView;
-
 namespace framework
 {
 class App;
@@ -24,6 +21,12 @@ class LuaObject;
 class LuaTable;
 }
 
+namespace host
+{
+
+class Shell;
+class View;
+
 /**
  * What every area of the script host reaches: the host table (the scripts'
  * environment: their functions and globals are its fields), the
@@ -35,14 +38,16 @@ class LuaTable;
  * All borrowed: the host makes the core before its areas and outlives them.
  * Main thread only.
  */
-struct HostCore
+struct Core
 {
 	lua::LuaObject& table;
 	framework::App* app;
 	gr::Context* context;
 	game::Resources* resources;
-	HostView& view;
-	HostShell* shell;
+	View& view;
+	Shell* shell;
 	lua::LuaTable& objects;
 	lua::LuaTable& blockTable;
 };
+
+} // namespace host

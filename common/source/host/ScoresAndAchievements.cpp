@@ -1,10 +1,13 @@
-#include <host/HostGameCenter.h>
+#include <host/ScoresAndAchievements.h>
 #include <host/GameCenter.h>
 #include <lang/Debug.h>
 #include <lua/LuaObject.h>
 #include <lua/LuaState.h>
 #include <lua.hpp>
 #include <cstdint>
+
+namespace host
+{
 
 namespace
 {
@@ -118,24 +121,24 @@ int clampedWhole(float value, int low, int high)
 
 } // namespace
 
-HostGameCenter::HostGameCenter(HostCore const& core) :
+ScoresAndAchievements::ScoresAndAchievements(Core const& core) :
 	m_core(core),
 	m_gameCenter(nullptr)
 {
 }
 
-void HostGameCenter::initGameCenter()
+void ScoresAndAchievements::initGameCenter()
 {
 	lang::Debug::debug("GameLua initGameCenter \n");
 	if (m_gameCenter)
 		m_gameCenter->authenticateLocalPlayer();
 }
 
-void HostGameCenter::getLeaderboardScoresForPlayers()
+void ScoresAndAchievements::getLeaderboardScoresForPlayers()
 {
 }
 
-void HostGameCenter::getLeaderboardScoresForRange(std::string const& category, float first, float count)
+void ScoresAndAchievements::getLeaderboardScoresForRange(std::string const& category, float first, float count)
 {
 	lua::LuaTable leaderboards;
 	if (!gameCenterPart(m_core.table, "leaderboards", leaderboards) || !leaderboards.isTable(category))
@@ -145,27 +148,27 @@ void HostGameCenter::getLeaderboardScoresForRange(std::string const& category, f
 		m_gameCenter->getLeaderboardScoresForRange(category, clampedWhole(first, 1, INT32_MAX), clampedWhole(count, 1, 100));
 }
 
-void HostGameCenter::showLeaderboards()
+void ScoresAndAchievements::showLeaderboards()
 {
 	lang::Debug::debug("GameLua showLeaderboards \n");
 	if (m_gameCenter)
 		m_gameCenter->showLeaderboards();
 }
 
-void HostGameCenter::showAchievements()
+void ScoresAndAchievements::showAchievements()
 {
 	lang::Debug::debug("GameLua showAchievements \n");
 	if (m_gameCenter)
 		m_gameCenter->showAchievements();
 }
 
-void HostGameCenter::postHighscore(std::string const& category, float value)
+void ScoresAndAchievements::postHighscore(std::string const& category, float value)
 {
 	if (m_gameCenter && m_core.table.isBoolean("gameCenterEnabled") && m_core.table.getBoolean("gameCenterEnabled"))
 		m_gameCenter->postHighscore(category, value);
 }
 
-void HostGameCenter::unlockAchievement(std::string const& id, std::string const&)
+void ScoresAndAchievements::unlockAchievement(std::string const& id, std::string const&)
 {
 	if (!m_gameCenter || !m_core.table.isBoolean("gameCenterEnabled") || !m_core.table.getBoolean("gameCenterEnabled"))
 		return;
@@ -177,26 +180,26 @@ void HostGameCenter::unlockAchievement(std::string const& id, std::string const&
 		m_gameCenter->unlockAchievement(id, 100.0);
 }
 
-void HostGameCenter::setStat(std::string const& name, int value)
+void ScoresAndAchievements::setStat(std::string const& name, int value)
 {
 	lang::Debug::debug("Setting stat %s %i\n", name.c_str(), value);
 }
 
-void HostGameCenter::setStatFloat(std::string const& name, float value)
+void ScoresAndAchievements::setStatFloat(std::string const& name, float value)
 {
 	lang::Debug::debug("Setting stat %s %f\n", name.c_str(), static_cast<double>(value));
 }
 
-void HostGameCenter::activateGameOverlayToStore()
+void ScoresAndAchievements::activateGameOverlayToStore()
 {
 }
 
-void HostGameCenter::setGameCenter(GameCenter* gameCenter)
+void ScoresAndAchievements::setGameCenter(GameCenter* gameCenter)
 {
 	m_gameCenter = gameCenter;
 }
 
-void HostGameCenter::prepareGameCenter(GameCenter* gameCenter, std::string const& playerID, std::string const& alias)
+void ScoresAndAchievements::prepareGameCenter(GameCenter* gameCenter, std::string const& playerID, std::string const& alias)
 {
 	m_gameCenter = gameCenter;
 	m_core.table.setBoolean("gameCenterEnabled", true);
@@ -213,7 +216,7 @@ void HostGameCenter::prepareGameCenter(GameCenter* gameCenter, std::string const
 	m_core.table.call("enableGameCenter");
 }
 
-void HostGameCenter::getLeaderboardCategories()
+void ScoresAndAchievements::getLeaderboardCategories()
 {
 	lua::LuaTable leaderboards;
 	if (gameCenterPart(m_core.table, "leaderboards", leaderboards))
@@ -222,7 +225,7 @@ void HostGameCenter::getLeaderboardCategories()
 		m_gameCenter->loadLeaderboardCategories();
 }
 
-void HostGameCenter::getAchievements()
+void ScoresAndAchievements::getAchievements()
 {
 	lua::LuaTable achievements;
 	if (gameCenterPart(m_core.table, "achievements", achievements))
@@ -231,14 +234,14 @@ void HostGameCenter::getAchievements()
 		m_gameCenter->loadAchievements();
 }
 
-void HostGameCenter::removeGameCenter()
+void ScoresAndAchievements::removeGameCenter()
 {
 	m_core.table.setBoolean("gameCenterEnabled", false);
 	m_core.table.setNumber("localPlayerID", 0.f);
 	m_core.table.call("disableGameCenter");
 }
 
-void HostGameCenter::removeSupport()
+void ScoresAndAchievements::removeSupport()
 {
 	m_core.table.setBoolean("gameCenterEnabled", false);
 	m_core.table.setBoolean("gameCenterSupported", false);
@@ -246,7 +249,7 @@ void HostGameCenter::removeSupport()
 	m_core.table.call("disableGameCenter");
 }
 
-void HostGameCenter::setLeaderboardCategories(std::map<std::string, std::string> const& categories)
+void ScoresAndAchievements::setLeaderboardCategories(std::map<std::string, std::string> const& categories)
 {
 	lua::LuaTable leaderboards;
 	if (!gameCenterPart(m_core.table, "leaderboards", leaderboards))
@@ -262,7 +265,7 @@ void HostGameCenter::setLeaderboardCategories(std::map<std::string, std::string>
 	}
 }
 
-void HostGameCenter::setLeaderboardScores(std::vector<ScoreData> const& scores, std::string const& category, int range,
+void ScoresAndAchievements::setLeaderboardScores(std::vector<ScoreData> const& scores, std::string const& category, int range,
 	int localRank, int64_t localScore)
 {
 	lua::LuaTable leaderboards;
@@ -291,7 +294,7 @@ void HostGameCenter::setLeaderboardScores(std::vector<ScoreData> const& scores, 
 		m_core.table.call("setIndicatorPositions");
 }
 
-void HostGameCenter::setAchievementMetaData(std::vector<AchievementData> const& achievements)
+void ScoresAndAchievements::setAchievementMetaData(std::vector<AchievementData> const& achievements)
 {
 	lua::LuaTable table;
 	if (!gameCenterPart(m_core.table, "achievements", table))
@@ -309,7 +312,7 @@ void HostGameCenter::setAchievementMetaData(std::vector<AchievementData> const& 
 	}
 }
 
-void HostGameCenter::setAchievements(std::vector<AchievementData> const& achievements)
+void ScoresAndAchievements::setAchievements(std::vector<AchievementData> const& achievements)
 {
 	lua::LuaTable table;
 	if (gameCenterPart(m_core.table, "achievements", table))
@@ -328,7 +331,7 @@ void HostGameCenter::setAchievements(std::vector<AchievementData> const& achieve
 	m_core.table.call("gameCenterAchievementsLoaded");
 }
 
-void HostGameCenter::achievementRegistered(std::string const& id)
+void ScoresAndAchievements::achievementRegistered(std::string const& id)
 {
 	lua::LuaTable achievements;
 	if (gameCenterPart(m_core.table, "achievements", achievements) && achievements.isTable(id))
@@ -336,7 +339,7 @@ void HostGameCenter::achievementRegistered(std::string const& id)
 	m_core.table.call("achievementRegisteredCallback", id);
 }
 
-void HostGameCenter::highScoresPosted(std::string const& category)
+void ScoresAndAchievements::highScoresPosted(std::string const& category)
 {
 	lua::LuaTable leaderboards;
 	if (gameCenterPart(m_core.table, "leaderboards", leaderboards) && leaderboards.isTable(category))
@@ -345,7 +348,7 @@ void HostGameCenter::highScoresPosted(std::string const& category)
 		getLeaderboardScoresForRange(category, 1.f, 1.f);
 }
 
-void HostGameCenter::stopMainMenuAnimation(std::string const& kind)
+void ScoresAndAchievements::stopMainMenuAnimation(std::string const& kind)
 {
 	if (kind == "leaderboard")
 		m_core.table.call("hideLoadingLeaderboards");
@@ -353,7 +356,9 @@ void HostGameCenter::stopMainMenuAnimation(std::string const& kind)
 		m_core.table.call("hideLoadingAchievements");
 }
 
-void HostGameCenter::hideLoadingInitGameCenter()
+void ScoresAndAchievements::hideLoadingInitGameCenter()
 {
 	m_core.table.call("hideLoadingInitGameCenter");
 }
+
+} // namespace host

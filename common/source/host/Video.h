@@ -1,6 +1,6 @@
 #pragma once
 
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <lang/Ptr.h>
 #include <string>
 
@@ -10,6 +10,9 @@ class VideoPlayer;
 class VideoPlayerObserver;
 }
 
+namespace host
+{
+
 /**
  * Full-screen video for the scripts: the frame updates stop while it plays.
  * The end of a video comes back through the observer given at construction
@@ -17,13 +20,13 @@ class VideoPlayerObserver;
  *
  * Main thread only.
  */
-class HostVideo
+class Video
 {
 public:
 	/** No player yet (open makes it). observer is told of the ends of videos (not owned; it must outlive this object). */
-	HostVideo(HostCore const& core, pf::VideoPlayerObserver& observer);
+	Video(Core const& core, pf::VideoPlayerObserver& observer);
 
-	~HostVideo();
+	~Video();
 
 	/** Makes the video player; called once. */
 	void open();
@@ -43,10 +46,12 @@ public:
 	pf::VideoPlayer* videoPlayer() const { return m_videoPlayer; }
 
 private:
-	HostCore m_core;
+	Core m_core;
 	pf::VideoPlayerObserver& m_observer;
 	lang::Ptr<pf::VideoPlayer> m_videoPlayer;
 
-	HostVideo(HostVideo const&) = delete;
-	HostVideo& operator=(HostVideo const&) = delete;
+	Video(Video const&) = delete;
+	Video& operator=(Video const&) = delete;
 };
+
+} // namespace host

@@ -1,53 +1,58 @@
-#include <host/HostParticles.h>
+#include <host/ParticleEffects.h>
 #include <host/Particles.h>
 #include <lua/LuaObject.h>
 
-HostParticles::HostParticles(HostCore const& core) :
+namespace host
+{
+
+ParticleEffects::ParticleEffects(Core const& core) :
 	m_core(core),
 	m_inGameParticles(true)
 {
 }
 
-HostParticles::~HostParticles() = default;
+ParticleEffects::~ParticleEffects() = default;
 
-void HostParticles::open()
+void ParticleEffects::open()
 {
 	m_particles = new Particles(m_core.table.getLuaState(), m_core, "particles");
 	m_core.table.setTable("particles", *m_particles);
 }
 
-void HostParticles::drawParticlesNative()
+void ParticleEffects::drawParticlesNative()
 {
 	drawInWorld(false);
 }
 
-void HostParticles::drawMenuParticlesNative()
+void ParticleEffects::drawMenuParticlesNative()
 {
 	m_particles->draw(m_core.context, false, false);
 }
 
-void HostParticles::updateMenuParticlesNative(float dt)
+void ParticleEffects::updateMenuParticlesNative(float dt)
 {
 	m_particles->update(dt, false, m_core.context);
 }
 
-void HostParticles::setMenuParticlesScale(float scale)
+void ParticleEffects::setMenuParticlesScale(float scale)
 {
 	m_particles->setMenuScale(scale);
 }
 
-void HostParticles::clearParticlesNative()
+void ParticleEffects::clearParticlesNative()
 {
 	m_particles->clearAll();
 }
 
-void HostParticles::drawInWorld(bool background)
+void ParticleEffects::drawInWorld(bool background)
 {
 	if (m_inGameParticles)
 		m_particles->draw(m_core.context, true, background);
 }
 
-void HostParticles::updateInWorld(float dt)
+void ParticleEffects::updateInWorld(float dt)
 {
 	m_particles->update(dt, true, m_core.context);
 }
+
+} // namespace host

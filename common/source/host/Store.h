@@ -1,12 +1,15 @@
 #pragma once
 
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <lang/Ptr.h>
 #include <lua/LuaTable.h>
 #include <pf/CommerceListener.h>
 #include <deque>
 #include <string>
 #include <tuple>
+
+namespace host
+{
 
 /**
  * The in-app store for the scripts: the product list, purchases, restores
@@ -16,7 +19,7 @@
  *
  * Main thread only.
  */
-class HostStore
+class Store
 {
 public:
 	/** The product ids the store is made with, in order. */
@@ -26,9 +29,9 @@ public:
 	 * No store yet (open makes it); no callback name. listener is told the
 	 * store's outcomes (not owned; it must outlive this object).
 	 */
-	HostStore(HostCore const& core, pf::CommerceListener& listener);
+	Store(Core const& core, pf::CommerceListener& listener);
 
-	~HostStore();
+	~Store();
 
 	/** Makes the store with sm_purchaseItemIds and the listener; called once. */
 	void open();
@@ -82,7 +85,7 @@ public:
 	pf::Commerce* commerce() const { return m_commerce; }
 
 private:
-	HostCore m_core;
+	Core m_core;
 	pf::CommerceListener& m_listener;
 	lang::Ptr<pf::Commerce> m_commerce;
 	std::string m_storeCallback;
@@ -92,6 +95,8 @@ private:
 	/** Sets the store callback name; held outcomes go to it at the next poll. */
 	void setStoreCallback(std::string const& callback);
 
-	HostStore(HostStore const&) = delete;
-	HostStore& operator=(HostStore const&) = delete;
+	Store(Store const&) = delete;
+	Store& operator=(Store const&) = delete;
 };
+
+} // namespace host

@@ -1,4 +1,4 @@
-#include <host/HostTally.h>
+#include <host/Tally.h>
 #include <lang/Debug.h>
 #include <lang/System.h>
 #include <lua/LuaObject.h>
@@ -9,7 +9,10 @@
 #include <cstdio>
 #include <map>
 
-HostTally::HostTally(HostCore const& core) :
+namespace host
+{
+
+Tally::Tally(Core const& core) :
 	m_core(core),
 	m_timerStart(0),
 	m_timerPaused(0),
@@ -17,26 +20,26 @@ HostTally::HostTally(HostCore const& core) :
 {
 }
 
-void HostTally::prepareTally(tally::Tally* tally)
+void Tally::prepareTally(tally::Tally* tally)
 {
 	m_tally = tally;
 }
 
-void HostTally::logTallyEvent(std::string const& event)
+void Tally::logTallyEvent(std::string const& event)
 {
 	lang::Debug::printf("Logging tally event: name=%s\n", event.c_str());
 	if (m_tally)
 		m_tally->logEvent(event);
 }
 
-void HostTally::logTallyEventWithParam(std::string const& event, std::string const& name, std::string const& value)
+void Tally::logTallyEventWithParam(std::string const& event, std::string const& name, std::string const& value)
 {
 	lang::Debug::printf("Logging tally event: name=%s paramname=%s paramvalue=%s\n", event.c_str(), name.c_str(), value.c_str());
 	if (m_tally)
 		m_tally->logEvent(event, name, value);
 }
 
-void HostTally::logTallyEventWithParams(std::string const& event, std::string const& tableName)
+void Tally::logTallyEventWithParams(std::string const& event, std::string const& tableName)
 {
 	lang::Debug::printf("Logging tally event with params: event=%s\n", event.c_str());
 	std::map<std::string, std::string> params;
@@ -66,7 +69,7 @@ void HostTally::logTallyEventWithParams(std::string const& event, std::string co
 		m_tally->logEvent(event, params);
 }
 
-int HostTally::timerSeconds(int64_t elapsedMs)
+int Tally::timerSeconds(int64_t elapsedMs)
 {
 	if (elapsedMs < 0)
 		return 0;
@@ -74,7 +77,7 @@ int HostTally::timerSeconds(int64_t elapsedMs)
 	return seconds > INT32_MAX ? INT32_MAX : static_cast<int>(seconds);
 }
 
-void HostTally::logTallyTimerEvent(std::string const& event)
+void Tally::logTallyTimerEvent(std::string const& event)
 {
 	int64_t elapsed = lang::System::currentTimeMillis() - m_timerStart;
 	if (elapsed < 0)
@@ -85,9 +88,11 @@ void HostTally::logTallyTimerEvent(std::string const& event)
 	logTallyEventWithParam(event, "seconds", seconds);
 }
 
-void HostTally::resetTimer()
+void Tally::resetTimer()
 {
 	lang::Debug::debug("resetTimer called\n");
 	m_timerStart = lang::System::currentTimeMillis();
 	m_timerPaused = 0;
 }
+
+} // namespace host

@@ -1,10 +1,13 @@
-#include <host/HostStore.h>
+#include <host/Store.h>
 #include <lang/Debug.h>
 #include <lua/LuaObject.h>
 #include <pf/Commerce.h>
 #include <pf/CommerceItem.h>
 
-char const* const HostStore::sm_purchaseItemIds[10] = {
+namespace host
+{
+
+char const* const Store::sm_purchaseItemIds[10] = {
 	"com.quennet.Velmora.levelpackhazardbelt",
 	"com.quennet.Velmora.vortexhawksmall",
 	"com.quennet.Velmora.vortexhawkmedium",
@@ -17,46 +20,46 @@ char const* const HostStore::sm_purchaseItemIds[10] = {
 	"com.quennet.VelmoraHD.vortexhawkhuge",
 };
 
-HostStore::HostStore(HostCore const& core, pf::CommerceListener& listener) :
+Store::Store(Core const& core, pf::CommerceListener& listener) :
 	m_core(core),
 	m_listener(listener),
 	m_storeCallbackSet(false)
 {
 }
 
-HostStore::~HostStore() = default;
+Store::~Store() = default;
 
-void HostStore::open()
+void Store::open()
 {
 	m_commerce = new pf::Commerce(10, const_cast<char const**>(sm_purchaseItemIds), &m_listener);
 }
 
-void HostStore::setStoreCallback(std::string const& callback)
+void Store::setStoreCallback(std::string const& callback)
 {
 	m_storeCallback = callback;
 	m_storeCallbackSet = true;
 }
 
-void HostStore::buyItem(std::string const& id, std::string const& callback)
+void Store::buyItem(std::string const& id, std::string const& callback)
 {
 	setStoreCallback(callback);
 	lang::Debug::debug("GameLua::buyItem(%s): callback: %s\n", id.c_str(), callback.c_str());
 	m_commerce->buyItemId(id, &m_listener);
 }
 
-void HostStore::initItemPurchase(std::string const& callback)
+void Store::initItemPurchase(std::string const& callback)
 {
 	setStoreCallback(callback);
 	lang::Debug::debug("GameLua::initItemPurchase(): callback: %s\n", callback.c_str());
 	m_commerce->listAvailableItems(&m_listener);
 }
 
-int HostStore::getAvailableItemCount()
+int Store::getAvailableItemCount()
 {
 	return static_cast<int>(m_commerce->getItems().size());
 }
 
-lua::LuaTable HostStore::getItemAt(int index)
+lua::LuaTable Store::getItemAt(int index)
 {
 	lua::LuaTable table(m_core.table.getLuaState());
 	std::vector<lang::Ptr<pf::CommerceItem>> const& items = m_commerce->getItems();
@@ -72,7 +75,7 @@ lua::LuaTable HostStore::getItemAt(int index)
 	return table;
 }
 
-void HostStore::setItemDescription(int index, std::string const& description)
+void Store::setItemDescription(int index, std::string const& description)
 {
 	std::vector<lang::Ptr<pf::CommerceItem>> const& items = m_commerce->getItems();
 	if (index < 0 || static_cast<size_t>(index) >= items.size())
@@ -80,18 +83,18 @@ void HostStore::setItemDescription(int index, std::string const& description)
 	items[static_cast<size_t>(index)]->setDescription(description);
 }
 
-void HostStore::restoreItems(std::string const& callback)
+void Store::restoreItems(std::string const& callback)
 {
 	setStoreCallback(callback);
 	m_commerce->restoreItems(&m_listener);
 }
 
-bool HostStore::isIapAllowed()
+bool Store::isIapAllowed()
 {
 	return m_commerce->isEnabled();
 }
 
-void HostStore::pollStore()
+void Store::pollStore()
 {
 	while (m_storeCallbackSet && !m_heldPayments.empty())
 	{
@@ -102,7 +105,7 @@ void HostStore::pollStore()
 	m_commerce->checkForCallback();
 }
 
-void HostStore::paymentFinished(std::string const& id, pf::CommerceListener::PaymentStatus status,
+void Store::paymentFinished(std::string const& id, pf::CommerceListener::PaymentStatus status,
 	pf::Commerce::CommerceError error)
 {
 	if (!m_storeCallbackSet)
@@ -117,13 +120,15 @@ void HostStore::paymentFinished(std::string const& id, pf::CommerceListener::Pay
 	m_core.table.call(m_storeCallback.c_str(), id, static_cast<int>(status), static_cast<int>(error));
 }
 
-void HostStore::initFinished(pf::CommerceListener::PaymentProviderStatus status)
+void Store::initFinished(pf::CommerceListener::PaymentProviderStatus status)
 {
 	lang::Debug::debug("GameLua::initFinished(%d)\n", static_cast<int>(status));
 	if (status == pf::CommerceListener::PROVIDER_AVAILABLE)
 		m_core.table.call("inAppPurchasingBecameAvailable");
 }
 
-void HostStore::getPurchaseHistoryFinished(std::string const&)
+void Store::getPurchaseHistoryFinished(std::string const&)
 {
 }
+
+} // namespace host

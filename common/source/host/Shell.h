@@ -1,5 +1,8 @@
 #pragma once
 
+namespace host
+{
+
 /**
  * What the script host asks of the application that runs it: the wheel
  * zoom it shares with the scripts and whether sound is wanted. The game
@@ -8,7 +11,7 @@
  *
  * Main thread only.
  */
-class HostShell
+class Shell
 {
 public:
 	/** The wheel scale the pointer's wheel and two-finger zoom have reached. */
@@ -39,5 +42,7 @@ public:
 	virtual bool audioWanted() const = 0;
 
 protected:
-	virtual ~HostShell() = default;
+	virtual ~Shell() = default;
 };
+
+} // namespace host

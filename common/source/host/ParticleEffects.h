@@ -1,7 +1,10 @@
 #pragma once
 
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <lang/Ptr.h>
+
+namespace host
+{
 
 class Particles;
 
@@ -12,15 +15,15 @@ class Particles;
  *
  * Main thread only.
  */
-class HostParticles
+class ParticleEffects
 {
 public:
 	/** Keeps the core (borrowed; it outlives the area). Makes no particle object yet and touches no table. */
-	explicit HostParticles(HostCore const& core);
-	~HostParticles();
+	explicit ParticleEffects(Core const& core);
+	~ParticleEffects();
 
-	HostParticles(HostParticles const&) = delete;
-	HostParticles& operator=(HostParticles const&) = delete;
+	ParticleEffects(ParticleEffects const&) = delete;
+	ParticleEffects& operator=(ParticleEffects const&) = delete;
 
 	/**
 	 * Makes the particle object: it registers its script functions and
@@ -52,7 +55,9 @@ public:
 	void updateInWorld(float dt);
 
 private:
-	HostCore m_core;
+	Core m_core;
 	lang::Ptr<Particles> m_particles;
 	bool m_inGameParticles;
 };
+
+} // namespace host

@@ -1,6 +1,9 @@
 #pragma once
 
-class HostShell;
+namespace host
+{
+
+class Shell;
 
 /**
  * The numbers that place the world on the screen: the world point shown at
@@ -10,14 +13,14 @@ class HostShell;
  *
  * Main thread only.
  */
-class HostView
+class View
 {
 public:
 	/**
 	 * Top-left (0, 0), scales 1. shell, when not null, is told of the world
 	 * scale and zoom limits (not owned; it must outlive the view).
 	 */
-	explicit HostView(HostShell* shell);
+	explicit View(Shell* shell);
 
 	/** The world point (world pixels) shown at the screen's top-left corner. */
 	void setTopLeft(float x, float y)
@@ -45,9 +48,11 @@ public:
 	float physicsSimulationScale() const { return m_physicsSimulationScale; }
 
 private:
-	HostShell* m_shell;
+	Shell* m_shell;
 	float m_topLeftX;
 	float m_topLeftY;
 	float m_worldScale;
 	float m_physicsSimulationScale;
 };
+
+} // namespace host

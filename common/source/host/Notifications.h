@@ -1,6 +1,6 @@
 #pragma once
 
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <lang/Ptr.h>
 #include <string>
 
@@ -11,6 +11,9 @@ class LocalNotifications;
 class LocalNotificationsListener;
 }
 
+namespace host
+{
+
 /**
  * Local notifications for the scripts: scheduling, cancelling and the
  * callback that fired ones reach, within the player's "notifications"
@@ -19,13 +22,13 @@ class LocalNotificationsListener;
  *
  * Main thread only.
  */
-class HostNotifications
+class Notifications
 {
 public:
 	/** No settings and no notifications yet (openSettings and open make them); no callback. */
-	explicit HostNotifications(HostCore const& core);
+	explicit Notifications(Core const& core);
 
-	~HostNotifications();
+	~Notifications();
 
 	/** Makes the application settings; called once, before open. */
 	void openSettings();
@@ -52,11 +55,13 @@ public:
 	void notificationReceived(std::string const& eventName);
 
 private:
-	HostCore m_core;
+	Core m_core;
 	std::string m_notificationCallback;
 	lang::Ptr<pf::AppSettings> m_appSettings;
 	lang::Ptr<pf::LocalNotifications> m_notifications;
 
-	HostNotifications(HostNotifications const&) = delete;
-	HostNotifications& operator=(HostNotifications const&) = delete;
+	Notifications(Notifications const&) = delete;
+	Notifications& operator=(Notifications const&) = delete;
 };
+
+} // namespace host

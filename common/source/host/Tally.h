@@ -1,6 +1,6 @@
 #pragma once
 
-#include <host/HostCore.h>
+#include <host/Core.h>
 #include <cstdint>
 #include <string>
 
@@ -9,6 +9,9 @@ namespace tally
 class Tally;
 }
 
+namespace host
+{
+
 /**
  * Analytics events for the scripts, logged through the analytics wrapper
  * the application prepares, and the analytics timer the scripts restart.
@@ -16,11 +19,11 @@ class Tally;
  *
  * Main thread only.
  */
-class HostTally
+class Tally
 {
 public:
 	/** No wrapper; the timer starts at 0 with no paused time. */
-	explicit HostTally(HostCore const& core);
+	explicit Tally(Core const& core);
 
 	/** Keeps the analytics wrapper (borrowed; null turns the functions into prints). */
 	void prepareTally(tally::Tally* tally);
@@ -53,8 +56,10 @@ public:
 	int64_t timerPaused() const { return m_timerPaused; }
 
 private:
-	HostCore m_core;
+	Core m_core;
 	int64_t m_timerStart;
 	int64_t m_timerPaused;
 	tally::Tally* m_tally;
 };
+
+} // namespace host

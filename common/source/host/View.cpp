@@ -1,7 +1,10 @@
-#include <host/HostView.h>
-#include <host/HostShell.h>
+#include <host/View.h>
+#include <host/Shell.h>
 
-HostView::HostView(HostShell* shell) :
+namespace host
+{
+
+View::View(Shell* shell) :
 	m_shell(shell),
 	m_topLeftX(0.f),
 	m_topLeftY(0.f),
@@ -10,21 +13,23 @@ HostView::HostView(HostShell* shell) :
 {
 }
 
-void HostView::setWorldScale(float scale)
+void View::setWorldScale(float scale)
 {
 	m_worldScale = scale;
 	if (m_shell)
 		m_shell->setWorldScale(scale);
 }
 
-void HostView::setMaxWorldScale(float scale)
+void View::setMaxWorldScale(float scale)
 {
 	if (m_shell)
 		m_shell->setMaxWorldScale(scale);
 }
 
-void HostView::resetMouseWheelScale(float scale)
+void View::resetMouseWheelScale(float scale)
 {
 	if (m_shell)
 		m_shell->resetWheelScale(scale);
 }
+
+} // namespace host

@@ -1,51 +1,56 @@
-#include <host/HostNotifications.h>
+#include <host/Notifications.h>
 #include <lua/LuaObject.h>
 #include <pf/AppSettings.h>
 #include <pf/LocalNotifications.h>
 
-HostNotifications::HostNotifications(HostCore const& core) :
+namespace host
+{
+
+Notifications::Notifications(Core const& core) :
 	m_core(core)
 {
 }
 
-HostNotifications::~HostNotifications() = default;
+Notifications::~Notifications() = default;
 
-void HostNotifications::openSettings()
+void Notifications::openSettings()
 {
 	m_appSettings = new pf::AppSettings();
 }
 
-void HostNotifications::open(pf::LocalNotificationsListener& listener)
+void Notifications::open(pf::LocalNotificationsListener& listener)
 {
 	m_notifications = new pf::LocalNotifications();
 	m_notifications->addListener(&listener);
 }
 
-bool HostNotifications::addNotificationAfter(std::string const& eventName, float seconds, std::string const& message)
+bool Notifications::addNotificationAfter(std::string const& eventName, float seconds, std::string const& message)
 {
 	if (m_appSettings->isBoolean("notifications") && !m_appSettings->getBoolean("notifications"))
 		return false;
 	return m_notifications->addNotificationAfter(eventName, seconds, message);
 }
 
-bool HostNotifications::removeNotification(std::string const& eventName)
+bool Notifications::removeNotification(std::string const& eventName)
 {
 	return m_notifications->removeNotification(eventName);
 }
 
-void HostNotifications::removeAllNotifications()
+void Notifications::removeAllNotifications()
 {
 	m_notifications->removeAllNotifications();
 }
 
-void HostNotifications::setNotificationCallback(std::string const& name)
+void Notifications::setNotificationCallback(std::string const& name)
 {
 	m_notificationCallback = name;
 }
 
-void HostNotifications::notificationReceived(std::string const& eventName)
+void Notifications::notificationReceived(std::string const& eventName)
 {
 	if (m_notificationCallback.empty())
 		return;
 	m_core.table.call(m_notificationCallback.c_str(), eventName);
 }
+
+} // namespace host

@@ -1,24 +1,27 @@
-#include <host/HostVideo.h>
+#include <host/Video.h>
 #include <framework/App.h>
 #include <framework/OSInterface.h>
 #include <io/detail/detail.h>
 #include <io/std/FileUtil.h>
 #include <pf/VideoPlayer.h>
 
-HostVideo::HostVideo(HostCore const& core, pf::VideoPlayerObserver& observer) :
+namespace host
+{
+
+Video::Video(Core const& core, pf::VideoPlayerObserver& observer) :
 	m_core(core),
 	m_observer(observer)
 {
 }
 
-HostVideo::~HostVideo() = default;
+Video::~Video() = default;
 
-void HostVideo::open()
+void Video::open()
 {
 	m_videoPlayer = new pf::VideoPlayer();
 }
 
-void HostVideo::playVideo(std::string const& name)
+void Video::playVideo(std::string const& name)
 {
 	// The player opens files by their full path: a shipped video lies in the
 	// data folder, wherever the program was started from.
@@ -29,7 +32,9 @@ void HostVideo::playVideo(std::string const& name)
 		m_core.app->os()->stopUpdate();
 }
 
-void HostVideo::videoPlayEnded()
+void Video::videoPlayEnded()
 {
 	m_core.app->os()->startUpdate();
 }
+
+} // namespace host

@@ -9,10 +9,11 @@
 namespace
 {
 
+/** Never destroyed: send threads may still archive while the process exits. */
 util::BaseN<3, 4> const& base64()
 {
-	static util::BaseN<3, 4> const codec("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/");
-	return codec;
+	static util::BaseN<3, 4> const* const s_codec = new util::BaseN<3, 4>("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/");
+	return *s_codec;
 }
 
 cJSON* checked(cJSON* node)

@@ -10,8 +10,19 @@
 namespace
 {
 
-std::mutex s_cacheMutex;
-lang::Ptr<TallyFileCache> s_cache;
+/** The shared instance, under its lock. */
+struct FileCacheHolder
+{
+	std::mutex mutex;
+	lang::Ptr<TallyFileCache> cache;
+};
+
+/** Never destroyed: the report thread may ask for it while the process exits. */
+FileCacheHolder& fileCacheHolder()
+{
+	static FileCacheHolder* const s_holder = new FileCacheHolder;
+	return *s_holder;
+}
 
 /** Bytes outside A-Z a-z 0-9 . - _ as "%XX". */
 std::string escaped(std::string const& text)
@@ -39,24 +50,27 @@ TallyFileCache::TallyFileCache(std::string const& apiKey, std::string const& age
 
 lang::Ptr<TallyFileCache> TallyFileCache::createInstanceWithApiKey(std::string const& apiKey, std::string const& agentVersion)
 {
-	std::lock_guard<std::mutex> lock(s_cacheMutex);
-	if (!s_cache)
-		s_cache = new TallyFileCache(apiKey, agentVersion);
-	return s_cache;
+	FileCacheHolder& holder = fileCacheHolder();
+	std::lock_guard<std::mutex> lock(holder.mutex);
+	if (!holder.cache)
+		holder.cache = new TallyFileCache(apiKey, agentVersion);
+	return holder.cache;
 }
 
 lang::Ptr<TallyFileCache> TallyFileCache::instance()
 {
-	std::lock_guard<std::mutex> lock(s_cacheMutex);
-	return s_cache;
+	FileCacheHolder& holder = fileCacheHolder();
+	std::lock_guard<std::mutex> lock(holder.mutex);
+	return holder.cache;
 }
 
 void TallyFileCache::destroyInstance()
 {
 	lang::Ptr<TallyFileCache> old;
-	std::lock_guard<std::mutex> lock(s_cacheMutex);
-	old = s_cache;
-	s_cache = nullptr;
+	FileCacheHolder& holder = fileCacheHolder();
+	std::lock_guard<std::mutex> lock(holder.mutex);
+	old = holder.cache;
+	holder.cache = nullptr;
 }
 
 std::string TallyFileCache::createDirectoryPath() const

@@ -13,8 +13,19 @@
 namespace
 {
 
-std::mutex s_apiKeyMutex;
-std::string s_apiKeyForFiles;
+/** The key in the files' names, under its lock. */
+struct FileKey
+{
+	std::mutex mutex;
+	std::string key;
+};
+
+/** Never destroyed: send threads may still name files while the process exits. */
+FileKey& fileKey()
+{
+	static FileKey* const s_key = new FileKey;
+	return *s_key;
+}
 
 /** The key's hash in file names: CRC-32 of its UTF-8, as a signed decimal. */
 std::string keyHash()
@@ -42,16 +53,18 @@ std::string TallyFilePaths::getAgentVersion()
 	return std::to_string(AGENT_VERSION);
 }
 
-void TallyFilePaths::setApiKeyForFiles(std::string const& apiKey)
+void TallyFilePaths::setApiKeyForFiles(std::string const& key)
 {
-	std::lock_guard<std::mutex> lock(s_apiKeyMutex);
-	s_apiKeyForFiles = apiKey;
+	FileKey& k = fileKey();
+	std::lock_guard<std::mutex> lock(k.mutex);
+	k.key = key;
 }
 
 std::string TallyFilePaths::apiKeyForFiles()
 {
-	std::lock_guard<std::mutex> lock(s_apiKeyMutex);
-	return s_apiKeyForFiles;
+	FileKey& k = fileKey();
+	std::lock_guard<std::mutex> lock(k.mutex);
+	return k.key;
 }
 
 std::string TallyFilePaths::filePathDirectory()

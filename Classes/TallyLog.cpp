@@ -9,8 +9,19 @@
 namespace
 {
 
-std::mutex s_sinkMutex;
-std::function<void(std::string const&)> s_sink;
+/** Where the debug lines go, under its lock. */
+struct LogSink
+{
+	std::mutex mutex;
+	std::function<void(std::string const&)> function;
+};
+
+/** Never destroyed: detached threads may still log while the process exits. */
+LogSink& logSink()
+{
+	static LogSink* const s_sink = new LogSink;
+	return *s_sink;
+}
 
 } // namespace
 
@@ -105,15 +116,17 @@ void tallyLog(char const* pattern, std::initializer_list<TallyLogArg> args)
 	if (!TallyUtil::isDebugLogEnabled())
 		return;
 	std::string line = tallyFormat(pattern, args);
-	std::lock_guard<std::mutex> lock(s_sinkMutex);
-	if (s_sink)
-		s_sink(line);
+	LogSink& s = logSink();
+	std::lock_guard<std::mutex> lock(s.mutex);
+	if (s.function)
+		s.function(line);
 	else
 		lang::Debug::printf("%s\n", line.c_str());
 }
 
-void setTallyLogSink(std::function<void(std::string const&)> sink)
+void setTallyLogSink(std::function<void(std::string const&)> function)
 {
-	std::lock_guard<std::mutex> lock(s_sinkMutex);
-	s_sink = std::move(sink);
+	LogSink& s = logSink();
+	std::lock_guard<std::mutex> lock(s.mutex);
+	s.function = std::move(function);
 }

@@ -21,8 +21,20 @@
 namespace
 {
 
-std::mutex s_classMutex;
-lang::Ptr<TallySession> s_currentSession;
+/** The current session, under its lock. */
+struct SessionHolder
+{
+	std::mutex mutex;
+	lang::Ptr<TallySession> session;
+};
+
+/** Never destroyed: send threads may still ask for the session while the process exits. */
+SessionHolder& sessionHolder()
+{
+	static SessionHolder* const s_holder = new SessionHolder;
+	return *s_holder;
+}
+
 std::mutex s_pageViewMutex;
 TallyOptionalDate s_lastPageViewTime;
 
@@ -88,17 +100,19 @@ lang::Ptr<TallySession> TallySession::createActiveTallySession(std::string const
 
 lang::Ptr<TallySession> TallySession::currentSession()
 {
-	std::lock_guard<std::mutex> lock(s_classMutex);
-	return s_currentSession;
+	SessionHolder& holder = sessionHolder();
+	std::lock_guard<std::mutex> lock(holder.mutex);
+	return holder.session;
 }
 
 void TallySession::setCurrentSession(lang::Ptr<TallySession> const& session)
 {
 	lang::Ptr<TallySession> old;
 	{
-		std::lock_guard<std::mutex> lock(s_classMutex);
-		old = s_currentSession;
-		s_currentSession = session;
+		SessionHolder& holder = sessionHolder();
+		std::lock_guard<std::mutex> lock(holder.mutex);
+		old = holder.session;
+		holder.session = session;
 	}
 	// The old session goes (when this was its last reference) outside the lock.
 }

@@ -27,6 +27,8 @@ class TallyUnarchiver;
  *
  * The class side owns the one current session: it is replaced and handed
  * out under the class lock; currentSession() answers a counted reference.
+ * The class side's hold is never dropped at exit: send threads still
+ * running while the process ends may ask for it.
  * The rest of the agent's shared state lives in its own units (the stored
  * sessions in TallySessionFiles, the report in TallyReport, the sending in
  * TallyTransport, the identifiers in TallyDeviceIds, the ad-state notices

@@ -23,10 +23,11 @@ namespace
  */
 void removeLeftovers(std::string const& path)
 {
-	static std::mutex s_mutex;
+	// Never destroyed: send threads may still store while the process exits.
+	static std::mutex* const s_mutex = new std::mutex;
 	static std::set<std::string>* const s_cleaned = new std::set<std::string>;
 	{
-		std::lock_guard<std::mutex> lock(s_mutex);
+		std::lock_guard<std::mutex> lock(*s_mutex);
 		if (!s_cleaned->insert(path).second)
 			return;
 	}

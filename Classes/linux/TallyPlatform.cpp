@@ -14,12 +14,24 @@
 namespace
 {
 
-std::mutex s_platformMutex;
-TallyPlatform::Values s_values;
-// Whether s_values holds a clock: the system clock is read without the lock.
+/** The values set, under their lock. */
+struct PlatformState
+{
+	std::mutex mutex;
+	TallyPlatform::Values values;
+	int orientation = 1;
+	std::optional<std::pair<double, double>> screen;
+};
+
+/** Never destroyed: send threads may still ask for the values while the process exits. */
+PlatformState& platformState()
+{
+	static PlatformState* const s_state = new PlatformState;
+	return *s_state;
+}
+
+// Whether the values hold a clock: the system clock is read without the lock.
 std::atomic<bool> s_clockReplaced(false);
-int s_orientation = 1;
-std::optional<std::pair<double, double>> s_screen;
 
 /** The first line of a small system file, or "" when it cannot be read. */
 std::string firstLine(char const* path)
@@ -34,8 +46,9 @@ std::string firstLine(char const* path)
 template <class T>
 std::optional<T> replaced(std::optional<T> TallyPlatform::Values::*field)
 {
-	std::lock_guard<std::mutex> lock(s_platformMutex);
-	return s_values.*field;
+	PlatformState& s = platformState();
+	std::lock_guard<std::mutex> lock(s.mutex);
+	return s.values.*field;
 }
 
 } // namespace
@@ -56,8 +69,9 @@ std::string TallyPlatform::cleanSystemText(std::string const& text)
 void TallyPlatform::set(Values const& values)
 {
 	{
-		std::lock_guard<std::mutex> lock(s_platformMutex);
-		s_values = values;
+		PlatformState& s = platformState();
+		std::lock_guard<std::mutex> lock(s.mutex);
+		s.values = values;
 		s_clockReplaced = static_cast<bool>(values.clock);
 	}
 	TallyUtil::forgetSystemVersion();
@@ -69,8 +83,9 @@ TallyDate TallyPlatform::now()
 		return lang::System::currentTimeMicros();
 	std::function<TallyDate()> clock;
 	{
-		std::lock_guard<std::mutex> lock(s_platformMutex);
-		clock = s_values.clock;
+		PlatformState& s = platformState();
+		std::lock_guard<std::mutex> lock(s.mutex);
+		clock = s.values.clock;
 	}
 	return clock ? clock() : lang::System::currentTimeMicros();
 }
@@ -108,7 +123,7 @@ void TallyPlatform::showAlert(std::string const& title, std::string const& messa
 {
 	std::function<void(std::string const&, std::string const&, std::string const&)> hook;
 	{
-		std::lock_guard<std::mutex> lock(s_platformMutex);
+		std::lock_guard<std::mutex> lock(platformState().mutex);
 		hook = alertHook();
 	}
 	if (hook)
@@ -119,7 +134,7 @@ void TallyPlatform::showAlert(std::string const& title, std::string const& messa
 
 void TallyPlatform::setAlertHook(std::function<void(std::string const& title, std::string const& message, std::string const& button)> hook)
 {
-	std::lock_guard<std::mutex> lock(s_platformMutex);
+	std::lock_guard<std::mutex> lock(platformState().mutex);
 	alertHook() = std::move(hook);
 }
 
@@ -239,26 +254,30 @@ bool TallyPlatform::isIPad()
 
 int TallyPlatform::statusBarOrientation()
 {
-	std::lock_guard<std::mutex> lock(s_platformMutex);
-	return s_orientation;
+	PlatformState& s = platformState();
+	std::lock_guard<std::mutex> lock(s.mutex);
+	return s.orientation;
 }
 
 void TallyPlatform::setStatusBarOrientation(int orientation)
 {
-	std::lock_guard<std::mutex> lock(s_platformMutex);
-	s_orientation = orientation;
+	PlatformState& s = platformState();
+	std::lock_guard<std::mutex> lock(s.mutex);
+	s.orientation = orientation;
 }
 
 std::optional<std::pair<double, double>> TallyPlatform::mainScreenSize()
 {
-	std::lock_guard<std::mutex> lock(s_platformMutex);
-	return s_screen;
+	PlatformState& s = platformState();
+	std::lock_guard<std::mutex> lock(s.mutex);
+	return s.screen;
 }
 
 void TallyPlatform::setMainScreenSize(std::optional<std::pair<double, double>> size)
 {
-	std::lock_guard<std::mutex> lock(s_platformMutex);
-	s_screen = size;
+	PlatformState& s = platformState();
+	std::lock_guard<std::mutex> lock(s.mutex);
+	s.screen = size;
 }
 
 bool TallyPlatform::setBackupMark(std::string const& path)

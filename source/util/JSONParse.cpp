@@ -47,8 +47,9 @@ cJSON* parseJSON(char const* text, char const*& end)
 {
 	cJSON* root = nullptr;
 	{
-		static std::mutex parseMutex;
-		std::lock_guard<std::mutex> lock(parseMutex);
+		// Never destroyed: detached threads may still parse while the process exits.
+		static std::mutex* const s_parseMutex = new std::mutex;
+		std::lock_guard<std::mutex> lock(*s_parseMutex);
 		end = nullptr;
 		root = cJSON_ParseWithOpts(text, &end, 0);
 	}

@@ -13,12 +13,23 @@ namespace detail
 namespace
 {
 
-std::mutex s_mutex;
-bool s_bundleSet = false;
-bool s_appdataSet = false;
-std::string s_bundle;
-std::string s_appdata;
-std::string s_appName;
+/** The folders and the application name set, under their lock. */
+struct Folders
+{
+	std::mutex mutex;
+	bool bundleSet = false;
+	bool appdataSet = false;
+	std::string bundle;
+	std::string appdata;
+	std::string appName;
+};
+
+/** Never destroyed: detached threads may still build paths while the process exits. */
+Folders& folders()
+{
+	static Folders* const s_folders = new Folders;
+	return *s_folders;
+}
 
 /** Path of the running executable, or empty when it cannot be found. */
 std::string executablePath()
@@ -42,10 +53,10 @@ std::string defaultBundlePath()
 	return slash == 0 ? std::string("/") : exe.substr(0, slash);
 }
 
-/** The application's folder name: the name set, else the executable's file name. */
+/** The application's folder name: the name set, else the executable's file name. Under the lock. */
 std::string applicationFolderName()
 {
-	std::string app = s_appName;
+	std::string app = folders().appName;
 	if (app.empty())
 	{
 		std::string exe = executablePath();
@@ -56,7 +67,7 @@ std::string applicationFolderName()
 	return app;
 }
 
-/** $<variable>/<app> when the variable holds an absolute path, else ~/<fallback>/<app>, else ".". */
+/** $<variable>/<app> when the variable holds an absolute path, else ~/<fallback>/<app>, else ".". Under the lock. */
 std::string userFolder(char const* variable, char const* fallback)
 {
 	std::string app = applicationFolderName();
@@ -78,43 +89,48 @@ std::string defaultAppdataPath()
 
 void setBundlePath(std::string const& path)
 {
-	std::lock_guard<std::mutex> lock(s_mutex);
-	s_bundle = path;
-	s_bundleSet = !path.empty();
+	Folders& s = folders();
+	std::lock_guard<std::mutex> lock(s.mutex);
+	s.bundle = path;
+	s.bundleSet = !path.empty();
 }
 
 void setAppdataPath(std::string const& path)
 {
-	std::lock_guard<std::mutex> lock(s_mutex);
-	s_appdata = path;
-	s_appdataSet = !path.empty();
+	Folders& s = folders();
+	std::lock_guard<std::mutex> lock(s.mutex);
+	s.appdata = path;
+	s.appdataSet = !path.empty();
 }
 
 void setApplicationName(std::string const& name)
 {
-	std::lock_guard<std::mutex> lock(s_mutex);
-	s_appName = name;
+	Folders& s = folders();
+	std::lock_guard<std::mutex> lock(s.mutex);
+	s.appName = name;
 }
 
 std::string bundlePath()
 {
-	std::lock_guard<std::mutex> lock(s_mutex);
-	if (!s_bundleSet)
+	Folders& s = folders();
+	std::lock_guard<std::mutex> lock(s.mutex);
+	if (!s.bundleSet)
 		return defaultBundlePath();
-	return s_bundle;
+	return s.bundle;
 }
 
 std::string appdataPath()
 {
-	std::lock_guard<std::mutex> lock(s_mutex);
-	if (!s_appdataSet)
+	Folders& s = folders();
+	std::lock_guard<std::mutex> lock(s.mutex);
+	if (!s.appdataSet)
 		return defaultAppdataPath();
-	return s_appdata;
+	return s.appdata;
 }
 
 std::string cachesPath()
 {
-	std::lock_guard<std::mutex> lock(s_mutex);
+	std::lock_guard<std::mutex> lock(folders().mutex);
 	return userFolder("XDG_CACHE_HOME", ".cache");
 }
 

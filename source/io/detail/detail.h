@@ -2,6 +2,10 @@
 
 #include <string>
 
+// The process's folders. Every function here is thread-safe and may be
+// called until the process ends, also from a detached thread while the exit
+// handlers run: the settings they keep are never destroyed.
+
 namespace io
 {
 namespace detail

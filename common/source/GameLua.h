@@ -170,7 +170,7 @@ public:
 	void EndContact(b2Contact* contact) override;
 	void SayGoodbye(b2Fixture* fixture) override;
 	void SayGoodbye(b2Joint* joint) override;
-	/** host::Store outcomes, a fired notification and a video's end go to their areas. */
+	/** Store outcomes, a fired notification and a video's end go to their areas. */
 	void paymentFinished(std::string const& id, PaymentStatus status, pf::Commerce::CommerceError error) override;
 	void initFinished(PaymentProviderStatus status) override;
 	void getPurchaseHistoryFinished(std::string const& id) override;
